@@ -1,0 +1,141 @@
+#include "app/cli.h"
+
+#include "app/version.h"
+#include "platform/drive_table.h"
+#include "platform/special_folders.h"
+#include "text/cp932.h"
+#include "text/sjis_file.h"
+
+#include <QFile>
+#include <QTextStream>
+#include <cstdio>
+#include <functional>
+
+namespace korvatel
+{
+
+namespace
+{
+
+struct TCliCommand {
+    const char *name;
+    const char *usage;
+    const char *summary;
+    std::function<int(const QStringList &, QTextStream &, QTextStream &)> run;
+};
+
+const char *DriveTypeName(TDriveType type)
+{
+    switch (type) {
+    case dtRemovable:
+        return "removable";
+    case dtFixed:
+        return "fixed";
+    case dtRemote:
+        return "remote";
+    case dtCdRom:
+        return "cdrom";
+    case dtRamDisk:
+        return "ramdisk";
+    case dtNoRootDir:
+        return "none";
+    case dtUnknown:
+        break;
+    }
+    return "unknown";
+}
+
+int Drives(const QStringList &, QTextStream &out, QTextStream &)
+{
+    const TDriveTable table = TDriveTable::FromSystem(TSpecialFolders::FromEnvironment());
+    for (QChar letter : table.Letters()) {
+        const std::optional<TDrive> drive = table.Drive(letter);
+        out << letter << ":\t" << DriveTypeName(drive->type) << '\t' << drive->root << '\n';
+    }
+    return 0;
+}
+
+// Converts a whole file between CP932 and UTF-8 onto standard output; the count of characters
+// that did not convert goes to standard error and makes the command fail.
+int ConvertFile(const QStringList &args, QTextStream &out, QTextStream &err, bool decode)
+{
+    if (args.size() != 1) {
+        err << "give one file\n";
+        return 2;
+    }
+    std::optional<QByteArray> data = ReadWholeFile(args.value(0));
+    if (!data) {
+        err << "cannot read " << args.value(0) << '\n';
+        return 1;
+    }
+    int bad = 0;
+    const QByteArray converted
+        = decode ? FromCp932(*data, &bad).toUtf8() : ToCp932(QString::fromUtf8(*data), &bad);
+    out.flush();
+    QFile stdoutFile;
+    if (!stdoutFile.open(stdout, QIODevice::WriteOnly) || stdoutFile.write(converted) < 0) {
+        err << "cannot write the output\n";
+        return 1;
+    }
+    stdoutFile.flush();
+    if (bad > 0) {
+        err << bad << " characters did not convert\n";
+        return 1;
+    }
+    return 0;
+}
+
+const QList<TCliCommand> &Commands()
+{
+    static const QList<TCliCommand> commands = {
+        { "drives", "drives", "list the drive table: letter, type and folder", Drives },
+        { "cp932-decode", "cp932-decode FILE", "write a Shift-JIS file as UTF-8 on stdout",
+            [](const QStringList &a, QTextStream &o, QTextStream &e) {
+                return ConvertFile(a, o, e, true);
+            } },
+        { "cp932-encode", "cp932-encode FILE", "write a UTF-8 file as Shift-JIS on stdout",
+            [](const QStringList &a, QTextStream &o, QTextStream &e) {
+                return ConvertFile(a, o, e, false);
+            } },
+    };
+    return commands;
+}
+
+void PrintUsage(QTextStream &out)
+{
+    out << "usage: korvatel-cli [--version | --help] COMMAND [ARGS]\n\ncommands:\n";
+    for (const TCliCommand &command : Commands())
+        out << "  " << QString::fromLatin1(command.usage).leftJustified(24) << command.summary
+            << '\n';
+}
+
+} // namespace
+
+int RunCli(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const QString first = args.value(0);
+    if (first == QLatin1String("--version")) {
+        out << "korvatel-cli " << kProgramVersion << " (build " << kBuildStamp << ")\n";
+        return 0;
+    }
+    if (first.isEmpty() || first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        PrintUsage(first.isEmpty() ? err : out);
+        return first.isEmpty() ? 2 : 0;
+    }
+    for (const TCliCommand &command : Commands()) {
+        if (first == QLatin1String(command.name))
+            return command.run(args.mid(1), out, err);
+    }
+    err << "unknown command: " << first << '\n';
+    PrintUsage(err);
+    return 2;
+}
+
+int RunCli(const QStringList &args)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return RunCli(args, out, err);
+}
+
+} // namespace korvatel

@@ -1,0 +1,9 @@
+#include "app/ui/web_main.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    return korvatel::RunClient(app);
+}

@@ -1,0 +1,156 @@
+#include "platform/shell.h"
+
+#include "platform/file_times.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// An empty path would name the current folder and "/" everything: neither is ever meant.
+bool IsSafeToDelete(const QString &path)
+{
+    return !path.isEmpty() && QDir::cleanPath(QDir(path).absolutePath()) != QLatin1String("/");
+}
+
+bool Exists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink(); // a dangling link still occupies the name
+}
+
+QDir::Filters AllInside()
+{
+    return QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+}
+
+bool RemoveEntry(const QFileInfo &entry)
+{
+    if (entry.isDir() && !entry.isSymLink())
+        return QDir(entry.filePath()).removeRecursively();
+    return QFile::remove(entry.filePath());
+}
+
+bool CopyLink(const QString &from, const QString &to)
+{
+    // Copy the link's own text so relative links keep pointing inside the moved folder.
+    QByteArray target(4096, '\0');
+    const ssize_t n = readlink(QFile::encodeName(from).constData(), target.data(), target.size());
+    if (n < 0 || n >= target.size())
+        return false;
+    target.truncate(n);
+    return symlink(target.constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// Copies the folder from to the new folder to, with permissions and file times.
+bool CopyTree(const QString &from, const QString &to)
+{
+    if (!QDir().mkdir(to))
+        return false;
+    const QFileInfoList entries = QDir(from).entryInfoList(AllInside(), QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        bool ok = false;
+        if (entry.isSymLink())
+            ok = CopyLink(entry.filePath(), target);
+        else if (entry.isDir())
+            ok = CopyTree(entry.filePath(), target);
+        else if (entry.isFile())
+            ok = QFile::copy(entry.filePath(), target) && CopyFileTimes(entry.filePath(), target);
+        // Sockets, pipes and devices cannot be copied: the move fails and the source stays.
+        if (!ok)
+            return false;
+    }
+    // Filling the folder changed its own times, so they are copied last.
+    QFile::setPermissions(to, QFileInfo(from).permissions());
+    return CopyFileTimes(from, to);
+}
+
+} // namespace
+
+QUrl ShellUrl(const QString &pathOrUrl)
+{
+    if (pathOrUrl.isEmpty())
+        return {};
+    // One letter before a colon would be a drive, never a scheme.
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    if (!pathOrUrl.startsWith(QLatin1Char('/')) && scheme.match(pathOrUrl).hasMatch())
+        return QUrl(pathOrUrl, QUrl::TolerantMode);
+    return QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath());
+}
+
+bool ShellOpen(const QString &pathOrUrl)
+{
+    const QUrl url = ShellUrl(pathOrUrl);
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool StartProgram(const QString &program, const QStringList &args)
+{
+    return !program.isEmpty() && QProcess::startDetached(program, args);
+}
+
+bool MoveFolder(const QString &from, const QString &to)
+{
+    if (from.isEmpty() || to.isEmpty())
+        return false;
+    const QString source = QDir::cleanPath(QDir(from).absolutePath());
+    const QString target = QDir::cleanPath(QDir(to).absolutePath());
+    const QFileInfo sourceInfo(source);
+    if (!sourceInfo.isDir() || sourceInfo.isSymLink() || Exists(target)
+        || target.startsWith(source + QLatin1Char('/')) || source == QLatin1String("/"))
+        return false;
+
+    const QByteArray sourceName = QFile::encodeName(source);
+    const QByteArray targetName = QFile::encodeName(target);
+    if (std::rename(sourceName.constData(), targetName.constData()) != 0) {
+        if (errno != EXDEV)
+            return false;
+        if (!CopyTree(source, target)) {
+            QDir(target).removeRecursively();
+            return false;
+        }
+        // The copy is complete: from here on it is the one to keep, even if some of the
+        // source cannot be deleted.
+        QDir(source).removeRecursively();
+    }
+    return !Exists(source) && QFileInfo(target).isDir();
+}
+
+bool DeleteFolder(const QString &path)
+{
+    if (!IsSafeToDelete(path))
+        return false;
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QFile::remove(path);
+    if (!info.exists())
+        return true;
+    if (!info.isDir())
+        return false;
+    return QDir(path).removeRecursively() && !Exists(path);
+}
+
+bool EmptyFolder(const QString &path)
+{
+    if (!IsSafeToDelete(path) || !QFileInfo(path).isDir())
+        return false;
+    const QDir folder(path);
+    const QFileInfoList entries = folder.entryInfoList(AllInside());
+    for (const QFileInfo &entry : entries)
+        RemoveEntry(entry);
+    return folder.isEmpty(AllInside());
+}
+
+} // namespace korvatel

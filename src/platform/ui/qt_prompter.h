@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/prompter.h"
+
+class QWidget;
+
+namespace korvatel
+{
+
+// Shows each prompt as a modal QMessageBox over the given parent, with the button texts and
+// captions of a Japanese Windows desktop.
+class TQtPrompter : public TPrompter
+{
+public:
+    explicit TQtPrompter(QWidget *parent = nullptr)
+        : FParent(parent)
+    {
+    }
+
+    TModalResult Ask(TMsgKind kind, const QString &text, TMsgButtons buttons,
+        const QString &caption = {}) override;
+
+private:
+    QWidget *FParent;
+};
+
+} // namespace korvatel

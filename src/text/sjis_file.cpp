@@ -1,0 +1,90 @@
+#include "text/sjis_file.h"
+
+#include "text/cp932.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace korvatel
+{
+
+std::optional<QByteArray> ReadWholeFile(const QString &path, qint64 maxSize)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Read one byte past the cap so a file that grew after size() was asked is refused too.
+    QByteArray data = file.read(maxSize + 1);
+    if (data.size() > maxSize || file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return data;
+}
+
+std::optional<QString> ReadSjisText(const QString &path)
+{
+    const std::optional<QByteArray> data = ReadWholeFile(path);
+    if (!data)
+        return std::nullopt;
+    return FromCp932(*data);
+}
+
+std::optional<QStringList> ReadSjisLines(const QString &path)
+{
+    const std::optional<QString> text = ReadSjisText(path);
+    if (!text)
+        return std::nullopt;
+    return SplitLines(*text);
+}
+
+QStringList SplitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+bool WriteFileAtomic(const QString &path, const QByteArray &data)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool WriteSjisText(const QString &path, const QString &text)
+{
+    return WriteFileAtomic(path, ToCp932(text));
+}
+
+QString JoinLines(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+bool WriteSjisLines(const QString &path, const QStringList &lines)
+{
+    return WriteSjisText(path, JoinLines(lines));
+}
+
+} // namespace korvatel

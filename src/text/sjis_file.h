@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace korvatel
+{
+
+// Files larger than this are refused by the whole-file readers: no text file of the system
+// comes near it, and a damaged or hostile file must not exhaust memory.
+inline constexpr qint64 kMaxTextFileSize = 64 * 1024 * 1024;
+
+// Reads a whole file; nullopt when it is missing, unreadable or over maxSize.
+std::optional<QByteArray> ReadWholeFile(const QString &path, qint64 maxSize = kMaxTextFileSize);
+
+// Reads a Shift-JIS text file whole. Lines end at CR LF, LF or CR; a line break at the very end
+// does not make an empty last line. nullopt when the file cannot be read.
+std::optional<QString> ReadSjisText(const QString &path);
+std::optional<QStringList> ReadSjisLines(const QString &path);
+
+// Splits text into lines the way ReadSjisLines does.
+QStringList SplitLines(const QString &text);
+
+// Writes the file through a temporary file in the same folder that is renamed over the old one,
+// so a crash never leaves it half-written. False when any step fails; the old file then stays.
+bool WriteFileAtomic(const QString &path, const QByteArray &data);
+
+// Writes text as Shift-JIS, atomically, as it stands (no line ends added).
+bool WriteSjisText(const QString &path, const QString &text);
+
+// Writes each line followed by CR LF, as Shift-JIS, atomically.
+bool WriteSjisLines(const QString &path, const QStringList &lines);
+
+// The lines joined, each followed by CR LF.
+QString JoinLines(const QStringList &lines);
+
+} // namespace korvatel
