@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     TKeyFile keys;
     keys.Load(file.fileName());
-    for (const QString &line : keys.Lines()) {
+    // Every lookup scans the lines; the first few names are enough to cover the parsing.
+    for (const QString &line : keys.Lines().mid(0, 32)) {
         const QString name = line.section(u'=', 0, 0);
         keys.Value(name);
         keys.Bool(name);

@@ -5,12 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=($(sed -n 's/^korvatel_add_fuzzer(\(.*\))$/\1/p' fuzz/CMakeLists.txt))
 fi
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target "${targets[@]}"
 export QT_QPA_PLATFORM=offscreen
 failed=0
 for target in "${targets[@]}"; do

@@ -1,6 +1,7 @@
 #include "platform/drive_table.h"
 
 #include "platform/special_folders.h"
+#include "text/sjis_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -196,18 +197,6 @@ std::optional<TOverride> ParseOverrideLine(const QString &raw, const QString &ho
     return TOverride { index, TDrive { IndexLetter(index), QDir::cleanPath(value), type } };
 }
 
-std::optional<QByteArray> ReadCapped(const QString &path, qint64 maxSize)
-{
-    // /proc files report a size of 0, so read until the end rather than trusting size().
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray data = file.read(maxSize + 1);
-    if (data.size() > maxSize)
-        return std::nullopt;
-    return data;
-}
-
 } // namespace
 
 std::optional<TDriveType> DriveTypeFromWord(const QString &word)
@@ -324,9 +313,9 @@ TDriveTable TDriveTable::Build(const QString &home, const QString &mountinfoText
 TDriveTable TDriveTable::FromSystem(const TSpecialFolders &folders)
 {
     const std::optional<QByteArray> mountinfo
-        = ReadCapped(QStringLiteral("/proc/self/mountinfo"), kMaxMountinfoSize);
+        = ReadWholeFile(QStringLiteral("/proc/self/mountinfo"), kMaxMountinfoSize);
     const std::optional<QByteArray> overrides
-        = ReadCapped(folders.configDir + QStringLiteral("/drives.ini"), kMaxOverrideSize);
+        = ReadWholeFile(folders.configDir + QStringLiteral("/drives.ini"), kMaxOverrideSize);
     return Build(
         folders.home, mountinfo ? QString::fromUtf8(*mountinfo) : QString(),
         [](const QString &device) { return BlockDeviceRemovable(device); },

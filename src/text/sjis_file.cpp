@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace korvatel
 {
@@ -13,8 +14,14 @@ std::optional<QByteArray> ReadWholeFile(const QString &path, qint64 maxSize)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    // Read one byte past the cap so a file that grew after size() was asked is refused too.
-    QByteArray data = file.read(maxSize + 1);
+    // A file reported larger than the cap is refused without reading. Otherwise read one byte
+    // past its reported size (read() reserves what it is asked for), then refuse a file that
+    // grew past the cap meanwhile.
+    if (file.size() > maxSize)
+        return std::nullopt;
+    QByteArray data = file.read(std::min(file.size(), maxSize) + 1);
+    while (data.size() <= maxSize && !file.atEnd() && file.error() == QFileDevice::NoError)
+        data += file.read(std::min<qint64>(maxSize + 1 - data.size(), 1 << 20));
     if (data.size() > maxSize || file.error() != QFileDevice::NoError)
         return std::nullopt;
     return data;

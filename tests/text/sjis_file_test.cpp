@@ -62,6 +62,15 @@ TEST(SjisFile, MissingUnreadableAndOversizedFilesAreRefused)
     EXPECT_FALSE(ReadWholeFile(dir.path()).has_value()); // a folder is not a file
 }
 
+TEST(SjisFile, ReadsFilesThatReportNoSize)
+{
+    // Kernel files report a size of 0 and must still be read to their end.
+    const std::optional<QByteArray> mounts = ReadWholeFile(QStringLiteral("/proc/self/mountinfo"));
+    ASSERT_TRUE(mounts.has_value());
+    EXPECT_TRUE(mounts->contains(" / "));
+    EXPECT_FALSE(ReadWholeFile(QStringLiteral("/proc/self/mountinfo"), 10).has_value());
+}
+
 TEST(SjisFile, FailedWriteKeepsTheOldFile)
 {
     QTemporaryDir dir;
