@@ -74,7 +74,7 @@ bool SameFileTimes(const QString &a, const QString &b)
 {
     const std::optional<TFileTimes> first = ReadFileTimes(a);
     const std::optional<TFileTimes> second = ReadFileTimes(b);
-    return first && second && first->size == second->size
+    return first && second
         && first->lastWrite.toMSecsSinceEpoch() == second->lastWrite.toMSecsSinceEpoch();
 }
 

@@ -22,8 +22,9 @@ std::optional<TFileTimes> ReadFileTimes(const QString &path);
 // either file is missing or the times cannot be set.
 bool CopyFileTimes(const QString &from, const QString &to);
 
-// True when both files exist, their last-write times are equal to the millisecond and their
-// sizes are equal.
+// True when both files exist and their last-write times are equal to the millisecond. A derived
+// file (a thumbnail, a local copy) carries its source's times, so it is stale as soon as this
+// is false; sizes are compared by the callers whose rules name them.
 bool SameFileTimes(const QString &a, const QString &b);
 
 // Sets the last-write and last-access times of path, cut to whole milliseconds. An invalid

@@ -51,7 +51,8 @@ TEST(KorvatelCli, WrongCommandLinesExitWithTwo)
 
 TEST(KorvatelCli, MissingFileFails)
 {
-    const TCliRun run = Capture({ QStringLiteral("cp932-decode"), QStringLiteral("/nonexistent/x") });
+    const TCliRun run
+        = Capture({ QStringLiteral("cp932-decode"), QStringLiteral("/nonexistent/x") });
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("cannot read")));
 }

@@ -3,11 +3,10 @@
 // GoogleTest prints values it has no printer for as raw bytes. These print Qt's text types
 // readably in failure messages; the test build includes this header in every test file.
 
-#include <ostream>
-
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <ostream>
 
 inline void PrintTo(const QString &text, std::ostream *os)
 {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -75,6 +76,12 @@ TEST(SjisFile, FailedWriteKeepsTheOldFile)
 {
     QTemporaryDir dir;
     EXPECT_FALSE(WriteFileAtomic(dir.filePath(QStringLiteral("no/such/folder/f")), "x"));
+
+    // A folder in the way cannot be replaced: the write fails and leaves no temporary file.
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("folder/inside")));
+    EXPECT_FALSE(WriteFileAtomic(dir.filePath(QStringLiteral("folder")), "x"));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder/inside"))).isDir());
 
     const QString path = dir.filePath(QStringLiteral("keep"));
     WriteRaw(path, "old");
