@@ -2,7 +2,7 @@
 
 #include "app/version.h"
 #include "platform/drive_table.h"
-#include "platform/special_folders.h"
+#include "platform/user_folders.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
 
@@ -47,7 +47,7 @@ const char *DriveTypeName(TDriveType type)
 
 int Drives(const QStringList &, QTextStream &out, QTextStream &)
 {
-    const TDriveTable table = TDriveTable::FromSystem(TSpecialFolders::FromEnvironment());
+    const TDriveTable table = TDriveTable::FromSystem(TUserFolders::FromEnvironment());
     for (QChar letter : table.Letters()) {
         const std::optional<TDrive> drive = table.Drive(letter);
         out << letter << ":\t" << DriveTypeName(drive->type) << '\t' << drive->root << '\n';

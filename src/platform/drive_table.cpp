@@ -1,6 +1,6 @@
 #include "platform/drive_table.h"
 
-#include "platform/special_folders.h"
+#include "platform/user_folders.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
@@ -310,7 +310,7 @@ TDriveTable TDriveTable::Build(const QString &home, const QString &mountinfoText
     return table;
 }
 
-TDriveTable TDriveTable::FromSystem(const TSpecialFolders &folders)
+TDriveTable TDriveTable::FromSystem(const TUserFolders &folders)
 {
     const std::optional<QByteArray> mountinfo
         = ReadWholeFile(QStringLiteral("/proc/self/mountinfo"), kMaxMountinfoSize);

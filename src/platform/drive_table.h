@@ -9,7 +9,7 @@
 namespace korvatel
 {
 
-struct TSpecialFolders;
+struct TUserFolders;
 
 // Drive types with the values Windows gives them.
 enum TDriveType {
@@ -59,7 +59,7 @@ public:
 
     // The table of this machine: /proc/self/mountinfo, /sys/block and
     // <config>/korvatel/drives.ini (UTF-8, as local paths are).
-    static TDriveTable FromSystem(const TSpecialFolders &folders);
+    static TDriveTable FromSystem(const TUserFolders &folders);
 
     // The drive of letter (either case); nullopt when there is none.
     std::optional<TDrive> Drive(QChar letter) const;

@@ -1,5 +1,5 @@
 #include "platform/drive_table.h"
-#include "platform/special_folders.h"
+#include "platform/user_folders.h"
 #include "support/temp_home.h"
 
 #include <QDir>
@@ -229,7 +229,7 @@ TEST(TDriveTable, FromSystemReadsTheOverrideFileOfTheHome)
     test::TTempHome home;
     ASSERT_TRUE(home.Write(QStringLiteral(".config/korvatel/drives.ini"),
         QByteArrayLiteral("Q=/srv/\xE5\x86\x99\xE7\x9C\x9F,cdrom\n")));
-    const TDriveTable table = TDriveTable::FromSystem(TSpecialFolders::FromEnvironment());
+    const TDriveTable table = TDriveTable::FromSystem(TUserFolders::FromEnvironment());
     EXPECT_EQ(RootOf(table, 'C'), QDir::cleanPath(home.Path()));
     EXPECT_EQ(RootOf(table, 'Q'), QStringLiteral("/srv/写真"));
     EXPECT_EQ(table.Type(QLatin1Char('Q')), dtCdRom);

@@ -1,4 +1,4 @@
-#include "platform/special_folders.h"
+#include "platform/user_folders.h"
 #include "support/temp_home.h"
 
 #include <QDir>
@@ -8,11 +8,11 @@
 namespace korvatel
 {
 
-TEST(TSpecialFolders, DefaultsDeriveFromTheHomeFolder)
+TEST(TUserFolders, DefaultsDeriveFromTheHomeFolder)
 {
     test::TTempHome home;
     const QString h = home.Path();
-    const TSpecialFolders f = TSpecialFolders::FromEnvironment();
+    const TUserFolders f = TUserFolders::FromEnvironment();
     EXPECT_EQ(f.home, h);
     EXPECT_EQ(f.windowsDir, h + QStringLiteral("/.config/korvatel/windows"));
     EXPECT_EQ(f.systemDir, h + QStringLiteral("/.config/korvatel/system"));
@@ -27,7 +27,7 @@ TEST(TSpecialFolders, DefaultsDeriveFromTheHomeFolder)
         << "nothing is created on disk";
 }
 
-TEST(TSpecialFolders, XdgVariablesCountOnlyWhenAbsolute)
+TEST(TUserFolders, XdgVariablesCountOnlyWhenAbsolute)
 {
     QProcessEnvironment env;
     env.insert(QStringLiteral("HOME"), QStringLiteral("/nonexistent/home/"));
@@ -35,7 +35,7 @@ TEST(TSpecialFolders, XdgVariablesCountOnlyWhenAbsolute)
     env.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("data"));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), QStringLiteral("/nonexistent/cache"));
     env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/scratch/"));
-    const TSpecialFolders f = TSpecialFolders::FromEnvironment(env);
+    const TUserFolders f = TUserFolders::FromEnvironment(env);
     EXPECT_EQ(f.home, QStringLiteral("/nonexistent/home"));
     EXPECT_EQ(f.windowsDir, QStringLiteral("/nonexistent/conf/korvatel/windows"));
     EXPECT_EQ(f.appData, QStringLiteral("/nonexistent/home/.local/share"));
@@ -43,24 +43,24 @@ TEST(TSpecialFolders, XdgVariablesCountOnlyWhenAbsolute)
     EXPECT_EQ(f.downloadCaches.value(2), QStringLiteral("/nonexistent/cache/chromium"));
     EXPECT_EQ(ConfigDir(env), QStringLiteral("/nonexistent/conf/korvatel"));
     env.insert(QStringLiteral("TMPDIR"), QString());
-    EXPECT_EQ(TSpecialFolders::FromEnvironment(env).temp, QStringLiteral("/tmp"));
+    EXPECT_EQ(TUserFolders::FromEnvironment(env).temp, QStringLiteral("/tmp"));
 }
 
-TEST(TSpecialFolders, DesktopAndDownloadsComeFromUserDirsOfTheConfigFolder)
+TEST(TUserFolders, DesktopAndDownloadsComeFromUserDirsOfTheConfigFolder)
 {
     test::TTempHome home;
     ASSERT_TRUE(home.Write(QStringLiteral(".config/user-dirs.dirs"),
         "# written by xdg-user-dirs-update\n"
         "XDG_DESKTOP_DIR=\"$HOME/\xE3\x83\x87\xE3\x82\xB9\xE3\x82\xAF\"\n"
         "XDG_DOWNLOAD_DIR=\"/data/dl\"\n"));
-    TSpecialFolders f = TSpecialFolders::FromEnvironment();
+    TUserFolders f = TUserFolders::FromEnvironment();
     EXPECT_EQ(f.desktop, home.Path() + QStringLiteral("/デスク"));
     EXPECT_EQ(f.downloadCaches.value(0), QStringLiteral("/data/dl"));
 
     ASSERT_TRUE(
         home.Write(QStringLiteral("conf/user-dirs.dirs"), "XDG_DESKTOP_DIR=\"$HOME/Top\"\n"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.FilePath(QStringLiteral("conf"))));
-    f = TSpecialFolders::FromEnvironment();
+    f = TUserFolders::FromEnvironment();
     EXPECT_EQ(f.desktop, home.Path() + QStringLiteral("/Top"));
     EXPECT_EQ(f.downloadCaches.value(0), home.Path() + QStringLiteral("/Downloads"));
 }

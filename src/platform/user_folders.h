@@ -10,7 +10,7 @@ namespace korvatel
 // The folders that Windows hands out by name, mapped onto the user's home and the XDG
 // variables. Every path is derived from the environment handed in, so a caller that sets HOME
 // to a temporary folder gets folders that touch nothing real. Nothing is created on disk.
-struct TSpecialFolders {
+struct TUserFolders {
     QString home; // the user's home folder: the root of the system drive C
     QString windowsDir; // the Windows directory: <config>/korvatel/windows
     QString systemDir; // the Windows system folder: <config>/korvatel/system
@@ -25,7 +25,7 @@ struct TSpecialFolders {
     // Reads HOME, XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME and TMPDIR from env, and the
     // desktop and download folders from <config>/user-dirs.dirs when that file exists. XDG
     // variables that are empty or relative are ignored, as the XDG rules say.
-    static TSpecialFolders FromEnvironment(
+    static TUserFolders FromEnvironment(
         const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
 };
 

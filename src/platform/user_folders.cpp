@@ -1,4 +1,4 @@
-#include "platform/special_folders.h"
+#include "platform/user_folders.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,9 +94,9 @@ QString ConfigDir(const QProcessEnvironment &env)
     return ConfigHome(env, HomeOf(env)) + QStringLiteral("/korvatel");
 }
 
-TSpecialFolders TSpecialFolders::FromEnvironment(const QProcessEnvironment &env)
+TUserFolders TUserFolders::FromEnvironment(const QProcessEnvironment &env)
 {
-    TSpecialFolders f;
+    TUserFolders f;
     f.home = HomeOf(env);
     const QString configHome = ConfigHome(env, f.home);
     f.configDir = configHome + QStringLiteral("/korvatel");
