@@ -1,6 +1,7 @@
 #include "text/cp932.h"
 
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 
 namespace korvatel
@@ -28,26 +29,17 @@ public:
 
     bool Valid() const { return FHandle != reinterpret_cast<iconv_t>(-1); }
 
-    // Converts as much as it can. Returns the number of input bytes consumed and appends the
-    // output; stops at the first sequence that does not convert and sets *error to errno.
-    size_t Convert(const char *in, size_t inLeft, QByteArray &out, int *error)
+    // Converts from in into the output buffer, advancing both. Stops at the end of the input
+    // or at the first sequence that does not convert; returns errno then, else 0. The caller
+    // sizes the output for the worst case, so it never runs short.
+    int Convert(const char *&in, size_t &inLeft, char *&out, size_t &outLeft)
     {
-        *error = 0;
         iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
-        const size_t start = inLeft;
         char *inPtr = const_cast<char *>(in);
-        char buffer[4096];
-        while (inLeft > 0) {
-            char *outPtr = buffer;
-            size_t outLeft = sizeof buffer;
-            const size_t rc = iconv(FHandle, &inPtr, &inLeft, &outPtr, &outLeft);
-            out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
-            if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
-                *error = errno;
-                break;
-            }
-        }
-        return start - inLeft;
+        const size_t rc = iconv(FHandle, &inPtr, &inLeft, &out, &outLeft);
+        const int error = rc == static_cast<size_t>(-1) ? errno : 0;
+        in = inPtr;
+        return error;
     }
 
 private:
@@ -76,29 +68,29 @@ bool IsHighSurrogateAt(const QString &text, qsizetype i)
 QByteArray ToCp932(const QString &text, int *unconverted)
 {
     int bad = 0;
-    QByteArray out;
-    out.reserve(text.size() * 2);
-    TConverter &encoder = Encoder();
+    // A UTF-16 unit takes at most two bytes; a pair that does not convert takes one.
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
+    char *outPtr = out.data();
+    size_t outLeft = static_cast<size_t>(out.size());
     const char *in = reinterpret_cast<const char *>(text.utf16());
-    const size_t total = static_cast<size_t>(text.size()) * 2;
-    size_t done = 0;
-    while (done < total && encoder.Valid()) {
-        int error = 0;
-        done += encoder.Convert(in + done, total - done, out, &error);
-        if (error == 0)
+    size_t inLeft = static_cast<size_t>(text.size()) * 2;
+    TConverter &encoder = Encoder();
+    while (inLeft > 0 && outLeft > 0) {
+        if (encoder.Valid() && encoder.Convert(in, inLeft, outPtr, outLeft) == 0)
             break;
-        // Skip the one character that has no CP932 form (a whole surrogate pair counts as one).
-        const qsizetype unit = static_cast<qsizetype>(done / 2);
-        out.append('?');
-        ++bad;
-        done += IsHighSurrogateAt(text, unit) ? 4 : 2;
+        // Write the one character that has no CP932 form as '?' (a whole surrogate pair
+        // counts as one character).
+        const qsizetype unit = static_cast<qsizetype>(text.size() - qsizetype(inLeft / 2));
+        const char16_t u = text.at(unit).unicode();
+        const bool ascii = !encoder.Valid() && u < 0x80;
+        *outPtr++ = ascii ? char(u) : '?';
+        --outLeft;
+        bad += !ascii;
+        const size_t step = IsHighSurrogateAt(text, unit) ? 4 : 2;
+        in += step;
+        inLeft -= step;
     }
-    if (!encoder.Valid()) {
-        for (QChar c : text) {
-            out.append(c.unicode() < 0x80 ? char(c.unicode()) : '?');
-            bad += c.unicode() >= 0x80;
-        }
-    }
+    out.truncate(outPtr - out.data());
     if (unconverted)
         *unconverted = bad;
     return out;
@@ -107,31 +99,30 @@ QByteArray ToCp932(const QString &text, int *unconverted)
 QString FromCp932(const QByteArray &bytes, int *unconverted)
 {
     int bad = 0;
-    QByteArray utf16;
-    utf16.reserve(bytes.size() * 2);
+    // Every character, and every byte that does not convert, gives one UTF-16 unit.
+    QString out(bytes.size(), Qt::Uninitialized);
+    char *outPtr = reinterpret_cast<char *>(out.data());
+    size_t outLeft = static_cast<size_t>(out.size()) * 2;
+    const char *in = bytes.constData();
+    size_t inLeft = static_cast<size_t>(bytes.size());
     TConverter &decoder = Decoder();
-    const size_t total = static_cast<size_t>(bytes.size());
-    size_t done = 0;
-    while (done < total && decoder.Valid()) {
-        int error = 0;
-        done += decoder.Convert(bytes.constData() + done, total - done, utf16, &error);
-        if (error == 0)
+    while (inLeft > 0 && outLeft > 0) {
+        if (decoder.Valid() && decoder.Convert(in, inLeft, outPtr, outLeft) == 0)
             break;
         // An invalid byte, or a lead byte cut off at the end: one replacement character each.
-        utf16.append("\xFD\xFF", 2);
-        ++bad;
-        done += 1;
+        const unsigned char b = static_cast<unsigned char>(*in);
+        const char16_t u = !decoder.Valid() && b < 0x80 ? char16_t(b) : u'\uFFFD';
+        std::memcpy(outPtr, &u, 2);
+        outPtr += 2;
+        outLeft -= 2;
+        bad += u == u'\uFFFD';
+        ++in;
+        --inLeft;
     }
-    if (!decoder.Valid()) {
-        for (char c : bytes) {
-            const char16_t u = static_cast<unsigned char>(c) < 0x80 ? char16_t(c) : u'\uFFFD';
-            utf16.append(reinterpret_cast<const char *>(&u), 2);
-            bad += u == u'\uFFFD';
-        }
-    }
+    out.truncate((outPtr - reinterpret_cast<char *>(out.data())) / 2);
     if (unconverted)
         *unconverted = bad;
-    return QString(reinterpret_cast<const QChar *>(utf16.constData()), utf16.size() / 2);
+    return out;
 }
 
 int Cp932Width(const QString &text)
