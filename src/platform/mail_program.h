@@ -28,7 +28,7 @@ enum TMapiResult {
 // arguments) with the message filled in, and maps its exit status to a Simple MAPI code:
 // 0 success; a missing attachment 11 (checked before the program is started, too); no mail
 // program, or none configured, 26; anything else 2. The mail program decides the sender.
-int SendWithMailProgram(const TMailProgramMessage &message,
-                        const QString &program = QStringLiteral("xdg-email"));
+int SendWithMailProgram(
+    const TMailProgramMessage &message, const QString &program = QStringLiteral("xdg-email"));
 
 } // namespace korvatel

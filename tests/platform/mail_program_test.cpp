@@ -64,26 +64,24 @@ TEST_F(MailProgramTest, HandsTheWholeMessageToTheProgram)
     message.attachments = { picture };
     EXPECT_EQ(SendWithMailProgram(message, FScript), mapiSuccess);
     EXPECT_EQ(Args(),
-              QStringList({ QStringLiteral("--attach"), picture, QStringLiteral("--bcc"),
-                            QStringLiteral("me@example.jp"), QStringLiteral("--subject"),
-                            QStringLiteral("wcp-data"), QStringLiteral("--body"),
-                            QStringLiteral("注文履歴です"), QStringLiteral("--utf8"),
-                            QStringLiteral("shop@example.jp") }));
+        QStringList({ QStringLiteral("--attach"), picture, QStringLiteral("--bcc"),
+            QStringLiteral("me@example.jp"), QStringLiteral("--subject"),
+            QStringLiteral("wcp-data"), QStringLiteral("--body"), QStringLiteral("注文履歴です"),
+            QStringLiteral("--utf8"), QStringLiteral("shop@example.jp") }));
 }
 
 TEST_F(MailProgramTest, ExitStatusesBecomeMapiCodes)
 {
     TMailProgramMessage message;
     message.toAddress = QStringLiteral("shop@example.jp");
-    const std::pair<int, int> cases[] = {
-        { 1, mapiFailure }, { 2, mapiAttachmentNotFound }, { 3, mapiNotSupported }, { 4, mapiFailure }
-    };
+    const std::pair<int, int> cases[] = { { 1, mapiFailure }, { 2, mapiAttachmentNotFound },
+        { 3, mapiNotSupported }, { 4, mapiFailure } };
     for (const auto &[status, code] : cases) {
         SetStatus(status);
         EXPECT_EQ(SendWithMailProgram(message, FScript), code) << status;
     }
     EXPECT_EQ(SendWithMailProgram(message, FDir.filePath(QStringLiteral("no-such-program"))),
-              mapiNotSupported);
+        mapiNotSupported);
 }
 
 TEST_F(MailProgramTest, MissingAttachmentIsRefusedBeforeStarting)
@@ -104,7 +102,7 @@ TEST(OwnProgramPath, AnAppImageNamesTheProgramElseTheExecutable)
     file.close();
     EXPECT_EQ(OwnProgramPath(image), image);
     EXPECT_EQ(OwnProgramPath(dir.filePath(QStringLiteral("gone.AppImage"))),
-              QCoreApplication::applicationFilePath());
+        QCoreApplication::applicationFilePath());
     EXPECT_EQ(OwnProgramPath(QString()), QCoreApplication::applicationFilePath());
 }
 
