@@ -24,33 +24,12 @@ struct TCliCommand {
     std::function<int(const QStringList &, QTextStream &, QTextStream &)> run;
 };
 
-const char *DriveTypeName(TDriveType type)
-{
-    switch (type) {
-    case dtRemovable:
-        return "removable";
-    case dtFixed:
-        return "fixed";
-    case dtRemote:
-        return "remote";
-    case dtCdRom:
-        return "cdrom";
-    case dtRamDisk:
-        return "ramdisk";
-    case dtNoRootDir:
-        return "none";
-    case dtUnknown:
-        break;
-    }
-    return "unknown";
-}
-
 int Drives(const QStringList &, QTextStream &out, QTextStream &)
 {
     const TDriveTable table = TDriveTable::FromSystem(TUserFolders::FromEnvironment());
     for (QChar letter : table.Letters()) {
         const std::optional<TDrive> drive = table.Drive(letter);
-        out << letter << ":\t" << DriveTypeName(drive->type) << '\t' << drive->root << '\n';
+        out << letter << ":\t" << DriveTypeWord(drive->type) << '\t' << drive->root << '\n';
     }
     return 0;
 }

@@ -199,20 +199,39 @@ std::optional<TOverride> ParseOverrideLine(const QString &raw, const QString &ho
 
 } // namespace
 
+namespace
+{
+
+// The words of the override file and of korvatel-cli's drive list, one per drive type.
+const std::pair<const char *, TDriveType> kTypeWords[] = {
+    { "fixed", dtFixed },
+    { "removable", dtRemovable },
+    { "remote", dtRemote },
+    { "cdrom", dtCdRom },
+    { "ramdisk", dtRamDisk },
+    { "none", dtNoRootDir },
+    { "unknown", dtUnknown },
+};
+
+} // namespace
+
 std::optional<TDriveType> DriveTypeFromWord(const QString &word)
 {
-    static const std::pair<const char *, TDriveType> kWords[] = {
-        { "fixed", dtFixed },
-        { "removable", dtRemovable },
-        { "remote", dtRemote },
-        { "cdrom", dtCdRom },
-        { "ramdisk", dtRamDisk },
-    };
-    for (const auto &[name, type] : kWords) {
-        if (word.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+    for (const auto &[name, type] : kTypeWords) {
+        if (type != dtNoRootDir && type != dtUnknown
+            && word.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
             return type;
     }
     return std::nullopt;
+}
+
+QString DriveTypeWord(TDriveType type)
+{
+    for (const auto &[name, known] : kTypeWords) {
+        if (known == type)
+            return QLatin1String(name);
+    }
+    return QStringLiteral("unknown");
 }
 
 QString WholeDiskName(const QString &deviceName)

@@ -90,6 +90,8 @@ private:
 // The drive type named by a word of the override file (fixed, removable, remote, cdrom,
 // ramdisk; any case); nullopt for any other word.
 std::optional<TDriveType> DriveTypeFromWord(const QString &word);
+// The word for a drive type: those above, "none" for dtNoRootDir and "unknown" for dtUnknown.
+QString DriveTypeWord(TDriveType type);
 
 // The whole disk that a kernel block device name belongs to: "sdb1" → "sdb",
 // "nvme0n1p2" → "nvme0n1", "mmcblk0p1" → "mmcblk0"; other names ("sr0", "dm-0", "sdb")

@@ -1,7 +1,8 @@
 #include "platform/user_folders.h"
 
+#include "text/sjis_file.h"
+
 #include <QDir>
-#include <QFile>
 
 namespace korvatel
 {
@@ -35,12 +36,10 @@ QString ConfigHome(const QProcessEnvironment &env, const QString &home)
 
 QString ReadUserDirs(const QString &configHome)
 {
-    QFile file(configHome + QStringLiteral("/user-dirs.dirs"));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxUserDirsSize)
-        return {};
-    return QString::fromUtf8(file.read(kMaxUserDirsSize));
+    const std::optional<QByteArray> text
+        = ReadWholeFile(configHome + QStringLiteral("/user-dirs.dirs"), kMaxUserDirsSize);
+    return text ? QString::fromUtf8(*text) : QString();
 }
-
 } // namespace
 
 QString UserDirFromText(const QString &text, const QString &key, const QString &home)
@@ -99,7 +98,7 @@ TUserFolders TUserFolders::FromEnvironment(const QProcessEnvironment &env)
     TUserFolders f;
     f.home = HomeOf(env);
     const QString configHome = ConfigHome(env, f.home);
-    f.configDir = configHome + QStringLiteral("/korvatel");
+    f.configDir = ConfigDir(env);
     f.windowsDir = f.configDir + QStringLiteral("/windows");
     f.systemDir = f.configDir + QStringLiteral("/system");
     f.appData = XdgDir(env, "XDG_DATA_HOME", f.home + QStringLiteral("/.local/share"));

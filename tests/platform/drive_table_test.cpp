@@ -255,3 +255,17 @@ TEST(BlockDevices, PartitionsAskTheirDiskWhetherItIsRemovable)
 }
 
 } // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(DriveTypeWord, OverrideWordsReadBackAndOthersAreRefused)
+{
+    for (TDriveType type : { dtFixed, dtRemovable, dtRemote, dtCdRom, dtRamDisk })
+        EXPECT_EQ(DriveTypeFromWord(DriveTypeWord(type).toUpper()), type);
+    EXPECT_EQ(DriveTypeWord(dtNoRootDir), QStringLiteral("none"));
+    EXPECT_FALSE(DriveTypeFromWord(QStringLiteral("none")).has_value());
+    EXPECT_FALSE(DriveTypeFromWord(QStringLiteral("unknown")).has_value());
+}
+
+} // namespace korvatel
