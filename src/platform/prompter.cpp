@@ -1,5 +1,7 @@
 #include "platform/prompter.h"
 
+#include <cstdio>
+
 namespace korvatel
 {
 
@@ -30,6 +32,17 @@ TModalResult TScriptedPrompter::Ask(
         return FirstButtonResult(buttons);
     }
     return FAnswers.takeFirst();
+}
+
+TModalResult TUnattendedPrompter::Ask(
+    TMsgKind, const QString &text, TMsgButtons buttons, const QString &caption)
+{
+    std::fprintf(stderr, "[%s] %s\n", caption.toLocal8Bit().constData(),
+        QString(text)
+            .replace(QLatin1String("\r\n"), QLatin1String("\n"))
+            .toLocal8Bit()
+            .constData());
+    return FirstButtonResult(buttons);
 }
 
 QStringList TScriptedPrompter::Texts() const

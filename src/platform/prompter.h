@@ -85,6 +85,15 @@ private:
     int FUnexpected = 0;
 };
 
+// Answers every box with its first button and writes its caption and text to standard error:
+// for runs of the whole program without anyone at the screen (screenshots, tests).
+class TUnattendedPrompter : public TPrompter
+{
+public:
+    TModalResult Ask(TMsgKind kind, const QString &text, TMsgButtons buttons,
+        const QString &caption = {}) override;
+};
+
 // The result that pressing the first button of a set gives, in the order OK, Yes, No, Cancel,
 // Abort, Retry, Ignore.
 TModalResult FirstButtonResult(TMsgButtons buttons);

@@ -98,7 +98,17 @@ bool ShellOpen(const QString &pathOrUrl)
 
 bool StartProgram(const QString &program, const QStringList &args)
 {
-    return !program.isEmpty() && QProcess::startDetached(program, args);
+    if (program.isEmpty())
+        return false;
+    // The started program is on its own: it does not write into this one's output, which may be
+    // a pipe that closes when this program ends.
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(args);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    return process.startDetached();
 }
 
 bool MoveFolder(const QString &from, const QString &to)

@@ -1,11 +1,26 @@
 #include "app/ui/web_main.h"
 
+#include "app/client_session.h"
+#include "app/program_entry.h"
+#include "app/startup.h"
+#include "app/ui/start_forms.h"
+#include "platform/clock.h"
+#include "platform/drive_table.h"
 #include "platform/fonts.h"
+#include "platform/program_file.h"
+#include "platform/shell.h"
+#include "platform/ui/qt_prompter.h"
+#include "platform/user_folders.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolTip>
+#include <QVBoxLayout>
 
 namespace korvatel
 {
@@ -15,21 +30,108 @@ namespace
 
 const char kOfflineText[] = "オフラインです。注文操作はできません。";
 
+// Hints appear after 300 ms and stay 30 seconds.
+class THintTiming : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+            return false;
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget->toolTip().isEmpty())
+            return false;
+        const auto *help = static_cast<QHelpEvent *>(event);
+        QTimer::singleShot(300, widget, [widget, pos = help->globalPos()] {
+            if (widget->underMouse())
+                QToolTip::showText(pos, widget->toolTip(), widget, {}, 30000);
+        });
+        return true;
+    }
+};
+
+struct TClientOptions {
+    QString screenshot;
+    int quitAfter = -1;
+    bool unattended = false;
+    QStringList own; // the options as given, for a started copy
+    QStringList arguments; // the rest: the program entry's command line
+};
+
+TClientOptions ParseOptions(const QStringList &args)
+{
+    TClientOptions options;
+    for (const QString &arg : args) {
+        if (arg.startsWith(QLatin1String("--screenshot=")))
+            options.screenshot = arg.section(u'=', 1);
+        else if (arg.startsWith(QLatin1String("--quit-after=")))
+            options.quitAfter = arg.section(u'=', 1).toInt();
+        else if (arg == QLatin1String("--unattended"))
+            options.unattended = true;
+        else {
+            options.arguments << arg;
+            continue;
+        }
+        options.own << arg;
+    }
+    return options;
+}
+
 } // namespace
 
-TWebMain::TWebMain(bool online, QWidget *parent)
+TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     : QMainWindow(parent)
-    , FOnline(online)
+    , FSession(session)
 {
     setWindowTitle(QStringLiteral("Korvatel"));
     resize(1024, 700);
-    setCentralWidget(new QWidget(this));
+
+    FSplitter = new QSplitter(Qt::Horizontal, this);
+    FFolderPanel = new QWidget(FSplitter);
+    FFolderPanel->setObjectName(QStringLiteral("pnFolder"));
+    FSplitter->addWidget(FFolderPanel);
+    FSplitter->addWidget(new QWidget(FSplitter));
+    FSplitter->setStretchFactor(1, 1);
+    setCentralWidget(FSplitter);
 
     FOfflineLabel = new QLabel(QString::fromUtf8(kOfflineText), this);
     FOfflineLabel->setObjectName(QStringLiteral("lbOffline"));
     FOfflineLabel->setStyleSheet(QStringLiteral("color: red;"));
-    FOfflineLabel->setVisible(!online);
+    FOfflineLabel->setVisible(!Online());
     statusBar()->addWidget(FOfflineLabel);
+
+    TStateSettings &state = FSession.State;
+    state.FolderWidth = kFormFolderWidth;
+    state.PanelRBHeight = kFormPanelRBHeight;
+    FSession.LoadAtCreation({});
+    FSplitter->setSizes({ std::max(state.FolderWidth, 50), width() - state.FolderWidth });
+
+    QTimer::singleShot(0, this, &TWebMain::FirstIdle);
+}
+
+bool TWebMain::Online() const
+{
+    return FSession.Online();
+}
+
+void TWebMain::FirstIdle()
+{
+    if (FIdleDone)
+        return;
+    FIdleDone = true;
+    FSession.LoadAtFirstIdle();
+}
+
+void TWebMain::closeEvent(QCloseEvent *event)
+{
+    // A session that never reached its first idle moment has not read what it would save.
+    FirstIdle();
+    FSession.State.FolderWidth = FFolderPanel->width();
+    FSession.Shutdown({});
+    event->accept();
 }
 
 int RunClient(QApplication &app)
@@ -38,25 +140,47 @@ int RunClient(QApplication &app)
     MapWindowsFonts();
     QApplication::setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
 
-    QString screenshot;
-    int quitAfter = -1;
-    for (const QString &arg : app.arguments().mid(1)) {
-        if (arg.startsWith(QLatin1String("--screenshot=")))
-            screenshot = arg.section(u'=', 1);
-        else if (arg.startsWith(QLatin1String("--quit-after=")))
-            quitAfter = arg.section(u'=', 1).toInt();
-    }
+    const TClientOptions options = ParseOptions(app.arguments().mid(1));
+    TQtPrompter qtPrompter;
+    TUnattendedPrompter unattendedPrompter;
+    TPrompter &prompter = options.unattended ? static_cast<TPrompter &>(unattendedPrompter)
+                                             : static_cast<TPrompter &>(qtPrompter);
 
-    TWebMain window(false);
+    const TUserFolders folders = TUserFolders::FromEnvironment();
+    const TDriveTable drives = TDriveTable::FromSystem(folders);
+    TEntryInput input { options.arguments, OwnProgramPath(), folders, drives,
+        [&options](const QString &program) { return StartProgram(program, options.own); } };
+    const TEntryResult entry = RunProgramEntry(input, prompter);
+    if (!entry.proceed)
+        return 0;
+
+    TQtStartDialogs qtDialogs;
+    TUnattendedStartDialogs unattendedDialogs;
+    TStartDialogs &dialogs = options.unattended ? static_cast<TStartDialogs &>(unattendedDialogs)
+                                                : static_cast<TStartDialogs &>(qtDialogs);
+    TWorkspace workspace(folders, drives);
+    TNoShopServer shopServer;
+    TSystemClock clock;
+    const bool ctrlHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+    const TStartupResult startup
+        = RunStartup(entry, workspace, dialogs, shopServer, clock, ctrlHeld);
+    if (!startup.proceed)
+        return 0;
+
+    app.installEventFilter(new THintTiming(&app));
+    TClientSession session(std::move(workspace), entry, startup);
+    TWebMain window(session);
     window.show();
-    if (!screenshot.isEmpty()) {
-        QTimer::singleShot(500, &window, [&window, screenshot] {
+    if (!options.screenshot.isEmpty()) {
+        QTimer::singleShot(500, &window, [&window, screenshot = options.screenshot] {
             const bool saved = window.grab().save(screenshot, "PNG");
-            QApplication::exit(saved ? 0 : 1);
+            window.close();
+            if (!saved)
+                QApplication::exit(1);
         });
     }
-    if (quitAfter >= 0)
-        QTimer::singleShot(quitAfter, &app, &QApplication::quit);
+    if (options.quitAfter >= 0)
+        QTimer::singleShot(options.quitAfter, &window, &QWidget::close);
     return app.exec();
 }
 

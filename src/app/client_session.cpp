@@ -1,0 +1,113 @@
+#include "app/client_session.h"
+
+#include "platform/prompter.h"
+#include "platform/shell.h"
+
+#include <QDir>
+
+namespace korvatel
+{
+
+TClientSession::TClientSession(TWorkspace workspace, TEntryResult entry, TStartupResult startup)
+    : FWorkspace(std::move(workspace))
+    , FEntry(std::move(entry))
+    , FStartup(std::move(startup))
+{
+}
+
+bool TClientSession::RefuseWhenOffline(TPrompter &prompter, const QString &message) const
+{
+    if (Online())
+        return false;
+    prompter.Warn(message);
+    return true;
+}
+
+QString TClientSession::SysFile(const char *name) const
+{
+    return QDir(FWorkspace.SysData()).filePath(QString::fromLatin1(name));
+}
+
+QString TClientSession::StatePath() const
+{
+    return SysFile("State.ini");
+}
+QString TClientSession::OptionPath() const
+{
+    return SysFile("Option.ini");
+}
+QString TClientSession::Option2Path() const
+{
+    return SysFile("Option2.ini");
+}
+QString TClientSession::DefaultPath() const
+{
+    return SysFile("Default.ini");
+}
+QString TClientSession::TransModePath() const
+{
+    return SysFile("TransMode.ini");
+}
+QString TClientSession::DateOutPath() const
+{
+    return SysFile("DateOutFolderList.ini");
+}
+QString TClientSession::NodeExpPath() const
+{
+    return SysFile("NodeExp.ini");
+}
+
+QString TClientSession::LastDatePath() const
+{
+    return QDir(FWorkspace.Tree()).filePath(QStringLiteral("LastDate.ini"));
+}
+
+void TClientSession::LoadAtCreation(const TShopOffer &offer)
+{
+    DateOut.Load(DateOutPath());
+    if (Option.Load(OptionPath()).emptyWorksNow)
+        EmptyFolder(FWorkspace.Works());
+    ShopOptions = TShopOptions::FromOptionTable(offer.optionTable);
+    Option2.Load(Option2Path(), offer.unMouseFocusDefault);
+    State.Load(StatePath());
+    if (!FEntry.startFolder.isEmpty())
+        State.LastDir = FEntry.startFolder;
+    Defaults.Load(DefaultPath(), offer.offeredSizes, offer.autoCorrection);
+    LastRead = LoadLastRead(LastDatePath());
+}
+
+void TClientSession::LoadAtFirstIdle()
+{
+    NodeExp.Load(NodeExpPath());
+    TransMode = LoadTransMode(TransModePath());
+}
+
+void TClientSession::SaveAll(const TShutdownHooks &hooks)
+{
+    if (FMoved)
+        return;
+    if (hooks.saveOrderMemory)
+        hooks.saveOrderMemory();
+    if (hooks.collectNodeExp)
+        hooks.collectNodeExp();
+    NodeExp.Save(NodeExpPath());
+    State.Save(StatePath());
+    Option2.Save(Option2Path());
+    Option.Save(OptionPath());
+}
+
+void TClientSession::Shutdown(const TShutdownHooks &hooks)
+{
+    // After a move the files were carried away whole; this run touches nothing more.
+    if (FMoved)
+        return;
+    SaveAll(hooks);
+    if (Option.EmptyWorksAtShutdown())
+        EmptyFolder(FWorkspace.Works());
+    if (Option.DeleteTreeAtShutdown())
+        DeleteFolder(FWorkspace.Tree());
+    if (Option.DeleteTemplatesAtShutdown() && hooks.favouriteTemplatesEmpty)
+        DeleteFolder(FWorkspace.KorvatelTemp());
+}
+
+} // namespace korvatel

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "app/option_settings.h"
+#include "app/program_entry.h"
+#include "app/shop_options.h"
+#include "app/startup.h"
+#include "app/state_settings.h"
+#include "app/workspace.h"
+#include "app/workspace_settings.h"
+
+#include <QDateTime>
+#include <functional>
+#include <optional>
+
+namespace korvatel
+{
+
+class TPrompter;
+
+// What a run knows once it has started: the workspace, the shop, whether it is online, and the
+// settings files the main window reads at creation and writes at shutdown. The window owns
+// one; the rules of reading, saving and cleaning up live here.
+class TClientSession
+{
+public:
+    TClientSession(TWorkspace workspace, TEntryResult entry, TStartupResult startup);
+
+    TWorkspace &Workspace() { return FWorkspace; }
+    const TWorkspace &Workspace() const { return FWorkspace; }
+    const TEntryResult &Entry() const { return FEntry; }
+    const TStartupResult &Startup() const { return FStartup; }
+    QString ShopId() const { return FEntry.shopId; }
+    bool Online() const { return FStartup.online; }
+    // Set by a successful workspace move: nothing is saved at exit.
+    bool Moved() const { return FMoved; }
+    void SetMoved() { FMoved = true; }
+
+    // Shows message as a warning and returns true when the run is offline: the guard of every
+    // order-changing command.
+    bool RefuseWhenOffline(TPrompter &prompter, const QString &message) const;
+
+    // The settings files, in the state the window reads and changes them.
+    TDateOutFolderList DateOut;
+    TOptionSettings Option;
+    TShopOptions ShopOptions;
+    TOption2Settings Option2;
+    TStateSettings State;
+    TDefaultSettings Defaults;
+    std::optional<QDateTime> LastRead; // the hint of \Tree\LastDate.ini
+    TNodeExp NodeExp;
+    TTransMode TransMode = TTransMode::tmAuto;
+
+    // What the shop data offers, for the settings that depend on it.
+    struct TShopOffer {
+        QStringList optionTable; // the "Name=Value" lines of the shop's option table
+        QStringList offeredSizes; // the print sizes offered, in order
+        bool autoCorrection = false; // the shop offers automatic correction
+        bool unMouseFocusDefault = false;
+    };
+    // Reads the settings in the order of the window's creation: DateOutFolderList.ini,
+    // Option.ini (emptying \Works when it names no thumbnail rule), the shop options,
+    // Option2.ini, State.ini, Default.ini and the LastDate.ini hint. The customer record and
+    // the price tables, read between them, belong to their own modules.
+    void LoadAtCreation(const TShopOffer &offer);
+    // Reads what the first idle moment needs: NodeExp.ini and TransMode.ini.
+    void LoadAtFirstIdle();
+
+    QString StatePath() const;
+    QString OptionPath() const;
+    QString Option2Path() const;
+    QString DefaultPath() const;
+    QString TransModePath() const;
+    QString DateOutPath() const;
+    QString NodeExpPath() const;
+    QString LastDatePath() const;
+
+    // What the window adds to the shutdown.
+    struct TShutdownHooks {
+        std::function<void()> saveOrderMemory; // both order memory files
+        std::function<void()> collectNodeExp; // fills NodeExp from the date tree
+        bool favouriteTemplatesEmpty = true;
+    };
+    // Shutdown steps 3 and 4: saves (unless the workspace moved) the order memory,
+    // NodeExp.ini, State.ini, Option2.ini and Option.ini, then cleans up as Option.ini says.
+    void SaveAll(const TShutdownHooks &hooks);
+    void Shutdown(const TShutdownHooks &hooks);
+
+private:
+    QString SysFile(const char *name) const;
+
+    TWorkspace FWorkspace;
+    TEntryResult FEntry;
+    TStartupResult FStartup;
+    bool FMoved = false;
+};
+
+} // namespace korvatel

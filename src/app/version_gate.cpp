@@ -1,0 +1,74 @@
+#include "app/version_gate.h"
+
+#include "platform/prompter.h"
+
+namespace korvatel
+{
+
+namespace
+{
+
+// "http://host/path/Korvatel1234.exe" → "Korvatel1234.exe".
+QString LastPart(const QString &urlOrName)
+{
+    return urlOrName.section(u'/', -1);
+}
+
+QString WithoutExtension(const QString &name)
+{
+    return name.section(u'.', 0, 0);
+}
+
+bool SameProgramFile(const QString &own, const QString &server)
+{
+    if (server.isEmpty())
+        return false;
+    return own.compare(server, Qt::CaseInsensitive) == 0
+        || WithoutExtension(own).compare(WithoutExtension(server), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+TVersionGate VersionGateDecision(const TProgramVersion &own, const TProgramVersion &server)
+{
+    if (!SameProgramFile(own.fileName, LastPart(server.fileName)))
+        return TVersionGate::vgNone;
+    if (own.version < server.version)
+        return TVersionGate::vgForced;
+    if (own.build < server.build)
+        return TVersionGate::vgOffer;
+    return TVersionGate::vgNone;
+}
+
+bool RunVersionGate(const TProgramVersion &own, const TProgramVersion &server, bool cdStart,
+    TPrompter &prompter, const std::function<bool()> &download)
+{
+    if (cdStart)
+        return false;
+    const QString failed
+        = QStringLiteral("失敗しました。再挑戦するかホームページからダウンロードして下さい。");
+    switch (VersionGateDecision(own, server)) {
+    case TVersionGate::vgNone:
+        return false;
+    case TVersionGate::vgForced:
+        prompter.Inform(QStringLiteral("注文ソフトのVersionが変わりました。新Ver ") + server.version
+            + QStringLiteral("\r\n\r\n現Ver ") + own.version
+            + QStringLiteral(" では継続できません。ダウンロードして再起動します。"));
+        if (!download())
+            prompter.Error(failed);
+        return true;
+    case TVersionGate::vgOffer:
+        if (!prompter.YesNo(
+                QStringLiteral("新しい注文ソフトがあります。ダウンロードしますか？\r\n\r\n"
+                               "UpDate : 現 %1　⇒　新 %2")
+                    .arg(own.build, server.build)))
+            return false;
+        if (download())
+            return true;
+        prompter.Error(failed);
+        return false;
+    }
+    return false;
+}
+
+} // namespace korvatel

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace korvatel
+{
+
+class TPrompter;
+
+// A program as the version gate compares it: its version text, build stamp and file name.
+struct TProgramVersion {
+    QString version;
+    QString build;
+    QString fileName; // for the server: the program's URL or its last part
+};
+
+enum class TVersionGate {
+    vgNone, // nothing to do
+    vgForced, // this version can no longer order: download and end
+    vgOffer, // a newer build exists: ask
+};
+
+// The gate applies only when the server's program file has this program's own name (ignoring
+// case, and ignoring an extension on either side). Versions and build stamps compare as plain
+// text.
+TVersionGate VersionGateDecision(const TProgramVersion &own, const TProgramVersion &server);
+
+// Applies the gate at the main window's first idle moment (never in CD start mode): shows the
+// message, downloads the new program when told to and reports a failed download. download
+// fetches the server's program and returns whether it succeeded. True when the program must
+// end.
+bool RunVersionGate(const TProgramVersion &own, const TProgramVersion &server, bool cdStart,
+    TPrompter &prompter, const std::function<bool()> &download);
+
+} // namespace korvatel

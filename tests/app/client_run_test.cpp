@@ -1,0 +1,89 @@
+#include "support/temp_home.h"
+#include "text/sjis_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+using test::TTempHome;
+
+namespace
+{
+
+// The client itself, started as a user would start it, in a temporary home.
+class ClientRunTest : public ::testing::Test
+{
+protected:
+    TTempHome home;
+
+    // Places the client under name and runs it unattended; returns its standard error.
+    QString Run(const QString &relativePath, const QStringList &arguments = {})
+    {
+        const QString program = home.FilePath(relativePath);
+        QDir().mkpath(QFileInfo(program).absolutePath());
+        QFile::remove(program);
+        EXPECT_TRUE(QFile::copy(QStringLiteral(KORVATEL_CLIENT), program));
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.start(program,
+            arguments
+                + QStringList {
+                    QStringLiteral("--unattended"), QStringLiteral("--quit-after=300") });
+        EXPECT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 0);
+        return QString::fromLocal8Bit(process.readAllStandardError());
+    }
+
+    QStringList StateLines() const
+    {
+        return ReadSjisLines(home.FilePath(QStringLiteral("Korvatel/SysData/State.ini")))
+            .value_or(QStringList());
+    }
+};
+
+} // namespace
+
+TEST_F(ClientRunTest, FirstStartMakesTheWorkspaceRunsOfflineAndTheSecondRestoresTheState)
+{
+    const QString first = Run(QStringLiteral("bin/Korvatel1234"));
+    EXPECT_TRUE(first.contains(QStringLiteral("Editor Version "))) << first.toStdString();
+    EXPECT_TRUE(first.contains(QStringLiteral("基本情報のダウンロード失敗")));
+    for (const char *folder :
+        { "Works", "Download", "NdxFmt", "SysData", "Temp", "PostCard", "DpeOrder" })
+        EXPECT_TRUE(
+            QFileInfo(home.FilePath(QStringLiteral("Korvatel/") + QLatin1String(folder))).isDir())
+            << folder;
+    EXPECT_TRUE(StateLines().contains(QStringLiteral("NailHeights=80")));
+    EXPECT_EQ(ReadSjisText(home.FilePath(QStringLiteral(".config/korvatel/windows/LastShop.ini"))),
+        QStringLiteral("1234"));
+
+    QStringList lines = StateLines();
+    lines.replaceInStrings(QStringLiteral("ListDeSort=FALSE"), QStringLiteral("ListDeSort=TRUE"));
+    lines.replaceInStrings(QStringLiteral("NailHeights=80"), QStringLiteral("NailHeights=150"));
+    ASSERT_TRUE(WriteSjisLines(home.FilePath(QStringLiteral("Korvatel/SysData/State.ini")), lines));
+    Run(QStringLiteral("bin/Korvatel1234"));
+    EXPECT_TRUE(StateLines().contains(QStringLiteral("ListDeSort=TRUE")));
+    EXPECT_TRUE(StateLines().contains(QStringLiteral("NailHeights=150")));
+}
+
+TEST_F(ClientRunTest, DownloadedClientPlacesItsCopyOnTheDesktopAndStartsIt)
+{
+    const QString output = Run(QStringLiteral("Downloads/Korvatel1234"));
+    EXPECT_TRUE(output.contains(QStringLiteral("をデスクトップに作りました。")))
+        << output.toStdString();
+    EXPECT_TRUE(QFileInfo(home.FilePath(QStringLiteral("Desktop/Korvatel1234"))).isExecutable());
+    // The started copy makes the workspace and saves its state when it closes.
+    for (int i = 0; i < 300 && StateLines().isEmpty(); ++i)
+        QThread::msleep(100);
+    EXPECT_FALSE(StateLines().isEmpty());
+}
+
+} // namespace korvatel
