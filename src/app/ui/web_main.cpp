@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -30,7 +31,20 @@ namespace
 
 const char kOfflineText[] = "オフラインです。注文操作はできません。";
 
-// Hints appear after 300 ms and stay 30 seconds.
+// Hints appear after 300 ms and stay 30 seconds: the style sets the delay, the filter shows
+// every hint with its own display time.
+class THintStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+        QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 300;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 class THintTiming : public QObject
 {
 public:
@@ -45,10 +59,7 @@ protected:
         if (widget->toolTip().isEmpty())
             return false;
         const auto *help = static_cast<QHelpEvent *>(event);
-        QTimer::singleShot(300, widget, [widget, pos = help->globalPos()] {
-            if (widget->underMouse())
-                QToolTip::showText(pos, widget->toolTip(), widget, {}, 30000);
-        });
+        QToolTip::showText(help->globalPos(), widget->toolTip(), widget, {}, 30000);
         return true;
     }
 };
@@ -167,6 +178,7 @@ int RunClient(QApplication &app)
     if (!startup.proceed)
         return 0;
 
+    QApplication::setStyle(new THintStyle);
     app.installEventFilter(new THintTiming(&app));
     TClientSession session(std::move(workspace), entry, startup);
     TWebMain window(session);
