@@ -63,7 +63,9 @@ QMessageBox::Icon KindIcon(TMsgKind kind)
 TModalResult TQtPrompter::Ask(
     TMsgKind kind, const QString &text, TMsgButtons buttons, const QString &caption)
 {
-    QMessageBox box(KindIcon(kind), caption.isEmpty() ? DefaultCaption(kind) : caption, text,
+    // The system's texts break lines with CR LF; a lone CR would show as a stray glyph here.
+    const QString shown = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(KindIcon(kind), caption.isEmpty() ? DefaultCaption(kind) : caption, shown,
         QMessageBox::NoButton, FParent);
     if (buttons == 0)
         buttons = mbOK;

@@ -1,0 +1,48 @@
+#include "platform/ui/qt_prompter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// Presses the button captioned buttonText on the next message box and reports its text.
+void PressOnNextBox(const QString &buttonText, QString *shownText)
+{
+    QTimer::singleShot(0, [buttonText, shownText] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            if (!box || !box->isVisible())
+                continue;
+            *shownText = box->text();
+            for (QAbstractButton *button : box->buttons()) {
+                if (button->text() == buttonText)
+                    button->click();
+            }
+        }
+    });
+}
+
+} // namespace
+
+TEST(TQtPrompter, ShowsTheTextWithPlainLineBreaksAndAnswersTheButtonPressed)
+{
+    TQtPrompter prompter;
+    QString shown;
+    PressOnNextBox(QStringLiteral("いいえ(&N)"), &shown);
+    EXPECT_EQ(prompter.Ask(
+                  TMsgKind::mkConfirmation, QStringLiteral("一行目\r\n\r\n二行目"), mbYes | mbNo),
+        TModalResult::mrNo);
+    EXPECT_EQ(shown, QStringLiteral("一行目\n\n二行目"));
+
+    PressOnNextBox(QStringLiteral("OK"), &shown);
+    EXPECT_TRUE(prompter.Confirm(QStringLiteral("よろしいですか？")));
+}
+
+} // namespace korvatel
