@@ -35,8 +35,7 @@ int StrideOf(qint64 width, int bits)
 // Expands RLE8 (bits 8) or RLE4 (bits 4) data into plain bottom-up rows of stride bytes. The
 // checks keep every write inside the rows; their messages are numbered as the system numbers
 // them (1 to 4 for RLE8, 5 to 8 for RLE4).
-std::vector<uint8_t> ExpandRle(
-    TByteReader &in, qint64 width, qint64 height, int bits, int stride)
+std::vector<uint8_t> ExpandRle(TByteReader &in, qint64 width, qint64 height, int bits, int stride)
 {
     const bool four = bits == 4;
     const QString prefix = four ? QStringLiteral("Convert4BitRLETo4BitRGB: ")
@@ -91,8 +90,8 @@ std::vector<uint8_t> ExpandRle(
             const int bytes = four ? (value + 1) / 2 : value;
             const uint8_t *src = in.Bytes(bytes);
             for (int i = 0; i < value; ++i) {
-                const uint8_t v = four ? uint8_t((i & 1) ? (src[i / 2] & 0x0F) : (src[i / 2] >> 4))
-                                       : src[i];
+                const uint8_t v
+                    = four ? uint8_t((i & 1) ? (src[i / 2] & 0x0F) : (src[i / 2] >> 4)) : src[i];
                 put(start + i, row, v);
             }
             if (bytes & 1)
@@ -253,8 +252,8 @@ TBitmap LoadDIBFromStream(const QByteArray &data)
             }
             default: {
                 const uint8_t *q = src + 4 * x;
-                const uint32_t p = uint32_t(q[0]) | (uint32_t(q[1]) << 8)
-                    | (uint32_t(q[2]) << 16) | (uint32_t(q[3]) << 24);
+                const uint32_t p = uint32_t(q[0]) | (uint32_t(q[1]) << 8) | (uint32_t(q[2]) << 16)
+                    | (uint32_t(q[3]) << 24);
                 c = { Extract(p, fields[2]), Extract(p, fields[1]), Extract(p, fields[0]) };
                 break;
             }

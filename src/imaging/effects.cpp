@@ -29,8 +29,8 @@ void RotateImage(TBitmap &bitmap, RotationType rotation)
         for (int y = 0; y < W; ++y) {
             uint8_t *out = dest.ScanLine(y);
             for (int x = 0; x < H; ++x) {
-                const TBgr p = rotation == rt90 ? bitmap.Pixel(y, H - 1 - x)
-                                                : bitmap.Pixel(W - 1 - y, x);
+                const TBgr p
+                    = rotation == rt90 ? bitmap.Pixel(y, H - 1 - x) : bitmap.Pixel(W - 1 - y, x);
                 out[3 * x] = p.b;
                 out[3 * x + 1] = p.g;
                 out[3 * x + 2] = p.r;

@@ -162,10 +162,9 @@ uint16_t TExifInfo::Read16(const uint8_t *p) const
 
 uint32_t TExifInfo::Read32(const uint8_t *p) const
 {
-    return FBigEndian ? (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8)
-            | uint32_t(p[3])
-                      : uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16)
-            | (uint32_t(p[3]) << 24);
+    return FBigEndian
+        ? (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3])
+        : uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 void TExifInfo::Error(int code)
@@ -183,9 +182,8 @@ void TExifInfo::SetImageFileName(const QString &fileName)
     if (fileName.isEmpty())
         return;
     FFileName = fileName;
-    const std::optional<QByteArray> data = QFileInfo(fileName).isFile()
-        ? ReadWholeFile(fileName, kMaxExifFileSize)
-        : std::nullopt;
+    const std::optional<QByteArray> data
+        = QFileInfo(fileName).isFile() ? ReadWholeFile(fileName, kMaxExifFileSize) : std::nullopt;
     if (!data) {
         FData.clear();
         FMain.Clear();
@@ -268,7 +266,8 @@ void TExifInfo::Parse(const QByteArray &data)
         }
         return Read32(in.Bytes(4));
     };
-    auto pointer = [&](const TEntryItems &chain, uint16_t tag, int group) -> std::optional<uint32_t> {
+    auto pointer
+        = [&](const TEntryItems &chain, uint16_t tag, int group) -> std::optional<uint32_t> {
         const TEntryItem *item = chain.Find(tag, group);
         if (!item || item->data.size() < 2)
             return std::nullopt;
@@ -425,8 +424,7 @@ QString TExifInfo::UserComment() const
     const QByteArray code = item->data.left(8);
     QByteArray body = item->data.mid(8);
     if (code.startsWith("UNICODE")) {
-        QStringDecoder decoder(
-            FBigEndian ? QStringDecoder::Utf16BE : QStringDecoder::Utf16LE);
+        QStringDecoder decoder(FBigEndian ? QStringDecoder::Utf16BE : QStringDecoder::Utf16LE);
         QString text = decoder(body);
         const qsizetype nul = text.indexOf(QChar(0));
         return nul >= 0 ? text.left(nul) : text;
@@ -479,8 +477,7 @@ bool TExifInfo::ThumbnailToJpeg(TJpegImage &target, bool makeIfMissing, const QB
         if (!makeIfMissing)
             return false;
         const TBitmap picture = DecodeJpeg(data);
-        const double scale = std::min(
-            { 160.0 / picture.Width(), 120.0 / picture.Height(), 1.0 });
+        const double scale = std::min({ 160.0 / picture.Width(), 120.0 / picture.Height(), 1.0 });
         const TBitmap small = StretchDraw(picture, int(std::trunc(picture.Width() * scale)),
             int(std::trunc(picture.Height() * scale)));
         target.Assign(small);

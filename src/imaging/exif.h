@@ -117,7 +117,8 @@ public:
     // The embedded JPEG thumbnail into target (IFD1 compression 6 with a non-zero offset).
     // Without one and with makeIfMissing, a thumbnail of at most 160 × 120 is made from the
     // main picture. stream, when given, is the file's bytes. False when there is none.
-    bool ThumbnailToJpeg(TJpegImage &target, bool makeIfMissing, const QByteArray *stream = nullptr);
+    bool ThumbnailToJpeg(
+        TJpegImage &target, bool makeIfMissing, const QByteArray *stream = nullptr);
     bool ThumbnailToBitmap(TBitmap &target, bool makeIfMissing, const QByteArray *stream = nullptr);
     // Where the thumbnail JPEG lies in the file (TIFF header + offset) and its stored length
     // (tag 514, 0 when absent); nullopt when there is no JPEG thumbnail.

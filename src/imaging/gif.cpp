@@ -355,7 +355,8 @@ TBitmap TGifFile::FirstImageBitmap() const
     TBitmap bitmap(width, height);
     if (bitmap.Empty())
         Fail("Bad code");
-    const std::vector<TBgr> &table = image.localColours.empty() ? globalColours : image.localColours;
+    const std::vector<TBgr> &table
+        = image.localColours.empty() ? globalColours : image.localColours;
     TBgr back;
     if (background < globalColours.size())
         back = globalColours[background];

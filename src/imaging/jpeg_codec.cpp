@@ -9,9 +9,8 @@
 #include <cstring>
 
 // jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
-
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace korvatel
 {
@@ -46,7 +45,9 @@ void EmitMessage(j_common_ptr cinfo, int level)
     }
 }
 
-void OutputMessage(j_common_ptr) { }
+void OutputMessage(j_common_ptr)
+{
+}
 
 // Progressive files may carry any number of scans; a hostile one with thousands of tiny scans
 // would keep the decoder busy for minutes.
@@ -199,8 +200,8 @@ int Denominator(TJpegScale scale)
 }
 
 // Returns 0 on success, 1 on a library error.
-int EncodeRaw(const TBitmap *bitmap, int quality, unsigned char **buffer, unsigned long *size,
-    char *message)
+int EncodeRaw(
+    const TBitmap *bitmap, int quality, unsigned char **buffer, unsigned long *size, char *message)
 {
     jpeg_compress_struct cinfo;
     TJpegError error;
@@ -244,8 +245,8 @@ std::optional<TJpegInfo> ReadJpegInfo(const QByteArray &data)
     TJpegInfo info;
     char message[JMSG_LENGTH_MAX];
     if (DecodeRaw(reinterpret_cast<const uint8_t *>(data.constData()),
-            static_cast<unsigned long>(data.size()), 1, true, &target, &info.width,
-            &info.height, message)
+            static_cast<unsigned long>(data.size()), 1, true, &target, &info.width, &info.height,
+            message)
         != 0)
         return std::nullopt;
     return info;

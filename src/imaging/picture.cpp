@@ -164,8 +164,8 @@ bool SavePicture(const QString &fileName, const TPicture &picture, bool bitmapFa
         }
         if (bitmapFallback) {
             const QFileInfo info(fileName);
-            const QString bmpName = info.path() + QLatin1Char('/') + info.completeBaseName()
-                + QStringLiteral(".BMP");
+            const QString bmpName
+                = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".BMP");
             return !bitmap.Empty() && WriteFileAtomic(bmpName, SaveDIBToStream(bitmap));
         }
         try {

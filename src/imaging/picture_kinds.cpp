@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace korvatel
 {
 
@@ -14,8 +13,8 @@ namespace
 QString ExtensionOf(const QString &fileName)
 {
     const int dot = fileName.lastIndexOf(QLatin1Char('.'));
-    const int slash = std::max(
-        fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    const int slash
+        = std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
     if (dot < 0 || dot < slash)
         return {};
     return fileName.mid(dot);
@@ -87,24 +86,24 @@ const QStringList &RotationTypeNames()
 
 const QStringList &TrimFitNames()
 {
-    static const QStringList names
-        = { QStringLiteral("tfNone"), QStringLiteral("tfLongWidth"), QStringLiteral("tfLongHeight") };
+    static const QStringList names = { QStringLiteral("tfNone"), QStringLiteral("tfLongWidth"),
+        QStringLiteral("tfLongHeight") };
     return names;
 }
 
 const QStringList &BackStyleNames()
 {
     static const QStringList names = { QStringLiteral("bstSolid"), QStringLiteral("bstTrans"),
-        QStringLiteral("bstGradUpLR"), QStringLiteral("bstGradUpTB"),
-        QStringLiteral("bstGradDnLR"), QStringLiteral("bstGradDnTB") };
+        QStringLiteral("bstGradUpLR"), QStringLiteral("bstGradUpTB"), QStringLiteral("bstGradDnLR"),
+        QStringLiteral("bstGradDnTB") };
     return names;
 }
 
 const QStringList &BackStyleDisplayNames()
 {
-    static const QStringList names = { QStringLiteral("塗つぶし"), QStringLiteral("透過"),
-        QStringLiteral("ｸﾞﾗﾃﾞ凸→"), QStringLiteral("ｸﾞﾗﾃﾞ凸↓"), QStringLiteral("ｸﾞﾗﾃﾞ凹→"),
-        QStringLiteral("ｸﾞﾗﾃﾞ凹↓") };
+    static const QStringList names
+        = { QStringLiteral("塗つぶし"), QStringLiteral("透過"), QStringLiteral("ｸﾞﾗﾃﾞ凸→"),
+              QStringLiteral("ｸﾞﾗﾃﾞ凸↓"), QStringLiteral("ｸﾞﾗﾃﾞ凹→"), QStringLiteral("ｸﾞﾗﾃﾞ凹↓") };
     return names;
 }
 

@@ -103,7 +103,8 @@ TBitmap ResizeBilinear(const TBitmap &source, int w, int h)
                 const double b = r0[ib + ch];
                 const double c = r1[ia + ch];
                 const double d = r1[ib + ch];
-                out[3 * i + ch] = Round(a + (b - a) * fx + (c - a) * fy + (a - b - c + d) * fx * fy);
+                out[3 * i + ch]
+                    = Round(a + (b - a) * fx + (c - a) * fy + (a - b - c + d) * fx * fy);
             }
         }
     }
