@@ -32,6 +32,12 @@ uint8_t ClampByte(int v)
     return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
 
+// value × (numerator / denominator) with one rounding: the product of integers is exact.
+double Scaled(int value, int numerator, int denominator)
+{
+    return double(qint64(value) * numerator) / denominator;
+}
+
 int Luminance(int r, int g, int b)
 {
     return (299 * r + 587 * g + 114 * b) / 1000;
@@ -124,18 +130,17 @@ TContrastPoints ContrastPoints(const CorrectionRecord &record)
 
 int ToneCurveChange(int l, const TContrastPoints &points)
 {
-    const double x1 = points.low.x();
-    const double y1 = points.low.y();
-    const double x2 = points.high.x();
-    const double y2 = points.high.y();
-    const double slopeLow = x1 < 2 ? 1.0 : y1 / x1;
-    const double slopeMid = x1 == x2 ? 1.0 : (y2 - y1) / (x2 - x1);
-    const double slopeHigh = x2 > 254 ? 1.0 : (255 - y2) / (255 - x2);
+    const int x1 = points.low.x();
+    const int y1 = points.low.y();
+    const int x2 = points.high.x();
+    const int y2 = points.high.y();
+    // Each slope is a ratio of integers: value × slope is taken as (value × numerator) /
+    // denominator, one correctly rounded division, so exact halves stay halves.
     if ((l >= x1 && l <= x2) || (l >= x2 && l <= x1))
-        return int(y1) + Nearest((l - x1) * slopeMid) - l;
+        return y1 + (x1 == x2 ? l - x1 : Nearest(Scaled(l - x1, y2 - y1, x2 - x1))) - l;
     if (l < x1)
-        return Nearest(l * slopeLow) - l;
-    return int(y2) + Nearest((l - x2) * slopeHigh) - l;
+        return (x1 < 2 ? l : Nearest(Scaled(l, y1, x1))) - l;
+    return y2 + (x2 > 254 ? l - x2 : Nearest(Scaled(l - x2, 255 - y2, 255 - x2))) - l;
 }
 
 TBgr CorrectionTarget(int kind, int pointRed, int pointGreen, int pointBlue)
@@ -206,9 +211,9 @@ TBitmap ApplyCorrection(const TBitmap &source, int kind, const CorrectionRecord 
         return result;
     const TCorrectionOffsets o = CorrectionOffsets(kind);
     // Red, green, blue order in these arrays.
-    const double target[3] = { double(kSkinTargetRed + o.red + record.pointRed),
-        double(kSkinTargetGreen + o.green + record.pointGreen),
-        double(kSkinTargetBlue + o.blue + record.pointBlue) };
+    const int target[3] = { kSkinTargetRed + o.red + record.pointRed,
+        kSkinTargetGreen + o.green + record.pointGreen,
+        kSkinTargetBlue + o.blue + record.pointBlue };
     TBgr reference = record.Reference();
     if (reference == TBgr {})
         reference = MeasureSkin(source);
@@ -217,12 +222,16 @@ TBitmap ApplyCorrection(const TBitmap &source, int kind, const CorrectionRecord 
     const TContrastPoints points = ContrastPoints(record);
     const bool curve = !points.OnDiagonal();
     const int k = curve ? 0 : 5;
-    double slopeLow[3];
-    double slopeHigh[3];
+    // The slopes as integer ratios (numerator, denominator); see Scaled.
+    int lowNum[3], lowDen[3], highNum[3], highDen[3];
     for (int c = 0; c < 3; ++c) {
         // A reference equal to the black level would divide by zero; it maps like no reference.
-        slopeLow[c] = from[c] != 0 && from[c] != k ? (target[c] - k) / (from[c] - k) : 1.0;
-        slopeHigh[c] = from[c] != 255 ? (255 - target[c]) / (255 - from[c]) : 1.0;
+        const bool low = from[c] != 0 && from[c] != k;
+        lowNum[c] = low ? target[c] - k : 1;
+        lowDen[c] = low ? from[c] - k : 1;
+        const bool high = from[c] != 255;
+        highNum[c] = high ? 255 - target[c] : 1;
+        highDen[c] = high ? 255 - from[c] : 1;
     }
     const bool mapColour = !(reference == TBgr {}) && !(reference == TBgr { 255, 255, 255 });
     for (int y = r.top(); y <= r.bottom(); ++y) {
@@ -235,16 +244,17 @@ TBitmap ApplyCorrection(const TBitmap &source, int kind, const CorrectionRecord 
                     v[c] += change;
                     if (!mapColour)
                         continue;
-                    v[c] = v[c] > from[c] ? 255 - Nearest((255 - v[c]) * slopeHigh[c])
-                                          : Nearest(v[c] * slopeLow[c]);
+                    v[c] = v[c] > from[c]
+                        ? 255 - Nearest(Scaled(255 - v[c], highNum[c], highDen[c]))
+                        : Nearest(Scaled(v[c], lowNum[c], lowDen[c]));
                 }
             } else if (mapColour) {
                 const double l = (299.0 * v[0] + 587.0 * v[1] + 114.0 * v[2]) / 1000;
                 if (l > 5) {
                     for (int c = 0; c < 3; ++c) {
                         v[c] = v[c] > from[c] + 5
-                            ? 255 - int(std::trunc((255 - v[c]) * slopeHigh[c]))
-                            : int(std::trunc((v[c] - 5) * slopeLow[c])) + 5;
+                            ? 255 - int(std::trunc(Scaled(255 - v[c], highNum[c], highDen[c])))
+                            : int(std::trunc(Scaled(v[c] - 5, lowNum[c], lowDen[c]))) + 5;
                     }
                 }
             }

@@ -120,8 +120,10 @@ void ToneEffect(TBitmap &bitmap, int kind, const QRect &rect)
             case 8: {
                 const int sum = r + g + b;
                 // A rectangle of one brightness has nothing to stretch: its sums are kept.
+                // (sum − lo) × (765 − lo) / (hi − lo) with one division, so the brightest sum
+                // comes to exactly 765.
                 const double stretched
-                    = hi > lo ? (sum - lo) * (double(765 - lo) / (hi - lo)) + lo : double(sum);
+                    = hi > lo ? double((sum - lo) * (765 - lo)) / (hi - lo) + lo : double(sum);
                 const int c = int(std::trunc(stretched / 3));
                 r = uint8_t(c);
                 g = uint8_t(std::trunc(c * 0.8));

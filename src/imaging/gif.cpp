@@ -346,6 +346,8 @@ TBitmap TGifFile::FirstImageBitmap() const
     if (images.empty())
         Fail("Bad code");
     const TGifSubImage &image = images.front();
+    if (image.width == 0 || image.height == 0)
+        Fail("Bad code");
     int width = screenWidth;
     int height = screenHeight;
     if (width == 0 || height == 0) {
