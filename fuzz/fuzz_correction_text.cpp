@@ -9,8 +9,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace korvatel;
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data),
-        static_cast<qsizetype>(size));
+    const QString text
+        = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const CorrectionRecord record = TextToRecord(text);
     ShopLines(record);
     if (TextToRecord(RecordToText(record)) != record)
