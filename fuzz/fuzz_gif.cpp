@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace korvatel;
-    SetMaxBitmapPixels(1 << 20);
+    SetMaxBitmapPixels(1 << 16);
     try {
         TGifFile gif;
         gif.LoadFromData(
