@@ -291,11 +291,11 @@ void TExifInfo::Parse(const QByteArray &data)
     }
 }
 
-int TExifInfo::Width()
+int TExifInfo::SizeTag(uint16_t tag, int frameSize)
 {
-    const TEntryItem *item = FMain.Find(256, 0);
+    const TEntryItem *item = FMain.Find(tag, 0);
     if (!item)
-        return FFrameWidth;
+        return frameSize;
     const auto *p = reinterpret_cast<const uint8_t *>(item->data.constData());
     if (item->type == 3 && item->data.size() >= 2)
         return Read16(p);
@@ -305,18 +305,14 @@ int TExifInfo::Width()
     return 0;
 }
 
+int TExifInfo::Width()
+{
+    return SizeTag(256, FFrameWidth);
+}
+
 int TExifInfo::Height()
 {
-    const TEntryItem *item = FMain.Find(257, 0);
-    if (!item)
-        return FFrameHeight;
-    const auto *p = reinterpret_cast<const uint8_t *>(item->data.constData());
-    if (item->type == 3 && item->data.size() >= 2)
-        return Read16(p);
-    if (item->type == 4 && item->data.size() >= 4)
-        return int(std::min<uint32_t>(Read32(p), INT32_MAX));
-    Error(-5);
-    return 0;
+    return SizeTag(257, FFrameHeight);
 }
 
 const TEntryItem *TExifInfo::FindTag(uint16_t tag) const

@@ -150,6 +150,8 @@ public:
 
 private:
     void Error(int code);
+    // ImageWidth or ImageLength of IFD0, or the frame's size when the tag is missing.
+    int SizeTag(uint16_t tag, int frameSize);
     void Parse(const QByteArray &data);
     uint16_t Read16(const uint8_t *p) const;
     uint32_t Read32(const uint8_t *p) const;

@@ -1,6 +1,7 @@
 #include "imaging/dib.h"
 #include "support/image_builders.h"
 #include "support/temp_home.h"
+#include "support/tsv.h"
 
 #include <QDir>
 #include <QFile>
@@ -188,25 +189,19 @@ TEST(LoadDIBFromStream, BmpSuite)
     const QString dir = test::SharedTestData(QStringLiteral("bmpsuite"));
     if (dir.isEmpty())
         GTEST_SKIP() << "shared test data not present";
-    QFile tsv(dir + QStringLiteral("/expected.tsv"));
-    ASSERT_TRUE(tsv.open(QIODevice::ReadOnly));
-    const QStringList header = QString::fromUtf8(tsv.readLine()).trimmed().split(QLatin1Char('\t'));
-    const int expectedColumn = header.indexOf(QStringLiteral("expected"));
-    const int referenceColumn = header.indexOf(QStringLiteral("reference_png"));
     // Header size 66 and planes other than 1 are read as the reader's rules say (a header of 40
     // or more bytes is an info header; planes are not looked at), where the suite would refuse.
     const QStringList readAnyway
         = { QStringLiteral("b/badheadersize.bmp"), QStringLiteral("b/badplanes.bmp") };
     int decoded = 0;
     int refused = 0;
-    while (!tsv.atEnd()) {
-        const QStringList row = QString::fromUtf8(tsv.readLine()).split(QLatin1Char('\t'));
-        const QString name = row.value(0);
+    for (const auto &row : test::ReadTsv(dir + QStringLiteral("/expected.tsv"))) {
+        const QString name = row.value(QStringLiteral("file"));
         QFile file(dir + QLatin1Char('/') + name);
         if (!file.open(QIODevice::ReadOnly))
             continue;
         const QByteArray data = file.readAll();
-        const QString expected = row.value(expectedColumn);
+        const QString expected = row.value(QStringLiteral("expected"));
         TBitmap bitmap;
         QString error;
         try {
@@ -219,7 +214,8 @@ TEST(LoadDIBFromStream, BmpSuite)
             EXPECT_FALSE(error.isEmpty());
         } else if (expected == QLatin1String("decodes")) {
             ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-            const QStringList references = row.value(referenceColumn).split(QLatin1Char(' '));
+            const QStringList references
+                = row.value(QStringLiteral("reference_png")).split(QLatin1Char(' '));
             if (references.size() != 1 || !references[0].endsWith(QLatin1String(".png")))
                 continue;
             const QImage reference(dir + QLatin1Char('/') + references[0]);

@@ -2,6 +2,7 @@
 #include "imaging/jpeg_codec.h"
 #include "support/image_builders.h"
 #include "support/temp_home.h"
+#include "support/tsv.h"
 
 #include <QFile>
 #include <QImage>
@@ -208,19 +209,14 @@ TEST(TExifInfo, ExifSamples)
     const QString dir = test::SharedTestData(QStringLiteral("exif-samples"));
     if (dir.isEmpty())
         GTEST_SKIP() << "shared test data not present";
-    QFile tsv(dir + QStringLiteral("/expected.tsv"));
-    ASSERT_TRUE(tsv.open(QIODevice::ReadOnly));
-    const QStringList header = QString::fromUtf8(tsv.readLine()).trimmed().split(QLatin1Char('\t'));
     int checked = 0;
     int thumbnails = 0;
-    while (!tsv.atEnd()) {
-        const QStringList row = QString::fromUtf8(tsv.readLine()).split(QLatin1Char('\t'));
-        auto column
-            = [&](const char *name) { return row.value(header.indexOf(QLatin1String(name))); };
-        const QString path = dir + QLatin1Char('/') + row.value(0);
+    for (const auto &row : test::ReadTsv(dir + QStringLiteral("/expected.tsv"))) {
+        auto column = [&row](const char *name) { return row.value(QLatin1String(name)); };
+        const QString path = dir + QLatin1Char('/') + column("file");
         if (!QFile::exists(path))
             continue;
-        SCOPED_TRACE(row.value(0).toStdString());
+        SCOPED_TRACE(column("file").toStdString());
         TExifInfo exif;
         exif.SetImageFileName(path);
         ++checked;

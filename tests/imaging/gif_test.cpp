@@ -1,6 +1,7 @@
 #include "imaging/gif.h"
 #include "support/image_builders.h"
 #include "support/temp_home.h"
+#include "support/tsv.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -169,15 +170,8 @@ TEST(TGifFile, PublicSuites)
         const QString dir = test::SharedTestData(QString::fromLatin1(suite));
         if (dir.isEmpty())
             continue;
-        QFile tsv(dir + QStringLiteral("/expected.tsv"));
-        ASSERT_TRUE(tsv.open(QIODevice::ReadOnly));
-        const QStringList header
-            = QString::fromUtf8(tsv.readLine()).trimmed().split(QLatin1Char('\t'));
-        const int failColumn = header.indexOf(QStringLiteral("decode_should_fail"));
-        const int framesColumn = header.indexOf(QStringLiteral("frames"));
-        while (!tsv.atEnd()) {
-            const QStringList row = QString::fromUtf8(tsv.readLine()).split(QLatin1Char('\t'));
-            const QString name = row.value(0);
+        for (const auto &row : test::ReadTsv(dir + QStringLiteral("/expected.tsv"))) {
+            const QString name = row.value(QStringLiteral("file"));
             QFile file(dir + QLatin1Char('/') + name);
             if (!file.open(QIODevice::ReadOnly))
                 continue;
@@ -192,7 +186,7 @@ TEST(TGifFile, PublicSuites)
             } catch (const EPictureError &e) {
                 error = e.Message();
             }
-            const QString fail = row.value(failColumn);
+            const QString fail = row.value(QStringLiteral("decode_should_fail"));
             if (fail == QLatin1String("no")) {
                 EXPECT_TRUE(error.isEmpty()) << error.toStdString();
             } else if (fail == QLatin1String("yes")) {
@@ -201,7 +195,7 @@ TEST(TGifFile, PublicSuites)
             const QString rgbName = dir + QStringLiteral("/tests/")
                 + QFileInfo(name).completeBaseName() + QStringLiteral(".rgb");
             QFile rgb(rgbName);
-            if (error.isEmpty() && row.value(framesColumn) == QLatin1String("1")
+            if (error.isEmpty() && row.value(QStringLiteral("frames")) == QLatin1String("1")
                 && rgb.open(QIODevice::ReadOnly)) {
                 const QByteArray pixels = rgb.readAll();
                 ASSERT_EQ(pixels.size(), qsizetype(bitmap.Width()) * bitmap.Height() * 3);

@@ -1,6 +1,7 @@
 #include "imaging/jpeg_codec.h"
 #include "support/image_builders.h"
 #include "support/temp_home.h"
+#include "support/tsv.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -100,23 +101,17 @@ TEST(JpegCodec, SharedTestImagesDecodeAtEveryScale)
     const QString dir = test::SharedTestData(QStringLiteral("libjpeg-turbo-testimages"));
     if (dir.isEmpty())
         GTEST_SKIP() << "shared test data not present";
-    QFile tsv(dir + QStringLiteral("/jpeg/expected.tsv"));
-    ASSERT_TRUE(tsv.open(QIODevice::ReadOnly));
-    const QStringList header = QString::fromUtf8(tsv.readLine()).trimmed().split(QLatin1Char('\t'));
     int checked = 0;
-    while (!tsv.atEnd()) {
-        const QStringList row
-            = QString::fromUtf8(tsv.readLine()).trimmed().split(QLatin1Char('\t'));
-        auto column
-            = [&](const char *name) { return row.value(header.indexOf(QLatin1String(name))); };
-        QFile file(dir + QStringLiteral("/jpeg/") + row.value(0));
+    for (const auto &row : test::ReadTsv(dir + QStringLiteral("/jpeg/expected.tsv"))) {
+        auto column = [&row](const char *name) { return row.value(QLatin1String(name)); };
+        QFile file(dir + QStringLiteral("/jpeg/") + column("file"));
         if (!file.open(QIODevice::ReadOnly))
             continue;
         const QByteArray data = file.readAll();
         const TBitmap full = DecodeJpeg(data);
         EXPECT_EQ(QStringLiteral("%1x%2").arg(full.Width()).arg(full.Height()),
             column("width") + QLatin1Char('x') + column("height"))
-            << row.value(0).toStdString();
+            << column("file").toStdString();
         // The decoder's output matches djpeg's at every scale, byte for byte.
         const TJpegScale scales[] = { jsFullSize, jsHalf, jsQuarter, jsEighth };
         const char *sums[] = { "md5_ppm_1_1", "md5_ppm_1_2", "md5_ppm_1_4", "md5_ppm_1_8" };
@@ -131,7 +126,7 @@ TEST(JpegCodec, SharedTestImagesDecodeAtEveryScale)
                 }
             EXPECT_EQ(QCryptographicHash::hash(ppm, QCryptographicHash::Md5).toHex(),
                 column(sums[i]).toLatin1())
-                << row.value(0).toStdString() << " scale " << i;
+                << column("file").toStdString() << " scale " << i;
         }
         ++checked;
     }
