@@ -21,6 +21,7 @@ constexpr uint16_t kExifPointer = 34665;
 constexpr uint16_t kGpsPointer = 34853;
 constexpr uint16_t kInteropPointer = 40965;
 constexpr qint64 kMaxExifFileSize = qint64(1) << 30;
+constexpr qint64 kExifHeadSize = qint64(1) << 20;
 
 int TypeSize(uint16_t type)
 {
@@ -182,10 +183,11 @@ void TExifInfo::SetImageFileName(const QString &fileName)
     if (fileName.isEmpty())
         return;
     FFileName = fileName;
-    const std::optional<QByteArray> data
-        = QFileInfo(fileName).isFile() ? ReadWholeFile(fileName, kMaxExifFileSize) : std::nullopt;
-    if (!data) {
+    QFile file(fileName);
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)
+        || file.size() > kMaxExifFileSize) {
         FData.clear();
+        FDataComplete = true;
         FMain.Clear();
         FThumb.Clear();
         FFrameWidth = FFrameHeight = 0;
@@ -193,12 +195,34 @@ void TExifInfo::SetImageFileName(const QString &fileName)
         Error(-1);
         return;
     }
-    LoadFromData(*data);
+    // The Exif block and the frame header sit near the start of a camera file: the head is read
+    // first, and the whole file only when the head is not enough.
+    QByteArray data = file.read(kExifHeadSize);
+    bool complete = file.atEnd();
+    if (!complete) {
+        TExifInfo probe;
+        probe.FSearchBytes = FSearchBytes;
+        probe.LoadFromData(data);
+        if (probe.FErrorCode == -5 || probe.FFrameWidth == 0) {
+            data += file.readAll();
+            complete = true;
+        }
+    }
+    LoadFromData(data);
+    FDataComplete = complete;
+}
+
+QByteArray TExifInfo::WholeFile() const
+{
+    if (FDataComplete || FFileName.isEmpty())
+        return FData;
+    return ReadWholeFile(FFileName, kMaxExifFileSize).value_or(FData);
 }
 
 void TExifInfo::LoadFromData(const QByteArray &data)
 {
     FData = data;
+    FDataComplete = true;
     FMain.Clear();
     FThumb.Clear();
     FErrorCode = 0;
@@ -457,9 +481,15 @@ std::optional<std::pair<qint64, qint64>> TExifInfo::ThumbnailPlace() const
 
 bool TExifInfo::ThumbnailToJpeg(TJpegImage &target, bool makeIfMissing, const QByteArray *stream)
 {
-    const QByteArray &data = stream ? *stream : FData;
+    QByteArray data = stream ? *stream : FData;
     try {
-        if (const auto place = ThumbnailPlace()) {
+        const auto place = ThumbnailPlace();
+        const bool beyondHead = place
+            ? place->first + std::max<qint64>(place->second, 2) > data.size()
+            : makeIfMissing;
+        if (!stream && !FDataComplete && beyondHead)
+            data = WholeFile();
+        if (place) {
             if (place->first >= data.size())
                 return false;
             // The stored length bounds the thumbnail when it is sane; otherwise the decoder

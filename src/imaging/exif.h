@@ -157,7 +157,10 @@ private:
     uint32_t Read32(const uint8_t *p) const;
 
     QString FFileName;
-    QByteArray FData;
+    QByteArray WholeFile() const;
+
+    QByteArray FData; // the file, or its head when FDataComplete is false
+    bool FDataComplete = true;
     TEntryItems FMain;
     TEntryItems FThumb;
     bool FBigEndian = false;

@@ -149,6 +149,45 @@ TEST(TExifInfo, ErrorsRaiseOrGoToTheHandler)
     EXPECT_EQ(codes.size(), 1);
 }
 
+TEST(TExifInfo, BigFilesAreReadAsFarAsNeeded)
+{
+    TTempHome home;
+    // Random pixels do not compress: the picture runs far past the head that is read first.
+    TBitmap noise(1600, 1000);
+    uint32_t seed = 1;
+    for (int y = 0; y < noise.Height(); ++y)
+        for (int x = 0; x < 3 * noise.Width(); ++x) {
+            seed = seed * 1103515245u + 12345u;
+            noise.ScanLine(y)[x] = uint8_t(seed >> 24);
+        }
+    const QByteArray big
+        = ExifJpegBuilder().dateTaken("2010:01:02 03:04:05").picture(noise).build();
+    ASSERT_GT(big.size(), 1 << 20);
+    ASSERT_TRUE(home.Write(QStringLiteral("big.jpg"), big));
+    TExifInfo exif;
+    exif.SetImageFileName(home.FilePath(QStringLiteral("big.jpg")));
+    EXPECT_EQ(exif.ErrorCode(), 0);
+    EXPECT_EQ(exif.Width(), 1600);
+    TJpegImage thumb;
+    ASSERT_TRUE(exif.ThumbnailToJpeg(thumb, true));
+    EXPECT_EQ(thumb.Width(), 160);
+    EXPECT_EQ(thumb.Height(), 100);
+
+    // Large segments before the frame header push it out of the head.
+    QByteArray padded = ExifJpegBuilder().build();
+    const qsizetype afterApp1 = padded.indexOf(QByteArray("\xFF\xDB", 2));
+    ASSERT_GT(afterApp1, 0);
+    QByteArray segments;
+    for (int i = 0; i < 20; ++i)
+        segments += QByteArray("\xFF\xE2\xFF\xFF", 4) + QByteArray(0xFFFF - 2, 'x');
+    padded.insert(afterApp1, segments);
+    ASSERT_TRUE(home.Write(QStringLiteral("padded.jpg"), padded));
+    exif.SetImageFileName(home.FilePath(QStringLiteral("padded.jpg")));
+    EXPECT_EQ(exif.ErrorCode(), 0);
+    EXPECT_EQ(exif.FrameWidth(), 32);
+    EXPECT_EQ(exif.FrameHeight(), 24);
+}
+
 TEST(TExifInfo, IsExifFileLooksOnlyForApp1)
 {
     TTempHome home;
