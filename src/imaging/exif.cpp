@@ -22,6 +22,7 @@ constexpr uint16_t kGpsPointer = 34853;
 constexpr uint16_t kInteropPointer = 40965;
 constexpr qint64 kMaxExifFileSize = qint64(1) << 30;
 constexpr qint64 kExifHeadSize = qint64(1) << 20;
+constexpr qint64 kMaxValueBytes = qint64(16) << 20;
 
 int TypeSize(uint16_t type)
 {
@@ -265,6 +266,9 @@ void TExifInfo::Parse(const QByteArray &data)
     in.Skip(2); // the TIFF magic number, not checked
     const uint32_t ifd0 = Read32(in.Bytes(4));
 
+    // Values are copied out of the file; entries may all point at the same bytes, so the total is
+    // capped (an APP1 segment holds at most 64 KiB, a sound file has far less than this).
+    qint64 copied = 0;
     // Reads one IFD into the chain and gives the offset of the next IFD.
     auto readIfd = [&](uint32_t offset, TEntryItems &chain, int group) -> uint32_t {
         in.Seek(FTiffPos + qint64(offset));
@@ -280,6 +284,9 @@ void TExifInfo::Parse(const QByteArray &data)
                 item.valueOffset = Read32(in.Bytes(4));
                 const qint64 back = in.Position();
                 in.Seek(FTiffPos + qint64(item.valueOffset));
+                copied += size;
+                if (copied > kMaxValueBytes)
+                    throw EPictureError(QStringLiteral("Stream read error"));
                 item.data = QByteArray(reinterpret_cast<const char *>(in.Bytes(size)), size);
                 in.Seek(back);
             } else {

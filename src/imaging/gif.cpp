@@ -255,6 +255,7 @@ void TGifFile::LoadFromData(const QByteArray &data)
         globalColours = ReadColourTable(in, 2 << (screenFlags & 7));
 
     std::vector<TGifExtension> pending;
+    qint64 totalPixels = 0;
     while (!in.AtEnd()) {
         const uint8_t introducer = in.U8();
         if (introducer == '!') {
@@ -274,6 +275,11 @@ void TGifFile::LoadFromData(const QByteArray &data)
             image.height = in.LE16();
             image.flags = in.U8();
             CheckBitmapSize(image.width, image.height);
+            // Every image's indices are kept; frames beyond the pixel limit in total are not
+            // read, so a long run of huge frames cannot exhaust memory.
+            totalPixels += qint64(image.width) * image.height;
+            if (totalPixels > MaxBitmapPixels() && !images.empty())
+                break;
             if (image.flags & 0x80)
                 image.localColours = ReadColourTable(in, 2 << (image.flags & 7));
             image.extensions = std::move(pending);

@@ -123,6 +123,26 @@ TEST(TExifInfo, DamagedBlocksAreParseFailures)
     EXPECT_EQ(ReadExif(farOffset).ErrorCode(), -5);
 }
 
+TEST(TExifInfo, ValuesSharingOneBlockAreCapped)
+{
+    // An IFD of n entries that all point at the same 100000 bytes.
+    auto shared = [](int n) {
+        QByteArray tiff("II*\0\x08\0\0\0", 8);
+        tiff.append(char(n & 0xFF)).append(char(n >> 8));
+        for (int i = 0; i < n; ++i) {
+            tiff.append("\x00\x90\x07\x00", 4);
+            tiff.append("\xA0\x86\x01\x00", 4); // count 100000
+            tiff.append("\x08\x00\x00\x00", 4);
+        }
+        tiff.append(QByteArray(4, '\0'));
+        tiff.append(QByteArray(100000, 'v'));
+        return QByteArray("\xFF\xD8\xFF\xE1\x00\x00Exif\0\0", 12) + tiff;
+    };
+    EXPECT_EQ(ReadExif(shared(3)).ErrorCode(), 0);
+    // 300 of them would copy 30 MB.
+    EXPECT_EQ(ReadExif(shared(300)).ErrorCode(), -5);
+}
+
 TEST(TExifInfo, ErrorsRaiseOrGoToTheHandler)
 {
     TTempHome home;

@@ -145,6 +145,26 @@ TEST(TGifFile, InterlacedRowsComeBackInOrder)
     EXPECT_EQ(back.FirstImageBitmap(), source);
 }
 
+TEST(TGifFile, FramesBeyondThePixelLimitAreNotRead)
+{
+    QByteArray gif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF", 19);
+    for (int i = 0; i < 3; ++i) {
+        // A 100 × 60 frame whose data gives one pixel (clear, 0, end).
+        gif.append(",\x00\x00\x00\x00\x64\x00\x3C\x00\x00", 10);
+        gif.append("\x02\x02\x44\x01\x00", 5);
+    }
+    gif.append(';');
+    const qint64 limit = MaxBitmapPixels();
+    SetMaxBitmapPixels(10000);
+    TGifFile file;
+    file.LoadFromData(gif);
+    SetMaxBitmapPixels(limit);
+    EXPECT_EQ(file.images.size(), 1u);
+    EXPECT_EQ(file.FirstImageBitmap().Width(), 1);
+    file.LoadFromData(gif);
+    EXPECT_EQ(file.images.size(), 3u);
+}
+
 TEST(GifBitmapFiles, WriteAndReadThroughFiles)
 {
     test::TTempHome home;
