@@ -1,5 +1,6 @@
 #include "app/cli.h"
 
+#include "app/cli_imaging.h"
 #include "app/version.h"
 #include "platform/drive_table.h"
 #include "platform/user_folders.h"
@@ -76,6 +77,13 @@ const QList<TCliCommand> &Commands()
             [](const QStringList &a, QTextStream &o, QTextStream &e) {
                 return ConvertFile(a, o, e, false);
             } },
+        { "exif", "exif FILE", "the Exif fields of a picture as name=value lines", CliExif },
+        { "decode", "decode FILE OUT.png", "decode a picture (--scale 1|2|4|8 for JPEG)",
+            CliDecode },
+        { "thumb", "thumb FILE --mode N OUT.jpg",
+            "the browser thumbnail of mode 0..8 (--cell SIZE)", CliThumb },
+        { "resize", "resize FILE OUT METHOD",
+            "--bilinear W H, --area W H, --stretch W H, --fit N [--area], --double", CliResize },
     };
     return commands;
 }

@@ -1,6 +1,11 @@
 #include "app/cli.h"
 #include "app/version.h"
+#include "imaging/dib.h"
+#include "imaging/jpeg_codec.h"
+#include "support/image_builders.h"
+#include "support/temp_home.h"
 
+#include <QImage>
 #include <QTextStream>
 #include <gtest/gtest.h>
 
@@ -55,6 +60,64 @@ TEST(KorvatelCli, MissingFileFails)
         = Capture({ QStringLiteral("cp932-decode"), QStringLiteral("/nonexistent/x") });
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("cannot read")));
+}
+
+TEST(KorvatelCli, ExifPrintsOneLinePerField)
+{
+    test::TTempHome home;
+    ASSERT_TRUE(home.Write(QStringLiteral("a.jpg"),
+        test::ExifJpegBuilder(test::ByteOrder::Motorola)
+            .dateTaken("2004:07:15 13:05:09")
+            .make("Maker")
+            .thumbnail(test::JpegBytes(test::PatternBitmap(8, 8)))
+            .build()));
+    const TCliRun run = Capture({ QStringLiteral("exif"), home.FilePath(QStringLiteral("a.jpg")) });
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\nbyte_order=MM\n")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\nwidth=32\nheight=24\n")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\ndate_taken=2004:07:15 13:05:09\n")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\nthumbnail=yes\n")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\nmake=Maker\n")));
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("error=0\n")));
+    const TCliRun missing
+        = Capture({ QStringLiteral("exif"), home.FilePath(QStringLiteral("none.jpg")) });
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.out.endsWith(QStringLiteral("error=-1\n")));
+}
+
+TEST(KorvatelCli, DecodeResizeAndThumb)
+{
+    test::TTempHome home;
+    ASSERT_TRUE(home.Write(QStringLiteral("a.bmp"), SaveDIBToStream(test::PatternBitmap(30, 20))));
+    ASSERT_TRUE(home.Write(QStringLiteral("b.jpg"), test::JpegBytes(test::PatternBitmap(64, 32))));
+    const QString png = home.FilePath(QStringLiteral("a.png"));
+    EXPECT_EQ(
+        Capture({ QStringLiteral("decode"), home.FilePath(QStringLiteral("a.bmp")), png }).status,
+        0);
+    EXPECT_EQ(QImage(png).size(), QSize(30, 20));
+    EXPECT_EQ(Capture({ QStringLiteral("decode"), home.FilePath(QStringLiteral("b.jpg")), png,
+                          QStringLiteral("--scale"), QStringLiteral("4") })
+                  .status,
+        0);
+    EXPECT_EQ(QImage(png).size(), QSize(16, 8));
+    const TCliRun resize
+        = Capture({ QStringLiteral("resize"), home.FilePath(QStringLiteral("a.bmp")), png,
+            QStringLiteral("--fit"), QStringLiteral("15"), QStringLiteral("--area") });
+    EXPECT_EQ(resize.status, 0);
+    EXPECT_EQ(resize.out, QStringLiteral("15x10\n"));
+    EXPECT_EQ(Capture({ QStringLiteral("resize"), home.FilePath(QStringLiteral("a.bmp")), png,
+                          QStringLiteral("--sideways") })
+                  .status,
+        2);
+    const QString thumb = home.FilePath(QStringLiteral("t.jpg"));
+    const TCliRun run = Capture({ QStringLiteral("thumb"), home.FilePath(QStringLiteral("b.jpg")),
+        QStringLiteral("--mode"), QStringLiteral("3"), thumb });
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(QImage(thumb).size(), QSize(400, 200));
+    EXPECT_EQ(Capture({ QStringLiteral("thumb"), thumb, QStringLiteral("--mode"),
+                          QStringLiteral("9"), thumb })
+                  .status,
+        2);
 }
 
 } // namespace korvatel

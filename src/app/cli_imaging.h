@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+namespace korvatel
+{
+
+// The imaging commands of korvatel-cli; each returns the process exit status (0 done, 1 the
+// command failed, 2 the command line was wrong).
+// exif FILE: one name=value line per field of the Exif reader.
+int CliExif(const QStringList &args, QTextStream &out, QTextStream &err);
+// decode FILE OUT.png [--scale 1|2|4|8]: any loadable picture as PNG.
+int CliDecode(const QStringList &args, QTextStream &out, QTextStream &err);
+// thumb FILE --mode N [--cell SIZE] OUT.jpg: the browser thumbnail of a thumbnail mode.
+int CliThumb(const QStringList &args, QTextStream &out, QTextStream &err);
+// resize FILE OUT (--bilinear W H | --area W H | --stretch W H | --fit N [--area] | --double).
+int CliResize(const QStringList &args, QTextStream &out, QTextStream &err);
+
+} // namespace korvatel

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+namespace korvatel
+{
+
+// A picture that could not be read, made or written. The text is the system's fixed message
+// ("Gif Version must be 87a or 89a", "LoadDIBFromStream: File type is invalid", ...).
+class EPictureError : public std::runtime_error
+{
+public:
+    explicit EPictureError(const QString &message)
+        : std::runtime_error(message.toStdString())
+        , FMessage(message)
+    {
+    }
+    const QString &Message() const { return FMessage; }
+
+private:
+    QString FMessage;
+};
+
+// The largest picture any reader or resize will allocate, in pixels. Readers compare the size a
+// header announces with it before allocating anything. Fuzzers lower it to keep runs fast.
+inline constexpr int kMaxBitmapSide = 65535;
+qint64 MaxBitmapPixels();
+void SetMaxBitmapPixels(qint64 pixels);
+
+// Throws EPictureError unless a width × height bitmap may be made: negative sizes and sizes
+// beyond MaxBitmapPixels or wider or higher than kMaxBitmapSide are refused.
+void CheckBitmapSize(qint64 width, qint64 height);
+
+// One pixel of the working bitmap, in its byte order.
+struct TBgr {
+    uint8_t b = 0;
+    uint8_t g = 0;
+    uint8_t r = 0;
+    friend bool operator==(const TBgr &, const TBgr &) = default;
+};
+
+// The working bitmap: 24 bits per pixel in the order blue, green, red, each row padded to a
+// multiple of 4 bytes and reached through ScanLine(y). Rows are kept top-down in memory so the
+// same bytes can be shown as a QImage without copying; row y is always the y-th row from the top.
+class TBitmap
+{
+public:
+    TBitmap() = default;
+    // A black bitmap; throws EPictureError when the size is refused (CheckBitmapSize).
+    TBitmap(int width, int height);
+
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    bool Empty() const { return FWidth <= 0 || FHeight <= 0; }
+    int BytesPerLine() const { return FStride; }
+    static int BytesPerLine(int width) { return (width * 3 + 3) & ~3; }
+
+    // Resizes to width × height; the contents become black.
+    void SetSize(int width, int height);
+    void Clear() { SetSize(0, 0); }
+    void Fill(TBgr colour);
+
+    uint8_t *ScanLine(int y) { return FBits.data() + std::size_t(y) * std::size_t(FStride); }
+    const uint8_t *ScanLine(int y) const
+    {
+        return FBits.data() + std::size_t(y) * std::size_t(FStride);
+    }
+    TBgr Pixel(int x, int y) const
+    {
+        const uint8_t *p = ScanLine(y) + 3 * x;
+        return { p[0], p[1], p[2] };
+    }
+    void SetPixel(int x, int y, TBgr c)
+    {
+        uint8_t *p = ScanLine(y) + 3 * x;
+        p[0] = c.b;
+        p[1] = c.g;
+        p[2] = c.r;
+    }
+
+    // The pixels as a QImage (Format_BGR888) sharing this bitmap's memory: drawing into it
+    // changes the bitmap. Valid until the bitmap is resized or destroyed.
+    QImage View();
+    QImage View() const;
+
+    // A copy of any QImage, converted to 24 bits (alpha is dropped).
+    static TBitmap FromImage(const QImage &image);
+    // A deep copy as an independent QImage.
+    QImage ToImage() const { return View().copy(); }
+
+    friend bool operator==(const TBitmap &a, const TBitmap &b);
+
+private:
+    int FWidth = 0;
+    int FHeight = 0;
+    int FStride = 0;
+    std::vector<uint8_t> FBits;
+};
+
+// Windows colour value 0x00BBGGRR as a pixel.
+inline TBgr ColorToBgr(uint32_t color)
+{
+    return { uint8_t(color >> 16), uint8_t(color >> 8), uint8_t(color) };
+}
+
+} // namespace korvatel

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "imaging/bitmap.h"
+#include "imaging/picture_kinds.h"
+
+#include <QRect>
+
+namespace korvatel
+{
+
+// Turns the bitmap: rt90 a quarter turn clockwise, rt180 a half turn, rt270 a quarter turn
+// anticlockwise; rtNone leaves it.
+void RotateImage(TBitmap &bitmap, RotationType rotation);
+
+// Mirrors the bitmap: the horizontal flag reverses every row, the vertical flag the row order.
+void FlipImage(TBitmap &bitmap, bool horizontal, bool vertical);
+
+// Applies tone effect kind 1..8 (lighten, wash out, grey, light grey, red, green, blue tint,
+// sepia) to the pixels of rect (right and bottom exclusive, clipped to the bitmap). Other kinds
+// and an empty rectangle change nothing.
+void ToneEffect(TBitmap &bitmap, int kind, const QRect &rect);
+void ToneEffect(TBitmap &bitmap, int kind);
+
+} // namespace korvatel

@@ -1,0 +1,119 @@
+#include "imaging/picture_kinds.h"
+
+#include <algorithm>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// The extension with its dot, as the file system routines give it: the text from the last "."
+// that comes after the last folder separator; empty when there is none.
+QString ExtensionOf(const QString &fileName)
+{
+    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const int slash
+        = std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    if (dot < 0 || dot < slash)
+        return {};
+    return fileName.mid(dot);
+}
+
+} // namespace
+
+int ImageKindOf(const QString &fileName)
+{
+    // The "A" in front lets a bare extension such as ".jpg" count as a name with an extension.
+    const QString ext = ExtensionOf(QLatin1Char('A') + fileName).toLower();
+    if (!ext.startsWith(QLatin1Char('.')) || ext.size() <= 3)
+        return 0;
+    if (ext == QLatin1String(".jpg") || ext == QLatin1String(".jpeg"))
+        return 1;
+    if (ext == QLatin1String(".tif"))
+        return 2;
+    if (ext == QLatin1String(".bmp") || ext == QLatin1String(".bid"))
+        return 3;
+    if (ext == QLatin1String(".gif"))
+        return 4;
+    if (ext == QLatin1String(".wmf"))
+        return 5;
+    if (ext == QLatin1String(".emf"))
+        return 6;
+    if (ext == QLatin1String(".png"))
+        return 7;
+    return 0;
+}
+
+int IsPictureFile(const QString &fileName)
+{
+    const QString key = ExtensionOf(fileName).toUpper() + QLatin1Char('.');
+    if (QStringLiteral(".JPEG.JPG.BMP.ICO.EMF.WMF.GIF.PNG.CCI.").contains(key))
+        return 1;
+    if (key == QLatin1String(".AVI."))
+        return 2;
+    return 0;
+}
+
+const QStringList &PictureFormatNames()
+{
+    static const QStringList names = { QStringLiteral("pfETC"), QStringLiteral("pfBMP"),
+        QStringLiteral("pfPNG"), QStringLiteral("pfGIF"), QStringLiteral("pfJPG") };
+    return names;
+}
+
+const QStringList &PictureFormatDisplayNames()
+{
+    static const QStringList names = { QStringLiteral("ETC"), QStringLiteral("BMP"),
+        QStringLiteral("PNG"), QStringLiteral("GIF"), QStringLiteral("JPG") };
+    return names;
+}
+
+QString PictureFormatExtension(PictureFormat format)
+{
+    static const char *const extensions[] = { "", ".bmp", ".png", ".gif", ".jpg" };
+    if (format < pfETC || format > pfJPG)
+        return {};
+    return QString::fromLatin1(extensions[format]);
+}
+
+const QStringList &RotationTypeNames()
+{
+    static const QStringList names = { QStringLiteral("rtNone"), QStringLiteral("rt90"),
+        QStringLiteral("rt180"), QStringLiteral("rt270") };
+    return names;
+}
+
+const QStringList &TrimFitNames()
+{
+    static const QStringList names = { QStringLiteral("tfNone"), QStringLiteral("tfLongWidth"),
+        QStringLiteral("tfLongHeight") };
+    return names;
+}
+
+const QStringList &BackStyleNames()
+{
+    static const QStringList names = { QStringLiteral("bstSolid"), QStringLiteral("bstTrans"),
+        QStringLiteral("bstGradUpLR"), QStringLiteral("bstGradUpTB"), QStringLiteral("bstGradDnLR"),
+        QStringLiteral("bstGradDnTB") };
+    return names;
+}
+
+const QStringList &BackStyleDisplayNames()
+{
+    static const QStringList names
+        = { QStringLiteral("塗つぶし"), QStringLiteral("透過"), QStringLiteral("ｸﾞﾗﾃﾞ凸→"),
+              QStringLiteral("ｸﾞﾗﾃﾞ凸↓"), QStringLiteral("ｸﾞﾗﾃﾞ凹→"), QStringLiteral("ｸﾞﾗﾃﾞ凹↓") };
+    return names;
+}
+
+int EnumFromName(const QString &text, const QStringList &names)
+{
+    for (int i = 0; i < names.size(); ++i) {
+        if (text.compare(names.at(i), Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return 0;
+}
+
+} // namespace korvatel

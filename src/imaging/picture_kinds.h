@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace korvatel
+{
+
+// The kind of picture a file name stands for, by its extension: 0 not loadable, 1 JPEG, 2 TIFF
+// (recognised only), 3 Windows bitmap (".bmp", ".bid"), 4 GIF, 5 metafile, 6 enhanced metafile,
+// 7 PNG.
+int ImageKindOf(const QString &fileName);
+
+// 1 when the name is a picture (".JPEG", ".JPG", ".BMP", ".ICO", ".EMF", ".WMF", ".GIF", ".PNG",
+// ".CCI", and a name without an extension), 2 for a movie (".AVI"), otherwise 0.
+int IsPictureFile(const QString &fileName);
+
+enum PictureFormat { pfETC, pfBMP, pfPNG, pfGIF, pfJPG };
+enum RotationType { rtNone, rt90, rt180, rt270 };
+enum TrimFit { tfNone, tfLongWidth, tfLongHeight };
+enum BackStyle { bstSolid, bstTrans, bstGradUpLR, bstGradUpTB, bstGradDnLR, bstGradDnTB };
+
+// The names under which each enumeration is stored in settings and plate files, in order.
+const QStringList &PictureFormatNames();
+const QStringList &PictureFormatDisplayNames();
+// The file extension of a format (".bmp", ".png", ".gif", ".jpg"); empty for pfETC.
+QString PictureFormatExtension(PictureFormat format);
+const QStringList &RotationTypeNames();
+const QStringList &TrimFitNames();
+const QStringList &BackStyleNames();
+const QStringList &BackStyleDisplayNames();
+
+// The index of the first name equal to text ignoring case, or 0 when none is.
+int EnumFromName(const QString &text, const QStringList &names);
+
+template <typename E> E EnumFromName(const QString &text, const QStringList &names)
+{
+    return static_cast<E>(EnumFromName(text, names));
+}
+
+} // namespace korvatel

@@ -1,0 +1,86 @@
+#include "imaging/bitmap.h"
+#include "imaging/picture_kinds.h"
+#include "support/image_builders.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+TEST(TBitmap, RowsArePaddedToFourBytes)
+{
+    TBitmap bitmap(5, 2);
+    EXPECT_EQ(bitmap.BytesPerLine(), 16);
+    EXPECT_EQ(bitmap.ScanLine(1) - bitmap.ScanLine(0), 16);
+    EXPECT_EQ(bitmap.Pixel(4, 1), TBgr {});
+}
+
+TEST(TBitmap, ViewSharesThePixels)
+{
+    TBitmap bitmap(3, 2);
+    bitmap.SetPixel(2, 1, { 10, 20, 30 });
+    QImage view = bitmap.View();
+    EXPECT_EQ(view.constBits(), bitmap.ScanLine(0));
+    EXPECT_EQ(view.pixel(2, 1), qRgb(30, 20, 10));
+    {
+        QPainter painter(&view);
+        painter.fillRect(0, 0, 1, 1, QColor(1, 2, 3));
+    }
+    EXPECT_EQ(bitmap.Pixel(0, 0), (TBgr { 3, 2, 1 }));
+    EXPECT_EQ(TBitmap::FromImage(bitmap.ToImage()), bitmap);
+}
+
+TEST(TBitmap, RefusesSizesBeforeAllocating)
+{
+    EXPECT_THROW(TBitmap(100000, 100000), EPictureError);
+    EXPECT_THROW(TBitmap(-1, 4), EPictureError);
+    try {
+        TBitmap(60000, 60000);
+        FAIL();
+    } catch (const EPictureError &e) {
+        EXPECT_EQ(e.Message(),
+            QStringLiteral("TBigBitmap.SetBitmaps: Too Big Width or Too Many Pixel Bits"));
+    }
+}
+
+TEST(PictureKinds, ImageKindOfNeedsAnExtensionLongerThanThree)
+{
+    EXPECT_EQ(ImageKindOf(QStringLiteral("a/IMG.JPEG")), 1);
+    EXPECT_EQ(ImageKindOf(QStringLiteral(".jpg")), 1);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.jp")), 0);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.tif")), 2);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.bid")), 3);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.Bmp")), 3);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.gif")), 4);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.wmf")), 5);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.emf")), 6);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.png")), 7);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.tiff")), 0);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("C:\\dir.jpg\\file")), 0);
+}
+
+TEST(PictureKinds, IsPictureFileTellsPicturesFromMovies)
+{
+    EXPECT_EQ(IsPictureFile(QStringLiteral("a.avi")), 2);
+    EXPECT_EQ(IsPictureFile(QStringLiteral("a.cci")), 1);
+    EXPECT_EQ(IsPictureFile(QStringLiteral("a.ico")), 1);
+    EXPECT_EQ(IsPictureFile(QStringLiteral("noextension")), 1);
+    EXPECT_EQ(IsPictureFile(QStringLiteral("a.txt")), 0);
+    EXPECT_EQ(IsPictureFile(QStringLiteral("a.pn")), 0);
+}
+
+TEST(PictureKinds, EnumFromNameIgnoresCaseAndFallsBackToTheFirst)
+{
+    EXPECT_EQ(EnumFromName<RotationType>(QStringLiteral("RT180"), RotationTypeNames()), rt180);
+    EXPECT_EQ(EnumFromName<RotationType>(QStringLiteral("sideways"), RotationTypeNames()), rtNone);
+    EXPECT_EQ(
+        EnumFromName<BackStyle>(QStringLiteral("bstgraddntb"), BackStyleNames()), bstGradDnTB);
+    EXPECT_EQ(EnumFromName<PictureFormat>(QStringLiteral("pfJPG"), PictureFormatNames()), pfJPG);
+    EXPECT_EQ(PictureFormatExtension(pfPNG), QStringLiteral(".png"));
+    EXPECT_TRUE(PictureFormatExtension(pfETC).isEmpty());
+    EXPECT_EQ(BackStyleDisplayNames().at(bstTrans), QStringLiteral("透過"));
+    EXPECT_EQ(TrimFitNames().at(tfLongHeight), QStringLiteral("tfLongHeight"));
+}
+
+} // namespace korvatel
