@@ -441,7 +441,7 @@ void ApplyPaymentStage(
         order.buttonCaption = QStringLiteral("価格未定");
     const double available = choice.pointsShown ? choice.pointsAvailable : 0;
     order.buttonEnabled = order.total > 0 && order.pointsUsed <= available
-        && order.buttonCaption == QLatin1String("注文する");
+        && order.buttonCaption == QStringLiteral("注文する");
     order.buttonVisible = choice.delivery != hsoJihai || terms.InOwnDeliveryArea(choice.address);
 
     // The payment records: the memo at the top, the four slots at the end.
