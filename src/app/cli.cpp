@@ -3,6 +3,7 @@
 #include "app/version.h"
 #include "platform/drive_table.h"
 #include "platform/user_folders.h"
+#include "pricing/price_command.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
 
@@ -76,6 +77,8 @@ const QList<TCliCommand> &Commands()
             [](const QStringList &a, QTextStream &o, QTextStream &e) {
                 return ConvertFile(a, o, e, false);
             } },
+        { "price", "price SHOPDATA BASKET", "price a basket file against the shop data",
+            PriceCommand },
     };
     return commands;
 }
