@@ -76,6 +76,25 @@ QStringList CommaLines(const char16_t *text)
     return FromCommaText(QString::fromUtf16(text));
 }
 
+// The built-in tables, made once.
+struct TDefaults {
+    QStringList cdPrice
+        = CommaLines(u"cdtNormal=700,cdtJustify=600,cdtCopy=500,LimitSize=500,LimitFile=");
+    QStringList netCdPrice = CommaLines(u"cdtNormal=600,cdtJustify=600,LimitSize=500,LimitFile=");
+    QStringList ktPrice = CommaLines(u"MaxNum=1,DefPrice=100,AddPrice=50");
+    QStringList sizeName = DefaultSizeNames();
+    QStringList usedSize = DefaultUsedSizes();
+    QStringList sizeXY = DefaultSizeXY();
+    QStringList channel = QStringList(sizeName.size(), QString());
+    QStringList prices = DefaultPrices();
+};
+
+const TDefaults &Defaults()
+{
+    static const TDefaults defaults;
+    return defaults;
+}
+
 } // namespace
 
 QString PriceKindPrefix(int kind)
@@ -112,16 +131,16 @@ void TPriceTables::ResetDefaults()
     FOption.clear();
     FCharge.Lines().clear();
     FNetCharge.Lines().clear();
-    FCdPrice.Lines()
-        = CommaLines(u"cdtNormal=700,cdtJustify=600,cdtCopy=500,LimitSize=500,LimitFile=");
-    FNetCdPrice.Lines() = CommaLines(u"cdtNormal=600,cdtJustify=600,LimitSize=500,LimitFile=");
-    FKtPrice.Lines() = CommaLines(u"MaxNum=1,DefPrice=100,AddPrice=50");
-    FSizeName = DefaultSizeNames();
-    FUsedSize = DefaultUsedSizes();
-    FSizeXY = DefaultSizeXY();
-    FChannel = QStringList(FSizeName.size(), QString());
-    FChannelCd = FChannel;
-    FPrices.Lines() = DefaultPrices();
+    const TDefaults &d = Defaults();
+    FCdPrice.Lines() = d.cdPrice;
+    FNetCdPrice.Lines() = d.netCdPrice;
+    FKtPrice.Lines() = d.ktPrice;
+    FSizeName = d.sizeName;
+    FUsedSize = d.usedSize;
+    FSizeXY = d.sizeXY;
+    FChannel = d.channel;
+    FChannelCd = d.channel;
+    FPrices.Lines() = d.prices;
     FOrvAne.clear();
     FOrderHost.clear();
     CountSizes();
