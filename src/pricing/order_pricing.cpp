@@ -135,15 +135,17 @@ TPricedOrder PriceOrder(
     }
 
     // 2. Print lines in size order; sizes missing from the table keep their order at the end.
-    order.prints = basket.prints;
-    std::stable_sort(
-        order.prints.begin(), order.prints.end(), [&](const TPrintLine &a, const TPrintLine &b) {
-            const auto rank = [&](const TPrintLine &l) {
-                const int i = tables.SizeNameIndex(l.size);
-                return i < 0 ? INT_MAX : i;
-            };
-            return rank(a) < rank(b);
-        });
+    // Each line's rank is looked up once; the sort then compares integers.
+    QList<std::pair<int, TPrintLine>> ranked;
+    ranked.reserve(basket.prints.size());
+    for (const TPrintLine &line : basket.prints) {
+        const int index = tables.SizeNameIndex(line.size);
+        ranked.append({ index < 0 ? INT_MAX : index, line });
+    }
+    std::stable_sort(ranked.begin(), ranked.end(),
+        [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (const auto &entry : ranked)
+        order.prints.append(entry.second);
     order.prints.erase(std::remove_if(order.prints.begin(), order.prints.end(),
                            [](const TPrintLine &l) { return l.count <= 0; }),
         order.prints.end());
@@ -440,8 +442,10 @@ void ApplyPaymentStage(
     else
         order.buttonCaption = QStringLiteral("価格未定");
     const double available = choice.pointsShown ? choice.pointsAvailable : 0;
+    // Points beyond the total would make the customer's payment negative; such an entry is
+    // refused like one beyond the points available.
     order.buttonEnabled = order.total > 0 && order.pointsUsed <= available
-        && order.buttonCaption == QStringLiteral("注文する");
+        && order.pointsUsed <= order.total && order.buttonCaption == QStringLiteral("注文する");
     order.buttonVisible = choice.delivery != hsoJihai || terms.InOwnDeliveryArea(choice.address);
 
     // The payment records: the memo at the top, the four slots at the end.

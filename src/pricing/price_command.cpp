@@ -83,7 +83,7 @@ int PriceCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     terms.LoadShopTerms(tables.OptionTable());
     TDiscountRules rules;
     rules.LoadDiscountRules(tables.OptionTable());
-    rules.net = tables.ServerCatalogue();
+    rules.net = tables.CatalogueMode() != 2; // the shop's own rule set serves mode 2 only
 
     const std::optional<QByteArray> bytes = ReadWholeFile(files.at(1));
     if (!bytes) {

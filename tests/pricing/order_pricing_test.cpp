@@ -163,6 +163,13 @@ TEST(PriceOrder, OrderButtonCaptionAndState)
     EXPECT_TRUE(order.buttonEnabled);
     EXPECT_EQ(order.remaining, order.total - 50);
     EXPECT_TRUE(order.records.contains(QStringLiteral("Point:使用ﾎﾟｲﾝﾄ;Price:1;Num:-50;")));
+
+    // More points than the order costs (84 yen) would turn the payment negative.
+    choice.pointsAvailable = 500;
+    choice.pointsUsed = 85;
+    EXPECT_FALSE(p.Price(Prints({ { "2L", 80, 1 } }), choice).buttonEnabled);
+    choice.pointsUsed = 84;
+    EXPECT_TRUE(p.Price(Prints({ { "2L", 80, 1 } }), choice).buttonEnabled);
 }
 
 TEST(PriceOrder, CampusNotes)
