@@ -69,6 +69,9 @@ TEST(TOrderInfoForm, HomeDeliveryNeedsPrefectureThenConfirmsWithComment)
 
     Choose(form.cbxPref(), QStringLiteral("東京都"));
     EXPECT_EQ(form.Order().deliveryFee, 700);
+    // The rebuilt statement is shown, not only made.
+    EXPECT_TRUE(form.StatementLines().contains(QStringLiteral("送料 700")));
+    EXPECT_EQ(form.StatementLines().value(0), QStringLiteral("L 25 × 30 ＝ 750"));
     form.mmComment()->insertPlainText(QStringLiteral("光沢仕上げで"));
     QTest::mouseClick(form.btnOrder(), Qt::LeftButton);
     ASSERT_EQ(prompter.Shown().size(), 2);

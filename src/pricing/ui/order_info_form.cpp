@@ -224,6 +224,9 @@ void TOrderInfoForm::AddMoneyRow(const QString &label, const QString &unit, cons
     small.setPointSizeF(small.pointSizeF() * 0.75);
     cents->setFont(small);
     FStatement->addWidget(cents, row, 5);
+    // Children added to a window that is already shown stay hidden until shown themselves.
+    for (int column = 0; column < 6; ++column)
+        FStatement->itemAtPosition(row, column)->widget()->show();
 }
 
 void TOrderInfoForm::Reprice()
@@ -274,7 +277,7 @@ QStringList TOrderInfoForm::StatementLines() const
         for (int column = 0; column < 6; ++column) {
             QLayoutItem *item = FStatement->itemAtPosition(row, column);
             auto *label = item ? qobject_cast<QLabel *>(item->widget()) : nullptr;
-            if (label && !label->text().isEmpty())
+            if (label && !label->isHidden() && !label->text().isEmpty())
                 cells.append(label->text());
         }
         lines.append(cells.join(u' '));
