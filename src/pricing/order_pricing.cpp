@@ -52,6 +52,33 @@ QString PercentText(double rate)
     return FloatText(SnapMoney(rate * 100));
 }
 
+// Counts add up without overflowing: a damaged basket saturates instead.
+int AddCount(int a, int b)
+{
+    return int(std::clamp<qint64>(qint64(a) + b, INT_MIN, INT_MAX));
+}
+
+void AddRow(TPricedOrder &order, TStatementRow::TKind kind, const QString &label, double amount,
+    const QString &note = {})
+{
+    TStatementRow row;
+    row.kind = kind;
+    row.label = label;
+    row.amount = amount;
+    row.note = note;
+    order.rows.append(row);
+}
+
+// A row with unit price and count columns.
+void AddUnitRow(TPricedOrder &order, TStatementRow::TKind kind, const QString &label,
+    double unitPrice, int count, double amount)
+{
+    AddRow(order, kind, label, amount);
+    order.rows.last().hasUnit = true;
+    order.rows.last().unitPrice = unitPrice;
+    order.rows.last().count = count;
+}
+
 } // namespace
 
 QList<TPrintLine> MakePrintLines(
@@ -69,7 +96,7 @@ QList<TPrintLine> MakePrintLines(
         if (same == lines.end())
             lines.append({ photo.size, price, photo.count });
         else
-            same->count += photo.count;
+            same->count = AddCount(same->count, photo.count);
     }
     return lines;
 }
@@ -129,9 +156,10 @@ TPricedOrder PriceOrder(
     for (const TCampusLine &line : basket.campus) {
         if (line.count <= 0)
             continue;
-        order.campusCount += line.count;
+        order.campusCount = AddCount(order.campusCount, line.count);
         order.campusAmount += line.count * line.unitPrice;
-        order.campusAlbumCounts[line.album] += line.count;
+        int &album = order.campusAlbumCounts[line.album];
+        album = AddCount(album, line.count);
     }
 
     // 2. Print lines in size order; sizes missing from the table keep their order at the end.
@@ -154,15 +182,8 @@ TPricedOrder PriceOrder(
     for (const TPrintLine &line : order.prints) {
         const double amount = line.count * line.unitPrice;
         order.printsTotal += amount;
-        order.printCount += line.count;
-        TStatementRow row;
-        row.kind = TStatementRow::srPrint;
-        row.label = line.size;
-        row.hasUnit = true;
-        row.unitPrice = line.unitPrice;
-        row.count = line.count;
-        row.amount = amount;
-        order.rows.append(row);
+        order.printCount = AddCount(order.printCount, line.count);
+        AddUnitRow(order, TStatementRow::srPrint, line.size, line.unitPrice, line.count, amount);
     }
 
     // 4. Basic fee, from the shop's basic fee table.
@@ -171,12 +192,8 @@ TPricedOrder PriceOrder(
     order.basicFee = tables.BasicFee(hasPrints, hasCd, false);
     const QString feeRule = tables.BasicFeeLabel(false);
     if (!feeRule.isEmpty() && order.basicFee > 0) {
-        TStatementRow row;
-        row.kind = TStatementRow::srBasicFee;
-        row.label = tables.BasicFeeName(false);
-        row.note = feeRule;
-        row.amount = order.basicFee;
-        order.rows.append(row);
+        AddRow(
+            order, TStatementRow::srBasicFee, tables.BasicFeeName(false), order.basicFee, feeRule);
     }
 
     // 5. CD-R.
@@ -192,14 +209,12 @@ TPricedOrder PriceOrder(
         order.cdDiscs = int(std::min(std::max(bySize, byFiles), kMaxDiscs));
         for (int disc = 0; disc < order.cdDiscs; ++disc)
             order.cdTotal += tiers.at(std::min<qsizetype>(disc, tiers.size() - 1));
-        TStatementRow row;
-        row.kind = TStatementRow::srCd;
-        row.label = QStringLiteral("CD-R(%1画像/%2MB) 収容%3枚")
-                        .arg(basket.cdPictures)
-                        .arg(qint64(std::ceil(bytes / kMegabyte)))
-                        .arg(order.cdDiscs);
-        row.amount = order.cdTotal;
-        order.rows.append(row);
+        AddRow(order, TStatementRow::srCd,
+            QStringLiteral("CD-R(%1画像/%2MB) 収容%3枚")
+                .arg(basket.cdPictures)
+                .arg(qint64(std::ceil(bytes / kMegabyte)))
+                .arg(order.cdDiscs),
+            order.cdTotal);
     }
 
     // 6. Phone images.
@@ -207,26 +222,18 @@ TPricedOrder PriceOrder(
     if (basket.phoneImages >= 1) {
         order.phoneImages = basket.phoneImages;
         order.phoneBase = tables.PhoneBaseFee();
-        order.phoneExtraImages = std::max(0, basket.phoneImages - maxNum);
+        order.phoneExtraImages
+            = int(std::clamp<qint64>(qint64(basket.phoneImages) - maxNum, 0, INT_MAX));
         order.phoneExtra = order.phoneExtraImages * tables.PhoneAddPrice();
         if (maxNum != 0 || order.phoneBase > 0) {
-            TStatementRow row;
-            row.kind = TStatementRow::srPhoneBase;
-            row.label = maxNum >= 1 ? QStringLiteral("携帯画像基本料(%1画像含)")
-                                          .arg(std::min(maxNum, basket.phoneImages))
-                                    : QStringLiteral("携帯画像基本料");
-            row.amount = order.phoneBase;
-            order.rows.append(row);
+            const QString label = maxNum >= 1 ? QStringLiteral("携帯画像基本料(%1画像含)")
+                                                    .arg(std::min(maxNum, basket.phoneImages))
+                                              : QStringLiteral("携帯画像基本料");
+            AddRow(order, TStatementRow::srPhoneBase, label, order.phoneBase);
         }
         if (order.phoneExtraImages >= 1) {
-            TStatementRow row;
-            row.kind = TStatementRow::srPhoneExtra;
-            row.label = QStringLiteral("携帯画像");
-            row.hasUnit = true;
-            row.unitPrice = tables.PhoneAddPrice();
-            row.count = order.phoneExtraImages;
-            row.amount = order.phoneExtra;
-            order.rows.append(row);
+            AddUnitRow(order, TStatementRow::srPhoneExtra, QStringLiteral("携帯画像"),
+                tables.PhoneAddPrice(), order.phoneExtraImages, order.phoneExtra);
         }
     }
 
@@ -239,7 +246,7 @@ TPricedOrder PriceOrder(
     const double discountBase = base(order.printsTotal) + base(order.cdTotal)
         + base(order.phoneBase) + base(order.phoneExtra);
     const double amountMeasure = SnapMoney(discountBase - base(order.campusAmount));
-    const int countMeasure = order.printCount - order.campusCount;
+    const int countMeasure = AddCount(order.printCount, -order.campusCount);
 
     // 9. Discounts: a run over the whole order decides the campus note; the run without the
     // campus prints is the one used.
@@ -259,25 +266,16 @@ TPricedOrder PriceOrder(
     // 7. Delivery fee, from the engine's result.
     order.deliveryFee = d.deliveryCharge;
     if (order.deliveryFee > 0) {
-        TStatementRow row;
-        row.kind = TStatementRow::srDelivery;
-        row.label = choice.delivery == hsoJihai ? QStringLiteral("配達料") : QStringLiteral("送料");
-        row.amount = order.deliveryFee;
-        order.rows.append(row);
+        AddRow(order, TStatementRow::srDelivery,
+            choice.delivery == hsoJihai ? QStringLiteral("配達料") : QStringLiteral("送料"),
+            order.deliveryFee);
     }
     if (order.discountTotal > 0) {
-        TStatementRow row;
-        row.kind = TStatementRow::srDiscount;
-        row.label = QStringLiteral("値引");
-        row.amount = -order.discountTotal;
-        order.rows.append(row);
+        AddRow(order, TStatementRow::srDiscount, QStringLiteral("値引"), -order.discountTotal);
     }
     if (d.deliveryReduction > 0) {
-        TStatementRow row;
-        row.kind = TStatementRow::srDeliveryDiscount;
-        row.label = QStringLiteral("送料値引");
-        row.amount = -d.deliveryReduction;
-        order.rows.append(row);
+        AddRow(order, TStatementRow::srDeliveryDiscount, QStringLiteral("送料値引"),
+            -d.deliveryReduction);
     }
 
     if (order.campusNoteShown) {
@@ -297,11 +295,7 @@ TPricedOrder PriceOrder(
     // 10. Subtotal.
     order.subtotal = SnapMoney(order.basicFee + order.cdTotal + order.printsTotal + order.phoneBase
         + order.phoneExtra + order.deliveryFee - (order.discountTotal + d.deliveryReduction));
-    TStatementRow subtotalRow;
-    subtotalRow.kind = TStatementRow::srSubtotal;
-    subtotalRow.label = QStringLiteral("小計");
-    subtotalRow.amount = order.subtotal;
-    order.rows.append(subtotalRow);
+    AddRow(order, TStatementRow::srSubtotal, QStringLiteral("小計"), order.subtotal);
 
     // 11. Tax and total.
     const TGross g = tables.Gross(order.subtotal);
@@ -314,17 +308,9 @@ TPricedOrder PriceOrder(
                              .arg(NumberText(order.subtotal, HasFraction(order.subtotal) ? 2 : 0),
                                  PercentText(tax.rate));
     }
-    TStatementRow taxRow;
-    taxRow.kind = TStatementRow::srTax;
-    taxRow.label = order.taxLabel;
-    taxRow.amount = order.tax;
-    order.rows.append(taxRow);
+    AddRow(order, TStatementRow::srTax, order.taxLabel, order.tax);
     order.totalLabel = QStringLiteral("合計(端数") + RoundingName(tax.rounding) + u')';
-    TStatementRow totalRow;
-    totalRow.kind = TStatementRow::srTotal;
-    totalRow.label = order.totalLabel;
-    totalRow.amount = order.total;
-    order.rows.append(totalRow);
+    AddRow(order, TStatementRow::srTotal, order.totalLabel, order.total);
 
     // 12. Points.
     order.pointsGiven = d.newOrderPoints;
