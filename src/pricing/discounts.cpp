@@ -1,5 +1,6 @@
 #include "pricing/discounts.h"
 
+#include "pricing/money.h"
 #include "pricing/price_tables.h"
 #include "pricing/shop_terms.h"
 #include "text/comma_text.h"
@@ -74,6 +75,13 @@ QDate ReadDate(const QString &text)
 // The zero date of the system's date-time.
 const QDate kZeroDate(1899, 12, 30);
 
+// A percentage of the amount in whole yen, truncated as by hand: 29 % of 100 is 29, although
+// 100 × 29 × 0.01 is 28.999… in doubles.
+double PercentOf(double amount, int percent)
+{
+    return std::trunc(SnapMoney(amount * percent / 100.0));
+}
+
 void ApplyStep(
     const TStepRule &rule, double measure, double amount, double &discount, double &points)
 {
@@ -86,13 +94,13 @@ void ApplyStep(
             discount += step.value;
             break;
         case dctPerDiscount:
-            discount += std::trunc(amount * step.value * 0.01);
+            discount += PercentOf(amount, step.value);
             break;
         case dctPointAdd:
             points += step.value;
             break;
         case dctPerPointAdd:
-            points += std::trunc(amount * step.value * 0.01);
+            points += PercentOf(amount, step.value);
             break;
         default:
             break;

@@ -48,6 +48,23 @@ TEST(ApplyDiscounts, AmountStepsFromTheTop)
     EXPECT_EQ(off.Run(1, 5000).valuedDiscount, 0);
 }
 
+// Percentage discounts and points are the hand result for every whole amount and percentage:
+// amount × percent ÷ 100, truncated.
+TEST(ApplyDiscounts, PercentagesTruncateLikeHandArithmetic)
+{
+    for (int percent = 1; percent <= 30; ++percent) {
+        const TEngine e(
+            QStringLiteral("UseValued=TRUE\nValuedType=dctPerDiscount\nValuedList=\"0,%1\"\n"
+                           "UseNumed=TRUE\nNumedType=dctPerPointAdd\nNumedList=\"0,%1\"")
+                .arg(percent));
+        for (int amount = 0; amount <= 5000; ++amount) {
+            const TDiscountResult r = e.Run(1, amount);
+            ASSERT_EQ(r.valuedDiscount, amount * percent / 100) << amount << " at " << percent;
+            ASSERT_EQ(r.numedPoints, amount * percent / 100) << amount << " at " << percent;
+        }
+    }
+}
+
 TEST(ApplyDiscounts, CampaignCombineModes)
 {
     const QString base

@@ -141,6 +141,29 @@ TEST(PriceOrder, TaxExclusiveAndInclusiveTotals)
     EXPECT_EQ(order.total, 1000);
 }
 
+// Card and convenience-store rate fees are the hand result, truncated to whole yen, for every
+// remaining total up to 30,000 yen at common rates given in thousandths.
+TEST(PriceOrder, RateFeesTruncateLikeHandArithmetic)
+{
+    for (int permille : { 29, 30, 35, 40, 50 }) {
+        TShopTerms terms;
+        terms.LoadShopTerms({ QStringLiteral("Kessais=クレジット"),
+            QStringLiteral("CreditPerFee=0.%1").arg(permille, 3, 10, QLatin1Char('0')) });
+        const TPriceTables tables;
+        const TDiscountRules rules;
+        const TPricingContext context { tables, terms, rules, kToday };
+        TPricedOrder order;
+        order.records = QStringList(8, QString());
+        TPricingChoice choice;
+        choice.payment = ksiCredit;
+        for (int total = 0; total <= 30000; ++total) {
+            order.total = total;
+            ApplyPaymentStage(order, context, choice);
+            ASSERT_EQ(order.rateFee, total * permille / 1000) << total << " at " << permille;
+        }
+    }
+}
+
 TEST(PriceOrder, OrderButtonCaptionAndState)
 {
     const TPricing p(QStringLiteral(":>PRICES\nprcNet|L=0\nprcNet|2L=80\n:>END"));
