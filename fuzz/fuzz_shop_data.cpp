@@ -63,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
         TDiscountRules rules;
         rules.LoadDiscountRules(tables.OptionTable());
+        DiscountRuleLines(rules, QDate(2026, 12, 8));
         TPricingBasket basket;
         for (const QString &size : sizes.mid(0, 4))
             basket.prints.append({ size, tables.UnitPrice(prcNet, size), 3 });

@@ -357,4 +357,81 @@ TDiscountResult ApplyDiscounts(const TDiscountRules &rules, const TShopTerms &te
     return result;
 }
 
+namespace
+{
+
+void AddStepLines(QStringList &lines, const TStepRule &rule, bool byAmount)
+{
+    if (rule.type == dctUnknone || rule.steps.isEmpty())
+        return;
+    lines.append(byAmount ? QStringLiteral("*合計額で(基本料除く)") : QStringLiteral("*枚数で"));
+    for (const TDiscountStep &step : rule.steps) {
+        lines.append(QStringLiteral("%1%2以上は %3%4")
+                         .arg(NumberText(step.threshold, 0),
+                             byAmount ? QStringLiteral("円") : QStringLiteral("枚"),
+                             DiscountTypeUnit(rule.type))
+                         .arg(step.value));
+    }
+}
+
+void AddSoryoLines(QStringList &lines, const TSoryoRule &rule)
+{
+    auto condition = [](int target, double value) {
+        return target == stgNum ? QStringLiteral("%1枚以上").arg(NumberText(value, 0))
+                                : QStringLiteral("%1円以上").arg(NumberText(value, 0));
+    };
+    if (rule.target == stgUnknown)
+        return;
+    QString text = QStringLiteral("*") + condition(rule.target, rule.value1);
+    if (rule.next == snxtOR || rule.next == snxtAND) {
+        const int other = rule.target == stgNum ? stgValue : stgNum;
+        text += (rule.next == snxtOR ? QStringLiteral(" または ") : QStringLiteral(" 且つ "))
+            + condition(other, rule.value2);
+    }
+    lines.append(text);
+    lines.append(rule.maxOff > 0
+            ? QStringLiteral("*送料･配達料から%1円値引").arg(NumberText(rule.maxOff, 0))
+            : QStringLiteral("*送料･配達料からﾒｰﾙ便代分値引"));
+}
+
+void AddRuleSet(
+    QStringList &lines, const TStepRule &valued, const TStepRule &numed, const TSoryoRule &soryo)
+{
+    if (valued.use)
+        AddStepLines(lines, valued, true);
+    if (numed.use)
+        AddStepLines(lines, numed, false);
+    if (soryo.use)
+        AddSoryoLines(lines, soryo);
+}
+
+} // namespace
+
+QStringList DiscountRuleLines(const TDiscountRules &rules, const QDate &today)
+{
+    QStringList lines;
+    QStringList permanent;
+    AddRuleSet(permanent, rules.valued, rules.numed, rules.soryo);
+    if (!permanent.isEmpty()) {
+        if (!rules.title.isEmpty())
+            lines.append(rules.title);
+        lines.append(permanent);
+    }
+    const bool upcoming = rules.campaignStart.isValid() && today < rules.campaignStart;
+    if (rules.CampaignActive(today) || upcoming) {
+        QStringList campaign;
+        AddRuleSet(campaign, rules.cpnValued, rules.cpnNumed, rules.cpnSoryo);
+        if (!campaign.isEmpty()) {
+            lines.append(rules.campaignTitle.isEmpty() ? QStringLiteral("キャンペーン")
+                                                       : rules.campaignTitle);
+            lines.append(QStringLiteral("%1～%2").arg(
+                rules.campaignStart.toString(QStringLiteral("yyyy/MM/dd")),
+                rules.campaignEnd.toString(QStringLiteral("yyyy/MM/dd"))));
+            lines.append(campaign);
+        }
+    }
+    lines.append(rules.messages);
+    return lines;
+}
+
 } // namespace korvatel

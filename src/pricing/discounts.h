@@ -107,4 +107,9 @@ TDiscountResult ApplyDiscounts(const TDiscountRules &rules, const TShopTerms &te
     const TPriceTables &tables, int printCount, int prefecture, const QString &deliveryText,
     bool newRegistration, double amount, const QDate &today);
 
+// The rule descriptions of the shop information panel: the permanent rules under their title,
+// the campaign rules (while the campaign is on, or before it starts) with their period, and the
+// shop's notice lines.
+QStringList DiscountRuleLines(const TDiscountRules &rules, const QDate &today);
+
 } // namespace korvatel

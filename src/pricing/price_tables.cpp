@@ -150,6 +150,10 @@ void TPriceTables::LoadPriceTables(const QString &folder)
 {
     if (!folder.isEmpty())
         FLastFolder = folder;
+    if (FLastFolder.isEmpty()) { // never the working folder by accident
+        Load(TShopData());
+        return;
+    }
     if (!ServerCatalogue()) {
         Load(TShopData::FromFolder(FLastFolder));
         return;

@@ -174,4 +174,20 @@ TEST(DiscountRules, EnumerationsByCodeOrDisplayName)
     EXPECT_EQ(rules.messages, QStringList({ "a", "b c" }));
 }
 
+TEST(DiscountRules, DescriptionsOfTheShopWindow)
+{
+    const test::TShop shop(TShopData::LoadContainer(test::ShopDataFile()).value());
+    const QStringList lines = DiscountRuleLines(shop.rules, kToday);
+    EXPECT_EQ(lines.mid(0, 8),
+        QStringList({ "いつでも割引", "*合計額で(基本料除く)", "3,000円以上は 値引額100",
+            "5,000円以上は 値引額300", "*枚数で", "50枚以上は ﾎﾟｲﾝﾄ10", "100枚以上は ﾎﾟｲﾝﾄ30",
+            "*5,000円以上" }));
+    EXPECT_TRUE(lines.contains(QStringLiteral("*送料･配達料からﾒｰﾙ便代分値引")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("年末キャンペーン")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("1,000円以上は 割引%5")));
+    // After the period the campaign is no longer described.
+    EXPECT_FALSE(DiscountRuleLines(shop.rules, QDate(2027, 1, 5))
+                     .contains(QStringLiteral("年末キャンペーン")));
+}
+
 } // namespace korvatel
