@@ -1,4 +1,5 @@
 #include "platform/prompter.h"
+#include "pricing/money.h"
 #include "pricing/order_pricing.h"
 #include "pricing/pricing_fixture.h"
 
@@ -162,6 +163,31 @@ TEST(PriceOrder, RateFeesTruncateLikeHandArithmetic)
             ASSERT_EQ(order.rateFee, total * permille / 1000) << total << " at " << permille;
         }
     }
+}
+
+// With tax-inclusive prices the discounts are computed on the amounts net of the contained tax,
+// unless the shop discounts on the inclusive amounts.
+TEST(PriceOrder, TaxInclusiveDiscountBase)
+{
+    const QString shop = QStringLiteral(
+        ":>OPTION\nUseValued=TRUE\nValuedType=dctPerDiscount\nValuedList=\"0,10\"\n"
+        "UseNumed=TRUE\nNumedType=dctDiscount\nNumedList=\"20,30\"\n:>END\n"
+        ":>KTPRICE\nMaxNum=0\nDefPrice=0\nAddPrice=21\n:>END\n"
+        ":>TAX\n_TAX_PAR_=0.05\n_TAX_I_ON_=TRUE\n_ROUNDING_=2\n_INTAX_DISC_=%1\n:>END");
+    TPricingBasket basket = Prints({ { "L", 31.5, 20 }, { "2L", 105, 4 } }); // 630 + 420
+    basket.phoneImages = 2; // no base fee, 2 × 21 extra
+    TPricedOrder order = TPricing(shop.arg("FALSE")).Price(basket);
+    EXPECT_EQ(order.discountTotal, 104 + 30); // 10 % of 1,092 ÷ 1.05 = 1,040, and the count step
+    EXPECT_EQ(order.subtotal, 1092 - 134);
+    EXPECT_EQ(order.total, 958);
+    EXPECT_EQ(order.tax, SnapMoney(958 * 0.05 / 1.05));
+    EXPECT_TRUE(order.records.contains(QStringLiteral("Tax:消費税;Price:45.62;Num:1;")));
+    EXPECT_TRUE(order.records.contains(QStringLiteral("Ktai:(3) 携帯画像;Price:21;Num:2;")));
+    EXPECT_FALSE(order.records.join(u'|').contains(QStringLiteral("携帯基本料")));
+
+    order = TPricing(shop.arg("TRUE")).Price(basket);
+    EXPECT_EQ(order.discountTotal, 109 + 30); // 10 % of 1,092 itself
+    EXPECT_EQ(order.total, 1092 - 139);
 }
 
 TEST(PriceOrder, OrderButtonCaptionAndState)
