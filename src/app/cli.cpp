@@ -4,6 +4,7 @@
 #include "app/version.h"
 #include "platform/drive_table.h"
 #include "platform/user_folders.h"
+#include "pricing/price_command.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
 
@@ -84,6 +85,8 @@ const QList<TCliCommand> &Commands()
             "the browser thumbnail of mode 0..8 (--cell SIZE)", CliThumb },
         { "resize", "resize FILE OUT METHOD",
             "--bilinear W H, --area W H, --stretch W H, --fit N [--area], --double", CliResize },
+        { "price", "price SHOPDATA BASKET", "price a basket file against the shop data",
+            PriceCommand },
     };
     return commands;
 }
