@@ -56,6 +56,9 @@ TEST(TOrderInfoForm, HomeDeliveryNeedsPrefectureThenConfirmsWithComment)
     EXPECT_EQ(lines.value(0), QStringLiteral("L 25 × 30 ＝ 750"));
     EXPECT_EQ(lines.value(1), QStringLiteral("2L 80 × 5 ＝ 400"));
     EXPECT_TRUE(lines.contains(QStringLiteral("送料 240")));
+    // The yen sign that the shop's texts write as "\\" is drawn as a yen sign.
+    EXPECT_FALSE(lines.join(QString()).contains(u'\\'));
+    EXPECT_TRUE(lines.join(QString()).contains(u'\u00A5'));
     EXPECT_TRUE(form.btnOrder()->isEnabled());
     EXPECT_EQ(form.btnOrder()->text(), QStringLiteral("注文する"));
 
@@ -104,7 +107,7 @@ TEST(TOrderInfoForm, PaymentStageFollowsPaymentAndPoints)
     EXPECT_EQ(form.Order().pointsUsed, 30);
     EXPECT_EQ(form.Order().grandTotal, form.Order().total - 30 + 315);
     EXPECT_EQ(form.lbGrandTotal()->text(),
-        QStringLiteral("お支払い合計 \\%1").arg(form.Order().grandTotal, 0, 'f', 0));
+        QStringLiteral("お支払い合計 ¥%1").arg(form.Order().grandTotal, 0, 'f', 0));
     EXPECT_TRUE(form.Order().records.contains(QStringLiteral("Point:使用ﾎﾟｲﾝﾄ;Price:1;Num:-30;")));
 
     // "No" keeps the window open.

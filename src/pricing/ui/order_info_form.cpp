@@ -48,6 +48,13 @@ QString CentsText(double amount)
                              : QString();
 }
 
+// The shop's texts write the yen sign as "\", the byte that Japanese Windows fonts draw as a
+// yen sign; on this screen it is shown as one.
+QString OnScreen(const QString &text)
+{
+    return QString(text).replace(u'\\', u'\u00A5');
+}
+
 QLabel *RightLabel(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -68,7 +75,7 @@ TOrderInfoForm::TOrderInfoForm(
     auto *layout = new QVBoxLayout(this);
 
     for (const QString &line : FContext.terms.TopComments())
-        layout->addWidget(new QLabel(line, this));
+        layout->addWidget(new QLabel(OnScreen(line), this));
 
     FCampusNote = new QLabel(this);
     FCampusNote->setStyleSheet(QStringLiteral("color: red"));
@@ -122,7 +129,7 @@ TOrderInfoForm::TOrderInfoForm(
     layout->addWidget(FComment);
 
     for (const QString &line : FContext.terms.BottomComments())
-        layout->addWidget(new QLabel(line, this));
+        layout->addWidget(new QLabel(OnScreen(line), this));
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -214,8 +221,8 @@ void TOrderInfoForm::AddMoneyRow(const QString &label, const QString &unit, cons
 {
     QWidget *owner = FStatement->parentWidget();
     const int row = FStatementRows++;
-    FStatement->addWidget(new QLabel(label, owner), row, 0);
-    FStatement->addWidget(new QLabel(note, owner), row, 1);
+    FStatement->addWidget(new QLabel(OnScreen(label), owner), row, 0);
+    FStatement->addWidget(new QLabel(OnScreen(note), owner), row, 1);
     FStatement->addWidget(RightLabel(unit, owner), row, 2);
     FStatement->addWidget(RightLabel(count, owner), row, 3);
     FStatement->addWidget(RightLabel(WholeText(amount), owner), row, 4);
@@ -233,14 +240,14 @@ void TOrderInfoForm::Reprice()
 {
     FOrder = PriceOrder(FBasket, FContext, FChoice);
 
-    FCampusNote->setText(FOrder.campusNote);
+    FCampusNote->setText(OnScreen(FOrder.campusNote));
     FCampusNote->setVisible(FOrder.campusNoteShown);
     ClearStatement();
     for (const TStatementRow &row : FOrder.rows) {
         AddMoneyRow(row.label, row.hasUnit ? UnitText(row.unitPrice) : QString(),
             row.hasUnit ? CountText(row.count) : QString(), row.amount, row.note);
     }
-    FPointsText->setText(FOrder.pointsText);
+    FPointsText->setText(OnScreen(FOrder.pointsText));
     FPointsText->setVisible(!FOrder.pointsText.isEmpty());
 
     // The prefecture matters for home delivery; the points entry only with points to use.
@@ -257,13 +264,14 @@ void TOrderInfoForm::ShowPaymentStage()
     FPointUse->setVisible(FChoice.pointsShown);
     FPointUse->setText(QStringLiteral("使用ﾎﾟｲﾝﾄ %1").arg(NumberText(-FOrder.pointsUsed, 0)));
     FRemain->setVisible(FChoice.pointsShown);
-    FRemain->setText(QStringLiteral("差引 %1").arg(CurrencyText(FOrder.remaining)));
+    FRemain->setText(QStringLiteral("差引 %1").arg(OnScreen(CurrencyText(FOrder.remaining))));
     const double fee = FOrder.fixedFee + FOrder.rateFee;
     FFee->setVisible(!FOrder.feeLabel.isEmpty());
     FFee->setText(FOrder.feeLabel + QStringLiteral("  ") + NumberText(fee, 0));
     FDaibiki->setVisible(FChoice.payment == ksiDaibiki);
     FDaibiki->setText(QStringLiteral("代引手数料  ") + NumberText(FOrder.cashOnDeliveryFee, 0));
-    FGrandTotal->setText(QStringLiteral("お支払い合計 %1").arg(CurrencyText(FOrder.grandTotal)));
+    FGrandTotal->setText(
+        QStringLiteral("お支払い合計 %1").arg(OnScreen(CurrencyText(FOrder.grandTotal))));
     FOrderButton->setText(FOrder.buttonCaption);
     FOrderButton->setEnabled(FOrder.buttonEnabled);
     FOrderButton->setVisible(FOrder.buttonVisible);
