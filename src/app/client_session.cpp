@@ -4,6 +4,7 @@
 #include "platform/shell.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace korvatel
 {
@@ -62,18 +63,24 @@ QString TClientSession::LastDatePath() const
     return QDir(FWorkspace.Tree()).filePath(QStringLiteral("LastDate.ini"));
 }
 
-void TClientSession::LoadAtCreation(const TShopOffer &offer)
+void TClientSession::LoadAtCreation()
 {
     DateOut.Load(DateOutPath());
+    PriceTables.LoadPriceTables(FWorkspace.Download());
     if (Option.Load(OptionPath()).emptyWorksNow)
         EmptyFolder(FWorkspace.Works());
-    ShopOptions = TShopOptions::FromOptionTable(offer.optionTable);
-    Option2.Load(Option2Path(), offer.unMouseFocusDefault);
+    ShopOptions = TShopOptions::FromOptionTable(PriceTables.OptionTable());
+    Option2.Load(Option2Path(), false);
     State.Load(StatePath());
     if (!FEntry.startFolder.isEmpty())
         State.LastDir = FEntry.startFolder;
-    Defaults.Load(DefaultPath(), offer.offeredSizes, offer.autoCorrection);
+    Defaults.Load(DefaultPath(), PriceTables.SizeList(false), ShopOffersCorrection());
     LastRead = LoadLastRead(LastDatePath());
+}
+
+bool TClientSession::ShopOffersCorrection() const
+{
+    return QFileInfo::exists(QDir(FWorkspace.Download()).filePath(QStringLiteral("Hosei.on")));
 }
 
 void TClientSession::LoadAtFirstIdle()

@@ -7,6 +7,7 @@
 #include "app/state_settings.h"
 #include "app/workspace.h"
 #include "app/workspace_settings.h"
+#include "pricing/price_tables.h"
 
 #include <QDateTime>
 #include <functional>
@@ -50,18 +51,17 @@ public:
     TNodeExp NodeExp;
     TTransMode TransMode = TTransMode::tmAuto;
 
-    // What the shop data offers, for the settings that depend on it.
-    struct TShopOffer {
-        QStringList optionTable; // the "Name=Value" lines of the shop's option table
-        QStringList offeredSizes; // the print sizes offered, in order
-        bool autoCorrection = false; // the shop offers automatic correction
-        bool unMouseFocusDefault = false;
-    };
-    // Reads the settings in the order of the window's creation: DateOutFolderList.ini,
-    // Option.ini (emptying \Works when it names no thumbnail rule), the shop options,
-    // Option2.ini, State.ini, Default.ini and the LastDate.ini hint. The customer record and
-    // the price tables, read between them, belong to their own modules.
-    void LoadAtCreation(const TShopOffer &offer);
+    // The shop's price tables, read from \Download when the window is made.
+    TPriceTables PriceTables;
+
+    // Reads the settings in the order of the window's creation: DateOutFolderList.ini, the
+    // price tables from \Download, Option.ini (emptying \Works when it names no thumbnail
+    // rule), the shop options of the option table, Option2.ini, State.ini, Default.ini (its
+    // size one of the offered sizes) and the LastDate.ini hint. The customer record, read after
+    // the exclusion list, belongs to its own module.
+    void LoadAtCreation();
+    // Whether the shop offers automatic correction: its switch file "Hosei.on" was downloaded.
+    bool ShopOffersCorrection() const;
     // Reads what the first idle moment needs: NodeExp.ini and TransMode.ini.
     void LoadAtFirstIdle();
 

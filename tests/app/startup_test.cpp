@@ -5,6 +5,7 @@
 #include "app_home.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "text/cp932.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
@@ -174,7 +175,7 @@ TEST_F(StartupTest, SessionSavesAtShutdownAndCleansUpAsOptionIniSays)
     ASSERT_TRUE(home.Write(QStringLiteral("Korvatel/Tree/DateData.ini"), "x"));
 
     TClientSession session(workspace, Entry(QStringLiteral("1234"), true), startup);
-    session.LoadAtCreation({});
+    session.LoadAtCreation();
     EXPECT_TRUE(QFileInfo::exists(
         workspace.Works() + QStringLiteral("/a.small.jpg"))); // named rule: not emptied at once
     session.State.ListDeSort = true;
@@ -195,7 +196,7 @@ TEST_F(StartupTest, SessionSavesAtShutdownAndCleansUpAsOptionIniSays)
 
     // A second session restores the state.
     TClientSession next(workspace, Entry(QStringLiteral("1234"), true), startup);
-    next.LoadAtCreation({});
+    next.LoadAtCreation();
     EXPECT_EQ(next.State.ListDirection(), -1);
     EXPECT_TRUE(next.Option.Bmp);
 }
@@ -208,7 +209,7 @@ TEST_F(StartupTest, MovedSessionSavesNothingAndACdStartFolderWins)
     entry.startFolder = QStringLiteral("/media/cd/photos");
     ASSERT_TRUE(home.Write(QStringLiteral("Korvatel/SysData/State.ini"), "LastDir=/old\r\n"));
     TClientSession session(workspace, entry, startup);
-    session.LoadAtCreation({});
+    session.LoadAtCreation();
     EXPECT_EQ(session.State.LastDir, QStringLiteral("/media/cd/photos"));
     session.SetMoved();
     bool memorySaved = false;
@@ -230,10 +231,34 @@ TEST_F(StartupTest, OptionIniWithoutThumbnailWordsEmptiesTheCacheWhenRead)
     ASSERT_TRUE(home.Write(QStringLiteral("Korvatel/SysData/Option.ini"), "JPG\r\n"));
     ASSERT_TRUE(home.Write(QStringLiteral("Korvatel/Works/a.small.jpg"), "x"));
     TClientSession session(workspace, Entry(QStringLiteral("1234"), true), startup);
-    session.LoadAtCreation({});
+    session.LoadAtCreation();
     EXPECT_TRUE(QDir(workspace.Works()).isEmpty());
     session.Shutdown({});
     EXPECT_FALSE(QFileInfo::exists(session.OptionPath()));
+}
+
+TEST_F(StartupTest, SessionTakesShopOptionsAndOfferedSizesFromTheShopData)
+{
+    TStartupResult startup
+        = RunStartup(Entry(QStringLiteral("1234"), true), workspace, dialogs, server, clock);
+    ASSERT_TRUE(home.Write(QStringLiteral("Korvatel/Download/HostFmt.ini"),
+        ToCp932(QStringLiteral(":>OPTION\r\nThumbColCount=5\r\n_SHOP_=コルバ写真館\r\n:>END\r\n"
+                               ":>SIZENAME\r\nL\r\n2L\r\nKG\r\n:>END\r\n"
+                               ":>USEDSIZE\r\nD\r\n*D\r\n*D\r\n:>END\r\n"))));
+    ASSERT_TRUE(home.Write(
+        QStringLiteral("Korvatel/SysData/Default.ini"), "DefSize=L\r\nDefNoHosei=TRUE\r\n"));
+    TClientSession session(workspace, Entry(QStringLiteral("1234"), true), startup);
+    session.LoadAtCreation();
+    EXPECT_EQ(session.ShopOptions.ThumbColCount, 5);
+    EXPECT_EQ(session.ShopOptions.Shop, QStringLiteral("コルバ写真館"));
+    EXPECT_EQ(
+        session.Defaults.DefSize, QStringLiteral("2L")); // L is not offered in the size choice
+    EXPECT_FALSE(session.Defaults.DefNoHosei); // the shop offers no automatic correction
+
+    ASSERT_TRUE(home.Write(QStringLiteral("Korvatel/Download/Hosei.on"), ""));
+    TClientSession corrected(workspace, Entry(QStringLiteral("1234"), true), startup);
+    corrected.LoadAtCreation();
+    EXPECT_TRUE(corrected.Defaults.DefNoHosei);
 }
 
 TEST(VersionGate, DecisionByNameVersionAndBuild)

@@ -117,7 +117,7 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     TStateSettings &state = FSession.State;
     state.FolderWidth = kFormFolderWidth;
     state.PanelRBHeight = kFormPanelRBHeight;
-    FSession.LoadAtCreation({});
+    FSession.LoadAtCreation();
     FSplitter->setSizes({ std::max(state.FolderWidth, 50), width() - state.FolderWidth });
 
     QTimer::singleShot(0, this, &TWebMain::FirstIdle);
