@@ -72,12 +72,6 @@ bool IsFile(const QString &path)
     return QFileInfo(path).isFile();
 }
 
-void MakeWritable(const QString &path)
-{
-    if (IsFile(path))
-        QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
-}
-
 qint64 FileSize(const QString &path)
 {
     const QFileInfo info(path);
@@ -142,11 +136,9 @@ bool DesktopCopyStart(const TEntryInput &input, TPrompter &prompter)
 {
     const QString ownName = QFileInfo(input.ownPath).fileName();
     const QString target = DesktopPath(input, ownName);
-    MakeWritable(target);
     CopyProgramFile(input.ownPath, target);
     if (!IsFile(target))
         return false;
-    MakeWritable(target);
     prompter.Inform(QStringLiteral("『注文ソフトをデスクトップに作成しました。』\r\n\r\n"
                                    "　以後、デスクトップのアイコン(")
         + ownName + QStringLiteral(")から起動出来ます。(CD不要)\r\n\r\n　それでは、起動します。"));
@@ -174,9 +166,7 @@ bool CdStart(
         = DesktopCopyName(result.shopId, Extension(QFileInfo(input.ownPath).fileName()));
     const QString target = DesktopPath(input, name);
     const bool existed = IsFile(target);
-    MakeWritable(target);
     CopyProgramFile(input.ownPath, target);
-    MakeWritable(target);
     const bool exists = IsFile(target);
     if (!existed && exists)
         prompter.Inform(QStringLiteral("注文ソフト ") + kQuote + QStringLiteral("Korvatel") + kQuote
@@ -226,6 +216,7 @@ bool CopyProgramFile(const QString &source, const QString &target)
         return false;
     const QFile::Permissions permissions
         = QFile::permissions(source) | QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    // The copy is renamed over the old file, so a read-only old copy is replaced as well.
     QFile::setPermissions(temp, permissions);
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData())
         != 0) {

@@ -65,7 +65,8 @@ TEST_F(ProgramEntryTest, DownloadedProgramGoesToTheDesktopAndIsStarted)
     EXPECT_TRUE(second.Shown().isEmpty());
     EXPECT_EQ(started.size(), 2);
 
-    // A newer download of another size replaces it and says so.
+    // A newer download of another size replaces it, read-only or not, and says so.
+    QFile::setPermissions(Desktop(QStringLiteral("Korvatel1234")), QFile::ReadOwner);
     TScriptedPrompter third;
     RunProgramEntry(Input(QStringLiteral("Downloads/Korvatel1234"), {}, "program, newer"), third);
     ASSERT_EQ(third.Shown().size(), 1);
