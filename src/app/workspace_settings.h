@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
 namespace korvatel
@@ -69,8 +70,9 @@ QString LastReadText(const QDateTime &when);
 struct TCustomColors {
     static constexpr int kCount = 16;
     // Windows colour values 0x00BBGGRR; white where the file says nothing.
-    quint32 Colors[kCount] = { 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
-        0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF };
+    std::array<quint32, kCount> Colors;
+
+    TCustomColors() { Colors.fill(0xFFFFFF); }
 
     void Load(const QString &path);
     bool Save(const QString &path) const;
