@@ -98,30 +98,29 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     , FSession(session)
 {
     setWindowTitle(QStringLiteral("Korvatel"));
+    setMinimumSize(600, 400);
     resize(1024, 700);
-
-    FSplitter = new QSplitter(Qt::Horizontal, this);
-    FFolderPanel = new QWidget(FSplitter);
-    FFolderPanel->setObjectName(QStringLiteral("pnFolder"));
-    FSplitter->addWidget(FFolderPanel);
-    FSplitter->addWidget(new QWidget(FSplitter));
-    FSplitter->setStretchFactor(1, 1);
-    setCentralWidget(FSplitter);
-
-    FOfflineLabel = new QLabel(QString::fromUtf8(kOfflineText), this);
-    FOfflineLabel->setObjectName(QStringLiteral("lbOffline"));
-    FOfflineLabel->setStyleSheet(QStringLiteral("color: red;"));
-    FOfflineLabel->setVisible(!Online());
-    statusBar()->addWidget(FOfflineLabel);
+    FOwnPrompter = std::make_unique<TQtPrompter>(this);
+    FPrompter = FOwnPrompter.get();
 
     TStateSettings &state = FSession.State;
     state.FolderWidth = kFormFolderWidth;
     state.PanelRBHeight = kFormPanelRBHeight;
+    state.GridColor = kFilmPanelColor;
     FSession.LoadAtCreation();
-    FSplitter->setSizes({ std::max(state.FolderWidth, 50), width() - state.FolderWidth });
+    FCardsOffered = ShopSwitchOn(FSession.Workspace().Download(), QStringLiteral("Card.on"));
+
+    BuildRegions();
+    BuildMenus();
+    BuildTabs();
+    BuildShortcuts();
+    ApplySettings();
+    setWindowState(Qt::WindowMaximized);
 
     QTimer::singleShot(0, this, &TWebMain::FirstIdle);
 }
+
+TWebMain::~TWebMain() = default;
 
 bool TWebMain::Online() const
 {
@@ -134,13 +133,25 @@ void TWebMain::FirstIdle()
         return;
     FIdleDone = true;
     FSession.LoadAtFirstIdle();
+    if (QAction *mode = Command(QStringLiteral("miTransMode%1").arg(int(FSession.TransMode))))
+        mode->setChecked(true);
+    SetMemoryWatch(FSession.State.ChkMemIntTag);
 }
 
 void TWebMain::closeEvent(QCloseEvent *event)
 {
+    // Closing while the picture is shown full size only leaves full size.
+    if (FFullSize) {
+        SetFullSize(false);
+        event->ignore();
+        return;
+    }
+    StopSlideShow(false);
     // A session that never reached its first idle moment has not read what it would save.
     FirstIdle();
     FSession.State.FolderWidth = FFolderPanel->width();
+    if (FPanelRB->isVisible())
+        FSession.State.PanelRBHeight = FPanelRB->height();
     FSession.Shutdown({});
     event->accept();
 }

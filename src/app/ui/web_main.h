@@ -1,47 +1,225 @@
 #pragma once
 
-#include <QMainWindow>
+#include "app/main_tabs.h"
+#include "app/tone_steps.h"
+#include "imaging/picture_kinds.h"
 
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
 class QApplication;
+class QCheckBox;
+class QComboBox;
 class QLabel;
+class QListWidget;
+class QMenu;
+class QSpinBox;
 class QSplitter;
+class QStackedWidget;
+class QTimer;
 
 namespace korvatel
 {
 
 class TClientSession;
+class TMainTabBar;
+class TPrompter;
+class TViewerStage;
 
-// The main window. Its creation reads the settings files through the session and its close
-// saves them; for now it carries the caption, the source panel whose width State.ini keeps,
-// and the red notice that tells an offline run that orders cannot be placed.
+// The main window: the source panel, the browser film strip, the work area of the chosen tab
+// (viewer, card editor, order panel, shop panel), the owner-drawn tab bar, the menus with their
+// commands, the four status bars and the notice labels. Its creation reads the settings files
+// through the session and its close saves them.
 class TWebMain : public QMainWindow
 {
     Q_OBJECT
 
 public:
     explicit TWebMain(TClientSession &session, QWidget *parent = nullptr);
+    ~TWebMain() override;
 
     bool Online() const;
     QLabel *lbOffline() const { return FOfflineLabel; }
+    QLabel *lbInconsistent() const { return FInconsistentLabel; }
     QWidget *pnFolder() const { return FFolderPanel; }
     TClientSession &Session() { return FSession; }
 
-    // The form's own sizes, which State.ini overrides.
+    // The form's own sizes and colours, which State.ini overrides.
     static constexpr int kFormFolderWidth = 240;
     static constexpr int kFormPanelRBHeight = 200;
+    static constexpr int kFilmPanelColor = 0x404040;
+    static constexpr int kShopPanelColor = 0xF0F0F0;
+
+    // The seams for tests and for the windows of later parts: where the window's messages go
+    // (message boxes unless set) and the file dialog (an empty answer cancels).
+    void SetPrompter(TPrompter *prompter);
+    TPrompter &Prompter();
+    using TFileDialog = std::function<QString(
+        const QString &caption, const QString &proposed, const QString &filter)>;
+    void SetFileDialog(TFileDialog dialog) { FFileDialog = std::move(dialog); }
+
+    // What the order list and the date list do with a picture the viewer ordered or saved;
+    // empty until those parts are in the window.
+    std::function<void(const QString &file)> OrderFile;
+    std::function<void(const QString &file)> AddScannedFile;
+    // "バージョンアップ" outside a CD start: the version check of the server lookups.
+    std::function<void()> CheckVersion;
+    // The memory-status hook: called by the memory-watch timer and after many commands. It
+    // counts its calls and has no other effect here.
+    void MemoryStatus();
+    int MemoryStatusCalls() const { return FMemoryCalls; }
+    QTimer *MemoryTimer() const { return FMemoryTimer; }
+
+    // Tabs.
+    TMainTabBar *tbMain() const { return FTabBar; }
+    const QList<TMainTab> &Tabs() const { return FTabs; }
+    TTabMode Mode() const { return FMode; }
+    void SelectTab(int index);
+    int TabIndexOf(TTabMode mode) const;
+
+    // Menus and commands by their object names ("miTriming", "mmEdit", ...).
+    QAction *Command(const QString &name) const;
+
+    // The viewer.
+    TViewerStage *Stage() const { return FStage; }
+    bool ViewPicture(const QString &fileName);
+
+    // The browser list the viewer and the slide show step through.
+    void SetBrowserFiles(const QStringList &files);
+    QStringList BrowserFiles() const { return FBrowserFiles; }
+    QListWidget *lvBrowser() const { return FBrowser; }
+
+    // Slide show and full size.
+    void StartSlideShow();
+    void StopSlideShow(bool showEnd);
+    bool SlideShowRunning() const { return FSlideRunning; }
+    bool SlideShowPaused() const { return FSlidePaused; }
+    QTimer *SlideTimer() const { return FSlideTimer; }
+    bool FullSize() const { return FFullSize; }
+    void SetFullSize(bool on);
+
+    // The status bars: the main bar's four panels, the order bar's panels and the two total bars.
+    QLabel *MainPanel(int index) const { return FMainPanels[index]; }
+    QLabel *OrderPanel(int index) const { return FOrderPanels[index]; }
+    QLabel *TotalPanel(int bar, int index) const { return FTotalPanels[bar][index]; }
+    void SetOrderCounts(int orderedInList, int inList, int items);
+    void SetTotals(int items, int prints, int phoneItems, int cdItems);
+    void SetInconsistent(bool shown);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Creation.
+    void BuildRegions();
+    void BuildSourcePanel();
+    void BuildFilmStrip();
+    void BuildWorkArea();
+    void BuildStatusBars();
+    void BuildTabs();
+    void BuildMenus();
+    void BuildSettingsMenu();
+    void BuildSourceMenu();
+    void BuildBrowserMenu();
+    void BuildEditMenu();
+    void BuildCardMenu();
+    void BuildOrderMenu();
+    void BuildHelpMenu();
+    void BuildShortcuts();
+    void ApplySettings();
+    QAction *AddCommand(QMenu *menu, const char *name, const QString &caption,
+        const QKeySequence &shortcut = {}, std::function<void()> handler = {});
+    QAction *AddLater(
+        QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut = {});
+    QActionGroup *AddChoices(QMenu *menu, const char *prefix, const QStringList &captions,
+        int current, std::function<void(int)> chosen);
+
     // What the window does once, at its first idle moment.
     void FirstIdle();
 
+    // Tabs.
+    void TabChanged(int index);
+    void UpdateModeCommands();
+    QColor AreaColor(TTabMode mode) const;
+
+    // Viewer commands.
+    void miRotateClick(RotationType rotation);
+    void miTrimingClick();
+    void ToneClick(TToneStep step);
+    void miDoubleClick();
+    void miRestoreClick();
+    void miEraseClick();
+    void miUndoClick();
+    void miSaveAsClick();
+    void sbOrderViewClick();
+    void UpdateViewerCommands();
+    void FrameChanged(bool exists);
+    void DefaultSizeChanged();
+    void SlideTick();
+    bool SlideKey(QKeyEvent *event);
+    bool EscapeKey();
+    void BrowserActivated(int row);
+    void SetBrowserFolder(const QString &folder);
+    void UpdateSortLabel();
+
+    // Other commands.
+    void ColourClick(int &setting, const char *caption);
+    void miConsistencyClick();
+    void miVersionUpClick();
+    void miVersionClick();
+    void SetMemoryWatch(int tag);
+    void SetTransMode(int mode);
+
     TClientSession &FSession;
+    TPrompter *FPrompter = nullptr;
+    std::unique_ptr<TPrompter> FOwnPrompter;
+    TFileDialog FFileDialog;
+
     QLabel *FOfflineLabel = nullptr;
+    QLabel *FInconsistentLabel = nullptr;
     QSplitter *FSplitter = nullptr;
+    QSplitter *FWorkSplitter = nullptr;
     QWidget *FFolderPanel = nullptr;
+    QWidget *FFilmPanel = nullptr;
+    QWidget *FWorkPanel = nullptr;
+    QStackedWidget *FPages = nullptr;
+    QWidget *FPanelRB = nullptr;
+    QWidget *FTabRow = nullptr;
+    QWidget *FStatusArea = nullptr;
+    QListWidget *FBrowser = nullptr;
+    QLabel *FSortLabel = nullptr;
+    QComboBox *FThumbMode = nullptr;
+    QComboBox *FDefaultSize = nullptr;
+    QSpinBox *FDefaultCount = nullptr;
+    QCheckBox *FNoHosei = nullptr;
+    TViewerStage *FStage = nullptr;
+    TMainTabBar *FTabBar = nullptr;
+    QLabel *FMainPanels[4] = {};
+    QLabel *FOrderPanels[4] = {};
+    QLabel *FTotalPanels[2][2] = {};
+    QLabel *FShopName = nullptr;
+
+    QList<TMainTab> FTabs;
+    TTabMode FMode = tmBrowser;
+    QStringList FBrowserFiles;
+    int FBrowserIndex = -1;
+
+    QTimer *FSlideTimer = nullptr;
+    bool FSlideRunning = false;
+    bool FSlidePaused = false;
+    bool FFullSize = false;
+    Qt::WindowStates FStateBeforeFull;
+    QTimer *FMemoryTimer = nullptr;
+    int FMemoryCalls = 0;
     bool FIdleDone = false;
+    bool FCardsOffered = false;
 };
 
 // Starts the client on an existing application object: the program entry, the start-up, the

@@ -1,0 +1,510 @@
+// The menus of the main window and the commands that are not the viewer's.
+#include "app/client_session.h"
+#include "app/ui/main_tab_bar.h"
+#include "app/ui/rect_label.h"
+#include "app/ui/viewer_stage.h"
+#include "app/ui/web_main.h"
+#include "app/version.h"
+#include "platform/prompter.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolButton>
+
+namespace korvatel
+{
+
+namespace
+{
+
+QColor WinColor(int value)
+{
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+int ToWinColor(const QColor &colour)
+{
+    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+}
+
+} // namespace
+
+QAction *TWebMain::Command(const QString &name) const
+{
+    return findChild<QAction *>(name);
+}
+
+QAction *TWebMain::AddCommand(QMenu *menu, const char *name, const QString &caption,
+    const QKeySequence &shortcut, std::function<void()> handler)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setParent(this); // found by name from the window
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    if (handler)
+        connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    return action;
+}
+
+QAction *TWebMain::AddLater(
+    QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut)
+{
+    // A command whose window belongs to a later part: present, disabled.
+    QAction *action = AddCommand(menu, name, caption, shortcut);
+    action->setEnabled(false);
+    action->setProperty("later", true);
+    return action;
+}
+
+QActionGroup *TWebMain::AddChoices(QMenu *menu, const char *prefix, const QStringList &captions,
+    int current, std::function<void(int)> chosen)
+{
+    auto *group = new QActionGroup(this);
+    group->setExclusive(true);
+    for (int i = 0; i < captions.size(); ++i) {
+        QAction *action = menu->addAction(captions[i]);
+        action->setObjectName(QStringLiteral("%1%2").arg(QString::fromLatin1(prefix)).arg(i));
+        action->setParent(this);
+        action->setCheckable(true);
+        action->setChecked(i == current);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [chosen, i] { chosen(i); });
+    }
+    return group;
+}
+
+void TWebMain::SetPrompter(TPrompter *prompter)
+{
+    FPrompter = prompter ? prompter : FOwnPrompter.get();
+}
+
+TPrompter &TWebMain::Prompter()
+{
+    return *FPrompter;
+}
+
+void TWebMain::BuildMenus()
+{
+    BuildSettingsMenu();
+    BuildSourceMenu();
+    BuildBrowserMenu();
+    BuildEditMenu();
+    BuildCardMenu();
+    BuildOrderMenu();
+    QMenu *history = menuBar()->addMenu(QStringLiteral("履歴と決済"));
+    history->menuAction()->setObjectName(QStringLiteral("mmHistory"));
+    history->menuAction()->setParent(this);
+    AddLater(history, "miHistory", QStringLiteral("履歴と決済"));
+    history->setEnabled(false);
+    BuildHelpMenu();
+    // The developer utilities appear only where the maker's folder exists.
+    // "C:\" is the home folder here.
+    const QString utilsFolder
+        = QDir::home().filePath(QStringLiteral("Program Files/TamselProgram/WelmarKS"));
+    QMenu *utils = menuBar()->addMenu(QStringLiteral("<UTILS>"));
+    utils->menuAction()->setObjectName(QStringLiteral("mmUtils"));
+    utils->menuAction()->setParent(this);
+    utils->menuAction()->setVisible(QFileInfo(utilsFolder).isDir());
+}
+
+void TWebMain::BuildSettingsMenu()
+{
+    QMenu *menu = menuBar()->addMenu(QStringLiteral("設定/終了"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmSetting"));
+    AddLater(
+        menu, "miReDate", QStringLiteral("最新情報に更新"), QKeySequence(QStringLiteral("Ctrl+R")));
+    AddLater(
+        menu, "miUser", QStringLiteral("ユーザー設定"), QKeySequence(QStringLiteral("Ctrl+T")));
+    QAction *phone = AddLater(menu, "miKtaiAddress", QStringLiteral("携帯配布アドレス"),
+        QKeySequence(QStringLiteral("Ctrl+K")));
+    phone->setVisible(
+        FSession.PriceTables.PhoneMaxNum() > 0 || FSession.PriceTables.PhoneBaseFee() > 0);
+    AddLater(menu, "miFileManage", QStringLiteral("ファイル管理"),
+        QKeySequence(QStringLiteral("Ctrl+O")));
+    AddLater(menu, "miOperation", QStringLiteral("操作方法の設定"),
+        QKeySequence(QStringLiteral("Ctrl+U")));
+    AddLater(menu, "miFdFormat", QStringLiteral("FDフォーマット(&F)"));
+    menu->addSeparator();
+    AddCommand(menu, "miExit", QStringLiteral("終了"), QKeySequence(QStringLiteral("Alt+F4")),
+        [this] { close(); });
+}
+
+void TWebMain::BuildSourceMenu()
+{
+    QMenu *menu = menuBar()->addMenu(QStringLiteral("ソース選択"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmSource"));
+    AddLater(menu, "miSource1", QStringLiteral("ﾃﾝﾌﾟﾚｰﾄ(&0)"));
+    AddLater(menu, "miSource2", QStringLiteral("フォルダ別(&1)"));
+    AddLater(menu, "miSource3", QStringLiteral("日付別(&2)"));
+    AddLater(menu, "miSource4", QStringLiteral("カテゴリー別(&3)"));
+}
+
+void TWebMain::BuildBrowserMenu()
+{
+    TStateSettings &state = FSession.State;
+    QMenu *menu = menuBar()->addMenu(QStringLiteral("一覧選択"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmList"));
+    AddLater(menu, "miExif", QStringLiteral("Exif表示"), QKeySequence(QStringLiteral("Ctrl+T")));
+
+    QMenu *sort = menu->addMenu(QStringLiteral("ソート(&S)"));
+    sort->menuAction()->setObjectName(QStringLiteral("miSort"));
+    AddChoices(sort, "miListSort",
+        { QStringLiteral("ソートなし(&N)"), QStringLiteral("名前順(&M)"),
+            QStringLiteral("サイズ順(&S)"), QStringLiteral("種類順(&T)"),
+            QStringLiteral("日時順(&D)") },
+        std::clamp(state.ListSort, 0, 4), [this](int kind) {
+            FSession.State.ListSort = kind;
+            UpdateSortLabel();
+        });
+    sort->addSeparator();
+    QAction *descending = AddCommand(sort, "miListDeSort", QStringLiteral("降順"));
+    descending->setCheckable(true);
+    descending->setChecked(state.ListDeSort);
+    connect(descending, &QAction::toggled, this, [this](bool on) {
+        FSession.State.ListDeSort = on;
+        UpdateSortLabel();
+    });
+    if (auto *button = FFilmPanel->findChild<QToolButton *>(QStringLiteral("sbSort")))
+        button->setMenu(sort);
+
+    menu->addSeparator();
+    AddCommand(menu, "miFrameColor", QStringLiteral("枠色"), {},
+        [this] { ColourClick(FSession.State.FilmColor, "枠色"); });
+    AddCommand(menu, "miBackColor", QStringLiteral("背景色"), {}, [this] {
+        ColourClick(FSession.State.BoxColor, "背景色");
+        ApplySettings();
+        TabChanged(FTabBar->currentIndex());
+    });
+    AddCommand(menu, "miCheckColor", QStringLiteral("チェック色"), {},
+        [this] { ColourClick(FSession.State.CheckColor, "チェック色"); });
+    QMenu *shape = menu->addMenu(QStringLiteral("チェック形状"));
+    shape->menuAction()->setObjectName(QStringLiteral("miCheckShape"));
+    shape->setEnabled(false); // the check marks are drawn by the order grid
+    QMenu *place = menu->addMenu(QStringLiteral("チェック位置"));
+    place->menuAction()->setObjectName(QStringLiteral("miCheckPos"));
+    place->setEnabled(false);
+    QMenu *size = menu->addMenu(QStringLiteral("チェックサイズ"));
+    size->menuAction()->setObjectName(QStringLiteral("miCheckSize"));
+    QStringList sizes;
+    for (int percent = 10; percent <= 90; percent += 10)
+        sizes << QStringLiteral("%1%").arg(percent);
+    AddChoices(size, "miCheckSize", sizes, state.CheckSize / 10 - 1,
+        [this](int i) { FSession.State.CheckSize = (i + 1) * 10; });
+
+    menu->addSeparator();
+    const struct {
+        const char *name;
+        const char *caption;
+        bool TStateSettings::*setting;
+    } decorations[] = {
+        { "miFilmNo", "連番", &TStateSettings::FilmNo },
+        { "miFilmDate", "日付", &TStateSettings::FilmDate },
+        { "miCornerR", "面取り(丸)", &TStateSettings::CornerR },
+        { "miFilmBevel", "ベベル(凹)", &TStateSettings::FilmBevel },
+    };
+    for (const auto &decoration : decorations) {
+        QAction *action = AddCommand(menu, decoration.name, QString::fromUtf8(decoration.caption));
+        action->setCheckable(true);
+        action->setChecked(state.*decoration.setting);
+        connect(action, &QAction::toggled, this,
+            [this, setting = decoration.setting](bool on) { FSession.State.*setting = on; });
+    }
+
+    menu->addSeparator();
+    QMenu *thumbs = menu->addMenu(QStringLiteral("専用サムネイル作成モード"));
+    thumbs->menuAction()->setObjectName(QStringLiteral("miThumbMode"));
+    AddChoices(thumbs, "miThumbMode",
+        { QStringLiteral("400Pix(標準)"), QStringLiteral("600Pix(高画質)"),
+            QStringLiteral("800Pix(高画質)"), QStringLiteral("400Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
+            QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
+            QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exif(積分法で拡大)"),
+            QStringLiteral("Real(本ﾃﾞｰﾀ表示)") },
+        std::clamp(state.ThumbType, 0, 8), [this](int mode) {
+            FSession.State.ThumbType = mode;
+            const QSignalBlocker block(FThumbMode);
+            FThumbMode->setCurrentIndex(mode);
+        });
+    connect(FThumbMode, &QComboBox::currentIndexChanged, this, [this](int mode) {
+        FSession.State.ThumbType = mode;
+        if (QAction *item = Command(QStringLiteral("miThumbMode%1").arg(mode)))
+            item->setChecked(true);
+    });
+}
+
+void TWebMain::BuildEditMenu()
+{
+    TStateSettings &state = FSession.State;
+    QMenu *menu = menuBar()->addMenu(QStringLiteral("画像編集"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmEdit"));
+    menu->menuAction()->setParent(this);
+    AddCommand(menu, "miUpright", QStringLiteral("立像"), {}, [this] { miRotateClick(rtNone); });
+    AddCommand(menu, "miInverted", QStringLiteral("倒立"), {}, [this] { miRotateClick(rt180); });
+    AddCommand(menu, "miLeft90", QStringLiteral("左90度"),
+        QKeySequence(QStringLiteral("Ctrl+Left")), [this] { miRotateClick(rt270); });
+    AddCommand(menu, "miRight90", QStringLiteral("右90度"),
+        QKeySequence(QStringLiteral("Ctrl+Right")), [this] { miRotateClick(rt90); });
+    menu->addSeparator();
+    AddCommand(menu, "miTriming", QStringLiteral("トリミング"),
+        QKeySequence(QStringLiteral("Shift+Ctrl+T")), [this] { miTrimingClick(); });
+    AddCommand(menu, "miContrastUp", QStringLiteral("コントラスト補正(＋)"),
+        QKeySequence(QStringLiteral("Ctrl+L")), [this] { ToneClick(tsContrastUp); });
+    AddCommand(menu, "miContrastDown", QStringLiteral("コントラスト補正(－)"),
+        QKeySequence(QStringLiteral("Ctrl+D")), [this] { ToneClick(tsContrastDown); });
+    AddCommand(menu, "miBrighter", QStringLiteral("明るさ補正(明るく)"),
+        QKeySequence(QStringLiteral("Shift+Ctrl+L")), [this] { ToneClick(tsBrighter); });
+    AddCommand(menu, "miDarker", QStringLiteral("明るさ補正(暗く)"),
+        QKeySequence(QStringLiteral("Shift+Ctrl+D")), [this] { ToneClick(tsDarker); });
+    QAction *twice = AddCommand(menu, "miPseudoDouble", QStringLiteral("擬似倍精度(中間Bit挿入)"),
+        QKeySequence(QStringLiteral("Ctrl+B")), [this] { miDoubleClick(); });
+    twice->setVisible(FSession.Option2.ManualExpBmp);
+    menu->addSeparator();
+    AddCommand(menu, "miRestore", QStringLiteral("初期画面に戻す"),
+        QKeySequence(QStringLiteral("Ctrl+Z")), [this] { miRestoreClick(); });
+    AddCommand(menu, "miErase", QStringLiteral("消去"),
+        QKeySequence(QStringLiteral("Shift+Ctrl+C")), [this] { miEraseClick(); });
+    AddCommand(menu, "miSaveAs", QStringLiteral("別名でファイル保存"),
+        QKeySequence(QStringLiteral("Ctrl+W")), [this] { miSaveAsClick(); });
+    menu->addSeparator();
+    AddCommand(menu, "miSlideShow", QStringLiteral("スライドショー"),
+        QKeySequence(QStringLiteral("Ctrl+S")), [this] {
+            if (FSlideRunning)
+                StopSlideShow(true);
+            else
+                StartSlideShow();
+        });
+    AddCommand(menu, "miSlidePause", QStringLiteral("スライドショー停止/再開(&N)"), {}, [this] {
+        if (FSlideRunning)
+            FSlidePaused = !FSlidePaused;
+    });
+    QMenu *intervals = menu->addMenu(QStringLiteral("スライド間隔"));
+    intervals->menuAction()->setObjectName(QStringLiteral("miSlideInterval"));
+    QStringList captions;
+    int current = 4;
+    for (int i = 0; i < SlideIntervals().size(); ++i) {
+        captions << QString::fromUtf8(SlideIntervals()[i].caption);
+        if (SlideIntervals()[i].ms == state.Interval)
+            current = i;
+    }
+    AddChoices(intervals, "miInterval", captions, current, [this](int i) {
+        FSession.State.Interval = SlideIntervals()[i].ms;
+        FSlideTimer->setInterval(FSession.State.Interval);
+    });
+    AddCommand(menu, "miFullSize", QStringLiteral("最大画面(&E)"),
+        QKeySequence(QStringLiteral("Ctrl+A")), [this] { SetFullSize(!FFullSize); });
+    menu->addSeparator();
+    QAction *incremental
+        = AddCommand(menu, "miIncDisp", QStringLiteral("インクリメントディスプレー(&I)"));
+    incremental->setCheckable(true);
+    incremental->setChecked(state.IncDisp);
+    connect(incremental, &QAction::toggled, this, [this](bool on) { FSession.State.IncDisp = on; });
+    QMenu *click = menu->addMenu(QStringLiteral("画像読込みクリック指定(&C)"));
+    click->menuAction()->setObjectName(QStringLiteral("miClickKind"));
+    AddChoices(click, "miClick",
+        { QStringLiteral("シングルクリック(&1)"), QStringLiteral("ダブルクリック(&2)") },
+        state.DblClick ? 1 : 0, [this](int i) { FSession.State.DblClick = i == 1; });
+    QMenu *anchors = menu->addMenu(QStringLiteral("アンカーポイントのサイズ(&A)"));
+    anchors->menuAction()->setObjectName(QStringLiteral("miAnchor"));
+    static constexpr int kAnchorSizes[] = { 9, 7, 5 };
+    // Below the "中" item's size counts as small, above as large.
+    const int anchor = state.AnchorWide > 7 ? 0 : state.AnchorWide < 7 ? 2 : 1;
+    AddChoices(anchors, "miAnchor",
+        { QStringLiteral("大"), QStringLiteral("中"), QStringLiteral("小") }, anchor,
+        [this](int i) {
+            FSession.State.AnchorWide = kAnchorSizes[i];
+            FStage->SetAnchorWide(kAnchorSizes[i]);
+        });
+
+    // The viewer's own buttons.
+    QAction *order = new QAction(QStringLiteral("注文"), this);
+    order->setObjectName(QStringLiteral("miOrderView"));
+    order->setToolTip(QStringLiteral("注文書に追加"));
+    order->setStatusTip(
+        QStringLiteral("画像を注文に組み入れます。トリミングしたものは一旦保存します。"));
+    connect(order, &QAction::triggered, this, [this] { sbOrderViewClick(); });
+    QAction *undo = new QAction(QStringLiteral("元に戻す"), this);
+    undo->setObjectName(QStringLiteral("miUndo"));
+    connect(undo, &QAction::triggered, this, [this] { miUndoClick(); });
+    FStage->AddTool(order);
+    QToolButton *trim = FStage->AddTool(Command(QStringLiteral("miTriming")));
+    trim->setText(QStringLiteral("トリミング Shift+Ctrl+T"));
+    trim->setToolTip(QStringLiteral("トリミング Shift+Ctrl+T"));
+    FStage->AddTool(undo);
+    FStage->AddTool(Command(QStringLiteral("miRestore")));
+    for (const char *name : { "miLeft90", "miRight90", "miBrighter", "miDarker", "miContrastUp",
+             "miContrastDown", "miSaveAs", "miSlideShow", "miFullSize" })
+        FStage->AddTool(Command(QString::fromLatin1(name)));
+
+    FSlideTimer = new QTimer(this);
+    FSlideTimer->setInterval(std::clamp(state.Interval, 200, 5000));
+    connect(FSlideTimer, &QTimer::timeout, this, &TWebMain::SlideTick);
+}
+
+void TWebMain::BuildCardMenu()
+{
+    QMenu *menu = menuBar()->addMenu(QStringLiteral("カード作成"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmCard"));
+    menu->menuAction()->setParent(this);
+    for (const auto &[name, caption] :
+        std::initializer_list<std::pair<const char *, const char *>> {
+            { "miCardDelete", "オブジェクト削除" }, { "miCardSelect", "オブジェクト選択" },
+            { "miCardColors", "色の設定" }, { "miCardMouse", "マウスの動作" },
+            { "miCardRepeat", "リピート設定" }, { "miCardLoad", "カードファイルを開く" },
+            { "miCardSave", "カードファイルを保存" } })
+        AddLater(menu, name, QString::fromUtf8(caption));
+    menu->menuAction()->setVisible(FCardsOffered);
+}
+
+void TWebMain::BuildOrderMenu()
+{
+    TStateSettings &state = FSession.State;
+    QMenu *menu = menuBar()->addMenu(QStringLiteral("注文詳細"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmOrder"));
+    menu->menuAction()->setParent(this);
+    AddLater(menu, "miResort", QStringLiteral("更新ソート"));
+    QMenu *sort = menu->addMenu(QStringLiteral("ソートタイプ"));
+    sort->menuAction()->setObjectName(QStringLiteral("miThumbSort"));
+    AddChoices(sort, "miThumbSort",
+        { QStringLiteral("注文順"), QStringLiteral("印字日付順"), QStringLiteral("ファイル名順"),
+            QStringLiteral("フォルダ別"), QStringLiteral("サイズ順") },
+        std::clamp(state.ThumbSortType, 0, 4), [this](int i) { FSession.State.ThumbSortType = i; });
+    sort->addSeparator();
+    QAction *ascending = AddCommand(sort, "miThumbAscending", QStringLiteral("昇順ソート"));
+    ascending->setCheckable(true);
+    ascending->setChecked(!state.ThumbDeSort);
+    connect(
+        ascending, &QAction::toggled, this, [this](bool on) { FSession.State.ThumbDeSort = !on; });
+    QMenu *grid = menu->addMenu(QStringLiteral("グリッドタイプ"));
+    grid->menuAction()->setObjectName(QStringLiteral("miGridType"));
+    AddChoices(grid, "miGridType", { QStringLiteral("Ver 1.00"), QStringLiteral("Ver 1.10") },
+        state.OrderPlateType == 1 ? 1 : 0, [this](int i) { FSession.State.OrderPlateType = i; });
+    QMenu *copy = menu->addMenu(QStringLiteral("Copyボタン機能設定"));
+    copy->menuAction()->setObjectName(QStringLiteral("miCopyBtn"));
+    copy->menuAction()->setParent(this);
+    AddChoices(copy, "miCopyBtn",
+        { QStringLiteral("最後まで一発コピー"), QStringLiteral("詳細コピー Type1"),
+            QStringLiteral("詳細コピー Type2") },
+        std::clamp(state.CopyBtnTypeIndex, 0, 2),
+        [this](int i) { FSession.State.CopyBtnTypeIndex = i; });
+    copy->setEnabled(Online());
+}
+
+void TWebMain::BuildHelpMenu()
+{
+    QMenu *menu = menuBar()->addMenu(QStringLiteral("ヘルプ"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmHelp"));
+    AddCommand(menu, "miNotices", QStringLiteral("注意事項"), {},
+        [this] { Prompter().Inform(QStringLiteral("注文の前に、サイズと枚数をご確認下さい。")); });
+    AddLater(menu, "miOnlineHelp", QStringLiteral("オンラインヘルプ"));
+    AddCommand(
+        menu, "miVersion", QStringLiteral("バージョン情報"), {}, [this] { miVersionClick(); });
+    AddCommand(menu, "miVersionUp", QStringLiteral("バージョンアップ"), {},
+        [this] { miVersionUpClick(); });
+    QMenu *trans = menu->addMenu(QStringLiteral("送信モード"));
+    trans->menuAction()->setObjectName(QStringLiteral("miTransMode"));
+    trans->menuAction()->setParent(this);
+    // Items in the order of the menu; their names carry the stored value.
+    auto *group = new QActionGroup(this);
+    for (const auto &[value, caption] : { std::pair { 1, "標準モード" },
+             std::pair { 2, "役所モード" }, std::pair { 0, "自動モード" } }) {
+        QAction *action = AddCommand(trans, "", QString::fromUtf8(caption));
+        action->setObjectName(QStringLiteral("miTransMode%1").arg(value));
+        action->setCheckable(true);
+        action->setChecked(int(FSession.TransMode) == value);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, value] { SetTransMode(value); });
+    }
+    trans->setEnabled(ShopSwitchOn(FSession.Workspace().Download(), QStringLiteral("Http.on")));
+    AddLater(menu, "miTimeQuery", QStringLiteral("時刻の問い合わせ"));
+    AddCommand(menu, "miConsistency", QStringLiteral("不整合チェック"), {},
+        [this] { miConsistencyClick(); });
+    QMenu *memory = menu->addMenu(QStringLiteral("メモリ残量 自動監視"));
+    memory->menuAction()->setObjectName(QStringLiteral("miMemWatch"));
+    AddChoices(memory, "miMemWatch",
+        { QStringLiteral("自動にしない"), QStringLiteral("低頻度(4s)"),
+            QStringLiteral("中頻度(2s)"), QStringLiteral("高頻度(0.5s)") },
+        std::clamp(FSession.State.ChkMemIntTag, 0, 3), [this](int tag) { SetMemoryWatch(tag); });
+    FMemoryTimer = new QTimer(this);
+    FMemoryTimer->setObjectName(QStringLiteral("tmMemWatch"));
+    connect(FMemoryTimer, &QTimer::timeout, this, &TWebMain::MemoryStatus);
+}
+
+void TWebMain::UpdateModeCommands()
+{
+    if (QAction *edit = Command(QStringLiteral("mmEdit")))
+        edit->setEnabled(FMode == tmViewer);
+    if (QAction *order = Command(QStringLiteral("mmOrder")))
+        order->setEnabled(FMode == tmOrder && Online());
+}
+
+void TWebMain::SetMemoryWatch(int tag)
+{
+    FSession.State.ChkMemIntTag = std::clamp(tag, 0, 3);
+    const int interval = MemoryWatchInterval(FSession.State.ChkMemIntTag);
+    if (interval > 0)
+        FMemoryTimer->start(interval);
+    else
+        FMemoryTimer->stop();
+    if (QAction *item = Command(QStringLiteral("miMemWatch%1").arg(FSession.State.ChkMemIntTag)))
+        item->setChecked(true);
+}
+
+void TWebMain::SetTransMode(int mode)
+{
+    FSession.TransMode = TTransMode(mode);
+    SaveTransMode(FSession.TransModePath(), FSession.TransMode);
+}
+
+void TWebMain::ColourClick(int &setting, const char *caption)
+{
+    TCustomColors custom;
+    const QString path
+        = QDir(FSession.Workspace().SysData()).filePath(QStringLiteral("Colors.ini"));
+    custom.Load(path);
+    for (int i = 0; i < TCustomColors::kCount; ++i)
+        QColorDialog::setCustomColor(i, WinColor(int(custom.Colors[i])));
+    const QColor chosen
+        = QColorDialog::getColor(WinColor(setting), this, QString::fromUtf8(caption));
+    for (int i = 0; i < TCustomColors::kCount; ++i)
+        custom.Colors[i] = quint32(ToWinColor(QColorDialog::customColor(i)));
+    custom.Save(path);
+    if (chosen.isValid())
+        setting = ToWinColor(chosen);
+}
+
+void TWebMain::miConsistencyClick()
+{
+    if (!Online()) {
+        Prompter().Warn(QStringLiteral("OFF-LINEです。この操作はできません。"));
+        return;
+    }
+    MemoryStatus();
+}
+
+void TWebMain::miVersionUpClick()
+{
+    if (FSession.Entry().cdStart) {
+        Prompter().Inform(
+            QStringLiteral("OrvaneCDからの起動では、バージョンアップは出来ません。\r\n"
+                           "デスクトップに作られた注文ソフトから起動してください。"));
+        return;
+    }
+    if (CheckVersion)
+        CheckVersion();
+}
+
+void TWebMain::miVersionClick()
+{
+    Prompter().Inform(QStringLiteral("Korvatel\r\nEditor Version %1\r\nBuild : %2\r\n%3")
+                          .arg(QString::fromUtf8(kProgramVersion), QString::fromUtf8(kBuildStamp),
+                              FSession.ShopId()));
+}
+
+} // namespace korvatel
