@@ -1,12 +1,25 @@
 #include "app/client_session.h"
+#include "app/ui/main_tab_bar.h"
+#include "app/ui/rect_label.h"
+#include "app/ui/viewer_stage.h"
 #include "app/ui/web_main.h"
 #include "app_home.h"
+#include "imaging/picture.h"
+#include "platform/prompter.h"
+#include "support/image_builders.h"
 #include "text/sjis_file.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace korvatel
 {
@@ -74,6 +87,285 @@ TEST(TWebMain, CloseSavesTheStateAndTheNextWindowRestoresIt)
     EXPECT_TRUE(lines.contains(QStringLiteral("ListDeSort=TRUE")));
     EXPECT_TRUE(lines.contains(QStringLiteral("NailHeights=80")));
     EXPECT_TRUE(QFileInfo::exists(home.FilePath(QStringLiteral("Korvatel/SysData/Option2.ini"))));
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+namespace
+{
+
+// A window on a session, with its messages going to a script.
+struct TWindowFixture {
+    explicit TWindowFixture(bool online = true, const QByteArray &cardSwitch = {})
+        : session(Session(home, online))
+    {
+        if (!cardSwitch.isEmpty())
+            home.Write(QStringLiteral("Korvatel/Download/Card.on"), cardSwitch);
+        window = std::make_unique<TWebMain>(session);
+        window->SetPrompter(&prompter);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // A pattern picture written as a Windows bitmap into the home folder.
+    QString Picture(const QString &name, int width, int height)
+    {
+        const QString file = home.FilePath(name);
+        EXPECT_TRUE(SavePicture(file, test::PatternBitmap(width, height), false));
+        return file;
+    }
+
+    QAction *Command(const char *name) { return window->Command(QString::fromLatin1(name)); }
+
+    TAppHome home;
+    TClientSession session;
+    TScriptedPrompter prompter;
+    std::unique_ptr<TWebMain> window;
+};
+
+void Mouse(QWidget *widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+    Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = {})
+{
+    QMouseEvent event(
+        type, QPointF(pos), QPointF(widget->mapToGlobal(pos)), button, buttons, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
+
+// A left-button drag on a widget from a to b, through the middle.
+void Drag(QWidget *widget, QPoint a, QPoint b, Qt::KeyboardModifiers modifiers = {})
+{
+    Mouse(widget, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton, modifiers);
+    Mouse(widget, QEvent::MouseMove, (a + b) / 2, Qt::NoButton, Qt::LeftButton, modifiers);
+    Mouse(widget, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton, modifiers);
+    Mouse(widget, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton, modifiers);
+}
+
+QRect FrameRect(TViewerStage *stage)
+{
+    const TTrimFrame &f = stage->Frame().Frame();
+    return QRect(f.Left(), f.Top(), f.Right() - f.Left(), f.Bottom() - f.Top());
+}
+
+} // namespace
+
+TEST(TWebMain, TabsAreNumberedWithoutTheCardTabAndCtrlDigitsChooseThem)
+{
+    TWindowFixture f;
+    TMainTabBar *tabs = f.window->tbMain();
+    ASSERT_EQ(tabs->count(), 4);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("一覧選択(0)"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("注文詳細(2)"));
+    EXPECT_EQ(tabs->tabText(3), QStringLiteral("価格情報(3)"));
+    EXPECT_FALSE(f.Command("mmEdit")->isEnabled());
+
+    QTest::keyClick(f.window.get(), Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(f.window->Mode(), tmOrder);
+    EXPECT_EQ(tabs->currentIndex(), 2);
+    EXPECT_TRUE(f.Command("mmOrder")->isEnabled());
+    EXPECT_EQ(tabs->Background(), QColor(0x40, 0x40, 0x40)); // the grid colour
+
+    QTest::keyClick(f.window.get(), Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_EQ(f.window->Mode(), tmViewer);
+    EXPECT_TRUE(f.Command("mmEdit")->isEnabled());
+    EXPECT_FALSE(f.Command("mmOrder")->isEnabled());
+    // No tab 7: nothing changes.
+    QTest::keyClick(f.window.get(), Qt::Key_7, Qt::ControlModifier);
+    EXPECT_EQ(f.window->Mode(), tmViewer);
+    QTest::keyClick(f.window.get(), Qt::Key_F10, Qt::ControlModifier);
+    EXPECT_EQ(f.window->Mode(), tmBrowser);
+}
+
+TEST(TWebMain, ShopWithCardsShowsFiveTabsAndOfflineDisablesTheOrderMenu)
+{
+    TWindowFixture f(false, "on");
+    ASSERT_EQ(f.window->tbMain()->count(), 5);
+    EXPECT_EQ(f.window->tbMain()->tabText(2), QStringLiteral("カード作成(2)"));
+    f.window->SelectTab(3);
+    EXPECT_EQ(f.window->Mode(), tmOrder);
+    EXPECT_FALSE(f.Command("mmOrder")->isEnabled());
+    EXPECT_FALSE(f.Command("miCopyBtn")->isEnabled());
+    // Ordering the viewed picture refuses offline.
+    f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 40, 30));
+    f.Command("miOrderView")->trigger();
+    EXPECT_EQ(f.prompter.Texts(),
+        QStringList { QStringLiteral("OFF-LINEです。注文内容は変更できません。") });
+}
+
+TEST(TWebMain, EscDuringASlideShowStopsItBeforeLeavingFullSize)
+{
+    TWindowFixture f;
+    f.window->SetBrowserFiles({ f.Picture(QStringLiteral("1.bmp"), 40, 30),
+        f.Picture(QStringLiteral("2.bmp"), 30, 40), f.Picture(QStringLiteral("3.bmp"), 20, 20) });
+    f.Command("miSlideShow")->trigger();
+    ASSERT_TRUE(f.window->SlideShowRunning());
+    EXPECT_EQ(f.window->Mode(), tmViewer);
+    EXPECT_EQ(f.window->Stage()->Picture().Size(), QSize(40, 30));
+    f.window->SetFullSize(true);
+    ASSERT_TRUE(f.window->FullSize());
+
+    // Space pauses and resumes; the timer steps to the next picture.
+    QTest::keyClick(f.window->Stage(), Qt::Key_Space);
+    EXPECT_TRUE(f.window->SlideShowPaused());
+    QTest::keyClick(f.window->Stage(), Qt::Key_Space);
+    EXPECT_FALSE(f.window->SlideShowPaused());
+    QMetaObject::invokeMethod(f.window->SlideTimer(), "timeout");
+    EXPECT_EQ(f.window->Stage()->Picture().Size(), QSize(30, 40));
+
+    QTest::keyClick(f.window->Stage(), Qt::Key_Escape);
+    EXPECT_FALSE(f.window->SlideShowRunning());
+    EXPECT_TRUE(f.window->FullSize());
+    EXPECT_TRUE(f.window->Stage()->pnSlideEnd()->isVisible());
+    EXPECT_EQ(f.window->Stage()->pnSlideEnd()->text(), QStringLiteral("スライド終了"));
+    QTest::keyClick(f.window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(f.window->FullSize());
+}
+
+TEST(TWebMain, MaxZoomChoiceCapsTheZoomBar)
+{
+    TWindowFixture f;
+    f.window->SelectTab(1);
+    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 200, 100)));
+    TViewerStage *stage = f.window->Stage();
+    stage->SetZoom(300);
+    EXPECT_EQ(stage->tbZoom()->value(), 300);
+    EXPECT_FALSE(stage->AutoZoom());
+    stage->findChild<QAction *>(QStringLiteral("miMax200"))->trigger();
+    EXPECT_EQ(stage->tbZoom()->maximum(), 200);
+    EXPECT_EQ(stage->tbZoom()->value(), 200);
+    EXPECT_EQ(stage->lbZoom()->text(), QStringLiteral("200%"));
+    EXPECT_EQ(stage->Image()->size(), QSize(400, 200));
+    // Clicking the label returns to 100 %.
+    QTest::mouseClick(stage->lbZoom(), Qt::LeftButton);
+    EXPECT_EQ(stage->Image()->size(), QSize(200, 100));
+}
+
+TEST(TWebMain, BrightnessStepChangesThePixelsAndReportsInTheStatusBar)
+{
+    TWindowFixture f;
+    f.window->SelectTab(1);
+    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 60, 40)));
+    const TBitmap before = f.window->Stage()->Picture().Bitmap();
+    EXPECT_FALSE(f.Command("miRestore")->isEnabled());
+    QTest::keyClick(f.window.get(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    const TBitmap &after = f.window->Stage()->Picture().Bitmap();
+    for (int y = 0; y < 40; y += 7)
+        for (int x = 0; x < 60; x += 11) {
+            const TBgr b = before.Pixel(x, y);
+            ASSERT_EQ(after.Pixel(x, y),
+                (TBgr { uint8_t(b.b + (255 - b.b) / 10), uint8_t(b.g + (255 - b.g) / 10),
+                    uint8_t(b.r + (255 - b.r) / 10) }));
+        }
+    EXPECT_EQ(f.window->MainPanel(2)->text(), QStringLiteral("明るく補正　完了"));
+    EXPECT_TRUE(f.Command("miRestore")->isEnabled());
+    f.Command("miRestore")->trigger();
+    EXPECT_EQ(f.window->Stage()->Picture().Bitmap(), before);
+}
+
+TEST(TWebMain, TrimmingFrameIsDrawnZoomedTurnedAndApplied)
+{
+    TWindowFixture f;
+    f.window->SelectTab(1);
+    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 400, 300)));
+    TViewerStage *stage = f.window->Stage();
+    stage->SetZoom(100);
+    QWidget *image = stage->Image();
+    ASSERT_EQ(image->size(), QSize(400, 300));
+
+    // A short drag leaves no frame and the command stays off.
+    Drag(image, { 50, 50 }, { 70, 60 });
+    EXPECT_FALSE(stage->Frame().Visible());
+    EXPECT_FALSE(f.Command("miTriming")->isEnabled());
+
+    // 254 × 100 at 127 : 89 gives 254 × 178.
+    Drag(image, { 10, 20 }, { 264, 120 });
+    ASSERT_TRUE(stage->Frame().Visible());
+    EXPECT_EQ(FrameRect(stage), QRect(10, 20, 254, 178));
+    EXPECT_TRUE(f.Command("miTriming")->isEnabled());
+    EXPECT_TRUE(stage->Frame().Bar(feRight)->isVisible());
+
+    // 200 %: the rectangle doubles over the same picture area.
+    stage->SetZoom(200);
+    EXPECT_EQ(FrameRect(stage), QRect(20, 40, 508, 356));
+    stage->SetZoom(100);
+
+    // Ctrl-dragging the right bar changes only the width.
+    TQLabel *right = stage->Frame().Bar(feRight);
+    const QPoint grip(right->width() / 2, right->height() / 2);
+    Mouse(
+        right, QEvent::MouseButtonPress, grip, Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+    Mouse(right, QEvent::MouseMove, grip - QPoint(64, 0), Qt::NoButton, Qt::LeftButton,
+        Qt::ControlModifier);
+    Mouse(right, QEvent::MouseButtonRelease, grip - QPoint(64, 0), Qt::LeftButton, Qt::NoButton,
+        Qt::ControlModifier);
+    EXPECT_EQ(FrameRect(stage), QRect(10, 20, 190, 178));
+
+    // The trim takes the frame's pixels of the picture.
+    const TBitmap before = stage->Picture().Bitmap();
+    QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(stage->Frame().Visible());
+    const TBitmap &after = stage->Picture().Bitmap();
+    ASSERT_EQ(QSize(after.Width(), after.Height()), QSize(190, 178));
+    EXPECT_EQ(after.Pixel(0, 0), before.Pixel(10, 20));
+    EXPECT_EQ(after.Pixel(189, 177), before.Pixel(199, 197));
+    EXPECT_TRUE(f.Command("miUndo")->isEnabled());
+    EXPECT_TRUE(stage->AutoZoom());
+}
+
+TEST(TWebMain, FrameTurnsWithThePictureAndEscRemovesIt)
+{
+    TWindowFixture f;
+    f.window->SelectTab(1);
+    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 400, 300)));
+    TViewerStage *stage = f.window->Stage();
+    stage->SetZoom(100);
+    Drag(stage->Image(), { 40, 30 }, { 200, 90 }, Qt::ControlModifier);
+    ASSERT_EQ(FrameRect(stage), QRect(40, 30, 160, 60));
+    QTest::keyClick(f.window.get(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(stage->Picture().Size(), QSize(300, 400));
+    // Turned clockwise: the frame's left is 300 - its old bottom.
+    EXPECT_EQ(FrameRect(stage), QRect(210, 40, 60, 160));
+    QTest::keyClick(f.window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(stage->Frame().Visible());
+    EXPECT_FALSE(f.Command("miTriming")->isEnabled());
+}
+
+TEST(TWebMain, MemoryWatchTimerCallsTheHookAndItsChoiceIsSaved)
+{
+    TWindowFixture f;
+    EXPECT_FALSE(f.window->MemoryTimer()->isActive());
+    f.Command("miMemWatch3")->trigger();
+    EXPECT_TRUE(f.window->MemoryTimer()->isActive());
+    EXPECT_EQ(f.window->MemoryTimer()->interval(), 500);
+    const int calls = f.window->MemoryStatusCalls();
+    QMetaObject::invokeMethod(f.window->MemoryTimer(), "timeout");
+    EXPECT_EQ(f.window->MemoryStatusCalls(), calls + 1);
+    f.Command("miMemWatch0")->trigger();
+    EXPECT_FALSE(f.window->MemoryTimer()->isActive());
+    f.Command("miMemWatch2")->trigger();
+    f.Command("miInterval0")->trigger(); // "０．２秒"
+    f.window->close();
+    const QStringList lines
+        = ReadSjisLines(f.home.FilePath(QStringLiteral("Korvatel/SysData/State.ini"))).value();
+    EXPECT_TRUE(lines.contains(QStringLiteral("ChkMemIntTag=2")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Interval=200")));
+}
+
+TEST(TWebMain, PseudoDoublePrecisionStopsAtTheLimit)
+{
+    TWindowFixture f;
+    f.window->SelectTab(1);
+    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 700, 20)));
+    f.Command("miPseudoDouble")->trigger();
+    EXPECT_EQ(f.prompter.Texts(),
+        QStringList { QStringLiteral("限界を超えました。これ以上はできません。") });
+    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("b.bmp"), 30, 20)));
+    f.Command("miPseudoDouble")->trigger();
+    EXPECT_EQ(f.window->Stage()->Picture().Size(), QSize(59, 39));
+    EXPECT_EQ(f.window->MainPanel(2)->text(), QStringLiteral("　完了 W59*H39"));
 }
 
 } // namespace korvatel

@@ -17,6 +17,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QProxyStyle>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -115,6 +116,9 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     BuildTabs();
     BuildShortcuts();
     ApplySettings();
+    // Maximised at start; the geometry first, for screens without a window manager.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
 
     QTimer::singleShot(0, this, &TWebMain::FirstIdle);

@@ -147,11 +147,6 @@ void TWebMain::BuildSourcePanel()
     folderLayout->addWidget(folders);
     connect(folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
         [this, model](const QModelIndex &index) { SetBrowserFolder(model->filePath(index)); });
-    const QString lastDir = FSession.State.LastDir;
-    if (!lastDir.isEmpty() && QFileInfo(lastDir).isDir()) {
-        folders->setCurrentIndex(model->index(lastDir));
-        folders->scrollTo(model->index(lastDir));
-    }
     modes->setCurrentIndex(1);
     layout->addWidget(modes, 1);
 
@@ -585,8 +580,19 @@ void TWebMain::ApplySettings()
     }
     DefaultSizeChanged();
     UpdateSortLabel();
-    if (!state.LastDir.isEmpty() && FBrowserFiles.isEmpty() && QFileInfo(state.LastDir).isDir())
+    if (!state.LastDir.isEmpty() && FBrowserFiles.isEmpty() && QFileInfo(state.LastDir).isDir()) {
+        // The folder tree shows the last folder, which the film strip lists.
+        if (auto *folders = FFolderPanel->findChild<QTreeView *>(QStringLiteral("tvFolder"))) {
+            auto *model = static_cast<QFileSystemModel *>(folders->model());
+            const QModelIndex index = model->index(state.LastDir);
+            {
+                const QSignalBlocker block(folders->selectionModel());
+                folders->setCurrentIndex(index);
+            }
+            folders->scrollTo(index);
+        }
         SetBrowserFolder(state.LastDir);
+    }
     UpdateViewerCommands();
 }
 
