@@ -169,35 +169,41 @@ QString ProposedOrderName(const QString &source, const std::function<bool(const 
     return name;
 }
 
-TSaveOutcome SaveViewedPictureAs(
-    TViewedPicture &picture, const TViewerSaveHooks &hooks, TPrompter &prompter, QString *savedName)
+namespace
 {
-    if (picture.Empty())
-        return TSaveOutcome::soCancelled;
-    if (picture.IsCampus()) {
-        prompter.Inform(viewer_text::CampusNoSave());
-        return TSaveOutcome::soCancelled;
-    }
-    if (hooks.frameOpen) {
-        const TModalResult answer = prompter.Ask(
-            TMsgKind::mkConfirmation, viewer_text::TrimBeforeSave(), mbYes | mbNo | mbCancel);
-        if (answer == TModalResult::mrYes && hooks.applyTrim)
-            hooks.applyTrim();
-        else if (answer != TModalResult::mrNo)
-            return TSaveOutcome::soCancelled;
-    }
-    QString target = picture.FileName();
+
+// The question about an open trimming frame: Yes trims, No leaves the frame, anything else stops.
+bool AnswerOpenFrame(const TViewerSaveHooks &hooks, TPrompter &prompter, const QString &question)
+{
+    if (!hooks.frameOpen)
+        return true;
+    const TModalResult answer
+        = prompter.Ask(TMsgKind::mkConfirmation, question, mbYes | mbNo | mbCancel);
+    if (answer == TModalResult::mrYes && hooks.applyTrim)
+        hooks.applyTrim();
+    return answer == TModalResult::mrYes || answer == TModalResult::mrNo;
+}
+
+// The name dialog again and again until its answer has an accepted extension and may be
+// written; then the picture is written with the source's times.
+struct TTargetRules {
+    bool (*extensionOk)(const QString &);
+    QString extensionMessage;
+    std::function<bool(TPrompter &)> overwriteOk;
+};
+
+TSaveOutcome AskAndWrite(const TViewedPicture &picture, const TViewerSaveHooks &hooks,
+    TPrompter &prompter, QString target, const TTargetRules &rules, QString *written)
+{
     for (;;) {
         target = hooks.askFileName ? hooks.askFileName(target) : QString();
         if (target.isEmpty())
             return TSaveOutcome::soCancelled;
-        if (!IsSaveAsExtension(target)) {
-            prompter.Inform(viewer_text::SaveFormats());
+        if (!rules.extensionOk(target)) {
+            prompter.Inform(rules.extensionMessage);
             continue;
         }
-        if (QFileInfo::exists(target)
-            && prompter.Ask(TMsgKind::mkWarning, viewer_text::OverwriteWarning(), mbOK | mbCancel)
-                != TModalResult::mrOk)
+        if (QFileInfo::exists(target) && !rules.overwriteOk(prompter))
             continue;
         break;
     }
@@ -207,9 +213,30 @@ TSaveOutcome SaveViewedPictureAs(
     }
     if (hooks.saved)
         hooks.saved(target);
-    if (savedName)
-        *savedName = target;
+    if (written)
+        *written = target;
     return TSaveOutcome::soSaved;
+}
+
+} // namespace
+
+TSaveOutcome SaveViewedPictureAs(
+    TViewedPicture &picture, const TViewerSaveHooks &hooks, TPrompter &prompter, QString *savedName)
+{
+    if (picture.Empty())
+        return TSaveOutcome::soCancelled;
+    if (picture.IsCampus()) {
+        prompter.Inform(viewer_text::CampusNoSave());
+        return TSaveOutcome::soCancelled;
+    }
+    if (!AnswerOpenFrame(hooks, prompter, viewer_text::TrimBeforeSave()))
+        return TSaveOutcome::soCancelled;
+    const TTargetRules rules { IsSaveAsExtension, viewer_text::SaveFormats(), [](TPrompter &p) {
+                                  return p.Ask(TMsgKind::mkWarning, viewer_text::OverwriteWarning(),
+                                             mbOK | mbCancel)
+                                      == TModalResult::mrOk;
+                              } };
+    return AskAndWrite(picture, hooks, prompter, picture.FileName(), rules, savedName);
 }
 
 TSaveOutcome SaveViewedPictureForOrder(TViewedPicture &picture, const TViewerSaveHooks &hooks,
@@ -221,42 +248,18 @@ TSaveOutcome SaveViewedPictureForOrder(TViewedPicture &picture, const TViewerSav
         prompter.Inform(viewer_text::CampusNoOrder());
         return TSaveOutcome::soCancelled;
     }
-    if (hooks.frameOpen) {
-        const TModalResult answer = prompter.Ask(
-            TMsgKind::mkConfirmation, viewer_text::TrimBeforeOrder(), mbYes | mbNo | mbCancel);
-        if (answer == TModalResult::mrYes && hooks.applyTrim)
-            hooks.applyTrim();
-        else if (answer != TModalResult::mrNo)
-            return TSaveOutcome::soCancelled;
-    }
+    if (!AnswerOpenFrame(hooks, prompter, viewer_text::TrimBeforeOrder()))
+        return TSaveOutcome::soCancelled;
     if (!picture.Changed()) {
         if (fileToOrder)
             *fileToOrder = picture.FileName();
         return TSaveOutcome::soSaved;
     }
-    QString target = ProposedOrderName(
+    const QString proposal = ProposedOrderName(
         picture.FileName(), [](const QString &name) { return QFileInfo::exists(name); });
-    for (;;) {
-        target = hooks.askFileName ? hooks.askFileName(target) : QString();
-        if (target.isEmpty())
-            return TSaveOutcome::soCancelled;
-        if (!IsOrderExtension(target)) {
-            prompter.Inform(viewer_text::OrderExtension());
-            continue;
-        }
-        if (QFileInfo::exists(target) && !prompter.YesNo(viewer_text::OrderOverwrite()))
-            continue;
-        break;
-    }
-    if (!WriteWithSourceTimes(picture.Bitmap(), target, picture.FileName())) {
-        prompter.Error(SaveFailedText(target));
-        return TSaveOutcome::soFailed;
-    }
-    if (hooks.saved)
-        hooks.saved(target);
-    if (fileToOrder)
-        *fileToOrder = target;
-    return TSaveOutcome::soSaved;
+    const TTargetRules rules { IsOrderExtension, viewer_text::OrderExtension(),
+        [](TPrompter &p) { return p.YesNo(viewer_text::OrderOverwrite()); } };
+    return AskAndWrite(picture, hooks, prompter, proposal, rules, fileToOrder);
 }
 
 } // namespace korvatel

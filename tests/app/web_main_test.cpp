@@ -121,6 +121,16 @@ struct TWindowFixture {
 
     QAction *Command(const char *name) { return window->Command(QString::fromLatin1(name)); }
 
+    // The viewer tab showing a new pattern picture of that size.
+    TViewerStage *View(int width, int height)
+    {
+        window->SelectTab(1);
+        const QString name = QStringLiteral("p%1.bmp").arg(++pictures);
+        EXPECT_TRUE(window->ViewPicture(Picture(name, width, height)));
+        return window->Stage();
+    }
+    int pictures = 0;
+
     TAppHome home;
     TClientSession session;
     TScriptedPrompter prompter;
@@ -227,9 +237,7 @@ TEST(TWebMain, EscDuringASlideShowStopsItBeforeLeavingFullSize)
 TEST(TWebMain, MaxZoomChoiceCapsTheZoomBar)
 {
     TWindowFixture f;
-    f.window->SelectTab(1);
-    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 200, 100)));
-    TViewerStage *stage = f.window->Stage();
+    TViewerStage *stage = f.View(200, 100);
     stage->SetZoom(300);
     EXPECT_EQ(stage->tbZoom()->value(), 300);
     EXPECT_FALSE(stage->AutoZoom());
@@ -246,8 +254,7 @@ TEST(TWebMain, MaxZoomChoiceCapsTheZoomBar)
 TEST(TWebMain, BrightnessStepChangesThePixelsAndReportsInTheStatusBar)
 {
     TWindowFixture f;
-    f.window->SelectTab(1);
-    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 60, 40)));
+    f.View(60, 40);
     const TBitmap before = f.window->Stage()->Picture().Bitmap();
     EXPECT_FALSE(f.Command("miRestore")->isEnabled());
     QTest::keyClick(f.window.get(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
@@ -268,9 +275,7 @@ TEST(TWebMain, BrightnessStepChangesThePixelsAndReportsInTheStatusBar)
 TEST(TWebMain, TrimmingFrameIsDrawnZoomedTurnedAndApplied)
 {
     TWindowFixture f;
-    f.window->SelectTab(1);
-    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 400, 300)));
-    TViewerStage *stage = f.window->Stage();
+    TViewerStage *stage = f.View(400, 300);
     stage->SetZoom(100);
     QWidget *image = stage->Image();
     ASSERT_EQ(image->size(), QSize(400, 300));
@@ -318,9 +323,7 @@ TEST(TWebMain, TrimmingFrameIsDrawnZoomedTurnedAndApplied)
 TEST(TWebMain, FrameTurnsWithThePictureAndEscRemovesIt)
 {
     TWindowFixture f;
-    f.window->SelectTab(1);
-    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 400, 300)));
-    TViewerStage *stage = f.window->Stage();
+    TViewerStage *stage = f.View(400, 300);
     stage->SetZoom(100);
     Drag(stage->Image(), { 40, 30 }, { 200, 90 }, Qt::ControlModifier);
     ASSERT_EQ(FrameRect(stage), QRect(40, 30, 160, 60));
@@ -357,12 +360,11 @@ TEST(TWebMain, MemoryWatchTimerCallsTheHookAndItsChoiceIsSaved)
 TEST(TWebMain, PseudoDoublePrecisionStopsAtTheLimit)
 {
     TWindowFixture f;
-    f.window->SelectTab(1);
-    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 700, 20)));
+    f.View(700, 20);
     f.Command("miPseudoDouble")->trigger();
     EXPECT_EQ(f.prompter.Texts(),
         QStringList { QStringLiteral("限界を超えました。これ以上はできません。") });
-    ASSERT_TRUE(f.window->ViewPicture(f.Picture(QStringLiteral("b.bmp"), 30, 20)));
+    f.View(30, 20);
     f.Command("miPseudoDouble")->trigger();
     EXPECT_EQ(f.window->Stage()->Picture().Size(), QSize(59, 39));
     EXPECT_EQ(f.window->MainPanel(2)->text(), QStringLiteral("　完了 W59*H39"));

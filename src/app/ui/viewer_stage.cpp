@@ -1,6 +1,7 @@
 #include "app/ui/viewer_stage.h"
 
 #include "app/ui/rect_label.h"
+#include "app/ui/widget_helpers.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,13 +30,6 @@ constexpr qint64 kScaledCacheLimit = 16'000'000;
 
 const char kZoomHint[] = "|画像のサイズを変更します。数値(%)は表示画像と実データのピクセル比です。";
 const char kAutoZoomHint[] = "オートズーム|画像が表示エリアに収まるようにサイズを自動調整します。";
-
-// A hint "short|long": the short part is the tool tip, the long part the status text.
-void SetHint(QWidget *widget, const QString &hint)
-{
-    widget->setToolTip(hint.section(u'|', 0, 0));
-    widget->setStatusTip(hint.contains(u'|') ? hint.section(u'|', 1) : hint);
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "app/main_tabs.h"
 #include "app/tone_steps.h"
+#include "app/viewed_picture.h"
 #include "imaging/picture_kinds.h"
 
 #include <QMainWindow>
@@ -157,6 +158,7 @@ private:
     void miRestoreClick();
     void miEraseClick();
     void miUndoClick();
+    TViewerSaveHooks SaveHooks(const QString &caption, const QString &filter);
     void miSaveAsClick();
     void sbOrderViewClick();
     void UpdateViewerCommands();

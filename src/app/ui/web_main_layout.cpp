@@ -5,6 +5,7 @@
 #include "app/ui/rect_label.h"
 #include "app/ui/viewer_stage.h"
 #include "app/ui/web_main.h"
+#include "app/ui/widget_helpers.h"
 #include "imaging/picture_kinds.h"
 #include "platform/prompter.h"
 
@@ -38,12 +39,6 @@ namespace korvatel
 namespace
 {
 
-// A Windows colour value 0x00BBGGRR as a QColor.
-QColor WinColor(int value)
-{
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
 QLabel *Panel(
     QWidget *parent, int width, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
 {
@@ -54,12 +49,6 @@ QLabel *Panel(
         label->setFixedWidth(width);
     label->setMinimumHeight(label->fontMetrics().height() + 4);
     return label;
-}
-
-void SetHint(QWidget *widget, const QString &hint)
-{
-    widget->setToolTip(hint.section(u'|', 0, 0));
-    widget->setStatusTip(hint.contains(u'|') ? hint.section(u'|', 1) : hint);
 }
 
 QPushButton *Button(

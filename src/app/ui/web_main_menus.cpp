@@ -4,6 +4,7 @@
 #include "app/ui/rect_label.h"
 #include "app/ui/viewer_stage.h"
 #include "app/ui/web_main.h"
+#include "app/ui/widget_helpers.h"
 #include "app/version.h"
 #include "platform/prompter.h"
 
@@ -20,21 +21,6 @@
 
 namespace korvatel
 {
-
-namespace
-{
-
-QColor WinColor(int value)
-{
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-int ToWinColor(const QColor &colour)
-{
-    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
-}
-
-} // namespace
 
 QAction *TWebMain::Command(const QString &name) const
 {

@@ -166,16 +166,12 @@ void TWebMain::miUndoClick()
     UpdateViewerCommands();
 }
 
-void TWebMain::miSaveAsClick()
+TViewerSaveHooks TWebMain::SaveHooks(const QString &caption, const QString &filter)
 {
     TViewerSaveHooks hooks;
     hooks.frameOpen = FStage->Frame().Visible();
     hooks.applyTrim = [this] { FStage->ApplyTrim(); };
-    hooks.askFileName = [this](const QString &proposed) {
-        const QString caption
-            = QStringLiteral("別名でファイル保存　") + viewer_text::TimeStampNote();
-        const QString filter
-            = QStringLiteral("画像ファイル(*.JPG;*.JPEG;*.BMP;*.BID)|*.JPG *.JPEG *.BMP *.BID");
+    hooks.askFileName = [this, caption, filter](const QString &proposed) {
         return FFileDialog ? FFileDialog(caption, proposed, filter)
                            : AskSaveName(this, caption, proposed, filter);
     };
@@ -183,6 +179,14 @@ void TWebMain::miSaveAsClick()
         if (AddScannedFile)
             AddScannedFile(file);
     };
+    return hooks;
+}
+
+void TWebMain::miSaveAsClick()
+{
+    const TViewerSaveHooks hooks
+        = SaveHooks(QStringLiteral("別名でファイル保存　") + viewer_text::TimeStampNote(),
+            QStringLiteral("画像ファイル(*.JPG;*.JPEG;*.BMP;*.BID)|*.JPG *.JPEG *.BMP *.BID"));
     QString saved;
     if (SaveViewedPictureAs(FStage->Picture(), hooks, Prompter(), &saved)
         == TSaveOutcome::soSaved) {
@@ -198,18 +202,7 @@ void TWebMain::sbOrderViewClick()
     if (FSession.RefuseWhenOffline(
             Prompter(), QStringLiteral("OFF-LINEです。注文内容は変更できません。")))
         return;
-    TViewerSaveHooks hooks;
-    hooks.frameOpen = FStage->Frame().Visible();
-    hooks.applyTrim = [this] { FStage->ApplyTrim(); };
-    hooks.askFileName = [this](const QString &proposed) {
-        return FFileDialog
-            ? FFileDialog(QStringLiteral("注文"), proposed, viewer_text::OrderFilter())
-            : AskSaveName(this, QStringLiteral("注文"), proposed, viewer_text::OrderFilter());
-    };
-    hooks.saved = [this](const QString &file) {
-        if (AddScannedFile)
-            AddScannedFile(file);
-    };
+    const TViewerSaveHooks hooks = SaveHooks(QStringLiteral("注文"), viewer_text::OrderFilter());
     QString file;
     if (SaveViewedPictureForOrder(FStage->Picture(), hooks, Prompter(), &file)
         == TSaveOutcome::soSaved) {
