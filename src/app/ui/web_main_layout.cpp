@@ -126,8 +126,10 @@ void TWebMain::BuildSourcePanel()
     folders->setObjectName(QStringLiteral("tvFolder"));
     auto *model = new QFileSystemModel(folders);
     model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    model->setRootPath(QDir::rootPath());
+    // The tree starts at the system drive, which is the home folder on this platform.
+    model->setRootPath(QDir::homePath());
     folders->setModel(model);
+    folders->setRootIndex(model->index(QDir::homePath()));
     for (int column = 1; column < model->columnCount(); ++column)
         folders->hideColumn(column);
     folders->setHeaderHidden(true);
