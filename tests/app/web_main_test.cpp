@@ -1,6 +1,8 @@
 #include "app/client_session.h"
+#include "app/option_settings.h"
 #include "app/ui/main_tab_bar.h"
 #include "app/ui/rect_label.h"
+#include "app/ui/usage_options.h"
 #include "app/ui/viewer_stage.h"
 #include "app/ui/web_main.h"
 #include "app_home.h"
@@ -11,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
@@ -368,6 +371,44 @@ TEST(TWebMain, PseudoDoublePrecisionStopsAtTheLimit)
     f.Command("miPseudoDouble")->trigger();
     EXPECT_EQ(f.window->Stage()->Picture().Size(), QSize(59, 39));
     EXPECT_EQ(f.window->MainPanel(2)->text(), QStringLiteral("　完了 W59*H39"));
+}
+
+TEST(TUsageOptionsForm, OkWritesTheSwitchesAndCancelLeavesThem)
+{
+    TOption2Settings settings;
+    {
+        TUsageOptionsForm form(settings);
+        form.cbManualExpBmp()->setChecked(true);
+        form.cbShutterOff()->setChecked(true);
+        form.reject();
+    }
+    EXPECT_FALSE(settings.ManualExpBmp);
+    TUsageOptionsForm form(settings);
+    form.cbManualExpBmp()->setChecked(true);
+    form.cbShutterOff()->setChecked(true);
+    form.accept();
+    EXPECT_TRUE(settings.ManualExpBmp);
+    EXPECT_TRUE(settings.ShutterOff);
+    EXPECT_FALSE(settings.NoPointHint);
+}
+
+TEST(TWebMain, DragZoomWithTheRightButtonFollowsAThirdOfTheMovement)
+{
+    TWindowFixture f;
+    TViewerStage *stage = f.View(200, 100);
+    ASSERT_TRUE(stage->AutoZoom());
+    QWidget *image = stage->Image();
+    const QPoint p(20, 20);
+    Mouse(
+        image, QEvent::MouseButtonPress, p, Qt::RightButton, Qt::RightButton, Qt::ControlModifier);
+    EXPECT_FALSE(stage->AutoZoom());
+    EXPECT_EQ(stage->MouseState(), TViewerStage::msZooming);
+    const int start = stage->Zoom();
+    Mouse(image, QEvent::MouseMove, p + QPoint(90, 0), Qt::NoButton, Qt::RightButton,
+        Qt::ControlModifier);
+    EXPECT_EQ(stage->Zoom(), start + 30);
+    Mouse(image, QEvent::MouseButtonRelease, p + QPoint(90, 0), Qt::RightButton, Qt::NoButton);
+    EXPECT_EQ(stage->MouseState(), TViewerStage::msIdle);
 }
 
 } // namespace korvatel

@@ -2,6 +2,7 @@
 #include "app/client_session.h"
 #include "app/ui/main_tab_bar.h"
 #include "app/ui/rect_label.h"
+#include "app/ui/usage_options.h"
 #include "app/ui/viewer_stage.h"
 #include "app/ui/web_main.h"
 #include "app/ui/widget_helpers.h"
