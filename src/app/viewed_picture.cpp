@@ -133,6 +133,18 @@ bool TViewedPicture::DoubleAllowed(QSize size, bool forced)
         || (2 * size.width() - 1 <= kDoubleLimit && 2 * size.height() - 1 <= kDoubleLimit);
 }
 
+int TViewedPicture::DoubleSteps(QSize size)
+{
+    int steps = 0;
+    while (size.width() > 0 && size.height() > 0 && DoubleAllowed(size, false)) {
+        size = QSize(2 * size.width() - 1, 2 * size.height() - 1);
+        ++steps;
+        if (size.width() == 1 && size.height() == 1)
+            break; // a single pixel stays a single pixel
+    }
+    return steps;
+}
+
 bool TViewedPicture::PseudoDouble(bool forced)
 {
     if (FBitmap.Empty() || !DoubleAllowed(Size(), forced))

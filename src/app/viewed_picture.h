@@ -55,6 +55,9 @@ public:
     // (false) when a side would pass kDoubleLimit and the command is not forced.
     bool PseudoDouble(bool forced);
     static bool DoubleAllowed(QSize size, bool forced);
+    // How many steps the command takes from size: step after step while the result stays
+    // within kDoubleLimit (0 when the first step would pass it).
+    static int DoubleSteps(QSize size);
 
 private:
     void KeepUndo();

@@ -115,6 +115,10 @@ TEST(TViewedPicture, PseudoDoubleStopsAtTheLimitUnlessForced)
     EXPECT_FALSE(TViewedPicture::DoubleAllowed(QSize(601, 400), false));
     EXPECT_FALSE(TViewedPicture::DoubleAllowed(QSize(100, 601), false));
     EXPECT_TRUE(TViewedPicture::DoubleAllowed(QSize(601, 601), true));
+    EXPECT_EQ(TViewedPicture::DoubleSteps(QSize(30, 20)), 5);
+    EXPECT_EQ(TViewedPicture::DoubleSteps(QSize(600, 2)), 1);
+    EXPECT_EQ(TViewedPicture::DoubleSteps(QSize(601, 2)), 0);
+    EXPECT_EQ(TViewedPicture::DoubleSteps(QSize(1, 1)), 1);
     TTempHome home;
     const QString file = home.FilePath(QStringLiteral("p.bmp"));
     ASSERT_TRUE(SavePicture(file, test::PatternBitmap(10, 8), false));

@@ -369,8 +369,11 @@ TEST(TWebMain, PseudoDoublePrecisionStopsAtTheLimit)
         QStringList { QStringLiteral("限界を超えました。これ以上はできません。") });
     f.View(30, 20);
     f.Command("miPseudoDouble")->trigger();
-    EXPECT_EQ(f.window->Stage()->Picture().Size(), QSize(59, 39));
-    EXPECT_EQ(f.window->MainPanel(2)->text(), QStringLiteral("　完了 W59*H39"));
+    // Step after step up to the limit: 59 × 39, 117 × 77, 233 × 153, 465 × 305, 929 × 609.
+    EXPECT_EQ(f.window->Stage()->Picture().Size(), QSize(929, 609));
+    EXPECT_EQ(f.window->MainPanel(1)->text(), QStringLiteral("画像サイズ W30*H20"));
+    EXPECT_EQ(f.window->MainPanel(2)->text(), QStringLiteral("　完了 W929*H609"));
+    EXPECT_EQ(f.prompter.Shown().size(), 1);
 }
 
 TEST(TUsageOptionsForm, OkWritesTheSwitchesAndCancelLeavesThem)

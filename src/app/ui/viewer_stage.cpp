@@ -335,7 +335,7 @@ void TViewerStage::ImagePress(QMouseEvent *event)
         return;
     }
     if (right || (left && (buttons & Qt::RightButton))) {
-        FFrame->Frame().End(p); // a frame gesture cannot go on under zooming
+        FFrame->Release(p); // a frame gesture ends where zooming starts
         {
             const QSignalBlocker block(FAutoZoom);
             FAutoZoom->setChecked(false);

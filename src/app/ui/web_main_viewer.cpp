@@ -119,26 +119,33 @@ void TWebMain::miDoubleClick()
     TViewedPicture &picture = FStage->Picture();
     if (picture.Empty())
         return;
-    // Shift with the command forces a step past the limit.
+    // Step after step while the picture stays within the limit; Shift with the command forces
+    // one step past it.
     const bool forced = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
-    if (!TViewedPicture::DoubleAllowed(picture.Size(), forced)) {
+    int steps = TViewedPicture::DoubleSteps(picture.Size());
+    if (steps == 0 && forced)
+        steps = 1;
+    if (steps == 0) {
         Prompter().Inform(viewer_text::DoubleLimit());
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    FMainPanels[2]->setText(QStringLiteral("擬似倍精度　%1 %2").arg(0).arg(QStringLiteral("%")));
-    FMainPanels[2]->repaint();
     const QSize before = picture.Size();
     FMainPanels[1]->setText(
         QStringLiteral("画像サイズ W%1*H%2").arg(before.width()).arg(before.height()));
     FStage->Frame().Clear();
-    const bool done = picture.PseudoDouble(forced);
+    for (int step = 0; step < steps; ++step) {
+        FMainPanels[2]->setText(
+            QStringLiteral("擬似倍精度　%1 %2").arg(step * 100 / steps).arg(QStringLiteral("%")));
+        FMainPanels[2]->repaint();
+        if (!picture.PseudoDouble(true))
+            break;
+    }
     const QSize after = picture.Size();
     FMainPanels[2]->setText(
         QStringLiteral("　完了 W%1*H%2").arg(after.width()).arg(after.height()));
     QApplication::restoreOverrideCursor();
-    if (done)
-        FStage->Refresh();
+    FStage->Refresh();
     UpdateViewerCommands();
     MemoryStatus();
 }
