@@ -202,7 +202,7 @@ TEST(TWebMain, ShopWithCardsShowsFiveTabsAndOfflineDisablesTheOrderMenu)
     EXPECT_FALSE(f.Command("mmOrder")->isEnabled());
     EXPECT_FALSE(f.Command("miCopyBtn")->isEnabled());
     // Ordering the viewed picture refuses offline.
-    f.window->ViewPicture(f.Picture(QStringLiteral("a.bmp"), 40, 30));
+    f.View(40, 30);
     f.Command("miOrderView")->trigger();
     EXPECT_EQ(f.prompter.Texts(),
         QStringList { QStringLiteral("OFF-LINEです。注文内容は変更できません。") });
@@ -213,6 +213,9 @@ TEST(TWebMain, EscDuringASlideShowStopsItBeforeLeavingFullSize)
     TWindowFixture f;
     f.window->SetBrowserFiles({ f.Picture(QStringLiteral("1.bmp"), 40, 30),
         f.Picture(QStringLiteral("2.bmp"), 30, 40), f.Picture(QStringLiteral("3.bmp"), 20, 20) });
+    f.Command("miSlideShow")->trigger(); // only in the viewer tab
+    EXPECT_FALSE(f.window->SlideShowRunning());
+    f.window->SelectTab(1);
     f.Command("miSlideShow")->trigger();
     ASSERT_TRUE(f.window->SlideShowRunning());
     EXPECT_EQ(f.window->Mode(), tmViewer);

@@ -528,6 +528,7 @@ void TWebMain::SetBrowserFiles(const QStringList &files)
     for (const QString &file : files)
         FBrowser->addItem(QFileInfo(file).fileName());
     SetOrderCounts(0, int(files.size()), 0);
+    UpdateViewerCommands();
 }
 
 void TWebMain::BrowserActivated(int row)

@@ -429,6 +429,7 @@ void TWebMain::UpdateModeCommands()
         edit->setEnabled(FMode == tmViewer);
     if (QAction *order = Command(QStringLiteral("mmOrder")))
         order->setEnabled(FMode == tmOrder && Online());
+    UpdateViewerCommands();
 }
 
 void TWebMain::SetMemoryWatch(int tag)

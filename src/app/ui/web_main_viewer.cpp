@@ -57,8 +57,9 @@ bool TWebMain::ViewPicture(const QString &fileName)
 
 void TWebMain::UpdateViewerCommands()
 {
+    // The menu "画像編集" works only in the viewer tab; its shortcuts with it.
     const TViewedPicture &picture = FStage->Picture();
-    const bool shown = !picture.Empty();
+    const bool shown = !picture.Empty() && FMode == tmViewer;
     const bool frame = FStage->Frame().Visible();
     const auto enable = [this](const char *name, bool on) {
         if (QAction *action = Command(QString::fromLatin1(name)))
@@ -69,6 +70,8 @@ void TWebMain::UpdateViewerCommands()
              "miOrderView", "miFullSize" })
         enable(name, shown);
     enable("miTriming", shown && frame);
+    enable("miSlideShow", FMode == tmViewer && (FSlideRunning || !FBrowserFiles.isEmpty()));
+    enable("miSlidePause", FMode == tmViewer && FSlideRunning);
     enable("miRestore", shown && picture.Changed());
     enable("miUndo", shown && picture.CanUndo());
 }
@@ -246,6 +249,7 @@ void TWebMain::StartSlideShow()
     ViewPicture(FBrowserFiles[FBrowserIndex]);
     qApp->installEventFilter(this);
     FSlideTimer->start();
+    UpdateViewerCommands();
 }
 
 void TWebMain::StopSlideShow(bool showEnd)
@@ -258,6 +262,7 @@ void TWebMain::StopSlideShow(bool showEnd)
     qApp->removeEventFilter(this);
     if (showEnd)
         FStage->ShowSlideEnd();
+    UpdateViewerCommands();
 }
 
 void TWebMain::SlideTick()
