@@ -7,6 +7,7 @@
 #include "app/ui/web_main.h"
 #include "app_home.h"
 #include "imaging/picture.h"
+#include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "support/image_builders.h"
 #include "text/sjis_file.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
@@ -32,7 +34,7 @@ using test::TAppHome;
 namespace
 {
 
-TClientSession Session(const TAppHome &home, bool online)
+TClientSession Session(const TAppHome &home, bool online, bool openShopTab = false)
 {
     TWorkspace workspace = home.Workspace();
     workspace.PrepareWorkspace();
@@ -42,6 +44,7 @@ TClientSession Session(const TAppHome &home, bool online)
     TStartupResult startup;
     startup.proceed = true;
     startup.online = online;
+    startup.openShopTab = openShopTab;
     return TClientSession(workspace, entry, startup);
 }
 
@@ -415,6 +418,62 @@ TEST(TWebMain, DragZoomWithTheRightButtonFollowsAThirdOfTheMovement)
     EXPECT_EQ(stage->Zoom(), start + 30);
     Mouse(image, QEvent::MouseButtonRelease, p + QPoint(90, 0), Qt::RightButton, Qt::NoButton);
     EXPECT_EQ(stage->MouseState(), TViewerStage::msIdle);
+}
+
+TEST(TWebMain, DefaultSizeGivesTheFrameItsProportionsAndIsSaved)
+{
+    TAppHome home;
+    ASSERT_TRUE(home.Write(QStringLiteral("Korvatel/Download/HostFmt.ini"),
+        ReadWholeFile(QStringLiteral(KORVATEL_TEST_DATA "/pricing/HostFmt.ini")).value()));
+    TClientSession session = Session(home, true);
+    TWebMain window(session);
+    window.show();
+    auto *sizes = window.findChild<QComboBox *>(QStringLiteral("cbxDefSize"));
+    ASSERT_NE(sizes, nullptr);
+    ASSERT_EQ(sizes->currentText(), QStringLiteral("L"));
+    TViewerStage *stage = window.Stage();
+    EXPECT_EQ(stage->Frame().Frame().First(), 127);
+    EXPECT_EQ(stage->Frame().Frame().Second(), 89);
+    sizes->setCurrentText(QStringLiteral("2L"));
+    EXPECT_EQ(stage->Frame().Frame().First(), 178);
+    EXPECT_EQ(stage->Frame().Frame().Second(), 127);
+    const QStringList lines
+        = ReadSjisLines(home.FilePath(QStringLiteral("Korvatel/SysData/Default.ini"))).value();
+    EXPECT_TRUE(lines.contains(QStringLiteral("DefSize=2L")));
+}
+
+TEST(TWebMain, SavingUnderANewNameFromTheViewerKeepsTheTimeStamps)
+{
+    TWindowFixture f;
+    TViewerStage *stage = f.View(80, 60);
+    const QString source = stage->Picture().FileName();
+    const QDateTime stamp(QDate(2005, 3, 1), QTime(9, 30, 0));
+    ASSERT_TRUE(SetFileTimes(source, stamp, stamp));
+    QStringList scanned;
+    f.window->AddScannedFile = [&](const QString &file) { scanned << file; };
+    const QString target = f.home.FilePath(QStringLiteral("turned.jpg"));
+    f.window->SetFileDialog([&](const QString &, const QString &proposed, const QString &) {
+        EXPECT_EQ(proposed, source);
+        return target;
+    });
+    QTest::keyClick(f.window.get(), Qt::Key_Right, Qt::ControlModifier);
+    QTest::keyClick(f.window.get(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(f.prompter.Shown().isEmpty());
+    EXPECT_EQ(scanned, QStringList { target });
+    EXPECT_EQ(ReadFileTimes(target)->lastWrite, stamp);
+    EXPECT_EQ(stage->Picture().FileName(), target);
+    TViewedPicture saved;
+    ASSERT_TRUE(saved.Load(target));
+    EXPECT_EQ(saved.Size(), QSize(60, 80));
+}
+
+TEST(TWebMain, TabShopOpensTheLastTab)
+{
+    TAppHome home;
+    TClientSession session = Session(home, true, true);
+    TWebMain window(session);
+    EXPECT_EQ(window.Mode(), tmShop);
+    EXPECT_EQ(window.tbMain()->currentIndex(), 3);
 }
 
 } // namespace korvatel
