@@ -30,8 +30,6 @@ namespace korvatel
 namespace
 {
 
-const char kOfflineText[] = "オフラインです。注文操作はできません。";
-
 // Hints appear after 300 ms and stay 30 seconds: the style sets the delay, the filter shows
 // every hint with its own display time.
 class THintStyle : public QProxyStyle
