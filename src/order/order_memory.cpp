@@ -150,9 +150,11 @@ int TThumbNails::ReadMemoryLines(const QStringList &lines, TOrderType fileType)
         auto item = std::make_unique<TThumbNail>();
         item->FullPath = path;
         item->DiskNo = MemoryNumber(record.Value(QStringLiteral("DiskNo")));
-        TOrderType type = OrderTypeFromName(record.Value(QStringLiteral("OrderType")));
-        if (type == otNone)
-            type = IsCampusPicture(path) ? otPhoto : otDpe;
+        // Each file carries one order type and is written back with the items of that type
+        // only, so the file's type is taken whatever the record names: a record of another
+        // type would otherwise be lost, or land in the other file and be dropped there, at the
+        // next save.
+        const TOrderType type = fileType;
         item->OrderType = type;
         if (type == otPhoto && FContext.campus)
             item->CampusPrices = FContext.campus->ForPicture(path);

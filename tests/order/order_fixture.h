@@ -25,6 +25,15 @@ inline TPriceTables OrderShopTables()
     return tables;
 }
 
+// One text field of every item, in list order.
+inline QStringList ItemTexts(const TThumbNails &list, QString TThumbNail::*field)
+{
+    QStringList texts;
+    for (int i = 0; i < list.Count(); ++i)
+        texts << list.Item(i)->*field;
+    return texts;
+}
+
 // A basket over a temporary folder: the shop's tables, one campus album with the sizes "P1"
 // and "P2", and picture files made on demand.
 struct TBasketFixture {

@@ -21,14 +21,6 @@ struct TMemoryFixture : TBasketFixture {
     QStringList MainLines() const { return ReadSjisLines(main).value_or(QStringList {}); }
 };
 
-QStringList FullPaths(const TThumbNails &list)
-{
-    QStringList paths;
-    for (int i = 0; i < list.Count(); ++i)
-        paths << list.Item(i)->FullPath;
-    return paths;
-}
-
 TEST(TThumbNailsMemory, SavesInSerialOrderAndKeepsTheSort)
 {
     TMemoryFixture f;
@@ -136,12 +128,13 @@ TEST(TThumbNailsMemory, RecordsOfTheWrongFileOrKindAreDropped)
     f.home.Write("Korvatel/SysData/OrderMemory",
         ToCp932("Date=2026/12/08\r\nOrderCount=x\r\n<Data>\r\nFullPath=C:\\a\\camp.CCI\r\n"
                 "<Data>\r\nFullPath=C:\\a\\notes.txt\r\n<Data>\r\nFileSize=12\r\n"
-                "<Data>\r\nOrderType=nonsense\r\nFullPath=C:\\a\\ok.jpg\r\nFileSize=1x\r\n"
+                "<Data>\r\nOrderType=otGoods\r\nFullPath=C:\\a\\ok.jpg\r\nFileSize=1x\r\n"
                 "DiskNo=2.6\r\nDatePrint=true\r\nOrdersList=L=1,,2L=2\r\nOrderSize=L\r\n"));
     f.home.Write("Korvatel/Campus/shop/CampusOrder",
         ToCp932("<Data>\r\nFullPath=C:\\a\\disk.jpg\r\n<Data>\r\nFullPath=C:\\a\\b.cci\r\n"));
     EXPECT_EQ(f.list.LoadMemory(f.main, f.campusFile), 2);
-    EXPECT_EQ(FullPaths(f.list), (QStringList { "C:\\a\\ok.jpg", "C:\\a\\b.cci" }));
+    EXPECT_EQ(test::ItemTexts(f.list, &TThumbNail::FullPath),
+        (QStringList { "C:\\a\\ok.jpg", "C:\\a\\b.cci" }));
     const TThumbNail &ok = *f.list.Item(0);
     EXPECT_EQ(ok.OrderType, otDpe);
     EXPECT_EQ(ok.FileSize, 0); // malformed

@@ -14,10 +14,7 @@ using test::TBasketFixture;
 
 QStringList Names(const TThumbNails &list)
 {
-    QStringList names;
-    for (int i = 0; i < list.Count(); ++i)
-        names << list.Item(i)->FileName;
-    return names;
+    return test::ItemTexts(list, &TThumbNail::FileName);
 }
 
 TEST(TThumbNails, AddPictureTakesOfferedSizesAndNumbersItemsInTurn)
