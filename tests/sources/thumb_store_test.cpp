@@ -184,6 +184,30 @@ TEST(TThumbStore, ModeSwitchesDeleteOrKeepTheListedThumbnails)
     EXPECT_FALSE(QFileInfo::exists(f.Thumb(items[1])));
 }
 
+TEST(TThumbStore, CataloguePicturesAreDecodedFromTheirFileAndNeverStored)
+{
+    TBrowserFixture f;
+    TBrowserItem item
+        = f.Item("c1.cci", QByteArray(11, 'h') + test::JpegBytes(test::PatternBitmap(300, 200)));
+    item.kind = kBrowserCatalogue;
+    f.layout.captions = true;
+    f.store.CatalogueName = [](const QString &) { return QStringLiteral("運動会"); };
+    TBrowserCell cell = f.store.BrowserCell(item, f.layout);
+    ASSERT_EQ(cell.outcome, TCellOutcome::coReady);
+    EXPECT_EQ(cell.picture.Width(), 300);
+    EXPECT_EQ(item.fileSize, 300 * 200);
+    EXPECT_EQ(item.caption, "c1 / 運動会");
+    EXPECT_FALSE(QFileInfo::exists(f.Thumb(item)));
+
+    TBrowserItem missing = item;
+    missing.fullPath = f.home.FilePath("c2.cci");
+    QStringList asked;
+    f.store.RequestDownload = [&](const QString &path) { return asked << path, false; };
+    cell = f.store.BrowserCell(missing, f.layout);
+    EXPECT_EQ(cell.outcome, TCellOutcome::coError);
+    EXPECT_EQ(asked, QStringList { missing.fullPath });
+}
+
 TEST(BrowserDecodeScale, FollowsTheModeAndTheKnownSize)
 {
     EXPECT_EQ(BrowserDecodeScale(0, 1, 3200), jsEighth); // 3200 div 400 = 8
