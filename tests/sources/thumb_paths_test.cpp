@@ -33,16 +33,8 @@ TEST(OrderThumbnailPath, DiskNumberInHexAndTheLocalCopyBeside)
     EXPECT_EQ(DiskFolder(255), "Disk$0FF");
 }
 
-TEST(ThumbnailModes, LongSidesScalingCaptionsAndTheDeletingSwitches)
+TEST(ThumbnailModes, SwitchesDeleteOnlyBetweenNonZeroModes)
 {
-    const int sides[] = { 400, 600, 800, 400, 600, 800, 800, 800, 800 };
-    for (int mode = 0; mode < kThumbnailModeCount; ++mode) {
-        EXPECT_EQ(ThumbnailLongSide(mode), sides[mode]) << mode;
-        EXPECT_EQ(ThumbnailAreaAverage(mode), mode >= 3 && mode <= 5) << mode;
-        EXPECT_FALSE(ThumbnailModeMenuCaption(mode).isEmpty());
-    }
-    EXPECT_EQ(ThumbnailModeComboCaption(2), "800Pix(最高画質)");
-    EXPECT_EQ(ThumbnailModeMenuCaption(7), "Exif(積分法で拡大)");
     EXPECT_TRUE(ModeSwitchDeletesThumbnails(1, 2));
     EXPECT_FALSE(ModeSwitchDeletesThumbnails(0, 2));
     EXPECT_FALSE(ModeSwitchDeletesThumbnails(2, 0));

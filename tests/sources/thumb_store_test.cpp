@@ -231,8 +231,6 @@ TEST(BrowserCellDrawing, FitTilesAndFontRule)
     const QFont font = TileFont("FILE ERROR", 120);
     EXPECT_TRUE(font.bold());
     EXPECT_LE(QFontMetrics(font).horizontalAdvance("FILE ERROR"), 96);
-    EXPECT_EQ(TileBackColor(TCellOutcome::coMovie), QColor(192, 192, 192));
-    EXPECT_EQ(TileTextColor(TCellOutcome::coError), QColor(Qt::red));
 }
 
 } // namespace
