@@ -2,6 +2,7 @@
 
 #include "app/cli_imaging.h"
 #include "app/version.h"
+#include "order/basket_command.h"
 #include "platform/drive_table.h"
 #include "platform/user_folders.h"
 #include "pricing/price_command.h"
@@ -87,6 +88,8 @@ const QList<TCliCommand> &Commands()
             "--bilinear W H, --area W H, --stretch W H, --fit N [--area], --double", CliResize },
         { "price", "price SHOPDATA BASKET", "price a basket file against the shop data",
             PriceCommand },
+        { "basket", "basket MEMORY [--add PICTURE...]",
+            "print an order memory file, add pictures to it (--check, --shop)", BasketCommand },
     };
     return commands;
 }

@@ -83,6 +83,38 @@ bool TClientSession::ShopOffersCorrection() const
     return QFileInfo::exists(QDir(FWorkspace.Download()).filePath(QStringLiteral("Hosei.on")));
 }
 
+QString TClientSession::OrderMemoryPath() const
+{
+    return QDir(FWorkspace.SysData()).filePath(QStringLiteral("OrderMemory"));
+}
+
+QString TClientSession::CampusOrderPath() const
+{
+    return QDir(FWorkspace.CampusShop(ShopId())).filePath(QStringLiteral("CampusOrder"));
+}
+
+TOrderContext TClientSession::OrderContext(const TCampusPriceLists *campus) const
+{
+    TOrderContext context;
+    context.tables = &PriceTables;
+    context.campus = campus;
+    context.defDateNotPrint = ShopOptions.DefDateNotPrint;
+    context.works = FWorkspace.Works();
+    return context;
+}
+
+int TClientSession::LoadOrderMemory(TThumbNails &list, TCampusPriceLists &campus) const
+{
+    campus.Load(FWorkspace.CampusShop(ShopId()));
+    list.Context() = OrderContext(&campus);
+    return list.LoadMemory(OrderMemoryPath(), CampusOrderPath());
+}
+
+std::function<void()> TClientSession::SaveOrderMemoryHook(const TThumbNails &list) const
+{
+    return [this, &list] { list.SaveMemory(OrderMemoryPath(), CampusOrderPath()); };
+}
+
 void TClientSession::LoadAtFirstIdle()
 {
     NodeExp.Load(NodeExpPath());

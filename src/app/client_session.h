@@ -7,6 +7,7 @@
 #include "app/state_settings.h"
 #include "app/workspace.h"
 #include "app/workspace_settings.h"
+#include "order/thumb_nails.h"
 #include "pricing/price_tables.h"
 
 #include <QDateTime>
@@ -73,6 +74,18 @@ public:
     QString DateOutPath() const;
     QString NodeExpPath() const;
     QString LastDatePath() const;
+
+    // The order memory: OrderMemory in SysData and CampusOrder in the shop's campus folder.
+    QString OrderMemoryPath() const;
+    QString CampusOrderPath() const;
+    // What the order list takes from this session: the price tables, the shop option
+    // DefDateNotPrint and the Works folder.
+    TOrderContext OrderContext(const TCampusPriceLists *campus) const;
+    // The first idle moment's part of the basket: the campus price lists of the shop's campus
+    // folder, then both order memory files. Returns the number of items read.
+    int LoadOrderMemory(TThumbNails &list, TCampusPriceLists &campus) const;
+    // The shutdown hook that writes the list back (TShutdownHooks::saveOrderMemory).
+    std::function<void()> SaveOrderMemoryHook(const TThumbNails &list) const;
 
     // What the window adds to the shutdown.
     struct TShutdownHooks {

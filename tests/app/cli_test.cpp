@@ -121,3 +121,27 @@ TEST(KorvatelCli, DecodeResizeAndThumb)
 }
 
 } // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(KorvatelCli, BasketAddsPicturesAndChecksThem)
+{
+    test::TTempHome home;
+    ASSERT_TRUE(home.Write(QStringLiteral("a.jpg"), "abc"));
+    ASSERT_TRUE(home.Write(QStringLiteral("b.jpg"), "abcd"));
+    const QString memory = home.FilePath(QStringLiteral("OrderMemory"));
+    TCliRun run = Capture({ QStringLiteral("basket"), memory, QStringLiteral("--add"),
+        home.FilePath(QStringLiteral("a.jpg")), home.FilePath(QStringLiteral("b.jpg")),
+        QStringLiteral("--size"), QStringLiteral("L"), QStringLiteral("--count"),
+        QStringLiteral("2") });
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("items=2 prints=4 cd=2 cd_bytes=7 bad=0\n")));
+    QFile::remove(home.FilePath(QStringLiteral("b.jpg")));
+    run = Capture({ QStringLiteral("basket"), memory, QStringLiteral("--check") });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("vanished ") + home.FilePath("b.jpg")));
+    EXPECT_EQ(Capture({ QStringLiteral("basket"), memory, QStringLiteral("--add") }).status, 2);
+}
+
+} // namespace korvatel

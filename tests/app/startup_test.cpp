@@ -201,6 +201,28 @@ TEST_F(StartupTest, SessionSavesAtShutdownAndCleansUpAsOptionIniSays)
     EXPECT_TRUE(next.Option.Bmp);
 }
 
+TEST_F(StartupTest, TheBasketGoesThroughTheShutdownAndComesBack)
+{
+    TStartupResult startup
+        = RunStartup(Entry(QStringLiteral("1234"), true), workspace, dialogs, server, clock);
+    ASSERT_TRUE(home.Write(QStringLiteral("Korvatel/Download/HostFmt.ini"),
+        ":>SIZENAME\r\nL\r\n:>END\r\n:>USEDSIZE\r\n*D\r\n:>END\r\n"));
+    TClientSession session(workspace, Entry(QStringLiteral("1234"), true), startup);
+    session.LoadAtCreation();
+    TCampusPriceLists campus;
+    TThumbNails list;
+    EXPECT_EQ(session.LoadOrderMemory(list, campus), 0);
+    ASSERT_TRUE(home.Write(QStringLiteral("p/a.jpg"), "x"));
+    list.AddPicture(1, home.FilePath(QStringLiteral("p/a.jpg")), false, 2, QString());
+    session.Shutdown({ session.SaveOrderMemoryHook(list), {} });
+    EXPECT_TRUE(QFileInfo::exists(workspace.SysData() + QStringLiteral("/OrderMemory")));
+
+    TThumbNails next;
+    EXPECT_EQ(session.LoadOrderMemory(next, campus), 1);
+    EXPECT_EQ(next.Item(0)->Orders, QStringList { QStringLiteral("L=2") });
+    EXPECT_EQ(next.Item(0)->ThumbnailPath.left(workspace.Works().size()), workspace.Works());
+}
+
 TEST_F(StartupTest, MovedSessionSavesNothingAndACdStartFolderWins)
 {
     TStartupResult startup

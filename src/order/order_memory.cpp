@@ -1,0 +1,222 @@
+// The order memory files OrderMemory and CampusOrder: the basket between runs.
+
+#include "imaging/correction_text.h"
+#include "imaging/picture_kinds.h"
+#include "order/thumb_nails.h"
+#include "sources/thumb_paths.h"
+#include "text/comma_text.h"
+#include "text/key_file.h"
+#include "text/sjis_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// No real basket comes near this; a damaged or hostile file must not fill the memory with
+// items.
+constexpr int kMaxMemoryItems = 100000;
+
+const QString kDataLine = QStringLiteral("<Data>");
+
+void MakeWritable(const QString &path)
+{
+    if (QFileInfo::exists(path) && !QFileInfo(path).isWritable())
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
+}
+
+// Writes one memory file when the list has items of its type, else deletes it.
+bool SaveOne(const TThumbNails &list, const QString &path, TOrderType type, const QDateTime &now)
+{
+    if (path.isEmpty())
+        return true;
+    MakeWritable(path);
+    const QStringList lines = list.MemoryLines(type, now);
+    if (lines.isEmpty()) {
+        // Nothing of this type: the file goes, as a basket without such items leaves none.
+        return !QFileInfo::exists(path) || QFile::remove(path);
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return WriteSjisLines(path, lines);
+}
+
+// A number of the order memory: a decimal, rounded; anything malformed gives 0.
+int MemoryNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value < INT_MIN || value > INT_MAX)
+        return 0;
+    return int(std::nearbyint(value));
+}
+
+bool KeptInFile(const QString &path, TOrderType fileType)
+{
+    if (path.isEmpty() || IsPictureFile(path) != 1)
+        return false;
+    return fileType == otPhoto ? IsCampusPicture(path) : !IsCampusPicture(path);
+}
+
+} // namespace
+
+QStringList TThumbNails::MemoryLines(TOrderType fileType, const QDateTime &now) const
+{
+    // Both files list their items in serial order, whatever the list's sort.
+    std::vector<const TThumbNail *> items;
+    for (const auto &item : FItems) {
+        if (item->OrderType == fileType)
+            items.push_back(item.get());
+    }
+    if (items.empty())
+        return {};
+    std::sort(items.begin(), items.end(),
+        [](const TThumbNail *a, const TThumbNail *b) { return a->Serial < b->Serial; });
+
+    QStringList lines;
+    lines << QStringLiteral("Date=") + now.date().toString(QStringLiteral("yyyy/MM/dd"))
+          << QStringLiteral("Timt=") + now.time().toString(QStringLiteral("hh:mm:ss"))
+          << QStringLiteral("OrderCount=%1").arg(FTotals.orderCount)
+          << QStringLiteral("CdOrderCount=%1").arg(FTotals.cdCount)
+          << QStringLiteral("KeitaiOrderCount=%1").arg(FTotals.keitaiCount)
+          << QStringLiteral("BadCount=%1").arg(FTotals.badCount);
+    for (const TThumbNail *item : items) {
+        lines << kDataLine << QStringLiteral("OrderType=") + OrderTypeNames().value(item->OrderType)
+              << QStringLiteral("DiskNo=%1").arg(item->DiskNo)
+              << QStringLiteral("FullPath=") + item->FullPath
+              << QStringLiteral("FileSize=%1").arg(item->FileSize);
+        if (item->ErrorKind != neNoError)
+            lines << QStringLiteral("Error=") + ErrorKindNames().value(item->ErrorKind);
+        if (item->Repeated)
+            lines << QStringLiteral("Repeated=TRUE");
+        for (int i = 0; i < 3; ++i)
+            lines << QStringLiteral("DateStr[%1]=").arg(i) + item->DateStr[i];
+        lines << QStringLiteral("OrdersList=") + ToCommaText(item->Orders)
+              << QStringLiteral("OrderSize=") + item->CurrentSize;
+        if (item->CdOrder)
+            lines << QStringLiteral("CdOrder=TRUE");
+        if (item->KeitaiOrder)
+            lines << QStringLiteral("KeitaiOrder=TRUE");
+        if (item->KeitaiRotat > 0)
+            lines << QStringLiteral("KeitaiRotat=%1").arg(item->KeitaiRotat);
+        const double *t = item->KeitaiTriming;
+        if (t[0] != 0 || t[1] != 0 || t[2] != 0 || t[3] != 0)
+            lines << QString::asprintf("KeitaiTriming=%.4f:%.4f:%.4f:%.4f", t[0], t[1], t[2], t[3]);
+        if (item->DatePrint)
+            lines << QStringLiteral("DatePrint=TRUE");
+        if (item->DateType > 0)
+            lines << QStringLiteral("DateType=%1").arg(item->DateType);
+        const QString hosei = RecordToText(item->Hosei);
+        if (!hosei.isEmpty())
+            lines << QStringLiteral("HoseiData=") + hosei + u';';
+    }
+    return lines;
+}
+
+bool TThumbNails::SaveMemory(
+    const QString &mainFile, const QString &campusFile, const QDateTime &now) const
+{
+    // Each file is written to a temporary file and renamed over the old one, so a crash while
+    // saving leaves the previous basket whole.
+    const bool main = SaveOne(*this, mainFile, otDpe, now);
+    const bool campus = SaveOne(*this, campusFile, otPhoto, now);
+    return main && campus;
+}
+
+bool TThumbNails::SaveMemory(const QString &mainFile, const QString &campusFile) const
+{
+    return SaveMemory(mainFile, campusFile, QDateTime::currentDateTime());
+}
+
+int TThumbNails::ReadMemoryLines(const QStringList &lines, TOrderType fileType)
+{
+    int read = 0;
+    qsizetype at = lines.indexOf(kDataLine);
+    while (at >= 0 && at < lines.size() && Count() < kMaxMemoryItems) {
+        const qsizetype next = lines.indexOf(kDataLine, at + 1);
+        const TKeyFile record(lines.mid(at + 1, next < 0 ? -1 : next - at - 1));
+        at = next;
+
+        const QString path = record.Value(QStringLiteral("FullPath"));
+        if (!KeptInFile(path, fileType))
+            continue;
+        auto item = std::make_unique<TThumbNail>();
+        item->FullPath = path;
+        item->DiskNo = MemoryNumber(record.Value(QStringLiteral("DiskNo")));
+        // Each file carries one order type and is written back with the items of that type
+        // only, so the file's type is taken whatever the record names: a record of another
+        // type would otherwise be lost, or land in the other file and be dropped there, at the
+        // next save.
+        const TOrderType type = fileType;
+        item->OrderType = type;
+        if (type == otPhoto && FContext.campus)
+            item->CampusPrices = FContext.campus->ForPicture(path);
+        item->FileName = PathFileName(path);
+        item->FolderKey = DiskFolder(item->DiskNo) + u'\\'
+            + FolderKey(path.left(path.size() - item->FileName.size()));
+        item->ThumbnailPath = OrderThumbnailPath(FContext.works, item->DiskNo, path);
+        item->Project = IsProjectPicture(path);
+        item->FileSize = MemoryNumber(record.Value(QStringLiteral("FileSize")));
+        item->ErrorKind = neNoError;
+        item->Width = -1;
+        item->Height = -1;
+        item->DatePrint = type == otDpe && !FContext.defDateNotPrint
+            && record.Bool(QStringLiteral("DatePrint"));
+        item->Repeated = record.Bool(QStringLiteral("Repeated"));
+        for (int i = 0; i < 3; ++i)
+            item->DateStr[i] = record.Value(QStringLiteral("DateStr[%1]").arg(i));
+        item->DateType
+            = TDateKind(std::clamp(MemoryNumber(record.Value(QStringLiteral("DateType"))), 0, 2));
+        item->Orders = FromCommaText(record.Value(QStringLiteral("OrdersList")));
+        item->Orders.removeAll(QString());
+        item->CurrentSize = record.Value(QStringLiteral("OrderSize"));
+        item->CurrentCount = std::max(item->SizeCount(item->CurrentSize), 0);
+        item->CdOrder = record.Bool(QStringLiteral("CdOrder"));
+        item->KeitaiOrder = record.Bool(QStringLiteral("KeitaiOrder"));
+        item->KeitaiRotat
+            = quint8(std::clamp(MemoryNumber(record.Value(QStringLiteral("KeitaiRotat"))), 0, 255));
+        const QStringList trim = record.Value(QStringLiteral("KeitaiTriming")).split(u':');
+        for (int i = 0; i < 4; ++i) {
+            bool ok = false;
+            const double v = trim.value(i).trimmed().toDouble(&ok);
+            item->KeitaiTriming[i] = ok && std::isfinite(v) ? v : 0;
+        }
+        // The record is written with a ";" behind it; the last field must not carry it.
+        QString hosei = record.Value(QStringLiteral("HoseiData"));
+        if (hosei.endsWith(u';'))
+            hosei.chop(1);
+        TextToRecord(hosei, item->Hosei);
+        item->Recount();
+        Attach(std::move(item));
+        ++read;
+    }
+    return read;
+}
+
+int TThumbNails::LoadMemory(const QString &mainFile, const QString &campusFile)
+{
+    FTotals = {};
+    int read = 0;
+    const std::pair<const QString *, TOrderType> files[]
+        = { { &mainFile, otDpe }, { &campusFile, otPhoto } };
+    for (const auto &[path, type] : files) {
+        if (path->isEmpty() || !QFileInfo::exists(*path))
+            continue;
+        // A file that cannot be read leaves the list as it is; the totals are rebuilt below.
+        if (const std::optional<QStringList> lines = ReadSjisLines(*path))
+            read += ReadMemoryLines(*lines, type);
+    }
+    Recount();
+    RebuildAggregate();
+    Sort();
+    return read;
+}
+
+} // namespace korvatel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "imaging/bitmap.h"
+
+#include <functional>
+#include <optional>
+
+namespace korvatel
+{
+
+class TThumbNail;
+
+// The long side of an order thumbnail, and the pixel range a picture is kept unscaled in.
+inline constexpr int kOrderThumbSide = 500;
+inline constexpr qint64 kOrderThumbMinPixels = 230400;
+inline constexpr qint64 kOrderThumbMaxPixels = 270400;
+
+// The size of the order thumbnail of a width × height picture: unchanged when the pixel count
+// lies between 230400 and 270400, else long side 500 and the short side rounded.
+QSize OrderThumbnailSize(int width, int height);
+
+// Loads the item's picture and makes its order thumbnail; with save, also writes it as a
+// Windows bitmap at the item's thumbnail path with the source's times. Sets the item's width
+// and height (0 and 0 on failure). nullopt when no bitmap was made.
+std::optional<TBitmap> MakeOrderThumbnail(TThumbNail &item, bool save);
+
+// The bitmap the order grid paints for an item, turned to landscape and with the item's
+// correction preview applied; nullopt for items without prints or broken ones. A picture that
+// is gone or does not load marks the item broken (1 gone, 3 not loadable, 4 a campus picture
+// that cannot be obtained), so it is not tried again. In make mode a missing or stale
+// thumbnail is made and stored; otherwise the local copy is made when missing and the stored
+// thumbnail, the Exif thumbnail or the whole picture is shown. obtain asks the campus service
+// for a missing catalogue picture.
+std::optional<TBitmap> OrderCellPicture(
+    TThumbNail &item, bool make, const std::function<bool(TThumbNail &)> &obtain = {});
+
+} // namespace korvatel
