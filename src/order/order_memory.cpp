@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace korvatel
 {
@@ -125,6 +126,13 @@ bool TThumbNails::SaveMemory(
 {
     // Each file is written to a temporary file and renamed over the old one, so a crash while
     // saving leaves the previous basket whole.
+    // A file the last load could not read is moved aside first, so the save never overwrites
+    // or deletes a basket this run has not seen.
+    for (const QString &path : std::exchange(FUnreadFiles, {})) {
+        const QString aside = path + QStringLiteral(".unread");
+        QFile::remove(aside);
+        QFile::rename(path, aside);
+    }
     const bool main = SaveOne(*this, mainFile, otDpe, now);
     const bool campus = SaveOne(*this, campusFile, otPhoto, now);
     return main && campus;
@@ -209,9 +217,13 @@ int TThumbNails::LoadMemory(const QString &mainFile, const QString &campusFile)
     for (const auto &[path, type] : files) {
         if (path->isEmpty() || !QFileInfo::exists(*path))
             continue;
-        // A file that cannot be read leaves the list as it is; the totals are rebuilt below.
-        if (const std::optional<QStringList> lines = ReadSjisLines(*path))
-            read += ReadMemoryLines(*lines, type);
+        // A file that cannot be read, or whose text gives no item, leaves the list as it is;
+        // the next save moves it aside instead of replacing it. The totals are rebuilt below.
+        const std::optional<QStringList> lines = ReadSjisLines(*path);
+        const int items = lines ? ReadMemoryLines(*lines, type) : 0;
+        if (!lines || (items == 0 && !lines->join(QString()).trimmed().isEmpty()))
+            FUnreadFiles << *path;
+        read += items;
     }
     Recount();
     RebuildAggregate();

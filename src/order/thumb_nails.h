@@ -178,7 +178,8 @@ public:
     // The order memory. SaveMemory writes OrderMemory (order type 1) and CampusOrder (type 3)
     // atomically, each only when it has items (else the file is deleted), in serial order; the
     // sort is restored afterwards. False when a file could not be written (the old file then
-    // stays as it was). LoadMemory appends the records of both files (either may be missing),
+    // stays as it was; a file the last load could not read is first renamed to "<file>.unread").
+    // LoadMemory appends the records of both files (either may be missing),
     // then recounts, rebuilds the aggregate and sorts; it returns the number of items read.
     bool SaveMemory(const QString &mainFile, const QString &campusFile, const QDateTime &now) const;
     bool SaveMemory(const QString &mainFile, const QString &campusFile) const;
@@ -199,6 +200,8 @@ private:
     int FSortKind = osSerial;
     bool FSortReversed = false;
     TPricingBasket FAggregate;
+    // Memory files that existed but gave nothing at the last load; the next save sets them aside.
+    mutable QStringList FUnreadFiles;
 };
 
 // The defaults of the browser toggle: the "注文数初期値" box, the default size of Default.ini

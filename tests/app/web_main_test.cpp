@@ -95,6 +95,32 @@ TEST(TWebMain, CloseSavesTheStateAndTheNextWindowRestoresIt)
     EXPECT_TRUE(QFileInfo::exists(home.FilePath(QStringLiteral("Korvatel/SysData/Option2.ini"))));
 }
 
+TEST(TWebMain, TheBasketIsReadAtStartCountedAndWrittenBackAtClose)
+{
+    TAppHome home;
+    const QString picture = home.FilePath(QStringLiteral("Pictures/a.jpg"));
+    ASSERT_TRUE(
+        home.Write(QStringLiteral("Pictures/a.jpg"), test::JpegBytes(test::PatternBitmap(64, 48))));
+    TClientSession session = Session(home, false);
+    {
+        TThumbNails basket;
+        basket.AddPicture(1, picture, false, 3, QStringLiteral("L"));
+        basket.Recount();
+        ASSERT_TRUE(basket.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath()));
+    }
+    {
+        TWebMain window(session);
+        window.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window.TotalPanel(0, 0)->text(), QStringLiteral("注文数 1"));
+        EXPECT_EQ(window.TotalPanel(0, 1)->text(), QStringLiteral("プリント 3"));
+        window.close();
+    }
+    TThumbNails reread;
+    ASSERT_EQ(reread.LoadMemory(session.OrderMemoryPath(), session.CampusOrderPath()), 1);
+    EXPECT_EQ(reread.Item(0)->FullPath, picture);
+}
+
 } // namespace korvatel
 
 namespace korvatel

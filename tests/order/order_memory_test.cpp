@@ -169,6 +169,24 @@ TEST(TThumbNailsMemory, AFailedWriteIsReportedAndLeavesTheOldFile)
     EXPECT_TRUE(QFileInfo::exists(f.campusFile));
 }
 
+TEST(TThumbNailsMemory, AFileThatGaveNothingIsSetAsideNotOverwritten)
+{
+    TMemoryFixture f;
+    QDir().mkpath(QFileInfo(f.main).absolutePath());
+    ASSERT_TRUE(WriteFileAtomic(f.main, QByteArray("\xff\xfe garbage\r\n")));
+    EXPECT_EQ(f.list.LoadMemory(f.main, f.campusFile), 0);
+    // The empty basket is saved at shutdown: the unread file must survive beside it.
+    ASSERT_TRUE(f.Save());
+    EXPECT_FALSE(QFileInfo::exists(f.main));
+    EXPECT_EQ(ReadWholeFile(f.main + ".unread").value_or(QByteArray()),
+        QByteArray("\xff\xfe garbage\r\n"));
+    // Only once: the next basket is written as usual.
+    f.list.AddPicture(1, f.File("a.jpg"), false, 1, "L");
+    ASSERT_TRUE(f.Save());
+    ASSERT_TRUE(f.Save());
+    EXPECT_TRUE(QFileInfo::exists(f.main));
+}
+
 } // namespace
 
 } // namespace korvatel

@@ -135,6 +135,8 @@ void TWebMain::FirstIdle()
         return;
     FIdleDone = true;
     FSession.LoadAtFirstIdle();
+    FSession.LoadOrderMemory(FOrders, FCampus);
+    ShowBasketTotals();
     if (QAction *mode = Command(QStringLiteral("miTransMode%1").arg(int(FSession.TransMode))))
         mode->setChecked(true);
     SetMemoryWatch(FSession.State.ChkMemIntTag);
@@ -154,8 +156,14 @@ void TWebMain::closeEvent(QCloseEvent *event)
     FSession.State.FolderWidth = FFolderPanel->width();
     if (FPanelRB->isVisible())
         FSession.State.PanelRBHeight = FPanelRB->height();
-    FSession.Shutdown({});
+    FSession.Shutdown({ FSession.SaveOrderMemoryHook(FOrders), {}, true });
     event->accept();
+}
+
+void TWebMain::ShowBasketTotals()
+{
+    // The total bars: items and prints; phone items and CD-R items.
+    SetTotals(FOrders.Count(), FOrders.OrderCount(), FOrders.KeitaiOrderCount(), FOrders.CdCount());
 }
 
 int RunClient(QApplication &app)

@@ -4,6 +4,8 @@
 #include "app/tone_steps.h"
 #include "app/viewed_picture.h"
 #include "imaging/picture_kinds.h"
+#include "order/campus_prices.h"
+#include "order/thumb_nails.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -179,7 +181,12 @@ private:
     void SetMemoryWatch(int tag);
     void SetTransMode(int mode);
 
+    void ShowBasketTotals();
+
     TClientSession &FSession;
+    // The basket: read at the first idle moment, written back at shutdown.
+    TCampusPriceLists FCampus;
+    TThumbNails FOrders;
     TPrompter *FPrompter = nullptr;
     std::unique_ptr<TPrompter> FOwnPrompter;
     TFileDialog FFileDialog;
