@@ -1,5 +1,6 @@
 #include "app/client_session.h"
 
+#include "net/win_inet.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
 
@@ -86,6 +87,7 @@ bool TClientSession::ShopOffersCorrection() const
 void TClientSession::LoadAtFirstIdle()
 {
     NodeExp.Load(NodeExpPath());
+    LoadPerformance(FWorkspace.SysData());
     TransMode = LoadTransMode(TransModePath());
 }
 
