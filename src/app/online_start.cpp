@@ -30,7 +30,8 @@ bool TServerShopData::FetchShopData(
 
 QString NewProgramPath(const TUserFolders &folders, const QString &url)
 {
-    const QString dir = folders.downloadCaches.isEmpty() ? folders.temp : folders.downloadCaches.first();
+    const QString dir
+        = folders.downloadCaches.isEmpty() ? folders.temp : folders.downloadCaches.first();
     QString name = url.section(u'/', -1).section(u'?', 0, 0);
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         name = OwnProgramName();
@@ -39,8 +40,7 @@ QString NewProgramPath(const TUserFolders &folders, const QString &url)
 
 TProgramVersion OwnProgramVersion()
 {
-    return { QString::fromUtf8(kProgramVersion), QString::fromUtf8(kBuildStamp),
-        OwnProgramName() };
+    return { QString::fromUtf8(kProgramVersion), QString::fromUtf8(kBuildStamp), OwnProgramName() };
 }
 
 bool ApplyVersionGate(const TClientSession &session, const TProgramVersion &own,
@@ -60,7 +60,8 @@ bool ApplyVersionGate(const TClientSession &session, const TProgramVersion &own,
         QDir().mkpath(QFileInfo(target).absolutePath());
         if (!DownloadProgram(offered.url, target))
             return false;
-        QFile::setPermissions(target, QFile::permissions(target) | QFile::ExeOwner | QFile::ExeUser);
+        QFile::setPermissions(
+            target, QFile::permissions(target) | QFile::ExeOwner | QFile::ExeUser);
         return start(target);
     });
 }

@@ -40,8 +40,9 @@ QString NewProgramPath(const TUserFolders &folders, const QString &url);
 // starts it. True when the program must end.
 // This program as the gate compares it: version, build stamp and own file name.
 TProgramVersion OwnProgramVersion();
-bool ApplyVersionGate(const TClientSession &session, const TProgramVersion &own,
-    const TUserFolders &folders, TPrompter &prompter,
+bool ApplyVersionGate(
+    const TClientSession &session, const TProgramVersion &own, const TUserFolders &folders,
+    TPrompter &prompter,
     const std::function<bool(const QString &)> &start = [](const QString &) { return true; });
 
 } // namespace korvatel

@@ -1,8 +1,8 @@
 #include "net/server_lookups.h"
 
-#include "pricing/shop_data.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "pricing/shop_data.h"
 #include "text/cp932.h"
 #include "text/key_file.h"
 #include "text/numbers.h"
@@ -82,13 +82,13 @@ TShopFetch FetchShopData(const TServerConfig &config, const QString &downloadDir
 
     if (progress)
         progress(QStringLiteral("Primary Server"));
-    FetchFromServer(config.primary, downloadDir, fetch.shopId, 1, QStringLiteral("Primary"),
-        fetch.log);
+    FetchFromServer(
+        config.primary, downloadDir, fetch.shopId, 1, QStringLiteral("Primary"), fetch.log);
     if (!QFile::exists(container)) {
         if (progress)
             progress(QStringLiteral("Secondary Server"));
-        FetchFromServer(config.secondary, downloadDir, fetch.shopId, 2,
-            QStringLiteral("Secondary"), fetch.log);
+        FetchFromServer(
+            config.secondary, downloadDir, fetch.shopId, 2, QStringLiteral("Secondary"), fetch.log);
     }
 
     const std::optional<TShopData> data
@@ -118,8 +118,8 @@ std::optional<QString> ResolveShopId(const TServerConfig &config, const QString 
             continue;
         QStringList lines;
         if (!http.GetUrlStrings(lines,
-                JoinUrl(server.baseUrl, QStringLiteral("/KorvArias/") + UrlPart(alias)
-                        + QStringLiteral(".ini"))))
+                JoinUrl(server.baseUrl,
+                    QStringLiteral("/KorvArias/") + UrlPart(alias) + QStringLiteral(".ini"))))
             continue;
         const QString id = TKeyFile(lines).Value(QStringLiteral("MasterID")).trimmed();
         if (!id.isEmpty())
@@ -130,12 +130,14 @@ std::optional<QString> ResolveShopId(const TServerConfig &config, const QString 
 
 std::optional<QDateTime> ParseServerTime(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral(
-        "^\\s*(\\d{4})[/-](\\d{1,2})[/-](\\d{1,2})[ T]+(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?\\s*$"));
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*(\\d{4})[/-](\\d{1,2})[/-](\\d{1,2})[ "
+                       "T]+(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?\\s*$"));
     const QRegularExpressionMatch match = form.match(text);
     if (!match.hasMatch())
         return std::nullopt;
-    const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+    const QDate date(
+        match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
     const QTime time(match.captured(4).toInt(), match.captured(5).toInt(),
         match.captured(6).isEmpty() ? 0 : match.captured(6).toInt());
     if (!date.isValid() || !time.isValid())
@@ -187,11 +189,15 @@ QString CheckClock(const TServerConfig &config, TPrompter &prompter, const TCloc
         set = setClock(corrected);
 
     const qint64 a = std::llabs(d);
-    const QString sign = d < 0 ? QStringLiteral("-") : d > 0 ? QStringLiteral("+") : QStringLiteral("±");
-    const QString difference = QString::asprintf("%s%.2lld:%.2lld:%.2lld", sign.toUtf8().constData(),
-        a / 3600, (a / 60) % 60, a % 60);
+    const QString sign = d < 0 ? QStringLiteral("-")
+        : d > 0                ? QStringLiteral("+")
+                               : QStringLiteral("±");
+    const QString difference = QString::asprintf(
+        "%s%.2lld:%.2lld:%.2lld", sign.toUtf8().constData(), a / 3600, (a / 60) % 60, a % 60);
     const QString state = QStringLiteral("時計は")
-        + (d == 0 ? QStringLiteral("合って") : d < 0 ? QStringLiteral("遅れて") : QStringLiteral("進んで"));
+        + (d == 0       ? QStringLiteral("合って")
+                : d < 0 ? QStringLiteral("遅れて")
+                        : QStringLiteral("進んで"));
     if (d == 0)
         message = state + QStringLiteral("います。");
     else if (set)
@@ -235,21 +241,23 @@ QStringList NewerVersions(const QStringList &history, const QString &ownVersion)
     return history.mid(first);
 }
 
-int FetchVersionList(const TServerConfig &config, const QString &ownVersion, QStringList &list,
-    QString &message)
+int FetchVersionList(
+    const TServerConfig &config, const QString &ownVersion, QStringList &list, QString &message)
 {
     list.clear();
     int state = -1;
     TWinHTTP http;
     if (http.Connect(config.versionUrl)) {
         QStringList lines;
-        if (http.GetUrlStrings(lines, JoinUrl(config.versionUrl, QStringLiteral("/Korvatel/Versions.ini")))) {
+        if (http.GetUrlStrings(
+                lines, JoinUrl(config.versionUrl, QStringLiteral("/Korvatel/Versions.ini")))) {
             const QString value = TKeyFile(lines).Value(QStringLiteral("VersionsInformation"));
             state = value == QLatin1String("TRUE") ? 2 : value == QLatin1String("FALSE") ? 1 : 0;
         }
         QStringList history;
         if (state >= 0
-            && http.GetUrlStrings(history, JoinUrl(config.versionUrl, QStringLiteral("/Korvatel/VerHist.ini")))) {
+            && http.GetUrlStrings(
+                history, JoinUrl(config.versionUrl, QStringLiteral("/Korvatel/VerHist.ini")))) {
             history.removeAll(QString());
             list = NewerVersions(history, ownVersion);
         }
@@ -276,8 +284,8 @@ bool HostedFileExists(const QString &base, const QString &path)
     if (!http.Connect(base))
         return false;
     QStringList lines;
-    if (!http.GetUrlStrings(
-            lines, JoinUrl(base, QStringLiteral("/tamsel_php/find_file.php?file=") + UrlPart(path))))
+    if (!http.GetUrlStrings(lines,
+            JoinUrl(base, QStringLiteral("/tamsel_php/find_file.php?file=") + UrlPart(path))))
         return false;
     return !lines.isEmpty() && lines.first().trimmed() == QLatin1String("FOUND");
 }
@@ -321,7 +329,8 @@ TCampusLookup CampusLookup(const TServerConfig &config, const QString &shop)
     };
     result.masterPrices = priceList("/master.ini");
     result.customPrices = priceList("/custom.ini");
-    const std::optional<QStringList> pays = HostedTextFile(base, folder + QStringLiteral("/pays.ini"));
+    const std::optional<QStringList> pays
+        = HostedTextFile(base, folder + QStringLiteral("/pays.ini"));
     if (pays && TKeyFile(*pays).HasName(QStringLiteral("UseBank")))
         result.payments = *pays;
     result.ok = true;

@@ -58,8 +58,8 @@ QString CheckClock(const TServerConfig &config, TPrompter &prompter, const TCloc
 // The state of the version service and the newer versions: -1 no connection, 0 resting,
 // 1 being updated, 2 running. message is the text for that state; list receives the lines of
 // VerHist.ini that are newer than ownVersion.
-int FetchVersionList(const TServerConfig &config, const QString &ownVersion, QStringList &list,
-    QString &message);
+int FetchVersionList(
+    const TServerConfig &config, const QString &ownVersion, QStringList &list, QString &message);
 // The lines of a version history (oldest first, "version=text") after the leading ones whose
 // version is not greater, as text, than ownVersion.
 QStringList NewerVersions(const QStringList &history, const QString &ownVersion);

@@ -14,9 +14,8 @@
 #include <QThread>
 #include <QUrl>
 #include <atomic>
-#include <mutex>
-
 #include <curl/curl.h>
+#include <mutex>
 
 namespace korvatel
 {
@@ -707,8 +706,9 @@ bool TWinFTP::List(
         if (entry.isDir)
             dirs.append(entry.name);
         else
-            files.append(withSize ? entry.name + QStringLiteral("**Size") + QString::number(entry.size)
-                                  : entry.name);
+            files.append(withSize
+                    ? entry.name + QStringLiteral("**Size") + QString::number(entry.size)
+                    : entry.name);
     }
     if (found == 0)
         return Fail(noMatch, raise);
@@ -742,8 +742,8 @@ int TWinFTP::ListMarked(QStringList &list, const QString &pattern, bool withMark
             return -1;
         if (entry.isDir && !dirsToo)
             continue;
-        list.append(withMarker && !entry.isDir ? entry.name + SizeTimeMarker(entry, now)
-                                               : entry.name);
+        list.append(
+            withMarker && !entry.isDir ? entry.name + SizeTimeMarker(entry, now) : entry.name);
         if (dirsAsObjects && isDir)
             isDir->append(entry.isDir);
         ++count;
@@ -866,8 +866,8 @@ bool TWinFTP::GetStream(QIODevice &stream, const QString &remote, qint64 expecte
         OnDownloadBegin();
 
     const QString lower = target.toLower();
-    const bool filtered
-        = TextFilter && (lower.endsWith(QLatin1String(".mes")) || lower.endsWith(QLatin1String(".etr")));
+    const bool filtered = TextFilter
+        && (lower.endsWith(QLatin1String(".mes")) || lower.endsWith(QLatin1String(".etr")));
     QByteArray held;
     QBuffer holder(&held);
     holder.open(QIODevice::WriteOnly);
@@ -1060,8 +1060,8 @@ bool TWinHTTP::GetUrl(QIODevice &stream, const QString &url, bool stopIfSize, qi
 
     d->Prepare(*this, full);
     TSlist headers;
-    for (const QString &line : RequestHeader.split(QRegularExpression(QStringLiteral("[\r\n]+")),
-             Qt::SkipEmptyParts))
+    for (const QString &line :
+        RequestHeader.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts))
         headers.Append(line.toUtf8());
     headers.Append("Cache-Control: no-cache");
     headers.Append("Pragma: no-cache");
@@ -1162,8 +1162,8 @@ namespace
 
 // Opens a passive connection, runs op on it and closes it again; false when the login fails.
 template <typename Result, typename Op>
-Result OneShot(const QString &host, const QString &user, const QString &password, Result failed,
-    Op op)
+Result OneShot(
+    const QString &host, const QString &user, const QString &password, Result failed, Op op)
 {
     TWinFTP ftp;
     ftp.Passive = true;
@@ -1235,15 +1235,14 @@ bool FtpPutTextOnce(const QString &host, const QString &user, const QString &pas
 qint64 FtpRemoteSize(
     const QString &host, const QString &user, const QString &password, const QString &remote)
 {
-    return OneShot(host, user, password, qint64(-1),
-        [&](TWinFTP &ftp) { return ftp.FileSize(remote); });
+    return OneShot(
+        host, user, password, qint64(-1), [&](TWinFTP &ftp) { return ftp.FileSize(remote); });
 }
 
 bool FtpRenameOnce(const QString &host, const QString &user, const QString &password,
     const QString &from, const QString &to)
 {
-    return OneShot(
-        host, user, password, false, [&](TWinFTP &ftp) { return ftp.Rename(from, to); });
+    return OneShot(host, user, password, false, [&](TWinFTP &ftp) { return ftp.Rename(from, to); });
 }
 
 bool FtpDeleteOnce(
@@ -1255,8 +1254,8 @@ bool FtpDeleteOnce(
     });
 }
 
-bool Chmod(const QString &host, const QString &user, const QString &password,
-    const QString &mode, const QString &path)
+bool Chmod(const QString &host, const QString &user, const QString &password, const QString &mode,
+    const QString &path)
 {
     return OneShot(host, user, password, false,
         [&](TWinFTP &ftp) { return ftp.Command(ChmodCommand(QStringLiteral("/"), path, mode)); });

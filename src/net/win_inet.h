@@ -205,8 +205,8 @@ protected:
 private:
     bool CheckState();
     bool Quote(const QStringList &commands);
-    friend bool MakePath(const QString &, const QString &, const QString &, const QString &,
-        const QString &);
+    friend bool MakePath(
+        const QString &, const QString &, const QString &, const QString &, const QString &);
     bool ChangeDir(const QString &path);
     bool Chmod(const QString &path);
     bool ReadListing(const QString &dir, QList<TFtpEntry> &entries);
@@ -233,8 +233,8 @@ public:
     // cache. With knownSize >= 0 equal to the content length the result is true at once, and
     // with stopIfSize nothing is read. Failures: "URLを開けませんでした。" (raised when Mess);
     // a read error raises always.
-    bool GetUrl(QIODevice &stream, const QString &url, bool stopIfSize = false,
-        qint64 knownSize = -1);
+    bool GetUrl(
+        QIODevice &stream, const QString &url, bool stopIfSize = false, qint64 knownSize = -1);
     // The answer as Shift-JIS lines, or into a local file; every error becomes false.
     bool GetUrlStrings(QStringList &lines, const QString &url);
     bool GetUrlFile(const QString &localFile, const QString &url);
@@ -262,16 +262,15 @@ bool MakePath(const QString &host, const QString &user, const QString &password,
 bool FtpPutFileOnce(const QString &host, const QString &user, const QString &password,
     const QString &mode, const QString &remote, const QString &local);
 bool FtpPutTextOnce(const QString &host, const QString &user, const QString &password,
-    const QString &mode, const QString &text, const QString &remote,
-    const QString &tempDir = {});
+    const QString &mode, const QString &text, const QString &remote, const QString &tempDir = {});
 qint64 FtpRemoteSize(
     const QString &host, const QString &user, const QString &password, const QString &remote);
 bool FtpRenameOnce(const QString &host, const QString &user, const QString &password,
     const QString &from, const QString &to);
 bool FtpDeleteOnce(
     const QString &host, const QString &user, const QString &password, const QString &remote);
-bool Chmod(const QString &host, const QString &user, const QString &password,
-    const QString &mode, const QString &path);
+bool Chmod(const QString &host, const QString &user, const QString &password, const QString &mode,
+    const QString &path);
 
 // "SITE CHMOD " + mode + " " + target: path when it starts with "/", else dir + "/" + the
 // path's last part; every "//" becomes "/".
@@ -280,8 +279,8 @@ QString ChmodCommand(const QString &dir, const QString &path, const QString &mod
 // "yyyy/mm/dd hh:nn:ss" of a file time, or "0000/00/00 00:00:00" when it is invalid. A time of
 // day other than midnight on today's or yesterday's month and day, dated one year back, is
 // moved into the current year (listings that omit the year). dropYear removes "yyyy/".
-QString FormatFileTime(const QDateTime &fileTime, bool dropYear,
-    const QDateTime &now = QDateTime::currentDateTime());
+QString FormatFileTime(
+    const QDateTime &fileTime, bool dropYear, const QDateTime &now = QDateTime::currentDateTime());
 // The size-and-time marker of a listed file: "**Time<time>**Size<9 digits>**".
 QString SizeTimeMarker(const TFtpEntry &entry, const QDateTime &now = QDateTime::currentDateTime());
 

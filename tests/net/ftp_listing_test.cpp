@@ -21,8 +21,8 @@ const QDateTime kNow(QDate(2026, 12, 8), QTime(20, 30));
 
 TEST(ParseListLine, ReadsUnixListingsOfBothServers)
 {
-    const auto pyftpd = ParseListLine(
-        "-rw-r--r--   1 root     root         5120 Dec 08 20:11 a b.jpg\r\n", kNow);
+    const auto pyftpd
+        = ParseListLine("-rw-r--r--   1 root     root         5120 Dec 08 20:11 a b.jpg\r\n", kNow);
     ASSERT_TRUE(pyftpd);
     EXPECT_EQ(pyftpd->name, QStringLiteral("a b.jpg"));
     EXPECT_EQ(pyftpd->size, 5120);
@@ -39,12 +39,14 @@ TEST(ParseListLine, ReadsUnixListingsOfBothServers)
     EXPECT_EQ(dated->lastWrite, QDateTime(QDate(2024, 2, 29), QTime(0, 0)));
 
     // Shift-JIS names come back as text.
-    const QByteArray sjisLine = "-rw-r--r-- 1 u g 3 Jan 02 10:00 " + ToCp932(QStringLiteral("写真.jpg"));
+    const QByteArray sjisLine
+        = "-rw-r--r-- 1 u g 3 Jan 02 10:00 " + ToCp932(QStringLiteral("写真.jpg"));
     EXPECT_EQ(ParseListLine(sjisLine, kNow)->name, QStringLiteral("写真.jpg"));
 
-    for (const char *bad : { "total 12", "", "-rw-r--r-- 1 u g x Dec 08 20:11 a",
-             "-rw-r--r-- 1 u g 5 Foo 08 20:11 a", "-rw-r--r-- 1 u g 5 Dec 08 20:11",
-             "12-08-26  08:11PM  <DIR>  name", "-rw-r--r-- 1 u g 99999999999999999999 Dec 08 20:11 a" })
+    for (const char *bad :
+        { "total 12", "", "-rw-r--r-- 1 u g x Dec 08 20:11 a", "-rw-r--r-- 1 u g 5 Foo 08 20:11 a",
+            "-rw-r--r-- 1 u g 5 Dec 08 20:11", "12-08-26  08:11PM  <DIR>  name",
+            "-rw-r--r-- 1 u g 99999999999999999999 Dec 08 20:11 a" })
         EXPECT_FALSE(ParseListLine(bad, kNow)) << bad;
 
     const QList<TFtpEntry> entries = ParseListing(
@@ -78,15 +80,19 @@ TEST(FormatFileTime, FormatsAndMendsListingsWithoutAYear)
                   QDateTime(QDate(2026, 1, 1), QTime(8, 0))),
         QStringLiteral("2025/12/31 09:00:00"));
 
-    TFtpEntry entry { QStringLiteral("a"), false, 1234, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)) };
-    EXPECT_EQ(SizeTimeMarker(entry, now), QStringLiteral("**Time2026/01/02 03:04:05**Size000001234**"));
+    TFtpEntry entry { QStringLiteral("a"), false, 1234,
+        QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)) };
+    EXPECT_EQ(
+        SizeTimeMarker(entry, now), QStringLiteral("**Time2026/01/02 03:04:05**Size000001234**"));
 }
 
 TEST(ChmodCommand, TargetsTheLastPartInTheDirectory)
 {
-    EXPECT_EQ(ChmodCommand(QStringLiteral("/order/x"), QStringLiteral("a/b/c.jpg"), QStringLiteral("777")),
+    EXPECT_EQ(ChmodCommand(
+                  QStringLiteral("/order/x"), QStringLiteral("a/b/c.jpg"), QStringLiteral("777")),
         QStringLiteral("SITE CHMOD 777 /order/x/c.jpg"));
-    EXPECT_EQ(ChmodCommand(QStringLiteral("/order/"), QStringLiteral("/abs//c.jpg"), QStringLiteral("644")),
+    EXPECT_EQ(ChmodCommand(
+                  QStringLiteral("/order/"), QStringLiteral("/abs//c.jpg"), QStringLiteral("644")),
         QStringLiteral("SITE CHMOD 644 /abs/c.jpg"));
     EXPECT_EQ(ChmodCommand(QStringLiteral("/"), QStringLiteral("c"), QStringLiteral("777")),
         QStringLiteral("SITE CHMOD 777 /c"));

@@ -1,6 +1,5 @@
-#include "net/server_lookups.h"
-
 #include "net/order_host.h"
+#include "net/server_lookups.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "pricing/price_tables.h"
@@ -59,7 +58,8 @@ TEST_F(TServerLookupsTest, ShopDataComesFromThePrimaryServer)
     EXPECT_EQ(fetch.serverBuild, QStringLiteral("2026.12.01.01"));
     EXPECT_TRUE(fetch.serverR);
     EXPECT_EQ(fetch.switches,
-        (QStringList { QStringLiteral("Hosei.on"), QStringLiteral("Card.on"), QStringLiteral("Http.on") }));
+        (QStringList {
+            QStringLiteral("Hosei.on"), QStringLiteral("Card.on"), QStringLiteral("Http.on") }));
     EXPECT_TRUE(fetch.log.contains(QStringLiteral("LoadNG:Server1.Camp.on")));
     const QDir dir(Download());
     EXPECT_TRUE(dir.exists(QStringLiteral("HostFmt.ini")));
@@ -107,7 +107,8 @@ TEST(FetchShopData, SecondaryServesWhenThePrimaryIsDown)
     ASSERT_TRUE(fetch.ok);
     EXPECT_EQ(fetch.log.first(), QStringLiteral("ConnectNG:Primary"));
     EXPECT_EQ(fetch.serverBuild, QStringLiteral("2026.12.01.02"));
-    EXPECT_EQ(shown, (QStringList { QStringLiteral("Primary Server"), QStringLiteral("Secondary Server") }));
+    EXPECT_EQ(shown,
+        (QStringList { QStringLiteral("Primary Server"), QStringLiteral("Secondary Server") }));
 
     TDemoShop dark({ QStringLiteral("primary"), QStringLiteral("secondary") });
     ASSERT_TRUE(dark.Running());
@@ -198,7 +199,8 @@ TEST_F(TServerLookupsTest, HostedScriptsAndCampusLookup)
 {
     const QString base = config.campusUrl;
     EXPECT_TRUE(HostedScriptsAlive(base));
-    EXPECT_EQ(HostedTextFile(base, QStringLiteral("/campus/none.ini")), QStringList { QStringLiteral("NONE") });
+    EXPECT_EQ(HostedTextFile(base, QStringLiteral("/campus/none.ini")),
+        QStringList { QStringLiteral("NONE") });
     EXPECT_TRUE(HostedFileExists(base, QStringLiteral("/campus/shop.1234/campus_ok")));
     EXPECT_FALSE(HostedFileExists(base, QStringLiteral("/campus/../../primary")));
 

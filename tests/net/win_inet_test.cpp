@@ -1,16 +1,15 @@
 #include "net/win_inet.h"
-
 #include "support/demo_shop.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -35,7 +34,8 @@ QByteArray Bytes(qsizetype size, quint32 seed = 7)
 // The permission bits of a file or folder, as chmod sets them.
 int Mode(const QString &path)
 {
-    struct stat info {};
+    struct stat info {
+    };
     if (stat(QFile::encodeName(path).constData(), &info) != 0)
         return -1;
     return int(info.st_mode & 0777);
@@ -99,8 +99,8 @@ TEST_F(TWinFTPTest, LoginFailuresKeepTheirTexts)
     // A host of the maker's hosting domain is refused without a connection.
     SetBlockedServiceDomain(QStringLiteral("hosting.korvatel.example"));
     TWinFTP blocked;
-    EXPECT_FALSE(blocked.Login(QStringLiteral("ftp://up.hosting.korvatel.example"),
-        shop->FtpUser(), shop->FtpPassword(), true));
+    EXPECT_FALSE(blocked.Login(QStringLiteral("ftp://up.hosting.korvatel.example"), shop->FtpUser(),
+        shop->FtpPassword(), true));
     EXPECT_FALSE(blocked.Opened());
     SetBlockedServiceDomain({});
 }
@@ -183,7 +183,8 @@ TEST_F(TWinFTPTest, UploadKeepsShiftJisNamesAndReportsChunks)
     EXPECT_EQ(back, data);
     QStringList dirs, files;
     ASSERT_TRUE(ftp.List(dirs, files, true, false, QStringLiteral("*.jpg")));
-    EXPECT_EQ(files, QStringList { name + QStringLiteral("**Size") + QString::number(data.size()) });
+    EXPECT_EQ(
+        files, QStringList { name + QStringLiteral("**Size") + QString::number(data.size()) });
 }
 
 TEST_F(TWinFTPTest, EmptyUploadWritesAnEmptyFileAndReportsOnce)
@@ -234,8 +235,9 @@ TEST_F(TWinFTPTest, DroppedOrStalledConnectionIsAnUploadError)
     EXPECT_EQ(hook, ftp.LastError());
 
     ASSERT_TRUE(shop->Control(QStringLiteral("ftp_drop_after=&ftp_stall=1")));
+    // libcurl measures the speed over about five seconds, so a stall ends after some six.
     TWinFTP slow;
-    slow.ReceiveTimeout = 1500;
+    slow.ReceiveTimeout = 1000;
     ASSERT_TRUE(slow.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
     buffer.seek(0);
     EXPECT_FALSE(slow.PutStream(buffer, dir + QStringLiteral("/stalled.bin")));
@@ -254,8 +256,8 @@ TEST_F(TWinFTPTest, ListingsDeletesAndRenames)
     EXPECT_EQ(ftp.ListMarked(list, {}, true, true, true, false, &isDir), 3);
     list.sort();
     ASSERT_EQ(list.size(), 3);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral(
-                    R"(^a\.txt\*\*Time\d{4}/\d\d/\d\d \d\d:\d\d:00\*\*Size000000005\*\*$)"))
+    EXPECT_TRUE(QRegularExpression(
+        QStringLiteral(R"(^a\.txt\*\*Time\d{4}/\d\d/\d\d \d\d:\d\d:00\*\*Size000000005\*\*$)"))
                     .match(list.at(0))
                     .hasMatch())
         << list.at(0).toStdString();
@@ -282,8 +284,8 @@ TEST_F(TWinFTPTest, ListingsDeletesAndRenames)
 
 TEST_F(TWinFTPTest, DownloadsFailCleanlyAndFilterMessages)
 {
-    const QString local = QDir::temp().filePath(QStringLiteral("korvatel-get-%1/x.mes")
-                                                    .arg(QCoreApplication::applicationPid()));
+    const QString local = QDir::temp().filePath(
+        QStringLiteral("korvatel-get-%1/x.mes").arg(QCoreApplication::applicationPid()));
     EXPECT_FALSE(ftp.GetFile(local, QStringLiteral("missing.mes")));
     EXPECT_EQ(ftp.LastError(), QStringLiteral("ファイルにアクセスできません。"));
     EXPECT_FALSE(QFileInfo::exists(local));
@@ -311,8 +313,8 @@ TEST_F(TWinFTPTest, ActiveModeAndOneShotHelpers)
         dir + QStringLiteral("/p/Sending")));
     EXPECT_EQ(FtpRemoteSize(host, user, pass, dir + QStringLiteral("/p/Sending")), 8);
     EXPECT_EQ(FtpRemoteSize(host, user, pass, dir + QStringLiteral("/p/none")), -1);
-    EXPECT_TRUE(FtpRenameOnce(host, user, pass, dir + QStringLiteral("/p/Sending"),
-        dir + QStringLiteral("/p/Sent")));
+    EXPECT_TRUE(FtpRenameOnce(
+        host, user, pass, dir + QStringLiteral("/p/Sending"), dir + QStringLiteral("/p/Sent")));
     EXPECT_TRUE(Chmod(host, user, pass, QStringLiteral("600"), dir + QStringLiteral("/p/Sent")));
     EXPECT_EQ(Mode(Local(QStringLiteral("p/Sent"))), 0600);
     EXPECT_TRUE(FtpDeleteOnce(host, user, pass, dir + QStringLiteral("/p/Sent")));
@@ -366,8 +368,8 @@ TEST_F(TWinHTTPTest, FetchesAnswersAndRefusesMissingOnes)
 
 TEST_F(TWinHTTPTest, PostsFilesToTheUploadScript)
 {
-    const QString local = QDir::temp().filePath(QStringLiteral("korvatel-post-%1.jpg")
-                                                    .arg(QCoreApplication::applicationPid()));
+    const QString local = QDir::temp().filePath(
+        QStringLiteral("korvatel-post-%1.jpg").arg(QCoreApplication::applicationPid()));
     QFile file(local);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(Bytes(5000));
