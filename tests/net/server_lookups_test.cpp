@@ -5,11 +5,13 @@
 #include "pricing/price_tables.h"
 #include "support/demo_shop.h"
 #include "text/cp932.h"
+#include "text/scramble.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -217,6 +219,69 @@ TEST_F(TServerLookupsTest, HostedScriptsAndCampusLookup)
     TServerConfig elsewhere = config;
     elsewhere.campusRoot = QStringLiteral("/nothing");
     EXPECT_FALSE(CampusLookup(elsewhere, QStringLiteral("1234")).ok);
+}
+
+} // namespace
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+namespace
+{
+
+// The demo shop's side of an order: its receiver checks a completed order against the entry
+// file, the finishing script completes an order, the member page checks credentials.
+TEST_F(TServerLookupsTest, DemoShopReceiverChecksCompletedOrders)
+{
+    const QString host = shop->FtpHost(), user = shop->FtpUser(), pass = shop->FtpPassword();
+    const QString good = QStringLiteral("20261208-103000123-0312345678-demo");
+    const QString bad = QStringLiteral("20261208-103000124-0312345678-demo");
+    TWinFTP ftp;
+    ASSERT_TRUE(ftp.Login(host, user, pass, false));
+    ASSERT_TRUE(ftp.SetDir(QStringLiteral("/order/") + good + QStringLiteral("/$IMG_PRN"), true));
+    ASSERT_TRUE(ftp.PutText(QStringLiteral("12345"), QStringLiteral("写真＝1.jpg")));
+    ASSERT_TRUE(ftp.SetDir(QStringLiteral("/order/") + bad + QStringLiteral("/$IMG_PRN"), true));
+    ASSERT_TRUE(ftp.PutText(QStringLiteral("1234"), QStringLiteral("b.jpg")));
+    for (const QString &order : { good, bad }) {
+        const QString picture
+            = order == good ? QStringLiteral("写真＝1.jpg") : QStringLiteral("b.jpg");
+        ASSERT_TRUE(ftp.PutText(
+            QStringList { QStringLiteral("注文番号=1234-") + order, QStringLiteral("<files>"),
+                order + QStringLiteral("/$IMG_PRN/") + picture + QStringLiteral("=5"),
+                QStringLiteral("<end>") },
+            QStringLiteral("/order/message/") + order + QStringLiteral(".etr")));
+    }
+    ASSERT_TRUE(ftp.PutText(
+        QStringLiteral("Complite"), QStringLiteral("/order/") + good + QStringLiteral("/Sending")));
+
+    TWinHTTP http;
+    ASSERT_TRUE(http.Connect(shop->ServiceUrl()));
+    QStringList answer;
+    ASSERT_TRUE(http.GetUrlStrings(answer,
+        QStringLiteral("/tamsel_php/korv_finish.php?dir=") + bad + QStringLiteral("&comp=true")));
+    EXPECT_EQ(answer, QStringList { QStringLiteral("OK") });
+
+    const QDir receiver(shop->State(QStringLiteral("ReceiverDir")));
+    QStringList verdicts;
+    for (int i = 0; i < 50 && verdicts.size() < 2; ++i) {
+        QThread::msleep(100);
+        verdicts = receiver.entryList(QDir::Files, QDir::Name);
+    }
+    ASSERT_EQ(verdicts.size(), 2);
+    const auto verdict = [&](const QString &order) {
+        return ReadSjisLines(receiver.filePath(order + QStringLiteral(".txt")))
+            .value_or(QStringList());
+    };
+    EXPECT_EQ(verdict(good).value(0), QStringLiteral("ACCEPTED"));
+    EXPECT_EQ(verdict(bad).value(0), QStringLiteral("REJECTED 1"));
+
+    ASSERT_TRUE(http.GetUrlStrings(answer,
+        QStringLiteral("/member/auth.php?id=member01&pass=") + Scramble(QStringLiteral("pass01"))));
+    EXPECT_EQ(answer, QStringList { QStringLiteral("OK") });
+    ASSERT_TRUE(http.GetUrlStrings(answer, QStringLiteral("/member/auth.php?id=member01&pass=x")));
+    EXPECT_EQ(answer, QStringList { QStringLiteral("NG") });
 }
 
 } // namespace
