@@ -81,6 +81,14 @@ size_t CollectBody(char *data, size_t size, size_t count, void *user)
     return size * count;
 }
 
+// Lets the user interface process pending events, when there is one and this is its thread.
+void PumpEvents()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread())
+        QCoreApplication::processEvents();
+}
+
 // The state of one chunked transfer: the chunk counter of the progress rule and the cancel
 // flag set by a progress hook.
 struct TTransfer {
@@ -104,17 +112,9 @@ struct TTransfer {
         } else {
             ++counter;
         }
-        TWinInetPump();
+        PumpEvents();
     }
-    static void TWinInetPump();
 };
-
-void TTransfer::TWinInetPump()
-{
-    QCoreApplication *app = QCoreApplication::instance();
-    if (app && QThread::currentThread() == app->thread())
-        QCoreApplication::processEvents();
-}
 
 size_t ReadChunk(char *buffer, size_t size, size_t count, void *user)
 {
@@ -304,7 +304,7 @@ struct TWinInet::Impl {
                 break;
             if (!running)
                 break;
-            TTransfer::TWinInetPump();
+            PumpEvents();
             if (curl_multi_poll(multi, nullptr, 0, 10, nullptr) != CURLM_OK)
                 break;
         }
@@ -347,7 +347,7 @@ bool TWinInet::Fail(const QString &text, bool raise)
 
 void TWinInet::Pump()
 {
-    TTransfer::TWinInetPump();
+    PumpEvents();
 }
 
 bool TWinInet::Open()
@@ -1089,34 +1089,36 @@ bool TWinHTTP::GetUrl(QIODevice &stream, const QString &url, bool stopIfSize, qi
     return Fail(Text(kDownloadError), true);
 }
 
-bool TWinHTTP::GetUrlStrings(QStringList &lines, const QString &url)
+std::optional<QByteArray> TWinHTTP::GetUrlBytes(const QString &url)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     try {
         if (!GetUrl(buffer, url))
-            return false;
+            return std::nullopt;
     } catch (const EWinInetError &) {
-        return false;
+        return std::nullopt;
     }
-    lines = SplitLines(FromCp932(bytes));
+    return bytes;
+}
+
+bool TWinHTTP::GetUrlStrings(QStringList &lines, const QString &url)
+{
+    const std::optional<QByteArray> bytes = GetUrlBytes(url);
+    if (!bytes)
+        return false;
+    lines = SplitLines(FromCp932(*bytes));
     return true;
 }
 
 bool TWinHTTP::GetUrlFile(const QString &localFile, const QString &url)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    try {
-        if (!GetUrl(buffer, url))
-            return false;
-    } catch (const EWinInetError &) {
+    const std::optional<QByteArray> bytes = GetUrlBytes(url);
+    if (!bytes)
         return false;
-    }
     QDir().mkpath(QFileInfo(localFile).absolutePath());
-    return WriteFileAtomic(localFile, bytes);
+    return WriteFileAtomic(localFile, *bytes);
 }
 
 bool TWinHTTP::PostForm(const QString &url, const QList<std::pair<QString, QString>> &fields,

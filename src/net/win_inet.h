@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 class QIODevice;
@@ -244,6 +245,8 @@ public:
         QByteArray &answer);
 
     QString BaseUrl() const { return FBaseUrl; }
+    // The answer's bytes; nullopt on any error.
+    std::optional<QByteArray> GetUrlBytes(const QString &url);
     // The full URL of url: as it is when it has a scheme, else appended to the base.
     QString FullUrl(const QString &url) const;
 

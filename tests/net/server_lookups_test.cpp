@@ -22,29 +22,19 @@ namespace
 
 using test::TDemoShop;
 
-class TServerLookupsTest : public testing::Test
+class TServerLookupsTest : public test::TDemoShopTest
 {
 protected:
-    static void SetUpTestSuite() { shop = new TDemoShop(); }
-    static void TearDownTestSuite()
-    {
-        delete shop;
-        shop = nullptr;
-    }
     void SetUp() override
     {
-        ASSERT_TRUE(shop->Running()) << shop->StartError().toStdString();
-        shop->Control(QStringLiteral("reset=1&versions=TRUE"));
+        TDemoShopTest::SetUp();
         config = shop->Config();
     }
     QString Download() const { return download.filePath(QStringLiteral("Download")); }
 
-    static TDemoShop *shop;
     TServerConfig config;
     QTemporaryDir download;
 };
-
-TDemoShop *TServerLookupsTest::shop = nullptr;
 
 TEST_F(TServerLookupsTest, ShopDataComesFromThePrimaryServer)
 {

@@ -52,19 +52,12 @@ QList<QByteArray> RawNames(const QString &folder)
 }
 
 // The demo shop of one test program; each test works in a folder of its own.
-class TWinFTPTest : public testing::Test
+class TWinFTPTest : public test::TDemoShopTest
 {
 protected:
-    static void SetUpTestSuite() { shop = new TDemoShop(); }
-    static void TearDownTestSuite()
-    {
-        delete shop;
-        shop = nullptr;
-    }
     void SetUp() override
     {
-        ASSERT_TRUE(shop->Running()) << shop->StartError().toStdString();
-        shop->Control(QStringLiteral("reset=1"));
+        TDemoShopTest::SetUp();
         SetBufferNum(kDefaultBufferNum);
         ASSERT_TRUE(ftp.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false))
             << ftp.LastError().toStdString();
@@ -76,12 +69,9 @@ protected:
 
     QString Local(const QString &name) const { return shop->FtpLocal(dir + u'/' + name); }
 
-    static TDemoShop *shop;
     TWinFTP ftp;
     QString dir;
 };
-
-TDemoShop *TWinFTPTest::shop = nullptr;
 
 TEST_F(TWinFTPTest, LoginFailuresKeepTheirTexts)
 {

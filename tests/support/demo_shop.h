@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace korvatel::test
@@ -48,6 +49,26 @@ private:
     QStringList FState;
     bool FReady = false;
     QString FError;
+};
+
+// A fixture whose tests share one demo shop for the test program; each test starts with every
+// fault switched off.
+class TDemoShopTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite() { shop = new TDemoShop(); }
+    static void TearDownTestSuite()
+    {
+        delete shop;
+        shop = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(shop->Running()) << shop->StartError().toStdString();
+        shop->Control(QStringLiteral("reset=1&versions=TRUE"));
+    }
+
+    static inline TDemoShop *shop = nullptr;
 };
 
 // The demo shop script, from the source tree.
