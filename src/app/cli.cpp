@@ -1,6 +1,7 @@
 #include "app/cli.h"
 
 #include "app/cli_imaging.h"
+#include "app/cli_net.h"
 #include "app/version.h"
 #include "platform/drive_table.h"
 #include "platform/user_folders.h"
@@ -87,6 +88,14 @@ const QList<TCliCommand> &Commands()
             "--bilinear W H, --area W H, --stretch W H, --fit N [--area], --double", CliResize },
         { "price", "price SHOPDATA BASKET", "price a basket file against the shop data",
             PriceCommand },
+        { "fetch-shop", "fetch-shop SHOPID DIR", "fetch the shop data from the format servers",
+            CliFetchShop },
+        { "server-time", "server-time", "the time of the first time server that answers",
+            CliServerTime },
+        { "versions", "versions [OWNVERSION]", "the version service's state and newer versions",
+            CliVersions },
+        { "ftp-list", "ftp-list HOST USER PASS DIR", "an FTP folder with sizes and times",
+            CliFtpList },
     };
     return commands;
 }
