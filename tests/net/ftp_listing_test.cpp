@@ -1,5 +1,6 @@
 #include "net/ftp_listing.h"
 #include "net/order_host.h"
+#include "net/server_config.h"
 #include "net/server_lookups.h"
 #include "net/win_inet.h"
 #include "support/temp_home.h"
@@ -158,6 +159,48 @@ TEST(TOrderHostTable, ReadsPlainAndScrambledTables)
     }
     scrambled[4] = QStringLiteral("**damaged");
     EXPECT_FALSE(TOrderHostTable::FromLines(scrambled));
+}
+
+} // namespace
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+namespace
+{
+
+TEST(TServerConfig, DefaultsThenServersIniThenTheNamedFile)
+{
+    test::TTempHome home;
+    const TServerConfig defaults = TServerConfig::Defaults();
+    EXPECT_FALSE(defaults.primary.baseUrl.isEmpty());
+    EXPECT_EQ(defaults.demoAccount.baseDir, QStringLiteral("demo-order"));
+
+    home.Write(QStringLiteral("config/servers.ini"),
+        "PrimaryURL=http://a.example\r\nTimeServer2=http://t2\r\nTimeServer1=http://t1\r\n"
+        "BlockedDomain=blocked.example\r\n");
+    home.Write(QStringLiteral("other.ini"), "PrimaryURL=http://b.example\r\n");
+    QProcessEnvironment env;
+    TServerConfig config = TServerConfig::Load(home.FilePath(QStringLiteral("config")), env);
+    EXPECT_EQ(config.primary.baseUrl, QStringLiteral("http://a.example"));
+    EXPECT_EQ(config.primary.folder, defaults.primary.folder);
+    EXPECT_EQ(config.timeServers,
+        (QStringList { QStringLiteral("http://t1"), QStringLiteral("http://t2") }));
+    env.insert(QStringLiteral("KORVATEL_SERVERS"), home.FilePath(QStringLiteral("other.ini")));
+    config = TServerConfig::Load(home.FilePath(QStringLiteral("config")), env);
+    EXPECT_EQ(config.primary.baseUrl, QStringLiteral("http://b.example"));
+    EXPECT_EQ(config.blockedDomain, QStringLiteral("blocked.example"));
+
+    config.Install();
+    EXPECT_TRUE(InBlockedServiceDomain(QStringLiteral("ftp://up.blocked.example:21/x")));
+    EXPECT_TRUE(InBlockedServiceDomain(QStringLiteral("BLOCKED.example")));
+    EXPECT_FALSE(InBlockedServiceDomain(QStringLiteral("notblocked.example")));
+    TWinHTTP http;
+    EXPECT_FALSE(http.Connect(QStringLiteral("http://www.blocked.example/")));
+    EXPECT_EQ(http.LastError(), QStringLiteral("URLを開けませんでした。"));
+    SetBlockedServiceDomain({});
 }
 
 } // namespace

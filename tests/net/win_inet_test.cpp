@@ -283,7 +283,13 @@ TEST_F(TWinFTPTest, DownloadsFailCleanlyAndFilterMessages)
     ASSERT_TRUE(ftp.PutText(QStringList { QStringLiteral("@STT=1"), QStringLiteral("本文") },
         QStringLiteral("order.mes")));
     ftp.TextFilter = [](QStringList &lines) { lines.removeAll(QStringLiteral("@STT=1")); };
+    // With a progress hook the size is asked first; the end is reported.
+    qint64 announced = -2, last = -2;
+    ftp.OnDownloadStart = [&](qint64 size) { announced = size; };
+    ftp.OnDownloadProgress = [&](qint64 done, qint64, bool &) { last = done; };
     ASSERT_TRUE(ftp.GetFile(local, QStringLiteral("order.mes")));
+    EXPECT_EQ(announced, ToCp932(QStringLiteral("@STT=1\r\n本文\r\n")).size());
+    EXPECT_EQ(last, announced);
     EXPECT_EQ(ReadWholeFile(local), ToCp932(QStringLiteral("本文\r\n")));
     QDir(QFileInfo(local).absolutePath()).removeRecursively();
 }
