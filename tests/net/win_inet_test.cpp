@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -210,6 +211,21 @@ TEST_F(TWinFTPTest, CancelStopsTheUploadBetweenChunks)
     buffer.seek(0);
     ftp.OnUploadProgress = [](qint64, qint64, bool &cancel) { cancel = true; };
     EXPECT_THROW(ftp.PutStream(buffer, QStringLiteral("big.bin")), EWinInetError);
+}
+
+// The window's events run between chunks: a cancel button pressed during the upload stops it.
+TEST_F(TWinFTPTest, EventsRunDuringATransferAndCanCancelIt)
+{
+    SetBufferNum(0);
+    bool cancelPressed = false;
+    QTimer::singleShot(0, [&] { cancelPressed = true; });
+    ftp.OnUploadProgress = [&](qint64, qint64, bool &cancel) { cancel = cancelPressed; };
+    QBuffer buffer;
+    buffer.setData(Bytes(8 * 1024 * 1024));
+    buffer.open(QIODevice::ReadOnly);
+    EXPECT_FALSE(ftp.PutStream(buffer, QStringLiteral("pressed.bin")));
+    EXPECT_TRUE(cancelPressed);
+    EXPECT_EQ(ftp.LastError(), QStringLiteral("ユーザーキャンセル"));
 }
 
 TEST_F(TWinFTPTest, DroppedOrStalledConnectionIsAnUploadError)
