@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -249,6 +250,7 @@ struct TWinInet::Impl {
     CURLM *multi = nullptr;
     QByteArray replies;
     long responseCode = 0;
+    int stallMs = 0; // the receive timeout of the request being run
 
     ~Impl() { Release(); }
     void Release()
@@ -275,6 +277,7 @@ struct TWinInet::Impl {
         curl_easy_reset(easy);
         replies.clear();
         responseCode = 0;
+        stallMs = owner.ReceiveTimeout;
         curl_easy_setopt(easy, CURLOPT_URL, url.toUtf8().constData());
         curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(owner.ConnectTimeout));
@@ -295,20 +298,40 @@ struct TWinInet::Impl {
         }
     }
 
+    // Runs the prepared request. A request that moves no byte for the receive timeout ends as
+    // timed out: libcurl's own low-speed check averages over some five seconds and would
+    // notice a stalled server much later.
     CURLcode Perform()
     {
         curl_multi_add_handle(multi, easy);
+        QElapsedTimer idle;
+        idle.start();
+        curl_off_t lastUp = -1;
+        curl_off_t lastDown = -1;
+        bool stalled = false;
         int running = 1;
         while (running) {
             if (curl_multi_perform(multi, &running) != CURLM_OK)
                 break;
             if (!running)
                 break;
+            curl_off_t up = 0;
+            curl_off_t down = 0;
+            curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &up);
+            curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &down);
+            if (up != lastUp || down != lastDown) {
+                lastUp = up;
+                lastDown = down;
+                idle.restart();
+            } else if (stallMs > 0 && idle.elapsed() > stallMs) {
+                stalled = true;
+                break;
+            }
             PumpEvents();
             if (curl_multi_poll(multi, nullptr, 0, 10, nullptr) != CURLM_OK)
                 break;
         }
-        CURLcode result = CURLE_FAILED_INIT;
+        CURLcode result = stalled ? CURLE_OPERATION_TIMEDOUT : CURLE_FAILED_INIT;
         int left = 0;
         while (CURLMsg *message = curl_multi_info_read(multi, &left)) {
             if (message->msg == CURLMSG_DONE && message->easy_handle == easy)

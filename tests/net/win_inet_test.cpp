@@ -241,13 +241,15 @@ TEST_F(TWinFTPTest, DroppedOrStalledConnectionIsAnUploadError)
     EXPECT_EQ(hook, ftp.LastError());
 
     ASSERT_TRUE(shop->Control(QStringLiteral("ftp_drop_after=&ftp_stall=1")));
-    // libcurl measures the speed over about five seconds, so a stall ends after some six.
     TWinFTP slow;
     slow.ReceiveTimeout = 1000;
     ASSERT_TRUE(slow.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
     buffer.seek(0);
     EXPECT_FALSE(slow.PutStream(buffer, dir + QStringLiteral("/stalled.bin")));
     EXPECT_EQ(slow.LastError(), QStringLiteral("アップロード中にエラーが発生しました。"));
+    // Once the server moves again, the component carries on.
+    ASSERT_TRUE(shop->Control(QStringLiteral("reset=1")));
+    EXPECT_TRUE(slow.PutText(QStringLiteral("again"), dir + QStringLiteral("/after.txt")));
 }
 
 TEST_F(TWinFTPTest, ListingsDeletesAndRenames)
