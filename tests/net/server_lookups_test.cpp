@@ -257,7 +257,7 @@ TEST_F(TServerLookupsTest, DemoShopReceiverChecksCompletedOrders)
     QStringList verdicts;
     for (int i = 0; i < 50 && verdicts.size() < 2; ++i) {
         QThread::msleep(100);
-        verdicts = receiver.entryList(QDir::Files, QDir::Name);
+        verdicts = receiver.entryList({ QStringLiteral("*.txt") }, QDir::Files, QDir::Name);
     }
     ASSERT_EQ(verdicts.size(), 2);
     const auto verdict = [&](const QString &order) {

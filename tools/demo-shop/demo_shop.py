@@ -540,8 +540,10 @@ class DemoShop:
                     verdict.append("OK %s %d" % (remote, actual))
         head = "ACCEPTED" if problems == 0 else "REJECTED %d" % problems
         out = os.path.join(os.fsencode(self.path("receiver")), name + b".txt")
-        with open(out, "wb") as f:
+        # Written beside and renamed, so a reader never sees half a verdict.
+        with open(out + b".part", "wb") as f:
             f.write(sjis("\r\n".join([head] + verdict) + "\r\n"))
+        os.replace(out + b".part", out)
         self.log("receiver: %s %s" % (os.fsdecode(name), head))
 
 
