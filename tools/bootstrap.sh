@@ -15,7 +15,7 @@ packages=(
   xvfb xauth imagemagick x11-apps
   python3 python3-pyftpdlib python3-aiosmtpd
   clang-14 libclang-rt-14-dev clang-format-14
-  libvips-tools
+  libvips-tools curl
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -1,6 +1,7 @@
 #include "app/cli.h"
 
 #include "app/cli_imaging.h"
+#include "app/cli_net.h"
 #include "app/version.h"
 #include "order/basket_command.h"
 #include "platform/drive_table.h"
@@ -90,6 +91,14 @@ const QList<TCliCommand> &Commands()
             PriceCommand },
         { "basket", "basket MEMORY [--add PICTURE...]",
             "print an order memory file, add pictures to it (--check, --shop)", BasketCommand },
+        { "fetch-shop", "fetch-shop SHOPID DIR", "fetch the shop data from the format servers",
+            CliFetchShop },
+        { "server-time", "server-time", "the time of the first time server that answers",
+            CliServerTime },
+        { "versions", "versions [OWNVERSION]", "the version service's state and newer versions",
+            CliVersions },
+        { "ftp-list", "ftp-list HOST USER PASS DIR", "an FTP folder with sizes and times",
+            CliFtpList },
     };
     return commands;
 }

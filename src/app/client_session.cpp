@@ -1,5 +1,6 @@
 #include "app/client_session.h"
 
+#include "net/win_inet.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
 
@@ -118,6 +119,7 @@ std::function<void()> TClientSession::SaveOrderMemoryHook(const TThumbNails &lis
 void TClientSession::LoadAtFirstIdle()
 {
     NodeExp.Load(NodeExpPath());
+    LoadPerformance(FWorkspace.SysData());
     TransMode = LoadTransMode(TransModePath());
 }
 

@@ -2,10 +2,13 @@
 #include "app/version.h"
 #include "imaging/dib.h"
 #include "imaging/jpeg_codec.h"
+#include "support/demo_shop.h"
 #include "support/image_builders.h"
 #include "support/temp_home.h"
 
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
 
@@ -143,5 +146,45 @@ TEST(KorvatelCli, BasketAddsPicturesAndChecksThem)
     EXPECT_TRUE(run.out.contains(QStringLiteral("vanished ") + home.FilePath("b.jpg")));
     EXPECT_EQ(Capture({ QStringLiteral("basket"), memory, QStringLiteral("--add") }).status, 2);
 }
+
+namespace
+{
+
+TEST(KorvatelCli, ServerCommandsAgainstTheDemoShop)
+{
+    test::TDemoShop shop;
+    ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
+    ASSERT_TRUE(shop.Control(QStringLiteral("time=2026/12/08 10:00:00")));
+    const QByteArray saved = qgetenv("KORVATEL_SERVERS");
+    qputenv("KORVATEL_SERVERS", QFile::encodeName(shop.ServersFile()));
+    QTemporaryDir dir;
+
+    const TCliRun fetch
+        = Capture({ QStringLiteral("fetch-shop"), QStringLiteral("デモ写真館"), dir.path() });
+    EXPECT_EQ(fetch.status, 0) << fetch.err.toStdString();
+    EXPECT_TRUE(fetch.out.contains(QStringLiteral("shop\t1234\n")));
+    EXPECT_TRUE(fetch.out.contains(QStringLiteral("switches\tHosei.on,Card.on,Http.on\n")));
+    EXPECT_EQ(
+        Capture({ QStringLiteral("server-time") }).out, QStringLiteral("2026/12/08 10:00:00\n"));
+    const TCliRun versions = Capture({ QStringLiteral("versions"), QStringLiteral("0.95") });
+    EXPECT_EQ(versions.out,
+        QStringLiteral("state\t2\nmessage\t最新版サービスは稼動中です。\nnewer\t1.00="
+                       "インターネット注文に対応\n"));
+    const TCliRun list = Capture({ QStringLiteral("ftp-list"), shop.FtpHost(), shop.FtpUser(),
+        shop.FtpPassword(), QStringLiteral("/order") });
+    EXPECT_EQ(list.status, 0) << list.err.toStdString();
+    EXPECT_EQ(list.out, QStringLiteral("dir\tmessage\n"));
+    EXPECT_EQ(Capture({ QStringLiteral("ftp-list"), shop.FtpHost(), shop.FtpUser(),
+                          QStringLiteral("bad"), QStringLiteral("/order") })
+                  .err,
+        QStringLiteral("ホスト接続の失敗。\n"));
+
+    if (saved.isNull())
+        qunsetenv("KORVATEL_SERVERS");
+    else
+        qputenv("KORVATEL_SERVERS", saved);
+}
+
+} // namespace
 
 } // namespace korvatel

@@ -1,3 +1,4 @@
+#include "support/demo_shop.h"
 #include "support/temp_home.h"
 #include "text/sjis_file.h"
 
@@ -21,6 +22,7 @@ class ClientRunTest : public ::testing::Test
 {
 protected:
     TTempHome home;
+    QString servers; // the servers.ini of a demo shop; empty: every server is unreachable
 
     // Places the client under name and runs it unattended; returns its standard error.
     QString Run(const QString &relativePath, const QStringList &arguments = {})
@@ -32,6 +34,17 @@ protected:
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // Without a demo shop the format servers are closed local ports: the start is
+        // offline at once, whatever the machine's name service does.
+        if (servers.isEmpty()) {
+            home.Write(QStringLiteral("offline-servers.ini"),
+                "PrimaryURL=http://127.0.0.1:1\r\nSecondaryURL=http://127.0.0.1:1\r\n"
+                "TimeServer1=http://127.0.0.1:1\r\nVersionURL=http://127.0.0.1:1\r\n");
+            env.insert(QStringLiteral("KORVATEL_SERVERS"),
+                home.FilePath(QStringLiteral("offline-servers.ini")));
+        } else {
+            env.insert(QStringLiteral("KORVATEL_SERVERS"), servers);
+        }
         process.setProcessEnvironment(env);
         process.start(program,
             arguments
@@ -72,6 +85,18 @@ TEST_F(ClientRunTest, FirstStartMakesTheWorkspaceRunsOfflineAndTheSecondRestores
     Run(QStringLiteral("bin/Korvatel1234"));
     EXPECT_TRUE(StateLines().contains(QStringLiteral("ListDeSort=TRUE")));
     EXPECT_TRUE(StateLines().contains(QStringLiteral("NailHeights=150")));
+}
+
+TEST_F(ClientRunTest, StartsOnlineAgainstTheDemoShop)
+{
+    test::TDemoShop shop;
+    ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
+    servers = shop.ServersFile();
+    const QString output = Run(QStringLiteral("bin/Korvatel1234"));
+    EXPECT_FALSE(output.contains(QStringLiteral("基本情報のダウンロード失敗")))
+        << output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home.FilePath(QStringLiteral("Korvatel/Download/HostFmt.ini"))));
+    EXPECT_TRUE(QFileInfo::exists(home.FilePath(QStringLiteral("Korvatel/Download/Hosei.on"))));
 }
 
 TEST_F(ClientRunTest, DownloadedClientPlacesItsCopyOnTheDesktopAndStartsIt)

@@ -1,6 +1,7 @@
 #include "app/ui/web_main.h"
 
 #include "app/client_session.h"
+#include "app/online_start.h"
 #include "app/program_entry.h"
 #include "app/startup.h"
 #include "app/ui/start_forms.h"
@@ -191,7 +192,7 @@ int RunClient(QApplication &app)
     TStartDialogs &dialogs = options.unattended ? static_cast<TStartDialogs &>(unattendedDialogs)
                                                 : static_cast<TStartDialogs &>(qtDialogs);
     TWorkspace workspace(folders, drives);
-    TNoShopServer shopServer;
+    TServerShopData shopServer(TServerConfig::Load(folders.configDir));
     TSystemClock clock;
     const bool ctrlHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
     const TStartupResult startup
@@ -204,6 +205,11 @@ int RunClient(QApplication &app)
     TClientSession session(std::move(workspace), entry, startup);
     TWebMain window(session);
     window.show();
+    QTimer::singleShot(0, &window, [&] {
+        if (ApplyVersionGate(session, OwnProgramVersion(), folders, prompter,
+                [](const QString &program) { return StartProgram(program); }))
+            window.close();
+    });
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(500, &window, [&window, screenshot = options.screenshot] {
             const bool saved = window.grab().save(screenshot, "PNG");

@@ -1,0 +1,81 @@
+#include "net/server_config.h"
+
+#include "text/key_file.h"
+
+#include <QDir>
+
+namespace korvatel
+{
+
+TServerConfig TServerConfig::Defaults()
+{
+    TServerConfig config;
+    config.primary = { QStringLiteral("http://fmt1.korvatel.example"), QStringLiteral("/KorvFmt") };
+    config.secondary
+        = { QStringLiteral("http://fmt2.korvatel.example"), QStringLiteral("/KorvFmt") };
+    config.timeServers = { QStringLiteral("http://svc1.korvatel.example"),
+        QStringLiteral("http://svc2.korvatel.example") };
+    config.versionUrl = QStringLiteral("http://svc1.korvatel.example");
+    config.campusUrl = QStringLiteral("http://campus.korvatel.example");
+    config.campusRoot = QStringLiteral("/campus");
+    config.blockedDomain = QStringLiteral("hosting.korvatel.example");
+    config.demoAccount = { QStringLiteral("demo.korvatel.example"), QStringLiteral("demo"),
+        QStringLiteral("demo"), QStringLiteral("/"), QStringLiteral("demo-order") };
+    config.hostedOrderServer = QStringLiteral("order.hosting.korvatel.example");
+    return config;
+}
+
+void TServerConfig::Apply(const QStringList &lines)
+{
+    const TKeyFile file(lines);
+    const auto take = [&file](const char *name, QString &value) {
+        const QString key = QString::fromLatin1(name);
+        if (file.HasName(key))
+            value = file.Value(key).trimmed();
+    };
+    take("PrimaryURL", primary.baseUrl);
+    take("PrimaryFolder", primary.folder);
+    take("SecondaryURL", secondary.baseUrl);
+    take("SecondaryFolder", secondary.folder);
+    bool anyTime = false;
+    QStringList times(4);
+    for (int i = 0; i < 4; ++i) {
+        const QString key = QStringLiteral("TimeServer%1").arg(i + 1);
+        if (file.HasName(key)) {
+            anyTime = true;
+            times[i] = file.Value(key).trimmed();
+        }
+    }
+    if (anyTime) {
+        times.removeAll(QString());
+        timeServers = times;
+    }
+    take("VersionURL", versionUrl);
+    take("CampusURL", campusUrl);
+    take("CampusRoot", campusRoot);
+    take("BlockedDomain", blockedDomain);
+    take("DemoFtpHost", demoAccount.host);
+    take("DemoFtpUser", demoAccount.user);
+    take("DemoFtpPassword", demoAccount.password);
+    take("DemoFtpHomeDir", demoAccount.homeDir);
+    take("HostedOrderServer", hostedOrderServer);
+}
+
+TServerConfig TServerConfig::Load(const QString &configDir, const QProcessEnvironment &env)
+{
+    TServerConfig config = Defaults();
+    TKeyFile file;
+    if (file.Load(QDir(configDir).filePath(QStringLiteral("servers.ini"))))
+        config.Apply(file.Lines());
+    const QString named = env.value(QStringLiteral("KORVATEL_SERVERS"));
+    if (!named.isEmpty() && file.Load(named))
+        config.Apply(file.Lines());
+    return config;
+}
+
+void TServerConfig::Install() const
+{
+    SetBlockedServiceDomain(blockedDomain);
+}
+
+} // namespace korvatel

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "net/win_inet.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace korvatel
+{
+
+// One format server of the maker: a base URL and the folder under it that holds one folder
+// per shop id.
+struct TFormatServer {
+    QString baseUrl;
+    QString folder;
+};
+
+// The addresses of every server the program talks to apart from the shop's own image server.
+// Built-in defaults, overridden key by key by ~/.config/korvatel/servers.ini and then by the
+// file named in KORVATEL_SERVERS (key files of "Name=Value" lines):
+//
+//   PrimaryURL, PrimaryFolder, SecondaryURL, SecondaryFolder   the format servers
+//   TimeServer1 … TimeServer4                                  time servers, tried in order
+//   VersionURL                                                 the version server
+//   CampusURL, CampusRoot                                      the campus server, its root
+//   BlockedDomain                                              the maker's hosting domain
+//   DemoFtpHost, DemoFtpUser, DemoFtpPassword, DemoFtpHomeDir  the demonstration account
+//   HostedOrderServer                                          the maker's hosted order server
+struct TServerConfig {
+    TFormatServer primary;
+    TFormatServer secondary;
+    QStringList timeServers; // four at most
+    QString versionUrl;
+    QString campusUrl;
+    QString campusRoot;
+    QString blockedDomain;
+    THostRecord demoAccount; // base folder "demo-order"
+    QString hostedOrderServer;
+
+    static TServerConfig Defaults();
+    // Defaults, then servers.ini in configDir, then the file named by KORVATEL_SERVERS.
+    static TServerConfig Load(const QString &configDir,
+        const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
+    // Takes every key present in the lines; others keep their values.
+    void Apply(const QStringList &lines);
+    // Makes the blocked domain the transport's.
+    void Install() const;
+};
+
+} // namespace korvatel

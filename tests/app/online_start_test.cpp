@@ -1,0 +1,151 @@
+#include "app/client_session.h"
+#include "app/online_start.h"
+#include "app_home.h"
+#include "platform/clock.h"
+#include "platform/prompter.h"
+#include "support/demo_shop.h"
+#include "text/sjis_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+namespace
+{
+
+using test::TAppHome;
+using test::TDemoShop;
+
+class TStartWindows : public TStartDialogs
+{
+public:
+    QStringList failures;
+    TStartNoticeAnswer ShowStartNotice(const TStartNotice &) override { return { true, false }; }
+    bool ShowStartFailure(const QString &errorStatus) override
+    {
+        failures << errorStatus;
+        return true;
+    }
+};
+
+TEntryResult Entry()
+{
+    TEntryResult entry;
+    entry.proceed = true;
+    entry.shopId = QStringLiteral("1234");
+    entry.shopIdFromArgument = true;
+    return entry;
+}
+
+// A start of shop 1234 against a demo shop: the session as the main window would get it.
+struct TOnlineStart {
+    explicit TOnlineStart(const TDemoShop &shop)
+        : source(shop.Config())
+    {
+        TWorkspace workspace = home.Workspace();
+        const TStartupResult startup = RunStartup(Entry(), workspace, windows, source, clock);
+        session = std::make_unique<TClientSession>(std::move(workspace), Entry(), startup);
+        session->LoadAtCreation();
+    }
+    TAppHome home;
+    TStartWindows windows;
+    TServerShopData source;
+    TFixedClock clock { QDateTime::currentDateTime() };
+    std::unique_ptr<TClientSession> session;
+};
+
+TEST(OnlineStart, ShopDataArrivesAndTheWindowReadsIt)
+{
+    TDemoShop shop;
+    ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
+    TOnlineStart start(shop);
+    EXPECT_TRUE(start.session->Online());
+    EXPECT_TRUE(start.windows.failures.isEmpty());
+    EXPECT_TRUE(start.session->ShopOffersCorrection());
+    EXPECT_EQ(start.session->PriceTables.DefaultSize(), QStringLiteral("L"));
+    EXPECT_EQ(start.session->ShopOptions.CdrNdxType, 1);
+    EXPECT_EQ(start.session->ShopOptions.Shop, QStringLiteral("デモ写真館 八王子店"));
+    EXPECT_TRUE(start.source.LastFetch().Switch(QStringLiteral("Http.on")));
+}
+
+TEST(OnlineStart, UnreachableServersOpenTheStartFailureWindow)
+{
+    TDemoShop shop({ QStringLiteral("primary"), QStringLiteral("secondary") });
+    ASSERT_TRUE(shop.Running());
+    TOnlineStart start(shop);
+    EXPECT_FALSE(start.session->Online());
+    EXPECT_EQ(start.windows.failures,
+        QStringList {
+            QStringLiteral("ConnectNG:Primary\r\nConnectNG:Secondary\r\nNoneStatus:HostFmt.ini") });
+}
+
+TEST(OnlineStart, VersionGateAsksItsTwoQuestionsAndDownloads)
+{
+    TDemoShop shop;
+    ASSERT_TRUE(shop.Running());
+    TOnlineStart start(shop);
+    ASSERT_TRUE(start.session->Online());
+    // The demo offers version 1.00, build 2026.01.01.01, as ".../Korvatel/Korvatel1234".
+    const QString target
+        = NewProgramPath(start.home.folders, QStringLiteral("http://x/Korvatel1234"));
+    QStringList started;
+    const auto starter = [&](const QString &program) {
+        started << program;
+        return true;
+    };
+
+    // An older version must download and end.
+    TScriptedPrompter forced;
+    EXPECT_TRUE(ApplyVersionGate(*start.session,
+        { QStringLiteral("0.99"), QStringLiteral("2026.12.08.01"), QStringLiteral("Korvatel1234") },
+        start.home.folders, forced, starter));
+    EXPECT_EQ(forced.Texts(),
+        QStringList {
+            QStringLiteral("注文ソフトのVersionが変わりました。新Ver 1.00\r\n\r\n現Ver 0.99 "
+                           "では継続できません。ダウンロードして再起動します。") });
+    EXPECT_EQ(started, QStringList { target });
+    EXPECT_EQ(ReadWholeFile(target),
+        ReadWholeFile(QDir(shop.State(QStringLiteral("ServiceDir")))
+                          .filePath(QStringLiteral("Korvatel/Korvatel1234"))));
+    EXPECT_TRUE(QFileInfo(target).isExecutable());
+
+    // An older build is offered; No keeps this program.
+    const TProgramVersion olderBuild { QStringLiteral("1.00"), QStringLiteral("2025.11.30.01"),
+        QStringLiteral("Korvatel1234.AppImage") };
+    TScriptedPrompter declined({ TModalResult::mrNo });
+    EXPECT_FALSE(
+        ApplyVersionGate(*start.session, olderBuild, start.home.folders, declined, starter));
+    EXPECT_EQ(declined.Texts(),
+        QStringList {
+            QStringLiteral("新しい注文ソフトがあります。ダウンロードしますか？\r\n\r\nUpDate : "
+                           "現 2025.11.30.01　⇒　新 2026.01.01.01") });
+    EXPECT_EQ(started.size(), 1);
+
+    // Yes downloads; when the server has gone, the failure is told and the program goes on.
+    TScriptedPrompter accepted({ TModalResult::mrYes });
+    EXPECT_TRUE(
+        ApplyVersionGate(*start.session, olderBuild, start.home.folders, accepted, starter));
+    EXPECT_EQ(started.size(), 2);
+
+    QFile::remove(QDir(shop.State(QStringLiteral("ServiceDir")))
+                      .filePath(QStringLiteral("Korvatel/Korvatel1234")));
+    TScriptedPrompter missing({ TModalResult::mrYes });
+    EXPECT_FALSE(
+        ApplyVersionGate(*start.session, olderBuild, start.home.folders, missing, starter));
+    EXPECT_EQ(missing.Texts().last(),
+        QStringLiteral("失敗しました。再挑戦するかホームページからダウンロードして下さい。"));
+
+    // A program of another name is left alone.
+    TScriptedPrompter other;
+    EXPECT_FALSE(ApplyVersionGate(*start.session,
+        { QStringLiteral("0.10"), QStringLiteral("2020.01.01.01"), QStringLiteral("Korvatel9999") },
+        start.home.folders, other, starter));
+    EXPECT_TRUE(other.Shown().isEmpty());
+}
+
+} // namespace
+
+} // namespace korvatel

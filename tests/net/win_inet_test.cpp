@@ -1,0 +1,409 @@
+#include "net/win_inet.h"
+#include "support/demo_shop.h"
+#include "text/cp932.h"
+#include "text/sjis_file.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTimer>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace korvatel
+{
+
+namespace
+{
+
+using test::TDemoShop;
+
+QByteArray Bytes(qsizetype size, quint32 seed = 7)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator random(seed);
+    for (qsizetype i = 0; i < size; ++i)
+        data[i] = char(random.generate() & 0xFF);
+    return data;
+}
+
+// The permission bits of a file or folder, as chmod sets them.
+int Mode(const QString &path)
+{
+    struct stat info {
+    };
+    if (stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 0777);
+}
+
+// The raw names of the files in a folder, as the file system keeps them.
+QList<QByteArray> RawNames(const QString &folder)
+{
+    QList<QByteArray> names;
+    for (const auto &entry :
+        std::filesystem::directory_iterator(QFile::encodeName(folder).toStdString()))
+        names << QByteArray::fromStdString(entry.path().filename().native());
+    return names;
+}
+
+// The demo shop of one test program; each test works in a folder of its own.
+class TWinFTPTest : public test::TDemoShopTest
+{
+protected:
+    void SetUp() override
+    {
+        TDemoShopTest::SetUp();
+        SetBufferNum(kDefaultBufferNum);
+        ASSERT_TRUE(ftp.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false))
+            << ftp.LastError().toStdString();
+        dir = QStringLiteral("/order/")
+            + QString::fromLatin1(testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_TRUE(ftp.SetDir(dir, true));
+    }
+    void TearDown() override { SetBufferNum(kDefaultBufferNum); }
+
+    QString Local(const QString &name) const { return shop->FtpLocal(dir + u'/' + name); }
+
+    TWinFTP ftp;
+    QString dir;
+};
+
+TEST_F(TWinFTPTest, LoginFailuresKeepTheirTexts)
+{
+    TWinFTP other;
+    EXPECT_FALSE(other.Login(shop->FtpHost(), shop->FtpUser(), QStringLiteral("wrong"), false));
+    EXPECT_EQ(other.LastError(), QStringLiteral("ホスト接続の失敗。"));
+    EXPECT_FALSE(other.Connected());
+    try {
+        other.Login(shop->FtpHost(), QStringLiteral("nobody"), QStringLiteral("x"), true);
+        ADD_FAILURE() << "no exception";
+    } catch (const EWinInetError &error) {
+        EXPECT_EQ(error.Text(), QStringLiteral("ホスト接続の失敗。"));
+    }
+
+    // A host of the maker's hosting domain is refused without a connection.
+    SetBlockedServiceDomain(QStringLiteral("hosting.korvatel.example"));
+    TWinFTP blocked;
+    EXPECT_FALSE(blocked.Login(QStringLiteral("ftp://up.hosting.korvatel.example"), shop->FtpUser(),
+        shop->FtpPassword(), true));
+    EXPECT_FALSE(blocked.Opened());
+    SetBlockedServiceDomain({});
+}
+
+TEST_F(TWinFTPTest, OperationsCheckTheState)
+{
+    TWinFTP fresh;
+    QStringList dirs, files;
+    EXPECT_FALSE(fresh.MakeDir(QStringLiteral("/x")));
+    EXPECT_EQ(fresh.LastError(), QStringLiteral("InternetComponentが初期化されていません。"));
+    ASSERT_TRUE(fresh.Open());
+    EXPECT_FALSE(fresh.List(dirs, files, false, false));
+    EXPECT_EQ(fresh.LastError(), QStringLiteral("接続されていません。"));
+    fresh.Mess = true;
+    EXPECT_THROW(fresh.DeleteFile(QStringLiteral("/x")), EWinInetError);
+}
+
+TEST_F(TWinFTPTest, SetDirNeedsAFullPathAndCreatesOnRequest)
+{
+    ftp.Mess = false;
+    try {
+        ftp.SetDir(QStringLiteral("relative/dir"), true);
+        ADD_FAILURE() << "no exception";
+    } catch (const EWinInetError &error) {
+        EXPECT_EQ(error.Text(), QStringLiteral("FullPathじゃないです。relative/dir"));
+    }
+    EXPECT_FALSE(ftp.SetDir(dir + QStringLiteral("/missing"), false));
+    EXPECT_EQ(ftp.LastError(), QStringLiteral("カレントディレクトリを設定できません"));
+    EXPECT_EQ(ftp.GetDir(), dir);
+
+    ASSERT_TRUE(ftp.SetDir(dir + QStringLiteral("/a/b/c"), true));
+    EXPECT_EQ(ftp.GetDir(), dir + QStringLiteral("/a/b/c"));
+    EXPECT_TRUE(QFileInfo(Local(QStringLiteral("a/b/c"))).isDir());
+    // Every level made on the way gets the chmod mode.
+    EXPECT_EQ(Mode(Local(QStringLiteral("a/b"))), 0777);
+
+    EXPECT_TRUE(ftp.DirExists(dir + QStringLiteral("/a"), true));
+    EXPECT_EQ(ftp.GetDir(), dir + QStringLiteral("/a"));
+    EXPECT_FALSE(ftp.DirExists(dir + QStringLiteral("/none"), true));
+}
+
+TEST_F(TWinFTPTest, UploadKeepsShiftJisNamesAndReportsChunks)
+{
+    // "写真 =1.jpg" in Shift-JIS, as the send list writes names.
+    const QString name = QStringLiteral("写真＝1.jpg");
+    SetBufferNum(0);
+    const QByteArray data = Bytes(2048 * 34 + 100);
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QList<qint64> reports;
+    qint64 started = -2;
+    int ended = -1;
+    ftp.OnUploadStart = [&](qint64 size) { started = size; };
+    ftp.OnUploadProgress = [&](qint64 done, qint64, bool &) { reports << done; };
+    ftp.OnUploadEnd = [&](int result) { ended = result; };
+    ASSERT_TRUE(ftp.PutStream(buffer, name)) << ftp.LastError().toStdString();
+    EXPECT_EQ(started, data.size());
+    EXPECT_EQ(ended, 0);
+    // Chunks of 2,048 bytes: progress on the 17th and 34th chunk, then once at the end.
+    EXPECT_EQ(reports, (QList<qint64> { 2048 * 17, 2048 * 34, data.size() }));
+
+    EXPECT_EQ(RawNames(Local({})), QList<QByteArray> { ToCp932(name) }); // byte for byte
+    EXPECT_EQ(ftp.FileSize(name), data.size());
+
+    // The default buffer moves 12,288 bytes a chunk.
+    SetBufferNum(kDefaultBufferNum);
+    reports.clear();
+    QBuffer larger;
+    larger.setData(Bytes(12288 * 20));
+    larger.open(QIODevice::ReadOnly);
+    ASSERT_TRUE(ftp.PutStream(larger, QStringLiteral("again.bin")));
+    EXPECT_EQ(reports, (QList<qint64> { 12288 * 17, 12288 * 20 }));
+
+    // Downloading gives the same bytes back, and the listing the same name.
+    QByteArray back;
+    QBuffer sink(&back);
+    sink.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(ftp.GetStream(sink, name));
+    EXPECT_EQ(back, data);
+    QStringList dirs, files;
+    ASSERT_TRUE(ftp.List(dirs, files, true, false, QStringLiteral("*.jpg")));
+    EXPECT_EQ(
+        files, QStringList { name + QStringLiteral("**Size") + QString::number(data.size()) });
+}
+
+TEST_F(TWinFTPTest, EmptyUploadWritesAnEmptyFileAndReportsOnce)
+{
+    QBuffer empty;
+    empty.open(QIODevice::ReadOnly);
+    int calls = 0;
+    ftp.OnUploadProgress = [&](qint64 done, qint64 total, bool &) {
+        ++calls;
+        EXPECT_EQ(done, 0);
+        EXPECT_EQ(total, 0);
+    };
+    ASSERT_TRUE(ftp.PutStream(empty, QStringLiteral("empty.txt")));
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(QFileInfo::exists(Local(QStringLiteral("empty.txt"))));
+    EXPECT_EQ(QFileInfo(Local(QStringLiteral("empty.txt"))).size(), 0);
+}
+
+TEST_F(TWinFTPTest, CancelStopsTheUploadBetweenChunks)
+{
+    QBuffer buffer;
+    buffer.setData(Bytes(4 * 1024 * 1024));
+    buffer.open(QIODevice::ReadOnly);
+    QString failed;
+    ftp.OnUploadProgress = [](qint64, qint64, bool &cancel) { cancel = true; };
+    EXPECT_FALSE(ftp.PutStream(buffer, QStringLiteral("big.bin")));
+    EXPECT_EQ(ftp.LastError(), QStringLiteral("ユーザーキャンセル"));
+    EXPECT_LT(QFileInfo(Local(QStringLiteral("big.bin"))).size(), 4 * 1024 * 1024);
+    // The connection serves the next request.
+    ftp.OnUploadProgress = nullptr;
+    EXPECT_TRUE(ftp.PutText(QStringLiteral("あ"), QStringLiteral("after.txt")));
+    ftp.Mess = true;
+    buffer.seek(0);
+    ftp.OnUploadProgress = [](qint64, qint64, bool &cancel) { cancel = true; };
+    EXPECT_THROW(ftp.PutStream(buffer, QStringLiteral("big.bin")), EWinInetError);
+}
+
+// The window's events run between chunks: a cancel button pressed during the upload stops it.
+TEST_F(TWinFTPTest, EventsRunDuringATransferAndCanCancelIt)
+{
+    SetBufferNum(0);
+    bool cancelPressed = false;
+    QTimer::singleShot(0, [&] { cancelPressed = true; });
+    ftp.OnUploadProgress = [&](qint64, qint64, bool &cancel) { cancel = cancelPressed; };
+    QBuffer buffer;
+    buffer.setData(Bytes(8 * 1024 * 1024));
+    buffer.open(QIODevice::ReadOnly);
+    EXPECT_FALSE(ftp.PutStream(buffer, QStringLiteral("pressed.bin")));
+    EXPECT_TRUE(cancelPressed);
+    EXPECT_EQ(ftp.LastError(), QStringLiteral("ユーザーキャンセル"));
+}
+
+TEST_F(TWinFTPTest, DroppedOrStalledConnectionIsAnUploadError)
+{
+    ASSERT_TRUE(shop->Control(QStringLiteral("ftp_drop_after=200000")));
+    QBuffer buffer;
+    buffer.setData(Bytes(3 * 1024 * 1024));
+    buffer.open(QIODevice::ReadOnly);
+    QString hook;
+    ftp.OnUploadFailed = [&](const QString &text) { hook = text; };
+    EXPECT_FALSE(ftp.PutStream(buffer, QStringLiteral("dropped.bin")));
+    EXPECT_EQ(ftp.LastError(), QStringLiteral("アップロード中にエラーが発生しました。"));
+    EXPECT_EQ(hook, ftp.LastError());
+
+    ASSERT_TRUE(shop->Control(QStringLiteral("ftp_drop_after=&ftp_stall=1")));
+    TWinFTP slow;
+    slow.ReceiveTimeout = 1000;
+    ASSERT_TRUE(slow.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
+    buffer.seek(0);
+    EXPECT_FALSE(slow.PutStream(buffer, dir + QStringLiteral("/stalled.bin")));
+    EXPECT_EQ(slow.LastError(), QStringLiteral("アップロード中にエラーが発生しました。"));
+    // Once the server moves again, the component carries on.
+    ASSERT_TRUE(shop->Control(QStringLiteral("reset=1")));
+    EXPECT_TRUE(slow.PutText(QStringLiteral("again"), dir + QStringLiteral("/after.txt")));
+}
+
+TEST_F(TWinFTPTest, ListingsDeletesAndRenames)
+{
+    ASSERT_TRUE(ftp.PutText(QStringLiteral("12345"), QStringLiteral("a.txt")));
+    ASSERT_TRUE(ftp.PutText(QStringList { QStringLiteral("x") }, QStringLiteral("b.jpg")));
+    ASSERT_TRUE(ftp.MakeDir(QStringLiteral("sub")));
+    ASSERT_TRUE(ftp.PutText(QStringLiteral("z"), QStringLiteral("sub/c.txt")));
+
+    QStringList list;
+    QList<bool> isDir;
+    EXPECT_EQ(ftp.ListMarked(list, {}, true, true, true, false, &isDir), 3);
+    list.sort();
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_TRUE(QRegularExpression(
+        QStringLiteral(R"(^a\.txt\*\*Time\d{4}/\d\d/\d\d \d\d:\d\d:00\*\*Size000000005\*\*$)"))
+                    .match(list.at(0))
+                    .hasMatch())
+        << list.at(0).toStdString();
+    EXPECT_EQ(list.at(2), QStringLiteral("sub"));
+    EXPECT_EQ(isDir.count(true), 1);
+
+    EXPECT_TRUE(ftp.Rename(QStringLiteral("a.txt"), QStringLiteral("renamed.txt")));
+    QStringList lines;
+    ASSERT_TRUE(ftp.GetStrings(lines, QStringLiteral("renamed.txt")));
+    EXPECT_EQ(lines, QStringList { QStringLiteral("12345") });
+
+    QString failure;
+    ftp.OnDeleteFailed = [&](const QString &text) { failure = text; };
+    EXPECT_FALSE(ftp.DeleteFile(QStringLiteral("none.txt")));
+    EXPECT_EQ(failure, QStringLiteral("ファイルを削除できません。"));
+
+    EXPECT_EQ(ftp.DeleteTree(dir, true, false), 3);
+    QStringList dirs, files;
+    EXPECT_FALSE(ftp.List(dirs, files, false, false));
+    EXPECT_EQ(ftp.LastError(),
+        QStringLiteral("ファイルを検索できません。またはファイルが見つかりませんでした。"));
+    EXPECT_THROW(ftp.List(dirs, files, false, true), EWinInetError);
+}
+
+TEST_F(TWinFTPTest, DownloadsFailCleanlyAndFilterMessages)
+{
+    const QString local = QDir::temp().filePath(
+        QStringLiteral("korvatel-get-%1/x.mes").arg(QCoreApplication::applicationPid()));
+    EXPECT_FALSE(ftp.GetFile(local, QStringLiteral("missing.mes")));
+    EXPECT_EQ(ftp.LastError(), QStringLiteral("ファイルにアクセスできません。"));
+    EXPECT_FALSE(QFileInfo::exists(local));
+
+    ASSERT_TRUE(ftp.PutText(QStringList { QStringLiteral("@STT=1"), QStringLiteral("本文") },
+        QStringLiteral("order.mes")));
+    ftp.TextFilter = [](QStringList &lines) { lines.removeAll(QStringLiteral("@STT=1")); };
+    // With a progress hook the size is asked first; the end is reported.
+    qint64 announced = -2, last = -2;
+    ftp.OnDownloadStart = [&](qint64 size) { announced = size; };
+    ftp.OnDownloadProgress = [&](qint64 done, qint64, bool &) { last = done; };
+    ASSERT_TRUE(ftp.GetFile(local, QStringLiteral("order.mes")));
+    EXPECT_EQ(announced, ToCp932(QStringLiteral("@STT=1\r\n本文\r\n")).size());
+    EXPECT_EQ(last, announced);
+    EXPECT_EQ(ReadWholeFile(local), ToCp932(QStringLiteral("本文\r\n")));
+    QDir(QFileInfo(local).absolutePath()).removeRecursively();
+}
+
+TEST_F(TWinFTPTest, ActiveModeAndOneShotHelpers)
+{
+    TWinFTP active;
+    active.Passive = false;
+    ASSERT_TRUE(active.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
+    ASSERT_TRUE(active.PutText(QStringLiteral("active"), dir + QStringLiteral("/active.txt")));
+
+    const QString host = shop->FtpHost(), user = shop->FtpUser(), pass = shop->FtpPassword();
+    EXPECT_TRUE(MakePath(host, user, pass, QStringLiteral("755"), dir + QStringLiteral("/p/q")));
+    EXPECT_EQ(Mode(Local(QStringLiteral("p/q"))), 0755);
+    EXPECT_TRUE(FtpDirExists(host, user, pass, dir + QStringLiteral("/p/q")));
+    EXPECT_TRUE(FtpPutTextOnce(host, user, pass, QStringLiteral("777"), QStringLiteral("Complite"),
+        dir + QStringLiteral("/p/Sending")));
+    EXPECT_EQ(FtpRemoteSize(host, user, pass, dir + QStringLiteral("/p/Sending")), 8);
+    EXPECT_EQ(FtpRemoteSize(host, user, pass, dir + QStringLiteral("/p/none")), -1);
+    EXPECT_TRUE(FtpRenameOnce(
+        host, user, pass, dir + QStringLiteral("/p/Sending"), dir + QStringLiteral("/p/Sent")));
+    EXPECT_TRUE(Chmod(host, user, pass, QStringLiteral("600"), dir + QStringLiteral("/p/Sent")));
+    EXPECT_EQ(Mode(Local(QStringLiteral("p/Sent"))), 0600);
+    EXPECT_TRUE(FtpDeleteOnce(host, user, pass, dir + QStringLiteral("/p/Sent")));
+    EXPECT_FALSE(FtpDeleteOnce(host, user, pass, dir + QStringLiteral("/p/Sent")));
+
+    // A server that answers a wrong size is reported as it answered.
+    ASSERT_TRUE(shop->Control(QStringLiteral("ftp_wrong_size=1")));
+    EXPECT_EQ(FtpRemoteSize(host, user, pass, dir + QStringLiteral("/active.txt")), 7);
+}
+
+// ---- HTTP
+
+class TWinHTTPTest : public TWinFTPTest
+{
+};
+
+TEST_F(TWinHTTPTest, FetchesAnswersAndRefusesMissingOnes)
+{
+    TWinHTTP http;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        http.GetUrl(buffer, shop->ServiceUrl() + QStringLiteral("/GetTime.php"));
+        ADD_FAILURE() << "no exception";
+    } catch (const EWinInetError &error) {
+        EXPECT_EQ(error.Text(), QStringLiteral("WinInetが初期化されていません。"));
+    }
+
+    ASSERT_TRUE(http.Connect(shop->ServiceUrl()));
+    qint64 length = -2;
+    http.OnStatus = [&](qint64 size) { length = size; };
+    ASSERT_TRUE(http.GetUrl(buffer, QStringLiteral("/Korvatel/Versions.ini")));
+    EXPECT_EQ(buffer.data(), QByteArray("VersionsInformation=TRUE\r\n"));
+    EXPECT_EQ(length, buffer.data().size());
+
+    // A known size that matches ends the request before the body.
+    QBuffer second;
+    second.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(http.GetUrl(second, QStringLiteral("/Korvatel/Versions.ini"), true, length));
+    EXPECT_TRUE(second.data().isEmpty());
+
+    EXPECT_FALSE(http.GetUrl(second, QStringLiteral("/Korvatel/none.ini")));
+    EXPECT_EQ(http.LastError(), QStringLiteral("URLを開けませんでした。"));
+    QStringList lines;
+    EXPECT_FALSE(http.GetUrlStrings(lines, QStringLiteral("/Korvatel/none.ini")));
+
+    TWinHTTP down;
+    EXPECT_FALSE(down.Connect(QStringLiteral("http://127.0.0.1:1")));
+    EXPECT_EQ(down.LastError(), QStringLiteral("ホスト接続の失敗。"));
+}
+
+TEST_F(TWinHTTPTest, PostsFilesToTheUploadScript)
+{
+    const QString local = QDir::temp().filePath(
+        QStringLiteral("korvatel-post-%1.jpg").arg(QCoreApplication::applicationPid()));
+    QFile file(local);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(Bytes(5000));
+    file.close();
+    TWinHTTP http;
+    ASSERT_TRUE(http.Connect(shop->ServiceUrl()));
+    QByteArray answer;
+    ASSERT_TRUE(http.PostForm(QStringLiteral("/tamsel_php/korv_upload.php"),
+        { { QStringLiteral("dir"), QStringLiteral("PostsFiles/$IMG_PRN") } },
+        QStringLiteral("file"), local, QStringLiteral("写真.jpg"), answer));
+    EXPECT_EQ(answer.trimmed(), QByteArray("OK"));
+    EXPECT_EQ(RawNames(shop->FtpLocal(QStringLiteral("/order/PostsFiles/$IMG_PRN"))),
+        QList<QByteArray> { ToCp932(QStringLiteral("写真.jpg")) });
+    ASSERT_TRUE(http.PostForm(QStringLiteral("/tamsel_php/korv_upload.php"),
+        { { QStringLiteral("dir"), QStringLiteral("../../x") } }, QStringLiteral("file"), local,
+        QStringLiteral("a.jpg"), answer));
+    EXPECT_EQ(answer.trimmed(), QByteArray("NG-DIR"));
+    QFile::remove(local);
+}
+
+} // namespace
+
+} // namespace korvatel

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "net/server_config.h"
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace korvatel::test
+{
+
+// The local demo shop (tools/demo-shop/demo_shop.py) in a folder of its own, started for the
+// life of this object on ports of its choosing. Refused servers ("primary", "secondary",
+// "service", "ftp", "smtp") are not started; their ports stay closed.
+class TDemoShop
+{
+public:
+    explicit TDemoShop(const QStringList &refuse = {});
+    ~TDemoShop();
+    TDemoShop(const TDemoShop &) = delete;
+    TDemoShop &operator=(const TDemoShop &) = delete;
+
+    bool Running() const { return FReady; }
+    // What went wrong when it did not start.
+    QString StartError() const { return FError; }
+
+    // A value of the state file: "FtpPort", "FtpRoot", "FtpUser", "Root", …
+    QString State(const QString &key) const;
+    int Port(const QString &server) const; // "ftp", "primary", "service", …
+    QString FtpHost() const;
+    QString FtpUser() const { return State(QStringLiteral("FtpUser")); }
+    QString FtpPassword() const { return State(QStringLiteral("FtpPassword")); }
+    // The local folder behind a path of the FTP server ("/order/a.jpg").
+    QString FtpLocal(const QString &remote) const;
+    QString ServiceUrl() const;
+    QString ServersFile() const { return FDir.filePath(QStringLiteral("servers.ini")); }
+    TServerConfig Config() const;
+
+    // Switches faults and fixed answers: "ftp_drop_after=50000", "time=2026/12/08 10:00:00",
+    // "reset=1". True when the shop acknowledged.
+    bool Control(const QString &query) const;
+
+private:
+    QTemporaryDir FDir;
+    std::unique_ptr<QProcess> FProcess;
+    QStringList FState;
+    bool FReady = false;
+    QString FError;
+};
+
+// A fixture whose tests share one demo shop for the test program; each test starts with every
+// fault switched off.
+class TDemoShopTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite() { shop = new TDemoShop(); }
+    static void TearDownTestSuite()
+    {
+        delete shop;
+        shop = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(shop->Running()) << shop->StartError().toStdString();
+        shop->Control(QStringLiteral("reset=1&versions=TRUE"));
+    }
+
+    static inline TDemoShop *shop = nullptr;
+};
+
+// The demo shop script, from the source tree.
+QString DemoShopScript();
+
+} // namespace korvatel::test

@@ -1,0 +1,583 @@
+#!/usr/bin/python3
+"""The local demo shop: every server the client talks to, on 127.0.0.1 ports of its choosing.
+
+  primary and secondary format servers   shop "1234" (HostFmt.ini, switch files, an alias)
+  service server                         GetTime.php, the version files, the hosted scripts
+                                         (text file, find file, HTTP upload, finishing), the
+                                         member authentication page, the campus files
+  FTP image server (pyftpdlib)           the shop's account; file names kept byte for byte
+  SMTP server (aiosmtpd)                 AUTH LOGIN with the shop's account
+  receiver                               checks every order whose status file reads "Complite"
+
+It writes the client's server configuration (servers.ini) and a state file with the ports and
+folders, prints "READY" on standard output and serves until it is killed.
+
+Faults for tests, switched at run time through the service server
+(GET /_demo/control?name=value&...):
+  ftp_drop_after=N   drop the FTP connection once N bytes of an upload have arrived
+  ftp_stall=1        stop reading and sending on FTP data connections
+  ftp_wrong_size=1   answer SIZE with one byte more than the file has
+  time=TEXT          the time that GetTime.php answers ("yyyy/mm/dd hh:nn:ss"); empty: now
+  versions=TEXT      the VersionsInformation value of Versions.ini
+  shop_stop=1        the upload script answers "SHOP-STOP"
+  reset=1            all faults off
+Start-time faults: --refuse primary,secondary,service,ftp,smtp (nothing listens there).
+
+Run it with /usr/bin/python3 (Debian's python3-pyftpdlib and python3-aiosmtpd).
+"""
+
+import argparse
+import datetime
+import http.server
+import logging
+import os
+import re
+import shutil
+import socket
+import sys
+import threading
+import time
+import urllib.parse
+import warnings
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import shop_data  # noqa: E402
+from korv_scramble import unscramble  # noqa: E402
+
+FAULTS = {}
+FAULT_LOCK = threading.Lock()
+DEFAULT_FAULTS = {"ftp_drop_after": None, "ftp_stall": False, "ftp_wrong_size": False,
+                  "time": "", "versions": "TRUE", "shop_stop": False}
+
+
+def reset_faults():
+    with FAULT_LOCK:
+        FAULTS.clear()
+        FAULTS.update(DEFAULT_FAULTS)
+
+
+def fault(name):
+    with FAULT_LOCK:
+        return FAULTS.get(name)
+
+
+def sjis(text):
+    return text.encode("cp932", "replace")
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def write_sjis(path, text):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(sjis(text))
+
+
+def inside(root, relative_bytes):
+    """The path of relative under root, or None when it would leave root."""
+    root_b = os.fsencode(os.path.realpath(root))
+    path = os.path.realpath(os.path.join(root_b, relative_bytes.lstrip(b"/")))
+    if path != root_b and not path.startswith(root_b + b"/"):
+        return None
+    return path
+
+
+# ---- HTTP servers
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    server_version = "KorvDemo/1.0"
+    docroot = ""
+    kind = ""
+    shop = None
+
+    def log_message(self, fmt, *args):
+        self.shop.log("http %s %s" % (self.kind, fmt % args))
+
+    def answer(self, body, status=200, content_type="text/plain; charset=Shift_JIS"):
+        if isinstance(body, str):
+            body = sjis(body)
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+    def query(self):
+        url = urllib.parse.urlsplit(self.path)
+        params = {}
+        for part in url.query.split("&"):
+            if not part:
+                continue
+            name, _, value = part.partition("=")
+            params[urllib.parse.unquote(name)] = urllib.parse.unquote_to_bytes(value).decode(
+                "cp932", "replace")
+        return url.path, params
+
+    def do_HEAD(self):
+        self.do_GET()
+
+    def do_GET(self):
+        path, params = self.query()
+        if self.kind == "service":
+            handled = self.shop.service_get(self, path, params)
+            if handled:
+                return
+        self.serve_file(path)
+
+    def serve_file(self, path):
+        target = inside(self.docroot, urllib.parse.unquote_to_bytes(path))
+        if target is None or not os.path.isfile(target):
+            self.answer("Not Found", 404)
+            return
+        with open(target, "rb") as f:
+            self.answer(f.read(), content_type="application/octet-stream")
+
+    def do_POST(self):
+        path, params = self.query()
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length > 0 else b""
+        if self.kind == "service" and self.shop.service_post(self, path, params, body):
+            return
+        self.answer("Not Found", 404)
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+
+def start_http(shop, kind, docroot):
+    handler = type("Handler_" + kind, (Handler,), {"docroot": docroot, "kind": kind,
+                                                    "shop": shop})
+    server = Server(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server.server_address[1]
+
+
+def parse_multipart(content_type, body):
+    """Fields of a multipart/form-data body: name -> (filename bytes or None, data bytes)."""
+    match = re.search(r'boundary="?([^";]+)"?', content_type or "")
+    if not match:
+        return {}
+    boundary = b"--" + match.group(1).encode("latin-1")
+    fields = {}
+    for part in body.split(boundary)[1:]:
+        if part.startswith(b"--"):
+            break
+        head, _, data = part.partition(b"\r\n\r\n")
+        if data.endswith(b"\r\n"):
+            data = data[:-2]
+        name = re.search(rb'name="([^"]*)"', head)
+        filename = re.search(rb'filename="([^"]*)"', head)
+        if name:
+            fields[name.group(1).decode("latin-1")] = (
+                filename.group(1) if filename else None, data)
+    return fields
+
+
+# ---- FTP server
+
+def start_ftp(shop, home):
+    from pyftpdlib.authorizers import DummyAuthorizer
+    from pyftpdlib.handlers import DTPHandler, FTPHandler
+    from pyftpdlib.servers import FTPServer
+
+    class FaultyDTP(DTPHandler):
+        def handle_read(self):
+            limit = fault("ftp_drop_after")
+            DTPHandler.handle_read(self)
+            if limit is not None and self.receive and self.tot_bytes_received >= int(limit):
+                shop.log("ftp: dropping the connection after %d bytes" % self.tot_bytes_received)
+                cmd = self.cmd_channel
+                self.close()
+                cmd.close()
+
+        handle_read_event = handle_read
+
+        def readable(self):
+            if fault("ftp_stall") and self.receive:
+                return False
+            return DTPHandler.readable(self)
+
+        def writable(self):
+            if fault("ftp_stall") and not self.receive:
+                return False
+            return DTPHandler.writable(self)
+
+    class ShopFTPHandler(FTPHandler):
+        # Command lines are decoded as UTF-8; surrogateescape keeps every other byte as it
+        # came, so Shift-JIS file names reach the disk (and come back in listings) unchanged.
+        unicode_errors = "surrogateescape"
+        auth_failed_timeout = 0
+        dtp_handler = FaultyDTP
+        banner = "Demo shop image server ready."
+
+        def ftp_SIZE(self, path):
+            if fault("ftp_wrong_size") and self.fs.isfile(self.fs.realpath(path)):
+                self.respond("213 %s" % (os.path.getsize(path) + 1))
+                return
+            return FTPHandler.ftp_SIZE(self, path)
+
+    # Only warnings: the demo's own log says what happened.
+    ftp_log = logging.getLogger("pyftpdlib")
+    ftp_log.addHandler(logging.StreamHandler())
+    ftp_log.setLevel(logging.WARNING)
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(shop_data.FTP_USER, shop_data.FTP_PASSWORD, home, perm="elradfmwMT")
+    ShopFTPHandler.authorizer = authorizer
+    server = FTPServer(("127.0.0.1", 0), ShopFTPHandler)
+    server.max_cons = 64
+    threading.Thread(target=server.serve_forever, kwargs={"handle_exit": False},
+                     daemon=True).start()
+    return server.address[1]
+
+
+# ---- SMTP server
+
+def start_smtp(shop, mail_dir):
+    warnings.filterwarnings("ignore")
+    logging.getLogger("mail.log").setLevel(logging.ERROR)
+    from aiosmtpd.controller import Controller
+    from aiosmtpd.smtp import AuthResult
+
+    class Store:
+        count = 0
+
+        async def handle_DATA(self, server, session, envelope):
+            Store.count += 1
+            name = os.path.join(mail_dir, "%04d.eml" % Store.count)
+            with open(name, "wb") as f:
+                f.write(envelope.original_content or b"")
+            shop.log("smtp: stored %s for %s" % (name, ",".join(envelope.rcpt_tos)))
+            return "250 OK"
+
+    def authenticator(server, session, envelope, mechanism, auth_data):
+        ok = (auth_data.login == shop_data.FTP_USER.encode()
+              and auth_data.password == shop_data.FTP_PASSWORD.encode())
+        # handled=False: aiosmtpd sends 535 itself on failure.
+        return AuthResult(success=ok, handled=False)
+
+    port = free_port()
+    controller = Controller(Store(), hostname="127.0.0.1", port=port,
+                            authenticator=authenticator, auth_required=True,
+                            auth_require_tls=False, decode_data=False)
+    controller.start()
+    shop.smtp_controller = controller
+    return port
+
+
+# ---- The shop
+
+class DemoShop:
+    def __init__(self, root, verbose):
+        self.root = os.path.abspath(root)
+        self.verbose = verbose
+        self.log_lock = threading.Lock()
+        self.ports = {}
+        self.smtp_controller = None
+
+    def log(self, text):
+        with self.log_lock:
+            with open(os.path.join(self.root, "demo-shop.log"), "a", encoding="utf-8") as f:
+                f.write("%s %s\n" % (datetime.datetime.now().strftime("%H:%M:%S.%f")[:-3], text))
+        if self.verbose:
+            print(text, file=sys.stderr, flush=True)
+
+    def path(self, *parts):
+        return os.path.join(self.root, *parts)
+
+    # Folders and files that do not depend on the ports.
+    def prepare(self):
+        os.makedirs(self.root, exist_ok=True)
+        for sub in ("primary", "secondary", "service", "receiver", "mail"):
+            os.makedirs(self.path(sub), exist_ok=True)
+        for sub in ("order", "order/message", "keitai"):
+            os.makedirs(self.path("ftp", sub), exist_ok=True)
+        service = self.path("service")
+        write_sjis(os.path.join(service, "Korvatel", "VerHist.ini"),
+                   "0.90=最初の公開版\r\n0.95=日付の写し込みを追加\r\n1.00=インターネット注文に対応\r\n")
+        program = os.path.join(service, "Korvatel", "Korvatel1234")
+        if not os.path.exists(program):
+            with open(program, "wb") as f:
+                f.write(b"#!/bin/sh\necho 'Korvatel demo program'\n")
+        campus = self.path("service", "campus-files", "campus")
+        write_sjis(os.path.join(campus, "korvatel", "cost.ini"),
+                   "<CHARGE>\r\nL=30\r\n2L=90\r\n")
+        write_sjis(os.path.join(campus, "shop." + shop_data.SHOP_ID, "master.ini"),
+                   "<CHARGE>\r\nL=28\r\n2L=85\r\n")
+        write_sjis(os.path.join(campus, "shop." + shop_data.SHOP_ID, "pays.ini"),
+                   "UseBank=TRUE\r\nUseCredit=FALSE\r\n")
+        write_sjis(os.path.join(campus, "shop." + shop_data.SHOP_ID, "campus_ok"), "OK\r\n")
+
+    def write_shop_data(self):
+        ftp_host = "127.0.0.1:%d" % self.ports.get("ftp", 0)
+        service_url = "http://127.0.0.1:%d" % self.ports["service"]
+        for number, sub in ((1, "primary"), (2, "secondary")):
+            folder = self.path(sub, "KorvFmt", shop_data.SHOP_ID)
+            os.makedirs(folder, exist_ok=True)
+            text = shop_data.host_fmt(ftp_host, service_url, "2026.12.01.0%d" % number)
+            with open(os.path.join(folder, "HostFmt.ini"), "wb") as f:
+                f.write(sjis(text))
+            for switch in ("Hosei.on", "Card.on", "Http.on"):
+                write_sjis(os.path.join(folder, switch), "ON\r\n")
+            alias = self.path(sub, "KorvArias")
+            os.makedirs(alias, exist_ok=True)
+            with open(os.fsencode(alias) + b"/" + sjis(shop_data.SHOP_ALIAS) + b".ini", "wb") as f:
+                f.write(sjis("MasterID=%s\r\n" % shop_data.SHOP_ID))
+        write_sjis(self.path("service", "Korvatel", "Versions.ini"),
+                   "VersionsInformation=TRUE\r\n")
+
+    def start(self, refuse):
+        self.prepare()
+        for kind in ("primary", "secondary", "service"):
+            if kind in refuse:
+                self.ports[kind] = free_port()
+            else:
+                self.ports[kind] = start_http(self, kind, self.path(kind))
+        self.ports["ftp"] = free_port() if "ftp" in refuse else start_ftp(self, self.path("ftp"))
+        self.ports["smtp"] = (free_port() if "smtp" in refuse
+                              else start_smtp(self, self.path("mail")))
+        self.write_shop_data()
+        threading.Thread(target=self.receive_orders, daemon=True).start()
+
+    def servers_ini(self):
+        http = "http://127.0.0.1:%d"
+        service = http % self.ports["service"]
+        lines = [
+            "PrimaryURL=" + http % self.ports["primary"],
+            "PrimaryFolder=/KorvFmt",
+            "SecondaryURL=" + http % self.ports["secondary"],
+            "SecondaryFolder=/KorvFmt",
+            "TimeServer1=" + service,
+            "VersionURL=" + service,
+            "CampusURL=" + service,
+            "CampusRoot=/campus",
+            "BlockedDomain=hosting.korvatel.example",
+            "DemoFtpHost=127.0.0.1:%d" % self.ports["ftp"],
+            "DemoFtpUser=" + shop_data.FTP_USER,
+            "DemoFtpPassword=" + shop_data.FTP_PASSWORD,
+            "DemoFtpHomeDir=/",
+            "HostedOrderServer=order.hosting.korvatel.example",
+        ]
+        return "\r\n".join(lines) + "\r\n"
+
+    def state_ini(self):
+        lines = ["%sPort=%d" % (k.capitalize(), v) for k, v in sorted(self.ports.items())]
+        lines += [
+            "Root=" + self.root,
+            "FtpRoot=" + self.path("ftp"),
+            "FtpUser=" + shop_data.FTP_USER,
+            "FtpPassword=" + shop_data.FTP_PASSWORD,
+            "FtpBaseDir=" + shop_data.FTP_BASE_DIR,
+            "ShopId=" + shop_data.SHOP_ID,
+            "ShopAlias=" + shop_data.SHOP_ALIAS,
+            "ReceiverDir=" + self.path("receiver"),
+            "MailDir=" + self.path("mail"),
+            "ServiceDir=" + self.path("service"),
+            "PrimaryDir=" + self.path("primary"),
+            "SecondaryDir=" + self.path("secondary"),
+        ]
+        return "\r\n".join(lines) + "\r\n"
+
+    # -- the service server's scripts
+
+    def service_get(self, handler, path, params):
+        if path == "/_demo/control":
+            with FAULT_LOCK:
+                if params.get("reset"):
+                    FAULTS.clear()
+                    FAULTS.update(DEFAULT_FAULTS)
+                for name, value in params.items():
+                    if name in ("ftp_stall", "ftp_wrong_size", "shop_stop"):
+                        FAULTS[name] = value not in ("", "0")
+                    elif name == "ftp_drop_after":
+                        FAULTS[name] = int(value) if value else None
+                    elif name in ("time", "versions"):
+                        FAULTS[name] = value
+            if "versions" in params:
+                write_sjis(self.path("service", "Korvatel", "Versions.ini"),
+                           "VersionsInformation=%s\r\n" % params["versions"])
+            handler.answer("OK")
+            return True
+        if path == "/GetTime.php":
+            fixed = fault("time")
+            now = fixed or datetime.datetime.now().strftime("%Y/%m/%d %H:%M:%S")
+            handler.answer("Status=OK\r\nTime=%s\r\n" % now)
+            return True
+        if path == "/tamsel_php/get_textfile.php":
+            name = params.get("file", "")
+            if name == "@test":
+                handler.answer("OK\r\n")
+                return True
+            target = inside(self.path("service", "campus-files"), sjis(name))
+            if target is None or not os.path.isfile(target):
+                handler.answer("NONE\r\n")
+            else:
+                with open(target, "rb") as f:
+                    handler.answer(f.read())
+            return True
+        if path == "/tamsel_php/find_file.php":
+            name = params.get("file", "")
+            if name == "@test":
+                handler.answer("OK\r\n")
+                return True
+            target = inside(self.path("service", "campus-files"), sjis(name))
+            handler.answer("FOUND\r\n" if target and os.path.exists(target) else "NONE\r\n")
+            return True
+        if path == "/tamsel_php/korv_finish.php":
+            order = params.get("dir", "")
+            status = inside(self.path("ftp", shop_data.FTP_BASE_DIR.lstrip("/")),
+                            sjis(order + "/Sending"))
+            if not order or status is None or params.get("comp") != "true":
+                handler.answer("NG-PARA\r\n")
+                return True
+            os.makedirs(os.path.dirname(status), exist_ok=True)
+            with open(status, "wb") as f:
+                f.write(b"Complite\r\n")
+            handler.answer("OK\r\n")
+            return True
+        if path == "/member/auth.php":
+            user = params.get("id", "")
+            password = params.get("pass", "")
+            if password.startswith("*"):
+                password = unscramble(password) or ""
+            ok = shop_data.MEMBERS.get(user) == password and password != ""
+            handler.answer("OK\r\n" if ok else "NG\r\n")
+            return True
+        return False
+
+    def service_post(self, handler, path, params, body):
+        if path != "/tamsel_php/korv_upload.php":
+            return False
+        if fault("shop_stop"):
+            handler.answer("SHOP-STOP\r\n")
+            return True
+        fields = parse_multipart(handler.headers.get("Content-Type"), body)
+        folder = fields.get("dir", (None, b""))[1]
+        upload = fields.get("file")
+        if not folder:
+            handler.answer("NG-PARA\r\n")
+            return True
+        if upload is None or upload[0] is None:
+            handler.answer("NG-FILE\r\n")
+            return True
+        base = self.path("ftp", shop_data.FTP_BASE_DIR.lstrip("/"))
+        target_dir = inside(base, folder)
+        if target_dir is None:
+            handler.answer("NG-DIR\r\n")
+            return True
+        os.makedirs(target_dir, exist_ok=True)
+        name = os.path.basename(upload[0])
+        if not name:
+            handler.answer("NG-FILE\r\n")
+            return True
+        with open(os.path.join(target_dir, name), "wb") as f:
+            f.write(upload[1])
+        handler.answer("OK\r\n")
+        return True
+
+    # -- the receiver
+
+    def receive_orders(self):
+        base = os.fsencode(self.path("ftp", shop_data.FTP_BASE_DIR.lstrip("/")))
+        done = set()
+        while True:
+            time.sleep(0.3)
+            try:
+                names = os.listdir(base)
+            except OSError:
+                continue
+            for name in names:
+                if name in done or name == b"message":
+                    continue
+                status = os.path.join(base, name, b"Sending")
+                try:
+                    with open(status, "rb") as f:
+                        text = f.read().decode("cp932", "replace").strip()
+                except OSError:
+                    continue
+                if text != "Complite":
+                    continue
+                done.add(name)
+                self.check_order(base, name)
+
+    def check_order(self, base, name):
+        entry = os.path.join(base, b"message", name + b".etr")
+        verdict = []
+        problems = 0
+        try:
+            with open(entry, "rb") as f:
+                lines = f.read().decode("cp932", "replace").splitlines()
+        except OSError:
+            lines = None
+            verdict.append("NG entry file missing")
+            problems += 1
+        if lines is not None:
+            try:
+                files = lines[lines.index("<files>") + 1:lines.index("<end>")]
+            except ValueError:
+                files = []
+                verdict.append("NG entry file without <files> … <end>")
+                problems += 1
+            for line in files:
+                remote, _, rest = line.partition("=")
+                size_text = rest.split(";")[0]
+                target = inside(base, sjis(remote))
+                if target is None or not os.path.isfile(target):
+                    verdict.append("NG missing %s" % remote)
+                    problems += 1
+                    continue
+                actual = os.path.getsize(target)
+                if not size_text.isdigit() or int(size_text) != actual:
+                    verdict.append("NG size %s: listed %s, found %d" % (remote, size_text, actual))
+                    problems += 1
+                else:
+                    verdict.append("OK %s %d" % (remote, actual))
+        head = "ACCEPTED" if problems == 0 else "REJECTED %d" % problems
+        out = os.path.join(os.fsencode(self.path("receiver")), name + b".txt")
+        # Written beside and renamed, so a reader never sees half a verdict.
+        with open(out + b".part", "wb") as f:
+            f.write(sjis("\r\n".join([head] + verdict) + "\r\n"))
+        os.replace(out + b".part", out)
+        self.log("receiver: %s %s" % (os.fsdecode(name), head))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--root", default="demo-shop-data",
+                        help="folder for the servers' files (made when missing)")
+    parser.add_argument("--servers", help="write the client's servers.ini here")
+    parser.add_argument("--state", help="write the ports and folders here (key file)")
+    parser.add_argument("--refuse", default="",
+                        help="comma list of servers not to start: primary, secondary, "
+                             "service, ftp, smtp")
+    parser.add_argument("--program", help="the file served as the new program")
+    parser.add_argument("--verbose", action="store_true")
+    args = parser.parse_args()
+
+    reset_faults()
+    shop = DemoShop(args.root, args.verbose)
+    refuse = {r.strip() for r in args.refuse.split(",") if r.strip()}
+    shop.start(refuse)
+    if args.program:
+        shutil.copyfile(args.program, shop.path("service", "Korvatel", "Korvatel1234"))
+    if args.servers:
+        write_sjis(os.path.abspath(args.servers), shop.servers_ini())
+    if args.state:
+        write_sjis(os.path.abspath(args.state), shop.state_ini())
+    shop.log("ready: " + ", ".join("%s %d" % kv for kv in sorted(shop.ports.items())))
+    print("READY " + " ".join("%s=%d" % kv for kv in sorted(shop.ports.items())), flush=True)
+    try:
+        while True:
+            time.sleep(3600)
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    main()
