@@ -7,6 +7,7 @@
 #include "app/ui/web_main.h"
 #include "app_home.h"
 #include "imaging/picture.h"
+#include "order/ui/problem_list_form.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "support/image_builders.h"
@@ -17,7 +18,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
@@ -500,6 +503,64 @@ TEST(TWebMain, TabShopOpensTheLastTab)
     TWebMain window(session);
     EXPECT_EQ(window.Mode(), tmShop);
     EXPECT_EQ(window.tbMain()->currentIndex(), 3);
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(TWebMain, OrderingTheViewedPictureAddsItOnceAndTheCheckRepairsAVanishedOne)
+{
+    TWindowFixture f;
+    QCoreApplication::processEvents(); // the first idle moment reads the (empty) basket
+    f.View(40, 30);
+    QAction *order = f.Command("miOrderView");
+    ASSERT_NE(order, nullptr);
+    order->trigger();
+    order->trigger(); // already in the basket: nothing more
+    ASSERT_EQ(f.window->Orders().Count(), 1);
+    EXPECT_EQ(f.window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 1"));
+    const QString file = f.window->Orders().Item(0)->FullPath;
+
+    // The file vanishes; the forced check shows the list at once, and the repair deletes it.
+    ASSERT_TRUE(QFile::remove(file));
+    int listed = 0;
+    f.window->ShowProblems = [&](const TConsistencyProblems &problems) {
+        listed = int(problems.vanished.size());
+        return TProblemAnswer::paRepair;
+    };
+    f.prompter.Answer(TModalResult::mrOk);
+    f.Command("miConsistency")->trigger();
+    EXPECT_EQ(listed, 1);
+    EXPECT_EQ(f.prompter.Texts(),
+        (QStringList { QStringLiteral("画像不整合の注文を削除します。よろしいですか？") }));
+    EXPECT_EQ(f.window->Orders().Count(), 0);
+    EXPECT_EQ(f.window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
+}
+
+TEST(TProblemListForm, ListsBothKindsAndAnswersByItsButtons)
+{
+    TThumbNails basket;
+    TThumbNail *gone = basket.AddPicture(1, QStringLiteral("/p/gone.jpg"), false, 1, QString());
+    TThumbNail *other = basket.AddPicture(1, QStringLiteral("/p/other.jpg"), false, 1, QString());
+    TConsistencyProblems problems;
+    problems.vanished << gone;
+    problems.hidden << THiddenSize { other, QStringLiteral("W4") };
+    for (const auto &[caption, answer] : { std::pair { "全削除", TProblemAnswer::paDeleteAll },
+             std::pair { "修復", TProblemAnswer::paRepair },
+             std::pair { "キャンセル", TProblemAnswer::paCancel } }) {
+        TProblemListForm form(problems);
+        form.show();
+        EXPECT_EQ(form.VanishedList()->item(0)->text(), QStringLiteral("/p/gone.jpg"));
+        EXPECT_EQ(form.HiddenList()->item(0)->text(), QStringLiteral("/p/other.jpg　[W4]"));
+        for (QPushButton *button : form.findChildren<QPushButton *>()) {
+            if (button->text() == QString::fromUtf8(caption))
+                button->click();
+        }
+        EXPECT_EQ(form.Answer(), answer) << caption;
+        EXPECT_FALSE(form.isVisible());
+    }
 }
 
 } // namespace korvatel

@@ -5,20 +5,26 @@
 #include "app/program_entry.h"
 #include "app/startup.h"
 #include "app/ui/start_forms.h"
+#include "order/ui/problem_list_form.h"
 #include "platform/clock.h"
 #include "platform/drive_table.h"
 #include "platform/fonts.h"
 #include "platform/program_file.h"
 #include "platform/shell.h"
+#include "platform/sound.h"
 #include "platform/ui/qt_prompter.h"
 #include "platform/user_folders.h"
+#include "sources/browser_item.h"
+#include "sources/order_thumbnail.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -120,6 +126,7 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
         setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
 
+    OrderFile = [this](const QString &file) { OrderViewedFile(file); };
     QTimer::singleShot(0, this, &TWebMain::FirstIdle);
 }
 
@@ -138,6 +145,7 @@ void TWebMain::FirstIdle()
     FSession.LoadAtFirstIdle();
     FSession.LoadOrderMemory(FOrders, FCampus);
     ShowBasketTotals();
+    RunConsistencyCheck(kCheckAfterLoad);
     if (QAction *mode = Command(QStringLiteral("miTransMode%1").arg(int(FSession.TransMode))))
         mode->setChecked(true);
     SetMemoryWatch(FSession.State.ChkMemIntTag);
@@ -165,6 +173,39 @@ void TWebMain::ShowBasketTotals()
 {
     // The total bars: items and prints; phone items and CD-R items.
     SetTotals(FOrders.Count(), FOrders.OrderCount(), FOrders.KeitaiOrderCount(), FOrders.CdCount());
+}
+
+bool TWebMain::RunConsistencyCheck(int mode)
+{
+    TConsistencyEnv env;
+    env.prompter = &Prompter();
+    env.online = Online();
+    env.showProblems = [this](const TConsistencyProblems &problems) {
+        return ShowProblems ? ShowProblems(problems) : TProblemListForm::Ask(problems, this);
+    };
+    env.notice = [this](bool shown) { SetInconsistent(shown); };
+    env.refresh = [this] { ShowBasketTotals(); };
+    return CheckConsistency(FOrders, mode, env);
+}
+
+void TWebMain::OrderViewedFile(const QString &file)
+{
+    if (FOrders.Find(1, file) >= 0)
+        return;
+    TBrowserItem picture;
+    picture.fullPath = file;
+    picture.fileSize = QFileInfo(file).size();
+    const TToggleDefaults defaults { FDefaultCount->value(), FSession.Defaults.DefSize,
+        FSession.Defaults.DefNoHosei };
+    TThumbNail *item = ToggleFromBrowser(FOrders, picture, defaults);
+    if (!item)
+        return;
+    PlayResourceSound(QStringLiteral("SHT_LWAV"));
+    MakeOrderThumbnail(*item, true);
+    FOrders.Sort();
+    FOrders.Recount();
+    FOrders.RebuildAggregate();
+    ShowBasketTotals();
 }
 
 int RunClient(QApplication &app)

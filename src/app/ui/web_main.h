@@ -5,6 +5,7 @@
 #include "app/viewed_picture.h"
 #include "imaging/picture_kinds.h"
 #include "order/campus_prices.h"
+#include "order/consistency.h"
 #include "order/thumb_nails.h"
 
 #include <QMainWindow>
@@ -65,12 +66,19 @@ public:
         const QString &caption, const QString &proposed, const QString &filter)>;
     void SetFileDialog(TFileDialog dialog) { FFileDialog = std::move(dialog); }
 
-    // What the order list and the date list do with a picture the viewer ordered or saved;
-    // empty until those parts are in the window.
+    // What the order list and the date list do with a picture the viewer ordered or saved.
+    // OrderFile adds the picture to the basket unless it is there already; AddScannedFile is
+    // empty until the date list is in the window.
     std::function<void(const QString &file)> OrderFile;
     std::function<void(const QString &file)> AddScannedFile;
     // "バージョンアップ" outside a CD start: the version check of the server lookups.
     std::function<void()> CheckVersion;
+    const TThumbNails &Orders() const { return FOrders; }
+    // The problem list of the consistency check; the window TProblemListForm unless set.
+    std::function<TProblemAnswer(const TConsistencyProblems &)> ShowProblems;
+    // The consistency check of the basket in a mode of order/consistency.h; true while problems
+    // are left.
+    bool RunConsistencyCheck(int mode);
     // The memory-status hook: called by the memory-watch timer and after many commands. It
     // counts its calls and has no other effect here.
     void MemoryStatus();
@@ -182,6 +190,7 @@ private:
     void SetTransMode(int mode);
 
     void ShowBasketTotals();
+    void OrderViewedFile(const QString &file);
 
     TClientSession &FSession;
     // The basket: read at the first idle moment, written back at shutdown.

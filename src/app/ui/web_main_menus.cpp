@@ -473,6 +473,7 @@ void TWebMain::miConsistencyClick()
         Prompter().Warn(QStringLiteral("OFF-LINEです。この操作はできません。"));
         return;
     }
+    RunConsistencyCheck(kCheckForced);
     MemoryStatus();
 }
 
