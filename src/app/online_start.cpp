@@ -5,6 +5,7 @@
 #include "app/version_gate.h"
 #include "net/order_host.h"
 #include "platform/program_file.h"
+#include "platform/prompter.h"
 #include "platform/user_folders.h"
 
 #include <QDir>
@@ -64,6 +65,22 @@ bool ApplyVersionGate(const TClientSession &session, const TProgramVersion &own,
             target, QFile::permissions(target) | QFile::ExeOwner | QFile::ExeUser);
         return start(target);
     });
+}
+
+bool CheckVersionFromMenu(const TServerConfig &config, const TClientSession &session,
+    const TProgramVersion &own, const TUserFolders &folders, TPrompter &prompter,
+    const std::function<bool(const QString &)> &start)
+{
+    QStringList newer;
+    QString message;
+    const int state = FetchVersionList(config, own.version, newer, message);
+    if (state == 2 && !newer.isEmpty())
+        message += QStringLiteral("\r\n\r\n") + newer.join(QStringLiteral("\r\n"));
+    if (state == 2)
+        prompter.Inform(message);
+    else
+        prompter.Warn(message);
+    return state == 2 && ApplyVersionGate(session, own, folders, prompter, start);
 }
 
 } // namespace korvatel

@@ -45,4 +45,12 @@ bool ApplyVersionGate(
     TPrompter &prompter,
     const std::function<bool(const QString &)> &start = [](const QString &) { return true; });
 
+// "バージョンアップ" from the menu: asks the version service, tells its state with the newer
+// versions it lists, and while the service runs applies the version gate. True when the program
+// must end.
+bool CheckVersionFromMenu(
+    const TServerConfig &config, const TClientSession &session, const TProgramVersion &own,
+    const TUserFolders &folders, TPrompter &prompter,
+    const std::function<bool(const QString &)> &start = [](const QString &) { return true; });
+
 } // namespace korvatel

@@ -146,6 +146,48 @@ TEST(OnlineStart, VersionGateAsksItsTwoQuestionsAndDownloads)
     EXPECT_TRUE(other.Shown().isEmpty());
 }
 
+TEST(OnlineStart, MenuVersionCheckTellsTheServiceStateThenAppliesTheGate)
+{
+    TDemoShop shop;
+    ASSERT_TRUE(shop.Running());
+    TOnlineStart start(shop);
+    ASSERT_TRUE(start.session->Online());
+    const TProgramVersion current { QStringLiteral("1.00"), QStringLiteral("2026.01.01.01"),
+        QStringLiteral("Korvatel1234") };
+    QStringList started;
+    const auto starter = [&](const QString &program) {
+        started << program;
+        return true;
+    };
+
+    // Nothing newer: the state alone, and the gate stays quiet.
+    TScriptedPrompter upToDate;
+    EXPECT_FALSE(CheckVersionFromMenu(
+        shop.Config(), *start.session, current, start.home.folders, upToDate, starter));
+    EXPECT_EQ(upToDate.Texts(), QStringList { QStringLiteral("最新版サービスは稼動中です。") });
+
+    // An older program hears of the newer versions, then the gate downloads and ends it.
+    TScriptedPrompter older;
+    EXPECT_TRUE(CheckVersionFromMenu(shop.Config(), *start.session,
+        { QStringLiteral("0.95"), QStringLiteral("2025.01.01.01"), QStringLiteral("Korvatel1234") },
+        start.home.folders, older, starter));
+    ASSERT_EQ(older.Texts().size(), 2);
+    EXPECT_EQ(older.Texts()[0],
+        QStringLiteral("最新版サービスは稼動中です。\r\n\r\n1.00=インターネット注文に対応"));
+    EXPECT_EQ(started.size(), 1);
+
+    // While the service is being updated, only its message.
+    ASSERT_TRUE(shop.Control(QStringLiteral("versions=FALSE")));
+    TScriptedPrompter updating;
+    EXPECT_FALSE(CheckVersionFromMenu(shop.Config(), *start.session,
+        { QStringLiteral("0.95"), QStringLiteral("2025.01.01.01"), QStringLiteral("Korvatel1234") },
+        start.home.folders, updating, starter));
+    EXPECT_EQ(updating.Texts(),
+        QStringList { QStringLiteral("現在、最新版サービスの更新(変更･修正)作業中です。"
+                                     "時間を置いて再接続してください。") });
+    EXPECT_EQ(started.size(), 1);
+}
+
 } // namespace
 
 } // namespace korvatel

@@ -233,7 +233,8 @@ int RunClient(QApplication &app)
     TStartDialogs &dialogs = options.unattended ? static_cast<TStartDialogs &>(unattendedDialogs)
                                                 : static_cast<TStartDialogs &>(qtDialogs);
     TWorkspace workspace(folders, drives);
-    TServerShopData shopServer(TServerConfig::Load(folders.configDir));
+    const TServerConfig servers = TServerConfig::Load(folders.configDir);
+    TServerShopData shopServer(servers);
     TSystemClock clock;
     const bool ctrlHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
     const TStartupResult startup
@@ -251,6 +252,11 @@ int RunClient(QApplication &app)
                 [](const QString &program) { return StartProgram(program); }))
             window.close();
     });
+    window.CheckVersion = [&] {
+        if (CheckVersionFromMenu(servers, session, OwnProgramVersion(), folders, prompter,
+                [](const QString &program) { return StartProgram(program); }))
+            window.close();
+    };
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(500, &window, [&window, screenshot = options.screenshot] {
             const bool saved = window.grab().save(screenshot, "PNG");
