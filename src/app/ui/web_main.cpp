@@ -252,6 +252,8 @@ int RunClient(QApplication &app)
                 [](const QString &program) { return StartProgram(program); }))
             window.close();
     });
+    if (options.unattended) // nobody to answer a problem list: it is cancelled
+        window.ShowProblems = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
     window.CheckVersion = [&] {
         if (CheckVersionFromMenu(servers, session, OwnProgramVersion(), folders, prompter,
                 [](const QString &program) { return StartProgram(program); }))
