@@ -246,14 +246,15 @@ int RunClient(QApplication &app)
     app.installEventFilter(new THintTiming(&app));
     TClientSession session(std::move(workspace), entry, startup);
     TWebMain window(session);
+    window.SetPrompter(&prompter);
+    if (options.unattended) // nobody to answer a problem list: it is cancelled
+        window.ShowProblems = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
     window.show();
     QTimer::singleShot(0, &window, [&] {
         if (ApplyVersionGate(session, OwnProgramVersion(), folders, prompter,
                 [](const QString &program) { return StartProgram(program); }))
             window.close();
     });
-    if (options.unattended) // nobody to answer a problem list: it is cancelled
-        window.ShowProblems = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
     window.CheckVersion = [&] {
         if (CheckVersionFromMenu(servers, session, OwnProgramVersion(), folders, prompter,
                 [](const QString &program) { return StartProgram(program); }))
