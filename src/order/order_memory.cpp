@@ -221,7 +221,8 @@ int TThumbNails::LoadMemory(const QString &mainFile, const QString &campusFile)
         // the next save moves it aside instead of replacing it. The totals are rebuilt below.
         const std::optional<QStringList> lines = ReadSjisLines(*path);
         const int items = lines ? ReadMemoryLines(*lines, type) : 0;
-        if (!lines || (items == 0 && !lines->join(QString()).trimmed().isEmpty()))
+        const auto blank = [](const QString &line) { return line.trimmed().isEmpty(); };
+        if (!lines || (items == 0 && !std::all_of(lines->begin(), lines->end(), blank)))
             FUnreadFiles << *path;
         read += items;
     }

@@ -250,14 +250,15 @@ int RunClient(QApplication &app)
     if (options.unattended) // nobody to answer a problem list: it is cancelled
         window.ShowProblems = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
     window.show();
+    // A downloaded new program is started on its own; this one then ends.
+    const auto startNew = [](const QString &program) { return StartProgram(program); };
     QTimer::singleShot(0, &window, [&] {
-        if (ApplyVersionGate(session, OwnProgramVersion(), folders, prompter,
-                [](const QString &program) { return StartProgram(program); }))
+        if (ApplyVersionGate(session, OwnProgramVersion(), folders, prompter, startNew))
             window.close();
     });
     window.CheckVersion = [&] {
-        if (CheckVersionFromMenu(servers, session, OwnProgramVersion(), folders, prompter,
-                [](const QString &program) { return StartProgram(program); }))
+        if (CheckVersionFromMenu(
+                servers, session, OwnProgramVersion(), folders, prompter, startNew))
             window.close();
     };
     if (!options.screenshot.isEmpty()) {
