@@ -1,6 +1,7 @@
 #include "app/cli.h"
 
 #include "app/cli_imaging.h"
+#include "app/cli_index.h"
 #include "app/cli_net.h"
 #include "app/version.h"
 #include "order/basket_command.h"
@@ -87,6 +88,8 @@ const QList<TCliCommand> &Commands()
             "the browser thumbnail of mode 0..8 (--cell SIZE)", CliThumb },
         { "resize", "resize FILE OUT METHOD",
             "--bilinear W H, --area W H, --stretch W H, --fit N [--area], --double", CliResize },
+        { "index-sheet", "index-sheet --out DIR PICTURE...",
+            "render the index sheets of pictures (--layout FILE.nxf)", CliIndexSheet },
         { "price", "price SHOPDATA BASKET", "price a basket file against the shop data",
             PriceCommand },
         { "basket", "basket MEMORY [--add PICTURE...]",

@@ -1,9 +1,20 @@
 #include "app/cli.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <memory>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    return korvatel::RunCli(app.arguments().mid(1));
+    // The commands that draw text need fonts, that is a GUI application; a command line has no
+    // screen, so it draws offscreen unless told otherwise.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && qstrcmp(argv[1], "index-sheet") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    return korvatel::RunCli(app->arguments().mid(1));
 }

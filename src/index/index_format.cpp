@@ -351,7 +351,7 @@ QStringList TIndexFormat::ToLines() const
         lines.append(QStringLiteral("frame[%1]=").arg(frame.Name) + frame.ToValue());
         if (!frame.Rtf.isEmpty()) {
             lines.append(QStringLiteral("rtf[%1]").arg(frame.Name));
-            lines.append(SplitLines(frame.Rtf));
+            lines.append(frame.Rtf.split(QLatin1String("\r\n")));
             lines.append(QStringLiteral("rtfend[%1]").arg(frame.Name));
         }
     }

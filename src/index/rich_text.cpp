@@ -442,9 +442,13 @@ private:
     QList<TRichLine> FLines;
 };
 
+// Characters taller than this could never show on a sheet and only cost time to draw.
+constexpr double kMaxCharHeight = 4096;
+
 int CharHeight(double scale, double pointSize)
 {
-    return std::max(1, int(std::trunc(scale * pointSize * 2540.0 / 72.0)));
+    return std::max(
+        1, int(std::trunc(std::min(scale * pointSize * 2540.0 / 72.0, kMaxCharHeight))));
 }
 
 QFont FontOf(const TRichFormat &format, int pixelHeight)

@@ -1,3 +1,4 @@
+#include "app/cli.h"
 #include "index/index_format.h"
 #include "index/index_sheets.h"
 #include "support/image_builders.h"
@@ -5,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -57,6 +59,44 @@ TEST(MakeIndexSheets, UsesTheGlobalLayout)
     ASSERT_EQ(written.size(), 1);
     QImage sheet(written[0]);
     EXPECT_EQ(sheet.size(), QSize(1200, 600));
+}
+
+TEST(CliIndexSheet, PrintsTheWrittenSheets)
+{
+    QTemporaryDir dir;
+    const QStringList pictures = Pictures(dir, 31);
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const QString folder = dir.filePath("sheets");
+    EXPECT_EQ(
+        RunCli(QStringList({ "index-sheet", "--out", folder }) + pictures, outStream, errStream),
+        0);
+    outStream.flush();
+    EXPECT_EQ(out, folder + "/INDEX01.JPG\n" + folder + "/INDEX02.JPG\n");
+
+    // With a layout file: one sheet of 1200 × 600 holds them all.
+    TIndexFormat wide;
+    wide.LoadFromText("[HEADER]=W=12000,H=6000,CC=8\r\n[THUMB]=name=w,aspW=1,aspH=1\r\n"
+                      "frame[ImgArea]=V=TRUE,L=0,T=0,W=12000,H=6000");
+    ASSERT_TRUE(wide.SaveToFile(dir.filePath("wide.nxf")));
+    out.clear();
+    EXPECT_EQ(RunCli(QStringList({ "index-sheet", "--layout", dir.filePath("wide.nxf"), "--out",
+                         dir.filePath("wide") })
+                      + pictures.mid(0, 32),
+                  outStream, errStream),
+        0);
+    outStream.flush();
+    EXPECT_EQ(out, dir.filePath("wide") + "/INDEX01.JPG\n");
+    EXPECT_EQ(QImage(dir.filePath("wide/INDEX01.JPG")).size(), QSize(1200, 600));
+
+    EXPECT_EQ(RunCli({ "index-sheet", "--layout", dir.filePath("none.nxf"), "--out", folder,
+                         pictures[0] },
+                  outStream, errStream),
+        1);
+    EXPECT_EQ(RunCli({ "index-sheet", pictures[0] }, outStream, errStream), 2);
+    EXPECT_EQ(RunCli({ "index-sheet", "--out", folder }, outStream, errStream), 2);
 }
 
 } // namespace korvatel
