@@ -102,26 +102,6 @@ TEST(TIndexFormat, GridNeedsStyleNameVisibleAreaAndRoom)
     EXPECT_FALSE(format.Grid());
 }
 
-TEST(TIndexFormat, GapsAndMarginsShapeTheGrid)
-{
-    TIndexFormat format = DefaultFormat();
-    format.Thumb = TThumbStyle::FromValue("name=x,gapP=1000,aspW=1,aspH=1,igapX=500,igapY=1000");
-    format.CC = 4;
-    const std::optional<TGridGeometry> grid = format.Grid();
-    ASSERT_TRUE(grid);
-    EXPECT_DOUBLE_EQ(grid->pitchX, 1161.0 / 4);
-    EXPECT_DOUBLE_EQ(grid->gapX, grid->pitchX / 10);
-    EXPECT_DOUBLE_EQ(grid->cellH, grid->cellW);
-    EXPECT_DOUBLE_EQ(grid->gapY, 0.1 * grid->cellH / 0.9);
-    EXPECT_DOUBLE_EQ(grid->pitchY, grid->cellH + grid->gapY);
-    EXPECT_EQ(grid->innerX, int(grid->cellW * 0.05 + 0.5));
-    EXPECT_EQ(grid->innerY, int(grid->cellH * 0.1 + 0.5));
-    EXPECT_EQ(grid->rows, int((1081 - grid->gapY) / grid->pitchY));
-    // Half a gap before the first cell on each axis.
-    EXPECT_EQ(grid->Cell(0).left(), int(19 + grid->gapX / 2));
-    EXPECT_EQ(grid->Cell(0).top(), int(99 + grid->gapY / 2));
-}
-
 TEST(TIndexFormat, TextWithoutLineBreaksIsACommaListOfLines)
 {
     TIndexFormat format;
@@ -182,14 +162,9 @@ TEST(TThumbStyle, GapTakesBothDirectionsUnlessSplit)
     TThumbStyle style = TThumbStyle::FromValue("name=a,gapP=300,gapPX=1,gapPY=2");
     EXPECT_EQ(style.gapPX, 300);
     EXPECT_EQ(style.gapPY, 300);
-    style = TThumbStyle::FromValue("name=a,gapPX=100,gapPY=200,foS=BiU,Fit=tfLongHeight,"
-                                   "scrTyp=bstGradDnTB,cTyp=ctMono,fiHide=TRUE");
+    style = TThumbStyle::FromValue("name=a,gapPX=100,gapPY=200");
     EXPECT_EQ(style.gapPX, 100);
     EXPECT_EQ(style.gapPY, 200);
-    EXPECT_EQ(style.Fit, tfLongHeight);
-    EXPECT_EQ(style.scrTyp, bstGradDnTB);
-    EXPECT_EQ(style.cTyp, ctMono);
-    EXPECT_TRUE(style.fiHide);
     const TThumbStyle sample3 = TThumbStyle::FromValue(BuiltInThumbStyles().at(2));
     EXPECT_EQ(sample3.name, "Sampl03");
     EXPECT_EQ(sample3.shdX, 50);

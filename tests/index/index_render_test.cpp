@@ -263,16 +263,6 @@ TEST(CaptionNeedsShiftJis, OnlyPrintableAsciiStaysDefault)
     EXPECT_TRUE(CaptionNeedsShiftJis("a.jpg", "ＭＳ ゴシック"));
 }
 
-TEST_F(IndexRender, JapaneseNameIsDrawn)
-{
-    TIndexFormat format = Default();
-    format.Thumb.foN = "Arial";
-    format.AddImage(Picture("運動会の写真.jpg", kRed));
-    const TBitmap page = format.RenderPage();
-    const QRect cell = format.Grid()->Cell(0);
-    EXPECT_TRUE(AnyDark(page, QRect(cell.left() + 2, cell.bottom() + 2, cell.width() - 4, 25)));
-}
-
 TEST_F(IndexRender, HiddenFramesTransparentFramesAndShadows)
 {
     TIndexFormat format;
