@@ -1,27 +1,12 @@
 // An index layout (.nxf) from arbitrary bytes is read without a crash, what it writes reads back
 // to the same layout, and a page of it is drawn (one input in four, drawing costs time).
+#include "gui_fuzzer.h"
 #include "index/index_format.h"
 #include "text/cp932.h"
 
 #include <QByteArray>
-#include <QGuiApplication>
 #include <cstdint>
 #include <cstdlib>
-
-// The font machinery keeps its caches (fontconfig's configuration, FreeType faces, Qt's glyph
-// caches) for the life of the process and never frees them: not leaks of this program.
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libfontconfig\nleak:libfreetype\nleak:libharfbuzz\nleak:QFontEngine\n"
-           "leak:QFontDatabase\nleak:QFontCache\nleak:libQt6Gui\n";
-}
-
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -1,28 +1,13 @@
 // A frame's rich-text block from arbitrary bytes is read without a crash and drawn into a small
 // page at a scale taken from the input.
+#include "gui_fuzzer.h"
 #include "index/rich_text.h"
 #include "text/cp932.h"
 
 #include <QByteArray>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdint>
-
-// The font machinery keeps its caches (fontconfig's configuration, FreeType faces, Qt's glyph
-// caches) for the life of the process and never frees them: not leaks of this program.
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libfontconfig\nleak:libfreetype\nleak:libharfbuzz\nleak:QFontEngine\n"
-           "leak:QFontDatabase\nleak:QFontCache\nleak:libQt6Gui\n";
-}
-
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
