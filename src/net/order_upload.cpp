@@ -196,6 +196,7 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
     State(QStringLiteral("Connecting"));
     TWinFTP ftp;
     if (!Connect(ftp)) {
+        FFailedFile = order.sentFiles + 1;
         FLastError = QStringLiteral("接続失敗 やり直してください");
         State(FLastError);
         return false;
@@ -301,6 +302,7 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
     State(QStringLiteral("Initializing...."));
     TWinHTTP http;
     if (!http.Connect(uploadUrl)) {
+        FFailedFile = order.sentFiles + 1;
         FLastError = http.LastError();
         State(FLastError);
         return false;
