@@ -378,6 +378,7 @@ class DemoShop:
             "DemoFtpPassword=" + shop_data.FTP_PASSWORD,
             "DemoFtpHomeDir=/",
             "HostedOrderServer=order.hosting.korvatel.example",
+            "MemberURL=" + service,
         ]
         return "\r\n".join(lines) + "\r\n"
 
@@ -456,9 +457,9 @@ class DemoShop:
                 f.write(b"Complite\r\n")
             handler.answer("OK\r\n")
             return True
-        if path == "/member/auth.php":
-            user = params.get("id", "")
-            password = params.get("pass", "")
+        if path in ("/member/auth.php", "/cgi-bin/auth.cgi"):
+            user = params.get("id", params.get("usr", ""))
+            password = params.get("pass", params.get("pw", ""))
             if password.startswith("*"):
                 password = unscramble(password) or ""
             ok = shop_data.MEMBERS.get(user) == password and password != ""
