@@ -9,6 +9,7 @@
 #include "platform/fonts.h"
 #include "platform/prompter.h"
 #include "pricing/money.h"
+#include "pricing/order_pricing.h"
 #include "pricing/price_tables.h"
 #include "pricing/shop_terms.h"
 #include "text/comma_text.h"
@@ -90,6 +91,32 @@ TOrderShop TOrderShop::FromTables(
     shop.creditMacro2 = terms.CreditMacro2();
     shop.mail = TKeyFile(orderHost).Value(QStringLiteral("OrderMail"));
     return shop;
+}
+
+TOrderFigures OrderFiguresOf(const TPricedOrder &order, const TPricingChoice &choice)
+{
+    TOrderFigures figures;
+    figures.records = order.records;
+    figures.total = order.total;
+    figures.tax = order.tax;
+    figures.cashOnDeliveryFee = order.cashOnDeliveryFee;
+    const double fee = order.fixedFee + order.rateFee;
+    if (choice.payment == ksiCredit)
+        figures.creditFee = fee;
+    else if (choice.payment == ksiCombini)
+        figures.combiniFee = fee;
+    figures.pointsUsed = order.pointsUsed;
+    figures.pointsGiven = order.pointsGiven;
+    figures.pointsEarned = order.pointsEarned;
+    figures.printCount = order.printCount + order.campusCount;
+    figures.phoneImages = order.phoneImages;
+    figures.phoneAmount = order.phoneBase + order.phoneExtra;
+    figures.cdDiscs = order.cdDiscs;
+    figures.cdAmount = order.cdTotal;
+    figures.deliveryFee = order.deliveryFee;
+    figures.payment = choice.payment;
+    figures.delivery = choice.delivery;
+    return figures;
 }
 
 // ---- Send list

@@ -13,6 +13,8 @@ namespace korvatel
 
 class TPrompter;
 class TPriceTables;
+struct TPricedOrder;
+struct TPricingChoice;
 class TThumbNails;
 class TThumbNail;
 
@@ -65,6 +67,9 @@ struct TOrderFigures {
     int payment = -1; // TPaymentKind
     int delivery = -1;
 };
+
+// The figures of a priced order (after its payment stage) with the customer's choices.
+TOrderFigures OrderFiguresOf(const TPricedOrder &order, const TPricingChoice &choice);
 
 // The pieces of one send: a local file and its remote path (remote folder + "/" + remote name,
 // relative to the image server's base folder).

@@ -77,6 +77,18 @@ QString GiveUpQuestion(int failedFile, int unsent, bool passive)
               .arg(passive ? QStringLiteral("Passive->OFF") : QStringLiteral("Passive->ON"));
 }
 
+bool HttpUploadAnswers(const QString &uploadUrl)
+{
+    TWinHTTP http;
+    QByteArray answer;
+    if (!http.Connect(uploadUrl)
+        || !http.PostForm(
+            uploadUrl, { { QStringLiteral("dir"), QStringLiteral("@test") } }, {}, {}, {}, answer))
+        return false;
+    const QString word = QString::fromLatin1(answer).trimmed();
+    return word == QLatin1String("OK") || word.startsWith(QLatin1String("NG-"));
+}
+
 void PumpingPause(int msecs)
 {
     QElapsedTimer timer;

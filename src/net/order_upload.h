@@ -115,6 +115,10 @@ QString ShopStopMessage();
 QString UnexpectedErrorMessage();
 QString GiveUpQuestion(int failedFile, int unsent, bool passive);
 
+// The HTTP upload check: the upload script answers a post without a file with one of its
+// answer words.
+bool HttpUploadAnswers(const QString &uploadUrl);
+
 // The pause that keeps the window alive: processes events until the time has passed.
 void PumpingPause(int msecs);
 
