@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -148,6 +149,11 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     if (memory.isEmpty() || customerFile.isEmpty() || shop.isEmpty()) {
         err << Usage();
+        return 2;
+    }
+    // Drawing the address card's text needs the GUI side of Qt (fonts).
+    if (cardCopies > 0 && !qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        err << "--card needs a program run with a QGuiApplication\n";
         return 2;
     }
 
