@@ -1,6 +1,7 @@
 #include "net/order_command.h"
 
 #include "app/version.h"
+#include "customer/order_history.h"
 #include "customer/user_record.h"
 #include "net/order_host.h"
 #include "net/order_upload.h"
@@ -32,7 +33,7 @@ QString Usage()
     return QStringLiteral(
         "usage: order MEMORY --customer USER --shop HOSTFMT|SHOPID [--shop-id ID] "
         "[--payment NAME] [--delivery NAME] [--prefecture N] [--comment TEXT] [--work DIR] "
-        "[--mode auto|ftp|http] [--card COPIES] [--pack-only]\n");
+        "[--mode auto|ftp|http] [--card COPIES] [--history DIR] [--pack-only]\n");
 }
 
 // Prints every step of the upload as a line.
@@ -92,7 +93,7 @@ const char *ResultWord(TSendResult result)
 
 int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    QString memory, customerFile, shop, shopId, payment, delivery, comment, work;
+    QString memory, customerFile, shop, shopId, payment, delivery, comment, work, historyDir;
     int prefecture = 0, cardCopies = 0, mode = tmAuto;
     bool packOnly = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -129,6 +130,8 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
             comment = value;
         else if (arg == QLatin1String("--work"))
             work = value;
+        else if (arg == QLatin1String("--history"))
+            historyDir = value;
         else if (arg == QLatin1String("--prefecture"))
             prefecture = value.toInt(&ok);
         else if (arg == QLatin1String("--card"))
@@ -271,6 +274,17 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     upload.mail = user.Mail();
     upload.progress = &progress;
     upload.paymentKind = PaymentKindCode(choice.payment);
+    std::optional<TOrderHistory> history;
+    if (!historyDir.isEmpty()) {
+        history.emplace(historyDir);
+        upload.onHistory = [&](bool sent, const QString &kind, const QString &cardOrderId,
+                               const QStringList &text) {
+            const qint64 written
+                = history->WriteHistoryRecord(sent, kind, cardOrderId, {}, false, false, {}, text);
+            out << "history\t"
+                << (written < 0 ? QStringLiteral("not written") : QString::number(written)) << '\n';
+        };
+    }
     const TSendResult result = upload.Send(*order);
     out << "result\t" << ResultWord(result) << '\n';
     if (result != TSendResult::srSent) {

@@ -14,7 +14,8 @@ namespace korvatel
 // otherwise) or a shop id fetched from the format servers of the server configuration.
 // Options: --payment NAME, --delivery NAME, --prefecture N, --comment TEXT, --work DIR (the
 // folder of the order folders and count files; default: the memory file's folder), --mode
-// auto|ftp|http, --card COPIES (address card prints), --pack-only. Every question of the
+// auto|ftp|http, --card COPIES (address card prints), --history DIR (an order history folder
+// that records every attempt), --pack-only. Every question of the
 // upload gets its first button (so a send that keeps failing gives up). Exit status 0 sent
 // (or packed with --pack-only), 1 not sent, 2 wrong command line.
 int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err);

@@ -73,10 +73,11 @@ protected:
 TEST_F(OrderCommandTest, PacksAndSendsABasketFromTheShopId)
 {
     const QString work = b.dir.filePath(QStringLiteral("Work"));
-    ASSERT_EQ(Run({ memory, QStringLiteral("--customer"), userFile, QStringLiteral("--shop"),
-                  QStringLiteral("1234"), QStringLiteral("--work"), work,
-                  QStringLiteral("--payment"), QStringLiteral("銀行等振込"),
-                  QStringLiteral("--comment"), QStringLiteral("よろしく") }),
+    ASSERT_EQ(
+        Run({ memory, QStringLiteral("--customer"), userFile, QStringLiteral("--shop"),
+            QStringLiteral("1234"), QStringLiteral("--work"), work, QStringLiteral("--payment"),
+            QStringLiteral("銀行等振込"), QStringLiteral("--comment"), QStringLiteral("よろしく"),
+            QStringLiteral("--history"), b.dir.filePath(QStringLiteral("hist")) }),
         0)
         << errors.toStdString() << output.toStdString();
     EXPECT_EQ(Value(QStringLiteral("result")), QStringLiteral("sent"));

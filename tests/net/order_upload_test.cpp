@@ -284,6 +284,31 @@ TEST_F(TOrderUploadTest, FtpFailuresOfferTheModeChange)
     EXPECT_TRUE(QFileInfo::exists(order.localFolder));
 }
 
+TEST_F(TOrderUploadTest, TheHostedServerCompletesThroughTheFinishingScript)
+{
+    TPackedOrder order = Packed();
+    upload.hostedServer = true;
+    upload.finishUrl = shop->ServiceUrl() + QStringLiteral("/tamsel_php/korv_finish.php");
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent);
+    EXPECT_EQ(Status(order.name), QStringLiteral("Complite"));
+    EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
+    // The script's check of its own parameters fails the completion.
+    TOrderBuilder other;
+    other.input.now = b.input.now.addSecs(3);
+    TPackedOrder second = Packed(other);
+    upload.finishUrl = shop->ServiceUrl() + QStringLiteral("/tamsel_php/none.php");
+    upload.retries = 0;
+    prompter.Answer(TModalResult::mrAbort);
+    EXPECT_EQ(upload.Send(second), TSendResult::srGivenUp);
+    EXPECT_EQ(upload.LastError(), QStringLiteral("送信失敗:Sending"));
+}
+
+TEST_F(TOrderUploadTest, TheHttpUploadCheckWantsAnAnswerWord)
+{
+    EXPECT_TRUE(HttpUploadAnswers(upload.uploadUrl));
+    EXPECT_FALSE(HttpUploadAnswers(shop->ServiceUrl() + QStringLiteral("/tamsel_php/none.php")));
+}
+
 TEST_F(TOrderUploadTest, AShopStopEndsTheHttpSend)
 {
     TPackedOrder order = Packed();
