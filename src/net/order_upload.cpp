@@ -199,6 +199,33 @@ bool TOrderUpload::FinishFtp(TWinFTP &ftp, const QString &statusFile, const QStr
         JoinLines(complete), statusFile);
 }
 
+bool TOrderUpload::NextFileReady(TPackedOrder &order, QFileInfo &info)
+{
+    if (Cancelled()) {
+        FCancelled = true;
+        State(QStringLiteral("中断"));
+        return false;
+    }
+    const QString remote = order.sendList.Items().first().remote;
+    if (!info.isFile() || (IsEntry(remote) && info.size() == 0)) {
+        FLastError = info.isFile() ? QStringLiteral("エントリーファイルが空です。")
+                                   : QStringLiteral("ファイルがありません");
+        FFatal = true;
+        return false;
+    }
+    if (IsMessage(remote) && !FMessageStamped) {
+        // The first time the message goes out it gets the end of sending.
+        SetMessageEndTime(order.messageLines, now ? now() : QDateTime::currentDateTime());
+        if (!WriteSjisLines(info.filePath(), order.messageLines)) {
+            FLastError = QStringLiteral("送信失敗:") + info.fileName();
+            return false;
+        }
+        FMessageStamped = true;
+        info.refresh();
+    }
+    return true;
+}
+
 bool TOrderUpload::SendFtp(TPackedOrder &order)
 {
     FFatal = false;
@@ -240,33 +267,11 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
     QList<TSendItem> &items = order.sendList.Items();
     const int total = order.sentFiles + int(items.size());
     while (!items.isEmpty()) {
-        if (Cancelled()) {
-            FCancelled = true;
-            State(QStringLiteral("中断"));
-            return false;
-        }
         const TSendItem item = items.first();
         const int number = order.sentFiles + 1;
         QFileInfo info(item.local);
-        if (!info.isFile()) {
-            FLastError = QStringLiteral("ファイルがありません");
-            FFatal = true;
+        if (!NextFileReady(order, info))
             return false;
-        }
-        if (IsEntry(item.remote) && info.size() == 0) {
-            FLastError = QStringLiteral("エントリーファイルが空です。");
-            FFatal = true;
-            return false;
-        }
-        if (IsMessage(item.remote) && !FMessageStamped) {
-            SetMessageEndTime(order.messageLines, now ? now() : QDateTime::currentDateTime());
-            if (!WriteSjisLines(item.local, order.messageLines)) {
-                FLastError = QStringLiteral("送信失敗:") + info.fileName();
-                return false;
-            }
-            FMessageStamped = true;
-            info.refresh();
-        }
         const qint64 size = info.size();
         State(QString::asprintf("Starting %d/%d", number, total));
         if (!IsMessage(item.remote) && !IsEntry(item.remote))
@@ -361,26 +366,11 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
     QList<TSendItem> &items = order.sendList.Items();
     const int total = order.sentFiles + int(items.size());
     while (!items.isEmpty()) {
-        if (Cancelled()) {
-            FCancelled = true;
-            State(QStringLiteral("中断"));
-            return false;
-        }
         const TSendItem item = items.first();
         const int number = order.sentFiles + 1;
         QFileInfo info(item.local);
-        if (!info.isFile() || (IsEntry(item.remote) && info.size() == 0)) {
-            FLastError = info.isFile() ? QStringLiteral("エントリーファイルが空です。")
-                                       : QStringLiteral("ファイルがありません");
-            FFatal = true;
+        if (!NextFileReady(order, info))
             return false;
-        }
-        if (IsMessage(item.remote) && !FMessageStamped) {
-            SetMessageEndTime(order.messageLines, now ? now() : QDateTime::currentDateTime());
-            WriteSjisLines(item.local, order.messageLines);
-            FMessageStamped = true;
-            info.refresh();
-        }
         State(QString::asprintf("%d/%d", number, total));
         const bool sent = (IsEntry(item.remote) || postStatus(StatusLine(item, info.size())))
             && post(item.local, item.remote);

@@ -3,6 +3,7 @@
 #include "net/order_package.h"
 #include "net/win_inet.h"
 
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -93,6 +94,9 @@ public:
 
 private:
     void State(const QString &text);
+    // Before each file: the cancel request, the local file's checks and the message's end
+    // time. False ends the attempt (fatal for a missing file or an empty entry file).
+    bool NextFileReady(TPackedOrder &order, QFileInfo &info);
     void Wait(int msecs);
     bool Cancelled() const;
     bool Connect(TWinFTP &ftp);
