@@ -4,6 +4,7 @@
 #include "app/cli_index.h"
 #include "app/cli_net.h"
 #include "app/version.h"
+#include "net/order_command.h"
 #include "order/basket_command.h"
 #include "platform/drive_table.h"
 #include "platform/user_folders.h"
@@ -102,6 +103,8 @@ const QList<TCliCommand> &Commands()
             CliVersions },
         { "ftp-list", "ftp-list HOST USER PASS DIR", "an FTP folder with sizes and times",
             CliFtpList },
+        { "order", "order MEMORY --customer USER --shop HOSTFMT|SHOPID",
+            "pack a basket and send it to the shop's server (see README)", OrderCommand },
     };
     return commands;
 }

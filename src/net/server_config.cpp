@@ -22,6 +22,7 @@ TServerConfig TServerConfig::Defaults()
     config.demoAccount = { QStringLiteral("demo.korvatel.example"), QStringLiteral("demo"),
         QStringLiteral("demo"), QStringLiteral("/"), QStringLiteral("demo-order") };
     config.hostedOrderServer = QStringLiteral("order.hosting.korvatel.example");
+    config.memberUrl = QStringLiteral("http://member.qxtnet.example");
     return config;
 }
 
@@ -59,6 +60,7 @@ void TServerConfig::Apply(const QStringList &lines)
     take("DemoFtpPassword", demoAccount.password);
     take("DemoFtpHomeDir", demoAccount.homeDir);
     take("HostedOrderServer", hostedOrderServer);
+    take("MemberURL", memberUrl);
 }
 
 TServerConfig TServerConfig::Load(const QString &configDir, const QProcessEnvironment &env)

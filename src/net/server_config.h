@@ -27,6 +27,7 @@ struct TFormatServer {
 //   BlockedDomain                                              the maker's hosting domain
 //   DemoFtpHost, DemoFtpUser, DemoFtpPassword, DemoFtpHomeDir  the demonstration account
 //   HostedOrderServer                                          the maker's hosted order server
+//   MemberURL                                                  the member network's server
 struct TServerConfig {
     TFormatServer primary;
     TFormatServer secondary;
@@ -37,6 +38,7 @@ struct TServerConfig {
     QString blockedDomain;
     THostRecord demoAccount; // base folder "demo-order"
     QString hostedOrderServer;
+    QString memberUrl;
 
     static TServerConfig Defaults();
     // Defaults, then servers.ini in configDir, then the file named by KORVATEL_SERVERS.

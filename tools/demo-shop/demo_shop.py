@@ -15,6 +15,8 @@ folders, prints "READY" on standard output and serves until it is killed.
 Faults for tests, switched at run time through the service server
 (GET /_demo/control?name=value&...):
   ftp_drop_after=N   drop the FTP connection once N bytes of an upload have arrived
+  ftp_drop_files=K   let K more files (status files "Sending" not counted) arrive whole, then
+                     drop the connection when the next one is stored; once, then back to normal
   ftp_stall=1        stop reading and sending on FTP data connections
   ftp_wrong_size=1   answer SIZE with one byte more than the file has
   time=TEXT          the time that GetTime.php answers ("yyyy/mm/dd hh:nn:ss"); empty: now
@@ -47,7 +49,8 @@ from korv_scramble import unscramble  # noqa: E402
 
 FAULTS = {}
 FAULT_LOCK = threading.Lock()
-DEFAULT_FAULTS = {"ftp_drop_after": None, "ftp_stall": False, "ftp_wrong_size": False,
+DEFAULT_FAULTS = {"ftp_drop_after": None, "ftp_drop_files": None, "ftp_stall": False,
+                  "ftp_wrong_size": False,
                   "time": "", "versions": "TRUE", "shop_stop": False}
 
 
@@ -217,6 +220,18 @@ def start_ftp(shop, home):
         dtp_handler = FaultyDTP
         banner = "Demo shop image server ready."
 
+        def ftp_STOR(self, file, mode="w"):
+            if os.path.basename(file) != "Sending":
+                with FAULT_LOCK:
+                    left = FAULTS.get("ftp_drop_files")
+                    if left is not None:
+                        FAULTS["ftp_drop_files"] = None if left <= 0 else left - 1
+                if left is not None and left <= 0:
+                    shop.log("ftp: dropping the connection at %s" % file)
+                    self.close()
+                    return
+            return FTPHandler.ftp_STOR(self, file, mode)
+
         def ftp_SIZE(self, path):
             if fault("ftp_wrong_size") and self.fs.isfile(self.fs.realpath(path)):
                 self.respond("213 %s" % (os.path.getsize(path) + 1))
@@ -363,6 +378,7 @@ class DemoShop:
             "DemoFtpPassword=" + shop_data.FTP_PASSWORD,
             "DemoFtpHomeDir=/",
             "HostedOrderServer=order.hosting.korvatel.example",
+            "MemberURL=" + service,
         ]
         return "\r\n".join(lines) + "\r\n"
 
@@ -395,7 +411,7 @@ class DemoShop:
                 for name, value in params.items():
                     if name in ("ftp_stall", "ftp_wrong_size", "shop_stop"):
                         FAULTS[name] = value not in ("", "0")
-                    elif name == "ftp_drop_after":
+                    elif name in ("ftp_drop_after", "ftp_drop_files"):
                         FAULTS[name] = int(value) if value else None
                     elif name in ("time", "versions"):
                         FAULTS[name] = value
@@ -441,9 +457,9 @@ class DemoShop:
                 f.write(b"Complite\r\n")
             handler.answer("OK\r\n")
             return True
-        if path == "/member/auth.php":
-            user = params.get("id", "")
-            password = params.get("pass", "")
+        if path in ("/member/auth.php", "/cgi-bin/auth.cgi"):
+            user = params.get("id", params.get("usr", ""))
+            password = params.get("pass", params.get("pw", ""))
             if password.startswith("*"):
                 password = unscramble(password) or ""
             ok = shop_data.MEMBERS.get(user) == password and password != ""

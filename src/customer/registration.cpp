@@ -1,0 +1,176 @@
+#include "customer/registration.h"
+
+#include "app/version.h"
+#include "customer/user_record.h"
+#include "net/win_inet.h"
+#include "platform/adapter.h"
+#include "platform/clock.h"
+#include "platform/user_folders.h"
+#include "text/key_file.h"
+#include "text/scramble.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace korvatel
+{
+
+namespace
+{
+
+const QString kMemberSeparator = QStringLiteral("|@@@|");
+const QString kMachineKey = QStringLiteral("@MachineID");
+
+QString ReadMachineKey(const QString &path)
+{
+    TKeyFile keys(Qt::CaseSensitive);
+    if (!keys.Load(path))
+        return {};
+    return keys.Value(kMachineKey).trimmed();
+}
+
+// Replaces the application-data key file by a copy of source; false when that failed.
+bool CopyKeyFile(const QString &source, const QString &target)
+{
+    if (QFileInfo::exists(target))
+        QFile::remove(target);
+    return QFile::copy(source, target);
+}
+
+} // namespace
+
+QString SystemKeyFile(const TUserFolders &folders)
+{
+    return QDir(folders.systemDir).filePath(QStringLiteral("Win32dpp.ini"));
+}
+
+QString AppDataKeyFile(const TUserFolders &folders)
+{
+    return QDir(folders.appData).filePath(QStringLiteral("Brannock/Win32dpp.ini"));
+}
+
+QString MemberKey(const QString &shopId)
+{
+    return QLatin1Char('@') + shopId + QLatin1Char('@');
+}
+
+TMemberAccount ReadMemberAccount(const QString &keyFile, const QString &shopId)
+{
+    TKeyFile keys(Qt::CaseSensitive);
+    if (!keys.Load(keyFile))
+        return {};
+    const std::optional<QString> plain = Unscramble(keys.Value(MemberKey(shopId)).trimmed());
+    if (!plain)
+        return {};
+    const qsizetype at = plain->indexOf(kMemberSeparator);
+    if (at < 0)
+        return { *plain, QString() };
+    return { plain->left(at), plain->mid(at + kMemberSeparator.size()) };
+}
+
+bool WriteMemberAccount(
+    const QString &keyFile, const QString &shopId, const TMemberAccount &account)
+{
+    TKeyFile keys(Qt::CaseSensitive);
+    keys.Load(keyFile); // a missing file starts empty
+    keys.SetValue(MemberKey(shopId), Scramble(account.user + kMemberSeparator + account.pass));
+    QDir().mkpath(QFileInfo(keyFile).absolutePath());
+    return keys.Save(keyFile);
+}
+
+QString MemberAuthPath(const TMemberAccount &account)
+{
+    QString path = QStringLiteral("/cgi-bin/auth.cgi?usr=|USER|&pw=|PASS|");
+    const auto encoded
+        = [](const QString &text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); };
+    path.replace(QStringLiteral("|USER|"), encoded(account.user));
+    path.replace(QStringLiteral("|PASS|"), encoded(account.pass));
+    return path;
+}
+
+bool CheckMemberAccount(const QString &serverUrl, const TMemberAccount &account, QString *errorText,
+    QString *transportText)
+{
+    TWinHTTP http;
+    QStringList lines;
+    bool ok = http.Connect(serverUrl);
+    if (ok)
+        ok = http.GetUrlStrings(lines, MemberAuthPath(account));
+    if (ok && !lines.isEmpty() && lines.first().trimmed() == QLatin1String("OK"))
+        return true;
+    if (errorText) {
+        *errorText = ok ? lines.join(QStringLiteral("\r\n")).trimmed()
+                        : QStringLiteral("会員確認ができませんでした。");
+    }
+    if (transportText)
+        *transportText = http.LastError();
+    return false;
+}
+
+QString MakeMachineIdentifier(const QString &adapterAddress, double serialNow)
+{
+    static const QString hex = QStringLiteral("0123456789ABCDEF");
+    QString digits;
+    for (const QChar c : adapterAddress + QStringLiteral("000000000000")) {
+        if (digits.size() == 12)
+            break;
+        if (hex.contains(c))
+            digits += c;
+    }
+    if (adapterAddress.isEmpty())
+        digits = QStringLiteral("000000000000");
+    return digits + QString::asprintf("%1.0f", serialNow * 1000000.0);
+}
+
+QString MachineIdentifier(const TUserFolders &folders, const QString &sysData, const TClock &clock,
+    const QString &sysClassNet)
+{
+    const QString local = AppDataKeyFile(folders);
+    QDir().mkpath(QFileInfo(local).absolutePath());
+    QString id = ReadMachineKey(local);
+    if (id.isEmpty()) {
+        // An identifier made by an earlier installation is taken over from the system folder's
+        // key file or, failing that, from the workspace's status file.
+        const QString system = SystemKeyFile(folders);
+        const QString status = QDir(sysData).filePath(QStringLiteral("StatusCash"));
+        if (QFileInfo::exists(system)) {
+            if (CopyKeyFile(system, local))
+                id = ReadMachineKey(local);
+        } else if (QFileInfo::exists(status)) {
+            if (CopyKeyFile(status, local))
+                id = ReadMachineKey(local);
+        }
+    }
+    if (id.isEmpty()) {
+        id = MakeMachineIdentifier(FirstAdapterAddress(sysClassNet), DateTimeToSerial(clock.Now()));
+        TKeyFile keys(Qt::CaseSensitive);
+        keys.Load(local);
+        keys.SetValue(kMachineKey, id);
+        keys.Save(local); // a failed save only means the identifier is made again next time
+    }
+    return id;
+}
+
+bool BuildRegistration(
+    const TUserRecord &user, const QString &shopId, const QString &machineId, QStringList &lines)
+{
+    lines.clear();
+    lines << QStringLiteral("Id=") + shopId + QLatin1Char(';') + QLatin1String(kProgramVersion)
+            + QLatin1Char(';') + QLatin1String(kBuildStamp);
+    const auto add = [&lines](const char *key, const QString &value) {
+        if (!value.isEmpty())
+            lines << QLatin1String(key) + QLatin1Char('=') + Scramble(value);
+    };
+    add("Zip", user.Zip());
+    add("Name", user.Name());
+    add("Tel", user.Tel1());
+    add("Mail", user.Mail());
+    if (!(user.Adrs1() + user.Adrs1Over() + user.Adrs2()).isEmpty())
+        add("Adrs", user.Adrs1() + user.Adrs1Over() + QLatin1Char(';') + user.Adrs2());
+    lines << QStringLiteral("MachineID=") + machineId;
+    return lines.size() > 2;
+}
+
+} // namespace korvatel

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace korvatel
+{
+
+class TClock;
+class TUserRecord;
+struct TUserFolders;
+
+// Win32dpp.ini: the key file in the Windows system folder that keeps the member credentials,
+// and its copy under the application-data folder that keeps the machine identifier.
+QString SystemKeyFile(const TUserFolders &folders);
+QString AppDataKeyFile(const TUserFolders &folders);
+
+// The member user name and password of the partner network "QXT net".
+struct TMemberAccount {
+    QString user;
+    QString pass;
+    bool operator==(const TMemberAccount &) const = default;
+};
+
+// The key under which a shop's member credentials are kept: "@" + shop ID + "@".
+QString MemberKey(const QString &shopId);
+// The credentials of the shop from the key file; empty ones when the key is missing or its
+// value does not unscramble.
+TMemberAccount ReadMemberAccount(const QString &keyFile, const QString &shopId);
+// Stores user + "|@@@|" + pass, scrambled, under the shop's key (replacing the line or appending
+// it); false when the file could not be written.
+bool WriteMemberAccount(
+    const QString &keyFile, const QString &shopId, const TMemberAccount &account);
+
+// The path of the member network's authentication page with the credentials filled in
+// (URL-encoded).
+QString MemberAuthPath(const TMemberAccount &account);
+// Asks the member network's server whether the credentials are valid: an HTTP GET of
+// MemberAuthPath on serverUrl. The page answers "OK" for a known member. On failure
+// errorText gets the answer (or the reason the page could not be read) and transportText
+// the transport's last message.
+bool CheckMemberAccount(const QString &serverUrl, const TMemberAccount &account,
+    QString *errorText = nullptr, QString *transportText = nullptr);
+
+// The machine identifier: 12 upper-case hexadecimal digits and a decimal number, made once per
+// machine and kept under "@MachineID" in the application-data Win32dpp.ini (see the source
+// for the order in which earlier copies are looked for). sysData is the workspace's SysData
+// folder; sysClassNet where the network adapters are listed.
+QString MachineIdentifier(const TUserFolders &folders, const QString &sysData, const TClock &clock,
+    const QString &sysClassNet = QStringLiteral("/sys/class/net"));
+// The identifier made from an adapter address (any text; empty when there is none) and the
+// system date-time value.
+QString MakeMachineIdentifier(const QString &adapterAddress, double serialNow);
+
+// The registration record that start-up reports to the shop's server: the "Id=" line, the
+// scrambled customer data that is present and the "MachineID=" line. Returns true when customer
+// data was added (more than the two fixed lines).
+bool BuildRegistration(
+    const TUserRecord &user, const QString &shopId, const QString &machineId, QStringList &lines);
+
+} // namespace korvatel
