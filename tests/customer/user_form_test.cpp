@@ -214,7 +214,7 @@ TEST_F(TUserFormMemberTest, MemberModeStoresCredentialsAndAsksTheMemberPage)
     TUserForm form(user, context, true, {}, prompter);
     form.show();
     EXPECT_TRUE(form.pnMember()->isVisible());
-    EXPECT_FALSE(form.pnAcount()->isVisible());
+    EXPECT_FALSE(form.edAcount()->isVisible());
     EXPECT_FALSE(form.cbMemory()->isEnabled());
     Fill(form);
     form.edAcount()->clear();

@@ -355,7 +355,8 @@ void THistItemDelegate::paint(
     const QColor colour = selected ? Qt::white : FForm.EntryColor(row);
     int x = option.rect.left() + kCheckWidth;
     const QRect first(x, option.rect.top(), option.rect.width() - kCheckWidth, kLineHeight);
-    QString text = lines.value(0);
+    // The yen sign that the texts write as "\\" is drawn as a yen sign.
+    QString text = lines.value(0).replace(QLatin1Char('\\'), QChar(0xA5));
     if (entry.isBundle) {
         // The mark is drawn apart, in bold while the mouse is over it.
         QFont markFont = option.font;

@@ -47,6 +47,7 @@ TUserForm::TUserForm(TUserRecord &user, TUserFormContext context, bool orderMode
 {
     setWindowTitle(QStringLiteral("ユーザー設定"));
     auto *grid = new QGridLayout;
+    grid->setColumnMinimumWidth(2, 280);
     int row = 0;
     const auto edit = [this, grid, &row](const QString &label, bool required, const QString &note,
                           const QString &name) {
@@ -77,22 +78,23 @@ TUserForm::TUserForm(TUserRecord &user, TUserFormContext context, bool orderMode
     FAdrs2 = edit(QStringLiteral("住居名や会社名部署名など"), false,
         QStringLiteral("(Apartment etc.)"), QStringLiteral("edAdrs2"));
 
-    // The identification code and password, or in member mode the member panel.
-    FAcountPanel = new QWidget(this);
-    auto *acountGrid = new QGridLayout(FAcountPanel);
-    acountGrid->setContentsMargins(0, 0, 0, 0);
-    FAcount = new QLineEdit(FAcountPanel);
-    FPass = new QLineEdit(FAcountPanel);
-    acountGrid->addWidget(new QLabel(QStringLiteral("識別ｺｰﾄﾞ"), FAcountPanel), 0, 0);
-    acountGrid->addWidget(RequiredMark(FAcountPanel), 0, 1);
-    acountGrid->addWidget(FAcount, 0, 2);
-    acountGrid->addWidget(
-        Note(QStringLiteral("ご自分を識別する任意の番号 (４桁の半角数字)"), FAcountPanel), 0, 3);
-    acountGrid->addWidget(new QLabel(QStringLiteral("ﾊﾟｽﾜｰﾄﾞ"), FAcountPanel), 1, 0);
-    acountGrid->addWidget(RequiredMark(FAcountPanel), 1, 1);
-    acountGrid->addWidget(FPass, 1, 2);
-    acountGrid->addWidget(
-        Note(QStringLiteral("半角(4～10桁) で任意の数字を入力して下さい。"), FAcountPanel), 1, 3);
+    // The identification code and password share the grid; in member mode the member panel
+    // takes their place.
+    FAcount = new QLineEdit(this);
+    FPass = new QLineEdit(this);
+    QList<QWidget *> acountRow;
+    acountRow << new QLabel(QStringLiteral("識別ｺｰﾄﾞ"), this) << RequiredMark(this) << FAcount
+              << Note(QStringLiteral("ご自分を識別する任意の番号 (４桁の半角数字)"), this);
+    for (int column = 0; column < 4; ++column)
+        grid->addWidget(acountRow.at(column), row, column);
+    ++row;
+    QList<QWidget *> passRow;
+    passRow << new QLabel(QStringLiteral("ﾊﾟｽﾜｰﾄﾞ"), this) << RequiredMark(this) << FPass
+            << Note(QStringLiteral("半角(4～10桁) で任意の数字を入力して下さい。"), this);
+    for (int column = 0; column < 4; ++column)
+        grid->addWidget(passRow.at(column), row, column);
+    ++row;
+    FAcountWidgets = acountRow + passRow;
 
     FMemberPanel = new QWidget(this);
     auto *memberGrid = new QGridLayout(FMemberPanel);
@@ -122,10 +124,10 @@ TUserForm::TUserForm(TUserRecord &user, TUserFormContext context, bool orderMode
     FMemory->setEnabled(false);
     memberGrid->addWidget(FMemory, 4, 0, 1, 3);
 
-    grid->addWidget(FAcountPanel, row++, 0, 1, 4);
     grid->addWidget(FMemberPanel, row++, 0, 1, 4);
     if (FContext.memberMode) {
-        FAcountPanel->hide();
+        for (QWidget *widget : FAcountWidgets)
+            widget->hide();
         FOrder << FMemberUser << FMemberPass;
     } else {
         FMemberPanel->hide();

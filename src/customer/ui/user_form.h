@@ -59,7 +59,6 @@ public:
     QLineEdit *edMemberUser() const { return FMemberUser; }
     QLineEdit *edMemberPass() const { return FMemberPass; }
     QWidget *pnMember() const { return FMemberPanel; }
-    QWidget *pnAcount() const { return FAcountPanel; }
     QCheckBox *cbMemory() const { return FMemory; }
     QPushButton *btnOK() const { return FOK; }
     QPushButton *btnCancel() const { return FCancel; }
@@ -96,7 +95,8 @@ private:
     QLineEdit *FName, *FTel1, *FTel2, *FMail, *FZip, *FAdrs1, *FAdrs1Over, *FAdrs2, *FAcount,
         *FPass, *FMemberUser, *FMemberPass;
     QList<QLineEdit *> FOrder;
-    QWidget *FMemberPanel, *FAcountPanel;
+    QWidget *FMemberPanel;
+    QList<QWidget *> FAcountWidgets;
     QCheckBox *FMemory;
     QPushButton *FOK, *FCancel, *FSave, *FCredit, *FAdd, *FDelete;
 };
