@@ -3,6 +3,7 @@
 #include "app/cli_imaging.h"
 #include "app/cli_net.h"
 #include "app/version.h"
+#include "customer/history_command.h"
 #include "order/basket_command.h"
 #include "platform/drive_table.h"
 #include "platform/user_folders.h"
@@ -99,6 +100,8 @@ const QList<TCliCommand> &Commands()
             CliVersions },
         { "ftp-list", "ftp-list HOST USER PASS DIR", "an FTP folder with sizes and times",
             CliFtpList },
+        { "history", "history [--show NAME]",
+            "the order history (--folder DIR), or one record's text", HistoryCommand },
     };
     return commands;
 }
