@@ -2,8 +2,10 @@
 #include "customer/history_command.h"
 #include "customer/order_history.h"
 #include "platform/clock.h"
+#include "platform/prompter.h"
 #include "platform/user_folders.h"
 #include "support/temp_home.h"
+#include "text/sjis_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -300,6 +302,46 @@ TEST_F(TOrderHistoryTest, TheCliCommandListsAndShowsRecords)
                   out, err),
         1);
     EXPECT_EQ(HistoryCommand({ QStringLiteral("--bad") }, out, err), 2);
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+TEST_F(TOrderHistoryTest, ShowingARecordMailsAndSavesItWithoutCardData)
+{
+    history.WriteHistoryRecord(true, "ksiCredit", "T1",
+        { QStringLiteral("lnk=secret"), QStringLiteral("cno=4111"), QStringLiteral("cno=second"),
+            QStringLiteral("nam=x") },
+        false, false, {}, OrderText("12-20261130-000000", "500"));
+    const QString path = history.FilePath(Names().value(0));
+    QTemporaryDir temp;
+    TScriptedPrompter prompter({ TModalResult::mrOk });
+    QString mailed, opened;
+    const auto mailer = [&mailed](const QString &to, const QString &subject, const QString &text,
+                            QString *reason) {
+        mailed = to + QLatin1Char('|') + subject + QLatin1Char('|') + text;
+        *reason = QStringLiteral("no server");
+        return false;
+    };
+    const auto open = [&opened](const QString &viewer, const QString &file) {
+        opened = viewer + QLatin1Char('|') + file;
+        return true;
+    };
+    EXPECT_TRUE(ShowHistoryFile(path, QStringLiteral("shop@example.jp"), QStringLiteral("wordpad"),
+        temp.path(), prompter, mailer, open));
+    EXPECT_TRUE(mailed.startsWith(
+        QStringLiteral("shop@example.jp|wcp-data|<credit_start>\r\ncno=second\r\nnam=x")));
+    EXPECT_EQ(prompter.Texts(), QStringList { QStringLiteral("送信失敗\r\n\r\nno server") });
+    const QString file = temp.filePath(QStringLiteral("ks_hist.txt"));
+    EXPECT_EQ(opened, QStringLiteral("wordpad|") + file);
+    const std::optional<QStringList> saved = ReadSjisLines(file);
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(saved->contains(QStringLiteral("lnk=secret")));
+    EXPECT_TRUE(saved->contains(QStringLiteral("注文番号=12-20261130-000000")));
+    EXPECT_FALSE(ShowHistoryFile(
+        history.FilePath(QStringLiteral("none.wcp")), {}, {}, temp.path(), prompter, mailer, open));
 }
 
 } // namespace korvatel

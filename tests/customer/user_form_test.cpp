@@ -108,6 +108,12 @@ TEST_F(TUserFormTest, OwnDeliveryFeeMustNotChangeWithTheAddress)
     form.edAdrs1()->setText(QStringLiteral("東京都千代田区1-1"));
     QTest::mouseClick(form.btnOK(), Qt::LeftButton);
     EXPECT_EQ(form.result(), QDialog::Accepted);
+
+    TUserForm cancelled(user, Context(), true, args, prompter);
+    cancelled.show();
+    QTest::mouseClick(cancelled.btnCancel(), Qt::LeftButton);
+    EXPECT_EQ(cancelled.result(), QDialog::Rejected);
+    EXPECT_EQ(prompter.Shown().size(), 1);
 }
 
 TEST_F(TUserFormTest, MenuModeAsksAboutChangesOnClose)
