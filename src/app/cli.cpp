@@ -4,6 +4,7 @@
 #include "app/cli_index.h"
 #include "app/cli_net.h"
 #include "app/version.h"
+#include "customer/history_command.h"
 #include "net/order_command.h"
 #include "order/basket_command.h"
 #include "platform/drive_table.h"
@@ -105,6 +106,8 @@ const QList<TCliCommand> &Commands()
             CliFtpList },
         { "order", "order MEMORY --customer USER --shop HOSTFMT|SHOPID",
             "pack a basket and send it to the shop's server (see README)", OrderCommand },
+        { "history", "history [--show NAME]",
+            "the order history (--folder DIR), or one record's text", HistoryCommand },
     };
     return commands;
 }

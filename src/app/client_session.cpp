@@ -1,8 +1,10 @@
 #include "app/client_session.h"
 
+#include "customer/registration.h"
 #include "net/win_inet.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
+#include "text/key_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -67,10 +69,14 @@ QString TClientSession::LastDatePath() const
 void TClientSession::LoadAtCreation()
 {
     DateOut.Load(DateOutPath());
+    User.LoadFromFile(FWorkspace.UserFile()); // a missing file keeps the empty record
     PriceTables.LoadPriceTables(FWorkspace.Download());
     if (Option.Load(OptionPath()).emptyWorksNow)
         EmptyFolder(FWorkspace.Works());
     ShopOptions = TShopOptions::FromOptionTable(PriceTables.OptionTable());
+    MemberMode = TKeyFile(PriceTables.OptionTable()).Bool(QStringLiteral("MemberMode"));
+    if (MemberMode)
+        MemberUser = ReadMemberAccount(SystemKeyFile(FWorkspace.Folders()), ShopId()).user;
     Option2.Load(Option2Path(), false);
     State.Load(StatePath());
     if (!FEntry.startFolder.isEmpty())

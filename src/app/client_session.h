@@ -7,6 +7,7 @@
 #include "app/state_settings.h"
 #include "app/workspace.h"
 #include "app/workspace_settings.h"
+#include "customer/user_record.h"
 #include "order/thumb_nails.h"
 #include "pricing/price_tables.h"
 
@@ -52,14 +53,21 @@ public:
     TNodeExp NodeExp;
     TTransMode TransMode = TTransMode::tmAuto;
 
+    // The customer record from the workspace's User file, read at the window's creation; in
+    // member mode (the shop option "MemberMode=TRUE") the customer is known by the member
+    // user name, which the customer window publishes for the upload.
+    TUserRecord User;
+    bool MemberMode = false;
+    QString MemberUser;
+
     // The shop's price tables, read from \Download when the window is made.
     TPriceTables PriceTables;
 
     // Reads the settings in the order of the window's creation: DateOutFolderList.ini, the
     // price tables from \Download, Option.ini (emptying \Works when it names no thumbnail
     // rule), the shop options of the option table, Option2.ini, State.ini, Default.ini (its
-    // size one of the offered sizes) and the LastDate.ini hint. The customer record, read after
-    // the exclusion list, belongs to its own module.
+    // size one of the offered sizes) and the LastDate.ini hint; the customer record after the
+    // exclusion list, and in member mode the member user name.
     void LoadAtCreation();
     // Whether the shop offers automatic correction: its switch file "Hosei.on" was downloaded.
     bool ShopOffersCorrection() const;

@@ -2,10 +2,12 @@
 
 #include "customer/card_payment.h"
 #include "platform/clock.h"
+#include "platform/prompter.h"
 #include "platform/user_folders.h"
 #include "text/comma_text.h"
 #include "text/cp932.h"
 #include "text/key_file.h"
+#include "text/sjis_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -428,6 +430,49 @@ int TOrderHistory::DeleteFailed()
 bool TOrderHistory::DeleteRecord(const QString &fileName)
 {
     return QFile::remove(FilePath(fileName));
+}
+
+std::optional<QStringList> HistoryViewText(const QString &path)
+{
+    const std::optional<QByteArray> data = ReadWholeFile(path);
+    if (!data)
+        return std::nullopt;
+    std::optional<QStringList> lines = HistoryTextOf(*data);
+    if (!lines)
+        return std::nullopt;
+    for (const char *key : { "lnk=", "nsp=", "cno=", "cmy=" }) {
+        for (qsizetype i = 0; i < lines->size(); ++i) {
+            if (lines->at(i).startsWith(QLatin1String(key))) {
+                lines->removeAt(i);
+                break;
+            }
+        }
+    }
+    return lines;
+}
+
+bool ShowHistoryFile(const QString &path, const QString &recipient, const QString &viewerName,
+    const QString &tempDir, TPrompter &prompter,
+    const std::function<bool(const QString &, const QString &, const QString &, QString *)> &mailer,
+    const std::function<bool(const QString &, const QString &)> &open)
+{
+    const std::optional<QStringList> lines = HistoryViewText(path);
+    if (!lines)
+        return false;
+    const QString text = JoinLines(*lines);
+    if (!recipient.isEmpty() && mailer) {
+        QString reason;
+        if (!mailer(recipient, QStringLiteral("wcp-data"), text, &reason))
+            prompter.Error(QStringLiteral("送信失敗\r\n\r\n") + reason);
+    }
+    if (!viewerName.isEmpty()) {
+        const QString file = QDir(tempDir).filePath(QStringLiteral("ks_hist.txt"));
+        if (!WriteSjisText(file, text))
+            return false;
+        if (open)
+            open(viewerName, file);
+    }
+    return true;
 }
 
 double CardAmountOf(const TOrderHistRec &entry)

@@ -5,12 +5,14 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace korvatel
 {
 
 class TCardPayment;
+class TPrompter;
 class TClock;
 struct TUserFolders;
 
@@ -128,6 +130,19 @@ private:
     mutable std::optional<bool> FSuccessOnly;
     QStringList FSettled;
 };
+
+// The text of a history file as the viewer shows it: the whole record with the first line of
+// each of the card data keys lnk, nsp, cno and cmy removed. nullopt when it cannot be read.
+std::optional<QStringList> HistoryViewText(const QString &path);
+
+// Shows a history file: with a recipient the text is mailed first (subject "wcp-data") through
+// mailer, a failure shown as "送信失敗\r\n\r\n" + the reason; with a viewer name the text is
+// saved as ks_hist.txt in tempDir and handed to open. False when the file cannot be read.
+bool ShowHistoryFile(const QString &path, const QString &recipient, const QString &viewerName,
+    const QString &tempDir, TPrompter &prompter,
+    const std::function<bool(const QString &recipient, const QString &subject, const QString &text,
+        QString *reason)> &mailer,
+    const std::function<bool(const QString &viewer, const QString &file)> &open);
 
 // The outcome of combining several unpaid card orders into one payment.
 struct TBundleResult {

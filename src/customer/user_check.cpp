@@ -2,6 +2,7 @@
 
 #include "customer/user_record.h"
 #include "platform/prompter.h"
+#include "pricing/shop_terms.h"
 #include "text/half_width.h"
 
 namespace korvatel
@@ -188,6 +189,42 @@ bool ValidateUser(
         return true;
     prompter.Warn(check.message);
     return false;
+}
+
+bool CheckOrderDelivery(const TUserFields &fields, const TUserOrderArgs &args, TPrompter &prompter)
+{
+    const QString address = fields.adrs1.trimmed();
+    switch (DeliveryKindOf(args.areaKindText)) {
+    case hsoTakuhaibin:
+        if (!args.regionName.isEmpty() && !PlainTo(address).startsWith(args.regionName)) {
+            prompter.Warn(QStringLiteral("宅配便の地域指定と住所データが一致していません。\r\n\r\n")
+                + QStringLiteral("　宅配便の地域指定 [%1]").arg(args.regionName)
+                + QStringLiteral("\r\n\r\n正しい指定をして下さい。"));
+            return false;
+        }
+        break;
+    case hsoJihai: {
+        const double fee = args.feeRule ? args.feeRule(ToHalfWidth(fields.zip), address) : 0;
+        if (fee != args.previousFee) {
+            prompter.Warn(
+                QStringLiteral("住所の変更により配達料・合計金額が変わりました。\r\n\r\n"
+                               "[更新]してから[キャンセル]し、注文手続きをやり直してください。"));
+            return false;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return true;
+}
+
+std::function<double(const QString &, const QString &)> OwnDeliveryFeeRule(
+    const TShopTerms &terms, double amount)
+{
+    return [terms, amount](const QString &, const QString &address) {
+        return terms.InOwnDeliveryArea(address) ? terms.OwnDeliveryCharge(amount) : 0.0;
+    };
 }
 
 } // namespace korvatel

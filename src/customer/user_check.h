@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace korvatel
 {
@@ -54,5 +55,31 @@ TUserCheckResult CheckUser(const TUserFields &fields, const TMemberLogin &member
 // CheckUser with its message shown as a warning; true when the record passed.
 bool ValidateUser(
     const TUserFields &fields, const TMemberLogin &member, bool checkOnly, TPrompter &prompter);
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+// What the order steps hand to the customer window about the chosen delivery.
+struct TUserOrderArgs {
+    QString regionName; // the delivery region chosen for home delivery ("東京都"), or empty
+    QString areaKindText; // the delivery kind's text, classified by DeliveryKindOf
+    // The delivery fee for a postal code and address (the own-delivery fee rule); none gives 0.
+    std::function<double(const QString &zip, const QString &address)> feeRule;
+    double previousFee = 0;
+    double previousTotal = 0;
+};
+
+// The delivery checks of the order button after the validation: the home-delivery region must
+// begin the address, and an own-delivery fee must not have changed with the address. Shows the
+// message and returns false when the customer must correct something.
+bool CheckOrderDelivery(const TUserFields &fields, const TUserOrderArgs &args, TPrompter &prompter);
+
+class TShopTerms;
+// The own-delivery fee rule of the shop terms for an order amount: the own-delivery charge when
+// the address lies in the shop's delivery area, else 0.
+std::function<double(const QString &zip, const QString &address)> OwnDeliveryFeeRule(
+    const TShopTerms &terms, double amount);
 
 } // namespace korvatel

@@ -1,12 +1,16 @@
 #include "customer/card_payment.h"
+#include "customer/history_command.h"
 #include "customer/order_history.h"
 #include "platform/clock.h"
+#include "platform/prompter.h"
 #include "platform/user_folders.h"
 #include "support/temp_home.h"
+#include "text/sjis_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -261,6 +265,83 @@ TEST_F(TOrderHistoryTest, ARefusedBundleLeavesTheOrdersAsTheyWere)
     ASSERT_EQ(one.outcome, TBundleResult::brMade);
     EXPECT_TRUE(one.fileName.startsWith(QStringLiteral("(P)12-20261209-")));
     EXPECT_TRUE(card.lastBundleLines.contains(QStringLiteral("snm=写真館")));
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+TEST_F(TOrderHistoryTest, TheCliCommandListsAndShowsRecords)
+{
+    CardOrder("12", 1, "20261201", 1000);
+    history.WriteHistoryRecord(true, "ksiDaibiki", "",
+        { QStringLiteral("cno=4111"), QStringLiteral("nam=x") }, false, false, {},
+        OrderText("12-20261130-000000", "500"));
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    EXPECT_EQ(HistoryCommand({ QStringLiteral("--folder"), history.Folder() }, out, err), 0);
+    out.flush();
+    const QStringList lines = outText.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines.at(0).startsWith(QStringLiteral("12-20261201-100001[cr1000]")));
+    EXPECT_TRUE(lines.at(0).endsWith(QStringLiteral("クレジット 未払い")));
+
+    outText.clear();
+    EXPECT_EQ(
+        HistoryCommand({ QStringLiteral("--folder"), history.Folder(), QStringLiteral("--show"),
+                           QStringLiteral("12-20261130-000000[da500].wcp") },
+            out, err),
+        0);
+    out.flush();
+    EXPECT_TRUE(outText.contains(QStringLiteral("nam=x")));
+    EXPECT_FALSE(outText.contains(QStringLiteral("cno="))); // card data stays out of the view
+    EXPECT_TRUE(outText.contains(QStringLiteral("注文番号=12-20261130-000000")));
+    EXPECT_EQ(HistoryCommand({ QStringLiteral("--show"), QStringLiteral("none.wcp"),
+                                 QStringLiteral("--folder"), history.Folder() },
+                  out, err),
+        1);
+    EXPECT_EQ(HistoryCommand({ QStringLiteral("--bad") }, out, err), 2);
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+TEST_F(TOrderHistoryTest, ShowingARecordMailsAndSavesItWithoutCardData)
+{
+    history.WriteHistoryRecord(true, "ksiCredit", "T1",
+        { QStringLiteral("lnk=secret"), QStringLiteral("cno=4111"), QStringLiteral("cno=second"),
+            QStringLiteral("nam=x") },
+        false, false, {}, OrderText("12-20261130-000000", "500"));
+    const QString path = history.FilePath(Names().value(0));
+    QTemporaryDir temp;
+    TScriptedPrompter prompter({ TModalResult::mrOk });
+    QString mailed, opened;
+    const auto mailer = [&mailed](const QString &to, const QString &subject, const QString &text,
+                            QString *reason) {
+        mailed = to + QLatin1Char('|') + subject + QLatin1Char('|') + text;
+        *reason = QStringLiteral("no server");
+        return false;
+    };
+    const auto open = [&opened](const QString &viewer, const QString &file) {
+        opened = viewer + QLatin1Char('|') + file;
+        return true;
+    };
+    EXPECT_TRUE(ShowHistoryFile(path, QStringLiteral("shop@example.jp"), QStringLiteral("wordpad"),
+        temp.path(), prompter, mailer, open));
+    EXPECT_TRUE(mailed.startsWith(
+        QStringLiteral("shop@example.jp|wcp-data|<credit_start>\r\ncno=second\r\nnam=x")));
+    EXPECT_EQ(prompter.Texts(), QStringList { QStringLiteral("送信失敗\r\n\r\nno server") });
+    const QString file = temp.filePath(QStringLiteral("ks_hist.txt"));
+    EXPECT_EQ(opened, QStringLiteral("wordpad|") + file);
+    const std::optional<QStringList> saved = ReadSjisLines(file);
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(saved->contains(QStringLiteral("lnk=secret")));
+    EXPECT_TRUE(saved->contains(QStringLiteral("注文番号=12-20261130-000000")));
+    EXPECT_FALSE(ShowHistoryFile(
+        history.FilePath(QStringLiteral("none.wcp")), {}, {}, temp.path(), prompter, mailer, open));
 }
 
 } // namespace korvatel

@@ -7,6 +7,7 @@
 #include "app/ui/web_main.h"
 #include "app/ui/widget_helpers.h"
 #include "app/version.h"
+#include "customer/ui/customer_windows.h"
 #include "platform/prompter.h"
 
 #include <QAction>
@@ -89,8 +90,8 @@ void TWebMain::BuildMenus()
     QMenu *history = menuBar()->addMenu(QStringLiteral("履歴と決済"));
     history->menuAction()->setObjectName(QStringLiteral("mmHistory"));
     history->menuAction()->setParent(this);
-    AddLater(history, "miHistory", QStringLiteral("履歴と決済"));
-    history->setEnabled(false);
+    connect(AddCommand(history, "miHistory", QStringLiteral("履歴と決済")), &QAction::triggered,
+        this, [this] { OpenHistoryWindow(FSession, Prompter(), this); });
     BuildHelpMenu();
     // The developer utilities appear only where the maker's folder exists.
     // "C:\" is the home folder here.
@@ -108,8 +109,9 @@ void TWebMain::BuildSettingsMenu()
     menu->menuAction()->setObjectName(QStringLiteral("mmSetting"));
     AddLater(
         menu, "miReDate", QStringLiteral("最新情報に更新"), QKeySequence(QStringLiteral("Ctrl+R")));
-    AddLater(
-        menu, "miUser", QStringLiteral("ユーザー設定"), QKeySequence(QStringLiteral("Ctrl+T")));
+    connect(AddCommand(menu, "miUser", QStringLiteral("ユーザー設定"),
+                QKeySequence(QStringLiteral("Ctrl+T"))),
+        &QAction::triggered, this, [this] { OpenUserWindow(FSession, Prompter(), this); });
     QAction *phone = AddLater(menu, "miKtaiAddress", QStringLiteral("携帯配布アドレス"),
         QKeySequence(QStringLiteral("Ctrl+K")));
     phone->setVisible(
