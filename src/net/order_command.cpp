@@ -1,8 +1,10 @@
 #include "net/order_command.h"
 
+#include "app/shop_options.h"
 #include "app/version.h"
 #include "customer/order_history.h"
 #include "customer/user_record.h"
+#include "index/index_sheets.h"
 #include "net/order_host.h"
 #include "net/order_upload.h"
 #include "net/server_lookups.h"
@@ -245,6 +247,9 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     input.now = QDateTime::currentDateTime();
     input.cardCopies = cardCopies;
     input.askMachineId = data->ServerR();
+    // Shops whose CD-R orders carry index sheets say so with a CD-R index kind.
+    if (TShopOptions::FromOptionTable(tables.OptionTable()).CdrNdxType != 0)
+        input.indexSheets = MakeIndexSheets;
 
     TUnattendedPrompter prompter;
     std::optional<TPackedOrder> order = PackOrder(input, prompter);
