@@ -1,6 +1,8 @@
 #include "app/client_session.h"
 
 #include "customer/registration.h"
+#include "index/index_format.h"
+#include "index/index_sheets.h"
 #include "net/win_inet.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
@@ -74,6 +76,8 @@ void TClientSession::LoadAtCreation()
     if (Option.Load(OptionPath()).emptyWorksNow)
         EmptyFolder(FWorkspace.Works());
     ShopOptions = TShopOptions::FromOptionTable(PriceTables.OptionTable());
+    // The index sheets of CD-R orders always start from the built-in layout.
+    GlobalIndexFormat().LoadLayout(TIndexFormat::DefaultLayoutName(), FWorkspace.NdxFmt());
     MemberMode = TKeyFile(PriceTables.OptionTable()).Bool(QStringLiteral("MemberMode"));
     if (MemberMode)
         MemberUser = ReadMemberAccount(SystemKeyFile(FWorkspace.Folders()), ShopId()).user;
