@@ -3,6 +3,7 @@
 #include "app/shop_options.h"
 #include "app/version.h"
 #include "customer/order_history.h"
+#include "customer/registration.h"
 #include "customer/user_record.h"
 #include "index/index_sheets.h"
 #include "net/order_host.h"
@@ -10,6 +11,7 @@
 #include "net/server_lookups.h"
 #include "order/campus_prices.h"
 #include "order/thumb_nails.h"
+#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
 #include "pricing/discounts.h"
@@ -247,6 +249,9 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     input.now = QDateTime::currentDateTime();
     input.cardCopies = cardCopies;
     input.askMachineId = data->ServerR();
+    if (input.askMachineId) // the basket file lives in the workspace's SysData folder
+        input.machineId = MachineIdentifier(
+            TUserFolders::FromEnvironment(), QFileInfo(memory).absolutePath(), TSystemClock());
     // Shops whose CD-R orders carry index sheets say so with a CD-R index kind.
     if (TShopOptions::FromOptionTable(tables.OptionTable()).CdrNdxType != 0)
         input.indexSheets = MakeIndexSheets;
