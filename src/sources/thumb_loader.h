@@ -1,0 +1,72 @@
+#pragma once
+
+#include "sources/thumb_store.h"
+
+#include <QImage>
+#include <QObject>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace korvatel
+{
+
+// One browser cell to decide: the item as the list holds it and the cell's layout.
+struct TThumbRequest {
+    int index = -1;
+    quint64 generation = 0; // the list's fill count, so answers for an old list are dropped
+    TBrowserItem item;
+    TCellLayout layout;
+};
+
+// The store's decision for a cell, with the picture already scaled to its target rectangle.
+struct TThumbResult {
+    int index = -1;
+    quint64 generation = 0;
+    TBrowserItem item; // with the size, width, height, caption, hint and Exif state learnt
+    TCellOutcome outcome = TCellOutcome::coError;
+    QImage image;
+    QRect target;
+    bool hintChanged = false;
+};
+
+// Makes browser cells on a thread of its own, so that a folder of camera pictures never
+// blocks the window: the window paints placeholders and asks; each answer arrives through
+// ready() on the thread that owns the loader. The thumbnail store is used by that one thread
+// only, or under WithStore.
+class TThumbLoader : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TThumbLoader(QString works, int mode = 0, QObject *parent = nullptr);
+    ~TThumbLoader() override;
+
+    // Queues a cell; a request for a cell already waiting replaces it.
+    void Request(const TThumbRequest &request);
+    // Forgets the cells not yet started (the view scrolled or the list changed).
+    void ClearPending();
+    int Pending() const;
+    // Runs f on the store while no cell is being made (mode switches, deletions, Reset).
+    void WithStore(const std::function<void(TThumbStore &)> &f);
+    int Mode();
+
+Q_SIGNALS:
+    void ready(const korvatel::TThumbResult &result);
+
+private:
+    void Work();
+
+    TThumbStore FStore;
+    mutable std::mutex FQueueLock;
+    std::mutex FStoreLock;
+    std::condition_variable FWake;
+    std::deque<TThumbRequest> FQueue;
+    bool FQuit = false;
+    std::thread FThread;
+};
+
+} // namespace korvatel
+
+Q_DECLARE_METATYPE(korvatel::TThumbResult)
