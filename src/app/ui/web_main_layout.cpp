@@ -139,10 +139,11 @@ void TWebMain::BuildFilmStrip()
         QStringLiteral("|画像の中の注文画像をすべてキャンセルします。"));
     QPushButton *reset = Button(buttons, "sbReset", QStringLiteral("Reset"));
     QPushButton *exif = Button(buttons, "sbExif", QStringLiteral("Exif"));
-    connect(all, &QPushButton::clicked, this,
-        [this] { SelectAllClick(true, QGuiApplication::keyboardModifiers() & Qt::ShiftModifier); });
+    connect(all, &QPushButton::clicked, this, [this] {
+        SelectAllClick(true, QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier);
+    });
     connect(none, &QPushButton::clicked, this, [this] {
-        SelectAllClick(false, QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
+        SelectAllClick(false, QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier);
     });
     connect(reset, &QPushButton::clicked, this, &TWebMain::ResetClick);
     connect(exif, &QPushButton::clicked, this, &TWebMain::ShowExif);

@@ -345,6 +345,8 @@ void TFilmGrid::mouseReleaseEvent(QMouseEvent *event)
 
 void TFilmGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    // The second press of a double click is a press as well.
+    mousePressEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
     const int index = IndexAt(event->position().toPoint());
