@@ -228,6 +228,7 @@ void TDateScanner::Walk(const QString &folder, QStringList &lines, bool recurse,
     struct TEntry {
         QString name;
         bool folder;
+        QFileInfo info; // read once by the listing
     };
     std::vector<TEntry> entries;
     {
@@ -240,7 +241,7 @@ void TDateScanner::Walk(const QString &folder, QStringList &lines, bool recurse,
             const bool isFolder = info.isDir() && !info.isSymLink();
             if (info.isDir() && info.isSymLink())
                 continue;
-            entries.push_back({ info.fileName(), isFolder });
+            entries.push_back({ info.fileName(), isFolder, info });
         }
     }
     std::sort(entries.begin(), entries.end(),
@@ -255,7 +256,7 @@ void TDateScanner::Walk(const QString &folder, QStringList &lines, bool recurse,
                 // The extension must match exactly: "a.JPG~" is not a ".jpg" picture.
                 if (dot < 0 || entry.name.mid(dot).toLower() != extension)
                     continue;
-                const QFileInfo info(path + entry.name);
+                const QFileInfo &info = entry.info;
                 const qint64 size = info.size();
                 if (FRules.sizeFilter
                     && (size < FRules.minSize || (FRules.maxSize != 0 && size > FRules.maxSize)))
