@@ -3,12 +3,18 @@
 namespace korvatel
 {
 
-TThumbLoader::TThumbLoader(QString works, int mode, QObject *parent)
+TThumbLoader::TThumbLoader(const QString &works, int mode, QObject *parent, int threads)
     : QObject(parent)
-    , FStore(std::move(works), mode)
 {
     qRegisterMetaType<TThumbResult>();
-    FThread = std::thread([this] { Work(); });
+    if (threads <= 0)
+        threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+    for (int i = 0; i < threads; ++i) {
+        FStores.push_back(std::make_unique<TThumbStore>(works, mode));
+        FStoreLocks.push_back(std::make_unique<std::mutex>());
+    }
+    for (int i = 0; i < threads; ++i)
+        FThreads.emplace_back([this, i] { Work(size_t(i)); });
 }
 
 TThumbLoader::~TThumbLoader()
@@ -19,7 +25,8 @@ TThumbLoader::~TThumbLoader()
         FQueue.clear();
     }
     FWake.notify_all();
-    FThread.join();
+    for (std::thread &thread : FThreads)
+        thread.join();
 }
 
 void TThumbLoader::Request(const TThumbRequest &request)
@@ -51,17 +58,19 @@ int TThumbLoader::Pending() const
 
 void TThumbLoader::WithStore(const std::function<void(TThumbStore &)> &f)
 {
-    const std::lock_guard lock(FStoreLock);
-    f(FStore);
+    for (size_t i = 0; i < FStores.size(); ++i) {
+        const std::lock_guard lock(*FStoreLocks[i]);
+        f(*FStores[i]);
+    }
 }
 
 int TThumbLoader::Mode()
 {
-    const std::lock_guard lock(FStoreLock);
-    return FStore.Mode();
+    const std::lock_guard lock(*FStoreLocks[0]);
+    return FStores[0]->Mode();
 }
 
-void TThumbLoader::Work()
+void TThumbLoader::Work(size_t worker)
 {
     for (;;) {
         TThumbRequest request;
@@ -77,8 +86,8 @@ void TThumbLoader::Work()
         result.index = request.index;
         result.generation = request.generation;
         {
-            const std::lock_guard lock(FStoreLock);
-            TBrowserCell cell = FStore.BrowserCell(request.item, request.layout);
+            const std::lock_guard lock(*FStoreLocks[worker]);
+            TBrowserCell cell = FStores[worker]->BrowserCell(request.item, request.layout);
             result.outcome = cell.outcome;
             result.target = cell.target;
             result.hintChanged = cell.hintChanged;

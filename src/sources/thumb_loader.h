@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace korvatel
 {
@@ -31,16 +32,17 @@ struct TThumbResult {
     bool hintChanged = false;
 };
 
-// Makes browser cells on a thread of its own, so that a folder of camera pictures never
-// blocks the window: the window paints placeholders and asks; each answer arrives through
-// ready() on the thread that owns the loader. The thumbnail store is used by that one thread
-// only, or under WithStore.
+// Makes browser cells on threads of its own (one per core, at most two), so that a folder of
+// camera pictures never blocks the window: the window paints placeholders and asks; each
+// answer arrives through ready() on the thread that owns the loader. Each thread has its own
+// thumbnail store on the same Works folder, used by that thread only or under WithStore.
 class TThumbLoader : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TThumbLoader(QString works, int mode = 0, QObject *parent = nullptr);
+    explicit TThumbLoader(
+        const QString &works, int mode = 0, QObject *parent = nullptr, int threads = 0);
     ~TThumbLoader() override;
 
     // Queues a cell; a request for a cell already waiting replaces it.
@@ -48,23 +50,24 @@ public:
     // Forgets the cells not yet started (the view scrolled or the list changed).
     void ClearPending();
     int Pending() const;
-    // Runs f on the store while no cell is being made (mode switches, deletions, Reset).
+    // Runs f on each store while no cell is being made (mode switches, deletions, Reset).
     void WithStore(const std::function<void(TThumbStore &)> &f);
+    int Threads() const { return int(FThreads.size()); }
     int Mode();
 
 Q_SIGNALS:
     void ready(const korvatel::TThumbResult &result);
 
 private:
-    void Work();
+    void Work(size_t worker);
 
-    TThumbStore FStore;
+    std::vector<std::unique_ptr<TThumbStore>> FStores;
+    std::vector<std::unique_ptr<std::mutex>> FStoreLocks;
     mutable std::mutex FQueueLock;
-    std::mutex FStoreLock;
     std::condition_variable FWake;
     std::deque<TThumbRequest> FQueue;
     bool FQuit = false;
-    std::thread FThread;
+    std::vector<std::thread> FThreads;
 };
 
 } // namespace korvatel

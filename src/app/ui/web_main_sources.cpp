@@ -242,6 +242,8 @@ void TWebMain::BuildDatePage(QWidget *page)
             ListDateNode(item);
     });
     layout->addWidget(FDateTree, 1);
+    // Keeps the button and the boxes at the top while the tree is hidden.
+    layout->addStretch();
 }
 
 void TWebMain::BuildSourceCommands()
