@@ -368,3 +368,76 @@ TEST(TWebMainSources, CheckMarkKindsAskForTheirTextAndPicture)
 }
 
 } // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(TWebMainSources, EveryThumbnailModeShowsThePictures)
+{
+    TSourcesFixture f;
+    const QByteArray camera = test::ExifJpegBuilder()
+                                  .dateTaken("2009:07:15 13:05:09")
+                                  .imageSize(640, 480)
+                                  .thumbnail(test::JpegBytes(test::PatternBitmap(160, 120)))
+                                  .picture(test::PatternBitmap(640, 480))
+                                  .build();
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/camera.jpg"), camera));
+    ASSERT_TRUE(f.home.Write(
+        QStringLiteral("Photos/plain.jpg"), test::JpegBytes(test::PatternBitmap(300, 200))));
+    f.window->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
+    TFilmGrid *grid = f.window->lvBrowser();
+    for (int mode = 0; mode <= 8; ++mode) {
+        f.window->SetThumbnailMode(mode);
+        grid->InvalidatePictures();
+        grid->grab();
+        ASSERT_TRUE(f.WaitForCells()) << mode;
+        EXPECT_EQ(grid->State(0), TCellState::csReady) << mode;
+        EXPECT_EQ(grid->State(1), TCellState::csReady) << mode;
+    }
+    EXPECT_EQ(f.session->State.ThumbType, 8);
+}
+
+TEST(TWebMainSources, ShiftListsSubfoldersAndEachFolderKeepsItsScrollPosition)
+{
+    TSourcesFixture f;
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(f.home.Write(
+            QStringLiteral("Photos/many/p%1.jpg").arg(i, 2, 10, QLatin1Char('0')), "x"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/many/sub/deep.jpg"), "x"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/other/o.jpg"), "x"));
+    const QString many = f.home.FilePath(QStringLiteral("Photos/many"));
+    f.window->ListFolder(many, true);
+    EXPECT_EQ(f.window->Film().Count(), 41);
+    f.window->ListFolder(many);
+    ASSERT_EQ(f.window->Film().Count(), 40);
+    TFilmGrid *grid = f.window->lvBrowser();
+    grid->resize(300, 200);
+    grid->SetTopIndex(20);
+    const int top = grid->TopIndex();
+    ASSERT_GT(top, 0);
+    f.window->ListFolder(f.home.FilePath(QStringLiteral("Photos/other")));
+    EXPECT_EQ(grid->TopIndex(), 0);
+    EXPECT_EQ(f.window->RememberedTopIndex(many), top);
+    f.window->ListFolder(many);
+    EXPECT_EQ(grid->TopIndex(), top);
+}
+
+TEST(TWebMainSources, TheCategoryPageOpensTheRegistrationOnceWhenEmpty)
+{
+    TSourcesFixture f;
+    int asked = 0;
+    f.window->RegisterCategory = [&] { ++asked; };
+    f.window->SetSourceMode(4);
+    f.window->SetSourceMode(2);
+    f.window->SetSourceMode(4);
+    EXPECT_EQ(asked, 1);
+    // Without the shop's switch the page is hidden and its menu item disabled.
+    EXPECT_FALSE(f.window->pcSource()->isTabVisible(3));
+    EXPECT_FALSE(f.Command("miSource4")->isEnabled());
+    EXPECT_TRUE(f.Command("miSource3")->isEnabled());
+    f.Command("miSource3")->trigger();
+    EXPECT_EQ(f.window->SourceMode(), 3);
+    EXPECT_EQ(f.window->pcSource()->currentIndex(), 2);
+}
+
+} // namespace korvatel
