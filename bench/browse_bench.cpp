@@ -9,6 +9,7 @@
 //
 // The pictures are made once into $TMPDIR/korvatel-bench-browse (about 100 distinct files of
 // about 2 MB, linked to make 500 names) and reused by later runs.
+#include "camera_jpeg.h"
 #include "imaging/jpeg_codec.h"
 #include "sources/film_cell.h"
 #include "sources/film_list.h"
@@ -21,74 +22,15 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <random>
 
 namespace
 {
 
 using namespace korvatel;
+using korvatel::bench::CameraJpeg;
 
 constexpr int kPictures = 500;
 constexpr int kDistinct = 100;
-
-void Put16(QByteArray &b, int v)
-{
-    b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
-}
-
-void Put32(QByteArray &b, quint32 v)
-{
-    Put16(b, int(v & 0xFFFF));
-    Put16(b, int(v >> 16));
-}
-
-void Entry(QByteArray &b, int tag, int type, quint32 value)
-{
-    Put16(b, tag);
-    Put16(b, type);
-    Put32(b, 1);
-    Put32(b, value);
-}
-
-TBitmap Picture(int w, int h, int seed)
-{
-    TBitmap picture(w, h);
-    std::minstd_rand noise(unsigned(seed + 1));
-    for (int y = 0; y < h; ++y) {
-        uint8_t *row = picture.ScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            const int n = int(noise() % 17) - 8;
-            row[3 * x] = uint8_t(std::clamp(x * 200 / w + 30 + n + seed, 0, 255));
-            row[3 * x + 1] = uint8_t(std::clamp(y * 180 / h + 40 + n, 0, 255));
-            row[3 * x + 2] = uint8_t(std::clamp((x + y) * 220 / (w + h) + 20 + n, 0, 255));
-        }
-    }
-    return picture;
-}
-
-// A camera JPEG: an Exif block whose IFD0 gives the size and whose IFD1 points at a 160 × 120
-// thumbnail, then the picture.
-QByteArray CameraJpeg(int w, int h, int seed)
-{
-    const QByteArray main = EncodeJpeg(Picture(w, h, seed), 90);
-    const QByteArray thumb = EncodeJpeg(Picture(160, 120, seed), 80);
-    QByteArray tiff("II*\0\x08\0\0\0", 8);
-    Put16(tiff, 2); // IFD0: width and height
-    Entry(tiff, 256, 4, quint32(w));
-    Entry(tiff, 257, 4, quint32(h));
-    Put32(tiff, 8 + 2 + 24 + 4); // IFD1 follows
-    Put16(tiff, 3);
-    Entry(tiff, 259, 3, 6);
-    Entry(tiff, 513, 4, quint32(8 + 2 + 24 + 4 + 2 + 36 + 4));
-    Entry(tiff, 514, 4, quint32(thumb.size()));
-    Put32(tiff, 0);
-    tiff.append(thumb);
-    QByteArray app1("\xFF\xE1", 2);
-    const int length = 2 + 6 + int(tiff.size());
-    app1.append(char(length >> 8)).append(char(length & 0xFF));
-    app1.append("Exif\0\0", 6).append(tiff);
-    return QByteArray("\xFF\xD8", 2) + app1 + main.mid(2);
-}
 
 const QString &Folder()
 {
@@ -100,7 +42,7 @@ const QString &Folder()
         dir.mkpath(QStringLiteral("."));
         // Ten pictures encoded, each copied to ten files; every other name links to a copy.
         for (int s = 0; s < 10; ++s) {
-            const QByteArray jpeg = CameraJpeg(3264, 2448, s * 7);
+            const QByteArray jpeg = CameraJpeg(3264, 2448, s * 7, true);
             for (int c = 0; c < kDistinct / 10; ++c) {
                 QFile file(
                     dir.filePath(QStringLiteral("IMG_%1.JPG").arg(s * 10 + c, 4, 10, QChar(u'0'))));

@@ -10,15 +10,7 @@ build=build/default
 tree=${TMPDIR:-/tmp}/scan-bench-tree
 "$build"/bench/date_scan_bench --write-tree "$tree"
 
-# Mean wall time of a command over the runs, in milliseconds (one warm-up run first).
-mean_ms() {
-  "$@" >/dev/null 2>&1
-  local start end
-  start=$(date +%s%N)
-  for _ in $(seq "$runs"); do "$@" >/dev/null 2>&1; done
-  end=$(date +%s%N)
-  echo $(((end - start) / runs / 1000000))
-}
+. bench/mean_ms.sh
 
 count=$("$build"/src/app/korvatel-cli date-scan "$tree" | sed -n 's/^pictures=//p')
 own=$(mean_ms "$build"/src/app/korvatel-cli date-scan "$tree")

@@ -1,6 +1,7 @@
 #include "app/client_session.h"
 #include "app/ui/web_main.h"
 #include "app_home.h"
+#include "app_session.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "sources/date_scan.h"
@@ -36,15 +37,7 @@ namespace
 struct TSourcesFixture {
     explicit TSourcesFixture(bool online = true)
     {
-        TWorkspace workspace = home.Workspace();
-        workspace.PrepareWorkspace();
-        TEntryResult entry;
-        entry.proceed = true;
-        entry.shopId = QStringLiteral("1234");
-        TStartupResult startup;
-        startup.proceed = true;
-        startup.online = online;
-        session = std::make_unique<TClientSession>(workspace, entry, startup);
+        session = std::make_unique<TClientSession>(test::TestSession(home, online));
         window = std::make_unique<TWebMain>(*session);
         window->SetPrompter(&prompter);
         window->PlaySound = [this](const QString &name) { sounds << name; };

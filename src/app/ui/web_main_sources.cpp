@@ -82,6 +82,16 @@ private:
     const TDateOutFolderList &FList;
 };
 
+// The refresh button's hint after a completed scan: "[最終更新]　" and the time as the short
+// part, the previous long part up to its first "。" and "最終更新 " with the time as the long one.
+QString LastReadHint(const QString &previous, const QDateTime &when)
+{
+    const QString time = LastReadText(when);
+    return QStringLiteral("[最終更新]　") + time + u'|'
+        + previous.section(u'|', 1).section(QStringLiteral("。"), 0, 0)
+        + QStringLiteral("。最終更新 ") + time;
+}
+
 // The extensions a folder of the browser lists: the picture kinds of Option.ini.
 bool ListedKind(const QString &name, const QStringList &extensions)
 {
@@ -201,10 +211,7 @@ void TWebMain::BuildDatePage(QWidget *page)
     FReDate->setObjectName(QStringLiteral("sbReDate"));
     FReDateHint = QString::fromUtf8(kReDateHint);
     if (FSession.LastRead) {
-        const QString time = LastReadText(*FSession.LastRead);
-        FReDateHint = QStringLiteral("[最終更新]　") + time + u'|'
-            + FReDateHint.section(u'|', 1).section(QStringLiteral("。"), 0, 0)
-            + QStringLiteral("。最終更新 ") + time;
+        FReDateHint = LastReadHint(FReDateHint, *FSession.LastRead);
     }
     SetHint(FReDate, FReDateHint);
     connect(FReDate, &QPushButton::clicked, this, [this] {
@@ -306,39 +313,28 @@ void TWebMain::BuildSourceCommands()
     if (posMenu && posMenu->menu()) {
         QMenu *menu = posMenu->menu();
         menu->setEnabled(true);
-        static const std::pair<int, const char *> kAcross[]
-            = { { 1, "左端" }, { 0, "中央" }, { 2, "右端" } };
-        static const std::pair<int, const char *> kDown[]
-            = { { 1, "上端" }, { 0, "中段" }, { 2, "下端" } };
-        auto *across = new QActionGroup(this);
-        for (const auto &[units, caption] : kAcross) {
-            QAction *item = menu->addAction(QString::fromUtf8(caption));
-            item->setObjectName(QStringLiteral("miCheckPosX%1").arg(units));
-            item->setParent(this);
-            item->setCheckable(true);
-            item->setChecked(
-                state.CheckPos % 10 == units || (units == 0 && state.CheckPos % 10 > 2));
-            across->addAction(item);
-            connect(item, &QAction::triggered, this, [this, units = units] {
-                FSession.State.CheckPos = FSession.State.CheckPos / 10 * 10 + units;
-                ApplyFilmLook();
-            });
-        }
+        // The units figure places the mark across the cell, the tens figure down it.
+        const auto figures = [&](const char *prefix, int scale,
+                                 std::initializer_list<std::pair<int, const char *>> items) {
+            auto *group = new QActionGroup(this);
+            const int current = state.CheckPos / scale % 10;
+            for (const auto &[figure, caption] : items) {
+                QAction *item = menu->addAction(QString::fromUtf8(caption));
+                item->setObjectName(QString::fromLatin1(prefix) + QString::number(figure));
+                item->setParent(this);
+                item->setCheckable(true);
+                item->setChecked(current == figure || (figure == 0 && current > 2));
+                group->addAction(item);
+                connect(item, &QAction::triggered, this, [this, scale, figure = figure] {
+                    int &pos = FSession.State.CheckPos;
+                    pos = pos - (pos / scale % 10) * scale + figure * scale;
+                    ApplyFilmLook();
+                });
+            }
+        };
+        figures("miCheckPosX", 1, { { 1, "左端" }, { 0, "中央" }, { 2, "右端" } });
         menu->addSeparator();
-        auto *down = new QActionGroup(this);
-        for (const auto &[tens, caption] : kDown) {
-            QAction *item = menu->addAction(QString::fromUtf8(caption));
-            item->setObjectName(QStringLiteral("miCheckPosY%1").arg(tens));
-            item->setParent(this);
-            item->setCheckable(true);
-            item->setChecked(
-                state.CheckPos / 10 % 10 == tens || (tens == 0 && state.CheckPos / 10 % 10 > 2));
-            down->addAction(item);
-            connect(item, &QAction::triggered, this, [this, tens = tens] {
-                FSession.State.CheckPos = tens * 10 + FSession.State.CheckPos % 10;
-                ApplyFilmLook();
-            });
-        }
+        figures("miCheckPosY", 10, { { 1, "上端" }, { 0, "中段" }, { 2, "下端" } });
     }
 }
 
@@ -546,10 +542,7 @@ void TWebMain::DateBuildFinished(const TDateBuildResult &result)
         return;
     if (result.scanned) {
         FSession.LastRead = result.scanTime;
-        const QString time = LastReadText(result.scanTime);
-        FReDateHint = QStringLiteral("[最終更新]　") + time + u'|'
-            + FReDateHint.section(u'|', 1).section(QStringLiteral("。"), 0, 0)
-            + QStringLiteral("。最終更新 ") + time;
+        FReDateHint = LastReadHint(FReDateHint, result.scanTime);
         SetHint(FReDate, FReDateHint);
         FMainPanels[0]->setText(QStringLiteral("COUNT:%1").arg(result.lists->lines.size()));
     }
