@@ -434,3 +434,39 @@ TEST(TWebMainSources, TheCategoryPageOpensTheRegistrationOnceWhenEmpty)
 }
 
 } // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(TWebMainSources, TheLastFolderIsListedAndTheBasketMarksItsPictures)
+{
+    test::TAppHome home;
+    ASSERT_TRUE(
+        home.Write(QStringLiteral("Photos/a.jpg"), test::JpegBytes(test::PatternBitmap(64, 48))));
+    ASSERT_TRUE(
+        home.Write(QStringLiteral("Photos/b.jpg"), test::JpegBytes(test::PatternBitmap(64, 48))));
+    const QString folder = home.FilePath(QStringLiteral("Photos"));
+    ASSERT_TRUE(home.Write(QStringLiteral("Korvatel/SysData/State.ini"),
+        (QStringLiteral("LastDir=") + folder + QStringLiteral("\r\n")).toUtf8()));
+    TClientSession session = test::TestSession(home, false);
+    {
+        TThumbNails basket;
+        basket.AddPicture(1, folder + QStringLiteral("/b.jpg"), false, 1, QStringLiteral("L"));
+        basket.Recount();
+        ASSERT_TRUE(basket.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath()));
+    }
+    TWebMain window(session);
+    TScriptedPrompter prompter;
+    window.SetPrompter(&prompter);
+    window.ShowProblems = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
+    window.show();
+    QCoreApplication::processEvents(); // the first idle moment reads the basket
+    ASSERT_EQ(window.Film().Count(), 2);
+    EXPECT_FALSE(window.Film().Item(0).inOrder);
+    EXPECT_TRUE(window.Film().Item(1).inOrder);
+    EXPECT_EQ(window.OrderPanel(1)->text(), QStringLiteral("1/2"));
+    EXPECT_EQ(
+        window.tvFolder()->currentIndex().data(QFileSystemModel::FilePathRole).toString(), folder);
+}
+
+} // namespace korvatel

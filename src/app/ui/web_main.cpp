@@ -149,6 +149,7 @@ void TWebMain::FirstIdle()
     FSession.LoadAtFirstIdle();
     FSession.LoadOrderMemory(FOrders, FCampus);
     ShowBasketTotals();
+    RefreshFilmMarks();
     RunConsistencyCheck(kCheckAfterLoad);
     if (QAction *mode = Command(QStringLiteral("miTransMode%1").arg(int(FSession.TransMode))))
         mode->setChecked(true);
@@ -196,7 +197,10 @@ bool TWebMain::RunConsistencyCheck(int mode)
         return ShowProblems ? ShowProblems(problems) : TProblemListForm::Ask(problems, this);
     };
     env.notice = [this](bool shown) { SetInconsistent(shown); };
-    env.refresh = [this] { ShowBasketTotals(); };
+    env.refresh = [this] {
+        ShowBasketTotals();
+        RefreshFilmMarks();
+    };
     return CheckConsistency(FOrders, mode, env);
 }
 
@@ -218,6 +222,15 @@ void TWebMain::OrderViewedFile(const QString &file)
     FOrders.Recount();
     FOrders.RebuildAggregate();
     ShowBasketTotals();
+    RefreshFilmMarks();
+}
+
+void TWebMain::RefreshFilmMarks()
+{
+    // The pictures listed in the browser show whether the basket holds them.
+    FFilm.MarkOrdered(FOrders);
+    SetOrderCounts(FFilm.OrderedCount(), FFilm.Count(), FOrders.Count());
+    FBrowser->MarksChanged();
 }
 
 int RunClient(QApplication &app)

@@ -267,6 +267,7 @@ private:
     void SetTransMode(int mode);
 
     void ShowBasketTotals();
+    void RefreshFilmMarks();
     void OrderViewedFile(const QString &file);
 
     TClientSession &FSession;

@@ -537,7 +537,9 @@ void TWebMain::DateBuildFinished(const TDateBuildResult &result)
 {
     RestoreReDateButton();
     FDateTree->setEnabled(true);
-    FBrowser->SetBusy(false);
+    // The date source shows a list again once a node is chosen; the others show theirs.
+    if (FSourceMode != smDate || (!result.lists && FDateTree->currentItem()))
+        FBrowser->SetBusy(false);
     if (!result.lists)
         return;
     if (result.scanned) {
