@@ -4,6 +4,7 @@
 //
 // The pictures are made once with libjpeg into $TMPDIR/korvatel-bench-camera (about 500 MB)
 // and reused by later runs; delete the folder to make them again.
+#include "camera_jpeg.h"
 #include "imaging/jpeg_codec.h"
 #include "sources/thumb_paths.h"
 #include "sources/thumb_store.h"
@@ -13,12 +14,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <random>
 
 namespace
 {
 
 using namespace korvatel;
+using korvatel::bench::CameraJpeg;
 
 constexpr int kPictures = 100;
 
@@ -28,64 +29,6 @@ struct TCameraSize {
 };
 // 12, 16, 20 and 24 megapixels, as cameras of the time write them.
 constexpr TCameraSize kSizes[] = { { 4000, 3000 }, { 4608, 3456 }, { 5472, 3648 }, { 6000, 4000 } };
-
-void Put16(QByteArray &b, int v)
-{
-    b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
-}
-
-void Put32(QByteArray &b, quint32 v)
-{
-    Put16(b, int(v & 0xFFFF));
-    Put16(b, int(v >> 16));
-}
-
-void Entry(QByteArray &b, int tag, int type, quint32 value)
-{
-    Put16(b, tag);
-    Put16(b, type);
-    Put32(b, 1);
-    Put32(b, value);
-}
-
-// A smooth picture with sensor noise, different for each seed.
-TBitmap CameraPicture(int w, int h, int seed)
-{
-    TBitmap picture(w, h);
-    std::minstd_rand noise(unsigned(seed + 1));
-    for (int y = 0; y < h; ++y) {
-        uint8_t *row = picture.ScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            const int n = int(noise() % 17) - 8;
-            row[3 * x] = uint8_t(std::clamp(x * 200 / w + 30 + n + seed, 0, 255));
-            row[3 * x + 1] = uint8_t(std::clamp(y * 180 / h + 40 + n, 0, 255));
-            row[3 * x + 2] = uint8_t(std::clamp((x + y) * 220 / (w + h) + 20 + n, 0, 255));
-        }
-    }
-    return picture;
-}
-
-// The JPEG with an Exif block in front: an empty IFD0 and an IFD1 pointing at a 160 × 120
-// JPEG thumbnail, as a camera writes it.
-QByteArray CameraJpeg(int w, int h, int seed)
-{
-    const QByteArray main = EncodeJpeg(CameraPicture(w, h, seed), 90);
-    const QByteArray thumb = EncodeJpeg(CameraPicture(160, 120, seed), 80);
-    QByteArray tiff("II*\0\x08\0\0\0", 8);
-    Put16(tiff, 0); // IFD0: no entries
-    Put32(tiff, 14); // IFD1 follows
-    Put16(tiff, 3);
-    Entry(tiff, 259, 3, 6); // compression: JPEG
-    Entry(tiff, 513, 4, 56); // thumbnail offset, right after this IFD
-    Entry(tiff, 514, 4, quint32(thumb.size()));
-    Put32(tiff, 0);
-    tiff.append(thumb);
-    QByteArray app1("\xFF\xE1", 2);
-    const int length = 2 + 6 + int(tiff.size());
-    app1.append(char(length >> 8)).append(char(length & 0xFF));
-    app1.append("Exif\0\0", 6).append(tiff);
-    return QByteArray("\xFF\xD8", 2) + app1 + main.mid(2);
-}
 
 // The folder of camera pictures, made on first use.
 QString CameraFolder()

@@ -11,15 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build"/bench/imaging_bench --write-sample "$work/camera.jpg"
 
-# Mean wall time of a command over the runs, in milliseconds (one warm-up run first).
-mean_ms() {
-  "$@" >/dev/null 2>&1
-  local start end
-  start=$(date +%s%N)
-  for _ in $(seq "$runs"); do "$@" >/dev/null 2>&1; done
-  end=$(date +%s%N)
-  echo $(((end - start) / runs / 1000000))
-}
+. bench/mean_ms.sh
 
 own=$(mean_ms "$build"/src/app/korvatel-cli thumb "$work/camera.jpg" --mode 0 "$work/own.jpg")
 echo "korvatel-cli thumb --mode 0:  ${own} ms"

@@ -3,6 +3,7 @@
 #include "app/cli_imaging.h"
 #include "app/cli_index.h"
 #include "app/cli_net.h"
+#include "app/cli_sources.h"
 #include "app/version.h"
 #include "customer/history_command.h"
 #include "net/order_command.h"
@@ -83,6 +84,8 @@ const QList<TCliCommand> &Commands()
             [](const QStringList &a, QTextStream &o, QTextStream &e) {
                 return ConvertFile(a, o, e, false);
             } },
+        { "date-scan", "date-scan [--full] [--tree DIR] FOLDER...",
+            "walk folders as the date scan does and print the date tree", CliDateScan },
         { "exif", "exif FILE", "the Exif fields of a picture as name=value lines", CliExif },
         { "decode", "decode FILE OUT.png", "decode a picture (--scale 1|2|4|8 for JPEG)",
             CliDecode },

@@ -85,6 +85,8 @@ public:
 
     // Path → the hint of the failed attempt, for the whole run.
     const QHash<QString, QString> &FailedFiles() const { return FFailed; }
+    // Forgets the failed files ("Reset"), so they are tried again.
+    void ClearFailedFiles() { FFailed.clear(); }
     // How many pictures were decoded in full or at a DCT scale (for tests and benchmarks).
     int Decodes() const { return FDecodes; }
 

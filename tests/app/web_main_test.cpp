@@ -6,6 +6,7 @@
 #include "app/ui/viewer_stage.h"
 #include "app/ui/web_main.h"
 #include "app_home.h"
+#include "app_session.h"
 #include "imaging/picture.h"
 #include "order/ui/problem_list_form.h"
 #include "platform/file_times.h"
@@ -34,24 +35,11 @@ namespace korvatel
 
 using test::TAppHome;
 
-namespace
-{
-
+// The sessions of these tests.
 TClientSession Session(const TAppHome &home, bool online, bool openShopTab = false)
 {
-    TWorkspace workspace = home.Workspace();
-    workspace.PrepareWorkspace();
-    TEntryResult entry;
-    entry.proceed = true;
-    entry.shopId = QStringLiteral("1234");
-    TStartupResult startup;
-    startup.proceed = true;
-    startup.online = online;
-    startup.openShopTab = openShopTab;
-    return TClientSession(workspace, entry, startup);
+    return test::TestSession(home, online, openShopTab);
 }
-
-} // namespace
 
 TEST(TWebMain, OfflineWindowShowsCaptionAndRedNotice)
 {

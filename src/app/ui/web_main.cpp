@@ -16,6 +16,7 @@
 #include "platform/user_folders.h"
 #include "sources/browser_item.h"
 #include "sources/order_thumbnail.h"
+#include "sources/ui/film_grid.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -118,6 +119,7 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
 
     BuildRegions();
     BuildMenus();
+    BuildSourceCommands();
     BuildTabs();
     BuildShortcuts();
     ApplySettings();
@@ -127,6 +129,8 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     setWindowState(Qt::WindowMaximized);
 
     OrderFile = [this](const QString &file) { OrderViewedFile(file); };
+    AddScannedFile = [this](const QString &file) { AddScannedPicture(file); };
+    PlaySound = [](const QString &name) { PlayResourceSound(name); };
     QTimer::singleShot(0, this, &TWebMain::FirstIdle);
 }
 
@@ -145,10 +149,14 @@ void TWebMain::FirstIdle()
     FSession.LoadAtFirstIdle();
     FSession.LoadOrderMemory(FOrders, FCampus);
     ShowBasketTotals();
+    RefreshFilmMarks();
     RunConsistencyCheck(kCheckAfterLoad);
     if (QAction *mode = Command(QStringLiteral("miTransMode%1").arg(int(FSession.TransMode))))
         mode->setChecked(true);
     SetMemoryWatch(FSession.State.ChkMemIntTag);
+    // The date tree comes back from its list files, without a disk walk.
+    if (QFileInfo(FSession.Workspace().Tree()).isDir())
+        BuildDateTree(false, false, false, false);
 }
 
 void TWebMain::closeEvent(QCloseEvent *event)
@@ -160,12 +168,17 @@ void TWebMain::closeEvent(QCloseEvent *event)
         return;
     }
     StopSlideShow(false);
+    // A running date scan is stopped and awaited; nothing more is built.
+    FClosing = true;
+    FDateJob->Cancel();
+    RestoreReDateButton();
     // A session that never reached its first idle moment has not read what it would save.
     FirstIdle();
     FSession.State.FolderWidth = FFolderPanel->width();
     if (FPanelRB->isVisible())
         FSession.State.PanelRBHeight = FPanelRB->height();
-    FSession.Shutdown({ FSession.SaveOrderMemoryHook(FOrders), {}, true });
+    FSession.Shutdown(
+        { FSession.SaveOrderMemoryHook(FOrders), [this] { CollectNodeExp(); }, true });
     event->accept();
 }
 
@@ -184,7 +197,10 @@ bool TWebMain::RunConsistencyCheck(int mode)
         return ShowProblems ? ShowProblems(problems) : TProblemListForm::Ask(problems, this);
     };
     env.notice = [this](bool shown) { SetInconsistent(shown); };
-    env.refresh = [this] { ShowBasketTotals(); };
+    env.refresh = [this] {
+        ShowBasketTotals();
+        RefreshFilmMarks();
+    };
     return CheckConsistency(FOrders, mode, env);
 }
 
@@ -206,6 +222,15 @@ void TWebMain::OrderViewedFile(const QString &file)
     FOrders.Recount();
     FOrders.RebuildAggregate();
     ShowBasketTotals();
+    RefreshFilmMarks();
+}
+
+void TWebMain::RefreshFilmMarks()
+{
+    // The pictures listed in the browser show whether the basket holds them.
+    FFilm.MarkOrdered(FOrders);
+    SetOrderCounts(FFilm.OrderedCount(), FFilm.Count(), FOrders.Count());
+    FBrowser->MarksChanged();
 }
 
 int RunClient(QApplication &app)

@@ -8,6 +8,8 @@
 #include "app/ui/widget_helpers.h"
 #include "imaging/picture_kinds.h"
 #include "platform/prompter.h"
+#include "sources/thumb_loader.h"
+#include "sources/ui/film_grid.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,14 +63,6 @@ QPushButton *Button(
     return button;
 }
 
-QStringList PictureFilters()
-{
-    return { QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp"),
-        QStringLiteral("*.gif"), QStringLiteral("*.png"), QStringLiteral("*.cci"),
-        QStringLiteral("*.JPG"), QStringLiteral("*.JPEG"), QStringLiteral("*.BMP"),
-        QStringLiteral("*.GIF"), QStringLiteral("*.PNG"), QStringLiteral("*.CCI") };
-}
-
 } // namespace
 
 void TWebMain::BuildRegions()
@@ -114,32 +108,8 @@ void TWebMain::BuildSourcePanel()
     FFolderPanel->setObjectName(QStringLiteral("pnFolder"));
     auto *layout = new QVBoxLayout(FFolderPanel);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto *modes = new QTabWidget(FFolderPanel);
-    modes->setObjectName(QStringLiteral("pcSource"));
-    for (const char *caption : { "ﾃﾝﾌﾟﾚｰﾄ", "フォルダ別", "日付別", "カテゴリー別" }) {
-        auto *page = new QWidget(modes);
-        modes->addTab(page, QString::fromUtf8(caption));
-    }
-    // The folder page: the folders of the disks; choosing one lists its pictures in the film
-    // strip. The date, template and category trees are their own part.
-    auto *folders = new QTreeView(modes->widget(1));
-    folders->setObjectName(QStringLiteral("tvFolder"));
-    auto *model = new QFileSystemModel(folders);
-    model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    // The tree starts at the system drive, which is the home folder on this platform.
-    model->setRootPath(QDir::homePath());
-    folders->setModel(model);
-    folders->setRootIndex(model->index(QDir::homePath()));
-    for (int column = 1; column < model->columnCount(); ++column)
-        folders->hideColumn(column);
-    folders->setHeaderHidden(true);
-    auto *folderLayout = new QVBoxLayout(modes->widget(1));
-    folderLayout->setContentsMargins(0, 0, 0, 0);
-    folderLayout->addWidget(folders);
-    connect(folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
-        [this, model](const QModelIndex &index) { SetBrowserFolder(model->filePath(index)); });
-    modes->setCurrentIndex(1);
-    layout->addWidget(modes, 1);
+    BuildSourcePages();
+    layout->addWidget(FSourcePages, 1);
 
     auto *news = new QLabel(QStringLiteral("【新着情報】"), FFolderPanel);
     news->setObjectName(QStringLiteral("pnNews"));
@@ -169,9 +139,14 @@ void TWebMain::BuildFilmStrip()
         QStringLiteral("|画像の中の注文画像をすべてキャンセルします。"));
     QPushButton *reset = Button(buttons, "sbReset", QStringLiteral("Reset"));
     QPushButton *exif = Button(buttons, "sbExif", QStringLiteral("Exif"));
-    // The order list, the date tree and the Exif window are their own parts.
-    for (QPushButton *later : { all, none, reset, exif })
-        later->setEnabled(false);
+    connect(all, &QPushButton::clicked, this, [this] {
+        SelectAllClick(true, QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier);
+    });
+    connect(none, &QPushButton::clicked, this, [this] {
+        SelectAllClick(false, QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier);
+    });
+    connect(reset, &QPushButton::clicked, this, &TWebMain::ResetClick);
+    connect(exif, &QPushButton::clicked, this, &TWebMain::ShowExif);
     auto *sort = new QToolButton(buttons);
     sort->setObjectName(QStringLiteral("sbSort"));
     sort->setText(QStringLiteral("ソート"));
@@ -202,30 +177,31 @@ void TWebMain::BuildFilmStrip()
             "ｵｰﾙ "
             "ﾘﾒｰｸ|"
             "作成済みのｻﾑﾈｲﾙを全てクリアし、表示の際にサムネイル作成モードに従い表示します。"));
-    remake->setEnabled(false);
-    allRemake->setEnabled(false);
+    connect(remake, &QPushButton::clicked, this, [this] {
+        const auto [first, last] = FBrowser->VisibleRange();
+        DeleteBrowserThumbnails(first, last);
+    });
+    connect(allRemake, &QPushButton::clicked, this, [this] { DeleteBrowserThumbnails(0, -1); });
     second->addWidget(remake);
     second->addWidget(allRemake);
     rows->addLayout(first);
     rows->addLayout(second);
     layout->addWidget(buttons);
 
-    FBrowser = new QListWidget(FFilmPanel);
+    FBrowser = new TFilmGrid(FFilmPanel);
     FBrowser->setObjectName(QStringLiteral("lvBrowser"));
-    FBrowser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    connect(FBrowser, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        if (!FSession.State.DblClick)
-            BrowserActivated(FBrowser->row(item));
-    });
-    connect(FBrowser, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
-        if (FSession.State.DblClick)
-            BrowserActivated(FBrowser->row(item));
-    });
-    connect(FBrowser, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
-        // Enter on the keyboard opens the picture whatever the click setting.
-        if (QApplication::mouseButtons() == Qt::NoButton)
-            BrowserActivated(FBrowser->row(item));
-    });
+    FBrowser->SetList(&FFilm);
+    FBrowser->SetLoader(FLoader.get());
+    connect(FBrowser, &TFilmGrid::cellClicked, this,
+        [this](
+            int index, Qt::KeyboardModifiers modifiers) { BrowserClick(index, modifiers, false); });
+    connect(FBrowser, &TFilmGrid::cellDoubleClicked, this,
+        [this](
+            int index, Qt::KeyboardModifiers modifiers) { BrowserClick(index, modifiers, true); });
+    // Enter on the keyboard opens the picture whatever the click setting.
+    connect(FBrowser, &TFilmGrid::cellActivated, this, &TWebMain::BrowserActivated);
+    connect(FBrowser, &TFilmGrid::hintText, this,
+        [this](const QString &hint) { FMainPanels[1]->setText(hint); });
     layout->addWidget(FBrowser, 1);
 }
 
@@ -509,26 +485,7 @@ bool TWebMain::event(QEvent *event)
 
 void TWebMain::SetBrowserFolder(const QString &folder)
 {
-    FSession.State.LastDir = folder;
-    FMainPanels[0]->setText(QFileInfo(folder).fileName());
-    QStringList files;
-    const QFileInfoList entries = QDir(folder).entryInfoList(
-        PictureFilters(), QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
-    for (const QFileInfo &entry : entries)
-        if (IsPictureFile(entry.fileName()) == 1)
-            files << entry.absoluteFilePath();
-    SetBrowserFiles(files);
-}
-
-void TWebMain::SetBrowserFiles(const QStringList &files)
-{
-    FBrowserFiles = files;
-    FBrowserIndex = -1;
-    FBrowser->clear();
-    for (const QString &file : files)
-        FBrowser->addItem(QFileInfo(file).fileName());
-    SetOrderCounts(0, int(files.size()), 0);
-    UpdateViewerCommands();
+    ListFolder(folder, false);
 }
 
 void TWebMain::BrowserActivated(int row)
@@ -550,11 +507,7 @@ void TWebMain::ApplySettings()
     FTabBar->SetStartMargin(std::max(state.FolderWidth, 50));
     FStage->SetMaxZoom(state.MaxZoom);
     FStage->SetAnchorWide(state.AnchorWide);
-    QPalette palette = FBrowser->palette();
-    palette.setColor(QPalette::Base, WinColor(state.BoxColor));
-    palette.setColor(
-        QPalette::Text, WinColor(state.BoxColor).lightness() < 128 ? Qt::white : Qt::black);
-    FBrowser->setPalette(palette);
+    ApplyFilmLook();
     QPalette view = FStage->View()->palette();
     view.setColor(QPalette::Dark, WinColor(state.BoxColor));
     FStage->View()->setPalette(view);
@@ -574,15 +527,12 @@ void TWebMain::ApplySettings()
     UpdateSortLabel();
     if (!state.LastDir.isEmpty() && FBrowserFiles.isEmpty() && QFileInfo(state.LastDir).isDir()) {
         // The folder tree shows the last folder, which the film strip lists.
-        if (auto *folders = FFolderPanel->findChild<QTreeView *>(QStringLiteral("tvFolder"))) {
-            auto *model = static_cast<QFileSystemModel *>(folders->model());
-            const QModelIndex index = model->index(state.LastDir);
-            {
-                const QSignalBlocker block(folders->selectionModel());
-                folders->setCurrentIndex(index);
-            }
-            folders->scrollTo(index);
+        const QModelIndex index = FFolderModel->index(state.LastDir);
+        {
+            const QSignalBlocker block(FFolderTree->selectionModel());
+            FFolderTree->setCurrentIndex(index);
         }
+        FFolderTree->scrollTo(index);
         SetBrowserFolder(state.LastDir);
     }
     UpdateViewerCommands();

@@ -152,6 +152,7 @@ void TWebMain::BuildBrowserMenu()
         std::clamp(state.ListSort, 0, 4), [this](int kind) {
             FSession.State.ListSort = kind;
             UpdateSortLabel();
+            SortBrowser();
         });
     sort->addSeparator();
     QAction *descending = AddCommand(sort, "miListDeSort", QStringLiteral("降順"));
@@ -160,6 +161,7 @@ void TWebMain::BuildBrowserMenu()
     connect(descending, &QAction::toggled, this, [this](bool on) {
         FSession.State.ListDeSort = on;
         UpdateSortLabel();
+        SortBrowser();
     });
     if (auto *button = FFilmPanel->findChild<QToolButton *>(QStringLiteral("sbSort")))
         button->setMenu(sort);
@@ -176,10 +178,8 @@ void TWebMain::BuildBrowserMenu()
         [this] { ColourClick(FSession.State.CheckColor, "チェック色"); });
     QMenu *shape = menu->addMenu(QStringLiteral("チェック形状"));
     shape->menuAction()->setObjectName(QStringLiteral("miCheckShape"));
-    shape->setEnabled(false); // the check marks are drawn by the order grid
     QMenu *place = menu->addMenu(QStringLiteral("チェック位置"));
     place->menuAction()->setObjectName(QStringLiteral("miCheckPos"));
-    place->setEnabled(false);
     QMenu *size = menu->addMenu(QStringLiteral("チェックサイズ"));
     size->menuAction()->setObjectName(QStringLiteral("miCheckSize"));
     QStringList sizes;
@@ -216,16 +216,9 @@ void TWebMain::BuildBrowserMenu()
             QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
             QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exif(積分法で拡大)"),
             QStringLiteral("Real(本ﾃﾞｰﾀ表示)") },
-        std::clamp(state.ThumbType, 0, 8), [this](int mode) {
-            FSession.State.ThumbType = mode;
-            const QSignalBlocker block(FThumbMode);
-            FThumbMode->setCurrentIndex(mode);
-        });
-    connect(FThumbMode, &QComboBox::currentIndexChanged, this, [this](int mode) {
-        FSession.State.ThumbType = mode;
-        if (QAction *item = Command(QStringLiteral("miThumbMode%1").arg(mode)))
-            item->setChecked(true);
-    });
+        std::clamp(state.ThumbType, 0, 8), [this](int mode) { SetThumbnailMode(mode); });
+    connect(FThumbMode, &QComboBox::currentIndexChanged, this,
+        [this](int mode) { SetThumbnailMode(mode); });
 }
 
 void TWebMain::BuildEditMenu()

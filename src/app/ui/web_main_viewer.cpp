@@ -7,6 +7,7 @@
 #include "app/ui/web_main.h"
 #include "app/viewed_picture.h"
 #include "platform/prompter.h"
+#include "sources/ui/film_grid.h"
 
 #include <QAction>
 #include <QApplication>
@@ -245,7 +246,7 @@ void TWebMain::StartSlideShow()
     FSlideTimer->setInterval(std::clamp(FSession.State.Interval, 200, 5000));
     if (FBrowserIndex < 0 || FBrowserIndex >= FBrowserFiles.size())
         FBrowserIndex = 0;
-    FBrowser->setCurrentRow(FBrowserIndex);
+    FBrowser->SetCurrentIndex(FBrowserIndex);
     ViewPicture(FBrowserFiles[FBrowserIndex]);
     qApp->installEventFilter(this);
     FSlideTimer->start();
@@ -274,7 +275,7 @@ void TWebMain::SlideTick()
         return;
     }
     ++FBrowserIndex;
-    FBrowser->setCurrentRow(FBrowserIndex);
+    FBrowser->SetCurrentIndex(FBrowserIndex);
     ViewPicture(FBrowserFiles[FBrowserIndex]);
 }
 

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "sources/date_scan.h"
+
+#include <QObject>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace korvatel
+{
+
+// What one build of the date tree works on.
+struct TDateBuildInput {
+    QString tree; // the workspace's \Tree folder
+    bool scanDisks = false; // walk the drives; otherwise read DateData.ini
+    QList<TDrive> drives; // ScanDrives
+    TScanRules rules;
+};
+
+struct TDateBuildResult {
+    std::optional<TDateLists> lists; // nullopt when the build was abandoned
+    bool scanned = false; // the disks were walked (possibly stopped part way)
+    QDateTime scanTime; // when the walk ended
+};
+
+// The file side of a build: creates \Tree and deletes its month files, walks the drives (a
+// stop only ends the walk) or reads DateData.ini, writes the sorted lines to DateData.ini,
+// groups them and writes the month files and, after a walk, LastDate.ini. abandon is asked
+// between lines after the walk; when it says yes nothing more is written.
+TDateBuildResult RunDateBuild(const TDateBuildInput &input, TDateScanner &scanner,
+    const std::function<bool()> &abandon, const std::function<QDateTime()> &now);
+
+// Runs RunDateBuild on a thread of its own, so the window stays alive and the build can be
+// cancelled at any moment. The signals arrive on the thread that owns the job.
+class TDateBuildJob : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TDateBuildJob(QObject *parent = nullptr);
+    ~TDateBuildJob() override;
+
+    // False when a build is still running.
+    bool Start(const TDateBuildInput &input, std::function<QDateTime()> now);
+    bool Running() const { return FRunning; }
+    // Ends the disk walk; once the walk is over, abandons the build.
+    void Stop();
+    // Abandons the build, waits for its thread to end and drops its result.
+    void Cancel();
+
+Q_SIGNALS:
+    void folderScanned(const QString &folder);
+    void countChanged(int count);
+    void finished(const korvatel::TDateBuildResult &result);
+
+private:
+    void Join();
+
+    std::thread FThread;
+    std::unique_ptr<TDateScanner> FScanner;
+    std::atomic<bool> FWalking { false };
+    std::atomic<bool> FAbandon { false };
+    std::shared_ptr<std::atomic<bool>> FDropped;
+    bool FRunning = false;
+};
+
+} // namespace korvatel
+
+Q_DECLARE_METATYPE(korvatel::TDateBuildResult)

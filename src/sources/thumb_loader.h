@@ -1,0 +1,75 @@
+#pragma once
+
+#include "sources/thumb_store.h"
+
+#include <QImage>
+#include <QObject>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace korvatel
+{
+
+// One browser cell to decide: the item as the list holds it and the cell's layout.
+struct TThumbRequest {
+    int index = -1;
+    quint64 generation = 0; // the list's fill count, so answers for an old list are dropped
+    TBrowserItem item;
+    TCellLayout layout;
+};
+
+// The store's decision for a cell, with the picture already scaled to its target rectangle.
+struct TThumbResult {
+    int index = -1;
+    quint64 generation = 0;
+    TBrowserItem item; // with the size, width, height, caption, hint and Exif state learnt
+    TCellOutcome outcome = TCellOutcome::coError;
+    QImage image;
+    QRect target;
+    bool hintChanged = false;
+};
+
+// Makes browser cells on threads of its own (one per core, at most two), so that a folder of
+// camera pictures never blocks the window: the window paints placeholders and asks; each
+// answer arrives through ready() on the thread that owns the loader. Each thread has its own
+// thumbnail store on the same Works folder, used by that thread only or under WithStore.
+class TThumbLoader : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TThumbLoader(
+        const QString &works, int mode = 0, QObject *parent = nullptr, int threads = 0);
+    ~TThumbLoader() override;
+
+    // Queues a cell; a request for a cell already waiting replaces it.
+    void Request(const TThumbRequest &request);
+    // Forgets the cells not yet started (the view scrolled or the list changed).
+    void ClearPending();
+    int Pending() const;
+    // Runs f on each store while no cell is being made (mode switches, deletions, Reset).
+    void WithStore(const std::function<void(TThumbStore &)> &f);
+    int Threads() const { return int(FThreads.size()); }
+    int Mode();
+
+Q_SIGNALS:
+    void ready(const korvatel::TThumbResult &result);
+
+private:
+    void Work(size_t worker);
+
+    std::vector<std::unique_ptr<TThumbStore>> FStores;
+    std::vector<std::unique_ptr<std::mutex>> FStoreLocks;
+    mutable std::mutex FQueueLock;
+    std::condition_variable FWake;
+    std::deque<TThumbRequest> FQueue;
+    bool FQuit = false;
+    std::vector<std::thread> FThreads;
+};
+
+} // namespace korvatel
+
+Q_DECLARE_METATYPE(korvatel::TThumbResult)
