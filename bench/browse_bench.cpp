@@ -15,10 +15,10 @@
 #include "sources/film_list.h"
 #include "sources/thumb_loader.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -179,13 +179,3 @@ void BM_ScrollStepOnTheWindowThread(benchmark::State &state)
 BENCHMARK(BM_ScrollStepOnTheWindowThread)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
