@@ -226,20 +226,29 @@ bool TOrderUpload::NextFileReady(TPackedOrder &order, QFileInfo &info)
     return true;
 }
 
-bool TOrderUpload::SendFtp(TPackedOrder &order)
+void TOrderUpload::BeginAttempt(const QString &title, const QString &state)
 {
     FFatal = false;
     FLastError.clear();
     if (progress)
-        progress->SetTitle(QStringLiteral("ファイル送信"));
-    State(QStringLiteral("Connecting"));
+        progress->SetTitle(title);
+    State(state);
+}
+
+bool TOrderUpload::ConnectFailed(const TPackedOrder &order, const QString &error)
+{
+    FFailedFile = order.sentFiles + 1;
+    FLastError = error;
+    State(FLastError);
+    return false;
+}
+
+bool TOrderUpload::SendFtp(TPackedOrder &order)
+{
+    BeginAttempt(QStringLiteral("ファイル送信"), QStringLiteral("Connecting"));
     TWinFTP ftp;
-    if (!Connect(ftp)) {
-        FFailedFile = order.sentFiles + 1;
-        FLastError = QStringLiteral("接続失敗 やり直してください");
-        State(FLastError);
-        return false;
-    }
+    if (!Connect(ftp))
+        return ConnectFailed(order, QStringLiteral("接続失敗 やり直してください"));
 
     // Every remote folder of the list, parents first.
     State(QStringLiteral("Making DirList"));
@@ -312,18 +321,10 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
 
 bool TOrderUpload::SendHttp(TPackedOrder &order)
 {
-    FFatal = false;
-    FLastError.clear();
-    if (progress)
-        progress->SetTitle(QStringLiteral("HTTP Mode"));
-    State(QStringLiteral("Initializing...."));
+    BeginAttempt(QStringLiteral("HTTP Mode"), QStringLiteral("Initializing...."));
     TWinHTTP http;
-    if (!http.Connect(uploadUrl)) {
-        FFailedFile = order.sentFiles + 1;
-        FLastError = http.LastError();
-        State(FLastError);
-        return false;
-    }
+    if (!http.Connect(uploadUrl))
+        return ConnectFailed(order, http.LastError());
     State(QStringLiteral("Creating Navigation"));
     // The status file travels as a file of its own, written beside the order.
     const QString statusLocal = QDir(order.localFolder).filePath(QStringLiteral("Sending"));

@@ -81,6 +81,10 @@ public:
     // One attempt in each mode: true when the order is complete. Failures leave their text in
     // LastError().
     bool SendFtp(TPackedOrder &order);
+    // The start of one attempt in either mode: no fault yet, the window's title and state.
+    void BeginAttempt(const QString &title, const QString &state);
+    // A connection that could not be made: the first unsent file failed with error.
+    bool ConnectFailed(const TPackedOrder &order, const QString &error);
     bool SendHttp(TPackedOrder &order);
     // The HTTP answer "SHOP-STOP" or another fatal error ended the attempt.
     bool Fatal() const { return FFatal; }
