@@ -14,16 +14,23 @@ TDateBuildResult RunDateBuild(const TDateBuildInput &input, TDateScanner &scanne
     const std::function<bool()> &abandon, const std::function<QDateTime()> &now)
 {
     TDateBuildResult result;
+    QStringList lines;
+    if (!input.scanDisks) {
+        // A list that is there but cannot be read is left alone, month files and all.
+        std::optional<QStringList> read = ReadDateData(input.tree);
+        if (!read) {
+            result.unreadable = true;
+            return result;
+        }
+        lines = std::move(*read);
+    }
     QDir().mkpath(input.tree);
     DeleteMonthFiles(input.tree);
-    QStringList lines;
     if (input.scanDisks) {
         scanner.ClearStop();
         ScanDisks(scanner, input.drives, lines);
         result.scanned = true;
         result.scanTime = now ? now() : QDateTime::currentDateTime();
-    } else if (std::optional<QStringList> read = ReadSjisLines(DateDataPath(input.tree))) {
-        lines = std::move(*read);
     }
     if (abandon && abandon())
         return result;

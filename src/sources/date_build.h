@@ -22,10 +22,12 @@ struct TDateBuildResult {
     std::optional<TDateLists> lists; // nullopt when the build was abandoned
     bool scanned = false; // the disks were walked (possibly stopped part way)
     QDateTime scanTime; // when the walk ended
+    bool unreadable = false; // DateData.ini is there but could not be read; nothing was written
 };
 
-// The file side of a build: creates \Tree and deletes its month files, walks the drives (a
-// stop only ends the walk) or reads DateData.ini, writes the sorted lines to DateData.ini,
+// The file side of a build: reads DateData.ini when the drives are not walked (and stops there
+// when it is there but cannot be read), creates \Tree and deletes its month files, walks the
+// drives (a stop only ends the walk), writes the sorted lines to DateData.ini,
 // groups them and writes the month files and, after a walk, LastDate.ini. abandon is asked
 // between lines after the walk; when it says yes nothing more is written.
 TDateBuildResult RunDateBuild(const TDateBuildInput &input, TDateScanner &scanner,

@@ -2,6 +2,7 @@
 
 #include "app/option_settings.h"
 #include "platform/user_folders.h"
+#include "text/cp932.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
@@ -408,6 +409,17 @@ QString MonthFilePath(const QString &tree, int year, int month)
 QString LastDatePath(const QString &tree)
 {
     return QDir(tree).filePath(QStringLiteral("LastDate.ini"));
+}
+
+std::optional<QStringList> ReadDateData(const QString &tree)
+{
+    const QString path = DateDataPath(tree);
+    if (!QFileInfo::exists(path))
+        return QStringList();
+    const std::optional<QByteArray> data = ReadWholeFile(path, kMaxDateDataSize);
+    if (!data)
+        return std::nullopt;
+    return SplitLines(FromCp932(*data));
 }
 
 void DeleteMonthFiles(const QString &tree)

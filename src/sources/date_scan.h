@@ -134,6 +134,11 @@ std::optional<TDateLists> BuildDateLists(
 QString DateDataPath(const QString &tree);
 QString MonthFilePath(const QString &tree, int year, int month);
 QString LastDatePath(const QString &tree);
+// DateData.ini may be this large: the scan of a big network drive lists millions of pictures.
+inline constexpr qint64 kMaxDateDataSize = qint64(1) << 30;
+// The lines of DateData.ini: none when the file is missing, nullopt when it is there but cannot
+// be read (an I/O error, over kMaxDateDataSize), so that nothing is written over it.
+std::optional<QStringList> ReadDateData(const QString &tree);
 // Deletes every "*.ksf" file of the folder.
 void DeleteMonthFiles(const QString &tree);
 // Writes the month files of a finished build; false when one could not be written.

@@ -469,4 +469,42 @@ TEST(TWebMainSources, TheLastFolderIsListedAndTheBasketMarksItsPictures)
         window.tvFolder()->currentIndex().data(QFileSystemModel::FilePathRole).toString(), folder);
 }
 
+TEST(TWebMainSources, ASavedPictureJoinsADateListLargerThanOtherTextFiles)
+{
+    TSourcesFixture f;
+    const QString tree = f.session->Workspace().Tree();
+    ASSERT_TRUE(QDir().mkpath(tree));
+    const QByteArray filler(kMaxTextFileSize / 2 + 1, 'x');
+    {
+        QFile list(DateDataPath(tree));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write(filler + "\r\n" + filler + "\r\n");
+    }
+    f.window->AddScannedFile(f.Photo(QStringLiteral("saved.jpg"), kDay));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 20000);
+    const std::optional<QStringList> lines = ReadDateData(tree);
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->size(), 3);
+    EXPECT_TRUE(lines->contains(filler));
+    QTreeWidget *dates = f.window->tvDate();
+    ASSERT_EQ(dates->topLevelItemCount(), 1);
+    EXPECT_EQ(dates->topLevelItem(0)->text(0), QStringLiteral("2005年(   1)"));
+}
+
+TEST(TWebMainSources, ASavedPictureLeavesADateListThatCannotBeReadAlone)
+{
+    TSourcesFixture f;
+    const QString tree = f.session->Workspace().Tree();
+    ASSERT_TRUE(QDir().mkpath(tree));
+    // The list can be opened but not read: over the largest size it may have.
+    {
+        QFile list(DateDataPath(tree));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(list.resize(kMaxDateDataSize + 1));
+    }
+    f.window->AddScannedFile(f.Photo(QStringLiteral("saved.jpg"), kDay));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 10000);
+    EXPECT_EQ(QFileInfo(DateDataPath(tree)).size(), kMaxDateDataSize + 1);
+}
+
 } // namespace korvatel

@@ -285,6 +285,44 @@ TEST(TDateScan, AScanStoppedOnTheThirdDriveListsTheFirstTwoAndRecordsTheTime)
     EXPECT_EQ(reread.lists->pictures, 2);
 }
 
+TEST(TDateScan, AListThatIsThereButCannotBeReadIsLeftAloneWithItsMonthFiles)
+{
+    TPictureTree t;
+    const QString tree = t.Folder(QStringLiteral("Tree"));
+    EXPECT_EQ(ReadDateData(tree), QStringList());
+    // A folder in the list's place exists but cannot be read as a file.
+    ASSERT_TRUE(QDir().mkpath(DateDataPath(tree)));
+    ASSERT_TRUE(t.home.Write(QStringLiteral("Tree/200503.ksf"), "kept"));
+    EXPECT_FALSE(ReadDateData(tree));
+    TDateBuildInput input;
+    input.tree = tree;
+    input.rules = JpegRules();
+    TDateScanner scanner(input.rules);
+    const TDateBuildResult result = RunDateBuild(input, scanner, {}, {});
+    EXPECT_FALSE(result.lists);
+    EXPECT_TRUE(result.unreadable);
+    EXPECT_TRUE(QFileInfo::exists(MonthFilePath(tree, 2005, 3)));
+    EXPECT_TRUE(QFileInfo(DateDataPath(tree)).isDir());
+}
+
+TEST(TDateScan, AListLargerThanOtherTextFilesIsReadWhole)
+{
+    TPictureTree t;
+    const QString tree = t.Folder(QStringLiteral("Tree"));
+    const QString line
+        = ScanLine(PackFileDateTime(kMarch1st2005), t.Folder(QStringLiteral("a.jpg")), 100);
+    // Two long lines around one picture's line, past the cap of the other text files.
+    const QByteArray filler(kMaxTextFileSize / 2 + 1, 'x');
+    ASSERT_TRUE(t.home.Write(QStringLiteral("Tree/DateData.ini"),
+        filler + "\r\n" + line.toLatin1() + "\r\n" + filler + "\r\n"));
+    ASSERT_GT(QFileInfo(DateDataPath(tree)).size(), kMaxTextFileSize);
+    const std::optional<QStringList> lines = ReadDateData(tree);
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->size(), 3);
+    EXPECT_EQ(lines->at(1), line);
+    EXPECT_EQ(lines->at(0).size(), filler.size());
+}
+
 TEST(TDateScan, DrivesOfTheScanAreFixedOnesAndNetworkOnesWhenAsked)
 {
     const TDriveTable table = TDriveTable::Build(

@@ -611,10 +611,12 @@ void TWebMain::AddScannedPicture(const QString &file)
     if (!info.isFile())
         return;
     const QString tree = FSession.Workspace().Tree();
-    QStringList lines = ReadSjisLines(DateDataPath(tree)).value_or(QStringList());
-    lines << ScanLine(PackFileDateTime(info.lastModified()), info.absoluteFilePath(), info.size());
+    std::optional<QStringList> lines = ReadDateData(tree);
+    if (!lines)
+        return;
+    *lines << ScanLine(PackFileDateTime(info.lastModified()), info.absoluteFilePath(), info.size());
     QDir().mkpath(tree);
-    WriteSjisLines(DateDataPath(tree), lines);
+    WriteSjisLines(DateDataPath(tree), *lines);
     BuildDateTree(true, false, false, false);
 }
 
