@@ -610,6 +610,12 @@ void TWebMain::AddScannedPicture(const QString &file)
     const QFileInfo info(file);
     if (!info.isFile())
         return;
+    // A running build writes DateData.ini too: it ends before the list is read here.
+    if (DateBuildRunning()) {
+        FDateJob->Cancel();
+        RestoreReDateButton();
+        FDateTree->setEnabled(true);
+    }
     const QString tree = FSession.Workspace().Tree();
     std::optional<QStringList> lines = ReadDateData(tree);
     if (!lines)
