@@ -44,10 +44,15 @@ void TThumbLoader::Request(const TThumbRequest &request)
     FWake.notify_one();
 }
 
-void TThumbLoader::ClearPending()
+QList<int> TThumbLoader::ClearPending()
 {
     const std::lock_guard lock(FQueueLock);
+    QList<int> dropped;
+    dropped.reserve(qsizetype(FQueue.size()));
+    for (const TThumbRequest &request : FQueue)
+        dropped << request.index;
     FQueue.clear();
+    return dropped;
 }
 
 int TThumbLoader::Pending() const

@@ -47,8 +47,9 @@ public:
 
     // Queues a cell; a request for a cell already waiting replaces it.
     void Request(const TThumbRequest &request);
-    // Forgets the cells not yet started (the view scrolled or the list changed).
-    void ClearPending();
+    // Forgets the cells not yet started (the view scrolled or the list changed) and gives
+    // their indices; cells being made are not among them and are still answered.
+    QList<int> ClearPending();
     int Pending() const;
     // Runs f on each store while no cell is being made (mode switches, deletions, Reset).
     void WithStore(const std::function<void(TThumbStore &)> &f);

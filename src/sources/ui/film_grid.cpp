@@ -284,13 +284,11 @@ void TFilmGrid::resizeEvent(QResizeEvent *event)
 
 void TFilmGrid::scrollContentsBy(int, int)
 {
-    // Cells that scrolled away are not made any more; the paint asks for the visible ones.
+    // Cells that scrolled away and were not started are not made any more; the paint asks for
+    // the visible ones. Cells being made stay asked, so no second thread makes them again.
     if (FLoader)
-        FLoader->ClearPending();
-    QSet<int> kept;
-    for (auto it = FPictures.constBegin(); it != FPictures.constEnd(); ++it)
-        kept.insert(it.key());
-    FAsked = kept;
+        for (const int index : FLoader->ClearPending())
+            FAsked.remove(index);
     viewport()->update();
 }
 
