@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -514,6 +515,25 @@ TEST(TWebMainSources, TheLastFolderIsListedAndTheBasketMarksItsPictures)
     EXPECT_EQ(window.OrderPanel(1)->text(), QStringLiteral("1/2"));
     EXPECT_EQ(
         window.tvFolder()->currentIndex().data(QFileSystemModel::FilePathRole).toString(), folder);
+}
+
+TEST(TFilmGridMemory, ScrollingThroughABigListKeepsOnlyThePicturesNearTheView)
+{
+    TStripFixture f(600);
+    const int page = f.grid.VisibleRows() * f.grid.ColCount();
+    ASSERT_GE(page, 2);
+    ASSERT_LT(page, 60);
+    for (int row = 0; row < 600 / f.grid.ColCount(); row += f.grid.VisibleRows()) {
+        f.grid.verticalScrollBar()->setValue(row * 100);
+        f.PaintAndSettle();
+    }
+    EXPECT_GE(f.grid.ReadyCount(), page);
+    EXPECT_LE(f.grid.ReadyCount(), (2 * TFilmGrid::kKeptPages + 1) * page);
+    // A picture far above is dropped and asked again when scrolled back.
+    EXPECT_EQ(f.grid.State(0), TCellState::csPending);
+    f.grid.verticalScrollBar()->setValue(0);
+    f.PaintAndSettle();
+    EXPECT_EQ(f.grid.State(0), TCellState::csError);
 }
 
 TEST(TFilmGridMemory, ACellBeingMadeIsNotAskedAgainAfterAScroll)

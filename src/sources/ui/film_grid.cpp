@@ -152,6 +152,13 @@ QPair<int, int> TFilmGrid::VisibleRange() const
     return { first, first + VisibleRows() * ColCount() - 1 };
 }
 
+QPair<int, int> TFilmGrid::KeptRange() const
+{
+    const QPair<int, int> visible = VisibleRange();
+    const int margin = kKeptPages * VisibleRows() * ColCount();
+    return { std::max(0, visible.first - margin), visible.second + margin };
+}
+
 QRect TFilmGrid::CellAt(int index, int top) const
 {
     const int cols = ColCount();
@@ -228,7 +235,12 @@ void TFilmGrid::Answer(const TThumbResult &result)
                                                             : TCellState::csError;
     picture.image = result.image;
     picture.target = result.target;
-    FPictures.insert(result.index, picture);
+    // A cell scrolled far away meanwhile keeps no picture; it is asked again when shown.
+    const QPair<int, int> kept = KeptRange();
+    if (result.index < kept.first || result.index > kept.second)
+        FAsked.remove(result.index);
+    else
+        FPictures.insert(result.index, picture);
     if (result.hintChanged && result.index == FHintIndex)
         Q_EMIT hintText(item.hint);
     viewport()->update(CellRect(result.index));
@@ -289,6 +301,17 @@ void TFilmGrid::scrollContentsBy(int, int)
     if (FLoader)
         for (const int index : FLoader->ClearPending())
             FAsked.remove(index);
+    // Pictures far from the view are dropped, so scrolling through a big list keeps only a
+    // few pages of them; they are asked again when scrolled back.
+    const QPair<int, int> kept = KeptRange();
+    for (auto it = FPictures.begin(); it != FPictures.end();) {
+        if (it.key() < kept.first || it.key() > kept.second) {
+            FAsked.remove(it.key());
+            it = FPictures.erase(it);
+        } else {
+            ++it;
+        }
+    }
     viewport()->update();
 }
 

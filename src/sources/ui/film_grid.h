@@ -56,12 +56,15 @@ public:
     QList<int> SelectedIndices() const;
     // The indices of the visible rows: top row × columns to that plus visible rows × columns − 1.
     QPair<int, int> VisibleRange() const;
+    // The indices whose pictures are kept: the visible range and kKeptPages pages either side.
+    QPair<int, int> KeptRange() const;
+    static constexpr int kKeptPages = 2;
     // The rectangle of a cell in the viewport; empty for an index out of the list.
     QRect CellRect(int index) const;
     int IndexAt(QPoint viewportPos) const;
     // What the cell of an index shows now (pending until the loader has answered).
     TCellState State(int index) const;
-    // How many cells have been answered for the current list.
+    // How many cells of the current list hold their answer (those near the view).
     int ReadyCount() const { return int(FPictures.size()); }
 
 Q_SIGNALS:
