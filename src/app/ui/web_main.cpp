@@ -15,6 +15,7 @@
 #include "platform/ui/qt_prompter.h"
 #include "platform/user_folders.h"
 #include "sources/browser_item.h"
+#include "sources/date_build.h"
 #include "sources/order_thumbnail.h"
 #include "sources/ui/film_grid.h"
 
@@ -22,14 +23,18 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHelpEvent>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolTip>
+#include <QTreeView>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace korvatel
@@ -134,7 +139,28 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     QTimer::singleShot(0, this, &TWebMain::FirstIdle);
 }
 
-TWebMain::~TWebMain() = default;
+TWebMain::~TWebMain()
+{
+    FClosing = true;
+    // The children outlive the members they point to: the strip lets go of the list and the
+    // loader, and the pages stop calling back while ~QWidget deletes them.
+    if (FBrowser) {
+        disconnect(FBrowser, nullptr, this, nullptr);
+        FBrowser->SetLoader(nullptr);
+        FBrowser->SetList(nullptr);
+    }
+    if (FSourcePages)
+        disconnect(FSourcePages, nullptr, this, nullptr);
+    if (FDateTree)
+        disconnect(FDateTree, nullptr, this, nullptr);
+    if (FFolderTree) {
+        disconnect(FFolderTree, nullptr, this, nullptr);
+        if (FFolderTree->selectionModel())
+            disconnect(FFolderTree->selectionModel(), nullptr, this, nullptr);
+    }
+    if (FDateJob)
+        FDateJob->Cancel();
+}
 
 bool TWebMain::Online() const
 {
