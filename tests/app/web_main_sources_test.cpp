@@ -463,6 +463,32 @@ TEST(TWebMainSources, ShiftListsSubfoldersAndEachFolderKeepsItsScrollPosition)
     EXPECT_EQ(grid->TopIndex(), top);
 }
 
+TEST(TWebMainSources, AShiftClickOnAnotherFolderListsItOnce)
+{
+    TSourcesFixture f;
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/a.jpg"), "x"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/sub/b.jpg"), "x"));
+    const QString photos = f.home.FilePath(QStringLiteral("Photos"));
+    f.window->SetSourceMode(2);
+    QTreeView *tree = f.window->tvFolder();
+    auto *model = qobject_cast<QFileSystemModel *>(tree->model());
+    ASSERT_NE(model, nullptr);
+    const QModelIndex index = model->index(photos);
+    ASSERT_TRUE(index.isValid());
+    QTRY_VERIFY_WITH_TIMEOUT(tree->visualRect(index).isValid(), 10000);
+    QTest::mouseClick(
+        tree->viewport(), Qt::LeftButton, Qt::ShiftModifier, tree->visualRect(index).center());
+    EXPECT_EQ(f.window->Film().Count(), 2);
+    // A second listing would have remembered the scroll position of the first.
+    EXPECT_EQ(f.window->RememberedTopIndex(photos), -1);
+    // Shift-clicking the folder listed alone lists its subfolders.
+    f.window->ListFolder(photos);
+    ASSERT_EQ(f.window->Film().Count(), 1);
+    QTest::mouseClick(
+        tree->viewport(), Qt::LeftButton, Qt::ShiftModifier, tree->visualRect(index).center());
+    EXPECT_EQ(f.window->Film().Count(), 2);
+}
+
 TEST(TWebMainSources, TheCategoryPageOpensTheRegistrationOnceWhenEmpty)
 {
     TSourcesFixture f;

@@ -310,6 +310,7 @@ private:
     bool FOfflineTold = false;
     int FLastClicked = -1;
     bool FClosing = false;
+    bool FShownSubfolders = false; // the folder shown was listed with its subfolders
     QLabel *FSortLabel = nullptr;
     QComboBox *FThumbMode = nullptr;
     QComboBox *FDefaultSize = nullptr;

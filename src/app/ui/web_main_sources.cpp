@@ -177,10 +177,14 @@ void TWebMain::BuildFolderPage(QWidget *page)
     layout->addWidget(FFolderTree, 1);
     connect(FFolderTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
         [this](const QModelIndex &index) { FolderChosen(index); });
-    // Clicking the chosen folder again with Shift lists its subfolders too.
+    // Clicking the chosen folder again with Shift lists its subfolders too. A Shift click on
+    // another folder has listed them already when it became the current one.
     connect(FFolderTree, &QTreeView::clicked, this, [this](const QModelIndex &index) {
-        if (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier)
-            FolderChosen(index);
+        if (!(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier) || !index.isValid())
+            return;
+        if (FShownSubfolders && FShownName == FFolderModel->filePath(index))
+            return;
+        FolderChosen(index);
     });
 
     auto *exclude = new QPushButton(QStringLiteral("日付リスト 対象外設定"), page);
@@ -406,6 +410,7 @@ void TWebMain::ListFolder(const QString &folder, bool subfolders)
     for (const QString &file : files)
         FFilm.AddFile(file);
     ShowFilm(folder);
+    FShownSubfolders = subfolders;
 }
 
 void TWebMain::ListDateNode(QTreeWidgetItem *node)
