@@ -165,13 +165,23 @@ TOrderClickResult OrderAll(TFilmList &list, TThumbNails &orders, const QList<int
         if (i < 0 || i >= list.Count())
             continue;
         TFilmData &item = list.Item(i);
-        if (item.inOrder == order || item.fileSize <= 0)
+        if (item.inOrder == order)
+            continue;
+        if (!order) {
+            // Cancelling needs no file: a picture whose file failed after it was ordered is
+            // taken out as well.
+            const int found = orders.Find(1, item.fullPath);
+            if (found >= 0)
+                orders.Delete(found);
+            item.inOrder = false;
+            ++result.removed;
+            continue;
+        }
+        if (item.fileSize <= 0)
             continue;
         ToggleFromBrowser(orders, item, defaults);
         if (item.inOrder)
             ++result.added;
-        else
-            ++result.removed;
     }
     return result;
 }

@@ -77,6 +77,23 @@ TEST(TFilmList, AllSelectAndAllCancelTouchOnlyPicturesWhoseMarkDiffers)
     EXPECT_FALSE(again.Item(1).inOrder);
 }
 
+TEST(TFilmList, AllCancelTakesOutAnOrderedPictureWhoseFileFailedButAllSelectSkipsIt)
+{
+    TFilmList list = FivePictures();
+    TThumbNails orders;
+    const TToggleDefaults defaults { 1, QStringLiteral("L"), false };
+    EXPECT_EQ(OrderAll(list, orders, { 0, 1, 2, 3, 4 }, true, defaults).added, 5);
+    // The file of an ordered picture failed afterwards.
+    list.Item(2).fileSize = 0;
+    const TOrderClickResult cancel = OrderAll(list, orders, { 0, 1, 2, 3, 4 }, false, defaults);
+    EXPECT_EQ(cancel.removed, 5);
+    EXPECT_EQ(orders.Count(), 0);
+    EXPECT_FALSE(list.Item(2).inOrder);
+    const TOrderClickResult again = OrderAll(list, orders, { 0, 1, 2, 3, 4 }, true, defaults);
+    EXPECT_EQ(again.added, 4);
+    EXPECT_FALSE(list.Item(2).inOrder);
+}
+
 TEST(TFilmList, SortsByNameSizeTypeAndTimeWithTheDirectionAndReusesItems)
 {
     TFilmList list;
