@@ -299,6 +299,27 @@ TEST(TWebMainSources, TheRefreshButtonScansIntoTheDateTreeAndCanCancel)
         << nodes.join(u';').toStdString();
 }
 
+TEST(TWebMainSources, TheRefreshMenuItemRestartsABuildThatIsRunning)
+{
+    TSourcesFixture f;
+    f.Photo(QStringLiteral("DCIM/a.jpg"), kDay);
+    int walks = 0;
+    f.window->ScanDriveList = [&] {
+        ++walks;
+        return QList<TDrive> { TDrive { u'C', f.home.FilePath("Photos"), dtFixed } };
+    };
+    f.window->SetSourceMode(3);
+    f.window->sbReDate()->click();
+    ASSERT_TRUE(f.window->DateBuildRunning());
+    f.Command("miReDate")->trigger();
+    EXPECT_EQ(walks, 2);
+    EXPECT_EQ(f.window->sbReDate()->text(), QStringLiteral("キャンセル"));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 10000);
+    EXPECT_EQ(f.window->sbReDate()->text(), QStringLiteral("最新情報に更新(HD)"));
+    ASSERT_EQ(f.window->tvDate()->topLevelItemCount(), 1);
+    EXPECT_EQ(f.window->tvDate()->topLevelItem(0)->text(0), QStringLiteral("2005年(   1)"));
+}
+
 TEST(TWebMainSources, ExcludedFoldersAreListedWrittenAndAskBeforeLiftingAParent)
 {
     TSourcesFixture f;

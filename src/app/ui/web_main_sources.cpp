@@ -271,10 +271,9 @@ void TWebMain::BuildSourceCommands()
     if (QAction *reDate = Command(QStringLiteral("miReDate"))) {
         reDate->setProperty("later", QVariant());
         reDate->setEnabled(true);
-        connect(reDate, &QAction::triggered, this, [this] {
-            if (!DateBuildRunning())
-                BuildDateTree(true, true, true, false);
-        });
+        // A build already running is cancelled and the walk starts again.
+        connect(
+            reDate, &QAction::triggered, this, [this] { BuildDateTree(true, true, true, false); });
     }
     if (QAction *exif = Command(QStringLiteral("miExif"))) {
         exif->setProperty("later", QVariant());
