@@ -504,9 +504,9 @@ void TWebMain::BuildDateTree(
     FBuildExpansion = FSession.NodeExp;
     FDateTree->clear();
     const QString tree = FSession.Workspace().Tree();
-    QDir().mkpath(tree);
-    DeleteMonthFiles(tree);
+    // A build makes the folder and deletes the month files itself, on its thread.
     if (deleteOnly) {
+        DeleteMonthFiles(tree);
         QFile::remove(DateDataPath(tree));
         return;
     }
@@ -762,8 +762,13 @@ void TWebMain::SetThumbnailMode(int mode)
     QList<TBrowserItem> listed;
     for (int i = 0; i < FFilm.Count(); ++i)
         listed << FFilm.Item(i);
+    // The stores share the Works folder: the first deletes the thumbnails, each takes the mode.
     bool changed = false;
-    FLoader->WithStore([&](TThumbStore &store) { changed = store.SetThumbnailMode(mode, listed); });
+    bool first = true;
+    FLoader->WithStore([&](TThumbStore &store) {
+        changed = store.SetThumbnailMode(mode, first ? listed : QList<TBrowserItem>()) || changed;
+        first = false;
+    });
     FSession.State.ThumbType = mode;
     if (QAction *item = Command(QStringLiteral("miThumbMode%1").arg(mode)))
         item->setChecked(true);
@@ -780,8 +785,13 @@ void TWebMain::DeleteBrowserThumbnails(int first, int last)
     QList<TBrowserItem> listed;
     for (int i = 0; i < FFilm.Count(); ++i)
         listed << FFilm.Item(i);
-    FLoader->WithStore(
-        [&](TThumbStore &store) { store.DeleteBrowserThumbnails(listed, first, last); });
+    // The stores share the Works folder: the files are deleted once.
+    bool done = false;
+    FLoader->WithStore([&](TThumbStore &store) {
+        if (!done)
+            store.DeleteBrowserThumbnails(listed, first, last);
+        done = true;
+    });
     FBrowser->InvalidatePictures();
 }
 
