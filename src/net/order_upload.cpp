@@ -427,7 +427,7 @@ void TOrderUpload::RecordHistory(bool sent, const TPackedOrder &order)
     QStringList text;
     text << QStringLiteral("開始=") + MessageTime(order.start)
          << QStringLiteral("終了=") + MessageTime(now ? now() : QDateTime::currentDateTime())
-         << QString() << order.messageLines;
+         << QString() << EntryFileLines(order.messageLines, order.sendList.FileList());
     onHistory(sent, paymentKind, cardOrderId, text);
 }
 

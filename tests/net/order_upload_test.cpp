@@ -149,7 +149,12 @@ TEST_F(TOrderUploadTest, AWholeOrderReachesTheReceiver)
     EXPECT_TRUE(history.first().second.value(0).startsWith(QStringLiteral("開始=")));
     EXPECT_TRUE(history.first().second.value(1).startsWith(QStringLiteral("終了=")));
     EXPECT_EQ(history.first().second.value(2), QString());
-    EXPECT_EQ(history.first().second.mid(3), order.messageLines);
+    // The history gets the order with its list of files, as the entry file has it.
+    const QStringList recorded = history.first().second.mid(3);
+    EXPECT_EQ(recorded, EntryFileLines(order.messageLines, order.sendList.FileList()));
+    ASSERT_TRUE(recorded.contains(QStringLiteral("<files>")));
+    EXPECT_EQ(recorded.last(), QStringLiteral("<end>"));
+    EXPECT_TRUE(recorded.contains(order.name + QStringLiteral("/$IMG_PRN/same(2).jpg=30000")));
 }
 
 TEST_F(TOrderUploadTest, ADroppedConnectionIsRetriedFromTheFirstUnsentFile)
