@@ -175,23 +175,25 @@ bool TOrderUpload::PutEntryFile(TWinFTP &ftp, const QString &local, const QStrin
     return false;
 }
 
-bool TOrderUpload::FinishFtp(TWinFTP &ftp, const QString &statusFile, const QString &orderName)
+bool TOrderUpload::FinishHosted(const QString &orderName)
 {
-    if (hostedServer) {
-        TWinHTTP http;
-        QUrlQuery query;
-        query.addQueryItem(QStringLiteral("dir"), orderName);
-        query.addQueryItem(QStringLiteral("comp"), QStringLiteral("true"));
-        query.addQueryItem(QStringLiteral("link"), cardLink);
-        query.addQueryItem(QStringLiteral("mail"), mail);
-        QUrl url(finishUrl);
-        url.setQuery(query);
-        QStringList answer;
-        if (!http.Connect(finishUrl) || !http.GetUrlStrings(answer, url.toString()))
-            return false;
-        const QString word = answer.value(0).trimmed();
-        return word == QLatin1String("OK") || word == QLatin1String("MAILSENT");
-    }
+    TWinHTTP http;
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("dir"), orderName);
+    query.addQueryItem(QStringLiteral("comp"), QStringLiteral("true"));
+    query.addQueryItem(QStringLiteral("link"), cardLink);
+    query.addQueryItem(QStringLiteral("mail"), mail);
+    QUrl url(finishUrl);
+    url.setQuery(query);
+    QStringList answer;
+    if (!http.Connect(finishUrl) || !http.GetUrlStrings(answer, url.toString()))
+        return false;
+    const QString word = answer.value(0).trimmed();
+    return word == QLatin1String("OK") || word == QLatin1String("MAILSENT");
+}
+
+bool TOrderUpload::FinishFtp(TWinFTP &ftp, const QString &statusFile)
+{
     const QStringList complete { QStringLiteral("Complite") };
     if (ftp.PutText(complete, statusFile))
         return true;
@@ -310,7 +312,7 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
         else if (order.sentFiles % 5 == 0)
             Wait(500);
     }
-    if (!FinishFtp(ftp, statusFile, order.name)) {
+    if (!(hostedServer ? FinishHosted(order.name) : FinishFtp(ftp, statusFile))) {
         FLastError = QStringLiteral("送信失敗:Sending");
         State(FLastError);
         return false;
@@ -386,7 +388,7 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
         if (progress)
             progress->SetPosition(order.sentFiles, total);
     }
-    if (!postStatus(QStringLiteral("Complite"))) {
+    if (!(hostedServer ? FinishHosted(order.name) : postStatus(QStringLiteral("Complite")))) {
         if (!FFatal)
             FLastError = QStringLiteral("送信失敗:Sending");
         return false;

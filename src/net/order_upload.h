@@ -105,7 +105,11 @@ private:
     bool Cancelled() const;
     bool Connect(TWinFTP &ftp);
     bool PutEntryFile(TWinFTP &ftp, const QString &local, const QString &remote);
-    bool FinishFtp(TWinFTP &ftp, const QString &statusFile, const QString &orderName);
+    // The end of an order on a shop's own server: "Complite" in the status file.
+    bool FinishFtp(TWinFTP &ftp, const QString &statusFile);
+    // The end of an order on the maker's hosted server, in either mode: the finishing script
+    // answers "OK" or "MAILSENT".
+    bool FinishHosted(const QString &orderName);
     void RecordHistory(bool sent, const TPackedOrder &order);
     QString Remote(const QString &path) const;
 

@@ -308,6 +308,26 @@ TEST_F(TOrderUploadTest, TheHostedServerCompletesThroughTheFinishingScript)
     EXPECT_EQ(upload.LastError(), QStringLiteral("送信失敗:Sending"));
 }
 
+TEST_F(TOrderUploadTest, TheHostedServerCompletesThroughTheFinishingScriptInHttpMode)
+{
+    TPackedOrder order = Packed();
+    upload.httpPossible = true;
+    upload.transferMode = tmHttp;
+    upload.hostedServer = true;
+    upload.finishUrl = shop->ServiceUrl() + QStringLiteral("/tamsel_php/korv_finish.php");
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent) << upload.LastError().toStdString();
+    EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
+    // Without the finishing script the order does not complete, whatever the status file says.
+    TOrderBuilder other;
+    other.input.now = b.input.now.addSecs(3);
+    TPackedOrder second = Packed(other);
+    upload.finishUrl = shop->ServiceUrl() + QStringLiteral("/tamsel_php/none.php");
+    upload.retries = 0;
+    prompter.Answer(TModalResult::mrAbort);
+    EXPECT_EQ(upload.Send(second), TSendResult::srGivenUp);
+    EXPECT_EQ(upload.LastError(), QStringLiteral("送信失敗:Sending"));
+}
+
 TEST_F(TOrderUploadTest, TheHttpUploadCheckWantsAnAnswerWord)
 {
     EXPECT_TRUE(HttpUploadAnswers(upload.uploadUrl));
