@@ -219,6 +219,7 @@ bool TOrderUpload::NextFileReady(TPackedOrder &order, QFileInfo &info)
         // The first time the message goes out it gets the end of sending.
         SetMessageEndTime(order.messageLines, now ? now() : QDateTime::currentDateTime());
         if (!WriteSjisLines(info.filePath(), order.messageLines)) {
+            FFailedFile = order.sentFiles + 1;
             FLastError = QStringLiteral("送信失敗:") + info.fileName();
             return false;
         }
@@ -268,10 +269,8 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
         addFolder(FolderOf(item.remote));
     for (qsizetype i = 0; i < folders.size(); ++i) {
         State(QString::asprintf("MakeDir %d/%d", int(i + 1), int(folders.size())));
-        if (!ftp.MakeDir(Remote(folders.at(i)))) {
-            FLastError = ftp.LastError();
-            return false;
-        }
+        if (!ftp.MakeDir(Remote(folders.at(i))))
+            return ConnectFailed(order, ftp.LastError());
     }
 
     const QString statusFile = Remote(order.name + QStringLiteral("/Sending"));

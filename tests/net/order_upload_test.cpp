@@ -328,6 +328,21 @@ TEST_F(TOrderUploadTest, TheHostedServerCompletesThroughTheFinishingScriptInHttp
     EXPECT_EQ(upload.LastError(), QStringLiteral("送信失敗:Sending"));
 }
 
+TEST_F(TOrderUploadTest, AFolderThatCannotBeMadeFailsTheFirstUnsentFile)
+{
+    TPackedOrder order = Packed();
+    // A file where the order's folder belongs: the server refuses to make the folder.
+    QFile blocker(shop->FtpLocal(QStringLiteral("/order/") + order.name));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    upload.retries = 0;
+    prompter.Answer(TModalResult::mrAbort);
+    EXPECT_EQ(upload.Send(order), TSendResult::srGivenUp);
+    ASSERT_FALSE(prompter.Shown().isEmpty());
+    EXPECT_EQ(
+        prompter.Shown().first().text, GiveUpQuestion(1, int(order.sendList.Items().size()), true));
+}
+
 TEST_F(TOrderUploadTest, TheHttpUploadCheckWantsAnAnswerWord)
 {
     EXPECT_TRUE(HttpUploadAnswers(upload.uploadUrl));
