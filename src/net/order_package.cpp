@@ -13,6 +13,7 @@
 #include "pricing/price_tables.h"
 #include "pricing/shop_terms.h"
 #include "text/comma_text.h"
+#include "text/file_names.h"
 #include "text/key_file.h"
 #include "text/scramble.h"
 #include "text/sjis_file.h"
@@ -211,12 +212,10 @@ int MakeLocalOrderFolder(const QString &workDir, const QDateTime &when, QString 
 
 QString RemoteOrderName(const QDateTime &when, int counter, const TOrderCustomer &customer)
 {
-    QString digits;
-    for (QChar c : customer.tel1) {
-        if (c >= u'0' && c <= u'9')
-            digits += c;
-    }
-    return OrderStamp(when, counter) + u'-' + digits + u'-' + customer.acount.trimmed();
+    // The identification code becomes part of folder names here and on the server: it must
+    // not leave the order's folder.
+    const QString code = SafeFileNamePart(customer.acount.trimmed()).replace(u'.', u'_');
+    return OrderStamp(when, counter) + u'-' + DigitsOf(customer.tel1) + u'-' + code;
 }
 
 // ---- DPOF

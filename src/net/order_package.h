@@ -119,7 +119,8 @@ QString OrderStamp(const QDateTime &when, int counter);
 // is raised until the folder does not exist yet. Returns the counter, or -1 when no folder
 // could be made.
 int MakeLocalOrderFolder(const QString &workDir, const QDateTime &when, QString *folder);
-// The remote order name N: stamp + "-" + the digits of Tel1 + "-" + Acount.
+// The remote order name N: stamp + "-" + the digits of Tel1 + "-" + Acount, whose characters
+// that a file name cannot hold (\ / : * ? " < > |, "." and control characters) become "_".
 QString RemoteOrderName(const QDateTime &when, int counter, const TOrderCustomer &customer);
 
 // The DPOF print order file (AUTPRINT.MRK) of one folder.

@@ -102,6 +102,13 @@ TEST(OrderNames, FolderCounterAndRemoteName)
     customer.acount = QStringLiteral(" 4321 ");
     EXPECT_EQ(
         RemoteOrderName(when, 7, customer), QStringLiteral("20261208-090507007-0312345678-4321"));
+    // The code cannot lead out of the order's folder or make one of its own.
+    customer.acount = QStringLiteral("../x");
+    EXPECT_EQ(
+        RemoteOrderName(when, 7, customer), QStringLiteral("20261208-090507007-0312345678-___x"));
+    customer.acount = QStringLiteral("a/b\\c:*?\"<>|\td");
+    EXPECT_EQ(RemoteOrderName(when, 7, customer),
+        QStringLiteral("20261208-090507007-0312345678-a_b_c________d"));
 }
 
 TEST(Dpof, PrintOrderFileLines)
