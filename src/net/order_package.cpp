@@ -13,6 +13,7 @@
 #include "pricing/price_tables.h"
 #include "pricing/shop_terms.h"
 #include "text/comma_text.h"
+#include "text/cp932.h"
 #include "text/file_names.h"
 #include "text/key_file.h"
 #include "text/scramble.h"
@@ -46,10 +47,32 @@ QString NumberedName(const QString &name, int number)
     return name.left(dot) + suffix + name.mid(dot);
 }
 
-// A size name made safe as a folder name: separators and dots-only names are replaced.
+// Each character that Shift-JIS cannot hold becomes "_", so that two names stay two on the
+// server instead of both turning into "?".
+QString Cp932Safe(QString name)
+{
+    for (qsizetype i = 0; i < name.size();) {
+        const qsizetype length
+            = name.at(i).isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()
+            ? 2
+            : 1;
+        int unconverted = 0;
+        ToCp932(name.mid(i, length), &unconverted);
+        if (unconverted > 0) {
+            name.replace(i, length, QStringLiteral("_"));
+            ++i;
+        } else {
+            i += length;
+        }
+    }
+    return name;
+}
+
+// A size name made safe as a folder name: separators and dots-only names are replaced, and so
+// is each character that Shift-JIS cannot hold.
 QString SizeFolder(const QString &size)
 {
-    QString folder = size;
+    QString folder = Cp932Safe(size);
     folder.replace(u'/', u'／').replace(u'\\', u'＼');
     if (folder.isEmpty() || folder == QLatin1String(".") || folder == QLatin1String(".."))
         folder = QStringLiteral("_");
@@ -124,7 +147,7 @@ TOrderFigures OrderFiguresOf(const TPricedOrder &order, const TPricingChoice &ch
 
 QString FullWidthRemoteName(const QString &name)
 {
-    QString result = name;
+    QString result = Cp932Safe(name);
     result.replace(u'=', u'＝').replace(u'|', u'｜').replace(u';', u'；');
     return result;
 }

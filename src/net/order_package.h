@@ -108,7 +108,7 @@ private:
     QStringList FUsedNames; // "FOLDER/NAME" in upper case
 };
 
-// "=" → "＝", "|" → "｜", ";" → "；".
+// "=" → "＝", "|" → "｜", ";" → "；"; each character that Shift-JIS cannot hold becomes "_".
 QString FullWidthRemoteName(const QString &name);
 // The warning for a file that is missing or empty.
 QString NotFoundWarning(const QString &path);

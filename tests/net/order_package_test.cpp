@@ -3,6 +3,7 @@
 #include "net/order_package.h"
 #include "platform/prompter.h"
 #include "pricing/shop_terms.h"
+#include "text/cp932.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
@@ -109,6 +110,24 @@ TEST(OrderNames, FolderCounterAndRemoteName)
     customer.acount = QStringLiteral("a/b\\c:*?\"<>|\td");
     EXPECT_EQ(RemoteOrderName(when, 7, customer),
         QStringLiteral("20261208-090507007-0312345678-a_b_c________d"));
+}
+
+TEST(TSendList, NamesOutsideShiftJisStayApartOnTheServer)
+{
+    TOrderBuilder b;
+    TSendList list;
+    const QString first = b.Picture(QStringLiteral("a/1.jpg"), 10);
+    const QString second = b.Picture(QStringLiteral("a/2.jpg"), 10);
+    // Korean and an emoji (two UTF-16 units) have no Shift-JIS form; Japanese keeps its own.
+    EXPECT_EQ(list.Add(first, QStringLiteral("N"), QStringLiteral("사진😀写真.jpg"), true, true),
+        QStringLiteral("___写真.jpg"));
+    EXPECT_EQ(list.Add(second, QStringLiteral("N"), QStringLiteral("한국😎写真.jpg"), true, true),
+        QStringLiteral("___写真(2).jpg"));
+    for (const TSendItem &item : list.Items()) {
+        int unconverted = 0;
+        ToCp932(item.remote, &unconverted);
+        EXPECT_EQ(unconverted, 0) << item.remote.toStdString();
+    }
 }
 
 TEST(Dpof, PrintOrderFileLines)
