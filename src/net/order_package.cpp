@@ -12,6 +12,7 @@
 #include "pricing/order_pricing.h"
 #include "pricing/price_tables.h"
 #include "pricing/shop_terms.h"
+#include "sources/thumb_paths.h"
 #include "text/comma_text.h"
 #include "text/cp932.h"
 #include "text/file_names.h"
@@ -561,7 +562,20 @@ struct TPicturePlace {
     const TThumbNail *item = nullptr;
     QString printName; // remote name in $IMG_PRN, empty when not printed
     QString cdName; // remote name in CD-R/$IMG_CDR
+    QString formatLine; // "IMG FMT = …" of the picture's print order jobs
 };
+
+// The file that goes to the shop for an item: its local copy of the source picture, made from
+// the source when it is missing. Empty when neither exists.
+QString SentPicture(const TThumbNail &item)
+{
+    if (item.ThumbnailPath.size() <= 4)
+        return QFileInfo(item.FullPath).isFile() ? item.FullPath : QString();
+    const QString copy = item.ThumbnailPath.chopped(4);
+    if (QFileInfo(copy).isFile() || MakeLocalCopy(item.FullPath, copy))
+        return copy;
+    return {};
+}
 
 // Writes a print order file into <folder>/<size>/MISC and adds it to the send list.
 bool WriteDpof(TSendList &list, const QString &localFolder, const QString &orderName,
@@ -608,27 +622,33 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
         const TThumbNail *item = basket->Item(i);
         if (item->ErrorKind != neNoError)
             continue;
+        if (item->TotalCount <= 0 && !item->CdOrder)
+            continue;
         TPicturePlace place;
         place.item = item;
+        const QString sent = SentPicture(*item);
+        if (sent.isEmpty())
+            return fail(NotFoundWarning(item->FullPath));
         const QString correction = ShopText(item->Hosei);
         if (item->TotalCount > 0) {
-            const std::optional<QString> name = pictures.Add(item->FullPath,
-                N + u'/' + kPrintFolder, item->FileName, true, true, correction, &warning);
+            const std::optional<QString> name = pictures.Add(
+                sent, N + u'/' + kPrintFolder, item->FileName, true, true, correction);
             if (!name)
-                return fail(warning);
+                return fail(NotFoundWarning(item->FullPath));
             place.printName = *name;
         }
         if (item->CdOrder) {
-            const std::optional<QString> name = pictures.Add(
-                item->FullPath, N + u'/' + kCdFolder, item->FileName, true, true, {}, &warning);
+            const std::optional<QString> name
+                = pictures.Add(sent, N + u'/' + kCdFolder, item->FileName, true, true);
             if (!name)
-                return fail(warning);
+                return fail(NotFoundWarning(item->FullPath));
             place.cdName = *name;
         }
-        if (!place.printName.isEmpty() || !place.cdName.isEmpty()) {
-            places << place;
-            countList << item->FullPath;
-        }
+        const int kind = ImageKindOf(sent);
+        place.formatLine = DpofFormatLine(
+            kind, kind == 1 ? ExifVersionOf(sent) : QByteArray(), item->Hosei.Active());
+        places << place;
+        countList << item->FullPath;
     }
 
     // The address card is printed as a job of its own.
@@ -672,13 +692,12 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
             return rank(a) < rank(b);
         });
     }
-    const auto jobOf = [](const TThumbNail &item, const QString &name, int count) {
+    const auto jobOf = [](const TPicturePlace &place, const QString &name, int count) {
+        const TThumbNail &item = *place.item;
         TDpofJob job;
         job.fileName = name;
         job.count = count;
-        job.formatLine = DpofFormatLine(ImageKindOf(item.FullPath),
-            ImageKindOf(item.FullPath) == 1 ? ExifVersionOf(item.FullPath) : QByteArray(),
-            item.Hosei.Active());
+        job.formatLine = place.formatLine;
         if (item.DatePrint)
             job.dateText = DpofDateText(
                 item.DateStr[std::min<int>(item.DateType, 2)].trimmed(), item.DateType == dkCustom);
@@ -696,7 +715,7 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
             for (const TPicturePlace &place : places) {
                 const int count = place.item->SizeCount(size);
                 if (count > 0 && IsCampusPicture(place.item->FullPath) == campus)
-                    jobs << jobOf(*place.item, place.printName, count);
+                    jobs << jobOf(place, place.printName, count);
             }
             int firstJob = 1;
             if (!campus && size == cardSize && !cardName.isEmpty()) {
@@ -720,7 +739,7 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
     QList<TDpofJob> cdJobs;
     for (const TPicturePlace &place : places) {
         if (!place.cdName.isEmpty()) {
-            cdJobs << jobOf(*place.item, place.cdName, 1);
+            cdJobs << jobOf(place, place.cdName, 1);
             cdPictures << place.item->FullPath;
         }
     }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QMap>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -331,6 +332,42 @@ TEST_F(PackOrderTest, PacksPicturesPrintFilesMessageAndEntry)
     EXPECT_EQ(Lines(order->countFile).size(), 3);
     EXPECT_EQ(QFileInfo(order->countFile).fileName(),
         QStringLiteral("1234-") + N + QStringLiteral(".cnt"));
+}
+
+TEST_F(PackOrderTest, ThePicturesSentAreTheItemsLocalCopies)
+{
+    TThumbNail *copied = b.Add(QStringLiteral("one/copied.jpg"), QStringLiteral("L"), 1, true);
+    TThumbNail *plain = b.Add(QStringLiteral("two/plain.jpg"), QStringLiteral("L"), 1);
+    // The first item has its local copy already: different bytes from the source.
+    const QString copy = copied->ThumbnailPath.chopped(4);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(copy).absolutePath()));
+    {
+        QFile file(copy);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(777, 'c'));
+    }
+    const QString made = plain->ThumbnailPath.chopped(4);
+    ASSERT_FALSE(QFileInfo::exists(made));
+
+    const std::optional<TPackedOrder> order = PackOrder(b.input, prompter);
+    ASSERT_TRUE(order);
+    EXPECT_TRUE(prompter.Shown().isEmpty());
+    const QString N = order->name;
+    QMap<QString, QString> local;
+    for (const TSendItem &item : order->sendList.Items())
+        local.insert(item.remote, item.local);
+    EXPECT_EQ(local.value(N + QStringLiteral("/$IMG_PRN/copied.jpg")), copy);
+    EXPECT_EQ(local.value(N + QStringLiteral("/CD-R/$IMG_CDR/copied.jpg")), copy);
+    // The second one's copy was made from its source on the way.
+    EXPECT_EQ(local.value(N + QStringLiteral("/$IMG_PRN/plain.jpg")), made);
+    QFile source(plain->FullPath), target(made);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly) && target.open(QIODevice::ReadOnly));
+    EXPECT_EQ(target.readAll(), source.readAll());
+    // The entry file lists the size of what is sent; the count list names the sources.
+    EXPECT_TRUE(Lines(order->entryFile).contains(N + QStringLiteral("/$IMG_PRN/copied.jpg=777")));
+    QStringList sources { copied->FullPath, plain->FullPath };
+    sources.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(Lines(order->countFile), sources);
 }
 
 TEST_F(PackOrderTest, AMissingPictureStopsPackingAndLeavesNoFolder)
