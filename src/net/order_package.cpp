@@ -252,7 +252,7 @@ QString DpofCreator(const QString &version)
 }
 
 QStringList DpofLines(const QList<TDpofJob> &jobs, const QDateTime &packed, const QString &creator,
-    const QString &channel, bool cdr, int firstJob)
+    const QString &channel, bool cdr)
 {
     QStringList lines;
     lines << QStringLiteral("[HDR]") << QStringLiteral("GEN REV = 01.10")
@@ -266,7 +266,7 @@ QStringList DpofLines(const QList<TDpofJob> &jobs, const QDateTime &packed, cons
     }
     const QString source
         = cdr ? QStringLiteral("../../CD-R/$IMG_CDR/") : QStringLiteral("../../$IMG_PRN/");
-    int number = firstJob;
+    int number = 1;
     for (const TDpofJob &job : jobs) {
         lines << QStringLiteral("[JOB]")
               << QStringLiteral("PRT PID = ") + QString::asprintf("%.3d", number++)
@@ -717,7 +717,6 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
                 if (count > 0 && IsCampusPicture(place.item->FullPath) == campus)
                     jobs << jobOf(place, place.printName, count);
             }
-            int firstJob = 1;
             if (!campus && size == cardSize && !cardName.isEmpty()) {
                 TDpofJob card;
                 card.fileName = cardName;
@@ -728,7 +727,7 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
             if (jobs.isEmpty())
                 continue;
             const QString channel = input.tables ? input.tables->SizeChannel(size) : QString();
-            const QStringList lines = DpofLines(jobs, input.now, creator, channel, false, firstJob);
+            const QStringList lines = DpofLines(jobs, input.now, creator, channel, false);
             const QString file
                 = campus ? QStringLiteral("AUTPRINT.CCI") : QStringLiteral("AUTPRINT.MRK");
             if (!WriteDpof(list, order.localFolder, N, SizeFolder(size), file, lines))

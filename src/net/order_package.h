@@ -133,9 +133,9 @@ struct TDpofJob {
 // The creator string "<tool>/<version without dots>/<product>".
 QString DpofCreator(const QString &version);
 // The lines of a print order file. channel empty: no lab channel block. cdr: the picture source
-// is "../../CD-R/$IMG_CDR/" instead of "../../$IMG_PRN/". The first job gets number firstJob.
+// is "../../CD-R/$IMG_CDR/" instead of "../../$IMG_PRN/". The jobs are numbered from 1.
 QStringList DpofLines(const QList<TDpofJob> &jobs, const QDateTime &packed, const QString &creator,
-    const QString &channel, bool cdr, int firstJob = 1);
+    const QString &channel, bool cdr);
 // The format line of a picture: by its kind (JPEG, TIFF, other), Exif version and correction.
 QString DpofFormatLine(int imageKind, const QByteArray &exifVersion, bool corrected);
 // The Exif version of a picture file (four characters, "0220"); empty when it has none.

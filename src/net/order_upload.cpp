@@ -396,9 +396,8 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
     return true;
 }
 
-bool TOrderUpload::FtpTestUpload(const QString &localFolder)
+bool TOrderUpload::FtpTestUpload()
 {
-    Q_UNUSED(localFolder);
     TWinFTP ftp;
     if (!Connect(ftp))
         return false;
@@ -441,7 +440,7 @@ TSendResult TOrderUpload::Send(TPackedOrder &order)
         if (transferMode == tmHttp)
             http = true;
         else if (transferMode != tmFtp)
-            http = !FtpTestUpload(order.localFolder);
+            http = !FtpTestUpload();
     }
     for (;;) {
         for (int attempt = 0; attempt <= retries; ++attempt) {

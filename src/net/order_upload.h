@@ -91,8 +91,8 @@ public:
     // The 1-based number of the file that failed last.
     int FailedFile() const { return FFailedFile; }
     QString LastError() const { return FLastError; }
-    // The test upload of "TESTING.TXT" into the order folder by FTP.
-    bool FtpTestUpload(const QString &localFolder);
+    // The test upload of "TESTING.TXT" into the base folder by FTP.
+    bool FtpTestUpload();
     // Removes what was sent of the order from the server; false when it cannot connect.
     bool CancelOnServer(const TPackedOrder &order);
 
