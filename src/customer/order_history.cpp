@@ -6,6 +6,7 @@
 #include "platform/user_folders.h"
 #include "text/comma_text.h"
 #include "text/cp932.h"
+#include "text/file_names.h"
 #include "text/key_file.h"
 #include "text/sjis_file.h"
 
@@ -53,26 +54,6 @@ QString ShopOfCardId(const QString &id)
     if (under < 0 || d <= under)
         return {};
     return id.mid(under + 1, d - under - 1);
-}
-
-QString DigitsOf(const QString &text)
-{
-    QString digits;
-    for (const QChar c : text) {
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            digits += c;
-    }
-    return digits;
-}
-
-// A name usable as a file name: path separators and the characters Windows refuses become "_".
-QString SafeNamePart(QString text)
-{
-    for (QChar &c : text) {
-        if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 32)
-            c = QLatin1Char('_');
-    }
-    return text;
 }
 
 QString PakValue(const QStringList &creditLines)
@@ -169,10 +150,10 @@ TOrderHistRec HistEntryOf(const QString &fileName)
 QString HistoryFileName(const QString &orderNumber, const QString &tag, const QString &total,
     const QString &cardOrderId, bool sent, bool settled, bool waiting)
 {
-    QString name = SafeNamePart(orderNumber) + QLatin1Char('[') + tag + SafeNamePart(total)
+    QString name = SafeFileNamePart(orderNumber) + QLatin1Char('[') + tag + SafeFileNamePart(total)
         + QLatin1Char(']');
     if (!cardOrderId.isEmpty()) {
-        name += QLatin1Char('(') + SafeNamePart(cardOrderId) + QLatin1Char(')');
+        name += QLatin1Char('(') + SafeFileNamePart(cardOrderId) + QLatin1Char(')');
         if (!sent)
             name += QStringLiteral(".faild");
         else if (settled)
@@ -537,8 +518,8 @@ TBundleResult MakeBundle(TOrderHistory &history, const QList<TOrderHistRec> &ent
         + now.toString(QStringLiteral("hhmmsszzz")) + QLatin1Char('-') + tel
         + QStringLiteral("9999");
     result.fileName = kBundlePrefix
-        + SafeNamePart(QString::asprintf("%s-%s[cr%d](%s).wcp", qPrintable(shop), qPrintable(stamp),
-            int(result.sum), qPrintable(result.cardOrderId)));
+        + SafeFileNamePart(QString::asprintf("%s-%s[cr%d](%s).wcp", qPrintable(shop),
+            qPrintable(stamp), int(result.sum), qPrintable(result.cardOrderId)));
 
     QStringList lines;
     for (const char *key : { "oid", "osp", "nam", "tel", "mai", "zip", "ad1", "ad2", "ad3" }) {

@@ -212,6 +212,9 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     TOrderContext context;
     context.tables = &tables;
     context.campus = &campus;
+    // The local copies of the pictures, which the packaging sends, live in the workspace's
+    // Works folder beside the basket's folder.
+    context.works = QFileInfo(memory).absoluteDir().filePath(QStringLiteral("Works"));
     TThumbNails basket(context);
     basket.LoadMemory(memory, {});
     basket.Recount();

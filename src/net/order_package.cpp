@@ -12,7 +12,10 @@
 #include "pricing/order_pricing.h"
 #include "pricing/price_tables.h"
 #include "pricing/shop_terms.h"
+#include "sources/thumb_paths.h"
 #include "text/comma_text.h"
+#include "text/cp932.h"
+#include "text/file_names.h"
 #include "text/key_file.h"
 #include "text/scramble.h"
 #include "text/sjis_file.h"
@@ -45,10 +48,32 @@ QString NumberedName(const QString &name, int number)
     return name.left(dot) + suffix + name.mid(dot);
 }
 
-// A size name made safe as a folder name: separators and dots-only names are replaced.
+// Each character that Shift-JIS cannot hold becomes "_", so that two names stay two on the
+// server instead of both turning into "?".
+QString Cp932Safe(QString name)
+{
+    for (qsizetype i = 0; i < name.size();) {
+        const qsizetype length
+            = name.at(i).isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()
+            ? 2
+            : 1;
+        int unconverted = 0;
+        ToCp932(name.mid(i, length), &unconverted);
+        if (unconverted > 0) {
+            name.replace(i, length, QStringLiteral("_"));
+            ++i;
+        } else {
+            i += length;
+        }
+    }
+    return name;
+}
+
+// A size name made safe as a folder name: separators and dots-only names are replaced, and so
+// is each character that Shift-JIS cannot hold.
 QString SizeFolder(const QString &size)
 {
-    QString folder = size;
+    QString folder = Cp932Safe(size);
     folder.replace(u'/', u'／').replace(u'\\', u'＼');
     if (folder.isEmpty() || folder == QLatin1String(".") || folder == QLatin1String(".."))
         folder = QStringLiteral("_");
@@ -123,7 +148,7 @@ TOrderFigures OrderFiguresOf(const TPricedOrder &order, const TPricingChoice &ch
 
 QString FullWidthRemoteName(const QString &name)
 {
-    QString result = name;
+    QString result = Cp932Safe(name);
     result.replace(u'=', u'＝').replace(u'|', u'｜').replace(u';', u'；');
     return result;
 }
@@ -211,12 +236,10 @@ int MakeLocalOrderFolder(const QString &workDir, const QDateTime &when, QString 
 
 QString RemoteOrderName(const QDateTime &when, int counter, const TOrderCustomer &customer)
 {
-    QString digits;
-    for (QChar c : customer.tel1) {
-        if (c >= u'0' && c <= u'9')
-            digits += c;
-    }
-    return OrderStamp(when, counter) + u'-' + digits + u'-' + customer.acount.trimmed();
+    // The identification code becomes part of folder names here and on the server: it must
+    // not leave the order's folder.
+    const QString code = SafeFileNamePart(customer.acount.trimmed()).replace(u'.', u'_');
+    return OrderStamp(when, counter) + u'-' + DigitsOf(customer.tel1) + u'-' + code;
 }
 
 // ---- DPOF
@@ -229,7 +252,7 @@ QString DpofCreator(const QString &version)
 }
 
 QStringList DpofLines(const QList<TDpofJob> &jobs, const QDateTime &packed, const QString &creator,
-    const QString &channel, bool cdr, int firstJob)
+    const QString &channel, bool cdr)
 {
     QStringList lines;
     lines << QStringLiteral("[HDR]") << QStringLiteral("GEN REV = 01.10")
@@ -243,7 +266,7 @@ QStringList DpofLines(const QList<TDpofJob> &jobs, const QDateTime &packed, cons
     }
     const QString source
         = cdr ? QStringLiteral("../../CD-R/$IMG_CDR/") : QStringLiteral("../../$IMG_PRN/");
-    int number = firstJob;
+    int number = 1;
     for (const TDpofJob &job : jobs) {
         lines << QStringLiteral("[JOB]")
               << QStringLiteral("PRT PID = ") + QString::asprintf("%.3d", number++)
@@ -539,7 +562,20 @@ struct TPicturePlace {
     const TThumbNail *item = nullptr;
     QString printName; // remote name in $IMG_PRN, empty when not printed
     QString cdName; // remote name in CD-R/$IMG_CDR
+    QString formatLine; // "IMG FMT = …" of the picture's print order jobs
 };
+
+// The file that goes to the shop for an item: its local copy of the source picture, made from
+// the source when it is missing. Empty when neither exists.
+QString SentPicture(const TThumbNail &item)
+{
+    if (item.ThumbnailPath.size() <= 4)
+        return QFileInfo(item.FullPath).isFile() ? item.FullPath : QString();
+    const QString copy = item.ThumbnailPath.chopped(4);
+    if (QFileInfo(copy).isFile() || MakeLocalCopy(item.FullPath, copy))
+        return copy;
+    return {};
+}
 
 // Writes a print order file into <folder>/<size>/MISC and adds it to the send list.
 bool WriteDpof(TSendList &list, const QString &localFolder, const QString &orderName,
@@ -586,27 +622,33 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
         const TThumbNail *item = basket->Item(i);
         if (item->ErrorKind != neNoError)
             continue;
+        if (item->TotalCount <= 0 && !item->CdOrder)
+            continue;
         TPicturePlace place;
         place.item = item;
+        const QString sent = SentPicture(*item);
+        if (sent.isEmpty())
+            return fail(NotFoundWarning(item->FullPath));
         const QString correction = ShopText(item->Hosei);
         if (item->TotalCount > 0) {
-            const std::optional<QString> name = pictures.Add(item->FullPath,
-                N + u'/' + kPrintFolder, item->FileName, true, true, correction, &warning);
+            const std::optional<QString> name = pictures.Add(
+                sent, N + u'/' + kPrintFolder, item->FileName, true, true, correction);
             if (!name)
-                return fail(warning);
+                return fail(NotFoundWarning(item->FullPath));
             place.printName = *name;
         }
         if (item->CdOrder) {
-            const std::optional<QString> name = pictures.Add(
-                item->FullPath, N + u'/' + kCdFolder, item->FileName, true, true, {}, &warning);
+            const std::optional<QString> name
+                = pictures.Add(sent, N + u'/' + kCdFolder, item->FileName, true, true);
             if (!name)
-                return fail(warning);
+                return fail(NotFoundWarning(item->FullPath));
             place.cdName = *name;
         }
-        if (!place.printName.isEmpty() || !place.cdName.isEmpty()) {
-            places << place;
-            countList << item->FullPath;
-        }
+        const int kind = ImageKindOf(sent);
+        place.formatLine = DpofFormatLine(
+            kind, kind == 1 ? ExifVersionOf(sent) : QByteArray(), item->Hosei.Active());
+        places << place;
+        countList << item->FullPath;
     }
 
     // The address card is printed as a job of its own.
@@ -650,13 +692,12 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
             return rank(a) < rank(b);
         });
     }
-    const auto jobOf = [](const TThumbNail &item, const QString &name, int count) {
+    const auto jobOf = [](const TPicturePlace &place, const QString &name, int count) {
+        const TThumbNail &item = *place.item;
         TDpofJob job;
         job.fileName = name;
         job.count = count;
-        job.formatLine = DpofFormatLine(ImageKindOf(item.FullPath),
-            ImageKindOf(item.FullPath) == 1 ? ExifVersionOf(item.FullPath) : QByteArray(),
-            item.Hosei.Active());
+        job.formatLine = place.formatLine;
         if (item.DatePrint)
             job.dateText = DpofDateText(
                 item.DateStr[std::min<int>(item.DateType, 2)].trimmed(), item.DateType == dkCustom);
@@ -674,9 +715,8 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
             for (const TPicturePlace &place : places) {
                 const int count = place.item->SizeCount(size);
                 if (count > 0 && IsCampusPicture(place.item->FullPath) == campus)
-                    jobs << jobOf(*place.item, place.printName, count);
+                    jobs << jobOf(place, place.printName, count);
             }
-            int firstJob = 1;
             if (!campus && size == cardSize && !cardName.isEmpty()) {
                 TDpofJob card;
                 card.fileName = cardName;
@@ -687,7 +727,7 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
             if (jobs.isEmpty())
                 continue;
             const QString channel = input.tables ? input.tables->SizeChannel(size) : QString();
-            const QStringList lines = DpofLines(jobs, input.now, creator, channel, false, firstJob);
+            const QStringList lines = DpofLines(jobs, input.now, creator, channel, false);
             const QString file
                 = campus ? QStringLiteral("AUTPRINT.CCI") : QStringLiteral("AUTPRINT.MRK");
             if (!WriteDpof(list, order.localFolder, N, SizeFolder(size), file, lines))
@@ -698,7 +738,7 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
     QList<TDpofJob> cdJobs;
     for (const TPicturePlace &place : places) {
         if (!place.cdName.isEmpty()) {
-            cdJobs << jobOf(*place.item, place.cdName, 1);
+            cdJobs << jobOf(place, place.cdName, 1);
             cdPictures << place.item->FullPath;
         }
     }

@@ -108,7 +108,7 @@ private:
     QStringList FUsedNames; // "FOLDER/NAME" in upper case
 };
 
-// "=" → "＝", "|" → "｜", ";" → "；".
+// "=" → "＝", "|" → "｜", ";" → "；"; each character that Shift-JIS cannot hold becomes "_".
 QString FullWidthRemoteName(const QString &name);
 // The warning for a file that is missing or empty.
 QString NotFoundWarning(const QString &path);
@@ -119,7 +119,8 @@ QString OrderStamp(const QDateTime &when, int counter);
 // is raised until the folder does not exist yet. Returns the counter, or -1 when no folder
 // could be made.
 int MakeLocalOrderFolder(const QString &workDir, const QDateTime &when, QString *folder);
-// The remote order name N: stamp + "-" + the digits of Tel1 + "-" + Acount.
+// The remote order name N: stamp + "-" + the digits of Tel1 + "-" + Acount, whose characters
+// that a file name cannot hold (\ / : * ? " < > |, "." and control characters) become "_".
 QString RemoteOrderName(const QDateTime &when, int counter, const TOrderCustomer &customer);
 
 // The DPOF print order file (AUTPRINT.MRK) of one folder.
@@ -132,9 +133,9 @@ struct TDpofJob {
 // The creator string "<tool>/<version without dots>/<product>".
 QString DpofCreator(const QString &version);
 // The lines of a print order file. channel empty: no lab channel block. cdr: the picture source
-// is "../../CD-R/$IMG_CDR/" instead of "../../$IMG_PRN/". The first job gets number firstJob.
+// is "../../CD-R/$IMG_CDR/" instead of "../../$IMG_PRN/". The jobs are numbered from 1.
 QStringList DpofLines(const QList<TDpofJob> &jobs, const QDateTime &packed, const QString &creator,
-    const QString &channel, bool cdr, int firstJob = 1);
+    const QString &channel, bool cdr);
 // The format line of a picture: by its kind (JPEG, TIFF, other), Exif version and correction.
 QString DpofFormatLine(int imageKind, const QByteArray &exifVersion, bool corrected);
 // The Exif version of a picture file (four characters, "0220"); empty when it has none.

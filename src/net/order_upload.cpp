@@ -175,23 +175,25 @@ bool TOrderUpload::PutEntryFile(TWinFTP &ftp, const QString &local, const QStrin
     return false;
 }
 
-bool TOrderUpload::FinishFtp(TWinFTP &ftp, const QString &statusFile, const QString &orderName)
+bool TOrderUpload::FinishHosted(const QString &orderName)
 {
-    if (hostedServer) {
-        TWinHTTP http;
-        QUrlQuery query;
-        query.addQueryItem(QStringLiteral("dir"), orderName);
-        query.addQueryItem(QStringLiteral("comp"), QStringLiteral("true"));
-        query.addQueryItem(QStringLiteral("link"), cardLink);
-        query.addQueryItem(QStringLiteral("mail"), mail);
-        QUrl url(finishUrl);
-        url.setQuery(query);
-        QStringList answer;
-        if (!http.Connect(finishUrl) || !http.GetUrlStrings(answer, url.toString()))
-            return false;
-        const QString word = answer.value(0).trimmed();
-        return word == QLatin1String("OK") || word == QLatin1String("MAILSENT");
-    }
+    TWinHTTP http;
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("dir"), orderName);
+    query.addQueryItem(QStringLiteral("comp"), QStringLiteral("true"));
+    query.addQueryItem(QStringLiteral("link"), cardLink);
+    query.addQueryItem(QStringLiteral("mail"), mail);
+    QUrl url(finishUrl);
+    url.setQuery(query);
+    QStringList answer;
+    if (!http.Connect(finishUrl) || !http.GetUrlStrings(answer, url.toString()))
+        return false;
+    const QString word = answer.value(0).trimmed();
+    return word == QLatin1String("OK") || word == QLatin1String("MAILSENT");
+}
+
+bool TOrderUpload::FinishFtp(TWinFTP &ftp, const QString &statusFile)
+{
     const QStringList complete { QStringLiteral("Complite") };
     if (ftp.PutText(complete, statusFile))
         return true;
@@ -217,6 +219,7 @@ bool TOrderUpload::NextFileReady(TPackedOrder &order, QFileInfo &info)
         // The first time the message goes out it gets the end of sending.
         SetMessageEndTime(order.messageLines, now ? now() : QDateTime::currentDateTime());
         if (!WriteSjisLines(info.filePath(), order.messageLines)) {
+            FFailedFile = order.sentFiles + 1;
             FLastError = QStringLiteral("送信失敗:") + info.fileName();
             return false;
         }
@@ -266,10 +269,8 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
         addFolder(FolderOf(item.remote));
     for (qsizetype i = 0; i < folders.size(); ++i) {
         State(QString::asprintf("MakeDir %d/%d", int(i + 1), int(folders.size())));
-        if (!ftp.MakeDir(Remote(folders.at(i)))) {
-            FLastError = ftp.LastError();
-            return false;
-        }
+        if (!ftp.MakeDir(Remote(folders.at(i))))
+            return ConnectFailed(order, ftp.LastError());
     }
 
     const QString statusFile = Remote(order.name + QStringLiteral("/Sending"));
@@ -310,7 +311,7 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
         else if (order.sentFiles % 5 == 0)
             Wait(500);
     }
-    if (!FinishFtp(ftp, statusFile, order.name)) {
+    if (!(hostedServer ? FinishHosted(order.name) : FinishFtp(ftp, statusFile))) {
         FLastError = QStringLiteral("送信失敗:Sending");
         State(FLastError);
         return false;
@@ -386,7 +387,7 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
         if (progress)
             progress->SetPosition(order.sentFiles, total);
     }
-    if (!postStatus(QStringLiteral("Complite"))) {
+    if (!(hostedServer ? FinishHosted(order.name) : postStatus(QStringLiteral("Complite")))) {
         if (!FFatal)
             FLastError = QStringLiteral("送信失敗:Sending");
         return false;
@@ -395,9 +396,8 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
     return true;
 }
 
-bool TOrderUpload::FtpTestUpload(const QString &localFolder)
+bool TOrderUpload::FtpTestUpload()
 {
-    Q_UNUSED(localFolder);
     TWinFTP ftp;
     if (!Connect(ftp))
         return false;
@@ -427,7 +427,7 @@ void TOrderUpload::RecordHistory(bool sent, const TPackedOrder &order)
     QStringList text;
     text << QStringLiteral("開始=") + MessageTime(order.start)
          << QStringLiteral("終了=") + MessageTime(now ? now() : QDateTime::currentDateTime())
-         << QString() << order.messageLines;
+         << QString() << EntryFileLines(order.messageLines, order.sendList.FileList());
     onHistory(sent, paymentKind, cardOrderId, text);
 }
 
@@ -440,7 +440,7 @@ TSendResult TOrderUpload::Send(TPackedOrder &order)
         if (transferMode == tmHttp)
             http = true;
         else if (transferMode != tmFtp)
-            http = !FtpTestUpload(order.localFolder);
+            http = !FtpTestUpload();
     }
     for (;;) {
         for (int attempt = 0; attempt <= retries; ++attempt) {

@@ -91,8 +91,8 @@ public:
     // The 1-based number of the file that failed last.
     int FailedFile() const { return FFailedFile; }
     QString LastError() const { return FLastError; }
-    // The test upload of "TESTING.TXT" into the order folder by FTP.
-    bool FtpTestUpload(const QString &localFolder);
+    // The test upload of "TESTING.TXT" into the base folder by FTP.
+    bool FtpTestUpload();
     // Removes what was sent of the order from the server; false when it cannot connect.
     bool CancelOnServer(const TPackedOrder &order);
 
@@ -105,7 +105,11 @@ private:
     bool Cancelled() const;
     bool Connect(TWinFTP &ftp);
     bool PutEntryFile(TWinFTP &ftp, const QString &local, const QString &remote);
-    bool FinishFtp(TWinFTP &ftp, const QString &statusFile, const QString &orderName);
+    // The end of an order on a shop's own server: "Complite" in the status file.
+    bool FinishFtp(TWinFTP &ftp, const QString &statusFile);
+    // The end of an order on the maker's hosted server, in either mode: the finishing script
+    // answers "OK" or "MAILSENT".
+    bool FinishHosted(const QString &orderName);
     void RecordHistory(bool sent, const TPackedOrder &order);
     QString Remote(const QString &path) const;
 

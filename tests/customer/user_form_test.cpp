@@ -4,6 +4,7 @@
 #include "support/demo_shop.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -85,6 +86,22 @@ TEST_F(TUserFormTest, OrderModeValidatesChecksTheRegionThenSaves)
     TUserRecord saved;
     ASSERT_TRUE(saved.LoadFromFile(Context().userFile));
     EXPECT_EQ(saved.Adrs1(), QStringLiteral("大阪府大阪市北区1-1"));
+}
+
+TEST_F(TUserFormTest, AnOrderThatCannotStoreTheRecordStaysInTheWindow)
+{
+    // A folder where the record file belongs: the record cannot be written.
+    ASSERT_TRUE(QDir().mkpath(Context().userFile));
+    TUserForm form(user, Context(), true, {}, prompter);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    Fill(form);
+    QTest::mouseClick(form.btnOK(), Qt::LeftButton);
+    ASSERT_EQ(prompter.Shown().size(), 1);
+    EXPECT_EQ(prompter.Shown().first().kind, TMsgKind::mkError);
+    EXPECT_EQ(prompter.Shown().first().text, UserSaveFailedMessage());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_NE(form.result(), QDialog::Accepted);
 }
 
 TEST_F(TUserFormTest, OwnDeliveryFeeMustNotChangeWithTheAddress)

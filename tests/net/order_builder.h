@@ -35,6 +35,7 @@ struct TOrderBuilder {
     TOrderBuilder()
     {
         basket.Context().tables = &tables;
+        basket.Context().works = dir.filePath(QStringLiteral("Works"));
         input.basket = &basket;
         input.tables = &tables;
         input.workDir = dir.filePath(QStringLiteral("Work"));

@@ -3,11 +3,13 @@
 #include "net/order_package.h"
 #include "platform/prompter.h"
 #include "pricing/shop_terms.h"
+#include "text/cp932.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QMap>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -102,6 +104,31 @@ TEST(OrderNames, FolderCounterAndRemoteName)
     customer.acount = QStringLiteral(" 4321 ");
     EXPECT_EQ(
         RemoteOrderName(when, 7, customer), QStringLiteral("20261208-090507007-0312345678-4321"));
+    // The code cannot lead out of the order's folder or make one of its own.
+    customer.acount = QStringLiteral("../x");
+    EXPECT_EQ(
+        RemoteOrderName(when, 7, customer), QStringLiteral("20261208-090507007-0312345678-___x"));
+    customer.acount = QStringLiteral("a/b\\c:*?\"<>|\td");
+    EXPECT_EQ(RemoteOrderName(when, 7, customer),
+        QStringLiteral("20261208-090507007-0312345678-a_b_c________d"));
+}
+
+TEST(TSendList, NamesOutsideShiftJisStayApartOnTheServer)
+{
+    TOrderBuilder b;
+    TSendList list;
+    const QString first = b.Picture(QStringLiteral("a/1.jpg"), 10);
+    const QString second = b.Picture(QStringLiteral("a/2.jpg"), 10);
+    // Korean and an emoji (two UTF-16 units) have no Shift-JIS form; Japanese keeps its own.
+    EXPECT_EQ(list.Add(first, QStringLiteral("N"), QStringLiteral("사진😀写真.jpg"), true, true),
+        QStringLiteral("___写真.jpg"));
+    EXPECT_EQ(list.Add(second, QStringLiteral("N"), QStringLiteral("한국😎写真.jpg"), true, true),
+        QStringLiteral("___写真(2).jpg"));
+    for (const TSendItem &item : list.Items()) {
+        int unconverted = 0;
+        ToCp932(item.remote, &unconverted);
+        EXPECT_EQ(unconverted, 0) << item.remote.toStdString();
+    }
 }
 
 TEST(Dpof, PrintOrderFileLines)
@@ -305,6 +332,42 @@ TEST_F(PackOrderTest, PacksPicturesPrintFilesMessageAndEntry)
     EXPECT_EQ(Lines(order->countFile).size(), 3);
     EXPECT_EQ(QFileInfo(order->countFile).fileName(),
         QStringLiteral("1234-") + N + QStringLiteral(".cnt"));
+}
+
+TEST_F(PackOrderTest, ThePicturesSentAreTheItemsLocalCopies)
+{
+    TThumbNail *copied = b.Add(QStringLiteral("one/copied.jpg"), QStringLiteral("L"), 1, true);
+    TThumbNail *plain = b.Add(QStringLiteral("two/plain.jpg"), QStringLiteral("L"), 1);
+    // The first item has its local copy already: different bytes from the source.
+    const QString copy = copied->ThumbnailPath.chopped(4);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(copy).absolutePath()));
+    {
+        QFile file(copy);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(777, 'c'));
+    }
+    const QString made = plain->ThumbnailPath.chopped(4);
+    ASSERT_FALSE(QFileInfo::exists(made));
+
+    const std::optional<TPackedOrder> order = PackOrder(b.input, prompter);
+    ASSERT_TRUE(order);
+    EXPECT_TRUE(prompter.Shown().isEmpty());
+    const QString N = order->name;
+    QMap<QString, QString> local;
+    for (const TSendItem &item : order->sendList.Items())
+        local.insert(item.remote, item.local);
+    EXPECT_EQ(local.value(N + QStringLiteral("/$IMG_PRN/copied.jpg")), copy);
+    EXPECT_EQ(local.value(N + QStringLiteral("/CD-R/$IMG_CDR/copied.jpg")), copy);
+    // The second one's copy was made from its source on the way.
+    EXPECT_EQ(local.value(N + QStringLiteral("/$IMG_PRN/plain.jpg")), made);
+    QFile source(plain->FullPath), target(made);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly) && target.open(QIODevice::ReadOnly));
+    EXPECT_EQ(target.readAll(), source.readAll());
+    // The entry file lists the size of what is sent; the count list names the sources.
+    EXPECT_TRUE(Lines(order->entryFile).contains(N + QStringLiteral("/$IMG_PRN/copied.jpg=777")));
+    QStringList sources { copied->FullPath, plain->FullPath };
+    sources.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(Lines(order->countFile), sources);
 }
 
 TEST_F(PackOrderTest, AMissingPictureStopsPackingAndLeavesNoFolder)

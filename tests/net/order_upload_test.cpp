@@ -149,7 +149,12 @@ TEST_F(TOrderUploadTest, AWholeOrderReachesTheReceiver)
     EXPECT_TRUE(history.first().second.value(0).startsWith(QStringLiteral("開始=")));
     EXPECT_TRUE(history.first().second.value(1).startsWith(QStringLiteral("終了=")));
     EXPECT_EQ(history.first().second.value(2), QString());
-    EXPECT_EQ(history.first().second.mid(3), order.messageLines);
+    // The history gets the order with its list of files, as the entry file has it.
+    const QStringList recorded = history.first().second.mid(3);
+    EXPECT_EQ(recorded, EntryFileLines(order.messageLines, order.sendList.FileList()));
+    ASSERT_TRUE(recorded.contains(QStringLiteral("<files>")));
+    EXPECT_EQ(recorded.last(), QStringLiteral("<end>"));
+    EXPECT_TRUE(recorded.contains(order.name + QStringLiteral("/$IMG_PRN/same(2).jpg=30000")));
 }
 
 TEST_F(TOrderUploadTest, ADroppedConnectionIsRetriedFromTheFirstUnsentFile)
@@ -301,6 +306,41 @@ TEST_F(TOrderUploadTest, TheHostedServerCompletesThroughTheFinishingScript)
     prompter.Answer(TModalResult::mrAbort);
     EXPECT_EQ(upload.Send(second), TSendResult::srGivenUp);
     EXPECT_EQ(upload.LastError(), QStringLiteral("送信失敗:Sending"));
+}
+
+TEST_F(TOrderUploadTest, TheHostedServerCompletesThroughTheFinishingScriptInHttpMode)
+{
+    TPackedOrder order = Packed();
+    upload.httpPossible = true;
+    upload.transferMode = tmHttp;
+    upload.hostedServer = true;
+    upload.finishUrl = shop->ServiceUrl() + QStringLiteral("/tamsel_php/korv_finish.php");
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent) << upload.LastError().toStdString();
+    EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
+    // Without the finishing script the order does not complete, whatever the status file says.
+    TOrderBuilder other;
+    other.input.now = b.input.now.addSecs(3);
+    TPackedOrder second = Packed(other);
+    upload.finishUrl = shop->ServiceUrl() + QStringLiteral("/tamsel_php/none.php");
+    upload.retries = 0;
+    prompter.Answer(TModalResult::mrAbort);
+    EXPECT_EQ(upload.Send(second), TSendResult::srGivenUp);
+    EXPECT_EQ(upload.LastError(), QStringLiteral("送信失敗:Sending"));
+}
+
+TEST_F(TOrderUploadTest, AFolderThatCannotBeMadeFailsTheFirstUnsentFile)
+{
+    TPackedOrder order = Packed();
+    // A file where the order's folder belongs: the server refuses to make the folder.
+    QFile blocker(shop->FtpLocal(QStringLiteral("/order/") + order.name));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    upload.retries = 0;
+    prompter.Answer(TModalResult::mrAbort);
+    EXPECT_EQ(upload.Send(order), TSendResult::srGivenUp);
+    ASSERT_FALSE(prompter.Shown().isEmpty());
+    EXPECT_EQ(
+        prompter.Shown().first().text, GiveUpQuestion(1, int(order.sendList.Items().size()), true));
 }
 
 TEST_F(TOrderUploadTest, TheHttpUploadCheckWantsAnAnswerWord)

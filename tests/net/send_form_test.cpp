@@ -86,6 +86,33 @@ TEST_F(TSendFormUpload, TheCancelButtonStopsTheUploadBetweenFiles)
         order->name + QStringLiteral("/$IMG_PRN/3.jpg"));
 }
 
+TEST_F(TSendFormUpload, EscapeCancelsTheUploadAndKeepsTheWindow)
+{
+    test::TOrderBuilder b;
+    b.input.now = QDateTime::currentDateTime().addSecs(7200);
+    for (int i = 0; i < 6; ++i)
+        b.Add(QStringLiteral("p/%1.jpg").arg(i), QStringLiteral("L"), 1, false, 3000);
+    TScriptedPrompter prompter;
+    std::optional<TPackedOrder> order = PackOrder(b.input, prompter);
+    ASSERT_TRUE(order);
+    TOrderUpload upload(prompter);
+    upload.host = { shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), QStringLiteral("/"),
+        QStringLiteral("/order") };
+    upload.transferMode = tmFtp;
+    bool visibleAfterEscape = false;
+    upload.pause = [&](int) {
+        auto *form = qobject_cast<TSendForm *>(QApplication::activeModalWidget());
+        if (!form)
+            return;
+        QTest::keyClick(form, Qt::Key_Escape);
+        visibleAfterEscape = form->isVisible();
+    };
+    EXPECT_EQ(TSendForm::Run(upload, *order, nullptr), TSendResult::srCancelled);
+    EXPECT_TRUE(visibleAfterEscape);
+    EXPECT_EQ(order->sentFiles, 5);
+    EXPECT_FALSE(order->sendList.Items().isEmpty());
+}
+
 } // namespace
 
 } // namespace korvatel

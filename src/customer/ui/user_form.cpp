@@ -35,6 +35,11 @@ QLabel *Note(const QString &text, QWidget *parent)
 
 } // namespace
 
+QString UserSaveFailedMessage()
+{
+    return QStringLiteral("ユーザーデータの保存に失敗しました。");
+}
+
 TUserForm::TUserForm(TUserRecord &user, TUserFormContext context, bool orderMode,
     TUserOrderArgs args, TPrompter &prompter, QWidget *parent)
     : QDialog(parent)
@@ -238,7 +243,10 @@ void TUserForm::btnOKClick()
         return;
     if (!CheckOrderDelivery(fields, FArgs, FPrompter))
         return;
-    SaveAll();
+    if (!SaveAll()) {
+        FPrompter.Error(UserSaveFailedMessage());
+        return;
+    }
     if (FContext.memberMode) {
         QString error, transport;
         if (!CheckMemberAccount(

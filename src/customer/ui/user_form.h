@@ -101,6 +101,9 @@ private:
     QPushButton *FOK, *FCancel, *FSave, *FCredit, *FAdd, *FDelete;
 };
 
+// The error shown when the order button cannot store the customer's record.
+QString UserSaveFailedMessage();
+
 // Opens the customer window. With checkOnly the record is validated first (its messages shown)
 // and the window is not shown when it passes. The member user name of the record afterwards goes
 // to *memberUser when given. Returns QDialog::Accepted or QDialog::Rejected.

@@ -100,6 +100,11 @@ void TSendForm::closeEvent(QCloseEvent *event)
     event->ignore();
 }
 
+void TSendForm::reject()
+{
+    FCancel = true;
+}
+
 TSendResult TSendForm::Run(
     TOrderUpload &upload, TPackedOrder &order, QWidget *parent, const QString &sysDataDir)
 {

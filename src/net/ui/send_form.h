@@ -42,6 +42,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Esc: the window stays while files go out; it counts as the cancel button.
+    void reject() override;
 
 private:
     void btCancelClick();
