@@ -57,6 +57,8 @@ protected:
         b.input.now = QDateTime::currentDateTime().addSecs(++serial * 7);
     }
 
+    void ExpectGivenUpWithoutTheFinishingScript();
+
     // A basket of five pictures, two of one name and one with "=" and ";", packed.
     TPackedOrder Packed() { return Packed(b); }
     TPackedOrder Packed(TOrderBuilder &builder)
@@ -289,6 +291,20 @@ TEST_F(TOrderUploadTest, FtpFailuresOfferTheModeChange)
     EXPECT_TRUE(QFileInfo::exists(order.localFolder));
 }
 
+// A second order sent to the hosted server whose finishing script is missing: given up after
+// the customer's Abort, never reported sent.
+void TOrderUploadTest::ExpectGivenUpWithoutTheFinishingScript()
+{
+    TOrderBuilder other;
+    other.input.now = b.input.now.addSecs(3);
+    TPackedOrder second = Packed(other);
+    upload.finishUrl = shop->ServiceUrl() + QStringLiteral("/tamsel_php/none.php");
+    upload.retries = 0;
+    prompter.Answer(TModalResult::mrAbort);
+    EXPECT_EQ(upload.Send(second), TSendResult::srGivenUp);
+    EXPECT_EQ(upload.LastError(), QStringLiteral("送信失敗:Sending"));
+}
+
 TEST_F(TOrderUploadTest, TheHostedServerCompletesThroughTheFinishingScript)
 {
     TPackedOrder order = Packed();
@@ -298,14 +314,7 @@ TEST_F(TOrderUploadTest, TheHostedServerCompletesThroughTheFinishingScript)
     EXPECT_EQ(Status(order.name), QStringLiteral("Complite"));
     EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
     // The script's check of its own parameters fails the completion.
-    TOrderBuilder other;
-    other.input.now = b.input.now.addSecs(3);
-    TPackedOrder second = Packed(other);
-    upload.finishUrl = shop->ServiceUrl() + QStringLiteral("/tamsel_php/none.php");
-    upload.retries = 0;
-    prompter.Answer(TModalResult::mrAbort);
-    EXPECT_EQ(upload.Send(second), TSendResult::srGivenUp);
-    EXPECT_EQ(upload.LastError(), QStringLiteral("送信失敗:Sending"));
+    ExpectGivenUpWithoutTheFinishingScript();
 }
 
 TEST_F(TOrderUploadTest, TheHostedServerCompletesThroughTheFinishingScriptInHttpMode)
@@ -318,14 +327,7 @@ TEST_F(TOrderUploadTest, TheHostedServerCompletesThroughTheFinishingScriptInHttp
     ASSERT_EQ(upload.Send(order), TSendResult::srSent) << upload.LastError().toStdString();
     EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
     // Without the finishing script the order does not complete, whatever the status file says.
-    TOrderBuilder other;
-    other.input.now = b.input.now.addSecs(3);
-    TPackedOrder second = Packed(other);
-    upload.finishUrl = shop->ServiceUrl() + QStringLiteral("/tamsel_php/none.php");
-    upload.retries = 0;
-    prompter.Answer(TModalResult::mrAbort);
-    EXPECT_EQ(upload.Send(second), TSendResult::srGivenUp);
-    EXPECT_EQ(upload.LastError(), QStringLiteral("送信失敗:Sending"));
+    ExpectGivenUpWithoutTheFinishingScript();
 }
 
 TEST_F(TOrderUploadTest, AFolderThatCannotBeMadeFailsTheFirstUnsentFile)

@@ -47,24 +47,32 @@ TEST(TSendForm, ShowsProgressAndSetsTheBufferAndCancel)
     SetBufferNum(kDefaultBufferNum);
 }
 
+// Six pictures packed as one order, and an FTP upload to the demo shop for it.
 class TSendFormUpload : public test::TDemoShopTest
 {
+protected:
+    void Pack(int secondsAhead)
+    {
+        b.input.now = QDateTime::currentDateTime().addSecs(secondsAhead);
+        for (int i = 0; i < 6; ++i)
+            b.Add(QStringLiteral("p/%1.jpg").arg(i), QStringLiteral("L"), 1, false, 3000);
+        order = PackOrder(b.input, prompter);
+        upload.host = { shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), QStringLiteral("/"),
+            QStringLiteral("/order") };
+        upload.transferMode = tmFtp;
+    }
+
+    test::TOrderBuilder b;
+    TScriptedPrompter prompter;
+    std::optional<TPackedOrder> order;
+    TOrderUpload upload { prompter };
 };
 
 TEST_F(TSendFormUpload, TheCancelButtonStopsTheUploadBetweenFiles)
 {
     SetBufferNum(kDefaultBufferNum);
-    test::TOrderBuilder b;
-    b.input.now = QDateTime::currentDateTime().addSecs(3600);
-    for (int i = 0; i < 6; ++i)
-        b.Add(QStringLiteral("p/%1.jpg").arg(i), QStringLiteral("L"), 1, false, 3000);
-    TScriptedPrompter prompter;
-    std::optional<TPackedOrder> order = PackOrder(b.input, prompter);
+    Pack(3600);
     ASSERT_TRUE(order);
-    TOrderUpload upload(prompter);
-    upload.host = { shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), QStringLiteral("/"),
-        QStringLiteral("/order") };
-    upload.transferMode = tmFtp;
     int shownFiles = -1;
     // The fifth file's pause is where the customer presses the button.
     upload.pause = [&](int) {
@@ -88,17 +96,8 @@ TEST_F(TSendFormUpload, TheCancelButtonStopsTheUploadBetweenFiles)
 
 TEST_F(TSendFormUpload, EscapeCancelsTheUploadAndKeepsTheWindow)
 {
-    test::TOrderBuilder b;
-    b.input.now = QDateTime::currentDateTime().addSecs(7200);
-    for (int i = 0; i < 6; ++i)
-        b.Add(QStringLiteral("p/%1.jpg").arg(i), QStringLiteral("L"), 1, false, 3000);
-    TScriptedPrompter prompter;
-    std::optional<TPackedOrder> order = PackOrder(b.input, prompter);
+    Pack(7200);
     ASSERT_TRUE(order);
-    TOrderUpload upload(prompter);
-    upload.host = { shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), QStringLiteral("/"),
-        QStringLiteral("/order") };
-    upload.transferMode = tmFtp;
     bool visibleAfterEscape = false;
     upload.pause = [&](int) {
         auto *form = qobject_cast<TSendForm *>(QApplication::activeModalWidget());
