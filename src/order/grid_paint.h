@@ -1,0 +1,50 @@
+#pragma once
+
+#include "order/grid_cells.h"
+
+#include <QFont>
+#include <QImage>
+
+class QPainter;
+
+namespace korvatel
+{
+
+// The grid looks of State.ini OrderPlateType: 1 "Ver 1.10", anything else "Ver 1.00".
+inline constexpr int kPlateVer110 = 1;
+
+// Everything a cell needs besides its item.
+struct TOrderCellLook {
+    int unit = 4;
+    int plateType = kPlateVer110;
+    int cellType = 0; // ThumbCType, kept for the cell; no cell type changes the drawing here
+    bool plain = false;
+    TCellOptions options;
+    TCopyKind copyKind = ckToEnd;
+    const TPriceTables *tables = nullptr;
+    QStringList projectSizes;
+    int finesLow = 600;
+    int finesHi = 680;
+    QFont font; // "MS UI Gothic"
+    QFont captionFont; // "Arial"
+};
+
+// What the cell's picture is at the time of painting.
+enum class TOrderPictureState { opPending, opReady, opBroken };
+
+// What a paint leaves for the mouse: the zones, the picture's rectangle and the size frames.
+struct TOrderCellPaint {
+    TCellZones zones;
+    QRect image;
+    QList<TSizeFrame> frames;
+};
+
+// Paints one order cell: the background of the look, the picture panel with the picture (a
+// placeholder while it is made, "破損ファイル" for a broken one), the size frames, the
+// toggles, the captions, the control strip with count and quality mark, and the yellow frame of
+// the current item. pressedZone shows that button pressed.
+TOrderCellPaint PaintOrderCell(QPainter &painter, const QRect &cell, const TThumbNail &item,
+    const QImage &picture, TOrderPictureState state, const TOrderCellLook &look, bool current,
+    int pressedZone = gzNone);
+
+} // namespace korvatel

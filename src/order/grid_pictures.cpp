@@ -1,0 +1,116 @@
+#include "order/grid_pictures.h"
+
+#include "imaging/correction_text.h"
+#include "sources/order_thumbnail.h"
+
+namespace korvatel
+{
+
+QString OrderPictureSlot(const TThumbNail &item)
+{
+    return QString::number(item.Serial) + u'|' + item.FullPath;
+}
+
+QString OrderPictureKey(const TThumbNail &item)
+{
+    return OrderPictureSlot(item) + u'\n' + RecordToText(item.Hosei);
+}
+
+TOrderPictureLoader::TOrderPictureLoader(bool threaded, QObject *parent)
+    : QObject(parent)
+    , FThreaded(threaded)
+{
+    qRegisterMetaType<TOrderPictureResult>();
+    if (FThreaded)
+        FThread = std::thread([this] { Work(); });
+}
+
+TOrderPictureLoader::~TOrderPictureLoader()
+{
+    {
+        const std::lock_guard lock(FLock);
+        FQuit = true;
+        FQueue.clear();
+    }
+    FWake.notify_all();
+    if (FThread.joinable())
+        FThread.join();
+}
+
+TOrderPictureResult TOrderPictureLoader::MakePicture(const TThumbNail &source)
+{
+    TThumbNail item = source;
+    TOrderPictureResult result;
+    result.slot = OrderPictureSlot(source);
+    result.key = OrderPictureKey(source);
+    // An item without prints is still shown: the picture is made as for one print.
+    if (item.TotalCount < 1)
+        item.TotalCount = 1;
+    const std::optional<TBitmap> bitmap = OrderCellPicture(item, true);
+    if (bitmap)
+        result.image = bitmap->View().copy();
+    result.broken = item.Broken;
+    result.width = item.Width;
+    result.height = item.Height;
+    return result;
+}
+
+void TOrderPictureLoader::Request(const TThumbNail &item)
+{
+    if (!FThreaded) {
+        const TOrderPictureResult result = MakePicture(item);
+        Q_EMIT ready(result);
+        return;
+    }
+    {
+        const std::lock_guard lock(FLock);
+        const QString key = OrderPictureKey(item);
+        for (const TThumbNail &waiting : FQueue)
+            if (OrderPictureKey(waiting) == key)
+                return;
+        FQueue.push_back(item);
+    }
+    FWake.notify_one();
+}
+
+void TOrderPictureLoader::ClearPending()
+{
+    const std::lock_guard lock(FLock);
+    FQueue.clear();
+}
+
+int TOrderPictureLoader::Pending() const
+{
+    const std::lock_guard lock(FLock);
+    return int(FQueue.size()) + FBusy;
+}
+
+void TOrderPictureLoader::Work()
+{
+    for (;;) {
+        TThumbNail item;
+        {
+            std::unique_lock lock(FLock);
+            FWake.wait(lock, [this] { return FQuit || !FQueue.empty(); });
+            if (FQuit)
+                return;
+            item = std::move(FQueue.front());
+            FQueue.pop_front();
+            ++FBusy;
+        }
+        const TOrderPictureResult result = MakePicture(item);
+        // The answer is handed over on the loader's thread; it is dropped with the loader.
+        QMetaObject::invokeMethod(
+            this,
+            [this, result] {
+                {
+                    const std::lock_guard lock(FLock);
+                    --FBusy;
+                }
+                Q_EMIT ready(result);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+} // namespace korvatel

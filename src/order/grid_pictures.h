@@ -1,0 +1,72 @@
+#pragma once
+
+#include "order/thumb_nails.h"
+
+#include <QImage>
+#include <QObject>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace korvatel
+{
+
+// The answer for one order cell: the picture (order thumbnail, landscape, with the correction
+// preview) and what the making learnt about the item.
+struct TOrderPictureResult {
+    QString slot;
+    QString key;
+    QImage image; // null when nothing could be shown
+    int broken = 0;
+    qint32 width = -1;
+    qint32 height = -1;
+};
+
+// The slot of an item's picture (its serial and path) and the key of the picture in it (the
+// slot and the correction it is previewed with).
+QString OrderPictureSlot(const TThumbNail &item);
+QString OrderPictureKey(const TThumbNail &item);
+
+// Makes the pictures of the order grid on a thread of its own, so that a basket of camera
+// pictures never blocks the window: the grid paints a placeholder and asks; the answer
+// arrives through ready() on the thread that owns the loader. The item is copied with the
+// request, so the list may change meanwhile; the grid applies an answer only to an item whose
+// key still matches. With threaded off (tests, benchmarks) a request is made at once.
+class TOrderPictureLoader : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TOrderPictureLoader(bool threaded = true, QObject *parent = nullptr);
+    ~TOrderPictureLoader() override;
+
+    // Queues the item; a request with the same key already waiting is not queued twice.
+    void Request(const TThumbNail &item);
+    // Forgets the requests not yet started.
+    void ClearPending();
+    // Requests waiting or being made.
+    int Pending() const;
+
+    // The picture the grid shows for an item, made on the calling thread (make mode: a
+    // missing or stale order thumbnail is made and stored).
+    static TOrderPictureResult MakePicture(const TThumbNail &item);
+
+Q_SIGNALS:
+    void ready(const korvatel::TOrderPictureResult &result);
+
+private:
+    void Work();
+
+    bool FThreaded;
+    mutable std::mutex FLock;
+    std::condition_variable FWake;
+    std::deque<TThumbNail> FQueue;
+    int FBusy = 0;
+    bool FQuit = false;
+    std::thread FThread;
+};
+
+} // namespace korvatel
+
+Q_DECLARE_METATYPE(korvatel::TOrderPictureResult)
