@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "app/ui/start_forms.h"
 #include "order/ui/problem_list_form.h"
+#include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
 #include "platform/drive_table.h"
 #include "platform/fonts.h"
@@ -149,6 +150,10 @@ TWebMain::~TWebMain()
         FBrowser->SetLoader(nullptr);
         FBrowser->SetList(nullptr);
     }
+    FOrders.OnChange = nullptr;
+    FOrders.OnBeforeSort = nullptr;
+    if (FGrid)
+        FGrid->SetList(nullptr);
     if (FSourcePages)
         disconnect(FSourcePages, nullptr, this, nullptr);
     if (FDateTree)

@@ -42,6 +42,7 @@ namespace korvatel
 
 class TClientSession;
 class TFilmGrid;
+class TThumbGrid;
 class TThumbLoader;
 class TMainTabBar;
 class TPrompter;
@@ -168,6 +169,17 @@ public:
     bool FullSize() const { return FFullSize; }
     void SetFullSize(bool on);
 
+    // The order grid of the order panel, with the two windows of later parts it opens: the copy
+    // window of the copy kinds 16 and 17 (at the cell, on the screen) and the correction
+    // window of an item (true when it changed the item's record). Empty hooks do nothing.
+    TThumbGrid *OrderGrid() const { return FGrid; }
+    std::function<void(int index, QRect cellOnScreen)> ShowCopyWindow;
+    std::function<bool(TThumbNail &item)> OpenCorrection;
+    // Returns to the picture in the browser: tab 0, its date node or folder, its cell.
+    void LocatePicture(const QString &path);
+    // "更新ソート": re-sorts the order list with the current kind.
+    void miResortClick();
+
     // The status bars: the main bar's four panels, the order bar's panels and the two total bars.
     QLabel *MainPanel(int index) const { return FMainPanels[index]; }
     QLabel *OrderPanel(int index) const { return FOrderPanels[index]; }
@@ -189,6 +201,10 @@ private:
     void BuildFilmStrip();
     void BuildWorkArea();
     void BuildStatusBars();
+    QWidget *BuildOrderGrid(QWidget *parent);
+    void ApplyOrderGridOptions();
+    void OrderSortChanged();
+    void OrderGridChanged();
     void BuildTabs();
     void BuildMenus();
     void BuildSettingsMenu();
@@ -322,6 +338,8 @@ private:
     QLabel *FOrderPanels[4] = {};
     QLabel *FTotalPanels[2][2] = {};
     QLabel *FShopName = nullptr;
+    TThumbGrid *FGrid = nullptr;
+    QMenu *FOrderPopup = nullptr;
 
     QList<TMainTab> FTabs;
     TTabMode FMode = tmBrowser;

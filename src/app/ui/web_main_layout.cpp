@@ -248,20 +248,13 @@ void TWebMain::BuildWorkArea()
     QPushButton *clear = Button(order, "sbClear", QStringLiteral("クリア"),
         QStringLiteral("全注文をクリア|注文を全てキャンセルします。"));
     QPushButton *toOrder = Button(order, "sbOrder", QStringLiteral("注文へ"));
-    // The order grid and the two commands that start from it come with the order grid.
+    // The two commands that start from the order grid come with their own windows.
     clear->setEnabled(false);
     toOrder->setEnabled(false);
     orderBar->addWidget(clear);
     orderBar->addWidget(toOrder);
     orderLayout->addLayout(orderBar);
-    auto *grid = new QFrame(order);
-    grid->setObjectName(QStringLiteral("pnOrderGrid"));
-    grid->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    grid->setAutoFillBackground(true);
-    QPalette gridPalette = grid->palette();
-    gridPalette.setColor(QPalette::Window, WinColor(FSession.State.GridColor));
-    grid->setPalette(gridPalette);
-    orderLayout->addWidget(grid, 1);
+    orderLayout->addWidget(BuildOrderGrid(order), 1);
     FPages->addWidget(order);
 
     auto *shop = new QLabel(FPages);

@@ -8,6 +8,7 @@
 #include "app/ui/widget_helpers.h"
 #include "app/version.h"
 #include "customer/ui/customer_windows.h"
+#include "order/ui/thumb_grid.h"
 #include "platform/prompter.h"
 
 #include <QAction>
@@ -72,6 +73,8 @@ QActionGroup *TWebMain::AddChoices(QMenu *menu, const char *prefix, const QStrin
 void TWebMain::SetPrompter(TPrompter *prompter)
 {
     FPrompter = prompter ? prompter : FOwnPrompter.get();
+    if (FGrid)
+        FGrid->SetPrompter(FPrompter);
 }
 
 TPrompter &TWebMain::Prompter()
@@ -350,32 +353,44 @@ void TWebMain::BuildOrderMenu()
     QMenu *menu = menuBar()->addMenu(QStringLiteral("注文詳細"));
     menu->menuAction()->setObjectName(QStringLiteral("mmOrder"));
     menu->menuAction()->setParent(this);
-    AddLater(menu, "miResort", QStringLiteral("更新ソート"));
+    AddCommand(menu, "miResort", QStringLiteral("更新ソート"), {}, [this] { miResortClick(); });
     QMenu *sort = menu->addMenu(QStringLiteral("ソートタイプ"));
     sort->menuAction()->setObjectName(QStringLiteral("miThumbSort"));
     AddChoices(sort, "miThumbSort",
         { QStringLiteral("注文順"), QStringLiteral("印字日付順"), QStringLiteral("ファイル名順"),
             QStringLiteral("フォルダ別"), QStringLiteral("サイズ順") },
-        std::clamp(state.ThumbSortType, 0, 4), [this](int i) { FSession.State.ThumbSortType = i; });
+        std::clamp(state.ThumbSortType, 0, 4), [this](int i) {
+            FSession.State.ThumbSortType = i;
+            OrderSortChanged();
+        });
     sort->addSeparator();
     QAction *ascending = AddCommand(sort, "miThumbAscending", QStringLiteral("昇順ソート"));
     ascending->setCheckable(true);
     ascending->setChecked(!state.ThumbDeSort);
-    connect(
-        ascending, &QAction::toggled, this, [this](bool on) { FSession.State.ThumbDeSort = !on; });
+    connect(ascending, &QAction::toggled, this, [this](bool on) {
+        FSession.State.ThumbDeSort = !on;
+        OrderSortChanged();
+    });
     QMenu *grid = menu->addMenu(QStringLiteral("グリッドタイプ"));
     grid->menuAction()->setObjectName(QStringLiteral("miGridType"));
     AddChoices(grid, "miGridType", { QStringLiteral("Ver 1.00"), QStringLiteral("Ver 1.10") },
-        state.OrderPlateType == 1 ? 1 : 0, [this](int i) { FSession.State.OrderPlateType = i; });
+        state.OrderPlateType == 1 ? 1 : 0, [this](int i) {
+            FSession.State.OrderPlateType = i;
+            ApplyOrderGridOptions();
+        });
     QMenu *copy = menu->addMenu(QStringLiteral("Copyボタン機能設定"));
     copy->menuAction()->setObjectName(QStringLiteral("miCopyBtn"));
     copy->menuAction()->setParent(this);
     AddChoices(copy, "miCopyBtn",
         { QStringLiteral("最後まで一発コピー"), QStringLiteral("詳細コピー Type1"),
             QStringLiteral("詳細コピー Type2") },
-        std::clamp(state.CopyBtnTypeIndex, 0, 2),
-        [this](int i) { FSession.State.CopyBtnTypeIndex = i; });
+        std::clamp(state.CopyBtnTypeIndex, 0, 2), [this](int i) {
+            FSession.State.CopyBtnTypeIndex = i;
+            ApplyOrderGridOptions();
+        });
     copy->setEnabled(Online());
+    if (FOrderPopup)
+        FOrderPopup->addActions(menu->actions());
 }
 
 void TWebMain::BuildHelpMenu()

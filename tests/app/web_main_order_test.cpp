@@ -1,0 +1,204 @@
+#include "app/client_session.h"
+#include "app/ui/web_main.h"
+#include "app_home.h"
+#include "app_session.h"
+#include "order/ui/thumb_grid.h"
+#include "platform/prompter.h"
+#include "sources/ui/film_grid.h"
+#include "support/image_builders.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// A main window whose shop offers L and 2L, over a folder of three pattern JPEGs; with a basket
+// of the first two read at start when asked.
+struct TOrderWindowFixture {
+    explicit TOrderWindowFixture(bool online = true, bool basket = true)
+    {
+        home.Write(QStringLiteral("Korvatel/Download/HostFmt.ini"),
+            ":>SIZENAME\r\nL\r\n2L\r\n:>END\r\n:>USEDSIZE\r\n*D\r\n*D\r\n:>END\r\n"
+            ":>SIZEXY\r\n127*89\r\n178*127\r\n:>END\r\n"
+            ":>PRICES\r\nprcNet|L=25\r\nprcNet|2L=80\r\n:>END\r\n");
+        for (int i = 0; i < 3; ++i) {
+            home.Write(QStringLiteral("Photos/p%1.jpg").arg(i),
+                test::JpegBytes(test::PatternBitmap(320, 240)));
+            photos << home.FilePath(QStringLiteral("Photos/p%1.jpg").arg(i));
+        }
+        session = std::make_unique<TClientSession>(test::TestSession(home, online));
+        if (basket) {
+            TThumbNails memory(session->OrderContext(nullptr));
+            memory.AddPicture(1, photos[0], false, 2, QStringLiteral("L"));
+            memory.AddPicture(1, photos[1], false, 1, QStringLiteral("2L"));
+            for (int i = 0; i < 2; ++i)
+                memory.Item(i)->FileSize = qint32(QFileInfo(photos[i]).size());
+            memory.Recount();
+            EXPECT_TRUE(memory.SaveMemory(session->OrderMemoryPath(), session->CampusOrderPath()));
+        }
+        window = std::make_unique<TWebMain>(*session);
+        window->SetPrompter(&prompter);
+        window->ShowProblems = [this](const TConsistencyProblems &found) {
+            problems << int(found.vanished.size() + found.hidden.size());
+            return TProblemAnswer::paCancel;
+        };
+        window->PlaySound = [this](const QString &name) { sounds << name; };
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QCoreApplication::processEvents(); // the first idle moment reads the basket
+        grid = window->OrderGrid();
+    }
+
+    void ShowOrderPanel()
+    {
+        window->SelectTab(window->TabIndexOf(tmOrder));
+        QCoreApplication::processEvents();
+        grid->grab();
+    }
+
+    QPoint At(int index, int zone) const
+    {
+        return CellZones(grid->CellRect(index), grid->Look().unit, grid->Look().options,
+            *grid->List()->Item(index))
+            .Zone(zone)
+            .center();
+    }
+
+    test::TAppHome home;
+    QStringList photos;
+    std::unique_ptr<TClientSession> session;
+    TScriptedPrompter prompter;
+    QStringList sounds;
+    QList<int> problems;
+    std::unique_ptr<TWebMain> window;
+    TThumbGrid *grid = nullptr;
+};
+
+} // namespace
+
+TEST(TWebMainOrder, TheGridShowsTheBasketReadAtStart)
+{
+    TOrderWindowFixture f;
+    ASSERT_NE(f.grid, nullptr);
+    EXPECT_TRUE(f.problems.isEmpty()) << f.problems.value(0);
+    EXPECT_EQ(f.session->PriceTables.SizeList(false), (QStringList { "L", "2L" }));
+    ASSERT_EQ(f.grid->List()->Count(), 2);
+    f.ShowOrderPanel();
+    EXPECT_TRUE(f.grid->isVisible());
+    EXPECT_EQ(f.grid->Columns(), 3);
+    EXPECT_EQ(f.grid->List()->Item(0)->CurrentCount, 2);
+    EXPECT_EQ(f.grid->List()->Item(1)->CurrentSize, QStringLiteral("2L"));
+    EXPECT_TRUE(f.grid->LastItemDrawn());
+
+    // A click on plus changes the totals and the hint reaches the status bar.
+    QTest::mouseMove(f.grid, f.At(0, gzPlus));
+    EXPECT_EQ(f.window->MainPanel(1)->text(), ZoneHint(gzPlus, *f.grid->List()->Item(0)));
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(0, gzPlus));
+    EXPECT_EQ(f.window->TotalPanel(0, 1)->text(), QStringLiteral("プリント 4"));
+    EXPECT_EQ(f.sounds, (QStringList { QStringLiteral("SHT_SWAV") }));
+}
+
+TEST(TWebMainOrder, APictureDeletedInTheGridLosesItsBrowserMark)
+{
+    TOrderWindowFixture f;
+    f.window->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
+    EXPECT_EQ(f.window->Film().OrderedCount(), 2);
+    f.ShowOrderPanel();
+    // p1 has one print of 2L: minus leaves "削除", the next minus asks and deletes.
+    const int at = f.grid->List()->Find(1, f.photos[1]);
+    ASSERT_GE(at, 0);
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(at, gzMinus));
+    f.prompter.Answer(TModalResult::mrYes);
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(at, gzMinus));
+    EXPECT_EQ(f.prompter.Texts(),
+        (QStringList { QStringLiteral("画像をオーダーから削除します。よろしいですか？") }));
+    EXPECT_EQ(f.grid->List()->Count(), 1);
+    EXPECT_EQ(f.window->Film().OrderedCount(), 1);
+    EXPECT_EQ(f.window->OrderPanel(1)->text(), QStringLiteral("1/3"));
+    EXPECT_EQ(f.window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 1"));
+
+    // Ordering from the browser shows in the grid at once.
+    f.window->SelectTab(0);
+    QTest::mouseClick(f.window->lvBrowser()->viewport(), Qt::LeftButton, {},
+        f.window->lvBrowser()->CellRect(2).center());
+    EXPECT_EQ(f.grid->List()->Count(), 2);
+}
+
+TEST(TWebMainOrder, LocateReturnsToThePictureInTheBrowser)
+{
+    TOrderWindowFixture f;
+    f.ShowOrderPanel();
+    ASSERT_EQ(f.window->Mode(), tmOrder);
+    f.grid->OnLocate(f.photos[1], -1);
+    EXPECT_EQ(f.window->Mode(), tmBrowser);
+    EXPECT_EQ(f.window->SourceMode(), 2);
+    ASSERT_EQ(f.window->Film().Count(), 3);
+    EXPECT_EQ(f.window->lvBrowser()->CurrentIndex(), f.window->Film().Paths().indexOf(f.photos[1]));
+    EXPECT_EQ(f.session->State.LastDir, f.home.FilePath(QStringLiteral("Photos")));
+}
+
+TEST(TWebMainOrder, MenuChoicesReachTheGridAtOnce)
+{
+    TOrderWindowFixture f;
+    f.window->Command(QStringLiteral("miGridType0"))->trigger();
+    EXPECT_EQ(f.grid->Look().plateType, 0);
+    f.window->Command(QStringLiteral("miGridType1"))->trigger();
+    EXPECT_EQ(f.grid->Look().plateType, 1);
+    f.window->Command(QStringLiteral("miCopyBtn1"))->trigger();
+    EXPECT_EQ(f.grid->CopyKind(), ckStepper);
+    f.window->Command(QStringLiteral("miCopyBtn2"))->trigger();
+    EXPECT_EQ(f.grid->CopyKind(), ckDetail);
+    EXPECT_EQ(f.session->State.CopyBtnTypeIndex, 2);
+
+    // The copy button of kinds 16 and 17 calls the window's copy hook at the cell.
+    QList<int> asked;
+    f.window->ShowCopyWindow = [&](int index, QRect) { asked << index; };
+    f.ShowOrderPanel();
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(1, gzCopy));
+    EXPECT_EQ(asked, (QList<int> { 1 }));
+
+    // "更新ソート" sorts by the chosen kind: file names backwards.
+    QAction *resort = f.window->Command(QStringLiteral("miResort"));
+    ASSERT_TRUE(resort->isEnabled() || !resort->property("later").isValid());
+    f.session->State.ThumbSortType = 2;
+    f.session->State.ThumbDeSort = true;
+    resort->trigger();
+    EXPECT_EQ(f.grid->List()->Item(0)->FullPath, f.photos[1]);
+
+    // The popup over a picture offers the commands of the order menu.
+    QMenu *popup = f.window->findChild<QMenu *>(QStringLiteral("pmOrder"));
+    ASSERT_NE(popup, nullptr);
+    f.grid->grab();
+    const QPoint on = CellZones(
+        f.grid->CellRect(0), f.grid->Look().unit, f.grid->Look().options, *f.grid->List()->Item(0))
+                          .captions.center();
+    QTest::mouseClick(f.grid, Qt::RightButton, {}, on);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_TRUE(popup->actions().contains(resort));
+    popup->hide();
+}
+
+TEST(TWebMainOrder, OfflineTheGridChangesNothing)
+{
+    TOrderWindowFixture f(false);
+    f.ShowOrderPanel();
+    ASSERT_EQ(f.grid->List()->Count(), 2);
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(0, gzPlus));
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(0, gzCdr));
+    EXPECT_EQ(f.grid->List()->Item(0)->CurrentCount, 2);
+    EXPECT_TRUE(f.grid->List()->Item(0)->CdOrder);
+    EXPECT_TRUE(f.sounds.isEmpty());
+}
+
+} // namespace korvatel
