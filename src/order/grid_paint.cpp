@@ -5,6 +5,7 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QRegion>
 
 namespace korvatel
 {
@@ -26,18 +27,19 @@ const QColor kImprint(255, 140, 0);
 void PaintBackground(QPainter &painter, const QRect &cell, const QRect &panel, int plateType)
 {
     if (plateType == kPlateVer110) {
-        // One-pixel lines, every fourth darker, broken where the picture panel lies.
-        for (int y = cell.top(); y <= cell.bottom(); ++y) {
-            painter.setPen((y - cell.top()) % 4 == 3 ? kLineDark : kLineGrey);
-            if (y >= panel.top() && y <= panel.bottom()) {
-                if (panel.left() > cell.left())
-                    painter.drawLine(cell.left(), y, panel.left() - 1, y);
-                if (panel.right() < cell.right())
-                    painter.drawLine(panel.right() + 1, y, cell.right(), y);
-            } else {
-                painter.drawLine(cell.left(), y, cell.right(), y);
-            }
-        }
+        // One-pixel lines, every fourth darker, broken where the picture panel lies: a 1 × 4
+        // tile laid from the cell's top around the panel.
+        static const QBrush lines = [] {
+            QImage tile(1, 4, QImage::Format_RGB32);
+            for (int y = 0; y < 4; ++y)
+                tile.setPixelColor(0, y, y == 3 ? kLineDark : kLineGrey);
+            return QBrush(tile);
+        }();
+        painter.setBrushOrigin(cell.left(), cell.top());
+        const QRect inner = panel.intersected(cell);
+        const QRegion around = QRegion(cell).subtracted(QRegion(inner));
+        for (const QRect &part : around)
+            painter.fillRect(part, lines);
     } else {
         QLinearGradient gradient(cell.topLeft(), cell.topRight());
         gradient.setColorAt(0, QColor(176, 176, 176));
@@ -156,9 +158,13 @@ TOrderCellPaint PaintOrderCell(QPainter &painter, const QRect &cell, const TThum
         painter.drawText(z.picture, Qt::AlignCenter, kBrokenText);
     } else if (state == TOrderPictureState::opReady && !picture.isNull()) {
         out.image = FitInBox(picture.size(), z.picture, z.picture.size());
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        painter.drawImage(out.image, picture);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        if (picture.size() == out.image.size()) {
+            painter.drawImage(out.image.topLeft(), picture);
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            painter.drawImage(out.image, picture);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        }
         out.frames = SizeFrames(out.image, item, look.tables, look.projectSizes);
         for (const TSizeFrame &frame : out.frames) {
             const bool chosen = frame.size == item.CurrentSize;

@@ -1,6 +1,7 @@
 #include "order/ui/thumb_grid.h"
 
 #include "platform/prompter.h"
+#include "sources/thumb_store.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -357,6 +358,7 @@ void TThumbGrid::Answer(const TOrderPictureResult &result)
         return;
     it->shownKey = result.key;
     it->image = result.image;
+    it->scaled = QImage();
     it->state = result.image.isNull() ? TOrderPictureState::opBroken : TOrderPictureState::opReady;
     // What the making learnt goes to the item when it is still the one asked about.
     const int count = FList ? FList->Count() : 0;
@@ -400,10 +402,20 @@ void TThumbGrid::paintEvent(QPaintEvent *event)
                 state = TOrderPictureState::opBroken;
             else if (!picture.image.isNull())
                 state = TOrderPictureState::opReady;
+            // Scaling the 500-pixel thumbnail is the dear part of a paint: it is done once per
+            // picture and cell size, and later paints draw the scaled copy pixel for pixel.
+            if (state == TOrderPictureState::opReady) {
+                const QRect box = CellZones(cell, FLook.unit, FLook.options, item).picture;
+                const QSize target = FitInBox(picture.image.size(), box, box.size()).size();
+                if (picture.scaled.size() != target && !target.isEmpty())
+                    picture.scaled = picture.image.scaled(
+                        target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            }
             const int pressed = index == FPressedIndex ? FPressedZone : int(gzNone);
             FPainted.insert(&item,
-                PaintOrderCell(
-                    painter, cell, item, picture.image, state, FLook, index == FCurrent, pressed));
+                PaintOrderCell(painter, cell, item,
+                    picture.scaled.isNull() ? picture.image : picture.scaled, state, FLook,
+                    index == FCurrent, pressed));
             if (index == count - 1)
                 FLastDrawn = true;
         }

@@ -130,6 +130,7 @@ private:
         QString key;
         QString shownKey;
         QImage image;
+        QImage scaled; // the image at the size the cell draws it, made once per cell size
         TOrderPictureState state = TOrderPictureState::opPending;
     };
 
