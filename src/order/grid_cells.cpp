@@ -79,7 +79,7 @@ TCellZones CellZones(const QRect &cell, int u, const TCellOptions &options, cons
     z.strip = QRect(cell.left(), cell.bottom() - strip + 1, cell.width(), strip);
     z.panel = QRect(cell.left() + 2 * u, cell.top() + 2 * u, cell.width() - 4 * u,
         z.strip.top() - u - (cell.top() + 2 * u));
-    const int captionHeight = 6 * u;
+    const int captionHeight = 5 * u;
     z.captions = QRect(
         z.panel.left(), z.panel.bottom() - captionHeight + 1, z.panel.width(), captionHeight);
     z.picture

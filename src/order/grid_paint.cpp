@@ -99,7 +99,7 @@ void PaintQuality(QPainter &painter, const QRect &rect, int level, int u)
     }
     const QRect label(rect.left() + 3 * (box + 2) + 2, rect.top(), rect.width() - 3 * (box + 2) - 2,
         rect.height());
-    painter.setPen(level == 0 ? Qt::black : colour.darker(level == 2 ? 160 : 120));
+    painter.setPen(Qt::black);
     painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, QualityLabel(level));
 }
 
@@ -149,7 +149,7 @@ TOrderCellPaint PaintOrderCell(QPainter &painter, const QRect &cell, const TThum
     QFont font = look.font;
     font.setPixelSize(std::max(3 * u - 1, 8));
     QFont caption = look.captionFont;
-    caption.setPixelSize(std::max(3 * u - 2, 8));
+    caption.setPixelSize(std::max(5 * u / 2 - 1, 8));
     painter.setFont(font);
 
     // The picture with its size frames.
@@ -171,13 +171,19 @@ TOrderCellPaint PaintOrderCell(QPainter &painter, const QRect &cell, const TThum
             painter.setPen(QPen(chosen ? kPrintFrame : kOtherFrame, chosen ? 2 : 1,
                 chosen ? Qt::SolidLine : Qt::DashLine));
             painter.drawRect(frame.rect.adjusted(0, 0, -1, -1));
-            painter.drawText(frame.rect.adjusted(u, 0, -u, -u / 2 - 1),
-                Qt::AlignRight | Qt::AlignBottom, frame.size);
+            // The current size is named in the count box; the other frames carry their names.
+            if (!chosen)
+                painter.drawText(frame.rect.adjusted(u, 0, -u, 0),
+                    Qt::AlignRight | Qt::AlignVCenter, frame.size);
         }
+        // The date imprint where the print has it, bottom right, above the slider row.
         const QString imprint = ImprintText(item);
         if (!imprint.isEmpty() && item.DateType != dkCustom) {
+            const QRect &slider = z.Zone(gzHoseiKind);
+            const int bottom = slider.isEmpty() ? out.image.bottom() - u : slider.top() - 1;
             painter.setPen(kImprint);
-            painter.drawText(out.image.adjusted(u, u, -2 * u, -u - 4 * u),
+            painter.drawText(QRect(out.image.left(), out.image.top(), out.image.width() - 2 * u,
+                                 bottom - out.image.top() + 1),
                 Qt::AlignRight | Qt::AlignBottom, imprint);
         }
     } else {

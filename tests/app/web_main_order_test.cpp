@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -199,6 +201,92 @@ TEST(TWebMainOrder, OfflineTheGridChangesNothing)
     EXPECT_EQ(f.grid->List()->Item(0)->CurrentCount, 2);
     EXPECT_TRUE(f.grid->List()->Item(0)->CdOrder);
     EXPECT_TRUE(f.sounds.isEmpty());
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+// A smooth photo-like picture: a sky-to-ground gradient with a sun, different for each seed.
+TBitmap Scene(int w, int h, int seed)
+{
+    TBitmap picture(w, h);
+    const int cx = w * (2 + seed % 3) / 6;
+    const int cy = h / 3;
+    const int r2 = (h / 6) * (h / 6);
+    for (int y = 0; y < h; ++y) {
+        uint8_t *row = picture.ScanLine(y);
+        for (int x = 0; x < w; ++x) {
+            const bool sun = (x - cx) * (x - cx) + (y - cy) * (y - cy) < r2;
+            const bool ground = y > h * 2 / 3;
+            const int t = y * 255 / h;
+            row[3 * x] = uint8_t(sun ? 120 : ground ? 40 + seed * 10 : 255 - t / 3);
+            row[3 * x + 1] = uint8_t(sun ? 230 : ground ? 120 + t / 4 : 180 - t / 4);
+            row[3 * x + 2] = uint8_t(sun ? 255 : ground ? 60 + seed * 20 : 90 + t / 3);
+        }
+    }
+    return picture;
+}
+
+// Saves a picture of the order panel with a small basket to $KORVATEL_SCREENSHOT_DIR
+// (order-grid.png): the look of the grid for the documentation. Skipped without the variable.
+TEST(TWebMainOrder, ScreenshotOfTheOrderPanel)
+{
+    const QString folder = qEnvironmentVariable("KORVATEL_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "KORVATEL_SCREENSHOT_DIR is not set";
+    test::TAppHome home;
+    home.Write(QStringLiteral("Korvatel/Download/HostFmt.ini"),
+        ":>SIZENAME\r\nL\r\n2L\r\nKG\r\n:>END\r\n:>USEDSIZE\r\n*D\r\n*D\r\n*D\r\n:>END\r\n"
+        ":>SIZEXY\r\n127*89\r\n178*127\r\n152*102\r\n:>END\r\n"
+        ":>PRICES\r\nprcNet|L=25\r\nprcNet|2L=80\r\nprcNet|KG=50\r\n:>END\r\n");
+    home.Write(QStringLiteral("Korvatel/Download/Hosei.on"), "1");
+    TClientSession session = test::TestSession(home, true);
+    {
+        TThumbNails memory(session.OrderContext(nullptr));
+        const int sides[][2] = { { 1600, 1200 }, { 1600, 1200 }, { 640, 480 }, { 1200, 1600 },
+            { 500, 375 }, { 1600, 1200 } };
+        for (int i = 0; i < 6; ++i) {
+            const QString name = QStringLiteral("Photos/IMG_%1.jpg").arg(4021 + i);
+            home.Write(name, test::JpegBytes(Scene(sides[i][0], sides[i][1], i)));
+            TThumbNail *item
+                = memory.AddPicture(1, home.FilePath(name), false, 1 + i % 3, i == 3 ? "2L" : "L");
+            item->FileSize = qint32(QFileInfo(home.FilePath(name)).size());
+            item->DateStr[0] = QStringLiteral("2026.11.%1").arg(3 + i);
+            item->DateStr[1] = item->DateStr[0] + QStringLiteral(" 10:15:00");
+            if (i == 0)
+                item->SetSizeCount(QStringLiteral("2L"), 1);
+            if (i == 1) {
+                item->DatePrint = true;
+                item->Hosei.kind = 1;
+            }
+            if (i == 2)
+                item->CdOrder = false;
+            if (i == 5)
+                item->Hosei.kind = 5;
+        }
+        memory.Recount();
+        ASSERT_TRUE(memory.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath()));
+    }
+    TWebMain window(session);
+    TScriptedPrompter prompter;
+    window.SetPrompter(&prompter);
+    window.ShowProblems = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
+    window.show();
+    QCoreApplication::processEvents();
+    window.showNormal();
+    window.setGeometry(0, 0, 1400, 820);
+    QCoreApplication::processEvents();
+    window.SelectTab(window.TabIndexOf(tmOrder));
+    TThumbGrid *grid = window.OrderGrid();
+    grid->SetCurrentIndex(1);
+    grid->grab();
+    EXPECT_TRUE(QTest::qWaitFor([grid] { return grid->PicturesPending() == 0; }, 20000));
+    QCoreApplication::processEvents();
+    QWidget *panel = window.findChild<QWidget *>(QStringLiteral("pnOrder"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->grab().save(QDir(folder).filePath(QStringLiteral("order-grid.png"))));
 }
 
 } // namespace korvatel
