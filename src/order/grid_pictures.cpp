@@ -64,10 +64,15 @@ void TOrderPictureLoader::Request(const TThumbNail &item)
     }
     {
         const std::lock_guard lock(FLock);
-        const QString key = OrderPictureKey(item);
-        for (const TThumbNail &waiting : FQueue)
-            if (OrderPictureKey(waiting) == key)
+        // A newer request for the same picture (a density drag asks on every move) takes the
+        // place of the waiting one.
+        const QString slot = OrderPictureSlot(item);
+        for (TThumbNail &waiting : FQueue) {
+            if (OrderPictureSlot(waiting) == slot) {
+                waiting = item;
                 return;
+            }
+        }
         FQueue.push_back(item);
     }
     FWake.notify_one();

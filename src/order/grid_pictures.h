@@ -41,7 +41,7 @@ public:
     explicit TOrderPictureLoader(bool threaded = true, QObject *parent = nullptr);
     ~TOrderPictureLoader() override;
 
-    // Queues the item; a request with the same key already waiting is not queued twice.
+    // Queues the item; a request for the same slot already waiting is replaced by it.
     void Request(const TThumbNail &item);
     // Forgets the requests not yet started.
     void ClearPending();

@@ -10,16 +10,6 @@ namespace korvatel
 namespace
 {
 
-// L (127 × 89 mm) and 2L (178 × 127 mm).
-TPriceTables SizedTables()
-{
-    TPriceTables tables(kServerCatalogue);
-    tables.Load(TShopData::FromContainer(SplitLines(QStringLiteral(
-        ":>SIZENAME\nL\n2L\n:>END\n:>USEDSIZE\n*D\n*D\n:>END\n"
-        ":>SIZEXY\n127*89\n178*127\n:>END\n:>PRICES\nprcNet|L=25\nprcNet|2L=80\n:>END\n"))));
-    return tables;
-}
-
 TThumbNail Item(const QString &path = QStringLiteral("/p/a.jpg"))
 {
     TThumbNail item;
@@ -138,7 +128,7 @@ TEST(TCellZones, OptionsMoveTheButtonsAndTheShopDecidesTheToggles)
 
 TEST(TSizeFrames, FramesFollowThePrintProportionsAndTheFirstOfferedSizeWins)
 {
-    const TPriceTables tables = SizedTables();
+    const TPriceTables tables = test::SizedShopTables();
     TThumbNail item = Item();
     item.SetSizeCount(QStringLiteral("2L"), 2);
     const QRect image(10, 10, 400, 300);
@@ -162,7 +152,7 @@ TEST(TSizeFrames, FramesFollowThePrintProportionsAndTheFirstOfferedSizeWins)
 
 TEST(TGridCells, QualityLevelsHaveTheirColoursAndLabels)
 {
-    const TPriceTables tables = SizedTables();
+    const TPriceTables tables = test::SizedShopTables();
     TThumbNail item = Item();
     // 127 mm: below round(127 × 600 / 119) = 640 pixels low, above 726 high.
     item.Width = 600;

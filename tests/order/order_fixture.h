@@ -25,6 +25,16 @@ inline TPriceTables OrderShopTables()
     return tables;
 }
 
+// A shop offering L (127 × 89 mm) and 2L (178 × 127 mm), with their print dimensions.
+inline TPriceTables SizedShopTables()
+{
+    TPriceTables tables(kServerCatalogue);
+    tables.Load(TShopData::FromContainer(SplitLines(QStringLiteral(
+        ":>SIZENAME\nL\n2L\n:>END\n:>USEDSIZE\n*D\n*D\n:>END\n"
+        ":>SIZEXY\n127*89\n178*127\n:>END\n:>PRICES\nprcNet|L=25\nprcNet|2L=80\n:>END\n"))));
+    return tables;
+}
+
 // One text field of every item, in list order.
 inline QStringList ItemTexts(const TThumbNails &list, QString TThumbNail::*field)
 {

@@ -19,20 +19,11 @@ namespace korvatel
 namespace
 {
 
-TPriceTables GridTables()
-{
-    TPriceTables tables(kServerCatalogue);
-    tables.Load(TShopData::FromContainer(SplitLines(QStringLiteral(
-        ":>SIZENAME\nL\n2L\n:>END\n:>USEDSIZE\n*D\n*D\n:>END\n"
-        ":>SIZEXY\n127*89\n178*127\n:>END\n:>PRICES\nprcNet|L=25\nprcNet|2L=80\n:>END\n"))));
-    return tables;
-}
-
 // A grid in a 903 × 600 panel over a basket of pattern JPEGs, one print of L each; pictures are
 // made at once when a cell asks for them.
 struct TGridFixture {
     test::TTempHome home;
-    TPriceTables tables = GridTables();
+    TPriceTables tables = test::SizedShopTables();
     TThumbNails list;
     QWidget host;
     TThumbGrid *grid = nullptr;
