@@ -5,7 +5,6 @@
 
 #include <QLinearGradient>
 #include <QPainter>
-#include <QRegion>
 
 namespace korvatel
 {
@@ -27,19 +26,22 @@ const QColor kImprint(255, 140, 0);
 void PaintBackground(QPainter &painter, const QRect &cell, const QRect &panel, int plateType)
 {
     if (plateType == kPlateVer110) {
-        // One-pixel lines, every fourth darker, broken where the picture panel lies: a 1 × 4
-        // tile laid from the cell's top around the panel.
-        static const QBrush lines = [] {
-            QImage tile(1, 4, QImage::Format_RGB32);
-            for (int y = 0; y < 4; ++y)
-                tile.setPixelColor(0, y, y == 3 ? kLineDark : kLineGrey);
-            return QBrush(tile);
-        }();
-        painter.setBrushOrigin(cell.left(), cell.top());
-        const QRect inner = panel.intersected(cell);
-        const QRegion around = QRegion(cell).subtracted(QRegion(inner));
-        for (const QRect &part : around)
-            painter.fillRect(part, lines);
+        // One-pixel lines, every fourth darker, broken where the picture panel lies. All cells
+        // of a page have the same size, so the lines are drawn once into a picture that each
+        // cell copies (painting happens on the window's thread only).
+        static QImage lines;
+        static QRect linesPanel;
+        const QRect panelInCell = panel.translated(-cell.topLeft());
+        if (lines.size() != cell.size() || linesPanel != panelInCell) {
+            lines = QImage(cell.size(), QImage::Format_RGB32);
+            linesPanel = panelInCell;
+            for (int y = 0; y < lines.height(); ++y) {
+                const QRgb colour = (y % 4 == 3 ? kLineDark : kLineGrey).rgb();
+                auto *row = reinterpret_cast<QRgb *>(lines.scanLine(y));
+                std::fill(row, row + lines.width(), colour);
+            }
+        }
+        painter.drawImage(cell.topLeft(), lines);
     } else {
         QLinearGradient gradient(cell.topLeft(), cell.topRight());
         gradient.setColorAt(0, QColor(176, 176, 176));
