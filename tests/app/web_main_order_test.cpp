@@ -3,6 +3,7 @@
 #include "app_home.h"
 #include "app_session.h"
 #include "order/ui/thumb_grid.h"
+#include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "sources/ui/film_grid.h"
 #include "support/image_builders.h"
@@ -13,8 +14,10 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -148,6 +151,49 @@ TEST(TWebMainOrder, LocateReturnsToThePictureInTheBrowser)
     ASSERT_EQ(f.window->Film().Count(), 3);
     EXPECT_EQ(f.window->lvBrowser()->CurrentIndex(), f.window->Film().Paths().indexOf(f.photos[1]));
     EXPECT_EQ(f.session->State.LastDir, f.home.FilePath(QStringLiteral("Photos")));
+}
+
+TEST(TWebMainOrder, LocateInDateModeSelectsTheDayOfThePicture)
+{
+    TOrderWindowFixture f(true, false);
+    const auto photo = [&](const QString &name, const QDateTime &when) {
+        const QByteArray bytes
+            = test::ExifJpegBuilder()
+                  .dateTaken(when.toString(QStringLiteral("yyyy:MM:dd hh:mm:ss")).toLatin1())
+                  .picture(test::PatternBitmap(320, 240))
+                  .build();
+        f.home.Write(QStringLiteral("Dated/") + name, bytes);
+        const QString path = f.home.FilePath(QStringLiteral("Dated/") + name);
+        EXPECT_TRUE(SetFileTimes(path, when, when));
+        return path;
+    };
+    const QString march
+        = photo(QStringLiteral("a.jpg"), QDateTime(QDate(2005, 3, 1), QTime(10, 0)));
+    photo(QStringLiteral("b.jpg"), QDateTime(QDate(1995, 3, 1), QTime(8, 0)));
+    f.window->ScanDriveList = [&] {
+        return QList<TDrive> { TDrive { u'C', f.home.FilePath(QStringLiteral("Dated")), dtFixed } };
+    };
+    f.window->SetSourceMode(3);
+    f.window->sbReDate()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 10000);
+    QTreeWidget *tree = f.window->tvDate();
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    // Order the 2005 picture from its day, then show the other day.
+    tree->setCurrentItem(tree->topLevelItem(1)->child(0)->child(0));
+    ASSERT_EQ(f.window->Film().Count(), 1);
+    f.window->BrowserClick(0, {}, false);
+    ASSERT_EQ(f.grid->List()->Count(), 1);
+    EXPECT_EQ(f.grid->List()->Item(0)->DateStr[0], QStringLiteral("2005.03.01"));
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0)->child(0));
+    f.ShowOrderPanel();
+
+    f.grid->OnLocate(march, -1);
+    EXPECT_EQ(f.window->Mode(), tmBrowser);
+    EXPECT_EQ(f.window->SourceMode(), 3);
+    ASSERT_NE(tree->currentItem(), nullptr);
+    EXPECT_TRUE(tree->currentItem()->text(0).startsWith(QStringLiteral("05/03/01(")));
+    EXPECT_EQ(f.window->Film().Paths(), (QStringList { march }));
+    EXPECT_EQ(f.window->lvBrowser()->CurrentIndex(), 0);
 }
 
 TEST(TWebMainOrder, MenuChoicesReachTheGridAtOnce)

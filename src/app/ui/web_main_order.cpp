@@ -156,13 +156,14 @@ void TWebMain::LocatePicture(const QString &path)
     bool listed = false;
     if (FSourceMode == smDate && item) {
         const QString day = DayNodeText(item->DateStr[0]);
+        // Day nodes read "yy/mm/dd(   n)".
         const QList<QTreeWidgetItem *> nodes = day.isEmpty()
             ? QList<QTreeWidgetItem *>()
-            : FDateTree->findItems(day, Qt::MatchExactly | Qt::MatchRecursive);
+            : FDateTree->findItems(day + u'(', Qt::MatchStartsWith | Qt::MatchRecursive);
         if (!nodes.isEmpty()) {
             FDateTree->setCurrentItem(nodes.first());
             FDateTree->scrollToItem(nodes.first());
-            if (FShownName != day)
+            if (FShownName != nodes.first()->text(0))
                 ListDateNode(nodes.first());
             listed = true;
         }
