@@ -249,7 +249,7 @@ void TWebMain::BuildWorkArea()
         QStringLiteral("全注文をクリア|注文を全てキャンセルします。"));
     QPushButton *toOrder = Button(order, "sbOrder", QStringLiteral("注文へ"));
     // The order grid and the two commands that start from it come with the order grid.
-    clear->setEnabled(false);
+    connect(clear, &QPushButton::clicked, this, &TWebMain::sbClearClick);
     toOrder->setEnabled(false);
     orderBar->addWidget(clear);
     orderBar->addWidget(toOrder);
