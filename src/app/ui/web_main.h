@@ -282,6 +282,9 @@ private:
     void SetMemoryWatch(int tag);
     void SetTransMode(int mode);
 
+    // The order panel's "クリア": empties the basket after asking.
+    void sbClearClick();
+
     void ShowBasketTotals();
     void RefreshFilmMarks();
     void OrderViewedFile(const QString &file);

@@ -248,8 +248,7 @@ void TWebMain::BuildWorkArea()
     QPushButton *clear = Button(order, "sbClear", QStringLiteral("クリア"),
         QStringLiteral("全注文をクリア|注文を全てキャンセルします。"));
     QPushButton *toOrder = Button(order, "sbOrder", QStringLiteral("注文へ"));
-    // The two commands that start from the order grid come with their own windows.
-    clear->setEnabled(false);
+    connect(clear, &QPushButton::clicked, this, &TWebMain::sbClearClick);
     toOrder->setEnabled(false);
     orderBar->addWidget(clear);
     orderBar->addWidget(toOrder);
