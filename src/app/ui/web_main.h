@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_tabs.h"
+#include "app/order_start.h"
 #include "app/tone_steps.h"
 #include "app/viewed_picture.h"
 #include "app/workspace_settings.h"
@@ -176,6 +177,15 @@ public:
     void SetTotals(int items, int prints, int phoneItems, int cdItems);
     void SetInconsistent(bool shown);
 
+    // "注文へ": the start of a print order. Its windows are hooks of the object, set to the
+    // real windows when it is first asked for; tests replace them.
+    TOrderStart &OrderStart();
+    void sbOrderClick();
+    // Set by the order grid once it has drawn its last item: the customer has looked through
+    // every ordered picture. Until then "注文へ" reminds the customer to look.
+    void SetGridSeenAll(bool seen) { FGridSeenAll = seen; }
+    bool GridSeenAll() const { return FGridSeenAll; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -269,6 +279,12 @@ private:
     void ShowBasketTotals();
     void RefreshFilmMarks();
     void OrderViewedFile(const QString &file);
+
+    // The print order's start and its state for this run.
+    std::unique_ptr<TPrompter> FOrderPrompter; // forwards to the window's prompter
+    std::unique_ptr<TOrderStart> FOrderStart;
+    bool FGridSeenAll = false;
+    bool FOrderRunning = false;
 
     TClientSession &FSession;
     // The basket: read at the first idle moment, written back at shutdown.

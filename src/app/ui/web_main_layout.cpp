@@ -250,7 +250,7 @@ void TWebMain::BuildWorkArea()
     QPushButton *toOrder = Button(order, "sbOrder", QStringLiteral("注文へ"));
     // The order grid and the two commands that start from it come with the order grid.
     clear->setEnabled(false);
-    toOrder->setEnabled(false);
+    connect(toOrder, &QPushButton::clicked, this, &TWebMain::sbOrderClick);
     orderBar->addWidget(clear);
     orderBar->addWidget(toOrder);
     orderLayout->addLayout(orderBar);
