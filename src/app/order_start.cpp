@@ -1,7 +1,6 @@
 #include "app/order_start.h"
 
 #include "app/client_session.h"
-#include "app/main_tabs.h"
 #include "customer/order_history.h"
 #include "net/order_host.h"
 #include "net/order_sending.h"
@@ -251,8 +250,8 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
             : historyFolder);
     TOrderUpload upload(FPrompter);
     SetUpOrderUpload(upload,
-        { &*hosts, &servers, ShopSwitchOn(download, QStringLiteral("Http.on")),
-            int(FSession.TransMode), FSession.User.Mail(), payment });
+        { &*hosts, &servers, FSession.ShopAllowsHttp(), int(FSession.TransMode),
+            FSession.User.Mail(), payment });
     upload.cardOrderId = cardOrderId;
     upload.now = [this] { return FClock.Now(); };
     upload.onTransferModeChange = [this](int mode) {
