@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "app_home.h"
 #include "customer/order_history.h"
+#include "demo_session.h"
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
@@ -68,22 +69,6 @@ TEST(OrderStartRules, CdKindAndCardOrderId)
     EXPECT_EQ(id, QStringLiteral("0312345678N102030123_1234D261208"));
 }
 
-TEntryResult Entry()
-{
-    TEntryResult entry;
-    entry.proceed = true;
-    entry.shopId = QStringLiteral("1234");
-    entry.shopIdFromArgument = true;
-    return entry;
-}
-
-class TQuietStart : public TStartDialogs
-{
-public:
-    TStartNoticeAnswer ShowStartNotice(const TStartNotice &) override { return { true, false }; }
-    bool ShowStartFailure(const QString &) override { return true; }
-};
-
 // A started run of shop 1234 against the demo shop with a customer record, a basket and the
 // order start, whose windows answer as the test says and note what was called.
 class OrderStartTest : public test::TDemoShopTest
@@ -92,20 +77,8 @@ protected:
     void SetUp() override
     {
         TDemoShopTest::SetUp();
-        TServerShopData source(shop->Config());
-        TWorkspace workspace = home.Workspace();
-        TQuietStart windows;
-        const TStartupResult startup = RunStartup(Entry(), workspace, windows, source, clock);
-        ASSERT_TRUE(startup.online);
-        session = std::make_unique<TClientSession>(std::move(workspace), Entry(), startup);
-        TUserRecord user;
-        user.StoreValue(QStringLiteral("Name"), QStringLiteral("山田太郎"));
-        user.StoreValue(QStringLiteral("Tel1"), QStringLiteral("03-1234-5678"));
-        user.StoreValue(QStringLiteral("Mail"), QStringLiteral("taro@example.jp"));
-        user.StoreValue(QStringLiteral("Zip"), QStringLiteral("192-0000"));
-        user.StoreValue(QStringLiteral("Adrs1"), QStringLiteral("東京都八王子市明神町1-2-3"));
-        user.StoreValue(QStringLiteral("Acount"), QStringLiteral("4321"));
-        ASSERT_TRUE(user.SaveToFile(session->Workspace().UserFile()));
+        session = test::DemoShopSession(home, *shop);
+        ASSERT_NE(session, nullptr);
         session->LoadAtCreation();
         orders.Context() = session->OrderContext(&campus);
         start = std::make_unique<TOrderStart>(*session, orders, campus, prompter, clock);
@@ -221,7 +194,7 @@ protected:
 
 TEST_F(OrderStartTest, OfflineRefusesBeforeAnything)
 {
-    TClientSession offline(home.Workspace(), Entry(), TStartupResult {});
+    TClientSession offline(home.Workspace(), test::ShopEntry(), TStartupResult {});
     TOrderStart refused(offline, orders, campus, prompter, clock);
     refused.hooks = start->hooks;
     const TOrderStartResult result = refused.Run(false);

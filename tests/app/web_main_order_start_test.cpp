@@ -5,8 +5,10 @@
 #include "app/ui/thanks_form.h"
 #include "app/ui/web_main.h"
 #include "app_home.h"
+#include "app_session.h"
 #include "customer/order_history.h"
 #include "customer/ui/user_form.h"
+#include "demo_session.h"
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
@@ -61,12 +63,7 @@ TEST(TThanksForm, ShowsTheOrderAndAnswersFromTheKeyboard)
 TEST(TWebMainOrderStart, OfflineTheOrderButtonRefuses)
 {
     test::TAppHome home;
-    TWorkspace workspace = home.Workspace();
-    workspace.PrepareWorkspace();
-    TEntryResult entry;
-    entry.proceed = true;
-    entry.shopId = QStringLiteral("1234");
-    TClientSession session(workspace, entry, TStartupResult {});
+    TClientSession session = test::TestSession(home, false);
     TWebMain window(session);
     TScriptedPrompter prompter;
     window.SetPrompter(&prompter);
@@ -89,39 +86,17 @@ protected:
         QDir().mkpath(home.FilePath(QStringLiteral(".config/korvatel")));
         ASSERT_TRUE(QFile::copy(
             shop->ServersFile(), home.FilePath(QStringLiteral(".config/korvatel/servers.ini"))));
-        TServerShopData source(shop->Config());
-        TWorkspace workspace = home.Workspace();
-        TQuiet windows;
-        TFixedClock clock { QDateTime::currentDateTime() };
-        TEntryResult entry;
-        entry.proceed = true;
-        entry.shopId = QStringLiteral("1234");
-        entry.shopIdFromArgument = true;
-        const TStartupResult startup = RunStartup(entry, workspace, windows, source, clock);
-        ASSERT_TRUE(startup.online);
-        TUserRecord user;
-        user.StoreValue(QStringLiteral("Name"), QStringLiteral("山田太郎"));
-        user.StoreValue(QStringLiteral("Tel1"), QStringLiteral("03-1234-5678"));
-        user.StoreValue(QStringLiteral("Mail"), QStringLiteral("taro@example.jp"));
-        user.StoreValue(QStringLiteral("Zip"), QStringLiteral("192-0000"));
-        user.StoreValue(QStringLiteral("Adrs1"), QStringLiteral("東京都八王子市明神町1-2-3"));
-        user.StoreValue(QStringLiteral("Acount"), QStringLiteral("4321"));
-        user.StoreValue(QStringLiteral("Pass"), QStringLiteral("123456"));
-        ASSERT_TRUE(user.SaveToFile(workspace.UserFile()));
-        session = std::make_unique<TClientSession>(std::move(workspace), entry, startup);
+        session = test::DemoShopSession(home, *shop);
+        ASSERT_NE(session, nullptr);
+    }
+
+    void OpenWindow()
+    {
         window = std::make_unique<TWebMain>(*session);
         window->SetPrompter(&prompter);
         window->show();
         QCoreApplication::processEvents(); // the first idle moment reads the basket
     }
-
-    struct TQuiet : TStartDialogs {
-        TStartNoticeAnswer ShowStartNotice(const TStartNotice &) override
-        {
-            return { true, false };
-        }
-        bool ShowStartFailure(const QString &) override { return true; }
-    };
 
     QString Photo(const QString &name)
     {
@@ -184,7 +159,6 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
 {
     // Two photos ordered from the viewer, two more in the basket the last run left: one of
     // them also on a CD-R.
-    window.reset();
     {
         TCampusPriceLists campus;
         TThumbNails basket(session->OrderContext(&campus));
@@ -197,10 +171,7 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
         basket.Recount();
         ASSERT_TRUE(basket.SaveMemory(session->OrderMemoryPath(), session->CampusOrderPath()));
     }
-    window = std::make_unique<TWebMain>(*session);
-    window->SetPrompter(&prompter);
-    window->show();
-    QCoreApplication::processEvents();
+    OpenWindow();
     for (const char *name : { "IMG_0001.JPG", "IMG_0002.JPG" })
         window->OrderFile(Photo(QString::fromLatin1(name)));
     ASSERT_EQ(window->Orders().Count(), 4);
