@@ -136,9 +136,6 @@ struct TOrderWindowsDriver {
             seen << QStringLiteral("summary");
             summary->cbxPayment()->setCurrentIndex(summary->cbxPayment()->findData(ksiFurikomi));
             statement = summary->StatementLines();
-            const QByteArray shot = qgetenv("KORVATEL_SUMMARY_SHOT");
-            if (!shot.isEmpty())
-                summary->grab().save(QString::fromLocal8Bit(shot), "PNG");
             summary->btnOrder()->click();
         } else if (auto *customer = qobject_cast<TUserForm *>(modal)) {
             if (seen.contains(QStringLiteral("customer")))
