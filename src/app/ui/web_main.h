@@ -280,12 +280,6 @@ private:
     void RefreshFilmMarks();
     void OrderViewedFile(const QString &file);
 
-    // The print order's start and its state for this run.
-    std::unique_ptr<TPrompter> FOrderPrompter; // forwards to the window's prompter
-    std::unique_ptr<TOrderStart> FOrderStart;
-    bool FGridSeenAll = false;
-    bool FOrderRunning = false;
-
     TClientSession &FSession;
     // The basket: read at the first idle moment, written back at shutdown.
     TCampusPriceLists FCampus;
@@ -293,6 +287,11 @@ private:
     TPrompter *FPrompter = nullptr;
     std::unique_ptr<TPrompter> FOwnPrompter;
     TFileDialog FFileDialog;
+    // The print order's start (it refers to the basket above) and its state for this run.
+    std::unique_ptr<TPrompter> FOrderPrompter; // forwards to the window's prompter
+    std::unique_ptr<TOrderStart> FOrderStart;
+    bool FGridSeenAll = false;
+    bool FOrderRunning = false;
 
     QLabel *FOfflineLabel = nullptr;
     QLabel *FInconsistentLabel = nullptr;
