@@ -94,6 +94,13 @@ bool TClientSession::ShopOffersCorrection() const
     return QFileInfo::exists(QDir(FWorkspace.Download()).filePath(QStringLiteral("Hosei.on")));
 }
 
+bool TClientSession::ShopAllowsHttp() const
+{
+    const QString name = QStringLiteral("Http.on");
+    return FStartup.switches.contains(name, Qt::CaseInsensitive)
+        || QFileInfo::exists(QDir(FWorkspace.Download()).filePath(name));
+}
+
 QString TClientSession::OrderMemoryPath() const
 {
     return QDir(FWorkspace.SysData()).filePath(QStringLiteral("OrderMemory"));

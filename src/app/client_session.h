@@ -71,6 +71,9 @@ public:
     void LoadAtCreation();
     // Whether the shop offers automatic correction: its switch file "Hosei.on" was downloaded.
     bool ShopOffersCorrection() const;
+    // Whether the shop allows HTTP mode: "Http.on" arrived with the shop data (the fetch
+    // deletes its file again) or lies in \Download.
+    bool ShopAllowsHttp() const;
     // Reads what the first idle moment needs: NodeExp.ini and TransMode.ini.
     void LoadAtFirstIdle();
 

@@ -23,6 +23,7 @@ public:
     explicit TServerShopData(TServerConfig config);
     bool FetchShopData(
         const QString &shopId, const QString &downloadDir, QString &errorStatus) override;
+    QStringList Switches() const override { return FLast.switches; }
     const TShopFetch &LastFetch() const { return FLast; }
     const TServerConfig &Config() const { return FConfig; }
 

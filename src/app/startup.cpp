@@ -38,6 +38,8 @@ TStartupResult RunStartup(const TEntryResult &entry, TWorkspace &workspace, TSta
 
     QString errorStatus;
     result.online = source.FetchShopData(entry.shopId, workspace.Download(), errorStatus);
+    if (result.online)
+        result.switches = source.Switches();
     if (!result.online && !dialogs.ShowStartFailure(errorStatus.trimmed()))
         return result;
 

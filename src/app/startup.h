@@ -54,6 +54,9 @@ public:
     virtual bool FetchShopData(
         const QString &shopId, const QString &downloadDir, QString &errorStatus)
         = 0;
+    // The shop's feature switches ("Http.on", …) that arrived with the last fetch. The fetch
+    // deletes some of their files again, so they are known only from here.
+    virtual QStringList Switches() const { return {}; }
 };
 
 // The source used while no shop server can be reached: it always fails as a fetch fails that
@@ -72,6 +75,7 @@ struct TStartupResult {
     std::optional<QDateTime> previousStart; // the date of LastShop.ini before this start
     bool openShopTab = false; // "tab=shop": the main tab bar opens on its last tab
     bool runRegistrationReport = false; // the daily report of the customer to the shop
+    QStringList switches; // the shop's feature switches that arrived with the shop data
 };
 
 // The start-up from LastShop.ini up to the creation of the main window: records the shop,

@@ -1,17 +1,13 @@
 #include "net/order_command.h"
 
-#include "app/shop_options.h"
-#include "app/version.h"
 #include "customer/order_history.h"
-#include "customer/registration.h"
 #include "customer/user_record.h"
-#include "index/index_sheets.h"
 #include "net/order_host.h"
+#include "net/order_sending.h"
 #include "net/order_upload.h"
 #include "net/server_lookups.h"
 #include "order/campus_prices.h"
 #include "order/thumb_nails.h"
-#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
 #include "pricing/discounts.h"
@@ -242,22 +238,16 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     TOrderInput input;
     input.basket = &basket;
     input.tables = &tables;
-    input.customer = { user.Name(), user.Tel1(), user.Mail(), user.Zip(), user.Adrs1(),
-        user.Adrs1Over(), user.Adrs2(), user.Acount() };
+    input.customer = OrderCustomerOf(user);
     input.shop = TOrderShop::FromTables(shopId, tables.OptionTable(), hosts->Lines());
     input.figures = OrderFiguresOf(priced, choice);
     InsertComment(input.figures.records, comment);
     input.workDir = work.isEmpty() ? QFileInfo(memory).absolutePath() : work;
-    input.programVersion = QString::fromUtf8(kProgramVersion);
     input.now = QDateTime::currentDateTime();
     input.cardCopies = cardCopies;
-    input.askMachineId = data->ServerR();
-    if (input.askMachineId) // the basket file lives in the workspace's SysData folder
-        input.machineId = MachineIdentifier(
-            TUserFolders::FromEnvironment(), QFileInfo(memory).absolutePath(), TSystemClock());
-    // Shops whose CD-R orders carry index sheets say so with a CD-R index kind.
-    if (TShopOptions::FromOptionTable(tables.OptionTable()).CdrNdxType != 0)
-        input.indexSheets = MakeIndexSheets;
+    // The basket file lives in the workspace's SysData folder.
+    SetOrderProgram(input, data->ServerR(), TUserFolders::FromEnvironment(),
+        QFileInfo(memory).absolutePath(), tables.OptionTable());
 
     TUnattendedPrompter prompter;
     std::optional<TPackedOrder> order = PackOrder(input, prompter);
@@ -273,20 +263,8 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 
     TPrintedProgress progress(out);
     TOrderUpload upload(prompter);
-    upload.host = hosts->ImageServer();
-    upload.passive = hosts->Passive();
-    upload.transferMode = mode;
-    upload.uploadUrl = config.campusUrl + QStringLiteral("/tamsel_php/korv_upload.php");
-    upload.httpPossible = httpSwitch && HttpUploadAnswers(upload.uploadUrl);
-    upload.hostedServer = !config.hostedOrderServer.isEmpty()
-        && TWinInet::StripScheme(upload.host.host)
-                .section(u':', 0, 0)
-                .compare(config.hostedOrderServer, Qt::CaseInsensitive)
-            == 0;
-    upload.finishUrl = config.campusUrl + QStringLiteral("/tamsel_php/korv_finish.php");
-    upload.mail = user.Mail();
+    SetUpOrderUpload(upload, { &*hosts, &config, httpSwitch, mode, user.Mail(), choice.payment });
     upload.progress = &progress;
-    upload.paymentKind = PaymentKindCode(choice.payment);
     std::optional<TOrderHistory> history;
     if (!historyDir.isEmpty()) {
         history.emplace(historyDir);

@@ -247,6 +247,7 @@ TPricedOrder PriceOrder(
         + base(order.phoneBase) + base(order.phoneExtra);
     const double amountMeasure = SnapMoney(discountBase - base(order.campusAmount));
     const int countMeasure = AddCount(order.printCount, -order.campusCount);
+    order.amountMeasure = amountMeasure;
 
     // 9. Discounts: a run over the whole order decides the campus note; the run without the
     // campus prints is the one used.

@@ -126,6 +126,8 @@ struct TPricedOrder {
     int phoneExtraImages = 0;
     double phoneExtra = 0;
     double deliveryFee = 0;
+    // The amount the discounts and the own-delivery charge are measured on (step 8).
+    double amountMeasure = 0;
     TDiscountResult discounts;
     double discountTotal = 0; // amount + count discount + value of free prints
     double subtotal = 0; // G

@@ -1,6 +1,7 @@
 #include "app/client_session.h"
 #include "app/online_start.h"
 #include "app_home.h"
+#include "demo_session.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "support/demo_shop.h"
@@ -31,14 +32,7 @@ public:
     }
 };
 
-TEntryResult Entry()
-{
-    TEntryResult entry;
-    entry.proceed = true;
-    entry.shopId = QStringLiteral("1234");
-    entry.shopIdFromArgument = true;
-    return entry;
-}
+using test::ShopEntry;
 
 // A start of shop 1234 against a demo shop: the session as the main window would get it.
 struct TOnlineStart {
@@ -46,8 +40,8 @@ struct TOnlineStart {
         : source(shop.Config())
     {
         TWorkspace workspace = home.Workspace();
-        const TStartupResult startup = RunStartup(Entry(), workspace, windows, source, clock);
-        session = std::make_unique<TClientSession>(std::move(workspace), Entry(), startup);
+        const TStartupResult startup = RunStartup(ShopEntry(), workspace, windows, source, clock);
+        session = std::make_unique<TClientSession>(std::move(workspace), ShopEntry(), startup);
         session->LoadAtCreation();
     }
     TAppHome home;
@@ -69,6 +63,8 @@ TEST(OnlineStart, ShopDataArrivesAndTheWindowReadsIt)
     EXPECT_EQ(start.session->ShopOptions.CdrNdxType, 1);
     EXPECT_EQ(start.session->ShopOptions.Shop, QStringLiteral("デモ写真館 八王子店"));
     EXPECT_TRUE(start.source.LastFetch().Switch(QStringLiteral("Http.on")));
+    // The fetch deletes the file of the HTTP switch; the session knows it from the start.
+    EXPECT_TRUE(start.session->ShopAllowsHttp());
 }
 
 TEST(OnlineStart, UnreachableServersOpenTheStartFailureWindow)

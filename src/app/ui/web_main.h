@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_tabs.h"
+#include "app/order_start.h"
 #include "app/tone_steps.h"
 #include "app/viewed_picture.h"
 #include "app/workspace_settings.h"
@@ -188,6 +189,15 @@ public:
     void SetTotals(int items, int prints, int phoneItems, int cdItems);
     void SetInconsistent(bool shown);
 
+    // "注文へ": the start of a print order. Its windows are hooks of the object, set to the
+    // real windows when it is first asked for; tests replace them.
+    TOrderStart &OrderStart();
+    void sbOrderClick();
+    // Set by the order grid once it has drawn its last item: the customer has looked through
+    // every ordered picture. Until then "注文へ" reminds the customer to look.
+    void SetGridSeenAll(bool seen) { FGridSeenAll = seen; }
+    bool GridSeenAll() const { return FGridSeenAll; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -296,6 +306,11 @@ private:
     TPrompter *FPrompter = nullptr;
     std::unique_ptr<TPrompter> FOwnPrompter;
     TFileDialog FFileDialog;
+    // The print order's start (it refers to the basket above) and its state for this run.
+    std::unique_ptr<TPrompter> FOrderPrompter; // forwards to the window's prompter
+    std::unique_ptr<TOrderStart> FOrderStart;
+    bool FGridSeenAll = false;
+    bool FOrderRunning = false;
 
     QLabel *FOfflineLabel = nullptr;
     QLabel *FInconsistentLabel = nullptr;

@@ -249,7 +249,7 @@ void TWebMain::BuildWorkArea()
         QStringLiteral("全注文をクリア|注文を全てキャンセルします。"));
     QPushButton *toOrder = Button(order, "sbOrder", QStringLiteral("注文へ"));
     connect(clear, &QPushButton::clicked, this, &TWebMain::sbClearClick);
-    toOrder->setEnabled(false);
+    connect(toOrder, &QPushButton::clicked, this, &TWebMain::sbOrderClick);
     orderBar->addWidget(clear);
     orderBar->addWidget(toOrder);
     orderLayout->addLayout(orderBar);

@@ -418,7 +418,7 @@ void TWebMain::BuildHelpMenu()
         group->addAction(action);
         connect(action, &QAction::triggered, this, [this, value] { SetTransMode(value); });
     }
-    trans->setEnabled(ShopSwitchOn(FSession.Workspace().Download(), QStringLiteral("Http.on")));
+    trans->setEnabled(FSession.ShopAllowsHttp());
     AddLater(menu, "miTimeQuery", QStringLiteral("時刻の問い合わせ"));
     AddCommand(menu, "miConsistency", QStringLiteral("不整合チェック"), {},
         [this] { miConsistencyClick(); });

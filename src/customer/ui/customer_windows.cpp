@@ -36,9 +36,10 @@ bool OffersCard(const TClientSession &session)
     return terms.OffersPayment(ksiCredit);
 }
 
-} // namespace
-
-int OpenUserWindow(TClientSession &session, TPrompter &prompter, QWidget *parent)
+// The customer window on the session's record, in menu or order mode; the member user name
+// it leaves is published for the upload.
+int OpenSessionUserForm(TClientSession &session, bool orderMode, const TUserOrderArgs &args,
+    TPrompter &prompter, QWidget *parent)
 {
     const TUserFolders &folders = session.Workspace().Folders();
     TUserFormContext context;
@@ -50,10 +51,28 @@ int OpenUserWindow(TClientSession &session, TPrompter &prompter, QWidget *parent
     context.offersCard = OffersCard(session);
     context.card = &NoCardService();
     QString memberUser;
-    const int result
-        = OpenUserForm(session.User, context, false, {}, false, prompter, parent, &memberUser);
+    const int result = OpenUserForm(
+        session.User, context, orderMode, args, false, prompter, parent, &memberUser);
     session.MemberUser = memberUser;
     return result;
+}
+
+} // namespace
+
+TCardPayment &CardPaymentService()
+{
+    return NoCardService();
+}
+
+int OpenUserWindow(TClientSession &session, TPrompter &prompter, QWidget *parent)
+{
+    return OpenSessionUserForm(session, false, {}, prompter, parent);
+}
+
+int OpenOrderUserWindow(
+    TClientSession &session, const TUserOrderArgs &args, TPrompter &prompter, QWidget *parent)
+{
+    return OpenSessionUserForm(session, true, args, prompter, parent);
 }
 
 void OpenHistoryWindow(TClientSession &session, TPrompter &prompter, QWidget *parent)

@@ -1,0 +1,145 @@
+#pragma once
+
+#include "customer/user_check.h"
+#include "net/order_upload.h"
+#include "net/server_config.h"
+#include "pricing/order_pricing.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace korvatel
+{
+
+class TCampusPriceLists;
+class TClientSession;
+class TClock;
+class TPrompter;
+class TThumbNails;
+
+// The texts of the print order's start.
+QString OrderOfflineMessage();
+QString BrowseReminderQuestion();
+QString CardUnpaidQuestion();
+
+// The CD-R price kind of an order that makes a CD-R: cdtNormal when no prints are ordered,
+// else cdtJustify. The pricing takes the kind's "_EX" tiers when the shop lists them, else its
+// single price.
+int OrderCdKind(const TPricingBasket &aggregate);
+
+// True for the name of a local order folder: 8 figures, "-", then only figures, 15 to 18
+// characters in all.
+bool IsLocalOrderFolderName(const QString &name);
+// The order's sequence number: 1 + the local order folders in KorvaDPOF, which is created
+// when it is missing.
+int OrderSequenceNumber(const QString &korvaDpof);
+
+// The card order ID of a card payment: the telephone digits, "N", the figures of the order's
+// time stamp after the date, "_", the shop and "D" with the day as "yymmdd".
+QString CardOrderIdOf(
+    const QString &tel, const QString &orderName, const QString &shopId, const QDate &day);
+
+// What the summary window is filled with.
+struct TSummaryInput {
+    int sequenceNumber = 0;
+    // The per-size aggregate with the CD-R price kind: prints, campus lines, the CD-R count
+    // and bytes, the phone images.
+    TPricingBasket basket;
+    const TPricingContext *context = nullptr;
+    QString name, address, contact; // the customer's texts
+    int prefecture = 0; // of the customer's address; 0 when unknown
+    double pointsAvailable = 0;
+    QDateTime now;
+};
+
+// What the summary window gives back when the customer confirms the order.
+struct TSummaryResult {
+    TPricedOrder order; // after its payment stage
+    TPricingChoice choice;
+    TConfirmedOrder confirmed; // the records with the comment, the delivery and prefecture
+};
+
+// The windows and the main window's parts that the order start calls. The main window sets
+// them to its real windows; tests answer them from a script.
+struct TOrderStartHooks {
+    // The consistency check of the basket in a mode of order/consistency.h: true while
+    // problems are left.
+    std::function<bool(int mode)> checkConsistency;
+    std::function<void()> beep;
+    // The priced summary, modal; nullopt when the customer goes back.
+    std::function<std::optional<TSummaryResult>(const TSummaryInput &)> showSummary;
+    // The customer window in order mode; true when it closed with the order button.
+    std::function<bool(const TUserOrderArgs &)> showCustomer;
+    // Sends the packed order through the transmission window.
+    std::function<TSendResult(TOrderUpload &, TPackedOrder &)> send;
+    // The thank-you window: true when the basket is to be cleared.
+    std::function<bool(const QString &orderName)> showThanks;
+    // The card-payment window of the card service: true when the payment was made.
+    std::function<bool(const QString &cardOrderId, double amount)> payByCard;
+    // "履歴と決済".
+    std::function<void()> openHistory;
+    // The transfer mode changed during the send (the window ticks its menu).
+    std::function<void(int mode)> transferModeChanged;
+    // The basket was recounted or cleared: the window refreshes its marks and totals.
+    std::function<void()> basketChanged;
+};
+
+// How a start ended.
+enum class TOrderStartOutcome {
+    osOffline, // refused: no shop data
+    osInconsistent, // the consistency check left problems
+    osSummaryClosed, // the customer went back from the summary
+    osCustomerClosed, // the customer window was cancelled
+    osNoShop, // the shop's order host table cannot be read
+    osNotPacked, // the order could not be packed (a picture vanished)
+    osNotSent, // the send did not complete
+    osSent,
+};
+
+struct TOrderStartResult {
+    TOrderStartOutcome outcome = TOrderStartOutcome::osOffline;
+    int sequenceNumber = 0;
+    QString summaryText; // the short summary of the priced order
+    QString orderName;
+    TSendResult sendResult = TSendResult::srFailed;
+    bool cardPaid = false;
+    bool cleared = false;
+    qint64 historyBytes = -1; // of the record written for this order; -1 when none
+};
+
+// "注文へ": checks the basket, prices it in the summary window, takes the customer record,
+// packs and sends the order, records it in the history and clears the basket when the
+// customer asks for it. A basket is cleared only after the shop received the order; an order
+// that did not arrive is never reported as sent.
+class TOrderStart
+{
+public:
+    TOrderStart(TClientSession &session, TThumbNails &orders, TCampusPriceLists &campus,
+        TPrompter &prompter, const TClock &clock);
+
+    TOrderStartHooks hooks;
+    // The server configuration: the hosted scripts and the hosted order server.
+    TServerConfig servers;
+    // The history folder; TOrderHistory::DefaultFolder of the workspace's folders unless set.
+    QString historyFolder;
+    // The browsing reminder: on at each start, off for the rest of the run after a "No".
+    bool remindBrowsing = true;
+
+    // Runs the steps. gridSeenAll tells whether the order grid has drawn its last item.
+    TOrderStartResult Run(bool gridSeenAll);
+
+private:
+    bool PicturesVanished() const;
+    void ClearBasket();
+
+    TClientSession &FSession;
+    TThumbNails &FOrders;
+    TCampusPriceLists &FCampus;
+    TPrompter &FPrompter;
+    const TClock &FClock;
+};
+
+} // namespace korvatel

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace korvatel
+{
+
+// The thank-you window after an order reached the shop: it thanks the customer, shows the
+// order's name and asks whether the basket is to be cleared (ticked at first). Enter or Space
+// on OK closes it; Esc closes it as well and keeps the box's answer, since the order is sent
+// either way.
+class TThanksForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TThanksForm(const QString &orderName, QWidget *parent = nullptr);
+
+    // Whether the basket is to be cleared.
+    bool ClearBasket() const;
+
+    QLabel *lbOrderName() const { return FOrderName; }
+    QCheckBox *cbClear() const { return FClear; }
+    QPushButton *btnOK() const { return FOK; }
+
+    void reject() override;
+
+    // Shows the window modally and returns its answer.
+    static bool Ask(const QString &orderName, QWidget *parent);
+
+private:
+    QLabel *FOrderName;
+    QCheckBox *FClear;
+    QPushButton *FOK;
+};
+
+} // namespace korvatel

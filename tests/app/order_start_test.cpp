@@ -1,0 +1,397 @@
+#include "app/client_session.h"
+#include "app/online_start.h"
+#include "app/order_start.h"
+#include "app/startup.h"
+#include "app_home.h"
+#include "customer/order_history.h"
+#include "demo_session.h"
+#include "order/consistency.h"
+#include "order/thumb_nails.h"
+#include "platform/clock.h"
+#include "platform/prompter.h"
+#include "pricing/price_tables.h"
+#include "pricing/shop_terms.h"
+#include "support/demo_shop.h"
+#include "support/image_builders.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+namespace
+{
+
+using test::TAppHome;
+
+TEST(OrderStartRules, LocalOrderFolderNamesAndTheSequenceNumber)
+{
+    EXPECT_TRUE(IsLocalOrderFolderName(QStringLiteral("20261208-102030")));
+    EXPECT_TRUE(IsLocalOrderFolderName(QStringLiteral("20261208-102030123")));
+    EXPECT_TRUE(IsLocalOrderFolderName(QStringLiteral("20261208-1020301")));
+    EXPECT_FALSE(IsLocalOrderFolderName(QStringLiteral("20261208-1020301234"))); // 19
+    EXPECT_FALSE(IsLocalOrderFolderName(QStringLiteral("20261208-10203"))); // 14 characters
+    EXPECT_FALSE(IsLocalOrderFolderName(QStringLiteral("20261208-10203012345"))); // 20
+    EXPECT_FALSE(IsLocalOrderFolderName(QStringLiteral("2026120-81020301")));
+    EXPECT_FALSE(IsLocalOrderFolderName(QStringLiteral("20261208-10203x123")));
+    EXPECT_FALSE(IsLocalOrderFolderName(QStringLiteral("20261208_102030123")));
+
+    TAppHome home;
+    const QString dpof = home.FilePath(QStringLiteral("KorvaDPOF"));
+    EXPECT_EQ(OrderSequenceNumber(dpof), 1);
+    EXPECT_TRUE(QFileInfo(dpof).isDir()); // made when missing
+    for (const char *name :
+        { "20261208-102030123", "20261209-090000", "20261208-10203x123", "notes", "20261208-1" })
+        QDir(dpof).mkdir(QString::fromLatin1(name));
+    // A file with an order folder's name does not count.
+    home.Write(QStringLiteral("KorvaDPOF/20261210-101010101"), "x");
+    EXPECT_EQ(OrderSequenceNumber(dpof), 3);
+}
+
+TEST(OrderStartRules, CdKindAndCardOrderId)
+{
+    TPricingBasket basket;
+    basket.cdPictures = 2;
+    EXPECT_EQ(OrderCdKind(basket), cdtNormal);
+    basket.prints.append({ QStringLiteral("L"), 19, 1 });
+    EXPECT_EQ(OrderCdKind(basket), cdtJustify);
+    basket.prints.clear();
+    basket.campus.append({ QStringLiteral("album"), QStringLiteral("L"), 30, 1 });
+    EXPECT_EQ(OrderCdKind(basket), cdtJustify);
+
+    const QString id = CardOrderIdOf(QStringLiteral("03-1234-5678"),
+        QStringLiteral("20261208-102030123-0312345678-4321"), QStringLiteral("1234"),
+        QDate(2026, 12, 8));
+    EXPECT_EQ(id, QStringLiteral("0312345678N102030123_1234D261208"));
+}
+
+// A started run of shop 1234 against the demo shop with a customer record, a basket and the
+// order start, whose windows answer as the test says and note what was called.
+class OrderStartTest : public test::TDemoShopTest
+{
+protected:
+    void SetUp() override
+    {
+        TDemoShopTest::SetUp();
+        session = test::DemoShopSession(home, *shop);
+        ASSERT_NE(session, nullptr);
+        session->LoadAtCreation();
+        orders.Context() = session->OrderContext(&campus);
+        start = std::make_unique<TOrderStart>(*session, orders, campus, prompter, clock);
+        start->servers = shop->Config();
+        SetHooks();
+    }
+
+    void SetHooks()
+    {
+        TOrderStartHooks &hooks = start->hooks;
+        hooks.checkConsistency = [this](int mode) {
+            calls << QStringLiteral("check");
+            TConsistencyEnv env;
+            env.prompter = &prompter;
+            env.online = session->Online();
+            env.showProblems
+                = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
+            return CheckConsistency(orders, mode, env);
+        };
+        hooks.beep = [this] { calls << QStringLiteral("beep"); };
+        hooks.showSummary = [this](const TSummaryInput &input) -> std::optional<TSummaryResult> {
+            calls << QStringLiteral("summary");
+            summary = input;
+            if (!confirmSummary)
+                return std::nullopt;
+            TSummaryResult result;
+            result.choice.payment = payment;
+            result.choice.delivery = hsoShop;
+            result.choice.address = input.address;
+            result.order = PriceOrder(input.basket, *input.context, result.choice);
+            result.confirmed.records = result.order.records;
+            result.confirmed.delivery = DeliveryKindName(hsoShop);
+            return result;
+        };
+        hooks.showCustomer = [this](const TUserOrderArgs &args) {
+            calls << QStringLiteral("customer");
+            customerArgs = args;
+            if (beforeSend)
+                beforeSend();
+            return acceptCustomer;
+        };
+        hooks.send = [this](TOrderUpload &upload, TPackedOrder &order) {
+            calls << QStringLiteral("send");
+            upload.pause = [](int) {};
+            return upload.Send(order);
+        };
+        hooks.showThanks = [this](const QString &name) {
+            calls << QStringLiteral("thanks ") + name;
+            return clearBasket;
+        };
+        hooks.payByCard = [this](const QString &id, double amount) {
+            calls << QStringLiteral("pay %1 %2").arg(id).arg(amount);
+            return cardPaid;
+        };
+        hooks.openHistory = [this] { calls << QStringLiteral("history"); };
+    }
+
+    QString Photo(const QString &name)
+    {
+        const QString relative = QStringLiteral("Pictures/") + name;
+        home.Write(relative, test::JpegBytes(test::PatternBitmap(64, 48)));
+        return home.FilePath(relative);
+    }
+
+    TThumbNail *Add(const QString &name, const QString &size, int count, bool cd = false)
+    {
+        const QString path = Photo(name);
+        TThumbNail *item = orders.AddPicture(1, path, false, count, size);
+        item->FileSize = qint32(QFileInfo(path).size());
+        item->CdOrder = cd;
+        orders.Recount();
+        return item;
+    }
+
+    QStringList HistoryFiles() const
+    {
+        return TOrderHistory(TOrderHistory::DefaultFolder(session->Workspace().Folders()))
+            .FileNames();
+    }
+
+    // The receiver's verdict on an order, once it has checked it.
+    QString Verdict(const QString &orderName) const
+    {
+        const QString file = QDir(shop->State(QStringLiteral("ReceiverDir")))
+                                 .filePath(orderName + QStringLiteral(".txt"));
+        QElapsedTimer timer;
+        timer.start();
+        while (!QFile::exists(file) && timer.elapsed() < 10000)
+            QThread::msleep(50);
+        QFile verdict(file);
+        verdict.open(QIODevice::ReadOnly);
+        return QString::fromLatin1(verdict.readLine()).trimmed();
+    }
+
+    TAppHome home;
+    TFixedClock clock { QDateTime::currentDateTime() };
+    std::unique_ptr<TClientSession> session;
+    TCampusPriceLists campus;
+    TThumbNails orders;
+    TScriptedPrompter prompter;
+    std::unique_ptr<TOrderStart> start;
+
+    QStringList calls;
+    TSummaryInput summary;
+    TUserOrderArgs customerArgs;
+    bool confirmSummary = true;
+    int payment = ksiFurikomi;
+    bool acceptCustomer = true;
+    std::function<void()> beforeSend;
+    bool clearBasket = true;
+    bool cardPaid = false;
+};
+
+TEST_F(OrderStartTest, OfflineRefusesBeforeAnything)
+{
+    TClientSession offline(home.Workspace(), test::ShopEntry(), TStartupResult {});
+    TOrderStart refused(offline, orders, campus, prompter, clock);
+    refused.hooks = start->hooks;
+    const TOrderStartResult result = refused.Run(false);
+    EXPECT_EQ(result.outcome, TOrderStartOutcome::osOffline);
+    ASSERT_EQ(prompter.Shown().size(), 1);
+    EXPECT_EQ(prompter.Shown().at(0).text, QStringLiteral("OFF-LINEです。注文へは進めません。"));
+    EXPECT_EQ(prompter.Shown().at(0).kind, TMsgKind::mkWarning);
+    EXPECT_TRUE(calls.isEmpty());
+}
+
+TEST_F(OrderStartTest, EmptyBasketRunsTheChecksAndOpensTheSummary)
+{
+    confirmSummary = false;
+    const TOrderStartResult result = start->Run(true);
+    EXPECT_EQ(result.outcome, TOrderStartOutcome::osSummaryClosed);
+    EXPECT_EQ(calls, (QStringList { QStringLiteral("check"), QStringLiteral("summary") }));
+    EXPECT_TRUE(summary.basket.prints.isEmpty());
+    EXPECT_EQ(summary.sequenceNumber, 1);
+    EXPECT_EQ(summary.name, QStringLiteral("山田太郎"));
+    EXPECT_EQ(summary.prefecture, 13);
+    EXPECT_TRUE(prompter.Shown().isEmpty());
+}
+
+TEST_F(OrderStartTest, TheBrowsingReminderBeepsAndItsNoEndsItForTheRun)
+{
+    confirmSummary = false;
+    prompter.Answer(TModalResult::mrOk);
+    start->Run(false);
+    ASSERT_EQ(prompter.Shown().size(), 1);
+    EXPECT_EQ(prompter.Shown().at(0).text, BrowseReminderQuestion());
+    EXPECT_EQ(prompter.Shown().at(0).buttons, TMsgButtons(mbOK | mbNo));
+    EXPECT_EQ(calls.first(), QStringLiteral("beep"));
+    EXPECT_TRUE(calls.contains(QStringLiteral("summary"))); // either answer goes on
+
+    start->Run(true); // the grid has shown every item: no question
+    EXPECT_EQ(prompter.Shown().size(), 1);
+
+    prompter.Answer(TModalResult::mrNo);
+    start->Run(false);
+    EXPECT_EQ(prompter.Shown().size(), 2);
+    EXPECT_FALSE(start->remindBrowsing);
+    start->Run(false);
+    EXPECT_EQ(prompter.Shown().size(), 2);
+    EXPECT_EQ(prompter.Unexpected(), 0);
+}
+
+TEST_F(OrderStartTest, ConsistencyProblemsStopBeforeTheSummary)
+{
+    TThumbNail *item = Add(QStringLiteral("gone.jpg"), QStringLiteral("L"), 2);
+    QFile::remove(item->FullPath);
+    prompter.Answer(TModalResult::mrNo); // no details
+    const TOrderStartResult result = start->Run(true);
+    EXPECT_EQ(result.outcome, TOrderStartOutcome::osInconsistent);
+    EXPECT_EQ(calls, QStringList { QStringLiteral("check") });
+    EXPECT_EQ(orders.Count(), 1);
+}
+
+TEST_F(OrderStartTest, CdKindsAndTheSequenceNumberReachTheSummary)
+{
+    confirmSummary = false;
+    TThumbNail *cdOnly = Add(QStringLiteral("cd.jpg"), QStringLiteral("L"), 0, true);
+    QDir().mkpath(session->Workspace().KorvaDpof() + QStringLiteral("/20261201-101010101"));
+    QDir().mkpath(session->Workspace().KorvaDpof() + QStringLiteral("/Other"));
+    start->Run(true);
+    EXPECT_EQ(summary.basket.cdPictures, 1);
+    EXPECT_EQ(summary.basket.cdKind, cdtNormal);
+    EXPECT_EQ(summary.sequenceNumber, 2);
+    // With prints the CD-R is made together with them; the demo shop lists tiers for that.
+    cdOnly->SetSizeCount(QStringLiteral("L"), 3);
+    start->Run(true);
+    EXPECT_EQ(summary.basket.cdKind, cdtJustify);
+    EXPECT_EQ(summary.basket.prints.value(0).count, 3);
+}
+
+TEST_F(OrderStartTest, GoingBackFromTheSummaryOrTheCustomerWindowKeepsTheBasket)
+{
+    Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 2);
+    confirmSummary = false;
+    EXPECT_EQ(start->Run(true).outcome, TOrderStartOutcome::osSummaryClosed);
+    confirmSummary = true;
+    acceptCustomer = false;
+    EXPECT_EQ(start->Run(true).outcome, TOrderStartOutcome::osCustomerClosed);
+    EXPECT_FALSE(calls.contains(QStringLiteral("send")));
+    EXPECT_EQ(orders.Count(), 1);
+    EXPECT_TRUE(HistoryFiles().isEmpty());
+    // The delivery the customer window checks is the summary's.
+    EXPECT_EQ(customerArgs.areaKindText, DeliveryKindName(hsoShop));
+}
+
+TEST_F(OrderStartTest, ASentOrderReachesTheShopIsRecordedAndClearsTheBasket)
+{
+    Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 2);
+    Add(QStringLiteral("b.jpg"), QStringLiteral("2L"), 1);
+    ASSERT_TRUE(orders.SaveMemory(session->OrderMemoryPath(), session->CampusOrderPath()));
+    const TOrderStartResult result = start->Run(true);
+    ASSERT_EQ(result.outcome, TOrderStartOutcome::osSent)
+        << prompter.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(calls,
+        (QStringList { QStringLiteral("check"), QStringLiteral("summary"),
+            QStringLiteral("customer"), QStringLiteral("send"),
+            QStringLiteral("thanks ") + result.orderName }));
+    EXPECT_EQ(Verdict(result.orderName), QStringLiteral("ACCEPTED"));
+    EXPECT_TRUE(result.cleared);
+    EXPECT_EQ(orders.Count(), 0);
+    EXPECT_FALSE(QFile::exists(session->OrderMemoryPath())); // a restart finds no basket
+    const QStringList files = HistoryFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files.at(0).startsWith(QStringLiteral("1234-") + result.orderName.left(15)));
+    EXPECT_TRUE(files.at(0).contains(QStringLiteral("[fk")));
+    EXPECT_FALSE(files.at(0).contains(QStringLiteral(".faild")));
+    // The local order folder counts for the next sequence number.
+    EXPECT_EQ(OrderSequenceNumber(session->Workspace().KorvaDpof()), 2);
+    EXPECT_EQ(prompter.Unexpected(), 0);
+}
+
+TEST_F(OrderStartTest, TheThanksWindowCanKeepTheBasket)
+{
+    clearBasket = false;
+    Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1);
+    const TOrderStartResult result = start->Run(true);
+    ASSERT_EQ(result.outcome, TOrderStartOutcome::osSent);
+    EXPECT_FALSE(result.cleared);
+    EXPECT_EQ(orders.Count(), 1);
+    EXPECT_EQ(HistoryFiles().size(), 1);
+}
+
+TEST_F(OrderStartTest, AFailedSendIsRecordedAndKeepsTheBasket)
+{
+    Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1);
+    ASSERT_TRUE(session->ShopAllowsHttp()); // "Http.on" arrived with the shop data
+    ASSERT_TRUE(shop->Control(QStringLiteral("ftp_drop_after=100")));
+    session->TransMode = TTransMode::tmStandard;
+    int changedTo = -1;
+    start->hooks.transferModeChanged = [&changedTo](int mode) { changedTo = mode; };
+    prompter.Answer(TModalResult::mrYes); // to HTTP mode
+    const TOrderStartResult result = start->Run(true);
+    EXPECT_EQ(result.outcome, TOrderStartOutcome::osNotSent);
+    EXPECT_EQ(result.sendResult, TSendResult::srModeChange);
+    EXPECT_EQ(prompter.Texts(), QStringList { ModeChangeQuestion() });
+    // The window's "送信モード" follows, and the choice is kept for the next start.
+    EXPECT_EQ(changedTo, int(TTransMode::tmOffice));
+    EXPECT_EQ(LoadTransMode(session->TransModePath()), TTransMode::tmOffice);
+    EXPECT_FALSE(calls.join(u' ').contains(QStringLiteral("thanks")));
+    EXPECT_EQ(orders.Count(), 1);
+    const QStringList files = HistoryFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files.at(0).contains(QStringLiteral(".faild")));
+}
+
+TEST_F(OrderStartTest, APictureThatVanishesBeforePackingRerunsTheCheck)
+{
+    TThumbNail *item = Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1);
+    const QString path = item->FullPath;
+    beforeSend = [path] { QFile::remove(path); };
+    prompter.Answer(TModalResult::mrOk); // the packaging's warning
+    prompter.Answer(TModalResult::mrNo); // no details
+    const TOrderStartResult result = start->Run(true);
+    EXPECT_EQ(result.outcome, TOrderStartOutcome::osNotPacked);
+    EXPECT_EQ(calls.count(QStringLiteral("check")), 2);
+    EXPECT_TRUE(prompter.Texts().value(0).startsWith(QStringLiteral("Not Found FILE : ")));
+    EXPECT_EQ(orders.Count(), 1);
+}
+
+TEST_F(OrderStartTest, AnUnpaidCardOrderAsksToOpenTheHistory)
+{
+    payment = ksiCredit;
+    Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1);
+    prompter.Answer(TModalResult::mrYes);
+    const TOrderStartResult result = start->Run(true);
+    ASSERT_EQ(result.outcome, TOrderStartOutcome::osSent);
+    EXPECT_FALSE(result.cardPaid);
+    EXPECT_EQ(prompter.Texts(), QStringList { CardUnpaidQuestion() });
+    EXPECT_EQ(calls.last(), QStringLiteral("history"));
+    EXPECT_TRUE(calls.join(u'|').contains(QStringLiteral("|pay 0312345678N")));
+    const QList<TOrderHistRec> entries
+        = TOrderHistory(TOrderHistory::DefaultFolder(session->Workspace().Folders())).LoadList();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries.at(0).tag, QStringLiteral("cr"));
+    EXPECT_EQ(entries.at(0).payState, hpsUnpaid);
+    EXPECT_TRUE(entries.at(0).CardOrderId().endsWith(
+        QStringLiteral("_1234D") + clock.Now().toString(QStringLiteral("yyMMdd"))));
+}
+
+TEST_F(OrderStartTest, APaidCardOrderWaitsForTheSettlement)
+{
+    payment = ksiCredit;
+    cardPaid = true;
+    Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1);
+    const TOrderStartResult result = start->Run(true);
+    ASSERT_EQ(result.outcome, TOrderStartOutcome::osSent);
+    EXPECT_TRUE(prompter.Shown().isEmpty());
+    EXPECT_FALSE(calls.contains(QStringLiteral("history")));
+    const QStringList files = HistoryFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files.at(0).endsWith(QStringLiteral(").wait.wcp")));
+}
+
+} // namespace
+
+} // namespace korvatel

@@ -1,0 +1,228 @@
+#include "app/client_session.h"
+#include "app/online_start.h"
+#include "app/order_start.h"
+#include "app/startup.h"
+#include "app/ui/thanks_form.h"
+#include "app/ui/web_main.h"
+#include "app_home.h"
+#include "app_session.h"
+#include "customer/order_history.h"
+#include "customer/ui/user_form.h"
+#include "demo_session.h"
+#include "order/thumb_nails.h"
+#include "platform/clock.h"
+#include "platform/prompter.h"
+#include "pricing/shop_terms.h"
+#include "pricing/ui/order_info_form.h"
+#include "support/demo_shop.h"
+#include "support/image_builders.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+namespace
+{
+
+TEST(TThanksForm, ShowsTheOrderAndAnswersFromTheKeyboard)
+{
+    {
+        TThanksForm form(QStringLiteral("20261208-102030123-0312345678-4321"));
+        form.show();
+        EXPECT_TRUE(form.lbOrderName()->text().contains(
+            QStringLiteral("20261208-102030123-0312345678-4321")));
+        EXPECT_TRUE(form.cbClear()->isChecked()); // the basket is cleared unless unticked
+        QTest::keyClick(&form, Qt::Key_Return);
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+        EXPECT_TRUE(form.ClearBasket());
+    }
+    {
+        TThanksForm form(QStringLiteral("x"));
+        form.show();
+        form.cbClear()->setFocus();
+        QTest::keyClick(form.cbClear(), Qt::Key_Space);
+        EXPECT_FALSE(form.ClearBasket());
+        QTest::keyClick(&form, Qt::Key_Escape); // the order went out: Esc is OK as well
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+        EXPECT_FALSE(form.ClearBasket());
+    }
+}
+
+TEST(TWebMainOrderStart, OfflineTheOrderButtonRefuses)
+{
+    test::TAppHome home;
+    TClientSession session = test::TestSession(home, false);
+    TWebMain window(session);
+    TScriptedPrompter prompter;
+    window.SetPrompter(&prompter);
+    window.show();
+    auto *button = window.findChild<QPushButton *>(QStringLiteral("sbOrder"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isEnabled());
+    window.SelectTab(window.TabIndexOf(tmOrder));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(prompter.Texts(), QStringList { OrderOfflineMessage() });
+}
+
+class WebMainOrderTest : public test::TDemoShopTest
+{
+protected:
+    void SetUp() override
+    {
+        TDemoShopTest::SetUp();
+        // The client's server configuration is the demo shop's.
+        QDir().mkpath(home.FilePath(QStringLiteral(".config/korvatel")));
+        ASSERT_TRUE(QFile::copy(
+            shop->ServersFile(), home.FilePath(QStringLiteral(".config/korvatel/servers.ini"))));
+        session = test::DemoShopSession(home, *shop);
+        ASSERT_NE(session, nullptr);
+    }
+
+    void OpenWindow()
+    {
+        window = std::make_unique<TWebMain>(*session);
+        window->SetPrompter(&prompter);
+        window->show();
+        QCoreApplication::processEvents(); // the first idle moment reads the basket
+    }
+
+    QString Photo(const QString &name)
+    {
+        const QString relative = QStringLiteral("Pictures/trip/") + name;
+        home.Write(relative, test::JpegBytes(test::PatternBitmap(320, 240)));
+        return home.FilePath(relative);
+    }
+
+    test::TAppHome home;
+    std::unique_ptr<TClientSession> session;
+    TScriptedPrompter prompter;
+    std::unique_ptr<TWebMain> window;
+};
+
+// The windows of the order as a customer answers them: the summary with bank transfer and
+// its order button, the customer window's "注文(Order)", the thank-you window's OK by Enter.
+// The transmission window runs by itself.
+struct TOrderWindowsDriver {
+    QStringList seen;
+    QStringList statement;
+    QString thanksOrder;
+    QTimer timer;
+
+    TOrderWindowsDriver()
+    {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this] { Step(); });
+        timer.start();
+    }
+
+    void Step()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *summary = qobject_cast<TOrderInfoForm *>(modal)) {
+            if (seen.contains(QStringLiteral("summary")))
+                return;
+            seen << QStringLiteral("summary");
+            summary->cbxPayment()->setCurrentIndex(summary->cbxPayment()->findData(ksiFurikomi));
+            statement = summary->StatementLines();
+            summary->btnOrder()->click();
+        } else if (auto *customer = qobject_cast<TUserForm *>(modal)) {
+            if (seen.contains(QStringLiteral("customer")))
+                return;
+            seen << QStringLiteral("customer");
+            customer->btnOK()->click();
+        } else if (auto *thanks = qobject_cast<TThanksForm *>(modal)) {
+            if (seen.contains(QStringLiteral("thanks")))
+                return;
+            seen << QStringLiteral("thanks");
+            thanksOrder = thanks->lbOrderName()->text();
+            QTest::keyClick(thanks, Qt::Key_Return);
+        }
+    }
+};
+
+TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBasket)
+{
+    // Two photos ordered from the viewer, two more in the basket the last run left: one of
+    // them also on a CD-R.
+    {
+        TCampusPriceLists campus;
+        TThumbNails basket(session->OrderContext(&campus));
+        basket.AddPicture(1, Photo(QStringLiteral("IMG_0003.JPG")), false, 1, QStringLiteral("2L"));
+        TThumbNail *cd = basket.AddPicture(
+            1, Photo(QStringLiteral("IMG_0004.JPG")), false, 2, QStringLiteral("L"));
+        cd->CdOrder = true;
+        for (int i = 0; i < basket.Count(); ++i)
+            basket.Item(i)->FileSize = qint32(QFileInfo(basket.Item(i)->FullPath).size());
+        basket.Recount();
+        ASSERT_TRUE(basket.SaveMemory(session->OrderMemoryPath(), session->CampusOrderPath()));
+    }
+    OpenWindow();
+    for (const char *name : { "IMG_0001.JPG", "IMG_0002.JPG" })
+        window->OrderFile(Photo(QString::fromLatin1(name)));
+    ASSERT_EQ(window->Orders().Count(), 4);
+    window->SelectTab(window->TabIndexOf(tmOrder));
+    auto *button = window->findChild<QPushButton *>(QStringLiteral("sbOrder"));
+    ASSERT_NE(button, nullptr);
+
+    prompter.Answer(TModalResult::mrOk); // the browsing reminder: keep it
+    prompter.Answer(TModalResult::mrYes); // payment and delivery as chosen
+    TOrderWindowsDriver driver;
+    QTest::mouseClick(button, Qt::LeftButton);
+    driver.timer.stop();
+
+    EXPECT_EQ(driver.seen,
+        (QStringList {
+            QStringLiteral("summary"), QStringLiteral("customer"), QStringLiteral("thanks") }));
+    EXPECT_EQ(prompter.Texts().value(0), BrowseReminderQuestion());
+    EXPECT_TRUE(
+        prompter.Texts().value(1).startsWith(QStringLiteral("以下の指定でよろしいですか？")));
+    EXPECT_EQ(prompter.Unexpected(), 0) << prompter.Texts().join(u'\n').toStdString();
+    // With a CD-R the prints are priced as made together with it.
+    EXPECT_TRUE(driver.statement.value(0).startsWith(QStringLiteral("L 19 × 4 ＝")))
+        << driver.statement.join(u'\n').toStdString();
+    EXPECT_TRUE(driver.statement.join(u'\n').contains(QStringLiteral("CD-R(")));
+
+    // The receiver found every file of the order.
+    const QString name = driver.thanksOrder.section(QStringLiteral(" : "), 1);
+    ASSERT_FALSE(name.isEmpty());
+    const QString verdict
+        = QDir(shop->State(QStringLiteral("ReceiverDir"))).filePath(name + QStringLiteral(".txt"));
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(verdict) && waited.elapsed() < 10000)
+        QThread::msleep(50);
+    QFile file(verdict);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLatin1(file.readLine()).trimmed(), QStringLiteral("ACCEPTED"));
+
+    // The history lists it; the basket is empty, on screen and on disk.
+    const QList<TOrderHistRec> entries
+        = TOrderHistory(TOrderHistory::DefaultFolder(session->Workspace().Folders())).LoadList();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries.at(0).shop, QStringLiteral("1234"));
+    EXPECT_EQ(entries.at(0).tag, QStringLiteral("fk"));
+    EXPECT_EQ(entries.at(0).sent, 1);
+    // The index sheet of the CD-R went with the order.
+    EXPECT_FALSE(QDir(shop->FtpLocal(QStringLiteral("/order/") + name + QStringLiteral("/$NDX")))
+                     .entryList(QDir::Files)
+                     .isEmpty());
+    EXPECT_EQ(window->Orders().Count(), 0);
+    EXPECT_EQ(window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
+    EXPECT_FALSE(QFile::exists(session->OrderMemoryPath()));
+}
+
+} // namespace
+
+} // namespace korvatel

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Places a print order from the main window as a customer would, against the local demo shop,
+# under Xvfb: a demo home with sample photos, a customer record and a basket of three photos
+# (two prints each, and a CD-R) is made, the client starts online, "注文詳細" and "注文へ" are
+# clicked, the summary is confirmed, "注文(Order)" pressed in the customer window, the
+# transmission runs, the thank-you window is closed with Enter (the basket is cleared), the
+# unpaid card payment opens "履歴と決済", which Esc closes. The client runs with --unattended, so
+# its questions get their first answer. A PNG of the screen is saved after each step into
+# OUT_DIR (default build/default/order-demo), the summary window alone as summary.png. Ends
+# with the receiver's verdict on the order and the history list; exit status 0 when the shop
+# accepted the order.
+# usage: tools/order-demo.sh [BUILD_DIR] [OUT_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build/default}")
+out=$(realpath -m "${2:-$build/order-demo}")
+client=$build/src/app/korvatel
+cli=$build/src/app/korvatel-cli
+[ -x "$client" ] && [ -x "$cli" ] || { echo "build the client first: tools/bootstrap.sh"; exit 1; }
+mkdir -p "$out"
+
+home=$(mktemp -d)
+shop_pid=
+cleanup() {
+  [ -n "$shop_pid" ] && kill "$shop_pid" 2>/dev/null || true
+  rm -rf "$home"
+}
+trap cleanup EXIT
+shopdir=$home/demo-shop
+photos=$home/Pictures/demo-photos
+mkdir -p "$photos" "$home/Korvatel/SysData" "$home/.config/korvatel" "$shopdir"
+
+# The sample photos of tools/run-demo.sh, the folder the window opens on, the customer record
+# (Shift-JIS) and the basket.
+colours=(skyblue-seagreen orange-firebrick khaki-olivedrab)
+for i in 1 2 3; do
+  convert -size 1600x1200 "gradient:${colours[$((i - 1))]}" \
+    -fill white -draw "circle 800,600 800,$((250 + i * 40))" -quality 88 "$photos/photo0$i.jpg"
+done
+printf 'LastDir=%s\r\n' "$photos" >"$home/Korvatel/SysData/State.ini"
+printf 'Tab=ご自分,Name=山田太郎,Tel1=03-1234-5678,Mail=taro@example.jp,Zip=192-0000,%s\r\n' \
+  'Adrs1=東京都八王子市明神町1-2-3,Acount=4321,Pass=123456' | iconv -f UTF-8 -t CP932 \
+  >"$home/Korvatel/User"
+"$cli" basket "$home/Korvatel/SysData/OrderMemory" --add "$photos"/photo0*.jpg --size L \
+  --count 2 >/dev/null
+
+ready=$shopdir/ready.txt
+/usr/bin/python3 tools/demo-shop/demo_shop.py --root "$shopdir" \
+  --servers "$home/.config/korvatel/servers.ini" --state "$shopdir/state.ini" \
+  --program "$client" >"$ready" &
+shop_pid=$!
+for _ in $(seq 100); do
+  grep -q READY "$ready" 2>/dev/null && break
+  kill -0 "$shop_pid" 2>/dev/null || { echo "order-demo: the demo shop did not start"; exit 1; }
+  sleep 0.1
+done
+
+export HOME=$home
+unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME KORVATEL_SERVERS
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  set -e
+  client=$0 out=$1
+  "$client" 1234 --unattended --quit-after=90000 2>"$out/client.log" &
+  # Waits for a visible window of that caption and prints its id.
+  await() {
+    for _ in $(seq 100); do
+      id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] \
+        && { sleep 0.7; echo "$id"; return 0; }
+      sleep 0.3
+    done
+    echo "order-demo: no window \"$1\"" >&2
+    return 1
+  }
+  shot() { import -window root "$out/$1.png"; }
+  await "^Korvatel$" >/dev/null
+  sleep 1.5
+  # The window is maximised: the tab "注文詳細(3)" and the button "注文へ" of the order panel.
+  xdotool mousemove 573 752 click 1
+  sleep 1
+  shot 1-order-tab
+  xdotool mousemove 1230 38 click 1
+  summary=$(await "ご注文内容の確認")
+  shot 2-summary
+  import -window "$summary" "$out/summary.png"
+  eval "$(xdotool getwindowgeometry --shell "$summary")"
+  xdotool mousemove $((X + 20)) $((Y + 20)) key Return # the order button is the default
+  user=$(await "ユーザー設定")
+  shot 3-customer
+  eval "$(xdotool getwindowgeometry --shell "$user")"
+  xdotool mousemove $((X + WIDTH - 138)) $((Y + HEIGHT - 22)) click 1 # "注文(Order)"
+  thanks=$(await "ご注文ありがとうございました")
+  shot 4-thanks
+  eval "$(xdotool getwindowgeometry --shell "$thanks")"
+  xdotool mousemove $((X + 20)) $((Y + 20)) key Return
+  await "履歴と決済" >/dev/null
+  shot 5-history
+  xdotool key Escape
+  sleep 1
+  shot 6-basket-cleared
+  kill %1
+' "$client" "$out"
+
+verdict=$(ls "$shopdir/receiver"/*.txt 2>/dev/null | head -n 1)
+[ -n "$verdict" ] || { echo "order-demo: the receiver saw no complete order"; exit 1; }
+echo "order-demo: $(basename "$verdict" .txt): $(head -n 1 "$verdict" | tr -d '\r')"
+"$cli" history
+echo "order-demo: screenshots in $out"
+head -n 1 "$verdict" | grep -q ACCEPTED
