@@ -2,6 +2,7 @@
 #include "app/ui/web_main.h"
 #include "app_home.h"
 #include "app_session.h"
+#include "order/ui/order_copy_form.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -235,6 +237,37 @@ TEST(TWebMainOrder, MenuChoicesReachTheGridAtOnce)
     EXPECT_TRUE(popup->isVisible());
     EXPECT_TRUE(popup->actions().contains(resort));
     popup->hide();
+}
+
+TEST(TWebMainOrder, TheCopyButtonOpensTheCopyWindowAndCopies)
+{
+    TOrderWindowFixture f;
+    f.window->Command(QStringLiteral("miCopyBtn1"))->trigger(); // "詳細コピー Type2"
+    f.ShowOrderPanel();
+    // The window opens modally at the cell; its stepper starts one item to the right, here the
+    // last one ("最後まで"), and copies the first item's 2 × L onto it.
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto *form = qobject_cast<TOrderCopyForm *>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        seen = true;
+        EXPECT_EQ(form->lbRange()->text(), QStringLiteral("最後まで"));
+        form->sbRangeCopy()->click();
+    });
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(0, gzCopy));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(f.grid->List()->Item(1)->Orders, (QStringList { QStringLiteral("L=2") }));
+    EXPECT_EQ(f.sounds.count(QStringLiteral("SHT_LWAV")), 1);
+
+    // With "_ShutterOff_" the copy is silent.
+    f.session->Option2.ShutterOff = true;
+    f.sounds.clear();
+    QTimer::singleShot(0, [] {
+        if (auto *form = qobject_cast<TOrderCopyForm *>(QApplication::activeModalWidget()))
+            form->sbRangeCopy()->click();
+    });
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(0, gzCopy));
+    EXPECT_FALSE(f.sounds.contains(QStringLiteral("SHT_LWAV")));
 }
 
 TEST(TWebMainOrder, OfflineTheGridChangesNothing)

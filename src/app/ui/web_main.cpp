@@ -5,6 +5,7 @@
 #include "app/program_entry.h"
 #include "app/startup.h"
 #include "app/ui/start_forms.h"
+#include "order/ui/order_copy_form.h"
 #include "order/ui/problem_list_form.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
@@ -137,6 +138,12 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     OrderFile = [this](const QString &file) { OrderViewedFile(file); };
     AddScannedFile = [this](const QString &file) { AddScannedPicture(file); };
     PlaySound = [](const QString &name) { PlayResourceSound(name); };
+    ShowCopyWindow = [this](int index, QRect cell) {
+        korvatel::ShowCopyWindow(
+            FGrid->CopyKind(), FOrders, index, cell, Prompter(),
+            [this](const QString &name) { ShutterSound(name); }, this);
+        FGrid->ListChanged();
+    };
     QTimer::singleShot(0, this, &TWebMain::FirstIdle);
 }
 
@@ -247,13 +254,19 @@ void TWebMain::OrderViewedFile(const QString &file)
     TThumbNail *item = ToggleFromBrowser(FOrders, picture, defaults);
     if (!item)
         return;
-    PlayResourceSound(QStringLiteral("SHT_LWAV"));
+    ShutterSound(QStringLiteral("SHT_LWAV"));
     MakeOrderThumbnail(*item, true);
     FOrders.Sort();
     FOrders.Recount();
     FOrders.RebuildAggregate();
     ShowBasketTotals();
     RefreshFilmMarks();
+}
+
+void TWebMain::ShutterSound(const QString &name)
+{
+    if (!FSession.Option2.ShutterOff && Online() && PlaySound)
+        PlaySound(name);
 }
 
 void TWebMain::RefreshFilmMarks()

@@ -152,6 +152,8 @@ public:
     std::function<void()> RegisterCategory;
     // Plays a sound resource; PlayResourceSound unless set.
     std::function<void(const QString &name)> PlaySound;
+    // The shutter sound of an order change: through PlaySound, silent with "_ShutterOff_".
+    void ShutterSound(const QString &name);
     // The browser's ordering click and the two buttons above it.
     void BrowserClick(int index, Qt::KeyboardModifiers modifiers, bool doubleClick);
     void SelectAllClick(bool order, bool shiftHeld);

@@ -5,6 +5,7 @@
 #include "customer/card_payment.h"
 #include "customer/ui/customer_windows.h"
 #include "net/ui/send_form.h"
+#include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "pricing/ui/order_info_form.h"
@@ -93,7 +94,7 @@ void TWebMain::sbOrderClick()
     if (FOrderRunning)
         return;
     FOrderRunning = true;
-    OrderStart().Run(FGridSeenAll);
+    OrderStart().Run(FGridSeenAll || (FGrid && FGrid->LastItemDrawn()));
     FOrderRunning = false;
 }
 

@@ -720,8 +720,8 @@ void TWebMain::BrowserClick(int index, Qt::KeyboardModifiers modifiers, bool dou
         return;
     // The long shutter sounds once when pictures are added; in double-click mode on every
     // toggle.
-    if (!FSession.Option2.ShutterOff && (result.added > 0 || dblMode))
-        PlaySound(QStringLiteral("SHT_LWAV"));
+    if (result.added > 0 || dblMode)
+        ShutterSound(QStringLiteral("SHT_LWAV"));
     FilmChanged();
 }
 
@@ -739,8 +739,7 @@ void TWebMain::SelectAllClick(bool order, bool shiftHeld)
     const TOrderClickResult result = OrderAll(FFilm, FOrders, indices, order, ToggleDefaults());
     if (!result.Changed())
         return;
-    if (!FSession.Option2.ShutterOff)
-        PlaySound(QStringLiteral("SHT_LWAV"));
+    ShutterSound(QStringLiteral("SHT_LWAV"));
     FilmChanged();
 }
 
