@@ -140,6 +140,19 @@ TEST(TWebMainOrder, APictureDeletedInTheGridLosesItsBrowserMark)
     QTest::mouseClick(f.window->lvBrowser()->viewport(), Qt::LeftButton, {},
         f.window->lvBrowser()->CellRect(2).center());
     EXPECT_EQ(f.grid->List()->Count(), 2);
+
+    // The order memory follows the basket a moment after each change, not only at shutdown,
+    // so a crash cannot take the change back.
+    const QString memory = f.session->OrderMemoryPath();
+    QTimer *save = f.window->BasketSaveTimer();
+    EXPECT_TRUE(save->isActive());
+    save->setInterval(0);
+    save->start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !save->isActive(); }));
+    TThumbNails saved(f.session->OrderContext(nullptr));
+    EXPECT_EQ(saved.LoadMemory(memory, {}), 2);
+    EXPECT_GE(saved.Find(1, f.photos[2]), 0);
+    EXPECT_LT(saved.Find(1, f.photos[1]), 0);
 }
 
 TEST(TWebMainOrder, LocateReturnsToThePictureInTheBrowser)

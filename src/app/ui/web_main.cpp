@@ -144,6 +144,13 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
             [this](const QString &name) { ShutterSound(name); }, this);
         FGrid->ListChanged();
     };
+    FBasketSave = new QTimer(this);
+    FBasketSave->setSingleShot(true);
+    FBasketSave->setInterval(kBasketSaveDelay);
+    connect(FBasketSave, &QTimer::timeout, this, [this] {
+        if (!FClosing && !FSession.Moved())
+            FSession.SaveOrderMemoryHook(FOrders)();
+    });
     QTimer::singleShot(0, this, &TWebMain::FirstIdle);
 }
 
@@ -215,9 +222,17 @@ void TWebMain::closeEvent(QCloseEvent *event)
     FSession.State.FolderWidth = FFolderPanel->width();
     if (FPanelRB->isVisible())
         FSession.State.PanelRBHeight = FPanelRB->height();
+    FBasketSave->stop();
     FSession.Shutdown(
         { FSession.SaveOrderMemoryHook(FOrders), [this] { CollectNodeExp(); }, true });
     event->accept();
+}
+
+void TWebMain::ScheduleBasketSave()
+{
+    // Before the first idle moment the list is not read yet: saving it would empty the files.
+    if (FIdleDone && !FClosing)
+        FBasketSave->start();
 }
 
 void TWebMain::ShowBasketTotals()
@@ -249,9 +264,7 @@ void TWebMain::OrderViewedFile(const QString &file)
     TBrowserItem picture;
     picture.fullPath = file;
     picture.fileSize = QFileInfo(file).size();
-    const TToggleDefaults defaults { FDefaultCount->value(), FSession.Defaults.DefSize,
-        FSession.Defaults.DefNoHosei };
-    TThumbNail *item = ToggleFromBrowser(FOrders, picture, defaults);
+    TThumbNail *item = ToggleFromBrowser(FOrders, picture, ToggleDefaults());
     if (!item)
         return;
     ShutterSound(QStringLiteral("SHT_LWAV"));

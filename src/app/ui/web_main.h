@@ -72,6 +72,9 @@ public:
     static constexpr int kFormPanelRBHeight = 200;
     static constexpr int kFilmPanelColor = 0x404040;
     static constexpr int kShopPanelColor = 0xF0F0F0;
+    // How long after a change of the basket its order memory is written.
+    static constexpr int kBasketSaveDelay = 1000;
+    QTimer *BasketSaveTimer() const { return FBasketSave; }
 
     // The seams for tests and for the windows of later parts: where the window's messages go
     // (message boxes unless set) and the file dialog (an empty answer cancels).
@@ -298,6 +301,9 @@ private:
     void sbClearClick();
 
     void ShowBasketTotals();
+    // Writes the order memory a moment after the basket changed, so a crash or a power cut
+    // loses at most that moment's changes; shutdown writes it once more.
+    void ScheduleBasketSave();
     void RefreshFilmMarks();
     void OrderViewedFile(const QString &file);
 
@@ -372,6 +378,7 @@ private:
     bool FFullSize = false;
     Qt::WindowStates FStateBeforeFull;
     QTimer *FMemoryTimer = nullptr;
+    QTimer *FBasketSave = nullptr;
     int FMemoryCalls = 0;
     bool FIdleDone = false;
     bool FCardsOffered = false;

@@ -110,6 +110,7 @@ QWidget *TWebMain::BuildOrderGrid(QWidget *parent)
         FGrid->ListChanged();
         ShowBasketTotals();
         RefreshFilmMarks();
+        ScheduleBasketSave();
     };
     FGrid->SetList(&FOrders);
     return host;
