@@ -14,6 +14,7 @@
 #include "pricing/shop_terms.h"
 #include "text/file_names.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -96,6 +97,23 @@ QStringList CreditLinesOf(const TOrderCustomer &customer, const TOrderShop &shop
         QStringLiteral("amt=%1").arg(qint64(amount)) };
 }
 
+// What identifies an item of the basket with its orders: the same key before the packing and
+// at the clearing means the item went out as it is now.
+QString ItemKey(const TThumbNail &item)
+{
+    return QString::number(item.DiskNo) + u'|' + item.FullPath + u'|' + item.Orders.join(u',')
+        + (item.CdOrder ? QStringLiteral("|CD") : QString())
+        + (item.KeitaiOrder ? QStringLiteral("|K") : QString());
+}
+
+QStringList BasketItemKeys(const TThumbNails &basket)
+{
+    QStringList keys;
+    for (int i = 0; i < basket.Count(); ++i)
+        keys << ItemKey(*basket.Item(i));
+    return keys;
+}
+
 } // namespace
 
 TOrderStart::TOrderStart(TClientSession &session, TThumbNails &orders, TCampusPriceLists &campus,
@@ -113,9 +131,17 @@ bool TOrderStart::PicturesVanished() const
     return !FindProblems(FOrders).vanished.isEmpty();
 }
 
-void TOrderStart::ClearBasket()
+void TOrderStart::ClearBasket(const QStringList &sentItems)
 {
-    FOrders.Clear();
+    // Only what was sent leaves the basket: anything added or changed since the packing stays.
+    if (BasketItemKeys(FOrders) == sentItems) {
+        FOrders.Clear();
+    } else {
+        for (int i = FOrders.Count() - 1; i >= 0; --i) {
+            if (sentItems.contains(ItemKey(*FOrders.Item(i))))
+                FOrders.Delete(i);
+        }
+    }
     FOrders.Recount();
     FOrders.RebuildAggregate();
     // Written at once: a crash must not bring back a basket that the shop has received.
@@ -221,38 +247,19 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
     input.figures = OrderFiguresOf(confirmed->order, confirmed->choice);
     input.figures.records = confirmed->confirmed.records;
     input.workDir = workspace.KorvaDpof();
-    input.now = now;
     SetOrderProgram(input, data && data->ServerR(), workspace.Folders(), workspace.SysData(),
         tables.OptionTable());
-    std::optional<TPackedOrder> order = PackOrder(input, FPrompter);
-    if (!order) {
-        result.outcome = TOrderStartOutcome::osNotPacked;
-        if (PicturesVanished() && hooks.checkConsistency)
-            hooks.checkConsistency(kCheckAfterLoad);
-        return result;
-    }
-    result.orderName = order->name;
 
-    // The credit record of a card payment.
+    // 9 and 10. The packing and the send run under the transmission window, which keeps the
+    // main window (and so the basket) out of reach until the order has gone; the history gets
+    // every attempt with its "開始=" and "終了=" lines.
     const int payment = confirmed->choice.payment;
     const bool card = payment == ksiCredit;
-    const QString cardOrderId = card
-        ? CardOrderIdOf(input.customer.tel1, order->name, FSession.ShopId(), now.date())
-        : QString();
     const double amount = confirmed->order.grandTotal;
-    const QStringList creditLines = card
-        ? CreditLinesOf(input.customer, input.shop, order->name, cardOrderId, amount)
-        : QStringList();
-
-    // 9 and 10. The send; the history gets every attempt with its "開始=" and "終了=" lines.
     TOrderHistory history(historyFolder.isEmpty()
             ? TOrderHistory::DefaultFolder(workspace.Folders())
             : historyFolder);
     TOrderUpload upload(FPrompter);
-    SetUpOrderUpload(upload,
-        { &*hosts, &servers, FSession.ShopAllowsHttp(), int(FSession.TransMode),
-            FSession.User.Mail(), payment });
-    upload.cardOrderId = cardOrderId;
     upload.now = [this] { return FClock.Now(); };
     upload.onTransferModeChange = [this](int mode) {
         FSession.TransMode = TTransMode(mode);
@@ -260,6 +267,8 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
         if (hooks.transferModeChanged)
             hooks.transferModeChanged(mode);
     };
+    QString cardOrderId;
+    QStringList creditLines;
     QStringList sentText;
     QString kindName;
     upload.onHistory
@@ -272,7 +281,52 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
               result.historyBytes = history.WriteHistoryRecord(
                   false, kind, cardId, creditLines, false, false, {}, text);
           };
-    result.sendResult = hooks.send ? hooks.send(upload, *order) : upload.Send(*order);
+    std::optional<TPackedOrder> order;
+    QStringList packedItems;
+    const auto packAndSend = [&](TSendProgress &progress) {
+        // The order's own time is when it is packed, however long the summary stayed open.
+        input.now = FClock.Now();
+        input.onPicture = [&progress](int done, int total) {
+            progress.SetPosition(done, total);
+            if (QCoreApplication::instance())
+                QCoreApplication::processEvents();
+        };
+        packedItems = BasketItemKeys(FOrders);
+        order = PackOrder(input, FPrompter);
+        if (!order)
+            return TSendResult::srFailed;
+        // The credit record of a card payment.
+        if (card) {
+            cardOrderId = CardOrderIdOf(
+                input.customer.tel1, order->name, FSession.ShopId(), input.now.date());
+            creditLines
+                = CreditLinesOf(input.customer, input.shop, order->name, cardOrderId, amount);
+        }
+        // Whether the shop's upload script answers is asked here, under the window: the
+        // question may take a while.
+        SetUpOrderUpload(upload,
+            { &*hosts, &servers, FSession.ShopAllowsHttp(), int(FSession.TransMode),
+                FSession.User.Mail(), payment });
+        upload.cardOrderId = cardOrderId;
+        TSendProgress *previous = upload.progress;
+        upload.progress = &progress;
+        const TSendResult sent = hooks.send ? hooks.send(upload, *order) : upload.Send(*order);
+        upload.progress = previous;
+        return sent;
+    };
+    if (hooks.sendWindow) {
+        result.sendResult = hooks.sendWindow(packAndSend);
+    } else {
+        TSendProgress silent;
+        result.sendResult = packAndSend(silent);
+    }
+    if (!order) {
+        result.outcome = TOrderStartOutcome::osNotPacked;
+        if (PicturesVanished() && hooks.checkConsistency)
+            hooks.checkConsistency(kCheckAfterLoad);
+        return result;
+    }
+    result.orderName = order->name;
     if (result.sendResult != TSendResult::srSent) {
         result.outcome = TOrderStartOutcome::osNotSent;
         if (PicturesVanished() && hooks.checkConsistency)
@@ -296,7 +350,7 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
     if (openHistory && hooks.openHistory)
         hooks.openHistory();
     if (clear) {
-        ClearBasket();
+        ClearBasket(packedItems);
         result.cleared = true;
     }
     return result;

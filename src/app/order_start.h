@@ -73,7 +73,11 @@ struct TOrderStartHooks {
     std::function<std::optional<TSummaryResult>(const TSummaryInput &)> showSummary;
     // The customer window in order mode; true when it closed with the order button.
     std::function<bool(const TUserOrderArgs &)> showCustomer;
-    // Sends the packed order through the transmission window.
+    // Shows the transmission window (modal) while work packs and sends the order with the
+    // window as its progress, and closes it again; gives work's result. None: work runs
+    // without a window.
+    std::function<TSendResult(const std::function<TSendResult(TSendProgress &)> &work)> sendWindow;
+    // Sends the packed order; none: the upload sends it.
     std::function<TSendResult(TOrderUpload &, TPackedOrder &)> send;
     // The thank-you window: true when the basket is to be cleared.
     std::function<bool(const QString &orderName)> showThanks;
@@ -133,7 +137,8 @@ public:
 
 private:
     bool PicturesVanished() const;
-    void ClearBasket();
+    // Takes the sent items (BasketItemKeys at the packing) out of the basket.
+    void ClearBasket(const QStringList &sentItems);
 
     TClientSession &FSession;
     TThumbNails &FOrders;

@@ -649,6 +649,8 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
             kind, kind == 1 ? ExifVersionOf(sent) : QByteArray(), item->Hosei.Active());
         places << place;
         countList << item->FullPath;
+        if (input.onPicture)
+            input.onPicture(i + 1, basket->Count());
     }
 
     // The address card is printed as a job of its own.

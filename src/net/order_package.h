@@ -194,6 +194,9 @@ struct TOrderInput {
     QString machineId;
     bool askMachineId = false;
     TIndexSheetHook indexSheets; // CD-R orders only; none: no index sheets
+    // Called after each item of the basket has been placed (its local copy made if missing):
+    // items done and in all, for the transmission window.
+    std::function<void(int done, int total)> onPicture;
 };
 
 // A packed order: the local folder, the remote order name and what is to be sent.

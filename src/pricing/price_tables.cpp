@@ -430,14 +430,18 @@ QList<double> TPriceTables::CdTiers(int cdKind, bool net) const
             tiers.append(ParseNumber(item, 0));
         return tiers;
     }
-    if (table.HasName(code))
-        tiers.append(table.Number(code, 0));
+    // The single price is a tier only when the kind is offered: 0 or less means no CD-R.
+    const double single = table.Number(code, 0);
+    if (single > 0)
+        tiers.append(single);
     return tiers;
 }
 
 double TPriceTables::CdLimitSize(bool net) const
 {
-    return CdPrice(net).Number(QStringLiteral("LimitSize"), 0);
+    // One disc holds 500 MB unless the shop says otherwise.
+    const QString size = TrimBlanks(CdPrice(net).Value(QStringLiteral("LimitSize")));
+    return size.isEmpty() ? 500 : ParseNumber(size, 0);
 }
 
 int TPriceTables::CdLimitFile(bool net) const

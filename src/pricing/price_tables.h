@@ -122,8 +122,8 @@ public:
     double BasicFee(bool hasPrints, bool hasCD, bool net) const;
 
     // CD-R prices: the price of a kind, its tiers by disc number (the "_EX" list, or the single
-    // price; none when the kind has no price at all), the disc capacity in MB (0 when not set)
-    // and the picture limit per disc (0: no limit).
+    // price when above 0; none when the kind has no price), the disc capacity in MB (500 when
+    // not set) and the picture limit per disc (0: no limit).
     double CdPriceOf(int cdKind, bool net) const;
     QList<double> CdTiers(int cdKind, bool net) const;
     double CdLimitSize(bool net) const;

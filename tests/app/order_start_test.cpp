@@ -358,6 +358,99 @@ TEST_F(OrderStartTest, APictureThatVanishesBeforePackingRerunsTheCheck)
     EXPECT_EQ(orders.Count(), 1);
 }
 
+// The transmission window's stand-in: notes what it is shown and can ask to cancel.
+class TNotedProgress : public TSendProgress
+{
+public:
+    void SetPosition(int done, int total) override
+    {
+        positions << QStringLiteral("%1/%2").arg(done).arg(total);
+    }
+    bool CancelRequested() const override { return cancel; }
+
+    QStringList positions;
+    bool cancel = false;
+};
+
+TEST_F(OrderStartTest, PackingAndSendingRunUnderTheWindowAtThePackingTime)
+{
+    Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 2);
+    Add(QStringLiteral("b.jpg"), QStringLiteral("2L"), 1);
+    // The customer lingers in the customer window for 20 minutes.
+    beforeSend = [this] { clock.Advance(20 * 60 * 1000); };
+    const QString korvaDpof = session->Workspace().KorvaDpof();
+    TNotedProgress window;
+    start->hooks.sendWindow = [&](const std::function<TSendResult(TSendProgress &)> &work) {
+        calls << QStringLiteral("window");
+        // Nothing is packed before the window is up.
+        EXPECT_EQ(OrderSequenceNumber(korvaDpof), 1);
+        const TSendResult sent = work(window);
+        calls << QStringLiteral("window closed");
+        return sent;
+    };
+    QStringList historyText;
+    start->hooks.send = [&](TOrderUpload &upload, TPackedOrder &order) {
+        calls << QStringLiteral("send");
+        EXPECT_EQ(upload.progress, &window);
+        upload.pause = [](int) {};
+        const THistoryHook recorded = upload.onHistory;
+        upload.onHistory = [&historyText, recorded](bool sent, const QString &kind,
+                               const QString &cardId, const QStringList &text) {
+            historyText = text;
+            recorded(sent, kind, cardId, text);
+        };
+        return upload.Send(order);
+    };
+    const TOrderStartResult result = start->Run(true);
+    ASSERT_EQ(result.outcome, TOrderStartOutcome::osSent)
+        << prompter.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(calls.mid(2, 4),
+        (QStringList { QStringLiteral("customer"), QStringLiteral("window"), QStringLiteral("send"),
+            QStringLiteral("window closed") }));
+    EXPECT_EQ(window.positions.mid(0, 2), (QStringList { "1/2", "2/2" }));
+    // The order's name and its start line carry the time of the packing.
+    EXPECT_TRUE(
+        result.orderName.startsWith(clock.Now().toString(QStringLiteral("yyyyMMdd-hhmmss"))))
+        << result.orderName.toStdString();
+    ASSERT_GE(historyText.size(), 2);
+    EXPECT_EQ(historyText.at(0), QStringLiteral("開始=") + MessageTime(clock.Now()));
+    EXPECT_TRUE(historyText.at(1).startsWith(QStringLiteral("終了=")));
+}
+
+TEST_F(OrderStartTest, ACancelledSendIsRecordedAsFailedAndKeepsTheBasket)
+{
+    Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1);
+    TNotedProgress window;
+    window.cancel = true;
+    start->hooks.sendWindow
+        = [&](const std::function<TSendResult(TSendProgress &)> &work) { return work(window); };
+    const TOrderStartResult result = start->Run(true);
+    EXPECT_EQ(result.outcome, TOrderStartOutcome::osNotSent);
+    EXPECT_EQ(result.sendResult, TSendResult::srCancelled);
+    EXPECT_FALSE(calls.join(u' ').contains(QStringLiteral("thanks")));
+    EXPECT_EQ(orders.Count(), 1);
+    const QStringList files = HistoryFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files.at(0).contains(QStringLiteral(".faild")));
+}
+
+TEST_F(OrderStartTest, OnlyTheSentItemsLeaveTheBasket)
+{
+    Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1);
+    Add(QStringLiteral("b.jpg"), QStringLiteral("L"), 1);
+    // While the thank-you window is up, a picture arrives and another one's count changes.
+    start->hooks.showThanks = [this](const QString &) {
+        Add(QStringLiteral("late.jpg"), QStringLiteral("2L"), 1);
+        orders.Item(1)->SetSizeCount(QStringLiteral("L"), 3);
+        return true;
+    };
+    const TOrderStartResult result = start->Run(true);
+    ASSERT_EQ(result.outcome, TOrderStartOutcome::osSent);
+    ASSERT_EQ(orders.Count(), 2);
+    EXPECT_TRUE(orders.Item(0)->FullPath.endsWith(QStringLiteral("b.jpg")));
+    EXPECT_TRUE(orders.Item(1)->FullPath.endsWith(QStringLiteral("late.jpg")));
+}
+
 TEST_F(OrderStartTest, AnUnpaidCardOrderAsksToOpenTheHistory)
 {
     payment = ksiCredit;

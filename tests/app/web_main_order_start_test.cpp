@@ -117,6 +117,7 @@ protected:
 struct TOrderWindowsDriver {
     QStringList seen;
     QStringList statement;
+    QString heading;
     QString thanksOrder;
     QTimer timer;
 
@@ -136,6 +137,7 @@ struct TOrderWindowsDriver {
             seen << QStringLiteral("summary");
             summary->cbxPayment()->setCurrentIndex(summary->cbxPayment()->findData(ksiFurikomi));
             statement = summary->StatementLines();
+            heading = summary->lbHeading()->text();
             summary->btnOrder()->click();
         } else if (auto *customer = qobject_cast<TUserForm *>(modal)) {
             if (seen.contains(QStringLiteral("customer")))
@@ -193,6 +195,10 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
     EXPECT_TRUE(driver.statement.value(0).startsWith(QStringLiteral("L 19 × 4 ＝")))
         << driver.statement.join(u'\n').toStdString();
     EXPECT_TRUE(driver.statement.join(u'\n').contains(QStringLiteral("CD-R(")));
+    // The statement is headed by the order's number, the customer and the time.
+    EXPECT_TRUE(driver.heading.startsWith(QStringLiteral("No.1  ") + session->User.Name()))
+        << driver.heading.toStdString();
+    EXPECT_TRUE(driver.heading.contains(session->User.Tel1()));
 
     // The receiver found every file of the order.
     const QString name = driver.thanksOrder.section(QStringLiteral(" : "), 1);
@@ -221,6 +227,31 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
     EXPECT_EQ(window->Orders().Count(), 0);
     EXPECT_EQ(window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
     EXPECT_FALSE(QFile::exists(session->OrderMemoryPath()));
+}
+
+TEST_F(WebMainOrderTest, WhileAnOrderRunsTheWindowStaysAndASecondPressIsIgnored)
+{
+    OpenWindow();
+    window->OrderFile(Photo(QStringLiteral("IMG_0001.JPG")));
+    ASSERT_EQ(window->Orders().Count(), 1);
+    window->SetGridSeenAll(true);
+    int summaries = 0;
+    bool closed = true;
+    window->OrderStart().hooks.showSummary
+        = [&](const TSummaryInput &) -> std::optional<TSummaryResult> {
+        ++summaries;
+        closed = window->close();
+        window->sbOrderClick();
+        return std::nullopt;
+    };
+    window->sbOrderClick();
+    EXPECT_EQ(summaries, 1);
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->Orders().Count(), 1);
+    EXPECT_EQ(prompter.Unexpected(), 0) << prompter.Texts().join(u'\n').toStdString();
+    // Once the order is over the window closes as usual.
+    EXPECT_TRUE(window->close());
 }
 
 } // namespace

@@ -112,6 +112,31 @@ TEST(PriceOrder, CdDiscsByCapacityAndPictureLimit)
     EXPECT_EQ(p.Price(basket).cdDiscs, 0);
 }
 
+TEST(PriceOrder, CdDiscCapacityDefaultsTo500MbAndZeroPriceOffersNoDisc)
+{
+    // Without LimitSize (or with it empty) one disc holds 500 MB: 1,500 MB need 3 discs.
+    TPricingBasket basket;
+    basket.cdPictures = 10;
+    basket.cdBytes = qint64(1500) * 1048576;
+    basket.cdKind = cdtNormal;
+    for (const QString &limit : { QString(), QStringLiteral("LimitSize=\n") }) {
+        const TPricing p(QStringLiteral(":>CDPRICE\ncdtNormal=700\n") + limit
+            + QStringLiteral(":>END\n:>TAX\n_TAX_PAR_=0\n:>END"));
+        EXPECT_EQ(p.Price(basket).cdDiscs, 3) << limit.toStdString();
+        EXPECT_EQ(p.Price(basket).cdTotal, 2100);
+    }
+
+    // A single price of 0 or less is no tier: no free CD-R row, no Cd-r record.
+    for (const QString &price : { QStringLiteral("0"), QStringLiteral("-100") }) {
+        const TPricing p(QStringLiteral(":>CDPRICE\ncdtNormal=") + price
+            + QStringLiteral("\nLimitSize=500\n:>END\n:>TAX\n_TAX_PAR_=0\n:>END"));
+        const TPricedOrder order = p.Price(basket);
+        EXPECT_EQ(order.cdDiscs, 0) << price.toStdString();
+        for (const QString &record : order.records)
+            EXPECT_FALSE(record.startsWith(QStringLiteral("Cd-r:"))) << record.toStdString();
+    }
+}
+
 TEST(PriceOrder, TaxExclusiveAndInclusiveTotals)
 {
     const QString shop = QStringLiteral(":>PRICES\nprcNet|L=%1\n:>END\n:>TAX\n_TAX_PAR_=0.05\n"

@@ -206,6 +206,11 @@ void TWebMain::FirstIdle()
 
 void TWebMain::closeEvent(QCloseEvent *event)
 {
+    // The order's windows are open: the basket and the pictures it sends must stay.
+    if (FOrderRunning) {
+        event->ignore();
+        return;
+    }
     // Closing while the picture is shown full size only leaves full size.
     if (FFullSize) {
         SetFullSize(false);

@@ -61,6 +61,7 @@ TOrderStart &TWebMain::OrderStart()
     hooks.showSummary = [this](const TSummaryInput &input) -> std::optional<TSummaryResult> {
         TOrderInfoForm form(input.basket, *input.context, Prompter(), this);
         form.SetCustomer(input.address, input.prefecture, input.pointsAvailable);
+        form.SetHeading(input.sequenceNumber, input.name, input.contact, input.now);
         if (form.exec() != QDialog::Accepted || !form.Confirmed())
             return std::nullopt;
         return TSummaryResult { form.Order(), form.Choice(), *form.Confirmed() };
@@ -68,8 +69,8 @@ TOrderStart &TWebMain::OrderStart()
     hooks.showCustomer = [this](const TUserOrderArgs &args) {
         return OpenOrderUserWindow(FSession, args, Prompter(), this) == QDialog::Accepted;
     };
-    hooks.send = [this](TOrderUpload &upload, TPackedOrder &order) {
-        return TSendForm::Run(upload, order, this, FSession.Workspace().SysData());
+    hooks.sendWindow = [this](const std::function<TSendResult(TSendProgress &)> &work) {
+        return TSendForm::RunWork(this, FSession.Workspace().SysData(), work);
     };
     hooks.showThanks
         = [this](const QString &orderName) { return TThanksForm::Ask(orderName, this); };

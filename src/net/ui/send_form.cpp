@@ -3,6 +3,7 @@
 #include "net/win_inet.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -108,13 +109,24 @@ void TSendForm::reject()
 TSendResult TSendForm::Run(
     TOrderUpload &upload, TPackedOrder &order, QWidget *parent, const QString &sysDataDir)
 {
+    return RunWork(parent, sysDataDir, [&](TSendProgress &form) {
+        TSendProgress *previous = upload.progress;
+        upload.progress = &form;
+        const TSendResult result = upload.Send(order);
+        upload.progress = previous;
+        return result;
+    });
+}
+
+TSendResult TSendForm::RunWork(QWidget *parent, const QString &sysDataDir,
+    const std::function<TSendResult(TSendProgress &)> &work)
+{
     TSendForm form(parent);
     const int before = BufferNum();
-    TSendProgress *previous = upload.progress;
-    upload.progress = &form;
     form.show();
-    const TSendResult result = upload.Send(order);
-    upload.progress = previous;
+    // Drawn before the work starts: the first step may take a while.
+    QCoreApplication::processEvents();
+    const TSendResult result = work(form);
     form.hide();
     if (!sysDataDir.isEmpty() && BufferNum() != before)
         SavePerformance(sysDataDir, BufferNum());

@@ -3,6 +3,7 @@
 #include "net/order_upload.h"
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class QProgressBar;
@@ -39,6 +40,10 @@ public:
     // folder, a changed buffer setting is saved to Performance.ini there.
     static TSendResult Run(
         TOrderUpload &upload, TPackedOrder &order, QWidget *parent, const QString &sysDataDir = {});
+    // Shows the window, runs work with the window as its progress (work keeps it responsive)
+    // and closes it again; gives work's result. A changed buffer setting is saved as by Run.
+    static TSendResult RunWork(QWidget *parent, const QString &sysDataDir,
+        const std::function<TSendResult(TSendProgress &)> &work);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

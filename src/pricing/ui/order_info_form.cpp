@@ -74,6 +74,9 @@ TOrderInfoForm::TOrderInfoForm(
     setWindowTitle(QStringLiteral("ご注文内容の確認"));
     auto *layout = new QVBoxLayout(this);
 
+    FHeading = new QLabel(this);
+    layout->addWidget(FHeading);
+
     for (const QString &line : FContext.terms.TopComments())
         layout->addWidget(new QLabel(OnScreen(line), this));
 
@@ -149,6 +152,18 @@ TOrderInfoForm::TOrderInfoForm(
     FChoice.payment = FPayment->currentData().isValid() ? FPayment->currentData().toInt() : -1;
     FChoice.delivery = FDelivery->currentData().isValid() ? FDelivery->currentData().toInt() : -1;
     Reprice();
+}
+
+void TOrderInfoForm::SetHeading(
+    int sequenceNumber, const QString &name, const QString &contact, const QDateTime &when)
+{
+    QStringList parts { QStringLiteral("No.%1").arg(sequenceNumber) };
+    for (const QString &text : { name, contact }) {
+        if (!text.isEmpty())
+            parts << text;
+    }
+    parts << when.toString(QStringLiteral("yyyy/MM/dd hh:mm"));
+    FHeading->setText(parts.join(QStringLiteral("  ")));
 }
 
 void TOrderInfoForm::SetCustomer(const QString &address, int prefecture, double pointsAvailable)

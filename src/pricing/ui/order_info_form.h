@@ -2,6 +2,7 @@
 
 #include "pricing/order_pricing.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <optional>
 
@@ -34,6 +35,10 @@ public:
     // prefecture preselected, and the points the customer may use (the entry is shown only
     // when there are any).
     void SetCustomer(const QString &address, int prefecture, double pointsAvailable);
+    // The heading of the statement: the order's sequence number, the customer's name and
+    // contact, and the time of the summary.
+    void SetHeading(
+        int sequenceNumber, const QString &name, const QString &contact, const QDateTime &when);
 
     const TPricedOrder &Order() const { return FOrder; }
     const TPricingChoice &Choice() const { return FChoice; }
@@ -50,6 +55,7 @@ public:
     QSpinBox *edPoint() const { return FPoint; }
     QPlainTextEdit *mmComment() const { return FComment; }
     QPushButton *btnOrder() const { return FOrderButton; }
+    QLabel *lbHeading() const { return FHeading; }
     QLabel *lbCampusNote() const { return FCampusNote; }
     QLabel *lbGrandTotal() const { return FGrandTotal; }
     QLabel *lbFee() const { return FFee; }
@@ -74,6 +80,7 @@ private:
     TPricedOrder FOrder;
     std::optional<TConfirmedOrder> FConfirmed;
 
+    QLabel *FHeading = nullptr;
     QLabel *FCampusNote = nullptr;
     QGridLayout *FStatement = nullptr;
     int FStatementRows = 0;
