@@ -57,8 +57,9 @@ TThumbGrid::TThumbGrid(QWidget *parent, bool threaded)
     FDateEdit->hide();
     FDateEdit->installEventFilter(this);
     connect(FDateEdit, &QLineEdit::returnPressed, this, &TThumbGrid::CommitDateEditor);
-    // Every change by the user (typing, paste, undo, a drop, the input method) is stored.
-    connect(FDateEdit, &QLineEdit::textEdited, this, &TThumbGrid::DateTextEdited);
+    // Every change of the text (typing, paste, undo, a drop, the input method) is stored; undo
+    // does not count as an edit for QLineEdit, so the text's every change is watched.
+    connect(FDateEdit, &QLineEdit::textChanged, this, &TThumbGrid::DateTextEdited);
 
     if (parent)
         parent->installEventFilter(this);
@@ -726,12 +727,15 @@ void TThumbGrid::DateTextEdited()
     if (!item)
         return;
     const QString shown = FDateEdit->text();
-    item->DateStr[2] = DateTextHalfWidth(shown);
-    if (item->DateStr[2] != shown) {
-        FDateEdit->setText(item->DateStr[2]);
+    const QString stored = DateTextHalfWidth(shown);
+    const bool changed = item->DateStr[2] != stored;
+    item->DateStr[2] = stored;
+    if (stored != shown) {
+        FDateEdit->setText(stored);
         FDateEdit->end(false);
     }
-    Changed();
+    if (changed)
+        Changed();
 }
 
 void TThumbGrid::CommitDateEditor()
