@@ -440,6 +440,9 @@ TEST(TThumbGrid, TheDateEditorStoresEveryEditAndYieldsToACopy)
     QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.Zones(2).dateEditor.center());
     ASSERT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->text(), QStringLiteral("ABC"));
+    // Kana can be typed: the input method stays on, asked for Latin text first.
+    EXPECT_TRUE(editor->testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_TRUE(editor->inputMethodHints() & Qt::ImhPreferLatin);
 
     // Text that arrives without a key (paste, undo) is stored as well, made half-width.
     editor->selectAll();
