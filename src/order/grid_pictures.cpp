@@ -3,6 +3,8 @@
 #include "imaging/correction_text.h"
 #include "sources/order_thumbnail.h"
 
+#include <exception>
+
 namespace korvatel
 {
 
@@ -46,12 +48,25 @@ TOrderPictureResult TOrderPictureLoader::MakePicture(const TThumbNail &source)
     // An item without prints is still shown: the picture is made as for one print.
     if (item.TotalCount < 1)
         item.TotalCount = 1;
-    const std::optional<TBitmap> bitmap = OrderCellPicture(item, true);
-    if (bitmap)
-        result.image = bitmap->View().copy();
-    result.broken = item.Broken;
-    result.width = item.Width;
-    result.height = item.Height;
+    // Nothing a picture does may end the program: running out of memory or a decoder's
+    // failure shows the cell as broken.
+    try {
+        const std::optional<TBitmap> bitmap = OrderCellPicture(item, true);
+        if (bitmap) {
+            result.image = bitmap->View().copy();
+            // Catalogue pictures come full size; the cell never needs more than a thumbnail.
+            const QSize size = result.image.size();
+            if (qint64(size.width()) * size.height() > kOrderThumbMaxPixels)
+                result.image = result.image.scaled(OrderThumbnailSize(size.width(), size.height()),
+                    Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
+        result.broken = item.Broken;
+        result.width = item.Width;
+        result.height = item.Height;
+    } catch (...) {
+        result.image = QImage();
+        result.broken = 3;
+    }
     return result;
 }
 
@@ -82,6 +97,13 @@ void TOrderPictureLoader::ClearPending()
 {
     const std::lock_guard lock(FLock);
     FQueue.clear();
+}
+
+void TOrderPictureLoader::KeepPending(const QSet<QString> &slots)
+{
+    const std::lock_guard lock(FLock);
+    std::erase_if(
+        FQueue, [&](const TThumbNail &item) { return !slots.contains(OrderPictureSlot(item)); });
 }
 
 int TOrderPictureLoader::Pending() const

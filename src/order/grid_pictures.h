@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -43,8 +44,9 @@ public:
 
     // Queues the item; a request for the same slot already waiting is replaced by it.
     void Request(const TThumbNail &item);
-    // Forgets the requests not yet started.
+    // Forgets the requests not yet started; all of them, or those of slots not in the set.
     void ClearPending();
+    void KeepPending(const QSet<QString> &slots);
     // Requests waiting or being made.
     int Pending() const;
 

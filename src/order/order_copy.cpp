@@ -30,6 +30,15 @@ int CopyKindIndex(TCopyKind kind)
     }
 }
 
+TCopyKind StartCopyKind(int menuIndex, std::optional<int> shopKind)
+{
+    if (menuIndex != 0)
+        return CopyKindOfIndex(menuIndex);
+    if (shopKind && (*shopKind == ckStepper || *shopKind == ckDetail))
+        return TCopyKind(*shopKind);
+    return ckToEnd;
+}
+
 TCopySource CopySourceOf(const TThumbNail &item, const TPriceTables *tables)
 {
     TCopySource source;

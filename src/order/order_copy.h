@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace korvatel
 {
@@ -17,6 +18,9 @@ enum TCopyKind { ckToEnd = 1, ckStepper = 16, ckDetail = 17 };
 // The kind of a CopyBtnTypeIndex value and back; an unknown index gives ckToEnd.
 TCopyKind CopyKindOfIndex(int index);
 int CopyKindIndex(TCopyKind kind);
+// The kind in use: the one chosen in the menu (index not 0), else the shop's (stepper or
+// detail), else ckToEnd.
+TCopyKind StartCopyKind(int menuIndex, std::optional<int> shopKind);
 
 // What is copied from the source item.
 struct TCopySource {

@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 namespace korvatel
 {
@@ -32,12 +33,17 @@ namespace
 // A main window whose shop offers L and 2L, over a folder of three pattern JPEGs; with a basket
 // of the first two read at start when asked.
 struct TOrderWindowFixture {
-    explicit TOrderWindowFixture(bool online = true, bool basket = true)
+    explicit TOrderWindowFixture(
+        bool online = true, bool basket = true, std::optional<int> shopCopyKind = {})
     {
+        const QByteArray option = shopCopyKind
+            ? ":>OPTION\r\nCopyBtnType=" + QByteArray::number(*shopCopyKind) + "\r\n:>END\r\n"
+            : QByteArray();
         home.Write(QStringLiteral("Korvatel/Download/HostFmt.ini"),
             ":>SIZENAME\r\nL\r\n2L\r\n:>END\r\n:>USEDSIZE\r\n*D\r\n*D\r\n:>END\r\n"
             ":>SIZEXY\r\n127*89\r\n178*127\r\n:>END\r\n"
-            ":>PRICES\r\nprcNet|L=25\r\nprcNet|2L=80\r\n:>END\r\n");
+            ":>PRICES\r\nprcNet|L=25\r\nprcNet|2L=80\r\n:>END\r\n"
+                + option);
         for (int i = 0; i < 3; ++i) {
             home.Write(QStringLiteral("Photos/p%1.jpg").arg(i),
                 test::JpegBytes(test::PatternBitmap(320, 240)));
@@ -153,6 +159,53 @@ TEST(TWebMainOrder, APictureDeletedInTheGridLosesItsBrowserMark)
     EXPECT_EQ(saved.LoadMemory(memory, {}), 2);
     EXPECT_GE(saved.Find(1, f.photos[2]), 0);
     EXPECT_LT(saved.Find(1, f.photos[1]), 0);
+}
+
+TEST(TWebMainOrder, GridEditsWithoutARecountReachTheOrderMemory)
+{
+    TOrderWindowFixture f;
+    f.ShowOrderPanel();
+    QTimer *save = f.window->BasketSaveTimer();
+    save->stop();
+    TThumbNail &item = *f.grid->List()->Item(0);
+    ASSERT_EQ(item.FullPath, f.photos[0]);
+    // A right click on the size switch has no release callback after it.
+    QTest::mouseClick(f.grid, Qt::RightButton, {}, f.At(0, gzSize));
+    EXPECT_EQ(item.CurrentSize, QStringLiteral("2L"));
+    EXPECT_TRUE(save->isActive());
+    save->stop();
+    // The date imprint switched on with a left click.
+    const bool printed = item.DatePrint;
+    const TDateKind kind = item.DateType;
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(0, gzDate));
+    EXPECT_TRUE(item.DatePrint != printed || item.DateType != kind);
+    EXPECT_TRUE(save->isActive());
+    const bool savedPrint = item.DatePrint;
+    const TDateKind savedKind = item.DateType;
+
+    save->setInterval(0);
+    save->start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !save->isActive(); }));
+    TThumbNails saved(f.session->OrderContext(nullptr));
+    EXPECT_EQ(saved.LoadMemory(f.session->OrderMemoryPath(), {}), 2);
+    const TThumbNail *back = saved.Item(saved.Find(1, f.photos[0]));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->CurrentSize, QStringLiteral("2L"));
+    EXPECT_EQ(back->DatePrint, savedPrint);
+    EXPECT_EQ(back->DateType, savedKind);
+}
+
+TEST(TWebMainOrder, TheShopsCopyKindStaysUntilTheMenuChoosesAnother)
+{
+    TOrderWindowFixture f(true, true, ckStepper);
+    EXPECT_EQ(f.grid->CopyKind(), ckStepper);
+    EXPECT_TRUE(f.window->Command(QStringLiteral("miCopyBtn1"))->isChecked());
+    f.window->Command(QStringLiteral("miGridType1"))->trigger();
+    EXPECT_EQ(f.grid->CopyKind(), ckStepper);
+    f.window->Command(QStringLiteral("miCopyBtn0"))->trigger();
+    EXPECT_EQ(f.grid->CopyKind(), ckToEnd);
+    f.window->Command(QStringLiteral("miGridType0"))->trigger();
+    EXPECT_EQ(f.grid->CopyKind(), ckToEnd);
 }
 
 TEST(TWebMainOrder, LocateReturnsToThePictureInTheBrowser)

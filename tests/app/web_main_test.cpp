@@ -552,3 +552,25 @@ TEST(TProblemListForm, ListsBothKindsAndAnswersByItsButtons)
 }
 
 } // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(TWebMain, TheOrderBarLabelsKeepTheirWidthInANarrowWindow)
+{
+    TWindowFixture f;
+    f.window->SelectTab(f.window->TabIndexOf(tmOrder));
+    f.window->resize(420, 500);
+    QCoreApplication::processEvents();
+    for (const QString &text :
+        { QStringLiteral("注文サイズ初期値"), QStringLiteral("注文数初期値") }) {
+        const QLabel *label = nullptr;
+        for (const QLabel *each : f.window->findChildren<QLabel *>())
+            if (each->text() == text)
+                label = each;
+        ASSERT_NE(label, nullptr) << text.toStdString();
+        EXPECT_GE(label->width(), label->sizeHint().width()) << text.toStdString();
+    }
+}
+
+} // namespace korvatel

@@ -5,6 +5,7 @@
 #include "support/image_builders.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -390,6 +391,185 @@ TEST(TThumbGrid, AMissingPictureShowsBroken)
     EXPECT_FALSE(f.grid->PictureShown(1));
     EXPECT_TRUE(f.grid->PictureShown(0));
     EXPECT_EQ(f.list.Item(0)->Width, 320);
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(TThumbGrid, EveryEditOfAnItemIsReported)
+{
+    TGridFixture f;
+    int changes = 0;
+    f.grid->OnChanged = [&] { ++changes; };
+    TThumbNail &item = *f.list.Item(0);
+    // Right presses have no release callback after them; each must report on its own.
+    f.Click(0, gzSize, Qt::RightButton);
+    EXPECT_EQ(changes, 1);
+    f.Click(0, gzHoseiKind, Qt::RightButton);
+    EXPECT_EQ(changes, 2);
+    item.DatePrint = true;
+    item.DateType = dkCustom;
+    f.Click(0, gzDate, Qt::RightButton);
+    EXPECT_EQ(changes, 3);
+    // The date text: each edit is reported.
+    item.DatePrint = true;
+    item.DateType = dkCustom;
+    f.Paint();
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.Zones(0).dateEditor.center());
+    ASSERT_TRUE(f.grid->DateEditor()->isVisible());
+    QTest::keyClicks(f.grid->DateEditor(), QStringLiteral("12"));
+    EXPECT_EQ(changes, 5);
+}
+
+TEST(TThumbGrid, TheDateEditorStoresEveryEditAndYieldsToACopy)
+{
+    TGridFixture f;
+    TThumbNail &source = *f.list.Item(0);
+    TThumbNail &target = *f.list.Item(2);
+    for (TThumbNail *item : { &source, &target }) {
+        item->DatePrint = true;
+        item->DateType = dkCustom;
+    }
+    source.DateStr[2] = QStringLiteral("XYZ");
+    target.DateStr[2] = QStringLiteral("ABC");
+    f.Paint();
+    QLineEdit *editor = f.grid->DateEditor();
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.Zones(2).dateEditor.center());
+    ASSERT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->text(), QStringLiteral("ABC"));
+    // Kana can be typed: the input method stays on, asked for Latin text first.
+    EXPECT_TRUE(editor->testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_TRUE(editor->inputMethodHints() & Qt::ImhPreferLatin);
+
+    // Text that arrives without a key (paste, undo) is stored as well, made half-width.
+    editor->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("2025"));
+    editor->paste();
+    EXPECT_EQ(target.DateStr[2], QStringLiteral("2025"));
+    editor->undo();
+    EXPECT_EQ(target.DateStr[2], QStringLiteral("ABC"));
+    QApplication::clipboard()->setText(QStringLiteral("２０２５"));
+    editor->end(false);
+    editor->paste();
+    EXPECT_EQ(target.DateStr[2], QStringLiteral("ABC2025"));
+    EXPECT_EQ(editor->text(), QStringLiteral("ABC2025"));
+
+    // A copy from item 0 over the open editor keeps the copied text.
+    f.prompter.Answer(TModalResult::mrYes);
+    f.Click(0, gzCopy);
+    EXPECT_EQ(f.prompter.Texts(), QStringList { QStringLiteral("入力日付もコピーしますか？") });
+    EXPECT_EQ(target.DateStr[2], QStringLiteral("XYZ"));
+    f.grid->CommitDateEditor();
+    EXPECT_EQ(target.DateStr[2], QStringLiteral("XYZ"));
+
+    // A change from outside while the editor stays open shows in it; a kind change closes it.
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.Zones(2).dateEditor.center());
+    ASSERT_TRUE(editor->isVisible());
+    target.DateStr[2] = QStringLiteral("NEW");
+    f.grid->ListChanged();
+    EXPECT_EQ(editor->text(), QStringLiteral("NEW"));
+    f.grid->CommitDateEditor();
+    EXPECT_EQ(target.DateStr[2], QStringLiteral("NEW"));
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.Zones(2).dateEditor.center());
+    target.DateType = dkNormal;
+    f.grid->ListChanged();
+    EXPECT_FALSE(editor->isVisible());
+
+    // The editor's item leaving the list with another coming in its place: the newcomer's
+    // text is not touched.
+    target.DateType = dkCustom;
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.Zones(2).dateEditor.center());
+    ASSERT_TRUE(editor->isVisible());
+    f.list.Delete(2);
+    f.list.AddPicture(1, f.list.Item(0)->FullPath, false, 1, QStringLiteral("L"));
+    f.list.Recount();
+    f.grid->ListChanged();
+    EXPECT_FALSE(editor->isVisible());
+    f.grid->CommitDateEditor();
+    EXPECT_TRUE(f.list.Item(2)->DateStr[2].isEmpty());
+}
+
+TEST(TThumbGrid, AnItemComingInPlaceOfAnotherHasNotBeenSeen)
+{
+    TGridFixture f;
+    EXPECT_TRUE(f.grid->LastItemDrawn());
+    f.list.Delete(1);
+    f.list.AddPicture(1, f.list.Item(0)->FullPath, false, 1, QStringLiteral("2L"));
+    f.list.Recount();
+    f.grid->ListChanged();
+    EXPECT_EQ(f.list.Count(), 3);
+    EXPECT_FALSE(f.grid->LastItemDrawn());
+    f.Paint();
+    EXPECT_TRUE(f.grid->LastItemDrawn());
+    // Removing alone does not bring anything new.
+    f.list.Delete(0);
+    f.list.Recount();
+    f.grid->ListChanged();
+    EXPECT_TRUE(f.grid->LastItemDrawn());
+}
+
+TEST(TThumbGrid, OnlyPicturesNearThePageShownAreKept)
+{
+    TGridFixture f(30);
+    EXPECT_TRUE(f.grid->PictureShown(0));
+    for (int page = 0; page < 3; ++page) {
+        f.grid->PageDown();
+        f.Paint();
+    }
+    EXPECT_EQ(f.grid->TopRow(), 6);
+    EXPECT_TRUE(f.grid->PictureShown(18));
+    EXPECT_TRUE(f.grid->PictureShown(12)); // the page before
+    EXPECT_FALSE(f.grid->PictureShown(0));
+    EXPECT_FALSE(f.grid->PictureShown(6));
+    // Coming back asks for the picture again.
+    f.grid->SetCurrentIndex(0);
+    f.Paint();
+    EXPECT_TRUE(f.grid->PictureShown(0));
+}
+
+TEST(TThumbGridThreaded, AnswersForItemsThatLeftAreDroppedAndTheirRequestsForgotten)
+{
+    test::TTempHome home;
+    TPriceTables tables = test::SizedShopTables();
+    TThumbNails list;
+    list.Context().tables = &tables;
+    list.Context().works = home.FilePath(QStringLiteral("Works"));
+    for (int i = 0; i < 12; ++i) {
+        const QString name = QStringLiteral("Pictures/p%1.jpg").arg(i);
+        home.Write(name, test::JpegBytes(test::PatternBitmap(320, 240)));
+        list.AddPicture(1, home.FilePath(name), false, 1, QStringLiteral("L"));
+    }
+    home.Write(QStringLiteral("Pictures/big.jpg"), test::JpegBytes(test::PatternBitmap(640, 480)));
+    list.Recount();
+    QWidget host;
+    host.resize(903, 600);
+    auto *grid = new TThumbGrid(&host);
+    grid->SetTables(&tables);
+    grid->SetList(&list);
+    host.show();
+    grid->grab();
+    // The six cells of the page asked; answers count as pending until they are delivered.
+    const int asked = grid->PicturesPending();
+    EXPECT_EQ(asked, 6);
+
+    // The basket emptied while the worker is busy: what waits is forgotten at once; only what
+    // the worker already took is still pending.
+    list.Clear();
+    grid->ListChanged();
+    EXPECT_LT(grid->PicturesPending(), asked);
+    // A newcomer gets its own answer, not one of the items that left.
+    list.AddPicture(
+        1, home.FilePath(QStringLiteral("Pictures/big.jpg")), false, 1, QStringLiteral("L"));
+    list.Recount();
+    grid->ListChanged();
+    grid->grab();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->PicturesPending() == 0; }, 10000));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(grid->PictureShown(0));
+    EXPECT_EQ(list.Item(0)->Width, 640);
+    EXPECT_EQ(list.Item(0)->Height, 480);
 }
 
 } // namespace korvatel

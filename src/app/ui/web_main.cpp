@@ -227,6 +227,9 @@ void TWebMain::closeEvent(QCloseEvent *event)
     FSession.State.FolderWidth = FFolderPanel->width();
     if (FPanelRB->isVisible())
         FSession.State.PanelRBHeight = FPanelRB->height();
+    // The date text being typed belongs to the basket that is saved.
+    if (FGrid)
+        FGrid->CommitDateEditor();
     FBasketSave->stop();
     FSession.Shutdown(
         { FSession.SaveOrderMemoryHook(FOrders), [this] { CollectNodeExp(); }, true });

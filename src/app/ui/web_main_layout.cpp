@@ -230,12 +230,20 @@ void TWebMain::BuildWorkArea()
     order->setObjectName(QStringLiteral("pnOrder"));
     auto *orderLayout = new QVBoxLayout(order);
     auto *orderBar = new QHBoxLayout;
-    orderBar->addWidget(new QLabel(QStringLiteral("注文サイズ初期値"), order));
+    // The captions keep their full width in a narrow window; the fields give way instead.
+    const auto caption = [order](const QString &text) {
+        auto *label = new QLabel(text, order);
+        label->setMinimumWidth(label->sizeHint().width());
+        label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        return label;
+    };
+    orderBar->addWidget(caption(QStringLiteral("注文サイズ初期値")));
     FDefaultSize = new QComboBox(order);
+    FDefaultSize->setMinimumWidth(FDefaultSize->fontMetrics().horizontalAdvance(u'M') * 3);
     FDefaultSize->setObjectName(QStringLiteral("cbxDefSize"));
     FDefaultSize->addItems(FSession.PriceTables.SizeList(false));
     orderBar->addWidget(FDefaultSize);
-    orderBar->addWidget(new QLabel(QStringLiteral("注文数初期値"), order));
+    orderBar->addWidget(caption(QStringLiteral("注文数初期値")));
     FDefaultCount = new QSpinBox(order);
     FDefaultCount->setObjectName(QStringLiteral("seDefCount"));
     FDefaultCount->setRange(1, 99);

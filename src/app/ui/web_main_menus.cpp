@@ -8,6 +8,7 @@
 #include "app/ui/widget_helpers.h"
 #include "app/version.h"
 #include "customer/ui/customer_windows.h"
+#include "order/order_copy.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/prompter.h"
 
@@ -384,9 +385,11 @@ void TWebMain::BuildOrderMenu()
     AddChoices(copy, "miCopyBtn",
         { QStringLiteral("最後まで一発コピー"), QStringLiteral("詳細コピー Type1"),
             QStringLiteral("詳細コピー Type2") },
-        std::clamp(state.CopyBtnTypeIndex, 0, 2), [this](int i) {
+        CopyKindIndex(StartCopyKind(state.CopyBtnTypeIndex, FSession.ShopOptions.CopyBtnType)),
+        [this](int i) {
             FSession.State.CopyBtnTypeIndex = i;
-            ApplyOrderGridOptions();
+            if (FGrid)
+                FGrid->SetCopyKind(CopyKindOfIndex(i));
         });
     copy->setEnabled(Online());
     if (FOrderPopup)

@@ -27,17 +27,6 @@ namespace korvatel
 namespace
 {
 
-// The copy kind the grid starts with: the one chosen in the menu, else the shop's.
-TCopyKind StartCopyKind(const TStateSettings &state, const TShopOptions &options)
-{
-    if (state.CopyBtnTypeIndex != 0)
-        return CopyKindOfIndex(state.CopyBtnTypeIndex);
-    if (options.CopyBtnType
-        && (*options.CopyBtnType == ckStepper || *options.CopyBtnType == ckDetail))
-        return TCopyKind(*options.CopyBtnType);
-    return ckToEnd;
-}
-
 // The day node "yy/mm/dd" of a picture's date text ("yyyy.mm.dd" or "yyyy-mm-dd").
 QString DayNodeText(const QString &date)
 {
@@ -80,7 +69,7 @@ QWidget *TWebMain::BuildOrderGrid(QWidget *parent)
     FGrid->SetMouseFocus(!FSession.Option2.UnMouseFocus);
     FGrid->SetPrompter(FPrompter);
     ApplyOrderGridOptions();
-    FGrid->SetCopyKind(StartCopyKind(state, options));
+    FGrid->SetCopyKind(StartCopyKind(state.CopyBtnTypeIndex, options.CopyBtnType));
 
     FGrid->PlaySound = [this](const QString &name) {
         if (PlaySound)
@@ -89,6 +78,7 @@ QWidget *TWebMain::BuildOrderGrid(QWidget *parent)
     FGrid->OnHint = [this](const QString &hint) { FMainPanels[1]->setText(hint); };
     FGrid->OnAfterMouseUp = [this] { OrderGridChanged(); };
     FGrid->OnCurrentChanged = [this](int) { OrderGridChanged(); };
+    FGrid->OnChanged = [this] { ScheduleBasketSave(); };
     FGrid->OnLocate = [this](const QString &path, int) { LocatePicture(path); };
     FGrid->ShowCopyWindow = [this](int index, const QRect &cell) {
         if (ShowCopyWindow)
@@ -124,7 +114,6 @@ void TWebMain::ApplyOrderGridOptions()
     FGrid->SetPlateType(state.OrderPlateType);
     FGrid->SetDblClickNuming(state.DblClickNuming);
     FGrid->SetDragNuming(state.DragNuming);
-    FGrid->SetCopyKind(CopyKindOfIndex(state.CopyBtnTypeIndex));
 }
 
 void TWebMain::OrderSortChanged()
@@ -146,6 +135,7 @@ void TWebMain::OrderGridChanged()
     FOrders.RebuildAggregate();
     ShowBasketTotals();
     RefreshFilmMarks();
+    ScheduleBasketSave();
 }
 
 void TWebMain::LocatePicture(const QString &path)

@@ -95,6 +95,8 @@ void TWebMain::sbOrderClick()
     if (FOrderRunning)
         return;
     FOrderRunning = true;
+    if (FGrid)
+        FGrid->CommitDateEditor();
     OrderStart().Run(FGridSeenAll || (FGrid && FGrid->LastItemDrawn()));
     FOrderRunning = false;
 }

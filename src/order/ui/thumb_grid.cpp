@@ -42,11 +42,13 @@ TThumbGrid::TThumbGrid(QWidget *parent, bool threaded)
     FRepeat->setSingleShot(true);
     connect(FRepeat, &QTimer::timeout, this, &TThumbGrid::RepeatTick);
 
-    // The date text editor: white, black fixed-pitch text, no input method, no auto-select.
+    // The date text editor: white, black fixed-pitch text, no auto-select. The input method
+    // stays usable (a Japanese customer may type kana) but is asked for Latin text first;
+    // full-width input is made half-width as it is stored.
     FDateEdit = new QLineEdit(this);
     FDateEdit->setObjectName(QStringLiteral("edDateText"));
     FDateEdit->setFont(QFont(QStringLiteral("ＭＳ ゴシック")));
-    FDateEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
+    FDateEdit->setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
     FDateEdit->setFrame(false);
     QPalette palette = FDateEdit->palette();
     palette.setColor(QPalette::Base, Qt::white);
@@ -55,6 +57,9 @@ TThumbGrid::TThumbGrid(QWidget *parent, bool threaded)
     FDateEdit->hide();
     FDateEdit->installEventFilter(this);
     connect(FDateEdit, &QLineEdit::returnPressed, this, &TThumbGrid::CommitDateEditor);
+    // Every change of the text (typing, paste, undo, a drop, the input method) is stored; undo
+    // does not count as an edit for QLineEdit, so the text's every change is watched.
+    connect(FDateEdit, &QLineEdit::textChanged, this, &TThumbGrid::DateTextEdited);
 
     if (parent)
         parent->installEventFilter(this);
@@ -159,19 +164,36 @@ void TThumbGrid::ListChanged()
     const int count = FList ? FList->Count() : 0;
     if (FList)
         FLook.projectSizes = FList->Context().projectSizes;
-    if (count > FLastCount)
-        FLastDrawn = false;
-    FLastCount = count;
     FPainted.clear();
-    // Pictures of items that left the list are forgotten.
     QSet<QString> slots;
     for (int i = 0; i < count; ++i)
         slots.insert(OrderPictureSlot(*FList->Item(i)));
+    // A new item (even when as many left at once) has not been seen yet.
+    bool added = false;
+    for (const QString &slot : slots)
+        added = added || !FListSlots.contains(slot);
+    if (added)
+        FLastDrawn = false;
+    // Pictures of items that left the list are forgotten, and so are their waiting requests.
+    bool removed = false;
+    for (const QString &slot : std::as_const(FListSlots))
+        removed = removed || !slots.contains(slot);
+    if (removed)
+        FLoader->KeepPending(slots);
     for (auto it = FPictures.begin(); it != FPictures.end();)
         it = slots.contains(it.key()) ? std::next(it) : FPictures.erase(it);
-    if (FDateItem && (!FList || FList->IndexOf(FDateItem) < 0)) {
-        FDateEdit->hide();
-        FDateItem = nullptr;
+    FListSlots = slots;
+    // The date editor follows its item: gone with it, hidden when the item no longer has its
+    // own date text, reloaded when the text was changed from outside (a copy).
+    if (!FDateSlot.isEmpty()) {
+        const TThumbNail *item = Item(DateEditorIndex());
+        if (!item || !item->DatePrint || item->DateType != dkCustom) {
+            FDateEdit->hide();
+            FDateSlot.clear();
+        } else if (item->DateStr[2] != FDateEdit->text()) {
+            FDateEdit->setText(item->DateStr[2]);
+            FDateEdit->end(false);
+        }
     }
     if (FCurrent >= count)
         FCurrent = count - 1;
@@ -200,8 +222,8 @@ void TThumbGrid::Relayout()
         width += w;
     setGeometry(area.left(), area.top(), width, std::min(FMetrics.gridHeight, area.height()));
     FTopRow = FTopRow / std::max(VisibleRows(), 1) * std::max(VisibleRows(), 1);
-    if (FDateEdit->isVisible() && FDateItem) {
-        const int index = FList ? FList->IndexOf(FDateItem) : -1;
+    if (FDateEdit->isVisible() && !FDateSlot.isEmpty()) {
+        const int index = DateEditorIndex();
         const QRect cell = CellRect(index);
         if (cell.isEmpty())
             CommitDateEditor();
@@ -228,7 +250,22 @@ void TThumbGrid::SetTopRow(int row)
     for (TCellPicture &picture : FPictures)
         if (picture.key != picture.shownKey)
             picture.key.clear();
+    ForgetFarPictures();
     update();
+}
+
+void TThumbGrid::ForgetFarPictures()
+{
+    // Only the page shown and its neighbours keep their pictures, so a long basket does not
+    // hold every picture it ever showed.
+    const int perPage = std::max(VisibleRows(), 1) * Columns();
+    const int first = std::max(FTopRow * Columns() - perPage, 0);
+    const int last = std::min((FTopRow * Columns()) + 2 * perPage, FList ? FList->Count() : 0);
+    QSet<QString> kept;
+    for (int i = first; i < last; ++i)
+        kept.insert(OrderPictureSlot(*FList->Item(i)));
+    for (auto it = FPictures.begin(); it != FPictures.end();)
+        it = kept.contains(it.key()) ? std::next(it) : FPictures.erase(it);
 }
 
 void TThumbGrid::PageUp()
@@ -460,6 +497,9 @@ void TThumbGrid::mousePressEvent(QMouseEvent *event)
     setFocus();
     const QPoint pos = event->position().toPoint();
     const int index = IndexAt(pos);
+    // A press anywhere but the edited cell ends the date editing.
+    if (FDateEdit->isVisible() && (index < 0 || index != DateEditorIndex()))
+        CommitDateEditor();
     if (index < 0)
         return;
     // A left press while the right button is held is the start of a locate request.
@@ -501,6 +541,7 @@ void TThumbGrid::PressCell(int index, int zone, QMouseEvent *event)
             item.CurrentSize = size;
             item.CurrentCount = item.SizeCount(size);
             RepaintCell(index);
+            Changed();
         }
         FDragIndex = index;
         FDragSize = size;
@@ -518,6 +559,7 @@ void TThumbGrid::PressCell(int index, int zone, QMouseEvent *event)
         item.CurrentSize = NextOfferedSize(item, FLook.tables, FLook.projectSizes, left ? 1 : -1);
         item.CurrentCount = item.SizeCount(item.CurrentSize);
         RepaintCell(index);
+        Changed();
         return;
     case gzMinus:
         if (!left)
@@ -562,6 +604,8 @@ void TThumbGrid::PressCell(int index, int zone, QMouseEvent *event)
         if (!left)
             return;
         Shutter();
+        // The copy may set the edited item's date text: the editor's text is stored first.
+        CommitDateEditor();
         if (FLook.copyKind == ckToEnd) {
             const TCopyRange range = CopyToEndRange(index, FList->Count());
             if (!range.Empty() && FPrompter)
@@ -599,6 +643,7 @@ void TThumbGrid::PressCell(int index, int zone, QMouseEvent *event)
             CommitDateEditor();
         if (item.DatePrint && item.DateType == dkCustom)
             OpenDateEditor(index);
+        Changed();
         FHintZone = -3;
         UpdateHint(pos);
         return;
@@ -607,27 +652,33 @@ void TThumbGrid::PressCell(int index, int zone, QMouseEvent *event)
             return;
         Shutter();
         CycleCorrectionKind(item, left);
+        Changed();
         FHintZone = -3;
         UpdateHint(pos);
         return;
-    case gzHoseiWindow:
+    case gzHoseiWindow: {
         if (!left || !OpenCorrection)
             return;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        OpenCorrection(item);
+        const bool corrected = OpenCorrection(item);
         QApplication::restoreOverrideCursor();
+        if (corrected)
+            Changed();
         FPressedZone = gzNone;
         update();
         return;
+    }
     case gzDensity: {
         const QRect track = ZonesOf(index).Zone(gzDensity);
         if (right && !(event->buttons() & Qt::LeftButton)) {
             Shutter();
             item.Hosei.density = 0;
+            Changed();
         } else if (left) {
             Shutter();
             FDensityIndex = index;
             item.Hosei.density = int16_t(DensityAt(track, pos.x()));
+            Changed();
         }
         return;
     }
@@ -641,10 +692,10 @@ void TThumbGrid::OpenDateEditor(int index)
     TThumbNail *item = Item(index);
     if (!item)
         return;
-    if (FDateItem && FDateItem != item)
+    const QString slot = OrderPictureSlot(*item);
+    if (!FDateSlot.isEmpty() && FDateSlot != slot)
         CommitDateEditor();
-    FDateItem = item;
-    FDateIndex = index;
+    FDateSlot = slot;
     FDateEdit->setGeometry(ZonesOf(index).dateEditor);
     FDateEdit->setText(item->DateStr[2]);
     FDateEdit->end(false);
@@ -653,31 +704,57 @@ void TThumbGrid::OpenDateEditor(int index)
     FDateEdit->setFocus();
 }
 
+int TThumbGrid::DateEditorIndex() const
+{
+    if (FDateSlot.isEmpty() || !FList)
+        return -1;
+    const int count = FList->Count();
+    for (int i = 0; i < count; ++i)
+        if (OrderPictureSlot(*FList->Item(i)) == FDateSlot)
+            return i;
+    return -1;
+}
+
+void TThumbGrid::Changed()
+{
+    if (OnChanged)
+        OnChanged();
+}
+
 void TThumbGrid::DateTextEdited()
 {
-    if (!FDateItem || !FList || FList->IndexOf(FDateItem) < 0)
+    TThumbNail *item = Item(DateEditorIndex());
+    if (!item)
         return;
-    TThumbNail *item = const_cast<TThumbNail *>(FDateItem);
     const QString shown = FDateEdit->text();
-    item->DateStr[2] = DateTextHalfWidth(shown);
-    if (item->DateStr[2] != shown) {
-        FDateEdit->setText(item->DateStr[2]);
+    const QString stored = DateTextHalfWidth(shown);
+    const bool changed = item->DateStr[2] != stored;
+    item->DateStr[2] = stored;
+    if (stored != shown) {
+        FDateEdit->setText(stored);
         FDateEdit->end(false);
     }
+    if (changed)
+        Changed();
 }
 
 void TThumbGrid::CommitDateEditor()
 {
-    if (!FDateItem) {
+    if (FDateSlot.isEmpty()) {
         FDateEdit->hide();
         return;
     }
-    if (FList && FList->IndexOf(FDateItem) >= 0)
-        const_cast<TThumbNail *>(FDateItem)->DateStr[2] = DateTextHalfWidth(FDateEdit->text());
-    FDateItem = nullptr;
-    FDateIndex = -1;
+    bool changed = false;
+    if (TThumbNail *item = Item(DateEditorIndex())) {
+        const QString text = DateTextHalfWidth(FDateEdit->text());
+        changed = item->DateStr[2] != text;
+        item->DateStr[2] = text;
+    }
+    FDateSlot.clear();
     FDateEdit->hide();
     update();
+    if (changed)
+        Changed();
 }
 
 void TThumbGrid::UpdateHint(QPoint pos)
@@ -859,8 +936,6 @@ bool TThumbGrid::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == parentWidget() && event->type() == QEvent::Resize)
         Relayout();
-    if (watched == FDateEdit && event->type() == QEvent::KeyRelease)
-        DateTextEdited();
     return QWidget::eventFilter(watched, event);
 }
 

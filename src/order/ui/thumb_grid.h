@@ -4,6 +4,7 @@
 #include "order/grid_pictures.h"
 
 #include <QHash>
+#include <QSet>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -112,6 +113,8 @@ public:
     std::function<void(const QString &name)> PlaySound;
     std::function<void(int index, const QRect &cellOnScreen)> ShowCopyWindow;
     std::function<bool(TThumbNail &item)> OpenCorrection;
+    // Something of an item kept in the order memory changed (size, counts, date, correction).
+    std::function<void()> OnChanged;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -143,6 +146,11 @@ private:
     void UpdateHint(QPoint pos);
     void OpenDateEditor(int index);
     void DateTextEdited();
+    // The index of the item the date editor belongs to (−1 when none or gone).
+    int DateEditorIndex() const;
+    void Changed();
+    // Drops the pictures of slots far from the page shown.
+    void ForgetFarPictures();
     void StopRepeat();
     void PressCell(int index, int zone, QMouseEvent *event);
     TCellZones ZonesOf(int index) const;
@@ -167,7 +175,7 @@ private:
     bool FShutterOff = false;
     bool FMouseFocus = true;
     bool FLastDrawn = false;
-    int FLastCount = 0;
+    QSet<QString> FListSlots; // the slots of the list as ListChanged saw it last
     bool FKeyBusy = false;
 
     // The drag source and the density drag.
@@ -185,8 +193,7 @@ private:
     int FRepeatDelta = 0;
 
     QLineEdit *FDateEdit = nullptr;
-    int FDateIndex = -1;
-    const TThumbNail *FDateItem = nullptr;
+    QString FDateSlot; // the slot of the item edited (empty: none)
 
     int FHintZone = gzNone; // −1 none; −2 a size frame
     QString FHint;
