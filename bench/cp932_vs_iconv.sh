@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build/default}
 megabytes=${2:-8}
 runs=${3:-5}
-cli=$build/src/app/korvatel-cli
+cli=$build/src/cli/korvatel-cli
 [ -x "$cli" ] || { echo "build korvatel-cli first ($cli)"; exit 1; }
 
 work=$(mktemp -d)

@@ -12,8 +12,8 @@ tree=${TMPDIR:-/tmp}/scan-bench-tree
 
 . bench/mean_ms.sh
 
-count=$("$build"/src/app/korvatel-cli date-scan "$tree" | sed -n 's/^pictures=//p')
-own=$(mean_ms "$build"/src/app/korvatel-cli date-scan "$tree")
+count=$("$build"/src/cli/korvatel-cli date-scan "$tree" | sed -n 's/^pictures=//p')
+own=$(mean_ms "$build"/src/cli/korvatel-cli date-scan "$tree")
 echo "korvatel-cli date-scan ($count pictures):  ${own} ms"
 found=$(find "$tree" -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) | wc -l)
 other=$(mean_ms find "$tree" -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) -printf '%T@ %s %p\n')

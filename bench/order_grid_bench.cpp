@@ -9,10 +9,10 @@
 #include "camera_jpeg.h"
 #include "order/grid_paint.h"
 #include "order/grid_pictures.h"
+#include "order/order_thumbnail.h"
 #include "order/thumb_nails.h"
 #include "pricing/price_tables.h"
 #include "pricing/shop_data.h"
-#include "sources/order_thumbnail.h"
 #include "sources/thumb_store.h"
 #include "text/sjis_file.h"
 

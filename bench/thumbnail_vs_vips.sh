@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 
 . bench/mean_ms.sh
 
-own=$(mean_ms "$build"/src/app/korvatel-cli thumb "$work/camera.jpg" --mode 0 "$work/own.jpg")
+own=$(mean_ms "$build"/src/cli/korvatel-cli thumb "$work/camera.jpg" --mode 0 "$work/own.jpg")
 echo "korvatel-cli thumb --mode 0:  ${own} ms"
 if command -v vipsthumbnail >/dev/null; then
   vips=$(mean_ms vipsthumbnail "$work/camera.jpg" -s 400 -o "$work/vips.jpg[Q=90]")

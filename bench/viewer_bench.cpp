@@ -1,8 +1,8 @@
 // The viewer's commands on a 24-megapixel picture: a brightness and a contrast step, a quarter
 // turn of the picture with its trimming frame, and applying a trim.
-#include "app/tone_steps.h"
-#include "app/trim_frame.h"
 #include "imaging/effects.h"
+#include "viewer/tone_steps.h"
+#include "viewer/trim_frame.h"
 
 #include <benchmark/benchmark.h>
 #include <random>

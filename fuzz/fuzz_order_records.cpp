@@ -1,6 +1,6 @@
 // Order line records from arbitrary bytes are turned into the order message and the entry file
 // without a crash; the same lines serve as the shop's option and order host tables.
-#include "net/order_package.h"
+#include "sending/order_package.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
 

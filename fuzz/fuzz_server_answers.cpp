@@ -1,7 +1,7 @@
 // The answers of the shop's servers from arbitrary bytes: an order host table (plain or
 // scrambled), a version history, a time line and a key-file answer are read without a crash.
-#include "net/order_host.h"
 #include "net/server_lookups.h"
+#include "sending/order_host.h"
 #include "text/cp932.h"
 #include "text/key_file.h"
 #include "text/sjis_file.h"

@@ -1,11 +1,11 @@
 // Every settings file of the workspace read from arbitrary bytes gives values within their
 // ranges without a crash. Writing is left to the tests: its atomic rename and sync would slow
 // the fuzzer to a crawl.
-#include "app/option_settings.h"
-#include "app/shop_options.h"
-#include "app/state_settings.h"
-#include "app/workspace_settings.h"
 #include "text/sjis_file.h"
+#include "workspace/option_settings.h"
+#include "workspace/shop_options.h"
+#include "workspace/state_settings.h"
+#include "workspace/workspace_settings.h"
 
 #include <QFile>
 #include <QTemporaryDir>

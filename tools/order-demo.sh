@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build/default}")
 out=$(realpath -m "${2:-$build/order-demo}")
 client=$build/src/app/korvatel
-cli=$build/src/app/korvatel-cli
+cli=$build/src/cli/korvatel-cli
 [ -x "$client" ] && [ -x "$cli" ] || { echo "build the client first: tools/bootstrap.sh"; exit 1; }
 mkdir -p "$out"
 

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "app/option_settings.h"
 #include "app/program_entry.h"
-#include "app/shop_options.h"
 #include "app/startup.h"
-#include "app/state_settings.h"
-#include "app/workspace.h"
-#include "app/workspace_settings.h"
 #include "customer/user_record.h"
 #include "order/thumb_nails.h"
 #include "pricing/price_tables.h"
+#include "workspace/option_settings.h"
+#include "workspace/shop_options.h"
+#include "workspace/state_settings.h"
+#include "workspace/workspace.h"
+#include "workspace/workspace_settings.h"
 
 #include <QDateTime>
 #include <functional>

@@ -1,12 +1,12 @@
 #include "app/online_start.h"
 
 #include "app/client_session.h"
-#include "app/version.h"
 #include "app/version_gate.h"
-#include "net/order_host.h"
 #include "platform/program_file.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
+#include "sending/order_host.h"
+#include "version.h"
 
 #include <QDir>
 #include <QFile>

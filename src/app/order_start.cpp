@@ -2,8 +2,6 @@
 
 #include "app/client_session.h"
 #include "customer/order_history.h"
-#include "net/order_host.h"
-#include "net/order_sending.h"
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
@@ -12,6 +10,8 @@
 #include "pricing/price_tables.h"
 #include "pricing/shop_data.h"
 #include "pricing/shop_terms.h"
+#include "sending/order_host.h"
+#include "sending/order_sending.h"
 #include "text/file_names.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "customer/user_check.h"
-#include "net/order_upload.h"
 #include "net/server_config.h"
 #include "pricing/order_pricing.h"
+#include "sending/order_upload.h"
 
 #include <QDateTime>
 #include <QString>

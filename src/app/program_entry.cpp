@@ -1,8 +1,8 @@
 #include "app/program_entry.h"
 
-#include "app/workspace.h"
 #include "platform/prompter.h"
 #include "text/half_width.h"
+#include "workspace/workspace.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
-#include "app/version.h"
-#include "app/workspace.h"
-#include "app/workspace_settings.h"
 #include "platform/clock.h"
+#include "version.h"
+#include "workspace/workspace.h"
+#include "workspace/workspace_settings.h"
 
 #include <QFileInfo>
 

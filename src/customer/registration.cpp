@@ -1,6 +1,5 @@
 #include "customer/registration.h"
 
-#include "app/version.h"
 #include "customer/user_record.h"
 #include "net/win_inet.h"
 #include "platform/adapter.h"
@@ -8,6 +7,7 @@
 #include "platform/user_folders.h"
 #include "text/key_file.h"
 #include "text/scramble.h"
+#include "version.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "order/grid_pictures.h"
 
 #include "imaging/correction_text.h"
-#include "sources/order_thumbnail.h"
+#include "order/order_thumbnail.h"
 
 #include <exception>
 

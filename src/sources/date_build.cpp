@@ -1,7 +1,7 @@
 #include "sources/date_build.h"
 
-#include "app/workspace_settings.h"
 #include "text/sjis_file.h"
+#include "workspace/workspace_settings.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/workspace_settings.h"
+#include "workspace/workspace_settings.h"
 
 #include <QString>
 

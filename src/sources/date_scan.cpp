@@ -1,9 +1,9 @@
 #include "sources/date_scan.h"
 
-#include "app/option_settings.h"
 #include "platform/user_folders.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
+#include "workspace/option_settings.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -11,9 +11,6 @@
 namespace korvatel
 {
 
-class TThumbNails;
-struct TToggleDefaults;
-
 // One picture of the browser list: the thumbnail maker's item with what the list sorts by.
 struct TFilmData : TBrowserItem {
     int index = 0; // the position in which the source listed it
@@ -53,8 +50,6 @@ public:
     int IndexOf(const QString &path) const;
     // Items marked as ordered.
     int OrderedCount() const;
-    // Sets each item's ordered mark from the order list (disk number and path).
-    void MarkOrdered(const TThumbNails &orders);
     void Sort(int kind, int direction);
     // The full paths in list order.
     QStringList Paths() const;
@@ -63,24 +58,5 @@ private:
     std::vector<std::unique_ptr<TFilmData>> FItems;
     int FCount = 0;
 };
-
-// What an ordering click did to the basket.
-struct TOrderClickResult {
-    int added = 0;
-    int removed = 0;
-    bool Changed() const { return added + removed > 0; }
-};
-
-// An ordering click on the browser cell clicked. Alone it toggles that picture (when its file
-// size is above 0). With Shift or Ctrl held and another picture clicked before (previous ≥ 0),
-// it covers the range between the two in list order: Shift adds every picture of the range not
-// yet ordered, Ctrl removes every ordered one, Shift+Ctrl toggles each.
-TOrderClickResult OrderClick(TFilmList &list, TThumbNails &orders, int clicked, int previous,
-    bool shift, bool ctrl, const TToggleDefaults &defaults);
-
-// "全選択" (order = true) orders, "全解除" cancels the pictures of the indices whose mark
-// differs.
-TOrderClickResult OrderAll(TFilmList &list, TThumbNails &orders, const QList<int> &indices,
-    bool order, const TToggleDefaults &defaults);
 
 } // namespace korvatel

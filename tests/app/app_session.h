@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/client_session.h"
-#include "app_home.h"
+#include "support/app_home.h"
 
 namespace korvatel::test
 {

@@ -3,9 +3,9 @@
 #include "app/client_session.h"
 #include "app/online_start.h"
 #include "app/startup.h"
-#include "app_home.h"
 #include "customer/user_record.h"
 #include "platform/clock.h"
+#include "support/app_home.h"
 #include "support/demo_shop.h"
 
 #include <memory>

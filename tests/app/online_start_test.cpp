@@ -1,9 +1,9 @@
 #include "app/client_session.h"
 #include "app/online_start.h"
-#include "app_home.h"
 #include "demo_session.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "support/app_home.h"
 #include "support/demo_shop.h"
 #include "text/sjis_file.h"
 

@@ -2,7 +2,6 @@
 #include "app/online_start.h"
 #include "app/order_start.h"
 #include "app/startup.h"
-#include "app_home.h"
 #include "customer/order_history.h"
 #include "demo_session.h"
 #include "order/consistency.h"
@@ -11,6 +10,7 @@
 #include "platform/prompter.h"
 #include "pricing/price_tables.h"
 #include "pricing/shop_terms.h"
+#include "support/app_home.h"
 #include "support/demo_shop.h"
 #include "support/image_builders.h"
 

@@ -1,8 +1,8 @@
 #include "app/program_entry.h"
-#include "app/workspace.h"
-#include "app_home.h"
 #include "platform/prompter.h"
+#include "support/app_home.h"
 #include "text/sjis_file.h"
+#include "workspace/workspace.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
 #include "app/client_session.h"
 #include "app/startup.h"
-#include "app/version.h"
 #include "app/version_gate.h"
-#include "app_home.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "support/app_home.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
+#include "version.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 #include "app/client_session.h"
 #include "app/ui/main_tab_bar.h"
 #include "app/ui/web_main.h"
-#include "app_home.h"
 #include "app_session.h"
 #include "platform/prompter.h"
 #include "sources/ui/film_grid.h"
+#include "support/app_home.h"
 #include "support/image_builders.h"
 #include "text/sjis_file.h"
 

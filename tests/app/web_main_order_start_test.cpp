@@ -4,7 +4,6 @@
 #include "app/startup.h"
 #include "app/ui/thanks_form.h"
 #include "app/ui/web_main.h"
-#include "app_home.h"
 #include "app_session.h"
 #include "customer/order_history.h"
 #include "customer/ui/user_form.h"
@@ -14,6 +13,7 @@
 #include "platform/prompter.h"
 #include "pricing/shop_terms.h"
 #include "pricing/ui/order_info_form.h"
+#include "support/app_home.h"
 #include "support/demo_shop.h"
 #include "support/image_builders.h"
 

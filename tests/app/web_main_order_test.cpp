@@ -1,12 +1,12 @@
 #include "app/client_session.h"
 #include "app/ui/web_main.h"
-#include "app_home.h"
 #include "app_session.h"
 #include "order/ui/order_copy_form.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "sources/ui/film_grid.h"
+#include "support/app_home.h"
 #include "support/image_builders.h"
 
 #include <QAction>

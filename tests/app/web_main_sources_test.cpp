@@ -1,6 +1,5 @@
 #include "app/client_session.h"
 #include "app/ui/web_main.h"
-#include "app_home.h"
 #include "app_session.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
@@ -9,6 +8,7 @@
 #include "sources/thumb_paths.h"
 #include "sources/ui/exif_form.h"
 #include "sources/ui/film_grid.h"
+#include "support/app_home.h"
 #include "support/image_builders.h"
 #include "text/sjis_file.h"
 

@@ -1,18 +1,18 @@
 #include "app/client_session.h"
-#include "app/option_settings.h"
 #include "app/ui/main_tab_bar.h"
-#include "app/ui/rect_label.h"
 #include "app/ui/usage_options.h"
-#include "app/ui/viewer_stage.h"
 #include "app/ui/web_main.h"
-#include "app_home.h"
 #include "app_session.h"
 #include "imaging/picture.h"
 #include "order/ui/problem_list_form.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
+#include "support/app_home.h"
 #include "support/image_builders.h"
 #include "text/sjis_file.h"
+#include "viewer/ui/rect_label.h"
+#include "viewer/ui/viewer_stage.h"
+#include "workspace/option_settings.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
+#include "cli/customer_commands.h"
 #include "customer/card_payment.h"
-#include "customer/history_command.h"
 #include "customer/order_history.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"

@@ -1,4 +1,3 @@
-#include "app/version.h"
 #include "customer/registration.h"
 #include "customer/user_record.h"
 #include "platform/clock.h"
@@ -7,6 +6,7 @@
 #include "support/temp_home.h"
 #include "text/key_file.h"
 #include "text/scramble.h"
+#include "version.h"
 
 #include <QDir>
 #include <QFile>

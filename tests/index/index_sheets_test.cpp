@@ -1,4 +1,4 @@
-#include "app/cli.h"
+#include "cli/cli.h"
 #include "index/index_format.h"
 #include "index/index_sheets.h"
 #include "support/image_builders.h"

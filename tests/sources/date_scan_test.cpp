@@ -1,10 +1,10 @@
-#include "app/option_settings.h"
-#include "app/workspace_settings.h"
 #include "platform/file_times.h"
 #include "sources/date_build.h"
 #include "sources/date_scan.h"
 #include "support/temp_home.h"
 #include "text/sjis_file.h"
+#include "workspace/option_settings.h"
+#include "workspace/workspace_settings.h"
 
 #include <QCoreApplication>
 #include <QDir>

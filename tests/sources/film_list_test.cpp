@@ -1,4 +1,3 @@
-#include "order/thumb_nails.h"
 #include "platform/prompter.h"
 #include "sources/date_exclusion.h"
 #include "sources/film_cell.h"
@@ -14,15 +13,6 @@ namespace korvatel
 namespace
 {
 
-TFilmList FivePictures()
-{
-    TFilmList list;
-    for (int i = 0; i < 5; ++i)
-        list.AddFile(QStringLiteral("/photos/p%1.jpg").arg(i), 100 + i,
-            QDateTime(QDate(2009, 1, 1), QTime(0, 0)).addSecs(i));
-    return list;
-}
-
 QStringList Names(const TFilmList &list)
 {
     QStringList names;
@@ -32,67 +22,6 @@ QStringList Names(const TFilmList &list)
 }
 
 } // namespace
-
-TEST(TFilmList, ShiftRangeOverFivePicturesWithTwoOrderedAddsThree)
-{
-    TFilmList list = FivePictures();
-    TThumbNails orders;
-    const TToggleDefaults defaults { 1, QStringLiteral("L"), false };
-    EXPECT_EQ(OrderClick(list, orders, 1, -1, false, false, defaults).added, 1);
-    EXPECT_EQ(OrderClick(list, orders, 3, 1, false, false, defaults).added, 1);
-    ASSERT_EQ(orders.Count(), 2);
-
-    const TOrderClickResult shift = OrderClick(list, orders, 4, 0, true, false, defaults);
-    EXPECT_EQ(shift.added, 3);
-    EXPECT_EQ(shift.removed, 0);
-    EXPECT_EQ(orders.Count(), 5);
-    EXPECT_EQ(list.OrderedCount(), 5);
-
-    // Ctrl takes the ordered ones of the range out; Shift+Ctrl turns each over.
-    EXPECT_EQ(OrderClick(list, orders, 2, 1, false, true, defaults).removed, 2);
-    const TOrderClickResult both = OrderClick(list, orders, 0, 3, true, true, defaults);
-    EXPECT_EQ(both.added, 2);
-    EXPECT_EQ(both.removed, 2);
-    EXPECT_LT(orders.Find(1, QStringLiteral("/photos/p0.jpg")), 0);
-    EXPECT_GE(orders.Find(1, QStringLiteral("/PHOTOS/P1.JPG")), 0);
-    // A single click without a previous picture, or on an empty file, toggles only itself.
-    list.Item(4).fileSize = 0;
-    EXPECT_FALSE(OrderClick(list, orders, 4, -1, true, false, defaults).Changed());
-}
-
-TEST(TFilmList, AllSelectAndAllCancelTouchOnlyPicturesWhoseMarkDiffers)
-{
-    TFilmList list = FivePictures();
-    TThumbNails orders;
-    const TToggleDefaults defaults { 2, QStringLiteral("L"), false };
-    OrderClick(list, orders, 2, -1, false, false, defaults);
-    EXPECT_EQ(OrderAll(list, orders, { 0, 1, 2, 3, 4 }, true, defaults).added, 4);
-    EXPECT_EQ(orders.Count(), 5);
-    EXPECT_EQ(OrderAll(list, orders, { 1, 3, 9 }, false, defaults).removed, 2);
-    EXPECT_EQ(orders.Count(), 3);
-    // The marks follow the order list when a list is filled again.
-    TFilmList again = FivePictures();
-    again.MarkOrdered(orders);
-    EXPECT_EQ(again.OrderedCount(), 3);
-    EXPECT_FALSE(again.Item(1).inOrder);
-}
-
-TEST(TFilmList, AllCancelTakesOutAnOrderedPictureWhoseFileFailedButAllSelectSkipsIt)
-{
-    TFilmList list = FivePictures();
-    TThumbNails orders;
-    const TToggleDefaults defaults { 1, QStringLiteral("L"), false };
-    EXPECT_EQ(OrderAll(list, orders, { 0, 1, 2, 3, 4 }, true, defaults).added, 5);
-    // The file of an ordered picture failed afterwards.
-    list.Item(2).fileSize = 0;
-    const TOrderClickResult cancel = OrderAll(list, orders, { 0, 1, 2, 3, 4 }, false, defaults);
-    EXPECT_EQ(cancel.removed, 5);
-    EXPECT_EQ(orders.Count(), 0);
-    EXPECT_FALSE(list.Item(2).inOrder);
-    const TOrderClickResult again = OrderAll(list, orders, { 0, 1, 2, 3, 4 }, true, defaults);
-    EXPECT_EQ(again.added, 4);
-    EXPECT_FALSE(list.Item(2).inOrder);
-}
 
 TEST(TFilmList, SortsByNameSizeTypeAndTimeWithTheDirectionAndReusesItems)
 {

@@ -1,6 +1,6 @@
 #include "app/ui/usage_options.h"
 
-#include "app/option_settings.h"
+#include "workspace/option_settings.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

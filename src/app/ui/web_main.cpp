@@ -5,6 +5,8 @@
 #include "app/program_entry.h"
 #include "app/startup.h"
 #include "app/ui/start_forms.h"
+#include "order/browser_orders.h"
+#include "order/order_thumbnail.h"
 #include "order/ui/order_copy_form.h"
 #include "order/ui/problem_list_form.h"
 #include "order/ui/thumb_grid.h"
@@ -18,7 +20,6 @@
 #include "platform/user_folders.h"
 #include "sources/browser_item.h"
 #include "sources/date_build.h"
-#include "sources/order_thumbnail.h"
 #include "sources/ui/film_grid.h"
 
 #include <QApplication>
@@ -293,7 +294,7 @@ void TWebMain::ShutterSound(const QString &name)
 void TWebMain::RefreshFilmMarks()
 {
     // The pictures listed in the browser show whether the basket holds them.
-    FFilm.MarkOrdered(FOrders);
+    MarkOrdered(FFilm, FOrders);
     SetOrderCounts(FFilm.OrderedCount(), FFilm.Count(), FOrders.Count());
     FBrowser->MarksChanged();
 }

@@ -2,9 +2,6 @@
 
 #include "app/main_tabs.h"
 #include "app/order_start.h"
-#include "app/tone_steps.h"
-#include "app/viewed_picture.h"
-#include "app/workspace_settings.h"
 #include "imaging/picture_kinds.h"
 #include "order/campus_prices.h"
 #include "order/consistency.h"
@@ -12,6 +9,9 @@
 #include "platform/drive_table.h"
 #include "sources/date_build.h"
 #include "sources/film_list.h"
+#include "viewer/tone_steps.h"
+#include "viewer/viewed_picture.h"
+#include "workspace/workspace_settings.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -2,14 +2,14 @@
 // the lower right panel, the tab bar and the status bars; the tabs and the keys that choose them.
 #include "app/client_session.h"
 #include "app/ui/main_tab_bar.h"
-#include "app/ui/rect_label.h"
-#include "app/ui/viewer_stage.h"
 #include "app/ui/web_main.h"
-#include "app/ui/widget_helpers.h"
 #include "imaging/picture_kinds.h"
 #include "platform/prompter.h"
+#include "platform/ui/widget_helpers.h"
 #include "sources/thumb_loader.h"
 #include "sources/ui/film_grid.h"
+#include "viewer/ui/rect_label.h"
+#include "viewer/ui/viewer_stage.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,16 +1,16 @@
 // The menus of the main window and the commands that are not the viewer's.
 #include "app/client_session.h"
+#include "app/ui/customer_windows.h"
 #include "app/ui/main_tab_bar.h"
-#include "app/ui/rect_label.h"
 #include "app/ui/usage_options.h"
-#include "app/ui/viewer_stage.h"
 #include "app/ui/web_main.h"
-#include "app/ui/widget_helpers.h"
-#include "app/version.h"
-#include "customer/ui/customer_windows.h"
 #include "order/order_copy.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/prompter.h"
+#include "platform/ui/widget_helpers.h"
+#include "version.h"
+#include "viewer/ui/rect_label.h"
+#include "viewer/ui/viewer_stage.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -419,7 +419,7 @@ void TWebMain::BuildHelpMenu()
         action->setCheckable(true);
         action->setChecked(int(FSession.TransMode) == value);
         group->addAction(action);
-        connect(action, &QAction::triggered, this, [this, value] { SetTransMode(value); });
+        connect(action, &QAction::triggered, this, [this, value = value] { SetTransMode(value); });
     }
     trans->setEnabled(FSession.ShopAllowsHttp());
     AddLater(menu, "miTimeQuery", QStringLiteral("時刻の問い合わせ"));

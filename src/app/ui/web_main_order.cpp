@@ -3,9 +3,9 @@
 // a picture of the basket to its cell in the browser.
 #include "app/client_session.h"
 #include "app/ui/web_main.h"
-#include "app/ui/widget_helpers.h"
 #include "order/order_copy.h"
 #include "order/ui/thumb_grid.h"
+#include "platform/ui/widget_helpers.h"
 #include "sources/source_modes.h"
 #include "sources/ui/film_grid.h"
 

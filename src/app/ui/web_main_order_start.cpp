@@ -1,14 +1,14 @@
 #include "app/client_session.h"
 #include "app/order_start.h"
+#include "app/ui/customer_windows.h"
 #include "app/ui/thanks_form.h"
 #include "app/ui/web_main.h"
 #include "customer/card_payment.h"
-#include "customer/ui/customer_windows.h"
-#include "net/ui/send_form.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "pricing/ui/order_info_form.h"
+#include "sending/ui/send_form.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,13 +2,13 @@
 // modes), the date scan with its refresh button, the exclusion list, and the browser list:
 // its listing, sorting, ordering clicks, check marks and thumbnail modes.
 #include "app/client_session.h"
-#include "app/shop_options.h"
 #include "app/ui/web_main.h"
-#include "app/ui/widget_helpers.h"
 #include "imaging/picture_kinds.h"
+#include "order/browser_orders.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/ui/widget_helpers.h"
 #include "sources/date_exclusion.h"
 #include "sources/date_scan.h"
 #include "sources/source_modes.h"
@@ -16,6 +16,7 @@
 #include "sources/ui/exif_form.h"
 #include "sources/ui/film_grid.h"
 #include "text/sjis_file.h"
+#include "workspace/shop_options.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -429,7 +430,7 @@ void TWebMain::ListDateNode(QTreeWidgetItem *node)
 void TWebMain::ShowFilm(const QString &name)
 {
     FShownName = name;
-    FFilm.MarkOrdered(FOrders);
+    MarkOrdered(FFilm, FOrders);
     FFilm.Sort(FSession.State.ListSort, FSession.State.ListDirection());
     FBrowserFiles = FFilm.Paths();
     FBrowserIndex = -1;
@@ -456,7 +457,7 @@ void TWebMain::SetBrowserFiles(const QStringList &files)
     for (const QString &file : files)
         FFilm.AddFile(file);
     FShownName.clear();
-    FFilm.MarkOrdered(FOrders);
+    MarkOrdered(FFilm, FOrders);
     FBrowserFiles = files;
     FBrowserIndex = -1;
     FLastClicked = -1;

@@ -2,12 +2,12 @@
 // precision, restoring and saving, ordering the viewed picture, the slide show and full size.
 #include "app/client_session.h"
 #include "app/ui/main_tab_bar.h"
-#include "app/ui/rect_label.h"
-#include "app/ui/viewer_stage.h"
 #include "app/ui/web_main.h"
-#include "app/viewed_picture.h"
 #include "platform/prompter.h"
 #include "sources/ui/film_grid.h"
+#include "viewer/ui/rect_label.h"
+#include "viewer/ui/viewer_stage.h"
+#include "viewer/viewed_picture.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,0 +1,264 @@
+#include "cli/imaging_commands.h"
+
+#include "imaging/exif.h"
+#include "imaging/picture.h"
+#include "imaging/picture_kinds.h"
+#include "imaging/resample.h"
+#include "imaging/thumbnail.h"
+#include "text/sjis_file.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// Loads any picture the program reads; a JPEG at the given scale.
+std::optional<TBitmap> LoadAny(const QString &fileName, TJpegScale scale, QTextStream &err)
+{
+    try {
+        TPicture picture;
+        if (IsPictureFile(fileName) == 1
+            && fileName.endsWith(QLatin1String(".cci"), Qt::CaseInsensitive)) {
+            TJpegImage jpeg;
+            if (!LoadCciJpeg(jpeg, fileName)) {
+                err << "cannot read " << fileName << '\n';
+                return std::nullopt;
+            }
+            picture.Assign(std::move(jpeg));
+        } else if (!LoadPicture(picture, fileName, true)) {
+            err << "cannot load " << fileName << " (missing or not a picture kind)\n";
+            return std::nullopt;
+        }
+        if (TJpegImage *jpeg = picture.Jpeg())
+            jpeg->Scale = scale;
+        return picture.ToBitmap();
+    } catch (const std::exception &e) {
+        err << fileName << ": " << QString::fromUtf8(e.what()) << '\n';
+        return std::nullopt;
+    }
+}
+
+// Writes a bitmap by the name's extension: PNG through Qt, the others as SavePicture writes
+// them.
+bool SaveAny(const QString &fileName, const TBitmap &bitmap, QTextStream &err)
+{
+    const bool saved = fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)
+        ? bitmap.View().save(fileName, "PNG")
+        : SavePicture(fileName, bitmap, false);
+    if (!saved)
+        err << "cannot write " << fileName << '\n';
+    return saved;
+}
+
+std::optional<TJpegScale> ScaleOption(const QString &text)
+{
+    if (text == QLatin1String("1"))
+        return jsFullSize;
+    if (text == QLatin1String("2"))
+        return jsHalf;
+    if (text == QLatin1String("4"))
+        return jsQuarter;
+    if (text == QLatin1String("8"))
+        return jsEighth;
+    return std::nullopt;
+}
+
+int PositiveNumber(const QString &text)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    return ok && v > 0 ? v : -1;
+}
+
+} // namespace
+
+int CliExif(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() != 1) {
+        err << "usage: exif FILE\n";
+        return 2;
+    }
+    TExifInfo exif;
+    exif.SetImageFileName(args[0]);
+    const auto place = exif.ThumbnailPlace();
+    const bool ok = exif.ErrorCode() == 0;
+    out << "file=" << args[0] << '\n';
+    out << "byte_order=" << (ok ? (exif.BigEndian() ? "MM" : "II") : "") << '\n';
+    out << "frame_width=" << exif.FrameWidth() << '\n';
+    out << "frame_height=" << exif.FrameHeight() << '\n';
+    out << "width=" << exif.Width() << '\n';
+    out << "height=" << exif.Height() << '\n';
+    out << "date_taken=" << (ok ? exif.DateTimeOriginalText() : QString()) << '\n';
+    out << "thumbnail=" << (place ? "yes" : "no") << '\n';
+    out << "thumbnail_offset=" << (place ? QString::number(place->first) : QString()) << '\n';
+    out << "thumbnail_length=" << (place ? QString::number(place->second) : QString()) << '\n';
+    out << "make=" << exif.Make().trimmed() << '\n';
+    out << "model=" << exif.Model().trimmed() << '\n';
+    out << "error=" << exif.ErrorCode() << '\n';
+    if (exif.ErrorCode() != 0)
+        err << ExifErrorMessage(exif.ErrorCode()) << '\n';
+    return exif.ErrorCode() == -1 ? 1 : 0;
+}
+
+int CliDecode(const QStringList &args, QTextStream &, QTextStream &err)
+{
+    QStringList rest = args;
+    TJpegScale scale = jsFullSize;
+    const int at = rest.indexOf(QStringLiteral("--scale"));
+    if (at >= 0) {
+        const std::optional<TJpegScale> s = ScaleOption(rest.value(at + 1));
+        if (!s) {
+            err << "--scale takes 1, 2, 4 or 8\n";
+            return 2;
+        }
+        scale = *s;
+        rest.remove(at, 2);
+    }
+    if (rest.size() != 2) {
+        err << "usage: decode FILE OUT.png [--scale 1|2|4|8]\n";
+        return 2;
+    }
+    const std::optional<TBitmap> bitmap = LoadAny(rest[0], scale, err);
+    if (!bitmap)
+        return 1;
+    return SaveAny(rest[1], *bitmap, err) ? 0 : 1;
+}
+
+int CliThumb(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    QStringList rest = args;
+    int mode = -1;
+    int cell = 200;
+    for (const char *option : { "--mode", "--cell" }) {
+        const int at = rest.indexOf(QLatin1String(option));
+        if (at < 0)
+            continue;
+        const QString value = rest.value(at + 1);
+        bool ok = false;
+        const int v = value.toInt(&ok);
+        if (!ok) {
+            err << option << " takes a number\n";
+            return 2;
+        }
+        (QLatin1String(option) == QLatin1String("--mode") ? mode : cell) = v;
+        rest.remove(at, 2);
+    }
+    if (rest.size() != 2 || mode < 0 || mode > 8 || cell < 1) {
+        err << "usage: thumb FILE --mode 0..8 [--cell SIZE] OUT.jpg\n";
+        return 2;
+    }
+    const QString source = rest[0];
+    const QString target = rest[1];
+    const std::optional<QByteArray> data = ReadWholeFile(source, qint64(1) << 30);
+    if (!data) {
+        err << "cannot read " << source << '\n';
+        return 1;
+    }
+    try {
+        TExifInfo exif;
+        exif.LoadFromData(*data);
+        const bool hasExif = exif.ErrorCode() == 0;
+        if (ImageKindOf(source) == 1 && hasExif && (mode == 6 || mode == 7)) {
+            TJpegImage thumbnail;
+            if (exif.ThumbnailToJpeg(thumbnail, false, &*data)) {
+                if (mode == 7 && cell / 110 >= 1) {
+                    const TBitmap small = thumbnail.ToBitmap();
+                    if (!EnlargeExifThumb(small, thumbnail, cell / 110 + 1)) {
+                        err << "cannot enlarge the Exif thumbnail\n";
+                        return 1;
+                    }
+                }
+                out << "exif thumbnail " << thumbnail.Width() << 'x' << thumbnail.Height() << '\n';
+                return thumbnail.SaveToFile(target) ? 0 : 1;
+            }
+        }
+        static const int longSides[] = { 400, 600, 800, 400, 600, 800, 800, 800, 800 };
+        const int l = longSides[mode];
+        const bool area = mode >= 3 && mode <= 5;
+        if (ImageKindOf(source) == 1) {
+            if (mode == 8) {
+                // Mode 8 shows JPEG files whole: the "thumbnail" is the decoded picture.
+                TJpegImage whole;
+                whole.LoadFromData(*data);
+                out << "full picture " << whole.Width() << 'x' << whole.Height() << '\n';
+                return whole.SaveToFile(target) ? 0 : 1;
+            }
+            const int m = hasExif && mode != 7 ? std::max(exif.Width(), exif.Height()) : 0;
+            const TJpegImage thumbnail = MakeFitThumbnail(*data, l, area, m);
+            out << "thumbnail " << thumbnail.Width() << 'x' << thumbnail.Height() << '\n';
+            return thumbnail.SaveToFile(target) ? 0 : 1;
+        }
+        const std::optional<TBitmap> bitmap = LoadAny(source, jsFullSize, err);
+        if (!bitmap)
+            return 1;
+        TJpegImage thumbnail;
+        FitLongSide(l, thumbnail, *bitmap, area);
+        out << "thumbnail " << thumbnail.Width() << 'x' << thumbnail.Height() << '\n';
+        return thumbnail.SaveToFile(target) ? 0 : 1;
+    } catch (const std::exception &e) {
+        err << source << ": " << QString::fromUtf8(e.what()) << '\n';
+        return 1;
+    }
+}
+
+int CliResize(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const QString usage = QStringLiteral(
+        "usage: resize FILE OUT (--bilinear W H | --area W H | --stretch W H | --fit N [--area] | "
+        "--double)\n");
+    if (args.size() < 3) {
+        err << usage;
+        return 2;
+    }
+    const QString method = args[2];
+    const QStringList values = args.mid(3);
+    const std::optional<TBitmap> source = LoadAny(args[0], jsFullSize, err);
+    if (!source)
+        return 1;
+    TBitmap result;
+    try {
+        if (method == QLatin1String("--double") && values.isEmpty()) {
+            result = *source;
+            PseudoDoublePrecision(result);
+        } else if (method == QLatin1String("--fit") && !values.isEmpty() && values.size() <= 2
+            && (values.size() == 1 || values[1] == QLatin1String("--area"))) {
+            const int n = PositiveNumber(values[0]);
+            if (n < 0) {
+                err << usage;
+                return 2;
+            }
+            result = FitLongSide(n, *source, values.size() == 2);
+        } else if (values.size() == 2) {
+            const int w = PositiveNumber(values[0]);
+            const int h = PositiveNumber(values[1]);
+            if (w < 0 || h < 0) {
+                err << usage;
+                return 2;
+            }
+            if (method == QLatin1String("--bilinear"))
+                result = ResizeBilinear(*source, w, h);
+            else if (method == QLatin1String("--area"))
+                result = ResizeAreaAverage(*source, w, h);
+            else if (method == QLatin1String("--stretch"))
+                result = StretchDraw(*source, w, h);
+            else {
+                err << usage;
+                return 2;
+            }
+        } else {
+            err << usage;
+            return 2;
+        }
+    } catch (const EPictureError &e) {
+        err << e.Message() << '\n';
+        return 1;
+    }
+    out << result.Width() << 'x' << result.Height() << '\n';
+    return SaveAny(args[1], result, err) ? 0 : 1;
+}
+
+} // namespace korvatel

@@ -1,0 +1,98 @@
+#include "cli/net_commands.h"
+
+#include "net/server_lookups.h"
+#include "platform/user_folders.h"
+#include "version.h"
+
+#include <QTextStream>
+
+namespace korvatel
+{
+
+namespace
+{
+
+TServerConfig Config()
+{
+    TServerConfig config = TServerConfig::Load(ConfigDir());
+    config.Install();
+    return config;
+}
+
+} // namespace
+
+int CliFetchShop(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() != 2) {
+        err << "give the shop id and the download folder\n";
+        return 2;
+    }
+    const TShopFetch fetch = FetchShopData(Config(), args.at(1), args.at(0));
+    for (const QString &line : fetch.log)
+        out << "log\t" << line << '\n';
+    out << "shop\t" << fetch.shopId << '\n';
+    if (!fetch.ok) {
+        err << "no shop data\n";
+        return 1;
+    }
+    out << "build\t" << fetch.serverBuild << '\n';
+    out << "switches\t" << fetch.switches.join(u',') << '\n';
+    return 0;
+}
+
+int CliServerTime(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (!args.isEmpty()) {
+        err << "server-time takes no arguments\n";
+        return 2;
+    }
+    QString error;
+    const std::optional<QDateTime> time = QueryServerTime(Config(), &error);
+    if (!time) {
+        err << error << '\n';
+        return 1;
+    }
+    out << time->toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")) << '\n';
+    return 0;
+}
+
+int CliVersions(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() > 1) {
+        err << "give at most the own version\n";
+        return 2;
+    }
+    QStringList list;
+    QString message;
+    const int state = FetchVersionList(
+        Config(), args.value(0, QString::fromUtf8(kProgramVersion)), list, message);
+    out << "state\t" << state << '\n' << "message\t" << message << '\n';
+    for (const QString &line : list)
+        out << "newer\t" << line << '\n';
+    return state < 0 ? 1 : 0;
+}
+
+int CliFtpList(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() != 4) {
+        err << "give the host, the user, the password and the folder\n";
+        return 2;
+    }
+    Config();
+    TWinFTP ftp;
+    if (!ftp.Login(args.at(0), args.at(1), args.at(2), false) || !ftp.SetDir(args.at(3), false)) {
+        err << ftp.LastError() << '\n';
+        return 1;
+    }
+    QStringList list;
+    QList<bool> isDir;
+    if (ftp.ListMarked(list, {}, true, true, true, false, &isDir) < 0) {
+        err << ftp.LastError() << '\n';
+        return 1;
+    }
+    for (qsizetype i = 0; i < list.size(); ++i)
+        out << (isDir.value(i) ? "dir\t" : "file\t") << list.at(i) << '\n';
+    return 0;
+}
+
+} // namespace korvatel

@@ -1,0 +1,492 @@
+#include "sending/order_upload.h"
+
+#include "platform/prompter.h"
+#include "text/sjis_file.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace korvatel
+{
+
+namespace
+{
+
+QString FileNameOf(const QString &remote)
+{
+    return remote.mid(remote.lastIndexOf(u'/') + 1);
+}
+
+QString FolderOf(const QString &remote)
+{
+    const qsizetype slash = remote.lastIndexOf(u'/');
+    return slash < 0 ? QString() : remote.left(slash);
+}
+
+bool IsMessage(const QString &remote)
+{
+    return remote.endsWith(QLatin1String(".mes"), Qt::CaseInsensitive);
+}
+
+bool IsEntry(const QString &remote)
+{
+    return remote.endsWith(QLatin1String(".etr"), Qt::CaseInsensitive);
+}
+
+QString StatusLine(const TSendItem &item, qint64 size)
+{
+    return item.remote + QStringLiteral("=%1").arg(size);
+}
+
+} // namespace
+
+QString ModeChangeQuestion()
+{
+    return QStringLiteral(
+        "【送信モードの変更】\r\n\r\n何度も送信に失敗する場合は、「役所モード」で送信することが出来"
+        "ます。\r\n"
+        "役所モードでの送信は、スピードは低下しますが成功率は高くなります。\r\n\r\n"
+        "モードの変更は、[ヘルプ]-[送信モード]で、[役所モード]を指定します。\r\n"
+        "この送信手続きは一旦終了しますので、再度、送信を行って下さい。\r\n\r\n"
+        "(yes) ここで、役所モードに変更する。\r\n(no) 自分で[ヘルプ]から設定する。");
+}
+
+QString ShopStopMessage()
+{
+    return QStringLiteral("この注文手続きは、店またはシステムが中止しました。送信は継続できません。"
+                          "\r\n\r\nこの注文書は復活ません。\r\n改めて送信手続きを行って下さい。");
+}
+
+QString UnexpectedErrorMessage()
+{
+    return QStringLiteral("注文手続き中、予期しないエラーが発生しました。送信は継続できません。"
+                          "\r\n\r\nこの注文書は復活ません。\r\n改めて送信手続きを行って下さい。");
+}
+
+QString GiveUpQuestion(int failedFile, int unsent, bool passive)
+{
+    return QStringLiteral("%1 個目の送信で失敗しました。\r\n%2 個のファイルが未送信です。\r\n\r\n")
+               .arg(failedFile)
+               .arg(unsent)
+        + QStringLiteral("(再試行) 接続方法を変えて再送信する。(%1)\r\n(中止) 送信をあきらめる。")
+              .arg(passive ? QStringLiteral("Passive->OFF") : QStringLiteral("Passive->ON"));
+}
+
+bool HttpUploadAnswers(const QString &uploadUrl)
+{
+    TWinHTTP http;
+    QByteArray answer;
+    if (!http.Connect(uploadUrl)
+        || !http.PostForm(
+            uploadUrl, { { QStringLiteral("dir"), QStringLiteral("@test") } }, {}, {}, {}, answer))
+        return false;
+    const QString word = QString::fromLatin1(answer).trimmed();
+    return word == QLatin1String("OK") || word.startsWith(QLatin1String("NG-"));
+}
+
+void PumpingPause(int msecs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < msecs) {
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(std::min<qint64>(10, std::max<qint64>(0, msecs - timer.elapsed())));
+    }
+}
+
+TOrderUpload::TOrderUpload(TPrompter &prompter)
+    : pause(PumpingPause)
+    , FPrompter(prompter)
+{
+}
+
+void TOrderUpload::State(const QString &text)
+{
+    if (progress)
+        progress->SetState(text);
+}
+
+void TOrderUpload::Wait(int msecs)
+{
+    if (pause)
+        pause(msecs);
+}
+
+bool TOrderUpload::Cancelled() const
+{
+    return progress && progress->CancelRequested();
+}
+
+QString TOrderUpload::Remote(const QString &path) const
+{
+    QString base = host.baseDir;
+    if (!base.startsWith(u'/'))
+        base.prepend(u'/');
+    if (!base.endsWith(u'/'))
+        base += u'/';
+    return base + path;
+}
+
+bool TOrderUpload::Connect(TWinFTP &ftp)
+{
+    ftp.Passive = passive;
+    ftp.Mess = false;
+    if (progress) {
+        ftp.OnUploadProgress
+            = [this](qint64 done, qint64 total, bool &) { progress->SetFileProgress(done, total); };
+    }
+    return ftp.LoginRecord(host, false);
+}
+
+bool TOrderUpload::PutEntryFile(TWinFTP &ftp, const QString &local, const QString &remote)
+{
+    const QString final = Remote(remote);
+    const QString test = final + QStringLiteral("test");
+    const qint64 size = QFileInfo(local).size();
+    constexpr int kFurtherAttempts = 5;
+    for (int attempt = 0; attempt <= kFurtherAttempts; ++attempt) {
+        if (attempt > 0) {
+            State(QStringLiteral(" Retry%1").arg(attempt));
+            Wait(1000);
+            ftp.Close();
+            if (!Connect(ftp))
+                continue;
+            ftp.DeleteFile(test);
+            ftp.DeleteFile(final);
+        }
+        if (ftp.PutFile(local, test) && ftp.FileSize(test) == size && ftp.Rename(test, final)
+            && ftp.FileSize(final) == size)
+            return true;
+        ftp.DeleteFile(test);
+        ftp.DeleteFile(final);
+    }
+    // The last failure: leave neither name behind, on a fresh connection if need be.
+    ftp.Close();
+    if (Connect(ftp)) {
+        ftp.DeleteFile(test);
+        ftp.DeleteFile(final);
+    }
+    return false;
+}
+
+bool TOrderUpload::FinishHosted(const QString &orderName)
+{
+    TWinHTTP http;
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("dir"), orderName);
+    query.addQueryItem(QStringLiteral("comp"), QStringLiteral("true"));
+    query.addQueryItem(QStringLiteral("link"), cardLink);
+    query.addQueryItem(QStringLiteral("mail"), mail);
+    QUrl url(finishUrl);
+    url.setQuery(query);
+    QStringList answer;
+    if (!http.Connect(finishUrl) || !http.GetUrlStrings(answer, url.toString()))
+        return false;
+    const QString word = answer.value(0).trimmed();
+    return word == QLatin1String("OK") || word == QLatin1String("MAILSENT");
+}
+
+bool TOrderUpload::FinishFtp(TWinFTP &ftp, const QString &statusFile)
+{
+    const QStringList complete { QStringLiteral("Complite") };
+    if (ftp.PutText(complete, statusFile))
+        return true;
+    return FtpPutTextOnce(host.host, host.user, host.password, QStringLiteral("777"),
+        JoinLines(complete), statusFile);
+}
+
+bool TOrderUpload::NextFileReady(TPackedOrder &order, QFileInfo &info)
+{
+    if (Cancelled()) {
+        FCancelled = true;
+        State(QStringLiteral("中断"));
+        return false;
+    }
+    const QString remote = order.sendList.Items().first().remote;
+    if (!info.isFile() || (IsEntry(remote) && info.size() == 0)) {
+        FLastError = info.isFile() ? QStringLiteral("エントリーファイルが空です。")
+                                   : QStringLiteral("ファイルがありません");
+        FFatal = true;
+        return false;
+    }
+    if (IsMessage(remote) && !FMessageStamped) {
+        // The first time the message goes out it gets the end of sending.
+        SetMessageEndTime(order.messageLines, now ? now() : QDateTime::currentDateTime());
+        if (!WriteSjisLines(info.filePath(), order.messageLines)) {
+            FFailedFile = order.sentFiles + 1;
+            FLastError = QStringLiteral("送信失敗:") + info.fileName();
+            return false;
+        }
+        FMessageStamped = true;
+        info.refresh();
+    }
+    return true;
+}
+
+void TOrderUpload::BeginAttempt(const QString &title, const QString &state)
+{
+    FFatal = false;
+    FLastError.clear();
+    if (progress)
+        progress->SetTitle(title);
+    State(state);
+}
+
+bool TOrderUpload::ConnectFailed(const TPackedOrder &order, const QString &error)
+{
+    FFailedFile = order.sentFiles + 1;
+    FLastError = error;
+    State(FLastError);
+    return false;
+}
+
+bool TOrderUpload::SendFtp(TPackedOrder &order)
+{
+    BeginAttempt(QStringLiteral("ファイル送信"), QStringLiteral("Connecting"));
+    TWinFTP ftp;
+    if (!Connect(ftp))
+        return ConnectFailed(order, QStringLiteral("接続失敗 やり直してください"));
+
+    // Every remote folder of the list, parents first.
+    State(QStringLiteral("Making DirList"));
+    QStringList folders;
+    const auto addFolder = [&folders](const QString &folder) {
+        QString path;
+        for (const QString &part : folder.split(u'/', Qt::SkipEmptyParts)) {
+            path += (path.isEmpty() ? QString() : QStringLiteral("/")) + part;
+            if (!folders.contains(path))
+                folders << path;
+        }
+    };
+    addFolder(order.name);
+    for (const TSendItem &item : order.sendList.Items())
+        addFolder(FolderOf(item.remote));
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        State(QString::asprintf("MakeDir %d/%d", int(i + 1), int(folders.size())));
+        if (!ftp.MakeDir(Remote(folders.at(i))))
+            return ConnectFailed(order, ftp.LastError());
+    }
+
+    const QString statusFile = Remote(order.name + QStringLiteral("/Sending"));
+    QList<TSendItem> &items = order.sendList.Items();
+    const int total = order.sentFiles + int(items.size());
+    while (!items.isEmpty()) {
+        const TSendItem item = items.first();
+        const int number = order.sentFiles + 1;
+        QFileInfo info(item.local);
+        if (!NextFileReady(order, info))
+            return false;
+        const qint64 size = info.size();
+        State(QString::asprintf("Starting %d/%d", number, total));
+        if (!IsMessage(item.remote) && !IsEntry(item.remote))
+            State(QString::asprintf("Send %d/%d ", number, total) + FileNameOf(item.remote));
+        bool sent;
+        if (IsEntry(item.remote)) {
+            sent = PutEntryFile(ftp, item.local, item.remote);
+        } else {
+            sent = ftp.PutText(QStringList { StatusLine(item, size) }, statusFile)
+                && ftp.PutFile(item.local, Remote(item.remote))
+                && ftp.FileSize(Remote(item.remote)) == size;
+            if (!sent)
+                Wait(500);
+        }
+        if (!sent) {
+            FFailedFile = number;
+            FLastError = QStringLiteral("送信失敗:") + FileNameOf(item.remote);
+            State(FLastError);
+            return false;
+        }
+        items.removeFirst();
+        ++order.sentFiles;
+        if (progress)
+            progress->SetPosition(order.sentFiles, total);
+        if (order.sentFiles % 10 == 0)
+            Wait(1000);
+        else if (order.sentFiles % 5 == 0)
+            Wait(500);
+    }
+    if (!(hostedServer ? FinishHosted(order.name) : FinishFtp(ftp, statusFile))) {
+        FLastError = QStringLiteral("送信失敗:Sending");
+        State(FLastError);
+        return false;
+    }
+    ftp.Close();
+    return true;
+}
+
+bool TOrderUpload::SendHttp(TPackedOrder &order)
+{
+    BeginAttempt(QStringLiteral("HTTP Mode"), QStringLiteral("Initializing...."));
+    TWinHTTP http;
+    if (!http.Connect(uploadUrl))
+        return ConnectFailed(order, http.LastError());
+    State(QStringLiteral("Creating Navigation"));
+    // The status file travels as a file of its own, written beside the order.
+    const QString statusLocal = QDir(order.localFolder).filePath(QStringLiteral("Sending"));
+    // Posts one file; false on any answer but "OK" (a "SHOP-STOP" is fatal).
+    const auto post = [&](const QString &local, const QString &remote) {
+        constexpr int kPostRetries = 2;
+        for (int attempt = 0; attempt <= kPostRetries; ++attempt) {
+            const QString folder = FolderOf(remote) + u'/';
+            const QString name = FileNameOf(remote);
+            if (attempt > 0) {
+                State(QStringLiteral("Retry-%1 %2%3").arg(attempt).arg(folder, name));
+                Wait(1000);
+            }
+            QByteArray bytes;
+            if (!http.PostForm(uploadUrl, { { QStringLiteral("dir"), FolderOf(remote) } },
+                    QStringLiteral("file"), local, name, bytes)) {
+                State(QStringLiteral("ERR:NoMsg %1%2").arg(folder, name));
+                continue;
+            }
+            const QString answer = QString::fromLatin1(bytes).trimmed();
+            if (answer == QLatin1String("OK"))
+                return true;
+            if (answer.startsWith(QLatin1String("SHOP-STOP"))) {
+                FFatal = true;
+                FLastError = ShopStopMessage();
+                return false;
+            }
+            if (answer.isEmpty())
+                State(QStringLiteral("ERR:NoMsg %1%2").arg(folder, name));
+            else
+                State(QStringLiteral("ERR:%1 %2%3").arg(answer.left(200), folder, name));
+        }
+        return false;
+    };
+    const auto postStatus = [&](const QString &line) {
+        return WriteSjisLines(statusLocal, { line })
+            && post(statusLocal, order.name + QStringLiteral("/Sending"));
+    };
+
+    QList<TSendItem> &items = order.sendList.Items();
+    const int total = order.sentFiles + int(items.size());
+    while (!items.isEmpty()) {
+        const TSendItem item = items.first();
+        const int number = order.sentFiles + 1;
+        QFileInfo info(item.local);
+        if (!NextFileReady(order, info))
+            return false;
+        State(QString::asprintf("%d/%d", number, total));
+        const bool sent = (IsEntry(item.remote) || postStatus(StatusLine(item, info.size())))
+            && post(item.local, item.remote);
+        if (!sent) {
+            FFailedFile = number;
+            if (!FFatal)
+                FLastError = QStringLiteral("送信失敗:") + FileNameOf(item.remote);
+            return false;
+        }
+        items.removeFirst();
+        ++order.sentFiles;
+        if (progress)
+            progress->SetPosition(order.sentFiles, total);
+    }
+    if (!(hostedServer ? FinishHosted(order.name) : postStatus(QStringLiteral("Complite")))) {
+        if (!FFatal)
+            FLastError = QStringLiteral("送信失敗:Sending");
+        return false;
+    }
+    QFile::remove(statusLocal);
+    return true;
+}
+
+bool TOrderUpload::FtpTestUpload()
+{
+    TWinFTP ftp;
+    if (!Connect(ftp))
+        return false;
+    const QString remote = Remote(QStringLiteral("TESTING.TXT"));
+    const bool ok = ftp.PutText(QStringList { QStringLiteral("TESTING") }, remote)
+        && ftp.FileSize(remote) > 0;
+    ftp.DeleteFile(remote);
+    return ok;
+}
+
+bool TOrderUpload::CancelOnServer(const TPackedOrder &order)
+{
+    TWinFTP ftp;
+    if (!Connect(ftp))
+        return false;
+    ftp.DeleteTree(Remote(order.name), true, true);
+    ftp.DeleteFile(Remote(QStringLiteral("message/") + order.name + QStringLiteral(".etr")));
+    ftp.DeleteFile(Remote(QStringLiteral("message/") + order.name + QStringLiteral(".etrtest")));
+    ftp.DeleteFile(Remote(QStringLiteral("message/") + order.name + QStringLiteral(".mes")));
+    return true;
+}
+
+void TOrderUpload::RecordHistory(bool sent, const TPackedOrder &order)
+{
+    if (!onHistory)
+        return;
+    QStringList text;
+    text << QStringLiteral("開始=") + MessageTime(order.start)
+         << QStringLiteral("終了=") + MessageTime(now ? now() : QDateTime::currentDateTime())
+         << QString() << EntryFileLines(order.messageLines, order.sendList.FileList());
+    onHistory(sent, paymentKind, cardOrderId, text);
+}
+
+TSendResult TOrderUpload::Send(TPackedOrder &order)
+{
+    FCancelled = false;
+    FMessageStamped = false;
+    bool http = false;
+    if (httpPossible) {
+        if (transferMode == tmHttp)
+            http = true;
+        else if (transferMode != tmFtp)
+            http = !FtpTestUpload();
+    }
+    for (;;) {
+        for (int attempt = 0; attempt <= retries; ++attempt) {
+            if (attempt > 0)
+                Wait(1000);
+            if (http ? SendHttp(order) : SendFtp(order)) {
+                RecordHistory(true, order);
+                return TSendResult::srSent;
+            }
+            if (FCancelled) {
+                RecordHistory(false, order);
+                return TSendResult::srCancelled;
+            }
+            if (FFatal) {
+                FPrompter.Error(FLastError.isEmpty() ? UnexpectedErrorMessage() : FLastError);
+                RecordHistory(false, order);
+                return TSendResult::srFailed;
+            }
+        }
+        if (!http && httpPossible) {
+            if (transferMode != tmFtp && transferMode != tmHttp) {
+                http = true;
+                continue;
+            }
+            if (FPrompter.Ask(TMsgKind::mkConfirmation, ModeChangeQuestion(), mbYes | mbNo)
+                    == TModalResult::mrYes
+                && onTransferModeChange) {
+                onTransferModeChange(tmHttp);
+            }
+            RecordHistory(false, order);
+            return TSendResult::srModeChange;
+        }
+        const TModalResult answer = FPrompter.Ask(TMsgKind::mkWarning,
+            GiveUpQuestion(FFailedFile, int(order.sendList.Items().size()), passive),
+            mbRetry | mbAbort);
+        if (answer == TModalResult::mrRetry) {
+            passive = !passive;
+            State(passive ? QStringLiteral("Passive->ON") : QStringLiteral("Passive->OFF"));
+            continue;
+        }
+        if (!CancelOnServer(order))
+            FPrompter.Error(QStringLiteral("【接続失敗】注文は未成立です。"));
+        QDir(order.localFolder).removeRecursively();
+        RecordHistory(false, order);
+        return TSendResult::srGivenUp;
+    }
+}
+
+} // namespace korvatel

@@ -1,0 +1,136 @@
+#include "sending/ui/send_form.h"
+
+#include "net/win_inet.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// The slider's range: chunks of 2 KiB to 32 KiB.
+constexpr int kMaxBufferNum = 15;
+
+QString BufferText(int value)
+{
+    return QStringLiteral("Buffer %1KB").arg(ChunkSize(value) / 1024);
+}
+
+} // namespace
+
+TSendForm::TSendForm(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("ファイル送信"));
+    setWindowModality(Qt::ApplicationModal);
+    auto *layout = new QVBoxLayout(this);
+    lbState = new QLabel(this);
+    lbState->setMinimumWidth(360);
+    layout->addWidget(lbState);
+    pbFiles = new QProgressBar(this);
+    pbFiles->setRange(0, 1);
+    pbFiles->setValue(0);
+    layout->addWidget(pbFiles);
+    pbBytes = new QProgressBar(this);
+    pbBytes->setRange(0, 100);
+    pbBytes->setValue(0);
+    pbBytes->setTextVisible(false);
+    layout->addWidget(pbBytes);
+    auto *row = new QHBoxLayout;
+    tbBuffer = new QSlider(Qt::Horizontal, this);
+    tbBuffer->setRange(0, std::max(kMaxBufferNum, BufferNum()));
+    tbBuffer->setValue(BufferNum());
+    lbBuffer = new QLabel(BufferText(BufferNum()), this);
+    row->addWidget(tbBuffer, 1);
+    row->addWidget(lbBuffer);
+    btCancel = new QPushButton(QStringLiteral("中止"), this);
+    row->addWidget(btCancel);
+    layout->addLayout(row);
+    connect(btCancel, &QPushButton::clicked, this, &TSendForm::btCancelClick);
+    connect(tbBuffer, &QSlider::valueChanged, this, &TSendForm::tbBufferChange);
+}
+
+void TSendForm::SetTitle(const QString &title)
+{
+    setWindowTitle(title);
+}
+
+void TSendForm::SetState(const QString &text)
+{
+    lbState->setText(text);
+}
+
+void TSendForm::SetPosition(int done, int total)
+{
+    pbFiles->setRange(0, std::max(total, 1));
+    pbFiles->setValue(std::clamp(done, 0, std::max(total, 1)));
+    pbBytes->setValue(0);
+}
+
+void TSendForm::SetFileProgress(qint64 done, qint64 total)
+{
+    pbBytes->setValue(total > 0 ? int(std::clamp<qint64>(done * 100 / total, 0, 100)) : 0);
+}
+
+void TSendForm::btCancelClick()
+{
+    FCancel = true;
+    btCancel->setEnabled(false);
+    lbState->setText(lbState->text() + QStringLiteral(" (中断します)"));
+}
+
+void TSendForm::tbBufferChange(int value)
+{
+    SetBufferNum(value);
+    lbBuffer->setText(BufferText(value));
+}
+
+void TSendForm::closeEvent(QCloseEvent *event)
+{
+    // Closing the window while files go out counts as the cancel button.
+    FCancel = true;
+    event->ignore();
+}
+
+void TSendForm::reject()
+{
+    FCancel = true;
+}
+
+TSendResult TSendForm::Run(
+    TOrderUpload &upload, TPackedOrder &order, QWidget *parent, const QString &sysDataDir)
+{
+    return RunWork(parent, sysDataDir, [&](TSendProgress &form) {
+        TSendProgress *previous = upload.progress;
+        upload.progress = &form;
+        const TSendResult result = upload.Send(order);
+        upload.progress = previous;
+        return result;
+    });
+}
+
+TSendResult TSendForm::RunWork(QWidget *parent, const QString &sysDataDir,
+    const std::function<TSendResult(TSendProgress &)> &work)
+{
+    TSendForm form(parent);
+    const int before = BufferNum();
+    form.show();
+    // Drawn before the work starts: the first step may take a while.
+    QCoreApplication::processEvents();
+    const TSendResult result = work(form);
+    form.hide();
+    if (!sysDataDir.isEmpty() && BufferNum() != before)
+        SavePerformance(sysDataDir, BufferNum());
+    return result;
+}
+
+} // namespace korvatel

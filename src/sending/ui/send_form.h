@@ -1,0 +1,66 @@
+#pragma once
+
+#include "sending/order_upload.h"
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+
+namespace korvatel
+{
+
+// The transmission window: the mode as its title, the state text, the progress over the files
+// of the order and over the bytes of the current file, the buffer slider that sets BufferNum
+// while the transfer runs, and the cancel button, whose press the upload reads between files.
+class TSendForm : public QDialog, public TSendProgress
+{
+    Q_OBJECT
+
+public:
+    explicit TSendForm(QWidget *parent = nullptr);
+
+    // TSendProgress
+    void SetTitle(const QString &title) override;
+    void SetState(const QString &text) override;
+    void SetPosition(int done, int total) override;
+    void SetFileProgress(qint64 done, qint64 total) override;
+    bool CancelRequested() const override { return FCancel; }
+
+    QLabel *StateLabel() const { return lbState; }
+    QProgressBar *FileBar() const { return pbFiles; }
+    QProgressBar *ByteBar() const { return pbBytes; }
+    QSlider *BufferSlider() const { return tbBuffer; }
+    QPushButton *CancelButton() const { return btCancel; }
+
+    // Shows the window, sends the order through it and closes it again. With a settings
+    // folder, a changed buffer setting is saved to Performance.ini there.
+    static TSendResult Run(
+        TOrderUpload &upload, TPackedOrder &order, QWidget *parent, const QString &sysDataDir = {});
+    // Shows the window, runs work with the window as its progress (work keeps it responsive)
+    // and closes it again; gives work's result. A changed buffer setting is saved as by Run.
+    static TSendResult RunWork(QWidget *parent, const QString &sysDataDir,
+        const std::function<TSendResult(TSendProgress &)> &work);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    // Esc: the window stays while files go out; it counts as the cancel button.
+    void reject() override;
+
+private:
+    void btCancelClick();
+    void tbBufferChange(int value);
+
+    QLabel *lbState = nullptr;
+    QLabel *lbBuffer = nullptr;
+    QProgressBar *pbFiles = nullptr;
+    QProgressBar *pbBytes = nullptr;
+    QSlider *tbBuffer = nullptr;
+    QPushButton *btCancel = nullptr;
+    bool FCancel = false;
+};
+
+} // namespace korvatel

@@ -1,0 +1,277 @@
+#include "viewer/viewed_picture.h"
+
+#include "imaging/effects.h"
+#include "imaging/picture.h"
+#include "imaging/resample.h"
+#include "platform/file_times.h"
+#include "platform/prompter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace korvatel
+{
+
+namespace
+{
+
+QString Extension(const QString &fileName)
+{
+    return QFileInfo(fileName).suffix().toUpper();
+}
+
+// Writes the bitmap in the format of the name's kind and gives it the source's times, read
+// before writing so that saving over the source keeps its own.
+bool WriteWithSourceTimes(const TBitmap &bitmap, const QString &target, const QString &source)
+{
+    const std::optional<TFileTimes> times = ReadFileTimes(source);
+    if (!SavePicture(target, bitmap, false))
+        return false;
+    if (times)
+        SetFileTimes(target, times->lastWrite, times->lastAccess);
+    return true;
+}
+
+QString SaveFailedText(const QString &target)
+{
+    return QDir::toNativeSeparators(target) + QStringLiteral(" に保存できませんでした。");
+}
+
+} // namespace
+
+bool TViewedPicture::Load(const QString &fileName, QString *error)
+{
+    Clear();
+    try {
+        TBitmap bitmap;
+        if (Extension(fileName) == QLatin1String("CCI")) {
+            if (!LoadCciJpeg(bitmap, fileName))
+                throw EPictureError(QStringLiteral("JPEG stream not found"));
+        } else {
+            TPicture holder;
+            if (!LoadPicture(holder, fileName, true))
+                throw EPictureError(QStringLiteral("File not found: ") + fileName);
+            bitmap = holder.ToBitmap();
+        }
+        if (bitmap.Empty())
+            throw EPictureError(QStringLiteral("No picture: ") + fileName);
+        FBitmap = std::move(bitmap);
+        FFileName = fileName;
+        return true;
+    } catch (const EPictureError &e) {
+        if (error)
+            *error = e.Message();
+    } catch (const std::exception &e) {
+        if (error)
+            *error = QString::fromLocal8Bit(e.what());
+    }
+    return false;
+}
+
+void TViewedPicture::Clear()
+{
+    FFileName.clear();
+    FBitmap.Clear();
+    FUndo.Clear();
+    FChanged = false;
+}
+
+bool TViewedPicture::IsCampus() const
+{
+    return Extension(FFileName) == QLatin1String("CCI");
+}
+
+void TViewedPicture::KeepUndo()
+{
+    FUndo = FBitmap;
+}
+
+void TViewedPicture::Undo()
+{
+    if (FUndo.Empty())
+        return;
+    FBitmap = std::move(FUndo);
+    FUndo.Clear();
+}
+
+void TViewedPicture::Rotate(RotationType rotation)
+{
+    if (FBitmap.Empty() || rotation == rtNone)
+        return;
+    KeepUndo();
+    RotateImage(FBitmap, rotation);
+    FChanged = true;
+}
+
+bool TViewedPicture::Trim(const QRect &pixels)
+{
+    const QRect part = pixels & QRect(0, 0, FBitmap.Width(), FBitmap.Height());
+    if (part.isEmpty())
+        return false;
+    TBitmap trimmed(part.width(), part.height());
+    for (int y = 0; y < part.height(); ++y)
+        std::copy_n(FBitmap.ScanLine(part.top() + y) + 3 * part.left(), 3 * part.width(),
+            trimmed.ScanLine(y));
+    KeepUndo();
+    FBitmap = std::move(trimmed);
+    FChanged = true;
+    return true;
+}
+
+void TViewedPicture::Tone(TToneStep step, const std::function<void(int)> &progress)
+{
+    if (FBitmap.Empty())
+        return;
+    KeepUndo();
+    ApplyToneStep(FBitmap, step, progress);
+    FChanged = true;
+}
+
+bool TViewedPicture::DoubleAllowed(QSize size, bool forced)
+{
+    return forced
+        || (2 * size.width() - 1 <= kDoubleLimit && 2 * size.height() - 1 <= kDoubleLimit);
+}
+
+int TViewedPicture::DoubleSteps(QSize size)
+{
+    int steps = 0;
+    while (size.width() > 0 && size.height() > 0 && DoubleAllowed(size, false)) {
+        size = QSize(2 * size.width() - 1, 2 * size.height() - 1);
+        ++steps;
+        if (size.width() == 1 && size.height() == 1)
+            break; // a single pixel stays a single pixel
+    }
+    return steps;
+}
+
+bool TViewedPicture::PseudoDouble(bool forced)
+{
+    if (FBitmap.Empty() || !DoubleAllowed(Size(), forced))
+        return false;
+    TBitmap before = FBitmap;
+    PseudoDoublePrecision(FBitmap);
+    if (FBitmap.Width() == before.Width())
+        return false; // the enlargement failed and left the picture as it was
+    FUndo = std::move(before);
+    FChanged = true;
+    return true;
+}
+
+bool IsSaveAsExtension(const QString &fileName)
+{
+    static const QStringList kinds { QStringLiteral("JPG"), QStringLiteral("JPEG"),
+        QStringLiteral("BMP"), QStringLiteral("BID") };
+    return kinds.contains(Extension(fileName));
+}
+
+bool IsOrderExtension(const QString &fileName)
+{
+    return Extension(fileName) == QLatin1String("JPG");
+}
+
+QString ProposedOrderName(const QString &source, const std::function<bool(const QString &)> &exists)
+{
+    const QFileInfo info(source);
+    const QDir folder = info.dir();
+    const QString base = info.completeBaseName();
+    QString name = folder.filePath(base + QStringLiteral(".JPG"));
+    for (int n = 2; exists(name) && n < 1000000; ++n)
+        name = folder.filePath(QStringLiteral("%1-%2.JPG").arg(base).arg(n));
+    return name;
+}
+
+namespace
+{
+
+// The question about an open trimming frame: Yes trims, No leaves the frame, anything else stops.
+bool AnswerOpenFrame(const TViewerSaveHooks &hooks, TPrompter &prompter, const QString &question)
+{
+    if (!hooks.frameOpen)
+        return true;
+    const TModalResult answer
+        = prompter.Ask(TMsgKind::mkConfirmation, question, mbYes | mbNo | mbCancel);
+    if (answer == TModalResult::mrYes && hooks.applyTrim)
+        hooks.applyTrim();
+    return answer == TModalResult::mrYes || answer == TModalResult::mrNo;
+}
+
+// The name dialog again and again until its answer has an accepted extension and may be
+// written; then the picture is written with the source's times.
+struct TTargetRules {
+    bool (*extensionOk)(const QString &);
+    QString extensionMessage;
+    std::function<bool(TPrompter &)> overwriteOk;
+};
+
+TSaveOutcome AskAndWrite(const TViewedPicture &picture, const TViewerSaveHooks &hooks,
+    TPrompter &prompter, QString target, const TTargetRules &rules, QString *written)
+{
+    for (;;) {
+        target = hooks.askFileName ? hooks.askFileName(target) : QString();
+        if (target.isEmpty())
+            return TSaveOutcome::soCancelled;
+        if (!rules.extensionOk(target)) {
+            prompter.Inform(rules.extensionMessage);
+            continue;
+        }
+        if (QFileInfo::exists(target) && !rules.overwriteOk(prompter))
+            continue;
+        break;
+    }
+    if (!WriteWithSourceTimes(picture.Bitmap(), target, picture.FileName())) {
+        prompter.Error(SaveFailedText(target));
+        return TSaveOutcome::soFailed;
+    }
+    if (hooks.saved)
+        hooks.saved(target);
+    if (written)
+        *written = target;
+    return TSaveOutcome::soSaved;
+}
+
+} // namespace
+
+TSaveOutcome SaveViewedPictureAs(
+    TViewedPicture &picture, const TViewerSaveHooks &hooks, TPrompter &prompter, QString *savedName)
+{
+    if (picture.Empty())
+        return TSaveOutcome::soCancelled;
+    if (picture.IsCampus()) {
+        prompter.Inform(viewer_text::CampusNoSave());
+        return TSaveOutcome::soCancelled;
+    }
+    if (!AnswerOpenFrame(hooks, prompter, viewer_text::TrimBeforeSave()))
+        return TSaveOutcome::soCancelled;
+    const TTargetRules rules { IsSaveAsExtension, viewer_text::SaveFormats(), [](TPrompter &p) {
+                                  return p.Ask(TMsgKind::mkWarning, viewer_text::OverwriteWarning(),
+                                             mbOK | mbCancel)
+                                      == TModalResult::mrOk;
+                              } };
+    return AskAndWrite(picture, hooks, prompter, picture.FileName(), rules, savedName);
+}
+
+TSaveOutcome SaveViewedPictureForOrder(TViewedPicture &picture, const TViewerSaveHooks &hooks,
+    TPrompter &prompter, QString *fileToOrder)
+{
+    if (picture.Empty())
+        return TSaveOutcome::soCancelled;
+    if (picture.IsCampus()) {
+        prompter.Inform(viewer_text::CampusNoOrder());
+        return TSaveOutcome::soCancelled;
+    }
+    if (!AnswerOpenFrame(hooks, prompter, viewer_text::TrimBeforeOrder()))
+        return TSaveOutcome::soCancelled;
+    if (!picture.Changed()) {
+        if (fileToOrder)
+            *fileToOrder = picture.FileName();
+        return TSaveOutcome::soSaved;
+    }
+    const QString proposal = ProposedOrderName(
+        picture.FileName(), [](const QString &name) { return QFileInfo::exists(name); });
+    const TTargetRules rules { IsOrderExtension, viewer_text::OrderExtension(),
+        [](TPrompter &p) { return p.YesNo(viewer_text::OrderOverwrite()); } };
+    return AskAndWrite(picture, hooks, prompter, proposal, rules, fileToOrder);
+}
+
+} // namespace korvatel

@@ -1,0 +1,117 @@
+#include "platform/prompter.h"
+#include "sending/order_builder.h"
+#include "sending/ui/send_form.h"
+#include "support/demo_shop.h"
+#include "text/sjis_file.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+namespace
+{
+
+TEST(TSendForm, ShowsProgressAndSetsTheBufferAndCancel)
+{
+    SetBufferNum(kDefaultBufferNum);
+    TSendForm form;
+    form.show();
+    form.SetTitle(QStringLiteral("HTTP Mode"));
+    form.SetState(QStringLiteral("Send 3/10 a.jpg"));
+    form.SetPosition(3, 10);
+    form.SetFileProgress(50, 200);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("HTTP Mode"));
+    EXPECT_EQ(form.StateLabel()->text(), QStringLiteral("Send 3/10 a.jpg"));
+    EXPECT_EQ(form.FileBar()->maximum(), 10);
+    EXPECT_EQ(form.FileBar()->value(), 3);
+    EXPECT_EQ(form.ByteBar()->value(), 25);
+
+    EXPECT_EQ(form.BufferSlider()->value(), kDefaultBufferNum);
+    form.BufferSlider()->setFocus();
+    QTest::keyClick(form.BufferSlider(), Qt::Key_Home);
+    EXPECT_EQ(BufferNum(), 0);
+    QTest::keyClick(form.BufferSlider(), Qt::Key_Right);
+    EXPECT_EQ(BufferNum(), 1);
+    EXPECT_EQ(ChunkSize(BufferNum()), 4096);
+
+    EXPECT_FALSE(form.CancelRequested());
+    QTest::mouseClick(form.CancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(form.CancelRequested());
+    EXPECT_FALSE(form.CancelButton()->isEnabled());
+    SetBufferNum(kDefaultBufferNum);
+}
+
+// Six pictures packed as one order, and an FTP upload to the demo shop for it.
+class TSendFormUpload : public test::TDemoShopTest
+{
+protected:
+    void Pack(int secondsAhead)
+    {
+        b.input.now = QDateTime::currentDateTime().addSecs(secondsAhead);
+        for (int i = 0; i < 6; ++i)
+            b.Add(QStringLiteral("p/%1.jpg").arg(i), QStringLiteral("L"), 1, false, 3000);
+        order = PackOrder(b.input, prompter);
+        upload.host = { shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), QStringLiteral("/"),
+            QStringLiteral("/order") };
+        upload.transferMode = tmFtp;
+    }
+
+    test::TOrderBuilder b;
+    TScriptedPrompter prompter;
+    std::optional<TPackedOrder> order;
+    TOrderUpload upload { prompter };
+};
+
+TEST_F(TSendFormUpload, TheCancelButtonStopsTheUploadBetweenFiles)
+{
+    SetBufferNum(kDefaultBufferNum);
+    Pack(3600);
+    ASSERT_TRUE(order);
+    int shownFiles = -1;
+    // The fifth file's pause is where the customer presses the button.
+    upload.pause = [&](int) {
+        auto *form = qobject_cast<TSendForm *>(QApplication::activeModalWidget());
+        if (!form)
+            return;
+        shownFiles = form->FileBar()->value();
+        QTest::mouseClick(form->CancelButton(), Qt::LeftButton);
+    };
+    const QString settings = b.dir.filePath(QStringLiteral("SysData"));
+    EXPECT_EQ(TSendForm::Run(upload, *order, nullptr, settings), TSendResult::srCancelled);
+    EXPECT_EQ(shownFiles, 5);
+    EXPECT_EQ(order->sentFiles, 5);
+    EXPECT_EQ(ReadSjisLines(shop->FtpLocal(QStringLiteral("/order/") + order->name
+                                + QStringLiteral("/Sending")))
+                  .value_or(QStringList())
+                  .value(0)
+                  .section(u'=', 0, 0),
+        order->name + QStringLiteral("/$IMG_PRN/3.jpg"));
+}
+
+TEST_F(TSendFormUpload, EscapeCancelsTheUploadAndKeepsTheWindow)
+{
+    Pack(7200);
+    ASSERT_TRUE(order);
+    bool visibleAfterEscape = false;
+    upload.pause = [&](int) {
+        auto *form = qobject_cast<TSendForm *>(QApplication::activeModalWidget());
+        if (!form)
+            return;
+        QTest::keyClick(form, Qt::Key_Escape);
+        visibleAfterEscape = form->isVisible();
+    };
+    EXPECT_EQ(TSendForm::Run(upload, *order, nullptr), TSendResult::srCancelled);
+    EXPECT_TRUE(visibleAfterEscape);
+    EXPECT_EQ(order->sentFiles, 5);
+    EXPECT_FALSE(order->sendList.Items().isEmpty());
+}
+
+} // namespace
+
+} // namespace korvatel
