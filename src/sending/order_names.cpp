@@ -1,0 +1,42 @@
+#include "sending/order_names.h"
+
+#include "text/file_names.h"
+
+#include <QDir>
+
+namespace korvatel
+{
+
+QString OrderStamp(const QDateTime &when, int counter)
+{
+    return when.toString(QStringLiteral("yyyyMMdd-hhmmss")) + QString::asprintf("%.3d", counter);
+}
+
+int MakeLocalOrderFolder(const QString &workDir, const QDateTime &when, QString *folder)
+{
+    QDir work(workDir);
+    if (!work.mkpath(QStringLiteral(".")))
+        return -1;
+    // A few thousand tries: each one means an order folder of the same second already exists.
+    for (int counter = when.time().msec(), tries = 0; tries < 5000; ++counter, ++tries) {
+        const QString name = OrderStamp(when, counter);
+        if (work.exists(name))
+            continue;
+        if (!work.mkdir(name))
+            return -1;
+        if (folder)
+            *folder = work.filePath(name);
+        return counter;
+    }
+    return -1;
+}
+
+QString RemoteOrderName(const QDateTime &when, int counter, const TOrderCustomer &customer)
+{
+    // The identification code becomes part of folder names here and on the server: it must
+    // not leave the order's folder.
+    const QString code = SafeFileNamePart(customer.acount.trimmed()).replace(u'.', u'_');
+    return OrderStamp(when, counter) + u'-' + DigitsOf(customer.tel1) + u'-' + code;
+}
+
+} // namespace korvatel
