@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/transfer_settings.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -36,29 +38,6 @@ struct THostRecord {
     QString homeDir;
     QString baseDir;
 };
-
-// The transfer buffer setting: every FTP transfer moves chunks of (BufferNum + 1) × 2,048
-// bytes. The value is module-wide and read again after every chunk, so the progress window's
-// slider can change it while a transfer runs.
-inline constexpr int kDefaultBufferNum = 5;
-int BufferNum();
-void SetBufferNum(int value); // negative values count as 0
-inline int ChunkSize(int bufferNum)
-{
-    return (std::max(bufferNum, 0) + 1) * 2048;
-}
-// Performance.ini in the settings folder: one "BufferNum=" line. Loading sets the module value
-// (the default when the file is missing or the number unreadable) and returns it. Saving
-// deletes the file and writes it again only when the value differs from the default.
-int LoadPerformance(const QString &sysDataDir);
-bool SavePerformance(const QString &sysDataDir, int bufferNum);
-
-// The domain of the maker's own hosting service, to which the transport never connects: a
-// configuration value (servers.ini, BlockedDomain). Empty blocks nothing.
-void SetBlockedServiceDomain(const QString &domain);
-QString BlockedServiceDomain();
-// True when host (a host name, "host:port" or a URL) lies in the blocked domain.
-bool InBlockedServiceDomain(const QString &host);
 
 // The base of the transport's components: one root handle (opened, possibly through a proxy)
 // and one connection to a host. Every failure keeps its text as LastError() and is raised as

@@ -1,0 +1,395 @@
+#include "net/curl_session.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QIODevice>
+#include <QThread>
+#include <curl/curl.h>
+#include <mutex>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// A listing or an HTTP answer larger than this is refused: no answer of the shop's servers
+// comes near it, and a hostile one must not exhaust memory.
+constexpr qsizetype kMaxAnswerSize = 64 * 1024 * 1024;
+
+void GlobalInit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct TSlist {
+    curl_slist *list = nullptr;
+    ~TSlist() { curl_slist_free_all(list); }
+    void Append(const QByteArray &line) { list = curl_slist_append(list, line.constData()); }
+};
+
+size_t DiscardBody(char *, size_t size, size_t count, void *)
+{
+    return size * count;
+}
+
+size_t CollectHeader(char *data, size_t size, size_t count, void *user)
+{
+    auto *replies = static_cast<QByteArray *>(user);
+    if (replies->size() < 1024 * 1024)
+        replies->append(data, qsizetype(size * count));
+    return size * count;
+}
+
+size_t CollectBody(char *data, size_t size, size_t count, void *user)
+{
+    auto *body = static_cast<QByteArray *>(user);
+    if (body->size() + qsizetype(size * count) > kMaxAnswerSize)
+        return 0;
+    body->append(data, qsizetype(size * count));
+    return size * count;
+}
+
+size_t ReadChunk(char *buffer, size_t size, size_t count, void *user)
+{
+    auto *t = static_cast<TTransfer *>(user);
+    if (t->cancel)
+        return CURL_READFUNC_ABORT;
+    const qint64 want = std::min<qint64>(qint64(size * count), ChunkSize(BufferNum()));
+    const qint64 got = t->device->read(buffer, want);
+    if (got < 0) {
+        t->deviceError = true;
+        return CURL_READFUNC_ABORT;
+    }
+    if (got == 0)
+        return 0;
+    t->done += got;
+    t->AfterChunk();
+    return size_t(got);
+}
+
+size_t WriteChunk(char *data, size_t size, size_t count, void *user)
+{
+    auto *t = static_cast<TTransfer *>(user);
+    const qint64 n = qint64(size * count);
+    if (t->cancel)
+        return 0;
+    if (t->device->write(data, n) != n) {
+        t->deviceError = true;
+        return 0;
+    }
+    t->done += n;
+    t->AfterChunk();
+    return t->cancel ? 0 : size_t(n);
+}
+
+size_t HttpHeader(char *data, size_t size, size_t count, void *user)
+{
+    auto *head = static_cast<THttpHead *>(user);
+    const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
+    if (line.startsWith("HTTP/")) {
+        head->status = line.split(' ').value(1).toLong();
+        head->contentLength = -1;
+    } else if (line.toLower().startsWith("content-length:")) {
+        bool ok = false;
+        const qint64 length = line.mid(15).trimmed().toLongLong(&ok);
+        head->contentLength = ok ? length : -1;
+    } else if (line.isEmpty() && head->status >= 200 && head->status < 300) {
+        head->complete = true;
+        if (head->onStatus && *head->onStatus)
+            (*head->onStatus)(head->contentLength);
+        if (head->knownSize >= 0 && head->contentLength == head->knownSize) {
+            head->sizeMatched = true;
+            if (head->stopIfSize)
+                return 0;
+        }
+    }
+    return size * count;
+}
+
+// The proxy of a component; local addresses bypass it.
+void SetProxy(CURL *easy, const TWinInet &owner)
+{
+    if (owner.UseProxy && !owner.Proxy.isEmpty()) {
+        curl_easy_setopt(easy, CURLOPT_PROXY, owner.Proxy.toUtf8().constData());
+        curl_easy_setopt(easy, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+    } else {
+        curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    }
+}
+
+} // namespace
+
+void PumpEvents()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread())
+        QCoreApplication::processEvents();
+}
+
+void TTransfer::AfterChunk()
+{
+    QThread::yieldCurrentThread();
+    if (counter >= 16) {
+        counter = 0;
+        if (progress && *progress)
+            (*progress)(done, total, cancel);
+    } else {
+        ++counter;
+    }
+    PumpEvents();
+}
+
+bool TCurlResult::Ok() const
+{
+    return code == CURLE_OK;
+}
+
+bool TCurlResult::WriteRefused() const
+{
+    return code == CURLE_UPLOAD_FAILED || code == CURLE_REMOTE_ACCESS_DENIED
+        || code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_QUOTE_ERROR;
+}
+
+bool TCurlResult::ReadRefused() const
+{
+    return code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_REMOTE_ACCESS_DENIED
+        || code == CURLE_FTP_COULDNT_RETR_FILE;
+}
+
+int TCurlResult::UploadEndCode() const
+{
+    return code == CURLE_OK ? int(CURLE_SEND_ERROR) : code;
+}
+
+// A private multi handle drives the easy handle: curl_easy_perform on a reused FTP connection
+// sometimes waits a second before opening the data connection; the multi loop does not.
+struct TCurlSession::Impl {
+    CURL *easy = nullptr;
+    CURLM *multi = nullptr;
+    QByteArray replies;
+    long responseCode = 0;
+    int stallMs = 0; // the receive timeout of the request being run
+    TSlist quote; // the lists and the form live until the request has run
+    TSlist headers;
+    curl_mime *mime = nullptr;
+
+    void FreeRequest()
+    {
+        curl_slist_free_all(quote.list);
+        quote.list = nullptr;
+        curl_slist_free_all(headers.list);
+        headers.list = nullptr;
+        if (mime) {
+            if (easy)
+                curl_easy_setopt(easy, CURLOPT_MIMEPOST, nullptr);
+            curl_mime_free(mime);
+            mime = nullptr;
+        }
+    }
+};
+
+TCurlSession::TCurlSession()
+    : d(std::make_unique<Impl>())
+{
+}
+
+TCurlSession::~TCurlSession()
+{
+    Release();
+}
+
+bool TCurlSession::Create()
+{
+    GlobalInit();
+    d->easy = curl_easy_init();
+    d->multi = curl_multi_init();
+    return d->easy && d->multi;
+}
+
+void TCurlSession::Release()
+{
+    d->FreeRequest();
+    if (d->easy)
+        curl_easy_cleanup(d->easy);
+    if (d->multi)
+        curl_multi_cleanup(d->multi);
+    d->easy = nullptr;
+    d->multi = nullptr;
+}
+
+void TCurlSession::Prepare(const TWinInet &owner, const QString &url)
+{
+    CURL *easy = d->easy;
+    d->FreeRequest();
+    curl_easy_reset(easy);
+    d->replies.clear();
+    d->responseCode = 0;
+    d->stallMs = owner.ReceiveTimeout;
+    curl_easy_setopt(easy, CURLOPT_URL, url.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(owner.ConnectTimeout));
+    const long stall = std::max(1L, long(owner.ReceiveTimeout / 1000));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, stall);
+    curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, stall);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, owner.Agent.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, DiscardBody);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, CollectHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &d->replies);
+    SetProxy(easy, owner);
+    if (owner.UseProxy && !owner.Proxy.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
+}
+
+void TCurlSession::SetFtpAccount(const QByteArray &user, const QByteArray &password, bool passive)
+{
+    curl_easy_setopt(d->easy, CURLOPT_USERNAME, user.constData());
+    curl_easy_setopt(d->easy, CURLOPT_PASSWORD, password.constData());
+    curl_easy_setopt(d->easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
+    if (passive) {
+        curl_easy_setopt(d->easy, CURLOPT_FTP_USE_EPSV, 1L);
+    } else {
+        curl_easy_setopt(d->easy, CURLOPT_FTPPORT, "-");
+    }
+}
+
+void TCurlSession::SetNoBody()
+{
+    curl_easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
+}
+
+void TCurlSession::SetQuote(const QList<QByteArray> &commands)
+{
+    for (const QByteArray &command : commands)
+        d->quote.Append(command);
+    curl_easy_setopt(d->easy, CURLOPT_QUOTE, d->quote.list);
+}
+
+void TCurlSession::SetUpload(TTransfer &transfer)
+{
+    curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(d->easy, CURLOPT_READFUNCTION, ReadChunk);
+    curl_easy_setopt(d->easy, CURLOPT_READDATA, &transfer);
+    if (transfer.total >= 0)
+        curl_easy_setopt(d->easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(transfer.total));
+}
+
+void TCurlSession::SetDownload(TTransfer &transfer, long bufferSize)
+{
+    if (bufferSize > 0)
+        curl_easy_setopt(d->easy, CURLOPT_BUFFERSIZE, bufferSize);
+    curl_easy_setopt(d->easy, CURLOPT_WRITEFUNCTION, WriteChunk);
+    curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &transfer);
+}
+
+void TCurlSession::SetCollect(QByteArray &body)
+{
+    curl_easy_setopt(d->easy, CURLOPT_WRITEFUNCTION, CollectBody);
+    curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &body);
+}
+
+void TCurlSession::SetHttpGet(const QList<QByteArray> &headers, THttpHead &head)
+{
+    for (const QByteArray &line : headers)
+        d->headers.Append(line);
+    curl_easy_setopt(d->easy, CURLOPT_HTTPHEADER, d->headers.list);
+    curl_easy_setopt(d->easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(d->easy, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(d->easy, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(d->easy, CURLOPT_HEADERFUNCTION, HttpHeader);
+    curl_easy_setopt(d->easy, CURLOPT_HEADERDATA, &head);
+}
+
+void TCurlSession::SetMimePost(const QList<std::pair<QByteArray, QByteArray>> &fields,
+    const QByteArray &fileField, const QByteArray &localFile, const QByteArray &remoteName)
+{
+    d->mime = curl_mime_init(d->easy);
+    for (const auto &[name, value] : fields) {
+        curl_mimepart *part = curl_mime_addpart(d->mime);
+        curl_mime_name(part, name.constData());
+        curl_mime_data(part, value.constData(), size_t(value.size()));
+    }
+    if (!fileField.isEmpty()) {
+        curl_mimepart *part = curl_mime_addpart(d->mime);
+        curl_mime_name(part, fileField.constData());
+        curl_mime_filedata(part, localFile.constData());
+        curl_mime_filename(part, remoteName.constData());
+    }
+    curl_easy_setopt(d->easy, CURLOPT_MIMEPOST, d->mime);
+    curl_easy_setopt(d->easy, CURLOPT_FAILONERROR, 1L);
+}
+
+// libcurl's own low-speed check averages over some five seconds and would notice a stalled
+// server much later than the receive timeout; the loop watches the byte counts itself.
+TCurlResult TCurlSession::Perform()
+{
+    CURL *easy = d->easy;
+    curl_multi_add_handle(d->multi, easy);
+    QElapsedTimer idle;
+    idle.start();
+    curl_off_t lastUp = -1;
+    curl_off_t lastDown = -1;
+    bool stalled = false;
+    int running = 1;
+    while (running) {
+        if (curl_multi_perform(d->multi, &running) != CURLM_OK)
+            break;
+        if (!running)
+            break;
+        curl_off_t up = 0;
+        curl_off_t down = 0;
+        curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &up);
+        curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &down);
+        if (up != lastUp || down != lastDown) {
+            lastUp = up;
+            lastDown = down;
+            idle.restart();
+        } else if (d->stallMs > 0 && idle.elapsed() > d->stallMs) {
+            stalled = true;
+            break;
+        }
+        PumpEvents();
+        if (curl_multi_poll(d->multi, nullptr, 0, 10, nullptr) != CURLM_OK)
+            break;
+    }
+    CURLcode result = stalled ? CURLE_OPERATION_TIMEDOUT : CURLE_FAILED_INIT;
+    int left = 0;
+    while (CURLMsg *message = curl_multi_info_read(d->multi, &left)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy)
+            result = message->data.result;
+    }
+    curl_multi_remove_handle(d->multi, easy);
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &d->responseCode);
+    if (d->mime) {
+        curl_easy_setopt(easy, CURLOPT_MIMEPOST, nullptr);
+        curl_mime_free(d->mime);
+        d->mime = nullptr;
+    }
+    return { int(result) };
+}
+
+qint64 TCurlSession::ContentLength() const
+{
+    curl_off_t size = -1;
+    curl_easy_getinfo(d->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size);
+    return size;
+}
+
+bool ProbeConnection(const QString &url, const TWinInet &owner)
+{
+    CURL *probe = curl_easy_init();
+    if (!probe)
+        return false;
+    curl_easy_setopt(probe, CURLOPT_URL, url.toUtf8().constData());
+    curl_easy_setopt(probe, CURLOPT_CONNECT_ONLY, 1L);
+    curl_easy_setopt(probe, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(probe, CURLOPT_CONNECTTIMEOUT_MS, long(owner.ConnectTimeout));
+    SetProxy(probe, owner);
+    const CURLcode code = curl_easy_perform(probe);
+    curl_easy_cleanup(probe);
+    return code == CURLE_OK;
+}
+
+} // namespace korvatel

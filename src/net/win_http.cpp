@@ -1,0 +1,160 @@
+#include "net/curl_session.h"
+#include "net/win_inet.h"
+#include "text/cp932.h"
+#include "text/sjis_file.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace korvatel
+{
+
+TWinHTTP::TWinHTTP()
+{
+    Port = 80;
+}
+
+TWinHTTP::~TWinHTTP()
+{
+    if (Opened())
+        Close();
+}
+
+QString TWinHTTP::FullUrl(const QString &url) const
+{
+    if (url.contains(QLatin1String("://")))
+        return url;
+    QString base = FBaseUrl;
+    while (base.endsWith(u'/'))
+        base.chop(1);
+    return url.startsWith(u'/') ? base + url : base + u'/' + url;
+}
+
+bool TWinHTTP::Connect(const QString &baseUrl)
+{
+    if (InBlockedServiceDomain(baseUrl))
+        return Fail(Text(kUrlNotOpened));
+    if (!Opened() && !Open())
+        return false;
+    if (Connected())
+        SetConnected(false);
+    FBaseUrl = baseUrl;
+    if (!FBaseUrl.contains(QLatin1String("://")))
+        FBaseUrl.prepend(QStringLiteral("http://"));
+    Host = FBaseUrl;
+    return SetConnected(true);
+}
+
+bool TWinHTTP::DoConnect()
+{
+    const QUrl url(FBaseUrl);
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    // Only the connection is tried here: the host answers or the server is down.
+    const QString target = url.scheme() + QStringLiteral("://") + url.host() + u':'
+        + QString::number(url.port(url.scheme() == QLatin1String("https") ? 443 : Port)) + u'/';
+    return ProbeConnection(target, *this);
+}
+
+bool TWinHTTP::GetUrl(QIODevice &stream, const QString &url, bool stopIfSize, qint64 knownSize)
+{
+    if (!Opened())
+        return Fail(Text(kHttpNotInitialised), true);
+    const QString full = FullUrl(url);
+    if (InBlockedServiceDomain(full))
+        return Fail(Text(kUrlNotOpened));
+    if (OnRequestBegin)
+        OnRequestBegin();
+
+    THttpHead head;
+    head.knownSize = knownSize;
+    head.stopIfSize = stopIfSize;
+    head.onStatus = &OnStatus;
+    TTransfer transfer;
+    transfer.device = &stream;
+    transfer.progress = &OnProgress;
+
+    d->session.Prepare(*this, full);
+    QList<QByteArray> headers;
+    for (const QString &line :
+        RequestHeader.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts))
+        headers << line.toUtf8();
+    headers << "Cache-Control: no-cache"
+            << "Pragma: no-cache";
+    d->session.SetHttpGet(headers, head);
+    d->session.SetDownload(transfer, 0);
+    const TCurlResult result = d->session.Perform();
+    transfer.total = head.contentLength;
+    if (OnRequestEnd)
+        OnRequestEnd();
+
+    if (head.sizeMatched && (result.Ok() || stopIfSize))
+        return true;
+    if (result.Ok() && !transfer.deviceError)
+        return true;
+    if (transfer.cancel)
+        return Fail(Text(kCancelled));
+    if (!head.complete)
+        return Fail(Text(kUrlNotOpened));
+    return Fail(Text(kDownloadError), true);
+}
+
+std::optional<QByteArray> TWinHTTP::GetUrlBytes(const QString &url)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        if (!GetUrl(buffer, url))
+            return std::nullopt;
+    } catch (const EWinInetError &) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool TWinHTTP::GetUrlStrings(QStringList &lines, const QString &url)
+{
+    const std::optional<QByteArray> bytes = GetUrlBytes(url);
+    if (!bytes)
+        return false;
+    lines = SplitLines(FromCp932(*bytes));
+    return true;
+}
+
+bool TWinHTTP::GetUrlFile(const QString &localFile, const QString &url)
+{
+    const std::optional<QByteArray> bytes = GetUrlBytes(url);
+    if (!bytes)
+        return false;
+    QDir().mkpath(QFileInfo(localFile).absolutePath());
+    return WriteFileAtomic(localFile, *bytes);
+}
+
+bool TWinHTTP::PostForm(const QString &url, const QList<std::pair<QString, QString>> &fields,
+    const QString &fileField, const QString &localFile, const QString &remoteName,
+    QByteArray &answer)
+{
+    if (!Opened())
+        return Fail(Text(kHttpNotInitialised), true);
+    const QString full = FullUrl(url);
+    if (InBlockedServiceDomain(full))
+        return Fail(Text(kUrlNotOpened));
+    d->session.Prepare(*this, full);
+    QList<std::pair<QByteArray, QByteArray>> parts;
+    for (const auto &[name, value] : fields)
+        parts.append({ name.toUtf8(), ToCp932(value) });
+    d->session.SetMimePost(
+        parts, fileField.toUtf8(), QFile::encodeName(localFile), ToCp932(remoteName));
+    answer.clear();
+    d->session.SetCollect(answer);
+    if (!d->session.Perform().Ok())
+        return Fail(Text(kUrlNotOpened));
+    return true;
+}
+
+} // namespace korvatel
