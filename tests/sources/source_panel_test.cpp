@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QListWidget>
@@ -50,6 +51,7 @@ struct TPagesFixture {
                 film.Item(i).inOrder = ordered.contains(film.Item(i).fullPath);
         };
         browser->ListShown = [this] { ++listsShown; };
+        browser->ApplyFilmLook();
         sources->show();
         browser->show();
         QCoreApplication::processEvents();
@@ -73,6 +75,16 @@ struct TPagesFixture {
         const QString path = home.FilePath(QStringLiteral("Photos/") + name);
         EXPECT_TRUE(SetFileTimes(path, when, when));
         return path;
+    }
+
+    // Waits until every listed cell has its picture or tile.
+    bool WaitForCells()
+    {
+        TFilmGrid *grid = browser->lvBrowser();
+        QDeadlineTimer deadline(10000);
+        while (grid->ReadyCount() < grid->List()->Count() && !deadline.hasExpired())
+            QTest::qWait(10);
+        return grid->ReadyCount() >= grid->List()->Count();
     }
 
     test::TAppHome home;
@@ -226,6 +238,56 @@ TEST(TSourcePanel, AScanFillsTheDateTreeAndANodeListsItsPictures)
     f.sources->CollectNodeExp();
     EXPECT_EQ(f.nodeExp.Focus, TNodeExp::NodeKey(year->text(0)));
     EXPECT_EQ(f.nodeExp.Expanded, QStringList { TNodeExp::NodeKey(year->text(0)) });
+}
+
+TEST(TBrowserPanel, EveryThumbnailModeShowsThePictures)
+{
+    TPagesFixture f;
+    const QByteArray camera = test::ExifJpegBuilder()
+                                  .dateTaken("2009:07:15 13:05:09")
+                                  .imageSize(640, 480)
+                                  .thumbnail(test::JpegBytes(test::PatternBitmap(160, 120)))
+                                  .picture(test::PatternBitmap(640, 480))
+                                  .build();
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/camera.jpg"), camera));
+    ASSERT_TRUE(f.home.Write(
+        QStringLiteral("Photos/plain.jpg"), test::JpegBytes(test::PatternBitmap(300, 200))));
+    f.sources->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
+    TFilmGrid *grid = f.browser->lvBrowser();
+    for (int mode = 0; mode <= 8; ++mode) {
+        f.browser->SetThumbnailMode(mode);
+        grid->InvalidatePictures();
+        grid->grab();
+        ASSERT_TRUE(f.WaitForCells()) << mode;
+        EXPECT_EQ(grid->State(0), TCellState::csReady) << mode;
+        EXPECT_EQ(grid->State(1), TCellState::csReady) << mode;
+    }
+    EXPECT_EQ(f.state.ThumbType, 8);
+}
+
+TEST(TSourcePanel, ShiftListsSubfoldersAndEachFolderKeepsItsScrollPosition)
+{
+    TPagesFixture f;
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(f.home.Write(
+            QStringLiteral("Photos/many/p%1.jpg").arg(i, 2, 10, QLatin1Char('0')), "x"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/many/sub/deep.jpg"), "x"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/other/o.jpg"), "x"));
+    const QString many = f.home.FilePath(QStringLiteral("Photos/many"));
+    f.sources->ListFolder(many, true);
+    EXPECT_EQ(f.browser->Film().Count(), 41);
+    f.sources->ListFolder(many);
+    ASSERT_EQ(f.browser->Film().Count(), 40);
+    TFilmGrid *grid = f.browser->lvBrowser();
+    grid->resize(300, 200);
+    grid->SetTopIndex(20);
+    const int top = grid->TopIndex();
+    ASSERT_GT(top, 0);
+    f.sources->ListFolder(f.home.FilePath(QStringLiteral("Photos/other")));
+    EXPECT_EQ(grid->TopIndex(), 0);
+    EXPECT_EQ(f.browser->RememberedTopIndex(many), top);
+    f.sources->ListFolder(many);
+    EXPECT_EQ(grid->TopIndex(), top);
 }
 
 TEST(TBrowserPanel, SortingKeepsTheCurrentPictureAndTheLabelSaysHow)

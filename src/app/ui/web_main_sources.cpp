@@ -108,7 +108,11 @@ void TWebMain::BuildSourceCommands()
     for (int i = 0; i < 9; ++i)
         if (QAction *item = Command(QStringLiteral("miCheckSize%1").arg(i)))
             connect(item, &QAction::triggered, FBrowserPanel, &TBrowserPanel::ApplyFilmLook);
+    BuildCheckMarkMenus();
+}
 
+void TWebMain::BuildCheckMarkMenus()
+{
     // "チェック形状" and "チェック位置".
     const TStateSettings &state = FSession.State;
     QAction *shapeMenu = Command(QStringLiteral("miCheckShape"));
