@@ -3,7 +3,9 @@
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "platform/prompter.h"
+#include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
+#include "sources/ui/source_panel.h"
 #include "support/app_home.h"
 #include "support/image_builders.h"
 #include "text/sjis_file.h"
@@ -61,7 +63,7 @@ struct TBasketWindow {
         window->PlaySound = [this](const QString &name) { sounds << name; };
         window->show();
         QCoreApplication::processEvents(); // the first idle moment reads the basket
-        window->ListFolder(home.FilePath(QStringLiteral("Photos")));
+        window->Sources()->ListFolder(home.FilePath(QStringLiteral("Photos")));
     }
 
     QString MemoryPath() const { return session->OrderMemoryPath(); }
@@ -73,8 +75,8 @@ struct TBasketWindow {
     QList<bool> Marks() const
     {
         QList<bool> marks;
-        for (int i = 0; i < window->lvBrowser()->List()->Count(); ++i)
-            marks << window->lvBrowser()->List()->Item(i).inOrder;
+        for (int i = 0; i < window->Browser()->lvBrowser()->List()->Count(); ++i)
+            marks << window->Browser()->lvBrowser()->List()->Item(i).inOrder;
         return marks;
     }
     QStringList DefaultIni() const

@@ -5,7 +5,9 @@
 #include "order/ui/thumb_grid.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
+#include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
+#include "sources/ui/source_panel.h"
 #include "support/app_home.h"
 #include "support/image_builders.h"
 
@@ -125,8 +127,8 @@ TEST(TWebMainOrder, TheGridShowsTheBasketReadAtStart)
 TEST(TWebMainOrder, APictureDeletedInTheGridLosesItsBrowserMark)
 {
     TOrderWindowFixture f;
-    f.window->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
-    EXPECT_EQ(f.window->Film().OrderedCount(), 2);
+    f.window->Sources()->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
+    EXPECT_EQ(f.window->Browser()->Film().OrderedCount(), 2);
     f.ShowOrderPanel();
     // p1 has one print of 2L: minus leaves "削除", the next minus asks and deletes.
     const int at = f.grid->List()->Find(1, f.photos[1]);
@@ -137,14 +139,14 @@ TEST(TWebMainOrder, APictureDeletedInTheGridLosesItsBrowserMark)
     EXPECT_EQ(f.prompter.Texts(),
         (QStringList { QStringLiteral("画像をオーダーから削除します。よろしいですか？") }));
     EXPECT_EQ(f.grid->List()->Count(), 1);
-    EXPECT_EQ(f.window->Film().OrderedCount(), 1);
+    EXPECT_EQ(f.window->Browser()->Film().OrderedCount(), 1);
     EXPECT_EQ(f.window->OrderPanel(1)->text(), QStringLiteral("1/3"));
     EXPECT_EQ(f.window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 1"));
 
     // Ordering from the browser shows in the grid at once.
     f.window->SelectTab(0);
-    QTest::mouseClick(f.window->lvBrowser()->viewport(), Qt::LeftButton, {},
-        f.window->lvBrowser()->CellRect(2).center());
+    QTest::mouseClick(f.window->Browser()->lvBrowser()->viewport(), Qt::LeftButton, {},
+        f.window->Browser()->lvBrowser()->CellRect(2).center());
     EXPECT_EQ(f.grid->List()->Count(), 2);
 
     // The order memory follows the basket a moment after each change, not only at shutdown,
@@ -215,9 +217,10 @@ TEST(TWebMainOrder, LocateReturnsToThePictureInTheBrowser)
     ASSERT_EQ(f.window->Mode(), tmOrder);
     f.grid->OnLocate(f.photos[1], -1);
     EXPECT_EQ(f.window->Mode(), tmBrowser);
-    EXPECT_EQ(f.window->SourceMode(), 2);
-    ASSERT_EQ(f.window->Film().Count(), 3);
-    EXPECT_EQ(f.window->lvBrowser()->CurrentIndex(), f.window->Film().Paths().indexOf(f.photos[1]));
+    EXPECT_EQ(f.window->Sources()->SourceMode(), 2);
+    ASSERT_EQ(f.window->Browser()->Film().Count(), 3);
+    EXPECT_EQ(f.window->Browser()->lvBrowser()->CurrentIndex(),
+        f.window->Browser()->Film().Paths().indexOf(f.photos[1]));
     EXPECT_EQ(f.session->State.LastDir, f.home.FilePath(QStringLiteral("Photos")));
 }
 
@@ -238,17 +241,17 @@ TEST(TWebMainOrder, LocateInDateModeSelectsTheDayOfThePicture)
     const QString march
         = photo(QStringLiteral("a.jpg"), QDateTime(QDate(2005, 3, 1), QTime(10, 0)));
     photo(QStringLiteral("b.jpg"), QDateTime(QDate(1995, 3, 1), QTime(8, 0)));
-    f.window->ScanDriveList = [&] {
+    f.window->Sources()->ScanDriveList = [&] {
         return QList<TDrive> { TDrive { u'C', f.home.FilePath(QStringLiteral("Dated")), dtFixed } };
     };
-    f.window->SetSourceMode(3);
-    f.window->sbReDate()->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 10000);
-    QTreeWidget *tree = f.window->tvDate();
+    f.window->Sources()->SetSourceMode(3);
+    f.window->Sources()->sbReDate()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->Sources()->DateBuildRunning(), 10000);
+    QTreeWidget *tree = f.window->Sources()->tvDate();
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     // Order the 2005 picture from its day, then show the other day.
     tree->setCurrentItem(tree->topLevelItem(1)->child(0)->child(0));
-    ASSERT_EQ(f.window->Film().Count(), 1);
+    ASSERT_EQ(f.window->Browser()->Film().Count(), 1);
     f.window->BrowserClick(0, {}, false);
     ASSERT_EQ(f.grid->List()->Count(), 1);
     EXPECT_EQ(f.grid->List()->Item(0)->DateStr[0], QStringLiteral("2005.03.01"));
@@ -257,11 +260,11 @@ TEST(TWebMainOrder, LocateInDateModeSelectsTheDayOfThePicture)
 
     f.grid->OnLocate(march, -1);
     EXPECT_EQ(f.window->Mode(), tmBrowser);
-    EXPECT_EQ(f.window->SourceMode(), 3);
+    EXPECT_EQ(f.window->Sources()->SourceMode(), 3);
     ASSERT_NE(tree->currentItem(), nullptr);
     EXPECT_TRUE(tree->currentItem()->text(0).startsWith(QStringLiteral("05/03/01(")));
-    EXPECT_EQ(f.window->Film().Paths(), (QStringList { march }));
-    EXPECT_EQ(f.window->lvBrowser()->CurrentIndex(), 0);
+    EXPECT_EQ(f.window->Browser()->Film().Paths(), (QStringList { march }));
+    EXPECT_EQ(f.window->Browser()->lvBrowser()->CurrentIndex(), 0);
 }
 
 TEST(TWebMainOrder, MenuChoicesReachTheGridAtOnce)

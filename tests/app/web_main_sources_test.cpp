@@ -6,8 +6,10 @@
 #include "sources/date_scan.h"
 #include "sources/thumb_loader.h"
 #include "sources/thumb_paths.h"
+#include "sources/ui/browser_panel.h"
 #include "sources/ui/exif_form.h"
 #include "sources/ui/film_grid.h"
+#include "sources/ui/source_panel.h"
 #include "support/app_home.h"
 #include "support/image_builders.h"
 #include "text/sjis_file.h"
@@ -20,11 +22,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -44,7 +43,7 @@ struct TSourcesFixture {
         window = std::make_unique<TWebMain>(*session);
         window->SetPrompter(&prompter);
         window->PlaySound = [this](const QString &name) { sounds << name; };
-        window->ScanDriveList = [this] {
+        window->Sources()->ScanDriveList = [this] {
             return QList<TDrive> { TDrive { u'C', home.FilePath("Photos"), dtFixed } };
         };
         window->show();
@@ -68,7 +67,7 @@ struct TSourcesFixture {
     // Waits until every listed cell has its picture or tile.
     bool WaitForCells()
     {
-        TFilmGrid *grid = window->lvBrowser();
+        TFilmGrid *grid = window->Browser()->lvBrowser();
         QDeadlineTimer deadline(10000);
         while (grid->ReadyCount() < grid->List()->Count() && !deadline.hasExpired())
             QTest::qWait(10);
@@ -77,7 +76,7 @@ struct TSourcesFixture {
 
     void Click(int index, Qt::KeyboardModifiers modifiers = {})
     {
-        TFilmGrid *grid = window->lvBrowser();
+        TFilmGrid *grid = window->Browser()->lvBrowser();
         QTest::mouseClick(
             grid->viewport(), Qt::LeftButton, modifiers, grid->CellRect(index).center());
     }
@@ -93,51 +92,6 @@ struct TSourcesFixture {
 
 const QDateTime kDay(QDate(2005, 3, 1), QTime(10, 0, 0));
 
-// A strip of its own over a folder of files that only hold "x", with one loader thread.
-struct TStripFixture {
-    explicit TStripFixture(int pictures)
-    {
-        for (int i = 0; i < pictures; ++i) {
-            const QString path
-                = dir.filePath(QStringLiteral("p%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
-            QFile file(path);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write("x");
-            file.close();
-            list.AddFile(path);
-        }
-        loader
-            = std::make_unique<TThumbLoader>(dir.filePath(QStringLiteral("Works")), 0, nullptr, 1);
-        grid.SetList(&list);
-        grid.SetLoader(loader.get());
-        grid.SetCellSize(QSize(100, 100));
-        grid.resize(330, 230); // three columns, two rows
-        grid.show();
-        QCoreApplication::processEvents();
-    }
-
-    // Paints the strip and waits until the loader has answered what the paint asked.
-    void PaintAndSettle()
-    {
-        grid.grab();
-        QDeadlineTimer deadline(10000);
-        const QPair<int, int> visible = grid.VisibleRange();
-        const auto answered = [&] {
-            for (int i = visible.first; i <= std::min(visible.second, list.Count() - 1); ++i)
-                if (grid.State(i) == TCellState::csPending)
-                    return false;
-            return true;
-        };
-        while (!answered() && !deadline.hasExpired())
-            QTest::qWait(5);
-    }
-
-    QTemporaryDir dir;
-    TFilmList list;
-    std::unique_ptr<TThumbLoader> loader;
-    TFilmGrid grid;
-};
-
 } // namespace
 
 TEST(TWebMainSources, ListsAFolderAndPaintsItsCells)
@@ -147,10 +101,10 @@ TEST(TWebMainSources, ListsAFolderAndPaintsItsCells)
     f.Photo(QStringLiteral("b.JPG"), kDay.addSecs(60), 240, 320);
     ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/empty.jpg"), {}));
     ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/notes.txt"), "x"));
-    f.window->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
-    TFilmGrid *grid = f.window->lvBrowser();
+    f.window->Sources()->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
+    TFilmGrid *grid = f.window->Browser()->lvBrowser();
     ASSERT_EQ(grid->List()->Count(), 3);
-    EXPECT_EQ(f.window->BrowserFiles().size(), 3);
+    EXPECT_EQ(f.window->Browser()->BrowserFiles().size(), 3);
     EXPECT_EQ(f.window->OrderPanel(1)->text(), QStringLiteral("0/3"));
     EXPECT_EQ(f.session->State.LastDir, f.home.FilePath(QStringLiteral("Photos")));
     grid->grab(); // the first paint asks for the cells
@@ -189,8 +143,8 @@ TEST(TWebMainSources, ShiftRangeOverFivePicturesWithTwoOrderedAddsThreeWithOneSo
     TSourcesFixture f;
     for (int i = 0; i < 5; ++i)
         f.Photo(QStringLiteral("p%1.jpg").arg(i), kDay.addSecs(i), 64, 48);
-    f.window->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
-    TFilmGrid *grid = f.window->lvBrowser();
+    f.window->Sources()->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
+    TFilmGrid *grid = f.window->Browser()->lvBrowser();
     ASSERT_EQ(grid->List()->Count(), 5);
     f.Click(1);
     f.Click(3);
@@ -228,7 +182,7 @@ TEST(TWebMainSources, OfflineTheFirstOrderingClickSaysSoOnce)
 {
     TSourcesFixture f(false);
     f.Photo(QStringLiteral("p.jpg"), kDay, 64, 48);
-    f.window->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
+    f.window->Sources()->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
     f.Click(0);
     f.Click(0);
     f.window->SelectAllClick(true, false);
@@ -245,20 +199,20 @@ TEST(TWebMainSources, TheRefreshButtonScansIntoTheDateTreeAndCanCancel)
     f.Photo(QStringLiteral("DCIM/b.jpg"), kDay.addSecs(3600));
     f.Photo(QStringLiteral("copy/a.jpg"), kDay); // the same picture copied: listed once
     f.Photo(QStringLiteral("old/c.jpg"), QDateTime(QDate(1995, 3, 1), QTime(8, 0, 0)));
-    f.window->SetSourceMode(3);
-    EXPECT_EQ(f.window->pcSource()->currentIndex(), 2);
-    EXPECT_EQ(f.window->pcSource()->tabText(2), QStringLiteral("日付"));
+    f.window->Sources()->SetSourceMode(3);
+    EXPECT_EQ(f.window->Sources()->pcSource()->currentIndex(), 2);
+    EXPECT_EQ(f.window->Sources()->pcSource()->tabText(2), QStringLiteral("日付"));
 
-    QPushButton *button = f.window->sbReDate();
+    QPushButton *button = f.window->Sources()->sbReDate();
     EXPECT_EQ(button->text(), QStringLiteral("最新情報に更新(HD)"));
     button->click();
-    EXPECT_TRUE(f.window->DateBuildRunning());
+    EXPECT_TRUE(f.window->Sources()->DateBuildRunning());
     EXPECT_EQ(button->text(), QStringLiteral("キャンセル"));
-    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->Sources()->DateBuildRunning(), 10000);
     EXPECT_EQ(button->text(), QStringLiteral("最新情報に更新(HD)"));
     EXPECT_TRUE(button->toolTip().startsWith(QStringLiteral("[最終更新]　")));
 
-    QTreeWidget *tree = f.window->tvDate();
+    QTreeWidget *tree = f.window->Sources()->tvDate();
     ASSERT_TRUE(tree->isVisible());
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("1995年(   1)"));
@@ -268,17 +222,17 @@ TEST(TWebMainSources, TheRefreshButtonScansIntoTheDateTreeAndCanCancel)
     EXPECT_EQ(year->child(0)->text(0), QStringLiteral("2005/ 3月(   2)"));
     EXPECT_EQ(day->text(0), QStringLiteral("05/03/01(   2)"));
     tree->setCurrentItem(day);
-    EXPECT_EQ(f.window->lvBrowser()->List()->Count(), 2);
+    EXPECT_EQ(f.window->Browser()->lvBrowser()->List()->Count(), 2);
     EXPECT_EQ(f.window->MainPanel(0)->text(), QStringLiteral("05/03/01(   2)"));
     const QString tree95 = QStringLiteral("95/03/01(   1)");
     tree->setCurrentItem(tree->topLevelItem(0)->child(0)->child(0));
-    EXPECT_EQ(f.window->lvBrowser()->List()->Item(0).fullPath,
+    EXPECT_EQ(f.window->Browser()->lvBrowser()->List()->Item(0).fullPath,
         f.home.FilePath(QStringLiteral("Photos/old/c.jpg")));
     EXPECT_TRUE(QFileInfo::exists(f.session->LastDatePath()));
 
     // A picture saved by the program joins the list without a walk.
     f.window->AddScannedFile(f.Photo(QStringLiteral("saved.jpg"), kDay.addSecs(7200)));
-    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->Sources()->DateBuildRunning(), 10000);
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     EXPECT_EQ(tree->topLevelItem(1)->text(0), QStringLiteral("2005年(   3)"));
     // The focused node and the expanded ones were kept.
@@ -289,7 +243,7 @@ TEST(TWebMainSources, TheRefreshButtonScansIntoTheDateTreeAndCanCancel)
     button->click();
     ASSERT_EQ(button->text(), QStringLiteral("キャンセル"));
     button->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->Sources()->DateBuildRunning(), 10000);
     EXPECT_EQ(button->text(), QStringLiteral("最新情報に更新(HD)"));
     EXPECT_TRUE(tree->isEnabled());
 
@@ -304,51 +258,52 @@ TEST(TWebMainSources, TheRefreshMenuItemRestartsABuildThatIsRunning)
     TSourcesFixture f;
     f.Photo(QStringLiteral("DCIM/a.jpg"), kDay);
     int walks = 0;
-    f.window->ScanDriveList = [&] {
+    f.window->Sources()->ScanDriveList = [&] {
         ++walks;
         return QList<TDrive> { TDrive { u'C', f.home.FilePath("Photos"), dtFixed } };
     };
-    f.window->SetSourceMode(3);
-    f.window->sbReDate()->click();
-    ASSERT_TRUE(f.window->DateBuildRunning());
+    f.window->Sources()->SetSourceMode(3);
+    f.window->Sources()->sbReDate()->click();
+    ASSERT_TRUE(f.window->Sources()->DateBuildRunning());
     f.Command("miReDate")->trigger();
     EXPECT_EQ(walks, 2);
-    EXPECT_EQ(f.window->sbReDate()->text(), QStringLiteral("キャンセル"));
-    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 10000);
-    EXPECT_EQ(f.window->sbReDate()->text(), QStringLiteral("最新情報に更新(HD)"));
-    ASSERT_EQ(f.window->tvDate()->topLevelItemCount(), 1);
-    EXPECT_EQ(f.window->tvDate()->topLevelItem(0)->text(0), QStringLiteral("2005年(   1)"));
+    EXPECT_EQ(f.window->Sources()->sbReDate()->text(), QStringLiteral("キャンセル"));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->Sources()->DateBuildRunning(), 10000);
+    EXPECT_EQ(f.window->Sources()->sbReDate()->text(), QStringLiteral("最新情報に更新(HD)"));
+    ASSERT_EQ(f.window->Sources()->tvDate()->topLevelItemCount(), 1);
+    EXPECT_EQ(
+        f.window->Sources()->tvDate()->topLevelItem(0)->text(0), QStringLiteral("2005年(   1)"));
 }
 
 TEST(TWebMainSources, ExcludedFoldersAreListedWrittenAndAskBeforeLiftingAParent)
 {
     TSourcesFixture f;
     f.Photo(QStringLiteral("trip/day1/a.jpg"), kDay);
-    auto *model = static_cast<QFileSystemModel *>(f.window->tvFolder()->model());
+    auto *model = static_cast<QFileSystemModel *>(f.window->Sources()->tvFolder()->model());
     const QString trip = f.home.FilePath(QStringLiteral("Photos/trip"));
-    f.window->tvFolder()->setCurrentIndex(model->index(trip));
-    EXPECT_FALSE(f.window->clbDateOut()->isVisible());
+    f.window->Sources()->tvFolder()->setCurrentIndex(model->index(trip));
+    EXPECT_FALSE(f.window->Sources()->clbDateOut()->isVisible());
     f.window->findChild<QPushButton *>(QStringLiteral("sbDateOut"))->click();
-    ASSERT_EQ(f.window->clbDateOut()->count(), 1);
-    EXPECT_TRUE(f.window->clbDateOut()->isVisible());
+    ASSERT_EQ(f.window->Sources()->clbDateOut()->count(), 1);
+    EXPECT_TRUE(f.window->Sources()->clbDateOut()->isVisible());
     EXPECT_EQ(ReadSjisLines(f.session->DateOutPath()).value(),
         QStringList { trip + QStringLiteral("=TRUE") });
 
     // A child of the excluded folder asks to lift the parent; Cancel keeps it.
     f.prompter.Answer(TModalResult::mrCancel);
-    f.window->tvFolder()->setCurrentIndex(model->index(trip + QStringLiteral("/day1")));
-    f.window->ToggleExclusion();
+    f.window->Sources()->tvFolder()->setCurrentIndex(model->index(trip + QStringLiteral("/day1")));
+    f.window->Sources()->ToggleExclusion();
     EXPECT_EQ(f.prompter.Texts(),
         QStringList { QStringLiteral("親である <") + trip + QStringLiteral("> を解除します。") });
-    EXPECT_EQ(f.window->clbDateOut()->count(), 1);
+    EXPECT_EQ(f.window->Sources()->clbDateOut()->count(), 1);
     // Unticking the entry writes it as inactive; the scan then walks the folder.
-    f.window->clbDateOut()->item(0)->setCheckState(Qt::Unchecked);
+    f.window->Sources()->clbDateOut()->item(0)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(ReadSjisLines(f.session->DateOutPath()).value(),
         QStringList { trip + QStringLiteral("=FALSE") });
-    f.window->tvFolder()->setCurrentIndex(model->index(trip));
-    f.window->ToggleExclusion();
+    f.window->Sources()->tvFolder()->setCurrentIndex(model->index(trip));
+    f.window->Sources()->ToggleExclusion();
     EXPECT_FALSE(QFileInfo::exists(f.session->DateOutPath()));
-    EXPECT_FALSE(f.window->clbDateOut()->isVisible());
+    EXPECT_FALSE(f.window->Sources()->clbDateOut()->isVisible());
 }
 
 TEST(TWebMainSources, ThumbnailModesResetSortsAndTheExifWindow)
@@ -356,8 +311,8 @@ TEST(TWebMainSources, ThumbnailModesResetSortsAndTheExifWindow)
     TSourcesFixture f;
     const QString a = f.Photo(QStringLiteral("a.jpg"), kDay, 900, 600);
     f.Photo(QStringLiteral("b.jpg"), kDay.addSecs(-60), 300, 200);
-    f.window->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
-    TFilmGrid *grid = f.window->lvBrowser();
+    f.window->Sources()->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
+    TFilmGrid *grid = f.window->Browser()->lvBrowser();
     grid->SetCurrentIndex(0);
     grid->grab();
     ASSERT_TRUE(f.WaitForCells());
@@ -369,7 +324,7 @@ TEST(TWebMainSources, ThumbnailModesResetSortsAndTheExifWindow)
     EXPECT_EQ(combo->currentIndex(), 1);
     combo->setCurrentIndex(2);
     EXPECT_TRUE(f.Command("miThumbMode2")->isChecked());
-    EXPECT_EQ(f.window->Loader()->Mode(), 2);
+    EXPECT_EQ(f.window->Browser()->Loader()->Mode(), 2);
     EXPECT_FALSE(QFileInfo::exists(thumb));
     grid->grab();
     ASSERT_TRUE(f.WaitForCells());
@@ -383,7 +338,7 @@ TEST(TWebMainSources, ThumbnailModesResetSortsAndTheExifWindow)
     f.Command("miListDeSort")->trigger();
     EXPECT_EQ(f.window->findChild<QLabel *>(QStringLiteral("lbSort"))->text(),
         QStringLiteral("日時 降順"));
-    EXPECT_EQ(f.window->BrowserFiles().first(), a);
+    EXPECT_EQ(f.window->Browser()->BrowserFiles().first(), a);
     f.Command("miListSort0")->trigger();
 
     grid->SetCurrentIndex(0);
@@ -404,14 +359,14 @@ TEST(TWebMainSources, ThumbnailModesResetSortsAndTheExifWindow)
 TEST(TWebMainSources, CheckMarkKindsAskForTheirTextAndPicture)
 {
     TSourcesFixture f;
-    f.window->AskText = [](const QString &prompt, const QString &) {
+    f.window->Browser()->AskText = [](const QString &prompt, const QString &) {
         EXPECT_EQ(prompt, QStringLiteral("チェックマークテキスト"));
         return QStringLiteral("済");
     };
     f.Command("miCheckMarkM2")->trigger();
     EXPECT_EQ(f.session->State.CheckMark, -2);
     EXPECT_EQ(f.session->State.UserCheckText, QStringLiteral("済"));
-    EXPECT_EQ(f.window->lvBrowser()->Look().check.text, QStringLiteral("済"));
+    EXPECT_EQ(f.window->Browser()->lvBrowser()->Look().check.text, QStringLiteral("済"));
 
     ASSERT_TRUE(f.home.Write(QStringLiteral("mark.bmp"), "not a picture"));
     f.window->SetFileDialog([&](const QString &, const QString &, const QString &) {
@@ -426,7 +381,7 @@ TEST(TWebMainSources, CheckMarkKindsAskForTheirTextAndPicture)
     f.Command("miCheckPosX2")->trigger();
     f.Command("miCheckPosY1")->trigger();
     EXPECT_EQ(f.session->State.CheckPos, 12);
-    EXPECT_EQ(f.window->lvBrowser()->Look().check.pos, 12);
+    EXPECT_EQ(f.window->Browser()->lvBrowser()->Look().check.pos, 12);
 }
 
 } // namespace korvatel
@@ -434,64 +389,14 @@ TEST(TWebMainSources, CheckMarkKindsAskForTheirTextAndPicture)
 namespace korvatel
 {
 
-TEST(TWebMainSources, EveryThumbnailModeShowsThePictures)
-{
-    TSourcesFixture f;
-    const QByteArray camera = test::ExifJpegBuilder()
-                                  .dateTaken("2009:07:15 13:05:09")
-                                  .imageSize(640, 480)
-                                  .thumbnail(test::JpegBytes(test::PatternBitmap(160, 120)))
-                                  .picture(test::PatternBitmap(640, 480))
-                                  .build();
-    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/camera.jpg"), camera));
-    ASSERT_TRUE(f.home.Write(
-        QStringLiteral("Photos/plain.jpg"), test::JpegBytes(test::PatternBitmap(300, 200))));
-    f.window->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
-    TFilmGrid *grid = f.window->lvBrowser();
-    for (int mode = 0; mode <= 8; ++mode) {
-        f.window->SetThumbnailMode(mode);
-        grid->InvalidatePictures();
-        grid->grab();
-        ASSERT_TRUE(f.WaitForCells()) << mode;
-        EXPECT_EQ(grid->State(0), TCellState::csReady) << mode;
-        EXPECT_EQ(grid->State(1), TCellState::csReady) << mode;
-    }
-    EXPECT_EQ(f.session->State.ThumbType, 8);
-}
-
-TEST(TWebMainSources, ShiftListsSubfoldersAndEachFolderKeepsItsScrollPosition)
-{
-    TSourcesFixture f;
-    for (int i = 0; i < 40; ++i)
-        ASSERT_TRUE(f.home.Write(
-            QStringLiteral("Photos/many/p%1.jpg").arg(i, 2, 10, QLatin1Char('0')), "x"));
-    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/many/sub/deep.jpg"), "x"));
-    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/other/o.jpg"), "x"));
-    const QString many = f.home.FilePath(QStringLiteral("Photos/many"));
-    f.window->ListFolder(many, true);
-    EXPECT_EQ(f.window->Film().Count(), 41);
-    f.window->ListFolder(many);
-    ASSERT_EQ(f.window->Film().Count(), 40);
-    TFilmGrid *grid = f.window->lvBrowser();
-    grid->resize(300, 200);
-    grid->SetTopIndex(20);
-    const int top = grid->TopIndex();
-    ASSERT_GT(top, 0);
-    f.window->ListFolder(f.home.FilePath(QStringLiteral("Photos/other")));
-    EXPECT_EQ(grid->TopIndex(), 0);
-    EXPECT_EQ(f.window->RememberedTopIndex(many), top);
-    f.window->ListFolder(many);
-    EXPECT_EQ(grid->TopIndex(), top);
-}
-
 TEST(TWebMainSources, AShiftClickOnAnotherFolderListsItOnce)
 {
     TSourcesFixture f;
     ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/a.jpg"), "x"));
     ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/sub/b.jpg"), "x"));
     const QString photos = f.home.FilePath(QStringLiteral("Photos"));
-    f.window->SetSourceMode(2);
-    QTreeView *tree = f.window->tvFolder();
+    f.window->Sources()->SetSourceMode(2);
+    QTreeView *tree = f.window->Sources()->tvFolder();
     auto *model = qobject_cast<QFileSystemModel *>(tree->model());
     ASSERT_NE(model, nullptr);
     const QModelIndex index = model->index(photos);
@@ -499,33 +404,33 @@ TEST(TWebMainSources, AShiftClickOnAnotherFolderListsItOnce)
     QTRY_VERIFY_WITH_TIMEOUT(tree->visualRect(index).isValid(), 10000);
     QTest::mouseClick(
         tree->viewport(), Qt::LeftButton, Qt::ShiftModifier, tree->visualRect(index).center());
-    EXPECT_EQ(f.window->Film().Count(), 2);
+    EXPECT_EQ(f.window->Browser()->Film().Count(), 2);
     // A second listing would have remembered the scroll position of the first.
-    EXPECT_EQ(f.window->RememberedTopIndex(photos), -1);
+    EXPECT_EQ(f.window->Browser()->RememberedTopIndex(photos), -1);
     // Shift-clicking the folder listed alone lists its subfolders.
-    f.window->ListFolder(photos);
-    ASSERT_EQ(f.window->Film().Count(), 1);
+    f.window->Sources()->ListFolder(photos);
+    ASSERT_EQ(f.window->Browser()->Film().Count(), 1);
     QTest::mouseClick(
         tree->viewport(), Qt::LeftButton, Qt::ShiftModifier, tree->visualRect(index).center());
-    EXPECT_EQ(f.window->Film().Count(), 2);
+    EXPECT_EQ(f.window->Browser()->Film().Count(), 2);
 }
 
 TEST(TWebMainSources, TheCategoryPageOpensTheRegistrationOnceWhenEmpty)
 {
     TSourcesFixture f;
     int asked = 0;
-    f.window->RegisterCategory = [&] { ++asked; };
-    f.window->SetSourceMode(4);
-    f.window->SetSourceMode(2);
-    f.window->SetSourceMode(4);
+    f.window->Sources()->RegisterCategory = [&] { ++asked; };
+    f.window->Sources()->SetSourceMode(4);
+    f.window->Sources()->SetSourceMode(2);
+    f.window->Sources()->SetSourceMode(4);
     EXPECT_EQ(asked, 1);
     // Without the shop's switch the page is hidden and its menu item disabled.
-    EXPECT_FALSE(f.window->pcSource()->isTabVisible(3));
+    EXPECT_FALSE(f.window->Sources()->pcSource()->isTabVisible(3));
     EXPECT_FALSE(f.Command("miSource4")->isEnabled());
     EXPECT_TRUE(f.Command("miSource3")->isEnabled());
     f.Command("miSource3")->trigger();
-    EXPECT_EQ(f.window->SourceMode(), 3);
-    EXPECT_EQ(f.window->pcSource()->currentIndex(), 2);
+    EXPECT_EQ(f.window->Sources()->SourceMode(), 3);
+    EXPECT_EQ(f.window->Sources()->pcSource()->currentIndex(), 2);
 }
 
 } // namespace korvatel
@@ -556,74 +461,16 @@ TEST(TWebMainSources, TheLastFolderIsListedAndTheBasketMarksItsPictures)
     window.ShowProblems = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
     window.show();
     QCoreApplication::processEvents(); // the first idle moment reads the basket
-    ASSERT_EQ(window.Film().Count(), 2);
-    EXPECT_FALSE(window.Film().Item(0).inOrder);
-    EXPECT_TRUE(window.Film().Item(1).inOrder);
+    ASSERT_EQ(window.Browser()->Film().Count(), 2);
+    EXPECT_FALSE(window.Browser()->Film().Item(0).inOrder);
+    EXPECT_TRUE(window.Browser()->Film().Item(1).inOrder);
     EXPECT_EQ(window.OrderPanel(1)->text(), QStringLiteral("1/2"));
-    EXPECT_EQ(
-        window.tvFolder()->currentIndex().data(QFileSystemModel::FilePathRole).toString(), folder);
-}
-
-TEST(TFilmGridMemory, ScrollingThroughABigListKeepsOnlyThePicturesNearTheView)
-{
-    TStripFixture f(600);
-    const int page = f.grid.VisibleRows() * f.grid.ColCount();
-    ASSERT_GE(page, 2);
-    ASSERT_LT(page, 60);
-    for (int row = 0; row < 600 / f.grid.ColCount(); row += f.grid.VisibleRows()) {
-        f.grid.verticalScrollBar()->setValue(row * 100);
-        f.PaintAndSettle();
-    }
-    EXPECT_GE(f.grid.ReadyCount(), page);
-    EXPECT_LE(f.grid.ReadyCount(), (2 * TFilmGrid::kKeptPages + 1) * page);
-    // A picture far above is dropped and asked again when scrolled back.
-    EXPECT_EQ(f.grid.State(0), TCellState::csPending);
-    f.grid.verticalScrollBar()->setValue(0);
-    f.PaintAndSettle();
-    EXPECT_EQ(f.grid.State(0), TCellState::csError);
-}
-
-TEST(TFilmGridMemory, ACellBeingMadeIsNotAskedAgainAfterAScroll)
-{
-    TStripFixture f(60);
-    // While the store is held the single loader thread takes the first cell and waits.
-    f.loader->WithStore([&](TThumbStore &) {
-        f.grid.InvalidatePictures();
-        f.grid.grab();
-        int asked = 0; // the cells the paint drew, partly shown ones included
-        for (int i = 0; i < f.list.Count(); ++i)
-            asked += f.grid.CellRect(i).intersects(f.grid.viewport()->rect());
-        QDeadlineTimer deadline(10000);
-        while (f.loader->Pending() != asked - 1 && !deadline.hasExpired())
-            QThread::msleep(2);
-        ASSERT_EQ(f.loader->Pending(), asked - 1);
-        // A scroll by a pixel keeps every cell in view; the paint asks again for those not
-        // started, not for the one being made.
-        f.grid.verticalScrollBar()->setValue(1);
-        f.grid.grab();
-        EXPECT_EQ(f.loader->Pending(), asked - 1);
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(f.loader->Pending() == 0, 10000);
-}
-
-TEST(TThumbLoaderQueue, ClearPendingGivesTheIndicesNotStarted)
-{
-    QTemporaryDir dir;
-    TThumbLoader loader(dir.path(), 0, nullptr, 1);
-    loader.WithStore([&](TThumbStore &) {
-        for (int i = 0; i < 4; ++i) {
-            TThumbRequest request;
-            request.index = 10 + i;
-            request.generation = 1;
-            request.item.fullPath = dir.filePath(QStringLiteral("none%1.jpg").arg(i));
-            loader.Request(request);
-        }
-        QDeadlineTimer deadline(10000);
-        while (loader.Pending() != 3 && !deadline.hasExpired())
-            QThread::msleep(2);
-        EXPECT_EQ(loader.ClearPending(), (QList<int> { 11, 12, 13 }));
-    });
-    EXPECT_TRUE(loader.ClearPending().isEmpty());
+    EXPECT_EQ(window.Sources()
+                  ->tvFolder()
+                  ->currentIndex()
+                  .data(QFileSystemModel::FilePathRole)
+                  .toString(),
+        folder);
 }
 
 TEST(TWebMainSources, ASavedPictureJoinsADateListLargerThanOtherTextFiles)
@@ -638,12 +485,12 @@ TEST(TWebMainSources, ASavedPictureJoinsADateListLargerThanOtherTextFiles)
         list.write(filler + "\r\n" + filler + "\r\n");
     }
     f.window->AddScannedFile(f.Photo(QStringLiteral("saved.jpg"), kDay));
-    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->Sources()->DateBuildRunning(), 20000);
     const std::optional<QStringList> lines = ReadDateData(tree);
     ASSERT_TRUE(lines);
     ASSERT_EQ(lines->size(), 3);
     EXPECT_TRUE(lines->contains(filler));
-    QTreeWidget *dates = f.window->tvDate();
+    QTreeWidget *dates = f.window->Sources()->tvDate();
     ASSERT_EQ(dates->topLevelItemCount(), 1);
     EXPECT_EQ(dates->topLevelItem(0)->text(0), QStringLiteral("2005年(   1)"));
 }
@@ -660,7 +507,7 @@ TEST(TWebMainSources, ASavedPictureLeavesADateListThatCannotBeReadAlone)
         ASSERT_TRUE(list.resize(kMaxDateDataSize + 1));
     }
     f.window->AddScannedFile(f.Photo(QStringLiteral("saved.jpg"), kDay));
-    QTRY_VERIFY_WITH_TIMEOUT(!f.window->DateBuildRunning(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->Sources()->DateBuildRunning(), 10000);
     EXPECT_EQ(QFileInfo(DateDataPath(tree)).size(), kMaxDateDataSize + 1);
 }
 

@@ -7,6 +7,8 @@
 #include "order/ui/problem_list_form.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
+#include "sources/ui/browser_panel.h"
+#include "sources/ui/source_panel.h"
 #include "support/app_home.h"
 #include "support/image_builders.h"
 #include "text/sjis_file.h"
@@ -231,7 +233,7 @@ TEST(TWebMain, ShopWithCardsShowsFiveTabsAndOfflineDisablesTheOrderMenu)
 TEST(TWebMain, EscDuringASlideShowStopsItBeforeLeavingFullSize)
 {
     TWindowFixture f;
-    f.window->SetBrowserFiles({ f.Picture(QStringLiteral("1.bmp"), 40, 30),
+    f.window->Browser()->SetBrowserFiles({ f.Picture(QStringLiteral("1.bmp"), 40, 30),
         f.Picture(QStringLiteral("2.bmp"), 30, 40), f.Picture(QStringLiteral("3.bmp"), 20, 20) });
     f.Command("miSlideShow")->trigger(); // only in the viewer tab
     EXPECT_FALSE(f.window->SlideShowRunning());

@@ -20,7 +20,9 @@
 #include "platform/user_folders.h"
 #include "sources/browser_item.h"
 #include "sources/date_build.h"
+#include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
+#include "sources/ui/source_panel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -137,7 +139,7 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     setWindowState(Qt::WindowMaximized);
 
     OrderFile = [this](const QString &file) { OrderViewedFile(file); };
-    AddScannedFile = [this](const QString &file) { AddScannedPicture(file); };
+    AddScannedFile = [this](const QString &file) { FSources->AddScannedPicture(file); };
     PlaySound = [](const QString &name) { PlayResourceSound(name); };
     ShowCopyWindow = [this](int index, QRect cell) {
         korvatel::ShowCopyWindow(
@@ -158,28 +160,22 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
 TWebMain::~TWebMain()
 {
     FClosing = true;
-    // The children outlive the members they point to: the strip lets go of the list and the
-    // loader, and the pages stop calling back while ~QWidget deletes them.
-    if (FBrowser) {
-        disconnect(FBrowser, nullptr, this, nullptr);
-        FBrowser->SetLoader(nullptr);
-        FBrowser->SetList(nullptr);
+    // The children outlive the members they point to: the pages stop calling back while
+    // ~QWidget deletes them.
+    if (FBrowserPanel) {
+        disconnect(FBrowserPanel->lvBrowser(), nullptr, this, nullptr);
+        disconnect(FBrowserPanel, nullptr, this, nullptr);
+        FBrowserPanel->MarkOrders = nullptr;
+        FBrowserPanel->ListShown = nullptr;
     }
     FOrders.OnChange = nullptr;
     FOrders.OnBeforeSort = nullptr;
     if (FGrid)
         FGrid->SetList(nullptr);
-    if (FSourcePages)
-        disconnect(FSourcePages, nullptr, this, nullptr);
-    if (FDateTree)
-        disconnect(FDateTree, nullptr, this, nullptr);
-    if (FFolderTree) {
-        disconnect(FFolderTree, nullptr, this, nullptr);
-        if (FFolderTree->selectionModel())
-            disconnect(FFolderTree->selectionModel(), nullptr, this, nullptr);
+    if (FSources) {
+        disconnect(FSources, nullptr, this, nullptr);
+        FSources->Shutdown();
     }
-    if (FDateJob)
-        FDateJob->Cancel();
 }
 
 bool TWebMain::Online() const
@@ -202,7 +198,7 @@ void TWebMain::FirstIdle()
     SetMemoryWatch(FSession.State.ChkMemIntTag);
     // The date tree comes back from its list files, without a disk walk.
     if (QFileInfo(FSession.Workspace().Tree()).isDir())
-        BuildDateTree(false, false, false, false);
+        FSources->BuildDateTree(false, false, false, false);
 }
 
 void TWebMain::closeEvent(QCloseEvent *event)
@@ -221,8 +217,7 @@ void TWebMain::closeEvent(QCloseEvent *event)
     StopSlideShow(false);
     // A running date scan is stopped and awaited; nothing more is built.
     FClosing = true;
-    FDateJob->Cancel();
-    RestoreReDateButton();
+    FSources->Shutdown();
     // A session that never reached its first idle moment has not read what it would save.
     FirstIdle();
     FSession.State.FolderWidth = FFolderPanel->width();
@@ -233,7 +228,7 @@ void TWebMain::closeEvent(QCloseEvent *event)
         FGrid->CommitDateEditor();
     FBasketSave->stop();
     FSession.Shutdown(
-        { FSession.SaveOrderMemoryHook(FOrders), [this] { CollectNodeExp(); }, true });
+        { FSession.SaveOrderMemoryHook(FOrders), [this] { FSources->CollectNodeExp(); }, true });
     event->accept();
 }
 
@@ -294,9 +289,10 @@ void TWebMain::ShutterSound(const QString &name)
 void TWebMain::RefreshFilmMarks()
 {
     // The pictures listed in the browser show whether the basket holds them.
-    MarkOrdered(FFilm, FOrders);
-    SetOrderCounts(FFilm.OrderedCount(), FFilm.Count(), FOrders.Count());
-    FBrowser->MarksChanged();
+    TFilmList &film = FBrowserPanel->Film();
+    MarkOrdered(film, FOrders);
+    SetOrderCounts(film.OrderedCount(), film.Count(), FOrders.Count());
+    FBrowserPanel->MarksChanged();
 }
 
 int RunClient(QApplication &app)

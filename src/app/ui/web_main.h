@@ -7,13 +7,10 @@
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
 #include "platform/drive_table.h"
-#include "sources/date_build.h"
-#include "sources/film_list.h"
 #include "viewer/tone_steps.h"
 #include "viewer/viewed_picture.h"
 #include "workspace/workspace_settings.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -25,28 +22,23 @@ class QApplication;
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QSpinBox;
 class QSplitter;
 class QStackedWidget;
 class QTimer;
 class QTabWidget;
-class QTreeView;
-class QTreeWidget;
-class QTreeWidgetItem;
-class QFileSystemModel;
 class QPushButton;
 
 namespace korvatel
 {
 
+class TBrowserPanel;
 class TClientSession;
-class TFilmGrid;
 class TThumbGrid;
-class TThumbLoader;
 class TMainTabBar;
 class TPrompter;
+class TSourcePanel;
 class TViewerStage;
 
 // The main window: the source panel, the browser film strip, the work area of the chosen tab
@@ -82,7 +74,7 @@ public:
     TPrompter &Prompter();
     using TFileDialog = std::function<QString(
         const QString &caption, const QString &proposed, const QString &filter)>;
-    void SetFileDialog(TFileDialog dialog) { FFileDialog = std::move(dialog); }
+    void SetFileDialog(TFileDialog dialog);
 
     // What the order list and the date list do with a picture the viewer ordered or saved.
     // OrderFile adds the picture to the basket unless it is there already; AddScannedFile is
@@ -117,42 +109,9 @@ public:
     TViewerStage *Stage() const { return FStage; }
     bool ViewPicture(const QString &fileName);
 
-    // The browser list the viewer and the slide show step through.
-    void SetBrowserFiles(const QStringList &files);
-    QStringList BrowserFiles() const { return FBrowserFiles; }
-    TFilmGrid *lvBrowser() const { return FBrowser; }
-    TFilmList &Film() { return FFilm; }
-    TThumbLoader *Loader() const { return FLoader.get(); }
-
-    // The source trees: modes 1 to 6 (card templates, folders, dates, categories, shop page,
-    // ticket page).
-    int SourceMode() const { return FSourceMode; }
-    void SetSourceMode(int mode);
-    QTabWidget *pcSource() const { return FSourcePages; }
-    QTreeView *tvFolder() const { return FFolderTree; }
-    QTreeWidget *tvDate() const { return FDateTree; }
-    QListWidget *clbDateOut() const { return FDateOutList; }
-    QPushButton *sbReDate() const { return FReDate; }
-    // Lists the pictures of a folder (and of all its subfolders) in the browser.
-    void ListFolder(const QString &folder, bool subfolders = false);
-    // Lists the pictures of a year, month or day node of the date tree.
-    void ListDateNode(QTreeWidgetItem *node);
-    // Rebuilds the date tree, walking the disks when asked; runs off the window's thread.
-    void BuildDateTree(bool rememberExpansion, bool scanDisks, bool hideBrowser, bool deleteOnly);
-    bool DateBuildRunning() const;
-    // The "キャンセル" button: ends the running disk walk.
-    void StopScan();
-    // "日付リスト 対象外設定" on the folder chosen in the folder tree.
-    void ToggleExclusion();
-    // The "Reset" button.
-    void ResetClick();
-    // The drives the disk scan walks; the fixed drives (and network drives with the option)
-    // of the workspace's drive table unless set.
-    std::function<QList<TDrive>()> ScanDriveList;
-    // The text of the check mark kind "テキスト指定"; an input box unless set (empty cancels).
-    std::function<QString(const QString &prompt, const QString &value)> AskText;
-    // "カテゴリー ID登録": what opens when the category page is first shown empty.
-    std::function<void()> RegisterCategory;
+    // The pages of the source trees and of the browser film strip.
+    TSourcePanel *Sources() const { return FSources; }
+    TBrowserPanel *Browser() const { return FBrowserPanel; }
     // Plays a sound resource; PlayResourceSound unless set.
     std::function<void(const QString &name)> PlaySound;
     // The shutter sound of an order change: through PlaySound, silent with "_ShutterOff_".
@@ -160,11 +119,6 @@ public:
     // The browser's ordering click and the two buttons above it.
     void BrowserClick(int index, Qt::KeyboardModifiers modifiers, bool doubleClick);
     void SelectAllClick(bool order, bool shiftHeld);
-    void SetThumbnailMode(int mode);
-    void DeleteBrowserThumbnails(int first, int last);
-    void SortBrowser();
-    // The remembered first visible cell of each folder or node shown.
-    int RememberedTopIndex(const QString &name) const { return FScrollPositions.value(name, -1); }
 
     // Slide show and full size.
     void StartSlideShow();
@@ -265,28 +219,13 @@ private:
     bool EscapeKey();
     void BrowserActivated(int row);
     void SetBrowserFolder(const QString &folder);
-    void UpdateSortLabel();
 
     // The source trees and the browser list.
-    void BuildSourcePages();
-    void BuildFolderPage(QWidget *page);
-    void BuildDatePage(QWidget *page);
     void BuildSourceCommands();
-    void FolderChosen(const QModelIndex &index);
-    void DateBuildFinished(const TDateBuildResult &result);
-    void RestoreReDateButton();
-    void FillDateTree(const TDateLists &lists);
-    void CollectNodeExp();
-    void AddScannedPicture(const QString &file);
-    void RefreshDateOutList();
-    void DateOutChanged();
-    void ShowFilm(const QString &name);
-    void RememberScroll();
+    void BuildCheckMarkMenus();
+    void WireSourcePages();
     void FilmChanged();
-    void ApplyFilmLook();
     bool RefuseOrderingOffline();
-    void CheckMarkChosen(int kind);
-    void ShowExif();
     TToggleDefaults ToggleDefaults() const;
 
     // Other commands.
@@ -324,37 +263,17 @@ private:
     QLabel *FInconsistentLabel = nullptr;
     QSplitter *FSplitter = nullptr;
     QSplitter *FWorkSplitter = nullptr;
-    QWidget *FFolderPanel = nullptr;
-    QWidget *FFilmPanel = nullptr;
+    TSourcePanel *FSources = nullptr;
+    TBrowserPanel *FBrowserPanel = nullptr;
+    QWidget *FFolderPanel = nullptr; // the source page
+    QWidget *FFilmPanel = nullptr; // the browser page
     QWidget *FWorkPanel = nullptr;
     QStackedWidget *FPages = nullptr;
     QWidget *FPanelRB = nullptr;
     QWidget *FTabRow = nullptr;
     QWidget *FStatusArea = nullptr;
-    TFilmGrid *FBrowser = nullptr;
-    TFilmList FFilm;
-    std::unique_ptr<TThumbLoader> FLoader;
-    QTabWidget *FSourcePages = nullptr;
-    QTreeView *FFolderTree = nullptr;
-    QFileSystemModel *FFolderModel = nullptr;
-    QTreeWidget *FDateTree = nullptr;
-    QListWidget *FDateOutList = nullptr;
-    QPushButton *FReDate = nullptr;
-    QCheckBox *FFastMode = nullptr;
-    QCheckBox *FLan = nullptr;
-    TDateBuildJob *FDateJob = nullptr;
-    int FSourceMode = 2;
-    bool FCategoryAsked = false;
-    QString FShownName; // the folder or node the browser shows
-    QHash<QString, int> FScrollPositions;
-    QString FReDateHint;
-    TNodeExp FBuildExpansion;
     bool FOfflineTold = false;
-    int FLastClicked = -1;
     bool FClosing = false;
-    bool FShownSubfolders = false; // the folder shown was listed with its subfolders
-    QLabel *FSortLabel = nullptr;
-    QComboBox *FThumbMode = nullptr;
     QComboBox *FDefaultSize = nullptr;
     QSpinBox *FDefaultCount = nullptr;
     QCheckBox *FNoHosei = nullptr;
@@ -369,7 +288,6 @@ private:
 
     QList<TMainTab> FTabs;
     TTabMode FMode = tmBrowser;
-    QStringList FBrowserFiles;
     int FBrowserIndex = -1;
 
     QTimer *FSlideTimer = nullptr;

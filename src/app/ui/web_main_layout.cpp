@@ -6,8 +6,8 @@
 #include "imaging/picture_kinds.h"
 #include "platform/prompter.h"
 #include "platform/ui/widget_helpers.h"
-#include "sources/thumb_loader.h"
-#include "sources/ui/film_grid.h"
+#include "sources/ui/browser_panel.h"
+#include "sources/ui/source_panel.h"
 #include "viewer/ui/rect_label.h"
 #include "viewer/ui/viewer_stage.h"
 
@@ -104,105 +104,21 @@ void TWebMain::BuildRegions()
 
 void TWebMain::BuildSourcePanel()
 {
-    FFolderPanel = new QWidget(FSplitter);
-    FFolderPanel->setObjectName(QStringLiteral("pnFolder"));
-    auto *layout = new QVBoxLayout(FFolderPanel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    BuildSourcePages();
-    layout->addWidget(FSourcePages, 1);
-
-    auto *news = new QLabel(QStringLiteral("【新着情報】"), FFolderPanel);
-    news->setObjectName(QStringLiteral("pnNews"));
-    news->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    news->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    news->setMinimumHeight(60);
-    layout->addWidget(news);
+    TSourceValues values { FSession.Workspace(), FSession.Option, FSession.State, FSession.DateOut,
+        FSession.NodeExp, FSession.LastRead,
+        [this] { FSession.Option.Save(FSession.OptionPath()); },
+        [this] { FSession.DateOut.Save(FSession.DateOutPath()); },
+        [this](const QString &name) { return ShopSwitchOn(FSession.Workspace().Download(), name); },
+        FCardsOffered };
+    FSources = new TSourcePanel(std::move(values), FSplitter);
+    FFolderPanel = FSources;
 }
 
 void TWebMain::BuildFilmStrip()
 {
-    FFilmPanel = new QWidget(FSplitter);
-    FFilmPanel->setObjectName(QStringLiteral("pnFilm"));
-    auto *layout = new QVBoxLayout(FFilmPanel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-
-    auto *buttons = new QWidget(FFilmPanel);
-    auto *rows = new QVBoxLayout(buttons);
-    rows->setContentsMargins(2, 2, 2, 0);
-    rows->setSpacing(2);
-    auto *first = new QHBoxLayout;
-    auto *second = new QHBoxLayout;
-    QPushButton *all = Button(buttons, "sbAllSelect", QStringLiteral("全選択"),
-        QStringLiteral("|表示している画像をすべて注文します。"));
-    QPushButton *none = Button(buttons, "sbAllCancel", QStringLiteral("全解除"),
-        QStringLiteral("|画像の中の注文画像をすべてキャンセルします。"));
-    QPushButton *reset = Button(buttons, "sbReset", QStringLiteral("Reset"));
-    QPushButton *exif = Button(buttons, "sbExif", QStringLiteral("Exif"));
-    connect(all, &QPushButton::clicked, this, [this] {
-        SelectAllClick(true, QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier);
-    });
-    connect(none, &QPushButton::clicked, this, [this] {
-        SelectAllClick(false, QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier);
-    });
-    connect(reset, &QPushButton::clicked, this, &TWebMain::ResetClick);
-    connect(exif, &QPushButton::clicked, this, &TWebMain::ShowExif);
-    auto *sort = new QToolButton(buttons);
-    sort->setObjectName(QStringLiteral("sbSort"));
-    sort->setText(QStringLiteral("ソート"));
-    sort->setPopupMode(QToolButton::InstantPopup);
-    sort->setProperty("sortButton", true);
-    FSortLabel = new QLabel(buttons);
-    FSortLabel->setObjectName(QStringLiteral("lbSort"));
-    first->addWidget(all);
-    first->addWidget(none);
-    first->addWidget(reset);
-    first->addWidget(exif);
-    second->addWidget(sort);
-    second->addWidget(FSortLabel, 1);
-    FThumbMode = new QComboBox(buttons);
-    FThumbMode->setObjectName(QStringLiteral("cbxThumbMode"));
-    FThumbMode->addItems({ QStringLiteral("400Pix(標準)"), QStringLiteral("600Pix(高画質)"),
-        QStringLiteral("800Pix(最高画質)"), QStringLiteral("400Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
-        QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
-        QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exifｻﾑﾈｲﾙ(積分法拡大)"),
-        QStringLiteral("Real(本ﾃﾞｰﾀ表示)") });
-    second->addWidget(FThumbMode);
-    QPushButton *remake = Button(buttons, "sbRemake", QStringLiteral("RM"),
-        QStringLiteral(
-            "サムネイル "
-            "リメイク|画面で見えている画像のサムネイルを、現在の設定でリメイクします。"));
-    QPushButton *allRemake = Button(buttons, "sbAllRemake", QStringLiteral("AR"),
-        QStringLiteral(
-            "ｵｰﾙ "
-            "ﾘﾒｰｸ|"
-            "作成済みのｻﾑﾈｲﾙを全てクリアし、表示の際にサムネイル作成モードに従い表示します。"));
-    connect(remake, &QPushButton::clicked, this, [this] {
-        const auto [first, last] = FBrowser->VisibleRange();
-        DeleteBrowserThumbnails(first, last);
-    });
-    connect(allRemake, &QPushButton::clicked, this, [this] { DeleteBrowserThumbnails(0, -1); });
-    second->addWidget(remake);
-    second->addWidget(allRemake);
-    rows->addLayout(first);
-    rows->addLayout(second);
-    layout->addWidget(buttons);
-
-    FBrowser = new TFilmGrid(FFilmPanel);
-    FBrowser->setObjectName(QStringLiteral("lvBrowser"));
-    FBrowser->SetList(&FFilm);
-    FBrowser->SetLoader(FLoader.get());
-    connect(FBrowser, &TFilmGrid::cellClicked, this,
-        [this](
-            int index, Qt::KeyboardModifiers modifiers) { BrowserClick(index, modifiers, false); });
-    connect(FBrowser, &TFilmGrid::cellDoubleClicked, this,
-        [this](
-            int index, Qt::KeyboardModifiers modifiers) { BrowserClick(index, modifiers, true); });
-    // Enter on the keyboard opens the picture whatever the click setting.
-    connect(FBrowser, &TFilmGrid::cellActivated, this, &TWebMain::BrowserActivated);
-    connect(FBrowser, &TFilmGrid::hintText, this,
-        [this](const QString &hint) { FMainPanels[1]->setText(hint); });
-    layout->addWidget(FBrowser, 1);
+    FBrowserPanel = new TBrowserPanel(FSession.Workspace().Works(), FSession.State, FSplitter);
+    FFilmPanel = FBrowserPanel;
+    WireSourcePages();
 }
 
 void TWebMain::BuildWorkArea()
@@ -485,17 +401,18 @@ bool TWebMain::event(QEvent *event)
 
 void TWebMain::SetBrowserFolder(const QString &folder)
 {
-    ListFolder(folder, false);
+    FSources->ListFolder(folder, false);
 }
 
 void TWebMain::BrowserActivated(int row)
 {
-    if (row < 0 || row >= FBrowserFiles.size())
+    const QStringList files = FBrowserPanel->BrowserFiles();
+    if (row < 0 || row >= files.size())
         return;
     FBrowserIndex = row;
     if (FMode != tmViewer)
         SelectTab(TabIndexOf(tmViewer));
-    ViewPicture(FBrowserFiles[row]);
+    ViewPicture(files[row]);
 }
 
 void TWebMain::ApplySettings()
@@ -507,13 +424,13 @@ void TWebMain::ApplySettings()
     FTabBar->SetStartMargin(std::max(state.FolderWidth, 50));
     FStage->SetMaxZoom(state.MaxZoom);
     FStage->SetAnchorWide(state.AnchorWide);
-    ApplyFilmLook();
+    FBrowserPanel->ApplyFilmLook();
     QPalette view = FStage->View()->palette();
     view.setColor(QPalette::Dark, WinColor(state.BoxColor));
     FStage->View()->setPalette(view);
     {
-        const QSignalBlocker block(FThumbMode);
-        FThumbMode->setCurrentIndex(std::clamp(state.ThumbType, 0, 8));
+        const QSignalBlocker block(FBrowserPanel->cbxThumbMode());
+        FBrowserPanel->cbxThumbMode()->setCurrentIndex(std::clamp(state.ThumbType, 0, 8));
     }
     {
         const QSignalBlocker block(FDefaultSize);
@@ -524,15 +441,11 @@ void TWebMain::ApplySettings()
         FNoHosei->setChecked(FSession.Defaults.DefNoHosei);
     }
     DefaultSizeChanged();
-    UpdateSortLabel();
-    if (!state.LastDir.isEmpty() && FBrowserFiles.isEmpty() && QFileInfo(state.LastDir).isDir()) {
+    FBrowserPanel->UpdateSortLabel();
+    if (!state.LastDir.isEmpty() && FBrowserPanel->BrowserFiles().isEmpty()
+        && QFileInfo(state.LastDir).isDir()) {
         // The folder tree shows the last folder, which the film strip lists.
-        const QModelIndex index = FFolderModel->index(state.LastDir);
-        {
-            const QSignalBlocker block(FFolderTree->selectionModel());
-            FFolderTree->setCurrentIndex(index);
-        }
-        FFolderTree->scrollTo(index);
+        FSources->ChooseFolder(state.LastDir);
         SetBrowserFolder(state.LastDir);
     }
     UpdateViewerCommands();
@@ -549,17 +462,6 @@ void TWebMain::DefaultSizeChanged()
     const TPrintDimensions dimensions = FSession.PriceTables.PrintDimensions(size);
     if (!size.isEmpty() && dimensions.ok && dimensions.longSide > 0 && dimensions.shortSide > 0)
         FStage->SetFrameProportions(dimensions.longSide, dimensions.shortSide);
-}
-
-void TWebMain::UpdateSortLabel()
-{
-    static const char *const names[] = { "ｿｰﾄなし", "名前", "ｻｲｽﾞ", "種類", "日時" };
-    const TStateSettings &state = FSession.State;
-    const int sort = std::clamp(state.ListSort, 0, 4);
-    QString text = QString::fromUtf8(names[sort]);
-    if (sort != 0)
-        text += state.ListDeSort ? QStringLiteral(" 降順") : QStringLiteral(" 昇順");
-    FSortLabel->setText(text);
 }
 
 void TWebMain::MemoryStatus()

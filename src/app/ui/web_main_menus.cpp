@@ -8,6 +8,8 @@
 #include "order/ui/thumb_grid.h"
 #include "platform/prompter.h"
 #include "platform/ui/widget_helpers.h"
+#include "sources/ui/browser_panel.h"
+#include "sources/ui/source_panel.h"
 #include "version.h"
 #include "viewer/ui/rect_label.h"
 #include "viewer/ui/viewer_stage.h"
@@ -76,6 +78,8 @@ void TWebMain::SetPrompter(TPrompter *prompter)
     FPrompter = prompter ? prompter : FOwnPrompter.get();
     if (FGrid)
         FGrid->SetPrompter(FPrompter);
+    FSources->SetPrompter(FPrompter);
+    FBrowserPanel->SetPrompter(FPrompter);
 }
 
 TPrompter &TWebMain::Prompter()
@@ -155,8 +159,8 @@ void TWebMain::BuildBrowserMenu()
             QStringLiteral("日時順(&D)") },
         std::clamp(state.ListSort, 0, 4), [this](int kind) {
             FSession.State.ListSort = kind;
-            UpdateSortLabel();
-            SortBrowser();
+            FBrowserPanel->UpdateSortLabel();
+            FBrowserPanel->SortBrowser();
         });
     sort->addSeparator();
     QAction *descending = AddCommand(sort, "miListDeSort", QStringLiteral("降順"));
@@ -164,8 +168,8 @@ void TWebMain::BuildBrowserMenu()
     descending->setChecked(state.ListDeSort);
     connect(descending, &QAction::toggled, this, [this](bool on) {
         FSession.State.ListDeSort = on;
-        UpdateSortLabel();
-        SortBrowser();
+        FBrowserPanel->UpdateSortLabel();
+        FBrowserPanel->SortBrowser();
     });
     if (auto *button = FFilmPanel->findChild<QToolButton *>(QStringLiteral("sbSort")))
         button->setMenu(sort);
@@ -220,9 +224,8 @@ void TWebMain::BuildBrowserMenu()
             QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
             QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exif(積分法で拡大)"),
             QStringLiteral("Real(本ﾃﾞｰﾀ表示)") },
-        std::clamp(state.ThumbType, 0, 8), [this](int mode) { SetThumbnailMode(mode); });
-    connect(FThumbMode, &QComboBox::currentIndexChanged, this,
-        [this](int mode) { SetThumbnailMode(mode); });
+        std::clamp(state.ThumbType, 0, 8),
+        [this](int mode) { FBrowserPanel->SetThumbnailMode(mode); });
 }
 
 void TWebMain::BuildEditMenu()

@@ -7,7 +7,9 @@
 #include "order/ui/thumb_grid.h"
 #include "platform/ui/widget_helpers.h"
 #include "sources/source_modes.h"
+#include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
+#include "sources/ui/source_panel.h"
 
 #include <QAction>
 #include <QCursor>
@@ -144,41 +146,15 @@ void TWebMain::LocatePicture(const QString &path)
         SelectTab(0);
     const int at = FOrders.Find(1, path);
     const TThumbNail *item = FOrders.Item(at);
-    bool listed = false;
-    if (FSourceMode == smDate && item) {
-        const QString day = DayNodeText(item->DateStr[0]);
-        // Day nodes read "yy/mm/dd(   n)".
-        const QList<QTreeWidgetItem *> nodes = day.isEmpty()
-            ? QList<QTreeWidgetItem *>()
-            : FDateTree->findItems(day + u'(', Qt::MatchStartsWith | Qt::MatchRecursive);
-        if (!nodes.isEmpty()) {
-            FDateTree->setCurrentItem(nodes.first());
-            FDateTree->scrollToItem(nodes.first());
-            if (FShownName != nodes.first()->text(0))
-                ListDateNode(nodes.first());
-            listed = true;
-        }
-    }
-    if (!listed) {
-        if (FSourceMode != smFolder)
-            SetSourceMode(smFolder);
-        const QString folder = QFileInfo(path).absolutePath();
-        const QModelIndex index = FFolderModel->index(folder);
-        {
-            const QSignalBlocker block(FFolderTree->selectionModel());
-            FFolderTree->setCurrentIndex(index);
-        }
-        FFolderTree->scrollTo(index);
-        if (FShownName != folder || FShownSubfolders)
-            ListFolder(folder, false);
-    }
-    const int cell = FFilm.Paths().indexOf(path);
+    FSources->ShowSourceOf(path, item ? DayNodeText(item->DateStr[0]) : QString());
+    const int cell = FBrowserPanel->Film().Paths().indexOf(path);
     if (cell < 0)
         return;
-    FBrowser->SetCurrentIndex(cell);
-    const QRect rect = FBrowser->CellRect(cell);
+    TFilmGrid *strip = FBrowserPanel->lvBrowser();
+    strip->SetCurrentIndex(cell);
+    const QRect rect = strip->CellRect(cell);
     if (!rect.isEmpty())
-        QCursor::setPos(FBrowser->viewport()->mapToGlobal(rect.center()));
+        QCursor::setPos(strip->viewport()->mapToGlobal(rect.center()));
 }
 
 } // namespace korvatel

@@ -4,6 +4,7 @@
 #include "app/ui/main_tab_bar.h"
 #include "app/ui/web_main.h"
 #include "platform/prompter.h"
+#include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
 #include "viewer/ui/rect_label.h"
 #include "viewer/ui/viewer_stage.h"
@@ -71,7 +72,8 @@ void TWebMain::UpdateViewerCommands()
              "miOrderView", "miFullSize" })
         enable(name, shown);
     enable("miTriming", shown && frame);
-    enable("miSlideShow", FMode == tmViewer && (FSlideRunning || !FBrowserFiles.isEmpty()));
+    enable("miSlideShow",
+        FMode == tmViewer && (FSlideRunning || !FBrowserPanel->BrowserFiles().isEmpty()));
     enable("miSlidePause", FMode == tmViewer && FSlideRunning);
     enable("miRestore", shown && picture.Changed());
     enable("miUndo", shown && picture.CanUndo());
@@ -222,9 +224,10 @@ void TWebMain::sbOrderViewClick()
             if (QFileInfo(file).absolutePath()
                 == QFileInfo(FSession.State.LastDir).absoluteFilePath()) {
                 // The browser list shows the new file, at the same scroll position.
-                const int scroll = FBrowser->verticalScrollBar()->value();
+                TFilmGrid *strip = FBrowserPanel->lvBrowser();
+                const int scroll = strip->verticalScrollBar()->value();
                 SetBrowserFolder(FSession.State.LastDir);
-                FBrowser->verticalScrollBar()->setValue(scroll);
+                strip->verticalScrollBar()->setValue(scroll);
             }
         }
         if (OrderFile)
@@ -237,17 +240,18 @@ void TWebMain::sbOrderViewClick()
 
 void TWebMain::StartSlideShow()
 {
-    if (FBrowserFiles.isEmpty())
+    const QStringList files = FBrowserPanel->BrowserFiles();
+    if (files.isEmpty())
         return;
     if (FMode != tmViewer)
         SelectTab(TabIndexOf(tmViewer));
     FSlideRunning = true;
     FSlidePaused = false;
     FSlideTimer->setInterval(std::clamp(FSession.State.Interval, 200, 5000));
-    if (FBrowserIndex < 0 || FBrowserIndex >= FBrowserFiles.size())
+    if (FBrowserIndex < 0 || FBrowserIndex >= files.size())
         FBrowserIndex = 0;
-    FBrowser->SetCurrentIndex(FBrowserIndex);
-    ViewPicture(FBrowserFiles[FBrowserIndex]);
+    FBrowserPanel->lvBrowser()->SetCurrentIndex(FBrowserIndex);
+    ViewPicture(files[FBrowserIndex]);
     qApp->installEventFilter(this);
     FSlideTimer->start();
     UpdateViewerCommands();
@@ -270,13 +274,14 @@ void TWebMain::SlideTick()
 {
     if (!FSlideRunning || FSlidePaused)
         return;
-    if (FBrowserIndex + 1 >= FBrowserFiles.size()) {
+    const QStringList files = FBrowserPanel->BrowserFiles();
+    if (FBrowserIndex + 1 >= files.size()) {
         StopSlideShow(true);
         return;
     }
     ++FBrowserIndex;
-    FBrowser->SetCurrentIndex(FBrowserIndex);
-    ViewPicture(FBrowserFiles[FBrowserIndex]);
+    FBrowserPanel->lvBrowser()->SetCurrentIndex(FBrowserIndex);
+    ViewPicture(files[FBrowserIndex]);
 }
 
 bool TWebMain::eventFilter(QObject *watched, QEvent *event)
@@ -296,7 +301,7 @@ bool TWebMain::SlideKey(QKeyEvent *event)
     case Qt::Key_Left:
     case Qt::Key_Right:
         StopSlideShow(false);
-        FBrowser->setFocus();
+        FBrowserPanel->lvBrowser()->setFocus();
         return true;
     case Qt::Key_Escape:
         StopSlideShow(true);

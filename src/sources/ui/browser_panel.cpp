@@ -1,0 +1,350 @@
+// The browser page: the film strip, the buttons above it, the listing and sorting of the
+// pictures, the thumbnail modes and the look of the cells.
+#include "sources/ui/browser_panel.h"
+
+#include "platform/prompter.h"
+#include "platform/ui/qt_prompter.h"
+#include "platform/ui/widget_helpers.h"
+#include "sources/film_cell.h"
+#include "sources/thumb_loader.h"
+#include "sources/ui/exif_form.h"
+#include "sources/ui/film_grid.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace korvatel
+{
+
+namespace
+{
+
+QPushButton *Button(
+    QWidget *parent, const char *name, const QString &caption, const QString &hint = {})
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty())
+        SetHint(button, hint);
+    return button;
+}
+
+bool ShiftHeld()
+{
+    return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
+}
+
+} // namespace
+
+TBrowserPanel::TBrowserPanel(const QString &works, TStateSettings &state, QWidget *parent)
+    : QWidget(parent)
+    , FState(state)
+{
+    setObjectName(QStringLiteral("pnFilm"));
+    FLoader = std::make_unique<TThumbLoader>(works, std::clamp(state.ThumbType, 0, 8));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(BuildButtons());
+
+    FBrowser = new TFilmGrid(this);
+    FBrowser->setObjectName(QStringLiteral("lvBrowser"));
+    FBrowser->SetList(&FFilm);
+    FBrowser->SetLoader(FLoader.get());
+    layout->addWidget(FBrowser, 1);
+}
+
+TBrowserPanel::~TBrowserPanel()
+{
+    // The strip outlives the list and the loader, which go before ~QWidget deletes it.
+    FBrowser->SetLoader(nullptr);
+    FBrowser->SetList(nullptr);
+}
+
+QWidget *TBrowserPanel::BuildButtons()
+{
+    auto *buttons = new QWidget(this);
+    auto *rows = new QVBoxLayout(buttons);
+    rows->setContentsMargins(2, 2, 2, 0);
+    rows->setSpacing(2);
+    auto *first = new QHBoxLayout;
+    auto *second = new QHBoxLayout;
+    QPushButton *all = Button(buttons, "sbAllSelect", QStringLiteral("全選択"),
+        QStringLiteral("|表示している画像をすべて注文します。"));
+    QPushButton *none = Button(buttons, "sbAllCancel", QStringLiteral("全解除"),
+        QStringLiteral("|画像の中の注文画像をすべてキャンセルします。"));
+    QPushButton *reset = Button(buttons, "sbReset", QStringLiteral("Reset"));
+    QPushButton *exif = Button(buttons, "sbExif", QStringLiteral("Exif"));
+    connect(
+        all, &QPushButton::clicked, this, [this] { Q_EMIT orderAllClicked(true, ShiftHeld()); });
+    connect(
+        none, &QPushButton::clicked, this, [this] { Q_EMIT orderAllClicked(false, ShiftHeld()); });
+    connect(reset, &QPushButton::clicked, this, &TBrowserPanel::resetClicked);
+    connect(exif, &QPushButton::clicked, this, &TBrowserPanel::ShowExif);
+    auto *sort = new QToolButton(buttons);
+    sort->setObjectName(QStringLiteral("sbSort"));
+    sort->setText(QStringLiteral("ソート"));
+    sort->setPopupMode(QToolButton::InstantPopup);
+    sort->setProperty("sortButton", true);
+    FSortLabel = new QLabel(buttons);
+    FSortLabel->setObjectName(QStringLiteral("lbSort"));
+    first->addWidget(all);
+    first->addWidget(none);
+    first->addWidget(reset);
+    first->addWidget(exif);
+    second->addWidget(sort);
+    second->addWidget(FSortLabel, 1);
+    FThumbMode = new QComboBox(buttons);
+    FThumbMode->setObjectName(QStringLiteral("cbxThumbMode"));
+    FThumbMode->addItems({ QStringLiteral("400Pix(標準)"), QStringLiteral("600Pix(高画質)"),
+        QStringLiteral("800Pix(最高画質)"), QStringLiteral("400Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
+        QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
+        QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exifｻﾑﾈｲﾙ(積分法拡大)"),
+        QStringLiteral("Real(本ﾃﾞｰﾀ表示)") });
+    // Connected once filled: filling the box chooses its first entry.
+    connect(FThumbMode, &QComboBox::currentIndexChanged, this,
+        [this](int mode) { SetThumbnailMode(mode); });
+    second->addWidget(FThumbMode);
+    QPushButton *remake = Button(buttons, "sbRemake", QStringLiteral("RM"),
+        QStringLiteral(
+            "サムネイル "
+            "リメイク|画面で見えている画像のサムネイルを、現在の設定でリメイクします。"));
+    QPushButton *allRemake = Button(buttons, "sbAllRemake", QStringLiteral("AR"),
+        QStringLiteral(
+            "ｵｰﾙ "
+            "ﾘﾒｰｸ|"
+            "作成済みのｻﾑﾈｲﾙを全てクリアし、表示の際にサムネイル作成モードに従い表示します。"));
+    connect(remake, &QPushButton::clicked, this, [this] {
+        const auto [first, last] = FBrowser->VisibleRange();
+        DeleteBrowserThumbnails(first, last);
+    });
+    connect(allRemake, &QPushButton::clicked, this, [this] { DeleteBrowserThumbnails(0, -1); });
+    second->addWidget(remake);
+    second->addWidget(allRemake);
+    rows->addLayout(first);
+    rows->addLayout(second);
+    return buttons;
+}
+
+void TBrowserPanel::BeginListing()
+{
+    RememberScroll();
+    FBrowser->SetBusy(true, QStringLiteral("???"));
+}
+
+void TBrowserPanel::ListFiles(const QString &name, const QStringList &files, bool subfolders)
+{
+    FFilm.Clear();
+    for (const QString &file : files)
+        FFilm.AddFile(file);
+    ShowFilm(name);
+    FShownSubfolders = subfolders;
+}
+
+void TBrowserPanel::ListDatePictures(const QString &name, const QList<TDatePicture> &pictures)
+{
+    FFilm.Clear();
+    for (const TDatePicture &picture : pictures)
+        FFilm.AddFile(picture.fullPath, picture.size, picture.stamp);
+    ShowFilm(name);
+}
+
+void TBrowserPanel::ShowFilm(const QString &name)
+{
+    FShownName = name;
+    if (MarkOrders)
+        MarkOrders(FFilm);
+    FFilm.Sort(FState.ListSort, FState.ListDirection());
+    FBrowserFiles = FFilm.Paths();
+    FLastClicked = -1;
+    FBrowser->ListChanged();
+    FBrowser->SetBusy(false);
+    const int top = FScrollPositions.value(name, -1);
+    if (top > 0)
+        FBrowser->SetTopIndex(top);
+    if (ListShown)
+        ListShown();
+}
+
+void TBrowserPanel::RememberScroll()
+{
+    if (!FShownName.isEmpty() && FFilm.Count() > 0)
+        FScrollPositions.insert(FShownName, FBrowser->TopIndex());
+}
+
+void TBrowserPanel::SetBrowserFiles(const QStringList &files)
+{
+    RememberScroll();
+    FFilm.Clear();
+    for (const QString &file : files)
+        FFilm.AddFile(file);
+    FShownName.clear();
+    if (MarkOrders)
+        MarkOrders(FFilm);
+    FBrowserFiles = files;
+    FLastClicked = -1;
+    FBrowser->ListChanged();
+    FBrowser->SetBusy(false);
+    if (ListShown)
+        ListShown();
+}
+
+void TBrowserPanel::SortBrowser()
+{
+    const QString current
+        = FBrowser->CurrentIndex() >= 0 ? FFilm.Item(FBrowser->CurrentIndex()).fullPath : QString();
+    FFilm.Sort(FState.ListSort, FState.ListDirection());
+    FBrowserFiles = FFilm.Paths();
+    FBrowser->InvalidatePictures();
+    FLastClicked = -1;
+    if (!current.isEmpty())
+        FBrowser->SetCurrentIndex(FFilm.IndexOf(current));
+}
+
+void TBrowserPanel::UpdateSortLabel()
+{
+    static const char *const names[] = { "ｿｰﾄなし", "名前", "ｻｲｽﾞ", "種類", "日時" };
+    const int sort = std::clamp(FState.ListSort, 0, 4);
+    QString text = QString::fromUtf8(names[sort]);
+    if (sort != 0)
+        text += FState.ListDeSort ? QStringLiteral(" 降順") : QStringLiteral(" 昇順");
+    FSortLabel->setText(text);
+}
+
+QList<TBrowserItem> TBrowserPanel::ListedItems() const
+{
+    QList<TBrowserItem> listed;
+    for (int i = 0; i < FFilm.Count(); ++i)
+        listed << FFilm.Item(i);
+    return listed;
+}
+
+void TBrowserPanel::SetThumbnailMode(int mode)
+{
+    if (mode < 0 || mode > 8)
+        return;
+    const QList<TBrowserItem> listed = ListedItems();
+    // The stores share the Works folder: the first deletes the thumbnails, each takes the mode.
+    bool changed = false;
+    bool first = true;
+    FLoader->WithStore([&](TThumbStore &store) {
+        changed = store.SetThumbnailMode(mode, first ? listed : QList<TBrowserItem>()) || changed;
+        first = false;
+    });
+    FState.ThumbType = mode;
+    Q_EMIT thumbnailModeChanged(mode);
+    {
+        const QSignalBlocker block(FThumbMode);
+        FThumbMode->setCurrentIndex(mode);
+    }
+    if (changed)
+        FBrowser->InvalidatePictures();
+}
+
+void TBrowserPanel::DeleteBrowserThumbnails(int first, int last)
+{
+    const QList<TBrowserItem> listed = ListedItems();
+    // The stores share the Works folder: the files are deleted once.
+    bool done = false;
+    FLoader->WithStore([&](TThumbStore &store) {
+        if (!done)
+            store.DeleteBrowserThumbnails(listed, first, last);
+        done = true;
+    });
+    FBrowser->InvalidatePictures();
+}
+
+void TBrowserPanel::ClearFailedThumbnails()
+{
+    FLoader->WithStore([](TThumbStore &store) { store.ClearFailedFiles(); });
+}
+
+void TBrowserPanel::ApplyFilmLook()
+{
+    TFilmLook look;
+    look.frame = WinColor(FState.FilmColor);
+    look.back = WinColor(FState.BoxColor);
+    look.number = FState.FilmNo;
+    look.date = FState.FilmDate;
+    look.cornerR = FState.CornerR;
+    look.bevel = FState.FilmBevel;
+    look.check.mark = FState.CheckMark;
+    look.check.sizePercent = FState.CheckSize;
+    look.check.pos = FState.CheckPos;
+    look.check.colour = WinColor(FState.CheckColor);
+    if (FState.CheckMark == cmPicture)
+        look.check.picture = QImage(FState.UserCheckFile);
+    look.check.text = FState.UserCheckText;
+    look.font = FBrowser->font();
+    FBrowser->SetLook(look);
+    // The picture box is NailHeights high, in the proportions of a print.
+    const int box = std::clamp(FState.NailHeights, 80, 800);
+    const int caption = look.number || look.date ? FBrowser->fontMetrics().height() + 2 : 0;
+    FBrowser->SetCellSize(QSize(box * 4 / 3 + 12, box + 12 + caption));
+}
+
+void TBrowserPanel::CheckMarkChosen(int kind)
+{
+    if (kind == cmPicture) {
+        const QString file = FileDialog
+            ? FileDialog(QStringLiteral("ｸﾞﾗﾌｨｯｸ指定"), FState.UserCheckFile,
+                QStringLiteral("画像ファイル(*.BMP;*.JPG;*.PNG;*.GIF)|*.BMP *.JPG *.PNG *.GIF"))
+            : QFileDialog::getOpenFileName(this, QStringLiteral("ｸﾞﾗﾌｨｯｸ指定"),
+                FState.UserCheckFile,
+                QStringLiteral("画像ファイル (*.bmp *.jpg *.png *.gif *.BMP *.JPG *.PNG *.GIF)"));
+        if (file.isEmpty()) {
+            kind = FState.CheckMark;
+        } else if (QImage(file).isNull()) {
+            const QString text = QStringLiteral(
+                "指定のチェックマーク画像読み込みに失敗しました。\r\n\r\n標準に戻します。");
+            if (FPrompter)
+                FPrompter->Warn(text);
+            else
+                TQtPrompter(this).Warn(text);
+            kind = cmStandard;
+        } else {
+            FState.UserCheckFile = file;
+        }
+    } else if (kind == cmText) {
+        const QString text = AskText
+            ? AskText(QStringLiteral("チェックマークテキスト"), FState.UserCheckText)
+            : QInputDialog::getText(this, QStringLiteral("Korvatel"),
+                QStringLiteral("チェックマークテキスト"), QLineEdit::Normal, FState.UserCheckText);
+        if (text.isEmpty())
+            kind = FState.CheckMark;
+        else
+            FState.UserCheckText = text;
+    }
+    FState.CheckMark = kind;
+    Q_EMIT checkMarkChanged(kind);
+    ApplyFilmLook();
+}
+
+void TBrowserPanel::ShowExif()
+{
+    const int index = FBrowser->CurrentIndex();
+    if (index < 0 || index >= FFilm.Count())
+        return;
+    // One Exif window for the whole main window, found again by its name.
+    QWidget *owner = window();
+    auto *form = owner->findChild<TExifForm *>(QStringLiteral("fmExif"));
+    if (!form)
+        form = new TExifForm(owner);
+    form->ShowFile(FFilm.Item(index).fullPath);
+    form->show();
+    form->raise();
+}
+
+void TBrowserPanel::MarksChanged()
+{
+    FBrowser->MarksChanged();
+}
+
+} // namespace korvatel

@@ -1,0 +1,131 @@
+#include "sources/film_list.h"
+#include "sources/thumb_loader.h"
+#include "sources/thumb_store.h"
+#include "sources/ui/film_grid.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// A strip of its own over a folder of files that only hold "x", with one loader thread.
+struct TStripFixture {
+    explicit TStripFixture(int pictures)
+    {
+        for (int i = 0; i < pictures; ++i) {
+            const QString path
+                = dir.filePath(QStringLiteral("p%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
+            QFile file(path);
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("x");
+            file.close();
+            list.AddFile(path);
+        }
+        loader
+            = std::make_unique<TThumbLoader>(dir.filePath(QStringLiteral("Works")), 0, nullptr, 1);
+        grid.SetList(&list);
+        grid.SetLoader(loader.get());
+        grid.SetCellSize(QSize(100, 100));
+        grid.resize(330, 230); // three columns, two rows
+        grid.show();
+        QCoreApplication::processEvents();
+    }
+
+    // Paints the strip and waits until the loader has answered what the paint asked.
+    void PaintAndSettle()
+    {
+        grid.grab();
+        QDeadlineTimer deadline(10000);
+        const QPair<int, int> visible = grid.VisibleRange();
+        const auto answered = [&] {
+            for (int i = visible.first; i <= std::min(visible.second, list.Count() - 1); ++i)
+                if (grid.State(i) == TCellState::csPending)
+                    return false;
+            return true;
+        };
+        while (!answered() && !deadline.hasExpired())
+            QTest::qWait(5);
+    }
+
+    QTemporaryDir dir;
+    TFilmList list;
+    std::unique_ptr<TThumbLoader> loader;
+    TFilmGrid grid;
+};
+
+} // namespace
+
+TEST(TFilmGridMemory, ScrollingThroughABigListKeepsOnlyThePicturesNearTheView)
+{
+    TStripFixture f(600);
+    const int page = f.grid.VisibleRows() * f.grid.ColCount();
+    ASSERT_GE(page, 2);
+    ASSERT_LT(page, 60);
+    for (int row = 0; row < 600 / f.grid.ColCount(); row += f.grid.VisibleRows()) {
+        f.grid.verticalScrollBar()->setValue(row * 100);
+        f.PaintAndSettle();
+    }
+    EXPECT_GE(f.grid.ReadyCount(), page);
+    EXPECT_LE(f.grid.ReadyCount(), (2 * TFilmGrid::kKeptPages + 1) * page);
+    // A picture far above is dropped and asked again when scrolled back.
+    EXPECT_EQ(f.grid.State(0), TCellState::csPending);
+    f.grid.verticalScrollBar()->setValue(0);
+    f.PaintAndSettle();
+    EXPECT_EQ(f.grid.State(0), TCellState::csError);
+}
+
+TEST(TFilmGridMemory, ACellBeingMadeIsNotAskedAgainAfterAScroll)
+{
+    TStripFixture f(60);
+    // While the store is held the single loader thread takes the first cell and waits.
+    f.loader->WithStore([&](TThumbStore &) {
+        f.grid.InvalidatePictures();
+        f.grid.grab();
+        int asked = 0; // the cells the paint drew, partly shown ones included
+        for (int i = 0; i < f.list.Count(); ++i)
+            asked += f.grid.CellRect(i).intersects(f.grid.viewport()->rect());
+        QDeadlineTimer deadline(10000);
+        while (f.loader->Pending() != asked - 1 && !deadline.hasExpired())
+            QThread::msleep(2);
+        ASSERT_EQ(f.loader->Pending(), asked - 1);
+        // A scroll by a pixel keeps every cell in view; the paint asks again for those not
+        // started, not for the one being made.
+        f.grid.verticalScrollBar()->setValue(1);
+        f.grid.grab();
+        EXPECT_EQ(f.loader->Pending(), asked - 1);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(f.loader->Pending() == 0, 10000);
+}
+
+TEST(TThumbLoaderQueue, ClearPendingGivesTheIndicesNotStarted)
+{
+    QTemporaryDir dir;
+    TThumbLoader loader(dir.path(), 0, nullptr, 1);
+    loader.WithStore([&](TThumbStore &) {
+        for (int i = 0; i < 4; ++i) {
+            TThumbRequest request;
+            request.index = 10 + i;
+            request.generation = 1;
+            request.item.fullPath = dir.filePath(QStringLiteral("none%1.jpg").arg(i));
+            loader.Request(request);
+        }
+        QDeadlineTimer deadline(10000);
+        while (loader.Pending() != 3 && !deadline.hasExpired())
+            QThread::msleep(2);
+        EXPECT_EQ(loader.ClearPending(), (QList<int> { 11, 12, 13 }));
+    });
+    EXPECT_TRUE(loader.ClearPending().isEmpty());
+}
+
+} // namespace korvatel
