@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 
 namespace korvatel
@@ -383,13 +384,24 @@ TCorrectionArea LoadCorrectionArea(const QString &fileName)
 
 bool SaveCorrectionArea(const QString &fileName, const TCorrectionArea &area)
 {
-    if (area.Whole())
+    // The decision is taken on the values as the file keeps them (clamped as the reader clamps
+    // them, with four decimals), so that an area which would read back as the whole picture is
+    // not written, and every file written reads back and writes again unchanged.
+    const auto stored = [](double value) {
+        return QString::asprintf("%.4f", std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : 0.0);
+    };
+    const QString left = stored(area.left);
+    const QString right = stored(area.right);
+    const QString top = stored(area.top);
+    const QString bottom = stored(area.bottom);
+    TCorrectionArea kept { left.toDouble(), top.toDouble(), right.toDouble(), bottom.toDouble() };
+    if (kept.Whole() || kept.left >= kept.right || kept.top >= kept.bottom)
         return !QFileInfo::exists(fileName) || QFile::remove(fileName);
     TKeyFile file;
-    file.SetValue(QStringLiteral("Left"), QString::asprintf("%.4f", area.left));
-    file.SetValue(QStringLiteral("Right"), QString::asprintf("%.4f", area.right));
-    file.SetValue(QStringLiteral("Top"), QString::asprintf("%.4f", area.top));
-    file.SetValue(QStringLiteral("Bottom"), QString::asprintf("%.4f", area.bottom));
+    file.SetValue(QStringLiteral("Left"), left);
+    file.SetValue(QStringLiteral("Right"), right);
+    file.SetValue(QStringLiteral("Top"), top);
+    file.SetValue(QStringLiteral("Bottom"), bottom);
     return file.Save(fileName);
 }
 

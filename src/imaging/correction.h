@@ -128,7 +128,8 @@ struct TCorrectionArea {
 // Reads HoseiArea.ini: each of Left, Right, Top and Bottom with 0 for unreadable text, clamped
 // to 0..1; the whole picture when Left ≥ Right or Top ≥ Bottom, or when the file is missing.
 TCorrectionArea LoadCorrectionArea(const QString &fileName);
-// Writes the area with "%.4f" values, or deletes the file when it is the whole picture.
+// Writes the area with "%.4f" values, or deletes the file when it is the whole picture as the
+// file would keep it (an area that rounds to the whole picture or to no width or height).
 bool SaveCorrectionArea(const QString &fileName, const TCorrectionArea &area);
 
 } // namespace korvatel

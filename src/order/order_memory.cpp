@@ -66,6 +66,21 @@ bool KeptInFile(const QString &path, TOrderType fileType)
     return fileType == otPhoto ? IsCampusPicture(path) : !IsCampusPicture(path);
 }
 
+// The phone trimming as the file keeps it, four values with four decimals, or empty when every
+// value rounds to zero. The decision is taken on the rounded text, not on the values, so a value
+// too small to show is dropped at once and the file reads back and writes again unchanged.
+QString KeitaiTrimingText(const double (&trim)[4])
+{
+    QStringList values;
+    bool shown = false;
+    for (const double value : trim) {
+        const QString text = QString::asprintf("%.4f", value);
+        shown = shown || text.toDouble() != 0;
+        values << text;
+    }
+    return shown ? values.join(u':') : QString();
+}
+
 } // namespace
 
 QStringList TThumbNails::MemoryLines(TOrderType fileType, const QDateTime &now) const
@@ -107,9 +122,9 @@ QStringList TThumbNails::MemoryLines(TOrderType fileType, const QDateTime &now) 
             lines << QStringLiteral("KeitaiOrder=TRUE");
         if (item->KeitaiRotat > 0)
             lines << QStringLiteral("KeitaiRotat=%1").arg(item->KeitaiRotat);
-        const double *t = item->KeitaiTriming;
-        if (t[0] != 0 || t[1] != 0 || t[2] != 0 || t[3] != 0)
-            lines << QString::asprintf("KeitaiTriming=%.4f:%.4f:%.4f:%.4f", t[0], t[1], t[2], t[3]);
+        const QString trim = KeitaiTrimingText(item->KeitaiTriming);
+        if (!trim.isEmpty())
+            lines << QStringLiteral("KeitaiTriming=") + trim;
         if (item->DatePrint)
             lines << QStringLiteral("DatePrint=TRUE");
         if (item->DateType > 0)

@@ -5,6 +5,7 @@
 #include "platform/prompter.h"
 #include "support/image_builders.h"
 #include "support/temp_home.h"
+#include "text/sjis_file.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -274,6 +275,38 @@ TEST(CorrectionArea, ReadWriteAndRefuseCrossedSides)
     ASSERT_TRUE(SaveCorrectionArea(name, TCorrectionArea()));
     EXPECT_FALSE(QFile::exists(name));
     EXPECT_TRUE(LoadCorrectionArea(name).Whole());
+}
+
+TEST(CorrectionArea, WhatIsWrittenReadsBackAndWritesAgainUnchanged)
+{
+    TTempHome home;
+    const QString name = home.FilePath(QStringLiteral("HoseiArea.ini"));
+    const auto saveTwice = [&](const TCorrectionArea &area) {
+        EXPECT_TRUE(SaveCorrectionArea(name, area));
+        const std::optional<QByteArray> first = ReadWholeFile(name);
+        EXPECT_TRUE(SaveCorrectionArea(name, LoadCorrectionArea(name)));
+        EXPECT_EQ(ReadWholeFile(name), first);
+        return first;
+    };
+    // A side a hair away from the edge rounds to the edge: the whole picture, no file.
+    TCorrectionArea hair;
+    hair.left = 0.00001;
+    hair.bottom = 0.99999;
+    EXPECT_FALSE(saveTwice(hair));
+    // Sides outside the picture are kept as the reader clamps them.
+    TCorrectionArea outside;
+    outside.left = -0.5;
+    outside.right = 0.123456;
+    outside.bottom = 7;
+    const std::optional<QByteArray> kept = saveTwice(outside);
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(kept->contains("Left=0.0000\r\n"));
+    EXPECT_TRUE(kept->contains("Right=0.1235\r\n"));
+    // An area narrower than the file can tell reads back as the whole picture: not written.
+    TCorrectionArea thin;
+    thin.left = 0.50001;
+    thin.right = 0.50003;
+    EXPECT_FALSE(saveTwice(thin));
 }
 
 TEST(THistGram, OneColourHasOneBarPerChannel)

@@ -1,5 +1,6 @@
 #include "order/order_fixture.h"
 #include "text/cp932.h"
+#include "text/sjis_file.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -188,5 +189,41 @@ TEST(TThumbNailsMemory, AFileThatGaveNothingIsSetAsideNotOverwritten)
 }
 
 } // namespace
+
+TEST(TThumbNailsMemory, PhoneTrimmingTooSmallToShowIsDroppedAtOnce)
+{
+    TMemoryFixture f;
+    TThumbNail *a = f.list.AddPicture(1, f.File("a.jpg"), false, 1, "L");
+    a->KeitaiTriming[2] = 0.00000001;
+    a->KeitaiTriming[3] = -0.00004;
+    f.list.Recount();
+    const QStringList lines = f.list.MemoryLines(otDpe, f.now);
+    EXPECT_FALSE(lines.join(u'\n').contains("KeitaiTriming"));
+    // A value that shows keeps the others as they print, a negative zero included.
+    a->KeitaiTriming[0] = 0.5;
+    EXPECT_TRUE(
+        f.list.MemoryLines(otDpe, f.now).contains("KeitaiTriming=0.5000:0.0000:0.0000:-0.0000"));
+}
+
+// A basket file found by fuzzing: a phone trimming of tiny values was written as zeros, and the
+// next save dropped the line, so two saves gave two different files.
+TEST(TThumbNailsMemory, TinyKeitaiTrimingReadsBackTheSame)
+{
+    const std::optional<QByteArray> bytes = ReadWholeFile(
+        QStringLiteral(KORVATEL_TEST_DATA "/regressions/TinyKeitaiTrimingReadsBackTheSame"));
+    ASSERT_TRUE(bytes);
+    const QStringList input = SplitLines(FromCp932(*bytes));
+    TMemoryFixture f;
+    for (const TOrderType type : { otDpe, otPhoto }) {
+        const auto written = [&](const QStringList &lines) {
+            TThumbNails list(f.list.Context());
+            list.ReadMemoryLines(lines, type);
+            list.Recount();
+            return list.MemoryLines(type, f.now);
+        };
+        const QStringList first = written(input);
+        EXPECT_EQ(written(first), first);
+    }
+}
 
 } // namespace korvatel
