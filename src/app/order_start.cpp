@@ -6,10 +6,8 @@
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
-#include "pricing/discounts.h"
-#include "pricing/price_tables.h"
 #include "pricing/shop_data.h"
-#include "pricing/shop_terms.h"
+#include "pricing/shop_pricing.h"
 #include "sending/order_host.h"
 #include "sending/order_sending.h"
 #include "text/file_names.h"
@@ -189,13 +187,11 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
     result.sequenceNumber = OrderSequenceNumber(workspace.KorvaDpof());
 
     // 7 and 8. The priced summary.
-    const TPriceTables &tables = FSession.PriceTables;
-    TShopTerms terms;
-    terms.LoadShopTerms(tables.OptionTable());
-    TDiscountRules rules;
-    rules.LoadDiscountRules(tables.OptionTable());
+    const TShopPricing shop(FSession.PriceTables);
+    const TPriceTables &tables = shop.Tables();
+    const TShopTerms &terms = shop.Terms();
     const QDateTime now = FClock.Now();
-    const TPricingContext pricing { tables, terms, rules, now.date() };
+    const TPricingContext pricing = shop.Context(now.date());
     const TUserRecord &user = FSession.User;
     TSummaryInput summary;
     summary.sequenceNumber = result.sequenceNumber;

@@ -7,11 +7,8 @@
 #include "order/thumb_nails.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
-#include "pricing/discounts.h"
-#include "pricing/order_pricing.h"
-#include "pricing/price_tables.h"
 #include "pricing/shop_data.h"
-#include "pricing/shop_terms.h"
+#include "pricing/shop_pricing.h"
 #include "sending/order_host.h"
 #include "sending/order_sending.h"
 #include "sending/order_upload.h"
@@ -189,8 +186,8 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "cannot read " << container << '\n';
         return 1;
     }
-    TPriceTables tables;
-    tables.Load(*data);
+    const TShopPricing shopPricing(*data);
+    const TPriceTables &tables = shopPricing.Tables();
     const std::optional<TOrderHostTable> hosts
         = TOrderHostTable::FromLines(tables.OrderHostTable());
     if (!hosts) {
@@ -217,18 +214,15 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     basket.RebuildAggregate();
     out << "basket\t" << basket.Count() << " items, " << basket.OrderCount() << " prints\n";
 
-    TShopTerms terms;
-    terms.LoadShopTerms(tables.OptionTable());
-    TDiscountRules rules;
-    rules.LoadDiscountRules(tables.OptionTable());
+    const TShopTerms &terms = shopPricing.Terms();
     TPricingChoice choice;
     choice.payment = payment.isEmpty() ? terms.PaymentKinds().value(0, -1) : PaymentKindOf(payment);
     choice.delivery
         = delivery.isEmpty() ? terms.DeliveryKinds().value(0, -1) : DeliveryKindOf(delivery);
     choice.prefecture = prefecture > 0 ? prefecture : std::max(user.Prefecture(), 0);
     choice.address = user.Adrs1() + user.Adrs1Over();
-    const TPricingContext pricing { tables, terms, rules, QDate::currentDate() };
-    const TPricedOrder priced = PriceOrder(basket.Aggregate(), pricing, choice);
+    const TPricedOrder priced
+        = PriceOrder(basket.Aggregate(), shopPricing.Context(QDate::currentDate()), choice);
     out << "total\t" << QString::number(priced.total, 'f', 0) << '\n';
     if (!priced.buttonEnabled) {
         err << "the order cannot be placed: " << priced.buttonCaption << '\n';
