@@ -9,6 +9,7 @@
 #include "pricing/shop_data.h"
 #include "pricing/shop_pricing.h"
 #include "sending/order_host.h"
+#include "sending/order_input.h"
 #include "sending/order_sending.h"
 #include "text/file_names.h"
 
@@ -235,16 +236,20 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
     const QString download = workspace.Download();
     const std::optional<TShopData> data
         = TShopData::LoadContainer(QDir(download).filePath(QString::fromLatin1(kShopDataFileName)));
-    TOrderInput input;
-    input.basket = &FOrders;
-    input.tables = &tables;
-    input.customer = OrderCustomerOf(FSession.User);
-    input.shop = TOrderShop::FromTables(FSession.ShopId(), tables.OptionTable(), hosts->Lines());
-    input.figures = OrderFiguresOf(confirmed->order, confirmed->choice);
+    TOrderInputSource source;
+    source.basket = &FOrders;
+    source.tables = &tables;
+    source.shopId = FSession.ShopId();
+    source.hosts = &*hosts;
+    source.user = &FSession.User;
+    source.order = &confirmed->order;
+    source.choice = &confirmed->choice;
+    source.workDir = workspace.KorvaDpof();
+    source.askMachineId = data && data->ServerR();
+    source.folders = workspace.Folders();
+    source.sysData = workspace.SysData();
+    TOrderInput input = MakeOrderInput(source);
     input.figures.records = confirmed->confirmed.records;
-    input.workDir = workspace.KorvaDpof();
-    SetOrderProgram(input, data && data->ServerR(), workspace.Folders(), workspace.SysData(),
-        tables.OptionTable());
 
     // 9 and 10. The packing and the send run under the transmission window, which keeps the
     // main window (and so the basket) out of reach until the order has gone; the history gets

@@ -10,6 +10,7 @@
 #include "pricing/shop_data.h"
 #include "pricing/shop_pricing.h"
 #include "sending/order_host.h"
+#include "sending/order_input.h"
 #include "sending/order_sending.h"
 #include "sending/order_upload.h"
 
@@ -229,19 +230,23 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         return 1;
     }
 
-    TOrderInput input;
-    input.basket = &basket;
-    input.tables = &tables;
-    input.customer = OrderCustomerOf(user);
-    input.shop = TOrderShop::FromTables(shopId, tables.OptionTable(), hosts->Lines());
-    input.figures = OrderFiguresOf(priced, choice);
+    TOrderInputSource source;
+    source.basket = &basket;
+    source.tables = &tables;
+    source.shopId = shopId;
+    source.hosts = &*hosts;
+    source.user = &user;
+    source.order = &priced;
+    source.choice = &choice;
+    source.workDir = work.isEmpty() ? QFileInfo(memory).absolutePath() : work;
+    source.askMachineId = data->ServerR();
+    source.folders = TUserFolders::FromEnvironment();
+    // The basket file lives in the workspace's SysData folder.
+    source.sysData = QFileInfo(memory).absolutePath();
+    TOrderInput input = MakeOrderInput(source);
     InsertComment(input.figures.records, comment);
-    input.workDir = work.isEmpty() ? QFileInfo(memory).absolutePath() : work;
     input.now = QDateTime::currentDateTime();
     input.cardCopies = cardCopies;
-    // The basket file lives in the workspace's SysData folder.
-    SetOrderProgram(input, data->ServerR(), TUserFolders::FromEnvironment(),
-        QFileInfo(memory).absolutePath(), tables.OptionTable());
 
     TUnattendedPrompter prompter;
     std::optional<TPackedOrder> order = PackOrder(input, prompter);
