@@ -229,6 +229,15 @@ TOrderContext BasketContextOf(
     return context;
 }
 
+// The basket counted, with its per-size aggregate.
+void LoadOrderBasket(TThumbNails &basket, const QString &memory, QTextStream &out)
+{
+    basket.LoadMemory(memory, {});
+    basket.Recount();
+    basket.RebuildAggregate();
+    out << "basket\t" << basket.Count() << " items, " << basket.OrderCount() << " prints\n";
+}
+
 // 4. The customer's choices: as given, else the shop's first kinds and the customer's
 // prefecture.
 TPricingChoice OrderChoiceOf(const TOrderArgs &a, const TShopTerms &terms, const TUserRecord &user)
@@ -243,11 +252,25 @@ TPricingChoice OrderChoiceOf(const TOrderArgs &a, const TShopTerms &terms, const
     return choice;
 }
 
-// 5. The packaging input: the basket file lives in the workspace's SysData folder.
-TOrderInput OrderInputOf(
-    const TOrderArgs &a, const TOrderShopData &shop, const TOrderInputSource &priced)
+// The priced basket; nullopt when the order button would be disabled.
+std::optional<TPricedOrder> PriceCliOrder(const TThumbNails &basket, const TShopPricing &pricing,
+    const TPricingChoice &choice, QTextStream &out, QTextStream &err)
 {
-    TOrderInputSource source = priced;
+    TPricedOrder priced
+        = PriceOrder(basket.Aggregate(), pricing.Context(QDate::currentDate()), choice);
+    out << "total\t" << QString::number(priced.total, 'f', 0) << '\n';
+    if (!priced.buttonEnabled) {
+        err << "the order cannot be placed: " << priced.buttonCaption << '\n';
+        return std::nullopt;
+    }
+    return priced;
+}
+
+// 5. The packaging input: the source filled as far as the priced basket goes gets the shop,
+// the work folder and the program's files; the basket file lives in the workspace's SysData
+// folder.
+TOrderInput OrderInputOf(const TOrderArgs &a, const TOrderShopData &shop, TOrderInputSource source)
+{
     source.shopId = shop.shopId;
     source.workDir = a.work.isEmpty() ? QFileInfo(a.memory).absolutePath() : a.work;
     source.askMachineId = shop.data.ServerR();
@@ -313,26 +336,19 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 
     TCampusPriceLists campus;
     TThumbNails basket(BasketContextOf(a->memory, pricing.Tables(), campus));
-    basket.LoadMemory(a->memory, {});
-    basket.Recount();
-    basket.RebuildAggregate();
-    out << "basket\t" << basket.Count() << " items, " << basket.OrderCount() << " prints\n";
+    LoadOrderBasket(basket, a->memory, out);
 
     const TPricingChoice choice = OrderChoiceOf(*a, pricing.Terms(), user);
-    const TPricedOrder priced
-        = PriceOrder(basket.Aggregate(), pricing.Context(QDate::currentDate()), choice);
-    out << "total\t" << QString::number(priced.total, 'f', 0) << '\n';
-    if (!priced.buttonEnabled) {
-        err << "the order cannot be placed: " << priced.buttonCaption << '\n';
+    const std::optional<TPricedOrder> priced = PriceCliOrder(basket, pricing, choice, out, err);
+    if (!priced)
         return 1;
-    }
 
     TOrderInputSource source;
     source.basket = &basket;
     source.tables = &pricing.Tables();
     source.hosts = &*hosts;
     source.user = &user;
-    source.order = &priced;
+    source.order = &*priced;
     source.choice = &choice;
     const TOrderInput input = OrderInputOf(*a, *shop, source);
     TUnattendedPrompter prompter;
