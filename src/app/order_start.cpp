@@ -6,11 +6,10 @@
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
-#include "pricing/discounts.h"
-#include "pricing/price_tables.h"
 #include "pricing/shop_data.h"
-#include "pricing/shop_terms.h"
+#include "pricing/shop_pricing.h"
 #include "sending/order_host.h"
+#include "sending/order_input.h"
 #include "sending/order_sending.h"
 #include "text/file_names.h"
 
@@ -150,12 +149,50 @@ void TOrderStart::ClearBasket(const QStringList &sentItems)
         hooks.basketChanged();
 }
 
+// The values one run hands from step to step.
+struct TOrderStart::TRun {
+    TOrderStartResult result;
+    TPricingBasket basket; // the per-size aggregate with the CD-R price kind
+    std::optional<TShopPricing> shop;
+    std::optional<TSummaryResult> confirmed;
+    std::optional<TOrderHostTable> hosts;
+    TOrderInput input;
+    std::optional<TOrderHistory> history;
+    std::optional<TPackedOrder> order;
+    QStringList packedItems; // BasketItemKeys at the packing
+    QString cardOrderId;
+    QStringList creditLines;
+    // The record of a sent order, written after the thank-you window and the card payment.
+    QStringList sentText;
+    QString kindName;
+
+    bool Card() const { return confirmed->choice.payment == ksiCredit; }
+    double Amount() const { return confirmed->order.grandTotal; }
+};
+
 TOrderStartResult TOrderStart::Run(bool gridSeenAll)
 {
-    TOrderStartResult result;
+    TRun run;
+    if (!SettleBasket(gridSeenAll, run)) // 1 to 4
+        return run.result;
+    PrepareBasket(run); // 5 and 6
+    if (!ConfirmSummary(run)) // 7 and 8
+        return run.result;
+    if (!TakeCustomer(run) || !ReadOrderHosts(run)) // 9
+        return run.result;
+    MakeInput(run);
+    SendOrder(run); // 9 and 10
+    if (!CheckSent(run))
+        return run.result;
+    FinishSentOrder(run); // 11 and 12
+    return run.result;
+}
+
+bool TOrderStart::SettleBasket(bool gridSeenAll, TRun &run)
+{
     // 1. Without the shop data nothing can be ordered.
     if (FSession.RefuseWhenOffline(FPrompter, OrderOfflineMessage()))
-        return result;
+        return false;
 
     // 2. The reminder to look through every ordered picture; either answer goes on.
     if (remindBrowsing && !gridSeenAll) {
@@ -167,8 +204,7 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
     }
 
     // 3. The campus price lists, the counts and the per-size aggregate.
-    TWorkspace &workspace = FSession.Workspace();
-    FCampus.Load(workspace.CampusShop(FSession.ShopId()));
+    FCampus.Load(FSession.Workspace().CampusShop(FSession.ShopId()));
     FOrders.Recount();
     FOrders.RebuildAggregate();
     if (hooks.basketChanged)
@@ -176,88 +212,106 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
 
     // 4. Vanished pictures and withdrawn sizes must be settled first.
     if (hooks.checkConsistency && hooks.checkConsistency(kCheckAfterLoad)) {
-        result.outcome = TOrderStartOutcome::osInconsistent;
-        return result;
+        run.result.outcome = TOrderStartOutcome::osInconsistent;
+        return false;
     }
+    return true;
+}
 
+void TOrderStart::PrepareBasket(TRun &run)
+{
     // 5. The CD-R price kind.
-    TPricingBasket basket = FOrders.Aggregate();
+    run.basket = FOrders.Aggregate();
     if (FOrders.Context().cdOutput && FOrders.CdCount() > 0)
-        basket.cdKind = OrderCdKind(basket);
+        run.basket.cdKind = OrderCdKind(run.basket);
 
     // 6. The order of the print lines is the pricing's; the sequence number.
-    result.sequenceNumber = OrderSequenceNumber(workspace.KorvaDpof());
+    run.result.sequenceNumber = OrderSequenceNumber(FSession.Workspace().KorvaDpof());
+}
 
+bool TOrderStart::ConfirmSummary(TRun &run)
+{
     // 7 and 8. The priced summary.
-    const TPriceTables &tables = FSession.PriceTables;
-    TShopTerms terms;
-    terms.LoadShopTerms(tables.OptionTable());
-    TDiscountRules rules;
-    rules.LoadDiscountRules(tables.OptionTable());
+    run.shop.emplace(FSession.PriceTables);
     const QDateTime now = FClock.Now();
-    const TPricingContext pricing { tables, terms, rules, now.date() };
+    const TPricingContext pricing = run.shop->Context(now.date());
     const TUserRecord &user = FSession.User;
     TSummaryInput summary;
-    summary.sequenceNumber = result.sequenceNumber;
-    summary.basket = basket;
+    summary.sequenceNumber = run.result.sequenceNumber;
+    summary.basket = run.basket;
     summary.context = &pricing;
     summary.name = user.Name();
     summary.address = user.Adrs1() + user.Adrs1Over();
     summary.contact = user.Tel1();
     summary.prefecture = std::max(user.Prefecture(), 0);
     summary.now = now;
-    const std::optional<TSummaryResult> confirmed
-        = hooks.showSummary ? hooks.showSummary(summary) : std::nullopt;
-    if (!confirmed) {
-        result.outcome = TOrderStartOutcome::osSummaryClosed;
-        return result;
+    run.confirmed = hooks.showSummary ? hooks.showSummary(summary) : std::nullopt;
+    if (!run.confirmed) {
+        run.result.outcome = TOrderStartOutcome::osSummaryClosed;
+        return false;
     }
-    result.summaryText = OrderSummaryText(confirmed->order);
+    run.result.summaryText = OrderSummaryText(run.confirmed->order);
+    return true;
+}
 
+bool TOrderStart::TakeCustomer(TRun &run)
+{
     // 9. The customer record and the delivery checks.
+    const TSummaryResult &confirmed = *run.confirmed;
     TUserOrderArgs args;
-    args.regionName = confirmed->confirmed.prefecture;
-    args.areaKindText = confirmed->confirmed.delivery;
-    args.feeRule = OwnDeliveryFeeRule(terms, confirmed->order.amountMeasure);
-    args.previousFee = confirmed->order.deliveryFee;
-    args.previousTotal = confirmed->order.total;
+    args.regionName = confirmed.confirmed.prefecture;
+    args.areaKindText = confirmed.confirmed.delivery;
+    args.feeRule = OwnDeliveryFeeRule(run.shop->Terms(), confirmed.order.amountMeasure);
+    args.previousFee = confirmed.order.deliveryFee;
+    args.previousTotal = confirmed.order.total;
     if (!hooks.showCustomer || !hooks.showCustomer(args)) {
-        result.outcome = TOrderStartOutcome::osCustomerClosed;
-        return result;
+        run.result.outcome = TOrderStartOutcome::osCustomerClosed;
+        return false;
     }
+    return true;
+}
 
-    const std::optional<TOrderHostTable> hosts
-        = TOrderHostTable::FromLines(tables.OrderHostTable());
-    if (!hosts || hosts->ImageServer().host.isEmpty()) {
+bool TOrderStart::ReadOrderHosts(TRun &run)
+{
+    run.hosts = TOrderHostTable::FromLines(run.shop->Tables().OrderHostTable());
+    if (!run.hosts || run.hosts->ImageServer().host.isEmpty()) {
         FPrompter.Error(QStringLiteral("注文先サーバーの情報がありません。注文は送信できません。"));
-        result.outcome = TOrderStartOutcome::osNoShop;
-        return result;
+        run.result.outcome = TOrderStartOutcome::osNoShop;
+        return false;
     }
+    return true;
+}
 
+void TOrderStart::MakeInput(TRun &run)
+{
     // Packing: the basket, the customer (as the window left the record), the shop, the
     // figures of the confirmed order; the local order folder goes to KorvaDPOF.
-    const QString download = workspace.Download();
-    const std::optional<TShopData> data
-        = TShopData::LoadContainer(QDir(download).filePath(QString::fromLatin1(kShopDataFileName)));
-    TOrderInput input;
-    input.basket = &FOrders;
-    input.tables = &tables;
-    input.customer = OrderCustomerOf(FSession.User);
-    input.shop = TOrderShop::FromTables(FSession.ShopId(), tables.OptionTable(), hosts->Lines());
-    input.figures = OrderFiguresOf(confirmed->order, confirmed->choice);
-    input.figures.records = confirmed->confirmed.records;
-    input.workDir = workspace.KorvaDpof();
-    SetOrderProgram(input, data && data->ServerR(), workspace.Folders(), workspace.SysData(),
-        tables.OptionTable());
+    TWorkspace &workspace = FSession.Workspace();
+    const std::optional<TShopData> data = TShopData::LoadContainer(
+        QDir(workspace.Download()).filePath(QString::fromLatin1(kShopDataFileName)));
+    TOrderInputSource source;
+    source.basket = &FOrders;
+    source.tables = &run.shop->Tables();
+    source.shopId = FSession.ShopId();
+    source.hosts = &*run.hosts;
+    source.user = &FSession.User;
+    source.order = &run.confirmed->order;
+    source.choice = &run.confirmed->choice;
+    source.workDir = workspace.KorvaDpof();
+    source.askMachineId = data && data->ServerR();
+    source.folders = workspace.Folders();
+    source.sysData = workspace.SysData();
+    run.input = MakeOrderInput(source);
+    run.input.figures.records = run.confirmed->confirmed.records;
+}
 
+void TOrderStart::SendOrder(TRun &run)
+{
     // 9 and 10. The packing and the send run under the transmission window, which keeps the
     // main window (and so the basket) out of reach until the order has gone; the history gets
     // every attempt with its "開始=" and "終了=" lines.
-    const int payment = confirmed->choice.payment;
-    const bool card = payment == ksiCredit;
-    const double amount = confirmed->order.grandTotal;
-    TOrderHistory history(historyFolder.isEmpty()
-            ? TOrderHistory::DefaultFolder(workspace.Folders())
+    run.history.emplace(historyFolder.isEmpty()
+            ? TOrderHistory::DefaultFolder(FSession.Workspace().Folders())
             : historyFolder);
     TOrderUpload upload(FPrompter);
     upload.now = [this] { return FClock.Now(); };
@@ -267,82 +321,85 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
         if (hooks.transferModeChanged)
             hooks.transferModeChanged(mode);
     };
-    QString cardOrderId;
-    QStringList creditLines;
-    QStringList sentText;
-    QString kindName;
     upload.onHistory
-        = [&](bool sent, const QString &kind, const QString &cardId, const QStringList &text) {
+        = [&run](bool sent, const QString &kind, const QString &cardId, const QStringList &text) {
               if (sent) { // recorded after the thank-you window and the card payment
-                  sentText = text;
-                  kindName = kind;
+                  run.sentText = text;
+                  run.kindName = kind;
                   return;
               }
-              result.historyBytes = history.WriteHistoryRecord(
-                  false, kind, cardId, creditLines, false, false, {}, text);
+              run.result.historyBytes = run.history->WriteHistoryRecord(
+                  false, kind, cardId, run.creditLines, false, false, {}, text);
           };
-    std::optional<TPackedOrder> order;
-    QStringList packedItems;
-    const auto packAndSend = [&](TSendProgress &progress) {
-        // The order's own time is when it is packed, however long the summary stayed open.
-        input.now = FClock.Now();
-        input.onPicture = [&progress](int done, int total) {
-            progress.SetPosition(done, total);
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents();
-        };
-        packedItems = BasketItemKeys(FOrders);
-        order = PackOrder(input, FPrompter);
-        if (!order)
-            return TSendResult::srFailed;
-        // The credit record of a card payment.
-        if (card) {
-            cardOrderId = CardOrderIdOf(
-                input.customer.tel1, order->name, FSession.ShopId(), input.now.date());
-            creditLines
-                = CreditLinesOf(input.customer, input.shop, order->name, cardOrderId, amount);
-        }
-        // Whether the shop's upload script answers is asked here, under the window: the
-        // question may take a while.
-        SetUpOrderUpload(upload,
-            { &*hosts, &servers, FSession.ShopAllowsHttp(), int(FSession.TransMode),
-                FSession.User.Mail(), payment });
-        upload.cardOrderId = cardOrderId;
-        TSendProgress *previous = upload.progress;
-        upload.progress = &progress;
-        const TSendResult sent = hooks.send ? hooks.send(upload, *order) : upload.Send(*order);
-        upload.progress = previous;
-        return sent;
-    };
+    const auto packAndSend
+        = [&](TSendProgress &progress) { return PackAndSend(run, upload, progress); };
     if (hooks.sendWindow) {
-        result.sendResult = hooks.sendWindow(packAndSend);
+        run.result.sendResult = hooks.sendWindow(packAndSend);
     } else {
         TSendProgress silent;
-        result.sendResult = packAndSend(silent);
+        run.result.sendResult = packAndSend(silent);
     }
-    if (!order) {
-        result.outcome = TOrderStartOutcome::osNotPacked;
-        if (PicturesVanished() && hooks.checkConsistency)
-            hooks.checkConsistency(kCheckAfterLoad);
-        return result;
-    }
-    result.orderName = order->name;
-    if (result.sendResult != TSendResult::srSent) {
-        result.outcome = TOrderStartOutcome::osNotSent;
-        if (PicturesVanished() && hooks.checkConsistency)
-            hooks.checkConsistency(kCheckAfterLoad);
-        return result;
-    }
-    result.outcome = TOrderStartOutcome::osSent;
+}
 
+TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgress &progress)
+{
+    TOrderInput &input = run.input;
+    // The order's own time is when it is packed, however long the summary stayed open.
+    input.now = FClock.Now();
+    input.onPicture = [&progress](int done, int total) {
+        progress.SetPosition(done, total);
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents();
+    };
+    run.packedItems = BasketItemKeys(FOrders);
+    run.order = PackOrder(input, FPrompter);
+    if (!run.order)
+        return TSendResult::srFailed;
+    // The credit record of a card payment.
+    if (run.Card()) {
+        run.cardOrderId = CardOrderIdOf(
+            input.customer.tel1, run.order->name, FSession.ShopId(), input.now.date());
+        run.creditLines = CreditLinesOf(
+            input.customer, input.shop, run.order->name, run.cardOrderId, run.Amount());
+    }
+    // Whether the shop's upload script answers is asked here, under the window: the
+    // question may take a while.
+    SetUpOrderUpload(upload,
+        { &*run.hosts, &servers, FSession.ShopAllowsHttp(), int(FSession.TransMode),
+            FSession.User.Mail(), run.confirmed->choice.payment });
+    upload.cardOrderId = run.cardOrderId;
+    TSendProgress *previous = upload.progress;
+    upload.progress = &progress;
+    const TSendResult sent = hooks.send ? hooks.send(upload, *run.order) : upload.Send(*run.order);
+    upload.progress = previous;
+    return sent;
+}
+
+bool TOrderStart::CheckSent(TRun &run)
+{
+    if (run.order)
+        run.result.orderName = run.order->name;
+    if (run.order && run.result.sendResult == TSendResult::srSent) {
+        run.result.outcome = TOrderStartOutcome::osSent;
+        return true;
+    }
+    run.result.outcome
+        = run.order ? TOrderStartOutcome::osNotSent : TOrderStartOutcome::osNotPacked;
+    if (PicturesVanished() && hooks.checkConsistency)
+        hooks.checkConsistency(kCheckAfterLoad);
+    return false;
+}
+
+void TOrderStart::FinishSentOrder(TRun &run)
+{
     // 11. The thank-you window, the card payment, the history record.
-    const bool clear = hooks.showThanks ? hooks.showThanks(order->name) : false;
-    if (card)
-        result.cardPaid = hooks.payByCard && hooks.payByCard(cardOrderId, amount);
+    const bool clear = hooks.showThanks ? hooks.showThanks(run.order->name) : false;
+    if (run.Card())
+        run.result.cardPaid = hooks.payByCard && hooks.payByCard(run.cardOrderId, run.Amount());
     // A card payment that was made waits for the card service's settlement report.
-    result.historyBytes = history.WriteHistoryRecord(
-        true, kindName, cardOrderId, creditLines, false, result.cardPaid, {}, sentText);
-    const bool openHistory = card && !result.cardPaid
+    run.result.historyBytes = run.history->WriteHistoryRecord(true, run.kindName, run.cardOrderId,
+        run.creditLines, false, run.result.cardPaid, {}, run.sentText);
+    const bool openHistory = run.Card() && !run.result.cardPaid
         && FPrompter.Ask(TMsgKind::mkConfirmation, CardUnpaidQuestion(), mbYes | mbNo)
             == TModalResult::mrYes;
 
@@ -350,10 +407,9 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
     if (openHistory && hooks.openHistory)
         hooks.openHistory();
     if (clear) {
-        ClearBasket(packedItems);
-        result.cleared = true;
+        ClearBasket(run.packedItems);
+        run.result.cleared = true;
     }
-    return result;
 }
 
 } // namespace korvatel

@@ -136,6 +136,19 @@ public:
     TOrderStartResult Run(bool gridSeenAll);
 
 private:
+    struct TRun;
+    // The steps of Run; those that can end the run answer false when it ends there.
+    bool SettleBasket(bool gridSeenAll, TRun &run);
+    void PrepareBasket(TRun &run);
+    bool ConfirmSummary(TRun &run);
+    bool TakeCustomer(TRun &run);
+    bool ReadOrderHosts(TRun &run);
+    void MakeInput(TRun &run);
+    void SendOrder(TRun &run);
+    TSendResult PackAndSend(TRun &run, TOrderUpload &upload, TSendProgress &progress);
+    bool CheckSent(TRun &run);
+    void FinishSentOrder(TRun &run);
+
     bool PicturesVanished() const;
     // Takes the sent items (BasketItemKeys at the packing) out of the basket.
     void ClearBasket(const QStringList &sentItems);

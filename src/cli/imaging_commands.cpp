@@ -5,6 +5,7 @@
 #include "imaging/picture_kinds.h"
 #include "imaging/resample.h"
 #include "imaging/thumbnail.h"
+#include "sources/thumb_plan.h"
 #include "text/sjis_file.h"
 
 #include <QFileInfo>
@@ -128,6 +129,67 @@ int CliDecode(const QStringList &args, QTextStream &, QTextStream &err)
     return SaveAny(rest[1], *bitmap, err) ? 0 : 1;
 }
 
+namespace
+{
+
+// The browser's thumbnail of the picture in a cell of the given size, made by the same plan:
+// the camera's own thumbnail where the browser shows it, else the picture decoded and fitted
+// (a JPEG in mode 8 whole). Throws what the decoders throw.
+int MakeThumb(const QString &source, const QByteArray &data, int mode, int cell,
+    const QString &target, QTextStream &out, QTextStream &err)
+{
+    TExifInfo exif;
+    exif.LoadFromData(data);
+    TThumbRequest request;
+    request.mode = mode;
+    request.kind = ImageKindOf(source);
+    request.exifSizes = exif.ErrorCode() == 0;
+    request.exifLongSide = request.exifSizes ? std::max(exif.Width(), exif.Height()) : 0;
+    request.cellWidth = cell;
+    request.cellSize = cell;
+    TThumbPlan plan = ThumbnailPlan(request);
+    if (plan.exifThumb) {
+        TJpegImage camera;
+        if (exif.ThumbnailToJpeg(camera, false, &data)) {
+            if (plan.exifEnlarge > 0
+                && !EnlargeExifThumb(camera.ToBitmap(), camera, plan.exifEnlarge)) {
+                err << "cannot enlarge the Exif thumbnail\n";
+                return 1;
+            }
+            out << "exif thumbnail " << camera.Width() << 'x' << camera.Height() << '\n';
+            return camera.SaveToFile(target) ? 0 : 1;
+        }
+        // Without the camera's thumbnail the Exif sizes no longer count.
+        request.exifSizes = false;
+        plan = ThumbnailPlan(request);
+    }
+    if (plan.whole) {
+        // The "thumbnail" is the picture itself.
+        TJpegImage whole;
+        whole.LoadFromData(data);
+        out << "full picture " << whole.Width() << 'x' << whole.Height() << '\n';
+        return whole.SaveToFile(target) ? 0 : 1;
+    }
+    TBitmap picture;
+    if (request.kind == 1) {
+        picture = DecodeJpeg(data, plan.jpegScale);
+        if (picture.Width() < 1 || picture.Height() < 1)
+            throw EPictureError(QStringLiteral("Empty picture"));
+    } else {
+        std::optional<TBitmap> loaded = LoadAny(source, jsFullSize, err);
+        if (!loaded)
+            return 1;
+        picture = std::move(*loaded);
+    }
+    TJpegImage thumbnail;
+    thumbnail.CompressionQuality = 90;
+    FitLongSide(plan.longSide, thumbnail, picture, plan.area);
+    out << "thumbnail " << thumbnail.Width() << 'x' << thumbnail.Height() << '\n';
+    return thumbnail.SaveToFile(target) ? 0 : 1;
+}
+
+} // namespace
+
 int CliThumb(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     QStringList rest = args;
@@ -159,46 +221,7 @@ int CliThumb(const QStringList &args, QTextStream &out, QTextStream &err)
         return 1;
     }
     try {
-        TExifInfo exif;
-        exif.LoadFromData(*data);
-        const bool hasExif = exif.ErrorCode() == 0;
-        if (ImageKindOf(source) == 1 && hasExif && (mode == 6 || mode == 7)) {
-            TJpegImage thumbnail;
-            if (exif.ThumbnailToJpeg(thumbnail, false, &*data)) {
-                if (mode == 7 && cell / 110 >= 1) {
-                    const TBitmap small = thumbnail.ToBitmap();
-                    if (!EnlargeExifThumb(small, thumbnail, cell / 110 + 1)) {
-                        err << "cannot enlarge the Exif thumbnail\n";
-                        return 1;
-                    }
-                }
-                out << "exif thumbnail " << thumbnail.Width() << 'x' << thumbnail.Height() << '\n';
-                return thumbnail.SaveToFile(target) ? 0 : 1;
-            }
-        }
-        static const int longSides[] = { 400, 600, 800, 400, 600, 800, 800, 800, 800 };
-        const int l = longSides[mode];
-        const bool area = mode >= 3 && mode <= 5;
-        if (ImageKindOf(source) == 1) {
-            if (mode == 8) {
-                // Mode 8 shows JPEG files whole: the "thumbnail" is the decoded picture.
-                TJpegImage whole;
-                whole.LoadFromData(*data);
-                out << "full picture " << whole.Width() << 'x' << whole.Height() << '\n';
-                return whole.SaveToFile(target) ? 0 : 1;
-            }
-            const int m = hasExif && mode != 7 ? std::max(exif.Width(), exif.Height()) : 0;
-            const TJpegImage thumbnail = MakeFitThumbnail(*data, l, area, m);
-            out << "thumbnail " << thumbnail.Width() << 'x' << thumbnail.Height() << '\n';
-            return thumbnail.SaveToFile(target) ? 0 : 1;
-        }
-        const std::optional<TBitmap> bitmap = LoadAny(source, jsFullSize, err);
-        if (!bitmap)
-            return 1;
-        TJpegImage thumbnail;
-        FitLongSide(l, thumbnail, *bitmap, area);
-        out << "thumbnail " << thumbnail.Width() << 'x' << thumbnail.Height() << '\n';
-        return thumbnail.SaveToFile(target) ? 0 : 1;
+        return MakeThumb(source, *data, mode, cell, target, out, err);
     } catch (const std::exception &e) {
         err << source << ": " << QString::fromUtf8(e.what()) << '\n';
         return 1;

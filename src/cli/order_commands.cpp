@@ -48,10 +48,8 @@ void PrintBasket(const TThumbNails &list, QTextStream &out)
         out << "campus " << CampusLineText(line) << '\n';
 }
 
-} // namespace
-
-int BasketCommand(const QStringList &args, QTextStream &out, QTextStream &err)
-{
+// The arguments of "basket".
+struct TBasketArgs {
     QString memory;
     QString shop;
     QStringList add;
@@ -60,60 +58,111 @@ int BasketCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     int disk = 1;
     bool campus = false;
     bool check = false;
+};
+
+// Takes the value of an option that has one; false when it is missing or not a number.
+bool TakeBasketValue(const QString &arg, const std::optional<QString> &value, TBasketArgs &a)
+{
+    if (!value)
+        return false;
+    bool ok = true;
+    if (arg == QLatin1String("--shop"))
+        a.shop = *value;
+    else if (arg == QLatin1String("--size"))
+        a.size = *value;
+    else
+        (arg == QLatin1String("--count") ? a.count : a.disk) = value->toInt(&ok);
+    return ok;
+}
+
+// 1. The arguments; nullopt after the usage was printed.
+std::optional<TBasketArgs> ParseBasketArgs(const QStringList &args, QTextStream &err)
+{
+    TBasketArgs a;
     bool adding = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
-        const auto value = [&]() -> std::optional<QString> {
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            return args[++i];
-        };
         if (arg == QLatin1String("--campus")) {
-            campus = true;
+            a.campus = true;
         } else if (arg == QLatin1String("--check")) {
-            check = true;
+            a.check = true;
         } else if (arg == QLatin1String("--add")) {
             adding = true;
         } else if (arg == QLatin1String("--shop") || arg == QLatin1String("--size")
             || arg == QLatin1String("--count") || arg == QLatin1String("--disk")) {
-            const std::optional<QString> v = value();
-            bool ok = true;
-            if (!v) {
-                ok = false;
-            } else if (arg == QLatin1String("--shop")) {
-                shop = *v;
-            } else if (arg == QLatin1String("--size")) {
-                size = *v;
-            } else {
-                (arg == QLatin1String("--count") ? count : disk) = v->toInt(&ok);
-            }
-            if (!ok) {
+            const std::optional<QString> value
+                = i + 1 < args.size() ? std::optional<QString>(args[++i]) : std::nullopt;
+            if (!TakeBasketValue(arg, value, a)) {
                 err << arg << " takes a value\n" << Usage();
-                return 2;
+                return std::nullopt;
             }
         } else if (arg.startsWith(QLatin1String("--"))) {
             err << "unknown option: " << arg << '\n' << Usage();
-            return 2;
-        } else if (memory.isEmpty()) {
-            memory = arg;
+            return std::nullopt;
+        } else if (a.memory.isEmpty()) {
+            a.memory = arg;
         } else if (adding) {
-            add << arg;
+            a.add << arg;
         } else {
             err << Usage();
-            return 2;
+            return std::nullopt;
         }
     }
-    if (memory.isEmpty() || (adding && add.isEmpty())) {
+    if (a.memory.isEmpty() || (adding && a.add.isEmpty())) {
         err << Usage();
-        return 2;
+        return std::nullopt;
     }
+    return a;
+}
 
+// 3. Adds the pictures that belong in this basket (campus or not) and saves it.
+bool AddPictures(TThumbNails &list, const TBasketArgs &a, const QString &mainFile,
+    const QString &campusFile, QTextStream &err)
+{
+    for (const QString &picture : a.add) {
+        const QString path = QFileInfo(picture).absoluteFilePath();
+        if (IsCampusPicture(path) != a.campus) {
+            err << picture << ": " << (a.campus ? "not" : "a") << " campus picture, skipped\n";
+            continue;
+        }
+        TThumbNail *item = list.AddPicture(a.disk, path, false, a.count, a.size);
+        item->FileSize = qint32(std::min<qint64>(QFileInfo(path).size(), INT_MAX));
+    }
+    list.Recount();
+    list.RebuildAggregate();
+    if (!list.SaveMemory(mainFile, campusFile)) {
+        err << "cannot write " << a.memory << '\n';
+        return false;
+    }
+    return true;
+}
+
+// 5. The consistency check: 1 when problems are found.
+int PrintProblems(const TThumbNails &list, QTextStream &out)
+{
+    const TConsistencyProblems problems = FindProblems(list);
+    for (const TThumbNail *item : problems.vanished)
+        out << "vanished " << item->FullPath << '\n';
+    for (const THiddenSize &hidden : problems.hidden)
+        out << "withdrawn " << hidden.size << ' ' << hidden.item->FullPath << '\n';
+    return problems.Empty() ? 0 : 1;
+}
+
+} // namespace
+
+int BasketCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const std::optional<TBasketArgs> a = ParseBasketArgs(args, err);
+    if (!a)
+        return 2;
+
+    // 2. The basket with the shop's tables when a shop is given.
     TPriceTables tables;
     TOrderContext context;
-    if (!shop.isEmpty()) {
-        const std::optional<TShopData> data = TShopData::LoadContainer(shop);
+    if (!a->shop.isEmpty()) {
+        const std::optional<TShopData> data = TShopData::LoadContainer(a->shop);
         if (!data) {
-            err << "cannot read " << shop << '\n';
+            err << "cannot read " << a->shop << '\n';
             return 1;
         }
         tables.Load(*data);
@@ -121,38 +170,17 @@ int BasketCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     TCampusPriceLists campusLists;
     context.campus = &campusLists;
-    context.works = QFileInfo(memory).absoluteDir().filePath(QStringLiteral("Works"));
+    context.works = QFileInfo(a->memory).absoluteDir().filePath(QStringLiteral("Works"));
     TThumbNails list(context);
-    const QString mainFile = campus ? QString() : memory;
-    const QString campusFile = campus ? memory : QString();
+    const QString mainFile = a->campus ? QString() : a->memory;
+    const QString campusFile = a->campus ? a->memory : QString();
     list.LoadMemory(mainFile, campusFile);
 
-    if (!add.isEmpty()) {
-        for (const QString &picture : add) {
-            const QString path = QFileInfo(picture).absoluteFilePath();
-            if (IsCampusPicture(path) != campus) {
-                err << picture << ": " << (campus ? "not" : "a") << " campus picture, skipped\n";
-                continue;
-            }
-            TThumbNail *item = list.AddPicture(disk, path, false, count, size);
-            item->FileSize = qint32(std::min<qint64>(QFileInfo(path).size(), INT_MAX));
-        }
-        list.Recount();
-        list.RebuildAggregate();
-        if (!list.SaveMemory(mainFile, campusFile)) {
-            err << "cannot write " << memory << '\n';
-            return 1;
-        }
-    }
+    if (!a->add.isEmpty() && !AddPictures(list, *a, mainFile, campusFile, err))
+        return 1;
+    // 4. The basket as it stands.
     PrintBasket(list, out);
-    if (!check)
-        return 0;
-    const TConsistencyProblems problems = FindProblems(list);
-    for (const TThumbNail *item : problems.vanished)
-        out << "vanished " << item->FullPath << '\n';
-    for (const THiddenSize &hidden : problems.hidden)
-        out << "withdrawn " << hidden.size << ' ' << hidden.item->FullPath << '\n';
-    return problems.Empty() ? 0 : 1;
+    return a->check ? PrintProblems(list, out) : 0;
 }
 
 } // namespace korvatel

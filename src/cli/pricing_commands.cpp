@@ -1,12 +1,9 @@
 #include "cli/pricing_commands.h"
 
 #include "pricing/basket_text.h"
-#include "pricing/discounts.h"
 #include "pricing/money.h"
-#include "pricing/order_pricing.h"
-#include "pricing/price_tables.h"
 #include "pricing/shop_data.h"
-#include "pricing/shop_terms.h"
+#include "pricing/shop_pricing.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
 
@@ -68,22 +65,17 @@ int PriceCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         return 2;
     }
 
-    TPriceTables tables(fileMode ? kFileCatalogue : kServerCatalogue);
-    if (fileMode) {
-        tables.Load(TShopData::FromFolder(files.at(0)));
-    } else {
-        const std::optional<TShopData> data = TShopData::LoadContainer(files.at(0));
-        if (!data) {
-            err << "cannot read " << files.at(0) << '\n';
-            return 1;
-        }
-        tables.Load(*data);
+    std::optional<TShopData> data;
+    if (fileMode)
+        data = TShopData::FromFolder(files.at(0));
+    else
+        data = TShopData::LoadContainer(files.at(0));
+    if (!data) {
+        err << "cannot read " << files.at(0) << '\n';
+        return 1;
     }
-    TShopTerms terms;
-    terms.LoadShopTerms(tables.OptionTable());
-    TDiscountRules rules;
-    rules.LoadDiscountRules(tables.OptionTable());
-    rules.net = tables.CatalogueMode() != 2; // the shop's own rule set serves mode 2 only
+    const TShopPricing shop(*data, fileMode ? kFileCatalogue : kServerCatalogue);
+    const TPriceTables &tables = shop.Tables();
 
     const std::optional<QByteArray> bytes = ReadWholeFile(files.at(1));
     if (!bytes) {
@@ -96,8 +88,7 @@ int PriceCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!basket.errors.isEmpty())
         return 1;
 
-    const TPricingContext context { tables, terms, rules, today };
-    const TPricedOrder order = PriceOrder(basket.basket, context, basket.choice);
+    const TPricedOrder order = PriceOrder(basket.basket, shop.Context(today), basket.choice);
 
     if (order.campusNoteShown)
         out << order.campusNote << '\n';

@@ -7,12 +7,10 @@
 #include "order/thumb_nails.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
-#include "pricing/discounts.h"
-#include "pricing/order_pricing.h"
-#include "pricing/price_tables.h"
 #include "pricing/shop_data.h"
-#include "pricing/shop_terms.h"
+#include "pricing/shop_pricing.h"
 #include "sending/order_host.h"
+#include "sending/order_input.h"
 #include "sending/order_sending.h"
 #include "sending/order_upload.h"
 
@@ -89,166 +87,270 @@ const char *ResultWord(TSendResult result)
     return "failed";
 }
 
-} // namespace
-
-int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
-{
+// The arguments of "order".
+struct TOrderArgs {
     QString memory, customerFile, shop, shopId, payment, delivery, comment, work, historyDir;
     int prefecture = 0, cardCopies = 0, mode = tmAuto;
     bool packOnly = false;
+};
+
+// Takes the value of an option; false for an unknown option (*known false) or a bad number.
+bool TakeOrderValue(const QString &arg, const QString &value, TOrderArgs &a, bool *known)
+{
+    *known = true;
+    bool ok = true;
+    if (arg == QLatin1String("--customer"))
+        a.customerFile = value;
+    else if (arg == QLatin1String("--shop"))
+        a.shop = value;
+    else if (arg == QLatin1String("--shop-id"))
+        a.shopId = value;
+    else if (arg == QLatin1String("--payment"))
+        a.payment = value;
+    else if (arg == QLatin1String("--delivery"))
+        a.delivery = value;
+    else if (arg == QLatin1String("--comment"))
+        a.comment = value;
+    else if (arg == QLatin1String("--work"))
+        a.work = value;
+    else if (arg == QLatin1String("--history"))
+        a.historyDir = value;
+    else if (arg == QLatin1String("--prefecture"))
+        a.prefecture = value.toInt(&ok);
+    else if (arg == QLatin1String("--card"))
+        a.cardCopies = value.toInt(&ok);
+    else if (arg == QLatin1String("--mode")) {
+        const QStringList modes { QStringLiteral("auto"), QStringLiteral("ftp"),
+            QStringLiteral("http") };
+        a.mode = int(modes.indexOf(value));
+        ok = a.mode >= 0;
+    } else {
+        *known = false;
+        ok = false;
+    }
+    return ok;
+}
+
+// 1. The arguments; nullopt after the usage or the error was printed.
+std::optional<TOrderArgs> ParseOrderArgs(const QStringList &args, QTextStream &err)
+{
+    TOrderArgs a;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         if (arg == QLatin1String("--pack-only")) {
-            packOnly = true;
+            a.packOnly = true;
             continue;
         }
         if (!arg.startsWith(QLatin1String("--"))) {
-            if (!memory.isEmpty()) {
+            if (!a.memory.isEmpty()) {
                 err << Usage();
-                return 2;
+                return std::nullopt;
             }
-            memory = arg;
+            a.memory = arg;
             continue;
         }
         if (i + 1 >= args.size()) {
             err << arg << " takes a value\n" << Usage();
-            return 2;
+            return std::nullopt;
         }
         const QString value = args.at(++i);
-        bool ok = true;
-        if (arg == QLatin1String("--customer"))
-            customerFile = value;
-        else if (arg == QLatin1String("--shop"))
-            shop = value;
-        else if (arg == QLatin1String("--shop-id"))
-            shopId = value;
-        else if (arg == QLatin1String("--payment"))
-            payment = value;
-        else if (arg == QLatin1String("--delivery"))
-            delivery = value;
-        else if (arg == QLatin1String("--comment"))
-            comment = value;
-        else if (arg == QLatin1String("--work"))
-            work = value;
-        else if (arg == QLatin1String("--history"))
-            historyDir = value;
-        else if (arg == QLatin1String("--prefecture"))
-            prefecture = value.toInt(&ok);
-        else if (arg == QLatin1String("--card"))
-            cardCopies = value.toInt(&ok);
-        else if (arg == QLatin1String("--mode")) {
-            const QStringList modes { QStringLiteral("auto"), QStringLiteral("ftp"),
-                QStringLiteral("http") };
-            mode = int(modes.indexOf(value));
-            ok = mode >= 0;
-        } else {
-            err << "unknown option: " << arg << '\n' << Usage();
-            return 2;
-        }
-        if (!ok) {
-            err << "bad value for " << arg << ": " << value << '\n';
-            return 2;
+        bool known = true;
+        if (!TakeOrderValue(arg, value, a, &known)) {
+            if (known)
+                err << "bad value for " << arg << ": " << value << '\n';
+            else
+                err << "unknown option: " << arg << '\n' << Usage();
+            return std::nullopt;
         }
     }
-    if (memory.isEmpty() || customerFile.isEmpty() || shop.isEmpty()) {
+    if (a.memory.isEmpty() || a.customerFile.isEmpty() || a.shop.isEmpty()) {
         err << Usage();
-        return 2;
+        return std::nullopt;
     }
     // Drawing the address card's text needs the GUI side of Qt (fonts).
-    if (cardCopies > 0 && !qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+    if (a.cardCopies > 0 && !qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         err << "--card needs a program run with a QGuiApplication\n";
-        return 2;
+        return std::nullopt;
     }
+    return a;
+}
 
-    TServerConfig config = TServerConfig::Load(ConfigDir());
-    config.Install();
-    // The shop data: a container file, or fetched from the format servers.
-    QTemporaryDir download;
-    QString container = shop;
+// The shop's data with its id and the "Http.on" switch.
+struct TOrderShopData {
+    TShopData data;
+    QString shopId;
     bool httpSwitch = false;
-    if (QFileInfo(shop).isFile()) {
-        if (shopId.isEmpty())
-            shopId = QFileInfo(shop).absoluteDir().dirName();
-        httpSwitch
-            = QFileInfo::exists(QFileInfo(shop).absoluteDir().filePath(QStringLiteral("Http.on")));
+};
+
+// 2. The shop data: a container file, or fetched from the format servers.
+std::optional<TOrderShopData> LoadOrderShop(
+    const TOrderArgs &a, const TServerConfig &config, QTextStream &out, QTextStream &err)
+{
+    QTemporaryDir download;
+    QString container = a.shop;
+    TOrderShopData shop;
+    shop.shopId = a.shopId;
+    if (QFileInfo(a.shop).isFile()) {
+        const QDir folder = QFileInfo(a.shop).absoluteDir();
+        if (shop.shopId.isEmpty())
+            shop.shopId = folder.dirName();
+        shop.httpSwitch = QFileInfo::exists(folder.filePath(QStringLiteral("Http.on")));
     } else {
-        const TShopFetch fetch = FetchShopData(config, download.path(), shop);
+        const TShopFetch fetch = FetchShopData(config, download.path(), a.shop);
         for (const QString &line : fetch.log)
             out << "log\t" << line << '\n';
         if (!fetch.ok) {
-            err << "no shop data for " << shop << '\n';
-            return 1;
+            err << "no shop data for " << a.shop << '\n';
+            return std::nullopt;
         }
-        if (shopId.isEmpty())
-            shopId = fetch.shopId;
-        httpSwitch = fetch.Switch(QStringLiteral("Http.on"));
+        if (shop.shopId.isEmpty())
+            shop.shopId = fetch.shopId;
+        shop.httpSwitch = fetch.Switch(QStringLiteral("Http.on"));
         container = QDir(download.path()).filePath(QString::fromLatin1(kShopDataFileName));
     }
-    const std::optional<TShopData> data = TShopData::LoadContainer(container);
+    std::optional<TShopData> data = TShopData::LoadContainer(container);
     if (!data) {
         err << "cannot read " << container << '\n';
-        return 1;
+        return std::nullopt;
     }
-    TPriceTables tables;
-    tables.Load(*data);
-    const std::optional<TOrderHostTable> hosts
-        = TOrderHostTable::FromLines(tables.OrderHostTable());
-    if (!hosts) {
-        err << "the order host table cannot be read\n";
-        return 1;
-    }
+    shop.data = std::move(*data);
+    return shop;
+}
 
-    TUserRecord user;
-    if (!user.LoadFromFile(customerFile)) {
-        err << "cannot read " << customerFile << '\n';
-        return 1;
-    }
-
-    TCampusPriceLists campus;
+// 3. The basket, priced with the shop's tables. The local copies of the pictures, which the
+// packaging sends, live in the workspace's Works folder beside the basket's folder.
+TOrderContext BasketContextOf(
+    const QString &memory, const TPriceTables &tables, TCampusPriceLists &campus)
+{
     TOrderContext context;
     context.tables = &tables;
     context.campus = &campus;
-    // The local copies of the pictures, which the packaging sends, live in the workspace's
-    // Works folder beside the basket's folder.
     context.works = QFileInfo(memory).absoluteDir().filePath(QStringLiteral("Works"));
-    TThumbNails basket(context);
+    return context;
+}
+
+// The basket counted, with its per-size aggregate.
+void LoadOrderBasket(TThumbNails &basket, const QString &memory, QTextStream &out)
+{
     basket.LoadMemory(memory, {});
     basket.Recount();
     basket.RebuildAggregate();
     out << "basket\t" << basket.Count() << " items, " << basket.OrderCount() << " prints\n";
+}
 
-    TShopTerms terms;
-    terms.LoadShopTerms(tables.OptionTable());
-    TDiscountRules rules;
-    rules.LoadDiscountRules(tables.OptionTable());
+// 4. The customer's choices: as given, else the shop's first kinds and the customer's
+// prefecture.
+TPricingChoice OrderChoiceOf(const TOrderArgs &a, const TShopTerms &terms, const TUserRecord &user)
+{
     TPricingChoice choice;
-    choice.payment = payment.isEmpty() ? terms.PaymentKinds().value(0, -1) : PaymentKindOf(payment);
+    choice.payment
+        = a.payment.isEmpty() ? terms.PaymentKinds().value(0, -1) : PaymentKindOf(a.payment);
     choice.delivery
-        = delivery.isEmpty() ? terms.DeliveryKinds().value(0, -1) : DeliveryKindOf(delivery);
-    choice.prefecture = prefecture > 0 ? prefecture : std::max(user.Prefecture(), 0);
+        = a.delivery.isEmpty() ? terms.DeliveryKinds().value(0, -1) : DeliveryKindOf(a.delivery);
+    choice.prefecture = a.prefecture > 0 ? a.prefecture : std::max(user.Prefecture(), 0);
     choice.address = user.Adrs1() + user.Adrs1Over();
-    const TPricingContext pricing { tables, terms, rules, QDate::currentDate() };
-    const TPricedOrder priced = PriceOrder(basket.Aggregate(), pricing, choice);
+    return choice;
+}
+
+// The priced basket; nullopt when the order button would be disabled.
+std::optional<TPricedOrder> PriceCliOrder(const TThumbNails &basket, const TShopPricing &pricing,
+    const TPricingChoice &choice, QTextStream &out, QTextStream &err)
+{
+    TPricedOrder priced
+        = PriceOrder(basket.Aggregate(), pricing.Context(QDate::currentDate()), choice);
     out << "total\t" << QString::number(priced.total, 'f', 0) << '\n';
     if (!priced.buttonEnabled) {
         err << "the order cannot be placed: " << priced.buttonCaption << '\n';
+        return std::nullopt;
+    }
+    return priced;
+}
+
+// 5. The packaging input: the source filled as far as the priced basket goes gets the shop,
+// the work folder and the program's files; the basket file lives in the workspace's SysData
+// folder.
+TOrderInput OrderInputOf(const TOrderArgs &a, const TOrderShopData &shop, TOrderInputSource source)
+{
+    source.shopId = shop.shopId;
+    source.workDir = a.work.isEmpty() ? QFileInfo(a.memory).absolutePath() : a.work;
+    source.askMachineId = shop.data.ServerR();
+    source.folders = TUserFolders::FromEnvironment();
+    source.sysData = QFileInfo(a.memory).absolutePath();
+    TOrderInput input = MakeOrderInput(source);
+    InsertComment(input.figures.records, a.comment);
+    input.now = QDateTime::currentDateTime();
+    input.cardCopies = a.cardCopies;
+    return input;
+}
+
+// 6. Sends the packed order, writing the history when a folder is given.
+int UploadOrder(TOrderUpload &upload, TPackedOrder &order, const TOrderArgs &a, QTextStream &out,
+    QTextStream &err)
+{
+    TPrintedProgress progress(out);
+    upload.progress = &progress;
+    std::optional<TOrderHistory> history;
+    if (!a.historyDir.isEmpty()) {
+        history.emplace(a.historyDir);
+        upload.onHistory = [&](bool sent, const QString &kind, const QString &cardOrderId,
+                               const QStringList &text) {
+            const qint64 written
+                = history->WriteHistoryRecord(sent, kind, cardOrderId, {}, false, false, {}, text);
+            out << "history\t"
+                << (written < 0 ? QStringLiteral("not written") : QString::number(written)) << '\n';
+        };
+    }
+    const TSendResult result = upload.Send(order);
+    out << "result\t" << ResultWord(result) << '\n';
+    if (result != TSendResult::srSent) {
+        err << upload.LastError() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const std::optional<TOrderArgs> a = ParseOrderArgs(args, err);
+    if (!a)
+        return 2;
+    TServerConfig config = TServerConfig::Load(ConfigDir());
+    config.Install();
+    const std::optional<TOrderShopData> shop = LoadOrderShop(*a, config, out, err);
+    if (!shop)
+        return 1;
+    const TShopPricing pricing(shop->data);
+    const std::optional<TOrderHostTable> hosts
+        = TOrderHostTable::FromLines(pricing.Tables().OrderHostTable());
+    if (!hosts) {
+        err << "the order host table cannot be read\n";
+        return 1;
+    }
+    TUserRecord user;
+    if (!user.LoadFromFile(a->customerFile)) {
+        err << "cannot read " << a->customerFile << '\n';
         return 1;
     }
 
-    TOrderInput input;
-    input.basket = &basket;
-    input.tables = &tables;
-    input.customer = OrderCustomerOf(user);
-    input.shop = TOrderShop::FromTables(shopId, tables.OptionTable(), hosts->Lines());
-    input.figures = OrderFiguresOf(priced, choice);
-    InsertComment(input.figures.records, comment);
-    input.workDir = work.isEmpty() ? QFileInfo(memory).absolutePath() : work;
-    input.now = QDateTime::currentDateTime();
-    input.cardCopies = cardCopies;
-    // The basket file lives in the workspace's SysData folder.
-    SetOrderProgram(input, data->ServerR(), TUserFolders::FromEnvironment(),
-        QFileInfo(memory).absolutePath(), tables.OptionTable());
+    TCampusPriceLists campus;
+    TThumbNails basket(BasketContextOf(a->memory, pricing.Tables(), campus));
+    LoadOrderBasket(basket, a->memory, out);
 
+    const TPricingChoice choice = OrderChoiceOf(*a, pricing.Terms(), user);
+    const std::optional<TPricedOrder> priced = PriceCliOrder(basket, pricing, choice, out, err);
+    if (!priced)
+        return 1;
+
+    TOrderInputSource source;
+    source.basket = &basket;
+    source.tables = &pricing.Tables();
+    source.hosts = &*hosts;
+    source.user = &user;
+    source.order = &*priced;
+    source.choice = &choice;
+    const TOrderInput input = OrderInputOf(*a, *shop, source);
     TUnattendedPrompter prompter;
     std::optional<TPackedOrder> order = PackOrder(input, prompter);
     if (!order) {
@@ -258,31 +360,13 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     out << "order\t" << order->name << '\n' << "folder\t" << order->localFolder << '\n';
     for (const TSendItem &item : order->sendList.Items())
         out << "file\t" << item.remote << '\n';
-    if (packOnly)
+    if (a->packOnly)
         return 0;
 
-    TPrintedProgress progress(out);
     TOrderUpload upload(prompter);
-    SetUpOrderUpload(upload, { &*hosts, &config, httpSwitch, mode, user.Mail(), choice.payment });
-    upload.progress = &progress;
-    std::optional<TOrderHistory> history;
-    if (!historyDir.isEmpty()) {
-        history.emplace(historyDir);
-        upload.onHistory = [&](bool sent, const QString &kind, const QString &cardOrderId,
-                               const QStringList &text) {
-            const qint64 written
-                = history->WriteHistoryRecord(sent, kind, cardOrderId, {}, false, false, {}, text);
-            out << "history\t"
-                << (written < 0 ? QStringLiteral("not written") : QString::number(written)) << '\n';
-        };
-    }
-    const TSendResult result = upload.Send(*order);
-    out << "result\t" << ResultWord(result) << '\n';
-    if (result != TSendResult::srSent) {
-        err << upload.LastError() << '\n';
-        return 1;
-    }
-    return 0;
+    SetUpOrderUpload(
+        upload, { &*hosts, &config, shop->httpSwitch, a->mode, user.Mail(), choice.payment });
+    return UploadOrder(upload, *order, *a, out, err);
 }
 
 } // namespace korvatel

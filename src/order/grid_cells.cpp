@@ -443,8 +443,7 @@ void DropCount(TThumbNail &item, const QString &sourceSize, const QString &targe
     const int target = item.SizeCount(targetSize);
     item.SetSizeCount(sourceSize, 0);
     item.SetSizeCount(targetSize, int(std::min<qint64>(qint64(target) + moved, INT_MAX)));
-    item.CurrentSize = targetSize;
-    item.CurrentCount = item.SizeCount(targetSize);
+    item.SetCurrentSize(targetSize);
 }
 
 void MergeCounts(TThumbNail &item, const QString &size)
@@ -455,8 +454,7 @@ void MergeCounts(TThumbNail &item, const QString &size)
     const int total = item.TotalCount;
     item.Orders.clear();
     item.SetSizeCount(size, total);
-    item.CurrentSize = size;
-    item.CurrentCount = item.SizeCount(size);
+    item.SetCurrentSize(size);
 }
 
 int MoveCurrent(int current, int dx, int dy, int count, int columns)

@@ -87,9 +87,8 @@ int CopyOrderSettings(
             && !SameFolder(PictureFolder(item.FullPath), source.campusFolder))
             continue;
         item.Orders = source.sizeLines;
-        item.CurrentSize = source.currentSize;
         item.Recount();
-        item.CurrentCount = item.SizeCount(item.CurrentSize);
+        item.SetCurrentSize(source.currentSize);
         item.CdOrder = source.cdOrder;
         item.DatePrint = source.datePrint;
         item.DateType = source.dateKind;

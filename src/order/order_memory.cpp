@@ -199,8 +199,7 @@ int TThumbNails::ReadMemoryLines(const QStringList &lines, TOrderType fileType)
             = TDateKind(std::clamp(MemoryNumber(record.Value(QStringLiteral("DateType"))), 0, 2));
         item->Orders = FromCommaText(record.Value(QStringLiteral("OrdersList")));
         item->Orders.removeAll(QString());
-        item->CurrentSize = record.Value(QStringLiteral("OrderSize"));
-        item->CurrentCount = std::max(item->SizeCount(item->CurrentSize), 0);
+        item->SetCurrentSize(record.Value(QStringLiteral("OrderSize")));
         item->CdOrder = record.Bool(QStringLiteral("CdOrder"));
         item->KeitaiOrder = record.Bool(QStringLiteral("KeitaiOrder"));
         item->KeitaiRotat

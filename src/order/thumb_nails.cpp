@@ -141,6 +141,12 @@ void TThumbNail::SetSizeCount(const QString &size, int count)
     Recount();
 }
 
+void TThumbNail::SetCurrentSize(const QString &size)
+{
+    CurrentSize = size;
+    CurrentCount = std::max(SizeCount(size), 0);
+}
+
 void TThumbNail::AddToCurrent(int delta)
 {
     CurrentCount = std::max(AddSaturating(CurrentCount, delta), 0);
@@ -254,10 +260,9 @@ TThumbNail *TThumbNails::AddPicture(
     }
     if (!chosen.isEmpty() && count > 0) {
         item->Orders.append(chosen + u'=' + QString::number(count));
-        item->CurrentCount = count;
         item->TotalCount = count;
     }
-    item->CurrentSize = chosen;
+    item->SetCurrentSize(chosen);
     item->CdOrder = true;
     item->OrderType = campus ? otPhoto : otDpe;
     item->DiskNo = diskNo;

@@ -77,6 +77,9 @@ public:
     int SizeCount(const QString &size) const;
     // Sets the count of a size (0 removes its line) and recounts the item.
     void SetSizeCount(const QString &size, int count);
+    // Makes the size current; the current count becomes its count (never below 0). Every change
+    // of the current size goes through here, so the count shown is always the size's own.
+    void SetCurrentSize(const QString &size);
     // Adds delta to the current size's count, never below 0, and writes it back.
     void AddToCurrent(int delta);
     // Empties the orders and zeroes the total and current counts.

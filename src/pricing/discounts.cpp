@@ -253,14 +253,13 @@ bool TDiscountRules::CampaignActive(const QDate &today) const
     return today >= start && today <= end;
 }
 
-TDiscountResult ApplyDiscounts(const TDiscountRules &rules, const TShopTerms &terms,
-    const TPriceTables &tables, int printCount, int prefecture, const QString &deliveryText,
-    bool newRegistration, double amount, const QDate &today)
+namespace
 {
-    TDiscountResult result;
-    const bool campaign = rules.CampaignActive(today);
 
-    // Amount and count rules: the campaign rule adds to or replaces the permanent one.
+// The amount and count rules: the campaign rule adds to or replaces the permanent one.
+void ApplyStepRules(const TDiscountRules &rules, bool campaign, int printCount, double amount,
+    TDiscountResult &result)
+{
     auto stepKind = [&](const TStepRule &permanent, const TStepRule &cpn, int mode, double measure,
                         double &discount, double &points) {
         if (campaign && cpn.use) {
@@ -279,45 +278,53 @@ TDiscountResult ApplyDiscounts(const TDiscountRules &rules, const TShopTerms &te
         result.valuedPoints);
     stepKind(rules.numed, rules.cpnNumed, rules.cpnNumedAdd, printCount, result.numedDiscount,
         result.numedPoints);
+}
 
-    // Delivery rule: the campaign rule is tried only when the permanent one did not qualify.
-    const TSoryoRule *qualified = nullptr;
+// The delivery rule that qualifies, or none: the campaign rule is tried only when the
+// permanent one did not qualify.
+const TSoryoRule *QualifiedSoryoRule(
+    const TDiscountRules &rules, bool campaign, int printCount, double amount)
+{
     if (campaign && rules.cpnSoryo.use) {
         if (rules.cpnSoryoAdd == catAdd) {
             if (rules.soryo.use && SoryoQualifies(rules.soryo, printCount, amount))
-                qualified = &rules.soryo;
-            else if (SoryoQualifies(rules.cpnSoryo, printCount, amount))
-                qualified = &rules.cpnSoryo;
+                return &rules.soryo;
+            if (SoryoQualifies(rules.cpnSoryo, printCount, amount))
+                return &rules.cpnSoryo;
         } else if (rules.cpnSoryoAdd == dctOnly
             && SoryoQualifies(rules.cpnSoryo, printCount, amount)) {
-            qualified = &rules.cpnSoryo;
+            return &rules.cpnSoryo;
         }
-    } else if (rules.soryo.use && SoryoQualifies(rules.soryo, printCount, amount)) {
-        qualified = &rules.soryo;
+        return nullptr;
     }
-    if (qualified) {
-        result.soryoReduced = true;
-        result.deliveryReduction = qualified->maxOff;
-    }
+    if (rules.soryo.use && SoryoQualifies(rules.soryo, printCount, amount))
+        return &rules.soryo;
+    return nullptr;
+}
 
-    const int method = DeliveryKindOf(deliveryText);
+// The delivery charge of the delivery method; the shop and campus deliveries cost nothing.
+double DeliveryChargeOf(
+    const TShopTerms &terms, int method, int printCount, int prefecture, double amount)
+{
     switch (method) {
     case hsoMailbin:
-        result.deliveryCharge = terms.MailCharge(printCount);
-        break;
+        return terms.MailCharge(printCount);
     case hsoMailbinFast:
-        result.deliveryCharge = terms.FastMailCharge(printCount);
-        break;
+        return terms.FastMailCharge(printCount);
     case hsoTakuhaibin:
-        result.deliveryCharge = terms.HomeDeliveryCharge(prefecture);
-        break;
+        return terms.HomeDeliveryCharge(prefecture);
     case hsoJihai:
-        result.deliveryCharge = terms.OwnDeliveryCharge(amount);
-        break;
+        return terms.OwnDeliveryCharge(amount);
     default:
-        result.deliveryCharge = 0;
-        break;
+        return 0;
     }
+}
+
+// A reduced delivery takes off the rule's most (the mail charge when the rule names none), never
+// more than the charge; methods without a charge get no reduction.
+void SettleDeliveryReduction(
+    const TShopTerms &terms, int method, int printCount, TDiscountResult &result)
+{
     if (result.soryoReduced
         && (method == hsoMailbin || method == hsoMailbinFast || method == hsoTakuhaibin
             || method == hsoJihai)) {
@@ -327,32 +334,62 @@ TDiscountResult ApplyDiscounts(const TDiscountRules &rules, const TShopTerms &te
     } else {
         result.deliveryReduction = 0;
     }
+}
 
+// The new-registration rule: the campaign rule adds to or replaces the permanent one.
+void ApplyNewOrderRules(const TDiscountRules &rules, bool campaign, int printCount, double amount,
+    TDiscountResult &result)
+{
+    if (campaign && rules.cpnNewOrder.use) {
+        if (rules.cpnNewOrderAdd == catAdd) {
+            if (rules.newOrder.use)
+                ApplyNewOrder(rules.newOrder, printCount, amount, result);
+            ApplyNewOrder(rules.cpnNewOrder, printCount, amount, result);
+        } else if (rules.cpnNewOrderAdd == dctOnly) {
+            ApplyNewOrder(rules.cpnNewOrder, printCount, amount, result);
+        }
+    } else if (rules.newOrder.use) {
+        ApplyNewOrder(rules.newOrder, printCount, amount, result);
+    }
+}
+
+// The free prints are worth the cheaper of the two sizes that has a price. (Taking only a
+// strictly cheaper one would value them at nothing when both cost the same.)
+void ValueFreePrints(
+    const TDiscountRules &rules, const TPriceTables &tables, TDiscountResult &result)
+{
+    if (result.freePrints <= 0)
+        return;
+    const int kind = rules.net ? prcNet : prcNormal;
+    const double l = std::trunc(tables.UnitPrice(kind, QStringLiteral("L")));
+    const double d = std::trunc(tables.UnitPrice(kind, QStringLiteral("L-DSC")));
+    double unit = 0;
+    if (l > 0 && d > 0)
+        unit = std::min(l, d);
+    else if (l > 0 || d > 0)
+        unit = std::max(l, d);
+    result.freePrintValue = result.freePrints * unit;
+}
+
+} // namespace
+
+TDiscountResult ApplyDiscounts(const TDiscountRules &rules, const TShopTerms &terms,
+    const TPriceTables &tables, int printCount, int prefecture, const QString &deliveryText,
+    bool newRegistration, double amount, const QDate &today)
+{
+    TDiscountResult result;
+    const bool campaign = rules.CampaignActive(today);
+    ApplyStepRules(rules, campaign, printCount, amount, result);
+    if (const TSoryoRule *qualified = QualifiedSoryoRule(rules, campaign, printCount, amount)) {
+        result.soryoReduced = true;
+        result.deliveryReduction = qualified->maxOff;
+    }
+    const int method = DeliveryKindOf(deliveryText);
+    result.deliveryCharge = DeliveryChargeOf(terms, method, printCount, prefecture, amount);
+    SettleDeliveryReduction(terms, method, printCount, result);
     if (newRegistration) {
-        if (campaign && rules.cpnNewOrder.use) {
-            if (rules.cpnNewOrderAdd == catAdd) {
-                if (rules.newOrder.use)
-                    ApplyNewOrder(rules.newOrder, printCount, amount, result);
-                ApplyNewOrder(rules.cpnNewOrder, printCount, amount, result);
-            } else if (rules.cpnNewOrderAdd == dctOnly) {
-                ApplyNewOrder(rules.cpnNewOrder, printCount, amount, result);
-            }
-        } else if (rules.newOrder.use) {
-            ApplyNewOrder(rules.newOrder, printCount, amount, result);
-        }
-        if (result.freePrints > 0) {
-            const int kind = rules.net ? prcNet : prcNormal;
-            const double l = std::trunc(tables.UnitPrice(kind, QStringLiteral("L")));
-            const double d = std::trunc(tables.UnitPrice(kind, QStringLiteral("L-DSC")));
-            // The free prints are worth the cheaper of the two sizes that has a price. (Taking
-            // only a strictly cheaper one would value them at nothing when both cost the same.)
-            double unit = 0;
-            if (l > 0 && d > 0)
-                unit = std::min(l, d);
-            else if (l > 0 || d > 0)
-                unit = std::max(l, d);
-            result.freePrintValue = result.freePrints * unit;
-        }
+        ApplyNewOrderRules(rules, campaign, printCount, amount, result);
+        ValueFreePrints(rules, tables, result);
     }
     return result;
 }

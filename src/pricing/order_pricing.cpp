@@ -145,14 +145,12 @@ std::optional<TCampusLine> ParseCampusLine(const QString &text)
     return TCampusLine { album, size, price, *count };
 }
 
-TPricedOrder PriceOrder(
-    const TPricingBasket &basket, const TPricingContext &context, const TPricingChoice &choice)
+namespace
 {
-    const TPriceTables &tables = context.tables;
-    const TShopTerms &terms = context.terms;
-    TPricedOrder order;
 
-    // 1. Campus lines.
+// 1. Campus lines.
+void CountCampusLines(TPricedOrder &order, const TPricingBasket &basket)
+{
     for (const TCampusLine &line : basket.campus) {
         if (line.count <= 0)
             continue;
@@ -161,9 +159,12 @@ TPricedOrder PriceOrder(
         int &album = order.campusAlbumCounts[line.album];
         album = AddCount(album, line.count);
     }
+}
 
-    // 2. Print lines in size order; sizes missing from the table keep their order at the end.
-    // Each line's rank is looked up once; the sort then compares integers.
+// 2. Print lines in size order; sizes missing from the table keep their order at the end.
+// Each line's rank is looked up once; the sort then compares integers.
+void SortPrintLines(TPricedOrder &order, const TPricingBasket &basket, const TPriceTables &tables)
+{
     QList<std::pair<int, TPrintLine>> ranked;
     ranked.reserve(basket.prints.size());
     for (const TPrintLine &line : basket.prints) {
@@ -177,16 +178,22 @@ TPricedOrder PriceOrder(
     order.prints.erase(std::remove_if(order.prints.begin(), order.prints.end(),
                            [](const TPrintLine &l) { return l.count <= 0; }),
         order.prints.end());
+}
 
-    // 3. Prints.
+// 3. Prints.
+void PricePrints(TPricedOrder &order)
+{
     for (const TPrintLine &line : order.prints) {
         const double amount = line.count * line.unitPrice;
         order.printsTotal += amount;
         order.printCount = AddCount(order.printCount, line.count);
         AddUnitRow(order, TStatementRow::srPrint, line.size, line.unitPrice, line.count, amount);
     }
+}
 
-    // 4. Basic fee, from the shop's basic fee table.
+// 4. Basic fee, from the shop's basic fee table.
+void AddBasicFee(TPricedOrder &order, const TPricingBasket &basket, const TPriceTables &tables)
+{
     const bool hasPrints = order.printCount >= 1;
     const bool hasCd = basket.cdPictures >= 1;
     order.basicFee = tables.BasicFee(hasPrints, hasCd, false);
@@ -195,76 +202,102 @@ TPricedOrder PriceOrder(
         AddRow(
             order, TStatementRow::srBasicFee, tables.BasicFeeName(false), order.basicFee, feeRule);
     }
+}
 
-    // 5. CD-R.
+// 5. CD-R: as many discs as the bytes or the pictures need, each priced by its tier.
+void PriceCd(TPricedOrder &order, const TPricingBasket &basket, const TPriceTables &tables)
+{
     const bool net = tables.ServerCatalogue();
     const QList<double> tiers = tables.CdTiers(basket.cdKind, net);
-    if (basket.cdPictures >= 1 && !tiers.isEmpty()) {
-        const double bytes = double(std::max<qint64>(basket.cdBytes, 0));
-        const double limitSize = tables.CdLimitSize(net);
-        const int limitFile = tables.CdLimitFile(net);
-        const double bySize = limitSize >= 1 ? std::ceil(bytes / (limitSize * kMegabyte)) : 1;
-        const double byFiles
-            = limitFile >= 1 ? std::ceil(double(basket.cdPictures) / limitFile) : 1;
-        order.cdDiscs = int(std::min(std::max(bySize, byFiles), kMaxDiscs));
-        for (int disc = 0; disc < order.cdDiscs; ++disc)
-            order.cdTotal += tiers.at(std::min<qsizetype>(disc, tiers.size() - 1));
-        AddRow(order, TStatementRow::srCd,
-            QStringLiteral("CD-R(%1画像/%2MB) 収容%3枚")
-                .arg(basket.cdPictures)
-                .arg(qint64(std::ceil(bytes / kMegabyte)))
-                .arg(order.cdDiscs),
-            order.cdTotal);
-    }
+    if (basket.cdPictures < 1 || tiers.isEmpty())
+        return;
+    const double bytes = double(std::max<qint64>(basket.cdBytes, 0));
+    const double limitSize = tables.CdLimitSize(net);
+    const int limitFile = tables.CdLimitFile(net);
+    const double bySize = limitSize >= 1 ? std::ceil(bytes / (limitSize * kMegabyte)) : 1;
+    const double byFiles = limitFile >= 1 ? std::ceil(double(basket.cdPictures) / limitFile) : 1;
+    order.cdDiscs = int(std::min(std::max(bySize, byFiles), kMaxDiscs));
+    for (int disc = 0; disc < order.cdDiscs; ++disc)
+        order.cdTotal += tiers.at(std::min<qsizetype>(disc, tiers.size() - 1));
+    AddRow(order, TStatementRow::srCd,
+        QStringLiteral("CD-R(%1画像/%2MB) 収容%3枚")
+            .arg(basket.cdPictures)
+            .arg(qint64(std::ceil(bytes / kMegabyte)))
+            .arg(order.cdDiscs),
+        order.cdTotal);
+}
 
-    // 6. Phone images.
+// 6. Phone images: the base fee covers MaxNum images, each further one costs AddPrice.
+void PricePhoneImages(TPricedOrder &order, const TPricingBasket &basket, const TPriceTables &tables)
+{
+    if (basket.phoneImages < 1)
+        return;
     const int maxNum = tables.PhoneMaxNum();
-    if (basket.phoneImages >= 1) {
-        order.phoneImages = basket.phoneImages;
-        order.phoneBase = tables.PhoneBaseFee();
-        order.phoneExtraImages
-            = int(std::clamp<qint64>(qint64(basket.phoneImages) - maxNum, 0, INT_MAX));
-        order.phoneExtra = order.phoneExtraImages * tables.PhoneAddPrice();
-        if (maxNum != 0 || order.phoneBase > 0) {
-            const QString label = maxNum >= 1 ? QStringLiteral("携帯画像基本料(%1画像含)")
-                                                    .arg(std::min(maxNum, basket.phoneImages))
-                                              : QStringLiteral("携帯画像基本料");
-            AddRow(order, TStatementRow::srPhoneBase, label, order.phoneBase);
-        }
-        if (order.phoneExtraImages >= 1) {
-            AddUnitRow(order, TStatementRow::srPhoneExtra, QStringLiteral("携帯画像"),
-                tables.PhoneAddPrice(), order.phoneExtraImages, order.phoneExtra);
-        }
+    order.phoneImages = basket.phoneImages;
+    order.phoneBase = tables.PhoneBaseFee();
+    order.phoneExtraImages
+        = int(std::clamp<qint64>(qint64(basket.phoneImages) - maxNum, 0, INT_MAX));
+    order.phoneExtra = order.phoneExtraImages * tables.PhoneAddPrice();
+    if (maxNum != 0 || order.phoneBase > 0) {
+        const QString label = maxNum >= 1
+            ? QStringLiteral("携帯画像基本料(%1画像含)").arg(std::min(maxNum, basket.phoneImages))
+            : QStringLiteral("携帯画像基本料");
+        AddRow(order, TStatementRow::srPhoneBase, label, order.phoneBase);
     }
+    if (order.phoneExtraImages >= 1) {
+        AddUnitRow(order, TStatementRow::srPhoneExtra, QStringLiteral("携帯画像"),
+            tables.PhoneAddPrice(), order.phoneExtraImages, order.phoneExtra);
+    }
+}
 
-    // 8. The discount base: the priced items, without the basic fee and the delivery fee, net
-    // of the contained tax unless the shop discounts on tax-inclusive amounts.
-    const double gross = order.printsTotal + order.cdTotal + order.phoneBase + order.phoneExtra;
+// What the discounts are measured on.
+struct TDiscountMeasures {
+    double gross = 0; // the priced items as they stand
+    double amount = 0; // the discount base without the campus prints
+    int count = 0; // the prints without the campus prints
+};
+
+// 8. The discount base: the priced items, without the basic fee and the delivery fee, net of
+// the contained tax unless the shop discounts on tax-inclusive amounts.
+TDiscountMeasures MeasureDiscountBase(TPricedOrder &order, const TPriceTables &tables)
+{
     const TTaxSettings &tax = tables.Tax();
     const bool asIs = tax.inclusive && tax.discountOnInclusive;
     auto base = [&](double x) { return asIs ? x : tables.NetOf(x); };
+    TDiscountMeasures measures;
+    measures.gross = order.printsTotal + order.cdTotal + order.phoneBase + order.phoneExtra;
     const double discountBase = base(order.printsTotal) + base(order.cdTotal)
         + base(order.phoneBase) + base(order.phoneExtra);
-    const double amountMeasure = SnapMoney(discountBase - base(order.campusAmount));
-    const int countMeasure = AddCount(order.printCount, -order.campusCount);
-    order.amountMeasure = amountMeasure;
+    measures.amount = SnapMoney(discountBase - base(order.campusAmount));
+    measures.count = AddCount(order.printCount, -order.campusCount);
+    order.amountMeasure = measures.amount;
+    return measures;
+}
 
-    // 9. Discounts: a run over the whole order decides the campus note; the run without the
-    // campus prints is the one used.
+// 9. Discounts: a run over the whole order decides the campus note; the run without the
+// campus prints is the one used.
+void ApplyOrderDiscounts(TPricedOrder &order, const TPricingBasket &basket,
+    const TPricingContext &context, const TPricingChoice &choice, const TDiscountMeasures &measures)
+{
     const QString deliveryText = DeliveryKindName(choice.delivery);
     if (!basket.campus.isEmpty() && order.campusCount > 0) {
-        const TDiscountResult whole = ApplyDiscounts(context.rules, terms, tables, order.printCount,
-            choice.prefecture, deliveryText, false, gross, context.today);
+        const TDiscountResult whole
+            = ApplyDiscounts(context.rules, context.terms, context.tables, order.printCount,
+                choice.prefecture, deliveryText, false, measures.gross, context.today);
         order.campusNoteShown = whole.valuedDiscount + whole.numedDiscount + whole.freePrintValue
                 + whole.deliveryReduction
             > 0;
     }
-    order.discounts = ApplyDiscounts(context.rules, terms, tables, countMeasure, choice.prefecture,
-        deliveryText, false, amountMeasure, context.today);
+    order.discounts = ApplyDiscounts(context.rules, context.terms, context.tables, measures.count,
+        choice.prefecture, deliveryText, false, measures.amount, context.today);
     const TDiscountResult &d = order.discounts;
     order.discountTotal = d.valuedDiscount + d.numedDiscount + d.freePrintValue;
+}
 
-    // 7. Delivery fee, from the engine's result.
+// 7. Delivery fee, from the engine's result, and the discount rows.
+void AddDeliveryAndDiscountRows(TPricedOrder &order, const TPricingChoice &choice)
+{
+    const TDiscountResult &d = order.discounts;
     order.deliveryFee = d.deliveryCharge;
     if (order.deliveryFee > 0) {
         AddRow(order, TStatementRow::srDelivery,
@@ -278,27 +311,38 @@ TPricedOrder PriceOrder(
         AddRow(order, TStatementRow::srDeliveryDiscount, QStringLiteral("送料値引"),
             -d.deliveryReduction);
     }
+}
 
-    if (order.campusNoteShown) {
-        if (order.campusCount == order.printCount && order.cdTotal == 0)
-            order.campusNote
-                = QStringLiteral("!! Lumora のみのご注文には､各種値引は適用しません。");
-        else if (order.printCount == 0 && !(order.cdTotal > 0))
-            order.campusNote
-                = QStringLiteral("!! 各種値引は Lumora以外のご注文(ご自分の画像)で計算されます。");
-        else
-            order.campusNote
-                = QStringLiteral("!! 各種値引は Lumora ご注文分､%1枚 %2 を除いた計算となります。")
-                      .arg(order.campusCount)
-                      .arg(CurrencyText(order.campusAmount));
-    }
+// The note that the campus prints are left out of the discounts.
+void SetCampusNote(TPricedOrder &order)
+{
+    if (!order.campusNoteShown)
+        return;
+    if (order.campusCount == order.printCount && order.cdTotal == 0)
+        order.campusNote = QStringLiteral("!! Lumora のみのご注文には､各種値引は適用しません。");
+    else if (order.printCount == 0 && !(order.cdTotal > 0))
+        order.campusNote
+            = QStringLiteral("!! 各種値引は Lumora以外のご注文(ご自分の画像)で計算されます。");
+    else
+        order.campusNote
+            = QStringLiteral("!! 各種値引は Lumora ご注文分､%1枚 %2 を除いた計算となります。")
+                  .arg(order.campusCount)
+                  .arg(CurrencyText(order.campusAmount));
+}
 
-    // 10. Subtotal.
+// 10. Subtotal.
+void AddSubtotal(TPricedOrder &order)
+{
     order.subtotal = SnapMoney(order.basicFee + order.cdTotal + order.printsTotal + order.phoneBase
-        + order.phoneExtra + order.deliveryFee - (order.discountTotal + d.deliveryReduction));
+        + order.phoneExtra + order.deliveryFee
+        - (order.discountTotal + order.discounts.deliveryReduction));
     AddRow(order, TStatementRow::srSubtotal, QStringLiteral("小計"), order.subtotal);
+}
 
-    // 11. Tax and total.
+// 11. Tax and total.
+void AddTaxAndTotal(TPricedOrder &order, const TPriceTables &tables)
+{
+    const TTaxSettings &tax = tables.Tax();
     const TGross g = tables.Gross(order.subtotal);
     order.total = g.total;
     order.tax = tax.inclusive ? SnapMoney(g.tax) : tables.RoundMoney(order.subtotal * tax.rate);
@@ -312,23 +356,24 @@ TPricedOrder PriceOrder(
     AddRow(order, TStatementRow::srTax, order.taxLabel, order.tax);
     order.totalLabel = QStringLiteral("合計(端数") + RoundingName(tax.rounding) + u')';
     AddRow(order, TStatementRow::srTotal, order.totalLabel, order.total);
+}
 
-    // 12. Points.
+// 12. Points.
+void AddPoints(TPricedOrder &order)
+{
+    const TDiscountResult &d = order.discounts;
     order.pointsGiven = d.newOrderPoints;
     order.pointsEarned = d.valuedPoints + d.numedPoints;
     if (order.pointsGiven > 0)
         order.pointsText += QStringLiteral("+ 進呈%1 ").arg(FloatText(order.pointsGiven));
     if (order.pointsEarned > 0)
         order.pointsText += QStringLiteral("+ 今回%1").arg(FloatText(order.pointsEarned));
+}
 
-    // The order line records; the payment records are slots filled at the payment stage.
-    QStringList &r = order.records;
-    r.append(QString()); // the payment memo, written at the payment stage
-    r.append(QStringLiteral("<Memo>配送 : %1(%2)")
-                 .arg(DeliveryKindName(choice.delivery), DeliveryKindCode(choice.delivery)));
-    r.append(QString());
-    if (order.basicFee > 0)
-        r.append(QStringLiteral("Fee:基本料;Price:%1;Num:1;").arg(FloatText(order.basicFee)));
+// The numbered item records: prints, CD-R and phone images.
+void AppendItemRecords(QStringList &r, const TPricedOrder &order, const TPriceTables &tables)
+{
+    const int maxNum = tables.PhoneMaxNum();
     int n = 1;
     for (const TPrintLine &line : order.prints) {
         r.append(QStringLiteral("Size:(%1) %2;Price:%3;Num:%4;")
@@ -361,6 +406,21 @@ TPricedOrder PriceOrder(
                      .arg(n)
                      .arg(FloatText(tables.PhoneAddPrice()))
                      .arg(order.phoneExtraImages));
+}
+
+// The order line records; the payment records are slots filled at the payment stage.
+void WriteOrderRecords(
+    TPricedOrder &order, const TPriceTables &tables, const TPricingChoice &choice)
+{
+    const TDiscountResult &d = order.discounts;
+    QStringList &r = order.records;
+    r.append(QString()); // the payment memo, written at the payment stage
+    r.append(QStringLiteral("<Memo>配送 : %1(%2)")
+                 .arg(DeliveryKindName(choice.delivery), DeliveryKindCode(choice.delivery)));
+    r.append(QString());
+    if (order.basicFee > 0)
+        r.append(QStringLiteral("Fee:基本料;Price:%1;Num:1;").arg(FloatText(order.basicFee)));
+    AppendItemRecords(r, order, tables);
     if (order.deliveryFee > 0)
         r.append(QStringLiteral("Soryo:送料;Price:%1;Num:1;").arg(FloatText(order.deliveryFee)));
     if (order.discountTotal > 0)
@@ -377,7 +437,30 @@ TPricedOrder PriceOrder(
         r.append(
             QStringLiteral("Point:獲得ﾎﾟｲﾝﾄ;Price:1;Num:%1;").arg(FloatText(order.pointsEarned)));
     r << kPointSlot << kCreditSlot << kCombiniSlot << kDaibikiSlot;
+}
 
+} // namespace
+
+TPricedOrder PriceOrder(
+    const TPricingBasket &basket, const TPricingContext &context, const TPricingChoice &choice)
+{
+    const TPriceTables &tables = context.tables;
+    TPricedOrder order;
+    CountCampusLines(order, basket);
+    SortPrintLines(order, basket, tables);
+    PricePrints(order);
+    AddBasicFee(order, basket, tables);
+    PriceCd(order, basket, tables);
+    PricePhoneImages(order, basket, tables);
+    // The delivery fee (7) comes from the discount engine, so it follows the discounts.
+    const TDiscountMeasures measures = MeasureDiscountBase(order, tables);
+    ApplyOrderDiscounts(order, basket, context, choice, measures);
+    AddDeliveryAndDiscountRows(order, choice);
+    SetCampusNote(order);
+    AddSubtotal(order);
+    AddTaxAndTotal(order, tables);
+    AddPoints(order);
+    WriteOrderRecords(order, tables, choice);
     ApplyPaymentStage(order, context, choice);
     return order;
 }

@@ -8,6 +8,7 @@
 #include "imaging/thumbnail.h"
 #include "platform/file_times.h"
 #include "sources/thumb_paths.h"
+#include "sources/thumb_plan.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
@@ -132,9 +133,12 @@ void PaintTile(QPainter &painter, const TCellLayout &layout, TCellOutcome outcom
 
 TJpegScale BrowserDecodeScale(int mode, int exifState, int knownLongSide)
 {
-    if (mode == 7 || mode == 8 || exifState != 1)
-        return jsFullSize;
-    return ThumbnailScale(knownLongSide, ThumbnailLongSide(mode));
+    TThumbRequest request;
+    request.mode = mode;
+    request.kind = 1;
+    request.exifSizes = exifState == 1;
+    request.exifLongSide = knownLongSide;
+    return ThumbnailPlan(request).jpegScale;
 }
 
 TThumbStore::TThumbStore(QString works, int mode)
@@ -171,209 +175,293 @@ QString TThumbStore::BaseHint(const TBrowserItem &item) const
     return hint;
 }
 
-TBrowserCell TThumbStore::BrowserCell(TBrowserItem &item, const TCellLayout &layout)
-{
-    enum { Undecided, Error, Movie, Ready, Make } outcome = Undecided;
-    TBrowserCell cell;
+// One cell while it is decided: what is known of the item, the pictures read so far, the hint
+// and where the decision stands.
+struct TThumbStore::TCellWork {
+    enum TOutcome { Undecided, Error, Movie, Ready, Make };
+
+    TCellWork(TBrowserItem &item, const TCellLayout &layout, const QString &works)
+        : item(item)
+        , layout(layout)
+        , kind(ImageKindOf(item.fullPath))
+        , thumbPath(BrowserThumbPath(works, item.fullPath))
+    {
+    }
+
+    TBrowserItem &item;
+    const TCellLayout &layout;
+    int kind = 0; // ImageKindOf the file
+    QString thumbPath;
+    TOutcome outcome = Undecided;
     QString hint;
     bool hintTaken = false; // the hint comes from FailedFiles or from a failed make
-    const QString &path = item.fullPath;
-
-    if (item.fileSize == 0) {
-        outcome = Error;
-    } else if (item.kind == kBrowserPicture && !QFileInfo::exists(path)) {
-        item.fileSize = 0;
-        outcome = Error;
-    }
-    if (outcome == Undecided) {
-        const auto failed = FFailed.constFind(path);
-        if (failed != FFailed.constEnd()) {
-            hint = *failed;
-            hintTaken = true;
-            item.fileSize = -std::abs(item.fileSize);
-            outcome = Error;
-        } else if (item.movie) {
-            outcome = Movie;
-        }
-    }
-
     TJpegImage thumbnail;
     TBitmap picture;
-    const int kind = ImageKindOf(path);
-    const QString thumbPath = BrowserThumbPath(FWorks, path);
+
+    // The plan of the thumbnail as the item now stands.
+    TThumbPlan Plan(int mode) const
+    {
+        return ThumbnailPlan({ mode, kind, item.exifState == 1, std::max(item.width, item.height),
+            layout.cell.width(), layout.cellSize });
+    }
+    void TakeSizeHint()
+    {
+        hint = QStringLiteral("SizeErr Width=%1 Height=%2")
+                   .arg(picture.Width())
+                   .arg(picture.Height());
+        hintTaken = true;
+    }
+};
+
+TBrowserCell TThumbStore::BrowserCell(TBrowserItem &item, const TCellLayout &layout)
+{
+    TCellWork work(item, layout, FWorks);
+    CheckItem(work);
     try {
-        if (outcome == Undecided && item.exifState == 0) {
-            TExifInfo exif;
-            if (kind == 1)
-                exif.SetImageFileName(path);
-            if (kind == 1 && exif.ErrorCode() == 0) {
-                item.width = exif.Width();
-                item.height = exif.Height();
-                const TPictureDate date = PictureDateText(exif.DateTimeOriginal(), path);
-                item.caption = (date.date + u' ' + date.time).trimmed();
-                item.exifState = 1;
-            } else {
-                item.exifState = 2;
-            }
-        }
-
-        if (outcome == Undecided && item.kind == kBrowserCatalogue) {
-            if (!QFileInfo::exists(path) && RequestDownload)
-                RequestDownload(path);
-            TJpegImage jpeg;
-            if (LoadCciJpeg(jpeg, path) && !jpeg.Empty()) {
-                jpeg.Scale = ThumbnailScale(std::max(jpeg.Width(), jpeg.Height()), 800);
-                ++FDecodes;
-                picture = jpeg.ToBitmap();
-                item.fileSize = qint64(jpeg.Width()) * jpeg.Height();
-                outcome = Ready;
-            } else {
-                outcome = Error;
-            }
-        }
-
-        if (outcome == Undecided) {
-            if (QFileInfo::exists(thumbPath)) {
-                if (SameFileTimes(path, thumbPath)) {
-                    try {
-                        thumbnail.LoadFromFile(thumbPath);
-                        if (thumbnail.Width() <= 0 || thumbnail.Height() <= 0) {
-                            thumbnail.Clear();
-                            QFile::remove(thumbPath);
-                        }
-                    } catch (const std::exception &) {
-                        thumbnail.Clear();
-                        QFile::remove(thumbPath);
-                    }
-                } else {
-                    QFile::remove(thumbPath);
-                }
-            }
-            outcome = thumbnail.Empty() ? Make : Ready;
-        }
-
-        if (outcome == Make && path.endsWith(QLatin1String(".THJ"), Qt::CaseInsensitive)) {
-            thumbnail.LoadFromFile(path);
-            outcome = Ready;
-        } else if (outcome == Make && kind == 1 && item.exifState == 1
-            && (FMode == 6 || FMode == 7 || layout.cell.width() <= 179)) {
-            // A small cell or an Exif mode shows the camera's own thumbnail; nothing is stored.
-            item.exifState = 2;
-            TExifInfo exif;
-            exif.SetImageFileName(path);
-            TJpegImage exifThumb;
-            if (exif.ErrorCode() == 0 && exif.ThumbnailToJpeg(exifThumb, false)) {
-                const int factor = layout.cellSize / 110;
-                if (FMode == 6 || factor < 1) {
-                    thumbnail = exifThumb;
-                    outcome = Ready;
-                } else if (EnlargeExifThumb(exifThumb.ToBitmap(), thumbnail, factor + 1)) {
-                    outcome = Ready;
-                }
-            }
-            if (outcome == Ready)
-                item.exifState = 1;
-        }
-
-        if (outcome == Make) {
-            const int longSide = ThumbnailLongSide(FMode);
-            const bool area = ThumbnailAreaAverage(FMode);
-            if (kind == 1) {
-                const std::optional<QByteArray> data = ReadWholeFile(path, kMaxPictureFile);
-                if (!data)
-                    throw EPictureError(QStringLiteral("Cannot read the file"));
-                const TJpegScale scale
-                    = BrowserDecodeScale(FMode, item.exifState, std::max(item.width, item.height));
-                ++FDecodes;
-                picture = DecodeJpeg(*data, scale);
-                hint = QStringLiteral("SizeErr Width=%1 Height=%2")
-                           .arg(picture.Width())
-                           .arg(picture.Height());
-                hintTaken = true;
-                if (item.exifState != 1) {
-                    item.width = picture.Width();
-                    item.height = picture.Height();
-                }
-            } else if (kind >= 3) {
-                TPicture holder;
-                ++FDecodes;
-                if (!LoadPicture(holder, path, true))
-                    throw EPictureError(QStringLiteral("Cannot load the picture"));
-                item.width = holder.Width();
-                item.height = holder.Height();
-                picture = holder.ToBitmap();
-                hint = QStringLiteral("SizeErr Width=%1 Height=%2")
-                           .arg(picture.Width())
-                           .arg(picture.Height());
-                hintTaken = true;
-            } else {
-                outcome = Error;
-            }
-            if (outcome == Make) {
-                if (picture.Width() < 1 || picture.Height() < 1) {
-                    outcome = Error;
-                } else if (kind == 1 && FMode == 8) {
-                    // Mode 8 shows JPEG files whole and stores nothing.
-                    hintTaken = false;
-                    outcome = Ready;
-                } else {
-                    thumbnail.CompressionQuality = 90;
-                    FitLongSide(longSide, thumbnail, picture, area);
-                    picture = TBitmap();
-                    QDir().mkpath(QFileInfo(thumbPath).absolutePath());
-                    if (thumbnail.SaveToFile(thumbPath))
-                        CopyFileTimes(path, thumbPath);
-                    hintTaken = false;
-                    outcome = Ready;
-                }
-            }
-        }
-        if (outcome == Ready && picture.Empty() && !thumbnail.Empty())
-            picture = thumbnail.ToBitmap();
+        ReadExifOnce(work);
+        LoadCatalogue(work);
+        LoadStoredThumbnail(work);
+        UseCameraThumbnail(work);
+        MakeThumbnail(work);
+        if (work.outcome == TCellWork::Ready && work.picture.Empty() && !work.thumbnail.Empty())
+            work.picture = work.thumbnail.ToBitmap();
     } catch (const EPictureError &e) {
-        hint = (hintTaken ? hint : BaseHint(item)) + e.Message();
-        hintTaken = true;
-        outcome = Error;
+        Fail(work, e.Message());
     } catch (const std::exception &e) {
-        hint = (hintTaken ? hint : BaseHint(item)) + QString::fromUtf8(e.what());
-        hintTaken = true;
-        outcome = Error;
+        Fail(work, QString::fromUtf8(e.what()));
     }
-
-    if (outcome == Ready) {
-        cell.outcome = TCellOutcome::coReady;
-        hint = BaseHint(item);
-        if (layout.captions && item.caption.isEmpty()) {
-            if (item.kind == kBrowserCatalogue) {
-                item.caption = BaseNameOf(item.displayName);
-                const QString catalogue = CatalogueName ? CatalogueName(path) : QString();
-                if (!catalogue.isEmpty())
-                    item.caption += QStringLiteral(" / ") + catalogue;
-            } else {
-                const TPictureDate date = PictureDateText({}, path);
-                item.caption = (date.date + u' ' + date.time).trimmed();
-            }
-        }
-        const int raise = layout.captions ? layout.captionFontHeight / 3 : 0;
-        cell.target
-            = FitInBox(QSize(picture.Width(), picture.Height()), layout.cell, layout.box, raise);
-        cell.picture = std::move(picture);
-    } else {
-        cell.outcome = outcome == Movie ? TCellOutcome::coMovie : TCellOutcome::coError;
-        cell.tileText = TileText(cell.outcome);
-        if (!hintTaken) {
-            hint = BaseHint(item);
-            if (outcome != Movie)
-                hint += ErrorMark();
-        }
-        if (outcome != Movie)
-            item.fileSize = -std::abs(item.fileSize);
-        FFailed.insert(path, hint);
-    }
-    if (hint != item.hint) {
-        item.hint = hint;
+    TBrowserCell cell = work.outcome == TCellWork::Ready ? ReadyCell(work) : FailedCell(work);
+    if (work.hint != item.hint) {
+        item.hint = work.hint;
         cell.hintChanged = true;
     }
+    return cell;
+}
+
+void TThumbStore::CheckItem(TCellWork &work) const
+{
+    // 1. An empty or vanished file, a file that failed before, a movie.
+    TBrowserItem &item = work.item;
+    if (item.fileSize == 0) {
+        work.outcome = TCellWork::Error;
+        return;
+    }
+    if (item.kind == kBrowserPicture && !QFileInfo::exists(item.fullPath)) {
+        item.fileSize = 0;
+        work.outcome = TCellWork::Error;
+        return;
+    }
+    const auto failed = FFailed.constFind(item.fullPath);
+    if (failed != FFailed.constEnd()) {
+        work.hint = *failed;
+        work.hintTaken = true;
+        item.fileSize = -std::abs(item.fileSize);
+        work.outcome = TCellWork::Error;
+    } else if (item.movie) {
+        work.outcome = TCellWork::Movie;
+    }
+}
+
+void TThumbStore::ReadExifOnce(TCellWork &work) const
+{
+    // 2. The Exif sizes and date of a JPEG, read once per item.
+    TBrowserItem &item = work.item;
+    if (work.outcome != TCellWork::Undecided || item.exifState != 0)
+        return;
+    TExifInfo exif;
+    if (work.kind == 1)
+        exif.SetImageFileName(item.fullPath);
+    if (work.kind == 1 && exif.ErrorCode() == 0) {
+        item.width = exif.Width();
+        item.height = exif.Height();
+        const TPictureDate date = PictureDateText(exif.DateTimeOriginal(), item.fullPath);
+        item.caption = (date.date + u' ' + date.time).trimmed();
+        item.exifState = 1;
+    } else {
+        item.exifState = 2;
+    }
+}
+
+void TThumbStore::LoadCatalogue(TCellWork &work)
+{
+    // 3. A catalogue picture is shown from its own JPEG, asked for when missing.
+    TBrowserItem &item = work.item;
+    if (work.outcome != TCellWork::Undecided || item.kind != kBrowserCatalogue)
+        return;
+    if (!QFileInfo::exists(item.fullPath) && RequestDownload)
+        RequestDownload(item.fullPath);
+    TJpegImage jpeg;
+    if (LoadCciJpeg(jpeg, item.fullPath) && !jpeg.Empty()) {
+        jpeg.Scale = ThumbnailScale(std::max(jpeg.Width(), jpeg.Height()), 800);
+        ++FDecodes;
+        work.picture = jpeg.ToBitmap();
+        item.fileSize = qint64(jpeg.Width()) * jpeg.Height();
+        work.outcome = TCellWork::Ready;
+    } else {
+        work.outcome = TCellWork::Error;
+    }
+}
+
+void TThumbStore::LoadStoredThumbnail(TCellWork &work) const
+{
+    // 4. The stored thumbnail when it has the source's times; a stale or bad one is deleted.
+    if (work.outcome != TCellWork::Undecided)
+        return;
+    if (QFileInfo::exists(work.thumbPath)) {
+        if (SameFileTimes(work.item.fullPath, work.thumbPath)) {
+            try {
+                work.thumbnail.LoadFromFile(work.thumbPath);
+                if (work.thumbnail.Width() <= 0 || work.thumbnail.Height() <= 0) {
+                    work.thumbnail.Clear();
+                    QFile::remove(work.thumbPath);
+                }
+            } catch (const std::exception &) {
+                work.thumbnail.Clear();
+                QFile::remove(work.thumbPath);
+            }
+        } else {
+            QFile::remove(work.thumbPath);
+        }
+    }
+    work.outcome = work.thumbnail.Empty() ? TCellWork::Make : TCellWork::Ready;
+}
+
+void TThumbStore::UseCameraThumbnail(TCellWork &work) const
+{
+    // 5. A ".THJ" file is a thumbnail itself; a small cell or an Exif mode shows the camera's
+    // own thumbnail, and nothing is stored.
+    TBrowserItem &item = work.item;
+    if (work.outcome != TCellWork::Make)
+        return;
+    if (item.fullPath.endsWith(QLatin1String(".THJ"), Qt::CaseInsensitive)) {
+        work.thumbnail.LoadFromFile(item.fullPath);
+        work.outcome = TCellWork::Ready;
+        return;
+    }
+    const TThumbPlan plan = work.Plan(FMode);
+    if (!plan.exifThumb)
+        return;
+    // Until the camera's thumbnail is in hand the Exif sizes do not count.
+    item.exifState = 2;
+    TExifInfo exif;
+    exif.SetImageFileName(item.fullPath);
+    TJpegImage exifThumb;
+    if (exif.ErrorCode() == 0 && exif.ThumbnailToJpeg(exifThumb, false)) {
+        if (plan.exifEnlarge == 0) {
+            work.thumbnail = exifThumb;
+            work.outcome = TCellWork::Ready;
+        } else if (EnlargeExifThumb(exifThumb.ToBitmap(), work.thumbnail, plan.exifEnlarge)) {
+            work.outcome = TCellWork::Ready;
+        }
+    }
+    if (work.outcome == TCellWork::Ready)
+        item.exifState = 1;
+}
+
+void TThumbStore::MakeThumbnail(TCellWork &work)
+{
+    // 6. Decodes the picture by the plan; a JPEG in mode 8 is shown whole, anything else is
+    // fitted and stored with the source's times.
+    if (work.outcome != TCellWork::Make)
+        return;
+    const TThumbPlan plan = work.Plan(FMode);
+    if (!plan.decodable) {
+        work.outcome = TCellWork::Error;
+        return;
+    }
+    DecodePicture(work, plan);
+    if (work.picture.Width() < 1 || work.picture.Height() < 1) {
+        work.outcome = TCellWork::Error;
+        return;
+    }
+    if (!plan.whole) {
+        work.thumbnail.CompressionQuality = 90;
+        FitLongSide(plan.longSide, work.thumbnail, work.picture, plan.area);
+        work.picture = TBitmap();
+        QDir().mkpath(QFileInfo(work.thumbPath).absolutePath());
+        if (work.thumbnail.SaveToFile(work.thumbPath))
+            CopyFileTimes(work.item.fullPath, work.thumbPath);
+    }
+    work.hintTaken = false;
+    work.outcome = TCellWork::Ready;
+}
+
+void TThumbStore::DecodePicture(TCellWork &work, const TThumbPlan &plan)
+{
+    TBrowserItem &item = work.item;
+    if (work.kind == 1) {
+        const std::optional<QByteArray> data = ReadWholeFile(item.fullPath, kMaxPictureFile);
+        if (!data)
+            throw EPictureError(QStringLiteral("Cannot read the file"));
+        ++FDecodes;
+        work.picture = DecodeJpeg(*data, plan.jpegScale);
+        work.TakeSizeHint();
+        if (item.exifState != 1) {
+            item.width = work.picture.Width();
+            item.height = work.picture.Height();
+        }
+        return;
+    }
+    TPicture holder;
+    ++FDecodes;
+    if (!LoadPicture(holder, item.fullPath, true))
+        throw EPictureError(QStringLiteral("Cannot load the picture"));
+    item.width = holder.Width();
+    item.height = holder.Height();
+    work.picture = holder.ToBitmap();
+    work.TakeSizeHint();
+}
+
+void TThumbStore::Fail(TCellWork &work, const QString &message) const
+{
+    work.hint = (work.hintTaken ? work.hint : BaseHint(work.item)) + message;
+    work.hintTaken = true;
+    work.outcome = TCellWork::Error;
+}
+
+TBrowserCell TThumbStore::ReadyCell(TCellWork &work) const
+{
+    // 7. The picture fitted into the cell's box, raised above the captions; the caption of a
+    // picture without an Exif date is its file date, that of a catalogue picture its name.
+    TBrowserItem &item = work.item;
+    const TCellLayout &layout = work.layout;
+    TBrowserCell cell;
+    cell.outcome = TCellOutcome::coReady;
+    work.hint = BaseHint(item);
+    if (layout.captions && item.caption.isEmpty()) {
+        if (item.kind == kBrowserCatalogue) {
+            item.caption = BaseNameOf(item.displayName);
+            const QString catalogue = CatalogueName ? CatalogueName(item.fullPath) : QString();
+            if (!catalogue.isEmpty())
+                item.caption += QStringLiteral(" / ") + catalogue;
+        } else {
+            const TPictureDate date = PictureDateText({}, item.fullPath);
+            item.caption = (date.date + u' ' + date.time).trimmed();
+        }
+    }
+    const int raise = layout.captions ? layout.captionFontHeight / 3 : 0;
+    cell.target = FitInBox(
+        QSize(work.picture.Width(), work.picture.Height()), layout.cell, layout.box, raise);
+    cell.picture = std::move(work.picture);
+    return cell;
+}
+
+TBrowserCell TThumbStore::FailedCell(TCellWork &work)
+{
+    // 7. The error or movie tile; a failed file is remembered with its hint.
+    TBrowserItem &item = work.item;
+    const bool movie = work.outcome == TCellWork::Movie;
+    TBrowserCell cell;
+    cell.outcome = movie ? TCellOutcome::coMovie : TCellOutcome::coError;
+    cell.tileText = TileText(cell.outcome);
+    if (!work.hintTaken) {
+        work.hint = BaseHint(item);
+        if (!movie)
+            work.hint += ErrorMark();
+    }
+    if (!movie)
+        item.fileSize = -std::abs(item.fileSize);
+    FFailed.insert(item.fullPath, work.hint);
     return cell;
 }
 

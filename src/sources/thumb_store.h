@@ -17,6 +17,8 @@ class QPainter;
 namespace korvatel
 {
 
+struct TThumbPlan;
+
 // What a browser cell shows.
 enum class TCellOutcome { coReady, coError, coMovie };
 
@@ -96,6 +98,19 @@ public:
     std::function<QString(const QString &path)> CatalogueName;
 
 private:
+    struct TCellWork;
+    // The steps of BrowserCell; each acts only while the cell is still to be decided.
+    void CheckItem(TCellWork &work) const;
+    void ReadExifOnce(TCellWork &work) const;
+    void LoadCatalogue(TCellWork &work);
+    void LoadStoredThumbnail(TCellWork &work) const;
+    void UseCameraThumbnail(TCellWork &work) const;
+    void MakeThumbnail(TCellWork &work);
+    void DecodePicture(TCellWork &work, const TThumbPlan &plan);
+    void Fail(TCellWork &work, const QString &message) const;
+    TBrowserCell ReadyCell(TCellWork &work) const;
+    TBrowserCell FailedCell(TCellWork &work);
+
     QString BaseHint(const TBrowserItem &item) const;
 
     QString FWorks;

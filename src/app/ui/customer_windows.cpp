@@ -8,7 +8,7 @@
 #include "net/server_config.h"
 #include "platform/clock.h"
 #include "platform/shell.h"
-#include "pricing/shop_terms.h"
+#include "pricing/shop_pricing.h"
 
 namespace korvatel
 {
@@ -31,9 +31,7 @@ TCardPayment &NoCardService()
 
 bool OffersCard(const TClientSession &session)
 {
-    TShopTerms terms;
-    terms.LoadShopTerms(session.PriceTables.OptionTable());
-    return terms.OffersPayment(ksiCredit);
+    return TShopPricing(session.PriceTables).Terms().OffersPayment(ksiCredit);
 }
 
 // The customer window on the session's record, in menu or order mode; the member user name

@@ -16,6 +16,8 @@ class QTimer;
 namespace korvatel
 {
 
+struct TGridAction;
+
 class TPrompter;
 
 // The order grid: the order list as cells, one per item, each a small control panel (picture
@@ -152,7 +154,15 @@ private:
     // Drops the pictures of slots far from the page shown.
     void ForgetFarPictures();
     void StopRepeat();
+    // A press on a cell: GridPressAction decides, CarryOut and the members after it act.
     void PressCell(int index, int zone, QMouseEvent *event);
+    void CarryOut(int index, const TGridAction &action, QPoint pos);
+    void PickSize(int index, const TGridAction &action, QPoint pos);
+    void AskDelete(int index);
+    void StartRepeat(int index, int delta);
+    void CopyFrom(int index);
+    void CycleKind(int index, const TGridAction &action, QPoint pos);
+    void RunCorrectionWindow(TThumbNail &item);
     TCellZones ZonesOf(int index) const;
 
     TThumbNails *FList = nullptr;

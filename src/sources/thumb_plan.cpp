@@ -1,0 +1,40 @@
+#include "sources/thumb_plan.h"
+
+#include "imaging/thumbnail.h"
+#include "sources/thumb_paths.h"
+
+namespace korvatel
+{
+
+namespace
+{
+
+// The cell size an Exif thumbnail serves as it is; every further 110 enlarges it once more.
+constexpr int kExifThumbCell = 110;
+// Cells up to this width show the camera's thumbnail in every mode.
+constexpr int kSmallCellWidth = 179;
+
+} // namespace
+
+TThumbPlan ThumbnailPlan(const TThumbRequest &request)
+{
+    const int mode = request.mode;
+    const bool jpeg = request.kind == 1;
+    TThumbPlan plan;
+    plan.exifThumb = jpeg && request.exifSizes
+        && (mode == 6 || mode == 7 || request.cellWidth <= kSmallCellWidth);
+    if (plan.exifThumb) {
+        const int factor = request.cellSize / kExifThumbCell;
+        plan.exifEnlarge = mode == 6 || factor < 1 ? 0 : factor + 1;
+    }
+    plan.decodable = jpeg || request.kind >= 3;
+    // The Exif sizes let a large JPEG be decoded at a fraction; modes 7 and 8 decode in full.
+    if (jpeg && request.exifSizes && mode != 7 && mode != 8)
+        plan.jpegScale = ThumbnailScale(request.exifLongSide, ThumbnailLongSide(mode));
+    plan.whole = jpeg && mode == 8;
+    plan.longSide = ThumbnailLongSide(mode);
+    plan.area = ThumbnailAreaAverage(mode);
+    return plan;
+}
+
+} // namespace korvatel
