@@ -3,6 +3,7 @@
 #include "app/program_entry.h"
 #include "app/startup.h"
 #include "customer/user_record.h"
+#include "order/campus_prices.h"
 #include "order/thumb_nails.h"
 #include "pricing/price_tables.h"
 #include "workspace/option_settings.h"
@@ -13,6 +14,7 @@
 
 #include <QDateTime>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace korvatel
@@ -62,6 +64,13 @@ public:
 
     // The shop's price tables, read from \Download when the window is made.
     TPriceTables PriceTables;
+
+    // The basket: the order list and the campus price lists it prices with. The session owns
+    // them for the whole run; the main window and the print order borrow them. They are read
+    // at the window's first idle moment and written back at shutdown.
+    TThumbNails &Orders() { return *FOrders; }
+    const TThumbNails &Orders() const { return *FOrders; }
+    TCampusPriceLists &Campus() { return *FCampus; }
 
     // Reads the settings in the order of the window's creation: DateOutFolderList.ini, the
     // price tables from \Download, Option.ini (emptying \Works when it names no thumbnail
@@ -116,6 +125,9 @@ private:
     TEntryResult FEntry;
     TStartupResult FStartup;
     bool FMoved = false;
+    // Held apart so that the basket keeps its place when a session is moved.
+    std::unique_ptr<TCampusPriceLists> FCampus;
+    std::unique_ptr<TThumbNails> FOrders;
 };
 
 } // namespace korvatel

@@ -2,15 +2,11 @@
 
 #include "app/main_tabs.h"
 #include "app/order_start.h"
-#include "imaging/picture_kinds.h"
-#include "order/campus_prices.h"
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
 #include "platform/drive_table.h"
 #include "sources/date_build.h"
 #include "sources/film_list.h"
-#include "viewer/tone_steps.h"
-#include "viewer/viewed_picture.h"
 #include "workspace/workspace_settings.h"
 
 #include <QHash>
@@ -43,11 +39,11 @@ namespace korvatel
 
 class TClientSession;
 class TFilmGrid;
-class TThumbGrid;
+class TOrderPanel;
 class TThumbLoader;
 class TMainTabBar;
 class TPrompter;
-class TViewerStage;
+class TViewerPage;
 
 // The main window: the source panel, the browser film strip, the work area of the chosen tab
 // (viewer, card editor, order panel, shop panel), the owner-drawn tab bar, the menus with their
@@ -82,7 +78,7 @@ public:
     TPrompter &Prompter();
     using TFileDialog = std::function<QString(
         const QString &caption, const QString &proposed, const QString &filter)>;
-    void SetFileDialog(TFileDialog dialog) { FFileDialog = std::move(dialog); }
+    void SetFileDialog(TFileDialog dialog);
 
     // What the order list and the date list do with a picture the viewer ordered or saved.
     // OrderFile adds the picture to the basket unless it is there already; AddScannedFile is
@@ -91,6 +87,7 @@ public:
     std::function<void(const QString &file)> AddScannedFile;
     // "バージョンアップ" outside a CD start: the version check of the server lookups.
     std::function<void()> CheckVersion;
+    // The session's basket.
     const TThumbNails &Orders() const { return FOrders; }
     // The problem list of the consistency check; the window TProblemListForm unless set.
     std::function<TProblemAnswer(const TConsistencyProblems &)> ShowProblems;
@@ -113,13 +110,14 @@ public:
     // Menus and commands by their object names ("miTriming", "mmEdit", ...).
     QAction *Command(const QString &name) const;
 
-    // The viewer.
-    TViewerStage *Stage() const { return FStage; }
-    bool ViewPicture(const QString &fileName);
+    // The pages of the work area: the viewer, the order panel, the shop's information.
+    TViewerPage *ViewerPage() const { return FViewerPage; }
+    TOrderPanel *OrderPage() const { return FOrderPage; }
+    QWidget *ShopPage() const { return FShopPage; }
 
     // The browser list the viewer and the slide show step through.
     void SetBrowserFiles(const QStringList &files);
-    QStringList BrowserFiles() const { return FBrowserFiles; }
+    QStringList BrowserFiles() const;
     TFilmGrid *lvBrowser() const { return FBrowser; }
     TFilmList &Film() { return FFilm; }
     TThumbLoader *Loader() const { return FLoader.get(); }
@@ -166,25 +164,17 @@ public:
     // The remembered first visible cell of each folder or node shown.
     int RememberedTopIndex(const QString &name) const { return FScrollPositions.value(name, -1); }
 
-    // Slide show and full size.
-    void StartSlideShow();
-    void StopSlideShow(bool showEnd);
-    bool SlideShowRunning() const { return FSlideRunning; }
-    bool SlideShowPaused() const { return FSlidePaused; }
-    QTimer *SlideTimer() const { return FSlideTimer; }
+    // Full size: the viewed picture alone on the screen.
     bool FullSize() const { return FFullSize; }
     void SetFullSize(bool on);
 
-    // The order grid of the order panel, with the two windows of later parts it opens: the copy
-    // window of the copy kinds 16 and 17 (at the cell, on the screen) and the correction
-    // window of an item (true when it changed the item's record). Empty hooks do nothing.
-    TThumbGrid *OrderGrid() const { return FGrid; }
+    // The two windows of later parts the order grid opens: the copy window of the copy kinds
+    // 16 and 17 (at the cell, on the screen) and the correction window of an item (true when
+    // it changed the item's record). Empty hooks do nothing.
     std::function<void(int index, QRect cellOnScreen)> ShowCopyWindow;
     std::function<bool(TThumbNail &item)> OpenCorrection;
     // Returns to the picture in the browser: tab 0, its date node or folder, its cell.
     void LocatePicture(const QString &path);
-    // "更新ソート": re-sorts the order list with the current kind.
-    void miResortClick();
 
     // The status bars: the main bar's four panels, the order bar's panels and the two total bars.
     QLabel *MainPanel(int index) const { return FMainPanels[index]; }
@@ -207,7 +197,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Creation.
@@ -215,11 +204,9 @@ private:
     void BuildSourcePanel();
     void BuildFilmStrip();
     void BuildWorkArea();
+    void BuildViewerPage();
+    void BuildOrderPage();
     void BuildStatusBars();
-    QWidget *BuildOrderGrid(QWidget *parent);
-    void ApplyOrderGridOptions();
-    void OrderSortChanged();
-    void OrderGridChanged();
     void BuildTabs();
     void BuildMenus();
     void BuildSettingsMenu();
@@ -246,22 +233,7 @@ private:
     void UpdateModeCommands();
     QColor AreaColor(TTabMode mode) const;
 
-    // Viewer commands.
-    void miRotateClick(RotationType rotation);
-    void miTrimingClick();
-    void ToneClick(TToneStep step);
-    void miDoubleClick();
-    void miRestoreClick();
-    void miEraseClick();
-    void miUndoClick();
-    TViewerSaveHooks SaveHooks(const QString &caption, const QString &filter);
-    void miSaveAsClick();
-    void sbOrderViewClick();
-    void UpdateViewerCommands();
-    void FrameChanged(bool exists);
-    void DefaultSizeChanged();
-    void SlideTick();
-    bool SlideKey(QKeyEvent *event);
+    // Esc: the viewer's slide show or frame first, then full size.
     bool EscapeKey();
     void BrowserActivated(int row);
     void SetBrowserFolder(const QString &folder);
@@ -297,9 +269,6 @@ private:
     void SetMemoryWatch(int tag);
     void SetTransMode(int mode);
 
-    // The order panel's "クリア": empties the basket after asking.
-    void sbClearClick();
-
     void ShowBasketTotals();
     // Writes the order memory a moment after the basket changed, so a crash or a power cut
     // loses at most that moment's changes; shutdown writes it once more.
@@ -308,9 +277,8 @@ private:
     void OrderViewedFile(const QString &file);
 
     TClientSession &FSession;
-    // The basket: read at the first idle moment, written back at shutdown.
-    TCampusPriceLists FCampus;
-    TThumbNails FOrders;
+    // The session's basket, which the window's commands change.
+    TThumbNails &FOrders;
     TPrompter *FPrompter = nullptr;
     std::unique_ptr<TPrompter> FOwnPrompter;
     TFileDialog FFileDialog;
@@ -355,26 +323,17 @@ private:
     bool FShownSubfolders = false; // the folder shown was listed with its subfolders
     QLabel *FSortLabel = nullptr;
     QComboBox *FThumbMode = nullptr;
-    QComboBox *FDefaultSize = nullptr;
-    QSpinBox *FDefaultCount = nullptr;
-    QCheckBox *FNoHosei = nullptr;
-    TViewerStage *FStage = nullptr;
+    TViewerPage *FViewerPage = nullptr;
+    TOrderPanel *FOrderPage = nullptr;
+    QWidget *FShopPage = nullptr;
     TMainTabBar *FTabBar = nullptr;
     QLabel *FMainPanels[4] = {};
     QLabel *FOrderPanels[4] = {};
     QLabel *FTotalPanels[2][2] = {};
     QLabel *FShopName = nullptr;
-    TThumbGrid *FGrid = nullptr;
-    QMenu *FOrderPopup = nullptr;
 
     QList<TMainTab> FTabs;
     TTabMode FMode = tmBrowser;
-    QStringList FBrowserFiles;
-    int FBrowserIndex = -1;
-
-    QTimer *FSlideTimer = nullptr;
-    bool FSlideRunning = false;
-    bool FSlidePaused = false;
     bool FFullSize = false;
     Qt::WindowStates FStateBeforeFull;
     QTimer *FMemoryTimer = nullptr;

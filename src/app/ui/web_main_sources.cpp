@@ -5,6 +5,7 @@
 #include "app/ui/web_main.h"
 #include "imaging/picture_kinds.h"
 #include "order/browser_orders.h"
+#include "order/ui/order_panel.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -16,6 +17,7 @@
 #include "sources/ui/exif_form.h"
 #include "sources/ui/film_grid.h"
 #include "text/sjis_file.h"
+#include "viewer/ui/viewer_page.h"
 #include "workspace/shop_options.h"
 
 #include <QAction>
@@ -432,8 +434,7 @@ void TWebMain::ShowFilm(const QString &name)
     FShownName = name;
     MarkOrdered(FFilm, FOrders);
     FFilm.Sort(FSession.State.ListSort, FSession.State.ListDirection());
-    FBrowserFiles = FFilm.Paths();
-    FBrowserIndex = -1;
+    FViewerPage->SetBrowserFiles(FFilm.Paths());
     FLastClicked = -1;
     FBrowser->ListChanged();
     FBrowser->SetBusy(false);
@@ -441,7 +442,6 @@ void TWebMain::ShowFilm(const QString &name)
     if (top > 0)
         FBrowser->SetTopIndex(top);
     SetOrderCounts(FFilm.OrderedCount(), FFilm.Count(), FOrders.Count());
-    UpdateViewerCommands();
 }
 
 void TWebMain::RememberScroll()
@@ -458,13 +458,11 @@ void TWebMain::SetBrowserFiles(const QStringList &files)
         FFilm.AddFile(file);
     FShownName.clear();
     MarkOrdered(FFilm, FOrders);
-    FBrowserFiles = files;
-    FBrowserIndex = -1;
+    FViewerPage->SetBrowserFiles(files);
     FLastClicked = -1;
     FBrowser->ListChanged();
     FBrowser->SetBusy(false);
     SetOrderCounts(FFilm.OrderedCount(), FFilm.Count(), FOrders.Count());
-    UpdateViewerCommands();
 }
 
 void TWebMain::SortBrowser()
@@ -472,7 +470,7 @@ void TWebMain::SortBrowser()
     const QString current
         = FBrowser->CurrentIndex() >= 0 ? FFilm.Item(FBrowser->CurrentIndex()).fullPath : QString();
     FFilm.Sort(FSession.State.ListSort, FSession.State.ListDirection());
-    FBrowserFiles = FFilm.Paths();
+    FViewerPage->SetBrowserFiles(FFilm.Paths(), FViewerPage->BrowserIndex());
     FBrowser->InvalidatePictures();
     FLastClicked = -1;
     if (!current.isEmpty())
@@ -680,7 +678,7 @@ void TWebMain::ResetClick()
 
 TToggleDefaults TWebMain::ToggleDefaults() const
 {
-    return { FDefaultCount->value(), FSession.Defaults.DefSize, FSession.Defaults.DefNoHosei };
+    return FOrderPage->ToggleDefaults();
 }
 
 bool TWebMain::RefuseOrderingOffline()
