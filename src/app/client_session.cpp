@@ -127,6 +127,7 @@ int TClientSession::LoadOrderMemory(TThumbNails &list, TCampusPriceLists &campus
 {
     campus.Load(FWorkspace.CampusShop(ShopId()));
     list.Context() = OrderContext(&campus);
+    list.Clear();
     return list.LoadMemory(OrderMemoryPath(), CampusOrderPath());
 }
 

@@ -22,9 +22,10 @@ namespace korvatel
 
 class TPrompter;
 
-// What a run knows once it has started: the workspace, the shop, whether it is online, and the
-// settings files the main window reads at creation and writes at shutdown. The window owns
-// one; the rules of reading, saving and cleaning up live here.
+// What a run knows once it has started: the workspace, the shop, whether it is online, the
+// settings files the main window reads at creation and writes at shutdown, and the basket. The
+// run owns one and the main window works on it; the rules of reading, saving and cleaning up
+// live here.
 class TClientSession
 {
 public:
@@ -102,7 +103,9 @@ public:
     // DefDateNotPrint and the Works folder.
     TOrderContext OrderContext(const TCampusPriceLists *campus) const;
     // The first idle moment's part of the basket: the campus price lists of the shop's campus
-    // folder, then both order memory files. Returns the number of items read.
+    // folder, then both order memory files, which replace what the list held (a window opened
+    // again on the same session starts from the files, as the first one did). Returns the
+    // number of items read.
     int LoadOrderMemory(TThumbNails &list, TCampusPriceLists &campus) const;
     // The shutdown hook that writes the list back (TShutdownHooks::saveOrderMemory).
     std::function<void()> SaveOrderMemoryHook(const TThumbNails &list) const;

@@ -23,7 +23,6 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QMenu;
-class QSpinBox;
 class QSplitter;
 class QStackedWidget;
 class QTimer;
@@ -45,10 +44,11 @@ class TMainTabBar;
 class TPrompter;
 class TViewerPage;
 
-// The main window: the source panel, the browser film strip, the work area of the chosen tab
-// (viewer, card editor, order panel, shop panel), the owner-drawn tab bar, the menus with their
-// commands, the four status bars and the notice labels. Its creation reads the settings files
-// through the session and its close saves them.
+// The main window: the frame of the source panel, the browser film strip and the work area,
+// whose pages (viewer, card editor, order panel, shop information) show the chosen tab; the
+// owner-drawn tab bar, the menus, the four status bars and the notice labels. Its creation
+// reads the settings files through the session, its first idle moment reads the session's
+// basket, and its close saves them.
 class TWebMain : public QMainWindow
 {
     Q_OBJECT
