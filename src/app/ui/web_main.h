@@ -168,9 +168,9 @@ public:
     bool FullSize() const { return FFullSize; }
     void SetFullSize(bool on);
 
-    // The two windows of later parts the order grid opens: the copy window of the copy kinds
-    // 16 and 17 (at the cell, on the screen) and the correction window of an item (true when
-    // it changed the item's record). Empty hooks do nothing.
+    // The two windows the order grid opens: the copy window of the copy kinds 16 and 17 (at the
+    // cell, on the screen) and the correction window of an item (true when it changed the
+    // item's record). Empty hooks do nothing.
     std::function<void(int index, QRect cellOnScreen)> ShowCopyWindow;
     std::function<bool(TThumbNail &item)> OpenCorrection;
     // Returns to the picture in the browser: tab 0, its date node or folder, its cell.
