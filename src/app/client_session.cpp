@@ -18,6 +18,8 @@ TClientSession::TClientSession(TWorkspace workspace, TEntryResult entry, TStartu
     : FWorkspace(std::move(workspace))
     , FEntry(std::move(entry))
     , FStartup(std::move(startup))
+    , FCampus(std::make_unique<TCampusPriceLists>())
+    , FOrders(std::make_unique<TThumbNails>())
 {
 }
 
@@ -125,6 +127,7 @@ int TClientSession::LoadOrderMemory(TThumbNails &list, TCampusPriceLists &campus
 {
     campus.Load(FWorkspace.CampusShop(ShopId()));
     list.Context() = OrderContext(&campus);
+    list.Clear();
     return list.LoadMemory(OrderMemoryPath(), CampusOrderPath());
 }
 

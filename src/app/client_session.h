@@ -3,6 +3,7 @@
 #include "app/program_entry.h"
 #include "app/startup.h"
 #include "customer/user_record.h"
+#include "order/campus_prices.h"
 #include "order/thumb_nails.h"
 #include "pricing/price_tables.h"
 #include "workspace/option_settings.h"
@@ -13,6 +14,7 @@
 
 #include <QDateTime>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace korvatel
@@ -20,9 +22,10 @@ namespace korvatel
 
 class TPrompter;
 
-// What a run knows once it has started: the workspace, the shop, whether it is online, and the
-// settings files the main window reads at creation and writes at shutdown. The window owns
-// one; the rules of reading, saving and cleaning up live here.
+// What a run knows once it has started: the workspace, the shop, whether it is online, the
+// settings files the main window reads at creation and writes at shutdown, and the basket. The
+// run owns one and the main window works on it; the rules of reading, saving and cleaning up
+// live here.
 class TClientSession
 {
 public:
@@ -63,6 +66,13 @@ public:
     // The shop's price tables, read from \Download when the window is made.
     TPriceTables PriceTables;
 
+    // The basket: the order list and the campus price lists it prices with. The session owns
+    // them for the whole run; the main window and the print order borrow them. They are read
+    // at the window's first idle moment and written back at shutdown.
+    TThumbNails &Orders() { return *FOrders; }
+    const TThumbNails &Orders() const { return *FOrders; }
+    TCampusPriceLists &Campus() { return *FCampus; }
+
     // Reads the settings in the order of the window's creation: DateOutFolderList.ini, the
     // price tables from \Download, Option.ini (emptying \Works when it names no thumbnail
     // rule), the shop options of the option table, Option2.ini, State.ini, Default.ini (its
@@ -93,7 +103,9 @@ public:
     // DefDateNotPrint and the Works folder.
     TOrderContext OrderContext(const TCampusPriceLists *campus) const;
     // The first idle moment's part of the basket: the campus price lists of the shop's campus
-    // folder, then both order memory files. Returns the number of items read.
+    // folder, then both order memory files, which replace what the list held (a window opened
+    // again on the same session starts from the files, as the first one did). Returns the
+    // number of items read.
     int LoadOrderMemory(TThumbNails &list, TCampusPriceLists &campus) const;
     // The shutdown hook that writes the list back (TShutdownHooks::saveOrderMemory).
     std::function<void()> SaveOrderMemoryHook(const TThumbNails &list) const;
@@ -116,6 +128,9 @@ private:
     TEntryResult FEntry;
     TStartupResult FStartup;
     bool FMoved = false;
+    // Held apart so that the basket keeps its place when a session is moved.
+    std::unique_ptr<TCampusPriceLists> FCampus;
+    std::unique_ptr<TThumbNails> FOrders;
 };
 
 } // namespace korvatel

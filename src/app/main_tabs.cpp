@@ -56,21 +56,6 @@ int TabIndexForCtrlKey(int key, int tabCount)
     return index < tabCount ? index : -1;
 }
 
-const QList<TIntervalChoice> &SlideIntervals()
-{
-    static const QList<TIntervalChoice> choices {
-        { 200, "０．２秒" },
-        { 300, "０．３秒" },
-        { 500, "０．５秒" },
-        { 700, "０．７秒" },
-        { 1000, "1．０秒" },
-        { 2000, "２．０秒" },
-        { 3000, "３．０秒" },
-        { 5000, "５．０秒" },
-    };
-    return choices;
-}
-
 int MemoryWatchInterval(int tag)
 {
     switch (tag) {

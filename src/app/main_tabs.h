@@ -30,13 +30,6 @@ QString TabModeCaption(TTabMode mode);
 // with that index. key is a Qt::Key value.
 int TabIndexForCtrlKey(int key, int tabCount);
 
-// The slide-show interval choices in ms and their captions "０．２秒" … "５．０秒".
-struct TIntervalChoice {
-    int ms;
-    const char *caption;
-};
-const QList<TIntervalChoice> &SlideIntervals();
-
 // The memory watch: "自動にしない", "低頻度(4s)", "中頻度(2s)", "高頻度(0.5s)" with the tags 0 to
 // 3; the interval in ms of a tag (0: off).
 int MemoryWatchInterval(int tag);

@@ -145,6 +145,21 @@ TEST(TWebMainBasket, CancellingTheClearQuestionKeepsTheBasketAndItsMemory)
     EXPECT_EQ(reread.LoadMemory(f.MemoryPath(), f.session->CampusOrderPath()), 2);
 }
 
+TEST(TWebMainBasket, TheSessionOwnsTheBasketAndAWindowOpenedAgainReadsItOnce)
+{
+    TBasketWindow f(true, 2);
+    EXPECT_EQ(&f.window->Orders(), &f.session->Orders());
+    EXPECT_EQ(f.session->Orders().Count(), 2);
+    f.window->close();
+    f.window.reset();
+    // The basket stays with the session, without the window's hooks.
+    EXPECT_EQ(f.session->Orders().Count(), 2);
+    EXPECT_FALSE(f.session->Orders().OnChange);
+    f.Open();
+    EXPECT_EQ(f.session->Orders().Count(), 2);
+    EXPECT_EQ(f.window->TotalPanel(0, 1)->text(), QStringLiteral("プリント 4"));
+}
+
 TEST(TWebMainBasket, ClearRefusesOfflineAndAsksNothingOnAnEmptyBasket)
 {
     TBasketWindow offline(false, 2);

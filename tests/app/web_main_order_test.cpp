@@ -2,6 +2,7 @@
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "order/ui/order_copy_form.h"
+#include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
@@ -72,7 +73,7 @@ struct TOrderWindowFixture {
         QApplication::setActiveWindow(window.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         QCoreApplication::processEvents(); // the first idle moment reads the basket
-        grid = window->OrderGrid();
+        grid = window->OrderPage()->Grid();
     }
 
     void ShowOrderPanel()
@@ -427,7 +428,7 @@ TEST(TWebMainOrder, ScreenshotOfTheOrderPanel)
     window.setGeometry(0, 0, 1400, 820);
     QCoreApplication::processEvents();
     window.SelectTab(window.TabIndexOf(tmOrder));
-    TThumbGrid *grid = window.OrderGrid();
+    TThumbGrid *grid = window.OrderPage()->Grid();
     grid->SetCurrentIndex(1);
     grid->grab();
     EXPECT_TRUE(QTest::qWaitFor([grid] { return grid->PicturesPending() == 0; }, 20000));

@@ -13,6 +13,7 @@
 #include "support/image_builders.h"
 #include "text/sjis_file.h"
 #include "viewer/ui/rect_label.h"
+#include "viewer/ui/viewer_page.h"
 #include "viewer/ui/viewer_stage.h"
 #include "workspace/option_settings.h"
 
@@ -151,8 +152,8 @@ struct TWindowFixture {
     {
         window->SelectTab(1);
         const QString name = QStringLiteral("p%1.bmp").arg(++pictures);
-        EXPECT_TRUE(window->ViewPicture(Picture(name, width, height)));
-        return window->Stage();
+        EXPECT_TRUE(window->ViewerPage()->ViewPicture(Picture(name, width, height)));
+        return window->ViewerPage()->Stage();
     }
     int pictures = 0;
 
@@ -236,28 +237,29 @@ TEST(TWebMain, EscDuringASlideShowStopsItBeforeLeavingFullSize)
     f.window->Browser()->SetBrowserFiles({ f.Picture(QStringLiteral("1.bmp"), 40, 30),
         f.Picture(QStringLiteral("2.bmp"), 30, 40), f.Picture(QStringLiteral("3.bmp"), 20, 20) });
     f.Command("miSlideShow")->trigger(); // only in the viewer tab
-    EXPECT_FALSE(f.window->SlideShowRunning());
+    EXPECT_FALSE(f.window->ViewerPage()->SlideShowRunning());
     f.window->SelectTab(1);
     f.Command("miSlideShow")->trigger();
-    ASSERT_TRUE(f.window->SlideShowRunning());
+    ASSERT_TRUE(f.window->ViewerPage()->SlideShowRunning());
     EXPECT_EQ(f.window->Mode(), tmViewer);
-    EXPECT_EQ(f.window->Stage()->Picture().Size(), QSize(40, 30));
+    EXPECT_EQ(f.window->ViewerPage()->Stage()->Picture().Size(), QSize(40, 30));
     f.window->SetFullSize(true);
     ASSERT_TRUE(f.window->FullSize());
 
     // Space pauses and resumes; the timer steps to the next picture.
-    QTest::keyClick(f.window->Stage(), Qt::Key_Space);
-    EXPECT_TRUE(f.window->SlideShowPaused());
-    QTest::keyClick(f.window->Stage(), Qt::Key_Space);
-    EXPECT_FALSE(f.window->SlideShowPaused());
-    QMetaObject::invokeMethod(f.window->SlideTimer(), "timeout");
-    EXPECT_EQ(f.window->Stage()->Picture().Size(), QSize(30, 40));
+    QTest::keyClick(f.window->ViewerPage()->Stage(), Qt::Key_Space);
+    EXPECT_TRUE(f.window->ViewerPage()->SlideShowPaused());
+    QTest::keyClick(f.window->ViewerPage()->Stage(), Qt::Key_Space);
+    EXPECT_FALSE(f.window->ViewerPage()->SlideShowPaused());
+    QMetaObject::invokeMethod(f.window->ViewerPage()->SlideTimer(), "timeout");
+    EXPECT_EQ(f.window->ViewerPage()->Stage()->Picture().Size(), QSize(30, 40));
 
-    QTest::keyClick(f.window->Stage(), Qt::Key_Escape);
-    EXPECT_FALSE(f.window->SlideShowRunning());
+    QTest::keyClick(f.window->ViewerPage()->Stage(), Qt::Key_Escape);
+    EXPECT_FALSE(f.window->ViewerPage()->SlideShowRunning());
     EXPECT_TRUE(f.window->FullSize());
-    EXPECT_TRUE(f.window->Stage()->pnSlideEnd()->isVisible());
-    EXPECT_EQ(f.window->Stage()->pnSlideEnd()->text(), QStringLiteral("スライド終了"));
+    EXPECT_TRUE(f.window->ViewerPage()->Stage()->pnSlideEnd()->isVisible());
+    EXPECT_EQ(
+        f.window->ViewerPage()->Stage()->pnSlideEnd()->text(), QStringLiteral("スライド終了"));
     QTest::keyClick(f.window.get(), Qt::Key_Escape);
     EXPECT_FALSE(f.window->FullSize());
 }
@@ -283,10 +285,10 @@ TEST(TWebMain, BrightnessStepChangesThePixelsAndReportsInTheStatusBar)
 {
     TWindowFixture f;
     f.View(60, 40);
-    const TBitmap before = f.window->Stage()->Picture().Bitmap();
+    const TBitmap before = f.window->ViewerPage()->Stage()->Picture().Bitmap();
     EXPECT_FALSE(f.Command("miRestore")->isEnabled());
     QTest::keyClick(f.window.get(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
-    const TBitmap &after = f.window->Stage()->Picture().Bitmap();
+    const TBitmap &after = f.window->ViewerPage()->Stage()->Picture().Bitmap();
     for (int y = 0; y < 40; y += 7)
         for (int x = 0; x < 60; x += 11) {
             const TBgr b = before.Pixel(x, y);
@@ -297,7 +299,7 @@ TEST(TWebMain, BrightnessStepChangesThePixelsAndReportsInTheStatusBar)
     EXPECT_EQ(f.window->MainPanel(2)->text(), QStringLiteral("明るく補正　完了"));
     EXPECT_TRUE(f.Command("miRestore")->isEnabled());
     f.Command("miRestore")->trigger();
-    EXPECT_EQ(f.window->Stage()->Picture().Bitmap(), before);
+    EXPECT_EQ(f.window->ViewerPage()->Stage()->Picture().Bitmap(), before);
 }
 
 TEST(TWebMain, TrimmingFrameIsDrawnZoomedTurnedAndApplied)
@@ -395,7 +397,7 @@ TEST(TWebMain, PseudoDoublePrecisionStopsAtTheLimit)
     f.View(30, 20);
     f.Command("miPseudoDouble")->trigger();
     // Step after step up to the limit: 59 × 39, 117 × 77, 233 × 153, 465 × 305, 929 × 609.
-    EXPECT_EQ(f.window->Stage()->Picture().Size(), QSize(929, 609));
+    EXPECT_EQ(f.window->ViewerPage()->Stage()->Picture().Size(), QSize(929, 609));
     EXPECT_EQ(f.window->MainPanel(1)->text(), QStringLiteral("画像サイズ W30*H20"));
     EXPECT_EQ(f.window->MainPanel(2)->text(), QStringLiteral("　完了 W929*H609"));
     EXPECT_EQ(f.prompter.Shown().size(), 1);
@@ -450,7 +452,7 @@ TEST(TWebMain, DefaultSizeGivesTheFrameItsProportionsAndIsSaved)
     auto *sizes = window.findChild<QComboBox *>(QStringLiteral("cbxDefSize"));
     ASSERT_NE(sizes, nullptr);
     ASSERT_EQ(sizes->currentText(), QStringLiteral("L"));
-    TViewerStage *stage = window.Stage();
+    TViewerStage *stage = window.ViewerPage()->Stage();
     EXPECT_EQ(stage->Frame().Frame().First(), 127);
     EXPECT_EQ(stage->Frame().Frame().Second(), 89);
     sizes->setCurrentText(QStringLiteral("2L"));

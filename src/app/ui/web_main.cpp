@@ -8,6 +8,7 @@
 #include "order/browser_orders.h"
 #include "order/order_thumbnail.h"
 #include "order/ui/order_copy_form.h"
+#include "order/ui/order_panel.h"
 #include "order/ui/problem_list_form.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
@@ -23,6 +24,7 @@
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
+#include "viewer/ui/viewer_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -113,6 +115,7 @@ TClientOptions ParseOptions(const QStringList &args)
 TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     : QMainWindow(parent)
     , FSession(session)
+    , FOrders(session.Orders())
 {
     setWindowTitle(QStringLiteral("Korvatel"));
     setMinimumSize(600, 400);
@@ -142,10 +145,11 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     AddScannedFile = [this](const QString &file) { FSources->AddScannedPicture(file); };
     PlaySound = [](const QString &name) { PlayResourceSound(name); };
     ShowCopyWindow = [this](int index, QRect cell) {
+        TThumbGrid *grid = FOrderPage->Grid();
         korvatel::ShowCopyWindow(
-            FGrid->CopyKind(), FOrders, index, cell, Prompter(),
+            grid->CopyKind(), FOrders, index, cell, Prompter(),
             [this](const QString &name) { ShutterSound(name); }, this);
-        FGrid->ListChanged();
+        grid->ListChanged();
     };
     FBasketSave = new QTimer(this);
     FBasketSave->setSingleShot(true);
@@ -168,10 +172,11 @@ TWebMain::~TWebMain()
         FBrowserPanel->MarkOrders = nullptr;
         FBrowserPanel->ListShown = nullptr;
     }
+    // The basket outlives the window.
     FOrders.OnChange = nullptr;
     FOrders.OnBeforeSort = nullptr;
-    if (FGrid)
-        FGrid->SetList(nullptr);
+    if (FOrderPage)
+        FOrderPage->Grid()->SetList(nullptr);
     if (FSources) {
         disconnect(FSources, nullptr, this, nullptr);
         FSources->Shutdown();
@@ -189,7 +194,7 @@ void TWebMain::FirstIdle()
         return;
     FIdleDone = true;
     FSession.LoadAtFirstIdle();
-    FSession.LoadOrderMemory(FOrders, FCampus);
+    FSession.LoadOrderMemory(FOrders, FSession.Campus());
     ShowBasketTotals();
     RefreshFilmMarks();
     RunConsistencyCheck(kCheckAfterLoad);
@@ -214,7 +219,7 @@ void TWebMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    StopSlideShow(false);
+    FViewerPage->StopSlideShow(false);
     // A running date scan is stopped and awaited; nothing more is built.
     FClosing = true;
     FSources->Shutdown();
@@ -224,8 +229,7 @@ void TWebMain::closeEvent(QCloseEvent *event)
     if (FPanelRB->isVisible())
         FSession.State.PanelRBHeight = FPanelRB->height();
     // The date text being typed belongs to the basket that is saved.
-    if (FGrid)
-        FGrid->CommitDateEditor();
+    FOrderPage->Grid()->CommitDateEditor();
     FBasketSave->stop();
     FSession.Shutdown(
         { FSession.SaveOrderMemoryHook(FOrders), [this] { FSources->CollectNodeExp(); }, true });

@@ -2,13 +2,9 @@
 
 #include "app/main_tabs.h"
 #include "app/order_start.h"
-#include "imaging/picture_kinds.h"
-#include "order/campus_prices.h"
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
 #include "platform/drive_table.h"
-#include "viewer/tone_steps.h"
-#include "viewer/viewed_picture.h"
 #include "workspace/workspace_settings.h"
 
 #include <QMainWindow>
@@ -23,7 +19,6 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QMenu;
-class QSpinBox;
 class QSplitter;
 class QStackedWidget;
 class QTimer;
@@ -35,16 +30,17 @@ namespace korvatel
 
 class TBrowserPanel;
 class TClientSession;
-class TThumbGrid;
 class TMainTabBar;
+class TOrderPanel;
 class TPrompter;
 class TSourcePanel;
-class TViewerStage;
+class TViewerPage;
 
-// The main window: the source panel, the browser film strip, the work area of the chosen tab
-// (viewer, card editor, order panel, shop panel), the owner-drawn tab bar, the menus with their
-// commands, the four status bars and the notice labels. Its creation reads the settings files
-// through the session and its close saves them.
+// The main window: the frame of the source panel, the browser film strip and the work area,
+// whose pages (viewer, card editor, order panel, shop information) show the chosen tab; the
+// owner-drawn tab bar, the menus, the four status bars and the notice labels. Its creation
+// reads the settings files through the session, its first idle moment reads the session's
+// basket, and its close saves them.
 class TWebMain : public QMainWindow
 {
     Q_OBJECT
@@ -83,6 +79,7 @@ public:
     std::function<void(const QString &file)> AddScannedFile;
     // "バージョンアップ" outside a CD start: the version check of the server lookups.
     std::function<void()> CheckVersion;
+    // The session's basket.
     const TThumbNails &Orders() const { return FOrders; }
     // The problem list of the consistency check; the window TProblemListForm unless set.
     std::function<TProblemAnswer(const TConsistencyProblems &)> ShowProblems;
@@ -105,9 +102,10 @@ public:
     // Menus and commands by their object names ("miTriming", "mmEdit", ...).
     QAction *Command(const QString &name) const;
 
-    // The viewer.
-    TViewerStage *Stage() const { return FStage; }
-    bool ViewPicture(const QString &fileName);
+    // The pages of the work area: the viewer, the order panel, the shop's information.
+    TViewerPage *ViewerPage() const { return FViewerPage; }
+    TOrderPanel *OrderPage() const { return FOrderPage; }
+    QWidget *ShopPage() const { return FShopPage; }
 
     // The pages of the source trees and of the browser film strip.
     TSourcePanel *Sources() const { return FSources; }
@@ -120,25 +118,17 @@ public:
     void BrowserClick(int index, Qt::KeyboardModifiers modifiers, bool doubleClick);
     void SelectAllClick(bool order, bool shiftHeld);
 
-    // Slide show and full size.
-    void StartSlideShow();
-    void StopSlideShow(bool showEnd);
-    bool SlideShowRunning() const { return FSlideRunning; }
-    bool SlideShowPaused() const { return FSlidePaused; }
-    QTimer *SlideTimer() const { return FSlideTimer; }
+    // Full size: the viewed picture alone on the screen.
     bool FullSize() const { return FFullSize; }
     void SetFullSize(bool on);
 
-    // The order grid of the order panel, with the two windows of later parts it opens: the copy
-    // window of the copy kinds 16 and 17 (at the cell, on the screen) and the correction
-    // window of an item (true when it changed the item's record). Empty hooks do nothing.
-    TThumbGrid *OrderGrid() const { return FGrid; }
+    // The two windows the order grid opens: the copy window of the copy kinds 16 and 17 (at the
+    // cell, on the screen) and the correction window of an item (true when it changed the
+    // item's record). Empty hooks do nothing.
     std::function<void(int index, QRect cellOnScreen)> ShowCopyWindow;
     std::function<bool(TThumbNail &item)> OpenCorrection;
     // Returns to the picture in the browser: tab 0, its date node or folder, its cell.
     void LocatePicture(const QString &path);
-    // "更新ソート": re-sorts the order list with the current kind.
-    void miResortClick();
 
     // The status bars: the main bar's four panels, the order bar's panels and the two total bars.
     QLabel *MainPanel(int index) const { return FMainPanels[index]; }
@@ -161,7 +151,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Creation.
@@ -169,11 +158,9 @@ private:
     void BuildSourcePanel();
     void BuildFilmStrip();
     void BuildWorkArea();
+    void BuildViewerPage();
+    void BuildOrderPage();
     void BuildStatusBars();
-    QWidget *BuildOrderGrid(QWidget *parent);
-    void ApplyOrderGridOptions();
-    void OrderSortChanged();
-    void OrderGridChanged();
     void BuildTabs();
     void BuildMenus();
     void BuildSettingsMenu();
@@ -200,22 +187,7 @@ private:
     void UpdateModeCommands();
     QColor AreaColor(TTabMode mode) const;
 
-    // Viewer commands.
-    void miRotateClick(RotationType rotation);
-    void miTrimingClick();
-    void ToneClick(TToneStep step);
-    void miDoubleClick();
-    void miRestoreClick();
-    void miEraseClick();
-    void miUndoClick();
-    TViewerSaveHooks SaveHooks(const QString &caption, const QString &filter);
-    void miSaveAsClick();
-    void sbOrderViewClick();
-    void UpdateViewerCommands();
-    void FrameChanged(bool exists);
-    void DefaultSizeChanged();
-    void SlideTick();
-    bool SlideKey(QKeyEvent *event);
+    // Esc: the viewer's slide show or frame first, then full size.
     bool EscapeKey();
     void BrowserActivated(int row);
     void SetBrowserFolder(const QString &folder);
@@ -236,9 +208,6 @@ private:
     void SetMemoryWatch(int tag);
     void SetTransMode(int mode);
 
-    // The order panel's "クリア": empties the basket after asking.
-    void sbClearClick();
-
     void ShowBasketTotals();
     // Writes the order memory a moment after the basket changed, so a crash or a power cut
     // loses at most that moment's changes; shutdown writes it once more.
@@ -247,9 +216,8 @@ private:
     void OrderViewedFile(const QString &file);
 
     TClientSession &FSession;
-    // The basket: read at the first idle moment, written back at shutdown.
-    TCampusPriceLists FCampus;
-    TThumbNails FOrders;
+    // The session's basket, which the window's commands change.
+    TThumbNails &FOrders;
     TPrompter *FPrompter = nullptr;
     std::unique_ptr<TPrompter> FOwnPrompter;
     TFileDialog FFileDialog;
@@ -274,25 +242,17 @@ private:
     QWidget *FStatusArea = nullptr;
     bool FOfflineTold = false;
     bool FClosing = false;
-    QComboBox *FDefaultSize = nullptr;
-    QSpinBox *FDefaultCount = nullptr;
-    QCheckBox *FNoHosei = nullptr;
-    TViewerStage *FStage = nullptr;
+    TViewerPage *FViewerPage = nullptr;
+    TOrderPanel *FOrderPage = nullptr;
+    QWidget *FShopPage = nullptr;
     TMainTabBar *FTabBar = nullptr;
     QLabel *FMainPanels[4] = {};
     QLabel *FOrderPanels[4] = {};
     QLabel *FTotalPanels[2][2] = {};
     QLabel *FShopName = nullptr;
-    TThumbGrid *FGrid = nullptr;
-    QMenu *FOrderPopup = nullptr;
 
     QList<TMainTab> FTabs;
     TTabMode FMode = tmBrowser;
-    int FBrowserIndex = -1;
-
-    QTimer *FSlideTimer = nullptr;
-    bool FSlideRunning = false;
-    bool FSlidePaused = false;
     bool FFullSize = false;
     Qt::WindowStates FStateBeforeFull;
     QTimer *FMemoryTimer = nullptr;

@@ -4,12 +4,13 @@
 #include "app/ui/main_tab_bar.h"
 #include "app/ui/web_main.h"
 #include "imaging/picture_kinds.h"
+#include "order/ui/order_panel.h"
 #include "platform/prompter.h"
 #include "platform/ui/widget_helpers.h"
+#include "pricing/ui/shop_info_page.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/source_panel.h"
-#include "viewer/ui/rect_label.h"
-#include "viewer/ui/viewer_stage.h"
+#include "viewer/ui/viewer_page.h"
 
 #include <QAction>
 #include <QApplication>
@@ -133,8 +134,7 @@ void TWebMain::BuildWorkArea()
 
     // One page per mode: browser only (empty), viewer, card editor, order panel, shop panel.
     FPages->addWidget(new QWidget(FPages));
-    FStage = new TViewerStage(FPages);
-    FPages->addWidget(FStage);
+    BuildViewerPage();
 
     auto *card = new QLabel(QStringLiteral("カード作成"), FPages);
     card->setObjectName(QStringLiteral("pnCard"));
@@ -142,61 +142,14 @@ void TWebMain::BuildWorkArea()
     card->setEnabled(false);
     FPages->addWidget(card);
 
-    auto *order = new QWidget(FPages);
-    order->setObjectName(QStringLiteral("pnOrder"));
-    auto *orderLayout = new QVBoxLayout(order);
-    auto *orderBar = new QHBoxLayout;
-    // The captions keep their full width in a narrow window; the fields give way instead.
-    const auto caption = [order](const QString &text) {
-        auto *label = new QLabel(text, order);
-        label->setMinimumWidth(label->sizeHint().width());
-        label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-        return label;
-    };
-    orderBar->addWidget(caption(QStringLiteral("注文サイズ初期値")));
-    FDefaultSize = new QComboBox(order);
-    FDefaultSize->setMinimumWidth(FDefaultSize->fontMetrics().horizontalAdvance(u'M') * 3);
-    FDefaultSize->setObjectName(QStringLiteral("cbxDefSize"));
-    FDefaultSize->addItems(FSession.PriceTables.SizeList(false));
-    orderBar->addWidget(FDefaultSize);
-    orderBar->addWidget(caption(QStringLiteral("注文数初期値")));
-    FDefaultCount = new QSpinBox(order);
-    FDefaultCount->setObjectName(QStringLiteral("seDefCount"));
-    FDefaultCount->setRange(1, 99);
-    orderBar->addWidget(FDefaultCount);
-    FNoHosei = new QCheckBox(QStringLiteral("無補正"), order);
-    FNoHosei->setObjectName(QStringLiteral("cbNoHosei"));
-    FNoHosei->setVisible(FSession.ShopOffersCorrection());
-    orderBar->addWidget(FNoHosei);
-    orderBar->addStretch(1);
-    QPushButton *clear = Button(order, "sbClear", QStringLiteral("クリア"),
-        QStringLiteral("全注文をクリア|注文を全てキャンセルします。"));
-    QPushButton *toOrder = Button(order, "sbOrder", QStringLiteral("注文へ"));
-    connect(clear, &QPushButton::clicked, this, &TWebMain::sbClearClick);
-    connect(toOrder, &QPushButton::clicked, this, &TWebMain::sbOrderClick);
-    orderBar->addWidget(clear);
-    orderBar->addWidget(toOrder);
-    orderLayout->addLayout(orderBar);
-    orderLayout->addWidget(BuildOrderGrid(order), 1);
-    FPages->addWidget(order);
-
-    auto *shop = new QLabel(FPages);
-    shop->setObjectName(QStringLiteral("pnShop"));
-    shop->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    shop->setMargin(16);
-    shop->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    const TShopOptions &options = FSession.ShopOptions;
-    QStringList shopLines;
-    for (const QString &line :
-        { options.Shop, options.Tel, options.Address, options.HomePage, options.Message })
-        if (!line.isEmpty())
-            shopLines << line;
-    shop->setText(shopLines.isEmpty() ? QStringLiteral("価格情報") : shopLines.join(u'\n'));
-    FPages->addWidget(shop);
+    BuildOrderPage();
+    FShopPage = new TShopInfoPage(FSession.ShopOptions, FPages);
+    FPages->addWidget(FShopPage);
 
     FPanelRB = new QWidget(FWorkSplitter);
     FPanelRB->setObjectName(QStringLiteral("pnRB"));
     auto *rbLayout = new QVBoxLayout(FPanelRB);
+    const TShopOptions &options = FSession.ShopOptions;
     FShopName = new QLabel(options.Shop.isEmpty() ? FSession.ShopId() : options.Shop, FPanelRB);
     FShopName->setObjectName(QStringLiteral("lbShopName"));
     rbLayout->addWidget(FShopName);
@@ -206,16 +159,6 @@ void TWebMain::BuildWorkArea()
     FWorkSplitter->setStretchFactor(0, 1);
     FWorkSplitter->setCollapsible(0, false);
     layout->addWidget(FWorkSplitter);
-
-    connect(FStage, &TViewerStage::frameChanged, this, &TWebMain::FrameChanged);
-    connect(FStage, &TViewerStage::pictureChanged, this, &TWebMain::UpdateViewerCommands);
-    connect(FStage, &TViewerStage::hintText, this,
-        [this](const QString &text) { FMainPanels[1]->setText(text); });
-    connect(FDefaultSize, &QComboBox::currentTextChanged, this, &TWebMain::DefaultSizeChanged);
-    connect(FNoHosei, &QCheckBox::toggled, this, [this](bool on) {
-        FSession.Defaults.DefNoHosei = on;
-        FSession.Defaults.Save(FSession.DefaultPath());
-    });
 }
 
 void TWebMain::BuildStatusBars()
@@ -406,13 +349,7 @@ void TWebMain::SetBrowserFolder(const QString &folder)
 
 void TWebMain::BrowserActivated(int row)
 {
-    const QStringList files = FBrowserPanel->BrowserFiles();
-    if (row < 0 || row >= files.size())
-        return;
-    FBrowserIndex = row;
-    if (FMode != tmViewer)
-        SelectTab(TabIndexOf(tmViewer));
-    ViewPicture(files[row]);
+    FViewerPage->ViewBrowserFile(row);
 }
 
 void TWebMain::ApplySettings()
@@ -422,25 +359,13 @@ void TWebMain::ApplySettings()
         { std::max(state.FolderWidth, 50), 260, std::max(width() - state.FolderWidth - 260, 100) });
     FWorkSplitter->setSizes({ std::max(height() - state.PanelRBHeight, 100), state.PanelRBHeight });
     FTabBar->SetStartMargin(std::max(state.FolderWidth, 50));
-    FStage->SetMaxZoom(state.MaxZoom);
-    FStage->SetAnchorWide(state.AnchorWide);
+    FViewerPage->ApplySettings();
     FBrowserPanel->ApplyFilmLook();
-    QPalette view = FStage->View()->palette();
-    view.setColor(QPalette::Dark, WinColor(state.BoxColor));
-    FStage->View()->setPalette(view);
     {
         const QSignalBlocker block(FBrowserPanel->cbxThumbMode());
         FBrowserPanel->cbxThumbMode()->setCurrentIndex(std::clamp(state.ThumbType, 0, 8));
     }
-    {
-        const QSignalBlocker block(FDefaultSize);
-        FDefaultSize->setCurrentText(FSession.Defaults.DefSize);
-    }
-    {
-        const QSignalBlocker block(FNoHosei);
-        FNoHosei->setChecked(FSession.Defaults.DefNoHosei);
-    }
-    DefaultSizeChanged();
+    FOrderPage->ApplySettings();
     FBrowserPanel->UpdateSortLabel();
     if (!state.LastDir.isEmpty() && FBrowserPanel->BrowserFiles().isEmpty()
         && QFileInfo(state.LastDir).isDir()) {
@@ -448,20 +373,7 @@ void TWebMain::ApplySettings()
         FSources->ChooseFolder(state.LastDir);
         SetBrowserFolder(state.LastDir);
     }
-    UpdateViewerCommands();
-}
-
-void TWebMain::DefaultSizeChanged()
-{
-    const QString size = FDefaultSize->currentText();
-    if (!size.isEmpty() && size != FSession.Defaults.DefSize) {
-        FSession.Defaults.DefSize = size;
-        FSession.Defaults.Save(FSession.DefaultPath());
-    }
-    // The trimming frame keeps the proportions of the default size's print.
-    const TPrintDimensions dimensions = FSession.PriceTables.PrintDimensions(size);
-    if (!size.isEmpty() && dimensions.ok && dimensions.longSide > 0 && dimensions.shortSide > 0)
-        FStage->SetFrameProportions(dimensions.longSide, dimensions.shortSide);
+    FViewerPage->UpdateViewerCommands();
 }
 
 void TWebMain::MemoryStatus()

@@ -4,15 +4,14 @@
 #include "app/ui/main_tab_bar.h"
 #include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
-#include "order/order_copy.h"
-#include "order/ui/thumb_grid.h"
+#include "order/ui/order_panel.h"
 #include "platform/prompter.h"
+#include "platform/ui/menu_commands.h"
 #include "platform/ui/widget_helpers.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/source_panel.h"
 #include "version.h"
-#include "viewer/ui/rect_label.h"
-#include "viewer/ui/viewer_stage.h"
+#include "viewer/ui/viewer_page.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -36,14 +35,7 @@ QAction *TWebMain::Command(const QString &name) const
 QAction *TWebMain::AddCommand(QMenu *menu, const char *name, const QString &caption,
     const QKeySequence &shortcut, std::function<void()> handler)
 {
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setParent(this); // found by name from the window
-    if (!shortcut.isEmpty())
-        action->setShortcut(shortcut);
-    if (handler)
-        connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
-    return action;
+    return AddMenuCommand(this, menu, name, caption, shortcut, std::move(handler));
 }
 
 QAction *TWebMain::AddLater(
@@ -59,27 +51,23 @@ QAction *TWebMain::AddLater(
 QActionGroup *TWebMain::AddChoices(QMenu *menu, const char *prefix, const QStringList &captions,
     int current, std::function<void(int)> chosen)
 {
-    auto *group = new QActionGroup(this);
-    group->setExclusive(true);
-    for (int i = 0; i < captions.size(); ++i) {
-        QAction *action = menu->addAction(captions[i]);
-        action->setObjectName(QStringLiteral("%1%2").arg(QString::fromLatin1(prefix)).arg(i));
-        action->setParent(this);
-        action->setCheckable(true);
-        action->setChecked(i == current);
-        group->addAction(action);
-        connect(action, &QAction::triggered, this, [chosen, i] { chosen(i); });
-    }
-    return group;
+    return AddMenuChoices(this, menu, prefix, captions, current, std::move(chosen));
 }
 
 void TWebMain::SetPrompter(TPrompter *prompter)
 {
     FPrompter = prompter ? prompter : FOwnPrompter.get();
-    if (FGrid)
-        FGrid->SetPrompter(FPrompter);
+    FOrderPage->SetPrompter(FPrompter);
+    FViewerPage->SetPrompter(FPrompter);
     FSources->SetPrompter(FPrompter);
     FBrowserPanel->SetPrompter(FPrompter);
+}
+
+void TWebMain::SetFileDialog(TFileDialog dialog)
+{
+    FFileDialog = dialog;
+    FBrowserPanel->FileDialog = dialog;
+    FViewerPage->SetFileDialog(std::move(dialog));
 }
 
 TPrompter &TWebMain::Prompter()
@@ -230,110 +218,10 @@ void TWebMain::BuildBrowserMenu()
 
 void TWebMain::BuildEditMenu()
 {
-    TStateSettings &state = FSession.State;
     QMenu *menu = menuBar()->addMenu(QStringLiteral("画像編集"));
     menu->menuAction()->setObjectName(QStringLiteral("mmEdit"));
     menu->menuAction()->setParent(this);
-    AddCommand(menu, "miUpright", QStringLiteral("立像"), {}, [this] { miRotateClick(rtNone); });
-    AddCommand(menu, "miInverted", QStringLiteral("倒立"), {}, [this] { miRotateClick(rt180); });
-    AddCommand(menu, "miLeft90", QStringLiteral("左90度"),
-        QKeySequence(QStringLiteral("Ctrl+Left")), [this] { miRotateClick(rt270); });
-    AddCommand(menu, "miRight90", QStringLiteral("右90度"),
-        QKeySequence(QStringLiteral("Ctrl+Right")), [this] { miRotateClick(rt90); });
-    menu->addSeparator();
-    AddCommand(menu, "miTriming", QStringLiteral("トリミング"),
-        QKeySequence(QStringLiteral("Shift+Ctrl+T")), [this] { miTrimingClick(); });
-    AddCommand(menu, "miContrastUp", QStringLiteral("コントラスト補正(＋)"),
-        QKeySequence(QStringLiteral("Ctrl+L")), [this] { ToneClick(tsContrastUp); });
-    AddCommand(menu, "miContrastDown", QStringLiteral("コントラスト補正(－)"),
-        QKeySequence(QStringLiteral("Ctrl+D")), [this] { ToneClick(tsContrastDown); });
-    AddCommand(menu, "miBrighter", QStringLiteral("明るさ補正(明るく)"),
-        QKeySequence(QStringLiteral("Shift+Ctrl+L")), [this] { ToneClick(tsBrighter); });
-    AddCommand(menu, "miDarker", QStringLiteral("明るさ補正(暗く)"),
-        QKeySequence(QStringLiteral("Shift+Ctrl+D")), [this] { ToneClick(tsDarker); });
-    QAction *twice = AddCommand(menu, "miPseudoDouble", QStringLiteral("擬似倍精度(中間Bit挿入)"),
-        QKeySequence(QStringLiteral("Ctrl+B")), [this] { miDoubleClick(); });
-    twice->setVisible(FSession.Option2.ManualExpBmp);
-    menu->addSeparator();
-    AddCommand(menu, "miRestore", QStringLiteral("初期画面に戻す"),
-        QKeySequence(QStringLiteral("Ctrl+Z")), [this] { miRestoreClick(); });
-    AddCommand(menu, "miErase", QStringLiteral("消去"),
-        QKeySequence(QStringLiteral("Shift+Ctrl+C")), [this] { miEraseClick(); });
-    AddCommand(menu, "miSaveAs", QStringLiteral("別名でファイル保存"),
-        QKeySequence(QStringLiteral("Ctrl+W")), [this] { miSaveAsClick(); });
-    menu->addSeparator();
-    AddCommand(menu, "miSlideShow", QStringLiteral("スライドショー"),
-        QKeySequence(QStringLiteral("Ctrl+S")), [this] {
-            if (FSlideRunning)
-                StopSlideShow(true);
-            else
-                StartSlideShow();
-        });
-    AddCommand(menu, "miSlidePause", QStringLiteral("スライドショー停止/再開(&N)"), {}, [this] {
-        if (FSlideRunning)
-            FSlidePaused = !FSlidePaused;
-    });
-    QMenu *intervals = menu->addMenu(QStringLiteral("スライド間隔"));
-    intervals->menuAction()->setObjectName(QStringLiteral("miSlideInterval"));
-    QStringList captions;
-    int current = 4;
-    for (int i = 0; i < SlideIntervals().size(); ++i) {
-        captions << QString::fromUtf8(SlideIntervals()[i].caption);
-        if (SlideIntervals()[i].ms == state.Interval)
-            current = i;
-    }
-    AddChoices(intervals, "miInterval", captions, current, [this](int i) {
-        FSession.State.Interval = SlideIntervals()[i].ms;
-        FSlideTimer->setInterval(FSession.State.Interval);
-    });
-    AddCommand(menu, "miFullSize", QStringLiteral("最大画面(&E)"),
-        QKeySequence(QStringLiteral("Ctrl+A")), [this] { SetFullSize(!FFullSize); });
-    menu->addSeparator();
-    QAction *incremental
-        = AddCommand(menu, "miIncDisp", QStringLiteral("インクリメントディスプレー(&I)"));
-    incremental->setCheckable(true);
-    incremental->setChecked(state.IncDisp);
-    connect(incremental, &QAction::toggled, this, [this](bool on) { FSession.State.IncDisp = on; });
-    QMenu *click = menu->addMenu(QStringLiteral("画像読込みクリック指定(&C)"));
-    click->menuAction()->setObjectName(QStringLiteral("miClickKind"));
-    AddChoices(click, "miClick",
-        { QStringLiteral("シングルクリック(&1)"), QStringLiteral("ダブルクリック(&2)") },
-        state.DblClick ? 1 : 0, [this](int i) { FSession.State.DblClick = i == 1; });
-    QMenu *anchors = menu->addMenu(QStringLiteral("アンカーポイントのサイズ(&A)"));
-    anchors->menuAction()->setObjectName(QStringLiteral("miAnchor"));
-    static constexpr int kAnchorSizes[] = { 9, 7, 5 };
-    // Below the "中" item's size counts as small, above as large.
-    const int anchor = state.AnchorWide > 7 ? 0 : state.AnchorWide < 7 ? 2 : 1;
-    AddChoices(anchors, "miAnchor",
-        { QStringLiteral("大"), QStringLiteral("中"), QStringLiteral("小") }, anchor,
-        [this](int i) {
-            FSession.State.AnchorWide = kAnchorSizes[i];
-            FStage->SetAnchorWide(kAnchorSizes[i]);
-        });
-
-    // The viewer's own buttons.
-    QAction *order = new QAction(QStringLiteral("注文"), this);
-    order->setObjectName(QStringLiteral("miOrderView"));
-    order->setToolTip(QStringLiteral("注文書に追加"));
-    order->setStatusTip(
-        QStringLiteral("画像を注文に組み入れます。トリミングしたものは一旦保存します。"));
-    connect(order, &QAction::triggered, this, [this] { sbOrderViewClick(); });
-    QAction *undo = new QAction(QStringLiteral("元に戻す"), this);
-    undo->setObjectName(QStringLiteral("miUndo"));
-    connect(undo, &QAction::triggered, this, [this] { miUndoClick(); });
-    FStage->AddTool(order);
-    QToolButton *trim = FStage->AddTool(Command(QStringLiteral("miTriming")));
-    trim->setText(QStringLiteral("トリミング Shift+Ctrl+T"));
-    trim->setToolTip(QStringLiteral("トリミング Shift+Ctrl+T"));
-    FStage->AddTool(undo);
-    FStage->AddTool(Command(QStringLiteral("miRestore")));
-    for (const char *name : { "miLeft90", "miRight90", "miBrighter", "miDarker", "miContrastUp",
-             "miContrastDown", "miSaveAs", "miSlideShow", "miFullSize" })
-        FStage->AddTool(Command(QString::fromLatin1(name)));
-
-    FSlideTimer = new QTimer(this);
-    FSlideTimer->setInterval(std::clamp(state.Interval, 200, 5000));
-    connect(FSlideTimer, &QTimer::timeout, this, &TWebMain::SlideTick);
+    FViewerPage->BuildMenu(menu);
 }
 
 void TWebMain::BuildCardMenu()
@@ -353,50 +241,10 @@ void TWebMain::BuildCardMenu()
 
 void TWebMain::BuildOrderMenu()
 {
-    TStateSettings &state = FSession.State;
     QMenu *menu = menuBar()->addMenu(QStringLiteral("注文詳細"));
     menu->menuAction()->setObjectName(QStringLiteral("mmOrder"));
     menu->menuAction()->setParent(this);
-    AddCommand(menu, "miResort", QStringLiteral("更新ソート"), {}, [this] { miResortClick(); });
-    QMenu *sort = menu->addMenu(QStringLiteral("ソートタイプ"));
-    sort->menuAction()->setObjectName(QStringLiteral("miThumbSort"));
-    AddChoices(sort, "miThumbSort",
-        { QStringLiteral("注文順"), QStringLiteral("印字日付順"), QStringLiteral("ファイル名順"),
-            QStringLiteral("フォルダ別"), QStringLiteral("サイズ順") },
-        std::clamp(state.ThumbSortType, 0, 4), [this](int i) {
-            FSession.State.ThumbSortType = i;
-            OrderSortChanged();
-        });
-    sort->addSeparator();
-    QAction *ascending = AddCommand(sort, "miThumbAscending", QStringLiteral("昇順ソート"));
-    ascending->setCheckable(true);
-    ascending->setChecked(!state.ThumbDeSort);
-    connect(ascending, &QAction::toggled, this, [this](bool on) {
-        FSession.State.ThumbDeSort = !on;
-        OrderSortChanged();
-    });
-    QMenu *grid = menu->addMenu(QStringLiteral("グリッドタイプ"));
-    grid->menuAction()->setObjectName(QStringLiteral("miGridType"));
-    AddChoices(grid, "miGridType", { QStringLiteral("Ver 1.00"), QStringLiteral("Ver 1.10") },
-        state.OrderPlateType == 1 ? 1 : 0, [this](int i) {
-            FSession.State.OrderPlateType = i;
-            ApplyOrderGridOptions();
-        });
-    QMenu *copy = menu->addMenu(QStringLiteral("Copyボタン機能設定"));
-    copy->menuAction()->setObjectName(QStringLiteral("miCopyBtn"));
-    copy->menuAction()->setParent(this);
-    AddChoices(copy, "miCopyBtn",
-        { QStringLiteral("最後まで一発コピー"), QStringLiteral("詳細コピー Type1"),
-            QStringLiteral("詳細コピー Type2") },
-        CopyKindIndex(StartCopyKind(state.CopyBtnTypeIndex, FSession.ShopOptions.CopyBtnType)),
-        [this](int i) {
-            FSession.State.CopyBtnTypeIndex = i;
-            if (FGrid)
-                FGrid->SetCopyKind(CopyKindOfIndex(i));
-        });
-    copy->setEnabled(Online());
-    if (FOrderPopup)
-        FOrderPopup->addActions(menu->actions());
+    FOrderPage->BuildMenu(menu);
 }
 
 void TWebMain::BuildHelpMenu()
@@ -445,7 +293,7 @@ void TWebMain::UpdateModeCommands()
         edit->setEnabled(FMode == tmViewer);
     if (QAction *order = Command(QStringLiteral("mmOrder")))
         order->setEnabled(FMode == tmOrder && Online());
-    UpdateViewerCommands();
+    FViewerPage->SetActive(FMode == tmViewer);
 }
 
 void TWebMain::SetMemoryWatch(int tag)

@@ -1,25 +1,22 @@
-// The order grid in the order panel: its options from the shop and State.ini, its callbacks to
-// the window (hints, totals, the browser's marks, sounds, the popup menu) and the way back from
-// a picture of the basket to its cell in the browser.
+// The order panel in the main window: what its changes of the basket do to the window (the
+// totals, the browser's marks, saving the order memory, sounds, hints), and the way back from a
+// picture of the basket to its cell in the browser.
 #include "app/client_session.h"
 #include "app/ui/web_main.h"
-#include "order/order_copy.h"
-#include "order/ui/thumb_grid.h"
-#include "platform/ui/widget_helpers.h"
+#include "order/ui/order_panel.h"
 #include "sources/source_modes.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
+#include "viewer/ui/viewer_page.h"
 
-#include <QAction>
 #include <QCursor>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QFrame>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QMenu>
 #include <QRegularExpression>
+#include <QStackedWidget>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -44,100 +41,50 @@ QString DayNodeText(const QString &date)
 
 } // namespace
 
-QWidget *TWebMain::BuildOrderGrid(QWidget *parent)
+void TWebMain::BuildOrderPage()
 {
-    auto *host = new QFrame(parent);
-    host->setObjectName(QStringLiteral("pnOrderGrid"));
-    host->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    host->setAutoFillBackground(true);
-    QPalette palette = host->palette();
-    palette.setColor(QPalette::Window, WinColor(FSession.State.GridColor));
-    host->setPalette(palette);
-
-    const TShopOptions &options = FSession.ShopOptions;
-    const TStateSettings &state = FSession.State;
-    FGrid = new TThumbGrid(host);
-    FGrid->SetColumns(options.ThumbColCount > 0 ? options.ThumbColCount : 3);
-    FGrid->SetCellType(options.ThumbCType);
-    FGrid->SetCopyAtRight(options.BtnRightAlign);
-    FGrid->SetSizeLeft(options.SizeBtnLeft);
-    FGrid->SetPlusLeft(options.PlusBtnLeft);
-    FGrid->SetFines(options.FinesLow, options.FinesHi);
-    FGrid->SetDateEditable(!options.CustDateNotEdit);
-    FGrid->SetTables(&FSession.PriceTables);
-    FGrid->SetCorrectionOffered(FSession.ShopOffersCorrection());
-    FGrid->SetOnline(Online());
-    FGrid->SetShutterOff(FSession.Option2.ShutterOff);
-    FGrid->SetMouseFocus(!FSession.Option2.UnMouseFocus);
-    FGrid->SetPrompter(FPrompter);
-    ApplyOrderGridOptions();
-    FGrid->SetCopyKind(StartCopyKind(state.CopyBtnTypeIndex, options.CopyBtnType));
-
-    FGrid->PlaySound = [this](const QString &name) {
-        if (PlaySound)
-            PlaySound(name);
-    };
-    FGrid->OnHint = [this](const QString &hint) { FMainPanels[1]->setText(hint); };
-    FGrid->OnAfterMouseUp = [this] { OrderGridChanged(); };
-    FGrid->OnCurrentChanged = [this](int) { OrderGridChanged(); };
-    FGrid->OnChanged = [this] { ScheduleBasketSave(); };
-    FGrid->OnLocate = [this](const QString &path, int) { LocatePicture(path); };
-    FGrid->ShowCopyWindow = [this](int index, const QRect &cell) {
-        if (ShowCopyWindow)
-            ShowCopyWindow(index, cell);
-    };
-    FGrid->OpenCorrection
-        = [this](TThumbNail &item) { return OpenCorrection && OpenCorrection(item); };
-
-    // The popup over a picture holds the commands of the "注文詳細" menu (BuildOrderMenu).
-    FOrderPopup = new QMenu(this);
-    FOrderPopup->setObjectName(QStringLiteral("pmOrder"));
-    FGrid->SetPopupMenu(FOrderPopup);
-
-    // The list keeps the sort of State.ini; every change of it shows in the grid and the bars.
-    FOrders.SetSort(std::clamp(state.ThumbSortType, 0, 4), state.ThumbDeSort);
-    FOrders.OnBeforeSort = [this] { FGrid->CommitDateEditor(); };
-    // A picture deleted in the grid loses its mark in the browser at once.
-    FOrders.OnChange = [this] {
-        FGrid->ListChanged();
+    TOrderPanelSettings settings;
+    settings.state = &FSession.State;
+    settings.defaults = &FSession.Defaults;
+    settings.defaultPath = FSession.DefaultPath();
+    settings.shopOptions = &FSession.ShopOptions;
+    settings.option2 = &FSession.Option2;
+    settings.priceTables = &FSession.PriceTables;
+    settings.correctionOffered = FSession.ShopOffersCorrection();
+    settings.online = Online();
+    FOrderPage = new TOrderPanel(FOrders, settings, FPages);
+    FOrderPage->SetPrompter(FPrompter);
+    FOrderPage->BasketChanged = [this] {
         ShowBasketTotals();
         RefreshFilmMarks();
         ScheduleBasketSave();
     };
-    FGrid->SetList(&FOrders);
-    return host;
-}
-
-void TWebMain::ApplyOrderGridOptions()
-{
-    if (!FGrid)
-        return;
-    const TStateSettings &state = FSession.State;
-    FGrid->SetPlateType(state.OrderPlateType);
-    FGrid->SetDblClickNuming(state.DblClickNuming);
-    FGrid->SetDragNuming(state.DragNuming);
-}
-
-void TWebMain::OrderSortChanged()
-{
-    FOrders.SetSort(std::clamp(FSession.State.ThumbSortType, 0, 4), FSession.State.ThumbDeSort);
-}
-
-void TWebMain::miResortClick()
-{
-    if (!Online())
-        return;
-    FOrders.SetSort(std::clamp(FSession.State.ThumbSortType, 0, 4), FSession.State.ThumbDeSort);
-    FOrders.Sort();
-    FGrid->ListChanged();
-}
-
-void TWebMain::OrderGridChanged()
-{
-    FOrders.RebuildAggregate();
-    ShowBasketTotals();
-    RefreshFilmMarks();
-    ScheduleBasketSave();
+    FOrderPage->SaveBasket = [this] { ScheduleBasketSave(); };
+    FOrderPage->Cleared = [this] {
+        // An empty basket has nothing inconsistent left to repair.
+        SetInconsistent(false);
+        ShowBasketTotals();
+        RefreshFilmMarks();
+        SelectTab(0);
+        MemoryStatus();
+    };
+    FOrderPage->OrderClick = [this] { sbOrderClick(); };
+    FOrderPage->ShowHint = [this](const QString &hint) { FMainPanels[1]->setText(hint); };
+    FOrderPage->PlaySound = [this](const QString &name) {
+        if (PlaySound)
+            PlaySound(name);
+    };
+    FOrderPage->Locate = [this](const QString &path) { LocatePicture(path); };
+    FOrderPage->ShowCopyWindow = [this](int index, QRect cell) {
+        if (ShowCopyWindow)
+            ShowCopyWindow(index, cell);
+    };
+    FOrderPage->OpenCorrection
+        = [this](TThumbNail &item) { return OpenCorrection && OpenCorrection(item); };
+    FOrderPage->FrameProportions = [this](double longSide, double shortSide) {
+        FViewerPage->Stage()->SetFrameProportions(longSide, shortSide);
+    };
+    FPages->addWidget(FOrderPage);
 }
 
 void TWebMain::LocatePicture(const QString &path)

@@ -4,6 +4,7 @@
 #include "app/ui/thanks_form.h"
 #include "app/ui/web_main.h"
 #include "customer/card_payment.h"
+#include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
@@ -51,8 +52,8 @@ TOrderStart &TWebMain::OrderStart()
     if (FOrderStart)
         return *FOrderStart;
     FOrderPrompter = std::make_unique<TWindowPrompter>(*this);
-    FOrderStart
-        = std::make_unique<TOrderStart>(FSession, FOrders, FCampus, *FOrderPrompter, WindowClock());
+    FOrderStart = std::make_unique<TOrderStart>(
+        FSession, FOrders, FSession.Campus(), *FOrderPrompter, WindowClock());
     TOrderStart &start = *FOrderStart;
     start.servers = TServerConfig::Load(FSession.Workspace().Folders().configDir);
     TOrderStartHooks &hooks = start.hooks;
@@ -95,9 +96,9 @@ void TWebMain::sbOrderClick()
     if (FOrderRunning)
         return;
     FOrderRunning = true;
-    if (FGrid)
-        FGrid->CommitDateEditor();
-    OrderStart().Run(FGridSeenAll || (FGrid && FGrid->LastItemDrawn()));
+    TThumbGrid *grid = FOrderPage->Grid();
+    grid->CommitDateEditor();
+    OrderStart().Run(FGridSeenAll || grid->LastItemDrawn());
     FOrderRunning = false;
 }
 

@@ -4,11 +4,13 @@
 #include "app/client_session.h"
 #include "app/ui/web_main.h"
 #include "order/browser_orders.h"
+#include "order/ui/order_panel.h"
 #include "platform/prompter.h"
 #include "sources/source_modes.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
+#include "viewer/ui/viewer_page.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -39,10 +41,12 @@ void TWebMain::WireSourcePages()
     FBrowserPanel->SetPrompter(FPrompter);
     FBrowserPanel->MarkOrders = [this](TFilmList &film) { MarkOrdered(film, FOrders); };
     FBrowserPanel->ListShown = [this] {
-        FBrowserIndex = -1;
+        FViewerPage->SetBrowserFiles(FBrowserPanel->BrowserFiles());
         const TFilmList &film = FBrowserPanel->Film();
         SetOrderCounts(film.OrderedCount(), film.Count(), FOrders.Count());
-        UpdateViewerCommands();
+    };
+    FBrowserPanel->ListSorted = [this] {
+        FViewerPage->SetBrowserFiles(FBrowserPanel->BrowserFiles(), FViewerPage->BrowserIndex());
     };
     TFilmGrid *grid = FBrowserPanel->lvBrowser();
     connect(
@@ -69,12 +73,6 @@ void TWebMain::WireSourcePages()
         if (QAction *item = Command(name))
             item->setChecked(true);
     });
-}
-
-void TWebMain::SetFileDialog(TFileDialog dialog)
-{
-    FFileDialog = std::move(dialog);
-    FBrowserPanel->FileDialog = FFileDialog;
 }
 
 void TWebMain::BuildSourceCommands()
@@ -167,7 +165,7 @@ void TWebMain::BuildCheckMarkMenus()
 
 TToggleDefaults TWebMain::ToggleDefaults() const
 {
-    return { FDefaultCount->value(), FSession.Defaults.DefSize, FSession.Defaults.DefNoHosei };
+    return FOrderPage->ToggleDefaults();
 }
 
 bool TWebMain::RefuseOrderingOffline()

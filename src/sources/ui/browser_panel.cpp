@@ -206,6 +206,8 @@ void TBrowserPanel::SortBrowser()
     FLastClicked = -1;
     if (!current.isEmpty())
         FBrowser->SetCurrentIndex(FFilm.IndexOf(current));
+    if (ListSorted)
+        ListSorted();
 }
 
 void TBrowserPanel::UpdateSortLabel()

@@ -86,6 +86,8 @@ public:
     std::function<void(TFilmList &film)> MarkOrders;
     // Called after a list is shown: the counts and commands of the window follow it.
     std::function<void()> ListShown;
+    // Called after the list shown was sorted again: the same pictures in a new order.
+    std::function<void()> ListSorted;
     // The file dialog of the picture check mark (an empty answer cancels); a Qt dialog unless set.
     std::function<QString(const QString &caption, const QString &proposed, const QString &filter)>
         FileDialog;

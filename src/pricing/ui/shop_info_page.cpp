@@ -1,0 +1,28 @@
+#include "pricing/ui/shop_info_page.h"
+
+#include "workspace/shop_options.h"
+
+namespace korvatel
+{
+
+QString ShopInfoText(const TShopOptions &options)
+{
+    QStringList lines;
+    for (const QString &line :
+        { options.Shop, options.Tel, options.Address, options.HomePage, options.Message })
+        if (!line.isEmpty())
+            lines << line;
+    return lines.isEmpty() ? QStringLiteral("価格情報") : lines.join(u'\n');
+}
+
+TShopInfoPage::TShopInfoPage(const TShopOptions &options, QWidget *parent)
+    : QLabel(parent)
+{
+    setObjectName(QStringLiteral("pnShop"));
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setMargin(16);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setText(ShopInfoText(options));
+}
+
+} // namespace korvatel
