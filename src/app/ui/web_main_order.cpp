@@ -9,6 +9,7 @@
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
 #include "viewer/ui/viewer_page.h"
+#include "viewer/ui/viewer_stage.h"
 
 #include <QCursor>
 #include <QFileInfo>

@@ -26,7 +26,8 @@ void TWebMain::BuildViewerPage()
     };
     FViewerPage->MemoryStatus = [this] { MemoryStatus(); };
     FViewerPage->ShowViewer = [this] { SelectTab(TabIndexOf(tmViewer)); };
-    FViewerPage->BrowserCurrent = [this](int index) { FBrowserPanel->lvBrowser()->SetCurrentIndex(index); };
+    FViewerPage->BrowserCurrent
+        = [this](int index) { FBrowserPanel->lvBrowser()->SetCurrentIndex(index); };
     FViewerPage->FocusBrowser = [this] { FBrowserPanel->lvBrowser()->setFocus(); };
     FViewerPage->RelistBrowser = [this] {
         // The browser list shows the new file, at the same scroll position.
@@ -44,11 +45,6 @@ void TWebMain::BuildViewerPage()
     };
     FViewerPage->ToggleFullSize = [this] { SetFullSize(!FFullSize); };
     FPages->addWidget(FViewerPage);
-}
-
-QStringList TWebMain::BrowserFiles() const
-{
-    return FViewerPage->BrowserFiles();
 }
 
 bool TWebMain::EscapeKey()
