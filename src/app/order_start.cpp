@@ -145,7 +145,7 @@ void TOrderStart::ClearBasket(const QStringList &sentItems)
     FOrders.Recount();
     FOrders.RebuildAggregate();
     // Written at once: a crash must not bring back a basket that the shop has received.
-    FOrders.SaveMemory(FSession.OrderMemoryPath(), FSession.CampusOrderPath());
+    FOrders.SaveMemory(FSession.OrderMemoryPath(), FSession.CampusOrderPath(), FClock);
     if (hooks.basketChanged)
         hooks.basketChanged();
 }
@@ -259,8 +259,7 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
     TOrderHistory history(historyFolder.isEmpty()
             ? TOrderHistory::DefaultFolder(workspace.Folders())
             : historyFolder);
-    TOrderUpload upload(FPrompter);
-    upload.now = [this] { return FClock.Now(); };
+    TOrderUpload upload(FPrompter, FClock);
     upload.onTransferModeChange = [this](int mode) {
         FSession.TransMode = TTransMode(mode);
         SaveTransMode(FSession.TransModePath(), FSession.TransMode);

@@ -2,6 +2,7 @@
 
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
+#include "platform/clock.h"
 #include "pricing/price_tables.h"
 #include "pricing/shop_data.h"
 
@@ -139,7 +140,7 @@ int BasketCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         }
         list.Recount();
         list.RebuildAggregate();
-        if (!list.SaveMemory(mainFile, campusFile)) {
+        if (!list.SaveMemory(mainFile, campusFile, SystemClock())) {
             err << "cannot write " << memory << '\n';
             return 1;
         }

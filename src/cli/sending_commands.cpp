@@ -5,6 +5,7 @@
 #include "net/server_lookups.h"
 #include "order/campus_prices.h"
 #include "order/thumb_nails.h"
+#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
 #include "pricing/discounts.h"
@@ -227,7 +228,7 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         = delivery.isEmpty() ? terms.DeliveryKinds().value(0, -1) : DeliveryKindOf(delivery);
     choice.prefecture = prefecture > 0 ? prefecture : std::max(user.Prefecture(), 0);
     choice.address = user.Adrs1() + user.Adrs1Over();
-    const TPricingContext pricing { tables, terms, rules, QDate::currentDate() };
+    const TPricingContext pricing { tables, terms, rules, SystemClock().Now().date() };
     const TPricedOrder priced = PriceOrder(basket.Aggregate(), pricing, choice);
     out << "total\t" << QString::number(priced.total, 'f', 0) << '\n';
     if (!priced.buttonEnabled) {
@@ -243,7 +244,7 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     input.figures = OrderFiguresOf(priced, choice);
     InsertComment(input.figures.records, comment);
     input.workDir = work.isEmpty() ? QFileInfo(memory).absolutePath() : work;
-    input.now = QDateTime::currentDateTime();
+    input.now = SystemClock().Now();
     input.cardCopies = cardCopies;
     // The basket file lives in the workspace's SysData folder.
     SetOrderProgram(input, data->ServerR(), TUserFolders::FromEnvironment(),
@@ -262,7 +263,7 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         return 0;
 
     TPrintedProgress progress(out);
-    TOrderUpload upload(prompter);
+    TOrderUpload upload(prompter, SystemClock());
     SetUpOrderUpload(upload, { &*hosts, &config, httpSwitch, mode, user.Mail(), choice.payment });
     upload.progress = &progress;
     std::optional<TOrderHistory> history;

@@ -5,6 +5,7 @@
 #include "app_session.h"
 #include "imaging/picture.h"
 #include "order/ui/problem_list_form.h"
+#include "platform/clock.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "support/app_home.h"
@@ -97,7 +98,8 @@ TEST(TWebMain, TheBasketIsReadAtStartCountedAndWrittenBackAtClose)
         TThumbNails basket;
         basket.AddPicture(1, picture, false, 3, QStringLiteral("L"));
         basket.Recount();
-        ASSERT_TRUE(basket.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath()));
+        ASSERT_TRUE(
+            basket.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath(), SystemClock()));
     }
     {
         TWebMain window(session);

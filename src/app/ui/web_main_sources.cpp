@@ -527,7 +527,7 @@ void TWebMain::BuildDateTree(
         FReDate->setText(QStringLiteral("キャンセル"));
         FReDate->setStyleSheet(QStringLiteral("color: white; background-color: red;"));
     }
-    FDateJob->Start(input, {});
+    FDateJob->Start(input, SystemClock());
 }
 
 void TWebMain::RestoreReDateButton()
