@@ -1,6 +1,7 @@
 // Saving and loading an order memory of 5,000 items: the basket of a large event kept between
 // two runs of the program.
 #include "order/thumb_nails.h"
+#include "platform/clock.h"
 #include "pricing/price_tables.h"
 #include "pricing/shop_data.h"
 #include "text/sjis_file.h"
@@ -65,7 +66,7 @@ void BM_SaveMemory5000(benchmark::State &state)
     list.SetSortKind(osFileName);
     const QString file = QDir(dir.path()).filePath(QStringLiteral("OrderMemory"));
     for (auto _ : state) {
-        if (!list.SaveMemory(file, {}))
+        if (!list.SaveMemory(file, {}, SystemClock()))
             state.SkipWithError("the order memory was not written");
     }
     state.counters["items"] = benchmark::Counter(
@@ -80,7 +81,7 @@ void BM_LoadMemory5000(benchmark::State &state)
     {
         TThumbNails list(Context());
         FillBasket(list);
-        list.SaveMemory(file, {});
+        list.SaveMemory(file, {}, SystemClock());
     }
     for (auto _ : state) {
         TThumbNails list(Context());

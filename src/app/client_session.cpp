@@ -4,6 +4,7 @@
 #include "index/index_format.h"
 #include "index/index_sheets.h"
 #include "net/win_inet.h"
+#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
 #include "text/key_file.h"
@@ -133,7 +134,7 @@ int TClientSession::LoadOrderMemory(TThumbNails &list, TCampusPriceLists &campus
 
 std::function<void()> TClientSession::SaveOrderMemoryHook(const TThumbNails &list) const
 {
-    return [this, &list] { list.SaveMemory(OrderMemoryPath(), CampusOrderPath()); };
+    return [this, &list] { list.SaveMemory(OrderMemoryPath(), CampusOrderPath(), SystemClock()); };
 }
 
 void TClientSession::LoadAtFirstIdle()

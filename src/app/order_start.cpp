@@ -144,7 +144,7 @@ void TOrderStart::ClearBasket(const QStringList &sentItems)
     FOrders.Recount();
     FOrders.RebuildAggregate();
     // Written at once: a crash must not bring back a basket that the shop has received.
-    FOrders.SaveMemory(FSession.OrderMemoryPath(), FSession.CampusOrderPath());
+    FOrders.SaveMemory(FSession.OrderMemoryPath(), FSession.CampusOrderPath(), FClock);
     if (hooks.basketChanged)
         hooks.basketChanged();
 }
@@ -313,8 +313,7 @@ void TOrderStart::SendOrder(TRun &run)
     run.history.emplace(historyFolder.isEmpty()
             ? TOrderHistory::DefaultFolder(FSession.Workspace().Folders())
             : historyFolder);
-    TOrderUpload upload(FPrompter);
-    upload.now = [this] { return FClock.Now(); };
+    TOrderUpload upload(FPrompter, FClock);
     upload.onTransferModeChange = [this](int mode) {
         FSession.TransMode = TTransMode(mode);
         SaveTransMode(FSession.TransModePath(), FSession.TransMode);

@@ -2,6 +2,7 @@
 
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
+#include "platform/clock.h"
 #include "pricing/price_tables.h"
 #include "pricing/shop_data.h"
 
@@ -130,7 +131,7 @@ bool AddPictures(TThumbNails &list, const TBasketArgs &a, const QString &mainFil
     }
     list.Recount();
     list.RebuildAggregate();
-    if (!list.SaveMemory(mainFile, campusFile)) {
+    if (!list.SaveMemory(mainFile, campusFile, SystemClock())) {
         err << "cannot write " << a.memory << '\n';
         return false;
     }

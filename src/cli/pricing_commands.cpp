@@ -1,5 +1,6 @@
 #include "cli/pricing_commands.h"
 
+#include "platform/clock.h"
 #include "pricing/basket_text.h"
 #include "pricing/money.h"
 #include "pricing/shop_data.h"
@@ -43,7 +44,7 @@ int PriceCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     QStringList files;
     bool fileMode = false;
-    QDate today = QDate::currentDate();
+    QDate today = SystemClock().Now().date();
     for (const QString &arg : args) {
         if (arg == QLatin1String("--file-mode")) {
             fileMode = true;

@@ -5,6 +5,7 @@
 #include "net/server_lookups.h"
 #include "order/campus_prices.h"
 #include "order/thumb_nails.h"
+#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
 #include "pricing/shop_data.h"
@@ -257,7 +258,7 @@ std::optional<TPricedOrder> PriceCliOrder(const TThumbNails &basket, const TShop
     const TPricingChoice &choice, QTextStream &out, QTextStream &err)
 {
     TPricedOrder priced
-        = PriceOrder(basket.Aggregate(), pricing.Context(QDate::currentDate()), choice);
+        = PriceOrder(basket.Aggregate(), pricing.Context(SystemClock().Now().date()), choice);
     out << "total\t" << QString::number(priced.total, 'f', 0) << '\n';
     if (!priced.buttonEnabled) {
         err << "the order cannot be placed: " << priced.buttonCaption << '\n';
@@ -278,7 +279,7 @@ TOrderInput OrderInputOf(const TOrderArgs &a, const TOrderShopData &shop, TOrder
     source.sysData = QFileInfo(a.memory).absolutePath();
     TOrderInput input = MakeOrderInput(source);
     InsertComment(input.figures.records, a.comment);
-    input.now = QDateTime::currentDateTime();
+    input.now = SystemClock().Now();
     input.cardCopies = a.cardCopies;
     return input;
 }
@@ -363,7 +364,7 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     if (a->packOnly)
         return 0;
 
-    TOrderUpload upload(prompter);
+    TOrderUpload upload(prompter, SystemClock());
     SetUpOrderUpload(
         upload, { &*hosts, &config, shop->httpSwitch, a->mode, user.Mail(), choice.payment });
     return UploadOrder(upload, *order, *a, out, err);

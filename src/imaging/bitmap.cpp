@@ -27,12 +27,13 @@ void SetMaxBitmapPixels(qint64 pixels)
 void CheckBitmapSize(qint64 width, qint64 height)
 {
     if (width < 0)
-        throw EPictureError(QStringLiteral("TBigBitmap.SetBitmaps: Negative Width"));
+        throw EPictureError(QStringLiteral("TBigBitmap.SetBitmaps: Negative Width"), peNoBitmap);
     if (height < 0)
-        throw EPictureError(QStringLiteral("TBigBitmap.SetBitmaps: Negative Height"));
+        throw EPictureError(QStringLiteral("TBigBitmap.SetBitmaps: Negative Height"), peNoBitmap);
     if (width > kMaxBitmapSide || height > kMaxBitmapSide || width * height > MaxBitmapPixels())
         throw EPictureError(
-            QStringLiteral("TBigBitmap.SetBitmaps: Too Big Width or Too Many Pixel Bits"));
+            QStringLiteral("TBigBitmap.SetBitmaps: Too Big Width or Too Many Pixel Bits"),
+            peNoBitmap);
 }
 
 TBitmap::TBitmap(int width, int height)

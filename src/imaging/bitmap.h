@@ -9,20 +9,34 @@
 namespace korvatel
 {
 
+// What went wrong with a picture, for callers that answer the causes differently.
+enum TPictureErrorKind : uint8_t {
+    peBadData, // the data could not be decoded (damaged, truncated or of the wrong kind)
+    peNoFile, // the file could not be opened or read
+    peNoBitmap, // the bitmap could not be made: a size beyond the limits (CheckBitmapSize)
+    peOutOfMemory, // the memory for the picture could not be had
+    peEmpty, // the picture decoded to nothing
+    peUnknownKind, // no reader for the file's extension
+};
+
 // A picture that could not be read, made or written. The text is the system's fixed message
-// ("Gif Version must be 87a or 89a", "LoadDIBFromStream: File type is invalid", ...).
+// ("Gif Version must be 87a or 89a", "LoadDIBFromStream: File type is invalid", ...) and is
+// shown to the user as it is; callers tell the causes apart by Kind(), never by the text.
 class EPictureError : public std::runtime_error
 {
 public:
-    explicit EPictureError(const QString &message)
+    explicit EPictureError(const QString &message, TPictureErrorKind kind = peBadData)
         : std::runtime_error(message.toStdString())
         , FMessage(message)
+        , FKind(kind)
     {
     }
     const QString &Message() const { return FMessage; }
+    TPictureErrorKind Kind() const { return FKind; }
 
 private:
     QString FMessage;
+    TPictureErrorKind FKind;
 };
 
 // The largest picture any reader or resize will allocate, in pixels. Readers compare the size a

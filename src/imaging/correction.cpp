@@ -344,7 +344,7 @@ bool PrepareCorrection(CorrectionRecord &record, const QString &localCopy,
         fail();
         // A picture too big for a bitmap is the "cannot make a bitmap" case; a damaged file
         // only loses its correction.
-        if (e.Message().startsWith(QLatin1String("TBigBitmap.SetBitmaps")))
+        if (e.Kind() == peNoBitmap)
             prompter.Error(CorrectionNoBitmapText(e.Message()));
     } catch (const EAbort &) {
         fail();

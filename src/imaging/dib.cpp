@@ -125,13 +125,49 @@ uint8_t Extract(uint32_t pixel, const TMaskField &field)
 
 } // namespace
 
-TBitmap LoadDIBFromStream(const QByteArray &data)
+namespace
 {
-    TByteReader in(data);
+
+// The Windows info header (40 bytes and later versions) with its colour masks; the reader
+// is left at the colour table, which starts right after the header whatever its version.
+void ReadInfoHeader(TByteReader &in, uint32_t headerSize, TDibHeader &h)
+{
+    h.width = int32_t(in.LE32());
+    h.height = int32_t(in.LE32());
+    in.Skip(2); // planes
+    h.bitCount = in.LE16();
+    h.compression = in.LE32();
+    in.Skip(12); // image size and resolution
+    const uint32_t clrUsed = in.LE32();
+    in.Skip(4); // important colours
+    if (h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 16
+        && h.bitCount != 24 && h.bitCount != 32)
+        Fail("LoadDIBFromStream: Invalid BitCout");
+    qint64 colours = clrUsed;
+    if (colours == 0)
+        colours = h.bitCount >= 16 ? 0 : 1 << h.bitCount;
+    if (h.compression == 3 && headerSize > 40) {
+        h.masks[0] = in.LE32();
+        h.masks[1] = in.LE32();
+        h.masks[2] = in.LE32();
+    }
+    in.Seek(14 + qint64(headerSize));
+    if (h.compression == 3 && headerSize == 40) {
+        h.masks[0] = in.LE32();
+        h.masks[1] = in.LE32();
+        h.masks[2] = in.LE32();
+    }
+    h.colours = int(std::min<qint64>(colours, 256));
+}
+
+// The file header's type and the info header of either version (OS/2 12 bytes, Windows 40 and
+// later), then the colour table. offBits receives where the pixels start.
+TDibHeader ReadDibHeader(TByteReader &in, uint32_t *offBits)
+{
     if (in.LE16() != 19778)
         Fail("LoadDIBFromStream: File type is invalid");
     in.Skip(8); // file size and the reserved words
-    const uint32_t offBits = in.LE32();
+    *offBits = in.LE32();
     const uint32_t headerSize = in.LE32();
 
     TDibHeader h;
@@ -146,33 +182,7 @@ TBitmap LoadDIBFromStream(const QByteArray &data)
         h.colours = h.bitCount == 24 ? 0 : 1 << h.bitCount;
         colourEntryBytes = 3;
     } else if (headerSize >= 40) {
-        h.width = int32_t(in.LE32());
-        h.height = int32_t(in.LE32());
-        in.Skip(2); // planes
-        h.bitCount = in.LE16();
-        h.compression = in.LE32();
-        in.Skip(12); // image size and resolution
-        const uint32_t clrUsed = in.LE32();
-        in.Skip(4); // important colours
-        if (h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 16
-            && h.bitCount != 24 && h.bitCount != 32)
-            Fail("LoadDIBFromStream: Invalid BitCout");
-        qint64 colours = clrUsed;
-        if (colours == 0)
-            colours = h.bitCount >= 16 ? 0 : 1 << h.bitCount;
-        if (h.compression == 3 && headerSize > 40) {
-            h.masks[0] = in.LE32();
-            h.masks[1] = in.LE32();
-            h.masks[2] = in.LE32();
-        }
-        // The colour table starts right after the header, whatever its version.
-        in.Seek(14 + qint64(headerSize));
-        if (h.compression == 3 && headerSize == 40) {
-            h.masks[0] = in.LE32();
-            h.masks[1] = in.LE32();
-            h.masks[2] = in.LE32();
-        }
-        h.colours = int(std::min<qint64>(colours, 256));
+        ReadInfoHeader(in, headerSize, h);
     } else {
         Fail("LoadDIBFromStream: Invalid Bitmap Header Size");
     }
@@ -185,7 +195,78 @@ TBitmap LoadDIBFromStream(const QByteArray &data)
                 h.palette[std::size_t(i)] = { entry[0], entry[1], entry[2] };
         }
     }
+    return h;
+}
 
+// The pixel rows as stored (bottom row first unless top-down), RLE data expanded into rows.
+const uint8_t *PixelRows(TByteReader &in, const TDibHeader &h, qint64 width, qint64 height,
+    int stride, std::vector<uint8_t> &rleRows)
+{
+    if (h.compression == 1 || h.compression == 2) {
+        if (h.compression == 1 && h.bitCount != 8)
+            Fail("Convert8BitRLETo8BitRGB: Invalid Bitcount & Compression Combination");
+        if (h.compression == 2 && h.bitCount != 4)
+            Fail("Convert4BitRLETo4BitRGB: Invalid Bitcount & Compression Combination");
+        rleRows = ExpandRle(in, width, height, h.bitCount, stride);
+        return rleRows.data();
+    }
+    if (h.compression == 0 || h.compression == 3) {
+        if (h.compression == 3 && h.bitCount != 16 && h.bitCount != 32)
+            Fail("TBigBitmap.GetPixelBits: Invalid Pixel Format");
+        return in.Bytes(qint64(stride) * height);
+    }
+    Fail("TBigBitmap.GetPixelBits: Invalid Pixel Format");
+}
+
+// The colour fields of 16 and 32 bit pixels: the header's masks, else 5-5-5 or 8-8-8.
+void MaskFields(const TDibHeader &h, TMaskField fields[3])
+{
+    if (h.bitCount != 16 && h.bitCount != 32)
+        return;
+    uint32_t masks[3] = { 0x7C00, 0x03E0, 0x001F };
+    if (h.compression == 3)
+        std::memcpy(masks, h.masks, sizeof masks);
+    else if (h.bitCount == 32)
+        masks[0] = 0xFF0000, masks[1] = 0x00FF00, masks[2] = 0x0000FF;
+    for (int c = 0; c < 3; ++c) {
+        if (masks[c] == 0)
+            Fail("TBigBitmap.LoadFromStream: Invalid Masks");
+        fields[c] = FieldOf(masks[c]);
+    }
+}
+
+// Pixel x of a stored row.
+TBgr DibPixel(const TDibHeader &h, const uint8_t *src, qint64 x, const TMaskField fields[3])
+{
+    switch (h.bitCount) {
+    case 1:
+        return h.palette[(src[x >> 3] >> (7 - (x & 7))) & 1];
+    case 4:
+        return h.palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15];
+    case 8:
+        return h.palette[src[x]];
+    case 24:
+        return { src[3 * x], src[3 * x + 1], src[3 * x + 2] };
+    case 16: {
+        const uint32_t p = uint32_t(src[2 * x] | (src[2 * x + 1] << 8));
+        return { Extract(p, fields[2]), Extract(p, fields[1]), Extract(p, fields[0]) };
+    }
+    default: {
+        const uint8_t *q = src + 4 * x;
+        const uint32_t p = uint32_t(q[0]) | (uint32_t(q[1]) << 8) | (uint32_t(q[2]) << 16)
+            | (uint32_t(q[3]) << 24);
+        return { Extract(p, fields[2]), Extract(p, fields[1]), Extract(p, fields[0]) };
+    }
+    }
+}
+
+} // namespace
+
+TBitmap LoadDIBFromStream(const QByteArray &data)
+{
+    TByteReader in(data);
+    uint32_t offBits = 0;
+    const TDibHeader h = ReadDibHeader(in, &offBits);
     const qint64 width = h.width;
     const qint64 height = h.height < 0 ? -h.height : h.height;
     const bool topDown = h.height < 0;
@@ -196,68 +277,16 @@ TBitmap LoadDIBFromStream(const QByteArray &data)
 
     in.Seek(offBits);
     std::vector<uint8_t> rleRows;
-    const uint8_t *pixels = nullptr;
-    if (h.compression == 1 || h.compression == 2) {
-        if (h.compression == 1 && h.bitCount != 8)
-            Fail("Convert8BitRLETo8BitRGB: Invalid Bitcount & Compression Combination");
-        if (h.compression == 2 && h.bitCount != 4)
-            Fail("Convert4BitRLETo4BitRGB: Invalid Bitcount & Compression Combination");
-        rleRows = ExpandRle(in, width, height, h.bitCount, stride);
-        pixels = rleRows.data();
-    } else if (h.compression == 0 || h.compression == 3) {
-        if (h.compression == 3 && h.bitCount != 16 && h.bitCount != 32)
-            Fail("TBigBitmap.GetPixelBits: Invalid Pixel Format");
-        pixels = in.Bytes(qint64(stride) * height);
-    } else {
-        Fail("TBigBitmap.GetPixelBits: Invalid Pixel Format");
-    }
-
+    const uint8_t *pixels = PixelRows(in, h, width, height, stride, rleRows);
     TMaskField fields[3];
-    if (h.bitCount == 16 || h.bitCount == 32) {
-        uint32_t masks[3] = { 0x7C00, 0x03E0, 0x001F };
-        if (h.compression == 3)
-            std::memcpy(masks, h.masks, sizeof masks);
-        else if (h.bitCount == 32)
-            masks[0] = 0xFF0000, masks[1] = 0x00FF00, masks[2] = 0x0000FF;
-        for (int c = 0; c < 3; ++c) {
-            if (masks[c] == 0)
-                Fail("TBigBitmap.LoadFromStream: Invalid Masks");
-            fields[c] = FieldOf(masks[c]);
-        }
-    }
+    MaskFields(h, fields);
 
     TBitmap bitmap { int(width), int(height) };
     for (qint64 row = 0; row < height; ++row) {
         const uint8_t *src = pixels + std::size_t(row) * std::size_t(stride);
         uint8_t *dst = bitmap.ScanLine(int(topDown ? row : height - 1 - row));
         for (qint64 x = 0; x < width; ++x, dst += 3) {
-            TBgr c;
-            switch (h.bitCount) {
-            case 1:
-                c = h.palette[(src[x >> 3] >> (7 - (x & 7))) & 1];
-                break;
-            case 4:
-                c = h.palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15];
-                break;
-            case 8:
-                c = h.palette[src[x]];
-                break;
-            case 24:
-                c = { src[3 * x], src[3 * x + 1], src[3 * x + 2] };
-                break;
-            case 16: {
-                const uint32_t p = uint32_t(src[2 * x] | (src[2 * x + 1] << 8));
-                c = { Extract(p, fields[2]), Extract(p, fields[1]), Extract(p, fields[0]) };
-                break;
-            }
-            default: {
-                const uint8_t *q = src + 4 * x;
-                const uint32_t p = uint32_t(q[0]) | (uint32_t(q[1]) << 8) | (uint32_t(q[2]) << 16)
-                    | (uint32_t(q[3]) << 24);
-                c = { Extract(p, fields[2]), Extract(p, fields[1]), Extract(p, fields[0]) };
-                break;
-            }
-            }
+            const TBgr c = DibPixel(h, src, x, fields);
             dst[0] = c.b;
             dst[1] = c.g;
             dst[2] = c.r;

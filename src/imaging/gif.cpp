@@ -44,6 +44,28 @@ QByteArray ReadSubBlocks(TByteReader &in)
     return data;
 }
 
+// Gives the image its decoded indices, putting the rows of an interlaced image (stored in four
+// passes) in their places.
+void SetIndexRows(TGifSubImage &image, std::vector<uint8_t> out)
+{
+    image.pixels.width = image.width;
+    image.pixels.height = image.height;
+    if (!image.Interlaced()) {
+        image.pixels.bytes = std::move(out);
+        return;
+    }
+    image.pixels.bytes.assign(out.size(), 0);
+    static const int starts[] = { 0, 4, 2, 1 };
+    static const int steps[] = { 8, 8, 4, 2 };
+    int row = 0;
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int y = starts[pass]; y < image.height; y += steps[pass], ++row) {
+            std::copy_n(out.begin() + std::ptrdiff_t(row) * image.width, image.width,
+                image.pixels.bytes.begin() + std::ptrdiff_t(y) * image.width);
+        }
+    }
+}
+
 // Reads the LZW sub-blocks of an image and decodes them into its index array. Data that ends
 // early leaves the remaining pixels 0; the blocks are read to their terminator either way.
 void DecodeLzw(TByteReader &in, TGifSubImage &image)
@@ -129,23 +151,7 @@ void DecodeLzw(TByteReader &in, TGifSubImage &image)
     }
     if (written == 0 && total > 0)
         Fail("Bad code");
-
-    image.pixels.width = image.width;
-    image.pixels.height = image.height;
-    if (!image.Interlaced()) {
-        image.pixels.bytes = std::move(out);
-        return;
-    }
-    image.pixels.bytes.assign(total, 0);
-    static const int starts[] = { 0, 4, 2, 1 };
-    static const int steps[] = { 8, 8, 4, 2 };
-    int row = 0;
-    for (int pass = 0; pass < 4; ++pass) {
-        for (int y = starts[pass]; y < image.height; y += steps[pass], ++row) {
-            std::copy_n(out.begin() + std::ptrdiff_t(row) * image.width, image.width,
-                image.pixels.bytes.begin() + std::ptrdiff_t(y) * image.width);
-        }
-    }
+    SetIndexRows(image, std::move(out));
 }
 
 // GIF LZW encoding of the indices with variable code sizes and a clear code whenever the
@@ -463,7 +469,7 @@ void LoadGifBitmap(TBitmap &bitmap, const QString &fileName)
 {
     const std::optional<QByteArray> data = ReadWholeFile(fileName, qint64(1) << 30);
     if (!data)
-        throw EPictureError(QStringLiteral("Cannot open file \"%1\"").arg(fileName));
+        throw EPictureError(QStringLiteral("Cannot open file \"%1\"").arg(fileName), peNoFile);
     TGifFile gif;
     gif.LoadFromData(*data);
     bitmap = gif.FirstImageBitmap();

@@ -140,6 +140,7 @@ struct TBitmapTarget {
     std::vector<uint8_t> cmykRow;
     bool cmyk = false;
     QString refusal;
+    TPictureErrorKind refusalKind = peNoBitmap;
 };
 
 bool AllocateBitmap(void *context, int width, int height, bool cmyk, bool checkOnly)
@@ -157,8 +158,10 @@ bool AllocateBitmap(void *context, int width, int height, bool cmyk, bool checkO
         return true;
     } catch (const EPictureError &e) {
         target->refusal = e.Message();
+        target->refusalKind = e.Kind();
     } catch (const std::bad_alloc &) {
         target->refusal = QStringLiteral("Out of memory");
+        target->refusalKind = peOutOfMemory;
     }
     return false;
 }
@@ -268,14 +271,14 @@ TBitmap DecodeJpeg(const QByteArray &data, TJpegScale scale)
     if (result == 1)
         throw EPictureError(QString::fromLatin1(message));
     if (result == 2)
-        throw EPictureError(bitmapTarget.refusal);
+        throw EPictureError(bitmapTarget.refusal, bitmapTarget.refusalKind);
     return bitmap;
 }
 
 QByteArray EncodeJpeg(const TBitmap &bitmap, int quality)
 {
     if (bitmap.Empty())
-        throw EPictureError(QStringLiteral("Empty picture"));
+        throw EPictureError(QStringLiteral("Empty picture"), peEmpty);
     unsigned char *buffer = nullptr;
     unsigned long size = 0;
     char message[JMSG_LENGTH_MAX];
@@ -312,7 +315,7 @@ void TJpegImage::LoadFromFile(const QString &fileName)
     // Camera files are far below this; the cap keeps a hostile file from filling memory.
     const std::optional<QByteArray> data = ReadWholeFile(fileName, qint64(1) << 30);
     if (!data)
-        throw EPictureError(QStringLiteral("Cannot open file \"%1\"").arg(fileName));
+        throw EPictureError(QStringLiteral("Cannot open file \"%1\"").arg(fileName), peNoFile);
     LoadFromData(*data);
 }
 

@@ -22,7 +22,7 @@ QByteArray ReadPictureFile(const QString &fileName)
 {
     std::optional<QByteArray> data = ReadWholeFile(fileName, kMaxPictureFileSize);
     if (!data)
-        throw EPictureError(QStringLiteral("Cannot open file \"%1\"").arg(fileName));
+        throw EPictureError(QStringLiteral("Cannot open file \"%1\"").arg(fileName), peNoFile);
     return std::move(*data);
 }
 
@@ -73,28 +73,29 @@ void TPicture::LoadFromFile(const QString &fileName)
 {
     Clear();
     switch (ImageKindOf(fileName)) {
-    case 1: {
+    case ikJpeg: {
         TJpegImage jpeg;
         jpeg.LoadFromFile(fileName);
         FGraphic = std::move(jpeg);
         break;
     }
-    case 3:
+    case ikBmp:
         FGraphic = LoadDIBFromStream(ReadPictureFile(fileName));
         break;
-    case 4: {
+    case ikGif: {
         TGifFile gif;
         gif.LoadFromData(ReadPictureFile(fileName));
         FGraphic = gif.FirstImageBitmap();
         break;
     }
-    case 7:
+    case ikPng:
         FGraphic = LoadPng(ReadPictureFile(fileName));
         break;
     default:
-        // Metafiles (kinds 5 and 6) have no reader here; they fail like an unreadable file.
-        throw EPictureError(QStringLiteral("Unknown picture file extension (%1)")
-                                .arg(QFileInfo(fileName).suffix()));
+        // Metafiles (ikWmf and ikEmf) have no reader here; they fail like an unreadable file.
+        throw EPictureError(
+            QStringLiteral("Unknown picture file extension (%1)").arg(QFileInfo(fileName).suffix()),
+            peUnknownKind);
     }
 }
 
@@ -104,15 +105,15 @@ bool LoadPicture(TPicture &picture, const QString &fileName, bool mustExist)
     if (mustExist && !FileExists(fileName))
         return false;
     switch (ImageKindOf(fileName)) {
-    case 4:
+    case ikGif:
         if (std::optional<TBitmap> bitmap = ReadGifBitmap(fileName))
             picture.Assign(std::move(*bitmap));
         return picture.HasGraphic();
-    case 1:
-    case 3:
-    case 5:
-    case 6:
-    case 7:
+    case ikJpeg:
+    case ikBmp:
+    case ikWmf:
+    case ikEmf:
+    case ikPng:
         picture.LoadFromFile(fileName);
         return true;
     default:
@@ -126,14 +127,14 @@ bool LoadBitmapFile(TBitmap &bitmap, const QString &fileName, bool mustExist)
         return false;
     const int kind = ImageKindOf(fileName);
     // Kinds 0 and 2 load nothing: that is reported as false rather than as a loaded picture.
-    if (kind == 0 || kind == 2)
+    if (kind == ikNone || kind == ikTiff)
         return false;
     try {
-        if (kind == 3) {
+        if (kind == ikBmp) {
             bitmap = LoadDIBFromStream(ReadPictureFile(fileName));
             return true;
         }
-        if (kind == 4) {
+        if (kind == ikGif) {
             LoadGifBitmap(bitmap, fileName);
             return true;
         }
@@ -153,7 +154,7 @@ bool SavePicture(const QString &fileName, const TPicture &picture, bool bitmapFa
     if (!picture.HasGraphic())
         return false;
     switch (ImageKindOf(fileName)) {
-    case 1: {
+    case ikJpeg: {
         if (const TJpegImage *jpeg = picture.Jpeg())
             return jpeg->SaveToFile(fileName);
         const TBitmap &bitmap = *picture.Bitmap();
@@ -174,11 +175,11 @@ bool SavePicture(const QString &fileName, const TPicture &picture, bool bitmapFa
             return false;
         }
     }
-    case 3: {
+    case ikBmp: {
         const TBitmap bitmap = picture.ToBitmap();
         return !bitmap.Empty() && WriteFileAtomic(fileName, SaveDIBToStream(bitmap));
     }
-    case 4:
+    case ikGif:
         return WriteGifBitmap(picture.ToBitmap(), fileName);
     default:
         // Metafiles cannot be written on this platform; PNG and the rest are not written.

@@ -27,22 +27,22 @@ int ImageKindOf(const QString &fileName)
     // The "A" in front lets a bare extension such as ".jpg" count as a name with an extension.
     const QString ext = ExtensionOf(QLatin1Char('A') + fileName).toLower();
     if (!ext.startsWith(QLatin1Char('.')) || ext.size() <= 3)
-        return 0;
+        return ikNone;
     if (ext == QLatin1String(".jpg") || ext == QLatin1String(".jpeg"))
-        return 1;
+        return ikJpeg;
     if (ext == QLatin1String(".tif"))
-        return 2;
+        return ikTiff;
     if (ext == QLatin1String(".bmp") || ext == QLatin1String(".bid"))
-        return 3;
+        return ikBmp;
     if (ext == QLatin1String(".gif"))
-        return 4;
+        return ikGif;
     if (ext == QLatin1String(".wmf"))
-        return 5;
+        return ikWmf;
     if (ext == QLatin1String(".emf"))
-        return 6;
+        return ikEmf;
     if (ext == QLatin1String(".png"))
-        return 7;
-    return 0;
+        return ikPng;
+    return ikNone;
 }
 
 int IsPictureFile(const QString &fileName)

@@ -6,9 +6,19 @@
 namespace korvatel
 {
 
-// The kind of picture a file name stands for, by its extension: 0 not loadable, 1 JPEG, 2 TIFF
-// (recognised only), 3 Windows bitmap (".bmp", ".bid"), 4 GIF, 5 metafile, 6 enhanced metafile,
-// 7 PNG.
+// The kinds of picture by extension, with the numbers the system stores and compares.
+enum TImageKind : int {
+    ikNone = 0, // not loadable
+    ikJpeg = 1,
+    ikTiff = 2, // recognised only
+    ikBmp = 3, // Windows bitmap (".bmp", ".bid")
+    ikGif = 4,
+    ikWmf = 5, // metafile
+    ikEmf = 6, // enhanced metafile
+    ikPng = 7,
+};
+
+// The kind of picture a file name stands for, by its extension (a TImageKind).
 int ImageKindOf(const QString &fileName);
 
 // 1 when the name is a picture (".JPEG", ".JPG", ".BMP", ".ICO", ".EMF", ".WMF", ".GIF", ".PNG",

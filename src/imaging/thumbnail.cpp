@@ -23,7 +23,7 @@ TJpegImage MakeFitThumbnail(const QByteArray &jpeg, int l, bool area, int m)
 {
     const TBitmap decoded = DecodeJpeg(jpeg, ThumbnailScale(m, l));
     if (decoded.Width() < 1 || decoded.Height() < 1)
-        throw EPictureError(QStringLiteral("Empty picture"));
+        throw EPictureError(QStringLiteral("Empty picture"), peEmpty);
     TJpegImage thumbnail;
     thumbnail.CompressionQuality = 90;
     FitLongSide(l, thumbnail, decoded, area);

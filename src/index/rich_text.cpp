@@ -250,34 +250,49 @@ private:
             State().dest = TDest::dSkip;
             return;
         }
+        if (State().dest == TDest::dFontTable) {
+            FontTableWord(word, value);
+            return;
+        }
+        if (State().dest == TDest::dColorTable) {
+            ColorTableWord(word, value);
+            return;
+        }
+        if (ParagraphWord(word, value) || FormatWord(word, hasParam, value))
+            return;
+        SymbolWord(word); // every other control word is skipped
+    }
+
+    void FontTableWord(const QString &word, int value)
+    {
+        if (word == QLatin1String("f")) {
+            CommitFont();
+            State().fontNumber = value;
+            FFontName.clear();
+            FFontCharset = 0;
+            FFontOpen = true;
+        } else if (word == QLatin1String("fcharset")) {
+            FFontCharset = value;
+        }
+    }
+
+    void ColorTableWord(const QString &word, int value)
+    {
+        const int v = std::clamp(value, 0, 255);
+        if (word == QLatin1String("red"))
+            FColor.setRed(v);
+        else if (word == QLatin1String("green"))
+            FColor.setGreen(v);
+        else if (word == QLatin1String("blue"))
+            FColor.setBlue(v);
+        FColorSet = true;
+    }
+
+    // Paragraph ends, alignment and indents, and the reset of the character format.
+    bool ParagraphWord(const QString &word, int value)
+    {
         TGroupState &s = State();
-        if (s.dest == TDest::dFontTable) {
-            if (word == QLatin1String("f")) {
-                CommitFont();
-                s.fontNumber = value;
-                FFontName.clear();
-                FFontCharset = 0;
-                FFontOpen = true;
-            } else if (word == QLatin1String("fcharset")) {
-                FFontCharset = value;
-            }
-            return;
-        }
-        if (s.dest == TDest::dColorTable) {
-            const int v = std::clamp(value, 0, 255);
-            if (word == QLatin1String("red"))
-                FColor.setRed(v);
-            else if (word == QLatin1String("green"))
-                FColor.setGreen(v);
-            else if (word == QLatin1String("blue"))
-                FColor.setBlue(v);
-            FColorSet = true;
-            return;
-        }
-        const bool on = !hasParam || value != 0;
-        if (word == QLatin1String("par")) {
-            EndLine();
-        } else if (word == QLatin1String("line")) {
+        if (word == QLatin1String("par") || word == QLatin1String("line")) {
             EndLine();
         } else if (word == QLatin1String("pard")) {
             s.align = TRichAlign::raLeft;
@@ -299,7 +314,18 @@ private:
             s.leftIndent = std::clamp(value, -31680, 31680);
         } else if (word == QLatin1String("ri")) {
             s.rightIndent = std::clamp(value, -31680, 31680);
-        } else if (word == QLatin1String("b")) {
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // The character format, the Unicode skip count and the code page.
+    bool FormatWord(const QString &word, bool hasParam, int value)
+    {
+        TGroupState &s = State();
+        const bool on = !hasParam || value != 0;
+        if (word == QLatin1String("b")) {
             s.format.bold = on;
         } else if (word == QLatin1String("i")) {
             s.format.italic = on;
@@ -323,24 +349,28 @@ private:
             s.unicodeSkip = std::clamp(value, 0, 16);
         } else if (word == QLatin1String("ansicpg")) {
             FCodePage = value;
-        } else if (word == QLatin1String("tab")) {
-            AddChar(QLatin1Char('\t'));
-        } else if (word == QLatin1String("emdash")) {
-            AddChar(QChar(0x2014));
-        } else if (word == QLatin1String("endash")) {
-            AddChar(QChar(0x2013));
-        } else if (word == QLatin1String("bullet")) {
-            AddChar(QChar(0x2022));
-        } else if (word == QLatin1String("lquote")) {
-            AddChar(QChar(0x2018));
-        } else if (word == QLatin1String("rquote")) {
-            AddChar(QChar(0x2019));
-        } else if (word == QLatin1String("ldblquote")) {
-            AddChar(QChar(0x201C));
-        } else if (word == QLatin1String("rdblquote")) {
-            AddChar(QChar(0x201D));
+        } else {
+            return false;
         }
-        // Every other control word is skipped.
+        return true;
+    }
+
+    // The control words that stand for one character.
+    void SymbolWord(const QString &word)
+    {
+        static const QHash<QString, char16_t> symbols {
+            { QStringLiteral("tab"), u'\t' },
+            { QStringLiteral("emdash"), char16_t(0x2014) },
+            { QStringLiteral("endash"), char16_t(0x2013) },
+            { QStringLiteral("bullet"), char16_t(0x2022) },
+            { QStringLiteral("lquote"), char16_t(0x2018) },
+            { QStringLiteral("rquote"), char16_t(0x2019) },
+            { QStringLiteral("ldblquote"), char16_t(0x201C) },
+            { QStringLiteral("rdblquote"), char16_t(0x201D) },
+        };
+        const auto found = symbols.constFind(word);
+        if (found != symbols.constEnd())
+            AddChar(QChar(*found));
     }
 
     QString DefaultFont() const { return TRichText::DefaultFontName(); }

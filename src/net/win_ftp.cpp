@@ -263,7 +263,7 @@ bool TWinFTP::ReadListing(const QString &dir, QList<TFtpEntry> &entries)
     d->session.SetCollect(text);
     if (!d->session.Perform().Ok())
         return false;
-    entries = ParseListing(text, QDateTime::currentDateTime());
+    entries = ParseListing(text, Clock->Now());
     return true;
 }
 
@@ -343,7 +343,7 @@ int TWinFTP::ListMarked(QStringList &list, const QString &pattern, bool withMark
     }
     int count = 0;
     int found = 0;
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = Clock->Now();
     for (const TFtpEntry &entry : entries) {
         if (!split.match.match(entry.name).hasMatch())
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/transfer_settings.h"
+#include "platform/clock.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -57,6 +58,8 @@ public:
     QString Host; // a leading scheme name with "://" is removed before connecting
     quint16 Port = 0;
     bool Offline = false;
+    // The clock that dates the entries of listings; tests hand in a fixed one.
+    const TClock *Clock = &SystemClock();
 
     // Timeouts in milliseconds, taken from the root handle when it opens; the receive timeout
     // also ends a transfer that moves no data for that long.
@@ -261,9 +264,8 @@ QString ChmodCommand(const QString &dir, const QString &path, const QString &mod
 // "yyyy/mm/dd hh:nn:ss" of a file time, or "0000/00/00 00:00:00" when it is invalid. A time of
 // day other than midnight on today's or yesterday's month and day, dated one year back, is
 // moved into the current year (listings that omit the year). dropYear removes "yyyy/".
-QString FormatFileTime(
-    const QDateTime &fileTime, bool dropYear, const QDateTime &now = QDateTime::currentDateTime());
+QString FormatFileTime(const QDateTime &fileTime, bool dropYear, const QDateTime &now);
 // The size-and-time marker of a listed file: "**Time<time>**Size<9 digits>**".
-QString SizeTimeMarker(const TFtpEntry &entry, const QDateTime &now = QDateTime::currentDateTime());
+QString SizeTimeMarker(const TFtpEntry &entry, const QDateTime &now);
 
 } // namespace korvatel

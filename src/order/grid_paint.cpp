@@ -127,34 +127,11 @@ QString ImprintText(const TThumbNail &item)
     return item.DateStr[std::min<int>(item.DateType, 2)];
 }
 
-} // namespace
-
-TOrderCellPaint PaintOrderCell(QPainter &painter, const QRect &cell, const TThumbNail &item,
-    const QImage &picture, TOrderPictureState state, const TOrderCellLook &look, bool current,
-    int pressedZone)
+// The picture with its size frames and its date imprint; a broken picture says so.
+void PaintPicture(QPainter &painter, const TCellZones &z, const TThumbNail &item,
+    const QImage &picture, TOrderPictureState state, const TOrderCellLook &look, int u,
+    TOrderCellPaint &out)
 {
-    TOrderCellPaint out;
-    const int u = std::max(look.unit, 1);
-    out.zones = CellZones(cell, u, look.options, item);
-    const TCellZones &z = out.zones;
-    painter.save();
-    painter.setClipRect(cell);
-    if (look.plain) {
-        painter.fillRect(cell, kPlainFill);
-        painter.setPen(kPlainOutline);
-        painter.drawRect(cell.adjusted(0, 0, -1, -1));
-        painter.restore();
-        return out;
-    }
-    PaintBackground(painter, cell, z.panel, look.plateType);
-
-    QFont font = look.font;
-    font.setPixelSize(std::max(3 * u - 1, 8));
-    QFont caption = look.captionFont;
-    caption.setPixelSize(std::max(5 * u / 2 - 1, 8));
-    painter.setFont(font);
-
-    // The picture with its size frames.
     if (state == TOrderPictureState::opBroken || item.Broken != 0) {
         painter.setPen(Qt::white);
         painter.drawText(z.picture, Qt::AlignCenter, kBrokenText);
@@ -191,44 +168,49 @@ TOrderCellPaint PaintOrderCell(QPainter &painter, const QRect &cell, const TThum
     } else {
         painter.fillRect(z.picture.adjusted(u, u, -u, -u), QColor(24, 24, 24));
     }
+}
 
-    // The toggles over the picture.
-    const bool project = item.Project;
-    if (!project) {
-        PaintToggle(painter, z.Zone(gzCdr), QStringLiteral("CD-R"), item.CdOrder);
-        PaintToggle(painter, z.Zone(gzPhone), QStringLiteral("携帯"), item.KeitaiOrder);
-        PaintToggle(painter, z.Zone(gzDate), DateButtonLabel(item), item.DatePrint);
-        if (item.DatePrint && item.DateType == dkCustom && !z.Zone(gzDate).isEmpty()) {
-            painter.fillRect(z.dateEditor, Qt::white);
-            painter.setPen(Qt::black);
-            painter.drawText(z.dateEditor.adjusted(u, 0, -u, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                item.DateStr[2]);
-        }
-        if (!z.Zone(gzHoseiKind).isEmpty()) {
-            const bool points = CorrectionPointsSet(item.Hosei);
-            PaintButton(painter, z.Zone(gzHoseiKind), CorrectionLabel(item.Hosei.kind, points),
-                pressedZone == gzHoseiKind, QColor(230, 230, 250));
-            if (item.Hosei.kind == 5) {
-                QFont bold = font;
-                bold.setBold(true);
-                bold.setPixelSize(std::max(6 * u, 10));
-                painter.setFont(bold);
-                painter.setPen(QColor(255, 0, 0));
-                painter.drawText(z.Zone(gzHoseiKind), Qt::AlignCenter, QStringLiteral("×"));
-                painter.setFont(font);
-            }
-            PaintButton(painter, z.Zone(gzHoseiWindow), QStringLiteral("調"),
-                pressedZone == gzHoseiWindow, QColor(230, 230, 250));
-            PaintDensity(painter, z.Zone(gzDensity), item.Hosei.density, u);
-        }
-        if (ContrastMarked(item.Hosei)) {
-            painter.setPen(QColor(255, 0, 255));
-            painter.drawText(z.Zone(gzEffect), Qt::AlignCenter, QStringLiteral("Ｃ"));
-        }
+// The toggles over the picture and the correction controls (not on project pictures).
+void PaintToggles(QPainter &painter, const TCellZones &z, const TThumbNail &item, const QFont &font,
+    int pressedZone, int u)
+{
+    if (item.Project)
+        return;
+    PaintToggle(painter, z.Zone(gzCdr), QStringLiteral("CD-R"), item.CdOrder);
+    PaintToggle(painter, z.Zone(gzPhone), QStringLiteral("携帯"), item.KeitaiOrder);
+    PaintToggle(painter, z.Zone(gzDate), DateButtonLabel(item), item.DatePrint);
+    if (item.DatePrint && item.DateType == dkCustom && !z.Zone(gzDate).isEmpty()) {
+        painter.fillRect(z.dateEditor, Qt::white);
+        painter.setPen(Qt::black);
+        painter.drawText(
+            z.dateEditor.adjusted(u, 0, -u, 0), Qt::AlignLeft | Qt::AlignVCenter, item.DateStr[2]);
     }
+    if (!z.Zone(gzHoseiKind).isEmpty()) {
+        const bool points = CorrectionPointsSet(item.Hosei);
+        PaintButton(painter, z.Zone(gzHoseiKind), CorrectionLabel(item.Hosei.kind, points),
+            pressedZone == gzHoseiKind, QColor(230, 230, 250));
+        if (item.Hosei.kind == 5) {
+            QFont bold = font;
+            bold.setBold(true);
+            bold.setPixelSize(std::max(6 * u, 10));
+            painter.setFont(bold);
+            painter.setPen(QColor(255, 0, 0));
+            painter.drawText(z.Zone(gzHoseiKind), Qt::AlignCenter, QStringLiteral("×"));
+            painter.setFont(font);
+        }
+        PaintButton(painter, z.Zone(gzHoseiWindow), QStringLiteral("調"),
+            pressedZone == gzHoseiWindow, QColor(230, 230, 250));
+        PaintDensity(painter, z.Zone(gzDensity), item.Hosei.density, u);
+    }
+    if (ContrastMarked(item.Hosei)) {
+        painter.setPen(QColor(255, 0, 255));
+        painter.drawText(z.Zone(gzEffect), Qt::AlignCenter, QStringLiteral("Ｃ"));
+    }
+}
 
-    // The captions under the picture.
-    painter.setFont(caption);
+// The captions under the picture: file and pixel size, then the name.
+void PaintCaptions(QPainter &painter, const TCellZones &z, const TThumbNail &item)
+{
     painter.setPen(Qt::white);
     QString first = FileSizeText(item.FileSize);
     if (item.Width > 0 && item.Height > 0)
@@ -239,10 +221,13 @@ TOrderCellPaint PaintOrderCell(QPainter &painter, const QRect &cell, const TThum
         z.captions.height() - line1.height());
     painter.drawText(line1, Qt::AlignLeft | Qt::AlignVCenter, first);
     painter.drawText(line2, Qt::AlignLeft | Qt::AlignVCenter, item.BaseName());
-    painter.setFont(font);
+}
 
-    // The control strip.
-    if (!project)
+// The control strip: copy, minus, plus, size, the count box and the quality mark.
+void PaintControls(QPainter &painter, const TCellZones &z, const TThumbNail &item,
+    const TOrderCellLook &look, const QFont &font, int pressedZone, int u)
+{
+    if (!item.Project)
         PaintButton(painter, z.Zone(gzCopy), CopyButtonLabel(look.copyKind), pressedZone == gzCopy);
     PaintButton(painter, z.Zone(gzMinus), MinusLabel(item), pressedZone == gzMinus,
         item.TotalCount == 0 ? QColor(255, 200, 200) : QColor(212, 208, 200));
@@ -264,6 +249,41 @@ TOrderCellPaint PaintOrderCell(QPainter &painter, const QRect &cell, const TThum
     painter.setFont(font);
     PaintQuality(painter, z.Zone(gzQuality),
         QualityLevel(item, look.tables, look.finesLow, look.finesHi), u);
+}
+
+} // namespace
+
+TOrderCellPaint PaintOrderCell(QPainter &painter, const QRect &cell, const TThumbNail &item,
+    const QImage &picture, TOrderPictureState state, const TOrderCellLook &look, bool current,
+    int pressedZone)
+{
+    TOrderCellPaint out;
+    const int u = std::max(look.unit, 1);
+    out.zones = CellZones(cell, u, look.options, item);
+    const TCellZones &z = out.zones;
+    painter.save();
+    painter.setClipRect(cell);
+    if (look.plain) {
+        painter.fillRect(cell, kPlainFill);
+        painter.setPen(kPlainOutline);
+        painter.drawRect(cell.adjusted(0, 0, -1, -1));
+        painter.restore();
+        return out;
+    }
+    PaintBackground(painter, cell, z.panel, look.plateType);
+
+    QFont font = look.font;
+    font.setPixelSize(std::max(3 * u - 1, 8));
+    QFont caption = look.captionFont;
+    caption.setPixelSize(std::max(5 * u / 2 - 1, 8));
+    painter.setFont(font);
+
+    PaintPicture(painter, z, item, picture, state, look, u, out);
+    PaintToggles(painter, z, item, font, pressedZone, u);
+    painter.setFont(caption);
+    PaintCaptions(painter, z, item);
+    painter.setFont(font);
+    PaintControls(painter, z, item, look, font, pressedZone, u);
 
     if (current) {
         painter.setPen(QPen(kCurrentFrame, 2));

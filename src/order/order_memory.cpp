@@ -3,6 +3,7 @@
 #include "imaging/correction_text.h"
 #include "imaging/picture_kinds.h"
 #include "order/thumb_nails.h"
+#include "platform/clock.h"
 #include "sources/thumb_paths.h"
 #include "text/comma_text.h"
 #include "text/key_file.h"
@@ -153,9 +154,10 @@ bool TThumbNails::SaveMemory(
     return main && campus;
 }
 
-bool TThumbNails::SaveMemory(const QString &mainFile, const QString &campusFile) const
+bool TThumbNails::SaveMemory(
+    const QString &mainFile, const QString &campusFile, const TClock &clock) const
 {
-    return SaveMemory(mainFile, campusFile, QDateTime::currentDateTime());
+    return SaveMemory(mainFile, campusFile, clock.Now());
 }
 
 int TThumbNails::ReadMemoryLines(const QStringList &lines, TOrderType fileType)

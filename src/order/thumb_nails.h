@@ -14,6 +14,7 @@
 namespace korvatel
 {
 
+class TClock;
 class TPriceTables;
 class TThumbNails;
 struct TBrowserItem;
@@ -185,7 +186,7 @@ public:
     // LoadMemory appends the records of both files (either may be missing),
     // then recounts, rebuilds the aggregate and sorts; it returns the number of items read.
     bool SaveMemory(const QString &mainFile, const QString &campusFile, const QDateTime &now) const;
-    bool SaveMemory(const QString &mainFile, const QString &campusFile) const;
+    bool SaveMemory(const QString &mainFile, const QString &campusFile, const TClock &clock) const;
     int LoadMemory(const QString &mainFile, const QString &campusFile);
     // The text of one memory file, and its reader on text already read (fileType is 1 for
     // OrderMemory, 3 for CampusOrder).

@@ -39,4 +39,10 @@ QDateTime SerialToDateTime(double serial)
     return QDateTime(kSerialEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }
 
+const TClock &SystemClock()
+{
+    static const TSystemClock clock;
+    return clock;
+}
+
 } // namespace korvatel

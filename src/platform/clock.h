@@ -34,6 +34,9 @@ private:
     QDateTime FNow;
 };
 
+// The program's system clock, for callers that hand a clock on and have none of their own.
+const TClock &SystemClock();
+
 // The system's date-time value: days since 30 December 1899 with the time of day as the
 // fraction, in local time. These two are the only conversions between it and QDateTime.
 double DateTimeToSerial(const QDateTime &dateTime);

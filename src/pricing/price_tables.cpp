@@ -381,11 +381,11 @@ QString TPriceTables::BasicFeeLabel(bool net) const
     if (!(value > 0))
         return {};
     switch (BasicFeeType(net)) {
-    case 1:
+    case bftAlways:
         return QStringLiteral("一律 \\%1").arg(FloatText(value));
-    case 2:
+    case bftPrintsOnly:
         return QStringLiteral("CD-R無しの場合 \\%1").arg(FloatText(value));
-    case 3:
+    case bftCdOnly:
         return QStringLiteral("CD-Rのみの場合 \\%1").arg(FloatText(value));
     default:
         return {};
@@ -396,13 +396,13 @@ double TPriceTables::BasicFee(bool hasPrints, bool hasCD, bool net) const
 {
     bool applies = false;
     switch (BasicFeeType(net)) {
-    case 1:
+    case bftAlways:
         applies = hasPrints || hasCD;
         break;
-    case 2:
+    case bftPrintsOnly:
         applies = hasPrints && !hasCD;
         break;
-    case 3:
+    case bftCdOnly:
         applies = hasCD && !hasPrints;
         break;
     default:

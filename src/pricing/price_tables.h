@@ -26,6 +26,14 @@ QString PriceKindName(int kind);
 
 // CD-R kinds of the CD-R price table.
 enum TCdKind { cdtNormal = 0, cdtJustify = 1, cdtCopy = 2 };
+// When the basic fee applies, as the "Type" key of Charge and NetCharge stores it; any other
+// number: never.
+enum TBasicFeeType {
+    bftNever = 0,
+    bftAlways = 1, // the order has prints or a CD-R
+    bftPrintsOnly = 2, // prints and no CD-R
+    bftCdOnly = 3, // a CD-R and no prints
+};
 QString CdKindCode(int kind);
 QString CdKindName(int kind);
 

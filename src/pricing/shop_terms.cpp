@@ -459,12 +459,9 @@ void AddAreaList(QStringList &lines, const QString &heading, const QStringList &
     lines.append(areas.join(QStringLiteral("､")));
 }
 
-} // namespace
-
-QStringList ShopInformationLines(const TShopTerms &terms, const TPriceTables &tables)
+// The fees of the payment kinds offered; true when there was one to show.
+bool AddPaymentKindFees(QStringList &lines, const TShopTerms &terms, bool inclusive)
 {
-    QStringList lines;
-    const bool inclusive = tables.Tax().inclusive;
     bool feesShown = false;
     if (terms.OffersPayment(ksiCredit)) {
         AddPaymentFees(lines, QStringLiteral("【ｸﾚｼﾞｯﾄ手数料】"), inclusive, terms.CardSteps(),
@@ -488,53 +485,62 @@ QStringList ShopInformationLines(const TShopTerms &terms, const TPriceTables &ta
         }
         feesShown = true;
     }
+    return feesShown;
+}
 
-    lines.append(QStringLiteral("・送料一覧"));
-    if (terms.OffersDelivery(hsoMailbin))
-        AddCountSteps(lines, QStringLiteral("【メール便】"), terms.MailSteps());
-    if (terms.OffersDelivery(hsoMailbinFast))
-        AddCountSteps(lines, QStringLiteral("【速達メール便】"), terms.FastMailSteps());
-    if (terms.OffersDelivery(hsoTakuhaibin)) {
-        lines.append(QStringLiteral("【宅配便】"));
-        const QList<TFeeStep> &steps = terms.HomeDeliverySteps();
-        if (steps.isEmpty())
-            lines.append(QStringLiteral("料金設定 なし"));
-        for (const TFeeStep &step : steps) {
-            if (step.threshold == 0)
-                lines.append(
-                    (steps.size() == 1 ? QStringLiteral("全国一律 ") : QStringLiteral("他全国 "))
-                    + Yen(step.charge));
-            else
-                lines.append(PrefectureName(int(step.threshold)) + u' ' + Yen(step.charge));
-        }
+// The home delivery fees: one for the whole country, or by prefecture and for the rest.
+void AddHomeDeliveryFees(QStringList &lines, const TShopTerms &terms)
+{
+    if (!terms.OffersDelivery(hsoTakuhaibin))
+        return;
+    lines.append(QStringLiteral("【宅配便】"));
+    const QList<TFeeStep> &steps = terms.HomeDeliverySteps();
+    if (steps.isEmpty())
+        lines.append(QStringLiteral("料金設定 なし"));
+    for (const TFeeStep &step : steps) {
+        if (step.threshold == 0)
+            lines.append(
+                (steps.size() == 1 ? QStringLiteral("全国一律 ") : QStringLiteral("他全国 "))
+                + Yen(step.charge));
+        else
+            lines.append(PrefectureName(int(step.threshold)) + u' ' + Yen(step.charge));
     }
-    if (terms.OffersDelivery(hsoJihai)) {
-        const QList<TFeeStep> &steps = terms.OwnDeliverySteps();
-        const bool free = std::all_of(
-            steps.cbegin(), steps.cend(), [](const TFeeStep &s) { return !(s.charge > 0); });
-        lines.append(QStringLiteral("【自社配達】"));
-        lines.append(
-            free ? QStringLiteral("自社配達(無料)") : QStringLiteral("自社配達(料金参照)"));
-        for (const TFeeStep &step : steps) {
-            if (steps.size() == 1)
-                lines.append(QStringLiteral("配達料 ") + Yen(step.charge));
-            else if (step.threshold <= 1)
-                lines.append(QStringLiteral("区域内配達 ") + Yen(step.charge));
-            else
-                lines.append(
-                    QStringLiteral("%1円以上 %2").arg(FloatText(step.threshold), Yen(step.charge)));
-        }
-        AddAreaList(lines, QStringLiteral("*住所の先頭が該当する"), terms.GlobalArea());
-        AddAreaList(lines,
-            terms.GlobalArea().isEmpty() ? QStringLiteral("*以下の地名を住所に含む")
-                                         : QStringLiteral("*更に以下の地名を含む"),
-            terms.AndArea());
-        AddAreaList(lines,
-            terms.AndArea().isEmpty() ? QStringLiteral("*以下の地名は含まない")
-                                      : QStringLiteral("*更に以下の地名は含まない"),
-            terms.NotArea());
-    }
+}
 
+// The shop's own delivery: its fees and the areas it serves.
+void AddOwnDeliveryFees(QStringList &lines, const TShopTerms &terms)
+{
+    if (!terms.OffersDelivery(hsoJihai))
+        return;
+    const QList<TFeeStep> &steps = terms.OwnDeliverySteps();
+    const bool free = std::all_of(
+        steps.cbegin(), steps.cend(), [](const TFeeStep &s) { return !(s.charge > 0); });
+    lines.append(QStringLiteral("【自社配達】"));
+    lines.append(free ? QStringLiteral("自社配達(無料)") : QStringLiteral("自社配達(料金参照)"));
+    for (const TFeeStep &step : steps) {
+        if (steps.size() == 1)
+            lines.append(QStringLiteral("配達料 ") + Yen(step.charge));
+        else if (step.threshold <= 1)
+            lines.append(QStringLiteral("区域内配達 ") + Yen(step.charge));
+        else
+            lines.append(
+                QStringLiteral("%1円以上 %2").arg(FloatText(step.threshold), Yen(step.charge)));
+    }
+    AddAreaList(lines, QStringLiteral("*住所の先頭が該当する"), terms.GlobalArea());
+    AddAreaList(lines,
+        terms.GlobalArea().isEmpty() ? QStringLiteral("*以下の地名を住所に含む")
+                                     : QStringLiteral("*更に以下の地名を含む"),
+        terms.AndArea());
+    AddAreaList(lines,
+        terms.AndArea().isEmpty() ? QStringLiteral("*以下の地名は含まない")
+                                  : QStringLiteral("*更に以下の地名は含まない"),
+        terms.NotArea());
+}
+
+// How tax is shown and added, and how the total is rounded.
+void AddTaxNotes(QStringList &lines, const TPriceTables &tables, bool feesShown)
+{
+    const bool inclusive = tables.Tax().inclusive;
     const QString percent = FloatText(SnapMoney(tables.Tax().rate * 100));
     if (inclusive) {
         lines.append(QStringLiteral("※金額は税込み表示です。"));
@@ -555,7 +561,11 @@ QStringList ShopInformationLines(const TShopTerms &terms, const TPriceTables &ta
         lines.append(QStringLiteral("※合計金額の円未満は切り捨てます。"));
         break;
     }
+}
 
+// The CD-R prices by disc and the CD-R limit.
+void AddCdPrices(QStringList &lines, const TPriceTables &tables)
+{
     const bool net = tables.ServerCatalogue();
     if (tables.CdOffered(net)) {
         const std::pair<int, QString> rows[2] = { { cdtNormal, QStringLiteral("CD-R作成") },
@@ -572,6 +582,23 @@ QStringList ShopInformationLines(const TShopTerms &terms, const TPriceTables &ta
         }
         lines.append(tables.CdLimitText(net));
     }
+}
+
+} // namespace
+
+QStringList ShopInformationLines(const TShopTerms &terms, const TPriceTables &tables)
+{
+    QStringList lines;
+    const bool feesShown = AddPaymentKindFees(lines, terms, tables.Tax().inclusive);
+    lines.append(QStringLiteral("・送料一覧"));
+    if (terms.OffersDelivery(hsoMailbin))
+        AddCountSteps(lines, QStringLiteral("【メール便】"), terms.MailSteps());
+    if (terms.OffersDelivery(hsoMailbinFast))
+        AddCountSteps(lines, QStringLiteral("【速達メール便】"), terms.FastMailSteps());
+    AddHomeDeliveryFees(lines, terms);
+    AddOwnDeliveryFees(lines, terms);
+    AddTaxNotes(lines, tables, feesShown);
+    AddCdPrices(lines, tables);
     return lines;
 }
 

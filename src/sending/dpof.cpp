@@ -1,6 +1,7 @@
 #include "sending/dpof.h"
 
 #include "imaging/exif.h"
+#include "imaging/picture_kinds.h"
 
 namespace korvatel
 {
@@ -43,15 +44,16 @@ QStringList DpofLines(const QList<TDpofJob> &jobs, const QDateTime &packed, cons
 
 QString DpofFormatLine(int imageKind, const QByteArray &exifVersion, bool corrected)
 {
-    if (imageKind != 1 && imageKind != 2)
+    if (imageKind != ikJpeg && imageKind != ikTiff)
         return QStringLiteral("IMG FMT = UNDEF");
     if (corrected)
-        return imageKind == 1 ? QStringLiteral("IMG FMT = JFIF")
-                              : QStringLiteral("IMG FMT = UNDEF");
-    const QString suffix = imageKind == 1 ? QStringLiteral(" -J") : QStringLiteral(" -T");
+        return imageKind == ikJpeg ? QStringLiteral("IMG FMT = JFIF")
+                                   : QStringLiteral("IMG FMT = UNDEF");
+    const QString suffix = imageKind == ikJpeg ? QStringLiteral(" -J") : QStringLiteral(" -T");
     if (exifVersion.size() == 4)
         return QStringLiteral("IMG FMT = EXIF") + QChar::fromLatin1(exifVersion.at(1)) + suffix;
-    return imageKind == 1 ? QStringLiteral("IMG FMT = JFIF") : QStringLiteral("IMG FMT = UNDEF");
+    return imageKind == ikJpeg ? QStringLiteral("IMG FMT = JFIF")
+                               : QStringLiteral("IMG FMT = UNDEF");
 }
 
 QByteArray ExifVersionOf(const QString &path)

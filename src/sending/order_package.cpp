@@ -186,8 +186,8 @@ bool TPacking::AddPicture(int index, const TThumbNail &item)
         place.cdName = *name;
     }
     const int kind = ImageKindOf(sent);
-    place.formatLine
-        = DpofFormatLine(kind, kind == 1 ? ExifVersionOf(sent) : QByteArray(), item.Hosei.Active());
+    place.formatLine = DpofFormatLine(
+        kind, kind == ikJpeg ? ExifVersionOf(sent) : QByteArray(), item.Hosei.Active());
     FPlaces << place;
     FCountList << item.FullPath;
     if (FInput.onPicture)
@@ -258,7 +258,7 @@ QList<TDpofJob> TPacking::SizeJobs(const QString &size, bool campus) const
         TDpofJob card;
         card.fileName = FCardName;
         card.count = FInput.cardCopies;
-        card.formatLine = DpofFormatLine(1, {}, false);
+        card.formatLine = DpofFormatLine(ikJpeg, {}, false);
         jobs.prepend(card);
     }
     return jobs;

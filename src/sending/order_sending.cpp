@@ -47,7 +47,7 @@ void SetOrderProgram(TOrderInput &input, bool askMachineId, const TUserFolders &
     input.programVersion = QString::fromUtf8(kProgramVersion);
     input.askMachineId = askMachineId;
     if (askMachineId)
-        input.machineId = MachineIdentifier(folders, sysData, TSystemClock());
+        input.machineId = MachineIdentifier(folders, sysData, SystemClock());
     // Shops whose CD-R orders carry index sheets say so with a CD-R index kind.
     if (TShopOptions::FromOptionTable(optionTable).CdrNdxType != 0)
         input.indexSheets = MakeIndexSheets;

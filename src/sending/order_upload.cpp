@@ -1,5 +1,6 @@
 #include "sending/order_upload.h"
 
+#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "text/sjis_file.h"
 
@@ -100,9 +101,10 @@ void PumpingPause(int msecs)
     }
 }
 
-TOrderUpload::TOrderUpload(TPrompter &prompter)
+TOrderUpload::TOrderUpload(TPrompter &prompter, const TClock &clock)
     : pause(PumpingPause)
     , FPrompter(prompter)
+    , FClock(clock)
 {
 }
 
@@ -217,7 +219,7 @@ bool TOrderUpload::NextFileReady(TPackedOrder &order, QFileInfo &info)
     }
     if (IsMessage(remote) && !FMessageStamped) {
         // The first time the message goes out it gets the end of sending.
-        SetMessageEndTime(order.messageLines, now ? now() : QDateTime::currentDateTime());
+        SetMessageEndTime(order.messageLines, FClock.Now());
         if (!WriteSjisLines(info.filePath(), order.messageLines)) {
             FFailedFile = order.sentFiles + 1;
             FLastError = QStringLiteral("送信失敗:") + info.fileName();
@@ -426,8 +428,8 @@ void TOrderUpload::RecordHistory(bool sent, const TPackedOrder &order)
         return;
     QStringList text;
     text << QStringLiteral("開始=") + MessageTime(order.start)
-         << QStringLiteral("終了=") + MessageTime(now ? now() : QDateTime::currentDateTime())
-         << QString() << EntryFileLines(order.messageLines, order.sendList.FileList());
+         << QStringLiteral("終了=") + MessageTime(FClock.Now()) << QString()
+         << EntryFileLines(order.messageLines, order.sendList.FileList());
     onHistory(sent, paymentKind, cardOrderId, text);
 }
 

@@ -11,6 +11,7 @@
 namespace korvatel
 {
 
+class TClock;
 class TPrompter;
 
 // What the upload shows and where it reads the cancel request: the transmission window, or
@@ -52,7 +53,8 @@ using THistoryHook = std::function<void(bool sent, const QString &paymentKind,
 class TOrderUpload
 {
 public:
-    explicit TOrderUpload(TPrompter &prompter);
+    // clock gives the time of the "@EDT" line and of the history.
+    TOrderUpload(TPrompter &prompter, const TClock &clock);
 
     THostRecord host; // the shop's image server; paths are under its base folder
     bool passive = true;
@@ -70,8 +72,6 @@ public:
     // Called when the customer chooses HTTP mode in the mode-change question.
     std::function<void(int mode)> onTransferModeChange;
     THistoryHook onHistory;
-    // The current time for the "@EDT" line and the history; the system clock when unset.
-    std::function<QDateTime()> now;
     QString paymentKind, cardOrderId;
     int retries = 4; // further attempts after the first
 
@@ -114,6 +114,7 @@ private:
     QString Remote(const QString &path) const;
 
     TPrompter &FPrompter;
+    const TClock &FClock;
     bool FFatal = false;
     bool FCancelled = false;
     bool FMessageStamped = false;

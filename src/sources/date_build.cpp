@@ -10,8 +10,34 @@
 namespace korvatel
 {
 
+namespace
+{
+
+// The build asks for the time once, when its walk of the drives has ended: this clock reads
+// it from the job's clock and marks the walk as over.
+class TWalkEndClock : public TClock
+{
+public:
+    TWalkEndClock(const TClock &clock, std::atomic<bool> &walking)
+        : FClock(clock)
+        , FWalking(walking)
+    {
+    }
+    QDateTime Now() const override
+    {
+        FWalking = false;
+        return FClock.Now();
+    }
+
+private:
+    const TClock &FClock;
+    std::atomic<bool> &FWalking;
+};
+
+} // namespace
+
 TDateBuildResult RunDateBuild(const TDateBuildInput &input, TDateScanner &scanner,
-    const std::function<bool()> &abandon, const std::function<QDateTime()> &now)
+    const std::function<bool()> &abandon, const TClock &clock)
 {
     TDateBuildResult result;
     QStringList lines;
@@ -30,7 +56,7 @@ TDateBuildResult RunDateBuild(const TDateBuildInput &input, TDateScanner &scanne
         scanner.ClearStop();
         ScanDisks(scanner, input.drives, lines);
         result.scanned = true;
-        result.scanTime = now ? now() : QDateTime::currentDateTime();
+        result.scanTime = clock.Now();
     }
     if (abandon && abandon())
         return result;
@@ -56,7 +82,7 @@ TDateBuildJob::~TDateBuildJob()
     Cancel();
 }
 
-bool TDateBuildJob::Start(const TDateBuildInput &input, std::function<QDateTime()> now)
+bool TDateBuildJob::Start(const TDateBuildInput &input, const TClock &clock)
 {
     if (FRunning)
         return false;
@@ -68,12 +94,12 @@ bool TDateBuildJob::Start(const TDateBuildInput &input, std::function<QDateTime(
     FScanner = std::make_unique<TDateScanner>(input.rules);
     TDateScanner *scanner = FScanner.get();
     // Progress reaches the window at most every 50 ms.
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    scanner->OnFolder = [this, clock](const QString &folder) {
-        if (clock->elapsed() < 50)
+    auto shown = std::make_shared<QElapsedTimer>();
+    shown->start();
+    scanner->OnFolder = [this, shown](const QString &folder) {
+        if (shown->elapsed() < 50)
             return;
-        clock->restart();
+        shown->restart();
         QMetaObject::invokeMethod(
             this, [this, folder] { Q_EMIT folderScanned(folder); }, Qt::QueuedConnection);
     };
@@ -87,13 +113,11 @@ bool TDateBuildJob::Start(const TDateBuildInput &input, std::function<QDateTime(
             this, [this, count] { Q_EMIT countChanged(count); }, Qt::QueuedConnection);
     };
     std::shared_ptr<std::atomic<bool>> dropped = FDropped;
-    FThread = std::thread([this, input, scanner, now = std::move(now), dropped] {
+    FThread = std::thread([this, input, scanner, &clock, dropped] {
+        const TWalkEndClock walkEnd(clock, FWalking);
         TDateBuildResult result = RunDateBuild(
             input, *scanner, [this, dropped] { return FAbandon.load() || dropped->load(); },
-            [&] {
-                FWalking = false;
-                return now ? now() : QDateTime::currentDateTime();
-            });
+            walkEnd);
         if (dropped->load())
             return;
         QMetaObject::invokeMethod(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clock.h"
 #include "sources/date_scan.h"
 
 #include <QObject>
@@ -31,7 +32,7 @@ struct TDateBuildResult {
 // groups them and writes the month files and, after a walk, LastDate.ini. abandon is asked
 // between lines after the walk; when it says yes nothing more is written.
 TDateBuildResult RunDateBuild(const TDateBuildInput &input, TDateScanner &scanner,
-    const std::function<bool()> &abandon, const std::function<QDateTime()> &now);
+    const std::function<bool()> &abandon, const TClock &clock);
 
 // Runs RunDateBuild on a thread of its own, so the window stays alive and the build can be
 // cancelled at any moment. The signals arrive on the thread that owns the job.
@@ -44,7 +45,8 @@ public:
     ~TDateBuildJob() override;
 
     // False when a build is still running.
-    bool Start(const TDateBuildInput &input, std::function<QDateTime()> now);
+    // clock dates the walk; it must outlive the build.
+    bool Start(const TDateBuildInput &input, const TClock &clock);
     bool Running() const { return FRunning; }
     // Ends the disk walk; once the walk is over, abandons the build.
     void Stop();

@@ -76,63 +76,74 @@ void TTrimFrame::Track(QPoint p, TFrameKeys keys)
         return;
     const QPoint step = p - FLast;
     FLast = p;
-    if (FMode == tmMove || (keys.shift && FVisible)) {
-        // The whole frame shifts; while drawing, the start corner moves along with it.
-        FLeft += step.x();
-        FRight += step.x();
-        FTop += step.y();
-        FBottom += step.y();
-        if (FMode == tmDraw)
-            FStart += step;
-        else if (FMode == tmEdge) {
-            FStart += step;
-            FStartLeft += step.x();
-            FStartRight += step.x();
-            FStartTop += step.y();
-            FStartBottom += step.y();
-        }
+    if (FMode == tmMove || (keys.shift && FVisible))
+        ShiftFrame(step);
+    else if (FMode == tmDraw)
+        TrackDraw(p, keys);
+    else
+        TrackEdge(p, keys);
+}
+
+// The whole frame shifts; while drawing, the start corner moves along with it.
+void TTrimFrame::ShiftFrame(QPoint step)
+{
+    FLeft += step.x();
+    FRight += step.x();
+    FTop += step.y();
+    FBottom += step.y();
+    if (FMode == tmDraw)
+        FStart += step;
+    else if (FMode == tmEdge) {
+        FStart += step;
+        FStartLeft += step.x();
+        FStartRight += step.x();
+        FStartTop += step.y();
+        FStartBottom += step.y();
+    }
+    UpdateDerived();
+}
+
+// Drawing: the frame spans from the start point to the pointer.
+void TTrimFrame::TrackDraw(QPoint p, TFrameKeys keys)
+{
+    const int x0 = FStart.x();
+    const int y0 = FStart.y();
+    const int dx = p.x() - x0;
+    const int dy = p.y() - y0;
+    if (dx == 0 || dy == 0) {
+        FVisible = false;
+        FLeft = FRight = x0;
+        FTop = FBottom = y0;
         UpdateDerived();
         return;
     }
-
-    if (FMode == tmDraw) {
-        const int x0 = FStart.x();
-        const int y0 = FStart.y();
-        const int dx = p.x() - x0;
-        const int dy = p.y() - y0;
-        if (dx == 0 || dy == 0) {
-            FVisible = false;
-            FLeft = FRight = x0;
-            FTop = FBottom = y0;
-            UpdateDerived();
-            return;
-        }
-        int right = p.x();
-        int bottom = p.y();
-        if (!keys.ctrl) {
-            // Keep the proportions: the side the pointer leaves shorter follows the other.
-            const int h = Round(dx * FSecond / FFirst);
-            if (std::abs(dy) < std::abs(h))
-                bottom = y0 + Sign(dy) * std::abs(h);
-            else
-                right = x0 + Sign(dx) * std::abs(Round(dy * FFirst / FSecond));
-        }
-        FLeft = x0;
-        FTop = y0;
-        FRight = right;
-        FBottom = bottom;
-        if (keys.alt) {
-            // The start point is the centre: the opposite corner mirrors the moving one.
-            FLeft = x0 - (right - x0);
-            FTop = y0 - (bottom - y0);
-        }
-        FVisible = true;
-        Normalise();
-        UpdateDerived();
-        return;
+    int right = p.x();
+    int bottom = p.y();
+    if (!keys.ctrl) {
+        // Keep the proportions: the side the pointer leaves shorter follows the other.
+        const int h = Round(dx * FSecond / FFirst);
+        if (std::abs(dy) < std::abs(h))
+            bottom = y0 + Sign(dy) * std::abs(h);
+        else
+            right = x0 + Sign(dx) * std::abs(Round(dy * FFirst / FSecond));
     }
+    FLeft = x0;
+    FTop = y0;
+    FRight = right;
+    FBottom = bottom;
+    if (keys.alt) {
+        // The start point is the centre: the opposite corner mirrors the moving one.
+        FLeft = x0 - (right - x0);
+        FTop = y0 - (bottom - y0);
+    }
+    FVisible = true;
+    Normalise();
+    UpdateDerived();
+}
 
-    // An edge bar.
+// An edge bar: with Ctrl only the dragged side moves, else the frame grows about its centre.
+void TTrimFrame::TrackEdge(QPoint p, TFrameKeys keys)
+{
     const int dx = p.x() - FStart.x();
     const int dy = p.y() - FStart.y();
     FLeft = FStartLeft;

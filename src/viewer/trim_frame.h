@@ -93,6 +93,9 @@ private:
     enum TMode { tmIdle, tmDraw, tmMove, tmEdge };
 
     void Normalise();
+    void ShiftFrame(QPoint step);
+    void TrackDraw(QPoint p, TFrameKeys keys);
+    void TrackEdge(QPoint p, TFrameKeys keys);
     void UpdateDerived(); // the centre and the ratios
     void UpdateFractions();
 

@@ -288,7 +288,8 @@ TEST_F(OrderStartTest, ASentOrderReachesTheShopIsRecordedAndClearsTheBasket)
 {
     Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 2);
     Add(QStringLiteral("b.jpg"), QStringLiteral("2L"), 1);
-    ASSERT_TRUE(orders.SaveMemory(session->OrderMemoryPath(), session->CampusOrderPath()));
+    ASSERT_TRUE(
+        orders.SaveMemory(session->OrderMemoryPath(), session->CampusOrderPath(), SystemClock()));
     const TOrderStartResult result = start->Run(true);
     ASSERT_EQ(result.outcome, TOrderStartOutcome::osSent)
         << prompter.Texts().join(u'\n').toStdString();

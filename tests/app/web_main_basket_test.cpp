@@ -2,6 +2,7 @@
 #include "app/ui/main_tab_bar.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
+#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
@@ -47,7 +48,7 @@ struct TBasketWindow {
                 basket.AddPicture(1, photos[i], false, 2, QStringLiteral("L"))->FileSize
                     = qint32(QFileInfo(photos[i]).size());
             basket.Recount();
-            EXPECT_TRUE(basket.SaveMemory(MemoryPath(), session->CampusOrderPath()));
+            EXPECT_TRUE(basket.SaveMemory(MemoryPath(), session->CampusOrderPath(), SystemClock()));
         }
         Open();
     }

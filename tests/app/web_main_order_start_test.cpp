@@ -168,7 +168,8 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
         for (int i = 0; i < basket.Count(); ++i)
             basket.Item(i)->FileSize = qint32(QFileInfo(basket.Item(i)->FullPath).size());
         basket.Recount();
-        ASSERT_TRUE(basket.SaveMemory(session->OrderMemoryPath(), session->CampusOrderPath()));
+        ASSERT_TRUE(basket.SaveMemory(
+            session->OrderMemoryPath(), session->CampusOrderPath(), SystemClock()));
     }
     OpenWindow();
     for (const char *name : { "IMG_0001.JPG", "IMG_0002.JPG" })

@@ -4,6 +4,7 @@
 #include "order/ui/order_copy_form.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
+#include "platform/clock.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "sources/ui/browser_panel.h"
@@ -60,7 +61,8 @@ struct TOrderWindowFixture {
             for (int i = 0; i < 2; ++i)
                 memory.Item(i)->FileSize = qint32(QFileInfo(photos[i]).size());
             memory.Recount();
-            EXPECT_TRUE(memory.SaveMemory(session->OrderMemoryPath(), session->CampusOrderPath()));
+            EXPECT_TRUE(memory.SaveMemory(
+                session->OrderMemoryPath(), session->CampusOrderPath(), SystemClock()));
         }
         window = std::make_unique<TWebMain>(*session);
         window->SetPrompter(&prompter);
@@ -416,7 +418,8 @@ TEST(TWebMainOrder, ScreenshotOfTheOrderPanel)
                 item->Hosei.kind = 5;
         }
         memory.Recount();
-        ASSERT_TRUE(memory.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath()));
+        ASSERT_TRUE(
+            memory.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath(), SystemClock()));
     }
     TWebMain window(session);
     TScriptedPrompter prompter;

@@ -1,6 +1,7 @@
 #include "app/client_session.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
+#include "platform/clock.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "sources/date_scan.h"
@@ -453,7 +454,8 @@ TEST(TWebMainSources, TheLastFolderIsListedAndTheBasketMarksItsPictures)
         TThumbNails basket;
         basket.AddPicture(1, folder + QStringLiteral("/b.jpg"), false, 1, QStringLiteral("L"));
         basket.Recount();
-        ASSERT_TRUE(basket.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath()));
+        ASSERT_TRUE(
+            basket.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath(), SystemClock()));
     }
     TWebMain window(session);
     TScriptedPrompter prompter;

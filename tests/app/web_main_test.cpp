@@ -5,6 +5,7 @@
 #include "app_session.h"
 #include "imaging/picture.h"
 #include "order/ui/problem_list_form.h"
+#include "platform/clock.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "sources/ui/browser_panel.h"
@@ -100,7 +101,8 @@ TEST(TWebMain, TheBasketIsReadAtStartCountedAndWrittenBackAtClose)
         TThumbNails basket;
         basket.AddPicture(1, picture, false, 3, QStringLiteral("L"));
         basket.Recount();
-        ASSERT_TRUE(basket.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath()));
+        ASSERT_TRUE(
+            basket.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath(), SystemClock()));
     }
     {
         TWebMain window(session);

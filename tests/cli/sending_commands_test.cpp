@@ -1,5 +1,6 @@
 #include "cli/sending_commands.h"
 #include "customer/user_record.h"
+#include "platform/clock.h"
 #include "sending/order_builder.h"
 #include "support/demo_shop.h"
 #include "support/temp_home.h"
@@ -37,7 +38,7 @@ protected:
         b.Add(QStringLiteral("p/one.jpg"), QStringLiteral("L"), 2);
         b.Add(QStringLiteral("q/one.jpg"), QStringLiteral("L"), 1, true);
         memory = b.dir.filePath(QStringLiteral("OrderMemory"));
-        ASSERT_TRUE(b.basket.SaveMemory(memory, {}));
+        ASSERT_TRUE(b.basket.SaveMemory(memory, {}, SystemClock()));
     }
     void TearDown() override
     {

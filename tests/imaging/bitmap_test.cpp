@@ -1,8 +1,10 @@
 #include "imaging/bitmap.h"
+#include "imaging/jpeg_codec.h"
 #include "imaging/picture_kinds.h"
 #include "support/image_builders.h"
 
 #include <QPainter>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -42,6 +44,36 @@ TEST(TBitmap, RefusesSizesBeforeAllocating)
         EXPECT_EQ(e.Message(),
             QStringLiteral("TBigBitmap.SetBitmaps: Too Big Width or Too Many Pixel Bits"));
     }
+}
+
+// Which cause a picture error has is its kind, whatever its text says.
+TPictureErrorKind KindOf(const std::function<void()> &load)
+{
+    try {
+        load();
+    } catch (const EPictureError &e) {
+        return e.Kind();
+    }
+    ADD_FAILURE() << "no picture error";
+    return peBadData;
+}
+
+TEST(EPictureError, TheKindTellsTheCauses)
+{
+    EXPECT_EQ(KindOf([] { TBitmap(-1, 4); }), peNoBitmap);
+    EXPECT_EQ(KindOf([] { TBitmap(100000, 100000); }), peNoBitmap);
+    // A JPEG whose frame header announces a bitmap beyond the limit keeps the kind through
+    // the codec.
+    QByteArray huge = EncodeJpeg(TBitmap(8, 8), 90);
+    const qsizetype frame = huge.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    huge.replace(frame + 5, 4, QByteArray("\x9C\x40\x9C\x40", 4));
+    EXPECT_EQ(KindOf([&] { DecodeJpeg(huge); }), peNoBitmap);
+    EXPECT_EQ(KindOf([] { DecodeJpeg(QByteArray("not a jpeg")); }), peBadData);
+    EXPECT_EQ(
+        KindOf([] { TJpegImage().LoadFromFile(QStringLiteral("/nonexistent/a.jpg")); }), peNoFile);
+    EXPECT_EQ(KindOf([] { EncodeJpeg(TBitmap(), 90); }), peEmpty);
+    EXPECT_EQ(EPictureError(QStringLiteral("x")).Kind(), peBadData);
 }
 
 TEST(PictureKinds, ImageKindOfNeedsAnExtensionLongerThanThree)

@@ -1,3 +1,4 @@
+#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sending/order_builder.h"
 #include "sending/order_upload.h"
@@ -109,7 +110,7 @@ protected:
     TOrderBuilder b;
     TScriptedPrompter prompter;
     TRecordingProgress progress;
-    TOrderUpload upload { prompter };
+    TOrderUpload upload { prompter, SystemClock() };
     QList<int> pauses;
     QList<std::pair<bool, QStringList>> history;
 };

@@ -1,3 +1,4 @@
+#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sending/order_builder.h"
 #include "sending/ui/send_form.h"
@@ -65,7 +66,7 @@ protected:
     test::TOrderBuilder b;
     TScriptedPrompter prompter;
     std::optional<TPackedOrder> order;
-    TOrderUpload upload { prompter };
+    TOrderUpload upload { prompter, SystemClock() };
 };
 
 TEST_F(TSendFormUpload, TheCancelButtonStopsTheUploadBetweenFiles)

@@ -266,7 +266,7 @@ TEST(TDateScan, AScanStoppedOnTheThirdDriveListsTheFirstTwoAndRecordsTheTime)
             scanner.Stop();
     };
     const QDateTime now(QDate(2026, 12, 8), QTime(23, 0, 0));
-    const TDateBuildResult result = RunDateBuild(input, scanner, {}, [&] { return now; });
+    const TDateBuildResult result = RunDateBuild(input, scanner, {}, TFixedClock(now));
     ASSERT_TRUE(result.lists);
     EXPECT_TRUE(result.scanned);
     EXPECT_EQ(result.lists->pictures, 2);
@@ -280,7 +280,7 @@ TEST(TDateScan, AScanStoppedOnTheThirdDriveListsTheFirstTwoAndRecordsTheTime)
     // A later build without a walk reads DateData.ini again.
     input.scanDisks = false;
     TDateScanner idle(input.rules);
-    const TDateBuildResult reread = RunDateBuild(input, idle, {}, {});
+    const TDateBuildResult reread = RunDateBuild(input, idle, {}, SystemClock());
     EXPECT_FALSE(reread.scanned);
     EXPECT_EQ(reread.lists->pictures, 2);
 }
@@ -298,7 +298,7 @@ TEST(TDateScan, AListThatIsThereButCannotBeReadIsLeftAloneWithItsMonthFiles)
     input.tree = tree;
     input.rules = JpegRules();
     TDateScanner scanner(input.rules);
-    const TDateBuildResult result = RunDateBuild(input, scanner, {}, {});
+    const TDateBuildResult result = RunDateBuild(input, scanner, {}, SystemClock());
     EXPECT_FALSE(result.lists);
     EXPECT_TRUE(result.unreadable);
     EXPECT_TRUE(QFileInfo::exists(MonthFilePath(tree, 2005, 3)));
@@ -351,9 +351,9 @@ TEST(TDateBuildJob, RunsOffTheWindowThreadAndCanBeStoppedAtAnyMoment)
 
     TDateBuildJob job;
     QSignalSpy done(&job, &TDateBuildJob::finished);
-    ASSERT_TRUE(job.Start(input, {}));
+    ASSERT_TRUE(job.Start(input, SystemClock()));
     EXPECT_TRUE(job.Running());
-    EXPECT_FALSE(job.Start(input, {}));
+    EXPECT_FALSE(job.Start(input, SystemClock()));
     ASSERT_TRUE(done.wait(10000));
     EXPECT_FALSE(job.Running());
     const auto result = done.takeFirst().at(0).value<TDateBuildResult>();
@@ -361,12 +361,12 @@ TEST(TDateBuildJob, RunsOffTheWindowThreadAndCanBeStoppedAtAnyMoment)
     EXPECT_EQ(result.lists->pictures, 30);
 
     // Cancelled at once, nothing arrives and the job can start again.
-    ASSERT_TRUE(job.Start(input, {}));
+    ASSERT_TRUE(job.Start(input, SystemClock()));
     job.Cancel();
     QCoreApplication::processEvents();
     EXPECT_EQ(done.count(), 0);
     EXPECT_FALSE(job.Running());
-    ASSERT_TRUE(job.Start(input, {}));
+    ASSERT_TRUE(job.Start(input, SystemClock()));
     job.Stop();
     ASSERT_TRUE(done.wait(10000));
 }

@@ -54,6 +54,46 @@ TUserForm::TUserForm(TUserRecord &user, TUserFormContext context, bool orderMode
     auto *grid = new QGridLayout;
     grid->setColumnMinimumWidth(2, 280);
     int row = 0;
+    AddAddressFields(grid, row);
+    AddAcountRows(grid, row);
+    AddMemberPanel();
+    grid->addWidget(FMemberPanel, row++, 0, 1, 4);
+    if (FContext.memberMode) {
+        for (QWidget *widget : FAcountWidgets)
+            widget->hide();
+        FOrder << FMemberUser << FMemberPass;
+    } else {
+        FMemberPanel->hide();
+        FOrder << FAcount << FPass;
+    }
+    auto *requiredNote = new QHBoxLayout;
+    requiredNote->addWidget(RequiredMark(this));
+    requiredNote->addWidget(new QLabel(QStringLiteral("印は必須項目です。"), this));
+    requiredNote->addStretch();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(requiredNote);
+    layout->addLayout(ButtonRow());
+
+    connect(FOK, &QPushButton::clicked, this, &TUserForm::btnOKClick);
+    connect(FSave, &QPushButton::clicked, this, &TUserForm::btnSaveClick);
+    connect(FCredit, &QPushButton::clicked, this, &TUserForm::btnCreditClick);
+    connect(FCancel, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
+    for (QLineEdit *field : FOrder)
+        field->installEventFilter(this);
+
+    ShowFields();
+    // The snapshot is taken the way the fields will be stored, so keys that the file lacks and
+    // values stored before normalisation do not count as changes.
+    TUserRecord probe = FWork;
+    StoreFields(probe, Fields());
+    FSnapshot = probe.Snapshot();
+}
+
+// The name, telephone, mail and address rows.
+void TUserForm::AddAddressFields(QGridLayout *grid, int &row)
+{
     const auto edit = [this, grid, &row](const QString &label, bool required, const QString &note,
                           const QString &name) {
         auto *field = new QLineEdit(this);
@@ -82,9 +122,12 @@ TUserForm::TUserForm(TUserRecord &user, TUserFormContext context, bool orderMode
         QStringLiteral("長い住所は適宜分割して下さい"), QStringLiteral("edAdrs1Over"));
     FAdrs2 = edit(QStringLiteral("住居名や会社名部署名など"), false,
         QStringLiteral("(Apartment etc.)"), QStringLiteral("edAdrs2"));
+}
 
-    // The identification code and password share the grid; in member mode the member panel
-    // takes their place.
+// The identification code and password share the grid; in member mode the member panel
+// takes their place.
+void TUserForm::AddAcountRows(QGridLayout *grid, int &row)
+{
     FAcount = new QLineEdit(this);
     FPass = new QLineEdit(this);
     QList<QWidget *> acountRow;
@@ -100,7 +143,11 @@ TUserForm::TUserForm(TUserRecord &user, TUserFormContext context, bool orderMode
         grid->addWidget(passRow.at(column), row, column);
     ++row;
     FAcountWidgets = acountRow + passRow;
+}
 
+// The member account panel of member mode: user, password, the note and the memo.
+void TUserForm::AddMemberPanel()
+{
     FMemberPanel = new QWidget(this);
     auto *memberGrid = new QGridLayout(FMemberPanel);
     memberGrid->setContentsMargins(0, 0, 0, 0);
@@ -128,21 +175,11 @@ TUserForm::TUserForm(TUserRecord &user, TUserFormContext context, bool orderMode
     FMemory = new QCheckBox(QStringLiteral("USERとPASSの記憶"), FMemberPanel);
     FMemory->setEnabled(false);
     memberGrid->addWidget(FMemory, 4, 0, 1, 3);
+}
 
-    grid->addWidget(FMemberPanel, row++, 0, 1, 4);
-    if (FContext.memberMode) {
-        for (QWidget *widget : FAcountWidgets)
-            widget->hide();
-        FOrder << FMemberUser << FMemberPass;
-    } else {
-        FMemberPanel->hide();
-        FOrder << FAcount << FPass;
-    }
-    auto *requiredNote = new QHBoxLayout;
-    requiredNote->addWidget(RequiredMark(this));
-    requiredNote->addWidget(new QLabel(QStringLiteral("印は必須項目です。"), this));
-    requiredNote->addStretch();
-
+// The buttons under the fields; Add and Delete stay hidden.
+QHBoxLayout *TUserForm::ButtonRow()
+{
     FAdd = new QPushButton(QStringLiteral("追加"), this);
     FDelete = new QPushButton(QStringLiteral("削除"), this);
     FAdd->hide(); // further entries are foreseen by the file format only
@@ -162,19 +199,12 @@ TUserForm::TUserForm(TUserRecord &user, TUserFormContext context, bool orderMode
     buttons->addWidget(FSave);
     buttons->addWidget(FOK);
     buttons->addWidget(FCancel);
+    return buttons;
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(requiredNote);
-    layout->addLayout(buttons);
-
-    connect(FOK, &QPushButton::clicked, this, &TUserForm::btnOKClick);
-    connect(FSave, &QPushButton::clicked, this, &TUserForm::btnSaveClick);
-    connect(FCredit, &QPushButton::clicked, this, &TUserForm::btnCreditClick);
-    connect(FCancel, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
-    for (QLineEdit *field : FOrder)
-        field->installEventFilter(this);
-
+// The stored values in the fields, the member account in member mode.
+void TUserForm::ShowFields()
+{
     const TUserFields fields = FieldsOf(FWork);
     FName->setText(fields.name);
     FTel1->setText(fields.tel1);
@@ -191,11 +221,6 @@ TUserForm::TUserForm(TUserRecord &user, TUserFormContext context, bool orderMode
         FMemberUser->setText(FStoredMember.user);
         FMemberPass->setText(FStoredMember.pass);
     }
-    // The snapshot is taken the way the fields will be stored, so keys that the file lacks and
-    // values stored before normalisation do not count as changes.
-    TUserRecord probe = FWork;
-    StoreFields(probe, Fields());
-    FSnapshot = probe.Snapshot();
 }
 
 QString TUserForm::MemberUser() const

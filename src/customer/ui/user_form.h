@@ -7,6 +7,8 @@
 #include <QDialog>
 
 class QCheckBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -71,6 +73,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void AddAddressFields(QGridLayout *grid, int &row);
+    void AddAcountRows(QGridLayout *grid, int &row);
+    void AddMemberPanel();
+    QHBoxLayout *ButtonRow();
+    void ShowFields();
     void btnOKClick();
     void btnSaveClick();
     void btnCreditClick();

@@ -2,6 +2,7 @@
 // the date tree with the disk scan and its refresh button.
 #include "sources/ui/source_panel.h"
 
+#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
 #include "platform/ui/qt_prompter.h"
@@ -415,7 +416,7 @@ void TSourcePanel::BuildDateTree(
         FReDate->setText(QStringLiteral("キャンセル"));
         FReDate->setStyleSheet(QStringLiteral("color: white; background-color: red;"));
     }
-    FDateJob->Start(input, {});
+    FDateJob->Start(input, SystemClock());
 }
 
 void TSourcePanel::RestoreReDateButton()
