@@ -171,7 +171,7 @@ int MakeThumb(const QString &source, const QByteArray &data, int mode, int cell,
         return whole.SaveToFile(target) ? 0 : 1;
     }
     TBitmap picture;
-    if (request.kind == 1) {
+    if (request.kind == ikJpeg) {
         picture = DecodeJpeg(data, plan.jpegScale);
         if (picture.Width() < 1 || picture.Height() < 1)
             throw EPictureError(QStringLiteral("Empty picture"));

@@ -72,7 +72,7 @@ void ReadPictureSize(TThumbNail &item)
     item.Width = 0;
     item.Height = 0;
     try {
-        if (ImageKindOf(item.FullPath) == 1) {
+        if (ImageKindOf(item.FullPath) == ikJpeg) {
             TExifInfo exif;
             exif.SetImageFileName(item.FullPath);
             item.Width = exif.FrameWidth();
@@ -169,10 +169,10 @@ std::optional<TBitmap> OrderCellPicture(
     } else {
         try {
             TExifInfo exif;
-            if (ImageKindOf(item.FullPath) == 1)
+            if (ImageKindOf(item.FullPath) == ikJpeg)
                 exif.SetImageFileName(item.FullPath);
             TBitmap small;
-            if (ImageKindOf(item.FullPath) == 1 && exif.ErrorCode() == 0
+            if (ImageKindOf(item.FullPath) == ikJpeg && exif.ErrorCode() == 0
                 && exif.ThumbnailToBitmap(small, false)) {
                 PseudoDoublePrecision(small);
                 bitmap = std::move(small);

@@ -402,7 +402,7 @@ TThumbNail *ToggleFromBrowser(
     item->DatePrint = false;
     if (item->OrderType == otDpe) {
         QDateTime taken;
-        if (ImageKindOf(picture.fullPath) == 1) {
+        if (ImageKindOf(picture.fullPath) == ikJpeg) {
             TExifInfo exif;
             exif.SetImageFileName(picture.fullPath);
             if (exif.ErrorCode() == 0) {

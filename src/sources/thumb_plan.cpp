@@ -19,7 +19,7 @@ constexpr int kSmallCellWidth = 179;
 TThumbPlan ThumbnailPlan(const TThumbRequest &request)
 {
     const int mode = request.mode;
-    const bool jpeg = request.kind == 1;
+    const bool jpeg = request.kind == ikJpeg;
     TThumbPlan plan;
     plan.exifThumb = jpeg && request.exifSizes
         && (mode == 6 || mode == 7 || request.cellWidth <= kSmallCellWidth);

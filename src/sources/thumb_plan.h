@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/jpeg_codec.h"
+#include "imaging/picture_kinds.h"
 
 namespace korvatel
 {
@@ -8,7 +9,7 @@ namespace korvatel
 // What is known of a picture when its browser thumbnail is to be made.
 struct TThumbRequest {
     int mode = 0; // the thumbnail mode, 0..8
-    int kind = 0; // ImageKindOf the file name: 1 JPEG, 3 and above other pictures
+    int kind = ikNone; // ImageKindOf the file name: ikJpeg, or ikBmp and above for others
     // The Exif block was read with the picture's sizes, and they still count: they go after the
     // camera's own thumbnail could not be used.
     bool exifSizes = false;

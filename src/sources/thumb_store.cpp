@@ -269,9 +269,9 @@ void TThumbStore::ReadExifOnce(TCellWork &work) const
     if (work.outcome != TCellWork::Undecided || item.exifState != 0)
         return;
     TExifInfo exif;
-    if (work.kind == 1)
+    if (work.kind == ikJpeg)
         exif.SetImageFileName(item.fullPath);
-    if (work.kind == 1 && exif.ErrorCode() == 0) {
+    if (work.kind == ikJpeg && exif.ErrorCode() == 0) {
         item.width = exif.Width();
         item.height = exif.Height();
         const TPictureDate date = PictureDateText(exif.DateTimeOriginal(), item.fullPath);
@@ -389,7 +389,7 @@ void TThumbStore::MakeThumbnail(TCellWork &work)
 void TThumbStore::DecodePicture(TCellWork &work, const TThumbPlan &plan)
 {
     TBrowserItem &item = work.item;
-    if (work.kind == 1) {
+    if (work.kind == ikJpeg) {
         const std::optional<QByteArray> data = ReadWholeFile(item.fullPath, kMaxPictureFile);
         if (!data)
             throw EPictureError(QStringLiteral("Cannot read the file"));
