@@ -29,16 +29,6 @@ namespace korvatel
 namespace
 {
 
-QPushButton *Button(
-    QWidget *parent, const char *name, const QString &caption, const QString &hint = {})
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    if (!hint.isEmpty())
-        SetHint(button, hint);
-    return button;
-}
-
 // Until the window hands the panel its prompter, messages go to message boxes.
 TPrompter &OwnPrompter()
 {
@@ -93,9 +83,9 @@ QHBoxLayout *TOrderPanel::BuildOrderBar()
     FNoHosei->setVisible(FSettings.correctionOffered);
     orderBar->addWidget(FNoHosei);
     orderBar->addStretch(1);
-    QPushButton *clear = Button(this, "sbClear", QStringLiteral("クリア"),
+    QPushButton *clear = NamedButton(this, "sbClear", QStringLiteral("クリア"),
         QStringLiteral("全注文をクリア|注文を全てキャンセルします。"));
-    QPushButton *toOrder = Button(this, "sbOrder", QStringLiteral("注文へ"));
+    QPushButton *toOrder = NamedButton(this, "sbOrder", QStringLiteral("注文へ"));
     connect(clear, &QPushButton::clicked, this, &TOrderPanel::sbClearClick);
     connect(toOrder, &QPushButton::clicked, this, [this] {
         if (OrderClick)

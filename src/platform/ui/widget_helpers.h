@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPushButton>
 #include <QWidget>
 
 namespace korvatel
@@ -22,6 +23,17 @@ inline void SetHint(QWidget *widget, const QString &hint)
 {
     widget->setToolTip(hint.section(u'|', 0, 0));
     widget->setStatusTip(hint.contains(u'|') ? hint.section(u'|', 1) : hint);
+}
+
+// A push button with its object name and, when given, its hint.
+inline QPushButton *NamedButton(
+    QWidget *parent, const char *name, const QString &caption, const QString &hint = {})
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty())
+        SetHint(button, hint);
+    return button;
 }
 
 } // namespace korvatel

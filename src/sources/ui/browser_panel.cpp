@@ -26,16 +26,6 @@ namespace korvatel
 namespace
 {
 
-QPushButton *Button(
-    QWidget *parent, const char *name, const QString &caption, const QString &hint = {})
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    if (!hint.isEmpty())
-        SetHint(button, hint);
-    return button;
-}
-
 bool ShiftHeld()
 {
     return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
@@ -76,12 +66,12 @@ QWidget *TBrowserPanel::BuildButtons()
     rows->setSpacing(2);
     auto *first = new QHBoxLayout;
     auto *second = new QHBoxLayout;
-    QPushButton *all = Button(buttons, "sbAllSelect", QStringLiteral("全選択"),
+    QPushButton *all = NamedButton(buttons, "sbAllSelect", QStringLiteral("全選択"),
         QStringLiteral("|表示している画像をすべて注文します。"));
-    QPushButton *none = Button(buttons, "sbAllCancel", QStringLiteral("全解除"),
+    QPushButton *none = NamedButton(buttons, "sbAllCancel", QStringLiteral("全解除"),
         QStringLiteral("|画像の中の注文画像をすべてキャンセルします。"));
-    QPushButton *reset = Button(buttons, "sbReset", QStringLiteral("Reset"));
-    QPushButton *exif = Button(buttons, "sbExif", QStringLiteral("Exif"));
+    QPushButton *reset = NamedButton(buttons, "sbReset", QStringLiteral("Reset"));
+    QPushButton *exif = NamedButton(buttons, "sbExif", QStringLiteral("Exif"));
     connect(
         all, &QPushButton::clicked, this, [this] { Q_EMIT orderAllClicked(true, ShiftHeld()); });
     connect(
@@ -112,11 +102,11 @@ QWidget *TBrowserPanel::BuildButtons()
     connect(FThumbMode, &QComboBox::currentIndexChanged, this,
         [this](int mode) { SetThumbnailMode(mode); });
     second->addWidget(FThumbMode);
-    QPushButton *remake = Button(buttons, "sbRemake", QStringLiteral("RM"),
+    QPushButton *remake = NamedButton(buttons, "sbRemake", QStringLiteral("RM"),
         QStringLiteral(
             "サムネイル "
             "リメイク|画面で見えている画像のサムネイルを、現在の設定でリメイクします。"));
-    QPushButton *allRemake = Button(buttons, "sbAllRemake", QStringLiteral("AR"),
+    QPushButton *allRemake = NamedButton(buttons, "sbAllRemake", QStringLiteral("AR"),
         QStringLiteral(
             "ｵｰﾙ "
             "ﾘﾒｰｸ|"
