@@ -194,7 +194,6 @@ private:
 
     // The source trees and the browser list.
     void BuildSourceCommands();
-    void BuildCheckMarkMenus();
     void WireSourcePages();
     void FilmChanged();
     bool RefuseOrderingOffline();
