@@ -87,4 +87,17 @@ TEST(TMainMenus, MemoryWatchTagsSetTheTimer)
     EXPECT_FALSE(menus.MemoryTimer()->isActive());
 }
 
+TEST(TMainMenus, BrowserMenuSetsTheSortAndTheDecorations)
+{
+    TMenusFixture f(true);
+    f.Command("miListSort1")->trigger();
+    EXPECT_EQ(f.session.State.ListSort, 1);
+    f.Command("miListDeSort")->setChecked(!f.session.State.ListDeSort);
+    EXPECT_EQ(f.session.State.ListDeSort, f.Command("miListDeSort")->isChecked());
+    f.Command("miCheckSize4")->trigger();
+    EXPECT_EQ(f.session.State.CheckSize, 50);
+    f.Command("miFilmNo")->setChecked(!f.session.State.FilmNo);
+    EXPECT_EQ(f.session.State.FilmNo, f.Command("miFilmNo")->isChecked());
+}
+
 } // namespace korvatel

@@ -9,6 +9,7 @@
 #include "platform/prompter.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/widget_helpers.h"
+#include "sources/ui/browser_panel.h"
 #include "version.h"
 
 #include <QAction>
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <QToolButton>
 
 namespace korvatel
 {
@@ -66,6 +68,94 @@ void TMainMenus::BuildSettingsMenu()
     menu->addSeparator();
     AddMenuCommand(window, menu, "miExit", QStringLiteral("終了"),
         QKeySequence(QStringLiteral("Alt+F4")), [window] { window->close(); });
+}
+
+void TMainMenus::BuildBrowserMenu(std::function<void()> backColourChanged)
+{
+    TWebMain *window = &FWindow;
+    TBrowserPanel *browser = FWindow.Browser();
+    TStateSettings &state = FSession.State;
+    QMenu *menu = window->menuBar()->addMenu(QStringLiteral("一覧選択"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmList"));
+    AddLater(
+        window, menu, "miExif", QStringLiteral("Exif表示"), QKeySequence(QStringLiteral("Ctrl+T")));
+
+    QMenu *sort = menu->addMenu(QStringLiteral("ソート(&S)"));
+    sort->menuAction()->setObjectName(QStringLiteral("miSort"));
+    AddMenuChoices(window, sort, "miListSort",
+        { QStringLiteral("ソートなし(&N)"), QStringLiteral("名前順(&M)"),
+            QStringLiteral("サイズ順(&S)"), QStringLiteral("種類順(&T)"),
+            QStringLiteral("日時順(&D)") },
+        std::clamp(state.ListSort, 0, 4), [this, browser](int kind) {
+            FSession.State.ListSort = kind;
+            browser->UpdateSortLabel();
+            browser->SortBrowser();
+        });
+    sort->addSeparator();
+    QAction *descending = AddMenuCommand(window, sort, "miListDeSort", QStringLiteral("降順"));
+    descending->setCheckable(true);
+    descending->setChecked(state.ListDeSort);
+    QObject::connect(descending, &QAction::toggled, window, [this, browser](bool on) {
+        FSession.State.ListDeSort = on;
+        browser->UpdateSortLabel();
+        browser->SortBrowser();
+    });
+    if (auto *button = browser->findChild<QToolButton *>(QStringLiteral("sbSort")))
+        button->setMenu(sort);
+
+    menu->addSeparator();
+    AddMenuCommand(window, menu, "miFrameColor", QStringLiteral("枠色"), {},
+        [this] { ColourClick(FSession.State.FilmColor, "枠色"); });
+    AddMenuCommand(
+        window, menu, "miBackColor", QStringLiteral("背景色"), {}, [this, backColourChanged] {
+            ColourClick(FSession.State.BoxColor, "背景色");
+            backColourChanged();
+        });
+    AddMenuCommand(window, menu, "miCheckColor", QStringLiteral("チェック色"), {},
+        [this] { ColourClick(FSession.State.CheckColor, "チェック色"); });
+    QMenu *shape = menu->addMenu(QStringLiteral("チェック形状"));
+    shape->menuAction()->setObjectName(QStringLiteral("miCheckShape"));
+    QMenu *place = menu->addMenu(QStringLiteral("チェック位置"));
+    place->menuAction()->setObjectName(QStringLiteral("miCheckPos"));
+    QMenu *size = menu->addMenu(QStringLiteral("チェックサイズ"));
+    size->menuAction()->setObjectName(QStringLiteral("miCheckSize"));
+    QStringList sizes;
+    for (int percent = 10; percent <= 90; percent += 10)
+        sizes << QStringLiteral("%1%").arg(percent);
+    AddMenuChoices(window, size, "miCheckSize", sizes, state.CheckSize / 10 - 1,
+        [this](int i) { FSession.State.CheckSize = (i + 1) * 10; });
+
+    menu->addSeparator();
+    const struct {
+        const char *name;
+        const char *caption;
+        bool TStateSettings::*setting;
+    } decorations[] = {
+        { "miFilmNo", "連番", &TStateSettings::FilmNo },
+        { "miFilmDate", "日付", &TStateSettings::FilmDate },
+        { "miCornerR", "面取り(丸)", &TStateSettings::CornerR },
+        { "miFilmBevel", "ベベル(凹)", &TStateSettings::FilmBevel },
+    };
+    for (const auto &decoration : decorations) {
+        QAction *action
+            = AddMenuCommand(window, menu, decoration.name, QString::fromUtf8(decoration.caption));
+        action->setCheckable(true);
+        action->setChecked(state.*decoration.setting);
+        QObject::connect(action, &QAction::toggled, window,
+            [this, setting = decoration.setting](bool on) { FSession.State.*setting = on; });
+    }
+
+    menu->addSeparator();
+    QMenu *thumbs = menu->addMenu(QStringLiteral("専用サムネイル作成モード"));
+    thumbs->menuAction()->setObjectName(QStringLiteral("miThumbMode"));
+    AddMenuChoices(window, thumbs, "miThumbMode",
+        { QStringLiteral("400Pix(標準)"), QStringLiteral("600Pix(高画質)"),
+            QStringLiteral("800Pix(高画質)"), QStringLiteral("400Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
+            QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
+            QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exif(積分法で拡大)"),
+            QStringLiteral("Real(本ﾃﾞｰﾀ表示)") },
+        std::clamp(state.ThumbType, 0, 8),
+        [browser](int mode) { browser->SetThumbnailMode(mode); });
 }
 
 void TMainMenus::BuildHelpMenu()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QMenu;
 class QTimer;
 
@@ -11,8 +13,9 @@ class TWebMain;
 
 // The main window's "設定/終了" menu and the commands of its "ヘルプ" menu: the notices, the
 // version, the version check, the transmission mode, the consistency check and the memory
-// watch, and the colour choices of the browser menu. The commands are children of the window,
-// so that it finds them by name; the window owns this object and builds the menus through it.
+// watch, and the browser's menu "一覧選択" with its colour choices. The commands are children of
+// the window, so that it finds them by name; the window owns this object and builds the menus
+// through it.
 class TMainMenus
 {
 public:
@@ -20,6 +23,9 @@ public:
 
     void BuildSettingsMenu();
     void BuildHelpMenu();
+    // "一覧選択": the browser's sort, colours, check mark, decorations and thumbnail modes;
+    // backColourChanged runs after "背景色".
+    void BuildBrowserMenu(std::function<void()> backColourChanged);
 
     // Sets the memory watch to a tag 0 to 3 and starts or stops its timer.
     void SetMemoryWatch(int tag);

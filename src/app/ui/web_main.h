@@ -165,7 +165,6 @@ private:
     void BuildTabs();
     void BuildMenus();
     void BuildSourceMenu();
-    void BuildBrowserMenu();
     void BuildEditMenu();
     void BuildCardMenu();
     void BuildOrderMenu();

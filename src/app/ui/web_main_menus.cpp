@@ -85,7 +85,11 @@ void TWebMain::BuildMenus()
 {
     FMenus->BuildSettingsMenu();
     BuildSourceMenu();
-    BuildBrowserMenu();
+    // The background colour repaints the whole window.
+    FMenus->BuildBrowserMenu([this] {
+        ApplySettings();
+        TabChanged(FTabBar->currentIndex());
+    });
     BuildEditMenu();
     BuildCardMenu();
     BuildOrderMenu();
@@ -113,90 +117,6 @@ void TWebMain::BuildSourceMenu()
     AddLater(menu, "miSource2", QStringLiteral("フォルダ別(&1)"));
     AddLater(menu, "miSource3", QStringLiteral("日付別(&2)"));
     AddLater(menu, "miSource4", QStringLiteral("カテゴリー別(&3)"));
-}
-
-void TWebMain::BuildBrowserMenu()
-{
-    TStateSettings &state = FSession.State;
-    QMenu *menu = menuBar()->addMenu(QStringLiteral("一覧選択"));
-    menu->menuAction()->setObjectName(QStringLiteral("mmList"));
-    AddLater(menu, "miExif", QStringLiteral("Exif表示"), QKeySequence(QStringLiteral("Ctrl+T")));
-
-    QMenu *sort = menu->addMenu(QStringLiteral("ソート(&S)"));
-    sort->menuAction()->setObjectName(QStringLiteral("miSort"));
-    AddChoices(sort, "miListSort",
-        { QStringLiteral("ソートなし(&N)"), QStringLiteral("名前順(&M)"),
-            QStringLiteral("サイズ順(&S)"), QStringLiteral("種類順(&T)"),
-            QStringLiteral("日時順(&D)") },
-        std::clamp(state.ListSort, 0, 4), [this](int kind) {
-            FSession.State.ListSort = kind;
-            FBrowserPanel->UpdateSortLabel();
-            FBrowserPanel->SortBrowser();
-        });
-    sort->addSeparator();
-    QAction *descending = AddCommand(sort, "miListDeSort", QStringLiteral("降順"));
-    descending->setCheckable(true);
-    descending->setChecked(state.ListDeSort);
-    connect(descending, &QAction::toggled, this, [this](bool on) {
-        FSession.State.ListDeSort = on;
-        FBrowserPanel->UpdateSortLabel();
-        FBrowserPanel->SortBrowser();
-    });
-    if (auto *button = FFilmPanel->findChild<QToolButton *>(QStringLiteral("sbSort")))
-        button->setMenu(sort);
-
-    menu->addSeparator();
-    AddCommand(menu, "miFrameColor", QStringLiteral("枠色"), {},
-        [this] { FMenus->ColourClick(FSession.State.FilmColor, "枠色"); });
-    AddCommand(menu, "miBackColor", QStringLiteral("背景色"), {}, [this] {
-        FMenus->ColourClick(FSession.State.BoxColor, "背景色");
-        ApplySettings();
-        TabChanged(FTabBar->currentIndex());
-    });
-    AddCommand(menu, "miCheckColor", QStringLiteral("チェック色"), {},
-        [this] { FMenus->ColourClick(FSession.State.CheckColor, "チェック色"); });
-    QMenu *shape = menu->addMenu(QStringLiteral("チェック形状"));
-    shape->menuAction()->setObjectName(QStringLiteral("miCheckShape"));
-    QMenu *place = menu->addMenu(QStringLiteral("チェック位置"));
-    place->menuAction()->setObjectName(QStringLiteral("miCheckPos"));
-    QMenu *size = menu->addMenu(QStringLiteral("チェックサイズ"));
-    size->menuAction()->setObjectName(QStringLiteral("miCheckSize"));
-    QStringList sizes;
-    for (int percent = 10; percent <= 90; percent += 10)
-        sizes << QStringLiteral("%1%").arg(percent);
-    AddChoices(size, "miCheckSize", sizes, state.CheckSize / 10 - 1,
-        [this](int i) { FSession.State.CheckSize = (i + 1) * 10; });
-
-    menu->addSeparator();
-    const struct {
-        const char *name;
-        const char *caption;
-        bool TStateSettings::*setting;
-    } decorations[] = {
-        { "miFilmNo", "連番", &TStateSettings::FilmNo },
-        { "miFilmDate", "日付", &TStateSettings::FilmDate },
-        { "miCornerR", "面取り(丸)", &TStateSettings::CornerR },
-        { "miFilmBevel", "ベベル(凹)", &TStateSettings::FilmBevel },
-    };
-    for (const auto &decoration : decorations) {
-        QAction *action = AddCommand(menu, decoration.name, QString::fromUtf8(decoration.caption));
-        action->setCheckable(true);
-        action->setChecked(state.*decoration.setting);
-        connect(action, &QAction::toggled, this,
-            [this, setting = decoration.setting](bool on) { FSession.State.*setting = on; });
-    }
-
-    menu->addSeparator();
-    QMenu *thumbs = menu->addMenu(QStringLiteral("専用サムネイル作成モード"));
-    thumbs->menuAction()->setObjectName(QStringLiteral("miThumbMode"));
-    AddChoices(thumbs, "miThumbMode",
-        { QStringLiteral("400Pix(標準)"), QStringLiteral("600Pix(高画質)"),
-            QStringLiteral("800Pix(高画質)"), QStringLiteral("400Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
-            QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
-            QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exif(積分法で拡大)"),
-            QStringLiteral("Real(本ﾃﾞｰﾀ表示)") },
-        std::clamp(state.ThumbType, 0, 8),
-        [this](int mode) { FBrowserPanel->SetThumbnailMode(mode); });
 }
 
 void TWebMain::BuildEditMenu()
