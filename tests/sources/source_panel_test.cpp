@@ -9,12 +9,14 @@
 #include "support/app_home.h"
 #include "support/image_builders.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -334,6 +336,37 @@ TEST(TBrowserPanel, TheButtonsAndChoicesAreReportedToTheWindow)
     EXPECT_EQ(f.state.CheckMark, 0);
     ASSERT_EQ(marks.size(), 1);
     EXPECT_EQ(marks.first().first().toInt(), 0);
+}
+
+TEST(TBrowserPanel, TheCheckMarkMenusSetTheStateAndKeepOneChoice)
+{
+    TPagesFixture f;
+    f.state.CheckMark = 0;
+    f.state.CheckPos = 0;
+    QMenu shape;
+    QMenu place;
+    f.browser->BuildCheckMarkMenus(&shape, &place);
+    EXPECT_EQ(shape.actions().size(), 7);
+    // Three places across, a separator, three down.
+    EXPECT_EQ(place.actions().size(), 7);
+    const auto item = [&f](const char *name) {
+        return f.browser->findChild<QAction *>(QString::fromLatin1(name));
+    };
+    ASSERT_NE(item("miCheckMark0"), nullptr);
+    EXPECT_TRUE(item("miCheckMark0")->isChecked());
+    EXPECT_TRUE(item("miCheckPosX0")->isChecked());
+    EXPECT_TRUE(item("miCheckPosY0")->isChecked());
+
+    item("miCheckMark1")->trigger();
+    EXPECT_EQ(f.state.CheckMark, 1);
+    EXPECT_FALSE(item("miCheckMark0")->isChecked());
+    item("miCheckPosX2")->trigger();
+    item("miCheckPosY1")->trigger();
+    EXPECT_EQ(f.state.CheckPos, 12);
+    EXPECT_FALSE(item("miCheckPosX0")->isChecked());
+
+    // Either menu may be missing.
+    f.browser->BuildCheckMarkMenus(nullptr, nullptr);
 }
 
 } // namespace korvatel

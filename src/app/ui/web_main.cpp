@@ -4,6 +4,7 @@
 #include "app/online_start.h"
 #include "app/program_entry.h"
 #include "app/startup.h"
+#include "app/ui/main_menus.h"
 #include "app/ui/start_forms.h"
 #include "order/browser_orders.h"
 #include "order/order_thumbnail.h"
@@ -130,6 +131,7 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     FSession.LoadAtCreation();
     FCardsOffered = ShopSwitchOn(FSession.Workspace().Download(), QStringLiteral("Card.on"));
 
+    FMenus = std::make_unique<TMainMenus>(*this, FSession);
     BuildRegions();
     BuildMenus();
     BuildSourceCommands();
@@ -200,7 +202,7 @@ void TWebMain::FirstIdle()
     RunConsistencyCheck(kCheckAfterLoad);
     if (QAction *mode = Command(QStringLiteral("miTransMode%1").arg(int(FSession.TransMode))))
         mode->setChecked(true);
-    SetMemoryWatch(FSession.State.ChkMemIntTag);
+    FMenus->SetMemoryWatch(FSession.State.ChkMemIntTag);
     // The date tree comes back from its list files, without a disk walk.
     if (QFileInfo(FSession.Workspace().Tree()).isDir())
         FSources->BuildDateTree(false, false, false, false);

@@ -30,6 +30,7 @@ namespace korvatel
 
 class TBrowserPanel;
 class TClientSession;
+class TMainMenus;
 class TMainTabBar;
 class TOrderPanel;
 class TPrompter;
@@ -90,7 +91,7 @@ public:
     // counts its calls and has no other effect here.
     void MemoryStatus();
     int MemoryStatusCalls() const { return FMemoryCalls; }
-    QTimer *MemoryTimer() const { return FMemoryTimer; }
+    QTimer *MemoryTimer() const;
 
     // Tabs.
     TMainTabBar *tbMain() const { return FTabBar; }
@@ -163,13 +164,10 @@ private:
     void BuildStatusBars();
     void BuildTabs();
     void BuildMenus();
-    void BuildSettingsMenu();
     void BuildSourceMenu();
-    void BuildBrowserMenu();
     void BuildEditMenu();
     void BuildCardMenu();
     void BuildOrderMenu();
-    void BuildHelpMenu();
     void BuildShortcuts();
     void ApplySettings();
     QAction *AddCommand(QMenu *menu, const char *name, const QString &caption,
@@ -194,19 +192,10 @@ private:
 
     // The source trees and the browser list.
     void BuildSourceCommands();
-    void BuildCheckMarkMenus();
     void WireSourcePages();
     void FilmChanged();
     bool RefuseOrderingOffline();
     TToggleDefaults ToggleDefaults() const;
-
-    // Other commands.
-    void ColourClick(int &setting, const char *caption);
-    void miConsistencyClick();
-    void miVersionUpClick();
-    void miVersionClick();
-    void SetMemoryWatch(int tag);
-    void SetTransMode(int mode);
 
     void ShowBasketTotals();
     // Writes the order memory a moment after the basket changed, so a crash or a power cut
@@ -216,6 +205,8 @@ private:
     void OrderViewedFile(const QString &file);
 
     TClientSession &FSession;
+    // The settings and help menus with their commands.
+    std::unique_ptr<TMainMenus> FMenus;
     // The session's basket, which the window's commands change.
     TThumbNails &FOrders;
     TPrompter *FPrompter = nullptr;
@@ -255,7 +246,6 @@ private:
     TTabMode FMode = tmBrowser;
     bool FFullSize = false;
     Qt::WindowStates FStateBeforeFull;
-    QTimer *FMemoryTimer = nullptr;
     QTimer *FBasketSave = nullptr;
     int FMemoryCalls = 0;
     bool FIdleDone = false;

@@ -1,6 +1,7 @@
 // The menus of the main window and the commands that are not the viewer's.
 #include "app/client_session.h"
 #include "app/ui/customer_windows.h"
+#include "app/ui/main_menus.h"
 #include "app/ui/main_tab_bar.h"
 #include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
@@ -30,6 +31,11 @@ namespace korvatel
 QAction *TWebMain::Command(const QString &name) const
 {
     return findChild<QAction *>(name);
+}
+
+QTimer *TWebMain::MemoryTimer() const
+{
+    return FMenus->MemoryTimer();
 }
 
 QAction *TWebMain::AddCommand(QMenu *menu, const char *name, const QString &caption,
@@ -77,9 +83,13 @@ TPrompter &TWebMain::Prompter()
 
 void TWebMain::BuildMenus()
 {
-    BuildSettingsMenu();
+    FMenus->BuildSettingsMenu();
     BuildSourceMenu();
-    BuildBrowserMenu();
+    // The background colour repaints the whole window.
+    FMenus->BuildBrowserMenu([this] {
+        ApplySettings();
+        TabChanged(FTabBar->currentIndex());
+    });
     BuildEditMenu();
     BuildCardMenu();
     BuildOrderMenu();
@@ -88,7 +98,7 @@ void TWebMain::BuildMenus()
     history->menuAction()->setParent(this);
     connect(AddCommand(history, "miHistory", QStringLiteral("履歴と決済")), &QAction::triggered,
         this, [this] { OpenHistoryWindow(FSession, Prompter(), this); });
-    BuildHelpMenu();
+    FMenus->BuildHelpMenu();
     // The developer utilities appear only where the maker's folder exists.
     // "C:\" is the home folder here.
     const QString utilsFolder
@@ -99,29 +109,6 @@ void TWebMain::BuildMenus()
     utils->menuAction()->setVisible(QFileInfo(utilsFolder).isDir());
 }
 
-void TWebMain::BuildSettingsMenu()
-{
-    QMenu *menu = menuBar()->addMenu(QStringLiteral("設定/終了"));
-    menu->menuAction()->setObjectName(QStringLiteral("mmSetting"));
-    AddLater(
-        menu, "miReDate", QStringLiteral("最新情報に更新"), QKeySequence(QStringLiteral("Ctrl+R")));
-    connect(AddCommand(menu, "miUser", QStringLiteral("ユーザー設定"),
-                QKeySequence(QStringLiteral("Ctrl+T"))),
-        &QAction::triggered, this, [this] { OpenUserWindow(FSession, Prompter(), this); });
-    QAction *phone = AddLater(menu, "miKtaiAddress", QStringLiteral("携帯配布アドレス"),
-        QKeySequence(QStringLiteral("Ctrl+K")));
-    phone->setVisible(
-        FSession.PriceTables.PhoneMaxNum() > 0 || FSession.PriceTables.PhoneBaseFee() > 0);
-    AddLater(menu, "miFileManage", QStringLiteral("ファイル管理"),
-        QKeySequence(QStringLiteral("Ctrl+O")));
-    AddLater(menu, "miOperation", QStringLiteral("操作方法の設定"),
-        QKeySequence(QStringLiteral("Ctrl+U")));
-    AddLater(menu, "miFdFormat", QStringLiteral("FDフォーマット(&F)"));
-    menu->addSeparator();
-    AddCommand(menu, "miExit", QStringLiteral("終了"), QKeySequence(QStringLiteral("Alt+F4")),
-        [this] { close(); });
-}
-
 void TWebMain::BuildSourceMenu()
 {
     QMenu *menu = menuBar()->addMenu(QStringLiteral("ソース選択"));
@@ -130,90 +117,6 @@ void TWebMain::BuildSourceMenu()
     AddLater(menu, "miSource2", QStringLiteral("フォルダ別(&1)"));
     AddLater(menu, "miSource3", QStringLiteral("日付別(&2)"));
     AddLater(menu, "miSource4", QStringLiteral("カテゴリー別(&3)"));
-}
-
-void TWebMain::BuildBrowserMenu()
-{
-    TStateSettings &state = FSession.State;
-    QMenu *menu = menuBar()->addMenu(QStringLiteral("一覧選択"));
-    menu->menuAction()->setObjectName(QStringLiteral("mmList"));
-    AddLater(menu, "miExif", QStringLiteral("Exif表示"), QKeySequence(QStringLiteral("Ctrl+T")));
-
-    QMenu *sort = menu->addMenu(QStringLiteral("ソート(&S)"));
-    sort->menuAction()->setObjectName(QStringLiteral("miSort"));
-    AddChoices(sort, "miListSort",
-        { QStringLiteral("ソートなし(&N)"), QStringLiteral("名前順(&M)"),
-            QStringLiteral("サイズ順(&S)"), QStringLiteral("種類順(&T)"),
-            QStringLiteral("日時順(&D)") },
-        std::clamp(state.ListSort, 0, 4), [this](int kind) {
-            FSession.State.ListSort = kind;
-            FBrowserPanel->UpdateSortLabel();
-            FBrowserPanel->SortBrowser();
-        });
-    sort->addSeparator();
-    QAction *descending = AddCommand(sort, "miListDeSort", QStringLiteral("降順"));
-    descending->setCheckable(true);
-    descending->setChecked(state.ListDeSort);
-    connect(descending, &QAction::toggled, this, [this](bool on) {
-        FSession.State.ListDeSort = on;
-        FBrowserPanel->UpdateSortLabel();
-        FBrowserPanel->SortBrowser();
-    });
-    if (auto *button = FFilmPanel->findChild<QToolButton *>(QStringLiteral("sbSort")))
-        button->setMenu(sort);
-
-    menu->addSeparator();
-    AddCommand(menu, "miFrameColor", QStringLiteral("枠色"), {},
-        [this] { ColourClick(FSession.State.FilmColor, "枠色"); });
-    AddCommand(menu, "miBackColor", QStringLiteral("背景色"), {}, [this] {
-        ColourClick(FSession.State.BoxColor, "背景色");
-        ApplySettings();
-        TabChanged(FTabBar->currentIndex());
-    });
-    AddCommand(menu, "miCheckColor", QStringLiteral("チェック色"), {},
-        [this] { ColourClick(FSession.State.CheckColor, "チェック色"); });
-    QMenu *shape = menu->addMenu(QStringLiteral("チェック形状"));
-    shape->menuAction()->setObjectName(QStringLiteral("miCheckShape"));
-    QMenu *place = menu->addMenu(QStringLiteral("チェック位置"));
-    place->menuAction()->setObjectName(QStringLiteral("miCheckPos"));
-    QMenu *size = menu->addMenu(QStringLiteral("チェックサイズ"));
-    size->menuAction()->setObjectName(QStringLiteral("miCheckSize"));
-    QStringList sizes;
-    for (int percent = 10; percent <= 90; percent += 10)
-        sizes << QStringLiteral("%1%").arg(percent);
-    AddChoices(size, "miCheckSize", sizes, state.CheckSize / 10 - 1,
-        [this](int i) { FSession.State.CheckSize = (i + 1) * 10; });
-
-    menu->addSeparator();
-    const struct {
-        const char *name;
-        const char *caption;
-        bool TStateSettings::*setting;
-    } decorations[] = {
-        { "miFilmNo", "連番", &TStateSettings::FilmNo },
-        { "miFilmDate", "日付", &TStateSettings::FilmDate },
-        { "miCornerR", "面取り(丸)", &TStateSettings::CornerR },
-        { "miFilmBevel", "ベベル(凹)", &TStateSettings::FilmBevel },
-    };
-    for (const auto &decoration : decorations) {
-        QAction *action = AddCommand(menu, decoration.name, QString::fromUtf8(decoration.caption));
-        action->setCheckable(true);
-        action->setChecked(state.*decoration.setting);
-        connect(action, &QAction::toggled, this,
-            [this, setting = decoration.setting](bool on) { FSession.State.*setting = on; });
-    }
-
-    menu->addSeparator();
-    QMenu *thumbs = menu->addMenu(QStringLiteral("専用サムネイル作成モード"));
-    thumbs->menuAction()->setObjectName(QStringLiteral("miThumbMode"));
-    AddChoices(thumbs, "miThumbMode",
-        { QStringLiteral("400Pix(標準)"), QStringLiteral("600Pix(高画質)"),
-            QStringLiteral("800Pix(高画質)"), QStringLiteral("400Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
-            QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
-            QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exif(積分法で拡大)"),
-            QStringLiteral("Real(本ﾃﾞｰﾀ表示)") },
-        std::clamp(state.ThumbType, 0, 8),
-        [this](int mode) { FBrowserPanel->SetThumbnailMode(mode); });
 }
 
 void TWebMain::BuildEditMenu()
@@ -247,46 +150,6 @@ void TWebMain::BuildOrderMenu()
     FOrderPage->BuildMenu(menu);
 }
 
-void TWebMain::BuildHelpMenu()
-{
-    QMenu *menu = menuBar()->addMenu(QStringLiteral("ヘルプ"));
-    menu->menuAction()->setObjectName(QStringLiteral("mmHelp"));
-    AddCommand(menu, "miNotices", QStringLiteral("注意事項"), {},
-        [this] { Prompter().Inform(QStringLiteral("注文の前に、サイズと枚数をご確認下さい。")); });
-    AddLater(menu, "miOnlineHelp", QStringLiteral("オンラインヘルプ"));
-    AddCommand(
-        menu, "miVersion", QStringLiteral("バージョン情報"), {}, [this] { miVersionClick(); });
-    AddCommand(menu, "miVersionUp", QStringLiteral("バージョンアップ"), {},
-        [this] { miVersionUpClick(); });
-    QMenu *trans = menu->addMenu(QStringLiteral("送信モード"));
-    trans->menuAction()->setObjectName(QStringLiteral("miTransMode"));
-    trans->menuAction()->setParent(this);
-    // Items in the order of the menu; their names carry the stored value.
-    auto *group = new QActionGroup(this);
-    for (const auto &[value, caption] : { std::pair { 1, "標準モード" },
-             std::pair { 2, "役所モード" }, std::pair { 0, "自動モード" } }) {
-        QAction *action = AddCommand(trans, "", QString::fromUtf8(caption));
-        action->setObjectName(QStringLiteral("miTransMode%1").arg(value));
-        action->setCheckable(true);
-        action->setChecked(int(FSession.TransMode) == value);
-        group->addAction(action);
-        connect(action, &QAction::triggered, this, [this, value = value] { SetTransMode(value); });
-    }
-    trans->setEnabled(FSession.ShopAllowsHttp());
-    AddLater(menu, "miTimeQuery", QStringLiteral("時刻の問い合わせ"));
-    AddCommand(menu, "miConsistency", QStringLiteral("不整合チェック"), {},
-        [this] { miConsistencyClick(); });
-    QMenu *memory = menu->addMenu(QStringLiteral("メモリ残量 自動監視"));
-    memory->menuAction()->setObjectName(QStringLiteral("miMemWatch"));
-    AddChoices(memory, "miMemWatch",
-        { QStringLiteral("自動にしない"), QStringLiteral("低頻度(4s)"),
-            QStringLiteral("中頻度(2s)"), QStringLiteral("高頻度(0.5s)") },
-        std::clamp(FSession.State.ChkMemIntTag, 0, 3), [this](int tag) { SetMemoryWatch(tag); });
-    FMemoryTimer = new QTimer(this);
-    FMemoryTimer->setObjectName(QStringLiteral("tmMemWatch"));
-    connect(FMemoryTimer, &QTimer::timeout, this, &TWebMain::MemoryStatus);
-}
-
 void TWebMain::UpdateModeCommands()
 {
     if (QAction *edit = Command(QStringLiteral("mmEdit")))
@@ -294,70 +157,6 @@ void TWebMain::UpdateModeCommands()
     if (QAction *order = Command(QStringLiteral("mmOrder")))
         order->setEnabled(FMode == tmOrder && Online());
     FViewerPage->SetActive(FMode == tmViewer);
-}
-
-void TWebMain::SetMemoryWatch(int tag)
-{
-    FSession.State.ChkMemIntTag = std::clamp(tag, 0, 3);
-    const int interval = MemoryWatchInterval(FSession.State.ChkMemIntTag);
-    if (interval > 0)
-        FMemoryTimer->start(interval);
-    else
-        FMemoryTimer->stop();
-    if (QAction *item = Command(QStringLiteral("miMemWatch%1").arg(FSession.State.ChkMemIntTag)))
-        item->setChecked(true);
-}
-
-void TWebMain::SetTransMode(int mode)
-{
-    FSession.TransMode = TTransMode(mode);
-    SaveTransMode(FSession.TransModePath(), FSession.TransMode);
-}
-
-void TWebMain::ColourClick(int &setting, const char *caption)
-{
-    TCustomColors custom;
-    const QString path
-        = QDir(FSession.Workspace().SysData()).filePath(QStringLiteral("Colors.ini"));
-    custom.Load(path);
-    for (int i = 0; i < TCustomColors::kCount; ++i)
-        QColorDialog::setCustomColor(i, WinColor(int(custom.Colors[i])));
-    const QColor chosen
-        = QColorDialog::getColor(WinColor(setting), this, QString::fromUtf8(caption));
-    for (int i = 0; i < TCustomColors::kCount; ++i)
-        custom.Colors[i] = quint32(ToWinColor(QColorDialog::customColor(i)));
-    custom.Save(path);
-    if (chosen.isValid())
-        setting = ToWinColor(chosen);
-}
-
-void TWebMain::miConsistencyClick()
-{
-    if (!Online()) {
-        Prompter().Warn(QStringLiteral("OFF-LINEです。この操作はできません。"));
-        return;
-    }
-    RunConsistencyCheck(kCheckForced);
-    MemoryStatus();
-}
-
-void TWebMain::miVersionUpClick()
-{
-    if (FSession.Entry().cdStart) {
-        Prompter().Inform(
-            QStringLiteral("OrvaneCDからの起動では、バージョンアップは出来ません。\r\n"
-                           "デスクトップに作られた注文ソフトから起動してください。"));
-        return;
-    }
-    if (CheckVersion)
-        CheckVersion();
-}
-
-void TWebMain::miVersionClick()
-{
-    Prompter().Inform(QStringLiteral("Korvatel\r\nEditor Version %1\r\nBuild : %2\r\n%3")
-                          .arg(QString::fromUtf8(kProgramVersion), QString::fromUtf8(kBuildStamp),
-                              FSession.ShopId()));
 }
 
 } // namespace korvatel

@@ -106,61 +106,10 @@ void TWebMain::BuildSourceCommands()
     for (int i = 0; i < 9; ++i)
         if (QAction *item = Command(QStringLiteral("miCheckSize%1").arg(i)))
             connect(item, &QAction::triggered, FBrowserPanel, &TBrowserPanel::ApplyFilmLook);
-    BuildCheckMarkMenus();
-}
-
-void TWebMain::BuildCheckMarkMenus()
-{
-    // "チェック形状" and "チェック位置".
-    const TStateSettings &state = FSession.State;
-    QAction *shapeMenu = Command(QStringLiteral("miCheckShape"));
-    if (shapeMenu && shapeMenu->menu()) {
-        QMenu *menu = shapeMenu->menu();
-        menu->setEnabled(true);
-        static const std::pair<int, const char *> kShapes[]
-            = { { 0, "標準" }, { 1, "丸" }, { 2, "ドーナツ" }, { 3, "枠色" }, { 4, "周囲矩形" },
-                  { -1, "ｸﾞﾗﾌｨｯｸ指定" }, { -2, "テキスト指定" } };
-        auto *group = new QActionGroup(this);
-        for (const auto &[kind, caption] : kShapes) {
-            QAction *item = menu->addAction(QString::fromUtf8(caption));
-            item->setObjectName(
-                QStringLiteral("miCheckMark%1")
-                    .arg(kind < 0 ? QStringLiteral("M%1").arg(-kind) : QString::number(kind)));
-            item->setParent(this);
-            item->setCheckable(true);
-            item->setChecked(state.CheckMark == kind);
-            group->addAction(item);
-            connect(item, &QAction::triggered, this,
-                [this, kind = kind] { FBrowserPanel->CheckMarkChosen(kind); });
-        }
-    }
-    QAction *posMenu = Command(QStringLiteral("miCheckPos"));
-    if (posMenu && posMenu->menu()) {
-        QMenu *menu = posMenu->menu();
-        menu->setEnabled(true);
-        // The units figure places the mark across the cell, the tens figure down it.
-        const auto figures = [&](const char *prefix, int scale,
-                                 std::initializer_list<std::pair<int, const char *>> items) {
-            auto *group = new QActionGroup(this);
-            const int current = state.CheckPos / scale % 10;
-            for (const auto &[figure, caption] : items) {
-                QAction *item = menu->addAction(QString::fromUtf8(caption));
-                item->setObjectName(QString::fromLatin1(prefix) + QString::number(figure));
-                item->setParent(this);
-                item->setCheckable(true);
-                item->setChecked(current == figure || (figure == 0 && current > 2));
-                group->addAction(item);
-                connect(item, &QAction::triggered, this, [this, scale, figure = figure] {
-                    int &pos = FSession.State.CheckPos;
-                    pos = pos - (pos / scale % 10) * scale + figure * scale;
-                    FBrowserPanel->ApplyFilmLook();
-                });
-            }
-        };
-        figures("miCheckPosX", 1, { { 1, "左端" }, { 0, "中央" }, { 2, "右端" } });
-        menu->addSeparator();
-        figures("miCheckPosY", 10, { { 1, "上端" }, { 0, "中段" }, { 2, "下端" } });
-    }
+    QAction *shape = Command(QStringLiteral("miCheckShape"));
+    QAction *place = Command(QStringLiteral("miCheckPos"));
+    FBrowserPanel->BuildCheckMarkMenus(
+        shape ? shape->menu() : nullptr, place ? place->menu() : nullptr);
 }
 
 TToggleDefaults TWebMain::ToggleDefaults() const

@@ -10,12 +10,15 @@
 #include "sources/ui/exif_form.h"
 #include "sources/ui/film_grid.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -337,6 +340,59 @@ void TBrowserPanel::ShowExif()
 void TBrowserPanel::MarksChanged()
 {
     FBrowser->MarksChanged();
+}
+
+void TBrowserPanel::BuildCheckMarkMenus(QMenu *shapeMenu, QMenu *posMenu)
+{
+    // "チェック形状" and "チェック位置". The items belong to the page, so the window finds them
+    // by their names among its children.
+    const TStateSettings &state = FState;
+    if (shapeMenu) {
+        QMenu *menu = shapeMenu;
+        menu->setEnabled(true);
+        static const std::pair<int, const char *> kShapes[]
+            = { { 0, "標準" }, { 1, "丸" }, { 2, "ドーナツ" }, { 3, "枠色" }, { 4, "周囲矩形" },
+                  { -1, "ｸﾞﾗﾌｨｯｸ指定" }, { -2, "テキスト指定" } };
+        auto *group = new QActionGroup(this);
+        for (const auto &[kind, caption] : kShapes) {
+            QAction *item = menu->addAction(QString::fromUtf8(caption));
+            item->setObjectName(
+                QStringLiteral("miCheckMark%1")
+                    .arg(kind < 0 ? QStringLiteral("M%1").arg(-kind) : QString::number(kind)));
+            item->setParent(this);
+            item->setCheckable(true);
+            item->setChecked(state.CheckMark == kind);
+            group->addAction(item);
+            connect(
+                item, &QAction::triggered, this, [this, kind = kind] { CheckMarkChosen(kind); });
+        }
+    }
+    if (posMenu) {
+        QMenu *menu = posMenu;
+        menu->setEnabled(true);
+        // The units figure places the mark across the cell, the tens figure down it.
+        const auto figures = [&](const char *prefix, int scale,
+                                 std::initializer_list<std::pair<int, const char *>> items) {
+            auto *group = new QActionGroup(this);
+            const int current = state.CheckPos / scale % 10;
+            for (const auto &[figure, caption] : items) {
+                QAction *item = menu->addAction(QString::fromUtf8(caption));
+                item->setObjectName(QString::fromLatin1(prefix) + QString::number(figure));
+                item->setParent(this);
+                item->setCheckable(true);
+                item->setChecked(current == figure || (figure == 0 && current > 2));
+                group->addAction(item);
+                connect(item, &QAction::triggered, this, [this, scale, figure = figure] {
+                    int &pos = FState.CheckPos;
+                    pos = pos - (pos / scale % 10) * scale + figure * scale;
+                    ApplyFilmLook();
+                });
+            }
+        };
+        figures("miCheckPosX", 1, { { 1, "左端" }, { 0, "中央" }, { 2, "右端" } });
+        menu->addSeparator();
+        figures("miCheckPosY", 10, { { 1, "上端" }, { 0, "中段" }, { 2, "下端" } });
+    }
 }
 
 } // namespace korvatel

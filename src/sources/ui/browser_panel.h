@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QLabel;
+class QMenu;
 
 namespace korvatel
 {
@@ -76,6 +77,10 @@ public:
     // "チェック形状": the check mark kind; the picture and text kinds ask for their file and text
     // and fall back as the state says.
     void CheckMarkChosen(int kind);
+    // Fills the menus "チェック形状" and "チェック位置" with the kinds and places of the check
+    // mark (either may be null); the items are children of the page, named "miCheckMark1",
+    // "miCheckMarkM2", "miCheckPosX1", "miCheckPosY2" and so on.
+    void BuildCheckMarkMenus(QMenu *shapeMenu, QMenu *posMenu);
     // The Exif window of the current cell.
     void ShowExif();
     // The ordered marks changed: repaint.

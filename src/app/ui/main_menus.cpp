@@ -1,0 +1,269 @@
+// The settings menu and the help menu's commands of the main window.
+#include "app/ui/main_menus.h"
+
+#include "app/client_session.h"
+#include "app/ui/customer_windows.h"
+#include "app/ui/usage_options.h"
+#include "app/ui/web_main.h"
+#include "order/consistency.h"
+#include "platform/prompter.h"
+#include "platform/ui/menu_commands.h"
+#include "platform/ui/widget_helpers.h"
+#include "sources/ui/browser_panel.h"
+#include "version.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QColorDialog>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolButton>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// A command whose window belongs to a later part: present, disabled.
+QAction *AddLater(QObject *owner, QMenu *menu, const char *name, const QString &caption,
+    const QKeySequence &shortcut = {})
+{
+    QAction *action = AddMenuCommand(owner, menu, name, caption, shortcut);
+    action->setEnabled(false);
+    action->setProperty("later", true);
+    return action;
+}
+
+} // namespace
+
+TMainMenus::TMainMenus(TWebMain &window, TClientSession &session)
+    : FWindow(window)
+    , FSession(session)
+{
+}
+
+void TMainMenus::BuildSettingsMenu()
+{
+    TWebMain *window = &FWindow;
+    QMenu *menu = window->menuBar()->addMenu(QStringLiteral("設定/終了"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmSetting"));
+    AddLater(window, menu, "miReDate", QStringLiteral("最新情報に更新"),
+        QKeySequence(QStringLiteral("Ctrl+R")));
+    QObject::connect(AddMenuCommand(window, menu, "miUser", QStringLiteral("ユーザー設定"),
+                         QKeySequence(QStringLiteral("Ctrl+T"))),
+        &QAction::triggered, window,
+        [this, window] { OpenUserWindow(FSession, FWindow.Prompter(), window); });
+    QAction *phone = AddLater(window, menu, "miKtaiAddress", QStringLiteral("携帯配布アドレス"),
+        QKeySequence(QStringLiteral("Ctrl+K")));
+    phone->setVisible(
+        FSession.PriceTables.PhoneMaxNum() > 0 || FSession.PriceTables.PhoneBaseFee() > 0);
+    AddLater(window, menu, "miFileManage", QStringLiteral("ファイル管理"),
+        QKeySequence(QStringLiteral("Ctrl+O")));
+    AddLater(window, menu, "miOperation", QStringLiteral("操作方法の設定"),
+        QKeySequence(QStringLiteral("Ctrl+U")));
+    AddLater(window, menu, "miFdFormat", QStringLiteral("FDフォーマット(&F)"));
+    menu->addSeparator();
+    AddMenuCommand(window, menu, "miExit", QStringLiteral("終了"),
+        QKeySequence(QStringLiteral("Alt+F4")), [window] { window->close(); });
+}
+
+void TMainMenus::BuildBrowserMenu(std::function<void()> backColourChanged)
+{
+    TWebMain *window = &FWindow;
+    TBrowserPanel *browser = FWindow.Browser();
+    TStateSettings &state = FSession.State;
+    QMenu *menu = window->menuBar()->addMenu(QStringLiteral("一覧選択"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmList"));
+    AddLater(
+        window, menu, "miExif", QStringLiteral("Exif表示"), QKeySequence(QStringLiteral("Ctrl+T")));
+
+    QMenu *sort = menu->addMenu(QStringLiteral("ソート(&S)"));
+    sort->menuAction()->setObjectName(QStringLiteral("miSort"));
+    AddMenuChoices(window, sort, "miListSort",
+        { QStringLiteral("ソートなし(&N)"), QStringLiteral("名前順(&M)"),
+            QStringLiteral("サイズ順(&S)"), QStringLiteral("種類順(&T)"),
+            QStringLiteral("日時順(&D)") },
+        std::clamp(state.ListSort, 0, 4), [this, browser](int kind) {
+            FSession.State.ListSort = kind;
+            browser->UpdateSortLabel();
+            browser->SortBrowser();
+        });
+    sort->addSeparator();
+    QAction *descending = AddMenuCommand(window, sort, "miListDeSort", QStringLiteral("降順"));
+    descending->setCheckable(true);
+    descending->setChecked(state.ListDeSort);
+    QObject::connect(descending, &QAction::toggled, window, [this, browser](bool on) {
+        FSession.State.ListDeSort = on;
+        browser->UpdateSortLabel();
+        browser->SortBrowser();
+    });
+    if (auto *button = browser->findChild<QToolButton *>(QStringLiteral("sbSort")))
+        button->setMenu(sort);
+
+    menu->addSeparator();
+    AddMenuCommand(window, menu, "miFrameColor", QStringLiteral("枠色"), {},
+        [this] { ColourClick(FSession.State.FilmColor, "枠色"); });
+    AddMenuCommand(
+        window, menu, "miBackColor", QStringLiteral("背景色"), {}, [this, backColourChanged] {
+            ColourClick(FSession.State.BoxColor, "背景色");
+            backColourChanged();
+        });
+    AddMenuCommand(window, menu, "miCheckColor", QStringLiteral("チェック色"), {},
+        [this] { ColourClick(FSession.State.CheckColor, "チェック色"); });
+    QMenu *shape = menu->addMenu(QStringLiteral("チェック形状"));
+    shape->menuAction()->setObjectName(QStringLiteral("miCheckShape"));
+    QMenu *place = menu->addMenu(QStringLiteral("チェック位置"));
+    place->menuAction()->setObjectName(QStringLiteral("miCheckPos"));
+    QMenu *size = menu->addMenu(QStringLiteral("チェックサイズ"));
+    size->menuAction()->setObjectName(QStringLiteral("miCheckSize"));
+    QStringList sizes;
+    for (int percent = 10; percent <= 90; percent += 10)
+        sizes << QStringLiteral("%1%").arg(percent);
+    AddMenuChoices(window, size, "miCheckSize", sizes, state.CheckSize / 10 - 1,
+        [this](int i) { FSession.State.CheckSize = (i + 1) * 10; });
+
+    menu->addSeparator();
+    const struct {
+        const char *name;
+        const char *caption;
+        bool TStateSettings::*setting;
+    } decorations[] = {
+        { "miFilmNo", "連番", &TStateSettings::FilmNo },
+        { "miFilmDate", "日付", &TStateSettings::FilmDate },
+        { "miCornerR", "面取り(丸)", &TStateSettings::CornerR },
+        { "miFilmBevel", "ベベル(凹)", &TStateSettings::FilmBevel },
+    };
+    for (const auto &decoration : decorations) {
+        QAction *action
+            = AddMenuCommand(window, menu, decoration.name, QString::fromUtf8(decoration.caption));
+        action->setCheckable(true);
+        action->setChecked(state.*decoration.setting);
+        QObject::connect(action, &QAction::toggled, window,
+            [this, setting = decoration.setting](bool on) { FSession.State.*setting = on; });
+    }
+
+    menu->addSeparator();
+    QMenu *thumbs = menu->addMenu(QStringLiteral("専用サムネイル作成モード"));
+    thumbs->menuAction()->setObjectName(QStringLiteral("miThumbMode"));
+    AddMenuChoices(window, thumbs, "miThumbMode",
+        { QStringLiteral("400Pix(標準)"), QStringLiteral("600Pix(高画質)"),
+            QStringLiteral("800Pix(高画質)"), QStringLiteral("400Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
+            QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
+            QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exif(積分法で拡大)"),
+            QStringLiteral("Real(本ﾃﾞｰﾀ表示)") },
+        std::clamp(state.ThumbType, 0, 8),
+        [browser](int mode) { browser->SetThumbnailMode(mode); });
+}
+
+void TMainMenus::BuildHelpMenu()
+{
+    TWebMain *window = &FWindow;
+    QMenu *menu = window->menuBar()->addMenu(QStringLiteral("ヘルプ"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmHelp"));
+    AddMenuCommand(window, menu, "miNotices", QStringLiteral("注意事項"), {}, [this] {
+        FWindow.Prompter().Inform(QStringLiteral("注文の前に、サイズと枚数をご確認下さい。"));
+    });
+    AddLater(window, menu, "miOnlineHelp", QStringLiteral("オンラインヘルプ"));
+    AddMenuCommand(window, menu, "miVersion", QStringLiteral("バージョン情報"), {},
+        [this] { miVersionClick(); });
+    AddMenuCommand(window, menu, "miVersionUp", QStringLiteral("バージョンアップ"), {},
+        [this] { miVersionUpClick(); });
+    QMenu *trans = menu->addMenu(QStringLiteral("送信モード"));
+    trans->menuAction()->setObjectName(QStringLiteral("miTransMode"));
+    trans->menuAction()->setParent(window);
+    // Items in the order of the menu; their names carry the stored value.
+    auto *group = new QActionGroup(window);
+    for (const auto &[value, caption] : { std::pair { 1, "標準モード" },
+             std::pair { 2, "役所モード" }, std::pair { 0, "自動モード" } }) {
+        QAction *action = AddMenuCommand(window, trans, "", QString::fromUtf8(caption));
+        action->setObjectName(QStringLiteral("miTransMode%1").arg(value));
+        action->setCheckable(true);
+        action->setChecked(int(FSession.TransMode) == value);
+        group->addAction(action);
+        QObject::connect(
+            action, &QAction::triggered, window, [this, value = value] { SetTransMode(value); });
+    }
+    trans->setEnabled(FSession.ShopAllowsHttp());
+    AddLater(window, menu, "miTimeQuery", QStringLiteral("時刻の問い合わせ"));
+    AddMenuCommand(window, menu, "miConsistency", QStringLiteral("不整合チェック"), {},
+        [this] { miConsistencyClick(); });
+    QMenu *memory = menu->addMenu(QStringLiteral("メモリ残量 自動監視"));
+    memory->menuAction()->setObjectName(QStringLiteral("miMemWatch"));
+    AddMenuChoices(window, memory, "miMemWatch",
+        { QStringLiteral("自動にしない"), QStringLiteral("低頻度(4s)"),
+            QStringLiteral("中頻度(2s)"), QStringLiteral("高頻度(0.5s)") },
+        std::clamp(FSession.State.ChkMemIntTag, 0, 3), [this](int tag) { SetMemoryWatch(tag); });
+    FMemoryTimer = new QTimer(window);
+    FMemoryTimer->setObjectName(QStringLiteral("tmMemWatch"));
+    QObject::connect(FMemoryTimer, &QTimer::timeout, window, &TWebMain::MemoryStatus);
+}
+
+void TMainMenus::SetMemoryWatch(int tag)
+{
+    FSession.State.ChkMemIntTag = std::clamp(tag, 0, 3);
+    const int interval = MemoryWatchInterval(FSession.State.ChkMemIntTag);
+    if (interval > 0)
+        FMemoryTimer->start(interval);
+    else
+        FMemoryTimer->stop();
+    if (QAction *item
+        = FWindow.Command(QStringLiteral("miMemWatch%1").arg(FSession.State.ChkMemIntTag)))
+        item->setChecked(true);
+}
+
+void TMainMenus::SetTransMode(int mode)
+{
+    FSession.TransMode = TTransMode(mode);
+    SaveTransMode(FSession.TransModePath(), FSession.TransMode);
+}
+
+void TMainMenus::ColourClick(int &setting, const char *caption)
+{
+    TCustomColors custom;
+    const QString path
+        = QDir(FSession.Workspace().SysData()).filePath(QStringLiteral("Colors.ini"));
+    custom.Load(path);
+    for (int i = 0; i < TCustomColors::kCount; ++i)
+        QColorDialog::setCustomColor(i, WinColor(int(custom.Colors[i])));
+    const QColor chosen
+        = QColorDialog::getColor(WinColor(setting), &FWindow, QString::fromUtf8(caption));
+    for (int i = 0; i < TCustomColors::kCount; ++i)
+        custom.Colors[i] = quint32(ToWinColor(QColorDialog::customColor(i)));
+    custom.Save(path);
+    if (chosen.isValid())
+        setting = ToWinColor(chosen);
+}
+
+void TMainMenus::miConsistencyClick()
+{
+    if (!FWindow.Online()) {
+        FWindow.Prompter().Warn(QStringLiteral("OFF-LINEです。この操作はできません。"));
+        return;
+    }
+    FWindow.RunConsistencyCheck(kCheckForced);
+    FWindow.MemoryStatus();
+}
+
+void TMainMenus::miVersionUpClick()
+{
+    if (FSession.Entry().cdStart) {
+        FWindow.Prompter().Inform(
+            QStringLiteral("OrvaneCDからの起動では、バージョンアップは出来ません。\r\n"
+                           "デスクトップに作られた注文ソフトから起動してください。"));
+        return;
+    }
+    if (FWindow.CheckVersion)
+        FWindow.CheckVersion();
+}
+
+void TMainMenus::miVersionClick()
+{
+    FWindow.Prompter().Inform(QStringLiteral("Korvatel\r\nEditor Version %1\r\nBuild : %2\r\n%3")
+                                  .arg(QString::fromUtf8(kProgramVersion),
+                                      QString::fromUtf8(kBuildStamp), FSession.ShopId()));
+}
+
+} // namespace korvatel

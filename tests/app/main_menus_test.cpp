@@ -1,0 +1,103 @@
+#include "app/client_session.h"
+#include "app/ui/main_menus.h"
+#include "app/ui/web_main.h"
+#include "app_session.h"
+#include "platform/prompter.h"
+#include "support/app_home.h"
+
+#include <QAction>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// A window whose menus are built through TMainMenus, with its messages going to a script.
+struct TMenusFixture {
+    explicit TMenusFixture(bool online)
+        : session(test::TestSession(home, online, false))
+        , window(session)
+    {
+        window.SetPrompter(&prompter);
+    }
+
+    QAction *Command(const char *name) { return window.Command(QString::fromLatin1(name)); }
+
+    test::TAppHome home;
+    TClientSession session;
+    TScriptedPrompter prompter;
+    TWebMain window;
+};
+
+} // namespace
+
+TEST(TMainMenus, SettingsAndHelpCommandsAreChildrenOfTheWindow)
+{
+    TMenusFixture f(true);
+    for (const char *name : { "mmSetting", "miReDate", "miUser", "miExit", "mmHelp", "miNotices",
+             "miVersion", "miVersionUp", "miTransMode1", "miTransMode2", "miTransMode0",
+             "miConsistency", "miMemWatch0", "miMemWatch3" })
+        EXPECT_NE(f.Command(name), nullptr) << name;
+    // The commands whose windows come later are present and disabled.
+    EXPECT_FALSE(f.Command("miFdFormat")->isEnabled());
+}
+
+TEST(TMainMenus, VersionCommandShowsTheProgramAndTheShop)
+{
+    TMenusFixture f(true);
+    f.Command("miVersion")->trigger();
+    ASSERT_EQ(f.prompter.Texts().size(), 1);
+    EXPECT_TRUE(
+        f.prompter.Texts().first().startsWith(QStringLiteral("Korvatel\r\nEditor Version ")));
+    EXPECT_TRUE(f.prompter.Texts().first().endsWith(f.session.ShopId()));
+}
+
+TEST(TMainMenus, VersionUpCallsTheWindowsCheck)
+{
+    TMenusFixture f(true);
+    int checks = 0;
+    f.window.CheckVersion = [&checks] { ++checks; };
+    f.Command("miVersionUp")->trigger();
+    EXPECT_EQ(checks, 1);
+}
+
+TEST(TMainMenus, ConsistencyCheckIsRefusedOffline)
+{
+    TMenusFixture f(false);
+    f.Command("miConsistency")->trigger();
+    EXPECT_EQ(
+        f.prompter.Texts(), QStringList { QStringLiteral("OFF-LINEです。この操作はできません。") });
+}
+
+TEST(TMainMenus, MemoryWatchTagsSetTheTimer)
+{
+    TMenusFixture f(true);
+    TMainMenus menus(f.window, f.session);
+    menus.BuildHelpMenu();
+    menus.SetMemoryWatch(1);
+    EXPECT_TRUE(menus.MemoryTimer()->isActive());
+    EXPECT_EQ(f.session.State.ChkMemIntTag, 1);
+    menus.SetMemoryWatch(7);
+    EXPECT_EQ(f.session.State.ChkMemIntTag, 3);
+    EXPECT_EQ(menus.MemoryTimer()->interval(), 500);
+    menus.SetMemoryWatch(0);
+    EXPECT_FALSE(menus.MemoryTimer()->isActive());
+}
+
+TEST(TMainMenus, BrowserMenuSetsTheSortAndTheDecorations)
+{
+    TMenusFixture f(true);
+    f.Command("miListSort1")->trigger();
+    EXPECT_EQ(f.session.State.ListSort, 1);
+    f.Command("miListDeSort")->setChecked(!f.session.State.ListDeSort);
+    EXPECT_EQ(f.session.State.ListDeSort, f.Command("miListDeSort")->isChecked());
+    f.Command("miCheckSize4")->trigger();
+    EXPECT_EQ(f.session.State.CheckSize, 50);
+    f.Command("miFilmNo")->setChecked(!f.session.State.FilmNo);
+    EXPECT_EQ(f.session.State.FilmNo, f.Command("miFilmNo")->isChecked());
+}
+
+} // namespace korvatel
