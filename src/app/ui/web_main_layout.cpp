@@ -54,16 +54,6 @@ QLabel *Panel(
     return label;
 }
 
-QPushButton *Button(
-    QWidget *parent, const char *name, const QString &caption, const QString &hint = {})
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    if (!hint.isEmpty())
-        SetHint(button, hint);
-    return button;
-}
-
 } // namespace
 
 void TWebMain::BuildRegions()
