@@ -26,18 +26,6 @@
 namespace korvatel
 {
 
-namespace
-{
-
-// Until the window hands the panel its prompter, messages go to message boxes.
-TPrompter &OwnPrompter()
-{
-    static TQtPrompter prompter;
-    return prompter;
-}
-
-} // namespace
-
 TOrderPanel::TOrderPanel(TThumbNails &orders, const TOrderPanelSettings &settings, QWidget *parent)
     : QWidget(parent)
     , FOrders(orders)
@@ -297,7 +285,7 @@ void TOrderPanel::OrderGridChanged()
 
 void TOrderPanel::sbClearClick()
 {
-    TPrompter &prompter = FPrompter ? *FPrompter : OwnPrompter();
+    TPrompter &prompter = FPrompter ? *FPrompter : DefaultQtPrompter();
     if (!FSettings.online) {
         prompter.Warn(QStringLiteral("OFF-LINEです。注文内容は変更できません。"));
         return;

@@ -91,4 +91,10 @@ TModalResult TQtPrompter::Ask(
     return TModalResult::mrNone;
 }
 
+TPrompter &DefaultQtPrompter()
+{
+    static TQtPrompter prompter;
+    return prompter;
+}
+
 } // namespace korvatel

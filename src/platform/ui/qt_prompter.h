@@ -24,4 +24,7 @@ private:
     QWidget *FParent;
 };
 
+// The prompter of a widget that has not been handed one yet: message boxes without a parent.
+TPrompter &DefaultQtPrompter();
+
 } // namespace korvatel

@@ -155,7 +155,6 @@ void TBrowserPanel::ShowFilm(const QString &name)
     if (MarkOrders)
         MarkOrders(FFilm);
     FFilm.Sort(FState.ListSort, FState.ListDirection());
-    FBrowserFiles = FFilm.Paths();
     FLastClicked = -1;
     FBrowser->ListChanged();
     FBrowser->SetBusy(false);
@@ -181,7 +180,6 @@ void TBrowserPanel::SetBrowserFiles(const QStringList &files)
     FShownName.clear();
     if (MarkOrders)
         MarkOrders(FFilm);
-    FBrowserFiles = files;
     FLastClicked = -1;
     FBrowser->ListChanged();
     FBrowser->SetBusy(false);
@@ -194,7 +192,6 @@ void TBrowserPanel::SortBrowser()
     const QString current
         = FBrowser->CurrentIndex() >= 0 ? FFilm.Item(FBrowser->CurrentIndex()).fullPath : QString();
     FFilm.Sort(FState.ListSort, FState.ListDirection());
-    FBrowserFiles = FFilm.Paths();
     FBrowser->InvalidatePictures();
     FLastClicked = -1;
     if (!current.isEmpty())

@@ -42,7 +42,7 @@ public:
     QComboBox *cbxThumbMode() const { return FThumbMode; }
 
     // The files of the list in its order: what the viewer and the slide show step through.
-    QStringList BrowserFiles() const { return FBrowserFiles; }
+    QStringList BrowserFiles() const { return FFilm.Paths(); }
     // Lists the files given, with no folder or node name (so no scroll position is kept).
     void SetBrowserFiles(const QStringList &files);
     // Before a folder or a node is read: keeps the scroll position of the list shown and
@@ -119,7 +119,6 @@ private:
     std::unique_ptr<TThumbLoader> FLoader;
     QLabel *FSortLabel = nullptr;
     QComboBox *FThumbMode = nullptr;
-    QStringList FBrowserFiles;
     QString FShownName;
     bool FShownSubfolders = false;
     QHash<QString, int> FScrollPositions;

@@ -42,13 +42,6 @@ QString AskSaveName(
         parent, caption, proposed, qtFilter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
-// Until the window hands the page its prompter, messages go to message boxes.
-TPrompter &OwnPrompter()
-{
-    static TQtPrompter prompter;
-    return prompter;
-}
-
 } // namespace
 
 TViewerPage::TViewerPage(
@@ -93,7 +86,7 @@ void TViewerPage::Memory()
 
 TPrompter &TViewerPage::Prompter()
 {
-    return FPrompter ? *FPrompter : OwnPrompter();
+    return FPrompter ? *FPrompter : DefaultQtPrompter();
 }
 
 QAction *TViewerPage::Command(const char *name) const
