@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace korvatel
@@ -436,6 +437,18 @@ bool WriteMonthFiles(const QString &tree, const TDateLists &lists)
         ok = WriteSjisLines(QDir(tree).filePath(it.key() + QStringLiteral(".ksf")), it.value())
             && ok;
     return ok;
+}
+
+QString DayNodeText(const QString &date)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{4})\\D(\\d{1,2})\\D(\\d{1,2})"));
+    const QRegularExpressionMatch match = pattern.match(date);
+    if (!match.hasMatch())
+        return {};
+    return QStringLiteral("%1/%2/%3")
+        .arg(match.captured(1).toInt() % 100, 2, 10, QChar(u'0'))
+        .arg(match.captured(2).toInt(), 2, 10, QChar(u'0'))
+        .arg(match.captured(3).toInt(), 2, 10, QChar(u'0'));
 }
 
 std::optional<TDateRange> DateNodeRange(const QString &nodeText)

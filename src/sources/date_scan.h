@@ -156,6 +156,9 @@ struct TDateRange {
 // "月") or a day node "yy/mm/dd" (2000 + yy when yy < 90, else 1900 + yy); nullopt for any
 // other text.
 std::optional<TDateRange> DateNodeRange(const QString &nodeText);
+// The day node "yy/mm/dd" of a picture's date text ("yyyy.mm.dd" or "yyyy-mm-dd", as the
+// basket keeps it); empty for any other text.
+QString DayNodeText(const QString &date);
 
 // One picture of a month file.
 struct TDatePicture {

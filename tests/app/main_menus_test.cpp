@@ -59,7 +59,7 @@ TEST(TMainMenus, VersionUpCallsTheWindowsCheck)
 {
     TMenusFixture f(true);
     int checks = 0;
-    f.window.CheckVersion = [&checks] { ++checks; };
+    f.window.Menus().CheckVersion = [&checks] { ++checks; };
     f.Command("miVersionUp")->trigger();
     EXPECT_EQ(checks, 1);
 }

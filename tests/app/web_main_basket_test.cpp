@@ -1,5 +1,7 @@
 #include "app/client_session.h"
+#include "app/ui/basket_actions.h"
 #include "app/ui/main_tab_bar.h"
+#include "app/ui/status_bars.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "platform/clock.h"
@@ -57,11 +59,11 @@ struct TBasketWindow {
     {
         window = std::make_unique<TWebMain>(*session);
         window->SetPrompter(&prompter);
-        window->ShowProblems = [](const TConsistencyProblems &) {
+        window->Basket().ShowProblems = [](const TConsistencyProblems &) {
             ADD_FAILURE() << "the basket should be consistent";
             return TProblemAnswer::paCancel;
         };
-        window->PlaySound = [this](const QString &name) { sounds << name; };
+        window->Basket().PlaySound = [this](const QString &name) { sounds << name; };
         window->show();
         QCoreApplication::processEvents(); // the first idle moment reads the basket
         window->Sources()->ListFolder(home.FilePath(QStringLiteral("Photos")));
@@ -105,7 +107,7 @@ TEST(TWebMainBasket, ClearAsksThenEmptiesTheBasketAndItsMemoryAndShowsTheFirstTa
     EXPECT_TRUE(f.ClearButton()->isEnabled());
     EXPECT_EQ(f.ClearButton()->toolTip(), QStringLiteral("全注文をクリア"));
     f.window->SelectTab(f.window->TabIndexOf(tmOrder));
-    f.window->SetInconsistent(true);
+    f.window->StatusBars()->SetInconsistent(true);
 
     f.prompter.Answer(TModalResult::mrOk);
     f.ClearButton()->click();
@@ -115,12 +117,12 @@ TEST(TWebMainBasket, ClearAsksThenEmptiesTheBasketAndItsMemoryAndShowsTheFirstTa
     EXPECT_EQ(f.window->Orders().Count(), 0);
     EXPECT_EQ(f.window->Orders().OrderCount(), 0);
     EXPECT_EQ(f.Marks(), (QList<bool> { false, false, false }));
-    EXPECT_EQ(f.window->OrderPanel(1)->text(), QStringLiteral("0/3"));
-    EXPECT_EQ(f.window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
-    EXPECT_EQ(f.window->TotalPanel(0, 1)->text(), QStringLiteral("プリント 0"));
+    EXPECT_EQ(f.window->StatusBars()->OrderPanel(1)->text(), QStringLiteral("0/3"));
+    EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
+    EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 1)->text(), QStringLiteral("プリント 0"));
     EXPECT_EQ(f.window->tbMain()->currentIndex(), 0);
     EXPECT_EQ(f.window->Mode(), tmBrowser);
-    EXPECT_FALSE(f.window->lbInconsistent()->isVisible());
+    EXPECT_FALSE(f.window->StatusBars()->lbInconsistent()->isVisible());
 
     // The memory follows the emptied basket at shutdown, and the next start has nothing.
     f.window->close();
@@ -138,7 +140,7 @@ TEST(TWebMainBasket, CancellingTheClearQuestionKeepsTheBasketAndItsMemory)
     f.ClearButton()->click();
     EXPECT_EQ(f.prompter.Texts(), QStringList { kClearQuestion });
     EXPECT_EQ(f.window->Orders().Count(), 2);
-    EXPECT_EQ(f.window->TotalPanel(0, 1)->text(), QStringLiteral("プリント 4"));
+    EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 1)->text(), QStringLiteral("プリント 4"));
     EXPECT_EQ(f.Marks(), (QList<bool> { true, true, false }));
     EXPECT_EQ(f.window->tbMain()->currentIndex(), orderTab);
     f.window->close();
@@ -158,7 +160,7 @@ TEST(TWebMainBasket, TheSessionOwnsTheBasketAndAWindowOpenedAgainReadsItOnce)
     EXPECT_FALSE(f.session->Orders().OnChange);
     f.Open();
     EXPECT_EQ(f.session->Orders().Count(), 2);
-    EXPECT_EQ(f.window->TotalPanel(0, 1)->text(), QStringLiteral("プリント 4"));
+    EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 1)->text(), QStringLiteral("プリント 4"));
 }
 
 TEST(TWebMainBasket, ClearRefusesOfflineAndAsksNothingOnAnEmptyBasket)

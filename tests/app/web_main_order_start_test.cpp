@@ -2,6 +2,9 @@
 #include "app/online_start.h"
 #include "app/order_start.h"
 #include "app/startup.h"
+#include "app/ui/basket_actions.h"
+#include "app/ui/order_start_windows.h"
+#include "app/ui/status_bars.h"
 #include "app/ui/thanks_form.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
@@ -9,6 +12,7 @@
 #include "customer/ui/user_form.h"
 #include "demo_session.h"
 #include "order/thumb_nails.h"
+#include "order/ui/order_panel.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "pricing/shop_terms.h"
@@ -173,7 +177,7 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
     }
     OpenWindow();
     for (const char *name : { "IMG_0001.JPG", "IMG_0002.JPG" })
-        window->OrderFile(Photo(QString::fromLatin1(name)));
+        window->Basket().OrderViewedFile(Photo(QString::fromLatin1(name)));
     ASSERT_EQ(window->Orders().Count(), 4);
     window->SelectTab(window->TabIndexOf(tmOrder));
     auto *button = window->findChild<QPushButton *>(QStringLiteral("sbOrder"));
@@ -226,26 +230,26 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
                      .entryList(QDir::Files)
                      .isEmpty());
     EXPECT_EQ(window->Orders().Count(), 0);
-    EXPECT_EQ(window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
+    EXPECT_EQ(window->StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
     EXPECT_FALSE(QFile::exists(session->OrderMemoryPath()));
 }
 
 TEST_F(WebMainOrderTest, WhileAnOrderRunsTheWindowStaysAndASecondPressIsIgnored)
 {
     OpenWindow();
-    window->OrderFile(Photo(QStringLiteral("IMG_0001.JPG")));
+    window->Basket().OrderViewedFile(Photo(QStringLiteral("IMG_0001.JPG")));
     ASSERT_EQ(window->Orders().Count(), 1);
-    window->SetGridSeenAll(true);
+    window->Ordering().SetGridSeenAll(true);
     int summaries = 0;
     bool closed = true;
-    window->OrderStart().hooks.showSummary
+    window->Ordering().Start().hooks.showSummary
         = [&](const TSummaryInput &) -> std::optional<TSummaryResult> {
         ++summaries;
         closed = window->close();
-        window->sbOrderClick();
+        window->OrderPage()->OrderClick();
         return std::nullopt;
     };
-    window->sbOrderClick();
+    window->OrderPage()->OrderClick();
     EXPECT_EQ(summaries, 1);
     EXPECT_FALSE(closed);
     EXPECT_TRUE(window->isVisible());

@@ -1,4 +1,6 @@
 #include "app/client_session.h"
+#include "app/ui/basket_actions.h"
+#include "app/ui/status_bars.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "order/ui/order_copy_form.h"
@@ -66,11 +68,11 @@ struct TOrderWindowFixture {
         }
         window = std::make_unique<TWebMain>(*session);
         window->SetPrompter(&prompter);
-        window->ShowProblems = [this](const TConsistencyProblems &found) {
+        window->Basket().ShowProblems = [this](const TConsistencyProblems &found) {
             problems << int(found.vanished.size() + found.hidden.size());
             return TProblemAnswer::paCancel;
         };
-        window->PlaySound = [this](const QString &name) { sounds << name; };
+        window->Basket().PlaySound = [this](const QString &name) { sounds << name; };
         window->show();
         QApplication::setActiveWindow(window.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -121,9 +123,10 @@ TEST(TWebMainOrder, TheGridShowsTheBasketReadAtStart)
 
     // A click on plus changes the totals and the hint reaches the status bar.
     QTest::mouseMove(f.grid, f.At(0, gzPlus));
-    EXPECT_EQ(f.window->MainPanel(1)->text(), ZoneHint(gzPlus, *f.grid->List()->Item(0)));
+    EXPECT_EQ(
+        f.window->StatusBars()->MainPanel(1)->text(), ZoneHint(gzPlus, *f.grid->List()->Item(0)));
     QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(0, gzPlus));
-    EXPECT_EQ(f.window->TotalPanel(0, 1)->text(), QStringLiteral("プリント 4"));
+    EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 1)->text(), QStringLiteral("プリント 4"));
     EXPECT_EQ(f.sounds, (QStringList { QStringLiteral("SHT_SWAV") }));
 }
 
@@ -143,8 +146,8 @@ TEST(TWebMainOrder, APictureDeletedInTheGridLosesItsBrowserMark)
         (QStringList { QStringLiteral("画像をオーダーから削除します。よろしいですか？") }));
     EXPECT_EQ(f.grid->List()->Count(), 1);
     EXPECT_EQ(f.window->Browser()->Film().OrderedCount(), 1);
-    EXPECT_EQ(f.window->OrderPanel(1)->text(), QStringLiteral("1/3"));
-    EXPECT_EQ(f.window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 1"));
+    EXPECT_EQ(f.window->StatusBars()->OrderPanel(1)->text(), QStringLiteral("1/3"));
+    EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 1"));
 
     // Ordering from the browser shows in the grid at once.
     f.window->SelectTab(0);
@@ -155,7 +158,7 @@ TEST(TWebMainOrder, APictureDeletedInTheGridLosesItsBrowserMark)
     // The order memory follows the basket a moment after each change, not only at shutdown,
     // so a crash cannot take the change back.
     const QString memory = f.session->OrderMemoryPath();
-    QTimer *save = f.window->BasketSaveTimer();
+    QTimer *save = f.window->Basket().SaveTimer();
     EXPECT_TRUE(save->isActive());
     save->setInterval(0);
     save->start();
@@ -170,7 +173,7 @@ TEST(TWebMainOrder, GridEditsWithoutARecountReachTheOrderMemory)
 {
     TOrderWindowFixture f;
     f.ShowOrderPanel();
-    QTimer *save = f.window->BasketSaveTimer();
+    QTimer *save = f.window->Basket().SaveTimer();
     save->stop();
     TThumbNail &item = *f.grid->List()->Item(0);
     ASSERT_EQ(item.FullPath, f.photos[0]);
@@ -285,7 +288,7 @@ TEST(TWebMainOrder, MenuChoicesReachTheGridAtOnce)
 
     // The copy button of kinds 16 and 17 calls the window's copy hook at the cell.
     QList<int> asked;
-    f.window->ShowCopyWindow = [&](int index, QRect) { asked << index; };
+    f.window->OrderPage()->ShowCopyWindow = [&](int index, QRect) { asked << index; };
     f.ShowOrderPanel();
     QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(1, gzCopy));
     EXPECT_EQ(asked, (QList<int> { 1 }));
@@ -424,7 +427,8 @@ TEST(TWebMainOrder, ScreenshotOfTheOrderPanel)
     TWebMain window(session);
     TScriptedPrompter prompter;
     window.SetPrompter(&prompter);
-    window.ShowProblems = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
+    window.Basket().ShowProblems
+        = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
     window.show();
     QCoreApplication::processEvents();
     window.showNormal();

@@ -1,4 +1,6 @@
 #include "app/client_session.h"
+#include "app/ui/basket_actions.h"
+#include "app/ui/status_bars.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "platform/clock.h"
@@ -43,7 +45,7 @@ struct TSourcesFixture {
         session = std::make_unique<TClientSession>(test::TestSession(home, online));
         window = std::make_unique<TWebMain>(*session);
         window->SetPrompter(&prompter);
-        window->PlaySound = [this](const QString &name) { sounds << name; };
+        window->Basket().PlaySound = [this](const QString &name) { sounds << name; };
         window->Sources()->ScanDriveList = [this] {
             return QList<TDrive> { TDrive { u'C', home.FilePath("Photos"), dtFixed } };
         };
@@ -106,7 +108,7 @@ TEST(TWebMainSources, ListsAFolderAndPaintsItsCells)
     TFilmGrid *grid = f.window->Browser()->lvBrowser();
     ASSERT_EQ(grid->List()->Count(), 3);
     EXPECT_EQ(f.window->Browser()->BrowserFiles().size(), 3);
-    EXPECT_EQ(f.window->OrderPanel(1)->text(), QStringLiteral("0/3"));
+    EXPECT_EQ(f.window->StatusBars()->OrderPanel(1)->text(), QStringLiteral("0/3"));
     EXPECT_EQ(f.session->State.LastDir, f.home.FilePath(QStringLiteral("Photos")));
     grid->grab(); // the first paint asks for the cells
     ASSERT_TRUE(f.WaitForCells());
@@ -161,16 +163,16 @@ TEST(TWebMainSources, ShiftRangeOverFivePicturesWithTwoOrderedAddsThreeWithOneSo
     f.Click(4, Qt::ShiftModifier);
     EXPECT_EQ(f.window->Orders().Count(), 5);
     EXPECT_EQ(f.sounds, QStringList { QStringLiteral("SHT_LWAV") });
-    EXPECT_EQ(f.window->OrderPanel(1)->text(), QStringLiteral("5/5"));
-    EXPECT_EQ(f.window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 5"));
+    EXPECT_EQ(f.window->StatusBars()->OrderPanel(1)->text(), QStringLiteral("5/5"));
+    EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 5"));
     for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(grid->List()->Item(i).inOrder);
 
     // "全解除" with Shift acts on the selected cells only; without, on all.
     grid->SetCurrentIndex(2);
-    f.window->SelectAllClick(false, true);
+    f.window->Basket().SelectAllClick(false, true);
     EXPECT_EQ(f.window->Orders().Count(), 4);
-    f.window->SelectAllClick(false, false);
+    f.window->Basket().SelectAllClick(false, false);
     EXPECT_EQ(f.window->Orders().Count(), 0);
     // A plain click elsewhere first, so that Shift no longer counts as held.
     QTest::mouseClick(f.window->findChild<QLabel *>(QStringLiteral("lbSort")), Qt::LeftButton);
@@ -186,7 +188,7 @@ TEST(TWebMainSources, OfflineTheFirstOrderingClickSaysSoOnce)
     f.window->Sources()->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
     f.Click(0);
     f.Click(0);
-    f.window->SelectAllClick(true, false);
+    f.window->Basket().SelectAllClick(true, false);
     EXPECT_EQ(f.prompter.Texts(),
         QStringList { QStringLiteral("　　OFF-LINEです。注文作業はできません。　　") });
     EXPECT_EQ(f.window->Orders().Count(), 0);
@@ -224,7 +226,7 @@ TEST(TWebMainSources, TheRefreshButtonScansIntoTheDateTreeAndCanCancel)
     EXPECT_EQ(day->text(0), QStringLiteral("05/03/01(   2)"));
     tree->setCurrentItem(day);
     EXPECT_EQ(f.window->Browser()->lvBrowser()->List()->Count(), 2);
-    EXPECT_EQ(f.window->MainPanel(0)->text(), QStringLiteral("05/03/01(   2)"));
+    EXPECT_EQ(f.window->StatusBars()->MainPanel(0)->text(), QStringLiteral("05/03/01(   2)"));
     const QString tree95 = QStringLiteral("95/03/01(   1)");
     tree->setCurrentItem(tree->topLevelItem(0)->child(0)->child(0));
     EXPECT_EQ(f.window->Browser()->lvBrowser()->List()->Item(0).fullPath,
@@ -232,7 +234,8 @@ TEST(TWebMainSources, TheRefreshButtonScansIntoTheDateTreeAndCanCancel)
     EXPECT_TRUE(QFileInfo::exists(f.session->LastDatePath()));
 
     // A picture saved by the program joins the list without a walk.
-    f.window->AddScannedFile(f.Photo(QStringLiteral("saved.jpg"), kDay.addSecs(7200)));
+    f.window->Sources()->AddScannedPicture(
+        f.Photo(QStringLiteral("saved.jpg"), kDay.addSecs(7200)));
     QTRY_VERIFY_WITH_TIMEOUT(!f.window->Sources()->DateBuildRunning(), 10000);
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     EXPECT_EQ(tree->topLevelItem(1)->text(0), QStringLiteral("2005年(   3)"));
@@ -460,13 +463,14 @@ TEST(TWebMainSources, TheLastFolderIsListedAndTheBasketMarksItsPictures)
     TWebMain window(session);
     TScriptedPrompter prompter;
     window.SetPrompter(&prompter);
-    window.ShowProblems = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
+    window.Basket().ShowProblems
+        = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
     window.show();
     QCoreApplication::processEvents(); // the first idle moment reads the basket
     ASSERT_EQ(window.Browser()->Film().Count(), 2);
     EXPECT_FALSE(window.Browser()->Film().Item(0).inOrder);
     EXPECT_TRUE(window.Browser()->Film().Item(1).inOrder);
-    EXPECT_EQ(window.OrderPanel(1)->text(), QStringLiteral("1/2"));
+    EXPECT_EQ(window.StatusBars()->OrderPanel(1)->text(), QStringLiteral("1/2"));
     EXPECT_EQ(window.Sources()
                   ->tvFolder()
                   ->currentIndex()
@@ -486,7 +490,7 @@ TEST(TWebMainSources, ASavedPictureJoinsADateListLargerThanOtherTextFiles)
         ASSERT_TRUE(list.open(QIODevice::WriteOnly));
         list.write(filler + "\r\n" + filler + "\r\n");
     }
-    f.window->AddScannedFile(f.Photo(QStringLiteral("saved.jpg"), kDay));
+    f.window->Sources()->AddScannedPicture(f.Photo(QStringLiteral("saved.jpg"), kDay));
     QTRY_VERIFY_WITH_TIMEOUT(!f.window->Sources()->DateBuildRunning(), 20000);
     const std::optional<QStringList> lines = ReadDateData(tree);
     ASSERT_TRUE(lines);
@@ -508,7 +512,7 @@ TEST(TWebMainSources, ASavedPictureLeavesADateListThatCannotBeReadAlone)
         ASSERT_TRUE(list.open(QIODevice::WriteOnly));
         ASSERT_TRUE(list.resize(kMaxDateDataSize + 1));
     }
-    f.window->AddScannedFile(f.Photo(QStringLiteral("saved.jpg"), kDay));
+    f.window->Sources()->AddScannedPicture(f.Photo(QStringLiteral("saved.jpg"), kDay));
     QTRY_VERIFY_WITH_TIMEOUT(!f.window->Sources()->DateBuildRunning(), 10000);
     EXPECT_EQ(QFileInfo(DateDataPath(tree)).size(), kMaxDateDataSize + 1);
 }

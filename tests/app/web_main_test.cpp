@@ -1,5 +1,7 @@
 #include "app/client_session.h"
+#include "app/ui/basket_actions.h"
 #include "app/ui/main_tab_bar.h"
+#include "app/ui/status_bars.h"
 #include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
@@ -52,9 +54,10 @@ TEST(TWebMain, OfflineWindowShowsCaptionAndRedNotice)
     TWebMain window(session);
     window.show();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvatel"));
-    ASSERT_NE(window.lbOffline(), nullptr);
-    EXPECT_TRUE(window.lbOffline()->isVisible());
-    EXPECT_EQ(window.lbOffline()->text(), QStringLiteral("オフラインです。注文操作はできません。"));
+    ASSERT_NE(window.StatusBars()->lbOffline(), nullptr);
+    EXPECT_TRUE(window.StatusBars()->lbOffline()->isVisible());
+    EXPECT_EQ(window.StatusBars()->lbOffline()->text(),
+        QStringLiteral("オフラインです。注文操作はできません。"));
     const QImage shot = window.grab().toImage();
     EXPECT_FALSE(shot.isNull());
     EXPECT_GE(shot.width(), 640);
@@ -66,7 +69,7 @@ TEST(TWebMain, OnlineWindowHidesNotice)
     TClientSession session = Session(home, true);
     TWebMain window(session);
     window.show();
-    EXPECT_FALSE(window.lbOffline()->isVisible());
+    EXPECT_FALSE(window.StatusBars()->lbOffline()->isVisible());
 }
 
 TEST(TWebMain, CloseSavesTheStateAndTheNextWindowRestoresIt)
@@ -108,8 +111,8 @@ TEST(TWebMain, TheBasketIsReadAtStartCountedAndWrittenBackAtClose)
         TWebMain window(session);
         window.show();
         QCoreApplication::processEvents();
-        EXPECT_EQ(window.TotalPanel(0, 0)->text(), QStringLiteral("注文数 1"));
-        EXPECT_EQ(window.TotalPanel(0, 1)->text(), QStringLiteral("プリント 3"));
+        EXPECT_EQ(window.StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 1"));
+        EXPECT_EQ(window.StatusBars()->TotalPanel(0, 1)->text(), QStringLiteral("プリント 3"));
         window.close();
     }
     TThumbNails reread;
@@ -298,7 +301,7 @@ TEST(TWebMain, BrightnessStepChangesThePixelsAndReportsInTheStatusBar)
                 (TBgr { uint8_t(b.b + (255 - b.b) / 10), uint8_t(b.g + (255 - b.g) / 10),
                     uint8_t(b.r + (255 - b.r) / 10) }));
         }
-    EXPECT_EQ(f.window->MainPanel(2)->text(), QStringLiteral("明るく補正　完了"));
+    EXPECT_EQ(f.window->StatusBars()->MainPanel(2)->text(), QStringLiteral("明るく補正　完了"));
     EXPECT_TRUE(f.Command("miRestore")->isEnabled());
     f.Command("miRestore")->trigger();
     EXPECT_EQ(f.window->ViewerPage()->Stage()->Picture().Bitmap(), before);
@@ -400,8 +403,8 @@ TEST(TWebMain, PseudoDoublePrecisionStopsAtTheLimit)
     f.Command("miPseudoDouble")->trigger();
     // Step after step up to the limit: 59 × 39, 117 × 77, 233 × 153, 465 × 305, 929 × 609.
     EXPECT_EQ(f.window->ViewerPage()->Stage()->Picture().Size(), QSize(929, 609));
-    EXPECT_EQ(f.window->MainPanel(1)->text(), QStringLiteral("画像サイズ W30*H20"));
-    EXPECT_EQ(f.window->MainPanel(2)->text(), QStringLiteral("　完了 W929*H609"));
+    EXPECT_EQ(f.window->StatusBars()->MainPanel(1)->text(), QStringLiteral("画像サイズ W30*H20"));
+    EXPECT_EQ(f.window->StatusBars()->MainPanel(2)->text(), QStringLiteral("　完了 W929*H609"));
     EXPECT_EQ(f.prompter.Shown().size(), 1);
 }
 
@@ -473,7 +476,7 @@ TEST(TWebMain, SavingUnderANewNameFromTheViewerKeepsTheTimeStamps)
     const QDateTime stamp(QDate(2005, 3, 1), QTime(9, 30, 0));
     ASSERT_TRUE(SetFileTimes(source, stamp, stamp));
     QStringList scanned;
-    f.window->AddScannedFile = [&](const QString &file) { scanned << file; };
+    f.window->ViewerPage()->AddScannedFile = [&](const QString &file) { scanned << file; };
     const QString target = f.home.FilePath(QStringLiteral("turned.jpg"));
     f.window->SetFileDialog([&](const QString &, const QString &proposed, const QString &) {
         EXPECT_EQ(proposed, source);
@@ -514,13 +517,13 @@ TEST(TWebMain, OrderingTheViewedPictureAddsItOnceAndTheCheckRepairsAVanishedOne)
     order->trigger();
     order->trigger(); // already in the basket: nothing more
     ASSERT_EQ(f.window->Orders().Count(), 1);
-    EXPECT_EQ(f.window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 1"));
+    EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 1"));
     const QString file = f.window->Orders().Item(0)->FullPath;
 
     // The file vanishes; the forced check shows the list at once, and the repair deletes it.
     ASSERT_TRUE(QFile::remove(file));
     int listed = 0;
-    f.window->ShowProblems = [&](const TConsistencyProblems &problems) {
+    f.window->Basket().ShowProblems = [&](const TConsistencyProblems &problems) {
         listed = int(problems.vanished.size());
         return TProblemAnswer::paRepair;
     };
@@ -530,7 +533,7 @@ TEST(TWebMain, OrderingTheViewedPictureAddsItOnceAndTheCheckRepairsAVanishedOne)
     EXPECT_EQ(f.prompter.Texts(),
         (QStringList { QStringLiteral("画像不整合の注文を削除します。よろしいですか？") }));
     EXPECT_EQ(f.window->Orders().Count(), 0);
-    EXPECT_EQ(f.window->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
+    EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
 }
 
 TEST(TProblemListForm, ListsBothKindsAndAnswersByItsButtons)

@@ -220,6 +220,12 @@ TEST(TDateScan, DateNodesNameTheirDaysAndMonthFilesReadBack)
     EXPECT_EQ(year.lastMonth, 12);
     for (const char *bad : { "", "abc", "05/13/01", "2005/ 0月", "x年", "05/03" })
         EXPECT_FALSE(DateNodeRange(QString::fromUtf8(bad))) << bad;
+    // The way back from a basket item: its date text names its day node, which reads back.
+    EXPECT_EQ(DayNodeText(QStringLiteral("2005.03.01")), QStringLiteral("05/03/01"));
+    EXPECT_EQ(DayNodeText(QStringLiteral("1995-3-1 10:11")), QStringLiteral("95/03/01"));
+    EXPECT_EQ(DateNodeRange(DayNodeText(QStringLiteral("1995-3-1")))->year, 1995);
+    for (const char *bad : { "", "05.03.01", "date" })
+        EXPECT_TRUE(DayNodeText(QString::fromUtf8(bad)).isEmpty()) << bad;
 
     test::TTempHome home;
     const QString tree = home.FilePath(QStringLiteral("Tree"));

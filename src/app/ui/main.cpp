@@ -1,4 +1,4 @@
-#include "app/ui/web_main.h"
+#include "app/ui/run_client.h"
 
 #include <QApplication>
 

@@ -1,21 +1,28 @@
-// The settings menu and the help menu's commands of the main window.
+// The menus of the main window and the commands that belong to no page.
 #include "app/ui/main_menus.h"
 
 #include "app/client_session.h"
+#include "app/ui/basket_actions.h"
 #include "app/ui/customer_windows.h"
 #include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
 #include "order/consistency.h"
+#include "order/ui/order_panel.h"
 #include "platform/prompter.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/widget_helpers.h"
+#include "sources/source_modes.h"
 #include "sources/ui/browser_panel.h"
+#include "sources/ui/source_panel.h"
 #include "version.h"
+#include "viewer/ui/viewer_page.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QColorDialog>
 #include <QDir>
+#include <QFileInfo>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -37,6 +44,29 @@ QAction *AddLater(QObject *owner, QMenu *menu, const char *name, const QString &
     return action;
 }
 
+// The film decorations, colours and check sizes of "一覧選択" repaint the strip once their
+// setting is stored.
+void RepaintFilmOnChange(const TWebMain &window, TBrowserPanel *browser)
+{
+    QStringList repainting { QStringLiteral("miFilmNo"), QStringLiteral("miFilmDate"),
+        QStringLiteral("miCornerR"), QStringLiteral("miFilmBevel"), QStringLiteral("miFrameColor"),
+        QStringLiteral("miBackColor"), QStringLiteral("miCheckColor") };
+    for (int i = 0; i < 9; ++i)
+        repainting << QStringLiteral("miCheckSize%1").arg(i);
+    for (const QString &name : repainting)
+        if (QAction *item = window.Command(name))
+            QObject::connect(item, &QAction::triggered, browser, &TBrowserPanel::ApplyFilmLook);
+}
+
+// A menu of the menu bar whose action the window finds by name.
+QMenu *AddMainMenu(QMainWindow *window, const char *caption, const char *name)
+{
+    QMenu *menu = window->menuBar()->addMenu(QString::fromUtf8(caption));
+    menu->menuAction()->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setParent(window);
+    return menu;
+}
+
 } // namespace
 
 TMainMenus::TMainMenus(TWebMain &window, TClientSession &session)
@@ -50,8 +80,10 @@ void TMainMenus::BuildSettingsMenu()
     TWebMain *window = &FWindow;
     QMenu *menu = window->menuBar()->addMenu(QStringLiteral("設定/終了"));
     menu->menuAction()->setObjectName(QStringLiteral("mmSetting"));
-    AddLater(window, menu, "miReDate", QStringLiteral("最新情報に更新"),
-        QKeySequence(QStringLiteral("Ctrl+R")));
+    // A date build already running is cancelled and the walk starts again.
+    AddMenuCommand(window, menu, "miReDate", QStringLiteral("最新情報に更新"),
+        QKeySequence(QStringLiteral("Ctrl+R")),
+        [window] { window->Sources()->BuildDateTree(true, true, true, false); });
     QObject::connect(AddMenuCommand(window, menu, "miUser", QStringLiteral("ユーザー設定"),
                          QKeySequence(QStringLiteral("Ctrl+T"))),
         &QAction::triggered, window,
@@ -77,8 +109,8 @@ void TMainMenus::BuildBrowserMenu(std::function<void()> backColourChanged)
     TStateSettings &state = FSession.State;
     QMenu *menu = window->menuBar()->addMenu(QStringLiteral("一覧選択"));
     menu->menuAction()->setObjectName(QStringLiteral("mmList"));
-    AddLater(
-        window, menu, "miExif", QStringLiteral("Exif表示"), QKeySequence(QStringLiteral("Ctrl+T")));
+    AddMenuCommand(window, menu, "miExif", QStringLiteral("Exif表示"),
+        QKeySequence(QStringLiteral("Ctrl+T")), [browser] { browser->ShowExif(); });
 
     QMenu *sort = menu->addMenu(QStringLiteral("ソート(&S)"));
     sort->menuAction()->setObjectName(QStringLiteral("miSort"));
@@ -124,6 +156,7 @@ void TMainMenus::BuildBrowserMenu(std::function<void()> backColourChanged)
         sizes << QStringLiteral("%1%").arg(percent);
     AddMenuChoices(window, size, "miCheckSize", sizes, state.CheckSize / 10 - 1,
         [this](int i) { FSession.State.CheckSize = (i + 1) * 10; });
+    browser->BuildCheckMarkMenus(shape, place);
 
     menu->addSeparator();
     const struct {
@@ -156,6 +189,59 @@ void TMainMenus::BuildBrowserMenu(std::function<void()> backColourChanged)
             QStringLiteral("Real(本ﾃﾞｰﾀ表示)") },
         std::clamp(state.ThumbType, 0, 8),
         [browser](int mode) { browser->SetThumbnailMode(mode); });
+    RepaintFilmOnChange(FWindow, browser);
+}
+
+void TMainMenus::BuildSourceMenu()
+{
+    TWebMain *window = &FWindow;
+    TSourcePanel *sources = FWindow.Sources();
+    QMenu *menu = window->menuBar()->addMenu(QStringLiteral("ソース選択"));
+    menu->menuAction()->setObjectName(QStringLiteral("mmSource"));
+    // Modes 1 to 4, each available when its page is.
+    const char *const captions[]
+        = { "ﾃﾝﾌﾟﾚｰﾄ(&0)", "フォルダ別(&1)", "日付別(&2)", "カテゴリー別(&3)" };
+    for (int mode = smTemplate; mode <= smCategory; ++mode) {
+        const QByteArray name = "miSource" + QByteArray::number(mode);
+        QAction *item = AddMenuCommand(window, menu, name.constData(),
+            QString::fromUtf8(captions[mode - smTemplate]), {},
+            [sources, mode] { sources->SetSourceMode(mode); });
+        item->setEnabled(sources->pcSource()->isTabVisible(mode - 1));
+    }
+}
+
+void TMainMenus::BuildPageMenus(bool cardsOffered)
+{
+    TWebMain *window = &FWindow;
+    QMenu *edit = AddMainMenu(window, "画像編集", "mmEdit");
+    FWindow.ViewerPage()->BuildMenu(edit);
+
+    QMenu *card = AddMainMenu(window, "カード作成", "mmCard");
+    for (const auto &[name, caption] :
+        std::initializer_list<std::pair<const char *, const char *>> {
+            { "miCardDelete", "オブジェクト削除" }, { "miCardSelect", "オブジェクト選択" },
+            { "miCardColors", "色の設定" }, { "miCardMouse", "マウスの動作" },
+            { "miCardRepeat", "リピート設定" }, { "miCardLoad", "カードファイルを開く" },
+            { "miCardSave", "カードファイルを保存" } })
+        AddLater(window, card, name, QString::fromUtf8(caption));
+    card->menuAction()->setVisible(cardsOffered);
+
+    QMenu *order = AddMainMenu(window, "注文詳細", "mmOrder");
+    FWindow.OrderPage()->BuildMenu(order);
+
+    QMenu *history = AddMainMenu(window, "履歴と決済", "mmHistory");
+    AddMenuCommand(window, history, "miHistory", QStringLiteral("履歴と決済"), {},
+        [this, window] { OpenHistoryWindow(FSession, FWindow.Prompter(), window); });
+}
+
+void TMainMenus::BuildUtilsMenu()
+{
+    // The developer utilities appear only where the maker's folder exists.
+    // "C:\" is the home folder here.
+    const QString utilsFolder
+        = QDir::home().filePath(QStringLiteral("Program Files/TamselProgram/WelmarKS"));
+    QMenu *utils = AddMainMenu(&FWindow, "<UTILS>", "mmUtils");
+    utils->menuAction()->setVisible(QFileInfo(utilsFolder).isDir());
 }
 
 void TMainMenus::BuildHelpMenu()
@@ -243,7 +329,7 @@ void TMainMenus::miConsistencyClick()
         FWindow.Prompter().Warn(QStringLiteral("OFF-LINEです。この操作はできません。"));
         return;
     }
-    FWindow.RunConsistencyCheck(kCheckForced);
+    FWindow.Basket().RunConsistencyCheck(kCheckForced);
     FWindow.MemoryStatus();
 }
 
@@ -255,8 +341,8 @@ void TMainMenus::miVersionUpClick()
                            "デスクトップに作られた注文ソフトから起動してください。"));
         return;
     }
-    if (FWindow.CheckVersion)
-        FWindow.CheckVersion();
+    if (CheckVersion)
+        CheckVersion();
 }
 
 void TMainMenus::miVersionClick()

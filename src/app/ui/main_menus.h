@@ -11,9 +11,9 @@ namespace korvatel
 class TClientSession;
 class TWebMain;
 
-// The main window's "設定/終了" menu and the commands of its "ヘルプ" menu: the notices, the
-// version, the version check, the transmission mode, the consistency check and the memory
-// watch, and the browser's menu "一覧選択" with its colour choices. The commands are children of
+// The main window's menus: "設定/終了", "ソース選択", the browser's "一覧選択" with its colour
+// choices, the pages' menus, and "ヘルプ" with the notices, the version, the version check, the
+// transmission mode, the consistency check and the memory watch. The commands are children of
 // the window, so that it finds them by name; the window owns this object and builds the menus
 // through it.
 class TMainMenus
@@ -22,7 +22,14 @@ public:
     TMainMenus(TWebMain &window, TClientSession &session);
 
     void BuildSettingsMenu();
+    // "ソース選択": the source modes that the source panel offers.
+    void BuildSourceMenu();
+    // The menus of the pages: "画像編集" (the viewer's), "カード作成" (shown when the shop
+    // offers cards), "注文詳細" (the order panel's) and "履歴と決済".
+    void BuildPageMenus(bool cardsOffered);
     void BuildHelpMenu();
+    // "<UTILS>": shown only where the maker's folder exists.
+    void BuildUtilsMenu();
     // "一覧選択": the browser's sort, colours, check mark, decorations and thumbnail modes;
     // backColourChanged runs after "背景色".
     void BuildBrowserMenu(std::function<void()> backColourChanged);
@@ -32,6 +39,9 @@ public:
     QTimer *MemoryTimer() const { return FMemoryTimer; }
     // The colour dialog with the shop's custom colours; a chosen colour replaces setting.
     void ColourClick(int &setting, const char *caption);
+
+    // "バージョンアップ" outside a CD start: the version check of the server lookups.
+    std::function<void()> CheckVersion;
 
 private:
     void SetTransMode(int mode);

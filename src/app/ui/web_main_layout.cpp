@@ -1,11 +1,12 @@
 // The regions of the main window: source panel, film strip, work area with one page per tab,
 // the lower right panel, the tab bar and the status bars; the tabs and the keys that choose them.
 #include "app/client_session.h"
+#include "app/ui/basket_actions.h"
 #include "app/ui/main_tab_bar.h"
+#include "app/ui/order_start_windows.h"
+#include "app/ui/status_bars.h"
 #include "app/ui/web_main.h"
-#include "imaging/picture_kinds.h"
 #include "order/ui/order_panel.h"
-#include "platform/prompter.h"
 #include "platform/ui/widget_helpers.h"
 #include "pricing/ui/shop_info_page.h"
 #include "sources/ui/browser_panel.h"
@@ -13,27 +14,15 @@
 #include "viewer/ui/viewer_page.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFileSystemModel>
-#include <QFrame>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QScrollArea>
 #include <QShortcut>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusTipEvent>
-#include <QTabWidget>
-#include <QTimer>
-#include <QToolButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace korvatel
@@ -42,17 +31,7 @@ namespace korvatel
 namespace
 {
 
-QLabel *Panel(
-    QWidget *parent, int width, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    auto *label = new QLabel(parent);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setAlignment(alignment);
-    if (width > 0)
-        label->setFixedWidth(width);
-    label->setMinimumHeight(label->fontMetrics().height() + 4);
-    return label;
-}
+constexpr int kShopPanelColor = 0xF0F0F0;
 
 } // namespace
 
@@ -65,18 +44,23 @@ void TWebMain::BuildRegions()
 
     FSplitter = new QSplitter(Qt::Horizontal, central);
     FSplitter->setObjectName(QStringLiteral("spMain"));
-    BuildSourcePanel();
-    BuildFilmStrip();
-    BuildWorkArea();
-    FSplitter->addWidget(FFolderPanel);
-    FSplitter->addWidget(FFilmPanel);
-    FSplitter->addWidget(FWorkPanel);
+    TSourceValues values { FSession.Workspace(), FSession.Option, FSession.State, FSession.DateOut,
+        FSession.NodeExp, FSession.LastRead,
+        [this] { FSession.Option.Save(FSession.OptionPath()); },
+        [this] { FSession.DateOut.Save(FSession.DateOutPath()); },
+        [this](const QString &name) { return ShopSwitchOn(FSession.Workspace().Download(), name); },
+        FCardsOffered };
+    FSources = new TSourcePanel(std::move(values), FSplitter);
+    FBrowserPanel = new TBrowserPanel(FSession.Workspace().Works(), FSession.State, FSplitter);
+    FWorkPanel = new QWidget(FSplitter);
+    FWorkPanel->setObjectName(QStringLiteral("pnWork"));
+    BuildPages();
     FSplitter->setStretchFactor(0, 0);
     FSplitter->setStretchFactor(1, 0);
     FSplitter->setStretchFactor(2, 1);
     FSplitter->setCollapsible(0, false);
     connect(FSplitter, &QSplitter::splitterMoved, this,
-        [this] { FTabBar->SetStartMargin(FFolderPanel->width()); });
+        [this] { FTabBar->SetStartMargin(FSources->width()); });
     column->addWidget(FSplitter, 1);
 
     FTabRow = new QWidget(central);
@@ -88,34 +72,22 @@ void TWebMain::BuildRegions()
     tabRow->addWidget(FTabBar, 1);
     column->addWidget(FTabRow);
 
-    BuildStatusBars();
-    column->addWidget(FStatusArea);
+    FStatusBars = new TStatusBars(Online(), central);
+    column->addWidget(FStatusBars);
     setCentralWidget(central);
-}
 
-void TWebMain::BuildSourcePanel()
-{
-    TSourceValues values { FSession.Workspace(), FSession.Option, FSession.State, FSession.DateOut,
-        FSession.NodeExp, FSession.LastRead,
-        [this] { FSession.Option.Save(FSession.OptionPath()); },
-        [this] { FSession.DateOut.Save(FSession.DateOutPath()); },
-        [this](const QString &name) { return ShopSwitchOn(FSession.Workspace().Download(), name); },
-        FCardsOffered };
-    FSources = new TSourcePanel(std::move(values), FSplitter);
-    FFolderPanel = FSources;
-}
-
-void TWebMain::BuildFilmStrip()
-{
-    FBrowserPanel = new TBrowserPanel(FSession.Workspace().Works(), FSession.State, FSplitter);
-    FFilmPanel = FBrowserPanel;
+    FBasket = new TBasketActions(FSession, *FBrowserPanel, *FOrderPage, *FStatusBars, this);
+    FBasket->SetPrompter(FPrompter);
+    FBasket->Changed = [this] { MemoryStatus(); };
+    FOrdering = std::make_unique<TOrderStartWindows>(
+        FSession, *FBasket, this, [this]() -> TPrompter & { return Prompter(); });
     WireSourcePages();
+    WireViewerPage();
+    WireOrderPage();
 }
 
-void TWebMain::BuildWorkArea()
+void TWebMain::BuildPages()
 {
-    FWorkPanel = new QWidget(FSplitter);
-    FWorkPanel->setObjectName(QStringLiteral("pnWork"));
     auto *layout = new QVBoxLayout(FWorkPanel);
     layout->setContentsMargins(0, 0, 0, 0);
     FWorkSplitter = new QSplitter(Qt::Vertical, FWorkPanel);
@@ -124,25 +96,28 @@ void TWebMain::BuildWorkArea()
 
     // One page per mode: browser only (empty), viewer, card editor, order panel, shop panel.
     FPages->addWidget(new QWidget(FPages));
-    BuildViewerPage();
-
+    FViewerPage = new TViewerPage(FSession.State, FSession.Option2, Online(), FPages);
+    FPages->addWidget(FViewerPage);
     auto *card = new QLabel(QStringLiteral("カード作成"), FPages);
     card->setObjectName(QStringLiteral("pnCard"));
     card->setAlignment(Qt::AlignCenter);
     card->setEnabled(false);
     FPages->addWidget(card);
-
-    BuildOrderPage();
-    FShopPage = new TShopInfoPage(FSession.ShopOptions, FPages);
-    FPages->addWidget(FShopPage);
+    TOrderPanelSettings settings { &FSession.State, &FSession.Defaults, FSession.DefaultPath(),
+        &FSession.ShopOptions, &FSession.Option2, &FSession.PriceTables,
+        FSession.ShopOffersCorrection(), Online() };
+    FOrderPage = new TOrderPanel(FSession.Orders(), settings, FPages);
+    FPages->addWidget(FOrderPage);
+    FPages->addWidget(new TShopInfoPage(FSession.ShopOptions, FPages));
 
     FPanelRB = new QWidget(FWorkSplitter);
     FPanelRB->setObjectName(QStringLiteral("pnRB"));
     auto *rbLayout = new QVBoxLayout(FPanelRB);
     const TShopOptions &options = FSession.ShopOptions;
-    FShopName = new QLabel(options.Shop.isEmpty() ? FSession.ShopId() : options.Shop, FPanelRB);
-    FShopName->setObjectName(QStringLiteral("lbShopName"));
-    rbLayout->addWidget(FShopName);
+    auto *shopName
+        = new QLabel(options.Shop.isEmpty() ? FSession.ShopId() : options.Shop, FPanelRB);
+    shopName->setObjectName(QStringLiteral("lbShopName"));
+    rbLayout->addWidget(shopName);
     rbLayout->addStretch(1);
     FWorkSplitter->addWidget(FPages);
     FWorkSplitter->addWidget(FPanelRB);
@@ -151,74 +126,9 @@ void TWebMain::BuildWorkArea()
     layout->addWidget(FWorkSplitter);
 }
 
-void TWebMain::BuildStatusBars()
+QWidget *TWebMain::pnFolder() const
 {
-    FStatusArea = new QWidget(this);
-    FStatusArea->setObjectName(QStringLiteral("pnStatus"));
-    auto *rows = new QVBoxLayout(FStatusArea);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(0);
-
-    // The main bar: node or folder name, progress, scanned folder, spare.
-    auto *main = new QHBoxLayout;
-    const int widths[4] = { 180, 350, 100, 70 };
-    for (int i = 0; i < 4; ++i) {
-        FMainPanels[i] = Panel(
-            FStatusArea, widths[i], i == 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-        FMainPanels[i]->setObjectName(QStringLiteral("sbMain%1").arg(i));
-        main->addWidget(FMainPanels[i]);
-    }
-    FOfflineLabel
-        = new QLabel(QStringLiteral("オフラインです。注文操作はできません。"), FStatusArea);
-    FOfflineLabel->setObjectName(QStringLiteral("lbOffline"));
-    FOfflineLabel->setStyleSheet(QStringLiteral("color: red;"));
-    FOfflineLabel->setVisible(!Online());
-    main->addWidget(FOfflineLabel);
-    main->addStretch(1);
-    rows->addLayout(main);
-
-    // The order bar and the two total bars.
-    auto *order = new QHBoxLayout;
-    for (int i = 0; i < 4; ++i) {
-        FOrderPanels[i] = Panel(FStatusArea, i == 3 ? 0 : 90);
-        FOrderPanels[i]->setObjectName(QStringLiteral("sbOrder%1").arg(i));
-        order->addWidget(FOrderPanels[i], i == 3 ? 1 : 0);
-    }
-    for (int bar = 0; bar < 2; ++bar)
-        for (int i = 0; i < 2; ++i) {
-            FTotalPanels[bar][i] = Panel(FStatusArea, 110);
-            FTotalPanels[bar][i]->setObjectName(QStringLiteral("sbTotal%1%2").arg(bar).arg(i));
-            order->addWidget(FTotalPanels[bar][i]);
-        }
-    FInconsistentLabel = new QLabel(
-        QStringLiteral("注文データに不整合があります。ヘルプから不整合チェックを行って下さい。 "),
-        FStatusArea);
-    FInconsistentLabel->setObjectName(QStringLiteral("lbInconsistent"));
-    FInconsistentLabel->setStyleSheet(QStringLiteral("color: red;"));
-    FInconsistentLabel->hide();
-    order->addWidget(FInconsistentLabel);
-    rows->addLayout(order);
-    SetOrderCounts(0, 0, 0);
-    SetTotals(0, 0, 0, 0);
-}
-
-void TWebMain::SetOrderCounts(int orderedInList, int inList, int items)
-{
-    FOrderPanels[1]->setText(QStringLiteral("%1/%2").arg(orderedInList).arg(inList));
-    FOrderPanels[3]->setText(QString::number(items));
-}
-
-void TWebMain::SetTotals(int items, int prints, int phoneItems, int cdItems)
-{
-    FTotalPanels[0][0]->setText(QStringLiteral("注文数 %1").arg(items));
-    FTotalPanels[0][1]->setText(QStringLiteral("プリント %1").arg(prints));
-    FTotalPanels[1][0]->setText(QStringLiteral("携帯 %1").arg(phoneItems));
-    FTotalPanels[1][1]->setText(QStringLiteral("CD-R %1").arg(cdItems));
-}
-
-void TWebMain::SetInconsistent(bool shown)
-{
-    FInconsistentLabel->setVisible(shown);
+    return FSources;
 }
 
 void TWebMain::BuildTabs()
@@ -250,24 +160,6 @@ void TWebMain::SelectTab(int index)
         FTabBar->setCurrentIndex(index);
 }
 
-QColor TWebMain::AreaColor(TTabMode mode) const
-{
-    const TStateSettings &state = FSession.State;
-    switch (mode) {
-    case tmViewer:
-        return WinColor(state.BoxColor);
-    case tmCard:
-        return WinColor(state.CardBackColor);
-    case tmOrder:
-        return WinColor(state.GridColor);
-    case tmShop:
-        return WinColor(kShopPanelColor);
-    case tmBrowser:
-        break;
-    }
-    return WinColor(kFilmPanelColor);
-}
-
 void TWebMain::TabChanged(int index)
 {
     if (index < 0 || index >= FTabs.size())
@@ -281,11 +173,20 @@ void TWebMain::TabChanged(int index)
     FSplitter->setStretchFactor(1, FMode == tmBrowser ? 1 : 0);
     FWorkPanel->setVisible(FMode != tmBrowser);
     FPanelRB->setVisible(FMode != tmBrowser);
-    FTabBar->SetBackground(AreaColor(FMode));
+    // The tab row takes the colour of the area above it.
+    const TStateSettings &state = FSession.State;
+    const int colours[] = { kFilmPanelColor, state.BoxColor, state.CardBackColor, state.GridColor,
+        kShopPanelColor };
+    const QColor colour = WinColor(colours[int(FMode) - 1]);
+    FTabBar->SetBackground(colour);
     QPalette palette = FTabRow->palette();
-    palette.setColor(QPalette::Window, AreaColor(FMode));
+    palette.setColor(QPalette::Window, colour);
     FTabRow->setPalette(palette);
-    UpdateModeCommands();
+    if (QAction *edit = Command(QStringLiteral("mmEdit")))
+        edit->setEnabled(FMode == tmViewer);
+    if (QAction *order = Command(QStringLiteral("mmOrder")))
+        order->setEnabled(FMode == tmOrder && Online());
+    FViewerPage->SetActive(FMode == tmViewer);
     MemoryStatus();
 }
 
@@ -326,20 +227,10 @@ bool TWebMain::event(QEvent *event)
 {
     // The long part of a hint goes to the main status bar's second panel.
     if (event->type() == QEvent::StatusTip) {
-        FMainPanels[1]->setText(static_cast<QStatusTipEvent *>(event)->tip());
+        FStatusBars->ShowStatus(1, static_cast<QStatusTipEvent *>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);
-}
-
-void TWebMain::SetBrowserFolder(const QString &folder)
-{
-    FSources->ListFolder(folder, false);
-}
-
-void TWebMain::BrowserActivated(int row)
-{
-    FViewerPage->ViewBrowserFile(row);
 }
 
 void TWebMain::ApplySettings()
@@ -361,14 +252,9 @@ void TWebMain::ApplySettings()
         && QFileInfo(state.LastDir).isDir()) {
         // The folder tree shows the last folder, which the film strip lists.
         FSources->ChooseFolder(state.LastDir);
-        SetBrowserFolder(state.LastDir);
+        FSources->ListFolder(state.LastDir, false);
     }
     FViewerPage->UpdateViewerCommands();
-}
-
-void TWebMain::MemoryStatus()
-{
-    ++FMemoryCalls;
 }
 
 } // namespace korvatel

@@ -1,0 +1,180 @@
+#include "app/ui/basket_actions.h"
+
+#include "app/client_session.h"
+#include "app/ui/status_bars.h"
+#include "order/browser_orders.h"
+#include "order/order_thumbnail.h"
+#include "order/ui/order_panel.h"
+#include "order/ui/problem_list_form.h"
+#include "platform/prompter.h"
+#include "platform/sound.h"
+#include "sources/browser_item.h"
+#include "sources/ui/browser_panel.h"
+#include "sources/ui/film_grid.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+namespace korvatel
+{
+
+namespace
+{
+
+const char *const kOfflineOrdering = "　　OFF-LINEです。注文作業はできません。　　";
+
+} // namespace
+
+TBasketActions::TBasketActions(TClientSession &session, TBrowserPanel &browser,
+    TOrderPanel &orderPage, TStatusBars &bars, QWidget *window)
+    : QObject(window)
+    , FSession(session)
+    , FOrders(session.Orders())
+    , FBrowser(browser)
+    , FOrderPage(orderPage)
+    , FBars(bars)
+    , FWindow(window)
+{
+    PlaySound = [](const QString &name) { PlayResourceSound(name); };
+    FSave = new QTimer(this);
+    FSave->setSingleShot(true);
+    FSave->setInterval(kBasketSaveDelay);
+    connect(FSave, &QTimer::timeout, this, [this] {
+        if (!FStopped && !FSession.Moved())
+            FSession.SaveOrderMemoryHook(FOrders)();
+    });
+    FBrowser.MarkOrders = [this](TFilmList &film) { MarkOrdered(film, FOrders); };
+    connect(&FBrowser, &TBrowserPanel::orderAllClicked, this, &TBasketActions::SelectAllClick);
+}
+
+void TBasketActions::ShutterSound(const QString &name)
+{
+    if (!FSession.Option2.ShutterOff && FSession.Online() && PlaySound)
+        PlaySound(name);
+}
+
+bool TBasketActions::RefuseOrderingOffline()
+{
+    if (FSession.Online())
+        return false;
+    // Offline the first ordering click says so, once per run.
+    if (!FOfflineTold) {
+        FOfflineTold = true;
+        FPrompter->Inform(QString::fromUtf8(kOfflineOrdering));
+    }
+    return true;
+}
+
+void TBasketActions::OrderClick(int index, Qt::KeyboardModifiers modifiers)
+{
+    if (RefuseOrderingOffline())
+        return;
+    const bool shift = modifiers & Qt::ShiftModifier;
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    const TOrderClickResult result = korvatel::OrderClick(FBrowser.Film(), FOrders, index,
+        FBrowser.LastClicked(), shift, ctrl, FOrderPage.ToggleDefaults());
+    FBrowser.SetLastClicked(index);
+    if (!result.Changed())
+        return;
+    // The long shutter sounds once when pictures are added; in double-click mode on every
+    // toggle.
+    if (result.added > 0 || FSession.State.DblClick)
+        ShutterSound(QStringLiteral("SHT_LWAV"));
+    FilmChanged();
+}
+
+void TBasketActions::SelectAllClick(bool order, bool shiftHeld)
+{
+    if (RefuseOrderingOffline())
+        return;
+    TFilmList &film = FBrowser.Film();
+    QList<int> indices;
+    if (shiftHeld) {
+        indices = FBrowser.lvBrowser()->SelectedIndices();
+    } else {
+        for (int i = 0; i < film.Count(); ++i)
+            indices << i;
+    }
+    const TOrderClickResult result
+        = OrderAll(film, FOrders, indices, order, FOrderPage.ToggleDefaults());
+    if (!result.Changed())
+        return;
+    ShutterSound(QStringLiteral("SHT_LWAV"));
+    FilmChanged();
+}
+
+void TBasketActions::FilmChanged()
+{
+    // The browser has set its own marks; the basket is put in order and counted.
+    FOrders.Sort();
+    FOrders.Recount();
+    FOrders.RebuildAggregate();
+    ShowTotals();
+    const TFilmList &film = FBrowser.Film();
+    FBars.SetOrderCounts(film.OrderedCount(), film.Count(), FOrders.Count());
+    FBrowser.MarksChanged();
+    if (Changed)
+        Changed();
+}
+
+void TBasketActions::OrderViewedFile(const QString &file)
+{
+    if (FOrders.Find(1, file) >= 0)
+        return;
+    TBrowserItem picture;
+    picture.fullPath = file;
+    picture.fileSize = QFileInfo(file).size();
+    TThumbNail *item = ToggleFromBrowser(FOrders, picture, FOrderPage.ToggleDefaults());
+    if (!item)
+        return;
+    ShutterSound(QStringLiteral("SHT_LWAV"));
+    MakeOrderThumbnail(*item, true);
+    FOrders.Sort();
+    FOrders.Recount();
+    FOrders.RebuildAggregate();
+    Refresh();
+}
+
+bool TBasketActions::RunConsistencyCheck(int mode)
+{
+    TConsistencyEnv env;
+    env.prompter = FPrompter;
+    env.online = FSession.Online();
+    env.showProblems = [this](const TConsistencyProblems &problems) {
+        return ShowProblems ? ShowProblems(problems) : TProblemListForm::Ask(problems, FWindow);
+    };
+    env.notice = [this](bool shown) { FBars.SetInconsistent(shown); };
+    env.refresh = [this] { Refresh(); };
+    return CheckConsistency(FOrders, mode, env);
+}
+
+void TBasketActions::Refresh()
+{
+    ShowTotals();
+    // The pictures listed in the browser show whether the basket holds them.
+    TFilmList &film = FBrowser.Film();
+    MarkOrdered(film, FOrders);
+    FBars.SetOrderCounts(film.OrderedCount(), film.Count(), FOrders.Count());
+    FBrowser.MarksChanged();
+}
+
+void TBasketActions::ShowTotals()
+{
+    // The total bars: items and prints; phone items and CD-R items.
+    FBars.SetTotals(
+        FOrders.Count(), FOrders.OrderCount(), FOrders.KeitaiOrderCount(), FOrders.CdCount());
+}
+
+void TBasketActions::ScheduleSave()
+{
+    if (FStarted && !FStopped)
+        FSave->start();
+}
+
+void TBasketActions::Stop()
+{
+    FStopped = true;
+    FSave->stop();
+}
+
+} // namespace korvatel

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "order/consistency.h"
+
+#include <QObject>
+#include <functional>
+
+class QTimer;
+class QWidget;
+
+namespace korvatel
+{
+
+class TBrowserPanel;
+class TClientSession;
+class TOrderPanel;
+class TPrompter;
+class TStatusBars;
+class TThumbNails;
+
+// What the main window's commands do to the session's basket outside the order panel: the
+// browser's ordering clicks and its two ordering buttons, ordering the viewed picture, the
+// consistency check, the totals and the browser's marks, the shutter sound, and writing the
+// order memory a moment after each change.
+class TBasketActions : public QObject
+{
+    Q_OBJECT
+
+public:
+    // How long after a change of the basket its order memory is written.
+    static constexpr int kBasketSaveDelay = 1000;
+
+    TBasketActions(TClientSession &session, TBrowserPanel &browser, TOrderPanel &orderPage,
+        TStatusBars &bars, QWidget *window);
+
+    void SetPrompter(TPrompter *prompter) { FPrompter = prompter; }
+    // Plays a sound resource; PlayResourceSound unless set.
+    std::function<void(const QString &name)> PlaySound;
+    // The problem list of the consistency check; the window TProblemListForm unless set.
+    std::function<TProblemAnswer(const TConsistencyProblems &)> ShowProblems;
+    // Called after a change of the basket from the browser.
+    std::function<void()> Changed;
+
+    // The shutter sound of an order change: through PlaySound, silent with "_ShutterOff_".
+    void ShutterSound(const QString &name);
+    // The browser's ordering click on a cell and its buttons "全選択" and "全解除" (with Shift
+    // only the selected cells). Offline the first of them says that ordering is off.
+    void OrderClick(int index, Qt::KeyboardModifiers modifiers);
+    void SelectAllClick(bool order, bool shiftHeld);
+    // Adds a picture the viewer saved or ordered unless the basket holds it already.
+    void OrderViewedFile(const QString &file);
+    // The consistency check of the basket in a mode of order/consistency.h; true while problems
+    // are left.
+    bool RunConsistencyCheck(int mode);
+    // The total bars, the browser's marks and its order counts after the basket changed.
+    void Refresh();
+
+    // Writes the order memory a moment after the basket changed, so a crash or a power cut
+    // loses at most that moment's changes; shutdown writes it once more. Nothing is written
+    // before Start (the basket is not read yet: saving would empty the files) or after Stop.
+    void ScheduleSave();
+    void Start() { FStarted = true; }
+    void Stop();
+    QTimer *SaveTimer() const { return FSave; }
+
+private:
+    bool RefuseOrderingOffline();
+    void FilmChanged();
+    void ShowTotals();
+
+    TClientSession &FSession;
+    TThumbNails &FOrders;
+    TBrowserPanel &FBrowser;
+    TOrderPanel &FOrderPage;
+    TStatusBars &FBars;
+    QWidget *FWindow;
+    TPrompter *FPrompter = nullptr;
+    QTimer *FSave = nullptr;
+    bool FOfflineTold = false;
+    bool FStarted = false;
+    bool FStopped = false;
+};
+
+} // namespace korvatel

@@ -1,0 +1,113 @@
+#include "app/ui/order_start_windows.h"
+
+#include "app/client_session.h"
+#include "app/order_start.h"
+#include "app/ui/basket_actions.h"
+#include "app/ui/customer_windows.h"
+#include "app/ui/thanks_form.h"
+#include "customer/card_payment.h"
+#include "order/ui/thumb_grid.h"
+#include "platform/clock.h"
+#include "platform/prompter.h"
+#include "pricing/ui/order_info_form.h"
+#include "sending/ui/send_form.h"
+
+#include <QAction>
+#include <QApplication>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// The order start keeps its prompter for the life of the window, while tests may hand the
+// window another one: this one asks whichever the window has now.
+class TForwardPrompter : public TPrompter
+{
+public:
+    explicit TForwardPrompter(std::function<TPrompter &()> target)
+        : FTarget(std::move(target))
+    {
+    }
+    TModalResult Ask(TMsgKind kind, const QString &text, TMsgButtons buttons,
+        const QString &caption = {}) override
+    {
+        return FTarget().Ask(kind, text, buttons, caption);
+    }
+
+private:
+    std::function<TPrompter &()> FTarget;
+};
+
+const TClock &WindowClock()
+{
+    static const TSystemClock clock;
+    return clock;
+}
+
+} // namespace
+
+TOrderStartWindows::TOrderStartWindows(TClientSession &session, TBasketActions &basket,
+    QWidget *window, std::function<TPrompter &()> prompter)
+    : FSession(session)
+    , FBasket(basket)
+    , FWindow(window)
+    , FPrompter(std::make_unique<TForwardPrompter>(std::move(prompter)))
+{
+}
+
+TOrderStartWindows::~TOrderStartWindows() = default;
+
+TOrderStart &TOrderStartWindows::Start()
+{
+    if (FStart)
+        return *FStart;
+    FStart = std::make_unique<TOrderStart>(
+        FSession, FSession.Orders(), FSession.Campus(), *FPrompter, WindowClock());
+    TOrderStart &start = *FStart;
+    start.servers = TServerConfig::Load(FSession.Workspace().Folders().configDir);
+    TOrderStartHooks &hooks = start.hooks;
+    TPrompter &prompter = *FPrompter;
+    hooks.checkConsistency = [this](int mode) { return FBasket.RunConsistencyCheck(mode); };
+    hooks.beep = [] { QApplication::beep(); };
+    hooks.showSummary = [this](const TSummaryInput &input) -> std::optional<TSummaryResult> {
+        TOrderInfoForm form(input.basket, *input.context, *FPrompter, FWindow);
+        form.SetCustomer(input.address, input.prefecture, input.pointsAvailable);
+        form.SetHeading(input.sequenceNumber, input.name, input.contact, input.now);
+        if (form.exec() != QDialog::Accepted || !form.Confirmed())
+            return std::nullopt;
+        return TSummaryResult { form.Order(), form.Choice(), *form.Confirmed() };
+    };
+    hooks.showCustomer = [this, &prompter](const TUserOrderArgs &args) {
+        return OpenOrderUserWindow(FSession, args, prompter, FWindow) == QDialog::Accepted;
+    };
+    hooks.sendWindow = [this](const std::function<TSendResult(TSendProgress &)> &work) {
+        return TSendForm::RunWork(FWindow, FSession.Workspace().SysData(), work);
+    };
+    hooks.showThanks
+        = [this](const QString &orderName) { return TThanksForm::Ask(orderName, FWindow); };
+    hooks.payByCard = [](const QString &cardOrderId, double amount) {
+        return CardPaymentService().PayOrder(cardOrderId, amount);
+    };
+    hooks.openHistory = [this, &prompter] { OpenHistoryWindow(FSession, prompter, FWindow); };
+    hooks.transferModeChanged = [this](int mode) {
+        const QString name = QStringLiteral("miTransMode%1").arg(mode);
+        if (auto *item = FWindow->findChild<QAction *>(name))
+            item->setChecked(true);
+    };
+    hooks.basketChanged = [this] { FBasket.Refresh(); };
+    return start;
+}
+
+void TOrderStartWindows::sbOrderClick(TThumbGrid &grid)
+{
+    if (FRunning)
+        return;
+    FRunning = true;
+    grid.CommitDateEditor();
+    Start().Run(FGridSeenAll || grid.LastItemDrawn());
+    FRunning = false;
+}
+
+} // namespace korvatel

@@ -1,0 +1,159 @@
+#include "app/ui/run_client.h"
+
+#include "app/client_session.h"
+#include "app/online_start.h"
+#include "app/program_entry.h"
+#include "app/startup.h"
+#include "app/ui/basket_actions.h"
+#include "app/ui/main_menus.h"
+#include "app/ui/start_forms.h"
+#include "app/ui/web_main.h"
+#include "platform/drive_table.h"
+#include "platform/fonts.h"
+#include "platform/program_file.h"
+#include "platform/shell.h"
+#include "platform/ui/qt_prompter.h"
+#include "platform/user_folders.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QProxyStyle>
+#include <QTimer>
+#include <QToolTip>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// Hints appear after 300 ms and stay 30 seconds: the style sets the delay, the filter shows
+// every hint with its own display time.
+class THintStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+        QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 300;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+class THintTiming : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+            return false;
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget->toolTip().isEmpty())
+            return false;
+        const auto *help = static_cast<QHelpEvent *>(event);
+        QToolTip::showText(help->globalPos(), widget->toolTip(), widget, {}, 30000);
+        return true;
+    }
+};
+
+struct TClientOptions {
+    QString screenshot;
+    int quitAfter = -1;
+    bool unattended = false;
+    QStringList own; // the options as given, for a started copy
+    QStringList arguments; // the rest: the program entry's command line
+};
+
+TClientOptions ParseOptions(const QStringList &args)
+{
+    TClientOptions options;
+    for (const QString &arg : args) {
+        if (arg.startsWith(QLatin1String("--screenshot=")))
+            options.screenshot = arg.section(u'=', 1);
+        else if (arg.startsWith(QLatin1String("--quit-after=")))
+            options.quitAfter = arg.section(u'=', 1).toInt();
+        else if (arg == QLatin1String("--unattended"))
+            options.unattended = true;
+        else {
+            options.arguments << arg;
+            continue;
+        }
+        options.own << arg;
+    }
+    return options;
+}
+
+} // namespace
+
+int RunClient(QApplication &app)
+{
+    QApplication::setApplicationName(QStringLiteral("Korvatel"));
+    MapWindowsFonts();
+    QApplication::setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
+
+    const TClientOptions options = ParseOptions(app.arguments().mid(1));
+    TQtPrompter qtPrompter;
+    TUnattendedPrompter unattendedPrompter;
+    TPrompter &prompter = options.unattended ? static_cast<TPrompter &>(unattendedPrompter)
+                                             : static_cast<TPrompter &>(qtPrompter);
+
+    const TUserFolders folders = TUserFolders::FromEnvironment();
+    const TDriveTable drives = TDriveTable::FromSystem(folders);
+    TEntryInput input { options.arguments, OwnProgramPath(), folders, drives,
+        [&options](const QString &program) { return StartProgram(program, options.own); } };
+    const TEntryResult entry = RunProgramEntry(input, prompter);
+    if (!entry.proceed)
+        return 0;
+
+    TQtStartDialogs qtDialogs;
+    TUnattendedStartDialogs unattendedDialogs;
+    TStartDialogs &dialogs = options.unattended ? static_cast<TStartDialogs &>(unattendedDialogs)
+                                                : static_cast<TStartDialogs &>(qtDialogs);
+    TWorkspace workspace(folders, drives);
+    const TServerConfig servers = TServerConfig::Load(folders.configDir);
+    TServerShopData shopServer(servers);
+    TSystemClock clock;
+    const bool ctrlHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+    const TStartupResult startup
+        = RunStartup(entry, workspace, dialogs, shopServer, clock, ctrlHeld);
+    if (!startup.proceed)
+        return 0;
+
+    QApplication::setStyle(new THintStyle);
+    app.installEventFilter(new THintTiming(&app));
+    TClientSession session(std::move(workspace), entry, startup);
+    TWebMain window(session);
+    window.SetPrompter(&prompter);
+    if (options.unattended) // nobody to answer a problem list: it is cancelled
+        window.Basket().ShowProblems
+            = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
+    window.show();
+    // A downloaded new program is started on its own; this one then ends.
+    const auto startNew = [](const QString &program) { return StartProgram(program); };
+    QTimer::singleShot(0, &window, [&] {
+        if (ApplyVersionGate(session, OwnProgramVersion(), folders, prompter, startNew))
+            window.close();
+    });
+    window.Menus().CheckVersion = [&] {
+        if (CheckVersionFromMenu(
+                servers, session, OwnProgramVersion(), folders, prompter, startNew))
+            window.close();
+    };
+    if (!options.screenshot.isEmpty()) {
+        QTimer::singleShot(500, &window, [&window, screenshot = options.screenshot] {
+            const bool saved = window.grab().save(screenshot, "PNG");
+            window.close();
+            if (!saved)
+                QApplication::exit(1);
+        });
+    }
+    if (options.quitAfter >= 0)
+        QTimer::singleShot(options.quitAfter, &window, &QWidget::close);
+    return app.exec();
+}
+
+} // namespace korvatel
