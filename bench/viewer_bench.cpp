@@ -1,9 +1,17 @@
 // The viewer's commands on a 24-megapixel picture: a brightness and a contrast step, a quarter
-// turn of the picture with its trimming frame, and applying a trim.
+// turn of the picture with its trimming frame, and applying a trim. And the time to the first
+// picture of a camera file against the time to the whole one: the viewer shows the quick look
+// (read and decoded at a DCT scale) while the whole picture is decoded away from the window.
+#include "camera_jpeg.h"
 #include "imaging/effects.h"
+#include "viewer/picture_loader.h"
 #include "viewer/tone_steps.h"
 #include "viewer/trim_frame.h"
+#include "viewer/viewed_picture.h"
 
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <random>
 
@@ -56,6 +64,68 @@ void BM_TurnWithFrame(benchmark::State &state)
     }
 }
 BENCHMARK(BM_TurnWithFrame)->Unit(benchmark::kMillisecond);
+
+// A camera file of 12 (4000 × 3000) or 24 (6000 × 4000) megapixels, written once.
+QString CameraFile(int megapixels)
+{
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("IMG_%1.JPG").arg(megapixels));
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        const bool large = megapixels > 12;
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bench::CameraJpeg(large ? 6000 : 4000, large ? 4000 : 3000, megapixels));
+    }
+    return path;
+}
+
+void BM_TimeToFirstPicture(benchmark::State &state)
+{
+    const QString path = CameraFile(int(state.range(0)));
+    for (auto _ : state) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        std::optional<TPicturePreview> quick = DecodePreview(file.readAll(), 640);
+        benchmark::DoNotOptimize(quick);
+    }
+}
+BENCHMARK(BM_TimeToFirstPicture)->Arg(12)->Arg(24)->Unit(benchmark::kMillisecond);
+
+void BM_TimeToWholePicture(benchmark::State &state)
+{
+    const QString path = CameraFile(int(state.range(0)));
+    for (auto _ : state) {
+        std::optional<TBitmap> whole = TViewedPicture::Decode(path);
+        benchmark::DoNotOptimize(whole);
+    }
+}
+BENCHMARK(BM_TimeToWholePicture)->Arg(12)->Arg(24)->Unit(benchmark::kMillisecond);
+
+// What the window's thread does to show the whole picture: after a command (the image made
+// from the picture, then its copy at the size of a 1280 × 800 screen's view), and after a
+// load (the copy of the image the loader prepared).
+void BM_ShowWholePicture(benchmark::State &state)
+{
+    const TBitmap whole = TViewedPicture::Decode(CameraFile(int(state.range(0)))).value();
+    for (auto _ : state) {
+        const QImage shown = ShownImage(whole).scaled(
+            QSize(900, 600), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        benchmark::DoNotOptimize(shown.constBits());
+    }
+}
+BENCHMARK(BM_ShowWholePicture)->Arg(12)->Arg(24)->Unit(benchmark::kMillisecond);
+
+void BM_ShowPreparedPicture(benchmark::State &state)
+{
+    const TBitmap whole = TViewedPicture::Decode(CameraFile(int(state.range(0)))).value();
+    const QImage prepared = ShownImage(whole);
+    for (auto _ : state) {
+        const QImage shown
+            = prepared.scaled(QSize(900, 600), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        benchmark::DoNotOptimize(shown.constBits());
+    }
+}
+BENCHMARK(BM_ShowPreparedPicture)->Arg(12)->Arg(24)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -39,9 +39,8 @@ QString SaveFailedText(const QString &target)
 
 } // namespace
 
-bool TViewedPicture::Load(const QString &fileName, QString *error)
+std::optional<TBitmap> TViewedPicture::Decode(const QString &fileName, QString *error)
 {
-    Clear();
     try {
         TBitmap bitmap;
         if (Extension(fileName) == QLatin1String("CCI")) {
@@ -55,9 +54,7 @@ bool TViewedPicture::Load(const QString &fileName, QString *error)
         }
         if (bitmap.Empty())
             throw EPictureError(QStringLiteral("No picture: ") + fileName);
-        FBitmap = std::move(bitmap);
-        FFileName = fileName;
-        return true;
+        return bitmap;
     } catch (const EPictureError &e) {
         if (error)
             *error = e.Message();
@@ -65,7 +62,24 @@ bool TViewedPicture::Load(const QString &fileName, QString *error)
         if (error)
             *error = QString::fromLocal8Bit(e.what());
     }
-    return false;
+    return std::nullopt;
+}
+
+bool TViewedPicture::Load(const QString &fileName, QString *error)
+{
+    Clear();
+    std::optional<TBitmap> bitmap = Decode(fileName, error);
+    if (!bitmap)
+        return false;
+    Adopt(fileName, std::move(*bitmap));
+    return true;
+}
+
+void TViewedPicture::Adopt(const QString &fileName, TBitmap bitmap)
+{
+    Clear();
+    FBitmap = std::move(bitmap);
+    FFileName = fileName;
 }
 
 void TViewedPicture::Clear()

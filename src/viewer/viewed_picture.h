@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace korvatel
 {
@@ -24,6 +25,10 @@ public:
     // Loads the file; false with the error text when it cannot be read (the viewer is then
     // empty).
     bool Load(const QString &fileName, QString *error = nullptr);
+    // The file's picture as Load reads it, for any thread; nullopt with the error text.
+    static std::optional<TBitmap> Decode(const QString &fileName, QString *error = nullptr);
+    // Takes a picture decoded from fileName, unchanged.
+    void Adopt(const QString &fileName, TBitmap bitmap);
     // "初期画面に戻す": the picture as its file holds it.
     bool Restore(QString *error = nullptr) { return Load(FFileName, error); }
     // "消去": the viewer shows nothing.

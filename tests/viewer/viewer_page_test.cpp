@@ -1,6 +1,7 @@
 #include "platform/prompter.h"
 #include "support/image_builders.h"
 #include "support/temp_home.h"
+#include "viewer/picture_loader.h"
 #include "viewer/slide_show.h"
 #include "viewer/ui/rect_label.h"
 #include "viewer/ui/viewer_page.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -171,6 +173,42 @@ TEST(TViewerPage, OrderingOfflineIsRefusedAndOnlineGoesToTheHook)
     online.page->sbOrderViewClick(); // unchanged and without a frame: the file itself
     EXPECT_EQ(online.ordered, QStringList { online.files[1] });
     EXPECT_EQ(online.prompter.Unexpected(), 0);
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(TViewerPage, ALargePictureIsReadWithoutHoldingTheWindow)
+{
+    TPageFixture f;
+    f.page->SetActive(true);
+    f.home.Write(QStringLiteral("big.jpg"), test::JpegBytes(test::PatternBitmap(2400, 1800), 100));
+    const QString big = f.home.FilePath(QStringLiteral("big.jpg"));
+    ASSERT_GT(QFileInfo(big).size(), kBackgroundLoadBytes);
+
+    ASSERT_TRUE(f.page->ViewPicture(big));
+    TViewerStage *stage = f.page->Stage();
+    EXPECT_TRUE(stage->Loading());
+    EXPECT_EQ(f.status[2].last(), QStringLiteral("読み込み中…"));
+    // The commands wait for the whole picture.
+    EXPECT_FALSE(f.Command("miRight90")->isEnabled());
+    EXPECT_FALSE(f.Command("miOrderView")->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !stage->Loading(); }, 20000));
+    EXPECT_EQ(f.Shown(), QSize(2400, 1800));
+    EXPECT_TRUE(f.Command("miRight90")->isEnabled());
+    EXPECT_EQ(f.status[2].last(), QString());
+
+    // A large file that does not read gives its message once it has been tried.
+    f.home.Write(
+        QStringLiteral("broken.jpg"), QByteArray("\xFF\xD8\xFF") + QByteArray(2'000'000, 'x'));
+    ASSERT_TRUE(f.page->ViewPicture(f.home.FilePath(QStringLiteral("broken.jpg"))));
+    EXPECT_TRUE(f.prompter.Texts().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !stage->Loading(); }, 20000));
+    EXPECT_EQ(f.prompter.Texts().size(), 1);
+    EXPECT_TRUE(stage->Picture().Empty());
+    EXPECT_FALSE(f.Command("miRight90")->isEnabled());
 }
 
 } // namespace korvatel

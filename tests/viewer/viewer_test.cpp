@@ -4,11 +4,13 @@
 #include "platform/prompter.h"
 #include "support/image_builders.h"
 #include "support/temp_home.h"
+#include "viewer/picture_loader.h"
 #include "viewer/tone_steps.h"
 #include "viewer/viewed_picture.h"
 #include "viewer/viewer_zoom.h"
 
 #include <QFileInfo>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -250,6 +252,72 @@ TEST(MainTabs, NumberingFollowsTheShownTabs)
     EXPECT_EQ(TabIndexForCtrlKey(Qt::Key_A, 4), -1);
     EXPECT_EQ(MemoryWatchInterval(3), 500);
     EXPECT_EQ(MemoryWatchInterval(9), 0);
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(TPictureLoader, AQuickLookComesFirstAndOnlyTheNewestLoadReports)
+{
+    EXPECT_EQ(PreviewScale(QSize(6000, 4000), 640), jsEighth);
+    EXPECT_EQ(PreviewScale(QSize(3000, 4000), 640), jsQuarter);
+    EXPECT_EQ(PreviewScale(QSize(1600, 1200), 640), jsHalf);
+    EXPECT_EQ(PreviewScale(QSize(1000, 800), 640), jsFullSize);
+
+    test::TTempHome home;
+    home.Write(QStringLiteral("big.jpg"), test::JpegBytes(test::PatternBitmap(1600, 1200)));
+    home.Write(QStringLiteral("small.jpg"), test::JpegBytes(test::PatternBitmap(40, 30)));
+    home.Write(QStringLiteral("broken.jpg"), QByteArray("\xFF\xD8\xFF") + QByteArray(4000, 'x'));
+    const QString big = home.FilePath(QStringLiteral("big.jpg"));
+    const QString small = home.FilePath(QStringLiteral("small.jpg"));
+
+    TPictureLoader loader;
+    QList<QSize> previews;
+    QStringList done;
+    QStringList errors;
+    QSize picture;
+    QObject::connect(
+        &loader, &TPictureLoader::preview, [&](int, const TBitmap &quick, QSize stored) {
+            previews << QSize(quick.Width(), quick.Height()) << stored;
+        });
+    QObject::connect(
+        &loader, &TPictureLoader::loaded, [&](int, const QString &file, const QString &error) {
+            done << file;
+            errors << error;
+            const TBitmap taken = loader.TakePicture();
+            picture = QSize(taken.Width(), taken.Height());
+        });
+    const auto waitForLoads
+        = [&](int count) { return QTest::qWaitFor([&] { return done.size() >= count; }, 20000); };
+
+    // A second load before the first reports: the first never does.
+    loader.Load(big);
+    loader.Load(small);
+    ASSERT_TRUE(waitForLoads(1));
+    QTest::qWait(50);
+    EXPECT_EQ(done, QStringList { small });
+    EXPECT_EQ(picture, QSize(40, 30));
+    EXPECT_TRUE(previews.isEmpty()); // too small for a quicker look
+    EXPECT_FALSE(loader.Busy());
+
+    loader.Load(big);
+    ASSERT_TRUE(waitForLoads(2));
+    EXPECT_EQ((QList<QSize> { QSize(800, 600), QSize(1600, 1200) }), previews);
+    EXPECT_EQ(picture, QSize(1600, 1200));
+    EXPECT_TRUE(errors[1].isEmpty());
+
+    loader.Load(home.FilePath(QStringLiteral("broken.jpg")));
+    ASSERT_TRUE(waitForLoads(3));
+    EXPECT_FALSE(errors[2].isEmpty());
+    EXPECT_EQ(picture, QSize(0, 0));
+
+    // A load dropped before its turn reports nothing, even after a while.
+    loader.Load(big);
+    loader.Cancel();
+    QTest::qWait(300);
+    EXPECT_EQ(done.size(), 3);
 }
 
 } // namespace korvatel

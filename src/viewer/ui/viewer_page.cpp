@@ -59,6 +59,14 @@ TViewerPage::TViewerPage(
     connect(FStage, &TViewerStage::frameChanged, this, [this] { UpdateViewerCommands(); });
     connect(FStage, &TViewerStage::pictureChanged, this, &TViewerPage::UpdateViewerCommands);
     connect(
+        FStage, &TViewerStage::pictureLoaded, this, [this](const QString &, const QString &error) {
+            Status(2, QString());
+            if (!error.isEmpty())
+                Prompter().Error(error);
+            UpdateViewerCommands();
+            Memory();
+        });
+    connect(
         FStage, &TViewerStage::hintText, this, [this](const QString &text) { Status(1, text); });
 
     FSlideTimer = new QTimer(this);
@@ -229,6 +237,9 @@ bool TViewerPage::ViewPicture(const QString &fileName)
     if (!loaded && !error.isEmpty())
         Prompter().Error(error);
     Status(0, QFileInfo(fileName).fileName());
+    // A large picture is read in the background; the window stays free meanwhile.
+    if (FStage->Loading())
+        Status(2, QStringLiteral("読み込み中…"));
     UpdateViewerCommands();
     Memory();
     return loaded;

@@ -50,7 +50,8 @@ public:
     // Takes the zoom limit, the anchor size and the background colour from State.ini.
     void ApplySettings();
 
-    // Shows a picture; a picture that cannot be read gives its message.
+    // Shows a picture; a picture that cannot be read gives its message. A large one is read in
+    // the background: true then says the reading started, and the commands wait for its end.
     bool ViewPicture(const QString &fileName);
     // Enables the commands by the picture, its frame and its history.
     void UpdateViewerCommands();

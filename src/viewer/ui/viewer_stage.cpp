@@ -1,11 +1,13 @@
 #include "viewer/ui/viewer_stage.h"
 
 #include "platform/ui/widget_helpers.h"
+#include "viewer/picture_loader.h"
 #include "viewer/ui/rect_label.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -142,6 +144,11 @@ TViewerStage::TViewerStage(QWidget *parent)
     layout->addWidget(FView, 1);
 
     FFrame = new TRectLabel(FImage);
+    FLoader = new TPictureLoader(this);
+    connect(FLoader, &TPictureLoader::preview, this,
+        [this](int, const TBitmap &bitmap, QSize stored) { PreviewReady(bitmap, stored); });
+    connect(FLoader, &TPictureLoader::loaded, this,
+        [this](int, const QString &file, const QString &error) { LoadEnded(file, error); });
     connect(FFrame, &TRectLabel::changed, this, &TViewerStage::frameChanged);
     connect(FFrame, &TRectLabel::hintChanged, this, &TViewerStage::hintText);
 
@@ -163,20 +170,61 @@ TViewerStage::TViewerStage(QWidget *parent)
 bool TViewerStage::ViewFile(const QString &fileName, QString *error)
 {
     FFrame->Clear();
-    const bool loaded = FPicture.Load(fileName, error);
+    FLoader->Cancel();
+    FLoading.clear();
+    FPendingSize = QSize();
+    if (QFileInfo(fileName).size() <= kBackgroundLoadBytes) {
+        const bool loaded = FPicture.Load(fileName, error);
+        Refresh();
+        return loaded;
+    }
+    FPicture.Clear();
+    FLoading = fileName;
     Refresh();
-    return loaded;
+    FLoader->Load(fileName);
+    return true;
+}
+
+void TViewerStage::PreviewReady(const TBitmap &bitmap, QSize storedSize)
+{
+    if (!Loading())
+        return;
+    // The quick look stands in the place and at the zoom of the whole picture.
+    FPendingSize = storedSize;
+    FImage->SetPicture(bitmap.ToImage());
+    ApplyZoom();
+}
+
+void TViewerStage::LoadEnded(const QString &fileName, const QString &error)
+{
+    if (fileName != FLoading)
+        return;
+    FLoading.clear();
+    FPendingSize = QSize();
+    TBitmap bitmap = FLoader->TakePicture();
+    if (!bitmap.Empty())
+        FPicture.Adopt(fileName, std::move(bitmap));
+    Show(FLoader->TakeShown());
+    Q_EMIT pictureLoaded(fileName, FPicture.Empty() ? error : QString());
 }
 
 void TViewerStage::Refresh()
 {
-    FImage->SetPicture(FPicture.Empty() ? QImage() : FPicture.Bitmap().ToImage());
+    Show(ShownImage(FPicture.Bitmap()));
+}
+
+void TViewerStage::Show(const QImage &image)
+{
+    FImage->SetPicture(FPicture.Empty() ? QImage() : image);
     ApplyZoom();
     Q_EMIT pictureChanged();
 }
 
 void TViewerStage::ClearPicture()
 {
+    FLoader->Cancel();
+    FLoading.clear();
+    FPendingSize = QSize();
     FFrame->Clear();
     FPicture.Clear();
     Refresh();
@@ -225,7 +273,8 @@ void TViewerStage::ApplyZoom()
     const bool autoZoom = FAutoZoom->isChecked();
     FView->setHorizontalScrollBarPolicy(autoZoom ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     FView->setVerticalScrollBarPolicy(autoZoom ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
-    FLayout = ViewerZoom(FView->viewport()->size(), FPicture.Size(), autoZoom, FZoom, FMaxZoom);
+    const QSize size = FPicture.Empty() ? FPendingSize : FPicture.Size();
+    FLayout = ViewerZoom(FView->viewport()->size(), size, autoZoom, FZoom, FMaxZoom);
     if (!autoZoom)
         FZoom = FLayout.barPosition;
     {
@@ -237,13 +286,14 @@ void TViewerStage::ApplyZoom()
     }
     FZoomLabel->setText(QStringLiteral("%1%2").arg(FLayout.barPosition).arg(QStringLiteral("%")));
     FView->setAlignment(FLayout.centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
-    if (FPicture.Empty()) {
+    if (size.isEmpty()) {
         FImage->hide();
         return;
     }
     FImage->resize(FLayout.displayed);
     FImage->show();
-    FFrame->Rescale(FLayout.displayed);
+    if (!FPicture.Empty())
+        FFrame->Rescale(FLayout.displayed);
 }
 
 void TViewerStage::Rotate(RotationType rotation)
@@ -325,6 +375,9 @@ QToolButton *TViewerStage::AddTool(QAction *action)
 
 void TViewerStage::ImagePress(QMouseEvent *event)
 {
+    // A quick look takes no frame and no zoom gesture: the picture is still being read.
+    if (FPicture.Empty())
+        return;
     const QPoint p = event->position().toPoint();
     const Qt::MouseButtons buttons = event->buttons();
     const bool left = event->button() == Qt::LeftButton;

@@ -18,6 +18,7 @@ class QVBoxLayout;
 namespace korvatel
 {
 
+class TPictureLoader;
 class TRectLabel;
 class TViewerStage;
 
@@ -69,8 +70,11 @@ public:
     QLabel *pnSlideEnd() const { return FSlideEnd; }
     TMouseState MouseState() const { return FMouseState; }
 
-    // Shows a file; false with the error text when it cannot be read.
+    // Shows a file; false with the error text when it cannot be read. A large file is decoded
+    // away from the window's thread: the stage shows a quick look at it when it can, and
+    // pictureLoaded reports the end; until then the picture is empty and Loading() is true.
     bool ViewFile(const QString &fileName, QString *error = nullptr);
+    bool Loading() const { return !FLoading.isEmpty(); }
     // Shows the picture again after a command changed it (fitted anew when auto zoom is on).
     void Refresh();
     void ClearPicture();
@@ -110,6 +114,8 @@ public:
 Q_SIGNALS:
     void frameChanged(bool exists);
     void pictureChanged();
+    // A background load ended; error is empty when the picture is shown.
+    void pictureLoaded(const QString &fileName, const QString &error);
     void hintText(const QString &text);
 
 protected:
@@ -119,7 +125,15 @@ private:
     void ApplyZoom();
     void ZoomBarMoved(int position);
 
+    // Shows the image of the picture (none while it is empty).
+    void Show(const QImage &image);
+    void PreviewReady(const TBitmap &bitmap, QSize storedSize);
+    void LoadEnded(const QString &fileName, const QString &error);
+
     TViewedPicture FPicture;
+    TPictureLoader *FLoader = nullptr;
+    QString FLoading; // the file being decoded in the background
+    QSize FPendingSize; // its stored size, while a quick look is shown
     TViewerImage *FImage = nullptr;
     TRectLabel *FFrame = nullptr;
     QScrollArea *FView = nullptr;

@@ -1,0 +1,118 @@
+#include "viewer/picture_loader.h"
+
+#include "viewer/viewed_picture.h"
+
+#include <QFile>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// The quick look at a JPEG is at least this long on its long side.
+constexpr int kPreviewMinSide = 640;
+// The bytes a preview reads at most: a larger file is left to the full decode.
+constexpr qint64 kPreviewMaxBytes = 256 * 1024 * 1024;
+
+} // namespace
+
+TJpegScale PreviewScale(QSize stored, int minSide)
+{
+    const int longSide = std::max(stored.width(), stored.height());
+    for (const auto &[scale, divisor] :
+        { std::pair { jsEighth, 8 }, std::pair { jsQuarter, 4 }, std::pair { jsHalf, 2 } })
+        if (longSide / divisor >= minSide)
+            return scale;
+    return jsFullSize;
+}
+
+std::optional<TPicturePreview> DecodePreview(const QByteArray &data, int minSide)
+{
+    const std::optional<TJpegInfo> info = ReadJpegInfo(data);
+    if (!info)
+        return std::nullopt;
+    try {
+        const QSize stored(info->width, info->height);
+        const TJpegScale scale = PreviewScale(stored, minSide);
+        if (scale == jsFullSize) // no quicker than the picture itself
+            return std::nullopt;
+        TBitmap bitmap = DecodeJpeg(data, scale);
+        if (bitmap.Empty())
+            return std::nullopt;
+        return TPicturePreview { std::move(bitmap), stored };
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+}
+
+QImage ShownImage(const TBitmap &bitmap)
+{
+    return bitmap.Empty() ? QImage() : bitmap.View().convertToFormat(QImage::Format_RGB32);
+}
+
+TPictureLoader::TPictureLoader(QObject *parent)
+    : QObject(parent)
+    , FNewest(std::make_shared<std::atomic<int>>(0))
+{
+    FPool.setMaxThreadCount(1);
+}
+
+TPictureLoader::~TPictureLoader()
+{
+    Cancel();
+    FPool.clear();
+    FPool.waitForDone();
+}
+
+void TPictureLoader::Cancel()
+{
+    FNewest->store(++FSerial);
+    FBusy = false;
+}
+
+int TPictureLoader::Load(const QString &fileName)
+{
+    const int serial = ++FSerial;
+    FNewest->store(serial);
+    FBusy = true;
+    std::shared_ptr<std::atomic<int>> newest = FNewest;
+    FPool.start([this, serial, newest, fileName] {
+        const auto current = [&] { return newest->load() == serial; };
+        if (!current())
+            return;
+        if (fileName.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive)
+            || fileName.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive)) {
+            QFile file(fileName);
+            if (file.size() <= kPreviewMaxBytes && file.open(QIODevice::ReadOnly)) {
+                std::optional<TPicturePreview> quick
+                    = DecodePreview(file.readAll(), kPreviewMinSide);
+                if (quick && current())
+                    QMetaObject::invokeMethod(this, [this, serial, quick = std::move(*quick)] {
+                        if (serial == FSerial)
+                            Q_EMIT preview(serial, quick.bitmap, quick.storedSize);
+                    });
+            }
+        }
+        if (!current())
+            return;
+        QString error;
+        std::optional<TBitmap> bitmap = TViewedPicture::Decode(fileName, &error);
+        // The conversion for the screen is done here too: on a large picture it takes longer
+        // than the window may be held.
+        QImage shown = bitmap ? ShownImage(*bitmap) : QImage();
+        QMetaObject::invokeMethod(this,
+            [this, serial, fileName, bitmap = std::move(bitmap), shown = std::move(shown),
+                error]() mutable {
+                if (serial != FSerial)
+                    return;
+                FBusy = false;
+                FPicture = bitmap ? std::move(*bitmap) : TBitmap();
+                FShown = std::move(shown);
+                Q_EMIT loaded(serial, fileName, error);
+            });
+    });
+    return serial;
+}
+
+} // namespace korvatel

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "imaging/bitmap.h"
+#include "imaging/jpeg_codec.h"
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QString>
+#include <QThreadPool>
+#include <atomic>
+#include <memory>
+#include <optional>
+
+namespace korvatel
+{
+
+// Files up to this size are decoded where they are asked for: they take a moment only. Larger
+// ones are decoded away from the window's thread.
+constexpr qint64 kBackgroundLoadBytes = 1024 * 1024;
+
+// The DCT scale of a quick first look at a JPEG of the stored size: the strongest reduction
+// whose long side still has at least minSide pixels (the full size when even 1/2 is smaller).
+TJpegScale PreviewScale(QSize stored, int minSide);
+
+// A quick first look at a JPEG file: decoded at PreviewScale, with the stored size. Nullopt
+// for a file that is not a readable JPEG (the full decode then gives its message) and for one
+// too small to be reduced.
+struct TPicturePreview {
+    TBitmap bitmap;
+    QSize storedSize;
+};
+std::optional<TPicturePreview> DecodePreview(const QByteArray &data, int minSide);
+
+// Decodes the viewer's pictures on a thread of its own, one at a time: for a JPEG first a
+// quick look (preview), then the whole picture (loaded). Each Load gets a serial number; only
+// the newest load reports, and a load that is no longer the newest when its turn comes is not
+// decoded at all.
+class TPictureLoader : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TPictureLoader(QObject *parent = nullptr);
+    // Waits for the decode under way; those waiting are dropped.
+    ~TPictureLoader() override;
+
+    int Load(const QString &fileName);
+    // Drops the loads asked for so far: none of them reports any more.
+    void Cancel();
+    bool Busy() const { return FBusy; }
+
+Q_SIGNALS:
+    void preview(int serial, const TBitmap &bitmap, QSize storedSize);
+    // The whole picture is decoded: TakePicture gives it, or it is empty and error says why.
+    void loaded(int serial, const QString &fileName, const QString &error);
+
+public:
+    // The picture of the last report of loaded, once, and the image that shows it.
+    TBitmap TakePicture() { return std::move(FPicture); }
+    QImage TakeShown() { return std::move(FShown); }
+
+private:
+    QThreadPool FPool;
+    std::shared_ptr<std::atomic<int>> FNewest;
+    int FSerial = 0;
+    bool FBusy = false;
+    TBitmap FPicture;
+    QImage FShown;
+};
+
+// The image that shows a picture on the screen: in the format the display scales fastest.
+QImage ShownImage(const TBitmap &bitmap);
+
+} // namespace korvatel
