@@ -194,13 +194,19 @@ bool TOrderStart::SettleBasket(bool gridSeenAll, TRun &run)
     if (FSession.RefuseWhenOffline(FPrompter, OrderOfflineMessage()))
         return false;
 
-    // 2. The reminder to look through every ordered picture; either answer goes on.
+    // 2. The reminder to look through every ordered picture. OK goes on; "No" (show it only
+    // once) and Esc go back to the grid, so that the customer can look before ordering.
     if (remindBrowsing && !gridSeenAll) {
         if (hooks.beep)
             hooks.beep();
-        if (FPrompter.Ask(TMsgKind::mkConfirmation, BrowseReminderQuestion(), mbOK | mbNo)
-            == TModalResult::mrNo)
+        const TModalResult answer
+            = FPrompter.Ask(TMsgKind::mkConfirmation, BrowseReminderQuestion(), mbOK | mbNo);
+        if (answer == TModalResult::mrNo)
             remindBrowsing = false;
+        if (answer != TModalResult::mrOk) {
+            run.result.outcome = TOrderStartOutcome::osBrowsing;
+            return false;
+        }
     }
 
     // 3. The campus price lists, the counts and the per-size aggregate.

@@ -95,6 +95,7 @@ struct TOrderStartHooks {
 enum class TOrderStartOutcome {
     osOffline, // refused: no shop data
     osInconsistent, // the consistency check left problems
+    osBrowsing, // the customer went back to the grid to look through the pictures
     osSummaryClosed, // the customer went back from the summary
     osCustomerClosed, // the customer window was cancelled
     osNoShop, // the shop's order host table cannot be read
@@ -130,6 +131,7 @@ public:
     // The history folder; TOrderHistory::DefaultFolder of the workspace's folders unless set.
     QString historyFolder;
     // The browsing reminder: on at each start, off for the rest of the run after a "No".
+    // Its "No" and Esc go back to the grid (the order stops there); OK goes on.
     bool remindBrowsing = true;
 
     // Runs the steps. gridSeenAll tells whether the order grid has drawn its last item.

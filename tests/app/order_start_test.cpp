@@ -218,7 +218,7 @@ TEST_F(OrderStartTest, EmptyBasketRunsTheChecksAndOpensTheSummary)
     EXPECT_TRUE(prompter.Shown().isEmpty());
 }
 
-TEST_F(OrderStartTest, TheBrowsingReminderBeepsAndItsNoEndsItForTheRun)
+TEST_F(OrderStartTest, TheBrowsingReminderBeepsItsOkGoesOnAndItsNoReturnsToTheGridOnce)
 {
     confirmSummary = false;
     prompter.Answer(TModalResult::mrOk);
@@ -227,17 +227,28 @@ TEST_F(OrderStartTest, TheBrowsingReminderBeepsAndItsNoEndsItForTheRun)
     EXPECT_EQ(prompter.Shown().at(0).text, BrowseReminderQuestion());
     EXPECT_EQ(prompter.Shown().at(0).buttons, TMsgButtons(mbOK | mbNo));
     EXPECT_EQ(calls.first(), QStringLiteral("beep"));
-    EXPECT_TRUE(calls.contains(QStringLiteral("summary"))); // either answer goes on
+    EXPECT_TRUE(calls.contains(QStringLiteral("summary"))); // OK goes on
 
     start->Run(true); // the grid has shown every item: no question
     EXPECT_EQ(prompter.Shown().size(), 1);
 
+    // "No" (and Esc) go back to the grid; after a "No" the next press goes on unasked.
+    calls.clear();
     prompter.Answer(TModalResult::mrNo);
-    start->Run(false);
+    EXPECT_EQ(start->Run(false).outcome, TOrderStartOutcome::osBrowsing);
     EXPECT_EQ(prompter.Shown().size(), 2);
     EXPECT_FALSE(start->remindBrowsing);
+    EXPECT_FALSE(calls.contains(QStringLiteral("summary")));
     start->Run(false);
     EXPECT_EQ(prompter.Shown().size(), 2);
+    EXPECT_TRUE(calls.contains(QStringLiteral("summary")));
+
+    start->remindBrowsing = true;
+    calls.clear();
+    prompter.Answer(TModalResult::mrNone); // Esc
+    EXPECT_EQ(start->Run(false).outcome, TOrderStartOutcome::osBrowsing);
+    EXPECT_TRUE(start->remindBrowsing);
+    EXPECT_FALSE(calls.contains(QStringLiteral("summary")));
     EXPECT_EQ(prompter.Unexpected(), 0);
 }
 

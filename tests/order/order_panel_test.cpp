@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -182,6 +183,38 @@ TEST(TOrderPanel, AChangeOfTheListReachesTheWindowUntilThePanelIsGone)
     f.list.Delete(0);
     f.list.Recount(); // no panel left to call
     EXPECT_EQ(f.list.Count(), 1);
+}
+
+TEST(TOrderPanel, ThePageBarShowsAndTurnsEveryPageOfALongBasket)
+{
+    TPanelFixture f;
+    QScrollBar *bar = f.panel->PageBar();
+    TThumbGrid *grid = f.panel->Grid();
+    ASSERT_NE(bar, nullptr);
+    QTest::qWait(10); // the first layout
+    EXPECT_EQ(grid->PageCount(), 1);
+    EXPECT_FALSE(bar->isEnabled()); // three pictures fit on one page
+
+    for (int i = 3; i < 16; ++i) {
+        const QString name = QStringLiteral("Pictures/p%1.jpg").arg(i);
+        f.home.Write(name, test::JpegBytes(test::PatternBitmap(64, 48)));
+        f.list.AddPicture(1, f.home.FilePath(name), false, 1, QStringLiteral("L"));
+    }
+    f.list.Recount();
+    const int pages = grid->PageCount();
+    ASSERT_GT(pages, 1);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->isEnabled());
+    EXPECT_EQ(bar->maximum(), pages - 1);
+    EXPECT_EQ(bar->value(), 0);
+
+    // The bar turns the grid to the last page, where the last item is drawn.
+    bar->setValue(pages - 1);
+    EXPECT_EQ(grid->Page(), pages - 1);
+    EXPECT_FALSE(grid->CellRect(15).isEmpty());
+    // Keys on the grid move the bar with them.
+    grid->PageUp();
+    EXPECT_EQ(bar->value(), pages - 2);
 }
 
 } // namespace korvatel

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -34,7 +35,22 @@ TOrderPanel::TOrderPanel(TThumbNails &orders, const TOrderPanelSettings &setting
     setObjectName(QStringLiteral("pnOrder"));
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(BuildOrderBar());
-    layout->addWidget(BuildOrderGrid(), 1);
+    // The grid with its page bar at the right: the bar shows where the page shown lies among
+    // the pages of the basket and turns them.
+    auto *gridRow = new QHBoxLayout;
+    gridRow->setSpacing(0);
+    gridRow->addWidget(BuildOrderGrid(), 1);
+    FPageBar = new QScrollBar(Qt::Vertical, this);
+    FPageBar->setObjectName(QStringLiteral("sbOrderPages"));
+    FPageBar->setPageStep(1);
+    connect(FPageBar, &QScrollBar::valueChanged, this, [this](int page) {
+        if (page != FGrid->Page())
+            FGrid->ShowPage(page);
+    });
+    FGrid->OnPagesChanged = [this] { ShowPages(); };
+    gridRow->addWidget(FPageBar);
+    layout->addLayout(gridRow, 1);
+    ShowPages();
 }
 
 TOrderPanel::~TOrderPanel()
@@ -42,6 +58,7 @@ TOrderPanel::~TOrderPanel()
     // The basket outlives the panel: it stops calling back.
     FOrders.OnChange = nullptr;
     FOrders.OnBeforeSort = nullptr;
+    FGrid->OnPagesChanged = nullptr;
     FGrid->SetList(nullptr);
 }
 
@@ -88,6 +105,16 @@ QHBoxLayout *TOrderPanel::BuildOrderBar()
         FSettings.defaults->Save(FSettings.defaultPath);
     });
     return orderBar;
+}
+
+void TOrderPanel::ShowPages()
+{
+    const QSignalBlocker block(FPageBar);
+    const int pages = std::max(FGrid->PageCount(), 1);
+    FPageBar->setRange(0, pages - 1);
+    FPageBar->setValue(FGrid->Page());
+    FPageBar->setEnabled(pages > 1);
+    FPageBar->setToolTip(QStringLiteral("%1 / %2 ページ").arg(FGrid->Page() + 1).arg(pages));
 }
 
 QWidget *TOrderPanel::BuildOrderGrid()

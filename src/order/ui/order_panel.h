@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QHBoxLayout;
 class QMenu;
+class QScrollBar;
 class QSpinBox;
 
 namespace korvatel
@@ -53,6 +54,7 @@ public:
 
     TThumbGrid *Grid() const { return FGrid; }
     QMenu *PopupMenu() const { return FPopup; }
+    QScrollBar *PageBar() const { return FPageBar; }
     void SetPrompter(TPrompter *prompter);
     // Fills the menu "注文詳細" with the panel's commands and gives them to the popup menu.
     void BuildMenu(QMenu *menu);
@@ -91,6 +93,8 @@ public:
 private:
     QHBoxLayout *BuildOrderBar();
     QWidget *BuildOrderGrid();
+    // The page bar follows the grid's pages.
+    void ShowPages();
     void ConnectGrid();
     void OrderGridChanged();
     void DefaultSizeChanged();
@@ -104,6 +108,7 @@ private:
     QCheckBox *FNoHosei = nullptr;
     TThumbGrid *FGrid = nullptr;
     QMenu *FPopup = nullptr;
+    QScrollBar *FPageBar = nullptr;
 };
 
 } // namespace korvatel

@@ -231,6 +231,8 @@ void TThumbGrid::Relayout()
             FDateEdit->setGeometry(ZonesOf(index).dateEditor);
     }
     update();
+    if (OnPagesChanged)
+        OnPagesChanged();
 }
 
 int TThumbGrid::RowCount() const
@@ -252,6 +254,8 @@ void TThumbGrid::SetTopRow(int row)
             picture.key.clear();
     ForgetFarPictures();
     update();
+    if (OnPagesChanged)
+        OnPagesChanged();
 }
 
 void TThumbGrid::ForgetFarPictures()

@@ -73,6 +73,10 @@ public:
     int TopRow() const { return FTopRow; }
     void PageUp();
     void PageDown();
+    // The grid pages by whole screens: how many there are, the one shown, and showing one.
+    int PageCount() const { return RowCount() / std::max(VisibleRows(), 1); }
+    int Page() const { return FTopRow / std::max(VisibleRows(), 1); }
+    void ShowPage(int page) { SetTopRow(page * VisibleRows()); }
     int CurrentIndex() const { return FCurrent; }
     // Makes the item current and shows its page.
     void SetCurrentIndex(int index);
@@ -117,6 +121,8 @@ public:
     std::function<bool(TThumbNail &item)> OpenCorrection;
     // Something of an item kept in the order memory changed (size, counts, date, correction).
     std::function<void()> OnChanged;
+    // The pages or the page shown changed.
+    std::function<void()> OnPagesChanged;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
