@@ -2,8 +2,9 @@
 # Starts the client under Xvfb in a demo home of its own with a folder of generated photos, opens
 # a photo in the viewer, opens each tab with Ctrl+digit, draws a trimming frame, turns the
 # picture and trims it, and saves a PNG of the screen after each step into OUT_DIR (default
-# build/default/tab-shots).
-# usage: tools/tab-shots.sh [BUILD_DIR] [OUT_DIR]
+# build/default/tab-shots). SCREEN sets the screen size (default 1280x800; 1024x600 for a small
+# screen).
+# usage: [SCREEN=WxH] tools/tab-shots.sh [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/default}
@@ -22,7 +23,7 @@ printf 'LastDir=%s\r\n' "$home/Pictures/trip" >"$home/Korvatel/SysData/State.ini
 
 export HOME=$home
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
-xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+xvfb-run -a -s "-screen 0 ${SCREEN:-1280x800}x24" bash -c '
   set -e
   "$0" 1234 --unattended --quit-after=60000 2>"$1/client.log" &
   pid=$!
@@ -35,8 +36,11 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   shot() { sleep 0.8; import -window root "$1/$2.png"; }
   xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
   eval "$(xdotool getwindowgeometry --shell "$win")"
-  # The second photo of the film strip opens in the viewer.
+  # The second photo of the film strip opens in the viewer: a click makes it current (offline
+  # it orders nothing), Enter opens it.
   xdotool mousemove $((X + 290)) $((Y + 88)) click 1
+  sleep 0.3
+  xdotool key --window "$win" Return
   sleep 1
   for tab in 0 1 2 3; do
     xdotool key --window "$win" ctrl+$tab
@@ -45,8 +49,9 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   # A trimming frame drawn on the picture, then turned with it.
   xdotool key --window "$win" ctrl+1
   sleep 0.5
-  xdotool mousemove $((X + 850)) $((Y + 180)) mousedown 1 mousemove $((X + 950)) $((Y + 230)) \
-    mousemove $((X + 1100)) $((Y + 260)) mouseup 1
+  xdotool mousemove $((X + WIDTH * 66 / 100)) $((Y + HEIGHT * 22 / 100)) mousedown 1 \
+    mousemove $((X + WIDTH * 74 / 100)) $((Y + HEIGHT * 29 / 100)) \
+    mousemove $((X + WIDTH * 86 / 100)) $((Y + HEIGHT * 32 / 100)) mouseup 1
   shot "$1" "viewer-frame"
   xdotool key --window "$win" ctrl+Right
   shot "$1" "viewer-turned"

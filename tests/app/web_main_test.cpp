@@ -6,6 +6,7 @@
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "imaging/picture.h"
+#include "order/ui/order_panel.h"
 #include "order/ui/problem_list_form.h"
 #include "platform/clock.h"
 #include "platform/file_times.h"
@@ -28,6 +29,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
@@ -579,6 +581,45 @@ TEST(TWebMain, TheOrderBarLabelsKeepTheirWidthInANarrowWindow)
                 label = each;
         ASSERT_NE(label, nullptr) << text.toStdString();
         EXPECT_GE(label->width(), label->sizeHint().width()) << text.toStdString();
+    }
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+// The visible widgets of the order bar and the viewer's tools must not overlap each other nor
+// leave their page, and the zoom bar keeps a usable height, on small and narrow screens.
+TEST(TWebMain, SmallScreensShowEveryControlWithoutOverlap)
+{
+    TWindowFixture f;
+    f.window->setWindowState(Qt::WindowNoState);
+    for (const QSize size : { QSize(1024, 600), QSize(900, 600) }) {
+        f.window->resize(size);
+        f.window->SelectTab(f.window->TabIndexOf(tmOrder));
+        QTest::qWait(20);
+        TOrderPanel *order = f.window->OrderPage();
+        QList<QRect> taken;
+        for (const char *name : { "cbxDefSize", "seDefCount", "sbClear", "sbOrder" }) {
+            const auto *control = order->findChild<QWidget *>(QString::fromLatin1(name));
+            ASSERT_NE(control, nullptr) << name;
+            ASSERT_TRUE(control->isVisible()) << name;
+            const QRect rect(control->mapTo(order, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(order->rect().contains(rect)) << name << " at " << size.width();
+            for (const QRect &other : taken)
+                EXPECT_FALSE(rect.intersects(other)) << name << " at " << size.width();
+            taken << rect;
+        }
+        EXPECT_FALSE(f.window->grab().isNull());
+
+        TViewerStage *stage = f.View(1600, 1200);
+        QTest::qWait(20);
+        EXPECT_GE(stage->tbZoom()->height(), 100) << size.width();
+        const auto *tools = stage->findChild<QWidget *>(QStringLiteral("sbxViewerTools"));
+        ASSERT_NE(tools, nullptr);
+        EXPECT_GE(tools->height(), 50) << size.width();
+        EXPECT_GE(stage->View()->viewport()->width(), 150) << size.width();
     }
 }
 

@@ -238,7 +238,9 @@ void TWebMain::ApplySettings()
     TStateSettings &state = FSession.State;
     FSplitter->setSizes(
         { std::max(state.FolderWidth, 50), 260, std::max(width() - state.FolderWidth - 260, 100) });
-    FWorkSplitter->setSizes({ std::max(height() - state.PanelRBHeight, 100), state.PanelRBHeight });
+    // On a small screen the lower right panel gives the pages most of the height.
+    const int panelRB = std::min(state.PanelRBHeight, std::max(height() / 6, 60));
+    FWorkSplitter->setSizes({ std::max(height() - panelRB, 100), panelRB });
     FTabBar->SetStartMargin(std::max(state.FolderWidth, 50));
     FViewerPage->ApplySettings();
     FBrowserPanel->ApplyFilmLook();

@@ -3,6 +3,7 @@
 #include "order/order_copy.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/prompter.h"
+#include "platform/ui/flow_layout.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/qt_prompter.h"
 #include "platform/ui/widget_helpers.h"
@@ -62,10 +63,12 @@ TOrderPanel::~TOrderPanel()
     FGrid->SetList(nullptr);
 }
 
-QHBoxLayout *TOrderPanel::BuildOrderBar()
+QLayout *TOrderPanel::BuildOrderBar()
 {
-    auto *orderBar = new QHBoxLayout;
-    // The captions keep their full width in a narrow window; the fields give way instead.
+    // In a narrow window the bar takes a second row instead of overlapping itself; the two
+    // buttons keep to the right.
+    auto *orderBar = new TFlowLayout;
+    orderBar->setSpacing(6);
     const auto caption = [this](const QString &text) {
         auto *label = new QLabel(text, this);
         label->setMinimumWidth(label->sizeHint().width());
@@ -87,7 +90,6 @@ QHBoxLayout *TOrderPanel::BuildOrderBar()
     FNoHosei->setObjectName(QStringLiteral("cbNoHosei"));
     FNoHosei->setVisible(FSettings.correctionOffered);
     orderBar->addWidget(FNoHosei);
-    orderBar->addStretch(1);
     QPushButton *clear = NamedButton(this, "sbClear", QStringLiteral("クリア"),
         QStringLiteral("全注文をクリア|注文を全てキャンセルします。"));
     QPushButton *toOrder = NamedButton(this, "sbOrder", QStringLiteral("注文へ"));
@@ -98,6 +100,8 @@ QHBoxLayout *TOrderPanel::BuildOrderBar()
     });
     orderBar->addWidget(clear);
     orderBar->addWidget(toOrder);
+    orderBar->setAlignment(clear, Qt::AlignRight);
+    orderBar->setAlignment(toOrder, Qt::AlignRight);
 
     connect(FDefaultSize, &QComboBox::currentTextChanged, this, &TOrderPanel::DefaultSizeChanged);
     connect(FNoHosei, &QCheckBox::toggled, this, [this](bool on) {

@@ -8,7 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
-class QHBoxLayout;
+class QLayout;
 class QMenu;
 class QScrollBar;
 class QSpinBox;
@@ -91,7 +91,7 @@ public:
     std::function<void(double longSide, double shortSide)> FrameProportions;
 
 private:
-    QHBoxLayout *BuildOrderBar();
+    QLayout *BuildOrderBar();
     QWidget *BuildOrderGrid();
     // The page bar follows the grid's pages.
     void ShowPages();

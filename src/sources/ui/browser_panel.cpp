@@ -3,6 +3,7 @@
 #include "sources/ui/browser_panel.h"
 
 #include "platform/prompter.h"
+#include "platform/ui/flow_layout.h"
 #include "platform/ui/qt_prompter.h"
 #include "platform/ui/widget_helpers.h"
 #include "sources/film_cell.h"
@@ -15,7 +16,6 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
@@ -67,8 +67,12 @@ QWidget *TBrowserPanel::BuildButtons()
     auto *rows = new QVBoxLayout(buttons);
     rows->setContentsMargins(2, 2, 2, 0);
     rows->setSpacing(2);
-    auto *first = new QHBoxLayout;
-    auto *second = new QHBoxLayout;
+    // Each row of buttons wraps when the strip is narrow (a small screen, the viewer's tab),
+    // so the strip needs no more width than its widest control.
+    auto *first = new TFlowLayout;
+    auto *second = new TFlowLayout;
+    first->setSpacing(2);
+    second->setSpacing(2);
     QPushButton *all = NamedButton(buttons, "sbAllSelect", QStringLiteral("全選択"),
         QStringLiteral("|表示している画像をすべて注文します。"));
     QPushButton *none = NamedButton(buttons, "sbAllCancel", QStringLiteral("全解除"),
@@ -93,7 +97,7 @@ QWidget *TBrowserPanel::BuildButtons()
     first->addWidget(reset);
     first->addWidget(exif);
     second->addWidget(sort);
-    second->addWidget(FSortLabel, 1);
+    second->addWidget(FSortLabel);
     FThumbMode = new QComboBox(buttons);
     FThumbMode->setObjectName(QStringLiteral("cbxThumbMode"));
     FThumbMode->addItems({ QStringLiteral("400Pix(標準)"), QStringLiteral("600Pix(高画質)"),

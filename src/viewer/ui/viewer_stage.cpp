@@ -102,8 +102,6 @@ TViewerStage::TViewerStage(QWidget *parent)
 
     FTools = new QWidget(this);
     FTools->setObjectName(QStringLiteral("pnViewerTools"));
-    FToolLayout = new QVBoxLayout(FTools);
-    FToolLayout->setContentsMargins(2, 2, 2, 2);
     FAutoZoom = new QCheckBox(QStringLiteral("オートズーム"), FTools);
     FAutoZoom->setObjectName(QStringLiteral("cbAutoZoom"));
     FAutoZoom->setChecked(true);
@@ -128,10 +126,27 @@ TViewerStage::TViewerStage(QWidget *parent)
     FZoomBar->setObjectName(QStringLiteral("tbZoom"));
     FZoomBar->setTickPosition(QSlider::TicksRight);
     SetHint(FZoomBar, QString::fromUtf8(kZoomHint));
-    FToolLayout->addWidget(FAutoZoom);
-    FToolLayout->addWidget(FMaxButton);
-    FToolLayout->addWidget(FZoomLabel);
-    FToolLayout->addWidget(FZoomBar, 1, Qt::AlignHCenter);
+    // The zoom bar keeps its height on a small screen; the command buttons below it scroll
+    // when they do not fit.
+    FZoomBar->setFixedHeight(110);
+    auto *column = new QVBoxLayout(FTools);
+    column->setContentsMargins(2, 2, 2, 2);
+    column->addWidget(FAutoZoom);
+    column->addWidget(FMaxButton);
+    column->addWidget(FZoomLabel);
+    column->addWidget(FZoomBar, 0, Qt::AlignHCenter);
+    FToolScroll = new QScrollArea(FTools);
+    FToolScroll->setObjectName(QStringLiteral("sbxViewerTools"));
+    FToolScroll->setFrameShape(QFrame::NoFrame);
+    FToolScroll->setWidgetResizable(true);
+    FToolScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *buttonPanel = new QWidget(FToolScroll);
+    FToolLayout = new QVBoxLayout(buttonPanel);
+    FToolLayout->setContentsMargins(0, 0, 0, 0);
+    FToolLayout->addStretch(1);
+    FToolScroll->setWidget(buttonPanel);
+    column->addWidget(FToolScroll, 1);
+    column->addStretch(0);
     layout->addWidget(FTools);
 
     FView = new QScrollArea(this);
@@ -364,12 +379,18 @@ void TViewerStage::SetToolsVisible(bool visible)
 
 QToolButton *TViewerStage::AddTool(QAction *action)
 {
-    auto *button = new QToolButton(FTools);
+    QWidget *panel = FToolScroll->widget();
+    auto *button = new QToolButton(panel);
     button->setDefaultAction(action);
     button->setObjectName(QStringLiteral("sb") + action->objectName().mid(2));
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    FToolLayout->addWidget(button);
+    FToolLayout->insertWidget(FToolLayout->count() - 1, button);
+    // Wide enough for the buttons beside a scroll bar; as tall as they are where there is room.
+    const QSize buttons = panel->sizeHint();
+    FToolScroll->setMinimumWidth(
+        buttons.width() + FToolScroll->verticalScrollBar()->sizeHint().width());
+    FToolScroll->setMaximumHeight(buttons.height());
     return button;
 }
 

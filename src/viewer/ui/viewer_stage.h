@@ -138,7 +138,8 @@ private:
     TRectLabel *FFrame = nullptr;
     QScrollArea *FView = nullptr;
     QWidget *FTools = nullptr;
-    QVBoxLayout *FToolLayout = nullptr;
+    QVBoxLayout *FToolLayout = nullptr; // the command buttons
+    QScrollArea *FToolScroll = nullptr;
     QSlider *FZoomBar = nullptr;
     QLabel *FZoomLabel = nullptr;
     QCheckBox *FAutoZoom = nullptr;
