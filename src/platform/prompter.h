@@ -18,6 +18,9 @@ enum TMsgButton : unsigned {
     mbAbort = 1u << 4,
     mbRetry = 1u << 5,
     mbIgnore = 1u << 6,
+    // Not a button: Enter answers the button that does not go ahead (Cancel, else No), for
+    // questions whose going ahead destroys something.
+    mbSafeDefault = 1u << 8,
 };
 using TMsgButtons = unsigned;
 

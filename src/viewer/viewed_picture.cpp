@@ -246,6 +246,19 @@ TSaveOutcome AskAndWrite(const TViewedPicture &picture, const TViewerSaveHooks &
 
 } // namespace
 
+QString ProposedSaveAsName(
+    const QString &source, const std::function<bool(const QString &)> &exists)
+{
+    const QFileInfo info(source);
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("JPG") : info.suffix();
+    for (int number = 2;; ++number) {
+        const QString name = info.dir().filePath(
+            QStringLiteral("%1-%2.%3").arg(info.completeBaseName()).arg(number).arg(suffix));
+        if (!exists(name))
+            return name;
+    }
+}
+
 TSaveOutcome SaveViewedPictureAs(
     TViewedPicture &picture, const TViewerSaveHooks &hooks, TPrompter &prompter, QString *savedName)
 {
@@ -257,12 +270,16 @@ TSaveOutcome SaveViewedPictureAs(
     }
     if (!AnswerOpenFrame(hooks, prompter, viewer_text::TrimBeforeSave()))
         return TSaveOutcome::soCancelled;
+    // Overwriting is never the default: the name proposed is a new one, and Enter on the
+    // overwrite question cancels.
     const TTargetRules rules { IsSaveAsExtension, viewer_text::SaveFormats(), [](TPrompter &p) {
                                   return p.Ask(TMsgKind::mkWarning, viewer_text::OverwriteWarning(),
-                                             mbOK | mbCancel)
+                                             mbOK | mbCancel | mbSafeDefault)
                                       == TModalResult::mrOk;
                               } };
-    return AskAndWrite(picture, hooks, prompter, picture.FileName(), rules, savedName);
+    const QString proposal = ProposedSaveAsName(
+        picture.FileName(), [](const QString &name) { return QFileInfo::exists(name); });
+    return AskAndWrite(picture, hooks, prompter, proposal, rules, savedName);
 }
 
 TSaveOutcome SaveViewedPictureForOrder(TViewedPicture &picture, const TViewerSaveHooks &hooks,
@@ -283,8 +300,12 @@ TSaveOutcome SaveViewedPictureForOrder(TViewedPicture &picture, const TViewerSav
     }
     const QString proposal = ProposedOrderName(
         picture.FileName(), [](const QString &name) { return QFileInfo::exists(name); });
-    const TTargetRules rules { IsOrderExtension, viewer_text::OrderExtension(),
-        [](TPrompter &p) { return p.YesNo(viewer_text::OrderOverwrite()); } };
+    const TTargetRules rules { IsOrderExtension, viewer_text::OrderExtension(), [](TPrompter &p) {
+                                  return p.Ask(TMsgKind::mkConfirmation,
+                                             viewer_text::OrderOverwrite(),
+                                             mbYes | mbNo | mbSafeDefault)
+                                      == TModalResult::mrYes;
+                              } };
     return AskAndWrite(picture, hooks, prompter, proposal, rules, fileToOrder);
 }
 

@@ -146,6 +146,11 @@ struct TViewerSaveHooks {
 
 enum class TSaveOutcome { soSaved, soCancelled, soFailed };
 
+// The name proposed by "別名でファイル保存": never the source's own, but "%s-%d" with the first
+// free number from 2 up and the source's extension, in its folder.
+QString ProposedSaveAsName(
+    const QString &source, const std::function<bool(const QString &)> &exists);
+
 // "別名でファイル保存": asks about an open trimming frame first, then for the name (again
 // while the format is not one of the four), warns before overwriting, writes the picture in the
 // name's format and gives the new file the source file's time stamps.

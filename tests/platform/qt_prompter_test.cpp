@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -43,6 +45,35 @@ TEST(TQtPrompter, ShowsTheTextWithPlainLineBreaksAndAnswersTheButtonPressed)
 
     PressOnNextBox(QStringLiteral("OK"), &shown);
     EXPECT_TRUE(prompter.Confirm(QStringLiteral("よろしいですか？")));
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(TQtPrompter, EnterOnADestructiveQuestionAnswersTheSafeButton)
+{
+    TQtPrompter prompter;
+    // Enter on the box shown.
+    const auto pressEnter = [] {
+        QTimer::singleShot(0, [] {
+            for (QWidget *widget : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible())
+                    QTest::keyClick(box, Qt::Key_Return);
+        });
+    };
+    pressEnter();
+    EXPECT_EQ(prompter.Ask(TMsgKind::mkWarning, QStringLiteral("上書きしますか？"),
+                  mbOK | mbCancel | mbSafeDefault),
+        TModalResult::mrCancel);
+    pressEnter();
+    EXPECT_EQ(prompter.Ask(TMsgKind::mkConfirmation, QStringLiteral("上書きですか？"),
+                  mbYes | mbNo | mbSafeDefault),
+        TModalResult::mrNo);
+    pressEnter();
+    EXPECT_EQ(prompter.Ask(TMsgKind::mkConfirmation, QStringLiteral("続けますか？"), mbYes | mbNo),
+        TModalResult::mrYes);
 }
 
 } // namespace korvatel

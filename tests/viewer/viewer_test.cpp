@@ -144,6 +144,10 @@ TEST(ViewerSave, ProposedOrderNameTakesTheFirstFreeNumber)
     existing << QStringLiteral("/p/IMG_1-2.JPG");
     EXPECT_EQ(ProposedOrderName(QStringLiteral("/p/IMG_1.JPG"), exists),
         QStringLiteral("/p/IMG_1-3.JPG"));
+    EXPECT_EQ(ProposedSaveAsName(QStringLiteral("/p/IMG_1.JPG"), exists),
+        QStringLiteral("/p/IMG_1-3.JPG"));
+    EXPECT_EQ(ProposedSaveAsName(QStringLiteral("/p/IMG_1.bmp"), exists),
+        QStringLiteral("/p/IMG_1-2.bmp"));
     EXPECT_TRUE(IsSaveAsExtension(QStringLiteral("a.bid")));
     EXPECT_TRUE(IsSaveAsExtension(QStringLiteral("a.Jpeg")));
     EXPECT_FALSE(IsSaveAsExtension(QStringLiteral("a.png")));
@@ -168,8 +172,11 @@ TEST(ViewerSave, SaveAsAsksForAFormatWarnsBeforeOverwritingAndKeepsTheTimes)
     QStringList answers { home.FilePath(QStringLiteral("out.png")), taken,
         home.FilePath(QStringLiteral("out.bmp")) };
     TViewerSaveHooks hooks;
-    hooks.askFileName
-        = [&](const QString &) { return answers.isEmpty() ? QString() : answers.takeFirst(); };
+    QStringList proposed;
+    hooks.askFileName = [&](const QString &name) {
+        proposed << name;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    };
     bool trimmed = false;
     hooks.frameOpen = true;
     hooks.applyTrim = [&] { trimmed = true; };
@@ -185,6 +192,9 @@ TEST(ViewerSave, SaveAsAsksForAFormatWarnsBeforeOverwritingAndKeepsTheTimes)
             QStringLiteral("出力形式は JPG JPEG BMP BID の４タイプです。"),
             QStringLiteral("上書します。(ｵﾘｼﾞﾅﾙ画像ではないでしょうね?)") }));
     EXPECT_EQ(prompter.Unexpected(), 0);
+    // Never the source's own name first, and overwriting is not the default answer.
+    EXPECT_EQ(proposed.value(0), home.FilePath(QStringLiteral("src-2.jpg")));
+    EXPECT_EQ(prompter.Shown().at(2).buttons, TMsgButtons(mbOK | mbCancel | mbSafeDefault));
     EXPECT_EQ(saved, home.FilePath(QStringLiteral("out.bmp")));
     EXPECT_EQ(scanned, QStringList { saved });
     EXPECT_EQ(QFileInfo(taken).size(), 1);

@@ -83,6 +83,12 @@ TModalResult TQtPrompter::Ask(
     } else if (made.size() == 1) {
         box.setEscapeButton(made.first().first);
     }
+    if (buttons & mbSafeDefault) {
+        for (const TModalResult safe : { TModalResult::mrCancel, TModalResult::mrNo })
+            for (const auto &[button, result] : made)
+                if (result == safe && !box.defaultButton())
+                    box.setDefaultButton(qobject_cast<QPushButton *>(button));
+    }
     box.exec();
     for (const auto &[button, result] : made) {
         if (box.clickedButton() == button)
