@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 namespace korvatel
 {
@@ -35,6 +36,22 @@ bool WriteWithSourceTimes(const TBitmap &bitmap, const QString &target, const QS
 QString SaveFailedText(const QString &target)
 {
     return QDir::toNativeSeparators(target) + QStringLiteral(" に保存できませんでした。");
+}
+
+// Whether a name is taken for the order copy: a file of that name exists, or one whose name
+// differs from it only in case. "IMG_1.jpg" and "IMG_1.JPG" are two files here, but such a twin
+// looks like the source in every list and meets it under one name on the shop's server, so
+// the copy of an edited "IMG_1.jpg" is proposed as "IMG_1-2.JPG".
+std::function<bool(const QString &)> OrderNameTaken(const QString &source)
+{
+    QSet<QString> names;
+    const QStringList entries = QFileInfo(source).dir().entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries)
+        names.insert(entry.toCaseFolded());
+    return [names](const QString &name) {
+        return QFileInfo::exists(name) || names.contains(QFileInfo(name).fileName().toCaseFolded());
+    };
 }
 
 } // namespace
@@ -281,8 +298,8 @@ TSaveOutcome SaveViewedPictureForOrder(TViewedPicture &picture, const TViewerSav
             *fileToOrder = picture.FileName();
         return TSaveOutcome::soSaved;
     }
-    const QString proposal = ProposedOrderName(
-        picture.FileName(), [](const QString &name) { return QFileInfo::exists(name); });
+    const QString proposal
+        = ProposedOrderName(picture.FileName(), OrderNameTaken(picture.FileName()));
     const TTargetRules rules { IsOrderExtension, viewer_text::OrderExtension(),
         [](TPrompter &p) { return p.YesNo(viewer_text::OrderOverwrite()); } };
     return AskAndWrite(picture, hooks, prompter, proposal, rules, fileToOrder);

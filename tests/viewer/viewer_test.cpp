@@ -234,6 +234,33 @@ TEST(ViewerSave, OrderingAChangedPictureSavesAJpegCopy)
     EXPECT_TRUE(SameFileTimes(file, source));
 }
 
+TEST(ViewerSave, TheOrderCopyOfAnEditedPictureIsNeverATwinInOtherCase)
+{
+    TTempHome home;
+    const QByteArray jpeg = test::JpegBytes(test::PatternBitmap(64, 48));
+    ASSERT_TRUE(home.Write(QStringLiteral("IMG_2.jpg"), jpeg));
+    TViewedPicture picture;
+    ASSERT_TRUE(picture.Load(home.FilePath(QStringLiteral("IMG_2.jpg"))));
+    picture.Rotate(rt90);
+
+    QStringList proposals;
+    TViewerSaveHooks hooks;
+    hooks.askFileName = [&](const QString &proposed) {
+        proposals << proposed;
+        return proposed;
+    };
+    TScriptedPrompter quiet;
+    QString file;
+    ASSERT_EQ(SaveViewedPictureForOrder(picture, hooks, quiet, &file), TSaveOutcome::soSaved);
+    EXPECT_EQ(file, home.FilePath(QStringLiteral("IMG_2-2.JPG")));
+    EXPECT_FALSE(QFileInfo::exists(home.FilePath(QStringLiteral("IMG_2.JPG"))));
+    // A lower-case "-3" takes that number too.
+    ASSERT_TRUE(home.Write(QStringLiteral("img_2-3.jpg"), jpeg));
+    ASSERT_EQ(SaveViewedPictureForOrder(picture, hooks, quiet, &file), TSaveOutcome::soSaved);
+    EXPECT_EQ(proposals.last(), home.FilePath(QStringLiteral("IMG_2-4.JPG")));
+    EXPECT_TRUE(quiet.Shown().isEmpty());
+}
+
 TEST(MainTabs, NumberingFollowsTheShownTabs)
 {
     const QList<TMainTab> tabs = BuildMainTabs(MainTabMask(false));
