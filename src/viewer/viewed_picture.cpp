@@ -1,6 +1,7 @@
 #include "viewer/viewed_picture.h"
 
 #include "imaging/effects.h"
+#include "imaging/orientation.h"
 #include "imaging/picture.h"
 #include "imaging/resample.h"
 #include "platform/file_times.h"
@@ -68,6 +69,9 @@ std::optional<TBitmap> TViewedPicture::Decode(const QString &fileName, QString *
             if (!LoadPicture(holder, fileName, true))
                 throw EPictureError(QStringLiteral("File not found: ") + fileName);
             bitmap = holder.ToBitmap();
+            // The viewer works on the picture as the user sees it: turns and trimming frames
+            // are in upright coordinates, and a saved copy is upright without a tag.
+            ApplyOrientation(bitmap, ExifOrientationOf(fileName));
         }
         if (bitmap.Empty())
             throw EPictureError(QStringLiteral("No picture: ") + fileName);

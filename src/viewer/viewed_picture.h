@@ -22,8 +22,8 @@ public:
     // The enlargement of pseudo double precision stops at this side length unless forced.
     static constexpr int kDoubleLimit = 1200;
 
-    // Loads the file; false with the error text when it cannot be read (the viewer is then
-    // empty).
+    // Loads the file, a JPEG turned upright by its Exif orientation; false with the error
+    // text when it cannot be read (the viewer is then empty).
     bool Load(const QString &fileName, QString *error = nullptr);
     // The file's picture as Load reads it, for any thread; nullopt with the error text.
     static std::optional<TBitmap> Decode(const QString &fileName, QString *error = nullptr);
