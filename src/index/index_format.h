@@ -121,7 +121,8 @@ bool CaptionNeedsShiftJis(const QString &fileName, const QString &fontName);
 
 // A cell's picture: the Exif thumbnail of a JPEG (last column dropped, enlarged by
 // PseudoDoublePrecision), otherwise the whole file, JPEG decoded at the smallest DCT scale that
-// still covers box. nullopt when nothing could be loaded. *whole tells which it was.
+// still covers box; either turned upright by the JPEG's Exif orientation. nullopt when nothing
+// could be loaded. *whole tells which it was.
 std::optional<TBitmap> LoadCellPicture(
     const QString &path, const QSize &box, bool *whole = nullptr);
 

@@ -3,6 +3,7 @@
 #include "imaging/effects.h"
 #include "imaging/exif.h"
 #include "imaging/jpeg_codec.h"
+#include "imaging/orientation.h"
 #include "imaging/picture.h"
 #include "imaging/resample.h"
 #include "imaging/thumbnail.h"
@@ -355,6 +356,9 @@ std::optional<TBitmap> LoadCellPicture(const QString &path, const QSize &box, bo
                 return std::nullopt;
             TExifInfo exif;
             exif.LoadFromData(*data);
+            // The camera's thumbnail and the picture lie as the file does; the sheet shows
+            // them upright.
+            const int orientation = ExifOrientation(*data);
             TBitmap thumb;
             if (exif.ErrorCode() == 0 && exif.ThumbnailToBitmap(thumb, false, &*data)
                 && thumb.Width() > 1) {
@@ -362,6 +366,7 @@ std::optional<TBitmap> LoadCellPicture(const QString &path, const QSize &box, bo
                 for (int y = 0; y < thumb.Height(); ++y)
                     std::copy_n(thumb.ScanLine(y), 3 * cut.Width(), cut.ScanLine(y));
                 PseudoDoublePrecision(cut);
+                ApplyOrientation(cut, orientation);
                 return cut;
             }
             if (whole)
@@ -374,6 +379,7 @@ std::optional<TBitmap> LoadCellPicture(const QString &path, const QSize &box, bo
             TBitmap decoded = DecodeJpeg(*data, ThumbnailScale(longSide, wanted));
             if (decoded.Empty())
                 return std::nullopt;
+            ApplyOrientation(decoded, orientation);
             return decoded;
         }
         if (whole)

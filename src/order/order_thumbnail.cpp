@@ -4,6 +4,7 @@
 #include "imaging/dib.h"
 #include "imaging/effects.h"
 #include "imaging/exif.h"
+#include "imaging/orientation.h"
 #include "imaging/picture.h"
 #include "imaging/picture_kinds.h"
 #include "imaging/resample.h"
@@ -188,6 +189,9 @@ std::optional<TBitmap> OrderCellPicture(
         item.Broken = 3;
         return std::nullopt;
     }
+    // Every source above lies as the file does: upright first, then turned to landscape.
+    if (!IsCampusPicture(item.FullPath))
+        ApplyOrientation(*bitmap, ExifOrientationOf(item.FullPath));
     if (bitmap->Width() < bitmap->Height())
         RotateImage(*bitmap, rt270);
     if (item.Hosei.Active())

@@ -24,13 +24,13 @@ QSize OrderThumbnailSize(int width, int height);
 // and height (0 and 0 on failure). nullopt when no bitmap was made.
 std::optional<TBitmap> MakeOrderThumbnail(TThumbNail &item, bool save);
 
-// The bitmap the order grid paints for an item, turned to landscape and with the item's
-// correction preview applied; nullopt for items without prints or broken ones. A picture that
-// is gone or does not load marks the item broken (1 gone, 3 not loadable, 4 a campus picture
-// that cannot be obtained), so it is not tried again. In make mode a missing or stale
-// thumbnail is made and stored; otherwise the local copy is made when missing and the stored
-// thumbnail, the Exif thumbnail or the whole picture is shown. obtain asks the campus service
-// for a missing catalogue picture.
+// The bitmap the order grid paints for an item: stood upright by its Exif orientation, then
+// turned to landscape, with the item's correction preview applied; nullopt for items without
+// prints or broken ones. A picture that is gone or does not load marks the item broken (1 gone,
+// 3 not loadable, 4 a campus picture that cannot be obtained), so it is not tried again. In
+// make mode a missing or stale thumbnail is made and stored (as the file lies); otherwise the
+// local copy is made when missing and the stored thumbnail, the Exif thumbnail or the whole
+// picture is shown. obtain asks the campus service for a missing catalogue picture.
 std::optional<TBitmap> OrderCellPicture(
     TThumbNail &item, bool make, const std::function<bool(TThumbNail &)> &obtain = {});
 

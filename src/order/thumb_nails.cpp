@@ -225,7 +225,7 @@ int TThumbNails::Find(int diskNo, const QString &fullPath) const
 {
     for (int i = 0; i < Count(); ++i) {
         const TThumbNail &item = *FItems[std::size_t(i)];
-        if (item.DiskNo == diskNo && CompareText(item.FullPath, fullPath) == 0)
+        if (item.DiskNo == diskNo && item.FullPath == fullPath)
             return i;
     }
     return -1;

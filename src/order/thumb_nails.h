@@ -144,7 +144,8 @@ public:
     void Delete(int index);
     // Frees every item and zeroes the totals and the serial counter.
     void Clear();
-    // The index of the item with this disk number and path (case ignored), or −1.
+    // The index of the item with this disk number and exactly this path, or −1. Names that
+    // differ only in case are two pictures on this platform.
     int Find(int diskNo, const QString &fullPath) const;
 
     // Adds a picture (campus lists, offered sizes, project sizes as the order rules say) and

@@ -26,6 +26,8 @@ struct TBrowserItem {
     bool inOrder = false;
     // 0 not read yet, 1 a valid Exif block, 2 no Exif (or its thumbnail failed).
     int exifState = 0;
+    // The Exif orientation of a JPEG, read with its Exif block: the cell shows it upright.
+    int orientation = 1;
 };
 
 // The date texts of a picture: "yyyy.MM.dd" from the Exif date taken, else "yyyy-MM-dd" from

@@ -16,9 +16,10 @@ QString Normal(QString path)
     return path;
 }
 
+// Folder names are case-sensitive here: excluding "Photos" leaves "photos" listed.
 bool SamePath(const QString &a, const QString &b)
 {
-    return Normal(a).compare(Normal(b), Qt::CaseInsensitive) == 0;
+    return Normal(a) == Normal(b);
 }
 
 // A listed folder is a parent when it is a leading part of the path up to a separator, so
@@ -27,7 +28,7 @@ bool IsParent(const QString &parent, const QString &path)
 {
     const QString p = Normal(parent);
     const QString child = Normal(path);
-    if (child.size() <= p.size() || !child.startsWith(p, Qt::CaseInsensitive))
+    if (child.size() <= p.size() || !child.startsWith(p))
         return false;
     return p.endsWith(u'/') || child.at(p.size()) == u'/';
 }

@@ -42,9 +42,10 @@ QString NameOf(const QString &path)
     return path.mid(cut + 1);
 }
 
+// Folder names are case-sensitive here: "Photos" and "photos" are two folders.
 bool SameFolder(const QString &a, const QString &b)
 {
-    return WithSlash(a).compare(WithSlash(b), Qt::CaseInsensitive) == 0;
+    return WithSlash(a) == WithSlash(b);
 }
 
 // True when folder lies in (or is) root.
@@ -52,7 +53,17 @@ bool Inside(const QString &folder, const QString &root)
 {
     if (root.isEmpty())
         return false;
-    return WithSlash(folder).startsWith(WithSlash(root), Qt::CaseInsensitive);
+    return WithSlash(folder).startsWith(WithSlash(root));
+}
+
+// A copy of a picture carries its name, time stamp and size into another folder; the name may
+// have changed case on the way (a camera card's "IMG_1.JPG" copied as "img_1.jpg"). Two files
+// of one folder are never copies of each other.
+bool CopyOf(const TScanEntry &before, const TScanEntry &entry)
+{
+    return before.stamp == entry.stamp && before.size == entry.size
+        && NameOf(before.path).compare(NameOf(entry.path), Qt::CaseInsensitive) == 0
+        && FolderOf(before.path) != FolderOf(entry.path);
 }
 
 std::optional<quint32> Hex8(QStringView text)
@@ -348,8 +359,7 @@ std::optional<TDateLists> BuildDateLists(QStringList lines, const std::function<
         if (!when.isValid())
             continue;
         // A copy of the picture before it in another folder is listed once.
-        if (previous && previous->stamp == entry->stamp && previous->size == entry->size
-            && NameOf(previous->path).compare(NameOf(entry->path), Qt::CaseInsensitive) == 0)
+        if (previous && CopyOf(*previous, *entry))
             continue;
         previous = entry;
 

@@ -124,7 +124,8 @@ struct TDateLists {
 };
 
 // Sorts the lines and groups them by year, month and day; a line whose file name (case
-// ignored), time stamp and size equal those of the line before is a copy and is skipped.
+// ignored), time stamp and size equal those of the line before, in another folder, is a copy
+// and is skipped. Two names of one folder are two pictures, even when only their case differs.
 // Lines that do not decode are kept in the sorted list but not listed. abandon is asked
 // between lines; nullopt when it said yes.
 std::optional<TDateLists> BuildDateLists(

@@ -85,7 +85,7 @@ TFilmData &TFilmList::AddFile(const QString &path, qint64 size, const QDateTime 
 int TFilmList::IndexOf(const QString &path) const
 {
     for (int i = 0; i < FCount; ++i)
-        if (FItems[size_t(i)]->fullPath.compare(path, Qt::CaseInsensitive) == 0)
+        if (FItems[size_t(i)]->fullPath == path)
             return i;
     return -1;
 }

@@ -46,7 +46,8 @@ public:
     // Appends a picture file: name, kind, type text, size and time from the file (or the
     // values given when the file was listed elsewhere, as the date list does).
     TFilmData &AddFile(const QString &path, qint64 size = -1, const QDateTime &stamp = {});
-    // The index of the item with this full path (case ignored), or −1.
+    // The index of the item with exactly this full path, or −1 (case counts: "a.jpg" and
+    // "a.JPG" are two pictures).
     int IndexOf(const QString &path) const;
     // Items marked as ordered.
     int OrderedCount() const;

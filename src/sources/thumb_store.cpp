@@ -2,6 +2,7 @@
 
 #include "imaging/exif.h"
 #include "imaging/jpeg_codec.h"
+#include "imaging/orientation.h"
 #include "imaging/picture.h"
 #include "imaging/picture_kinds.h"
 #include "imaging/resample.h"
@@ -225,6 +226,10 @@ TBrowserCell TThumbStore::BrowserCell(TBrowserItem &item, const TCellLayout &lay
         MakeThumbnail(work);
         if (work.outcome == TCellWork::Ready && work.picture.Empty() && !work.thumbnail.Empty())
             work.picture = work.thumbnail.ToBitmap();
+        // The stored thumbnail, the camera's and the decoded picture all lie as the file
+        // does; the cell turns whichever it shows.
+        if (work.outcome == TCellWork::Ready)
+            ApplyOrientation(work.picture, item.orientation);
     } catch (const EPictureError &e) {
         Fail(work, e.Message());
     } catch (const std::exception &e) {
@@ -280,6 +285,8 @@ void TThumbStore::ReadExifOnce(TCellWork &work) const
     } else {
         item.exifState = 2;
     }
+    if (work.kind == ikJpeg)
+        item.orientation = ExifOrientationOf(item.fullPath);
 }
 
 void TThumbStore::LoadCatalogue(TCellWork &work)

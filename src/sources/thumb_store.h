@@ -80,7 +80,8 @@ public:
 
     // Decides and makes what the cell of the item shows: the thumbnail file when it is
     // current, an Exif thumbnail for small cells and the Exif modes, or a thumbnail made now
-    // and stored with the source's times; an error or movie tile otherwise. Updates the
+    // and stored with the source's times; an error or movie tile otherwise. The picture is
+    // turned upright by the Exif orientation; the stored thumbnail keeps the file's. Updates the
     // item's size, width, height, caption, hint and Exif state. A failed file is remembered
     // in FailedFiles and never decoded again.
     TBrowserCell BrowserCell(TBrowserItem &item, const TCellLayout &layout);

@@ -1,5 +1,6 @@
 #include "viewer/picture_loader.h"
 
+#include "imaging/orientation.h"
 #include "viewer/viewed_picture.h"
 
 #include <QFile>
@@ -40,7 +41,11 @@ std::optional<TPicturePreview> DecodePreview(const QByteArray &data, int minSide
         TBitmap bitmap = DecodeJpeg(data, scale);
         if (bitmap.Empty())
             return std::nullopt;
-        return TPicturePreview { std::move(bitmap), stored };
+        // The quick look stands where the whole picture will: upright, at its upright size.
+        const int orientation = ExifOrientation(data);
+        ApplyOrientation(bitmap, orientation);
+        return TPicturePreview { std::move(bitmap),
+            orientation >= 5 ? stored.transposed() : stored };
     } catch (const std::exception &) {
         return std::nullopt;
     }

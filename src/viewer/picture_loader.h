@@ -23,12 +23,13 @@ constexpr qint64 kBackgroundLoadBytes = 1024 * 1024;
 // whose long side still has at least minSide pixels (the full size when even 1/2 is smaller).
 TJpegScale PreviewScale(QSize stored, int minSide);
 
-// A quick first look at a JPEG file: decoded at PreviewScale, with the stored size. Nullopt
+// A quick first look at a JPEG file: decoded at PreviewScale and turned upright by its Exif
+// orientation, as the whole picture will be, with the whole picture's upright size. Nullopt
 // for a file that is not a readable JPEG (the full decode then gives its message) and for one
 // too small to be reduced.
 struct TPicturePreview {
     TBitmap bitmap;
-    QSize storedSize;
+    QSize storedSize; // the whole picture's size as the viewer shows it
 };
 std::optional<TPicturePreview> DecodePreview(const QByteArray &data, int minSide);
 

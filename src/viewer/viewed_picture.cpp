@@ -1,6 +1,7 @@
 #include "viewer/viewed_picture.h"
 
 #include "imaging/effects.h"
+#include "imaging/orientation.h"
 #include "imaging/picture.h"
 #include "imaging/resample.h"
 #include "platform/file_times.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 namespace korvatel
 {
@@ -37,6 +39,22 @@ QString SaveFailedText(const QString &target)
     return QDir::toNativeSeparators(target) + QStringLiteral(" に保存できませんでした。");
 }
 
+// Whether a name is taken for the order copy: a file of that name exists, or one whose name
+// differs from it only in case. "IMG_1.jpg" and "IMG_1.JPG" are two files here, but such a twin
+// looks like the source in every list and meets it under one name on the shop's server, so
+// the copy of an edited "IMG_1.jpg" is proposed as "IMG_1-2.JPG".
+std::function<bool(const QString &)> OrderNameTaken(const QString &source)
+{
+    QSet<QString> names;
+    const QStringList entries = QFileInfo(source).dir().entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries)
+        names.insert(entry.toCaseFolded());
+    return [names](const QString &name) {
+        return QFileInfo::exists(name) || names.contains(QFileInfo(name).fileName().toCaseFolded());
+    };
+}
+
 } // namespace
 
 std::optional<TBitmap> TViewedPicture::Decode(const QString &fileName, QString *error)
@@ -51,6 +69,9 @@ std::optional<TBitmap> TViewedPicture::Decode(const QString &fileName, QString *
             if (!LoadPicture(holder, fileName, true))
                 throw EPictureError(QStringLiteral("File not found: ") + fileName);
             bitmap = holder.ToBitmap();
+            // The viewer works on the picture as the user sees it: turns and trimming frames
+            // are in upright coordinates, and a saved copy is upright without a tag.
+            ApplyOrientation(bitmap, ExifOrientationOf(fileName));
         }
         if (bitmap.Empty())
             throw EPictureError(QStringLiteral("No picture: ") + fileName);
@@ -277,8 +298,8 @@ TSaveOutcome SaveViewedPictureAs(
                                              mbOK | mbCancel | mbSafeDefault)
                                       == TModalResult::mrOk;
                               } };
-    const QString proposal = ProposedSaveAsName(
-        picture.FileName(), [](const QString &name) { return QFileInfo::exists(name); });
+    const QString proposal
+        = ProposedSaveAsName(picture.FileName(), OrderNameTaken(picture.FileName()));
     return AskAndWrite(picture, hooks, prompter, proposal, rules, savedName);
 }
 
@@ -298,8 +319,8 @@ TSaveOutcome SaveViewedPictureForOrder(TViewedPicture &picture, const TViewerSav
             *fileToOrder = picture.FileName();
         return TSaveOutcome::soSaved;
     }
-    const QString proposal = ProposedOrderName(
-        picture.FileName(), [](const QString &name) { return QFileInfo::exists(name); });
+    const QString proposal
+        = ProposedOrderName(picture.FileName(), OrderNameTaken(picture.FileName()));
     const TTargetRules rules { IsOrderExtension, viewer_text::OrderExtension(), [](TPrompter &p) {
                                   return p.Ask(TMsgKind::mkConfirmation,
                                              viewer_text::OrderOverwrite(),

@@ -22,8 +22,8 @@ public:
     // The enlargement of pseudo double precision stops at this side length unless forced.
     static constexpr int kDoubleLimit = 1200;
 
-    // Loads the file; false with the error text when it cannot be read (the viewer is then
-    // empty).
+    // Loads the file, a JPEG turned upright by its Exif orientation; false with the error
+    // text when it cannot be read (the viewer is then empty).
     bool Load(const QString &fileName, QString *error = nullptr);
     // The file's picture as Load reads it, for any thread; nullopt with the error text.
     static std::optional<TBitmap> Decode(const QString &fileName, QString *error = nullptr);
@@ -160,8 +160,9 @@ TSaveOutcome SaveViewedPictureAs(TViewedPicture &picture, const TViewerSaveHooks
 // The first part of ordering the viewed picture: an open frame is trimmed (Yes), left (No) or
 // the order stopped (Cancel); a changed picture is saved as a JPEG copy whose name the dialog
 // proposes by ProposedOrderName, refusing other extensions and asking before overwriting, with
-// the source's time stamps. fileToOrder gets the file the order takes: the copy, or the source
-// itself when nothing changed.
+// the source's time stamps. The proposal counts a name as taken when a file of the folder has
+// it in any case, so the copy never becomes a twin of the source that differs only in case.
+// fileToOrder gets the file the order takes: the copy, or the source itself when nothing changed.
 TSaveOutcome SaveViewedPictureForOrder(TViewedPicture &picture, const TViewerSaveHooks &hooks,
     TPrompter &prompter, QString *fileToOrder);
 

@@ -540,6 +540,33 @@ TEST(TWebMain, OrderingTheViewedPictureAddsItOnceAndTheCheckRepairsAVanishedOne)
     EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
 }
 
+TEST(TWebMain, OrderingAnEditedPictureAddsTheEditedCopyBesideItsOrderedSource)
+{
+    TWindowFixture f;
+    QCoreApplication::processEvents(); // the first idle moment reads the (empty) basket
+    ASSERT_TRUE(f.home.Write(
+        QStringLiteral("Photos/IMG_0002.jpg"), test::JpegBytes(test::PatternBitmap(64, 48))));
+    const QString source = f.home.FilePath(QStringLiteral("Photos/IMG_0002.jpg"));
+    f.window->SelectTab(1);
+    ASSERT_TRUE(f.window->ViewerPage()->ViewPicture(source));
+    f.Command("miOrderView")->trigger(); // unchanged: the file itself
+    ASSERT_EQ(f.window->Orders().Count(), 1);
+
+    f.window->ViewerPage()->miRotateClick(rt90);
+    f.window->SetFileDialog(
+        [](const QString &, const QString &proposed, const QString &) { return proposed; });
+    f.Command("miOrderView")->trigger();
+
+    const QString copy = f.home.FilePath(QStringLiteral("Photos/IMG_0002-2.JPG"));
+    ASSERT_EQ(f.window->Orders().Count(), 2);
+    EXPECT_EQ(f.window->Orders().Find(1, source), 0);
+    EXPECT_GE(f.window->Orders().Find(1, copy), 0) << "the edited picture is in the basket";
+    TViewedPicture ordered;
+    ASSERT_TRUE(ordered.Load(copy));
+    EXPECT_EQ(ordered.Size(), QSize(48, 64));
+    EXPECT_TRUE(f.prompter.Shown().isEmpty());
+}
+
 TEST(TProblemListForm, ListsBothKindsAndAnswersByItsButtons)
 {
     TThumbNails basket;

@@ -3,12 +3,14 @@
 #include "platform/clock.h"
 #include "platform/prompter.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -54,6 +56,24 @@ protected:
     TFixedClock clock { QDateTime(QDate(2026, 12, 9), QTime(9, 0)) };
     THistFormContext context;
     QStringList shown;
+};
+
+// A card service whose settings dialog is a modal window of its own, closed at once.
+class TCardDialogService : public TCardPaymentStandIn
+{
+public:
+    QWidget *history = nullptr;
+    bool historyShown = false;
+    bool OpenCardSettings() override
+    {
+        TCardPaymentStandIn::OpenCardSettings();
+        QDialog dialog;
+        QTimer::singleShot(0, &dialog, [&] {
+            historyShown = history->isVisible() && QApplication::activeModalWidget() == &dialog;
+            dialog.accept();
+        });
+        return dialog.exec();
+    }
 };
 
 } // namespace
@@ -233,6 +253,44 @@ TEST_F(THistFormTest, SuccessOnlyAndCardEntry)
     QTest::mouseClick(other.btnCardEntry(), Qt::LeftButton);
     EXPECT_EQ(
         prompter.Texts(), QStringList { QStringLiteral("当店では、この機能は利用できません。") });
+}
+
+TEST_F(THistFormTest, CardEntryOpensOverTheHistoryAndLeavesTheMainWindowUsable)
+{
+    QWidget main;
+    auto *button = new QPushButton(QStringLiteral("main"), &main);
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    // Through the window system, as the user clicks: a window blocked by a modal one drops it.
+    const auto clickMain = [&] {
+        QTest::mouseClick(
+            main.windowHandle(), Qt::LeftButton, {}, button->mapTo(&main, button->rect().center()));
+    };
+
+    TCardDialogService service;
+    context.card = &service;
+    bool backAfterCard = false;
+    {
+        TKorvatelHistForm form(history, context, prompter, clock, &main);
+        service.history = &form;
+        QTimer::singleShot(0, &form, [&] {
+            clickMain(); // blocked by the history window
+            QTest::mouseClick(form.btnCardEntry(), Qt::LeftButton);
+            backAfterCard = form.isVisible() && QApplication::activeModalWidget() == &form;
+            // Left open, the window would hang the test instead of failing it.
+            QTimer::singleShot(0, &form, [&form] { form.reject(); });
+        });
+        form.exec();
+    }
+    EXPECT_EQ(service.calls, QStringList { QStringLiteral("settings") });
+    EXPECT_TRUE(service.historyShown) << "the card window opens over the history";
+    EXPECT_TRUE(backAfterCard) << "the history is the window in front afterwards";
+    // No modal window is left behind, visible or not.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    clickMain();
+    EXPECT_EQ(clicks, 1) << "the main window takes clicks again";
 }
 
 } // namespace korvatel

@@ -212,6 +212,21 @@ TEST_F(IndexRender, ExifThumbnailStandsForTheJpeg)
     EXPECT_TRUE(PixelIs(page, other.center().x(), other.center().y(), kWhite));
 }
 
+TEST_F(IndexRender, APhoneShotIsDrawnUprightFromItsThumbnailOrWhole)
+{
+    bool whole = true;
+    std::optional<TBitmap> picture
+        = LoadCellPicture(Write("IMG_5.JPG", test::SidewaysJpeg(6)), QSize(100, 100), &whole);
+    ASSERT_TRUE(picture);
+    EXPECT_FALSE(whole);
+    EXPECT_TRUE(test::RedAboveBlue(*picture));
+    picture = LoadCellPicture(
+        Write("IMG_6.JPG", test::SidewaysJpeg(8, false)), QSize(100, 100), &whole);
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(whole);
+    EXPECT_TRUE(test::RedAboveBlue(*picture));
+}
+
 TEST_F(IndexRender, BrokenPictureLeavesBackgroundAndBorderWithoutName)
 {
     TIndexFormat format = Default();

@@ -18,6 +18,23 @@ TFilmList FivePictures()
     return list;
 }
 
+// A folder holding two pictures whose names differ only in case, and a third.
+TFilmList Twins()
+{
+    TFilmList list;
+    for (const char *name : { "/photos/IMG_0001.jpg", "/photos/IMG_0001.JPG", "/photos/b.jpg" })
+        list.AddFile(QString::fromLatin1(name), 100);
+    return list;
+}
+
+QStringList Ordered(const TThumbNails &orders)
+{
+    QStringList paths;
+    for (int i = 0; i < orders.Count(); ++i)
+        paths << orders.Item(i)->FullPath;
+    return paths;
+}
+
 } // namespace
 
 TEST(BrowserOrders, ShiftRangeOverFivePicturesWithTwoOrderedAddsThree)
@@ -41,7 +58,7 @@ TEST(BrowserOrders, ShiftRangeOverFivePicturesWithTwoOrderedAddsThree)
     EXPECT_EQ(both.added, 2);
     EXPECT_EQ(both.removed, 2);
     EXPECT_LT(orders.Find(1, QStringLiteral("/photos/p0.jpg")), 0);
-    EXPECT_GE(orders.Find(1, QStringLiteral("/PHOTOS/P1.JPG")), 0);
+    EXPECT_GE(orders.Find(1, QStringLiteral("/photos/p1.jpg")), 0);
     // A single click without a previous picture, or on an empty file, toggles only itself.
     list.Item(4).fileSize = 0;
     EXPECT_FALSE(OrderClick(list, orders, 4, -1, true, false, defaults).Changed());
@@ -79,6 +96,32 @@ TEST(BrowserOrders, AllCancelTakesOutAnOrderedPictureWhoseFileFailedButAllSelect
     const TOrderClickResult again = OrderAll(list, orders, { 0, 1, 2, 3, 4 }, true, defaults);
     EXPECT_EQ(again.added, 4);
     EXPECT_FALSE(list.Item(2).inOrder);
+}
+
+TEST(BrowserOrders, TwinsThatDifferOnlyInCaseAreTwoPictures)
+{
+    TFilmList list = Twins();
+    TThumbNails orders;
+    const TToggleDefaults defaults { 1, QStringLiteral("L"), false };
+    const QString lower = QStringLiteral("/photos/IMG_0001.jpg");
+    const QString upper = QStringLiteral("/photos/IMG_0001.JPG");
+
+    // A click on one twin leaves the other alone, in the basket and in the marks.
+    EXPECT_EQ(OrderClick(list, orders, 0, -1, false, false, defaults).added, 1);
+    EXPECT_EQ(OrderClick(list, orders, 1, -1, false, false, defaults).added, 1);
+    EXPECT_EQ(OrderClick(list, orders, 0, -1, false, false, defaults).removed, 1);
+    EXPECT_EQ(Ordered(orders), QStringList { upper });
+    TFilmList again = Twins();
+    MarkOrdered(again, orders);
+    EXPECT_EQ(again.OrderedCount(), 1);
+    EXPECT_TRUE(again.Item(1).inOrder);
+
+    // "全選択" orders every picture; cancelling one twin keeps the other.
+    orders.Clear();
+    TFilmList all = Twins();
+    EXPECT_EQ(OrderAll(all, orders, { 0, 1, 2 }, true, defaults).added, 3);
+    EXPECT_EQ(OrderAll(all, orders, { 1 }, false, defaults).removed, 1);
+    EXPECT_EQ(Ordered(orders), (QStringList { lower, QStringLiteral("/photos/b.jpg") }));
 }
 
 } // namespace korvatel

@@ -1,4 +1,5 @@
 #include "imaging/dib.h"
+#include "imaging/effects.h"
 #include "order/order_thumbnail.h"
 #include "order/thumb_nails.h"
 #include "platform/file_times.h"
@@ -89,6 +90,25 @@ TEST(OrderCellPicture, TurnsPortraitsAndMarksBrokenItemsOnce)
     EXPECT_FALSE(OrderCellPicture(campus, true, [&](TThumbNail &) { return ++asked, false; }));
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(campus.Broken, 4);
+}
+
+TEST(OrderCellPicture, APhoneShotStandsUprightBeforeItIsTurnedToLandscape)
+{
+    TOrderCellFixture f;
+    const QByteArray jpeg = test::SidewaysJpeg(8);
+    TThumbNail &shot = f.Add("IMG_4.JPG", jpeg);
+    // Upright, the picture's top is turned to the left like every portrait's.
+    const auto upright = [](std::optional<TBitmap> picture) {
+        if (!picture || picture->Width() <= picture->Height())
+            return false;
+        RotateImage(*picture, rt90);
+        return test::RedAboveBlue(*picture);
+    };
+    EXPECT_TRUE(upright(OrderCellPicture(shot, false))) << "from the camera's thumbnail";
+    EXPECT_TRUE(upright(OrderCellPicture(shot, true))) << "made and stored";
+    EXPECT_TRUE(upright(OrderCellPicture(shot, false))) << "from the stored thumbnail";
+    // What goes to the shop is the file as it is.
+    EXPECT_EQ(ReadWholeFile(shot.ThumbnailPath.chopped(4)).value(), jpeg);
 }
 
 TEST(OrderCellPicture, RemakesAStaleThumbnailInMakeMode)

@@ -111,7 +111,8 @@ TEST(TThumbNails, RemovingTheLastItemResetsTheSerial)
     EXPECT_EQ(f.list.NextSerial(), 2u);
     f.list.Delete(0);
     EXPECT_EQ(f.list.AddPicture(1, f.File("c.jpg"), false, 1, "L")->Serial, 0u);
-    EXPECT_EQ(f.list.Find(1, f.File("C.JPG")), 0);
+    EXPECT_EQ(f.list.Find(1, f.File("c.jpg")), 0);
+    EXPECT_EQ(f.list.Find(1, f.File("C.JPG")), -1) << "a name in other case is another picture";
     EXPECT_EQ(f.list.Find(2, f.File("c.jpg")), -1);
     EXPECT_EQ(f.list.Item(1), nullptr);
 }

@@ -140,6 +140,7 @@ TEST(TDateScan, SkipListExclusionsSizeFilterAndLinkedFolders)
     t.Put(QStringLiteral("root/.local/share/Trash/files/z.jpg"), kMarch1st2005);
     t.Put(QStringLiteral("root/windows/w.jpg"), kMarch1st2005);
     t.Put(QStringLiteral("root/out/o.jpg"), kMarch1st2005);
+    t.Put(QStringLiteral("root/Out/O.jpg"), kMarch1st2005, 500); // another folder
     t.Put(QStringLiteral("root/keep/small.jpg"), kMarch1st2005, 10);
     t.Put(QStringLiteral("root/keep/big.jpg"), kMarch1st2005, 5000);
     t.Put(QStringLiteral("root/keep/mid.jpg"), kMarch1st2005, 500);
@@ -157,7 +158,9 @@ TEST(TDateScan, SkipListExclusionsSizeFilterAndLinkedFolders)
     rules.maxSize = 1000;
     QStringList lines;
     TDateScanner(rules).ScanFolder(t.Folder(QStringLiteral("root")), lines, true);
-    EXPECT_EQ(Paths(lines), QStringList { t.Folder(QStringLiteral("root/keep/mid.jpg")) });
+    EXPECT_EQ(Paths(lines),
+        (QStringList { t.Folder(QStringLiteral("root/Out/O.jpg")),
+            t.Folder(QStringLiteral("root/keep/mid.jpg")) }));
 
     // With the download cache shown its pictures count; without an upper bound any size over
     // the minimum does.
@@ -167,6 +170,7 @@ TEST(TDateScan, SkipListExclusionsSizeFilterAndLinkedFolders)
     TDateScanner(rules).ScanFolder(t.Folder(QStringLiteral("root")), lines, true);
     EXPECT_EQ(Paths(lines),
         (QStringList { t.Folder(QStringLiteral("root/Downloads/dl.jpg")),
+            t.Folder(QStringLiteral("root/Out/O.jpg")),
             t.Folder(QStringLiteral("root/keep/big.jpg")),
             t.Folder(QStringLiteral("root/keep/mid.jpg")) }));
 }
@@ -204,6 +208,21 @@ TEST(TDateScan, ACopyIsListedOnceAndNodesCarryTheirCounts)
     EXPECT_EQ(lists.lines.size(), 7);
     // Asked to stop, the build gives nothing.
     EXPECT_FALSE(BuildDateLists(lines, [] { return true; }));
+}
+
+TEST(TDateScan, TwinsOfOneFolderAreBothListed)
+{
+    // Same time, same size, names that differ only in case: two pictures side by side, and a
+    // copy of the second in another folder.
+    const quint32 stamp = PackFileDateTime(kMarch1st2005);
+    const QStringList lines { ScanLine(stamp, QStringLiteral("/p/a/IMG_1.jpg"), 100),
+        ScanLine(stamp, QStringLiteral("/p/a/IMG_1.JPG"), 100),
+        ScanLine(stamp, QStringLiteral("/p/b/IMG_1.jpg"), 100) };
+    const TDateLists lists = BuildDateLists(lines).value();
+    EXPECT_EQ(lists.pictures, 2);
+    EXPECT_EQ(lists.months.value(QStringLiteral("200503")),
+        (QStringList { QStringLiteral("/p/a/IMG_1.JPG|1 09:30:10(100)"),
+            QStringLiteral(".IMG_1.jpg|1 09:30:10(100)") }));
 }
 
 TEST(TDateScan, DateNodesNameTheirDaysAndMonthFilesReadBack)

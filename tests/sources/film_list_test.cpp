@@ -41,7 +41,8 @@ TEST(TFilmList, SortsByNameSizeTypeAndTimeWithTheDirectionAndReusesItems)
     EXPECT_EQ(Names(list), (QStringList { "C.jpg", "b.png", "a.jpg" }));
     list.Sort(0, -1); // the list position ignores the direction
     EXPECT_EQ(Names(list), (QStringList { "b.png", "a.jpg", "C.jpg" }));
-    EXPECT_EQ(list.IndexOf(QStringLiteral("/X/c.JPG")), 2);
+    EXPECT_EQ(list.IndexOf(QStringLiteral("/x/C.jpg")), 2);
+    EXPECT_EQ(list.IndexOf(QStringLiteral("/X/c.JPG")), -1) << "case tells pictures apart";
 
     const TFilmData *kept = &list.Item(0);
     list.Clear();
@@ -79,6 +80,22 @@ TEST(TExclusion, AChildOfAnExcludedFolderAsksToLiftTheParent)
     EXPECT_TRUE(list.Folders.isEmpty());
     list.Folders.append({ QStringLiteral("/inactive"), false });
     EXPECT_FALSE(FolderExcluded(list, QStringLiteral("/inactive")));
+}
+
+TEST(TExclusion, FoldersWhoseNamesDifferInCaseAreTwoFolders)
+{
+    TDateOutFolderList list;
+    TScriptedPrompter prompter;
+    ToggleExclusion(list, QStringLiteral("/home/u/Photos"), prompter);
+    EXPECT_TRUE(FolderExcluded(list, QStringLiteral("/home/u/Photos/")));
+    EXPECT_FALSE(FolderExcluded(list, QStringLiteral("/home/u/photos")));
+    // Neither the same folder (which would lift it) nor a child (which would ask).
+    EXPECT_EQ(ToggleExclusion(list, QStringLiteral("/home/u/photos"), prompter),
+        TExclusionChange::ecAdded);
+    EXPECT_EQ(ToggleExclusion(list, QStringLiteral("/home/u/PHOTOS/2009"), prompter),
+        TExclusionChange::ecAdded);
+    EXPECT_TRUE(prompter.Shown().isEmpty());
+    EXPECT_EQ(list.Folders.size(), 3);
 }
 
 TEST(TCheckMark, PlacesAndDrawsEachKind)

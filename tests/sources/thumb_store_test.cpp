@@ -85,6 +85,29 @@ TEST(TThumbStore, MakesStoresAndReusesTheThumbnailUntilTheSourceChanges)
     EXPECT_TRUE(SameFileTimes(item.fullPath, f.Thumb(item)));
 }
 
+TEST(TThumbStore, CellsShowAPhoneShotUprightAndTheStoredThumbnailAsTheFileLies)
+{
+    TBrowserFixture f;
+    TBrowserItem item = f.Item("IMG_0002.JPG", test::SidewaysJpeg(6));
+    TBrowserCell cell = f.store.BrowserCell(item, f.layout);
+    ASSERT_EQ(cell.outcome, TCellOutcome::coReady);
+    EXPECT_TRUE(test::RedAboveBlue(cell.picture));
+    EXPECT_LT(cell.target.width(), cell.target.height());
+    TJpegImage stored;
+    stored.LoadFromFile(f.Thumb(item));
+    EXPECT_GT(stored.Width(), stored.Height());
+    cell = f.store.BrowserCell(item, f.layout); // from the stored thumbnail
+    EXPECT_TRUE(test::RedAboveBlue(cell.picture));
+
+    // A small cell shows the camera's thumbnail, upright as well.
+    TBrowserItem other = f.Item("IMG_0003.JPG", test::SidewaysJpeg(8));
+    f.layout.cell = QRect(0, 0, 100, 100);
+    cell = f.store.BrowserCell(other, f.layout);
+    ASSERT_EQ(cell.outcome, TCellOutcome::coReady);
+    EXPECT_EQ(f.store.Decodes(), 1);
+    EXPECT_TRUE(test::RedAboveBlue(cell.picture));
+}
+
 TEST(TThumbStore, BrokenFilesBecomeErrorTilesAndAreNeverDecodedTwice)
 {
     TBrowserFixture f;

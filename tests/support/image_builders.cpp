@@ -135,6 +135,13 @@ ExifJpegBuilder &ExifJpegBuilder::imageSize(int width, int height, int type)
     return *this;
 }
 
+ExifJpegBuilder &ExifJpegBuilder::orientation(int value, int type)
+{
+    FOrientation = value;
+    FOrientationType = type;
+    return *this;
+}
+
 ExifJpegBuilder &ExifJpegBuilder::thumbnail(const QByteArray &jpeg)
 {
     FThumbnail = jpeg;
@@ -173,6 +180,9 @@ QByteArray ExifJpegBuilder::tiff() const
     }
     ifd0.append({ 271, 2, uint32_t(FMake.size() + 1), ascii(FMake) });
     ifd0.append({ 272, 2, uint32_t(FModel.size() + 1), ascii(FModel) });
+    if (FOrientation > 0)
+        ifd0.append({ 274, uint16_t(FOrientationType), 1,
+            number(FOrientationType == 3 ? 3 : 4, uint32_t(FOrientation)) });
     ifd0.append({ 34665, 4, 1, QByteArray(4, '\0') }); // filled in below
     QList<TEntry> exif;
     if (!FDate.isEmpty())
@@ -231,6 +241,33 @@ QByteArray ExifJpegBuilder::build() const
     out.append(body);
     out.append(jpeg.mid(skip));
     return out;
+}
+
+QByteArray SidewaysJpeg(int orientation, bool withThumbnail)
+{
+    const auto halves = [orientation](int width, int height) {
+        const TBgr red { 0, 0, 255 };
+        const TBgr blue { 255, 0, 0 };
+        TBitmap bitmap(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                bitmap.SetPixel(x, y, (x < width / 2) == (orientation == 6) ? red : blue);
+        return bitmap;
+    };
+    ExifJpegBuilder builder;
+    builder.orientation(orientation).picture(halves(48, 32));
+    if (withThumbnail)
+        builder.thumbnail(JpegBytes(halves(24, 16)));
+    return builder.build();
+}
+
+bool RedAboveBlue(const TBitmap &bitmap)
+{
+    if (bitmap.Width() >= bitmap.Height() || bitmap.Width() < 2)
+        return false;
+    const TBgr top = bitmap.Pixel(bitmap.Width() / 2, bitmap.Height() / 8);
+    const TBgr bottom = bitmap.Pixel(bitmap.Width() / 2, bitmap.Height() * 7 / 8);
+    return top.r > 200 && top.b < 60 && bottom.b > 200 && bottom.r < 60;
 }
 
 QByteArray BmpBuilder::build() const

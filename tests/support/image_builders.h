@@ -31,6 +31,8 @@ public:
     ExifJpegBuilder &userComment(const QByteArray &codeAndText);
     // type 3 (SHORT) or 4 (LONG), or any other type to test the refusal.
     ExifJpegBuilder &imageSize(int width, int height, int type = 3);
+    // Tag 274 in IFD0: how the picture lies (type 3, SHORT, unless told).
+    ExifJpegBuilder &orientation(int value, int type = 3);
     ExifJpegBuilder &thumbnail(const QByteArray &jpeg);
     // An APP0 segment with payload bytes of payload (its length field is payload + 2).
     ExifJpegBuilder &app0(int payload);
@@ -48,10 +50,20 @@ private:
     int FWidth = 0;
     int FHeight = 0;
     int FSizeType = 3;
+    int FOrientation = 0;
+    int FOrientationType = 3;
     QByteArray FThumbnail;
     int FApp0 = -1;
     TBitmap FPicture;
 };
+
+// A camera JPEG lying on its side: 48 × 32 as stored, with a camera thumbnail lying the same
+// way unless told, Exif orientation 6 (its top is the stored left half) or 8 (the right half).
+// Upright it is 32 × 48, red above and blue below.
+QByteArray SidewaysJpeg(int orientation, bool withThumbnail = true);
+// The picture is taller than wide, red at the top and blue at the bottom (JPEG colours are
+// near, not exact).
+bool RedAboveBlue(const TBitmap &bitmap);
 
 // A Windows bitmap file from its parts: the 14-byte file header is made to fit.
 struct BmpBuilder {

@@ -244,6 +244,62 @@ TEST(ViewerSave, OrderingAChangedPictureSavesAJpegCopy)
     EXPECT_TRUE(SameFileTimes(file, source));
 }
 
+TEST(ViewerSave, TheOrderCopyOfAnEditedPictureIsNeverATwinInOtherCase)
+{
+    TTempHome home;
+    const QByteArray jpeg = test::JpegBytes(test::PatternBitmap(64, 48));
+    ASSERT_TRUE(home.Write(QStringLiteral("IMG_2.jpg"), jpeg));
+    TViewedPicture picture;
+    ASSERT_TRUE(picture.Load(home.FilePath(QStringLiteral("IMG_2.jpg"))));
+    picture.Rotate(rt90);
+
+    QStringList proposals;
+    TViewerSaveHooks hooks;
+    hooks.askFileName = [&](const QString &proposed) {
+        proposals << proposed;
+        return proposed;
+    };
+    TScriptedPrompter quiet;
+    QString file;
+    ASSERT_EQ(SaveViewedPictureForOrder(picture, hooks, quiet, &file), TSaveOutcome::soSaved);
+    EXPECT_EQ(file, home.FilePath(QStringLiteral("IMG_2-2.JPG")));
+    EXPECT_FALSE(QFileInfo::exists(home.FilePath(QStringLiteral("IMG_2.JPG"))));
+    // A lower-case "-3" takes that number too.
+    ASSERT_TRUE(home.Write(QStringLiteral("img_2-3.jpg"), jpeg));
+    ASSERT_EQ(SaveViewedPictureForOrder(picture, hooks, quiet, &file), TSaveOutcome::soSaved);
+    EXPECT_EQ(proposals.last(), home.FilePath(QStringLiteral("IMG_2-4.JPG")));
+    EXPECT_TRUE(quiet.Shown().isEmpty());
+}
+
+TEST(TViewedPicture, APhoneShotIsShownTrimmedAndOrderedUpright)
+{
+    TTempHome home;
+    ASSERT_TRUE(home.Write(QStringLiteral("IMG_3.JPG"), test::SidewaysJpeg(8)));
+    TViewedPicture picture;
+    ASSERT_TRUE(picture.Load(home.FilePath(QStringLiteral("IMG_3.JPG"))));
+    EXPECT_TRUE(test::RedAboveBlue(picture.Bitmap()));
+    EXPECT_FALSE(picture.Changed());
+    // The quick look of a large file stands as the whole picture will.
+    const std::optional<TPicturePreview> quick = DecodePreview(test::SidewaysJpeg(8), 16);
+    ASSERT_TRUE(quick);
+    EXPECT_TRUE(test::RedAboveBlue(quick->bitmap));
+    EXPECT_EQ(quick->storedSize, QSize(32, 48));
+
+    // The frame is drawn on what the user sees: its top part is the red half.
+    ASSERT_TRUE(picture.Trim(QRect(0, 0, 32, 40)));
+    EXPECT_EQ(picture.Size(), QSize(32, 40));
+    TViewerSaveHooks hooks;
+    hooks.askFileName = [](const QString &proposed) { return proposed; };
+    TScriptedPrompter quiet;
+    QString file;
+    ASSERT_EQ(SaveViewedPictureForOrder(picture, hooks, quiet, &file), TSaveOutcome::soSaved);
+    // The copy holds the upright pixels and no orientation: read again, it is not turned twice.
+    TViewedPicture copy;
+    ASSERT_TRUE(copy.Load(file));
+    EXPECT_EQ(copy.Size(), QSize(32, 40));
+    EXPECT_TRUE(test::RedAboveBlue(copy.Bitmap()));
+}
+
 TEST(MainTabs, NumberingFollowsTheShownTabs)
 {
     const QList<TMainTab> tabs = BuildMainTabs(MainTabMask(false));

@@ -317,9 +317,10 @@ void TKorvatelHistForm::btnCardEntryClick()
         FPrompter.Inform(QStringLiteral("当店では、この機能は利用できません。"));
         return;
     }
-    hide();
+    // The card window opens over this one, which stays shown. Hiding a dialog in its exec()
+    // ends the exec(); shown again afterwards, the dialog would keep the program's modal window
+    // list pointing at it and block the main window for good once it closes.
     FContext.card->OpenCardSettings();
-    show();
 }
 
 void TKorvatelHistForm::cbSuccessOnlyClick()
