@@ -1,10 +1,13 @@
 #include "cli/imaging_commands.h"
 
+#include "imaging/correction.h"
+#include "imaging/correction_text.h"
 #include "imaging/exif.h"
 #include "imaging/picture.h"
 #include "imaging/picture_kinds.h"
 #include "imaging/resample.h"
 #include "imaging/thumbnail.h"
+#include "platform/prompter.h"
 #include "sources/thumb_plan.h"
 #include "text/sjis_file.h"
 
@@ -282,6 +285,104 @@ int CliResize(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     out << result.Width() << 'x' << result.Height() << '\n';
     return SaveAny(args[1], result, err) ? 0 : 1;
+}
+
+namespace
+{
+
+const char kCorrectUsage[]
+    = "usage: correct FILE --kind 0..5 [--density -100..100] [--contrast -100..100] "
+      "[--rgb R,G,B (each -20..20)] OUT.jpg\n";
+
+// A whole number within lowest..highest, or nullopt.
+std::optional<int> NumberIn(const QString &text, int lowest, int highest)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < lowest || v > highest)
+        return std::nullopt;
+    return v;
+}
+
+// Takes the options of correct out of rest into the record; false after writing what is wrong.
+bool CorrectOptions(QStringList &rest, CorrectionRecord &record, QTextStream &err)
+{
+    bool kindGiven = false;
+    for (const char *option : { "--kind", "--density", "--contrast", "--rgb" }) {
+        const int at = rest.indexOf(QLatin1String(option));
+        if (at < 0)
+            continue;
+        const QString value = rest.value(at + 1);
+        const QString name = QLatin1String(option);
+        if (name == QLatin1String("--rgb")) {
+            const QStringList parts = value.split(u',');
+            const std::optional<int> r = NumberIn(parts.value(0), -20, 20);
+            const std::optional<int> g = NumberIn(parts.value(1), -20, 20);
+            const std::optional<int> b = NumberIn(parts.value(2), -20, 20);
+            if (parts.size() != 3 || !r || !g || !b) {
+                err << "--rgb takes three numbers -20..20 separated by commas\n";
+                return false;
+            }
+            record.pointRed = int16_t(*r);
+            record.pointGreen = int16_t(*g);
+            record.pointBlue = int16_t(*b);
+        } else if (name == QLatin1String("--kind")) {
+            const std::optional<int> kind = NumberIn(value, 0, 5);
+            if (!kind) {
+                err << "--kind takes a number 0..5\n";
+                return false;
+            }
+            record.kind = uint8_t(*kind);
+            kindGiven = true;
+        } else {
+            const std::optional<int> amount = NumberIn(value, -100, 100);
+            if (!amount) {
+                err << option << " takes a number -100..100\n";
+                return false;
+            }
+            (name == QLatin1String("--density") ? record.density : record.autoContrast)
+                = int16_t(*amount);
+        }
+        rest.remove(at, 2);
+    }
+    if (!kindGiven || rest.size() != 2) {
+        err << kCorrectUsage;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int CliCorrect(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    QStringList rest = args;
+    CorrectionRecord record;
+    if (!CorrectOptions(rest, record, err))
+        return 2;
+    const QString source = rest[0];
+    if (!QFileInfo(source).isFile()) {
+        err << "cannot read " << source << '\n';
+        return 1;
+    }
+    // The skin reference is measured as for an order item; a picture that cannot be measured
+    // changes kind as the basket's item would, and is not written.
+    if (record.kind >= 1 && record.kind <= 4) {
+        TUnattendedPrompter prompter;
+        if (!PrepareCorrection(record, QString(), source, prompter)) {
+            err << "cannot measure " << source << "; the kind becomes " << int(record.kind) << '\n';
+            out << RecordToText(record) << '\n';
+            return 1;
+        }
+    }
+    std::optional<TBitmap> bitmap = LoadAny(source, jsFullSize, err);
+    if (!bitmap)
+        return 1;
+    CorrectThumbnail(*bitmap, record);
+    if (!SaveAny(rest[1], *bitmap, err))
+        return 1;
+    out << RecordToText(record) << '\n';
+    return 0;
 }
 
 } // namespace korvatel

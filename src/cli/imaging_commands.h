@@ -17,5 +17,9 @@ int CliDecode(const QStringList &args, QTextStream &out, QTextStream &err);
 int CliThumb(const QStringList &args, QTextStream &out, QTextStream &err);
 // resize FILE OUT (--bilinear W H | --area W H | --stretch W H | --fit N [--area] | --double).
 int CliResize(const QStringList &args, QTextStream &out, QTextStream &err);
+// correct FILE --kind N [--density D] [--contrast C] [--rgb R,G,B] OUT.jpg: the picture with a
+// correction record applied as the order grid applies it (kinds 1..4 measured first); prints
+// the record text.
+int CliCorrect(const QStringList &args, QTextStream &out, QTextStream &err);
 
 } // namespace korvatel

@@ -358,6 +358,9 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "the order could not be packed\n";
         return 1;
     }
+    // The packing may have measured skin references; the basket keeps them.
+    if (!basket.SaveMemory(a->memory, {}, SystemClock()))
+        err << "cannot write " << a->memory << '\n';
     out << "order\t" << order->name << '\n' << "folder\t" << order->localFolder << '\n';
     for (const TSendItem &item : order->sendList.Items())
         out << "file\t" << item.remote << '\n';

@@ -2,11 +2,29 @@
 
 #include "imaging/correction_text.h"
 #include "order/order_thumbnail.h"
+#include "platform/prompter.h"
 
 #include <exception>
 
 namespace korvatel
 {
+
+namespace
+{
+
+// Keeps the boxes a preparation shows on the loader's thread; the window shows them.
+class THeldPrompts : public TPrompter
+{
+public:
+    TModalResult Ask(TMsgKind, const QString &text, TMsgButtons buttons, const QString &) override
+    {
+        texts << text;
+        return FirstButtonResult(buttons);
+    }
+    QStringList texts;
+};
+
+} // namespace
 
 QString OrderPictureSlot(const TThumbNail &item)
 {
@@ -44,13 +62,25 @@ TOrderPictureResult TOrderPictureLoader::MakePicture(const TThumbNail &source)
     TThumbNail item = source;
     TOrderPictureResult result;
     result.slot = OrderPictureSlot(source);
-    result.key = OrderPictureKey(source);
+    result.askedKey = OrderPictureKey(source);
+    result.key = result.askedKey;
     // An item without prints is still shown: the picture is made as for one print.
     if (item.TotalCount < 1)
         item.TotalCount = 1;
     // Nothing a picture does may end the program: running out of memory or a decoder's
     // failure shows the cell as broken.
     try {
+        THeldPrompts prompts;
+        const TPrepareOutcome prepared = PrepareItemCorrection(item, prompts);
+        result.errors = prompts.texts;
+        if (prepared == poMeasured || prepared == poFailed) {
+            result.prepared = true;
+            result.hosei = item.Hosei;
+            result.key = OrderPictureKey(item);
+        }
+        // A picture whose reference could not be measured is drawn uncorrected.
+        if (prepared == poFailed)
+            item.Hosei = CorrectionRecord();
         const std::optional<TBitmap> bitmap = OrderCellPicture(item, true);
         if (bitmap) {
             result.image = bitmap->View().copy();

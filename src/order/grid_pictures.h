@@ -14,11 +14,19 @@ namespace korvatel
 {
 
 // The answer for one order cell: the picture (order thumbnail, landscape, with the correction
-// preview) and what the making learnt about the item.
+// preview) and what the making learnt about the item. The skin reference of an item of kind 1..4
+// is measured here before its first corrected picture, away from the window's thread.
 struct TOrderPictureResult {
     QString slot;
-    QString key;
+    QString askedKey; // the key of the item as it was asked about
+    QString key; // the key of the picture made: askedKey, or the key of the prepared record
     QImage image; // null when nothing could be shown
+    // The skin reference was measured, or failed and changed the kind: hosei is the item's
+    // record now, for the item in the basket when its key is still askedKey. errors are the
+    // error boxes of the preparation, for the window's thread to show.
+    bool prepared = false;
+    CorrectionRecord hosei;
+    QStringList errors;
     int broken = 0;
     qint32 width = -1;
     qint32 height = -1;

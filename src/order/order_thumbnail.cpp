@@ -127,6 +127,19 @@ std::optional<TBitmap> MakeOrderThumbnail(TThumbNail &item, bool save)
     }
 }
 
+TPrepareOutcome PrepareItemCorrection(TThumbNail &item, TPrompter &prompter)
+{
+    CorrectionRecord &record = item.Hosei;
+    if (record.measured || record.kind < 1 || record.kind > 4)
+        return poNotNeeded;
+    const int kind = record.kind;
+    const QString copy = item.ThumbnailPath.size() > 4 ? item.ThumbnailPath.chopped(4) : QString();
+    if (PrepareCorrection(record, copy, item.FullPath, prompter))
+        return poMeasured;
+    // A failure always moves the kind off 1..4; an unchanged kind means there was no file.
+    return record.kind == kind ? poNoFile : poFailed;
+}
+
 std::optional<TBitmap> OrderCellPicture(
     TThumbNail &item, bool make, const std::function<bool(TThumbNail &)> &obtain)
 {

@@ -8,6 +8,7 @@
 namespace korvatel
 {
 
+class TPrompter;
 class TThumbNail;
 
 // The long side of an order thumbnail, and the pixel range a picture is kept unscaled in.
@@ -33,5 +34,18 @@ std::optional<TBitmap> MakeOrderThumbnail(TThumbNail &item, bool save);
 // picture is shown. obtain asks the campus service for a missing catalogue picture.
 std::optional<TBitmap> OrderCellPicture(
     TThumbNail &item, bool make, const std::function<bool(TThumbNail &)> &obtain = {});
+
+// What preparing an item's correction did.
+enum TPrepareOutcome {
+    poNotNeeded, // not a skin-tone kind, or measured already
+    poMeasured, // the reference is measured and stored with the measured flag
+    poFailed, // the picture could not be measured: the kind changed (4 to 5, others to 0)
+    poNoFile, // neither the local copy nor the source file exists: nothing changed
+};
+
+// Measures the skin reference of an item of kind 1..4 that has not been measured yet, from its
+// local copy or else its source file (PrepareCorrection). Memory and bitmap failures show their
+// error box through the prompter.
+TPrepareOutcome PrepareItemCorrection(TThumbNail &item, TPrompter &prompter);
 
 } // namespace korvatel

@@ -16,7 +16,7 @@ class TUserRecord;
 // choices, and where the program's own files are. The main window's "注文へ" and the command
 // line's "order" fill it the same way.
 struct TOrderInputSource {
-    const TThumbNails *basket = nullptr;
+    TThumbNails *basket = nullptr; // the packing completes the items' corrections
     const TPriceTables *tables = nullptr;
     QString shopId;
     const TOrderHostTable *hosts = nullptr;

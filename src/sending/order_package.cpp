@@ -4,6 +4,7 @@
 #include "imaging/correction_text.h"
 #include "imaging/jpeg_codec.h"
 #include "imaging/picture_kinds.h"
+#include "order/order_thumbnail.h"
 #include "order/thumb_nails.h"
 #include "platform/prompter.h"
 #include "pricing/price_tables.h"
@@ -88,8 +89,9 @@ TDpofJob JobOf(const TPicturePlace &place, const QString &name, int count)
 class TPacking
 {
 public:
-    explicit TPacking(const TOrderInput &input)
+    TPacking(const TOrderInput &input, TPrompter &prompter)
         : FInput(input)
+        , FPrompter(prompter)
     {
     }
 
@@ -108,11 +110,12 @@ public:
 private:
     bool Fail(const QString &warning);
     bool FailWrite(const QString &path);
-    bool AddPicture(int index, const TThumbNail &item);
+    bool AddPicture(int index, TThumbNail &item);
     QStringList PrintedSizes() const;
     QList<TDpofJob> SizeJobs(const QString &size, bool campus) const;
 
     const TOrderInput &FInput;
+    TPrompter &FPrompter;
     TPackedOrder FOrder;
     QString FName; // N
     TSendList FList;
@@ -150,9 +153,9 @@ bool TPacking::MakeFolder()
 // 2. Pictures: one upload per picture and folder; the print order files refer to the names.
 bool TPacking::PlacePictures()
 {
-    const TThumbNails *basket = FInput.basket;
+    TThumbNails *basket = FInput.basket;
     for (int i = 0; basket && i < basket->Count(); ++i) {
-        const TThumbNail *item = basket->Item(i);
+        TThumbNail *item = basket->Item(i);
         if (item->ErrorKind != neNoError)
             continue;
         if (item->TotalCount <= 0 && !item->CdOrder)
@@ -163,13 +166,16 @@ bool TPacking::PlacePictures()
     return true;
 }
 
-bool TPacking::AddPicture(int index, const TThumbNail &item)
+bool TPacking::AddPicture(int index, TThumbNail &item)
 {
     TPicturePlace place;
     place.item = &item;
     const QString sent = SentPicture(item);
     if (sent.isEmpty())
         return Fail(NotFoundWarning(item.FullPath));
+    // The shop corrects against the measured reference: an item whose grid picture was never
+    // made is measured now, from the local copy just made.
+    PrepareItemCorrection(item, FPrompter);
     const QString correction = ShopText(item.Hosei);
     if (item.TotalCount > 0) {
         const std::optional<QString> name
@@ -378,7 +384,7 @@ bool TPacking::WriteCountFile()
 
 std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &prompter)
 {
-    TPacking packing(input);
+    TPacking packing(input, prompter);
     if (!packing.MakeFolder()) {
         prompter.Error(QStringLiteral("注文フォルダを作成できません。\r\n") + input.workDir);
         return std::nullopt;

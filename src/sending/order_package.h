@@ -25,7 +25,9 @@ using TIndexSheetHook
 
 // Everything the packaging takes.
 struct TOrderInput {
-    const TThumbNails *basket = nullptr;
+    // The packing measures the skin reference of every item of kind 1..4 still unmeasured and
+    // keeps the measured record in the basket.
+    TThumbNails *basket = nullptr;
     const TPriceTables *tables = nullptr;
     TOrderCustomer customer;
     TOrderShop shop;
@@ -58,7 +60,8 @@ struct TPackedOrder {
 };
 
 // Packs the order. A missing or empty picture shows the warning through the prompter and stops
-// packaging (nullopt; the local folder is removed again).
+// packaging (nullopt; the local folder is removed again). A picture whose skin reference cannot
+// be measured changes its correction kind (4 to 5, others to 0) and the order goes on.
 std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &prompter);
 
 } // namespace korvatel

@@ -108,6 +108,9 @@ TEST_F(OrderCommandTest, PackOnlyAndCommandLineErrors)
 {
     const QString container = QDir(shop->State(QStringLiteral("PrimaryDir")))
                                   .filePath(QStringLiteral("KorvFmt/1234/HostFmt.ini"));
+    // A skin-tone kind never measured: the basket file keeps the record the packing measured.
+    b.basket.Item(0)->Hosei.kind = 1;
+    ASSERT_TRUE(b.basket.SaveMemory(memory, {}, SystemClock()));
     ASSERT_EQ(
         Run({ memory, QStringLiteral("--customer"), userFile, QStringLiteral("--shop"), container,
             QStringLiteral("--pack-only"), QStringLiteral("--card"), QStringLiteral("1") }),
@@ -118,6 +121,9 @@ TEST_F(OrderCommandTest, PackOnlyAndCommandLineErrors)
         output.contains(QStringLiteral("file\t") + name + QStringLiteral("/$IMG_PRN/_CARD_.JPG")));
     EXPECT_TRUE(QFile::exists(Value(QStringLiteral("folder")) + QStringLiteral("/_CARD_.JPG")));
     EXPECT_FALSE(output.contains(QStringLiteral("result\t")));
+    EXPECT_TRUE(ReadSjisLines(memory)
+                    .value_or(QStringList())
+                    .contains(QStringLiteral("HoseiData=Scn|Typ=1;")));
 
     EXPECT_EQ(Run({ memory, QStringLiteral("--shop"), container }), 2);
     EXPECT_EQ(Run({ memory, QStringLiteral("--customer"), userFile, QStringLiteral("--shop"),

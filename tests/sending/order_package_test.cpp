@@ -1,4 +1,5 @@
 #include "imaging/correction_text.h"
+#include "imaging/dib.h"
 #include "platform/prompter.h"
 #include "pricing/shop_terms.h"
 #include "sending/order_builder.h"
@@ -121,6 +122,45 @@ TEST_F(PackOrderTest, PacksPicturesPrintFilesMessageAndEntry)
     EXPECT_EQ(Lines(order->countFile).size(), 3);
     EXPECT_EQ(QFileInfo(order->countFile).fileName(),
         QStringLiteral("1234-") + N + QStringLiteral(".cnt"));
+}
+
+TEST_F(PackOrderTest, SkinKindsAreMeasuredBeforeTheyAreSent)
+{
+    // A picture of one skin colour (red 150, green 100, blue 90) that the grid never showed.
+    const QString skinFile = b.dir.filePath(QStringLiteral("s/skin.bmp"));
+    QDir().mkpath(QFileInfo(skinFile).absolutePath());
+    ASSERT_TRUE(
+        WriteFileAtomic(skinFile, SaveDIBToStream(test::UniformBitmap(8, 8, { 90, 100, 150 }))));
+    TThumbNail *skin = b.basket.AddPicture(1, skinFile, false, 1, QStringLiteral("L"));
+    skin->Hosei.kind = 2;
+    // Pictures that cannot be loaded: blue emphasis becomes "no correction", the others "shop".
+    TThumbNail *blue = b.Add(QStringLiteral("x/blue.jpg"), QStringLiteral("L"), 1, false, 300);
+    blue->Hosei.kind = 4;
+    TThumbNail *standard = b.Add(QStringLiteral("x/std.jpg"), QStringLiteral("L"), 1, false, 300);
+    standard->Hosei.kind = 1;
+    standard->Hosei.density = 10;
+
+    const std::optional<TPackedOrder> order = PackOrder(b.input, prompter);
+    ASSERT_TRUE(order);
+    EXPECT_TRUE(prompter.Shown().isEmpty());
+    EXPECT_EQ(skin->Hosei.measured, 1);
+    EXPECT_EQ(skin->Hosei.Reference(), (TBgr { 90, 100, 150 }));
+    EXPECT_EQ(blue->Hosei.kind, 5);
+    EXPECT_EQ(standard->Hosei.kind, 0);
+    EXPECT_EQ(Lines(order->correctionFile),
+        (QStringList {
+            QStringLiteral("skin.bmp=head=R,ver=0,hsi=150:100:90/138+0+10:106+0-2:92+0-4"),
+            QStringLiteral("blue.jpg=head=X,ver=0"),
+            QStringLiteral("std.jpg=head=s,ver=0,sft=10") }));
+
+    // The basket keeps the measured record, and a measured item is not measured again.
+    const QStringList memory = b.basket.MemoryLines(otDpe, b.input.now);
+    EXPECT_TRUE(memory.contains(QStringLiteral("HoseiData=Scn|Typ=2|Frm=96645A;")));
+    ASSERT_TRUE(WriteFileAtomic(skinFile, SaveDIBToStream(test::UniformBitmap(8, 8, {}))));
+    ASSERT_TRUE(QFile::remove(skin->ThumbnailPath.chopped(4)));
+    b.input.now = b.input.now.addSecs(60);
+    ASSERT_TRUE(PackOrder(b.input, prompter));
+    EXPECT_EQ(skin->Hosei.Reference(), (TBgr { 90, 100, 150 }));
 }
 
 TEST_F(PackOrderTest, ThePicturesSentAreTheItemsLocalCopies)

@@ -403,10 +403,15 @@ void TThumbGrid::Answer(const TOrderPictureResult &result)
     it->state = result.image.isNull() ? TOrderPictureState::opBroken : TOrderPictureState::opReady;
     // What the making learnt goes to the item when it is still the one asked about.
     const int count = FList ? FList->Count() : 0;
+    bool prepared = false;
     for (int i = 0; i < count; ++i) {
         TThumbNail &item = *FList->Item(i);
         if (OrderPictureSlot(item) != result.slot)
             continue;
+        // The measured record is taken only when the customer has not changed the record since.
+        prepared = result.prepared && OrderPictureKey(item) == result.askedKey;
+        if (prepared)
+            item.Hosei = result.hosei;
         item.Broken = result.broken;
         if (result.width >= 0 && result.height >= 0) {
             item.Width = result.width;
@@ -414,6 +419,10 @@ void TThumbGrid::Answer(const TOrderPictureResult &result)
         }
         RepaintCell(i);
         break;
+    }
+    if (prepared && FPrompter) {
+        for (const QString &text : result.errors)
+            FPrompter->Error(text);
     }
 }
 
