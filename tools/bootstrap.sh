@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake ninja-build g++ ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-multimedia-dev
+  qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
   libjpeg62-turbo-dev libcurl4-openssl-dev libicu-dev zlib1g-dev
   fontconfig fonts-ipafont-gothic fonts-noto-cjk fonts-liberation
   xvfb xauth imagemagick x11-apps

@@ -239,6 +239,10 @@ bool TOrderStart::ConfirmSummary(TRun &run)
 {
     // 7 and 8. The priced summary.
     run.shop.emplace(FSession.PriceTables);
+    // Card payment is offered only where a card-payment service is configured: without one it
+    // could never be made, and the order would stay unpaid.
+    if (servers.cardUrl.isEmpty())
+        run.shop->WithdrawPayment(ksiCredit);
     const QDateTime now = FClock.Now();
     const TPricingContext pricing = run.shop->Context(now.date());
     const TUserRecord &user = FSession.User;

@@ -126,7 +126,8 @@ public:
         TPrompter &prompter, const TClock &clock);
 
     TOrderStartHooks hooks;
-    // The server configuration: the hosted scripts and the hosted order server.
+    // The server configuration: the hosted scripts, the hosted order server and the
+    // card-payment service (card payment is not offered without one).
     TServerConfig servers;
     // The history folder; TOrderHistory::DefaultFolder of the workspace's folders unless set.
     QString historyFolder;

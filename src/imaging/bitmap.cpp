@@ -14,6 +14,16 @@ std::atomic<qint64> gMaxPixels { 200'000'000 };
 
 } // namespace
 
+QString DamagedPictureText()
+{
+    return QStringLiteral("画像ファイルが壊れています。");
+}
+
+QString CannotOpenPictureText(const QString &fileName)
+{
+    return QStringLiteral("画像ファイルを開けません。\r\n") + fileName;
+}
+
 qint64 MaxBitmapPixels()
 {
     return gMaxPixels.load();

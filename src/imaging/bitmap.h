@@ -39,6 +39,13 @@ private:
     TPictureErrorKind FKind;
 };
 
+// What the customer reads about a picture file that cannot be read: its data cannot be decoded
+// (damaged, truncated, not a picture at all), or the file cannot be opened. These replace the
+// decoder libraries' own messages ("Premature end of JPEG file"); the fixed texts of the
+// system's readers stay as they are.
+QString DamagedPictureText();
+QString CannotOpenPictureText(const QString &fileName);
+
 // The largest picture any reader or resize will allocate, in pixels. Readers compare the size a
 // header announces with it before allocating anything. Fuzzers lower it to keep runs fast.
 inline constexpr int kMaxBitmapSide = 65535;

@@ -469,7 +469,7 @@ void LoadGifBitmap(TBitmap &bitmap, const QString &fileName)
 {
     const std::optional<QByteArray> data = ReadWholeFile(fileName, qint64(1) << 30);
     if (!data)
-        throw EPictureError(QStringLiteral("Cannot open file \"%1\"").arg(fileName), peNoFile);
+        throw EPictureError(CannotOpenPictureText(fileName), peNoFile);
     TGifFile gif;
     gif.LoadFromData(*data);
     bitmap = gif.FirstImageBitmap();

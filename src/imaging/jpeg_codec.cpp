@@ -258,7 +258,7 @@ std::optional<TJpegInfo> ReadJpegInfo(const QByteArray &data)
 TBitmap DecodeJpeg(const QByteArray &data, TJpegScale scale)
 {
     if (data.isEmpty())
-        throw EPictureError(QStringLiteral("JPEG datastream contains no image"));
+        throw EPictureError(DamagedPictureText());
     TBitmap bitmap;
     TBitmapTarget bitmapTarget { &bitmap, {}, false, {} };
     TDecodeTarget target { AllocateBitmap, BitmapRow, FinishBitmapRow, &bitmapTarget };
@@ -268,8 +268,10 @@ TBitmap DecodeJpeg(const QByteArray &data, TJpegScale scale)
     const int result = DecodeRaw(reinterpret_cast<const uint8_t *>(data.constData()),
         static_cast<unsigned long>(data.size()), Denominator(scale), false, &target, &width,
         &height, message);
+    // The library's own texts ("Premature end of JPEG file", "Not a JPEG file: …") tell a
+    // customer nothing; every one of them means the file is damaged.
     if (result == 1)
-        throw EPictureError(QString::fromLatin1(message));
+        throw EPictureError(DamagedPictureText());
     if (result == 2)
         throw EPictureError(bitmapTarget.refusal, bitmapTarget.refusalKind);
     return bitmap;
@@ -303,7 +305,7 @@ void TJpegImage::LoadFromData(const QByteArray &data)
     Clear();
     const std::optional<TJpegInfo> info = ReadJpegInfo(data);
     if (!info)
-        throw EPictureError(QStringLiteral("JPEG error #53"));
+        throw EPictureError(DamagedPictureText());
     FData = data;
     FWidth = info->width;
     FHeight = info->height;
@@ -315,7 +317,7 @@ void TJpegImage::LoadFromFile(const QString &fileName)
     // Camera files are far below this; the cap keeps a hostile file from filling memory.
     const std::optional<QByteArray> data = ReadWholeFile(fileName, qint64(1) << 30);
     if (!data)
-        throw EPictureError(QStringLiteral("Cannot open file \"%1\"").arg(fileName), peNoFile);
+        throw EPictureError(CannotOpenPictureText(fileName), peNoFile);
     LoadFromData(*data);
 }
 

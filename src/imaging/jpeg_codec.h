@@ -20,8 +20,9 @@ struct TJpegInfo {
 // The stored size from the frame header; nullopt when the data is not a readable JPEG.
 std::optional<TJpegInfo> ReadJpegInfo(const QByteArray &data);
 
-// Decodes JPEG data at the given scale into a 24-bit bitmap. Corrupt or truncated data, and a
-// picture over the size limit (CheckBitmapSize), throw EPictureError with the reason.
+// Decodes JPEG data at the given scale into a 24-bit bitmap. Corrupt or truncated data throw
+// EPictureError with DamagedPictureText(), a picture over the size limit (CheckBitmapSize) with
+// the limit's text.
 TBitmap DecodeJpeg(const QByteArray &data, TJpegScale scale = jsFullSize);
 
 // Encodes a bitmap as baseline JPEG at quality 1..100. Throws EPictureError on an empty bitmap.

@@ -22,7 +22,7 @@ QByteArray ReadPictureFile(const QString &fileName)
 {
     std::optional<QByteArray> data = ReadWholeFile(fileName, kMaxPictureFileSize);
     if (!data)
-        throw EPictureError(QStringLiteral("Cannot open file \"%1\"").arg(fileName), peNoFile);
+        throw EPictureError(CannotOpenPictureText(fileName), peNoFile);
     return std::move(*data);
 }
 
@@ -30,7 +30,7 @@ TBitmap LoadPng(const QByteArray &data)
 {
     QImage image;
     if (!image.loadFromData(data, "PNG"))
-        throw EPictureError(QStringLiteral("Invalid PNG image"));
+        throw EPictureError(DamagedPictureText());
     CheckBitmapSize(image.width(), image.height());
     return TBitmap::FromImage(image);
 }
@@ -200,7 +200,7 @@ bool LoadCciJpeg(TJpegImage &jpeg, const QString &fileName)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     if (file.size() > kMaxPictureFileSize || !file.seek(11))
-        throw EPictureError(QStringLiteral("JPEG error #53"));
+        throw EPictureError(DamagedPictureText());
     jpeg.LoadFromData(file.readAll());
     return true;
 }

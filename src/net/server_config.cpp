@@ -61,6 +61,7 @@ void TServerConfig::Apply(const QStringList &lines)
     take("DemoFtpHomeDir", demoAccount.homeDir);
     take("HostedOrderServer", hostedOrderServer);
     take("MemberURL", memberUrl);
+    take("CardURL", cardUrl);
 }
 
 TServerConfig TServerConfig::Load(const QString &configDir, const QProcessEnvironment &env)

@@ -28,6 +28,8 @@ struct TFormatServer {
 //   DemoFtpHost, DemoFtpUser, DemoFtpPassword, DemoFtpHomeDir  the demonstration account
 //   HostedOrderServer                                          the maker's hosted order server
 //   MemberURL                                                  the member network's server
+//   CardURL                                                    the card-payment service; none
+//                                                              when empty (the default)
 struct TServerConfig {
     TFormatServer primary;
     TFormatServer secondary;
@@ -39,6 +41,7 @@ struct TServerConfig {
     THostRecord demoAccount; // base folder "demo-order"
     QString hostedOrderServer;
     QString memberUrl;
+    QString cardUrl; // empty: no card-payment service, so card payment cannot be offered
 
     static TServerConfig Defaults();
     // Defaults, then servers.ini in configDir, then the file named by KORVATEL_SERVERS.

@@ -27,6 +27,8 @@ public:
     const TPriceTables &Tables() const { return FTables; }
     const TShopTerms &Terms() const { return FTerms; }
     const TDiscountRules &Rules() const { return FRules; }
+    // Takes a payment kind off the shop's terms for the orders priced here.
+    void WithdrawPayment(int kind) { FTerms.WithdrawPayment(kind); }
 
     // The context of an order priced on the day. It refers to this object, which must outlive it.
     TPricingContext Context(const QDate &today) const { return { FTables, FTerms, FRules, today }; }

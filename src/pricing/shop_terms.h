@@ -79,6 +79,12 @@ public:
     bool OffersDelivery(int kind) const { return kind >= 0 && (FDeliveries >> kind) & 1u; }
     QList<int> PaymentKinds() const;
     QList<int> DeliveryKinds() const;
+    // Takes a payment kind off the offer: one the program cannot complete here.
+    void WithdrawPayment(int kind)
+    {
+        if (kind >= 0 && kind < kPaymentKindCount)
+            FPayments &= ~(TKindSet(1) << kind);
+    }
 
     // Step tables.
     double MailCharge(int count) const { return StepCharge(FMailbin, count); }

@@ -23,6 +23,8 @@ struct TBrowserItem {
     int height = 0;
     QString caption; // the date shown under the picture
     QString hint;
+    // Why the file cannot be drawn ("画像ファイルが壊れています。"); empty while it can.
+    QString failure;
     bool inOrder = false;
     // 0 not read yet, 1 a valid Exif block, 2 no Exif (or its thumbnail failed).
     int exifState = 0;

@@ -58,6 +58,23 @@ TExclusionChange ToggleExclusion(
     return TExclusionChange::ecAdded;
 }
 
+QString ExclusionQuestion(const TDateOutFolderList &list, const QString &folder)
+{
+    for (const TExcludedFolder &entry : list.Folders) {
+        if (SamePath(entry.path, folder))
+            return QStringLiteral("<") + entry.path
+                + QStringLiteral("> を日付リストの対象に戻します。よろしいですか？");
+    }
+    for (const TExcludedFolder &entry : list.Folders) {
+        if (IsParent(entry.path, folder))
+            return {};
+    }
+    return QStringLiteral("<") + Normal(folder)
+        + QStringLiteral("> を日付リストの対象外にします。\r\n"
+                         "このフォルダとその中のフォルダの画像は、日付リストに載らなくなります。"
+                         "\r\n\r\nよろしいですか？");
+}
+
 bool FolderExcluded(const TDateOutFolderList &list, const QString &folder)
 {
     for (const TExcludedFolder &entry : list.Folders)

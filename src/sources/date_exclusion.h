@@ -23,6 +23,11 @@ enum class TExclusionChange {
 TExclusionChange ToggleExclusion(
     TDateOutFolderList &list, const QString &folder, TPrompter &prompter);
 
+// What "日付リスト 対象外設定" asks before it changes anything for the folder: whether to take a
+// listed folder back into the date list, or to leave an unlisted one out of it (its subfolders
+// with it). Empty for a folder below a listed one: ToggleExclusion asks about the parent then.
+QString ExclusionQuestion(const TDateOutFolderList &list, const QString &folder);
+
 // True when the folder is one of the active entries (the folder tree draws it in grey).
 bool FolderExcluded(const TDateOutFolderList &list, const QString &folder);
 

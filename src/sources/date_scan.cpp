@@ -1,5 +1,6 @@
 #include "sources/date_scan.h"
 
+#include "imaging/exif.h"
 #include "platform/user_folders.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
@@ -20,6 +21,10 @@ namespace
 
 // Folders nested deeper than this are not walked: a guard against pathological trees.
 constexpr int kMaxDepth = 128;
+
+// The Exif block lies in the first segments of a camera file (an APP1 holds at most 64 KiB,
+// and at most an APP0 comes before it): the scan reads no more of each file than this.
+constexpr qint64 kExifHeadBytes = 160 * 1024;
 
 QString WithSlash(QString folder)
 {
@@ -185,6 +190,21 @@ TScanRules ScanRulesFrom(
     return rules;
 }
 
+QDateTime ScanDateTime(const QString &path, const QDateTime &fileTime, bool shootingDate)
+{
+    const QString lower = path.toLower();
+    if (!shootingDate
+        || !(lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg"))))
+        return fileTime;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fileTime;
+    TExifInfo exif;
+    exif.LoadFromData(file.read(kExifHeadBytes));
+    const QDateTime taken = exif.ErrorCode() == 0 ? exif.DateTimeOriginal() : QDateTime();
+    return taken.isValid() ? taken : fileTime;
+}
+
 bool SkippedBySkipList(const QString &folder)
 {
     // The Windows words keep their meaning for drives shared with Windows; the trash folders
@@ -274,7 +294,9 @@ void TDateScanner::Walk(const QString &folder, QStringList &lines, bool recurse,
                 if (FRules.sizeFilter
                     && (size < FRules.minSize || (FRules.maxSize != 0 && size > FRules.maxSize)))
                     continue;
-                lines << ScanLine(PackFileDateTime(info.lastModified()), path + entry.name, size);
+                const QString file = path + entry.name;
+                const QDateTime when = ScanDateTime(file, info.lastModified(), FRules.shootingDate);
+                lines << ScanLine(PackFileDateTime(when), file, size);
                 if (Pump)
                     Pump();
                 if (FStop)

@@ -56,10 +56,17 @@ struct TScanRules {
     // The folders that stand for "Temporary Internet Files" on this platform.
     QStringList internetCaches;
     bool dateMode = true; // report the count of lines found so far
+    // File a JPEG under its Exif DateTimeOriginal (read once, here) rather than its file time.
+    bool shootingDate = false;
 };
 // The rules of the options, the user's folders and the exclusion list.
 TScanRules ScanRulesFrom(
     const TOptionSettings &option, const TUserFolders &folders, const QStringList &excluded);
+
+// The date-time a picture is filed under: with shootingDate, the Exif DateTimeOriginal of a
+// ".jpg" or ".jpeg" file that has a valid one; otherwise (and for every other file) its file
+// time.
+QDateTime ScanDateTime(const QString &path, const QDateTime &fileTime, bool shootingDate);
 
 // True when the folder's lower-case path (with a trailing separator) contains one of the skip
 // words: the recycle bin and trash folders, the workspace and its siblings ("/korvate",

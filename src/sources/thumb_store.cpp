@@ -32,6 +32,12 @@ QString ErrorMark()
     return QStringLiteral("【ERROR】");
 }
 
+// The failure of a file that could not be drawn for a reason no step named.
+QString UnreadableText()
+{
+    return QStringLiteral("画像として読み込めませんでした。");
+}
+
 // The folder of a path with its separator, as the hint shows it.
 QString HintFolder(const QString &path)
 {
@@ -86,6 +92,13 @@ QString TileText(TCellOutcome outcome)
 {
     return outcome == TCellOutcome::coMovie ? QStringLiteral("MOVIE")
                                             : QStringLiteral("FILE ERROR");
+}
+
+QString FailedFileMessage(const TBrowserItem &item)
+{
+    const QString reason = item.failure.isEmpty() ? UnreadableText() : item.failure;
+    return QStringLiteral("この画像ファイルは読み込めないため、注文できません。\r\n\r\n")
+        + item.fullPath + QStringLiteral("\r\n") + reason;
 }
 
 QColor TileTextColor(TCellOutcome outcome)
@@ -248,11 +261,13 @@ void TThumbStore::CheckItem(TCellWork &work) const
     // 1. An empty or vanished file, a file that failed before, a movie.
     TBrowserItem &item = work.item;
     if (item.fileSize == 0) {
+        item.failure = QStringLiteral("ファイルの大きさが0バイトです。");
         work.outcome = TCellWork::Error;
         return;
     }
     if (item.kind == kBrowserPicture && !QFileInfo::exists(item.fullPath)) {
         item.fileSize = 0;
+        item.failure = QStringLiteral("ファイルが見つかりません。");
         work.outcome = TCellWork::Error;
         return;
     }
@@ -260,6 +275,7 @@ void TThumbStore::CheckItem(TCellWork &work) const
     if (failed != FFailed.constEnd()) {
         work.hint = *failed;
         work.hintTaken = true;
+        item.failure = FFailures.value(item.fullPath);
         item.fileSize = -std::abs(item.fileSize);
         work.outcome = TCellWork::Error;
     } else if (item.movie) {
@@ -373,6 +389,7 @@ void TThumbStore::MakeThumbnail(TCellWork &work)
         return;
     const TThumbPlan plan = work.Plan(FMode);
     if (!plan.decodable) {
+        work.item.failure = QStringLiteral("この種類のファイルは表示できません。");
         work.outcome = TCellWork::Error;
         return;
     }
@@ -412,7 +429,7 @@ void TThumbStore::DecodePicture(TCellWork &work, const TThumbPlan &plan)
     TPicture holder;
     ++FDecodes;
     if (!LoadPicture(holder, item.fullPath, true))
-        throw EPictureError(QStringLiteral("Cannot load the picture"));
+        throw EPictureError(DamagedPictureText());
     item.width = holder.Width();
     item.height = holder.Height();
     work.picture = holder.ToBitmap();
@@ -423,6 +440,7 @@ void TThumbStore::Fail(TCellWork &work, const QString &message) const
 {
     work.hint = (work.hintTaken ? work.hint : BaseHint(work.item)) + message;
     work.hintTaken = true;
+    work.item.failure = message;
     work.outcome = TCellWork::Error;
 }
 
@@ -466,8 +484,12 @@ TBrowserCell TThumbStore::FailedCell(TCellWork &work)
         if (!movie)
             work.hint += ErrorMark();
     }
-    if (!movie)
+    if (!movie) {
         item.fileSize = -std::abs(item.fileSize);
+        if (item.failure.isEmpty())
+            item.failure = UnreadableText();
+        FFailures.insert(item.fullPath, item.failure);
+    }
     FFailed.insert(item.fullPath, work.hint);
     return cell;
 }

@@ -56,6 +56,10 @@ QFont TileFont(const QString &text, int w, const QFont &base = QFont());
 // Fills the cell's picture box with the tile and writes its text centred.
 void PaintTile(QPainter &painter, const TCellLayout &layout, TCellOutcome outcome);
 
+// What a click on a cell whose file cannot be drawn says: the file cannot be read, so it
+// cannot be ordered; its path and the reason follow.
+QString FailedFileMessage(const TBrowserItem &item);
+
 // The decoder's scale for making a browser thumbnail of a JPEG in the mode: full size in modes
 // 7 and 8 and when the picture's size is not known from Exif (exifState other than 1), else
 // ThumbnailScale of the known long side and the mode's long side.
@@ -82,14 +86,18 @@ public:
     // current, an Exif thumbnail for small cells and the Exif modes, or a thumbnail made now
     // and stored with the source's times; an error or movie tile otherwise. The picture is
     // turned upright by the Exif orientation; the stored thumbnail keeps the file's. Updates the
-    // item's size, width, height, caption, hint and Exif state. A failed file is remembered
-    // in FailedFiles and never decoded again.
+    // item's size, width, height, caption, hint, Exif state and failure. A failed file is
+    // remembered in FailedFiles and never decoded again.
     TBrowserCell BrowserCell(TBrowserItem &item, const TCellLayout &layout);
 
     // Path → the hint of the failed attempt, for the whole run.
     const QHash<QString, QString> &FailedFiles() const { return FFailed; }
     // Forgets the failed files ("Reset"), so they are tried again.
-    void ClearFailedFiles() { FFailed.clear(); }
+    void ClearFailedFiles()
+    {
+        FFailed.clear();
+        FFailures.clear();
+    }
     // How many pictures were decoded in full or at a DCT scale (for tests and benchmarks).
     int Decodes() const { return FDecodes; }
 
@@ -117,6 +125,7 @@ private:
     QString FWorks;
     int FMode;
     QHash<QString, QString> FFailed;
+    QHash<QString, QString> FFailures; // path → the item's failure, beside FFailed
     int FDecodes = 0;
 };
 

@@ -110,6 +110,7 @@ const TSwitch kSwitches[] = {
     { "NoPointHint", &TOption2Settings::NoPointHint },
     { "UnMouseFocus", &TOption2Settings::UnMouseFocus },
     { "CampusAllLoad", &TOption2Settings::CampusAllLoad },
+    { "ShootingDateList", &TOption2Settings::ShootingDateList },
 };
 
 } // namespace

@@ -54,14 +54,17 @@ struct TOptionSettings {
     bool DeleteTemplatesAtShutdown() const { return CloseDelTemplate; }
 };
 
-// Option2.ini: five switches, merged into the existing file at shutdown so that lines the
-// program does not know stay.
+// Option2.ini: the switches of "操作方法の設定", merged into the existing file at shutdown so
+// that lines the program does not know stay.
 struct TOption2Settings {
     bool ManualExpBmp = false;
     bool ShutterOff = false; // "_ShutterOff_"
     bool NoPointHint = false;
     bool UnMouseFocus = false;
     bool CampusAllLoad = false;
+    // "ShootingDateList": the date scan files a JPEG under its Exif DateTimeOriginal instead of
+    // its file time, so copied photos keep their day.
+    bool ShootingDateList = false;
 
     // unMouseFocusDefault is the value UnMouseFocus takes when the file does not name it.
     void Load(const QString &path, bool unMouseFocusDefault);

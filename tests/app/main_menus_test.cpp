@@ -1,7 +1,9 @@
 #include "app/client_session.h"
+#include "app/ui/basket_actions.h"
 #include "app/ui/main_menus.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
+#include "order/consistency.h"
 #include "platform/prompter.h"
 #include "support/app_home.h"
 
@@ -70,6 +72,19 @@ TEST(TMainMenus, ConsistencyCheckIsRefusedOffline)
     f.Command("miConsistency")->trigger();
     EXPECT_EQ(
         f.prompter.Texts(), QStringList { QStringLiteral("OFF-LINEです。この操作はできません。") });
+}
+
+TEST(TMainMenus, ConsistencyCheckThatFindsNothingSaysSo)
+{
+    TMenusFixture f(true);
+    int listed = 0;
+    f.window.Basket().ShowProblems = [&listed](const TConsistencyProblems &) {
+        ++listed;
+        return TProblemAnswer::paCancel;
+    };
+    f.Command("miConsistency")->trigger();
+    EXPECT_EQ(listed, 0);
+    EXPECT_EQ(f.prompter.Texts(), QStringList { QStringLiteral("不整合は見つかりませんでした。") });
 }
 
 TEST(TMainMenus, MemoryWatchTagsSetTheTimer)

@@ -3,12 +3,14 @@
 #include "app/order_start.h"
 #include "app/startup.h"
 #include "app/ui/basket_actions.h"
+#include "app/ui/customer_windows.h"
 #include "app/ui/order_start_windows.h"
 #include "app/ui/status_bars.h"
 #include "app/ui/thanks_form.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "customer/order_history.h"
+#include "customer/ui/hist_form.h"
 #include "customer/ui/user_form.h"
 #include "demo_session.h"
 #include "order/thumb_nails.h"
@@ -20,6 +22,7 @@
 #include "support/app_home.h"
 #include "support/demo_shop.h"
 #include "support/image_builders.h"
+#include "text/sjis_file.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -109,16 +112,25 @@ protected:
         return home.FilePath(relative);
     }
 
+    QList<TOrderHistRec> History() const
+    {
+        return TOrderHistory(TOrderHistory::DefaultFolder(session->Workspace().Folders()))
+            .LoadList();
+    }
+
     test::TAppHome home;
     std::unique_ptr<TClientSession> session;
     TScriptedPrompter prompter;
     std::unique_ptr<TWebMain> window;
 };
 
-// The windows of the order as a customer answers them: the summary with bank transfer and
-// its order button, the customer window's "注文(Order)", the thank-you window's OK by Enter.
-// The transmission window runs by itself.
+// The windows of the order as a customer answers them: the summary with the payment (bank
+// transfer unless told) and its order button, or its "戻る"; the customer window's
+// "注文(Order)", the thank-you window's OK by Enter. The transmission window runs by itself.
 struct TOrderWindowsDriver {
+    int payment = ksiFurikomi;
+    bool backFromSummary = false;
+    QList<int> offered; // the payment kinds of the summary, the preselected one first
     QStringList seen;
     QStringList statement;
     QString heading;
@@ -139,7 +151,17 @@ struct TOrderWindowsDriver {
             if (seen.contains(QStringLiteral("summary")))
                 return;
             seen << QStringLiteral("summary");
-            summary->cbxPayment()->setCurrentIndex(summary->cbxPayment()->findData(ksiFurikomi));
+            QComboBox *kinds = summary->cbxPayment();
+            offered << kinds->currentData().toInt();
+            for (int i = 0; i < kinds->count(); ++i) {
+                if (i != kinds->currentIndex())
+                    offered << kinds->itemData(i).toInt();
+            }
+            if (backFromSummary) {
+                summary->reject();
+                return;
+            }
+            kinds->setCurrentIndex(kinds->findData(payment));
             statement = summary->StatementLines();
             heading = summary->lbHeading()->text();
             summary->btnOrder()->click();
@@ -232,6 +254,67 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
     EXPECT_EQ(window->Orders().Count(), 0);
     EXPECT_EQ(window->StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
     EXPECT_FALSE(QFile::exists(session->OrderMemoryPath()));
+}
+
+TEST_F(WebMainOrderTest, WithoutACardServiceTheSummaryNeitherOffersNorPreselectsCardPayment)
+{
+    const QString servers = home.FilePath(QStringLiteral(".config/korvatel/servers.ini"));
+    QStringList lines = ReadSjisLines(servers).value_or(QStringList());
+    ASSERT_EQ(lines.removeIf([](const QString &line) { return line.startsWith("CardURL="); }), 1);
+    ASSERT_TRUE(WriteSjisLines(servers, lines));
+    OpenWindow();
+    window->Basket().OrderViewedFile(Photo(QStringLiteral("IMG_0001.JPG")));
+    window->Ordering().SetGridSeenAll(true);
+    TOrderWindowsDriver driver;
+    driver.backFromSummary = true;
+    window->OrderPage()->OrderClick();
+    driver.timer.stop();
+    EXPECT_EQ(driver.seen, QStringList { QStringLiteral("summary") });
+    EXPECT_FALSE(driver.offered.contains(ksiCredit));
+    EXPECT_TRUE(driver.offered.contains(ksiFurikomi));
+    EXPECT_TRUE(prompter.Shown().isEmpty());
+}
+
+TEST_F(WebMainOrderTest, ACardOrderIsPaidAtTheCardServiceAndTheHistoryLearnsItWasSettled)
+{
+    OpenWindow();
+    window->Basket().OrderViewedFile(Photo(QStringLiteral("IMG_0001.JPG")));
+    window->Ordering().SetGridSeenAll(true);
+    prompter.Answer(TModalResult::mrYes); // payment and delivery as chosen
+    TOrderWindowsDriver driver;
+    driver.payment = ksiCredit;
+    window->OrderPage()->OrderClick();
+    driver.timer.stop();
+    EXPECT_EQ(driver.offered.value(0), ksiCredit);
+    EXPECT_EQ(driver.seen,
+        (QStringList {
+            QStringLiteral("summary"), QStringLiteral("customer"), QStringLiteral("thanks") }));
+    EXPECT_FALSE(prompter.Texts().contains(CardUnpaidQuestion()));
+    EXPECT_EQ(prompter.Unexpected(), 0) << prompter.Texts().join(u'\n').toStdString();
+
+    // Paid: waiting for the service's report, not "未払い".
+    QList<TOrderHistRec> entries = History();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries.at(0).tag, QStringLiteral("cr"));
+    EXPECT_EQ(entries.at(0).payState, hpsWaiting);
+    const QString ledger
+        = ReadSjisText(shop->State(QStringLiteral("CardLedger"))).value_or(QString());
+    EXPECT_TRUE(ledger.contains(QStringLiteral("PAID ") + entries.at(0).CardOrderId()))
+        << ledger.toStdString();
+
+    // "再確認" in "履歴と決済" asks the service, which has settled it.
+    QTimer::singleShot(0, [] {
+        auto *form = qobject_cast<TKorvatelHistForm *>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        QTest::mouseClick(form->btnReCheck(), Qt::LeftButton);
+        form->reject();
+    });
+    OpenHistoryWindow(*session, prompter, window.get());
+    EXPECT_EQ(prompter.Texts().value(1),
+        QStringLiteral("サーバー問い合わせ完了。1項目の決済を確認しました。"));
+    entries = History();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries.at(0).payState, hpsSettled);
 }
 
 TEST_F(WebMainOrderTest, WhileAnOrderRunsTheWindowStaysAndASecondPressIsIgnored)

@@ -1,6 +1,7 @@
 #include "app/client_session.h"
 #include "app/ui/basket_actions.h"
 #include "app/ui/status_bars.h"
+#include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "platform/clock.h"
@@ -19,6 +20,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QFileSystemModel>
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -287,6 +290,18 @@ TEST(TWebMainSources, ExcludedFoldersAreListedWrittenAndAskBeforeLiftingAParent)
     const QString trip = f.home.FilePath(QStringLiteral("Photos/trip"));
     f.window->Sources()->tvFolder()->setCurrentIndex(model->index(trip));
     EXPECT_FALSE(f.window->Sources()->clbDateOut()->isVisible());
+    // It asks first; "いいえ" changes nothing.
+    const QString question = QStringLiteral("<") + trip
+        + QStringLiteral("> を日付リストの対象外にします。\r\n"
+                         "このフォルダとその中のフォルダの画像は、日付リストに載らなくなります。"
+                         "\r\n\r\nよろしいですか？");
+    f.prompter.Answer(TModalResult::mrNo);
+    f.window->findChild<QPushButton *>(QStringLiteral("sbDateOut"))->click();
+    EXPECT_EQ(f.prompter.Texts(), QStringList { question });
+    EXPECT_EQ(f.prompter.Shown().value(0).buttons, TMsgButtons(mbYes | mbNo));
+    EXPECT_EQ(f.window->Sources()->clbDateOut()->count(), 0);
+    EXPECT_FALSE(QFileInfo::exists(f.session->DateOutPath()));
+    f.prompter.Answer(TModalResult::mrYes);
     f.window->findChild<QPushButton *>(QStringLiteral("sbDateOut"))->click();
     ASSERT_EQ(f.window->Sources()->clbDateOut()->count(), 1);
     EXPECT_TRUE(f.window->Sources()->clbDateOut()->isVisible());
@@ -297,7 +312,7 @@ TEST(TWebMainSources, ExcludedFoldersAreListedWrittenAndAskBeforeLiftingAParent)
     f.prompter.Answer(TModalResult::mrCancel);
     f.window->Sources()->tvFolder()->setCurrentIndex(model->index(trip + QStringLiteral("/day1")));
     f.window->Sources()->ToggleExclusion();
-    EXPECT_EQ(f.prompter.Texts(),
+    EXPECT_EQ(f.prompter.Texts().mid(2),
         QStringList { QStringLiteral("親である <") + trip + QStringLiteral("> を解除します。") });
     EXPECT_EQ(f.window->Sources()->clbDateOut()->count(), 1);
     // Unticking the entry writes it as inactive; the scan then walks the folder.
@@ -305,7 +320,12 @@ TEST(TWebMainSources, ExcludedFoldersAreListedWrittenAndAskBeforeLiftingAParent)
     EXPECT_EQ(ReadSjisLines(f.session->DateOutPath()).value(),
         QStringList { trip + QStringLiteral("=FALSE") });
     f.window->Sources()->tvFolder()->setCurrentIndex(model->index(trip));
+    f.prompter.Answer(TModalResult::mrYes);
     f.window->Sources()->ToggleExclusion();
+    EXPECT_EQ(f.prompter.Texts().value(3),
+        QStringLiteral("<") + trip
+            + QStringLiteral("> を日付リストの対象に戻します。よろしいですか？"));
+    EXPECT_EQ(f.prompter.Unexpected(), 0);
     EXPECT_FALSE(QFileInfo::exists(f.session->DateOutPath()));
     EXPECT_FALSE(f.window->Sources()->clbDateOut()->isVisible());
 }
@@ -353,11 +373,106 @@ TEST(TWebMainSources, ThumbnailModesResetSortsAndTheExifWindow)
     EXPECT_GE(exif->lvExif()->topLevelItemCount(), 3);
     exif->close();
 
-    // Reset empties Works and the date list and forgets the scroll positions.
+    // Reset asks first: "いいえ" keeps everything; "はい" empties Works and the date list and
+    // forgets the scroll positions.
     ASSERT_TRUE(f.home.Write(QStringLiteral("Korvatel/Tree/DateData.ini"), "x"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Korvatel/Works/kept.small.jpg"), "x"));
+    f.prompter.Answer(TModalResult::mrNo);
     f.window->findChild<QPushButton *>(QStringLiteral("sbReset"))->click();
+    EXPECT_EQ(f.prompter.Texts(), QStringList { ResetQuestion() });
+    EXPECT_TRUE(ResetQuestion().startsWith(QStringLiteral("次のものを消去します。")));
+    EXPECT_TRUE(QFileInfo::exists(f.session->Workspace().Tree()));
+    EXPECT_TRUE(
+        QFileInfo::exists(f.home.FilePath(QStringLiteral("Korvatel/Works/kept.small.jpg"))));
+    f.prompter.Answer(TModalResult::mrYes);
+    f.window->findChild<QPushButton *>(QStringLiteral("sbReset"))->click();
+    EXPECT_EQ(f.prompter.Unexpected(), 0);
     EXPECT_FALSE(QFileInfo::exists(f.session->Workspace().Tree()));
     EXPECT_TRUE(QDir(f.session->Workspace().Works()).isEmpty());
+}
+
+TEST(TWebMainSources, ExifWithoutAPictureAndAClickOnAFileThatCannotBeReadSayWhy)
+{
+    TSourcesFixture f;
+    const QString good = f.Photo(QStringLiteral("a.jpg"), kDay);
+    const QByteArray whole = test::JpegBytes(test::PatternBitmap(320, 240));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/cut.jpg"), whole.left(whole.size() / 2)));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/empty.jpg"), {}));
+    f.window->Sources()->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
+
+    // No picture chosen: "Exif" says so, and no window opens.
+    f.window->findChild<QPushButton *>(QStringLiteral("sbExif"))->click();
+    EXPECT_EQ(f.prompter.Texts(),
+        QStringList { QStringLiteral("画像が選ばれていません。\r\n"
+                                     "Exif情報を見る画像を一覧で選んでから、もう一度どうぞ。") });
+    EXPECT_EQ(f.window->findChild<TExifForm *>(QStringLiteral("fmExif")), nullptr);
+
+    // The cut file shows "FILE ERROR"; a click on it orders nothing and says why.
+    TFilmGrid *grid = f.window->Browser()->lvBrowser();
+    grid->grab();
+    ASSERT_TRUE(f.WaitForCells());
+    const QString cut = f.home.FilePath(QStringLiteral("Photos/cut.jpg"));
+    const int cutIndex = grid->List()->IndexOf(cut);
+    ASSERT_EQ(grid->State(cutIndex), TCellState::csError);
+    f.Click(cutIndex);
+    EXPECT_EQ(f.window->Orders().Count(), 0);
+    EXPECT_EQ(f.prompter.Texts().value(1),
+        QStringLiteral("この画像ファイルは読み込めないため、注文できません。\r\n\r\n") + cut
+            + QStringLiteral("\r\n画像ファイルが壊れています。"));
+    f.Click(grid->List()->IndexOf(f.home.FilePath(QStringLiteral("Photos/empty.jpg"))));
+    EXPECT_TRUE(f.prompter.Texts().value(2).endsWith(QStringLiteral("0バイトです。")));
+    // A readable picture is ordered without a word.
+    f.Click(grid->List()->IndexOf(good));
+    EXPECT_EQ(f.window->Orders().Count(), 1);
+    EXPECT_EQ(f.prompter.Texts().size(), 3);
+}
+
+TEST(TWebMainSources, TheShootingDateOptionFilesCopiedPhotosUnderTheirOwnDays)
+{
+    TSourcesFixture f;
+    const QDateTime copied(QDate::currentDate(), QTime(9, 0, 0));
+    const auto copy = [&](const QString &name, const QByteArray &bytes) {
+        ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/copied/") + name, bytes));
+        ASSERT_TRUE(
+            SetFileTimes(f.home.FilePath(QStringLiteral("Photos/copied/") + name), copied, copied));
+    };
+    const TBitmap picture = test::PatternBitmap(64, 48);
+    copy(QStringLiteral("a.jpg"),
+        test::ExifJpegBuilder().dateTaken("2004:07:15 13:05:09").picture(picture).build());
+    copy(QStringLiteral("b.jpg"),
+        test::ExifJpegBuilder().dateTaken("2005:03:01 09:30:10").picture(picture).build());
+    copy(QStringLiteral("c.jpg"), test::JpegBytes(picture)); // no Exif: its file time
+    const QString today = copied.toString(QStringLiteral("yy/MM/dd"));
+    f.window->Sources()->SetSourceMode(3);
+    const auto scannedDays = [&f] {
+        f.window->Sources()->sbReDate()->click();
+        QDeadlineTimer deadline(10000);
+        while (f.window->Sources()->DateBuildRunning() && !deadline.hasExpired())
+            QTest::qWait(10);
+        QStringList days;
+        QTreeWidget *tree = f.window->Sources()->tvDate();
+        for (QTreeWidgetItem *day :
+            tree->findItems(QStringLiteral("/"), Qt::MatchContains | Qt::MatchRecursive))
+            if (day->childCount() == 0)
+                days << day->text(0);
+        return days;
+    };
+    // By file time, as before: everything was copied today.
+    EXPECT_EQ(scannedDays(), QStringList { today + QStringLiteral("(   3)") });
+
+    // "操作方法の設定" switches to the shooting date; the next scan files by it.
+    QTimer::singleShot(0, [] {
+        auto *form = qobject_cast<TUsageOptionsForm *>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        EXPECT_FALSE(form->cbShootingDateList()->isChecked());
+        form->cbShootingDateList()->setChecked(true);
+        form->accept();
+    });
+    f.Command("miOperation")->trigger();
+    EXPECT_TRUE(f.session->Option2.ShootingDateList);
+    EXPECT_EQ(scannedDays(),
+        (QStringList { QStringLiteral("04/07/15(   1)"), QStringLiteral("05/03/01(   1)"),
+            today + QStringLiteral("(   1)") }));
 }
 
 TEST(TWebMainSources, CheckMarkKindsAskForTheirTextAndPicture)

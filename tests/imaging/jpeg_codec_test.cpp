@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -63,6 +64,28 @@ TEST(JpegCodec, CorruptAndTruncatedDataFailCleanly)
     } catch (const EPictureError &) {
         // Either outcome is fine as long as it comes back.
     }
+}
+
+TEST(JpegCodec, DamagedDataSaysSoInJapaneseInsteadOfTheLibrarysText)
+{
+    const QByteArray data = JpegBytes(PatternBitmap(64, 64));
+    const auto messageOf = [](const std::function<void()> &decode) {
+        try {
+            decode();
+        } catch (const EPictureError &e) {
+            return e.Message();
+        }
+        return QStringLiteral("decoded");
+    };
+    // The library would say "Premature end of JPEG file", "Not a JPEG file: …", "JPEG error #53".
+    const QString damaged = QStringLiteral("画像ファイルが壊れています。");
+    EXPECT_EQ(messageOf([&] { DecodeJpeg(data.left(data.size() / 2)); }), damaged);
+    EXPECT_EQ(messageOf([] { DecodeJpeg(QByteArray("not a jpeg at all")); }), damaged);
+    TJpegImage image;
+    EXPECT_EQ(messageOf([&] { image.LoadFromData(data.left(20)); }), damaged);
+    EXPECT_TRUE(messageOf([&] {
+        image.LoadFromFile(QStringLiteral("/nonexistent/a.jpg"));
+    }).startsWith(QStringLiteral("画像ファイルを開けません。")));
 }
 
 TEST(JpegCodec, HugeFrameIsRefusedBeforeDecoding)

@@ -1,5 +1,6 @@
 #include "platform/file_times.h"
 #include "platform/prompter.h"
+#include "sources/date_exclusion.h"
 #include "sources/film_cell.h"
 #include "sources/source_listing.h"
 #include "sources/source_modes.h"
@@ -183,6 +184,7 @@ TEST(TSourcePanel, TheExclusionListIsWrittenThroughItsHookAndShownOnlyWhenFilled
     auto *model = f.sources->FolderModel();
     f.sources->tvFolder()->setCurrentIndex(model->index(trip));
     EXPECT_FALSE(f.sources->clbDateOut()->isVisible());
+    f.prompter.Answer(TModalResult::mrYes);
     f.sources->findChild<QPushButton *>(QStringLiteral("sbDateOut"))->click();
     ASSERT_EQ(f.dateOut.Folders.size(), 1);
     EXPECT_EQ(f.dateOut.Folders.first().path, trip);
@@ -192,10 +194,19 @@ TEST(TSourcePanel, TheExclusionListIsWrittenThroughItsHookAndShownOnlyWhenFilled
     f.sources->clbDateOut()->item(0)->setCheckState(Qt::Unchecked);
     EXPECT_FALSE(f.dateOut.Folders.first().active);
     EXPECT_EQ(f.dateOutSaves, 2);
+    // Taking it back asks too; "いいえ" keeps the entry.
+    f.prompter.Answer(TModalResult::mrNo);
+    f.sources->ToggleExclusion();
+    EXPECT_EQ(f.dateOut.Folders.size(), 1);
+    EXPECT_EQ(f.dateOutSaves, 2);
+    f.prompter.Answer(TModalResult::mrYes);
     f.sources->ToggleExclusion();
     EXPECT_TRUE(f.dateOut.Folders.isEmpty());
     EXPECT_FALSE(f.sources->clbDateOut()->isVisible());
-    EXPECT_TRUE(f.prompter.Texts().isEmpty());
+    const QString back = QStringLiteral("<") + trip
+        + QStringLiteral("> を日付リストの対象に戻します。よろしいですか？");
+    EXPECT_EQ(f.prompter.Texts(), (QStringList { ExclusionQuestion({}, trip), back, back }));
+    EXPECT_EQ(f.prompter.Unexpected(), 0);
 }
 
 TEST(TSourcePanel, TheBoxesOfTheDatePageWriteOptionIni)

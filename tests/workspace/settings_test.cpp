@@ -194,8 +194,10 @@ TEST(TOption2Settings, MergesIntoTheExistingFileAndTakesTheMouseFocusDefault)
     option2.Load(path, true);
     EXPECT_TRUE(option2.ShutterOff);
     EXPECT_TRUE(option2.UnMouseFocus);
+    EXPECT_FALSE(option2.ShootingDateList); // the date list goes by file time unless chosen
     option2.NoPointHint = true;
     option2.UnMouseFocus = false;
+    option2.ShootingDateList = true;
     ASSERT_TRUE(option2.Save(path));
     const QStringList lines = FileLines(path);
     EXPECT_EQ(lines.first(), QStringLiteral("Other=kept"));
@@ -203,6 +205,7 @@ TEST(TOption2Settings, MergesIntoTheExistingFileAndTakesTheMouseFocusDefault)
     EXPECT_TRUE(lines.contains(QStringLiteral("UnMouseFocus=FALSE")));
     option2.Load(path, true);
     EXPECT_FALSE(option2.UnMouseFocus);
+    EXPECT_TRUE(option2.ShootingDateList);
 }
 
 TEST(WorkspaceSettings, DefaultSizeMustBeOfferedAndNoCorrectionNeedsTheShop)

@@ -4,7 +4,8 @@
   primary and secondary format servers   shop "1234" (HostFmt.ini, switch files, an alias)
   service server                         GetTime.php, the version files, the hosted scripts
                                          (text file, find file, HTTP upload, finishing), the
-                                         member authentication page, the campus files
+                                         member authentication page, the campus files,
+                                         the test card-payment service under /card
   FTP image server (pyftpdlib)           the shop's account; file names kept byte for byte
   SMTP server (aiosmtpd)                 AUTH LOGIN with the shop's account
   receiver                               checks every order whose status file reads "Complite"
@@ -22,8 +23,19 @@ Faults for tests, switched at run time through the service server
   time=TEXT          the time that GetTime.php answers ("yyyy/mm/dd hh:nn:ss"); empty: now
   versions=TEXT      the VersionsInformation value of Versions.ini
   shop_stop=1        the upload script answers "SHOP-STOP"
+  card_decline=1     the card service declines every payment
   reset=1            all faults off
 Start-time faults: --refuse primary,secondary,service,ftp,smtp (nothing listens there).
+
+The test card-payment service (CardURL in servers.ini) charges a test card that always pays
+unless card_decline is set. Every answer starts with "OK" or "NG" and a reason:
+  GET  /card/pay.php?id=ID&amount=YEN   pays the order: "OK"
+  POST /card/bundle.php (id, lines)     registers a bundle of card orders: "OK"
+  GET  /card/release.php?id=ID          releases a registered, unpaid bundle: "OK"
+  GET  /card/number.php                 "OK" and "Number=N", a new number each time
+  GET  /card/status.php?id=ID,ID,...    "OK" and "ID=3" for each paid order it was asked about
+  GET  /card/settings.php               a page that says where the test card is kept
+Payments are written to card-ledger.txt in the root ("PAID id amount").
 
 Run it with /usr/bin/python3 (Debian's python3-pyftpdlib and python3-aiosmtpd).
 """
@@ -51,7 +63,9 @@ FAULTS = {}
 FAULT_LOCK = threading.Lock()
 DEFAULT_FAULTS = {"ftp_drop_after": None, "ftp_drop_files": None, "ftp_stall": False,
                   "ftp_wrong_size": False,
-                  "time": "", "versions": "TRUE", "shop_stop": False}
+                  "time": "", "versions": "TRUE", "shop_stop": False, "card_decline": False}
+
+CARD_ID = re.compile(r"^(\(P\))?[0-9A-Za-z_]{1,64}$")
 
 
 def reset_faults():
@@ -295,6 +309,10 @@ class DemoShop:
         self.log_lock = threading.Lock()
         self.ports = {}
         self.smtp_controller = None
+        self.card_lock = threading.Lock()
+        self.card_paid = {}
+        self.card_bundles = set()
+        self.card_number = 1000
 
     def log(self, text):
         with self.log_lock:
@@ -379,6 +397,7 @@ class DemoShop:
             "DemoFtpHomeDir=/",
             "HostedOrderServer=order.hosting.korvatel.example",
             "MemberURL=" + service,
+            "CardURL=" + service + "/card",
         ]
         return "\r\n".join(lines) + "\r\n"
 
@@ -397,6 +416,7 @@ class DemoShop:
             "ServiceDir=" + self.path("service"),
             "PrimaryDir=" + self.path("primary"),
             "SecondaryDir=" + self.path("secondary"),
+            "CardLedger=" + self.path("card-ledger.txt"),
         ]
         return "\r\n".join(lines) + "\r\n"
 
@@ -409,7 +429,7 @@ class DemoShop:
                     FAULTS.clear()
                     FAULTS.update(DEFAULT_FAULTS)
                 for name, value in params.items():
-                    if name in ("ftp_stall", "ftp_wrong_size", "shop_stop"):
+                    if name in ("ftp_stall", "ftp_wrong_size", "shop_stop", "card_decline"):
                         FAULTS[name] = value not in ("", "0")
                     elif name in ("ftp_drop_after", "ftp_drop_files"):
                         FAULTS[name] = int(value) if value else None
@@ -465,9 +485,59 @@ class DemoShop:
             ok = shop_data.MEMBERS.get(user) == password and password != ""
             handler.answer("OK\r\n" if ok else "NG\r\n")
             return True
+        if path.startswith("/card/"):
+            handler.answer(self.card_get(path[len("/card/"):], params))
+            return True
         return False
 
+    # -- the test card-payment service
+
+    def card_get(self, script, params):
+        ident = params.get("id", "")
+        with self.card_lock:
+            if script == "pay.php":
+                amount = params.get("amount", "")
+                if not CARD_ID.match(ident) or not amount.isdigit() or int(amount) <= 0:
+                    return "NG\r\nパラメータが正しくありません。\r\n"
+                if fault("card_decline"):
+                    return "NG\r\nカードの利用が承認されませんでした。\r\n"
+                self.card_paid[ident] = int(amount)
+                with open(self.path("card-ledger.txt"), "a", encoding="utf-8") as f:
+                    f.write("PAID %s %s\n" % (ident, amount))
+                self.log("card: paid %s %s" % (ident, amount))
+                return "OK\r\n"
+            if script == "release.php":
+                # The history names a bundle with "(P)" in front of the ID it registered.
+                bundle = ident[3:] if ident.startswith("(P)") else ident
+                if bundle not in self.card_bundles or ("(P)" + bundle) in self.card_paid:
+                    return "NG\r\nまとめ精算が見つかりません。\r\n"
+                self.card_bundles.discard(bundle)
+                return "OK\r\n"
+            if script == "number.php":
+                self.card_number += 1
+                return "OK\r\nNumber=%d\r\n" % self.card_number
+            if script == "status.php":
+                asked = [i for i in ident.split(",") if CARD_ID.match(i)]
+                return "OK\r\n" + "".join("%s=3\r\n" % i for i in asked if i in self.card_paid)
+            if script == "settings.php":
+                return "OK\r\nテスト用カードはデモ店に登録済みです。\r\n"
+        return "NG\r\n不明な要求です。\r\n"
+
+    def card_bundle(self, handler, body):
+        fields = parse_multipart(handler.headers.get("Content-Type"), body)
+        ident = fields.get("id", (None, b""))[1].decode("cp932", "replace")
+        lines = fields.get("lines", (None, b""))[1]
+        if not CARD_ID.match(ident) or not lines:
+            handler.answer("NG\r\nパラメータが正しくありません。\r\n")
+            return True
+        with self.card_lock:
+            self.card_bundles.add(ident)
+        handler.answer("OK\r\n")
+        return True
+
     def service_post(self, handler, path, params, body):
+        if path == "/card/bundle.php":
+            return self.card_bundle(handler, body)
         if path != "/tamsel_php/korv_upload.php":
             return False
         if fault("shop_stop"):

@@ -2,6 +2,7 @@
 
 #include "app/client_session.h"
 #include "customer/card_payment.h"
+#include "customer/card_service.h"
 #include "customer/registration.h"
 #include "customer/ui/hist_form.h"
 #include "customer/ui/user_form.h"
@@ -16,8 +17,8 @@ namespace korvatel
 namespace
 {
 
-// The card-payment service is not part of this program: every request to it fails, so no
-// payment is ever reported as made.
+// Where no card-payment service is configured every request fails, so no payment is ever
+// reported as made.
 TCardPayment &NoCardService()
 {
     static TCardPaymentStandIn service = [] {
@@ -29,9 +30,11 @@ TCardPayment &NoCardService()
     return service;
 }
 
-bool OffersCard(const TClientSession &session)
+// Card payment needs both the shop's offer and a service that can take it.
+bool OffersCard(const TClientSession &session, const TServerConfig &servers)
 {
-    return TShopPricing(session.PriceTables).Terms().OffersPayment(ksiCredit);
+    return !servers.cardUrl.isEmpty()
+        && TShopPricing(session.PriceTables).Terms().OffersPayment(ksiCredit);
 }
 
 // The customer window on the session's record, in menu or order mode; the member user name
@@ -45,9 +48,11 @@ int OpenSessionUserForm(TClientSession &session, bool orderMode, const TUserOrde
     context.memberMode = session.MemberMode;
     context.shopId = session.ShopId();
     context.memberKeyFile = SystemKeyFile(folders);
-    context.memberServer = TServerConfig::Load(folders.configDir).memberUrl;
-    context.offersCard = OffersCard(session);
-    context.card = &NoCardService();
+    const TServerConfig servers = TServerConfig::Load(folders.configDir);
+    context.memberServer = servers.memberUrl;
+    context.offersCard = OffersCard(session, servers);
+    const std::unique_ptr<TCardService> card = CardPaymentService(servers);
+    context.card = card ? card.get() : &NoCardService();
     QString memberUser;
     const int result = OpenUserForm(
         session.User, context, orderMode, args, false, prompter, parent, &memberUser);
@@ -57,9 +62,11 @@ int OpenSessionUserForm(TClientSession &session, bool orderMode, const TUserOrde
 
 } // namespace
 
-TCardPayment &CardPaymentService()
+std::unique_ptr<TCardService> CardPaymentService(const TServerConfig &servers)
 {
-    return NoCardService();
+    if (servers.cardUrl.isEmpty())
+        return nullptr;
+    return std::make_unique<TCardService>(servers.cardUrl);
 }
 
 int OpenUserWindow(TClientSession &session, TPrompter &prompter, QWidget *parent)
@@ -78,10 +85,18 @@ void OpenHistoryWindow(TClientSession &session, TPrompter &prompter, QWidget *pa
     static TSystemClock clock;
     const TUserFolders folders = session.Workspace().Folders();
     TOrderHistory history(TOrderHistory::DefaultFolder(folders));
+    const TServerConfig servers = TServerConfig::Load(folders.configDir);
     THistFormContext context;
     context.shopId = session.ShopId();
-    context.offersCard = OffersCard(session);
-    context.card = &NoCardService();
+    context.offersCard = OffersCard(session, servers);
+    const std::unique_ptr<TCardService> card = CardPaymentService(servers);
+    context.card = card ? card.get() : &NoCardService();
+    // "再確認" asks the card service which payments it has settled.
+    if (card) {
+        context.settlementQuery = [&card](const QStringList &ids, const TSettleCallback &report) {
+            card->QuerySettlements(ids, report);
+        };
+    }
     context.showFile = [&prompter, folders](const QString &path) {
         ShowHistoryFile(path, QString(), QStringLiteral("wordpad"), folders.temp, prompter, nullptr,
             [](const QString &, const QString &file) { return ShellOpen(file); });

@@ -94,8 +94,12 @@ void TMainMenus::BuildSettingsMenu()
         FSession.PriceTables.PhoneMaxNum() > 0 || FSession.PriceTables.PhoneBaseFee() > 0);
     AddLater(window, menu, "miFileManage", QStringLiteral("ファイル管理"),
         QKeySequence(QStringLiteral("Ctrl+O")));
-    AddLater(window, menu, "miOperation", QStringLiteral("操作方法の設定"),
-        QKeySequence(QStringLiteral("Ctrl+U")));
+    // The switches are saved with Option2.ini at shutdown.
+    AddMenuCommand(window, menu, "miOperation", QStringLiteral("操作方法の設定"),
+        QKeySequence(QStringLiteral("Ctrl+U")), [this, window] {
+            TUsageOptionsForm form(FSession.Option2, window);
+            form.exec();
+        });
     AddLater(window, menu, "miFdFormat", QStringLiteral("FDフォーマット(&F)"));
     menu->addSeparator();
     AddMenuCommand(window, menu, "miExit", QStringLiteral("終了"),
@@ -329,8 +333,12 @@ void TMainMenus::miConsistencyClick()
         FWindow.Prompter().Warn(QStringLiteral("OFF-LINEです。この操作はできません。"));
         return;
     }
+    const bool found = !FindProblems(FSession.Orders()).Empty();
     FWindow.Basket().RunConsistencyCheck(kCheckForced);
     FWindow.MemoryStatus();
+    // A check that finds nothing shows no list: it says so instead.
+    if (!found)
+        FWindow.Prompter().Inform(QStringLiteral("不整合は見つかりませんでした。"));
 }
 
 void TMainMenus::miVersionUpClick()

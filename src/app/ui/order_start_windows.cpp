@@ -5,7 +5,7 @@
 #include "app/ui/basket_actions.h"
 #include "app/ui/customer_windows.h"
 #include "app/ui/thanks_form.h"
-#include "customer/card_payment.h"
+#include "customer/card_service.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
@@ -87,8 +87,14 @@ TOrderStart &TOrderStartWindows::Start()
     };
     hooks.showThanks
         = [this](const QString &orderName) { return TThanksForm::Ask(orderName, FWindow); };
-    hooks.payByCard = [](const QString &cardOrderId, double amount) {
-        return CardPaymentService().PayOrder(cardOrderId, amount);
+    hooks.payByCard = [&start, &prompter](const QString &cardOrderId, double amount) {
+        const std::unique_ptr<TCardService> card = CardPaymentService(start.servers);
+        if (!card)
+            return false;
+        if (card->PayOrder(cardOrderId, amount))
+            return true;
+        prompter.Warn(QStringLiteral("クレジット決済ができませんでした。\r\n") + card->LastError());
+        return false;
     };
     hooks.openHistory = [this, &prompter] { OpenHistoryWindow(FSession, prompter, FWindow); };
     hooks.transferModeChanged = [this](int mode) {

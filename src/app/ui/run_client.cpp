@@ -12,6 +12,7 @@
 #include "platform/fonts.h"
 #include "platform/program_file.h"
 #include "platform/shell.h"
+#include "platform/translations.h"
 #include "platform/ui/qt_prompter.h"
 #include "platform/user_folders.h"
 
@@ -92,6 +93,8 @@ TClientOptions ParseOptions(const QStringList &args)
 int RunClient(QApplication &app)
 {
     QApplication::setApplicationName(QStringLiteral("Korvatel"));
+    // Without the translations installed, Qt's own dialogs simply stay in English.
+    InstallQtTranslations(app);
     MapWindowsFonts();
     QApplication::setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
 

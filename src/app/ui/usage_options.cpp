@@ -39,6 +39,10 @@ TUsageOptionsForm::TUsageOptionsForm(TOption2Settings &settings, QWidget *parent
         "画像編集に「擬似倍精度(中間Bit挿入)」を表示する", settings.ManualExpBmp);
     FCampusAllLoad = Box(
         this, layout, "cbCampusAllLoad", "キャンパス画像をすべて読み込む", settings.CampusAllLoad);
+    // Files are dated once, by the scan: the choice shows in the date list after the next one.
+    FShootingDateList = Box(this, layout, "cbShootingDateList",
+        "日付リストを撮影日(Exif)で分ける（次回の「最新情報に更新(HD)」から）",
+        settings.ShootingDateList);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -52,6 +56,7 @@ void TUsageOptionsForm::accept()
     FSettings.UnMouseFocus = FUnMouseFocus->isChecked();
     FSettings.ManualExpBmp = FManualExpBmp->isChecked();
     FSettings.CampusAllLoad = FCampusAllLoad->isChecked();
+    FSettings.ShootingDateList = FShootingDateList->isChecked();
     QDialog::accept();
 }
 

@@ -23,6 +23,7 @@ public:
     QCheckBox *cbUnMouseFocus() const { return FUnMouseFocus; }
     QCheckBox *cbManualExpBmp() const { return FManualExpBmp; }
     QCheckBox *cbCampusAllLoad() const { return FCampusAllLoad; }
+    QCheckBox *cbShootingDateList() const { return FShootingDateList; }
 
     void accept() override;
 
@@ -33,6 +34,7 @@ private:
     QCheckBox *FUnMouseFocus;
     QCheckBox *FManualExpBmp;
     QCheckBox *FCampusAllLoad;
+    QCheckBox *FShootingDateList;
 };
 
 } // namespace korvatel

@@ -30,6 +30,7 @@ void TWebMain::WireSourcePages()
 {
     FSources->SetBrowser(FBrowserPanel);
     FSources->SetPrompter(FPrompter);
+    FSources->ShootingDates = [this] { return FSession.Option2.ShootingDateList; };
     connect(FSources, &TSourcePanel::nodeText, this,
         [this](const QString &text) { FStatusBars->ShowStatus(0, text); });
     connect(FSources, &TSourcePanel::scanText, this,
@@ -78,8 +79,13 @@ void TWebMain::BrowserClick(int index, Qt::KeyboardModifiers modifiers, bool dou
         const int mode = FSources->SourceMode();
         if (mode == smFolder || mode == smDate || mode == smTemplate)
             FViewerPage->ViewBrowserFile(index);
-    } else if (FMode == tmBrowser)
+    } else if (FMode == tmBrowser) {
+        // A plain click on a file that cannot be read says why nothing is ordered.
+        const bool range = modifiers & (Qt::ShiftModifier | Qt::ControlModifier);
+        if (!range && FBrowserPanel->ExplainFailedFile(index))
+            return;
         FBasket->OrderClick(index, modifiers);
+    }
 }
 
 void TWebMain::WireViewerPage()

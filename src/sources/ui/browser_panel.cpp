@@ -8,6 +8,7 @@
 #include "platform/ui/widget_helpers.h"
 #include "sources/film_cell.h"
 #include "sources/thumb_loader.h"
+#include "sources/thumb_store.h"
 #include "sources/ui/exif_form.h"
 #include "sources/ui/film_grid.h"
 
@@ -298,12 +299,9 @@ void TBrowserPanel::CheckMarkChosen(int kind)
         if (file.isEmpty()) {
             kind = FState.CheckMark;
         } else if (QImage(file).isNull()) {
-            const QString text = QStringLiteral(
-                "指定のチェックマーク画像読み込みに失敗しました。\r\n\r\n標準に戻します。");
-            if (FPrompter)
-                FPrompter->Warn(text);
-            else
-                TQtPrompter(this).Warn(text);
+            Tell(TMsgKind::mkWarning,
+                QStringLiteral(
+                    "指定のチェックマーク画像読み込みに失敗しました。\r\n\r\n標準に戻します。"));
             kind = cmStandard;
         } else {
             FState.UserCheckFile = file;
@@ -323,11 +321,23 @@ void TBrowserPanel::CheckMarkChosen(int kind)
     ApplyFilmLook();
 }
 
+void TBrowserPanel::Tell(TMsgKind kind, const QString &text)
+{
+    if (FPrompter)
+        FPrompter->Ask(kind, text, mbOK);
+    else
+        TQtPrompter(this).Ask(kind, text, mbOK);
+}
+
 void TBrowserPanel::ShowExif()
 {
     const int index = FBrowser->CurrentIndex();
-    if (index < 0 || index >= FFilm.Count())
+    if (index < 0 || index >= FFilm.Count()) {
+        Tell(TMsgKind::mkInformation,
+            QStringLiteral("画像が選ばれていません。\r\n"
+                           "Exif情報を見る画像を一覧で選んでから、もう一度どうぞ。"));
         return;
+    }
     // One Exif window for the whole main window, found again by its name.
     QWidget *owner = window();
     auto *form = owner->findChild<TExifForm *>(QStringLiteral("fmExif"));
@@ -336,6 +346,14 @@ void TBrowserPanel::ShowExif()
     form->ShowFile(FFilm.Item(index).fullPath);
     form->show();
     form->raise();
+}
+
+bool TBrowserPanel::ExplainFailedFile(int index)
+{
+    if (index < 0 || index >= FFilm.Count() || FFilm.Item(index).fileSize > 0)
+        return false;
+    Tell(TMsgKind::mkWarning, FailedFileMessage(FFilm.Item(index)));
+    return true;
 }
 
 void TBrowserPanel::MarksChanged()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/prompter.h"
 #include "sources/date_scan.h"
 #include "sources/film_list.h"
 #include "workspace/state_settings.h"
@@ -17,7 +18,6 @@ namespace korvatel
 {
 
 class TFilmGrid;
-class TPrompter;
 class TThumbLoader;
 
 // The browser page: the film strip lvBrowser with the buttons above it (全選択, 全解除, Reset,
@@ -81,8 +81,11 @@ public:
     // mark (either may be null); the items are children of the page, named "miCheckMark1",
     // "miCheckMarkM2", "miCheckPosX1", "miCheckPosY2" and so on.
     void BuildCheckMarkMenus(QMenu *shapeMenu, QMenu *posMenu);
-    // The Exif window of the current cell.
+    // The Exif window of the current cell; without one, says that a picture is to be chosen.
     void ShowExif();
+    // A click on the cell of a file that cannot be read orders nothing: this says why. False
+    // (and nothing shown) for a readable file.
+    bool ExplainFailedFile(int index);
     // The ordered marks changed: repaint.
     void MarksChanged();
 
@@ -111,6 +114,7 @@ private:
     void ShowFilm(const QString &name);
     void RememberScroll();
     QList<TBrowserItem> ListedItems() const;
+    void Tell(TMsgKind kind, const QString &text);
 
     TStateSettings &FState;
     TPrompter *FPrompter = nullptr;

@@ -228,6 +228,7 @@ void TFilmGrid::Answer(const TThumbResult &result)
     item.height = result.item.height;
     item.caption = result.item.caption;
     item.hint = result.item.hint;
+    item.failure = result.item.failure;
     item.exifState = result.item.exifState;
     TPicture picture;
     picture.state = result.outcome == TCellOutcome::coReady ? TCellState::csReady

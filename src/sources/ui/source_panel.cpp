@@ -409,6 +409,7 @@ void TSourcePanel::BuildDateTree(
     input.scanDisks = scanDisks;
     input.rules = ScanRulesFrom(
         FValues.option, FValues.workspace.Folders(), FValues.dateOut.ActiveFolders());
+    input.rules.shootingDate = ShootingDates && ShootingDates();
     if (scanDisks) {
         input.drives = ScanDriveList ? ScanDriveList()
                                      : ScanDrives(FValues.workspace.Drives(), FValues.option.Lan);
@@ -519,7 +520,9 @@ void TSourcePanel::AddScannedPicture(const QString &file)
     std::optional<QStringList> lines = ReadDateData(tree);
     if (!lines)
         return;
-    *lines << ScanLine(PackFileDateTime(info.lastModified()), info.absoluteFilePath(), info.size());
+    const QDateTime when = ScanDateTime(
+        info.absoluteFilePath(), info.lastModified(), ShootingDates && ShootingDates());
+    *lines << ScanLine(PackFileDateTime(when), info.absoluteFilePath(), info.size());
     QDir().mkpath(tree);
     WriteSjisLines(DateDataPath(tree), *lines);
     BuildDateTree(true, false, false, false);
@@ -532,8 +535,11 @@ void TSourcePanel::ToggleExclusion()
         return;
     TQtPrompter ownPrompter(this);
     TPrompter &prompter = FPrompter ? *FPrompter : ownPrompter;
-    const TExclusionChange change
-        = korvatel::ToggleExclusion(FValues.dateOut, FFolderModel->filePath(index), prompter);
+    const QString folder = FFolderModel->filePath(index);
+    const QString question = ExclusionQuestion(FValues.dateOut, folder);
+    if (!question.isEmpty() && !prompter.YesNo(question))
+        return;
+    const TExclusionChange change = korvatel::ToggleExclusion(FValues.dateOut, folder, prompter);
     if (change != TExclusionChange::ecNone)
         DateOutChanged();
 }
@@ -558,8 +564,20 @@ void TSourcePanel::RefreshDateOutList()
     FDateOutList->setVisible(FDateOutList->count() > 0);
 }
 
+QString ResetQuestion()
+{
+    return QStringLiteral("次のものを消去します。\r\n"
+                          "・画像一覧のサムネイル（表示するときに作り直します）\r\n"
+                          "・日付リスト（「最新情報に更新(HD)」で作り直せます）\r\n"
+                          "・起動時のお知らせを表示しない設定\r\n\r\n"
+                          "よろしいですか？");
+}
+
 void TSourcePanel::ResetClick()
 {
+    TQtPrompter ownPrompter(this);
+    if (!(FPrompter ? *FPrompter : ownPrompter).YesNo(ResetQuestion()))
+        return;
     if (FBrowser)
         FBrowser->ClearFailedThumbnails();
     SetIgnoreStartNotice(FValues.workspace.SysData(), false);

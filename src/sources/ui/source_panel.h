@@ -28,6 +28,9 @@ namespace korvatel
 class TBrowserPanel;
 class TPrompter;
 
+// What "Reset" asks before it deletes anything.
+QString ResetQuestion();
+
 // What the source trees read and write: the workspace, Option.ini (the picture kinds, the
 // fast mode and the network drives), State.ini (the last folder), the exclusion list, the
 // expanded date nodes and the time of the last disk scan. The two save hooks write Option.ini
@@ -94,10 +97,10 @@ public:
     // Stops a running build for good: the window is closing.
     void Shutdown();
 
-    // "日付リスト 対象外設定" on the folder chosen in the folder tree.
+    // "日付リスト 対象外設定" on the folder chosen in the folder tree, once the customer agreed.
     void ToggleExclusion();
-    // The "Reset" button: forgets failed thumbnails and the start notice, empties the thumbnail
-    // store and deletes the date lists.
+    // The "Reset" button: once the customer agreed (ResetQuestion), forgets failed thumbnails
+    // and the start notice, empties the thumbnail store and deletes the date lists.
     void ResetClick();
 
     // The drives the disk scan walks; the fixed drives (and network drives with the option)
@@ -105,6 +108,9 @@ public:
     std::function<QList<TDrive>()> ScanDriveList;
     // "カテゴリー ID登録": what opens when the category page is first shown empty.
     std::function<void()> RegisterCategory;
+    // Whether the date list files photos by their shooting date ("操作方法の設定"); by their file
+    // time when unset or false.
+    std::function<bool()> ShootingDates;
 
 Q_SIGNALS:
     // The name of the folder or node listed, or the count of pictures scanned.
