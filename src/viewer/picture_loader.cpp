@@ -1,6 +1,7 @@
 #include "viewer/picture_loader.h"
 
 #include "imaging/orientation.h"
+#include "imaging/picture_kinds.h"
 #include "viewer/viewed_picture.h"
 
 #include <QFile>
@@ -86,8 +87,7 @@ int TPictureLoader::Load(const QString &fileName)
         const auto current = [&] { return newest->load() == serial; };
         if (!current())
             return;
-        if (fileName.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive)
-            || fileName.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive)) {
+        if (ImageKindOf(fileName) == ikJpeg) {
             QFile file(fileName);
             if (file.size() <= kPreviewMaxBytes && file.open(QIODevice::ReadOnly)) {
                 std::optional<TPicturePreview> quick
