@@ -6,6 +6,7 @@
 #include "app/ui/order_start_windows.h"
 #include "app/ui/status_bars.h"
 #include "app/ui/web_main.h"
+#include "imaging/ui/hosei_form.h"
 #include "order/ui/order_copy_form.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
@@ -19,6 +20,8 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -139,6 +142,15 @@ void TWebMain::WireOrderPage()
             grid->CopyKind(), FSession.Orders(), index, cell, Prompter(),
             [this](const QString &name) { FBasket->ShutterSound(name); }, this);
         grid->ListChanged();
+    };
+    FOrderPage->OpenCorrection = [this](TThumbNail &item) {
+        // The window works on the local copy when there is one, as the order sends it.
+        const QString copy
+            = item.ThumbnailPath.size() > 4 ? item.ThumbnailPath.chopped(4) : QString();
+        const QString file = QFileInfo(copy).isFile() ? copy : item.FullPath;
+        const QString area
+            = QDir(FSession.Workspace().SysData()).filePath(QStringLiteral("HoseiArea.ini"));
+        return THoseiForm::Edit(file, item.Hosei, area, Prompter(), this);
     };
     FOrderPage->FrameProportions = [this](double longSide, double shortSide) {
         FViewerPage->Stage()->SetFrameProportions(longSide, shortSide);

@@ -239,6 +239,10 @@ void TOrderPanel::BuildMenu(QMenu *menu)
             FSettings.state->OrderPlateType = i;
             ApplyOrderGridOptions();
         });
+    if (FSettings.correctionOffered) {
+        AddMenuCommand(this, menu, "miHosei", QStringLiteral("色調補正..."),
+            QKeySequence(Qt::CTRL | Qt::Key_H), [this] { miHoseiClick(); });
+    }
     QMenu *copy = menu->addMenu(QStringLiteral("Copyボタン機能設定"));
     copy->menuAction()->setObjectName(QStringLiteral("miCopyBtn"));
     copy->menuAction()->setParent(this);
@@ -306,6 +310,17 @@ void TOrderPanel::miResortClick()
     OrderSortChanged();
     FOrders.Sort();
     FGrid->ListChanged();
+}
+
+void TOrderPanel::miHoseiClick()
+{
+    TThumbNail *item = FOrders.Item(FGrid->CurrentIndex());
+    if (!item || item->OrderType != otDpe) {
+        TPrompter &prompter = FPrompter ? *FPrompter : DefaultQtPrompter();
+        prompter.Inform(QStringLiteral("色調補正する写真を注文画面で選んでから実行してください。"));
+        return;
+    }
+    FGrid->RunCorrectionWindow(*item);
 }
 
 void TOrderPanel::OrderGridChanged()

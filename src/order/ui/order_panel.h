@@ -66,6 +66,8 @@ public:
     // The panel's commands.
     void sbClearClick();
     void miResortClick();
+    // "色調補正...": the correction window of the current item.
+    void miHoseiClick();
     // The sort of State.ini changed: the list keeps it from now on.
     void OrderSortChanged();
     // The grid takes the plate type and the numbering gestures of State.ini again.

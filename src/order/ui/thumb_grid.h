@@ -104,6 +104,9 @@ public:
     int RepeatInterval() const { return FRepeatInterval; }
     // One tick of the auto-repeat (what the timer's timeout does).
     void RepeatTick();
+    // Opens the correction window on the item (OpenCorrection) and repaints the grid; a changed
+    // record is kept in the order memory.
+    void RunCorrectionWindow(TThumbNail &item);
 
     QString HintText() const { return FHint; }
     int PicturesPending() const { return FLoader->Pending(); }
@@ -168,7 +171,6 @@ private:
     void StartRepeat(int index, int delta);
     void CopyFrom(int index);
     void CycleKind(int index, const TGridAction &action, QPoint pos);
-    void RunCorrectionWindow(TThumbNail &item);
     TCellZones ZonesOf(int index) const;
 
     TThumbNails *FList = nullptr;

@@ -192,10 +192,8 @@ void TThumbGrid::RunCorrectionWindow(TThumbNail &item)
 {
     if (!OpenCorrection)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool corrected = OpenCorrection(item);
-    QApplication::restoreOverrideCursor();
-    if (corrected)
+    // The window shows its own busy state while the picture loads.
+    if (OpenCorrection(item))
         Changed();
     FPressedZone = gzNone;
     update();
