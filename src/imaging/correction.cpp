@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <functional>
 
 namespace korvatel
 {
@@ -49,6 +51,32 @@ QRect AreaOrWhole(const QRect &area, const TBitmap &bitmap)
     const QRect whole(0, 0, bitmap.Width(), bitmap.Height());
     return area.isNull() ? whole : area.intersected(whole);
 }
+
+// A function of one integer tabled over the values a pixel loop meets, so that the loop looks
+// values up instead of computing them per pixel; values outside the table (records with
+// densities beyond the window's range) are computed.
+class TIntTable
+{
+public:
+    static constexpr int kFrom = -768;
+    static constexpr int kTo = 1023;
+
+    explicit TIntTable(std::function<int(int)> f)
+        : FFunction(std::move(f))
+    {
+        for (int v = kFrom; v <= kTo; ++v)
+            FTable[std::size_t(v - kFrom)] = FFunction(v);
+    }
+    int operator()(int v) const
+    {
+        const unsigned i = unsigned(v - kFrom);
+        return i < FTable.size() ? FTable[i] : FFunction(v);
+    }
+
+private:
+    std::function<int(int)> FFunction;
+    std::array<int, std::size_t(kTo - kFrom + 1)> FTable {};
+};
 
 const QString kRemedies = QStringLiteral(
     "【原因と対策】\r\n1.他に起動しているプログラムが大きいか多数ある⇒それらを終了する\r\n"
@@ -189,11 +217,12 @@ TBitmap ApplyTone(
     const int d = record.density;
     const TContrastPoints points = ContrastPoints(record);
     const bool curve = !points.OnDiagonal();
+    const TIntTable toneChange([&points](int l) { return ToneCurveChange(l, points); });
     for (int y = r.top(); y <= r.bottom(); ++y) {
         uint8_t *p = result.ScanLine(y) + 3 * r.left();
         for (int x = r.left(); x <= r.right(); ++x, p += 3) {
             const int l = (299 * p[2] + 587 * p[1] + 114 * p[0] + 1000 * d) / 1000;
-            const int change = curve ? ToneCurveChange(l, points) : 0;
+            const int change = curve ? toneChange(l) : 0;
             for (int ch = 0; ch < 3; ++ch)
                 p[ch] = ClampByte(p[ch] + d + change);
             if (histogram)
@@ -235,28 +264,39 @@ TBitmap ApplyCorrection(const TBitmap &source, int kind, const CorrectionRecord 
         highDen[c] = high ? 255 - from[c] : 1;
     }
     const bool mapColour = !(reference == TBgr {}) && !(reference == TBgr { 255, 255, 255 });
+    // The channel mappings with and without the tone curve, per channel, and the curve's change.
+    const auto curveMap = [&](int c) {
+        return TIntTable([&, c](int v) {
+            return v > from[c] ? 255 - Nearest(Scaled(255 - v, highNum[c], highDen[c]))
+                               : Nearest(Scaled(v, lowNum[c], lowDen[c]));
+        });
+    };
+    const auto plainMap = [&](int c) {
+        return TIntTable([&, c](int v) {
+            return v > from[c] + 5 ? 255 - int(std::trunc(Scaled(255 - v, highNum[c], highDen[c])))
+                                   : int(std::trunc(Scaled(v - 5, lowNum[c], lowDen[c]))) + 5;
+        });
+    };
+    const auto map = [&](int c) { return curve ? curveMap(c) : plainMap(c); };
+    const std::array maps { map(0), map(1), map(2) };
+    const TIntTable toneChange([&points](int l) { return ToneCurveChange(l, points); });
     for (int y = r.top(); y <= r.bottom(); ++y) {
         uint8_t *p = result.ScanLine(y) + 3 * r.left();
         for (int x = r.left(); x <= r.right(); ++x, p += 3) {
             int v[3] = { p[2] + d, p[1] + d, p[0] + d };
             if (curve) {
-                const int change = ToneCurveChange(Luminance(v[0], v[1], v[2]), points);
+                const int change = toneChange(Luminance(v[0], v[1], v[2]));
                 for (int c = 0; c < 3; ++c) {
                     v[c] += change;
-                    if (!mapColour)
-                        continue;
-                    v[c] = v[c] > from[c]
-                        ? 255 - Nearest(Scaled(255 - v[c], highNum[c], highDen[c]))
-                        : Nearest(Scaled(v[c], lowNum[c], lowDen[c]));
+                    if (mapColour)
+                        v[c] = maps[std::size_t(c)](v[c]);
                 }
             } else if (mapColour) {
-                const double l = (299.0 * v[0] + 587.0 * v[1] + 114.0 * v[2]) / 1000;
-                if (l > 5) {
-                    for (int c = 0; c < 3; ++c) {
-                        v[c] = v[c] > from[c] + 5
-                            ? 255 - int(std::trunc(Scaled(255 - v[c], highNum[c], highDen[c])))
-                            : int(std::trunc(Scaled(v[c] - 5, lowNum[c], lowDen[c]))) + 5;
-                    }
+                // L = (299 R + 587 G + 114 B) / 1000 as a real is above 5 exactly when the
+                // integer sum is above 5000.
+                if (299 * v[0] + 587 * v[1] + 114 * v[2] > 5000) {
+                    for (int c = 0; c < 3; ++c)
+                        v[c] = maps[std::size_t(c)](v[c]);
                 }
             }
             p[2] = ClampByte(v[0]);

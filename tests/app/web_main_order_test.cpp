@@ -3,6 +3,8 @@
 #include "app/ui/status_bars.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
+#include "imaging/correction_text.h"
+#include "imaging/ui/hosei_form.h"
 #include "order/ui/order_copy_form.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
@@ -18,10 +20,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -39,9 +43,11 @@ namespace
 // A main window whose shop offers L and 2L, over a folder of three pattern JPEGs; with a basket
 // of the first two read at start when asked.
 struct TOrderWindowFixture {
-    explicit TOrderWindowFixture(
-        bool online = true, bool basket = true, std::optional<int> shopCopyKind = {})
+    explicit TOrderWindowFixture(bool online = true, bool basket = true,
+        std::optional<int> shopCopyKind = {}, bool correction = false)
     {
+        if (correction)
+            home.Write(QStringLiteral("Korvatel/Download/Hosei.on"), "");
         const QByteArray option = shopCopyKind
             ? ":>OPTION\r\nCopyBtnType=" + QByteArray::number(*shopCopyKind) + "\r\n:>END\r\n"
             : QByteArray();
@@ -343,6 +349,51 @@ TEST(TWebMainOrder, TheCopyButtonOpensTheCopyWindowAndCopies)
     });
     QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(0, gzCopy));
     EXPECT_FALSE(f.sounds.contains(QStringLiteral("SHT_LWAV")));
+}
+
+TEST(TWebMainOrder, TheCorrectionWindowOpensFromTheGridAndTheBasketKeepsItsRecord)
+{
+    TOrderWindowFixture f(true, true, {}, true);
+    f.ShowOrderPanel();
+    // Warmer and brighter, then OK.
+    int seen = 0;
+    const auto answer = [&seen](bool ok) {
+        QTimer::singleShot(0, [&seen, ok] {
+            auto *form = qobject_cast<THoseiForm *>(QApplication::activeModalWidget());
+            ASSERT_NE(form, nullptr);
+            ++seen;
+            ASSERT_TRUE(form->WaitLoaded());
+            QTest::mouseClick(form->KindButton(2), Qt::LeftButton);
+            form->DensityBar()->setValue(20);
+            if (ok)
+                form->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+            else
+                QTest::keyClick(form, Qt::Key_Escape);
+        });
+    };
+    answer(true);
+    QTest::mouseClick(f.grid, Qt::LeftButton, {}, f.At(0, gzHoseiWindow));
+    EXPECT_EQ(seen, 1);
+    const CorrectionRecord &record = f.grid->List()->Item(0)->Hosei;
+    EXPECT_EQ(record.kind, 2);
+    EXPECT_EQ(record.density, 20);
+    EXPECT_EQ(record.measured, 1);
+    // The basket is saved a moment later with the record.
+    const QString text = RecordToText(record);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        QFile memory(f.session->OrderMemoryPath());
+        return memory.open(QIODevice::ReadOnly)
+            && memory.readAll().contains("HoseiData=" + text.toLatin1() + ";");
+    }));
+
+    // "色調補正..." opens the current item; Esc leaves its record as it was.
+    f.grid->SetCurrentIndex(1);
+    const CorrectionRecord second = f.grid->List()->Item(1)->Hosei;
+    answer(false);
+    f.window->Command(QStringLiteral("miHosei"))->trigger();
+    EXPECT_EQ(seen, 2);
+    EXPECT_EQ(f.grid->List()->Item(1)->Hosei, second);
+    EXPECT_TRUE(f.prompter.Shown().isEmpty());
 }
 
 TEST(TWebMainOrder, OfflineTheGridChangesNothing)

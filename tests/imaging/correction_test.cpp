@@ -190,6 +190,38 @@ TEST(ApplyCorrection, MovesTheReferenceTowardsTheTarget)
     EXPECT_EQ(out.Pixel(0, 0), (TBgr { 88, 104, 148 }));
 }
 
+TEST(ApplyCorrection, ValuesPastTheUsualRangesStillClampAndFollowTheCurve)
+{
+    // A record read from a file may carry a density far beyond the bars; with a steep manual
+    // curve every level of a dark, a middle and a light pixel is still worked out and clamped.
+    TBitmap picture(3, 1);
+    picture.SetPixel(0, 0, { 10, 20, 30 });
+    picture.SetPixel(1, 0, { 100, 120, 150 });
+    picture.SetPixel(2, 0, { 240, 250, 255 });
+    CorrectionRecord r = Record(1);
+    r.SetReference({ 100, 120, 150 });
+    r.density = 2000;
+    EXPECT_EQ(
+        ApplyCorrection(picture, 1, r, QRect(0, 0, 3, 1)).Pixel(0, 0), (TBgr { 255, 255, 255 }));
+    r.density = -2000;
+    EXPECT_EQ(ApplyTone(picture, r, QRect(0, 0, 3, 1)).Pixel(2, 0), TBgr {});
+    r.density = 0;
+    r.manualContrast = 1;
+    r.lowX = 100;
+    r.lowY = 0;
+    r.highX = 150;
+    r.highY = 255;
+    const TBitmap steep = ApplyTone(picture, r, QRect(0, 0, 3, 1));
+    // Below the low point the curve runs flat at 0 (luminance 21 falls by 21), above the high
+    // point flat at 255 (250 rises by 5).
+    EXPECT_EQ(steep.Pixel(0, 0), (TBgr { 0, 0, 9 }));
+    EXPECT_EQ(steep.Pixel(2, 0), (TBgr { 245, 255, 255 }));
+    // The middle pixel's luminance 126 lies on the steep part: 0 + (126 − 100) × 255 / 50 is
+    // 132.6, so its levels rise by 133 − 126.
+    const int change = 133 - 126;
+    EXPECT_EQ(steep.Pixel(1, 0), (TBgr { 100 + change, 120 + change, 150 + change }));
+}
+
 TEST(ApplyCorrection, NoSkinChangesOnlyDensityAndContrast)
 {
     const TBitmap landscape = UniformBitmap(4, 4, { 200, 120, 30 });

@@ -442,7 +442,11 @@ void THoseiForm::Recompute()
     if (!FLoaded)
         return;
     THistGram &histogram = HistGram();
-    FWork.CountOriginal(histogram);
+    // The original's histogram changes only with the area.
+    if (FOriginalArea != FWork.PreviewRect()) {
+        FWork.CountOriginal(histogram);
+        FOriginalArea = FWork.PreviewRect();
+    }
     const TBitmap corrected = FWork.Preview(histogram);
     FPreview->SetImage(corrected.ToImage());
     FCorrectedCaption->setText(FWork.CorrectedCaption());

@@ -122,6 +122,7 @@ private:
     QStatusBar *FStatus = nullptr;
     QList<QPushButton *> FActions;
     QPoint FHover { -1, -1 };
+    QRect FOriginalArea; // the pixels histogram set 0 was counted over
 };
 
 } // namespace korvatel
