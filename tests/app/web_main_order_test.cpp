@@ -394,6 +394,12 @@ TEST(TWebMainOrder, TheCorrectionWindowOpensFromTheGridAndTheBasketKeepsItsRecor
     EXPECT_EQ(seen, 2);
     EXPECT_EQ(f.grid->List()->Item(1)->Hosei, second);
     EXPECT_TRUE(f.prompter.Shown().isEmpty());
+
+    // "色調補正..." of "画像編集" without a picture in the viewer says what to do.
+    f.window->Command(QStringLiteral("miViewerHosei"))->trigger();
+    EXPECT_EQ(f.prompter.Texts(),
+        QStringList {
+            QStringLiteral("色調補正する写真をビューアに表示してから実行してください。") });
 }
 
 TEST(TWebMainOrder, OfflineTheGridChangesNothing)

@@ -79,7 +79,10 @@ TEST_F(HoseiFormTest, ControlsDrivePreviewHistogramsAndTheRecord)
     const double standard = RedMean(1);
     form.ColourBar(0)->setValue(15);
     EXPECT_GT(RedMean(1), standard + 10);
-    QTest::mouseClick(form.KindButton(2), Qt::LeftButton);
+    // "赤強" from the keyboard.
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_2, Qt::AltModifier);
     EXPECT_TRUE(form.KindButton(2)->isChecked());
     EXPECT_FALSE(form.KindButton(1)->isChecked());
     EXPECT_GT(RedMean(1), standard + 20);

@@ -16,6 +16,7 @@
 #include "sources/ui/source_panel.h"
 #include "version.h"
 #include "viewer/ui/viewer_page.h"
+#include "viewer/ui/viewer_stage.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -219,6 +220,9 @@ void TMainMenus::BuildPageMenus(bool cardsOffered)
     TWebMain *window = &FWindow;
     QMenu *edit = AddMainMenu(window, "画像編集", "mmEdit");
     FWindow.ViewerPage()->BuildMenu(edit);
+    edit->addSeparator();
+    AddMenuCommand(window, edit, "miViewerHosei", QStringLiteral("色調補正..."), {},
+        [this] { FWindow.CorrectPicture(FWindow.ViewerPage()->Stage()->Picture().FileName()); });
 
     QMenu *card = AddMainMenu(window, "カード作成", "mmCard");
     for (const auto &[name, caption] :

@@ -20,6 +20,7 @@ class TMainMenus;
 class TMainTabBar;
 class TOrderPanel;
 class TOrderStartWindows;
+class TThumbNail;
 class TPrompter;
 class TSourcePanel;
 class TStatusBars;
@@ -86,6 +87,10 @@ public:
     void SetFullSize(bool on);
     // Returns to the picture in the browser: tab 0, its date node or folder, its cell.
     void LocatePicture(const QString &path);
+    // The colour-correction window on a picture: on the basket's item of it when it has one
+    // (the grid and the order memory then keep what it applied), else for saving and printing
+    // a corrected copy. "色調補正..." of the menu "画像編集" opens it on the viewed picture.
+    void CorrectPicture(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -93,6 +98,8 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    bool OpenCorrection(TThumbNail &item);
+    QString CorrectionAreaFile() const;
     // The film strip's colour, the form's own, which State.ini overrides.
     static constexpr int kFilmPanelColor = 0x404040;
 

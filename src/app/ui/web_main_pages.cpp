@@ -143,18 +143,39 @@ void TWebMain::WireOrderPage()
             [this](const QString &name) { FBasket->ShutterSound(name); }, this);
         grid->ListChanged();
     };
-    FOrderPage->OpenCorrection = [this](TThumbNail &item) {
-        // The window works on the local copy when there is one, as the order sends it.
-        const QString copy
-            = item.ThumbnailPath.size() > 4 ? item.ThumbnailPath.chopped(4) : QString();
-        const QString file = QFileInfo(copy).isFile() ? copy : item.FullPath;
-        const QString area
-            = QDir(FSession.Workspace().SysData()).filePath(QStringLiteral("HoseiArea.ini"));
-        return THoseiForm::Edit(file, item.Hosei, area, Prompter(), this);
-    };
+    FOrderPage->OpenCorrection = [this](TThumbNail &item) { return OpenCorrection(item); };
     FOrderPage->FrameProportions = [this](double longSide, double shortSide) {
         FViewerPage->Stage()->SetFrameProportions(longSide, shortSide);
     };
+}
+
+bool TWebMain::OpenCorrection(TThumbNail &item)
+{
+    // The window works on the local copy when there is one, as the order sends it.
+    const QString copy = item.ThumbnailPath.size() > 4 ? item.ThumbnailPath.chopped(4) : QString();
+    const QString file = QFileInfo(copy).isFile() ? copy : item.FullPath;
+    return THoseiForm::Edit(file, item.Hosei, CorrectionAreaFile(), Prompter(), this);
+}
+
+QString TWebMain::CorrectionAreaFile() const
+{
+    return QDir(FSession.Workspace().SysData()).filePath(QStringLiteral("HoseiArea.ini"));
+}
+
+void TWebMain::CorrectPicture(const QString &path)
+{
+    if (path.isEmpty()) {
+        Prompter().Inform(
+            QStringLiteral("色調補正する写真をビューアに表示してから実行してください。"));
+        return;
+    }
+    TThumbNail *item = FSession.Orders().Item(FSession.Orders().Find(1, path));
+    if (item && item->OrderType == otDpe && FSession.ShopOffersCorrection() && Online()) {
+        FOrderPage->Grid()->RunCorrectionWindow(*item);
+        return;
+    }
+    CorrectionRecord scratch;
+    THoseiForm::Edit(path, scratch, CorrectionAreaFile(), Prompter(), this);
 }
 
 void TWebMain::LocatePicture(const QString &path)

@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -217,6 +218,10 @@ QWidget *THoseiForm::MakeColourBox()
         FKinds[k]->setObjectName(QStringLiteral("btnKind%1").arg(k + 1));
         FKinds[k]->setCheckable(true);
         connect(FKinds[k], &QPushButton::clicked, this, [this, k] { KindClicked(k + 1); });
+        // Alt+1 to Alt+4 press the buttons from the keyboard.
+        auto *key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + k)), this);
+        connect(key, &QShortcut::activated, FKinds[k], &QPushButton::click);
+        SetHint(FKinds[k], QStringLiteral("%1 (Alt+%2)").arg(captions[k]).arg(k + 1));
         kinds->addWidget(FKinds[k]);
     }
     grid->addLayout(kinds, 0, 0, 1, 4);
