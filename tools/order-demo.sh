@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Places a print order from the main window as a customer would, against the local demo shop,
 # under Xvfb: a demo home with sample photos, a customer record and a basket of three photos
-# (two prints each, and a CD-R) is made, the client starts online, "注文詳細" and "注文へ" are
-# clicked, the summary is confirmed, "注文(Order)" pressed in the customer window, the
-# transmission runs, the thank-you window is closed with Enter (the basket is cleared) and the
-# card payment is made at the demo shop's card service. The client runs with --unattended, so
-# its questions get their first answer. A PNG of the screen is saved after each step into
-# OUT_DIR (default build/default/order-demo), the summary window alone as summary.png. Ends
-# with the receiver's verdict on the order and the history list; exit status 0 when the shop
-# accepted the order.
+# (two prints each, and a CD-R) is made, the client starts online, "注文詳細" is clicked, the
+# first photo is made warmer and brighter in the colour-correction window, "注文へ" is clicked,
+# the summary is confirmed, "注文(Order)" pressed in the customer window, the transmission runs,
+# the thank-you window is closed with Enter (the basket is cleared) and the card payment is made
+# at the demo shop's card service. The client runs with --unattended, so its questions get their
+# first answer. A PNG of the screen is saved after each step into
+# OUT_DIR (default build/default/order-demo), the summary and correction windows alone as
+# summary.png and correction.png. Ends with the receiver's verdict on the order, the correction
+# instructions it received and the history list; exit status 0 when the shop accepted the order.
 # usage: tools/order-demo.sh [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -78,6 +79,19 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   xdotool mousemove 573 752 click 1
   sleep 1
   shot 1-order-tab
+  # The colour-correction window of the first photo (its button "調"): "赤強" (Alt+2), three
+  # steps brighter on the density bar (right of its handle), then OK.
+  xdotool mousemove 612 164 click 1
+  hosei=$(await "^色調補正$")
+  xdotool key alt+2
+  eval "$(xdotool getwindowgeometry --shell "$hosei")"
+  for _ in 1 2 3; do xdotool mousemove $((X + WIDTH - 88)) $((Y + 196)) click 1; sleep 0.2; done
+  sleep 0.8
+  shot 1-correction
+  import -window "$hosei" "$out/correction.png"
+  xdotool key Return
+  sleep 1.5
+  shot 1-order-tab-corrected
   xdotool mousemove 1230 38 click 1
   summary=$(await "ご注文内容の確認")
   shot 2-summary
@@ -100,6 +114,11 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
 verdict=$(ls "$shopdir/receiver"/*.txt 2>/dev/null | head -n 1)
 [ -n "$verdict" ] || { echo "order-demo: the receiver saw no complete order"; exit 1; }
 echo "order-demo: $(basename "$verdict" .txt): $(head -n 1 "$verdict" | tr -d '\r')"
+hosei=$(find "$shopdir" -name Hosei -type f | head -n 1)
+if [ -n "$hosei" ]; then
+  echo "order-demo: the correction instructions the shop received:"
+  iconv -f CP932 -t UTF-8 "$hosei" | tr -d '\r'
+fi
 "$cli" history
 echo "order-demo: screenshots in $out"
 head -n 1 "$verdict" | grep -q ACCEPTED

@@ -217,6 +217,9 @@ QWidget *THoseiForm::MakeColourBox()
         FKinds[k] = new QPushButton(captions[k], box);
         FKinds[k]->setObjectName(QStringLiteral("btnKind%1").arg(k + 1));
         FKinds[k]->setCheckable(true);
+        // The button down must be plain to see: it decides the whole correction.
+        FKinds[k]->setStyleSheet(QStringLiteral(
+            "QPushButton:checked { background: #ffcf9e; border: 2px solid #b05a00; font-weight: bold; }"));
         connect(FKinds[k], &QPushButton::clicked, this, [this, k] { KindClicked(k + 1); });
         // Alt+1 to Alt+4 press the buttons from the keyboard.
         auto *key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + k)), this);
@@ -316,22 +319,26 @@ QWidget *THoseiForm::MakeToneBox()
 
 QWidget *THoseiForm::MakeHistogramBox()
 {
+    // Both drawings side by side at half their size, so the panel fits a laptop's screen.
     auto *box = new QGroupBox(QStringLiteral("ヒストグラム"));
-    auto *column = new QVBoxLayout(box);
-    column->addWidget(new QLabel(QStringLiteral("オリジナル"), box));
-    FOriginal = new QLabel(box);
-    FOriginal->setObjectName(QStringLiteral("imgOriginal"));
-    FOriginal->setFixedSize(258, 202);
-    column->addWidget(FOriginal);
+    auto *grid = new QGridLayout(box);
+    const auto drawing = [box](const char *name) {
+        auto *label = new QLabel(box);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setFixedSize(129, 101);
+        label->setScaledContents(true);
+        return label;
+    };
+    grid->addWidget(new QLabel(QStringLiteral("オリジナル"), box), 0, 0);
     FCorrectedCaption = new QLabel(QStringLiteral("補正後"), box);
-    column->addWidget(FCorrectedCaption);
-    FCorrected = new QLabel(box);
-    FCorrected->setObjectName(QStringLiteral("imgCorrected"));
-    FCorrected->setFixedSize(258, 202);
-    column->addWidget(FCorrected);
+    grid->addWidget(FCorrectedCaption, 0, 1);
+    FOriginal = drawing("imgOriginal");
+    grid->addWidget(FOriginal, 1, 0);
+    FCorrected = drawing("imgCorrected");
+    grid->addWidget(FCorrected, 1, 1);
     auto *switches = new QHBoxLayout;
-    const QString names[4]
-        = { QStringLiteral("R"), QStringLiteral("G"), QStringLiteral("B"), QStringLiteral("濃度") };
+    const QString names[4] = { QStringLiteral("R"), QStringLiteral("G"), QStringLiteral("B"),
+        QStringLiteral("濃度") };
     for (int s = 0; s < 4; ++s) {
         FSeries[s] = new QCheckBox(names[s], box);
         FSeries[s]->setChecked(s < 3);
@@ -342,7 +349,7 @@ QWidget *THoseiForm::MakeHistogramBox()
         });
         switches->addWidget(FSeries[s]);
     }
-    column->addLayout(switches);
+    grid->addLayout(switches, 2, 0, 1, 2);
     return box;
 }
 
