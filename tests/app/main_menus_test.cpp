@@ -6,9 +6,13 @@
 #include "order/consistency.h"
 #include "platform/prompter.h"
 #include "support/app_home.h"
+#include "support/demo_shop.h"
 
 #include <QAction>
+#include <QFile>
+#include <QHash>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -43,8 +47,66 @@ TEST(TMainMenus, SettingsAndHelpCommandsAreChildrenOfTheWindow)
              "miVersion", "miVersionUp", "miTransMode1", "miTransMode2", "miTransMode0",
              "miConsistency", "miMemWatch0", "miMemWatch3" })
         EXPECT_NE(f.Command(name), nullptr) << name;
-    // The commands whose windows come later are present and disabled.
-    EXPECT_FALSE(f.Command("miFdFormat")->isEnabled());
+}
+
+TEST(TMainMenus, OneKeyFiresOneCommand)
+{
+    TMenusFixture f(true);
+    QHash<QString, QString> owners;
+    for (const QAction *action : f.window.findChildren<QAction *>()) {
+        const QString key = action->shortcut().toString();
+        if (key.isEmpty())
+            continue;
+        EXPECT_FALSE(owners.contains(key))
+            << key.toStdString() << ": " << owners.value(key).toStdString() << " and "
+            << action->objectName().toStdString();
+        owners.insert(key, action->objectName());
+    }
+    EXPECT_EQ(owners.value(QStringLiteral("Ctrl+T")), QStringLiteral("miUser"));
+}
+
+TEST(TMainMenus, FloppyFormatAndHelpSayWhatTheyDo)
+{
+    TMenusFixture f(true);
+    f.Command("miFdFormat")->trigger();
+    EXPECT_EQ(f.prompter.Texts(), QStringList { NoFloppyText() });
+
+    // Help opens the README that lies above the build.
+    QList<QUrl> opened;
+    f.window.Menus().OpenUrl = [&opened](const QUrl &url) {
+        opened << url;
+        return true;
+    };
+    f.Command("miOnlineHelp")->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened[0].toLocalFile().endsWith(QStringLiteral("/README.md")));
+    EXPECT_EQ(f.prompter.Texts().size(), 1);
+    EXPECT_TRUE(HelpFile(QStringLiteral("/")).isEmpty());
+}
+
+TEST(TMainMenus, TimeQueryTellsTheDifferenceAndThatTheClockNeedsRights)
+{
+    test::TDemoShop shop;
+    ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
+    TMenusFixture f(true);
+    ASSERT_TRUE(QFile::copy(shop.ServersFile(), f.home.FilePath(".config/korvatel/servers.ini")));
+    const QDateTime later = QDateTime::currentDateTime().addSecs(3600);
+    ASSERT_TRUE(shop.Control(
+        QStringLiteral("time=") + later.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"))));
+    QList<QDateTime> asked;
+    f.window.Menus().SetClock = [&asked](const QDateTime &when) {
+        asked << when;
+        return false; // as without the administrator's rights
+    };
+    f.prompter.Answer(TModalResult::mrYes);
+    f.Command("miTimeQuery")->trigger();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_LT(std::abs(asked[0].secsTo(later)), 60);
+    ASSERT_GE(f.prompter.Texts().size(), 2);
+    EXPECT_TRUE(f.prompter.Texts()[f.prompter.Texts().size() - 2].contains(
+        QStringLiteral("時計は遅れています。")))
+        << f.prompter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(f.prompter.Texts().last(), ClockNotSetText());
 }
 
 TEST(TMainMenus, VersionCommandShowsTheProgramAndTheShop)

@@ -6,9 +6,13 @@
 #include "app/ui/customer_windows.h"
 #include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
+#include "net/server_config.h"
+#include "net/server_lookups.h"
 #include "order/consistency.h"
 #include "order/ui/order_panel.h"
+#include "platform/clock.h"
 #include "platform/prompter.h"
+#include "platform/system_clock.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/widget_helpers.h"
 #include "sources/source_modes.h"
@@ -20,7 +24,9 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QColorDialog>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
@@ -28,6 +34,7 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 
 namespace korvatel
 {
@@ -101,7 +108,9 @@ void TMainMenus::BuildSettingsMenu()
             TUsageOptionsForm form(FSession.Option2, window);
             form.exec();
         });
-    AddLater(window, menu, "miFdFormat", QStringLiteral("FDフォーマット(&F)"));
+    // There is no floppy drive to format here; the command says so rather than staying grey.
+    AddMenuCommand(window, menu, "miFdFormat", QStringLiteral("FDフォーマット(&F)"), {},
+        [this] { FWindow.Prompter().Inform(NoFloppyText()); });
     menu->addSeparator();
     AddMenuCommand(window, menu, "miExit", QStringLiteral("終了"),
         QKeySequence(QStringLiteral("Alt+F4")), [window] { window->close(); });
@@ -114,8 +123,9 @@ void TMainMenus::BuildBrowserMenu(std::function<void()> backColourChanged)
     TStateSettings &state = FSession.State;
     QMenu *menu = window->menuBar()->addMenu(QStringLiteral("一覧選択"));
     menu->menuAction()->setObjectName(QStringLiteral("mmList"));
-    AddMenuCommand(window, menu, "miExif", QStringLiteral("Exif表示"),
-        QKeySequence(QStringLiteral("Ctrl+T")), [browser] { browser->ShowExif(); });
+    // Ctrl+T belongs to "ユーザー設定"; one key for two commands would fire neither.
+    AddMenuCommand(
+        window, menu, "miExif", QStringLiteral("Exif表示"), {}, [browser] { browser->ShowExif(); });
 
     QMenu *sort = menu->addMenu(QStringLiteral("ソート(&S)"));
     sort->menuAction()->setObjectName(QStringLiteral("miSort"));
@@ -260,7 +270,8 @@ void TMainMenus::BuildHelpMenu()
     AddMenuCommand(window, menu, "miNotices", QStringLiteral("注意事項"), {}, [this] {
         FWindow.Prompter().Inform(QStringLiteral("注文の前に、サイズと枚数をご確認下さい。"));
     });
-    AddLater(window, menu, "miOnlineHelp", QStringLiteral("オンラインヘルプ"));
+    AddMenuCommand(window, menu, "miOnlineHelp", QStringLiteral("オンラインヘルプ"),
+        QKeySequence(QStringLiteral("F1")), [this] { miOnlineHelpClick(); });
     AddMenuCommand(window, menu, "miVersion", QStringLiteral("バージョン情報"), {},
         [this] { miVersionClick(); });
     AddMenuCommand(window, menu, "miVersionUp", QStringLiteral("バージョンアップ"), {},
@@ -281,7 +292,8 @@ void TMainMenus::BuildHelpMenu()
             action, &QAction::triggered, window, [this, value = value] { SetTransMode(value); });
     }
     trans->setEnabled(FSession.ShopAllowsHttp());
-    AddLater(window, menu, "miTimeQuery", QStringLiteral("時刻の問い合わせ"));
+    AddMenuCommand(window, menu, "miTimeQuery", QStringLiteral("時刻の問い合わせ"), {},
+        [this] { miTimeQueryClick(); });
     AddMenuCommand(window, menu, "miConsistency", QStringLiteral("不整合チェック"), {},
         [this] { miConsistencyClick(); });
     QMenu *memory = menu->addMenu(QStringLiteral("メモリ残量 自動監視"));
@@ -293,6 +305,58 @@ void TMainMenus::BuildHelpMenu()
     FMemoryTimer = new QTimer(window);
     FMemoryTimer->setObjectName(QStringLiteral("tmMemWatch"));
     QObject::connect(FMemoryTimer, &QTimer::timeout, window, &TWebMain::MemoryStatus);
+}
+
+QString NoFloppyText()
+{
+    return QStringLiteral("このコンピュータにはフロッピーディスクドライブがありません。\r\n"
+                          "写真はSDカードやUSBメモリ、CDから直接読み込めます。");
+}
+
+QString ClockNotSetText()
+{
+    return QStringLiteral("パソコンの時計を合わせるには管理者の権限が必要です。\r\n"
+                          "時計は変更されていません。");
+}
+
+QString HelpFile(const QString &programDir)
+{
+    // Installed beside the program's share folder, or the source tree's README above a build.
+    const QStringList candidates { programDir + QStringLiteral("/../share/doc/korvatel/README.md"),
+        programDir + QStringLiteral("/README.md") };
+    for (const QString &candidate : candidates)
+        if (QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).canonicalFilePath();
+    for (QDir dir(programDir); !dir.isRoot(); dir.cdUp()) {
+        const QString readme = dir.filePath(QStringLiteral("README.md"));
+        if (QFileInfo(readme).isFile()
+            && QFileInfo(dir.filePath(QStringLiteral("src/app"))).isDir())
+            return QFileInfo(readme).canonicalFilePath();
+    }
+    return {};
+}
+
+void TMainMenus::miOnlineHelpClick()
+{
+    const QString help = HelpFile(QCoreApplication::applicationDirPath());
+    if (help.isEmpty()
+        || !(OpenUrl ? OpenUrl(QUrl::fromLocalFile(help))
+                     : QDesktopServices::openUrl(QUrl::fromLocalFile(help))))
+        FWindow.Prompter().Warn(QStringLiteral("ヘルプを開けませんでした。"));
+}
+
+void TMainMenus::miTimeQueryClick()
+{
+    const TServerConfig servers = TServerConfig::Load(FSession.Workspace().Folders().configDir);
+    bool refused = false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    CheckClock(servers, FWindow.Prompter(), SystemClock(), [this, &refused](const QDateTime &when) {
+        refused = !(SetClock ? SetClock(when) : SetSystemClock(when));
+        return !refused;
+    });
+    QApplication::restoreOverrideCursor();
+    if (refused)
+        FWindow.Prompter().Warn(ClockNotSetText());
 }
 
 void TMainMenus::SetMemoryWatch(int tag)

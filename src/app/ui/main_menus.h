@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 
+class QDateTime;
 class QMenu;
 class QTimer;
+class QUrl;
 
 namespace korvatel
 {
@@ -42,16 +45,30 @@ public:
 
     // "バージョンアップ" outside a CD start: the version check of the server lookups.
     std::function<void()> CheckVersion;
+    // How "オンラインヘルプ" opens the help and "時刻の問い合わせ" sets the clock; the desktop's
+    // browser and the system clock unless a test sets others.
+    std::function<bool(const QUrl &)> OpenUrl;
+    std::function<bool(const QDateTime &)> SetClock;
 
 private:
     void SetTransMode(int mode);
     void miConsistencyClick();
     void miVersionUpClick();
     void miVersionClick();
+    void miOnlineHelpClick();
+    void miTimeQueryClick();
 
     TWebMain &FWindow;
     TClientSession &FSession;
     QTimer *FMemoryTimer = nullptr;
 };
+
+// "FDフォーマット": this computer has no floppy drive.
+QString NoFloppyText();
+// "時刻の問い合わせ" could not set the clock: it takes the administrator's rights.
+QString ClockNotSetText();
+// The help "オンラインヘルプ" opens: the README installed with the program
+// (share/doc/korvatel), beside it, or in the source tree a build lies in; empty when none is.
+QString HelpFile(const QString &programDir);
 
 } // namespace korvatel
