@@ -5,12 +5,19 @@
 #include "app_session.h"
 #include "order/consistency.h"
 #include "platform/prompter.h"
+#include "sources/ui/browser_panel.h"
+#include "sources/ui/source_panel.h"
 #include "support/app_home.h"
 #include "support/demo_shop.h"
+#include "support/image_builders.h"
+#include "workspace/ui/file_manage_form.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QHash>
+#include <QSpinBox>
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -63,6 +70,59 @@ TEST(TMainMenus, OneKeyFiresOneCommand)
         owners.insert(key, action->objectName());
     }
     EXPECT_EQ(owners.value(QStringLiteral("Ctrl+T")), QStringLiteral("miUser"));
+}
+
+TEST(TFileManageForm, ShowsTheSettingsAndTheWritableDrives)
+{
+    TOptionSettings option;
+    option.Bmp = true;
+    option.Size = true;
+    option.MinSize = 1000;
+    option.CloseNotDelThumb = false;
+    const TDriveTable drives = TDriveTable::Build(QStringLiteral("/home/u"), {}, {},
+        QStringLiteral("D=/media/u/CARD,removable\nE=/media/cd,cdrom\n"));
+    TFileManageForm form(option, drives, QLatin1Char('C'));
+    EXPECT_TRUE(form.Box(QStringLiteral("BMP"))->isChecked());
+    EXPECT_TRUE(form.Box(QStringLiteral("CloseDelThumb"))->isChecked());
+    EXPECT_TRUE(form.MinSizeBox()->isEnabled());
+    // A CD cannot hold the workspace.
+    ASSERT_EQ(form.DriveBox()->count(), 2);
+    EXPECT_EQ(form.DriveBox()->itemText(1), QStringLiteral("D:  リムーバブル (/media/u/CARD)"));
+    EXPECT_EQ(form.Drive(), QLatin1Char('C'));
+
+    form.Box(QStringLiteral("GIF"))->setChecked(true);
+    form.Box(QStringLiteral("SIZE"))->setChecked(false);
+    form.Box(QStringLiteral("CloseDelThumb"))->setChecked(false);
+    form.DriveBox()->setCurrentIndex(1);
+    const TOptionSettings chosen = form.Option();
+    EXPECT_TRUE(chosen.Gif && chosen.Bmp && chosen.Jpg);
+    EXPECT_FALSE(chosen.Size);
+    EXPECT_FALSE(form.MinSizeBox()->isEnabled());
+    EXPECT_EQ(chosen.MinSize, 1000);
+    EXPECT_TRUE(chosen.CloseNotDelThumb);
+    EXPECT_EQ(form.Drive(), QLatin1Char('D'));
+}
+
+TEST(TMainMenus, FileManageTurnsOnBitmapsAndTheBrowserListsThem)
+{
+    TMenusFixture f(true);
+    ASSERT_TRUE(
+        f.home.Write(QStringLiteral("Photos/a.jpg"), test::JpegBytes(test::PatternBitmap(8, 8))));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/b.bmp"), QByteArray("BM")));
+    f.session.State.LastDir = f.home.FilePath(QStringLiteral("Photos"));
+    f.window.Sources()->ListFolder(f.session.State.LastDir, false);
+    EXPECT_EQ(f.window.Browser()->Film().Count(), 1);
+    f.window.Menus().RunDialog = [](QDialog &dialog) {
+        auto *form = qobject_cast<TFileManageForm *>(&dialog);
+        EXPECT_NE(form, nullptr);
+        form->Box(QStringLiteral("BMP"))->setChecked(true);
+        return true;
+    };
+    f.Command("miFileManage")->trigger();
+    EXPECT_TRUE(f.session.Option.Bmp);
+    EXPECT_EQ(f.window.Browser()->Film().Count(), 2);
+    // The workspace stays where it is: no question.
+    EXPECT_TRUE(f.prompter.Shown().isEmpty());
 }
 
 TEST(TMainMenus, FloppyFormatAndHelpSayWhatTheyDo)

@@ -10,6 +10,7 @@
 #include "net/server_lookups.h"
 #include "order/consistency.h"
 #include "order/ui/order_panel.h"
+#include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/system_clock.h"
@@ -17,21 +18,26 @@
 #include "platform/ui/widget_helpers.h"
 #include "sources/source_modes.h"
 #include "sources/ui/browser_panel.h"
+#include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
 #include "version.h"
 #include "viewer/ui/viewer_page.h"
 #include "viewer/ui/viewer_stage.h"
+#include "workspace/ui/file_manage_form.h"
+#include "workspace/workspace.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -100,8 +106,8 @@ void TMainMenus::BuildSettingsMenu()
         QKeySequence(QStringLiteral("Ctrl+K")));
     phone->setVisible(
         FSession.PriceTables.PhoneMaxNum() > 0 || FSession.PriceTables.PhoneBaseFee() > 0);
-    AddLater(window, menu, "miFileManage", QStringLiteral("ファイル管理"),
-        QKeySequence(QStringLiteral("Ctrl+O")));
+    AddMenuCommand(window, menu, "miFileManage", QStringLiteral("ファイル管理"),
+        QKeySequence(QStringLiteral("Ctrl+O")), [this] { miFileManageClick(); });
     // The switches are saved with Option2.ini at shutdown.
     AddMenuCommand(window, menu, "miOperation", QStringLiteral("操作方法の設定"),
         QKeySequence(QStringLiteral("Ctrl+U")), [this, window] {
@@ -343,6 +349,38 @@ void TMainMenus::miOnlineHelpClick()
         || !(OpenUrl ? OpenUrl(QUrl::fromLocalFile(help))
                      : QDesktopServices::openUrl(QUrl::fromLocalFile(help))))
         FWindow.Prompter().Warn(QStringLiteral("ヘルプを開けませんでした。"));
+}
+
+void TMainMenus::miFileManageClick()
+{
+    TWorkspace &workspace = FSession.Workspace();
+    TFileManageForm form(FSession.Option, workspace.Drives(), workspace.DriveLetter(), &FWindow);
+    if (!(RunDialog ? RunDialog(form) : form.exec() == QDialog::Accepted))
+        return;
+    // The kinds and the filter are used from now on; Option.ini keeps them at shutdown.
+    FSession.Option = form.Option();
+    if (!FSession.State.LastDir.isEmpty())
+        FWindow.Sources()->ListFolder(FSession.State.LastDir, false);
+    const QChar drive = form.Drive();
+    if (drive.isNull() || drive.toUpper() == workspace.DriveLetter().toUpper())
+        return;
+    TMoveWorkspaceHooks hooks;
+    hooks.saveAll = [this] {
+        FSession.SaveAll({ FSession.SaveOrderMemoryHook(FSession.Orders()),
+            [this] { FWindow.Sources()->CollectNodeExp(); }, true });
+    };
+    hooks.showGrids = [this](bool visible) {
+        FWindow.OrderPage()->Grid()->setVisible(visible);
+        FWindow.Browser()->lvBrowser()->setVisible(visible);
+    };
+    hooks.restart = [] {
+        return QProcess::startDetached(
+            QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1));
+    };
+    if (MoveWorkspace(workspace, drive, FWindow.Prompter(), hooks) == TMoveResult::mvMoved) {
+        FSession.SetMoved();
+        FWindow.close();
+    }
 }
 
 void TMainMenus::miTimeQueryClick()

@@ -4,6 +4,7 @@
 #include <functional>
 
 class QDateTime;
+class QDialog;
 class QMenu;
 class QTimer;
 class QUrl;
@@ -49,6 +50,8 @@ public:
     // browser and the system clock unless a test sets others.
     std::function<bool(const QUrl &)> OpenUrl;
     std::function<bool(const QDateTime &)> SetClock;
+    // Shows a modal dialog (exec unless a test answers it instead); true when it was accepted.
+    std::function<bool(QDialog &)> RunDialog;
 
 private:
     void SetTransMode(int mode);
@@ -56,6 +59,7 @@ private:
     void miVersionUpClick();
     void miVersionClick();
     void miOnlineHelpClick();
+    void miFileManageClick();
     void miTimeQueryClick();
 
     TWebMain &FWindow;
