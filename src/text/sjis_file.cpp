@@ -37,10 +37,38 @@ std::optional<QString> ReadSjisText(const QString &path)
 
 std::optional<QStringList> ReadSjisLines(const QString &path)
 {
-    const std::optional<QString> text = ReadSjisText(path);
-    if (!text)
+    const std::optional<QByteArray> data = ReadWholeFile(path);
+    if (!data)
         return std::nullopt;
-    return SplitLines(*text);
+    return SjisLines(*data);
+}
+
+qsizetype CountLines(QByteArrayView bytes)
+{
+    qsizetype lines = 0;
+    const char *p = bytes.data();
+    const char *end = p + bytes.size();
+    qsizetype lastBreak = -1;
+    while (p < end) {
+        const char c = *p;
+        if (c == '\r' || c == '\n') {
+            ++lines;
+            if (c == '\r' && p + 1 < end && p[1] == '\n')
+                ++p;
+            lastBreak = p - bytes.data();
+        }
+        ++p;
+    }
+    if (lastBreak + 1 < bytes.size())
+        ++lines;
+    return lines;
+}
+
+std::optional<QStringList> SjisLines(const QByteArray &bytes, qsizetype maxLines)
+{
+    if (CountLines(bytes) > maxLines)
+        return std::nullopt;
+    return SplitLines(FromCp932(bytes));
 }
 
 QStringList SplitLines(const QString &text)
