@@ -342,7 +342,8 @@ bool TPacking::WriteOrderMessage()
     message.end = FInput.now;
     FOrder.messageLines = OrderMessageLines(message);
     FOrder.messageFile = FOrder.localFolder + u'/' + FName + QStringLiteral(".mes");
-    if (!WriteSjisLines(FOrder.messageFile, FOrder.messageLines))
+    // The message holds the customer's name, address and telephone: the owner's alone.
+    if (!WriteSjisLines(FOrder.messageFile, FOrder.messageLines, TFileAccess::faPrivate))
         return FailWrite(FOrder.messageFile);
     FList.Items().append({ FOrder.messageFile, FName + u'/' + FName + QStringLiteral(".mes") });
     FList.Items().append(
@@ -360,7 +361,8 @@ bool TPacking::WriteEntryFiles()
         FList.Prepend(FOrder.correctionFile, FName + QStringLiteral("/Hosei"));
     }
     FOrder.entryFile = FOrder.localFolder + QStringLiteral("/SendList.etr");
-    if (!WriteSjisLines(FOrder.entryFile, EntryFileLines(FOrder.messageLines, FList.FileList())))
+    if (!WriteSjisLines(FOrder.entryFile, EntryFileLines(FOrder.messageLines, FList.FileList()),
+            TFileAccess::faPrivate))
         return FailWrite(FOrder.entryFile);
     FList.Prepend(FOrder.entryFile, QStringLiteral("message/") + FName + QStringLiteral(".etr"));
     FOrder.sendList = FList;

@@ -90,11 +90,17 @@ QStringList SplitLines(const QString &text)
     return lines;
 }
 
-bool WriteFileAtomic(const QString &path, const QByteArray &data)
+bool WriteFileAtomic(const QString &path, const QByteArray &data, TFileAccess access)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // The temporary file is still empty: from here on only the owner can read it.
+    if (access == TFileAccess::faPrivate
+        && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return false;
+    }
     if (file.write(data) != data.size()) {
         file.cancelWriting();
         return false;
@@ -102,9 +108,9 @@ bool WriteFileAtomic(const QString &path, const QByteArray &data)
     return file.commit();
 }
 
-bool WriteSjisText(const QString &path, const QString &text)
+bool WriteSjisText(const QString &path, const QString &text, TFileAccess access)
 {
-    return WriteFileAtomic(path, ToCp932(text));
+    return WriteFileAtomic(path, ToCp932(text), access);
 }
 
 QString JoinLines(const QStringList &lines)
@@ -117,9 +123,9 @@ QString JoinLines(const QStringList &lines)
     return text;
 }
 
-bool WriteSjisLines(const QString &path, const QStringList &lines)
+bool WriteSjisLines(const QString &path, const QStringList &lines, TFileAccess access)
 {
-    return WriteSjisText(path, JoinLines(lines));
+    return WriteSjisText(path, JoinLines(lines), access);
 }
 
 } // namespace korvatel

@@ -39,13 +39,17 @@ enum class TFileAccess { faShared, faPrivate };
 
 // Writes the file through a temporary file in the same folder that is renamed over the old one,
 // so a crash never leaves it half-written. False when any step fails; the old file then stays.
-bool WriteFileAtomic(const QString &path, const QByteArray &data);
+// A private file is 0600 from its first byte, whatever mode an old file had.
+bool WriteFileAtomic(
+    const QString &path, const QByteArray &data, TFileAccess access = TFileAccess::faShared);
 
 // Writes text as Shift-JIS, atomically, as it stands (no line ends added).
-bool WriteSjisText(const QString &path, const QString &text);
+bool WriteSjisText(
+    const QString &path, const QString &text, TFileAccess access = TFileAccess::faShared);
 
 // Writes each line followed by CR LF, as Shift-JIS, atomically.
-bool WriteSjisLines(const QString &path, const QStringList &lines);
+bool WriteSjisLines(
+    const QString &path, const QStringList &lines, TFileAccess access = TFileAccess::faShared);
 
 // The lines joined, each followed by CR LF.
 QString JoinLines(const QStringList &lines);

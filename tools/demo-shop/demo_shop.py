@@ -490,12 +490,7 @@ class DemoShop:
             handler.answer("OK\r\n")
             return True
         if path in ("/member/auth.php", "/cgi-bin/auth.cgi"):
-            user = params.get("id", params.get("usr", ""))
-            password = params.get("pass", params.get("pw", ""))
-            if password.startswith("*"):
-                password = unscramble(password) or ""
-            ok = shop_data.MEMBERS.get(user) == password and password != ""
-            handler.answer("OK\r\n" if ok else "NG\r\n")
+            self.member_auth(handler, params)
             return True
         if path.startswith("/card/"):
             handler.answer(self.card_get(path[len("/card/"):], params))
@@ -558,6 +553,15 @@ class DemoShop:
                 return "OK\r\nテスト用カードはデモ店に登録済みです。\r\n"
         return "NG\r\n不明な要求です。\r\n"
 
+    def member_auth(self, handler, params):
+        """The member page: the account in the query of a GET or the fields of a POST form."""
+        user = params.get("id", params.get("usr", ""))
+        password = params.get("pass", params.get("pw", ""))
+        if password.startswith("*"):
+            password = unscramble(password) or ""
+        ok = shop_data.MEMBERS.get(user) == password and password != ""
+        handler.answer("OK\r\n" if ok else "NG\r\n")
+
     def card_bundle(self, handler, body):
         fields = parse_multipart(handler.headers.get("Content-Type"), body)
         ident = fields.get("id", (None, b""))[1].decode("cp932", "replace")
@@ -573,6 +577,11 @@ class DemoShop:
     def service_post(self, handler, path, params, body):
         if path == "/card/bundle.php":
             return self.card_bundle(handler, body)
+        if path in ("/member/auth.php", "/cgi-bin/auth.cgi"):
+            fields = parse_multipart(handler.headers.get("Content-Type"), body)
+            self.member_auth(handler, {name: value[1].decode("cp932", "replace")
+                                       for name, value in fields.items()})
+            return True
         if path != "/tamsel_php/korv_upload.php":
             return False
         if fault("shop_stop"):
