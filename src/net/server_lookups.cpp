@@ -123,8 +123,11 @@ std::optional<QString> ResolveShopId(const TServerConfig &config, const QString 
                 JoinUrl(server.baseUrl,
                     QStringLiteral("/KorvArias/") + UrlPart(alias) + QStringLiteral(".ini"))))
             continue;
+        // The id names folders and URLs from here on: only figures are taken from the answer,
+        // so "../.." or a path of the server's choosing never enters one.
         const QString id = TKeyFile(lines).Value(QStringLiteral("MasterID")).trimmed();
-        if (!id.isEmpty())
+        static const QRegularExpression figures(QStringLiteral("^[0-9]{1,16}$"));
+        if (figures.match(id).hasMatch())
             return id;
     }
     return std::nullopt;

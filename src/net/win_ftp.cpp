@@ -133,6 +133,12 @@ QString TWinFTP::AbsolutePath(const QString &path) const
 
 bool TWinFTP::Quote(const QStringList &commands)
 {
+    // A line break inside a command would end it and start another of the caller's choosing
+    // (a path "a\r\nDELE b" deleting b): such a command is never sent.
+    for (const QString &command : commands) {
+        if (command.contains(u'\r') || command.contains(u'\n') || command.contains(QChar(0)))
+            return Fail(Text(kCannotAccess));
+    }
     PrepareFtp(d->session, *this, FtpUrl(*this, {}, true));
     d->session.SetNoBody();
     QList<QByteArray> lines;

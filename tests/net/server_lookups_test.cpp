@@ -104,6 +104,14 @@ TEST_F(TServerLookupsTest, AliasesResolveToTheShopId)
     EXPECT_TRUE(unknown.log.contains(QStringLiteral("NumericID:Failed(NoShop)")));
     EXPECT_EQ(unknown.log.last(), QStringLiteral("NoneStatus:HostFmt.ini"));
     EXPECT_FALSE(QFile::exists(QDir(Download()).filePath(QStringLiteral("HostFmt.ini"))));
+
+    // An id that is not figures alone never comes out of a server's answer.
+    for (const QString &server : { QStringLiteral("PrimaryDir"), QStringLiteral("SecondaryDir") })
+        WriteSjisText(shop->State(server) + QStringLiteral("/KorvArias/evil.ini"),
+            QStringLiteral("MasterID=../../../etc\r\n"));
+    EXPECT_FALSE(ResolveShopId(config, QStringLiteral("evil")));
+    for (const QString &server : { QStringLiteral("PrimaryDir"), QStringLiteral("SecondaryDir") })
+        QFile::remove(shop->State(server) + QStringLiteral("/KorvArias/evil.ini"));
 }
 
 TEST(FetchShopData, SecondaryServesWhenThePrimaryIsDown)

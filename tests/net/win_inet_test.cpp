@@ -279,6 +279,11 @@ TEST_F(TWinFTPTest, ListingsDeletesAndRenames)
     QStringList lines;
     ASSERT_TRUE(ftp.GetStrings(lines, QStringLiteral("renamed.txt")));
     EXPECT_EQ(lines, QStringList { QStringLiteral("12345") });
+    // A line break would smuggle in a command of its own: nothing of it is sent.
+    EXPECT_FALSE(
+        ftp.Command(QStringLiteral("NOOP\r\nDELE ") + dir + QStringLiteral("/renamed.txt")));
+    EXPECT_FALSE(ftp.Rename(QStringLiteral("renamed.txt"), QStringLiteral("x\nDELE renamed.txt")));
+    EXPECT_TRUE(QFileInfo::exists(Local(QStringLiteral("renamed.txt"))));
 
     QString failure;
     ftp.OnDeleteFailed = [&](const QString &text) { failure = text; };
