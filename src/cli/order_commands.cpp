@@ -126,6 +126,10 @@ bool AddPictures(TThumbNails &list, const TBasketArgs &a, const QString &mainFil
             err << picture << ": " << (a.campus ? "not" : "a") << " campus picture, skipped\n";
             continue;
         }
+        if (!OrderMemoryCanHold(path)) {
+            err << picture << ": the basket file cannot keep this name, skipped\n";
+            continue;
+        }
         TThumbNail *item = list.AddPicture(a.disk, path, false, a.count, a.size);
         item->FileSize = qint32(std::min<qint64>(QFileInfo(path).size(), INT_MAX));
     }

@@ -163,7 +163,7 @@ bool ReadHistoryRecord(const QString &path, unsigned sections, THistoryRecord &r
 qint64 WriteHistoryFile(const QString &path, const QStringList &lines)
 {
     const QByteArray data = CompressHistory(ToCp932(JoinLines(lines)));
-    if (data.isEmpty() || !WriteFileAtomic(path, data))
+    if (data.isEmpty() || !WriteFileAtomic(path, data, TFileAccess::faPrivate))
         return -1;
     return data.size();
 }

@@ -2,6 +2,7 @@
 
 #include "customer/card_payment.h"
 #include "platform/clock.h"
+#include "platform/private_files.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
 #include "text/comma_text.h"
@@ -275,7 +276,7 @@ bool TOrderHistory::SetSuccessOnly(bool on)
     const QString marker = FilePath(QStringLiteral("success_only"));
     if (!on)
         return !QFileInfo::exists(marker) || QFile::remove(marker);
-    QDir().mkpath(FFolder);
+    MakePrivateFolder(FFolder);
     QFile file(marker);
     return file.open(QIODevice::WriteOnly);
 }
@@ -286,7 +287,7 @@ qint64 TOrderHistory::WriteHistoryRecord(bool sent, const QString &kindName,
 {
     if (!sent && SuccessOnly())
         return -1;
-    if (!QDir().mkpath(FFolder))
+    if (!MakePrivateFolder(FFolder))
         return -1;
     const QString name = HistoryFileName(OrderNumberOf(orderText), PaymentTag(kindName),
         OrderTotalOf(orderText), cardOrderId, sent, settled, waiting);
@@ -447,8 +448,11 @@ bool ShowHistoryFile(const QString &path, const QString &recipient, const QStrin
             prompter.Error(QStringLiteral("送信失敗\r\n\r\n") + reason);
     }
     if (!viewerName.isEmpty()) {
-        const QString file = QDir(tempDir).filePath(QStringLiteral("ks_hist.txt"));
-        if (!WriteSjisText(file, text))
+        // The whole order text, card lines aside: it goes to this run's private folder, never
+        // to a fixed name in the shared temporary folder.
+        const QString folder = PrivateTempDir(tempDir);
+        const QString file = QDir(folder).filePath(QStringLiteral("ks_hist.txt"));
+        if (folder.isEmpty() || !WriteSjisText(file, text, TFileAccess::faPrivate))
             return false;
         if (open)
             open(viewerName, file);

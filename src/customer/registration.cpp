@@ -4,6 +4,7 @@
 #include "net/win_inet.h"
 #include "platform/adapter.h"
 #include "platform/clock.h"
+#include "platform/private_files.h"
 #include "platform/user_folders.h"
 #include "text/key_file.h"
 #include "text/scramble.h"
@@ -36,7 +37,9 @@ bool CopyKeyFile(const QString &source, const QString &target)
 {
     if (QFileInfo::exists(target))
         QFile::remove(target);
-    return QFile::copy(source, target);
+    // The copy is read and written again whole, so it is private from its first byte.
+    const std::optional<QByteArray> data = ReadWholeFile(source);
+    return data && WriteFileAtomic(target, *data, TFileAccess::faPrivate);
 }
 
 } // namespace
@@ -76,18 +79,18 @@ bool WriteMemberAccount(
     TKeyFile keys(Qt::CaseSensitive);
     keys.Load(keyFile); // a missing file starts empty
     keys.SetValue(MemberKey(shopId), Scramble(account.user + kMemberSeparator + account.pass));
-    QDir().mkpath(QFileInfo(keyFile).absolutePath());
-    return keys.Save(keyFile);
+    MakePrivateFolder(QFileInfo(keyFile).absolutePath());
+    return keys.Save(keyFile, TFileAccess::faPrivate);
 }
 
-QString MemberAuthPath(const TMemberAccount &account)
+QString MemberAuthPath()
 {
-    QString path = QStringLiteral("/cgi-bin/auth.cgi?usr=|USER|&pw=|PASS|");
-    const auto encoded
-        = [](const QString &text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); };
-    path.replace(QStringLiteral("|USER|"), encoded(account.user));
-    path.replace(QStringLiteral("|PASS|"), encoded(account.pass));
-    return path;
+    return QStringLiteral("/cgi-bin/auth.cgi");
+}
+
+QList<std::pair<QString, QString>> MemberAuthFields(const TMemberAccount &account)
+{
+    return { { QStringLiteral("usr"), account.user }, { QStringLiteral("pw"), account.pass } };
 }
 
 bool CheckMemberAccount(const QString &serverUrl, const TMemberAccount &account, QString *errorText,
@@ -96,8 +99,14 @@ bool CheckMemberAccount(const QString &serverUrl, const TMemberAccount &account,
     TWinHTTP http;
     QStringList lines;
     bool ok = http.Connect(serverUrl);
+    QByteArray answer;
     if (ok)
-        ok = http.GetUrlStrings(lines, MemberAuthPath(account));
+        ok = http.PostForm(MemberAuthPath(), MemberAuthFields(account), {}, {}, {}, answer);
+    if (ok) {
+        const std::optional<QStringList> read = SjisLines(answer);
+        ok = read.has_value();
+        lines = read.value_or(QStringList());
+    }
     if (ok && !lines.isEmpty() && lines.first().trimmed() == QLatin1String("OK"))
         return true;
     if (errorText) {
@@ -128,7 +137,7 @@ QString MachineIdentifier(const TUserFolders &folders, const QString &sysData, c
     const QString &sysClassNet)
 {
     const QString local = AppDataKeyFile(folders);
-    QDir().mkpath(QFileInfo(local).absolutePath());
+    MakePrivateFolder(QFileInfo(local).absolutePath());
     QString id = ReadMachineKey(local);
     if (id.isEmpty()) {
         // An identifier made by an earlier installation is taken over from the system folder's
@@ -148,7 +157,8 @@ QString MachineIdentifier(const TUserFolders &folders, const QString &sysData, c
         TKeyFile keys(Qt::CaseSensitive);
         keys.Load(local);
         keys.SetValue(kMachineKey, id);
-        keys.Save(local); // a failed save only means the identifier is made again next time
+        keys.Save(local, TFileAccess::faPrivate); // a failed save only means the identifier is made
+                                                  // again next time
     }
     return id;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 namespace korvatel
 {
@@ -33,11 +35,14 @@ TMemberAccount ReadMemberAccount(const QString &keyFile, const QString &shopId);
 bool WriteMemberAccount(
     const QString &keyFile, const QString &shopId, const TMemberAccount &account);
 
-// The path of the member network's authentication page with the credentials filled in
-// (URL-encoded).
-QString MemberAuthPath(const TMemberAccount &account);
-// Asks the member network's server whether the credentials are valid: an HTTP GET of
-// MemberAuthPath on serverUrl. The page answers "OK" for a known member. On failure
+// The path of the member network's authentication page, and the form fields ("usr", "pw") that
+// carry the credentials. They travel in the body of a POST, never in the URL, where proxies and
+// server logs would keep the password.
+QString MemberAuthPath();
+QList<std::pair<QString, QString>> MemberAuthFields(const TMemberAccount &account);
+// Asks the member network's server whether the credentials are valid: a form POST of
+// MemberAuthFields to MemberAuthPath on serverUrl. The page answers "OK" for a known member.
+// On failure
 // errorText gets the answer (or the reason the page could not be read) and transportText
 // the transport's last message.
 bool CheckMemberAccount(const QString &serverUrl, const TMemberAccount &account,

@@ -186,7 +186,7 @@ bool TUserRecord::SaveToFile(const QString &path) const
     // only an empty list removes the file.
     if (FLines.isEmpty())
         return !QFileInfo::exists(path) || QFile::remove(path);
-    return WriteSjisLines(path, FLines);
+    return WriteSjisLines(path, FLines, TFileAccess::faPrivate);
 }
 
 bool UserDataLoad(TUserRecord &user, const QString &path, TPrompter &prompter)

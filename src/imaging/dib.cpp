@@ -44,6 +44,13 @@ std::vector<uint8_t> ExpandRle(TByteReader &in, qint64 width, qint64 height, int
     auto bad = [&](int n) {
         throw EPictureError(prefix + QStringLiteral("Bad RLE Data %1").arg(base + n));
     };
+    // The declared size is checked against the bytes present before the rows are allocated:
+    // two bytes reach at most 255 columns further and four at most 255 rows, so a picture
+    // larger than the data can reach (and than 2048 × 2048) is refused as an overrun, and a
+    // few bytes cannot claim gigabytes.
+    const qint64 reach = (in.Remaining() * 128 + 1) * (in.Remaining() * 64 + 1);
+    if (width * height > std::max<qint64>(reach, 4 * 1024 * 1024))
+        bad(4);
     std::vector<uint8_t> rows(std::size_t(stride) * std::size_t(height), 0);
     auto put = [&](qint64 column, qint64 row, uint8_t value) {
         uint8_t *line = rows.data() + std::size_t(row) * std::size_t(stride);

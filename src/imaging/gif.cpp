@@ -13,6 +13,9 @@ namespace
 {
 
 constexpr int kMaxCodes = 4096;
+// The most pixels a picture may declare beyond what its data can fill (2048 × 2048): enough for
+// any truncated photo, far from the memory a forged header would cost.
+constexpr qint64 kUnfilledGifPixels = 4 * 1024 * 1024;
 
 [[noreturn]] void Fail(const char *message)
 {
@@ -75,6 +78,13 @@ void DecodeLzw(TByteReader &in, TGifSubImage &image)
         Fail("Bad code Size");
     const QByteArray data = ReadSubBlocks(in);
     const std::size_t total = std::size_t(image.width) * std::size_t(image.height);
+    // The declared size is checked against the bytes present before anything is allocated:
+    // each code takes at least minCodeSize + 1 bits and stands for at most kMaxCodes pixels.
+    // Data that ends early still leaves the rest 0, but only up to kUnfilledGifPixels, so
+    // a few bytes cannot claim a picture of a gigabyte.
+    const qint64 fillable = qint64(data.size()) * 8 / (minCodeSize + 1) * kMaxCodes;
+    if (qint64(total) > std::max(fillable, kUnfilledGifPixels))
+        Fail("Bad code");
     std::vector<uint8_t> out(total, 0);
 
     const int clear = 1 << minCodeSize;
@@ -366,6 +376,11 @@ TBitmap TGifFile::FirstImageBitmap() const
         width = image.left + image.width;
         height = image.top + image.height;
     }
+    // The screen is a bare number in the header: no larger than the image that the file's
+    // bytes hold, or than kUnfilledGifPixels, or the picture is refused as damaged.
+    const qint64 allowed = std::max(qint64(image.width) * image.height, kUnfilledGifPixels);
+    if (qint64(width) * height > allowed)
+        Fail("Bad code");
     TBitmap bitmap(width, height);
     if (bitmap.Empty())
         Fail("Bad code");

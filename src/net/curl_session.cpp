@@ -1,5 +1,7 @@
 #include "net/curl_session.h"
 
+#include "net/transfer_settings.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QIODevice>
@@ -12,10 +14,6 @@ namespace korvatel
 
 namespace
 {
-
-// A listing or an HTTP answer larger than this is refused: no answer of the shop's servers
-// comes near it, and a hostile one must not exhaust memory.
-constexpr qsizetype kMaxAnswerSize = 64 * 1024 * 1024;
 
 void GlobalInit()
 {
@@ -42,12 +40,17 @@ size_t CollectHeader(char *data, size_t size, size_t count, void *user)
     return size * count;
 }
 
+struct TCollect {
+    QByteArray *body = nullptr;
+    qint64 limit = 0;
+};
+
 size_t CollectBody(char *data, size_t size, size_t count, void *user)
 {
-    auto *body = static_cast<QByteArray *>(user);
-    if (body->size() + qsizetype(size * count) > kMaxAnswerSize)
+    auto *collect = static_cast<TCollect *>(user);
+    if (collect->body->size() + qint64(size * count) > collect->limit)
         return 0;
-    body->append(data, qsizetype(size * count));
+    collect->body->append(data, qsizetype(size * count));
     return size * count;
 }
 
@@ -75,6 +78,11 @@ size_t WriteChunk(char *data, size_t size, size_t count, void *user)
     const qint64 n = qint64(size * count);
     if (t->cancel)
         return 0;
+    // Checked before writing, so a hostile answer never costs more than its cap.
+    if (t->limit >= 0 && t->done + n > t->limit) {
+        t->tooLarge = true;
+        return 0;
+    }
     if (t->device->write(data, n) != n) {
         t->deviceError = true;
         return 0;
@@ -91,6 +99,16 @@ size_t HttpHeader(char *data, size_t size, size_t count, void *user)
     if (line.startsWith("HTTP/")) {
         head->status = line.split(' ').value(1).toLong();
         head->contentLength = -1;
+    } else if (line.toLower().startsWith("location:")) {
+        // A redirect is checked before it is followed: the blocked domain is never reached
+        // through another server's answer. A relative target stays on the checked host.
+        QString target = QString::fromUtf8(line.mid(9).trimmed());
+        if (target.startsWith(QLatin1String("//")))
+            target.prepend(QStringLiteral("http:"));
+        if (target.contains(QLatin1String("://")) && InBlockedServiceDomain(target)) {
+            head->blockedRedirect = true;
+            return 0;
+        }
     } else if (line.toLower().startsWith("content-length:")) {
         bool ok = false;
         const qint64 length = line.mid(15).trimmed().toLongLong(&ok);
@@ -158,6 +176,11 @@ bool TCurlResult::ReadRefused() const
         || code == CURLE_FTP_COULDNT_RETR_FILE;
 }
 
+bool TCurlResult::TooLarge() const
+{
+    return code == CURLE_FILESIZE_EXCEEDED;
+}
+
 int TCurlResult::UploadEndCode() const
 {
     return code == CURLE_OK ? int(CURLE_SEND_ERROR) : code;
@@ -174,6 +197,7 @@ struct TCurlSession::Impl {
     TSlist quote; // the lists and the form live until the request has run
     TSlist headers;
     curl_mime *mime = nullptr;
+    TCollect collect;
 
     void FreeRequest()
     {
@@ -284,10 +308,19 @@ void TCurlSession::SetDownload(TTransfer &transfer, long bufferSize)
     curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &transfer);
 }
 
-void TCurlSession::SetCollect(QByteArray &body)
+void TCurlSession::SetCollect(QByteArray &body, qint64 limit)
 {
+    d->collect = { &body, limit };
     curl_easy_setopt(d->easy, CURLOPT_WRITEFUNCTION, CollectBody);
-    curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(d->easy, CURLOPT_WRITEDATA, &d->collect);
+}
+
+void TCurlSession::SetLimits(qint64 maxSize, int totalMs)
+{
+    if (maxSize >= 0)
+        curl_easy_setopt(d->easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxSize));
+    if (totalMs > 0)
+        curl_easy_setopt(d->easy, CURLOPT_TIMEOUT_MS, long(totalMs));
 }
 
 void TCurlSession::SetHttpGet(const QList<QByteArray> &headers, THttpHead &head)

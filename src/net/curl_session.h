@@ -44,8 +44,10 @@ struct TTransfer {
     qint64 total = -1;
     qint64 done = 0;
     int counter = 0;
+    qint64 limit = -1; // the most bytes the download may bring; -1: no cap
     bool cancel = false;
     bool deviceError = false;
+    bool tooLarge = false; // the answer went past the limit and was cut
     std::function<void(qint64, qint64, bool &)> *progress = nullptr;
 
     // After each chunk: yield, count, and on every 17th chunk report progress; then let the
@@ -61,6 +63,7 @@ struct THttpHead {
     qint64 knownSize = -1;
     bool stopIfSize = false;
     bool sizeMatched = false;
+    bool blockedRedirect = false; // a redirect into the blocked domain was refused
     std::function<void(qint64)> *onStatus = nullptr;
 };
 
@@ -76,6 +79,8 @@ struct TCurlResult {
     // The code that the upload end hook reports: a send error when the request itself ended
     // well but the transfer did not.
     int UploadEndCode() const;
+    // The answer declared a length over the cap of the request.
+    bool TooLarge() const;
 };
 
 // One easy handle for the requests and a private multi handle that drives it. A request is
@@ -104,8 +109,11 @@ public:
     void SetUpload(TTransfer &transfer);
     // Downloads into the transfer's device; bufferSize > 0 sets libcurl's receive buffer.
     void SetDownload(TTransfer &transfer, long bufferSize);
-    // Collects the body into body, up to the size every answer is capped at.
-    void SetCollect(QByteArray &body);
+    // Collects the body into body; an answer longer than limit is cut and the request fails.
+    void SetCollect(QByteArray &body, qint64 limit);
+    // Caps what the request may receive (refused at once when the answer declares more) and,
+    // with totalMs > 0, how long it may take in all.
+    void SetLimits(qint64 maxSize, int totalMs);
     // An HTTP GET with the given header lines, following redirects and failing on an error
     // status; the head hook reads the answer's header lines.
     void SetHttpGet(const QList<QByteArray> &headers, THttpHead &head);

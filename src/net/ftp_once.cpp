@@ -1,4 +1,5 @@
 #include "net/win_inet.h"
+#include "platform/private_files.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
 
@@ -74,9 +75,13 @@ bool FtpPutFileOnce(const QString &host, const QString &user, const QString &pas
 bool FtpPutTextOnce(const QString &host, const QString &user, const QString &password,
     const QString &mode, const QString &text, const QString &remote, const QString &tempDir)
 {
-    const QString temp
-        = QDir(tempDir.isEmpty() ? QDir::tempPath() : tempDir).filePath(QStringLiteral("f_su"));
-    if (!WriteFileAtomic(temp, ToCp932(text)))
+    // The file lies in this run's private folder: a fixed name in the shared temporary folder
+    // could be a link that someone planted, or be read by anyone.
+    const QString folder = PrivateTempDir(tempDir.isEmpty() ? QDir::tempPath() : tempDir);
+    if (folder.isEmpty())
+        return false;
+    const QString temp = QDir(folder).filePath(QStringLiteral("f_su"));
+    if (!WriteFileAtomic(temp, ToCp932(text), TFileAccess::faPrivate))
         return false;
     const bool ok = FtpPutFileOnce(host, user, password, mode, remote, temp);
     QFile::remove(temp);

@@ -44,6 +44,8 @@ void FetchFromServer(const TFormatServer &server, const QString &downloadDir, co
     files += ShopSwitchFiles();
     for (const QString &file : files) {
         const QString local = QDir(downloadDir).filePath(file);
+        // A switch file says "on" by arriving: it has no business being more than a few bytes.
+        http.MaxSize = file == files.first() ? kShopDataCap : kSwitchFileCap;
         if (!http.GetUrlFile(local, base + UrlPart(id) + u'/' + file)) {
             log << QStringLiteral("LoadNG:Server%1.").arg(number) + file;
             QFile::remove(local);
@@ -121,8 +123,11 @@ std::optional<QString> ResolveShopId(const TServerConfig &config, const QString 
                 JoinUrl(server.baseUrl,
                     QStringLiteral("/KorvArias/") + UrlPart(alias) + QStringLiteral(".ini"))))
             continue;
+        // The id names folders and URLs from here on: only figures are taken from the answer,
+        // so "../.." or a path of the server's choosing never enters one.
         const QString id = TKeyFile(lines).Value(QStringLiteral("MasterID")).trimmed();
-        if (!id.isEmpty())
+        static const QRegularExpression figures(QStringLiteral("^[0-9]{1,16}$"));
+        if (figures.match(id).hasMatch())
             return id;
     }
     return std::nullopt;
@@ -340,6 +345,8 @@ TCampusLookup CampusLookup(const TServerConfig &config, const QString &shop)
 bool DownloadProgram(const QString &url, const QString &localFile)
 {
     TWinHTTP http;
+    http.MaxSize = kProgramCap;
+    http.TotalTimeout = 30 * 60 * 1000;
     if (!http.Connect(url))
         return false;
     return http.GetUrlFile(localFile, url);

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 #include <atomic>
 #include <mutex>
 
@@ -18,12 +19,39 @@ std::atomic<int> gBufferNum { kDefaultBufferNum };
 QString gBlockedDomain;
 std::mutex gBlockedMutex;
 
+// A host name as it is compared: lower case, without the trailing dots that name the same
+// host ("blocked.example." is "blocked.example").
+QString ComparableHost(QString host)
+{
+    host = host.trimmed().toLower();
+    while (host.endsWith(u'.'))
+        host.chop(1);
+    return host;
+}
+
+// The host of a URL as a URL parser reads it: the authority ends at the first "/", "?", "#" or
+// "\\", the user part ends at its last "@", and the port follows the last ":" outside brackets.
+// Read any other way ("blocked.example#@good.example" taken for good.example), the rule would
+// pass a URL that the transport then sends to the blocked host.
 QString HostOfUrl(const QString &url)
 {
-    const QString rest = TWinInet::StripScheme(url);
-    QString host = rest.section(u'/', 0, 0);
-    host = host.section(u'@', -1);
-    return host.section(u':', 0, 0);
+    const QString rest = TWinInet::StripScheme(url.trimmed());
+    qsizetype end = rest.size();
+    for (const QChar stop : { u'/', u'?', u'#', u'\\' }) {
+        const qsizetype at = rest.indexOf(stop);
+        if (at >= 0)
+            end = std::min(end, at);
+    }
+    QString host = rest.left(end);
+    host = host.mid(host.lastIndexOf(u'@') + 1);
+    if (host.startsWith(u'['))
+        return ComparableHost(host.section(u']', 0, 0).mid(1));
+    return ComparableHost(QUrl::fromPercentEncoding(host.section(u':', 0, 0).toUtf8()));
+}
+
+bool HostInDomain(const QString &host, const QString &domain)
+{
+    return !host.isEmpty() && (host == domain || host.endsWith(u'.' + domain));
 }
 
 } // namespace
@@ -35,7 +63,7 @@ int BufferNum()
 
 void SetBufferNum(int value)
 {
-    gBufferNum.store(std::max(value, 0));
+    gBufferNum.store(std::clamp(value, 0, kBufferNumLimit));
 }
 
 int LoadPerformance(const QString &sysDataDir)
@@ -47,7 +75,7 @@ int LoadPerformance(const QString &sysDataDir)
     if (value < 0)
         value = kDefaultBufferNum;
     SetBufferNum(value);
-    return value;
+    return BufferNum();
 }
 
 bool SavePerformance(const QString &sysDataDir, int bufferNum)
@@ -75,13 +103,14 @@ QString BlockedServiceDomain()
 
 bool InBlockedServiceDomain(const QString &host)
 {
-    const QString domain = BlockedServiceDomain();
+    const QString domain = ComparableHost(BlockedServiceDomain());
     if (domain.isEmpty())
         return false;
-    const QString name = HostOfUrl(host);
-    if (name.compare(domain, Qt::CaseInsensitive) == 0)
-        return true;
-    return name.endsWith(u'.' + domain, Qt::CaseInsensitive);
+    // Both readings are checked: this one's and Qt's, which the rest of the program uses.
+    const QString text = host.trimmed();
+    const QUrl url(text.contains(QLatin1String("://")) ? text : QStringLiteral("http://") + text);
+    return HostInDomain(HostOfUrl(text), domain)
+        || HostInDomain(ComparableHost(url.host()), domain);
 }
 
 } // namespace korvatel

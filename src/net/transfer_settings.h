@@ -10,11 +10,14 @@ namespace korvatel
 // bytes. The value is module-wide and read again after every chunk, so the progress window's
 // slider can change it while a transfer runs.
 inline constexpr int kDefaultBufferNum = 5;
+// The largest setting taken (2 MiB chunks, far beyond what libcurl asks for at once): a number
+// from a damaged Performance.ini must not overflow the chunk size.
+inline constexpr int kBufferNumLimit = 1023;
 int BufferNum();
-void SetBufferNum(int value); // negative values count as 0
+void SetBufferNum(int value); // clamped to 0 … kBufferNumLimit
 inline int ChunkSize(int bufferNum)
 {
-    return (std::max(bufferNum, 0) + 1) * 2048;
+    return (std::clamp(bufferNum, 0, kBufferNumLimit) + 1) * 2048;
 }
 // Performance.ini in the settings folder: one "BufferNum=" line. Loading sets the module value
 // (the default when the file is missing or the number unreadable) and returns it. Saving
@@ -26,7 +29,9 @@ bool SavePerformance(const QString &sysDataDir, int bufferNum);
 // configuration value (servers.ini, BlockedDomain). Empty blocks nothing.
 void SetBlockedServiceDomain(const QString &domain);
 QString BlockedServiceDomain();
-// True when host (a host name, "host:port" or a URL) lies in the blocked domain.
+// True when host (a host name, "host:port" or a URL) lies in the blocked domain, however the
+// URL is written (trailing dots, user parts, "#@" tricks, upper case). The transport also
+// refuses a redirect into the domain.
 bool InBlockedServiceDomain(const QString &host);
 
 } // namespace korvatel

@@ -16,6 +16,10 @@ namespace korvatel
 namespace
 {
 
+// A listing larger than this is refused: no folder of the shop's server comes near it, and a
+// hostile answer must not exhaust memory.
+constexpr qint64 kListingCap = 64 * 1024 * 1024;
+
 // "ftp://host:21" style authority from a host text that may carry a scheme and a port.
 QString Authority(const QString &host, quint16 defaultPort)
 {
@@ -129,6 +133,12 @@ QString TWinFTP::AbsolutePath(const QString &path) const
 
 bool TWinFTP::Quote(const QStringList &commands)
 {
+    // A line break inside a command would end it and start another of the caller's choosing
+    // (a path "a\r\nDELE b" deleting b): such a command is never sent.
+    for (const QString &command : commands) {
+        if (command.contains(u'\r') || command.contains(u'\n') || command.contains(QChar(0)))
+            return Fail(Text(kCannotAccess));
+    }
     PrepareFtp(d->session, *this, FtpUrl(*this, {}, true));
     d->session.SetNoBody();
     QList<QByteArray> lines;
@@ -260,7 +270,7 @@ bool TWinFTP::ReadListing(const QString &dir, QList<TFtpEntry> &entries)
 {
     QByteArray text;
     PrepareFtp(d->session, *this, FtpUrl(*this, dir, true));
-    d->session.SetCollect(text);
+    d->session.SetCollect(text, kListingCap);
     if (!d->session.Perform().Ok())
         return false;
     entries = ParseListing(text, Clock->Now());
@@ -534,7 +544,10 @@ bool TWinFTP::GetStrings(QStringList &lines, const QString &remote)
     buffer.open(QIODevice::WriteOnly);
     if (!GetStream(buffer, remote))
         return false;
-    lines = SplitLines(FromCp932(bytes));
+    std::optional<QStringList> read = SjisLines(bytes);
+    if (!read)
+        return Fail(Text(kDownloadError));
+    lines = std::move(*read);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QUrl>
 
 namespace korvatel
@@ -87,6 +88,8 @@ bool TWinHTTP::GetUrl(QIODevice &stream, const QString &url, bool stopIfSize, qi
             << "Pragma: no-cache";
     d->session.SetHttpGet(headers, head);
     d->session.SetDownload(transfer, 0);
+    d->session.SetLimits(MaxSize, TotalTimeout);
+    transfer.limit = MaxSize;
     const TCurlResult result = d->session.Perform();
     transfer.total = head.contentLength;
     if (OnRequestEnd)
@@ -98,6 +101,10 @@ bool TWinHTTP::GetUrl(QIODevice &stream, const QString &url, bool stopIfSize, qi
         return true;
     if (transfer.cancel)
         return Fail(Text(kCancelled));
+    if (head.blockedRedirect)
+        return Fail(Text(kUrlNotOpened));
+    if (transfer.tooLarge || result.TooLarge())
+        return Fail(Text(kDownloadError));
     if (!head.complete)
         return Fail(Text(kUrlNotOpened));
     return Fail(Text(kDownloadError), true);
@@ -122,17 +129,32 @@ bool TWinHTTP::GetUrlStrings(QStringList &lines, const QString &url)
     const std::optional<QByteArray> bytes = GetUrlBytes(url);
     if (!bytes)
         return false;
-    lines = SplitLines(FromCp932(*bytes));
+    std::optional<QStringList> read = SjisLines(*bytes);
+    if (!read)
+        return false;
+    lines = std::move(*read);
     return true;
 }
 
+// The answer goes straight to a temporary file beside the target, renamed over it once the
+// whole answer is in: a large download never sits in memory, and a cut one leaves nothing.
 bool TWinHTTP::GetUrlFile(const QString &localFile, const QString &url)
 {
-    const std::optional<QByteArray> bytes = GetUrlBytes(url);
-    if (!bytes)
-        return false;
     QDir().mkpath(QFileInfo(localFile).absolutePath());
-    return WriteFileAtomic(localFile, *bytes);
+    QSaveFile file(localFile);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    bool ok = false;
+    try {
+        ok = GetUrl(file, url);
+    } catch (const EWinInetError &) {
+        ok = false;
+    }
+    if (!ok) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 bool TWinHTTP::PostForm(const QString &url, const QList<std::pair<QString, QString>> &fields,
@@ -151,7 +173,8 @@ bool TWinHTTP::PostForm(const QString &url, const QList<std::pair<QString, QStri
     d->session.SetMimePost(
         parts, fileField.toUtf8(), QFile::encodeName(localFile), ToCp932(remoteName));
     answer.clear();
-    d->session.SetCollect(answer);
+    d->session.SetCollect(answer, MaxSize);
+    d->session.SetLimits(MaxSize, fileField.isEmpty() ? TotalTimeout : 0);
     if (!d->session.Perform().Ok())
         return Fail(Text(kUrlNotOpened));
     return true;

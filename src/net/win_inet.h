@@ -31,6 +31,13 @@ private:
     QString FText;
 };
 
+// The most bytes one HTTP download may bring, by use. An answer over its cap is cut while it
+// arrives (a declared length over it is refused before the body) and the download fails.
+inline constexpr qint64 kSwitchFileCap = 64 * 1024; // the shop's switch files ("Camp.on")
+inline constexpr qint64 kTextAnswerCap = 4 * 1024 * 1024; // scripts' answers, lookups
+inline constexpr qint64 kShopDataCap = 16 * 1024 * 1024; // the shop data container
+inline constexpr qint64 kProgramCap = 400 * 1024 * 1024; // a new version of the program
+
 // The connection data of one FTP server.
 struct THostRecord {
     QString host; // may carry a port ("ftp.example.jp:2121") and a leading "ftp://"
@@ -205,6 +212,11 @@ public:
     ~TWinHTTP() override;
 
     QString RequestHeader; // lines "Name: value", sent with every request
+    // The cap of each answer (see kTextAnswerCap), and the longest a request may take in all
+    // in milliseconds (0: no limit). A form that carries a file is an upload: only the
+    // receive timeout watches it.
+    qint64 MaxSize = kTextAnswerCap;
+    int TotalTimeout = 120000;
 
     std::function<void(qint64 contentLength)> OnStatus;
     std::function<void()> OnRequestBegin, OnRequestEnd;
@@ -218,7 +230,8 @@ public:
     // a read error raises always.
     bool GetUrl(
         QIODevice &stream, const QString &url, bool stopIfSize = false, qint64 knownSize = -1);
-    // The answer as Shift-JIS lines, or into a local file; every error becomes false.
+    // The answer as Shift-JIS lines (refused over kMaxTextLines), or streamed into a local file
+    // that appears only when the whole answer arrived; every error becomes false.
     bool GetUrlStrings(QStringList &lines, const QString &url);
     bool GetUrlFile(const QString &localFile, const QString &url);
     // Posts a multipart form (text fields and one file) to url; the answer goes to answer.

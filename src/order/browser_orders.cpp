@@ -21,11 +21,18 @@ TOrderClickResult OrderClick(TFilmList &list, TThumbNails &orders, int clicked, 
     TOrderClickResult result;
     if (clicked < 0 || clicked >= list.Count())
         return result;
+    // One message for a range, however many of its pictures cannot be ordered.
+    TToggleDefaults quiet = defaults;
+    const TToggleDefaults *current = &defaults;
     const auto toggle = [&](TFilmData &item) {
         if (item.fileSize <= 0)
             return;
         const bool was = item.inOrder;
-        ToggleFromBrowser(orders, item, defaults);
+        ToggleFromBrowser(orders, item, *current);
+        if (!was && !OrderMemoryCanHold(item.fullPath)) {
+            quiet.prompter = nullptr;
+            current = &quiet;
+        }
         if (item.inOrder && !was)
             ++result.added;
         else if (!item.inOrder && was)
@@ -53,6 +60,8 @@ TOrderClickResult OrderAll(TFilmList &list, TThumbNails &orders, const QList<int
     bool order, const TToggleDefaults &defaults)
 {
     TOrderClickResult result;
+    TToggleDefaults quiet = defaults;
+    const TToggleDefaults *current = &defaults;
     for (const int i : indices) {
         if (i < 0 || i >= list.Count())
             continue;
@@ -71,9 +80,13 @@ TOrderClickResult OrderAll(TFilmList &list, TThumbNails &orders, const QList<int
         }
         if (item.fileSize <= 0)
             continue;
-        ToggleFromBrowser(orders, item, defaults);
+        ToggleFromBrowser(orders, item, *current);
         if (item.inOrder)
             ++result.added;
+        else if (!OrderMemoryCanHold(item.fullPath)) {
+            quiet.prompter = nullptr;
+            current = &quiet;
+        }
     }
     return result;
 }

@@ -60,9 +60,13 @@ int MemoryNumber(const QString &text)
     return int(std::nearbyint(value));
 }
 
+// A record is kept when it names a picture the browser can put into the basket: the picture
+// kinds, and the ".bid" bitmaps, which the browser lists and orders like ".bmp".
 bool KeptInFile(const QString &path, TOrderType fileType)
 {
-    if (path.isEmpty() || IsPictureFile(path) != 1)
+    if (path.isEmpty())
+        return false;
+    if (IsPictureFile(path) != 1 && !path.endsWith(QLatin1String(".bid"), Qt::CaseInsensitive))
         return false;
     return fileType == otPhoto ? IsCampusPicture(path) : !IsCampusPicture(path);
 }
@@ -160,18 +164,26 @@ bool TThumbNails::SaveMemory(
     return SaveMemory(mainFile, campusFile, clock.Now());
 }
 
-int TThumbNails::ReadMemoryLines(const QStringList &lines, TOrderType fileType)
+int TThumbNails::ReadMemoryLines(const QStringList &lines, TOrderType fileType, int *skipped)
 {
     int read = 0;
+    int dropped = 0;
     qsizetype at = lines.indexOf(kDataLine);
-    while (at >= 0 && at < lines.size() && Count() < kMaxMemoryItems) {
+    while (at >= 0 && at < lines.size()) {
         const qsizetype next = lines.indexOf(kDataLine, at + 1);
+        if (Count() >= kMaxMemoryItems) {
+            ++dropped;
+            at = next;
+            continue;
+        }
         const TKeyFile record(lines.mid(at + 1, next < 0 ? -1 : next - at - 1));
         at = next;
 
         const QString path = record.Value(QStringLiteral("FullPath"));
-        if (!KeptInFile(path, fileType))
+        if (!KeptInFile(path, fileType)) {
+            ++dropped;
             continue;
+        }
         auto item = std::make_unique<TThumbNail>();
         item->FullPath = path;
         item->DiskNo = MemoryNumber(record.Value(QStringLiteral("DiskNo")));
@@ -221,6 +233,8 @@ int TThumbNails::ReadMemoryLines(const QStringList &lines, TOrderType fileType)
         Attach(std::move(item));
         ++read;
     }
+    if (skipped)
+        *skipped = dropped;
     return read;
 }
 
@@ -233,12 +247,15 @@ int TThumbNails::LoadMemory(const QString &mainFile, const QString &campusFile)
     for (const auto &[path, type] : files) {
         if (path->isEmpty() || !QFileInfo::exists(*path))
             continue;
-        // A file that cannot be read, or whose text gives no item, leaves the list as it is;
-        // the next save moves it aside instead of replacing it. The totals are rebuilt below.
+        // A file that cannot be read, whose text gives no item, or of which any record gives
+        // no item, is moved aside by the next save instead of being replaced, so what this
+        // run could not read is still there to be looked at. The totals are rebuilt below.
         const std::optional<QStringList> lines = ReadSjisLines(*path);
-        const int items = lines ? ReadMemoryLines(*lines, type) : 0;
+        int skipped = 0;
+        const int items = lines ? ReadMemoryLines(*lines, type, &skipped) : 0;
         const auto blank = [](const QString &line) { return line.trimmed().isEmpty(); };
-        if (!lines || (items == 0 && !std::all_of(lines->begin(), lines->end(), blank)))
+        if (!lines || skipped > 0
+            || (items == 0 && !std::all_of(lines->begin(), lines->end(), blank)))
             FUnreadFiles << *path;
         read += items;
     }

@@ -174,7 +174,7 @@ std::optional<TBitmap> OrderCellPicture(
         } else {
             // The local copy is what the order packaging sends; it is made on the way.
             const QString copy = item.ThumbnailPath.chopped(4);
-            if (!QFileInfo::exists(copy))
+            if (!LocalCopyIsCurrent(item.FullPath, copy))
                 MakeLocalCopy(item.FullPath, copy);
             bitmap = LoadStoredThumbnail(item.ThumbnailPath);
         }

@@ -2,9 +2,11 @@
 
 #include "imaging/exif.h"
 #include "imaging/picture_kinds.h"
+#include "platform/prompter.h"
 #include "pricing/price_tables.h"
 #include "sources/browser_item.h"
 #include "sources/thumb_paths.h"
+#include "text/cp932.h"
 #include "text/numbers.h"
 
 #include <QFileInfo>
@@ -380,6 +382,23 @@ void TThumbNails::RebuildAggregate()
     FAggregate.phoneImages = FTotals.keitaiCount;
 }
 
+bool OrderMemoryCanHold(const QString &path)
+{
+    int unconverted = 0;
+    const QByteArray bytes = ToCp932(path, &unconverted);
+    // Some characters encode but read back as others (U+301C WAVE DASH becomes U+FF5E): the
+    // path must come back exactly.
+    return unconverted == 0 && FromCp932(bytes) == path;
+}
+
+QString UnstorablePathText(const QString &path)
+{
+    return QStringLiteral("ファイル名またはフォルダ名に使えない文字が含まれているため、"
+                          "この画像は注文できません。\r\n名前を変えてから注文してください。"
+                          "\r\n\r\n")
+        + path;
+}
+
 TThumbNail *ToggleFromBrowser(
     TThumbNails &list, TBrowserItem &picture, const TToggleDefaults &defaults)
 {
@@ -388,6 +407,12 @@ TThumbNail *ToggleFromBrowser(
     const int found = list.Find(1, picture.fullPath);
     if (found >= 0) {
         list.Delete(found);
+        picture.inOrder = false;
+        return nullptr;
+    }
+    if (!OrderMemoryCanHold(picture.fullPath)) {
+        if (defaults.prompter)
+            defaults.prompter->Error(UnstorablePathText(picture.fullPath));
         picture.inOrder = false;
         return nullptr;
     }

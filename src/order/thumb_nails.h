@@ -16,6 +16,7 @@ namespace korvatel
 
 class TClock;
 class TPriceTables;
+class TPrompter;
 class TThumbNails;
 struct TBrowserItem;
 
@@ -183,7 +184,8 @@ public:
     // The order memory. SaveMemory writes OrderMemory (order type 1) and CampusOrder (type 3)
     // atomically, each only when it has items (else the file is deleted), in serial order; the
     // sort is restored afterwards. False when a file could not be written (the old file then
-    // stays as it was; a file the last load could not read is first renamed to "<file>.unread").
+    // stays as it was; a file of which the last load could not read every record is first
+    // renamed to "<file>.unread", so no item is lost without a trace).
     // LoadMemory appends the records of both files (either may be missing),
     // then recounts, rebuilds the aggregate and sorts; it returns the number of items read.
     bool SaveMemory(const QString &mainFile, const QString &campusFile, const QDateTime &now) const;
@@ -192,7 +194,8 @@ public:
     // The text of one memory file, and its reader on text already read (fileType is 1 for
     // OrderMemory, 3 for CampusOrder).
     QStringList MemoryLines(TOrderType fileType, const QDateTime &now) const;
-    int ReadMemoryLines(const QStringList &lines, TOrderType fileType);
+    // skipped (when given) receives the number of records that gave no item.
+    int ReadMemoryLines(const QStringList &lines, TOrderType fileType, int *skipped = nullptr);
 
 private:
     void Attach(std::unique_ptr<TThumbNail> item);
@@ -205,7 +208,8 @@ private:
     int FSortKind = osSerial;
     bool FSortReversed = false;
     TPricingBasket FAggregate;
-    // Memory files that existed but gave nothing at the last load; the next save sets them aside.
+    // Memory files of which the last load could not read every record; the next save sets them
+    // aside.
     mutable QStringList FUnreadFiles;
 };
 
@@ -215,11 +219,20 @@ struct TToggleDefaults {
     int count = 1;
     QString size;
     bool withoutCorrection = false;
+    TPrompter *prompter = nullptr; // tells why a picture cannot be ordered; none: silent
 };
 
+// True when the order memory can keep path: the file is Shift-JIS text, and a path with a
+// character that Shift-JIS cannot hold (a folder named "Café") would come back as another path
+// and the item would vanish at the next start.
+bool OrderMemoryCanHold(const QString &path);
+// The message for a picture whose path the order memory cannot keep.
+QString UnstorablePathText(const QString &path);
+
 // Adds the browsed picture to the order, or removes it when it is there already (disk 1).
-// Returns the added item, or nullptr when it was removed or the browser item has no file
-// size. The browser item's in-order flag follows.
+// Returns the added item, or nullptr when it was removed, the browser item has no file size or
+// its path cannot be kept (then the prompter, if any, says so). The browser item's in-order
+// flag follows.
 TThumbNail *ToggleFromBrowser(
     TThumbNails &list, TBrowserItem &picture, const TToggleDefaults &defaults);
 

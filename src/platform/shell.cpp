@@ -10,7 +10,12 @@
 #include <QRegularExpression>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace korvatel
 {
@@ -35,11 +40,49 @@ QDir::Filters AllInside()
     return QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
 }
 
-bool RemoveEntry(const QFileInfo &entry)
+// Removes everything inside the open folder dirFd and closes it. Entries are looked at without
+// following links, and a subfolder is opened relative to its parent with O_NOFOLLOW, so a link
+// planted anywhere in the tree, even while this runs, only ever costs the link itself.
+bool RemoveInside(int dirFd)
 {
-    if (entry.isDir() && !entry.isSymLink())
-        return QDir(entry.filePath()).removeRecursively();
-    return QFile::remove(entry.filePath());
+    DIR *dir = fdopendir(dirFd);
+    if (!dir) {
+        close(dirFd);
+        return false;
+    }
+    // The names are read first: removing entries while reading may skip some.
+    std::vector<std::string> names;
+    while (const dirent *entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    bool ok = true;
+    for (const std::string &name : names) {
+        struct stat info {
+        };
+        if (fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            ok = ok && errno == ENOENT;
+            continue;
+        }
+        if (S_ISDIR(info.st_mode)) {
+            const int sub
+                = openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            ok = sub >= 0 && RemoveInside(sub) && ok;
+            ok = unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) == 0 && ok;
+        } else {
+            ok = unlinkat(dirFd, name.c_str(), 0) == 0 && ok;
+        }
+    }
+    closedir(dir);
+    return ok;
+}
+
+// The folder at path opened for RemoveInside; -1 when it is missing, not a folder or a link.
+int OpenFolderNoFollow(const QString &path)
+{
+    return open(
+        QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 bool CopyLink(const QString &from, const QString &to)
@@ -149,18 +192,23 @@ bool DeleteFolder(const QString &path)
         return true;
     if (!info.isDir())
         return false;
-    return QDir(path).removeRecursively() && !Exists(path);
+    const int folder = OpenFolderNoFollow(path);
+    if (folder < 0)
+        return false;
+    RemoveInside(folder);
+    rmdir(QFile::encodeName(path).constData());
+    return !Exists(path);
 }
 
 bool EmptyFolder(const QString &path)
 {
-    if (!IsSafeToDelete(path) || !QFileInfo(path).isDir())
+    if (!IsSafeToDelete(path))
         return false;
-    const QDir folder(path);
-    const QFileInfoList entries = folder.entryInfoList(AllInside());
-    for (const QFileInfo &entry : entries)
-        RemoveEntry(entry);
-    return folder.isEmpty(AllInside());
+    const int folder = OpenFolderNoFollow(path);
+    if (folder < 0)
+        return false;
+    RemoveInside(folder);
+    return QDir(path).isEmpty(AllInside());
 }
 
 } // namespace korvatel

@@ -32,7 +32,8 @@ bool MoveFolder(const QString &from, const QString &to);
 // (also when there was nothing); false for an empty path, "/" or a path that is a file.
 bool DeleteFolder(const QString &path);
 
-// Deletes everything inside a folder, hidden entries included, and keeps the folder. True when
+// Deletes everything inside a folder, hidden entries included, and keeps the folder. Links
+// inside are removed, never followed, and a link given as path is left alone (false). True when
 // the folder exists and is empty afterwards.
 bool EmptyFolder(const QString &path);
 

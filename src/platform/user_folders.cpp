@@ -115,6 +115,7 @@ TUserFolders TUserFolders::FromEnvironment(const QProcessEnvironment &env)
         downloads = f.home + QStringLiteral("/Downloads");
 
     const QString cacheHome = XdgDir(env, "XDG_CACHE_HOME", f.home + QStringLiteral("/.cache"));
+    f.cache = cacheHome;
     f.downloadCaches = { downloads, cacheHome + QStringLiteral("/mozilla/firefox"),
         cacheHome + QStringLiteral("/chromium"), cacheHome + QStringLiteral("/google-chrome") };
     return f;

@@ -17,6 +17,7 @@ struct TUserFolders {
     QString appData; // per-user application data: $XDG_DATA_HOME, else ~/.local/share
     QString desktop; // XDG_DESKTOP_DIR of user-dirs.dirs, else ~/Desktop
     QString temp; // $TMPDIR, else /tmp
+    QString cache; // $XDG_CACHE_HOME, else ~/.cache
     // Where a browser leaves downloaded files: the XDG download folder first, then the cache
     // folders of Firefox, Chromium and Chrome.
     QStringList downloadCaches;

@@ -5,6 +5,7 @@
 #include "text/numbers.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cmath>
 
 namespace korvatel
@@ -234,7 +235,8 @@ double TPriceTables::UnitPrice(int kind, const QString &size) const
     const QString prefix = PriceKindPrefix(kind);
     if (prefix.isEmpty())
         return 0;
-    return ParseNumber(FPrices.Value(prefix + u'|' + size), 0);
+    return std::clamp(
+        ParseNumber(FPrices.Value(prefix + u'|' + size), 0), -kMaxUnitPrice, kMaxUnitPrice);
 }
 
 bool TPriceTables::IsPriced(int kind, const QString &size) const

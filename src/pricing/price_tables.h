@@ -96,7 +96,10 @@ public:
     void SetTax(const TTaxSettings &tax) { FTax = tax; }
     QString ServerBuild() const { return FServerBuild; }
 
-    // Unit prices. Kind 0 is answered from kind 3 in server catalogue mode.
+    // Unit prices. Kind 0 is answered from kind 3 in server catalogue mode. A price beyond
+    // kMaxUnitPrice either way (a damaged table's "1e300") is clamped to it, so sums over a
+    // basket stay finite and fit the counts and amounts they are written into.
+    static constexpr double kMaxUnitPrice = 100'000'000;
     double UnitPrice(int kind, const QString &size) const;
     // True when the price text sorts after "0" (so "", "0" and negative prices are unpriced,
     // while "00" counts as priced).

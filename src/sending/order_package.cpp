@@ -45,16 +45,14 @@ struct TPicturePlace {
     QString formatLine; // "IMG FMT = …" of the picture's print order jobs
 };
 
-// The file that goes to the shop for an item: its local copy of the source picture, made from
-// the source when it is missing. Empty when neither exists.
+// The file that goes to the shop for an item: its local copy of the source picture, made
+// again from the source when it is missing or differs from the source in size or time (a
+// photo replaced or edited since it was put in the basket). Empty when neither exists.
 QString SentPicture(const TThumbNail &item)
 {
     if (item.ThumbnailPath.size() <= 4)
         return QFileInfo(item.FullPath).isFile() ? item.FullPath : QString();
-    const QString copy = item.ThumbnailPath.chopped(4);
-    if (QFileInfo(copy).isFile() || MakeLocalCopy(item.FullPath, copy))
-        return copy;
-    return {};
+    return CurrentLocalCopy(item.FullPath, item.ThumbnailPath.chopped(4));
 }
 
 // Writes a print order file into <folder>/<size>/MISC and adds it to the send list.
@@ -342,7 +340,8 @@ bool TPacking::WriteOrderMessage()
     message.end = FInput.now;
     FOrder.messageLines = OrderMessageLines(message);
     FOrder.messageFile = FOrder.localFolder + u'/' + FName + QStringLiteral(".mes");
-    if (!WriteSjisLines(FOrder.messageFile, FOrder.messageLines))
+    // The message holds the customer's name, address and telephone: the owner's alone.
+    if (!WriteSjisLines(FOrder.messageFile, FOrder.messageLines, TFileAccess::faPrivate))
         return FailWrite(FOrder.messageFile);
     FList.Items().append({ FOrder.messageFile, FName + u'/' + FName + QStringLiteral(".mes") });
     FList.Items().append(
@@ -360,7 +359,8 @@ bool TPacking::WriteEntryFiles()
         FList.Prepend(FOrder.correctionFile, FName + QStringLiteral("/Hosei"));
     }
     FOrder.entryFile = FOrder.localFolder + QStringLiteral("/SendList.etr");
-    if (!WriteSjisLines(FOrder.entryFile, EntryFileLines(FOrder.messageLines, FList.FileList())))
+    if (!WriteSjisLines(FOrder.entryFile, EntryFileLines(FOrder.messageLines, FList.FileList()),
+            TFileAccess::faPrivate))
         return FailWrite(FOrder.entryFile);
     FList.Prepend(FOrder.entryFile, QStringLiteral("message/") + FName + QStringLiteral(".etr"));
     FOrder.sendList = FList;

@@ -220,7 +220,7 @@ bool TOrderUpload::NextFileReady(TPackedOrder &order, QFileInfo &info)
     if (IsMessage(remote) && !FMessageStamped) {
         // The first time the message goes out it gets the end of sending.
         SetMessageEndTime(order.messageLines, FClock.Now());
-        if (!WriteSjisLines(info.filePath(), order.messageLines)) {
+        if (!WriteSjisLines(info.filePath(), order.messageLines, TFileAccess::faPrivate)) {
             FFailedFile = order.sentFiles + 1;
             FLastError = QStringLiteral("送信失敗:") + info.fileName();
             return false;

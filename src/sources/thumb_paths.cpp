@@ -2,6 +2,7 @@
 
 #include "platform/file_times.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -121,12 +122,39 @@ QString OrderThumbnailPath(const QString &works, int diskNo, const QString &path
     QString rest = DiskFolder(diskNo) + u'\\';
     if (!folder.isEmpty())
         rest += folder + u'\\';
+    // The folder key drops ":" and reads "\\" as a separator, while both are plain characters
+    // of a file name here: "/p/a:b/x.jpg" and "/p/ab/x.jpg" would share one thumbnail and, worse,
+    // one local copy, and the order would send one photo for both. Such a path gets a folder of
+    // its own, named by a hash of the exact path.
+    if (path.startsWith(u'/') && (path.contains(u':') || path.contains(u'\\'))) {
+        const QByteArray hash = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1);
+        rest += u'#' + QString::fromLatin1(hash.left(8).toHex()) + u'\\';
+    }
     return JoinPath(works, rest + name + QStringLiteral(".BMP"));
 }
 
 QString LocalCopyPath(const QString &works, int diskNo, const QString &path)
 {
     return OrderThumbnailPath(works, diskNo, path).chopped(4);
+}
+
+bool LocalCopyIsCurrent(const QString &source, const QString &copy)
+{
+    if (!QFileInfo(copy).isFile())
+        return false;
+    const std::optional<TFileTimes> from = ReadFileTimes(source);
+    const std::optional<TFileTimes> kept = ReadFileTimes(copy);
+    return from && kept && from->size == kept->size
+        && from->lastWrite.toMSecsSinceEpoch() == kept->lastWrite.toMSecsSinceEpoch();
+}
+
+QString CurrentLocalCopy(const QString &source, const QString &copy)
+{
+    if (!QFileInfo(source).isFile())
+        return QFileInfo(copy).isFile() ? copy : QString();
+    if (LocalCopyIsCurrent(source, copy) || MakeLocalCopy(source, copy))
+        return copy;
+    return {};
 }
 
 bool MakeLocalCopy(const QString &source, const QString &copy)

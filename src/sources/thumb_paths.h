@@ -38,12 +38,22 @@ QString BrowserThumbPath(const QString &works, const QString &path);
 QString DiskFolder(int diskNo);
 
 // The order thumbnail of an item: Works, DiskFolder(disk), the folder key of the source's
-// folder, the file name and ".BMP". The local copy is the same path without ".BMP".
+// folder, the file name and ".BMP". The local copy is the same path without ".BMP". A local
+// path that holds ":" or "\" (which the folder key cannot keep apart) gets a further folder
+// "#" + 16 hexadecimal digits of its hash, so no two sources share a copy.
 QString OrderThumbnailPath(const QString &works, int diskNo, const QString &path);
 QString LocalCopyPath(const QString &works, int diskNo, const QString &path);
 
 // The file name of a path, after its last "/" or "\".
 QString PathFileName(const QString &path);
+
+// True when the local copy exists with the size and last-write time of its source: a photo
+// replaced or edited since the copy was made differs in one of them.
+bool LocalCopyIsCurrent(const QString &source, const QString &copy);
+// The local copy to send for a source: kept when it is current, made again from the source
+// when it is missing or stale, kept as it is when the source is gone (a removed card). Empty
+// when there is neither.
+QString CurrentLocalCopy(const QString &source, const QString &copy);
 
 // Copies the source to the local copy path (creating its folders), clears the copy's
 // read-only attribute and gives it the source's times. False when the source is missing or the

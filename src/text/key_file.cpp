@@ -13,9 +13,9 @@ bool TKeyFile::Load(const QString &path)
     return lines.has_value();
 }
 
-bool TKeyFile::Save(const QString &path) const
+bool TKeyFile::Save(const QString &path, TFileAccess access) const
 {
-    return WriteSjisLines(path, FLines);
+    return WriteSjisLines(path, FLines, access);
 }
 
 int TKeyFile::IndexOfName(const QString &name) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/sjis_file.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -25,7 +27,7 @@ public:
     // Replaces the lines with the file's; false (and no lines) when the file cannot be read.
     bool Load(const QString &path);
     // Writes the lines atomically; false when the write failed (the old file then stays).
-    bool Save(const QString &path) const;
+    bool Save(const QString &path, TFileAccess access = TFileAccess::faShared) const;
 
     QStringList &Lines() { return FLines; }
     const QStringList &Lines() const { return FLines; }

@@ -37,10 +37,38 @@ std::optional<QString> ReadSjisText(const QString &path)
 
 std::optional<QStringList> ReadSjisLines(const QString &path)
 {
-    const std::optional<QString> text = ReadSjisText(path);
-    if (!text)
+    const std::optional<QByteArray> data = ReadWholeFile(path);
+    if (!data)
         return std::nullopt;
-    return SplitLines(*text);
+    return SjisLines(*data);
+}
+
+qsizetype CountLines(QByteArrayView bytes)
+{
+    qsizetype lines = 0;
+    const char *p = bytes.data();
+    const char *end = p + bytes.size();
+    qsizetype lastBreak = -1;
+    while (p < end) {
+        const char c = *p;
+        if (c == '\r' || c == '\n') {
+            ++lines;
+            if (c == '\r' && p + 1 < end && p[1] == '\n')
+                ++p;
+            lastBreak = p - bytes.data();
+        }
+        ++p;
+    }
+    if (lastBreak + 1 < bytes.size())
+        ++lines;
+    return lines;
+}
+
+std::optional<QStringList> SjisLines(const QByteArray &bytes, qsizetype maxLines)
+{
+    if (CountLines(bytes) > maxLines)
+        return std::nullopt;
+    return SplitLines(FromCp932(bytes));
 }
 
 QStringList SplitLines(const QString &text)
@@ -62,11 +90,17 @@ QStringList SplitLines(const QString &text)
     return lines;
 }
 
-bool WriteFileAtomic(const QString &path, const QByteArray &data)
+bool WriteFileAtomic(const QString &path, const QByteArray &data, TFileAccess access)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // The temporary file is still empty: from here on only the owner can read it.
+    if (access == TFileAccess::faPrivate
+        && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return false;
+    }
     if (file.write(data) != data.size()) {
         file.cancelWriting();
         return false;
@@ -74,9 +108,9 @@ bool WriteFileAtomic(const QString &path, const QByteArray &data)
     return file.commit();
 }
 
-bool WriteSjisText(const QString &path, const QString &text)
+bool WriteSjisText(const QString &path, const QString &text, TFileAccess access)
 {
-    return WriteFileAtomic(path, ToCp932(text));
+    return WriteFileAtomic(path, ToCp932(text), access);
 }
 
 QString JoinLines(const QStringList &lines)
@@ -89,9 +123,9 @@ QString JoinLines(const QStringList &lines)
     return text;
 }
 
-bool WriteSjisLines(const QString &path, const QStringList &lines)
+bool WriteSjisLines(const QString &path, const QStringList &lines, TFileAccess access)
 {
-    return WriteSjisText(path, JoinLines(lines));
+    return WriteSjisText(path, JoinLines(lines), access);
 }
 
 } // namespace korvatel

@@ -22,14 +22,17 @@ QString Extension(const QString &fileName)
     return QFileInfo(fileName).suffix().toUpper();
 }
 
-// Writes the bitmap in the format of the name's kind and gives it the source's times, read
-// before writing so that saving over the source keeps its own.
+// Writes the bitmap in the format of the name's kind. A copy under another name gets the
+// source's times; saved over the source, the picture keeps the time of this write, so every
+// thumbnail and local copy made from the old picture is seen to be stale and the order sends
+// the edited one.
 bool WriteWithSourceTimes(const TBitmap &bitmap, const QString &target, const QString &source)
 {
+    const bool over = QFileInfo(target).absoluteFilePath() == QFileInfo(source).absoluteFilePath();
     const std::optional<TFileTimes> times = ReadFileTimes(source);
     if (!SavePicture(target, bitmap, false))
         return false;
-    if (times)
+    if (times && !over)
         SetFileTimes(target, times->lastWrite, times->lastAccess);
     return true;
 }

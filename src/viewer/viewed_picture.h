@@ -153,7 +153,8 @@ QString ProposedSaveAsName(
 
 // "別名でファイル保存": asks about an open trimming frame first, then for the name (again
 // while the format is not one of the four), warns before overwriting, writes the picture in the
-// name's format and gives the new file the source file's time stamps.
+// name's format and gives the new file the source file's time stamps (saved over the source,
+// the file keeps the time of the write, so that copies of the old picture are seen as stale).
 TSaveOutcome SaveViewedPictureAs(TViewedPicture &picture, const TViewerSaveHooks &hooks,
     TPrompter &prompter, QString *savedName = nullptr);
 

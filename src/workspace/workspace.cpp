@@ -1,6 +1,7 @@
 #include "workspace/workspace.h"
 
 #include "platform/file_times.h"
+#include "platform/private_files.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
 #include "text/numbers.h"
@@ -60,17 +61,28 @@ QChar TWorkspace::SystemDrive() const
 
 bool TWorkspace::PrepareWorkspace(QChar drive)
 {
+    // A Korvatel folder that another user made, or a link of theirs in its place, is never
+    // taken: the customer's files would be theirs to read or to replace.
+    const auto usable = [this](QChar letter) {
+        const QString root = RootOn(FDrives, letter);
+        return !root.isEmpty() && OwnedByThisUser(root);
+    };
     QChar chosen = drive.toUpper();
-    if (chosen.isNull() || RootOn(FDrives, chosen).isEmpty()) {
+    if (chosen.isNull() || !usable(chosen)) {
         chosen = SystemDrive();
         for (char16_t c = u'A'; c <= u'Z'; ++c) {
-            if (FDrives.Type(QChar(c)) == dtFixed && QFileInfo(RootOn(FDrives, QChar(c))).isDir()) {
+            if (FDrives.Type(QChar(c)) == dtFixed && QFileInfo(RootOn(FDrives, QChar(c))).isDir()
+                && usable(QChar(c))) {
                 chosen = QChar(c);
                 break;
             }
         }
     }
     SetRoot(chosen, RootOn(FDrives, chosen));
+    if (FRoot.isEmpty())
+        FRoot = QDir(FFolders.home).filePath(QString::fromLatin1(kRootName));
+    // The customer record and the orders live here: the folder is its owner's alone.
+    MakePrivateFolder(FRoot);
 
     const QString work = Sub("Work");
     if (QFileInfo(work).isDir())
@@ -157,7 +169,7 @@ QString TWorkspace::KorvaDpof() const
 
 QString TWorkspace::KorvatelTemp() const
 {
-    return QDir(FFolders.temp).filePath(QStringLiteral("KorvatelTemp"));
+    return QDir(FFolders.cache).filePath(QStringLiteral("korvatel/KorvatelTemp"));
 }
 
 QString TWorkspace::LastShopPath() const

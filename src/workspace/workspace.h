@@ -52,7 +52,8 @@ public:
     QString UserFile() const;
     // KorvaDPOF at the top of the system drive.
     QString KorvaDpof() const;
-    // KorvatelTemp in the temporary folder; made on first use by its users.
+    // KorvatelTemp in the program's cache folder (<cache>/korvatel), not under a name anyone
+    // could take first in the shared temporary folder; made on first use by its users.
     QString KorvatelTemp() const;
     QString LastShopPath() const;
 

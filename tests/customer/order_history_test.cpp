@@ -1,6 +1,8 @@
 #include "cli/customer_commands.h"
 #include "customer/card_payment.h"
 #include "customer/order_history.h"
+#include "customer/registration.h"
+#include "customer/user_record.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
@@ -9,15 +11,27 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace korvatel
 {
 
 namespace
 {
+
+// The permission bits of a file or folder.
+int Mode(const QString &path)
+{
+    struct stat info {
+    };
+    if (stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 0777);
+}
 
 // The order text as the upload hands it over.
 QStringList OrderText(const QString &number, const QString &total)
@@ -334,14 +348,49 @@ TEST_F(TOrderHistoryTest, ShowingARecordMailsAndSavesItWithoutCardData)
     EXPECT_TRUE(mailed.startsWith(
         QStringLiteral("shop@example.jp|wcp-data|<credit_start>\r\ncno=second\r\nnam=x")));
     EXPECT_EQ(prompter.Texts(), QStringList { QStringLiteral("送信失敗\r\n\r\nno server") });
-    const QString file = temp.filePath(QStringLiteral("ks_hist.txt"));
+    // The order text goes to a private folder of the run inside the temporary folder, never
+    // to a fixed name that anyone could have taken first.
+    EXPECT_FALSE(QFile::exists(temp.filePath(QStringLiteral("ks_hist.txt"))));
+    const QString file = opened.section(u'|', 1);
     EXPECT_EQ(opened, QStringLiteral("wordpad|") + file);
+    EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral("ks_hist.txt"));
+    EXPECT_EQ(QFileInfo(QFileInfo(file).path()).path(), QFileInfo(temp.path()).filePath());
+    EXPECT_EQ(Mode(file), 0600);
+    EXPECT_EQ(Mode(QFileInfo(file).path()), 0700);
     const std::optional<QStringList> saved = ReadSjisLines(file);
     ASSERT_TRUE(saved);
     EXPECT_FALSE(saved->contains(QStringLiteral("lnk=secret")));
     EXPECT_TRUE(saved->contains(QStringLiteral("注文番号=12-20261130-000000")));
     EXPECT_FALSE(ShowHistoryFile(
         history.FilePath(QStringLiteral("none.wcp")), {}, {}, temp.path(), prompter, mailer, open));
+}
+
+TEST(CustomerFiles, AreTheOwnersAloneInFoldersOfTheirOwn)
+{
+    QTemporaryDir dir;
+    // The customer record, even over an old file that everyone could read.
+    const QString user = dir.filePath(QStringLiteral("User"));
+    ASSERT_TRUE(WriteSjisText(user, QStringLiteral("old")));
+    ASSERT_TRUE(
+        QFile::setPermissions(user, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    TUserRecord record;
+    record.SetValue(QStringLiteral("Name"), QStringLiteral("髙橋"));
+    ASSERT_TRUE(record.SaveToFile(user));
+    EXPECT_EQ(Mode(user), 0600);
+
+    // The member key file and its folder.
+    const QString keys = dir.filePath(QStringLiteral("share/Brannock/Win32dpp.ini"));
+    ASSERT_TRUE(WriteMemberAccount(keys, QStringLiteral("1234"), { "member01", "pass01" }));
+    EXPECT_EQ(Mode(keys), 0600);
+    EXPECT_EQ(Mode(QFileInfo(keys).path()), 0700);
+
+    // The order history and its folder.
+    TOrderHistory history(dir.filePath(QStringLiteral("share/Brannock/Hist/ks_hist")));
+    ASSERT_GT(history.WriteHistoryRecord(true, "ksiDaibiki", "", {}, false, false, {},
+                  OrderText("5-20261208-090000", "900")),
+        0);
+    EXPECT_EQ(Mode(history.FilePath(history.FileNames().value(0))), 0600);
+    EXPECT_EQ(Mode(dir.filePath(QStringLiteral("share/Brannock/Hist/ks_hist"))), 0700);
 }
 
 } // namespace korvatel

@@ -154,8 +154,12 @@ TEST_F(TMemberAuthTest, TheMemberPageAcceptsOnlyKnownMembers)
         QStringLiteral("http://127.0.0.1:1"), { "member01", "pass01" }, &error, &transport));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(transport.isEmpty());
-    EXPECT_EQ(
-        MemberAuthPath({ "a b", "1&2" }), QStringLiteral("/cgi-bin/auth.cgi?usr=a%20b&pw=1%262"));
+    // The password travels in the form, never in the URL.
+    EXPECT_EQ(MemberAuthPath(), QStringLiteral("/cgi-bin/auth.cgi"));
+    EXPECT_FALSE(MemberAuthPath().contains(u'?'));
+    EXPECT_EQ(MemberAuthFields({ "a b", "1&2" }),
+        (QList<std::pair<QString, QString>> { { QStringLiteral("usr"), QStringLiteral("a b") },
+            { QStringLiteral("pw"), QStringLiteral("1&2") } }));
 }
 
 } // namespace korvatel

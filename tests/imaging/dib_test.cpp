@@ -160,6 +160,12 @@ TEST(LoadDIBFromStream, RleOverrunsAreRefused)
     b.compression = 2;
     b.pixels = QByteArray("\x05\x12", 2);
     EXPECT_EQ(LoadError(b.build()), QStringLiteral("Convert4BitRLETo4BitRGB: Bad RLE Data 8"));
+    // A few bytes declaring 65535 × 3000: refused before the rows are allocated.
+    b.width = 65535;
+    b.height = 3000;
+    EXPECT_EQ(LoadError(b.build()), QStringLiteral("Convert4BitRLETo4BitRGB: Bad RLE Data 8"));
+    b.width = 4;
+    b.height = 2;
     b.bitCount = 8;
     EXPECT_EQ(LoadError(b.build()),
         QStringLiteral("Convert4BitRLETo4BitRGB: Invalid Bitcount & Compression Combination"));

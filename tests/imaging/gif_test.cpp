@@ -8,6 +8,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/resource.h>
 
 namespace korvatel
 {
@@ -28,6 +29,14 @@ QString LoadError(const QByteArray &data)
     } catch (const EPictureError &e) {
         return e.Message();
     }
+}
+
+// The peak memory of this process so far, in KiB.
+long PeakMemoryKiB()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 // A 2 × 1 GIF87a with a 2-colour table whose LZW data is given.
@@ -163,6 +172,30 @@ TEST(TGifFile, FramesBeyondThePixelLimitAreNotRead)
     EXPECT_EQ(file.FirstImageBitmap().Width(), 1);
     file.LoadFromData(gif);
     EXPECT_EQ(file.images.size(), 3u);
+}
+
+TEST(TGifFile, GifOfThirtyFiveBytesDeclaringAGigabyte)
+{
+    // A screen and an image of 65535 × 3000 declared by a file whose data holds one pixel:
+    // refused before the 0.8 GB it would have cost are allocated.
+    QFile file(
+        QStringLiteral(KORVATEL_TEST_DATA "/regressions/GifOfThirtyFiveBytesDeclaringAGigabyte"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray gif = file.readAll();
+    ASSERT_EQ(gif.size(), 35);
+    const long before = PeakMemoryKiB();
+    EXPECT_EQ(LoadError(gif), QStringLiteral("Bad code"));
+    EXPECT_LT(PeakMemoryKiB() - before, 64 * 1024);
+
+    // Within what its bytes can fill a short image still reads, the rest left at index 0;
+    // and a small image on a forged huge screen is refused too.
+    QByteArray fits("GIF89a\x40\x00\x40\x00\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF", 19);
+    fits.append(",\x00\x00\x00\x00\x40\x00\x40\x00\x00", 10);
+    fits.append("\x02\x02\x44\x01\x00;", 6);
+    EXPECT_EQ(LoadError(fits), QString());
+    QByteArray screen = fits;
+    screen.replace(6, 4, QByteArray("\xFF\xFF\xFF\x0F", 4));
+    EXPECT_EQ(LoadError(screen), QStringLiteral("Bad code"));
 }
 
 TEST(GifBitmapFiles, WriteAndReadThroughFiles)

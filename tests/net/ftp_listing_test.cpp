@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -115,6 +116,11 @@ TEST(BufferNum, ChunkSizesAndPerformanceFile)
     EXPECT_FALSE(QFile::exists(file));
     home.Write(QStringLiteral("Performance.ini"), "BufferNum=-3\r\n");
     EXPECT_EQ(LoadPerformance(home.Path()), kDefaultBufferNum);
+    // An absurd number is clamped, never overflows the chunk size.
+    home.Write(QStringLiteral("Performance.ini"), "BufferNum=2147483647\r\n");
+    EXPECT_EQ(LoadPerformance(home.Path()), kBufferNumLimit);
+    EXPECT_EQ(ChunkSize(BufferNum()), 2 * 1024 * 1024);
+    EXPECT_EQ(ChunkSize(INT_MAX), 2 * 1024 * 1024);
     SetBufferNum(kDefaultBufferNum);
 }
 
@@ -197,6 +203,14 @@ TEST(TServerConfig, DefaultsThenServersIniThenTheNamedFile)
     EXPECT_TRUE(InBlockedServiceDomain(QStringLiteral("ftp://up.blocked.example:21/x")));
     EXPECT_TRUE(InBlockedServiceDomain(QStringLiteral("BLOCKED.example")));
     EXPECT_FALSE(InBlockedServiceDomain(QStringLiteral("notblocked.example")));
+    // However the URL is written, a host of the domain is one.
+    for (const char *url : { "http://blocked.example./x", "http://up.blocked.example..:80",
+             "http://blocked.example#@good.example/", "http://blocked.example?@good.example",
+             "http://blocked.example\\@good.example/", "http://u:p@Blocked.Example/",
+             "http://%62locked.example/", "blocked.example.:21" })
+        EXPECT_TRUE(InBlockedServiceDomain(QString::fromLatin1(url))) << url;
+    EXPECT_FALSE(InBlockedServiceDomain(QStringLiteral("http://blocked.example@good.example/")));
+    EXPECT_FALSE(InBlockedServiceDomain(QStringLiteral("http://good.example/blocked.example")));
     TWinHTTP http;
     EXPECT_FALSE(http.Connect(QStringLiteral("http://www.blocked.example/")));
     EXPECT_EQ(http.LastError(), QStringLiteral("URLを開けませんでした。"));

@@ -73,6 +73,24 @@ TEST_F(TServerLookupsTest, ShopDataComesFromThePrimaryServer)
     EXPECT_TRUE(ftp.LoginRecord(hosts->ImageServer(), false));
 }
 
+TEST_F(TServerLookupsTest, OversizedSwitchFilesAreNotSwitches)
+{
+    const QDir shopFolder(
+        shop->State(QStringLiteral("PrimaryDir")) + QStringLiteral("/KorvFmt/1234"));
+    const QString mall = shopFolder.filePath(QStringLiteral("Mall.on"));
+    QFile big(mall);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    big.write(QByteArray(kSwitchFileCap + 1, 'O'));
+    big.close();
+    const TShopFetch fetch = FetchShopData(config, Download(), QStringLiteral("1234"));
+    QFile::remove(mall);
+    ASSERT_TRUE(fetch.ok) << fetch.LogText().toStdString();
+    EXPECT_FALSE(fetch.Switch(QStringLiteral("Mall.on")));
+    EXPECT_TRUE(fetch.log.contains(QStringLiteral("LoadNG:Server1.Mall.on")));
+    EXPECT_FALSE(QFile::exists(QDir(Download()).filePath(QStringLiteral("Mall.on"))));
+    EXPECT_TRUE(fetch.Switch(QStringLiteral("Hosei.on")));
+}
+
 TEST_F(TServerLookupsTest, AliasesResolveToTheShopId)
 {
     EXPECT_EQ(ResolveShopId(config, QStringLiteral("デモ写真館")), QStringLiteral("1234"));
@@ -86,6 +104,14 @@ TEST_F(TServerLookupsTest, AliasesResolveToTheShopId)
     EXPECT_TRUE(unknown.log.contains(QStringLiteral("NumericID:Failed(NoShop)")));
     EXPECT_EQ(unknown.log.last(), QStringLiteral("NoneStatus:HostFmt.ini"));
     EXPECT_FALSE(QFile::exists(QDir(Download()).filePath(QStringLiteral("HostFmt.ini"))));
+
+    // An id that is not figures alone never comes out of a server's answer.
+    for (const QString &server : { QStringLiteral("PrimaryDir"), QStringLiteral("SecondaryDir") })
+        WriteSjisText(shop->State(server) + QStringLiteral("/KorvArias/evil.ini"),
+            QStringLiteral("MasterID=../../../etc\r\n"));
+    EXPECT_FALSE(ResolveShopId(config, QStringLiteral("evil")));
+    for (const QString &server : { QStringLiteral("PrimaryDir"), QStringLiteral("SecondaryDir") })
+        QFile::remove(shop->State(server) + QStringLiteral("/KorvArias/evil.ini"));
 }
 
 TEST(FetchShopData, SecondaryServesWhenThePrimaryIsDown)

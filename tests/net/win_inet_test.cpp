@@ -6,13 +6,16 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QUrl>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace korvatel
@@ -276,6 +279,11 @@ TEST_F(TWinFTPTest, ListingsDeletesAndRenames)
     QStringList lines;
     ASSERT_TRUE(ftp.GetStrings(lines, QStringLiteral("renamed.txt")));
     EXPECT_EQ(lines, QStringList { QStringLiteral("12345") });
+    // A line break would smuggle in a command of its own: nothing of it is sent.
+    EXPECT_FALSE(
+        ftp.Command(QStringLiteral("NOOP\r\nDELE ") + dir + QStringLiteral("/renamed.txt")));
+    EXPECT_FALSE(ftp.Rename(QStringLiteral("renamed.txt"), QStringLiteral("x\nDELE renamed.txt")));
+    EXPECT_TRUE(QFileInfo::exists(Local(QStringLiteral("renamed.txt"))));
 
     QString failure;
     ftp.OnDeleteFailed = [&](const QString &text) { failure = text; };
@@ -345,6 +353,30 @@ class TWinHTTPTest : public TWinFTPTest
 {
 };
 
+// Counts what it is given and keeps none of it.
+class TCountingDevice : public QIODevice
+{
+public:
+    TCountingDevice() { open(QIODevice::WriteOnly); }
+    qint64 count = 0;
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 size) override
+    {
+        count += size;
+        return size;
+    }
+};
+
+// The peak memory of this process so far, in KiB.
+long PeakMemoryKiB()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 TEST_F(TWinHTTPTest, FetchesAnswersAndRefusesMissingOnes)
 {
     TWinHTTP http;
@@ -402,6 +434,75 @@ TEST_F(TWinHTTPTest, PostsFilesToTheUploadScript)
         QStringLiteral("a.jpg"), answer));
     EXPECT_EQ(answer.trimmed(), QByteArray("NG-DIR"));
     QFile::remove(local);
+}
+
+TEST_F(TWinHTTPTest, AnswersOverTheirCapAreCutWhileTheyArrive)
+{
+    const qint64 flood = 100LL * 1024 * 1024;
+    QTemporaryDir folder;
+    const QString local = QDir(folder.path()).filePath(QStringLiteral("shop/HostFmt.ini"));
+    TWinHTTP http;
+    ASSERT_TRUE(http.Connect(shop->ServiceUrl()));
+    http.MaxSize = 1024 * 1024;
+    const long peakBefore = PeakMemoryKiB();
+    // With a declared length the answer is refused before its body; without one it is cut as
+    // the cap is passed.
+    for (const char *declared : { "1", "0" }) {
+        SCOPED_TRACE(declared);
+        const QString url = QStringLiteral("/_demo/flood?size=%1&length=%2")
+                                .arg(flood)
+                                .arg(QLatin1String(declared));
+        QElapsedTimer timer;
+        timer.start();
+        TCountingDevice counted;
+        EXPECT_FALSE(http.GetUrl(counted, url));
+        EXPECT_EQ(http.LastError(), QStringLiteral("ダウンロード中にエラーが発生しました。"));
+        EXPECT_LE(counted.count, http.MaxSize);
+        QStringList lines { QStringLiteral("kept") };
+        EXPECT_FALSE(http.GetUrlStrings(lines, url));
+        EXPECT_EQ(lines, QStringList { QStringLiteral("kept") });
+        EXPECT_FALSE(http.GetUrlFile(local, url));
+        EXPECT_TRUE(QDir(QFileInfo(local).path()).isEmpty()) << "no file, not even a part";
+        EXPECT_LT(timer.elapsed(), 5000);
+    }
+    EXPECT_LT(PeakMemoryKiB() - peakBefore, 48 * 1024);
+
+    // Within the cap the same answers arrive whole, to memory and streamed to a file.
+    QStringList lines;
+    ASSERT_TRUE(http.GetUrlStrings(lines, QStringLiteral("/_demo/flood?size=2000")));
+    EXPECT_EQ(lines.size(), 1000);
+    ASSERT_TRUE(http.GetUrlFile(local, QStringLiteral("/_demo/flood?size=1000000&length=0")));
+    EXPECT_EQ(QFileInfo(local).size(), 1000000);
+}
+
+TEST_F(TWinHTTPTest, ARedirectIntoTheBlockedDomainIsNotFollowed)
+{
+    TWinHTTP http;
+    ASSERT_TRUE(http.Connect(shop->ServiceUrl()));
+    const QString target = QStringLiteral("http://localhost:%1/Korvatel/Versions.ini")
+                               .arg(shop->Port(QStringLiteral("service")));
+    const QString url = QStringLiteral("/_demo/redirect?to=")
+        + QString::fromLatin1(QUrl::toPercentEncoding(target));
+    std::optional<QByteArray> answer = http.GetUrlBytes(url);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(*answer, QByteArray("VersionsInformation=TRUE\r\n"));
+    SetBlockedServiceDomain(QStringLiteral("localhost."));
+    answer = http.GetUrlBytes(url);
+    SetBlockedServiceDomain({});
+    EXPECT_FALSE(answer);
+    EXPECT_EQ(http.LastError(), QStringLiteral("URLを開けませんでした。"));
+}
+
+TEST_F(TWinHTTPTest, AnAnswerThatTricklesEndsAtTheTotalTimeout)
+{
+    TWinHTTP http;
+    ASSERT_TRUE(http.Connect(shop->ServiceUrl()));
+    http.TotalTimeout = 1000;
+    QElapsedTimer timer;
+    timer.start();
+    // 64 KiB every 200 ms: never idle long enough for the receive timeout, done after 6 s.
+    EXPECT_FALSE(http.GetUrlBytes(QStringLiteral("/_demo/flood?size=2000000&delay=200")));
+    EXPECT_LT(timer.elapsed(), 4000);
 }
 
 } // namespace

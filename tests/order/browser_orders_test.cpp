@@ -1,5 +1,6 @@
 #include "order/browser_orders.h"
 #include "order/thumb_nails.h"
+#include "platform/prompter.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,30 @@ TEST(BrowserOrders, ShiftRangeOverFivePicturesWithTwoOrderedAddsThree)
     // A single click without a previous picture, or on an empty file, toggles only itself.
     list.Item(4).fileSize = 0;
     EXPECT_FALSE(OrderClick(list, orders, 4, -1, true, false, defaults).Changed());
+}
+
+TEST(BrowserOrders, APathShiftJisCannotHoldIsRefusedWithOneMessage)
+{
+    EXPECT_TRUE(OrderMemoryCanHold(QStringLiteral("/写真/ｶﾒﾗ/髙橋①.jpg")));
+    EXPECT_FALSE(OrderMemoryCanHold(QStringLiteral("/photos/Café/a.jpg")));
+    // Encodable, but it would read back as U+FF5E.
+    EXPECT_FALSE(OrderMemoryCanHold(QStringLiteral("/photos/a\u301Cb.jpg")));
+
+    TFilmList list;
+    for (const char *name : { "/photos/Café/a.jpg", "/photos/Café/b.jpg", "/photos/c.jpg" })
+        list.AddFile(QString::fromUtf8(name), 100);
+    TThumbNails orders;
+    TScriptedPrompter prompter;
+    TToggleDefaults defaults { 1, QStringLiteral("L"), false };
+    defaults.prompter = &prompter;
+    EXPECT_EQ(OrderAll(list, orders, { 0, 1, 2 }, true, defaults).added, 1);
+    EXPECT_EQ(Ordered(orders), QStringList { QStringLiteral("/photos/c.jpg") });
+    EXPECT_FALSE(list.Item(0).inOrder);
+    ASSERT_EQ(prompter.Texts(),
+        QStringList { UnstorablePathText(QString::fromUtf8("/photos/Café/a.jpg")) });
+    EXPECT_EQ(prompter.Shown().first().kind, TMsgKind::mkError);
+    EXPECT_EQ(OrderClick(list, orders, 1, -1, false, false, defaults).added, 0);
+    EXPECT_EQ(prompter.Texts().size(), 2);
 }
 
 TEST(BrowserOrders, AllSelectAndAllCancelTouchOnlyPicturesWhoseMarkDiffers)

@@ -143,6 +143,26 @@ TEST(TThumbNailsMemory, RecordsOfTheWrongFileOrKindAreDropped)
     EXPECT_FALSE(ok.DatePrint); // only the exact word TRUE
     EXPECT_EQ(ok.Orders, (QStringList { "L=1", "2L=2" }));
     EXPECT_EQ(f.list.Item(1)->OrderType, otPhoto);
+
+    // Records were dropped: both files go aside whole before the basket is written again.
+    const QByteArray main = ReadWholeFile(f.main).value_or(QByteArray());
+    ASSERT_TRUE(f.Save());
+    EXPECT_EQ(ReadWholeFile(f.main + ".unread"), main);
+    EXPECT_TRUE(QFileInfo::exists(f.campusFile + ".unread"));
+    TThumbNails again(f.list.Context());
+    EXPECT_EQ(again.LoadMemory(f.main, f.campusFile), 2);
+}
+
+TEST(TThumbNailsMemory, EveryKindTheBrowserOrdersComesBack)
+{
+    TMemoryFixture f;
+    for (const char *name : { "a.jpg", "b.JPEG", "c.bmp", "d.bid", "e.BID", "f.gif", "g.png" })
+        f.list.AddPicture(1, f.File(QString::fromLatin1(name)), false, 1, "L");
+    ASSERT_TRUE(f.Save());
+    TThumbNails loaded(f.list.Context());
+    EXPECT_EQ(loaded.LoadMemory(f.main, f.campusFile), 7);
+    ASSERT_TRUE(loaded.SaveMemory(f.main, f.campusFile, QDateTime::currentDateTime()));
+    EXPECT_FALSE(QFileInfo::exists(f.main + ".unread"));
 }
 
 TEST(TThumbNailsMemory, DatePrintIsOffUnderTheShopOption)

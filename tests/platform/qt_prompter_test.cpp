@@ -22,7 +22,8 @@ void PressOnNextBox(const QString &buttonText, QString *shownText)
             auto *box = qobject_cast<QMessageBox *>(widget);
             if (!box || !box->isVisible())
                 continue;
-            *shownText = box->text();
+            *shownText
+                = box->textFormat() == Qt::PlainText ? box->text() : QStringLiteral("<rich>");
             for (QAbstractButton *button : box->buttons()) {
                 if (button->text() == buttonText)
                     button->click();
@@ -45,6 +46,12 @@ TEST(TQtPrompter, ShowsTheTextWithPlainLineBreaksAndAnswersTheButtonPressed)
 
     PressOnNextBox(QStringLiteral("OK"), &shown);
     EXPECT_TRUE(prompter.Confirm(QStringLiteral("よろしいですか？")));
+
+    // A server's text that looks like markup is shown as the text it is, links dead.
+    const QString markup = QStringLiteral("<a href=\"http://evil.example/\">更新</a>");
+    PressOnNextBox(QStringLiteral("OK"), &shown);
+    prompter.Inform(markup);
+    EXPECT_EQ(shown, markup);
 }
 
 } // namespace korvatel

@@ -176,4 +176,26 @@ TEST_F(FolderTest, EmptyFolderKeepsTheFolderAndWhatLinksPointAt)
     EXPECT_FALSE(EmptyFolder(QString()));
 }
 
+TEST_F(FolderTest, ShutdownCleanUpNeverFollowsAPlantedLink)
+{
+    MakeWorkspace(Path("Photos"));
+    // Links planted deep inside the folders cleaned at shutdown, to a folder and to a file.
+    ASSERT_TRUE(QDir().mkpath(Path("Works/a/b")));
+    ASSERT_TRUE(QFile::link(Path("Photos"), Path("Works/a/b/photos")));
+    ASSERT_TRUE(QFile::link(Path("Photos/.hidden"), Path("Works/a/hidden")));
+    ASSERT_TRUE(QDir().mkpath(Path("Tree/x")));
+    ASSERT_TRUE(QFile::link(Path("Photos"), Path("Tree/x/photos")));
+    EXPECT_TRUE(EmptyFolder(Path("Works")));
+    EXPECT_TRUE(QDir(Path("Works")).isEmpty(kAllInside));
+    EXPECT_TRUE(DeleteFolder(Path("Tree")));
+    EXPECT_FALSE(QFileInfo::exists(Path("Tree")));
+    ExpectWorkspace(Path("Photos"));
+
+    // A link put in the place of the folder itself is not emptied through.
+    ASSERT_TRUE(QDir(Path("Works")).removeRecursively());
+    ASSERT_TRUE(QFile::link(Path("Photos"), Path("Works")));
+    EXPECT_FALSE(EmptyFolder(Path("Works")));
+    ExpectWorkspace(Path("Photos"));
+}
+
 } // namespace korvatel

@@ -1,4 +1,5 @@
 #include "pricing/money.h"
+#include "pricing/order_pricing.h"
 #include "pricing/price_tables.h"
 #include "pricing/pricing_fixture.h"
 #include "pricing/shop_data.h"
@@ -8,6 +9,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <climits>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -139,6 +142,16 @@ TEST(TPriceTables, DefaultsAndPriceTexts)
     EXPECT_EQ(priced.UnitPrice(prcNet, QStringLiteral("W4切")), 1200);
     EXPECT_EQ(priced.UnitPrice(prcNet, QStringLiteral("はがき")), 0);
     EXPECT_TRUE(priced.IsPriced(prcNormal, QStringLiteral("L"))); // kind 0 served as kind 3
+
+    // Absurd prices are clamped, so a basket's sums stay finite.
+    TPriceTables absurd(kServerCatalogue);
+    absurd.Load(ShopDataOf(QStringLiteral(":>PRICES\nprcNet|L=1e300\nprcNet|2L=-1e300\n:>END")));
+    EXPECT_EQ(absurd.UnitPrice(prcNet, QStringLiteral("L")), TPriceTables::kMaxUnitPrice);
+    EXPECT_EQ(absurd.UnitPrice(prcNet, QStringLiteral("2L")), -TPriceTables::kMaxUnitPrice);
+    const QList<TPrintLine> lines
+        = MakePrintLines({ { QStringLiteral("L"), INT_MAX } }, absurd, false);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(std::isfinite(lines.first().unitPrice * lines.first().count));
 }
 
 TEST(TPriceTables, SizeCycle)

@@ -17,6 +17,9 @@ TEST(TShopInfoPage, ShowsTheShopsLinesThatArePresent)
     EXPECT_EQ(page.text(), QStringLiteral("コルバ写真館\n東京都港区1-2-3\n毎週水曜定休"));
     EXPECT_EQ(page.margin(), 16);
     EXPECT_EQ(page.alignment(), Qt::AlignLeft | Qt::AlignTop);
+    // The shop's text comes from its server: never rich text with live links.
+    EXPECT_EQ(page.textFormat(), Qt::PlainText);
+    EXPECT_FALSE(page.openExternalLinks());
 }
 
 TEST(TShopInfoPage, AShopWithoutLinesShowsThePriceCaption)

@@ -1,9 +1,11 @@
 #include "imaging/correction_text.h"
 #include "imaging/dib.h"
+#include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "pricing/shop_terms.h"
 #include "sending/order_builder.h"
 #include "sending/order_package.h"
+#include "sources/thumb_paths.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
 
@@ -167,16 +169,16 @@ TEST_F(PackOrderTest, ThePicturesSentAreTheItemsLocalCopies)
 {
     TThumbNail *copied = b.Add(QStringLiteral("one/copied.jpg"), QStringLiteral("L"), 1, true);
     TThumbNail *plain = b.Add(QStringLiteral("two/plain.jpg"), QStringLiteral("L"), 1);
-    // The first item has its local copy already: different bytes from the source.
+    TThumbNail *gone = b.Add(QStringLiteral("three/gone.jpg"), QStringLiteral("L"), 1);
+    // The first item has its local copy already, current with its source.
     const QString copy = copied->ThumbnailPath.chopped(4);
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(copy).absolutePath()));
-    {
-        QFile file(copy);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(777, 'c'));
-    }
+    ASSERT_TRUE(MakeLocalCopy(copied->FullPath, copy));
     const QString made = plain->ThumbnailPath.chopped(4);
     ASSERT_FALSE(QFileInfo::exists(made));
+    // The third one's source was on a card that is gone: its copy is all there is.
+    const QString kept = gone->ThumbnailPath.chopped(4);
+    ASSERT_TRUE(MakeLocalCopy(gone->FullPath, kept));
+    ASSERT_TRUE(QFile::remove(gone->FullPath));
 
     const std::optional<TPackedOrder> order = PackOrder(b.input, prompter);
     ASSERT_TRUE(order);
@@ -192,11 +194,38 @@ TEST_F(PackOrderTest, ThePicturesSentAreTheItemsLocalCopies)
     QFile source(plain->FullPath), target(made);
     ASSERT_TRUE(source.open(QIODevice::ReadOnly) && target.open(QIODevice::ReadOnly));
     EXPECT_EQ(target.readAll(), source.readAll());
+    EXPECT_EQ(local.value(N + QStringLiteral("/$IMG_PRN/gone.jpg")), kept);
     // The entry file lists the size of what is sent; the count list names the sources.
-    EXPECT_TRUE(Lines(order->entryFile).contains(N + QStringLiteral("/$IMG_PRN/copied.jpg=777")));
-    QStringList sources { copied->FullPath, plain->FullPath };
+    EXPECT_TRUE(Lines(order->entryFile)
+                    .contains(N + QStringLiteral("/$IMG_PRN/copied.jpg=")
+                        + QString::number(QFileInfo(copy).size())));
+    QStringList sources { copied->FullPath, plain->FullPath, gone->FullPath };
     sources.sort(Qt::CaseInsensitive);
     EXPECT_EQ(Lines(order->countFile), sources);
+}
+
+TEST_F(PackOrderTest, AReplacedSourcePhotoIsWhatTheOrderSends)
+{
+    TThumbNail *item = b.Add(QStringLiteral("one/photo.jpg"), QStringLiteral("L"), 1, true);
+    const QString copy = item->ThumbnailPath.chopped(4);
+    ASSERT_TRUE(MakeLocalCopy(item->FullPath, copy));
+    // The photo is replaced after it went into the basket: once by one of another size, once
+    // by one of the same size whose time alone tells it apart.
+    for (const QByteArray &replacement : { QByteArray(5000, 'r'), QByteArray(5000, 's') }) {
+        QFile file(item->FullPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(replacement);
+        file.close();
+        ASSERT_TRUE(SetFileTimes(item->FullPath, QDateTime::currentDateTime().addSecs(60), {}));
+        TScriptedPrompter quiet;
+        const std::optional<TPackedOrder> order = PackOrder(b.input, quiet);
+        ASSERT_TRUE(order);
+        QFile sent(copy);
+        ASSERT_TRUE(sent.open(QIODevice::ReadOnly));
+        EXPECT_EQ(sent.readAll(), replacement);
+        EXPECT_TRUE(Lines(order->entryFile)
+                        .contains(order->name + QStringLiteral("/$IMG_PRN/photo.jpg=5000")));
+    }
 }
 
 TEST_F(PackOrderTest, AMissingPictureStopsPackingAndLeavesNoFolder)

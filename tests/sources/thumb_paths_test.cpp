@@ -33,6 +33,21 @@ TEST(OrderThumbnailPath, DiskNumberInHexAndTheLocalCopyBeside)
     EXPECT_EQ(DiskFolder(255), "Disk$0FF");
 }
 
+TEST(OrderThumbnailPath, PathsThatTheFolderKeyWouldMergeKeepCopiesApart)
+{
+    const QString plain = LocalCopyPath("/k/Works", 1, "/p/ab/x.jpg");
+    EXPECT_EQ(plain, "/k/Works/Disk$001/p/ab/x.jpg");
+    const QString colon = LocalCopyPath("/k/Works", 1, "/p/a:b/x.jpg");
+    const QString slash = LocalCopyPath("/k/Works", 1, "/p/a\\b/x.jpg");
+    EXPECT_NE(colon, plain);
+    EXPECT_NE(slash, LocalCopyPath("/k/Works", 1, "/p/a/b/x.jpg"));
+    EXPECT_NE(colon, LocalCopyPath("/k/Works", 1, "/p/a:b/x.jpg:"));
+    EXPECT_TRUE(colon.startsWith("/k/Works/Disk$001/p/ab/#")) << colon.toStdString();
+    EXPECT_TRUE(colon.endsWith("/x.jpg"));
+    EXPECT_EQ(colon, LocalCopyPath("/k/Works", 1, "/p/a:b/x.jpg")) << "the same path, one copy";
+    EXPECT_EQ(OrderThumbnailPath("/k/Works", 1, "/p/a:b/x.jpg"), colon + ".BMP");
+}
+
 TEST(ThumbnailModes, SwitchesDeleteOnlyBetweenNonZeroModes)
 {
     EXPECT_TRUE(ModeSwitchDeletesThumbnails(1, 2));

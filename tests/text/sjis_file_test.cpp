@@ -63,6 +63,26 @@ TEST(SjisFile, MissingUnreadableAndOversizedFilesAreRefused)
     EXPECT_FALSE(ReadWholeFile(dir.path()).has_value()); // a folder is not a file
 }
 
+TEST(SjisFile, LineCountsAgreeWithTheSplitAndAbsurdCountsAreRefused)
+{
+    for (const QByteArray &bytes :
+        { QByteArray(), QByteArray("a"), QByteArray("a\r\n"), QByteArray("a\r\n\r\n"),
+            QByteArray("a\r\nb\nc\rd"), QByteArray("\r\r\n\n"), QByteArray("\x8e\xca\r\x90\x5e") })
+        EXPECT_EQ(CountLines(bytes), SplitLines(QString::fromLatin1(bytes)).size())
+            << bytes.toHex().toStdString();
+    EXPECT_EQ(SjisLines("a\r\n\x8e\xca\x90\x5e", 2),
+        QStringList({ QStringLiteral("a"), QStringLiteral("写真") }));
+    EXPECT_FALSE(SjisLines("a\r\nb\r\nc", 2).has_value());
+
+    // A file of line breaks alone is refused before a single line is made.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("HostFmt.ini"));
+    WriteRaw(path, QByteArray(2 * kMaxTextLines + 2, '\n'));
+    EXPECT_FALSE(ReadSjisLines(path).has_value());
+    WriteRaw(path, QByteArray(kMaxTextLines, '\n'));
+    EXPECT_EQ(ReadSjisLines(path)->size(), kMaxTextLines);
+}
+
 TEST(SjisFile, ReadsFilesThatReportNoSize)
 {
     // Kernel files report a size of 0 and must still be read to their end.

@@ -204,6 +204,25 @@ TEST(ViewerSave, SaveAsAsksForAFormatWarnsBeforeOverwritingAndKeepsTheTimes)
     EXPECT_EQ(ReadFileTimes(saved)->lastWrite, stamp);
 }
 
+TEST(ViewerSave, SavingOverTheSourceGivesItANewTime)
+{
+    TTempHome home;
+    const QString source = home.FilePath(QStringLiteral("src.jpg"));
+    ASSERT_TRUE(
+        home.Write(QStringLiteral("src.jpg"), test::JpegBytes(test::PatternBitmap(64, 48))));
+    const QDateTime stamp = QDateTime(QDate(2004, 7, 15), QTime(13, 5, 9));
+    ASSERT_TRUE(SetFileTimes(source, stamp, stamp));
+    TViewedPicture picture;
+    ASSERT_TRUE(picture.Load(source));
+    picture.Rotate(rt90);
+    TViewerSaveHooks hooks;
+    hooks.askFileName = [&](const QString &) { return source; };
+    TScriptedPrompter prompter({ TModalResult::mrOk });
+    ASSERT_EQ(SaveViewedPictureAs(picture, hooks, prompter), TSaveOutcome::soSaved);
+    // The edit shows in the time, so copies made from the old picture are seen to be stale.
+    EXPECT_GT(ReadFileTimes(source)->lastWrite, stamp.addYears(10));
+}
+
 TEST(ViewerSave, OrderingAChangedPictureSavesAJpegCopy)
 {
     TTempHome home;

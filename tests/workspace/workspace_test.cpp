@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace korvatel
 {
@@ -52,6 +53,27 @@ TEST(TWorkspace, LowestFixedDriveHoldingKorvatelWins)
     TWorkspace named = home.Workspace();
     named.PrepareWorkspace(u'f');
     EXPECT_EQ(named.DriveLetter(), u'F');
+}
+
+TEST(TWorkspace, AKorvatelFolderOfAnotherUserIsNeverTaken)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "giving a folder to another user needs root";
+    TAppHome home(QStringLiteral("D=fixed,E=fixed"));
+    const QString theirs = home.DriveRoot(u'D') + QStringLiteral("/Korvatel");
+    QDir().mkpath(theirs);
+    ASSERT_EQ(chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+    QDir().mkpath(home.DriveRoot(u'E') + QStringLiteral("/Korvatel"));
+    TWorkspace workspace = home.Workspace();
+    workspace.PrepareWorkspace();
+    EXPECT_EQ(workspace.DriveLetter(), u'E');
+    // Named by the caller, it is not taken either: the drive is chosen as if none were named.
+    TWorkspace named = home.Workspace();
+    named.PrepareWorkspace(u'D');
+    EXPECT_EQ(named.DriveLetter(), u'E');
+    EXPECT_TRUE(QDir(theirs).isEmpty()) << "nothing was made in it";
+    // The workspace that is taken is its owner's alone.
+    EXPECT_EQ(QFile::permissions(named.Root()).toInt() & 0x0077, 0);
 }
 
 TEST(TWorkspace, WorkIsEmptiedButKeptAndOnlyFreshFoldersMarkAFreshStart)

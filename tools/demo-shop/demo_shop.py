@@ -25,6 +25,9 @@ Faults for tests, switched at run time through the service server
   shop_stop=1        the upload script answers "SHOP-STOP"
   card_decline=1     the card service declines every payment
   reset=1            all faults off
+GET /_demo/flood?size=N[&length=0][&delay=MS] answers N bytes of line breaks (a flood for the
+client's answer caps and timeouts); length=0 sends no Content-Length.
+GET /_demo/redirect?to=URL answers with a redirect to URL.
 Start-time faults: --refuse primary,secondary,service,ftp,smtp (nothing listens there).
 
 The test card-payment service (CardURL in servers.ini) charges a test card that always pays
@@ -440,6 +443,15 @@ class DemoShop:
                            "VersionsInformation=%s\r\n" % params["versions"])
             handler.answer("OK")
             return True
+        if path == "/_demo/flood":
+            self.flood(handler, params)
+            return True
+        if path == "/_demo/redirect":
+            handler.send_response(302)
+            handler.send_header("Location", params.get("to", "/"))
+            handler.send_header("Content-Length", "0")
+            handler.end_headers()
+            return True
         if path == "/GetTime.php":
             fixed = fault("time")
             now = fixed or datetime.datetime.now().strftime("%Y/%m/%d %H:%M:%S")
@@ -478,17 +490,35 @@ class DemoShop:
             handler.answer("OK\r\n")
             return True
         if path in ("/member/auth.php", "/cgi-bin/auth.cgi"):
-            user = params.get("id", params.get("usr", ""))
-            password = params.get("pass", params.get("pw", ""))
-            if password.startswith("*"):
-                password = unscramble(password) or ""
-            ok = shop_data.MEMBERS.get(user) == password and password != ""
-            handler.answer("OK\r\n" if ok else "NG\r\n")
+            self.member_auth(handler, params)
             return True
         if path.startswith("/card/"):
             handler.answer(self.card_get(path[len("/card/"):], params))
             return True
         return False
+
+    def flood(self, handler, params):
+        """An answer of size bytes of line breaks, sent in 64 KiB pieces, with a declared length
+        unless length=0; delay=MS waits between pieces. The client is expected to hang up."""
+        size = int(params.get("size", "0") or 0)
+        delay = int(params.get("delay", "0") or 0) / 1000.0
+        handler.send_response(200)
+        handler.send_header("Content-Type", "text/plain")
+        if params.get("length", "1") != "0":
+            handler.send_header("Content-Length", str(size))
+        else:
+            handler.send_header("Connection", "close")
+            handler.close_connection = True
+        handler.end_headers()
+        piece = b"\r\n" * 32768
+        try:
+            while size > 0:
+                handler.wfile.write(piece[:size])
+                size -= min(size, len(piece))
+                if delay:
+                    time.sleep(delay)
+        except OSError:
+            handler.close_connection = True
 
     # -- the test card-payment service
 
@@ -523,6 +553,15 @@ class DemoShop:
                 return "OK\r\nテスト用カードはデモ店に登録済みです。\r\n"
         return "NG\r\n不明な要求です。\r\n"
 
+    def member_auth(self, handler, params):
+        """The member page: the account in the query of a GET or the fields of a POST form."""
+        user = params.get("id", params.get("usr", ""))
+        password = params.get("pass", params.get("pw", ""))
+        if password.startswith("*"):
+            password = unscramble(password) or ""
+        ok = shop_data.MEMBERS.get(user) == password and password != ""
+        handler.answer("OK\r\n" if ok else "NG\r\n")
+
     def card_bundle(self, handler, body):
         fields = parse_multipart(handler.headers.get("Content-Type"), body)
         ident = fields.get("id", (None, b""))[1].decode("cp932", "replace")
@@ -538,6 +577,11 @@ class DemoShop:
     def service_post(self, handler, path, params, body):
         if path == "/card/bundle.php":
             return self.card_bundle(handler, body)
+        if path in ("/member/auth.php", "/cgi-bin/auth.cgi"):
+            fields = parse_multipart(handler.headers.get("Content-Type"), body)
+            self.member_auth(handler, {name: value[1].decode("cp932", "replace")
+                                       for name, value in fields.items()})
+            return True
         if path != "/tamsel_php/korv_upload.php":
             return False
         if fault("shop_stop"):

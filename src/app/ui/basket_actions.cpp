@@ -71,8 +71,8 @@ void TBasketActions::OrderClick(int index, Qt::KeyboardModifiers modifiers)
         return;
     const bool shift = modifiers & Qt::ShiftModifier;
     const bool ctrl = modifiers & Qt::ControlModifier;
-    const TOrderClickResult result = korvatel::OrderClick(FBrowser.Film(), FOrders, index,
-        FBrowser.LastClicked(), shift, ctrl, FOrderPage.ToggleDefaults());
+    const TOrderClickResult result = korvatel::OrderClick(
+        FBrowser.Film(), FOrders, index, FBrowser.LastClicked(), shift, ctrl, ToggleDefaults());
     FBrowser.SetLastClicked(index);
     if (!result.Changed())
         return;
@@ -95,8 +95,7 @@ void TBasketActions::SelectAllClick(bool order, bool shiftHeld)
         for (int i = 0; i < film.Count(); ++i)
             indices << i;
     }
-    const TOrderClickResult result
-        = OrderAll(film, FOrders, indices, order, FOrderPage.ToggleDefaults());
+    const TOrderClickResult result = OrderAll(film, FOrders, indices, order, ToggleDefaults());
     if (!result.Changed())
         return;
     ShutterSound(QStringLiteral("SHT_LWAV"));
@@ -117,6 +116,13 @@ void TBasketActions::FilmChanged()
         Changed();
 }
 
+TToggleDefaults TBasketActions::ToggleDefaults() const
+{
+    TToggleDefaults defaults = FOrderPage.ToggleDefaults();
+    defaults.prompter = FPrompter;
+    return defaults;
+}
+
 void TBasketActions::OrderViewedFile(const QString &file)
 {
     if (FOrders.Find(1, file) >= 0)
@@ -124,7 +130,7 @@ void TBasketActions::OrderViewedFile(const QString &file)
     TBrowserItem picture;
     picture.fullPath = file;
     picture.fileSize = QFileInfo(file).size();
-    TThumbNail *item = ToggleFromBrowser(FOrders, picture, FOrderPage.ToggleDefaults());
+    TThumbNail *item = ToggleFromBrowser(FOrders, picture, ToggleDefaults());
     if (!item)
         return;
     ShutterSound(QStringLiteral("SHT_LWAV"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "order/consistency.h"
+#include "order/thumb_nails.h"
 
 #include <QObject>
 #include <functional>
@@ -64,6 +65,8 @@ public:
     QTimer *SaveTimer() const { return FSave; }
 
 private:
+    // The order page's toggle defaults, with the prompter that says why a picture is refused.
+    TToggleDefaults ToggleDefaults() const;
     bool RefuseOrderingOffline();
     void FilmChanged();
     void ShowTotals();

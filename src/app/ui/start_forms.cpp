@@ -17,6 +17,7 @@ namespace
 QLabel *AddLabel(QVBoxLayout *layout, const QString &text, const char *objectName = nullptr)
 {
     auto *label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText); // fetch logs and server texts are never rich text
     label->setWordWrap(true);
     if (objectName)
         label->setObjectName(QString::fromLatin1(objectName));

@@ -15,6 +15,7 @@ QLabel *Panel(
     QWidget *parent, int width, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
 {
     auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAlignment(alignment);
     if (width > 0)

@@ -67,6 +67,8 @@ TModalResult TQtPrompter::Ask(
     const QString shown = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QMessageBox box(KindIcon(kind), caption.isEmpty() ? DefaultCaption(kind) : caption, shown,
         QMessageBox::NoButton, FParent);
+    // Messages carry texts from servers and file names: never read as rich text with links.
+    box.setTextFormat(Qt::PlainText);
     if (buttons == 0)
         buttons = mbOK;
     QList<std::pair<QAbstractButton *, TModalResult>> made;

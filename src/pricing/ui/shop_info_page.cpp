@@ -22,6 +22,8 @@ TShopInfoPage::TShopInfoPage(const TShopOptions &options, QWidget *parent)
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setMargin(16);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The shop's own text from its server: shown as it is, never as rich text with live links.
+    setTextFormat(Qt::PlainText);
     setText(ShopInfoText(options));
 }
 

@@ -34,6 +34,7 @@ TSendForm::TSendForm(QWidget *parent)
     setWindowModality(Qt::ApplicationModal);
     auto *layout = new QVBoxLayout(this);
     lbState = new QLabel(this);
+    lbState->setTextFormat(Qt::PlainText); // file names and server answers pass through here
     lbState->setMinimumWidth(360);
     layout->addWidget(lbState);
     pbFiles = new QProgressBar(this);
