@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QIODevice>
 #include <QThread>
 #include <curl/curl.h>
@@ -16,6 +17,17 @@ namespace
 // A listing or an HTTP answer larger than this is refused: no answer of the shop's servers
 // comes near it, and a hostile one must not exhaust memory.
 constexpr qsizetype kMaxAnswerSize = 64 * 1024 * 1024;
+
+std::mutex gCaMutex;
+QString gCaFile;
+
+// The certificate authorities of the configuration, when it names a file.
+void SetCaFile(CURL *easy)
+{
+    const QString file = TrustedCaFile();
+    if (!file.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, QFile::encodeName(file).constData());
+}
 
 void GlobalInit()
 {
@@ -120,6 +132,18 @@ void SetProxy(CURL *easy, const TWinInet &owner)
 }
 
 } // namespace
+
+void SetTrustedCaFile(const QString &file)
+{
+    std::lock_guard lock(gCaMutex);
+    gCaFile = file.trimmed();
+}
+
+QString TrustedCaFile()
+{
+    std::lock_guard lock(gCaMutex);
+    return gCaFile;
+}
 
 void PumpEvents()
 {
@@ -241,6 +265,11 @@ void TCurlSession::Prepare(const TWinInet &owner, const QString &url)
     SetProxy(easy, owner);
     if (owner.UseProxy && !owner.Proxy.isEmpty())
         curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
+    SetCaFile(easy);
+    if (owner.HttpsOnly) {
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https");
+        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    }
 }
 
 void TCurlSession::SetFtpAccount(const QByteArray &user, const QByteArray &password, bool passive)
@@ -387,6 +416,7 @@ bool ProbeConnection(const QString &url, const TWinInet &owner)
     curl_easy_setopt(probe, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(probe, CURLOPT_CONNECTTIMEOUT_MS, long(owner.ConnectTimeout));
     SetProxy(probe, owner);
+    SetCaFile(probe);
     const CURLcode code = curl_easy_perform(probe);
     curl_easy_cleanup(probe);
     return code == CURLE_OK;

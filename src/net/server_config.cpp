@@ -23,6 +23,7 @@ TServerConfig TServerConfig::Defaults()
         QStringLiteral("demo"), QStringLiteral("/"), QStringLiteral("demo-order") };
     config.hostedOrderServer = QStringLiteral("order.hosting.korvatel.example");
     config.memberUrl = QStringLiteral("http://member.qxtnet.example");
+    config.updateUrl = QStringLiteral("https://svc1.korvatel.example/Korvatel");
     return config;
 }
 
@@ -62,6 +63,9 @@ void TServerConfig::Apply(const QStringList &lines)
     take("HostedOrderServer", hostedOrderServer);
     take("MemberURL", memberUrl);
     take("CardURL", cardUrl);
+    take("UpdateURL", updateUrl);
+    take("CaFile", caFile);
+    take("ShopDataKey", shopDataKey);
 }
 
 TServerConfig TServerConfig::Load(const QString &configDir, const QProcessEnvironment &env)
@@ -79,6 +83,7 @@ TServerConfig TServerConfig::Load(const QString &configDir, const QProcessEnviro
 void TServerConfig::Install() const
 {
     SetBlockedServiceDomain(blockedDomain);
+    SetTrustedCaFile(caFile);
 }
 
 } // namespace korvatel

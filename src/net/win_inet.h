@@ -58,6 +58,9 @@ public:
     QString Host; // a leading scheme name with "://" is removed before connecting
     quint16 Port = 0;
     bool Offline = false;
+    // Only HTTPS, for the request and for every redirect it follows; a plain http:// address
+    // fails.
+    bool HttpsOnly = false;
     // The clock that dates the entries of listings; tests hand in a fixed one.
     const TClock *Clock = &SystemClock();
 
@@ -256,6 +259,11 @@ bool FtpDeleteOnce(
     const QString &host, const QString &user, const QString &password, const QString &remote);
 bool Chmod(const QString &host, const QString &user, const QString &password, const QString &mode,
     const QString &path);
+
+// A file of certificate authorities that TLS connections trust instead of the system's (a
+// configuration value: servers.ini, CaFile). Empty: the system's.
+void SetTrustedCaFile(const QString &file);
+QString TrustedCaFile();
 
 // "SITE CHMOD " + mode + " " + target: path when it starts with "/", else dir + "/" + the
 // path's last part; every "//" becomes "/".

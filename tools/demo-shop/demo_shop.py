@@ -10,6 +10,12 @@
   SMTP server (aiosmtpd)                 AUTH LOGIN with the shop's account
   receiver                               checks every order whose status file reads "Complite"
 
+The format servers and the service server also listen with TLS (a certificate for 127.0.0.1 made
+at start, in <root>/tls/cert.pem): servers.ini names the HTTPS format servers, the HTTPS update
+folder of the signed demo program, the certificate as the CA file and the demo key that the shop
+data (HostFmt.ini.sig) and the program's manifest are signed with. The demo key pair lies beside
+this script (demo-only-private-key.pem: for this demo only, never for a real shop).
+
 It writes the client's server configuration (servers.ini) and a state file with the ports and
 folders, prints "READY" on standard output and serves until it is killed.
 
@@ -43,11 +49,14 @@ Run it with /usr/bin/python3 (Debian's python3-pyftpdlib and python3-aiosmtpd).
 import argparse
 import datetime
 import http.server
+import importlib.util
+import ipaddress
 import logging
 import os
 import re
 import shutil
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -58,6 +67,19 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import shop_data  # noqa: E402
 from korv_scramble import unscramble  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DEMO_PRIVATE_KEY = os.path.join(HERE, "demo-only-private-key.pem")
+DEMO_PUBLIC_KEY = os.path.join(HERE, "demo-public-key.pem")
+
+
+def signing_tool():
+    """tools/sign-release.py, the distributor's signing tool, as a module."""
+    spec = importlib.util.spec_from_file_location(
+        "sign_release", os.path.join(HERE, "..", "sign-release.py"))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
 
 FAULTS = {}
 FAULT_LOCK = threading.Lock()
@@ -168,10 +190,66 @@ class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
 
-def start_http(shop, kind, docroot):
+class TlsServer(Server):
+    """The same server behind TLS; the handshake runs in the request's own thread."""
+    context = None
+    shop = None
+
+    def finish_request(self, request, client_address):
+        request.settimeout(20)
+        try:
+            secure = self.context.wrap_socket(request, server_side=True)
+        except (ssl.SSLError, OSError) as error:
+            self.shop.log("https: handshake refused: %s" % error)
+            return
+        try:
+            Server.finish_request(self, secure, client_address)
+        finally:
+            secure.close()
+
+    def handle_error(self, request, client_address):
+        self.shop.log("https: %s" % (sys.exc_info()[1],))
+
+
+def make_certificate(folder):
+    """A self-signed certificate for 127.0.0.1: (certificate file, key file)."""
+    from cryptography import x509
+    from cryptography.hazmat.primitives import hashes, serialization
+    from cryptography.hazmat.primitives.asymmetric import ec
+    from cryptography.x509.oid import NameOID
+
+    os.makedirs(folder, mode=0o700, exist_ok=True)
+    key = ec.generate_private_key(ec.SECP256R1())
+    name = x509.Name([x509.NameAttribute(NameOID.COMMON_NAME, "Korvatel demo shop")])
+    now = datetime.datetime.utcnow()
+    cert = (x509.CertificateBuilder().subject_name(name).issuer_name(name)
+            .public_key(key.public_key()).serial_number(x509.random_serial_number())
+            .not_valid_before(now - datetime.timedelta(days=1))
+            .not_valid_after(now + datetime.timedelta(days=30))
+            .add_extension(x509.SubjectAlternativeName(
+                [x509.IPAddress(ipaddress.ip_address("127.0.0.1"))]), critical=False)
+            .add_extension(x509.BasicConstraints(ca=True, path_length=None), critical=True)
+            .sign(key, hashes.SHA256()))
+    cert_file = os.path.join(folder, "cert.pem")
+    key_file = os.path.join(folder, "key.pem")
+    fd = os.open(key_file, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+    with os.fdopen(fd, "wb") as f:
+        f.write(key.private_bytes(serialization.Encoding.PEM,
+                                  serialization.PrivateFormat.PKCS8,
+                                  serialization.NoEncryption()))
+    with open(cert_file, "wb") as f:
+        f.write(cert.public_bytes(serialization.Encoding.PEM))
+    return cert_file, key_file
+
+
+def start_http(shop, kind, docroot, context=None):
     handler = type("Handler_" + kind, (Handler,), {"docroot": docroot, "kind": kind,
                                                     "shop": shop})
-    server = Server(("127.0.0.1", 0), handler)
+    if context is None:
+        server = Server(("127.0.0.1", 0), handler)
+    else:
+        server = type("TlsServer_" + kind, (TlsServer,), {"context": context, "shop": shop})(
+            ("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server.server_address[1]
 
@@ -356,6 +434,7 @@ class DemoShop:
             text = shop_data.host_fmt(ftp_host, service_url, "2026.12.01.0%d" % number)
             with open(os.path.join(folder, "HostFmt.ini"), "wb") as f:
                 f.write(sjis(text))
+            self.signer.sign_file(self.signing_key, os.path.join(folder, "HostFmt.ini"))
             for switch in ("Hosei.on", "Card.on", "Http.on"):
                 write_sjis(os.path.join(folder, switch), "ON\r\n")
             alias = self.path(sub, "KorvArias")
@@ -365,13 +444,25 @@ class DemoShop:
         write_sjis(self.path("service", "Korvatel", "Versions.ini"),
                    "VersionsInformation=TRUE\r\n")
 
+    def sign_program(self):
+        """Signs the demo program as the version the order host table offers."""
+        self.signer.sign_release(self.signing_key, self.path("service", "Korvatel", "Korvatel1234"),
+                                 shop_data.OFFERED_VERSION, shop_data.OFFERED_BUILD)
+
     def start(self, refuse):
         self.prepare()
+        self.signer = signing_tool()
+        self.signing_key = self.signer.load_private(DEMO_PRIVATE_KEY)
+        self.cert_file, key_file = make_certificate(self.path("tls"))
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(self.cert_file, key_file)
         for kind in ("primary", "secondary", "service"):
             if kind in refuse:
                 self.ports[kind] = free_port()
+                self.ports[kind + "_tls"] = free_port()
             else:
                 self.ports[kind] = start_http(self, kind, self.path(kind))
+                self.ports[kind + "_tls"] = start_http(self, kind, self.path(kind), context)
         self.ports["ftp"] = free_port() if "ftp" in refuse else start_ftp(self, self.path("ftp"))
         self.ports["smtp"] = (free_port() if "smtp" in refuse
                               else start_smtp(self, self.path("mail")))
@@ -380,12 +471,19 @@ class DemoShop:
 
     def servers_ini(self):
         http = "http://127.0.0.1:%d"
+        https = "https://127.0.0.1:%d"
         service = http % self.ports["service"]
+        with open(DEMO_PUBLIC_KEY, "rb") as f:
+            from cryptography.hazmat.primitives import serialization
+            public_key = self.signer.public_key_line(serialization.load_pem_public_key(f.read()))
         lines = [
-            "PrimaryURL=" + http % self.ports["primary"],
+            "PrimaryURL=" + https % self.ports["primary_tls"],
             "PrimaryFolder=/KorvFmt",
-            "SecondaryURL=" + http % self.ports["secondary"],
+            "SecondaryURL=" + https % self.ports["secondary_tls"],
             "SecondaryFolder=/KorvFmt",
+            "UpdateURL=" + https % self.ports["service_tls"] + "/Korvatel",
+            "CaFile=" + self.cert_file,
+            "ShopDataKey=" + public_key,
             "TimeServer1=" + service,
             "VersionURL=" + service,
             "CampusURL=" + service,
@@ -417,6 +515,7 @@ class DemoShop:
             "PrimaryDir=" + self.path("primary"),
             "SecondaryDir=" + self.path("secondary"),
             "CardLedger=" + self.path("card-ledger.txt"),
+            "CaFile=" + self.cert_file,
         ]
         return "\r\n".join(lines) + "\r\n"
 
@@ -439,6 +538,15 @@ class DemoShop:
                 write_sjis(self.path("service", "Korvatel", "Versions.ini"),
                            "VersionsInformation=%s\r\n" % params["versions"])
             handler.answer("OK")
+            return True
+        if path.startswith("/to-plain/"):
+            # Sends the client on to the same file over plain HTTP: a redirect that a client
+            # asking for HTTPS alone must refuse.
+            handler.send_response(302)
+            handler.send_header("Location", "http://127.0.0.1:%d/%s" % (
+                self.ports["service"], path[len("/to-plain/"):]))
+            handler.send_header("Content-Length", "0")
+            handler.end_headers()
             return True
         if path == "/GetTime.php":
             fixed = fault("time")
@@ -652,6 +760,7 @@ def main():
     shop.start(refuse)
     if args.program:
         shutil.copyfile(args.program, shop.path("service", "Korvatel", "Korvatel1234"))
+    shop.sign_program()
     if args.servers:
         write_sjis(os.path.abspath(args.servers), shop.servers_ini())
     if args.state:
