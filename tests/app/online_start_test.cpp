@@ -78,6 +78,26 @@ TEST(OnlineStart, UnreachableServersOpenTheStartFailureWindow)
             QStringLiteral("ConnectNG:Primary\r\nConnectNG:Secondary\r\nNoneStatus:HostFmt.ini") });
 }
 
+TEST(OnlineStart, TamperedShopDataGivesAnOfflineStart)
+{
+    TDemoShop shop;
+    ASSERT_TRUE(shop.Running());
+    for (const char *server : { "PrimaryDir", "SecondaryDir" }) {
+        QFile container(QDir(shop.State(QString::fromLatin1(server)))
+                            .filePath(QStringLiteral("KorvFmt/1234/HostFmt.ini")));
+        ASSERT_TRUE(container.open(QIODevice::Append));
+        container.write("FtpHost=evil.example\r\n");
+    }
+    TOnlineStart start(shop);
+    EXPECT_FALSE(start.session->Online());
+    ASSERT_EQ(start.windows.failures.size(), 1);
+    EXPECT_EQ(
+        start.windows.failures[0].split(QStringLiteral("\r\n")).filter(QStringLiteral("HostFmt")),
+        (QStringList { QStringLiteral("SignNG:Server1.HostFmt.ini"),
+            QStringLiteral("SignNG:Server2.HostFmt.ini"),
+            QStringLiteral("NoneStatus:HostFmt.ini") }));
+}
+
 TEST(OnlineStart, VersionGateAsksItsTwoQuestionsAndDownloads)
 {
     TDemoShop shop;
