@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QIODevice>
+#include <QRegularExpression>
 #include <QThread>
 #include <curl/curl.h>
 #include <mutex>
@@ -20,6 +21,8 @@ constexpr qsizetype kMaxAnswerSize = 64 * 1024 * 1024;
 
 std::mutex gCaMutex;
 QString gCaFile;
+bool gFtpTls = false;
+QString gChmodMode = QStringLiteral("777");
 
 // The certificate authorities of the configuration, when it names a file.
 void SetCaFile(CURL *easy)
@@ -145,6 +148,28 @@ QString TrustedCaFile()
     return gCaFile;
 }
 
+void SetFtpDefaults(bool requireTls, const QString &chmodMode)
+{
+    static const QRegularExpression octal(QStringLiteral("^[0-7]{3,4}$"));
+    std::lock_guard lock(gCaMutex);
+    gFtpTls = requireTls;
+    // The mode goes into a raw FTP command: only figures, never a line break.
+    gChmodMode = chmodMode.isEmpty() || octal.match(chmodMode).hasMatch() ? chmodMode
+                                                                          : QStringLiteral("777");
+}
+
+bool FtpTlsRequired()
+{
+    std::lock_guard lock(gCaMutex);
+    return gFtpTls;
+}
+
+QString DefaultChmodMode()
+{
+    std::lock_guard lock(gCaMutex);
+    return gChmodMode;
+}
+
 void PumpEvents()
 {
     QCoreApplication *app = QCoreApplication::instance();
@@ -266,6 +291,8 @@ void TCurlSession::Prepare(const TWinInet &owner, const QString &url)
     if (owner.UseProxy && !owner.Proxy.isEmpty())
         curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
     SetCaFile(easy);
+    if (owner.RequireTls && url.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive))
+        curl_easy_setopt(easy, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     if (owner.HttpsOnly) {
         curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https");
         curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https");

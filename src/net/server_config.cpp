@@ -66,6 +66,12 @@ void TServerConfig::Apply(const QStringList &lines)
     take("UpdateURL", updateUrl);
     take("CaFile", caFile);
     take("ShopDataKey", shopDataKey);
+    take("FtpChmodMode", ftpChmodMode);
+    if (file.HasName(QStringLiteral("FtpTls")))
+        ftpTls = file.Value(QStringLiteral("FtpTls"))
+                     .trimmed()
+                     .compare(QLatin1String("TRUE"), Qt::CaseInsensitive)
+            == 0;
 }
 
 TServerConfig TServerConfig::Load(const QString &configDir, const QProcessEnvironment &env)
@@ -84,6 +90,7 @@ void TServerConfig::Install() const
 {
     SetBlockedServiceDomain(blockedDomain);
     SetTrustedCaFile(caFile);
+    SetFtpDefaults(ftpTls, ftpChmodMode);
 }
 
 } // namespace korvatel

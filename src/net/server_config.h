@@ -34,6 +34,9 @@ struct TFormatServer {
 //                                                              new programs
 //   CaFile                                                     certificate authorities that
 //                                                              TLS trusts instead of the system's
+//   FtpTls                                                     "TRUE": every FTP session uses
+//                                                              TLS throughout
+//   FtpChmodMode                                               the SITE CHMOD mode ("777")
 //   ShopDataKey                                                the Ed25519 public key (base64
 //                                                              DER) that shop data must be
 //                                                              signed with; none when empty
@@ -52,6 +55,8 @@ struct TServerConfig {
     QString updateUrl; // new programs come from here and nowhere else; HTTPS only
     QString caFile;
     QString shopDataKey; // empty: shop data is taken unsigned
+    bool ftpTls = false;
+    QString ftpChmodMode = QStringLiteral("777");
 
     static TServerConfig Defaults();
     // Defaults, then servers.ini in configDir, then the file named by KORVATEL_SERVERS.

@@ -19,6 +19,14 @@ class QIODevice;
 namespace korvatel
 {
 
+// The FTP settings of the configuration (servers.ini): FtpTls makes every FTP session use TLS
+// throughout, as an "ftps://" host does; FtpChmodMode is the SITE CHMOD mode after uploads and
+// new folders, three or four octal figures ("777" by default) or empty for none. A mode of any
+// other form keeps "777".
+void SetFtpDefaults(bool requireTls, const QString &chmodMode);
+bool FtpTlsRequired();
+QString DefaultChmodMode();
+
 // The failure of a transport operation, raised when the component's Mess is on (or where an
 // operation always raises). Text() is the system's error text.
 class EWinInetError : public std::runtime_error
@@ -61,6 +69,10 @@ public:
     // Only HTTPS, for the request and for every redirect it follows; a plain http:// address
     // fails.
     bool HttpsOnly = false;
+    // FTP: TLS for the whole session, commands and data ("AUTH TLS", "PROT P"); a server that
+    // cannot do it fails the login, nothing goes in clear text. Set by an "ftps://" host and by
+    // the configuration's FtpTls switch.
+    bool RequireTls = FtpTlsRequired();
     // The clock that dates the entries of listings; tests hand in a fixed one.
     const TClock *Clock = &SystemClock();
 
@@ -125,7 +137,7 @@ public:
     QString UserName;
     QString Password;
     bool Passive = true;
-    QString ChmodMode = QStringLiteral("777"); // empty: no chmod after uploads and new folders
+    QString ChmodMode = DefaultChmodMode(); // empty: no chmod after uploads and new folders
 
     std::function<void(const QString &dir)> OnDirChanged;
     // Each entry found by a listing; setting stop ends the listing, which then fails.

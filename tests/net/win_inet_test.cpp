@@ -341,6 +341,47 @@ TEST_F(TWinFTPTest, ActiveModeAndOneShotHelpers)
 
 // ---- HTTP
 
+TEST_F(TWinFTPTest, TlsIsRequiredOrTheLoginFails)
+{
+    // The demo's image server speaks no TLS: an "ftps://" host must not fall back to clear text.
+    TWinFTP secure;
+    EXPECT_FALSE(secure.Login(
+        QStringLiteral("ftps://") + shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
+    EXPECT_TRUE(secure.RequireTls);
+    EXPECT_FALSE(FtpPutTextOnce(QStringLiteral("ftps://") + shop->FtpHost(), shop->FtpUser(),
+        shop->FtpPassword(), QStringLiteral("777"), QStringLiteral("x"),
+        dir + QStringLiteral("/a.txt")));
+
+    // The configuration's switch does the same for every host.
+    TServerConfig config = shop->Config();
+    config.Apply({ QStringLiteral("FtpTls=TRUE") });
+    config.Install();
+    TWinFTP switched;
+    EXPECT_FALSE(switched.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
+    SetFtpDefaults(false, QStringLiteral("777"));
+    EXPECT_FALSE(QFile::exists(Local(QStringLiteral("a.txt"))));
+}
+
+TEST_F(TWinFTPTest, ChmodModeComesFromTheConfiguration)
+{
+    TServerConfig config = shop->Config();
+    config.Apply({ QStringLiteral("FtpChmodMode=640") });
+    config.Install();
+    TWinFTP ftp640;
+    EXPECT_EQ(ftp640.ChmodMode, QStringLiteral("640"));
+    ASSERT_TRUE(ftp640.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
+    ASSERT_TRUE(ftp640.PutText(QStringLiteral("x"), dir + QStringLiteral("/m.txt")));
+    EXPECT_EQ(int(QFileInfo(Local(QStringLiteral("m.txt"))).permissions() & 0x7777), 0x6640);
+
+    // Anything but octal figures would be a raw command of its own.
+    SetFtpDefaults(false, QStringLiteral("640\r\nDELE /order/x"));
+    EXPECT_EQ(DefaultChmodMode(), QStringLiteral("777"));
+    SetFtpDefaults(false, QString());
+    EXPECT_EQ(TWinFTP().ChmodMode, QString());
+    SetFtpDefaults(false, QStringLiteral("777"));
+    EXPECT_EQ(TWinFTP().ChmodMode, QStringLiteral("777"));
+}
+
 class TWinHTTPTest : public TWinFTPTest
 {
 };
