@@ -13,7 +13,7 @@ packages=(
   libjpeg62-turbo-dev libcurl4-openssl-dev libssl-dev libicu-dev zlib1g-dev
   fontconfig fonts-ipafont-gothic fonts-noto-cjk fonts-liberation
   xvfb xauth imagemagick x11-apps
-  python3 python3-pyftpdlib python3-aiosmtpd python3-cryptography
+  python3 python3-pyftpdlib python3-aiosmtpd python3-cryptography python3-openssl
   clang-14 libclang-rt-14-dev clang-format-14
   libvips-tools curl
 )

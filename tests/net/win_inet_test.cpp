@@ -341,6 +341,25 @@ TEST_F(TWinFTPTest, ActiveModeAndOneShotHelpers)
 
 // ---- HTTP
 
+TEST_F(TWinFTPTest, FtpsUploadsToAServerThatRequiresTls)
+{
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(shop->Port(QStringLiteral("ftps")));
+    TWinFTP secure;
+    ASSERT_TRUE(
+        secure.Login(QStringLiteral("ftps://") + host, shop->FtpUser(), shop->FtpPassword(), false))
+        << secure.LastError().toStdString();
+    // A new folder is made by a connection of its own, which must use TLS as well.
+    const QString folder = dir + QStringLiteral("/tls");
+    ASSERT_TRUE(secure.SetDir(folder, true));
+    ASSERT_TRUE(secure.PutText(QStringLiteral("secret"), folder + QStringLiteral("/s.txt")));
+    EXPECT_EQ(ReadWholeFile(Local(QStringLiteral("tls/s.txt"))), QByteArray("secret"));
+    EXPECT_EQ(secure.FileSize(folder + QStringLiteral("/s.txt")), 6);
+
+    // The server takes no login in clear text.
+    TWinFTP plain;
+    EXPECT_FALSE(plain.Login(host, shop->FtpUser(), shop->FtpPassword(), false));
+}
+
 TEST_F(TWinFTPTest, TlsIsRequiredOrTheLoginFails)
 {
     // The demo's image server speaks no TLS: an "ftps://" host must not fall back to clear text.

@@ -7,6 +7,7 @@
                                          member authentication page, the campus files,
                                          the test card-payment service under /card
   FTP image server (pyftpdlib)           the shop's account; file names kept byte for byte
+  FTPS image server                      the same files and account, TLS required throughout
   SMTP server (aiosmtpd)                 AUTH LOGIN with the shop's account
   receiver                               checks every order whose status file reads "Complite"
 
@@ -277,10 +278,23 @@ def parse_multipart(content_type, body):
 
 # ---- FTP server
 
-def start_ftp(shop, home):
+def start_ftp(shop, home, tls=None):
+    """The image server; with tls (certificate file, key file) an FTPS server that refuses
+    every command but AUTH before TLS is up, and every data connection without it."""
     from pyftpdlib.authorizers import DummyAuthorizer
-    from pyftpdlib.handlers import DTPHandler, FTPHandler
+    from pyftpdlib.handlers import DTPHandler, FTPHandler, TLS_DTPHandler, TLS_FTPHandler
+    from pyftpdlib.ioloop import IOLoop
     from pyftpdlib.servers import FTPServer
+
+    class TlsDTP(TLS_DTPHandler):
+        # libcurl starts TLS on a passive data connection before it sends the transfer
+        # command; pyftpdlib's own handler takes that early read for a hang-up and closes.
+        def readable(self):
+            if self._ssl_accepting or self._ssl_want_read:
+                return True
+            if not self.receive and not self._initialized:
+                return False
+            return TLS_DTPHandler.readable(self)
 
     class FaultyDTP(DTPHandler):
         def handle_read(self):
@@ -304,7 +318,7 @@ def start_ftp(shop, home):
                 return False
             return DTPHandler.writable(self)
 
-    class ShopFTPHandler(FTPHandler):
+    class ShopFTPHandler(TLS_FTPHandler if tls else FTPHandler):
         # Command lines are decoded as UTF-8; surrogateescape keeps every other byte as it
         # came, so Shift-JIS file names reach the disk (and come back in listings) unchanged.
         unicode_errors = "surrogateescape"
@@ -322,13 +336,13 @@ def start_ftp(shop, home):
                     shop.log("ftp: dropping the connection at %s" % file)
                     self.close()
                     return
-            return FTPHandler.ftp_STOR(self, file, mode)
+            return super().ftp_STOR(file, mode)
 
         def ftp_SIZE(self, path):
             if fault("ftp_wrong_size") and self.fs.isfile(self.fs.realpath(path)):
                 self.respond("213 %s" % (os.path.getsize(path) + 1))
                 return
-            return FTPHandler.ftp_SIZE(self, path)
+            return super().ftp_SIZE(path)
 
     # Only warnings: the demo's own log says what happened.
     ftp_log = logging.getLogger("pyftpdlib")
@@ -337,7 +351,14 @@ def start_ftp(shop, home):
     authorizer = DummyAuthorizer()
     authorizer.add_user(shop_data.FTP_USER, shop_data.FTP_PASSWORD, home, perm="elradfmwMT")
     ShopFTPHandler.authorizer = authorizer
-    server = FTPServer(("127.0.0.1", 0), ShopFTPHandler)
+    if tls:
+        ShopFTPHandler.certfile, ShopFTPHandler.keyfile = tls
+        ShopFTPHandler.tls_control_required = True
+        ShopFTPHandler.tls_data_required = True
+        ShopFTPHandler.dtp_handler = TlsDTP  # the faults are the plain server's
+        ShopFTPHandler.banner = "Demo shop image server (TLS) ready."
+    # An event loop of its own: the plain and the TLS server each run in a thread.
+    server = FTPServer(("127.0.0.1", 0), ShopFTPHandler, ioloop=IOLoop())
     server.max_cons = 64
     threading.Thread(target=server.serve_forever, kwargs={"handle_exit": False},
                      daemon=True).start()
@@ -464,6 +485,8 @@ class DemoShop:
                 self.ports[kind] = start_http(self, kind, self.path(kind))
                 self.ports[kind + "_tls"] = start_http(self, kind, self.path(kind), context)
         self.ports["ftp"] = free_port() if "ftp" in refuse else start_ftp(self, self.path("ftp"))
+        self.ports["ftps"] = (free_port() if "ftps" in refuse
+                              else start_ftp(self, self.path("ftp"), (self.cert_file, key_file)))
         self.ports["smtp"] = (free_port() if "smtp" in refuse
                               else start_smtp(self, self.path("mail")))
         self.write_shop_data()
