@@ -76,10 +76,10 @@ DEMO_PUBLIC_KEY = os.path.join(HERE, "demo-public-key.pem")
 
 def signing_tool():
     """tools/sign-release.py, the distributor's signing tool, as a module."""
-    spec = importlib.util.spec_from_file_location(
+    found = importlib.util.spec_from_file_location(
         "sign_release", os.path.join(HERE, "..", "sign-release.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 FAULTS = {}
