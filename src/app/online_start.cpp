@@ -1,6 +1,7 @@
 #include "app/online_start.h"
 
 #include "app/client_session.h"
+#include "app/program_update.h"
 #include "app/version_gate.h"
 #include "platform/program_file.h"
 #include "platform/prompter.h"
@@ -29,14 +30,9 @@ bool TServerShopData::FetchShopData(
     return FLast.ok;
 }
 
-QString NewProgramPath(const TUserFolders &folders, const QString &url)
+QString NewProgramStagingParent(const TUserFolders &folders)
 {
-    const QString dir
-        = folders.downloadCaches.isEmpty() ? folders.temp : folders.downloadCaches.first();
-    QString name = url.section(u'/', -1).section(u'?', 0, 0);
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        name = OwnProgramName();
-    return QDir(dir).filePath(name);
+    return folders.downloadCaches.isEmpty() ? folders.temp : folders.downloadCaches.first();
 }
 
 TProgramVersion OwnProgramVersion()
@@ -44,8 +40,8 @@ TProgramVersion OwnProgramVersion()
     return { QString::fromUtf8(kProgramVersion), QString::fromUtf8(kBuildStamp), OwnProgramName() };
 }
 
-bool ApplyVersionGate(const TClientSession &session, const TProgramVersion &own,
-    const TUserFolders &folders, TPrompter &prompter,
+bool ApplyVersionGate(const TClientSession &session, const TServerConfig &config,
+    const TProgramVersion &own, const TUserFolders &folders, TPrompter &prompter,
     const std::function<bool(const QString &)> &start)
 {
     if (!session.Online())
@@ -57,13 +53,16 @@ bool ApplyVersionGate(const TClientSession &session, const TProgramVersion &own,
     const TOfferedProgram offered = table->OfferedProgram();
     const TProgramVersion server { offered.version, offered.build, offered.url };
     return RunVersionGate(own, server, session.Entry().cdStart, prompter, [&] {
-        const QString target = NewProgramPath(folders, offered.url);
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!DownloadProgram(offered.url, target))
+        const TSignedUpdate update { config.updateUrl, ReleaseKeys(),
+            NewProgramStagingParent(folders) };
+        const QString name = offered.url.section(u'/', -1).section(u'?', 0, 0);
+        const TUpdateOutcome outcome = FetchSignedProgram(update, own, name);
+        if (!outcome.Ok())
             return false;
-        QFile::setPermissions(
-            target, QFile::permissions(target) | QFile::ExeOwner | QFile::ExeUser);
-        return start(target);
+        if (start(outcome.program))
+            return true;
+        QDir(QFileInfo(outcome.program).absolutePath()).removeRecursively();
+        return false;
     });
 }
 
@@ -80,7 +79,7 @@ bool CheckVersionFromMenu(const TServerConfig &config, const TClientSession &ses
         prompter.Inform(message);
     else
         prompter.Warn(message);
-    return state == 2 && ApplyVersionGate(session, own, folders, prompter, start);
+    return state == 2 && ApplyVersionGate(session, config, own, folders, prompter, start);
 }
 
 } // namespace korvatel

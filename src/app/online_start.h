@@ -32,18 +32,20 @@ private:
     TShopFetch FLast;
 };
 
-// Where the new program goes: the user's download folder under the last part of its URL, so
+// Where the private staging folder of a new program is made: the user's download folder, so
 // that the started program installs itself onto the desktop as a downloaded copy does.
-QString NewProgramPath(const TUserFolders &folders, const QString &url);
+QString NewProgramStagingParent(const TUserFolders &folders);
 
-// The version gate at the main window's first idle moment: compares this program with the one
-// offered in the shop's order host table and, when told to, downloads the new program and
-// starts it. True when the program must end.
 // This program as the gate compares it: version, build stamp and own file name.
 TProgramVersion OwnProgramVersion();
+// The version gate at the main window's first idle moment: compares this program with the one
+// offered in the shop's order host table and, when told to, fetches the signed new program
+// from the update folder of the configuration (FetchSignedProgram: only the name of the
+// offered program is taken from the shop data) and starts it. A program that fails any check
+// is never started, forced or not. True when the program must end.
 bool ApplyVersionGate(
-    const TClientSession &session, const TProgramVersion &own, const TUserFolders &folders,
-    TPrompter &prompter,
+    const TClientSession &session, const TServerConfig &config, const TProgramVersion &own,
+    const TUserFolders &folders, TPrompter &prompter,
     const std::function<bool(const QString &)> &start = [](const QString &) { return true; });
 
 // "バージョンアップ" from the menu: asks the version service, tells its state with the newer

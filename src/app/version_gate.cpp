@@ -19,15 +19,15 @@ QString WithoutExtension(const QString &name)
     return name.section(u'.', 0, 0);
 }
 
-bool SameProgramFile(const QString &own, const QString &server)
-{
-    if (server.isEmpty())
-        return false;
-    return own.compare(server, Qt::CaseInsensitive) == 0
-        || WithoutExtension(own).compare(WithoutExtension(server), Qt::CaseInsensitive) == 0;
-}
-
 } // namespace
+
+bool SameProgramFile(const QString &own, const QString &other)
+{
+    if (other.isEmpty())
+        return false;
+    return own.compare(other, Qt::CaseInsensitive) == 0
+        || WithoutExtension(own).compare(WithoutExtension(other), Qt::CaseInsensitive) == 0;
+}
 
 TVersionGate VersionGateDecision(const TProgramVersion &own, const TProgramVersion &server)
 {

@@ -21,6 +21,10 @@ enum class TVersionGate {
     vgOffer, // a newer build exists: ask
 };
 
+// Whether two program file names are the same program: equal ignoring case, or equal without
+// their extensions ("Korvatel1234" and "Korvatel1234.AppImage").
+bool SameProgramFile(const QString &own, const QString &other);
+
 // The gate applies only when the server's program file has this program's own name (ignoring
 // case, and ignoring an extension on either side). Versions and build stamps compare as plain
 // text.

@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QIODevice>
+#include <QRegularExpression>
 #include <QThread>
 #include <curl/curl.h>
 #include <mutex>
@@ -14,6 +16,19 @@ namespace korvatel
 
 namespace
 {
+
+std::mutex gCaMutex;
+QString gCaFile;
+bool gFtpTls = false;
+QString gChmodMode = QStringLiteral("777");
+
+// The certificate authorities of the configuration, when it names a file.
+void SetCaFile(CURL *easy)
+{
+    const QString file = TrustedCaFile();
+    if (!file.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, QFile::encodeName(file).constData());
+}
 
 void GlobalInit()
 {
@@ -138,6 +153,40 @@ void SetProxy(CURL *easy, const TWinInet &owner)
 }
 
 } // namespace
+
+void SetTrustedCaFile(const QString &file)
+{
+    std::lock_guard lock(gCaMutex);
+    gCaFile = file.trimmed();
+}
+
+QString TrustedCaFile()
+{
+    std::lock_guard lock(gCaMutex);
+    return gCaFile;
+}
+
+void SetFtpDefaults(bool requireTls, const QString &chmodMode)
+{
+    static const QRegularExpression octal(QStringLiteral("^[0-7]{3,4}$"));
+    std::lock_guard lock(gCaMutex);
+    gFtpTls = requireTls;
+    // The mode goes into a raw FTP command: only figures, never a line break.
+    gChmodMode = chmodMode.isEmpty() || octal.match(chmodMode).hasMatch() ? chmodMode
+                                                                          : QStringLiteral("777");
+}
+
+bool FtpTlsRequired()
+{
+    std::lock_guard lock(gCaMutex);
+    return gFtpTls;
+}
+
+QString DefaultChmodMode()
+{
+    std::lock_guard lock(gCaMutex);
+    return gChmodMode;
+}
 
 void PumpEvents()
 {
@@ -265,6 +314,13 @@ void TCurlSession::Prepare(const TWinInet &owner, const QString &url)
     SetProxy(easy, owner);
     if (owner.UseProxy && !owner.Proxy.isEmpty())
         curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
+    SetCaFile(easy);
+    if (owner.RequireTls && url.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive))
+        curl_easy_setopt(easy, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    if (owner.HttpsOnly) {
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https");
+        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    }
 }
 
 void TCurlSession::SetFtpAccount(const QByteArray &user, const QByteArray &password, bool passive)
@@ -420,6 +476,7 @@ bool ProbeConnection(const QString &url, const TWinInet &owner)
     curl_easy_setopt(probe, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(probe, CURLOPT_CONNECTTIMEOUT_MS, long(owner.ConnectTimeout));
     SetProxy(probe, owner);
+    SetCaFile(probe);
     const CURLcode code = curl_easy_perform(probe);
     curl_easy_cleanup(probe);
     return code == CURLE_OK;

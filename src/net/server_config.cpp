@@ -23,6 +23,7 @@ TServerConfig TServerConfig::Defaults()
         QStringLiteral("demo"), QStringLiteral("/"), QStringLiteral("demo-order") };
     config.hostedOrderServer = QStringLiteral("order.hosting.korvatel.example");
     config.memberUrl = QStringLiteral("http://member.qxtnet.example");
+    config.updateUrl = QStringLiteral("https://svc1.korvatel.example/Korvatel");
     return config;
 }
 
@@ -62,6 +63,15 @@ void TServerConfig::Apply(const QStringList &lines)
     take("HostedOrderServer", hostedOrderServer);
     take("MemberURL", memberUrl);
     take("CardURL", cardUrl);
+    take("UpdateURL", updateUrl);
+    take("CaFile", caFile);
+    take("ShopDataKey", shopDataKey);
+    take("FtpChmodMode", ftpChmodMode);
+    if (file.HasName(QStringLiteral("FtpTls")))
+        ftpTls = file.Value(QStringLiteral("FtpTls"))
+                     .trimmed()
+                     .compare(QLatin1String("TRUE"), Qt::CaseInsensitive)
+            == 0;
 }
 
 TServerConfig TServerConfig::Load(const QString &configDir, const QProcessEnvironment &env)
@@ -79,6 +89,8 @@ TServerConfig TServerConfig::Load(const QString &configDir, const QProcessEnviro
 void TServerConfig::Install() const
 {
     SetBlockedServiceDomain(blockedDomain);
+    SetTrustedCaFile(caFile);
+    SetFtpDefaults(ftpTls, ftpChmodMode);
 }
 
 } // namespace korvatel

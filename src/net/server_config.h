@@ -30,6 +30,16 @@ struct TFormatServer {
 //   MemberURL                                                  the member network's server
 //   CardURL                                                    the card-payment service; none
 //                                                              when empty (the default)
+//   UpdateURL                                                  the HTTPS folder of the signed
+//                                                              new programs
+//   CaFile                                                     certificate authorities that
+//                                                              TLS trusts instead of the system's
+//   FtpTls                                                     "TRUE": every FTP session uses
+//                                                              TLS throughout
+//   FtpChmodMode                                               the SITE CHMOD mode ("777")
+//   ShopDataKey                                                the Ed25519 public key (base64
+//                                                              DER) that shop data must be
+//                                                              signed with; none when empty
 struct TServerConfig {
     TFormatServer primary;
     TFormatServer secondary;
@@ -42,6 +52,11 @@ struct TServerConfig {
     QString hostedOrderServer;
     QString memberUrl;
     QString cardUrl; // empty: no card-payment service, so card payment cannot be offered
+    QString updateUrl; // new programs come from here and nowhere else; HTTPS only
+    QString caFile;
+    QString shopDataKey; // empty: shop data is taken unsigned
+    bool ftpTls = false;
+    QString ftpChmodMode = QStringLiteral("777");
 
     static TServerConfig Defaults();
     // Defaults, then servers.ini in configDir, then the file named by KORVATEL_SERVERS.
@@ -49,7 +64,7 @@ struct TServerConfig {
         const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
     // Takes every key present in the lines; others keep their values.
     void Apply(const QStringList &lines);
-    // Makes the blocked domain the transport's.
+    // Makes the blocked domain and the certificate authorities the transport's.
     void Install() const;
 };
 

@@ -1,11 +1,13 @@
 #include "net/server_lookups.h"
 
+#include "net/signature.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "pricing/shop_data.h"
 #include "text/cp932.h"
 #include "text/key_file.h"
 #include "text/numbers.h"
+#include "text/sjis_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,9 +32,30 @@ QString JoinUrl(QString base, const QString &path)
     return path.startsWith(u'/') ? base + path : base + u'/' + path;
 }
 
+// With a shop data key in the configuration, the container must come with its detached
+// signature ("HostFmt.ini.sig") made by that key; otherwise it is deleted, so that the next
+// server is asked and, failing that, the start is offline. The log says which server's
+// container was unsigned ("UnsignedNG:") or did not verify ("SignNG:").
+void CheckContainerSignature(TWinHTTP &http, const QString &url, const QString &local,
+    const QString &key, int number, QStringList &log)
+{
+    if (key.isEmpty() || !QFile::exists(local))
+        return;
+    const QString file = QString::fromLatin1(kShopDataFileName);
+    const std::optional<QByteArray> signature = http.GetUrlBytes(url + QStringLiteral(".sig"));
+    const std::optional<QByteArray> container = ReadWholeFile(local);
+    if (!signature)
+        log << QStringLiteral("UnsignedNG:Server%1.").arg(number) + file;
+    else if (!container || !VerifyDetachedSignature(*container, *signature, { key }))
+        log << QStringLiteral("SignNG:Server%1.").arg(number) + file;
+    else
+        return;
+    QFile::remove(local);
+}
+
 // Fetches every file of the shop folder of one format server into the download folder.
 void FetchFromServer(const TFormatServer &server, const QString &downloadDir, const QString &id,
-    int number, const QString &name, QStringList &log)
+    int number, const QString &name, const QString &key, QStringList &log)
 {
     TWinHTTP http;
     if (!http.Connect(server.baseUrl)) {
@@ -46,9 +69,12 @@ void FetchFromServer(const TFormatServer &server, const QString &downloadDir, co
         const QString local = QDir(downloadDir).filePath(file);
         // A switch file says "on" by arriving: it has no business being more than a few bytes.
         http.MaxSize = file == files.first() ? kShopDataCap : kSwitchFileCap;
-        if (!http.GetUrlFile(local, base + UrlPart(id) + u'/' + file)) {
+        const QString url = base + UrlPart(id) + u'/' + file;
+        if (!http.GetUrlFile(local, url)) {
             log << QStringLiteral("LoadNG:Server%1.").arg(number) + file;
             QFile::remove(local);
+        } else if (file == QLatin1String(kShopDataFileName)) {
+            CheckContainerSignature(http, url, local, key, number, log);
         }
     }
 }
@@ -84,13 +110,13 @@ TShopFetch FetchShopData(const TServerConfig &config, const QString &downloadDir
 
     if (progress)
         progress(QStringLiteral("Primary Server"));
-    FetchFromServer(
-        config.primary, downloadDir, fetch.shopId, 1, QStringLiteral("Primary"), fetch.log);
+    FetchFromServer(config.primary, downloadDir, fetch.shopId, 1, QStringLiteral("Primary"),
+        config.shopDataKey, fetch.log);
     if (!QFile::exists(container)) {
         if (progress)
             progress(QStringLiteral("Secondary Server"));
-        FetchFromServer(
-            config.secondary, downloadDir, fetch.shopId, 2, QStringLiteral("Secondary"), fetch.log);
+        FetchFromServer(config.secondary, downloadDir, fetch.shopId, 2, QStringLiteral("Secondary"),
+            config.shopDataKey, fetch.log);
     }
 
     const std::optional<TShopData> data
@@ -340,16 +366,6 @@ TCampusLookup CampusLookup(const TServerConfig &config, const QString &shop)
         result.payments = *pays;
     result.ok = true;
     return result;
-}
-
-bool DownloadProgram(const QString &url, const QString &localFile)
-{
-    TWinHTTP http;
-    http.MaxSize = kProgramCap;
-    http.TotalTimeout = 30 * 60 * 1000;
-    if (!http.Connect(url))
-        return false;
-    return http.GetUrlFile(localFile, url);
 }
 
 } // namespace korvatel

@@ -34,7 +34,8 @@ struct TShopFetch {
 // Fetches the shop data container "HostFmt.ini" and the switch files of shopId into
 // downloadDir, from the primary format server and, when that gave no container, from the
 // secondary. A shop id that is not all figures is first resolved as an alias. progress
-// receives "Primary Server" and "Secondary Server".
+// receives "Primary Server" and "Secondary Server". When the configuration names a shop data
+// key, a container without a valid signature by that key is refused (deleted, logged).
 TShopFetch FetchShopData(const TServerConfig &config, const QString &downloadDir,
     const QString &shopId, const std::function<void(const QString &)> &progress = {});
 
@@ -82,8 +83,5 @@ struct TCampusLookup {
     bool editing = false, busy = false, campusOk = false;
 };
 TCampusLookup CampusLookup(const TServerConfig &config, const QString &shop);
-
-// Downloads url (the new program) into localFile; true when it arrived whole.
-bool DownloadProgram(const QString &url, const QString &localFile);
 
 } // namespace korvatel

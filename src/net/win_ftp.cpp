@@ -70,6 +70,13 @@ QString FtpUrl(const TWinFTP &ftp, const QString &absolutePath, bool directory)
     return url;
 }
 
+// The host for a one-shot connection of its own: with "ftps://" when this session uses TLS, so
+// that the second connection never falls back to clear text.
+QString SchemedHost(const TWinFTP &ftp)
+{
+    return ftp.RequireTls ? QStringLiteral("ftps://") + ftp.Host : ftp.Host;
+}
+
 // Prepares a request to url with the account and data connection mode of ftp.
 void PrepareFtp(TCurlSession &session, const TWinFTP &ftp, const QString &url)
 {
@@ -178,7 +185,7 @@ bool TWinFTP::SetDir(const QString &path, bool create)
     const QString target = NormalisePath(path);
     bool changed = ChangeDir(target);
     if (!changed && create) {
-        MakePath(Host, UserName, Password, QStringLiteral("777"), target);
+        MakePath(SchemedHost(*this), UserName, Password, DefaultChmodMode(), target);
         changed = ChangeDir(target);
     }
     if (!changed)
@@ -201,7 +208,7 @@ bool TWinFTP::DirExists(const QString &path, bool enter)
     if (!CheckState())
         return false;
     const QString target = AbsolutePath(path);
-    if (!FtpDirExists(Host, UserName, Password, target))
+    if (!FtpDirExists(SchemedHost(*this), UserName, Password, target))
         return false;
     return !enter || SetDir(target, false);
 }
@@ -475,7 +482,7 @@ bool TWinFTP::GetStream(QIODevice &stream, const QString &remote, qint64 expecte
     const QString target = AbsolutePath(remote);
     qint64 size = expectedSize;
     if (OnDownloadProgress && size < 0)
-        size = FtpRemoteSize(Host, UserName, Password, target);
+        size = FtpRemoteSize(SchemedHost(*this), UserName, Password, target);
     if (OnDownloadStart)
         OnDownloadStart(size);
     if (OnDownloadBegin)

@@ -80,6 +80,8 @@ bool TWinInet::SetConnected(bool connected)
             SetConnected(false);
         if (!FOpened)
             return Fail(Text(kNotInitialised));
+        if (Host.startsWith(QLatin1String("ftps://"), Qt::CaseInsensitive))
+            RequireTls = true;
         Host = StripScheme(Host);
         QThread::yieldCurrentThread();
         if (OnBeforeConnect)

@@ -19,6 +19,14 @@ class QIODevice;
 namespace korvatel
 {
 
+// The FTP settings of the configuration (servers.ini): FtpTls makes every FTP session use TLS
+// throughout, as an "ftps://" host does; FtpChmodMode is the SITE CHMOD mode after uploads and
+// new folders, three or four octal figures ("777" by default) or empty for none. A mode of any
+// other form keeps "777".
+void SetFtpDefaults(bool requireTls, const QString &chmodMode);
+bool FtpTlsRequired();
+QString DefaultChmodMode();
+
 // The failure of a transport operation, raised when the component's Mess is on (or where an
 // operation always raises). Text() is the system's error text.
 class EWinInetError : public std::runtime_error
@@ -65,6 +73,13 @@ public:
     QString Host; // a leading scheme name with "://" is removed before connecting
     quint16 Port = 0;
     bool Offline = false;
+    // Only HTTPS, for the request and for every redirect it follows; a plain http:// address
+    // fails.
+    bool HttpsOnly = false;
+    // FTP: TLS for the whole session, commands and data ("AUTH TLS", "PROT P"); a server that
+    // cannot do it fails the login, nothing goes in clear text. Set by an "ftps://" host and by
+    // the configuration's FtpTls switch.
+    bool RequireTls = FtpTlsRequired();
     // The clock that dates the entries of listings; tests hand in a fixed one.
     const TClock *Clock = &SystemClock();
 
@@ -129,7 +144,7 @@ public:
     QString UserName;
     QString Password;
     bool Passive = true;
-    QString ChmodMode = QStringLiteral("777"); // empty: no chmod after uploads and new folders
+    QString ChmodMode = DefaultChmodMode(); // empty: no chmod after uploads and new folders
 
     std::function<void(const QString &dir)> OnDirChanged;
     // Each entry found by a listing; setting stop ends the listing, which then fails.
@@ -269,6 +284,11 @@ bool FtpDeleteOnce(
     const QString &host, const QString &user, const QString &password, const QString &remote);
 bool Chmod(const QString &host, const QString &user, const QString &password, const QString &mode,
     const QString &path);
+
+// A file of certificate authorities that TLS connections trust instead of the system's (a
+// configuration value: servers.ini, CaFile). Empty: the system's.
+void SetTrustedCaFile(const QString &file);
+QString TrustedCaFile();
 
 // "SITE CHMOD " + mode + " " + target: path when it starts with "/", else dir + "/" + the
 // path's last part; every "//" becomes "/".

@@ -199,8 +199,8 @@ bool TOrderUpload::FinishFtp(TWinFTP &ftp, const QString &statusFile)
     const QStringList complete { QStringLiteral("Complite") };
     if (ftp.PutText(complete, statusFile))
         return true;
-    return FtpPutTextOnce(host.host, host.user, host.password, QStringLiteral("777"),
-        JoinLines(complete), statusFile);
+    return FtpPutTextOnce(
+        host.host, host.user, host.password, DefaultChmodMode(), JoinLines(complete), statusFile);
 }
 
 bool TOrderUpload::NextFileReady(TPackedOrder &order, QFileInfo &info)

@@ -78,15 +78,37 @@ TEST(OnlineStart, UnreachableServersOpenTheStartFailureWindow)
             QStringLiteral("ConnectNG:Primary\r\nConnectNG:Secondary\r\nNoneStatus:HostFmt.ini") });
 }
 
+TEST(OnlineStart, TamperedShopDataGivesAnOfflineStart)
+{
+    TDemoShop shop;
+    ASSERT_TRUE(shop.Running());
+    for (const char *server : { "PrimaryDir", "SecondaryDir" }) {
+        QFile container(QDir(shop.State(QString::fromLatin1(server)))
+                            .filePath(QStringLiteral("KorvFmt/1234/HostFmt.ini")));
+        ASSERT_TRUE(container.open(QIODevice::Append));
+        container.write("FtpHost=evil.example\r\n");
+    }
+    TOnlineStart start(shop);
+    EXPECT_FALSE(start.session->Online());
+    ASSERT_EQ(start.windows.failures.size(), 1);
+    EXPECT_EQ(
+        start.windows.failures[0].split(QStringLiteral("\r\n")).filter(QStringLiteral("HostFmt")),
+        (QStringList { QStringLiteral("SignNG:Server1.HostFmt.ini"),
+            QStringLiteral("SignNG:Server2.HostFmt.ini"),
+            QStringLiteral("NoneStatus:HostFmt.ini") }));
+}
+
 TEST(OnlineStart, VersionGateAsksItsTwoQuestionsAndDownloads)
 {
     TDemoShop shop;
     ASSERT_TRUE(shop.Running());
     TOnlineStart start(shop);
     ASSERT_TRUE(start.session->Online());
-    // The demo offers version 1.00, build 2026.01.01.01, as ".../Korvatel/Korvatel1234".
-    const QString target
-        = NewProgramPath(start.home.folders, QStringLiteral("http://x/Korvatel1234"));
+    const TServerConfig config = shop.Config();
+    // The demo offers version 1.00, build 2026.01.01.01, as ".../Korvatel/Korvatel1234", and
+    // serves it signed from its HTTPS update folder.
+    const QString served = QDir(shop.State(QStringLiteral("ServiceDir")))
+                               .filePath(QStringLiteral("Korvatel/Korvatel1234"));
     QStringList started;
     const auto starter = [&](const QString &program) {
         started << program;
@@ -95,48 +117,49 @@ TEST(OnlineStart, VersionGateAsksItsTwoQuestionsAndDownloads)
 
     // An older version must download and end.
     TScriptedPrompter forced;
-    EXPECT_TRUE(ApplyVersionGate(*start.session,
+    EXPECT_TRUE(ApplyVersionGate(*start.session, config,
         { QStringLiteral("0.99"), QStringLiteral("2026.12.08.01"), QStringLiteral("Korvatel1234") },
         start.home.folders, forced, starter));
     EXPECT_EQ(forced.Texts(),
         QStringList {
             QStringLiteral("注文ソフトのVersionが変わりました。新Ver 1.00\r\n\r\n現Ver 0.99 "
                            "では継続できません。ダウンロードして再起動します。") });
-    EXPECT_EQ(started, QStringList { target });
-    EXPECT_EQ(ReadWholeFile(target),
-        ReadWholeFile(QDir(shop.State(QStringLiteral("ServiceDir")))
-                          .filePath(QStringLiteral("Korvatel/Korvatel1234"))));
-    EXPECT_TRUE(QFileInfo(target).isExecutable());
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_EQ(QFileInfo(started[0]).fileName(), QStringLiteral("Korvatel1234"));
+    EXPECT_TRUE(started[0].startsWith(NewProgramStagingParent(start.home.folders) + u'/'));
+    EXPECT_EQ(ReadWholeFile(started[0]), ReadWholeFile(served));
+    EXPECT_TRUE(QFileInfo(started[0]).isExecutable());
 
     // An older build is offered; No keeps this program.
     const TProgramVersion olderBuild { QStringLiteral("1.00"), QStringLiteral("2025.11.30.01"),
         QStringLiteral("Korvatel1234.AppImage") };
     TScriptedPrompter declined({ TModalResult::mrNo });
-    EXPECT_FALSE(
-        ApplyVersionGate(*start.session, olderBuild, start.home.folders, declined, starter));
+    EXPECT_FALSE(ApplyVersionGate(
+        *start.session, config, olderBuild, start.home.folders, declined, starter));
     EXPECT_EQ(declined.Texts(),
         QStringList {
             QStringLiteral("新しい注文ソフトがあります。ダウンロードしますか？\r\n\r\nUpDate : "
                            "現 2025.11.30.01　⇒　新 2026.01.01.01") });
     EXPECT_EQ(started.size(), 1);
 
-    // Yes downloads; when the server has gone, the failure is told and the program goes on.
+    // Yes downloads; when the server has lost the program, the failure is told and the program
+    // goes on.
     TScriptedPrompter accepted({ TModalResult::mrYes });
-    EXPECT_TRUE(
-        ApplyVersionGate(*start.session, olderBuild, start.home.folders, accepted, starter));
+    EXPECT_TRUE(ApplyVersionGate(
+        *start.session, config, olderBuild, start.home.folders, accepted, starter));
     EXPECT_EQ(started.size(), 2);
 
-    QFile::remove(QDir(shop.State(QStringLiteral("ServiceDir")))
-                      .filePath(QStringLiteral("Korvatel/Korvatel1234")));
+    QFile::remove(served);
     TScriptedPrompter missing({ TModalResult::mrYes });
     EXPECT_FALSE(
-        ApplyVersionGate(*start.session, olderBuild, start.home.folders, missing, starter));
+        ApplyVersionGate(*start.session, config, olderBuild, start.home.folders, missing, starter));
     EXPECT_EQ(missing.Texts().last(),
         QStringLiteral("失敗しました。再挑戦するかホームページからダウンロードして下さい。"));
+    EXPECT_EQ(started.size(), 2);
 
     // A program of another name is left alone.
     TScriptedPrompter other;
-    EXPECT_FALSE(ApplyVersionGate(*start.session,
+    EXPECT_FALSE(ApplyVersionGate(*start.session, config,
         { QStringLiteral("0.10"), QStringLiteral("2020.01.01.01"), QStringLiteral("Korvatel9999") },
         start.home.folders, other, starter));
     EXPECT_TRUE(other.Shown().isEmpty());

@@ -137,6 +137,47 @@ TEST(FetchShopData, SecondaryServesWhenThePrimaryIsDown)
         QStringLiteral("ConnectNG:Primary\r\nConnectNG:Secondary\r\nNoneStatus:HostFmt.ini"));
 }
 
+TEST(FetchShopData, SignedShopDataIsRequiredWhenAKeyIsConfigured)
+{
+    TDemoShop shop;
+    ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
+    QTemporaryDir home;
+    const QString download = home.filePath(QStringLiteral("dl"));
+    const TServerConfig config = shop.Config();
+    ASSERT_FALSE(config.shopDataKey.isEmpty());
+    const auto container = [&](const char *server) {
+        return QDir(shop.State(QString::fromLatin1(server)))
+            .filePath(QStringLiteral("KorvFmt/1234/HostFmt.ini"));
+    };
+    const auto append = [](const QString &file, const QByteArray &bytes) {
+        QFile f(file);
+        return f.open(QIODevice::Append) && f.write(bytes) == bytes.size();
+    };
+
+    // A tampered container on the primary: the secondary's signed one is taken instead.
+    ASSERT_TRUE(append(container("PrimaryDir"), "FtpHost=evil.example\r\n"));
+    const TShopFetch fallback = FetchShopData(config, download, QStringLiteral("1234"));
+    ASSERT_TRUE(fallback.ok) << fallback.LogText().toStdString();
+    EXPECT_EQ(fallback.serverBuild, QStringLiteral("2026.12.01.02"));
+    EXPECT_EQ(fallback.log.filter(QStringLiteral("HostFmt")),
+        QStringList { QStringLiteral("SignNG:Server1.HostFmt.ini") });
+
+    // Tampered on one, unsigned on the other: nothing is taken and the log says why.
+    QFile::remove(container("SecondaryDir") + QStringLiteral(".sig"));
+    const TShopFetch refused = FetchShopData(config, download, QStringLiteral("1234"));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.log.filter(QStringLiteral("HostFmt")),
+        (QStringList { QStringLiteral("SignNG:Server1.HostFmt.ini"),
+            QStringLiteral("UnsignedNG:Server2.HostFmt.ini"),
+            QStringLiteral("NoneStatus:HostFmt.ini") }));
+    EXPECT_FALSE(QFile::exists(QDir(download).filePath(QStringLiteral("HostFmt.ini"))));
+
+    // Without a key in the configuration shop data is taken as it comes.
+    TServerConfig unsigned_ = config;
+    unsigned_.shopDataKey.clear();
+    EXPECT_TRUE(FetchShopData(unsigned_, download, QStringLiteral("1234")).ok);
+}
+
 // The machine's clock is never touched: setClock only records what it was asked.
 TEST_F(TServerLookupsTest, CheckClockTellsEqualSlowAndFastClocks)
 {

@@ -349,6 +349,66 @@ TEST_F(TWinFTPTest, ActiveModeAndOneShotHelpers)
 
 // ---- HTTP
 
+TEST_F(TWinFTPTest, FtpsUploadsToAServerThatRequiresTls)
+{
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(shop->Port(QStringLiteral("ftps")));
+    TWinFTP secure;
+    ASSERT_TRUE(
+        secure.Login(QStringLiteral("ftps://") + host, shop->FtpUser(), shop->FtpPassword(), false))
+        << secure.LastError().toStdString();
+    // A new folder is made by a connection of its own, which must use TLS as well.
+    const QString folder = dir + QStringLiteral("/tls");
+    ASSERT_TRUE(secure.SetDir(folder, true));
+    ASSERT_TRUE(secure.PutText(QStringLiteral("secret"), folder + QStringLiteral("/s.txt")));
+    EXPECT_EQ(ReadWholeFile(Local(QStringLiteral("tls/s.txt"))), QByteArray("secret"));
+    EXPECT_EQ(secure.FileSize(folder + QStringLiteral("/s.txt")), 6);
+
+    // The server takes no login in clear text.
+    TWinFTP plain;
+    EXPECT_FALSE(plain.Login(host, shop->FtpUser(), shop->FtpPassword(), false));
+}
+
+TEST_F(TWinFTPTest, TlsIsRequiredOrTheLoginFails)
+{
+    // The demo's image server speaks no TLS: an "ftps://" host must not fall back to clear text.
+    TWinFTP secure;
+    EXPECT_FALSE(secure.Login(
+        QStringLiteral("ftps://") + shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
+    EXPECT_TRUE(secure.RequireTls);
+    EXPECT_FALSE(FtpPutTextOnce(QStringLiteral("ftps://") + shop->FtpHost(), shop->FtpUser(),
+        shop->FtpPassword(), QStringLiteral("777"), QStringLiteral("x"),
+        dir + QStringLiteral("/a.txt")));
+
+    // The configuration's switch does the same for every host.
+    TServerConfig config = shop->Config();
+    config.Apply({ QStringLiteral("FtpTls=TRUE") });
+    config.Install();
+    TWinFTP switched;
+    EXPECT_FALSE(switched.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
+    SetFtpDefaults(false, QStringLiteral("777"));
+    EXPECT_FALSE(QFile::exists(Local(QStringLiteral("a.txt"))));
+}
+
+TEST_F(TWinFTPTest, ChmodModeComesFromTheConfiguration)
+{
+    TServerConfig config = shop->Config();
+    config.Apply({ QStringLiteral("FtpChmodMode=640") });
+    config.Install();
+    TWinFTP ftp640;
+    EXPECT_EQ(ftp640.ChmodMode, QStringLiteral("640"));
+    ASSERT_TRUE(ftp640.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
+    ASSERT_TRUE(ftp640.PutText(QStringLiteral("x"), dir + QStringLiteral("/m.txt")));
+    EXPECT_EQ(int(QFileInfo(Local(QStringLiteral("m.txt"))).permissions() & 0x7777), 0x6640);
+
+    // Anything but octal figures would be a raw command of its own.
+    SetFtpDefaults(false, QStringLiteral("640\r\nDELE /order/x"));
+    EXPECT_EQ(DefaultChmodMode(), QStringLiteral("777"));
+    SetFtpDefaults(false, QString());
+    EXPECT_EQ(TWinFTP().ChmodMode, QString());
+    SetFtpDefaults(false, QStringLiteral("777"));
+    EXPECT_EQ(TWinFTP().ChmodMode, QStringLiteral("777"));
+}
+
 class TWinHTTPTest : public TWinFTPTest
 {
 };

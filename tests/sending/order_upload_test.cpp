@@ -160,6 +160,18 @@ TEST_F(TOrderUploadTest, AWholeOrderReachesTheReceiver)
     EXPECT_TRUE(recorded.contains(order.name + QStringLiteral("/$IMG_PRN/same(2).jpg=30000")));
 }
 
+TEST_F(TOrderUploadTest, AWholeOrderReachesTheReceiverOverFtps)
+{
+    // The same files through the demo's TLS image server, which takes nothing in clear text.
+    upload.host.host
+        = QStringLiteral("ftps://127.0.0.1:%1").arg(shop->Port(QStringLiteral("ftps")));
+    TPackedOrder order = Packed();
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent);
+    EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
+    EXPECT_EQ(Status(order.name), QStringLiteral("Complite"));
+    EXPECT_TRUE(prompter.Shown().isEmpty());
+}
+
 TEST_F(TOrderUploadTest, ADroppedConnectionIsRetriedFromTheFirstUnsentFile)
 {
     for (int k : { 1, 4, 9 }) {

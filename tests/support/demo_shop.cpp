@@ -17,6 +17,25 @@ QString DemoShopScript()
     return QStringLiteral(KORVATEL_SOURCE_DIR "/tools/demo-shop/demo_shop.py");
 }
 
+QString DemoPrivateKey()
+{
+    return QStringLiteral(KORVATEL_SOURCE_DIR "/tools/demo-shop/demo-only-private-key.pem");
+}
+
+std::optional<QString> RunSigningTool(const QStringList &args)
+{
+    QProcess tool;
+    tool.setProgram(QStringLiteral("/usr/bin/python3"));
+    tool.setArguments(
+        QStringList { QStringLiteral(KORVATEL_SOURCE_DIR "/tools/sign-release.py") } + args);
+    tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tool.start();
+    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit
+        || tool.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
 TDemoShop::TDemoShop(const QStringList &refuse)
     : FProcess(std::make_unique<QProcess>())
 {
@@ -47,6 +66,8 @@ TDemoShop::TDemoShop(const QStringList &refuse)
         return;
     }
     FState = state.Lines();
+    // Its HTTPS servers are trusted through the certificate it made, as servers.ini says.
+    SetTrustedCaFile(State(QStringLiteral("CaFile")));
     FReady = true;
 }
 

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 namespace korvatel::test
 {
@@ -73,5 +74,11 @@ protected:
 
 // The demo shop script, from the source tree.
 QString DemoShopScript();
+
+// The demo's signing key (tools/demo-shop), which the test build's release key belongs to.
+QString DemoPrivateKey();
+// Runs the distributor's signing tool (tools/sign-release.py) with args; its standard output,
+// trimmed, or nullopt when it failed.
+std::optional<QString> RunSigningTool(const QStringList &args);
 
 } // namespace korvatel::test

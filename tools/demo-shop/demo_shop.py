@@ -7,8 +7,15 @@
                                          member authentication page, the campus files,
                                          the test card-payment service under /card
   FTP image server (pyftpdlib)           the shop's account; file names kept byte for byte
+  FTPS image server                      the same files and account, TLS required throughout
   SMTP server (aiosmtpd)                 AUTH LOGIN with the shop's account
   receiver                               checks every order whose status file reads "Complite"
+
+The format servers and the service server also listen with TLS (a certificate for 127.0.0.1 made
+at start, in <root>/tls/cert.pem): servers.ini names the HTTPS format servers, the HTTPS update
+folder of the signed demo program, the certificate as the CA file and the demo key that the shop
+data (HostFmt.ini.sig) and the program's manifest are signed with. The demo key pair lies beside
+this script (demo-only-private-key.pem: for this demo only, never for a real shop).
 
 It writes the client's server configuration (servers.ini) and a state file with the ports and
 folders, prints "READY" on standard output and serves until it is killed.
@@ -46,11 +53,14 @@ Run it with /usr/bin/python3 (Debian's python3-pyftpdlib and python3-aiosmtpd).
 import argparse
 import datetime
 import http.server
+import importlib.util
+import ipaddress
 import logging
 import os
 import re
 import shutil
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -61,6 +71,19 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import shop_data  # noqa: E402
 from korv_scramble import unscramble  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DEMO_PRIVATE_KEY = os.path.join(HERE, "demo-only-private-key.pem")
+DEMO_PUBLIC_KEY = os.path.join(HERE, "demo-public-key.pem")
+
+
+def signing_tool():
+    """tools/sign-release.py, the distributor's signing tool, as a module."""
+    found = importlib.util.spec_from_file_location(
+        "sign_release", os.path.join(HERE, "..", "sign-release.py"))
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
+    return module
 
 FAULTS = {}
 FAULT_LOCK = threading.Lock()
@@ -171,10 +194,66 @@ class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
 
-def start_http(shop, kind, docroot):
+class TlsServer(Server):
+    """The same server behind TLS; the handshake runs in the request's own thread."""
+    context = None
+    shop = None
+
+    def finish_request(self, request, client_address):
+        request.settimeout(20)
+        try:
+            secure = self.context.wrap_socket(request, server_side=True)
+        except (ssl.SSLError, OSError) as error:
+            self.shop.log("https: handshake refused: %s" % error)
+            return
+        try:
+            Server.finish_request(self, secure, client_address)
+        finally:
+            secure.close()
+
+    def handle_error(self, request, client_address):
+        self.shop.log("https: %s" % (sys.exc_info()[1],))
+
+
+def make_certificate(folder):
+    """A self-signed certificate for 127.0.0.1: (certificate file, key file)."""
+    from cryptography import x509
+    from cryptography.hazmat.primitives import hashes, serialization
+    from cryptography.hazmat.primitives.asymmetric import ec
+    from cryptography.x509.oid import NameOID
+
+    os.makedirs(folder, mode=0o700, exist_ok=True)
+    key = ec.generate_private_key(ec.SECP256R1())
+    name = x509.Name([x509.NameAttribute(NameOID.COMMON_NAME, "Korvatel demo shop")])
+    now = datetime.datetime.utcnow()
+    cert = (x509.CertificateBuilder().subject_name(name).issuer_name(name)
+            .public_key(key.public_key()).serial_number(x509.random_serial_number())
+            .not_valid_before(now - datetime.timedelta(days=1))
+            .not_valid_after(now + datetime.timedelta(days=30))
+            .add_extension(x509.SubjectAlternativeName(
+                [x509.IPAddress(ipaddress.ip_address("127.0.0.1"))]), critical=False)
+            .add_extension(x509.BasicConstraints(ca=True, path_length=None), critical=True)
+            .sign(key, hashes.SHA256()))
+    cert_file = os.path.join(folder, "cert.pem")
+    key_file = os.path.join(folder, "key.pem")
+    fd = os.open(key_file, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+    with os.fdopen(fd, "wb") as f:
+        f.write(key.private_bytes(serialization.Encoding.PEM,
+                                  serialization.PrivateFormat.PKCS8,
+                                  serialization.NoEncryption()))
+    with open(cert_file, "wb") as f:
+        f.write(cert.public_bytes(serialization.Encoding.PEM))
+    return cert_file, key_file
+
+
+def start_http(shop, kind, docroot, context=None):
     handler = type("Handler_" + kind, (Handler,), {"docroot": docroot, "kind": kind,
                                                     "shop": shop})
-    server = Server(("127.0.0.1", 0), handler)
+    if context is None:
+        server = Server(("127.0.0.1", 0), handler)
+    else:
+        server = type("TlsServer_" + kind, (TlsServer,), {"context": context, "shop": shop})(
+            ("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server.server_address[1]
 
@@ -202,10 +281,23 @@ def parse_multipart(content_type, body):
 
 # ---- FTP server
 
-def start_ftp(shop, home):
+def start_ftp(shop, home, tls=None):
+    """The image server; with tls (certificate file, key file) an FTPS server that refuses
+    every command but AUTH before TLS is up, and every data connection without it."""
     from pyftpdlib.authorizers import DummyAuthorizer
-    from pyftpdlib.handlers import DTPHandler, FTPHandler
+    from pyftpdlib.handlers import DTPHandler, FTPHandler, TLS_DTPHandler, TLS_FTPHandler
+    from pyftpdlib.ioloop import IOLoop
     from pyftpdlib.servers import FTPServer
+
+    class TlsDTP(TLS_DTPHandler):
+        # libcurl starts TLS on a passive data connection before it sends the transfer
+        # command; pyftpdlib's own handler takes that early read for a hang-up and closes.
+        def readable(self):
+            if self._ssl_accepting or self._ssl_want_read:
+                return True
+            if not self.receive and not self._initialized:
+                return False
+            return TLS_DTPHandler.readable(self)
 
     class FaultyDTP(DTPHandler):
         def handle_read(self):
@@ -229,7 +321,7 @@ def start_ftp(shop, home):
                 return False
             return DTPHandler.writable(self)
 
-    class ShopFTPHandler(FTPHandler):
+    class ShopFTPHandler(TLS_FTPHandler if tls else FTPHandler):
         # Command lines are decoded as UTF-8; surrogateescape keeps every other byte as it
         # came, so Shift-JIS file names reach the disk (and come back in listings) unchanged.
         unicode_errors = "surrogateescape"
@@ -247,13 +339,13 @@ def start_ftp(shop, home):
                     shop.log("ftp: dropping the connection at %s" % file)
                     self.close()
                     return
-            return FTPHandler.ftp_STOR(self, file, mode)
+            return super().ftp_STOR(file, mode)
 
         def ftp_SIZE(self, path):
             if fault("ftp_wrong_size") and self.fs.isfile(self.fs.realpath(path)):
                 self.respond("213 %s" % (os.path.getsize(path) + 1))
                 return
-            return FTPHandler.ftp_SIZE(self, path)
+            return super().ftp_SIZE(path)
 
     # Only warnings: the demo's own log says what happened.
     ftp_log = logging.getLogger("pyftpdlib")
@@ -262,7 +354,14 @@ def start_ftp(shop, home):
     authorizer = DummyAuthorizer()
     authorizer.add_user(shop_data.FTP_USER, shop_data.FTP_PASSWORD, home, perm="elradfmwMT")
     ShopFTPHandler.authorizer = authorizer
-    server = FTPServer(("127.0.0.1", 0), ShopFTPHandler)
+    if tls:
+        ShopFTPHandler.certfile, ShopFTPHandler.keyfile = tls
+        ShopFTPHandler.tls_control_required = True
+        ShopFTPHandler.tls_data_required = True
+        ShopFTPHandler.dtp_handler = TlsDTP  # the faults are the plain server's
+        ShopFTPHandler.banner = "Demo shop image server (TLS) ready."
+    # An event loop of its own: the plain and the TLS server each run in a thread.
+    server = FTPServer(("127.0.0.1", 0), ShopFTPHandler, ioloop=IOLoop())
     server.max_cons = 64
     threading.Thread(target=server.serve_forever, kwargs={"handle_exit": False},
                      daemon=True).start()
@@ -359,6 +458,7 @@ class DemoShop:
             text = shop_data.host_fmt(ftp_host, service_url, "2026.12.01.0%d" % number)
             with open(os.path.join(folder, "HostFmt.ini"), "wb") as f:
                 f.write(sjis(text))
+            self.signer.sign_file(self.signing_key, os.path.join(folder, "HostFmt.ini"))
             for switch in ("Hosei.on", "Card.on", "Http.on"):
                 write_sjis(os.path.join(folder, switch), "ON\r\n")
             alias = self.path(sub, "KorvArias")
@@ -368,14 +468,28 @@ class DemoShop:
         write_sjis(self.path("service", "Korvatel", "Versions.ini"),
                    "VersionsInformation=TRUE\r\n")
 
+    def sign_program(self):
+        """Signs the demo program as the version the order host table offers."""
+        self.signer.sign_release(self.signing_key, self.path("service", "Korvatel", "Korvatel1234"),
+                                 shop_data.OFFERED_VERSION, shop_data.OFFERED_BUILD)
+
     def start(self, refuse):
         self.prepare()
+        self.signer = signing_tool()
+        self.signing_key = self.signer.load_private(DEMO_PRIVATE_KEY)
+        self.cert_file, key_file = make_certificate(self.path("tls"))
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(self.cert_file, key_file)
         for kind in ("primary", "secondary", "service"):
             if kind in refuse:
                 self.ports[kind] = free_port()
+                self.ports[kind + "_tls"] = free_port()
             else:
                 self.ports[kind] = start_http(self, kind, self.path(kind))
+                self.ports[kind + "_tls"] = start_http(self, kind, self.path(kind), context)
         self.ports["ftp"] = free_port() if "ftp" in refuse else start_ftp(self, self.path("ftp"))
+        self.ports["ftps"] = (free_port() if "ftps" in refuse
+                              else start_ftp(self, self.path("ftp"), (self.cert_file, key_file)))
         self.ports["smtp"] = (free_port() if "smtp" in refuse
                               else start_smtp(self, self.path("mail")))
         self.write_shop_data()
@@ -383,12 +497,19 @@ class DemoShop:
 
     def servers_ini(self):
         http = "http://127.0.0.1:%d"
+        https = "https://127.0.0.1:%d"
         service = http % self.ports["service"]
+        with open(DEMO_PUBLIC_KEY, "rb") as f:
+            from cryptography.hazmat.primitives import serialization
+            public_key = self.signer.public_key_line(serialization.load_pem_public_key(f.read()))
         lines = [
-            "PrimaryURL=" + http % self.ports["primary"],
+            "PrimaryURL=" + https % self.ports["primary_tls"],
             "PrimaryFolder=/KorvFmt",
-            "SecondaryURL=" + http % self.ports["secondary"],
+            "SecondaryURL=" + https % self.ports["secondary_tls"],
             "SecondaryFolder=/KorvFmt",
+            "UpdateURL=" + https % self.ports["service_tls"] + "/Korvatel",
+            "CaFile=" + self.cert_file,
+            "ShopDataKey=" + public_key,
             "TimeServer1=" + service,
             "VersionURL=" + service,
             "CampusURL=" + service,
@@ -420,6 +541,7 @@ class DemoShop:
             "PrimaryDir=" + self.path("primary"),
             "SecondaryDir=" + self.path("secondary"),
             "CardLedger=" + self.path("card-ledger.txt"),
+            "CaFile=" + self.cert_file,
         ]
         return "\r\n".join(lines) + "\r\n"
 
@@ -449,6 +571,15 @@ class DemoShop:
         if path == "/_demo/redirect":
             handler.send_response(302)
             handler.send_header("Location", params.get("to", "/"))
+            handler.send_header("Content-Length", "0")
+            handler.end_headers()
+            return True
+        if path.startswith("/to-plain/"):
+            # Sends the client on to the same file over plain HTTP: a redirect that a client
+            # asking for HTTPS alone must refuse.
+            handler.send_response(302)
+            handler.send_header("Location", "http://127.0.0.1:%d/%s" % (
+                self.ports["service"], path[len("/to-plain/"):]))
             handler.send_header("Content-Length", "0")
             handler.end_headers()
             return True
@@ -696,6 +827,7 @@ def main():
     shop.start(refuse)
     if args.program:
         shutil.copyfile(args.program, shop.path("service", "Korvatel", "Korvatel1234"))
+    shop.sign_program()
     if args.servers:
         write_sjis(os.path.abspath(args.servers), shop.servers_ini())
     if args.state:

@@ -138,7 +138,7 @@ int RunClient(QApplication &app)
     // A downloaded new program is started on its own; this one then ends.
     const auto startNew = [](const QString &program) { return StartProgram(program); };
     QTimer::singleShot(0, &window, [&] {
-        if (ApplyVersionGate(session, OwnProgramVersion(), folders, prompter, startNew))
+        if (ApplyVersionGate(session, servers, OwnProgramVersion(), folders, prompter, startNew))
             window.close();
     });
     window.Menus().CheckVersion = [&] {
