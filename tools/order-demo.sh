@@ -75,6 +75,10 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   shot() { import -window root "$out/$1.png"; }
   await "^Korvatel$" >/dev/null
   sleep 1.5
+  # The shop page first (its tab "価格情報(4)").
+  xdotool mousemove 668 752 click 1
+  sleep 1
+  shot 0-shop-page
   # The window is maximised: the tab "注文詳細(3)" and the button "注文へ" of the order panel.
   xdotool mousemove 573 752 click 1
   sleep 1

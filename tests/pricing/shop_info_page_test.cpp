@@ -1,25 +1,59 @@
 #include "pricing/ui/shop_info_page.h"
+#include "pricing_fixture.h"
 #include "workspace/shop_options.h"
 
+#include <QLabel>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace korvatel
 {
 
-TEST(TShopInfoPage, ShowsTheShopsLinesThatArePresent)
+TEST(TShopInfoPage, ShowsTheShopItsTermsFeesAndNotice)
 {
     TShopOptions options;
     options.Shop = QStringLiteral("コルバ写真館");
     options.Address = QStringLiteral("東京都港区1-2-3");
     options.Message = QStringLiteral("毎週水曜定休");
-    TShopInfoPage page(options);
+    const test::TShop shop(TShopData::LoadContainer(test::ShopDataFile()).value());
+    TShopInfoPage page(options, shop.tables);
     EXPECT_EQ(page.objectName(), QStringLiteral("pnShop"));
-    EXPECT_EQ(page.text(), QStringLiteral("コルバ写真館\n東京都港区1-2-3\n毎週水曜定休"));
-    EXPECT_EQ(page.margin(), 16);
-    EXPECT_EQ(page.alignment(), Qt::AlignLeft | Qt::AlignTop);
+    const QString text = page.PageText();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("コルバ写真館\n東京都港区1-2-3\n毎週水曜定休")));
+    for (const char16_t *expected : { u"■お支払い方法", u"■お届け方法", u"【ｸﾚｼﾞｯﾄ手数料】",
+             u"20,000円以上の注文 \\100", u"【宅配便】", u"■特定商取引法に基づく表記" })
+        EXPECT_TRUE(text.contains(QString::fromUtf16(expected)))
+            << QString::fromUtf16(expected).toStdString();
     // The shop's text comes from its server: never rich text with live links.
-    EXPECT_EQ(page.textFormat(), Qt::PlainText);
-    EXPECT_FALSE(page.openExternalLinks());
+    for (const QLabel *label : page.findChildren<QLabel *>()) {
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        EXPECT_FALSE(label->openExternalLinks());
+    }
+}
+
+TEST(TShopInfoPage, OffersOnlyWebLinksAndOpensThemOnAClick)
+{
+    TShopOptions options;
+    options.HomePage = QStringLiteral("https://shop.example.jp/");
+    const TPriceTables tables;
+    EXPECT_EQ(ShopLinks(options, tables).size(), 1);
+    options.HomePage = QStringLiteral("file:///etc/passwd");
+    EXPECT_TRUE(ShopLinks(options, tables).isEmpty());
+    options.HomePage = QStringLiteral("javascript:alert(1)");
+    EXPECT_TRUE(ShopLinks(options, tables).isEmpty());
+
+    options.HomePage = QStringLiteral("https://shop.example.jp/");
+    TShopInfoPage page(options, tables);
+    QList<QUrl> opened;
+    page.OpenLink = [&opened](const QUrl &url) {
+        opened << url;
+        return true;
+    };
+    const QList<QPushButton *> buttons = page.findChildren<QPushButton *>();
+    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_EQ(buttons[0]->text(), QStringLiteral("ホームページ"));
+    buttons[0]->click();
+    EXPECT_EQ(opened, QList<QUrl> { QUrl(QStringLiteral("https://shop.example.jp/")) });
 }
 
 TEST(TShopInfoPage, AShopWithoutLinesShowsThePriceCaption)

@@ -108,7 +108,7 @@ void TWebMain::BuildPages()
         FSession.ShopOffersCorrection(), Online() };
     FOrderPage = new TOrderPanel(FSession.Orders(), settings, FPages);
     FPages->addWidget(FOrderPage);
-    FPages->addWidget(new TShopInfoPage(FSession.ShopOptions, FPages));
+    FPages->addWidget(new TShopInfoPage(FSession.ShopOptions, FSession.PriceTables, FPages));
 
     FPanelRB = new QWidget(FWorkSplitter);
     FPanelRB->setObjectName(QStringLiteral("pnRB"));

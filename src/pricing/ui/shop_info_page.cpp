@@ -1,9 +1,27 @@
 #include "pricing/ui/shop_info_page.h"
 
+#include "pricing/shop_pricing.h"
+#include "pricing/shop_terms.h"
 #include "workspace/shop_options.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace korvatel
 {
+
+namespace
+{
+
+bool WebAddress(const QUrl &url)
+{
+    return url.isValid() && !url.host().isEmpty()
+        && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+}
+
+} // namespace
 
 QString ShopInfoText(const TShopOptions &options)
 {
@@ -15,16 +33,100 @@ QString ShopInfoText(const TShopOptions &options)
     return lines.isEmpty() ? QStringLiteral("価格情報") : lines.join(u'\n');
 }
 
-TShopInfoPage::TShopInfoPage(const TShopOptions &options, QWidget *parent)
-    : QLabel(parent)
+QList<std::pair<QString, QUrl>> ShopLinks(const TShopOptions &options, const TPriceTables &tables)
+{
+    const TShopPricing pricing(tables);
+    const TShopTerms &terms = pricing.Terms();
+    const std::pair<QString, QString> candidates[] = {
+        { QStringLiteral("ホームページ"), options.HomePage },
+        { terms.MapTitle().isEmpty() ? QStringLiteral("地図") : terms.MapTitle(),
+            terms.MapUse() ? terms.MapURL() : QString() },
+        { QStringLiteral("掲示板"), terms.BBSUse() ? terms.BBS() : QString() },
+        { QStringLiteral("メール便の配達状況"), terms.MailbinURL() },
+        { QStringLiteral("宅配便の配達状況"), terms.TakuhaibinURL() },
+    };
+    QList<std::pair<QString, QUrl>> links;
+    for (const auto &[caption, address] : candidates) {
+        const QUrl url(address.trimmed(), QUrl::StrictMode);
+        if (WebAddress(url))
+            links.append({ caption, url });
+    }
+    return links;
+}
+
+TShopInfoPage::TShopInfoPage(
+    const TShopOptions &options, const TPriceTables &tables, QWidget *parent)
+    : QScrollArea(parent)
 {
     setObjectName(QStringLiteral("pnShop"));
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setMargin(16);
-    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(16, 16, 16, 16);
+
+    QLabel *head = AddBlock(layout, {}, { ShopInfoText(options) });
+    QFont bold = head->font();
+    bold.setBold(true);
+    head->setFont(bold);
+
+    const QList<std::pair<QString, QUrl>> links = ShopLinks(options, tables);
+    if (!links.isEmpty()) {
+        auto *row = new QHBoxLayout;
+        for (const auto &[caption, url] : links) {
+            auto *button = new QPushButton(caption, page);
+            button->setToolTip(url.toString());
+            button->setCursor(Qt::PointingHandCursor);
+            connect(button, &QPushButton::clicked, this, [this, url = url] {
+                if (OpenLink)
+                    OpenLink(url);
+                else
+                    QDesktopServices::openUrl(url);
+            });
+            row->addWidget(button);
+        }
+        row->addStretch(1);
+        layout->addLayout(row);
+    }
+
+    const TShopPricing pricing(tables);
+    const TShopTerms &terms = pricing.Terms();
+    AddBlock(layout, QStringLiteral("■お支払い方法"),
+        { terms.Payments() ? PaymentSetText(terms.Payments(), false)
+                           : QStringLiteral("ご来店時にお支払いください。") });
+    AddBlock(layout, QStringLiteral("■お届け方法"),
+        { terms.Deliveries() ? DeliverySetText(terms.Deliveries(), false)
+                             : QStringLiteral("ご来店にてお受け取りください。") });
+    AddBlock(layout, QStringLiteral("■料金"), ShopInformationLines(terms, tables));
+    AddBlock(layout, QStringLiteral("■お振込先"), terms.BankStrings());
+    AddBlock(layout, QStringLiteral("■お店から"), terms.TopComments() + terms.BottomComments());
+    AddBlock(layout, QStringLiteral("■特定商取引法に基づく表記"), terms.TokushoStrings());
+    layout->addStretch(1);
+    setWidget(page);
+}
+
+QLabel *TShopInfoPage::AddBlock(
+    QVBoxLayout *layout, const QString &heading, const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return nullptr;
+    auto *label = new QLabel(layout->parentWidget());
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // The shop's own text from its server: shown as it is, never as rich text with live links.
-    setTextFormat(Qt::PlainText);
-    setText(ShopInfoText(options));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setText((heading.isEmpty() ? lines : QStringList { heading } + lines).join(u'\n'));
+    layout->addWidget(label);
+    FTexts << label;
+    return label;
+}
+
+QString TShopInfoPage::PageText() const
+{
+    QStringList texts;
+    for (const QLabel *label : FTexts)
+        texts << label->text();
+    return texts.join(QStringLiteral("\n\n"));
 }
 
 } // namespace korvatel

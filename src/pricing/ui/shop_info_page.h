@@ -1,23 +1,47 @@
 #pragma once
 
-#include <QLabel>
+#include <QScrollArea>
+#include <QUrl>
+#include <functional>
+
+class QLabel;
+class QVBoxLayout;
 
 namespace korvatel
 {
 
+class TPriceTables;
 struct TShopOptions;
 
 // The shop's lines of the shop options (name, telephone, address, home page, message), one a
 // line and those present only; "価格情報" when the shop gave none.
 QString ShopInfoText(const TShopOptions &options);
 
-// The page of the shop tab: the shop's information as selectable text on the page's colour.
-class TShopInfoPage : public QLabel
+// The shop's links the page offers: home page, map, notice board and the carriers' tracking
+// pages, as caption and address; only web addresses (http, https) are offered.
+QList<std::pair<QString, QUrl>> ShopLinks(const TShopOptions &options, const TPriceTables &tables);
+
+// The page of the shop tab ("価格情報"): the shop's name and address, its links, the payment and
+// delivery kinds it offers, the fee, delivery, tax, rounding and CD-R texts, the bank details,
+// the shop's comments and the seller notice, scrolling when they pass the page. Every text comes
+// from the shop's server and is shown as plain text; links open in the browser on a click.
+class TShopInfoPage : public QScrollArea
 {
     Q_OBJECT
 
 public:
-    explicit TShopInfoPage(const TShopOptions &options, QWidget *parent = nullptr);
+    TShopInfoPage(
+        const TShopOptions &options, const TPriceTables &tables, QWidget *parent = nullptr);
+
+    // Every text the page shows, in order (tests).
+    QString PageText() const;
+    // Opens a link; the desktop's browser unless a test sets another.
+    std::function<bool(const QUrl &)> OpenLink;
+
+private:
+    QLabel *AddBlock(QVBoxLayout *layout, const QString &heading, const QStringList &lines);
+
+    QList<QLabel *> FTexts;
 };
 
 } // namespace korvatel
