@@ -218,8 +218,8 @@ QWidget *THoseiForm::MakeColourBox()
         FKinds[k]->setObjectName(QStringLiteral("btnKind%1").arg(k + 1));
         FKinds[k]->setCheckable(true);
         // The button down must be plain to see: it decides the whole correction.
-        FKinds[k]->setStyleSheet(QStringLiteral(
-            "QPushButton:checked { background: #ffcf9e; border: 2px solid #b05a00; font-weight: bold; }"));
+        FKinds[k]->setStyleSheet(QStringLiteral("QPushButton:checked { background: #ffcf9e; "
+                                                "border: 2px solid #b05a00; font-weight: bold; }"));
         connect(FKinds[k], &QPushButton::clicked, this, [this, k] { KindClicked(k + 1); });
         // Alt+1 to Alt+4 press the buttons from the keyboard.
         auto *key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + k)), this);
@@ -337,8 +337,8 @@ QWidget *THoseiForm::MakeHistogramBox()
     FCorrected = drawing("imgCorrected");
     grid->addWidget(FCorrected, 1, 1);
     auto *switches = new QHBoxLayout;
-    const QString names[4] = { QStringLiteral("R"), QStringLiteral("G"), QStringLiteral("B"),
-        QStringLiteral("濃度") };
+    const QString names[4]
+        = { QStringLiteral("R"), QStringLiteral("G"), QStringLiteral("B"), QStringLiteral("濃度") };
     for (int s = 0; s < 4; ++s) {
         FSeries[s] = new QCheckBox(names[s], box);
         FSeries[s]->setChecked(s < 3);
