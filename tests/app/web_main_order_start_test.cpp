@@ -51,6 +51,7 @@ TEST(TThanksForm, ShowsTheOrderAndAnswersFromTheKeyboard)
         EXPECT_TRUE(form.lbOrderName()->text().contains(
             QStringLiteral("20261208-102030123-0312345678-4321")));
         EXPECT_TRUE(form.cbClear()->isChecked()); // the basket is cleared unless unticked
+        EXPECT_EQ(form.lbShopNotes(), nullptr); // the shop has nothing to add
         QTest::keyClick(&form, Qt::Key_Return);
         EXPECT_EQ(form.result(), QDialog::Accepted);
         EXPECT_TRUE(form.ClearBasket());
@@ -65,6 +66,17 @@ TEST(TThanksForm, ShowsTheOrderAndAnswersFromTheKeyboard)
         EXPECT_EQ(form.result(), QDialog::Accepted);
         EXPECT_FALSE(form.ClearBasket());
     }
+}
+
+TEST(TThanksForm, ShowsTheShopsTextsForAfterSending)
+{
+    TThanksForm form(QStringLiteral("x"),
+        { QStringLiteral("仕上がりは3日後です。"), QString(),
+            QStringLiteral("<a href=\"http://x\">画像は30日保管します。</a>") });
+    ASSERT_NE(form.lbShopNotes(), nullptr);
+    EXPECT_EQ(form.lbShopNotes()->text(),
+        QStringLiteral("仕上がりは3日後です。\n<a href=\"http://x\">画像は30日保管します。</a>"));
+    EXPECT_EQ(form.lbShopNotes()->textFormat(), Qt::PlainText);
 }
 
 TEST(TWebMainOrderStart, OfflineTheOrderButtonRefuses)

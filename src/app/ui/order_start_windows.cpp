@@ -85,8 +85,11 @@ TOrderStart &TOrderStartWindows::Start()
     hooks.sendWindow = [this](const std::function<TSendResult(TSendProgress &)> &work) {
         return TSendForm::RunWork(FWindow, FSession.Workspace().SysData(), work);
     };
-    hooks.showThanks
-        = [this](const QString &orderName) { return TThanksForm::Ask(orderName, FWindow); };
+    hooks.showThanks = [this](const QString &orderName) {
+        const TShopOptions &shop = FSession.ShopOptions;
+        return TThanksForm::Ask(
+            orderName, { shop.SentDate, shop.SentAten, shop.HokanAten }, FWindow);
+    };
     hooks.payByCard = [&start, &prompter](const QString &cardOrderId, double amount) {
         const std::unique_ptr<TCardService> card = CardPaymentService(start.servers);
         if (!card)

@@ -9,7 +9,7 @@
 namespace korvatel
 {
 
-TThanksForm::TThanksForm(const QString &orderName, QWidget *parent)
+TThanksForm::TThanksForm(const QString &orderName, const QStringList &shopNotes, QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("ご注文ありがとうございました"));
@@ -25,6 +25,20 @@ TThanksForm::TThanksForm(const QString &orderName, QWidget *parent)
     FOrderName->setObjectName(QStringLiteral("lbOrderName"));
     FOrderName->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(FOrderName);
+    QStringList notes;
+    for (const QString &note : shopNotes)
+        if (!note.trimmed().isEmpty())
+            notes << note.trimmed();
+    if (!notes.isEmpty()) {
+        FShopNotes = new QLabel(notes.join(u'\n'), this);
+        FShopNotes->setObjectName(QStringLiteral("lbShopNotes"));
+        // The shop's texts come from its server: plain text only.
+        FShopNotes->setTextFormat(Qt::PlainText);
+        FShopNotes->setWordWrap(true);
+        FShopNotes->setFrameShape(QFrame::StyledPanel);
+        FShopNotes->setMargin(6);
+        layout->addWidget(FShopNotes);
+    }
     FClear = new QCheckBox(QStringLiteral("注文内容(注文画像)をクリアする(&C)"), this);
     FClear->setObjectName(QStringLiteral("cbClear"));
     FClear->setChecked(true);
@@ -52,9 +66,9 @@ void TThanksForm::reject()
     accept();
 }
 
-bool TThanksForm::Ask(const QString &orderName, QWidget *parent)
+bool TThanksForm::Ask(const QString &orderName, const QStringList &shopNotes, QWidget *parent)
 {
-    TThanksForm form(orderName, parent);
+    TThanksForm form(orderName, shopNotes, parent);
     form.exec();
     return form.ClearBasket();
 }

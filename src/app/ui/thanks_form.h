@@ -18,22 +18,27 @@ class TThanksForm : public QDialog
     Q_OBJECT
 
 public:
-    explicit TThanksForm(const QString &orderName, QWidget *parent = nullptr);
+    // shopNotes are the shop's texts for after sending (the finishing date, notices on the
+    // order and on how long pictures are kept); empty ones are left out.
+    explicit TThanksForm(
+        const QString &orderName, const QStringList &shopNotes = {}, QWidget *parent = nullptr);
 
     // Whether the basket is to be cleared.
     bool ClearBasket() const;
 
     QLabel *lbOrderName() const { return FOrderName; }
+    QLabel *lbShopNotes() const { return FShopNotes; }
     QCheckBox *cbClear() const { return FClear; }
     QPushButton *btnOK() const { return FOK; }
 
     void reject() override;
 
     // Shows the window modally and returns its answer.
-    static bool Ask(const QString &orderName, QWidget *parent);
+    static bool Ask(const QString &orderName, const QStringList &shopNotes, QWidget *parent);
 
 private:
     QLabel *FOrderName;
+    QLabel *FShopNotes = nullptr;
     QCheckBox *FClear;
     QPushButton *FOK;
 };
