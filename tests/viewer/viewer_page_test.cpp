@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -111,6 +112,19 @@ TEST(TViewerPage, CommandsWorkOnlyWhileThePageIsActiveAndAPictureIsShown)
     EXPECT_EQ(f.Shown(), QSize(40, 30));
     f.page->SetActive(false);
     EXPECT_FALSE(f.Command("miRight90")->isEnabled());
+}
+
+TEST(TViewerPage, TheChosenMaximumZoomIsKeptForTheNextStart)
+{
+    TPageFixture f;
+    f.state.MaxZoom = 300;
+    QToolButton *max = f.page->Stage()->sbMaxZoom();
+    ASSERT_NE(max->menu(), nullptr);
+    for (QAction *choice : max->menu()->actions())
+        if (choice->text().contains(QStringLiteral("200")))
+            choice->trigger();
+    EXPECT_EQ(f.page->Stage()->MaxZoom(), 200);
+    EXPECT_EQ(f.state.MaxZoom, 200);
 }
 
 TEST(TViewerPage, TheSlideShowStepsThroughTheBrowserListAndEnds)

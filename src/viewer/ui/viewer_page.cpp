@@ -58,6 +58,9 @@ TViewerPage::TViewerPage(
     layout->addWidget(FStage);
     connect(FStage, &TViewerStage::frameChanged, this, [this] { UpdateViewerCommands(); });
     connect(FStage, &TViewerStage::pictureChanged, this, &TViewerPage::UpdateViewerCommands);
+    // State.ini keeps the maximum for the next start.
+    connect(FStage, &TViewerStage::maxZoomChosen, this,
+        [this](int percent) { FState.MaxZoom = percent; });
     connect(
         FStage, &TViewerStage::pictureLoaded, this, [this](const QString &, const QString &error) {
             Status(2, QString());

@@ -114,7 +114,10 @@ TViewerStage::TViewerStage(QWidget *parent)
     for (int percent : kMaxZoomChoices) {
         QAction *action = maxMenu->addAction(QStringLiteral("Max %1%").arg(percent));
         action->setObjectName(QStringLiteral("miMax%1").arg(percent));
-        connect(action, &QAction::triggered, this, [this, percent] { SetMaxZoom(percent); });
+        connect(action, &QAction::triggered, this, [this, percent] {
+            SetMaxZoom(percent);
+            Q_EMIT maxZoomChosen(percent);
+        });
     }
     FMaxButton->setMenu(maxMenu);
     FZoomLabel = new QLabel(FTools);

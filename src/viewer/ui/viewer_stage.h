@@ -117,6 +117,8 @@ Q_SIGNALS:
     // A background load ended; error is empty when the picture is shown.
     void pictureLoaded(const QString &fileName, const QString &error);
     void hintText(const QString &text);
+    // The customer chose another maximum in the "Max" popup.
+    void maxZoomChosen(int percent);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
