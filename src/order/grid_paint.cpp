@@ -2,6 +2,7 @@
 
 #include "imaging/correction.h"
 #include "sources/thumb_store.h"
+#include "workspace/shop_options.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -21,7 +22,6 @@ const QColor kPlainOutline(128, 128, 128);
 const QColor kCurrentFrame(255, 255, 0);
 const QColor kPrintFrame(255, 0, 0);
 const QColor kOtherFrame(0, 200, 255);
-const QColor kImprint(255, 140, 0);
 
 void PaintBackground(QPainter &painter, const QRect &cell, const QRect &panel, int plateType)
 {
@@ -160,10 +160,20 @@ void PaintPicture(QPainter &painter, const TCellZones &z, const TThumbNail &item
         if (!imprint.isEmpty() && item.DateType != dkCustom) {
             const QRect &slider = z.Zone(gzHoseiKind);
             const int bottom = slider.isEmpty() ? out.image.bottom() - u : slider.top() - 1;
-            painter.setPen(kImprint);
-            painter.drawText(QRect(out.image.left(), out.image.top(), out.image.width() - 2 * u,
-                                 bottom - out.image.top() + 1),
-                Qt::AlignRight | Qt::AlignBottom, imprint);
+            const QRect area(out.image.left(), out.image.top(), out.image.width() - 2 * u,
+                bottom - out.image.top() + 1);
+            const QFont plain = painter.font();
+            QFont styled = plain;
+            styled.setBold(look.imprint.bold);
+            styled.setItalic(look.imprint.italic);
+            painter.setFont(styled);
+            if (look.imprint.shadow) {
+                painter.setPen(Qt::black);
+                painter.drawText(area.translated(1, 1), Qt::AlignRight | Qt::AlignBottom, imprint);
+            }
+            painter.setPen(look.imprint.colour);
+            painter.drawText(area, Qt::AlignRight | Qt::AlignBottom, imprint);
+            painter.setFont(plain);
         }
     } else {
         painter.fillRect(z.picture.adjusted(u, u, -u, -u), QColor(24, 24, 24));
@@ -292,6 +302,19 @@ TOrderCellPaint PaintOrderCell(QPainter &painter, const QRect &cell, const TThum
     }
     painter.restore();
     return out;
+}
+
+TImprintLook ShopImprintLook(const TShopOptions &options)
+{
+    TImprintLook look;
+    if (options.DateColor) {
+        const int v = *options.DateColor;
+        look.colour = QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+    }
+    look.bold = options.DateBold;
+    look.italic = options.DateItalic;
+    look.shadow = options.DateShadow;
+    return look;
 }
 
 } // namespace korvatel

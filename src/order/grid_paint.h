@@ -2,6 +2,7 @@
 
 #include "order/grid_cells.h"
 
+#include <QColor>
 #include <QFont>
 #include <QImage>
 
@@ -10,10 +11,24 @@ class QPainter;
 namespace korvatel
 {
 
+struct TShopOptions;
+
 // The grid looks of State.ini OrderPlateType: 1 "Ver 1.10", anything else "Ver 1.00".
 inline constexpr int kPlateVer110 = 1;
 
 // Everything a cell needs besides its item.
+// How the date imprint is drawn on the picture: the shop's colour, style and shadow.
+struct TImprintLook {
+    QColor colour { 255, 140, 0 };
+    bool bold = false;
+    bool italic = false;
+    bool shadow = false;
+};
+
+// The imprint look the shop's options ask for (DateColor, a Windows colour value 0x00BBGGRR,
+// DateStyle and DateShadow); the orange of the grid where the shop names no colour.
+TImprintLook ShopImprintLook(const TShopOptions &options);
+
 struct TOrderCellLook {
     int unit = 4;
     int plateType = kPlateVer110;
@@ -25,6 +40,7 @@ struct TOrderCellLook {
     QStringList projectSizes;
     int finesLow = 600;
     int finesHi = 680;
+    TImprintLook imprint;
     QFont font; // "MS UI Gothic"
     QFont captionFont; // "Arial"
 };

@@ -1,8 +1,10 @@
+#include "order/grid_paint.h"
 #include "order/ui/thumb_grid.h"
 #include "order_fixture.h"
 #include "platform/prompter.h"
 #include "pricing/price_tables.h"
 #include "support/image_builders.h"
+#include "workspace/shop_options.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -377,6 +379,36 @@ TEST(TThumbGrid, DoubleClickOnAFrameMergesWhenAskedTo)
     EXPECT_EQ(item.Orders.size(), 2); // double-click merge is off
     QTest::mouseDClick(f.grid, Qt::LeftButton, Qt::ControlModifier, at);
     EXPECT_EQ(item.Orders, (QStringList { "L=3" }));
+}
+
+TEST(TThumbGrid, TheDateImprintTakesTheShopsColourStyleAndShadow)
+{
+    TShopOptions options;
+    options.DateColor = 0xFF0000; // blue, as Windows writes colours
+    options.DateBold = true;
+    options.DateShadow = true;
+    const TImprintLook look = ShopImprintLook(options);
+    EXPECT_EQ(look.colour, QColor(0, 0, 255));
+    EXPECT_TRUE(look.bold && look.shadow && !look.italic);
+    EXPECT_EQ(ShopImprintLook(TShopOptions {}).colour, QColor(255, 140, 0));
+
+    TGridFixture f(1);
+    TThumbNail &item = *f.list.Item(0);
+    item.DatePrint = true;
+    item.DateStr[0] = QStringLiteral("'26 12 9");
+    f.grid->SetImprintLook(look);
+    const auto count = [&f](QColor colour) {
+        f.Paint(); // the picture is made by the first paint, the imprint drawn on it by the next
+        const QImage shot = f.grid->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                n += shot.pixelColor(x, y) == colour;
+        return n;
+    };
+    EXPECT_GT(count(QColor(0, 0, 255)), 20);
+    f.grid->SetImprintLook({});
+    EXPECT_EQ(count(QColor(0, 0, 255)), 0);
 }
 
 TEST(TThumbGrid, AMissingPictureShowsBroken)

@@ -140,6 +140,7 @@ QWidget *TOrderPanel::BuildOrderGrid()
     FGrid->SetSizeLeft(options.SizeBtnLeft);
     FGrid->SetPlusLeft(options.PlusBtnLeft);
     FGrid->SetFines(options.FinesLow, options.FinesHi);
+    FGrid->SetImprintLook(ShopImprintLook(options));
     FGrid->SetDateEditable(!options.CustDateNotEdit);
     FGrid->SetTables(FSettings.priceTables);
     FGrid->SetCorrectionOffered(FSettings.correctionOffered);

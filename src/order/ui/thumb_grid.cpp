@@ -154,6 +154,12 @@ void TThumbGrid::SetFines(int low, int high)
     update();
 }
 
+void TThumbGrid::SetImprintLook(const TImprintLook &look)
+{
+    FLook.imprint = look;
+    update();
+}
+
 TThumbNail *TThumbGrid::Item(int index) const
 {
     return FList ? FList->Item(index) : nullptr;

@@ -50,6 +50,7 @@ public:
     void SetCorrectionOffered(bool on);
     void SetDateEditable(bool on);
     void SetFines(int low, int high);
+    void SetImprintLook(const TImprintLook &look);
     void SetDragNuming(bool on) { FDragNuming = on; }
     void SetDblClickNuming(bool on) { FDblClickNuming = on; }
     void SetOnline(bool on) { FOnline = on; }
