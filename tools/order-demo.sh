@@ -7,8 +7,8 @@
 # the thank-you window is closed with Enter (the basket is cleared) and the card payment is made
 # at the demo shop's card service. The client runs with --unattended, so its questions get their
 # first answer. A PNG of the screen is saved after each step into
-# OUT_DIR (default build/default/order-demo), the summary and correction windows alone as
-# summary.png and correction.png. Ends with the receiver's verdict on the order, the correction
+# OUT_DIR (default build/default/order-demo), the summary, correction and files windows alone
+# as summary.png, correction.png and files-dialog.png. Ends with the receiver's verdict on the order, the correction
 # instructions it received and the history list; exit status 0 when the shop accepted the order.
 # usage: tools/order-demo.sh [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
@@ -79,6 +79,12 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   xdotool mousemove 668 752 click 1
   sleep 1
   shot 0-shop-page
+  # The files dialog ("ファイル管理", Ctrl+O), looked at and closed with Esc.
+  xdotool key ctrl+o
+  files=$(await "^データ設定/ファイル管理$")
+  import -window "$files" "$out/files-dialog.png"
+  xdotool key Escape
+  sleep 0.5
   # The window is maximised: the tab "注文詳細(3)" and the button "注文へ" of the order panel.
   xdotool mousemove 573 752 click 1
   sleep 1
