@@ -88,6 +88,11 @@ TEST(TFilmGridMemory, ScrollingThroughABigListKeepsOnlyThePicturesNearTheView)
 TEST(TFilmGridMemory, ACellBeingMadeIsNotAskedAgainAfterAScroll)
 {
     TStripFixture f(60);
+    // The first paint's cells are answered before the test starts, so that no cell of that
+    // paint is still being made when the pictures are forgotten below.
+    f.PaintAndSettle();
+    QTRY_VERIFY_WITH_TIMEOUT(f.loader->Pending() == 0, 10000);
+    QTest::qWait(100);
     // While the store is held the single loader thread takes the first cell and waits.
     f.loader->WithStore([&](TThumbStore &) {
         f.grid.InvalidatePictures();
