@@ -50,14 +50,12 @@ TJpegScale CoveringScale(QSize stored, QSize wanted)
 
 TBitmap LoadUpright(const QString &fileName)
 {
-    TPicture holder;
-    if (!LoadPicture(holder, fileName, true) || !holder.HasGraphic())
+    std::optional<TBitmap> bitmap = LoadUprightBitmap(fileName);
+    if (!bitmap)
         throw EPictureError(CannotOpenPictureText(fileName), peNoFile);
-    TBitmap bitmap = holder.ToBitmap();
-    if (bitmap.Empty())
+    if (bitmap->Empty())
         throw EPictureError(DamagedPictureText(), peEmpty);
-    ApplyOrientation(bitmap, ExifOrientationOf(fileName));
-    return bitmap;
+    return std::move(*bitmap);
 }
 
 QPoint ClampCurve(QPoint p)
@@ -70,20 +68,15 @@ int CurveDistance(QPoint a, QPoint b)
     return std::max(std::abs(a.x() - b.x()), std::abs(a.y() - b.y()));
 }
 
+// The extension without its dot.
 QString SuffixOf(const QString &fileName)
 {
-    const QString name = QFileInfo(fileName).fileName();
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : name.mid(dot + 1);
+    return ExtensionOf(fileName).mid(1);
 }
 
 QString WithSuffix(const QString &fileName, const QString &suffix)
 {
-    const QString current = SuffixOf(fileName);
-    const QString base = current.isEmpty() && !fileName.endsWith(QLatin1Char('.'))
-        ? fileName
-        : fileName.chopped(current.size() + 1);
-    return base + QLatin1Char('.') + suffix;
+    return fileName.chopped(ExtensionOf(fileName).size()) + QLatin1Char('.') + suffix;
 }
 
 } // namespace
@@ -179,17 +172,20 @@ CorrectionRecord THoseiWork::ValuesRecord() const
     return r;
 }
 
+TBitmap THoseiWork::Correct(const TBitmap &bitmap, const QRect &rect, THistGram *histogram) const
+{
+    const CorrectionRecord record = ValuesRecord();
+    // With no skin found ApplyCorrection maps no colour and does exactly what ApplyTone does;
+    // ApplyTone spares it measuring the whole picture again on every change.
+    if (FValues.button >= 1 && FValues.button <= 4 && !(FReference == TBgr {}))
+        return ApplyCorrection(bitmap, FValues.button, record, rect, histogram);
+    return ApplyTone(bitmap, record, rect, histogram);
+}
+
 TBitmap THoseiWork::Preview(THistGram &histogram) const
 {
     histogram.Clear(1);
-    const CorrectionRecord record = ValuesRecord();
-    const QRect rect = PreviewRect();
-    // With no skin found ApplyCorrection maps no colour and does exactly what ApplyTone does;
-    // ApplyTone spares it measuring the whole picture again on every change.
-    const bool colour = FValues.button >= 1 && FValues.button <= 4 && !(FReference == TBgr {});
-    TBitmap result = colour
-        ? ApplyCorrection(FPicture.bitmap, FValues.button, record, rect, &histogram)
-        : ApplyTone(FPicture.bitmap, record, rect, &histogram);
+    TBitmap result = Correct(FPicture.bitmap, PreviewRect(), &histogram);
     histogram.Finish(1);
     return result;
 }
@@ -253,13 +249,9 @@ void THoseiWork::ResetContrast()
 
 TBitmap THoseiWork::CorrectFullSize(const QString &fileName) const
 {
+    // The copy is corrected as the preview showed it, over the whole picture.
     const TBitmap bitmap = LoadUpright(fileName);
-    const CorrectionRecord record = ValuesRecord();
-    const QRect whole(0, 0, bitmap.Width(), bitmap.Height());
-    // The copy is corrected as the preview showed it.
-    if (FValues.button >= 1 && FValues.button <= 4 && !(FReference == TBgr {}))
-        return ApplyCorrection(bitmap, FValues.button, record, whole);
-    return ApplyTone(bitmap, record, whole);
+    return Correct(bitmap, QRect(0, 0, bitmap.Width(), bitmap.Height()), nullptr);
 }
 
 QPoint CurvePointAt(QPoint mouse)
@@ -289,6 +281,11 @@ THoseiHandle HandleAt(const TContrastPoints &points, QPoint p)
         }
     }
     return best;
+}
+
+bool NearMiddleHandle(const TContrastPoints &points, QPoint p)
+{
+    return CurveDistance((points.low + points.high) / 2, p) <= 18;
 }
 
 void DragHandle(THoseiValues &values, THoseiHandle handle, QPoint p, QPoint &last)
@@ -332,9 +329,8 @@ QString PictureSizeText(QSize size)
 
 QString CorrectedSaveName(const QString &fileName)
 {
-    const QString suffix = SuffixOf(fileName);
-    const QString base = suffix.isEmpty() ? fileName : fileName.chopped(suffix.size() + 1);
-    const QString tail = suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
+    const QString tail = ExtensionOf(fileName);
+    const QString base = fileName.chopped(tail.size());
     QString name = base + QStringLiteral("~補正") + tail;
     for (int n = 1; QFileInfo::exists(name); ++n)
         name = base + QStringLiteral("~補正(%1)").arg(n) + tail;

@@ -99,6 +99,10 @@ public:
     TBitmap CorrectFullSize(const QString &fileName) const;
 
 private:
+    // The correction the values stand for, over rect of bitmap: ApplyCorrection with the
+    // button's kind when a colour button is down and skin was found, else ApplyTone.
+    TBitmap Correct(const TBitmap &bitmap, const QRect &rect, THistGram *histogram) const;
+
     THoseiPicture FPicture;
     CorrectionRecord FRecord;
     TBgr FReference;
@@ -113,6 +117,8 @@ QPoint CurveImagePos(QPoint point);
 // The handle a press at curve point p holds: within 18 curve units of the low, the high or the
 // middle handle (the midpoint of the two), the nearest first.
 THoseiHandle HandleAt(const TContrastPoints &points, QPoint p);
+// The middle handle is highlighted while the mouse is within 18 curve units of it.
+bool NearMiddleHandle(const TContrastPoints &points, QPoint p);
 // Moves the held handle to curve point p; the middle handle moves both points together, kept
 // within 0..255.
 void DragHandle(THoseiValues &values, THoseiHandle handle, QPoint p, QPoint &last);

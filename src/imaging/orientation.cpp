@@ -2,6 +2,7 @@
 
 #include "imaging/byte_reader.h"
 #include "imaging/effects.h"
+#include "imaging/picture.h"
 #include "imaging/picture_kinds.h"
 
 #include <QBuffer>
@@ -129,6 +130,16 @@ void ApplyOrientation(TBitmap &bitmap, int orientation)
     default:
         break;
     }
+}
+
+std::optional<TBitmap> LoadUprightBitmap(const QString &fileName)
+{
+    TPicture holder;
+    if (!LoadPicture(holder, fileName, true))
+        return std::nullopt;
+    TBitmap bitmap = holder.ToBitmap();
+    ApplyOrientation(bitmap, ExifOrientationOf(fileName));
+    return bitmap;
 }
 
 } // namespace korvatel

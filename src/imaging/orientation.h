@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace korvatel
 {
@@ -23,5 +24,10 @@ int ExifOrientationOf(const QString &fileName);
 // Turns and mirrors a picture stored with the orientation so that it stands upright. 1 and
 // values outside 1..8 leave the bitmap as it is.
 void ApplyOrientation(TBitmap &bitmap, int orientation);
+
+// A picture file as the customer sees it: loaded (LoadPicture), as a 24-bit bitmap, and stood
+// upright by its orientation. nullopt when LoadPicture loads nothing; errors of the reader
+// are raised as LoadPicture raises them.
+std::optional<TBitmap> LoadUprightBitmap(const QString &fileName);
 
 } // namespace korvatel

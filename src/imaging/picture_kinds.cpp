@@ -5,11 +5,6 @@
 namespace korvatel
 {
 
-namespace
-{
-
-// The extension with its dot, as the file system routines give it: the text from the last "."
-// that comes after the last folder separator; empty when there is none.
 QString ExtensionOf(const QString &fileName)
 {
     const int dot = fileName.lastIndexOf(QLatin1Char('.'));
@@ -19,8 +14,6 @@ QString ExtensionOf(const QString &fileName)
         return {};
     return fileName.mid(dot);
 }
-
-} // namespace
 
 int ImageKindOf(const QString &fileName)
 {

@@ -18,6 +18,10 @@ enum TImageKind : int {
     ikPng = 7,
 };
 
+// The extension with its dot, as the file system routines give it: the text from the last "."
+// that comes after the last folder separator; empty when there is none.
+QString ExtensionOf(const QString &fileName);
+
 // The kind of picture a file name stands for, by its extension (a TImageKind).
 int ImageKindOf(const QString &fileName);
 

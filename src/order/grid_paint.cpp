@@ -308,8 +308,8 @@ TImprintLook ShopImprintLook(const TShopOptions &options)
 {
     TImprintLook look;
     if (options.DateColor) {
-        const int v = *options.DateColor;
-        look.colour = QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+        const TBgr c = ColorToBgr(uint32_t(*options.DateColor));
+        look.colour = QColor(c.r, c.g, c.b);
     }
     look.bold = options.DateBold;
     look.italic = options.DateItalic;

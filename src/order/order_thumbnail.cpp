@@ -133,8 +133,7 @@ TPrepareOutcome PrepareItemCorrection(TThumbNail &item, TPrompter &prompter)
     if (record.measured || record.kind < 1 || record.kind > 4)
         return poNotNeeded;
     const int kind = record.kind;
-    const QString copy = item.ThumbnailPath.size() > 4 ? item.ThumbnailPath.chopped(4) : QString();
-    if (PrepareCorrection(record, copy, item.FullPath, prompter))
+    if (PrepareCorrection(record, item.LocalCopy(), item.FullPath, prompter))
         return poMeasured;
     // A failure always moves the kind off 1..4; an unchanged kind means there was no file.
     return record.kind == kind ? poNoFile : poFailed;
@@ -173,7 +172,7 @@ std::optional<TBitmap> OrderCellPicture(
             }
         } else {
             // The local copy is what the order packaging sends; it is made on the way.
-            const QString copy = item.ThumbnailPath.chopped(4);
+            const QString copy = item.LocalCopy();
             if (!LocalCopyIsCurrent(item.FullPath, copy))
                 MakeLocalCopy(item.FullPath, copy);
             bitmap = LoadStoredThumbnail(item.ThumbnailPath);

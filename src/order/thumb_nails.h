@@ -54,6 +54,12 @@ public:
     QString FolderKey; // "Disk$001\C\Photos"
     QString FileName;
     QString ThumbnailPath; // the order thumbnail (".BMP")
+    // The local copy of the picture kept beside the order thumbnail (its path without ".BMP");
+    // empty when the item has no thumbnail path.
+    QString LocalCopy() const
+    {
+        return ThumbnailPath.size() > 4 ? ThumbnailPath.chopped(4) : QString();
+    }
     QString DateStr[3];
     TErrorKind ErrorKind = neNoError;
     qint32 FileSize = 0;

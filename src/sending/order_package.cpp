@@ -50,9 +50,10 @@ struct TPicturePlace {
 // photo replaced or edited since it was put in the basket). Empty when neither exists.
 QString SentPicture(const TThumbNail &item)
 {
-    if (item.ThumbnailPath.size() <= 4)
+    const QString copy = item.LocalCopy();
+    if (copy.isEmpty())
         return QFileInfo(item.FullPath).isFile() ? item.FullPath : QString();
-    return CurrentLocalCopy(item.FullPath, item.ThumbnailPath.chopped(4));
+    return CurrentLocalCopy(item.FullPath, copy);
 }
 
 // Writes a print order file into <folder>/<size>/MISC and adds it to the send list.

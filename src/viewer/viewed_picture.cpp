@@ -68,13 +68,12 @@ std::optional<TBitmap> TViewedPicture::Decode(const QString &fileName, QString *
             if (!LoadCciJpeg(bitmap, fileName))
                 throw EPictureError(QStringLiteral("JPEG stream not found"));
         } else {
-            TPicture holder;
-            if (!LoadPicture(holder, fileName, true))
-                throw EPictureError(QStringLiteral("File not found: ") + fileName);
-            bitmap = holder.ToBitmap();
             // The viewer works on the picture as the user sees it: turns and trimming frames
             // are in upright coordinates, and a saved copy is upright without a tag.
-            ApplyOrientation(bitmap, ExifOrientationOf(fileName));
+            std::optional<TBitmap> upright = LoadUprightBitmap(fileName);
+            if (!upright)
+                throw EPictureError(QStringLiteral("File not found: ") + fileName);
+            bitmap = std::move(*upright);
         }
         if (bitmap.Empty())
             throw EPictureError(QStringLiteral("No picture: ") + fileName);

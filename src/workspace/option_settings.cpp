@@ -69,6 +69,19 @@ TOptionSettings::TLoadResult TOptionSettings::Load(const QString &path)
     return result;
 }
 
+bool *TOptionSettings::Switch(QStringView word)
+{
+    if (word == QLatin1String("JPG"))
+        return &Jpg;
+    if (word == QLatin1String("JPEG"))
+        return &Jpeg;
+    for (const TWord &known : kWords) {
+        if (word == QLatin1String(known.word))
+            return &(this->*known.member);
+    }
+    return nullptr;
+}
+
 QStringList TOptionSettings::Words() const
 {
     QStringList words;

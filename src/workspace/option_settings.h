@@ -40,6 +40,14 @@ struct TOptionSettings {
     };
     TLoadResult Load(const QString &path);
 
+    // The switch written as a bare word ("JPG", "JPEG", "BMP", "SIZE", "CloseDelDateList", ...);
+    // nullptr for a word that names no switch.
+    bool *Switch(QStringView word);
+    const bool *Switch(QStringView word) const
+    {
+        return const_cast<TOptionSettings *>(this)->Switch(word);
+    }
+
     // The words that Save writes, in order; empty when nothing but JPG and JPEG would be
     // written, in which case the file is not written at all.
     QStringList Words() const;

@@ -36,11 +36,12 @@ TEST(TShopInfoPage, OffersOnlyWebLinksAndOpensThemOnAClick)
     TShopOptions options;
     options.HomePage = QStringLiteral("https://shop.example.jp/");
     const TPriceTables tables;
-    EXPECT_EQ(ShopLinks(options, tables).size(), 1);
+    const TShopTerms terms;
+    EXPECT_EQ(ShopLinks(options, terms).size(), 1);
     options.HomePage = QStringLiteral("file:///etc/passwd");
-    EXPECT_TRUE(ShopLinks(options, tables).isEmpty());
+    EXPECT_TRUE(ShopLinks(options, terms).isEmpty());
     options.HomePage = QStringLiteral("javascript:alert(1)");
-    EXPECT_TRUE(ShopLinks(options, tables).isEmpty());
+    EXPECT_TRUE(ShopLinks(options, terms).isEmpty());
 
     options.HomePage = QStringLiteral("https://shop.example.jp/");
     TShopInfoPage page(options, tables);

@@ -365,10 +365,7 @@ void TMainMenus::miFileManageClick()
     if (drive.isNull() || drive.toUpper() == workspace.DriveLetter().toUpper())
         return;
     TMoveWorkspaceHooks hooks;
-    hooks.saveAll = [this] {
-        FSession.SaveAll({ FSession.SaveOrderMemoryHook(FSession.Orders()),
-            [this] { FWindow.Sources()->CollectNodeExp(); }, true });
-    };
+    hooks.saveAll = [this] { FSession.SaveAll(FWindow.ShutdownHooks()); };
     hooks.showGrids = [this](bool visible) {
         FWindow.OrderPage()->Grid()->setVisible(visible);
         FWindow.Browser()->lvBrowser()->setVisible(visible);

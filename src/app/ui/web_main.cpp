@@ -138,9 +138,14 @@ void TWebMain::closeEvent(QCloseEvent *event)
     // The date text being typed belongs to the basket that is saved.
     FOrderPage->Grid()->CommitDateEditor();
     FBasket->Stop();
-    FSession.Shutdown({ FSession.SaveOrderMemoryHook(FSession.Orders()),
-        [this] { FSources->CollectNodeExp(); }, true });
+    FSession.Shutdown(ShutdownHooks());
     event->accept();
+}
+
+TClientSession::TShutdownHooks TWebMain::ShutdownHooks()
+{
+    return { FSession.SaveOrderMemoryHook(FSession.Orders()),
+        [this] { FSources->CollectNodeExp(); }, true };
 }
 
 void TWebMain::SetPrompter(TPrompter *prompter)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/client_session.h"
 #include "app/main_tabs.h"
 
 #include <QMainWindow>
@@ -91,6 +92,9 @@ public:
     // (the grid and the order memory then keep what it applied), else for saving and printing
     // a corrected copy. "色調補正..." of the menu "画像編集" opens it on the viewed picture.
     void CorrectPicture(const QString &path);
+    // What the window adds to the saving of the shutdown (and of a workspace move): the
+    // basket's order memory and the date tree's expanded nodes.
+    TClientSession::TShutdownHooks ShutdownHooks();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -152,7 +152,7 @@ void TWebMain::WireOrderPage()
 bool TWebMain::OpenCorrection(TThumbNail &item)
 {
     // The window works on the local copy when there is one, as the order sends it.
-    const QString copy = item.ThumbnailPath.size() > 4 ? item.ThumbnailPath.chopped(4) : QString();
+    const QString copy = item.LocalCopy();
     const QString file = QFileInfo(copy).isFile() ? copy : item.FullPath;
     return THoseiForm::Edit(file, item.Hosei, CorrectionAreaFile(), Prompter(), this);
 }

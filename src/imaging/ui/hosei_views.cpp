@@ -175,11 +175,7 @@ void THoseiCurve::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = CurvePointAt(event->position().toPoint());
     if (FHeld == hhNone) {
-        const TContrastPoints points = FPoints();
-        const bool near = FValues.manual
-            && std::max(std::abs(p.x() - (points.low.x() + points.high.x()) / 2),
-                   std::abs(p.y() - (points.low.y() + points.high.y()) / 2))
-                <= 18;
+        const bool near = FValues.manual && NearMiddleHandle(FPoints(), p);
         if (near != FNearMiddle) {
             FNearMiddle = near;
             update();

@@ -33,10 +33,8 @@ QString ShopInfoText(const TShopOptions &options)
     return lines.isEmpty() ? QStringLiteral("価格情報") : lines.join(u'\n');
 }
 
-QList<std::pair<QString, QUrl>> ShopLinks(const TShopOptions &options, const TPriceTables &tables)
+QList<std::pair<QString, QUrl>> ShopLinks(const TShopOptions &options, const TShopTerms &terms)
 {
-    const TShopPricing pricing(tables);
-    const TShopTerms &terms = pricing.Terms();
     const std::pair<QString, QString> candidates[] = {
         { QStringLiteral("ホームページ"), options.HomePage },
         { terms.MapTitle().isEmpty() ? QStringLiteral("地図") : terms.MapTitle(),
@@ -70,7 +68,9 @@ TShopInfoPage::TShopInfoPage(
     bold.setBold(true);
     head->setFont(bold);
 
-    const QList<std::pair<QString, QUrl>> links = ShopLinks(options, tables);
+    const TShopPricing pricing(tables);
+    const TShopTerms &terms = pricing.Terms();
+    const QList<std::pair<QString, QUrl>> links = ShopLinks(options, terms);
     if (!links.isEmpty()) {
         auto *row = new QHBoxLayout;
         for (const auto &[caption, url] : links) {
@@ -89,8 +89,6 @@ TShopInfoPage::TShopInfoPage(
         layout->addLayout(row);
     }
 
-    const TShopPricing pricing(tables);
-    const TShopTerms &terms = pricing.Terms();
     AddBlock(layout, QStringLiteral("■お支払い方法"),
         { terms.Payments() ? PaymentSetText(terms.Payments(), false)
                            : QStringLiteral("ご来店時にお支払いください。") });

@@ -11,6 +11,7 @@ namespace korvatel
 {
 
 class TPriceTables;
+class TShopTerms;
 struct TShopOptions;
 
 // The shop's lines of the shop options (name, telephone, address, home page, message), one a
@@ -19,7 +20,7 @@ QString ShopInfoText(const TShopOptions &options);
 
 // The shop's links the page offers: home page, map, notice board and the carriers' tracking
 // pages, as caption and address; only web addresses (http, https) are offered.
-QList<std::pair<QString, QUrl>> ShopLinks(const TShopOptions &options, const TPriceTables &tables);
+QList<std::pair<QString, QUrl>> ShopLinks(const TShopOptions &options, const TShopTerms &terms);
 
 // The page of the shop tab ("価格情報"): the shop's name and address, its links, the payment and
 // delivery kinds it offers, the fee, delivery, tax, rounding and CD-R texts, the bank details,

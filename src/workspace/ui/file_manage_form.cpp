@@ -47,16 +47,12 @@ TFileManageForm::TFileManageForm(
 
     auto *kinds = new QGroupBox(QStringLiteral("表示する画像の種類"), this);
     auto *kindGrid = new QGridLayout(kinds);
-    const std::pair<const char *, bool> kindWords[]
-        = { { "JPG", option.Jpg }, { "JPEG", option.Jpeg }, { "BMP", option.Bmp },
-              { "GIF", option.Gif }, { "PNG", option.Png }, { "ICON", option.Icon },
-              { "META", option.Meta }, { "BID", option.Bid }, { "AVI", option.Avi } };
     int at = 0;
-    for (const auto &[word, on] : kindWords) {
+    for (const char *word : { "JPG", "JPEG", "BMP", "GIF", "PNG", "ICON", "META", "BID", "AVI" }) {
         const QString caption = QString::fromLatin1(word) == QLatin1String("META")
             ? QStringLiteral("EMF/WMF")
             : QString::fromLatin1(word);
-        kindGrid->addWidget(AddBox(word, caption, on), at / 5, at % 5);
+        kindGrid->addWidget(AddBox(word, caption), at / 5, at % 5);
         ++at;
     }
     layout->addWidget(kinds);
@@ -64,8 +60,7 @@ TFileManageForm::TFileManageForm(
     auto *filter = new QGroupBox(QStringLiteral("ファイルの絞り込み"), this);
     auto *filterGrid = new QGridLayout(filter);
     filterGrid->addWidget(
-        AddBox("SIZE", QStringLiteral("ファイルサイズで絞り込む (バイト)"), option.Size), 0, 0, 1,
-        4);
+        AddBox("SIZE", QStringLiteral("ファイルサイズで絞り込む (バイト)")), 0, 0, 1, 4);
     const auto sizeBox = [filter](int value) {
         auto *box = new QSpinBox(filter);
         box->setRange(0, 2000000000);
@@ -86,26 +81,22 @@ TFileManageForm::TFileManageForm(
     connect(size, &QCheckBox::toggled, FMinSize, &QWidget::setEnabled);
     connect(size, &QCheckBox::toggled, FMaxSize, &QWidget::setEnabled);
     filterGrid->addWidget(
-        AddBox("TEMP", QStringLiteral("インターネット一時ファイルの画像も表示する"), option.Temp),
-        2, 0, 1, 4);
+        AddBox("TEMP", QStringLiteral("インターネット一時ファイルの画像も表示する")), 2, 0, 1, 4);
     filterGrid->addWidget(
-        AddBox("TEMPON", QStringLiteral("次回の起動でもそのまま表示する"), option.TempOn), 3, 0, 1,
-        4);
+        AddBox("TEMPON", QStringLiteral("次回の起動でもそのまま表示する")), 3, 0, 1, 4);
     filterGrid->addWidget(
-        AddBox("LAN", QStringLiteral("日付リストにﾈｯﾄﾜｰｸﾄﾞﾗｲﾌﾞを含める"), option.Lan), 4, 0, 1, 4);
+        AddBox("LAN", QStringLiteral("日付リストにﾈｯﾄﾜｰｸﾄﾞﾗｲﾌﾞを含める")), 4, 0, 1, 4);
     filterGrid->addWidget(
-        AddBox("FULLMAKE", QStringLiteral("日付リストを完全に作る (低速)"), option.FullMake), 5, 0,
-        1, 4);
+        AddBox("FULLMAKE", QStringLiteral("日付リストを完全に作る (低速)")), 5, 0, 1, 4);
     layout->addWidget(filter);
 
     auto *close = new QGroupBox(QStringLiteral("終了時の後片付け"), this);
     auto *closeColumn = new QVBoxLayout(close);
-    closeColumn->addWidget(AddBox("CloseDelThumb",
-        QStringLiteral("サムネイルのキャッシュを削除する"), !option.CloseNotDelThumb));
-    closeColumn->addWidget(AddBox(
-        "CloseDelDateList", QStringLiteral("日付リストを削除する"), option.CloseDelDateList));
-    closeColumn->addWidget(AddBox("CloseDelTemplate",
-        QStringLiteral("お気に入りが空ならテンプレートを削除する"), option.CloseDelTemplate));
+    closeColumn->addWidget(
+        AddBox("CloseDelThumb", QStringLiteral("サムネイルのキャッシュを削除する")));
+    closeColumn->addWidget(AddBox("CloseDelDateList", QStringLiteral("日付リストを削除する")));
+    closeColumn->addWidget(
+        AddBox("CloseDelTemplate", QStringLiteral("お気に入りが空ならテンプレートを削除する")));
     layout->addWidget(close);
 
     auto *work = new QGroupBox(QStringLiteral("作業用フォルダ<Korvatel>のドライブ"), this);
@@ -131,11 +122,14 @@ TFileManageForm::TFileManageForm(
     layout->addWidget(buttons);
 }
 
-QCheckBox *TFileManageForm::AddBox(const char *word, const QString &caption, bool on)
+QCheckBox *TFileManageForm::AddBox(const char *word, const QString &caption)
 {
     auto *box = new QCheckBox(caption, this);
     box->setObjectName(QStringLiteral("cb") + QString::fromLatin1(word));
-    box->setChecked(on);
+    // "CloseDelThumb" is the word the file keeps for the opposite of CloseNotDelThumb.
+    const QString name = QString::fromLatin1(word);
+    const bool *on = FOption.Switch(name);
+    box->setChecked(on ? *on : !FOption.CloseNotDelThumb);
     FBoxes.insert(QString::fromLatin1(word), box);
     return box;
 }
@@ -143,27 +137,13 @@ QCheckBox *TFileManageForm::AddBox(const char *word, const QString &caption, boo
 TOptionSettings TFileManageForm::Option() const
 {
     TOptionSettings option = FOption;
-    const auto on
-        = [this](const char *word) { return Box(QString::fromLatin1(word))->isChecked(); };
-    option.Jpg = on("JPG");
-    option.Jpeg = on("JPEG");
-    option.Bmp = on("BMP");
-    option.Gif = on("GIF");
-    option.Png = on("PNG");
-    option.Icon = on("ICON");
-    option.Meta = on("META");
-    option.Bid = on("BID");
-    option.Avi = on("AVI");
-    option.Size = on("SIZE");
+    for (auto it = FBoxes.cbegin(); it != FBoxes.cend(); ++it) {
+        if (bool *on = option.Switch(it.key()))
+            *on = it.value()->isChecked();
+    }
+    option.CloseNotDelThumb = !Box(QStringLiteral("CloseDelThumb"))->isChecked();
     option.MinSize = FMinSize->value();
     option.MaxSize = FMaxSize->value();
-    option.Temp = on("TEMP");
-    option.TempOn = on("TEMPON");
-    option.Lan = on("LAN");
-    option.FullMake = on("FULLMAKE");
-    option.CloseNotDelThumb = !on("CloseDelThumb");
-    option.CloseDelDateList = on("CloseDelDateList");
-    option.CloseDelTemplate = on("CloseDelTemplate");
     return option;
 }
 

@@ -36,7 +36,8 @@ public:
     QComboBox *DriveBox() const { return FDrive; }
 
 private:
-    QCheckBox *AddBox(const char *word, const QString &caption, bool on);
+    // A check box for a word of Option.ini, set as the settings have it.
+    QCheckBox *AddBox(const char *word, const QString &caption);
 
     TOptionSettings FOption;
     QMap<QString, QCheckBox *> FBoxes;
