@@ -18,45 +18,12 @@ namespace korvatel
 namespace
 {
 
-// Passes writes on to a device until a byte limit would be passed; then every write fails,
-// which ends the transfer.
-class TCappedWriter : public QIODevice
-{
-public:
-    TCappedWriter(QIODevice &target, qint64 limit)
-        : FTarget(target)
-        , FLimit(limit)
-    {
-        open(QIODevice::WriteOnly);
-    }
-    bool Overrun() const { return FOverrun; }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 length) override
-    {
-        if (FWritten + length > FLimit) {
-            FOverrun = true;
-            return -1;
-        }
-        const qint64 written = FTarget.write(data, length);
-        if (written > 0)
-            FWritten += written;
-        return written;
-    }
-
-private:
-    QIODevice &FTarget;
-    qint64 FLimit;
-    qint64 FWritten = 0;
-    bool FOverrun = false;
-};
-
+// Fetches url into target; the transport refuses an answer over limit bytes while it arrives.
 bool Fetch(TWinHTTP &http, const QString &url, QIODevice &target, qint64 limit)
 {
-    TCappedWriter writer(target, limit);
+    http.MaxSize = limit;
     try {
-        return http.GetUrl(writer, url) && !writer.Overrun();
+        return http.GetUrl(target, url);
     } catch (const EWinInetError &) {
         return false;
     }
@@ -137,10 +104,9 @@ TUpdateOutcome FetchSignedProgram(
     if (!program.open(QIODevice::ReadWrite | QIODevice::NewOnly,
             QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return Refused(TUpdateFault::ufStaging);
-    // The transport's own cap and timeout fit a program, not the small answers before it.
+    // A program is far larger than the answers before it: its own cap and a longer timeout.
     if (manifest->size > kProgramCap)
         return Refused(TUpdateFault::ufDownload);
-    http.MaxSize = manifest->size;
     http.TotalTimeout = 30 * 60 * 1000;
     if (!Fetch(http, manifest->name, program, manifest->size) || !program.flush()
         || program.size() != manifest->size)
