@@ -3,6 +3,7 @@
 #include "app/client_session.h"
 #include "app/program_update.h"
 #include "app/version_gate.h"
+#include "customer/registration.h"
 #include "platform/program_file.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
@@ -80,6 +81,16 @@ bool CheckVersionFromMenu(const TServerConfig &config, const TClientSession &ses
     else
         prompter.Warn(message);
     return state == 2 && ApplyVersionGate(session, config, own, folders, prompter, start);
+}
+
+QStringList RegistrationReportLines(
+    const TClientSession &session, const TUserFolders &folders, const TClock &clock)
+{
+    QStringList lines;
+    const QString machine = MachineIdentifier(folders, session.Workspace().SysData(), clock);
+    if (!BuildRegistration(session.User, session.ShopId(), machine, lines))
+        return {};
+    return lines;
 }
 
 } // namespace korvatel

@@ -11,6 +11,7 @@ namespace korvatel
 {
 
 class TClientSession;
+class TClock;
 class TPrompter;
 struct TUserFolders;
 
@@ -55,5 +56,11 @@ bool CheckVersionFromMenu(
     const TServerConfig &config, const TClientSession &session, const TProgramVersion &own,
     const TUserFolders &folders, TPrompter &prompter,
     const std::function<bool(const QString &)> &start = [](const QString &) { return true; });
+
+// The start-up registration report of the session's customer: the record of the shop, the
+// customer and this machine, when the customer record holds data; empty otherwise (nothing is
+// reported then).
+QStringList RegistrationReportLines(
+    const TClientSession &session, const TUserFolders &folders, const TClock &clock);
 
 } // namespace korvatel

@@ -197,6 +197,30 @@ std::optional<QDateTime> QueryServerTime(const TServerConfig &config, QString *e
     return std::nullopt;
 }
 
+bool ReportRegistration(const TServerConfig &config, const QStringList &lines)
+{
+    QList<std::pair<QString, QString>> fields;
+    for (const QString &line : lines) {
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq > 0)
+            fields.append({ line.left(eq), line.mid(eq + 1) });
+    }
+    if (fields.isEmpty())
+        return false;
+    for (const QString &server : config.timeServers.mid(0, 4)) {
+        TWinHTTP http;
+        QByteArray answer;
+        if (!http.Connect(server)
+            || !http.PostForm(
+                JoinUrl(server, QStringLiteral("/MacUp.php")), fields, {}, {}, {}, answer))
+            continue;
+        const std::optional<QStringList> read = SjisLines(answer);
+        if (read && !read->isEmpty() && read->first().trimmed() == QLatin1String("OK"))
+            return true;
+    }
+    return false;
+}
+
 QString CheckClock(const TServerConfig &config, TPrompter &prompter, const TClock &clock,
     const std::function<bool(const QDateTime &)> &setClock)
 {

@@ -50,6 +50,11 @@ std::optional<QDateTime> QueryServerTime(const TServerConfig &config, QString *e
 // leading zeros, seconds optional). Invalid text gives nullopt.
 std::optional<QDateTime> ParseServerTime(const QString &text);
 
+// The start-up registration report: posts the record's "name=value" lines as the fields of a
+// form to "/MacUp.php" of the time servers in turn (the maker's service servers) and stops at the
+// first that answers "OK". Lines without "=" are left out. False when none took it.
+bool ReportRegistration(const TServerConfig &config, const QStringList &lines);
+
 // Compares the machine's clock with the time server and tells the difference: asks whether to
 // set the clock too (Yes, No, Cancel), and with Yes and a difference calls setClock with the
 // corrected local time. Returns the message shown (empty after Cancel).

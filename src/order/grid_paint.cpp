@@ -120,12 +120,34 @@ void PaintDensity(QPainter &painter, const QRect &track, int density, int u)
     painter.drawRect(knob.adjusted(0, 0, -1, -1));
 }
 
+} // namespace
+
 QString ImprintText(const TThumbNail &item)
 {
     if (!item.DatePrint)
         return {};
     return item.DateStr[std::min<int>(item.DateType, 2)];
 }
+
+void DrawImprint(
+    QPainter &painter, const QRect &area, const QString &text, const TImprintLook &look)
+{
+    const QFont plain = painter.font();
+    QFont styled = plain;
+    styled.setBold(look.bold);
+    styled.setItalic(look.italic);
+    painter.setFont(styled);
+    if (look.shadow) {
+        painter.setPen(Qt::black);
+        painter.drawText(area.translated(1, 1), Qt::AlignRight | Qt::AlignBottom, text);
+    }
+    painter.setPen(look.colour);
+    painter.drawText(area, Qt::AlignRight | Qt::AlignBottom, text);
+    painter.setFont(plain);
+}
+
+namespace
+{
 
 // The picture with its size frames and its date imprint; a broken picture says so.
 void PaintPicture(QPainter &painter, const TCellZones &z, const TThumbNail &item,
@@ -162,18 +184,7 @@ void PaintPicture(QPainter &painter, const TCellZones &z, const TThumbNail &item
             const int bottom = slider.isEmpty() ? out.image.bottom() - u : slider.top() - 1;
             const QRect area(out.image.left(), out.image.top(), out.image.width() - 2 * u,
                 bottom - out.image.top() + 1);
-            const QFont plain = painter.font();
-            QFont styled = plain;
-            styled.setBold(look.imprint.bold);
-            styled.setItalic(look.imprint.italic);
-            painter.setFont(styled);
-            if (look.imprint.shadow) {
-                painter.setPen(Qt::black);
-                painter.drawText(area.translated(1, 1), Qt::AlignRight | Qt::AlignBottom, imprint);
-            }
-            painter.setPen(look.imprint.colour);
-            painter.drawText(area, Qt::AlignRight | Qt::AlignBottom, imprint);
-            painter.setFont(plain);
+            DrawImprint(painter, area, imprint, look.imprint);
         }
     } else {
         painter.fillRect(z.picture.adjusted(u, u, -u, -u), QColor(24, 24, 24));

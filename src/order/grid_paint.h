@@ -28,6 +28,12 @@ struct TImprintLook {
 // The imprint look the shop's options ask for (DateColor, a Windows colour value 0x00BBGGRR,
 // DateStyle and DateShadow); the orange of the grid where the shop names no colour.
 TImprintLook ShopImprintLook(const TShopOptions &options);
+// The text an item's print carries as its date imprint; empty without the imprint.
+QString ImprintText(const TThumbNail &item);
+// Draws a date imprint into the bottom right corner of area in the painter's font, with the
+// look's style, colour and shadow.
+void DrawImprint(
+    QPainter &painter, const QRect &area, const QString &text, const TImprintLook &look);
 
 struct TOrderCellLook {
     int unit = 4;

@@ -29,16 +29,36 @@ TJpegScale PreviewScale(QSize stored, int minSide)
     return jsFullSize;
 }
 
+QList<TJpegScale> PreviewSteps(QSize stored, int minSide, bool incremental)
+{
+    if (!incremental) {
+        const TJpegScale scale = PreviewScale(stored, minSide);
+        return scale == jsFullSize ? QList<TJpegScale>() : QList<TJpegScale> { scale };
+    }
+    const int longSide = std::max(stored.width(), stored.height());
+    QList<TJpegScale> steps;
+    for (const auto &[scale, divisor] :
+        { std::pair { jsEighth, 8 }, std::pair { jsQuarter, 4 }, std::pair { jsHalf, 2 } })
+        if (longSide / divisor >= kIncrementMinSide)
+            steps << scale;
+    return steps;
+}
+
 std::optional<TPicturePreview> DecodePreview(const QByteArray &data, int minSide)
 {
     const std::optional<TJpegInfo> info = ReadJpegInfo(data);
     if (!info)
         return std::nullopt;
+    return DecodePreviewAt(data, PreviewScale(QSize(info->width, info->height), minSide));
+}
+
+std::optional<TPicturePreview> DecodePreviewAt(const QByteArray &data, TJpegScale scale)
+{
+    const std::optional<TJpegInfo> info = ReadJpegInfo(data);
+    if (!info || scale == jsFullSize) // no quicker than the picture itself
+        return std::nullopt;
     try {
         const QSize stored(info->width, info->height);
-        const TJpegScale scale = PreviewScale(stored, minSide);
-        if (scale == jsFullSize) // no quicker than the picture itself
-            return std::nullopt;
         TBitmap bitmap = DecodeJpeg(data, scale);
         if (bitmap.Empty())
             return std::nullopt;
@@ -83,20 +103,28 @@ int TPictureLoader::Load(const QString &fileName)
     FNewest->store(serial);
     FBusy = true;
     std::shared_ptr<std::atomic<int>> newest = FNewest;
-    FPool.start([this, serial, newest, fileName] {
+    FPool.start([this, serial, newest, fileName, incremental = FIncremental] {
         const auto current = [&] { return newest->load() == serial; };
         if (!current())
             return;
         if (ImageKindOf(fileName) == ikJpeg) {
             QFile file(fileName);
             if (file.size() <= kPreviewMaxBytes && file.open(QIODevice::ReadOnly)) {
-                std::optional<TPicturePreview> quick
-                    = DecodePreview(file.readAll(), kPreviewMinSide);
-                if (quick && current())
-                    QMetaObject::invokeMethod(this, [this, serial, quick = std::move(*quick)] {
-                        if (serial == FSerial)
-                            Q_EMIT preview(serial, quick.bitmap, quick.storedSize);
-                    });
+                const QByteArray data = file.readAll();
+                const std::optional<TJpegInfo> info = ReadJpegInfo(data);
+                const QList<TJpegScale> steps = info
+                    ? PreviewSteps(QSize(info->width, info->height), kPreviewMinSide, incremental)
+                    : QList<TJpegScale>();
+                for (const TJpegScale scale : steps) {
+                    if (!current())
+                        return;
+                    std::optional<TPicturePreview> quick = DecodePreviewAt(data, scale);
+                    if (quick)
+                        QMetaObject::invokeMethod(this, [this, serial, quick = std::move(*quick)] {
+                            if (serial == FSerial)
+                                Q_EMIT preview(serial, quick.bitmap, quick.storedSize);
+                        });
+                }
             }
         }
         if (!current())

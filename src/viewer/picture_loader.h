@@ -32,9 +32,21 @@ struct TPicturePreview {
     QSize storedSize; // the whole picture's size as the viewer shows it
 };
 std::optional<TPicturePreview> DecodePreview(const QByteArray &data, int minSide);
+// The same look at a given scale; nullopt also for the full size.
+std::optional<TPicturePreview> DecodePreviewAt(const QByteArray &data, TJpegScale scale);
+
+// With incremental display, the steps smaller than this long side are left out: too coarse to
+// show anything.
+constexpr int kIncrementMinSide = 160;
+// The DCT scales of the looks shown before the whole picture, coarsest first. Without
+// incremental display one quick look at PreviewScale (none when that is the full size); with it
+// the picture sharpens step by step through every scale from 1/8 to 1/2 whose long side has at
+// least kIncrementMinSide pixels.
+QList<TJpegScale> PreviewSteps(QSize stored, int minSide, bool incremental);
 
 // Decodes the viewer's pictures on a thread of its own, one at a time: for a JPEG first a
-// quick look (preview), then the whole picture (loaded). Each Load gets a serial number; only
+// quick look, or with incremental display a few ever sharper ones (preview), then the whole
+// picture (loaded). Each Load gets a serial number; only
 // the newest load reports, and a load that is no longer the newest when its turn comes is not
 // decoded at all.
 class TPictureLoader : public QObject
@@ -47,6 +59,9 @@ public:
     ~TPictureLoader() override;
 
     int Load(const QString &fileName);
+    // Incremental display: the loads that follow show the picture in sharper steps.
+    void SetIncremental(bool on) { FIncremental = on; }
+    bool Incremental() const { return FIncremental; }
     // Drops the loads asked for so far: none of them reports any more.
     void Cancel();
     bool Busy() const { return FBusy; }
@@ -66,6 +81,7 @@ private:
     std::shared_ptr<std::atomic<int>> FNewest;
     int FSerial = 0;
     bool FBusy = false;
+    bool FIncremental = false;
     TBitmap FPicture;
     QImage FShown;
 };

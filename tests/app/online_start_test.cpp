@@ -1,5 +1,6 @@
 #include "app/client_session.h"
 #include "app/online_start.h"
+#include "customer/user_record.h"
 #include "demo_session.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
@@ -65,6 +66,52 @@ TEST(OnlineStart, ShopDataArrivesAndTheWindowReadsIt)
     EXPECT_TRUE(start.source.LastFetch().Switch(QStringLiteral("Http.on")));
     // The fetch deletes the file of the HTTP switch; the session knows it from the start.
     EXPECT_TRUE(start.session->ShopAllowsHttp());
+}
+
+TEST(OnlineStart, FirstStartOfTheDayReportsTheCustomerToTheShop)
+{
+    TDemoShop shop;
+    ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
+    TAppHome home;
+    {
+        TUserRecord user;
+        user.SetValue(QStringLiteral("Name"), QStringLiteral("山田太郎"));
+        user.SetValue(QStringLiteral("Tel1"), QStringLiteral("0426-00-0000"));
+        const QString file = home.Workspace().UserFile();
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+        ASSERT_TRUE(user.SaveToFile(file));
+    }
+    TStartWindows windows;
+    TServerShopData source(shop.Config());
+    TFixedClock clock { QDateTime::currentDateTime() };
+    TWorkspace workspace = home.Workspace();
+    const TStartupResult first = RunStartup(ShopEntry(), workspace, windows, source, clock);
+    ASSERT_TRUE(first.runRegistrationReport);
+    TClientSession session(std::move(workspace), ShopEntry(), first);
+    session.LoadAtCreation();
+
+    const QStringList lines = RegistrationReportLines(session, home.folders, clock);
+    ASSERT_EQ(lines.size(), 4); // Id, Name, Tel and MachineID
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Id=1234;")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Name=*")));
+    EXPECT_TRUE(ReportRegistration(shop.Config(), lines));
+    const std::optional<QByteArray> recorded = ReadWholeFile(
+        QDir(shop.State(QStringLiteral("Root"))).filePath(QStringLiteral("registrations.txt")));
+    ASSERT_TRUE(recorded.has_value());
+    const QString text = QString::fromUtf8(*recorded);
+    EXPECT_EQ(text.count(u'\n'), 1);
+    EXPECT_TRUE(text.contains(QStringLiteral("Id=1234;"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(lines[3])) << text.toStdString();
+
+    // A second start on the same day does not report again.
+    TWorkspace again = home.Workspace();
+    EXPECT_FALSE(RunStartup(ShopEntry(), again, windows, source, clock).runRegistrationReport);
+
+    // Without customer data there is nothing to report, and a shop that refuses the report
+    // gives false.
+    session.User = TUserRecord();
+    EXPECT_TRUE(RegistrationReportLines(session, home.folders, clock).isEmpty());
+    EXPECT_FALSE(ReportRegistration(shop.Config(), { QStringLiteral("Name=*x") }));
 }
 
 TEST(OnlineStart, UnreachableServersOpenTheStartFailureWindow)

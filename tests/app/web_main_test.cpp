@@ -540,6 +540,27 @@ TEST(TWebMain, OrderingTheViewedPictureAddsItOnceAndTheCheckRepairsAVanishedOne)
     EXPECT_EQ(f.window->StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
 }
 
+TEST(TWebMain, TheViewerShowsTheDateImprintOfAnOrderedPicture)
+{
+    TWindowFixture f;
+    QCoreApplication::processEvents();
+    TViewerStage *stage = f.View(40, 30);
+    EXPECT_TRUE(stage->Image()->Imprint().isEmpty()); // not in the basket
+    f.Command("miOrderView")->trigger();
+    ASSERT_EQ(f.window->Orders().Count(), 1);
+    TThumbNail *item = f.window->Orders().Item(0);
+    item->DatePrint = true;
+    item->DateType = dkNormal;
+    item->DateStr[0] = QStringLiteral("'26 12 09");
+    // Back from another tab, the viewer asks the basket again.
+    f.window->SelectTab(0);
+    f.window->SelectTab(1);
+    EXPECT_EQ(stage->Image()->Imprint(), QStringLiteral("'26 12 09"));
+    item->DatePrint = false;
+    f.window->ViewerPage()->ViewPicture(item->FullPath);
+    EXPECT_TRUE(stage->Image()->Imprint().isEmpty());
+}
+
 TEST(TWebMain, OrderingAnEditedPictureAddsTheEditedCopyBesideItsOrderedSource)
 {
     TWindowFixture f;

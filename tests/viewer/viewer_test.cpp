@@ -393,6 +393,20 @@ TEST(TPictureLoader, AQuickLookComesFirstAndOnlyTheNewestLoadReports)
     EXPECT_EQ(picture, QSize(1600, 1200));
     EXPECT_TRUE(errors[1].isEmpty());
 
+    // Incremental display: the picture sharpens in steps before the whole of it arrives.
+    EXPECT_EQ(PreviewSteps(QSize(1000, 800), 640, false), QList<TJpegScale>());
+    EXPECT_EQ(PreviewSteps(QSize(1000, 800), 640, true), (QList<TJpegScale> { jsQuarter, jsHalf }));
+    previews.clear();
+    loader.SetIncremental(true);
+    loader.Load(big);
+    ASSERT_TRUE(waitForLoads(3));
+    EXPECT_EQ((QList<QSize> { QSize(200, 150), QSize(1600, 1200), QSize(400, 300),
+                  QSize(1600, 1200), QSize(800, 600), QSize(1600, 1200) }),
+        previews);
+    loader.SetIncremental(false);
+    done.removeLast();
+    errors.removeLast();
+
     loader.Load(home.FilePath(QStringLiteral("broken.jpg")));
     ASSERT_TRUE(waitForLoads(3));
     EXPECT_FALSE(errors[2].isEmpty());

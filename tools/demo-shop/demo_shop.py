@@ -10,6 +10,9 @@
   FTPS image server                      the same files and account, TLS required throughout
   SMTP server (aiosmtpd)                 AUTH LOGIN with the shop's account
   receiver                               checks every order whose status file reads "Complite"
+  registrations                          POST /MacUp.php on the service server: the client's
+                                         daily registration report, one line each in
+                                         <root>/registrations.txt
 
 The format servers and the service server also listen with TLS (a certificate for 127.0.0.1 made
 at start, in <root>/tls/cert.pem): servers.ini names the HTTPS format servers, the HTTPS update
@@ -705,7 +708,24 @@ class DemoShop:
         handler.answer("OK\r\n")
         return True
 
+    def registration(self, handler, body):
+        """The start-up registration report: one line per report in registrations.txt."""
+        fields = parse_multipart(handler.headers.get("Content-Type"), body)
+        record = {name: value[1].decode("cp932", "replace") for name, value in fields.items()}
+        if not record.get("Id") or not record.get("MachineID"):
+            handler.answer("NG\r\n")
+            return True
+        line = "%s\t%s" % (datetime.datetime.now().strftime("%Y/%m/%d %H:%M:%S"),
+                            ";".join("%s=%s" % item for item in sorted(record.items())))
+        with self.log_lock:
+            with open(os.path.join(self.root, "registrations.txt"), "a", encoding="utf-8") as f:
+                f.write(line.replace("\n", " ") + "\n")
+        handler.answer("OK\r\n")
+        return True
+
     def service_post(self, handler, path, params, body):
+        if path == "/MacUp.php":
+            return self.registration(handler, body)
         if path == "/card/bundle.php":
             return self.card_bundle(handler, body)
         if path in ("/member/auth.php", "/cgi-bin/auth.cgi"):

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QProxyStyle>
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolTip>
 
@@ -135,6 +136,14 @@ int RunClient(QApplication &app)
         window.Basket().ShowProblems
             = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
     window.show();
+    // The daily report of the customer to the shop goes out in the background; its failures
+    // are ignored.
+    if (startup.runRegistrationReport) {
+        const QStringList report = RegistrationReportLines(session, folders, clock);
+        if (!report.isEmpty())
+            QThreadPool::globalInstance()->start(
+                [servers, report] { ReportRegistration(servers, report); });
+    }
     // A downloaded new program is started on its own; this one then ends.
     const auto startNew = [](const QString &program) { return StartProgram(program); };
     QTimer::singleShot(0, &window, [&] {

@@ -112,6 +112,11 @@ void TWebMain::WireViewerPage()
     FViewerPage->AddScannedFile
         = [this](const QString &file) { FSources->AddScannedPicture(file); };
     FViewerPage->ToggleFullSize = [this] { SetFullSize(!FFullSize); };
+    FViewerPage->SetImprintLook(ShopImprintLook(FSession.ShopOptions));
+    FViewerPage->ImprintOf = [this](const QString &file) {
+        const int index = FSession.Orders().Find(1, file);
+        return index < 0 ? QString() : ImprintText(*FSession.Orders().Item(index));
+    };
 }
 
 void TWebMain::WireOrderPage()

@@ -108,12 +108,15 @@ QAction *TViewerPage::Command(const char *name) const
 void TViewerPage::SetActive(bool active)
 {
     FActive = active;
+    if (active) // the basket may have changed the print's imprint meanwhile
+        RefreshImprint();
     UpdateViewerCommands();
 }
 
 void TViewerPage::ApplySettings()
 {
     FStage->SetMaxZoom(FState.MaxZoom);
+    FStage->SetIncrementalDisplay(FState.IncDisp);
     FStage->SetAnchorWide(FState.AnchorWide);
     QPalette view = FStage->View()->palette();
     view.setColor(QPalette::Dark, WinColor(FState.BoxColor));
@@ -191,7 +194,10 @@ void TViewerPage::BuildOptionCommands(QMenu *menu)
         = AddMenuCommand(this, menu, "miIncDisp", QStringLiteral("インクリメントディスプレー(&I)"));
     incremental->setCheckable(true);
     incremental->setChecked(FState.IncDisp);
-    connect(incremental, &QAction::toggled, this, [this](bool on) { FState.IncDisp = on; });
+    connect(incremental, &QAction::toggled, this, [this](bool on) {
+        FState.IncDisp = on;
+        FStage->SetIncrementalDisplay(on);
+    });
     QMenu *click = menu->addMenu(QStringLiteral("画像読込みクリック指定(&C)"));
     click->menuAction()->setObjectName(QStringLiteral("miClickKind"));
     AddMenuChoices(this, click, "miClick",
@@ -236,6 +242,8 @@ void TViewerPage::BuildTools()
 bool TViewerPage::ViewPicture(const QString &fileName)
 {
     QString error;
+    FViewedFile = fileName;
+    RefreshImprint();
     const bool loaded = FStage->ViewFile(fileName, &error);
     if (!loaded && !error.isEmpty())
         Prompter().Error(error);
@@ -246,6 +254,12 @@ bool TViewerPage::ViewPicture(const QString &fileName)
     UpdateViewerCommands();
     Memory();
     return loaded;
+}
+
+void TViewerPage::RefreshImprint()
+{
+    const QString text = ImprintOf && !FViewedFile.isEmpty() ? ImprintOf(FViewedFile) : QString();
+    FStage->Image()->SetImprint(text, FImprintLook);
 }
 
 void TViewerPage::UpdateViewerCommands()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/picture_kinds.h"
+#include "order/grid_paint.h"
 #include "viewer/tone_steps.h"
 #include "viewer/viewed_picture.h"
 
@@ -78,6 +79,12 @@ public:
     std::function<void()> MemoryStatus;
     // Selects the viewer tab, before a slide show or a browser picture is shown.
     std::function<void()> ShowViewer;
+    // The date imprint the basket gives a picture's print (empty: none, or not ordered), shown
+    // over the viewed picture in the shop's look.
+    std::function<QString(const QString &fileName)> ImprintOf;
+    void SetImprintLook(const TImprintLook &look) { FImprintLook = look; }
+    // Asks ImprintOf again for the viewed picture, after the basket changed.
+    void RefreshImprint();
     // Moves the browser's current cell along with the slide show, and the focus to the browser.
     std::function<void(int index)> BrowserCurrent;
     std::function<void()> FocusBrowser;
@@ -127,6 +134,8 @@ private:
     QTimer *FSlideTimer = nullptr;
     bool FSlideRunning = false;
     bool FSlidePaused = false;
+    QString FViewedFile; // the file last asked for, also while it loads
+    TImprintLook FImprintLook;
 };
 
 } // namespace korvatel

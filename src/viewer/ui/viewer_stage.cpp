@@ -55,6 +55,13 @@ void TViewerImage::resizeEvent(QResizeEvent *)
     FScaled = QPixmap();
 }
 
+void TViewerImage::SetImprint(const QString &text, const TImprintLook &look)
+{
+    FImprint = text;
+    FImprintLook = look;
+    update();
+}
+
 void TViewerImage::paintEvent(QPaintEvent *event)
 {
     if (FImage.isNull())
@@ -66,15 +73,25 @@ void TViewerImage::paintEvent(QPaintEvent *event)
             FScaled = QPixmap::fromImage(
                 FImage.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         painter.drawPixmap(event->rect(), FScaled, event->rect());
-        return;
+    } else {
+        // A very large zoom: only the exposed part is stretched from the picture.
+        const QRect target = event->rect();
+        const double sx = double(FImage.width()) / width();
+        const double sy = double(FImage.height()) / height();
+        const QRectF source(
+            target.x() * sx, target.y() * sy, target.width() * sx, target.height() * sy);
+        painter.drawImage(QRectF(target), FImage, source);
     }
-    // A very large zoom: only the exposed part is stretched from the picture.
-    const QRect target = event->rect();
-    const double sx = double(FImage.width()) / width();
-    const double sy = double(FImage.height()) / height();
-    const QRectF source(
-        target.x() * sx, target.y() * sy, target.width() * sx, target.height() * sy);
-    painter.drawImage(QRectF(target), FImage, source);
+    if (!FImprint.isEmpty()) {
+        // As on the print: a twentieth of the short side high, set in from the corner.
+        const int side = std::min(width(), height());
+        QFont font = painter.font();
+        font.setPixelSize(std::max(10, side / 20));
+        painter.setFont(font);
+        const int margin = std::max(4, side / 30);
+        DrawImprint(
+            painter, rect().adjusted(margin, margin, -margin, -margin), FImprint, FImprintLook);
+    }
 }
 
 void TViewerImage::mousePressEvent(QMouseEvent *event)
@@ -201,6 +218,11 @@ bool TViewerStage::ViewFile(const QString &fileName, QString *error)
     Refresh();
     FLoader->Load(fileName);
     return true;
+}
+
+void TViewerStage::SetIncrementalDisplay(bool on)
+{
+    FLoader->SetIncremental(on);
 }
 
 void TViewerStage::PreviewReady(const TBitmap &bitmap, QSize storedSize)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "order/grid_paint.h"
 #include "viewer/tone_steps.h"
 #include "viewer/viewed_picture.h"
 #include "viewer/viewer_zoom.h"
@@ -32,6 +33,10 @@ public:
     explicit TViewerImage(TViewerStage &stage, QWidget *parent);
     void SetPicture(const QImage &image);
     const QImage &Picture() const { return FImage; }
+    // The date imprint the print will carry, drawn over the picture's bottom right corner in
+    // the shop's look; an empty text draws none.
+    void SetImprint(const QString &text, const TImprintLook &look);
+    QString Imprint() const { return FImprint; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -44,6 +49,8 @@ private:
     TViewerStage &FStage;
     QImage FImage;
     QPixmap FScaled; // the picture at the displayed size, while that size is moderate
+    QString FImprint;
+    TImprintLook FImprintLook;
 };
 
 // The viewer of the "画像編集" tab: the picture control in a scrolled view, the zoom bar with its
@@ -86,6 +93,8 @@ public:
     int Zoom() const;
     int MaxZoom() const { return FMaxZoom; }
     void SetMaxZoom(int percent);
+    // Incremental display: a large JPEG shows in ever sharper steps while it is decoded.
+    void SetIncrementalDisplay(bool on);
     TZoomLayout Layout() const { return FLayout; }
 
     // The four turns; the frame turns with the picture.
