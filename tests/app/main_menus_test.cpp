@@ -17,6 +17,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QHash>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSpinBox>
 #include <QTimer>
 #include <QUrl>
@@ -235,6 +237,48 @@ TEST(TMainMenus, BrowserMenuSetsTheSortAndTheDecorations)
     EXPECT_EQ(f.session.State.CheckSize, 50);
     f.Command("miFilmNo")->setChecked(!f.session.State.FilmNo);
     EXPECT_EQ(f.session.State.FilmNo, f.Command("miFilmNo")->isChecked());
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+// Every command of the menus, submenus included, with the menu it is in.
+static QList<std::pair<QMenu *, QAction *>> MenuCommands(const QList<QAction *> &actions)
+{
+    QList<std::pair<QMenu *, QAction *>> all;
+    for (QAction *top : actions) {
+        if (QMenu *menu = top->menu()) {
+            for (QAction *action : menu->actions()) {
+                if (action->isSeparator())
+                    continue;
+                all.append({ menu, action });
+                all += MenuCommands({ action });
+            }
+        }
+    }
+    return all;
+}
+
+TEST(TMainMenus, AGreyCommandSaysWhyInItsTip)
+{
+    for (const bool online : { true, false }) {
+        TMenusFixture f(online);
+        int grey = 0;
+        for (const auto &[menu, action] : MenuCommands(f.window.menuBar()->actions())) {
+            EXPECT_TRUE(menu->toolTipsVisible()) << menu->title().toStdString();
+            if (action->isEnabled() || !action->isVisible())
+                continue;
+            ++grey;
+            EXPECT_FALSE(action->toolTip().isEmpty() || action->toolTip() == action->text())
+                << action->objectName().toStdString();
+        }
+        EXPECT_GT(grey, 10); // the viewer's commands, with no picture shown
+    }
+    // The viewer's commands tell what they wait for.
+    TMenusFixture f(true);
+    EXPECT_EQ(f.Command("miLeft90")->toolTip(), QStringLiteral("画像編集タブで使えます。"));
 }
 
 } // namespace korvatel

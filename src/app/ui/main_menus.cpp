@@ -53,7 +53,7 @@ QAction *AddLater(QObject *owner, QMenu *menu, const char *name, const QString &
     const QKeySequence &shortcut = {})
 {
     QAction *action = AddMenuCommand(owner, menu, name, caption, shortcut);
-    action->setEnabled(false);
+    EnableCommand(action, false, QStringLiteral("この機能は、このバージョンではまだ使えません。"));
     action->setProperty("later", true);
     return action;
 }
@@ -227,7 +227,10 @@ void TMainMenus::BuildSourceMenu()
         QAction *item = AddMenuCommand(window, menu, name.constData(),
             QString::fromUtf8(captions[mode - smTemplate]), {},
             [sources, mode] { sources->SetSourceMode(mode); });
-        item->setEnabled(sources->pcSource()->isTabVisible(mode - 1));
+        EnableCommand(item, sources->pcSource()->isTabVisible(mode - 1),
+            mode == smTemplate
+                ? QStringLiteral("このお店ではカードを扱っていません。")
+                : QStringLiteral("このお店ではカテゴリー別の注文を扱っていません。"));
     }
 }
 
@@ -297,7 +300,8 @@ void TMainMenus::BuildHelpMenu()
         QObject::connect(
             action, &QAction::triggered, window, [this, value = value] { SetTransMode(value); });
     }
-    trans->setEnabled(FSession.ShopAllowsHttp());
+    EnableCommand(trans->menuAction(), FSession.ShopAllowsHttp(),
+        QStringLiteral("このお店では送信モードを選べません（標準モードで送信します）。"));
     AddMenuCommand(window, menu, "miTimeQuery", QStringLiteral("時刻の問い合わせ"), {},
         [this] { miTimeQueryClick(); });
     AddMenuCommand(window, menu, "miConsistency", QStringLiteral("不整合チェック"), {},

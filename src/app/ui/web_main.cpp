@@ -8,6 +8,7 @@
 #include "order/consistency.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
+#include "platform/ui/menu_commands.h"
 #include "platform/ui/qt_prompter.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
@@ -18,6 +19,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
 
@@ -191,6 +193,8 @@ void TWebMain::BuildMenus()
     FMenus->BuildPageMenus(FCardsOffered);
     FMenus->BuildHelpMenu();
     FMenus->BuildUtilsMenu();
+    // A grey command tells why when the pointer rests on it.
+    ShowMenuTips(menuBar()->actions());
 }
 
 } // namespace korvatel

@@ -7,6 +7,7 @@
 #include "app/ui/status_bars.h"
 #include "app/ui/web_main.h"
 #include "order/ui/order_panel.h"
+#include "platform/ui/menu_commands.h"
 #include "platform/ui/widget_helpers.h"
 #include "pricing/ui/shop_info_page.h"
 #include "sources/ui/browser_panel.h"
@@ -182,10 +183,11 @@ void TWebMain::TabChanged(int index)
     QPalette palette = FTabRow->palette();
     palette.setColor(QPalette::Window, colour);
     FTabRow->setPalette(palette);
-    if (QAction *edit = Command(QStringLiteral("mmEdit")))
-        edit->setEnabled(FMode == tmViewer);
-    if (QAction *order = Command(QStringLiteral("mmOrder")))
-        order->setEnabled(FMode == tmOrder && Online());
+    EnableCommand(Command(QStringLiteral("mmEdit")), FMode == tmViewer,
+        QStringLiteral("画像編集タブで使えます。"));
+    EnableCommand(Command(QStringLiteral("mmOrder")), FMode == tmOrder && Online(),
+        Online() ? QStringLiteral("注文詳細タブで使えます。")
+                 : QStringLiteral("OFF-LINEです。この操作はできません。"));
     FViewerPage->SetActive(FMode == tmViewer);
     MemoryStatus();
 }

@@ -255,7 +255,8 @@ void TOrderPanel::BuildMenu(QMenu *menu)
             FSettings.state->CopyBtnTypeIndex = i;
             FGrid->SetCopyKind(CopyKindOfIndex(i));
         });
-    copy->setEnabled(FSettings.online);
+    EnableCommand(copy->menuAction(), FSettings.online,
+        QStringLiteral("OFF-LINEです。この操作はできません。"));
     FPopup->addActions(menu->actions());
 }
 

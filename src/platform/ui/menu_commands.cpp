@@ -38,4 +38,24 @@ QActionGroup *AddMenuChoices(QObject *owner, QMenu *menu, const char *prefix,
     return group;
 }
 
+void EnableCommand(QAction *action, bool on, const QString &reason)
+{
+    if (!action)
+        return;
+    action->setEnabled(on);
+    action->setToolTip(on ? QString() : reason);
+    action->setStatusTip(on ? QString() : reason);
+}
+
+void ShowMenuTips(const QList<QAction *> &barActions)
+{
+    for (QAction *action : barActions) {
+        QMenu *menu = action->menu();
+        if (!menu)
+            continue;
+        menu->setToolTipsVisible(true);
+        ShowMenuTips(menu->actions());
+    }
+}
+
 } // namespace korvatel

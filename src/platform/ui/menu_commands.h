@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -23,5 +24,12 @@ QAction *AddMenuCommand(QObject *owner, QMenu *menu, const char *name, const QSt
 // gets the index of the choice triggered.
 QActionGroup *AddMenuChoices(QObject *owner, QMenu *menu, const char *prefix,
     const QStringList &captions, int current, std::function<void(int)> chosen);
+
+// Enables a command, or disables it and gives the reason as its tip: menus whose tips are shown
+// (ShowMenuTips) tell it when the pointer rests on the grey command, the status bar when it is
+// highlighted.
+void EnableCommand(QAction *action, bool on, const QString &reason);
+// Lets every menu under the bar, submenus included, show the tips of its commands.
+void ShowMenuTips(const QList<QAction *> &barActions);
 
 } // namespace korvatel

@@ -268,19 +268,27 @@ void TViewerPage::UpdateViewerCommands()
     const TViewedPicture &picture = FStage->Picture();
     const bool shown = !picture.Empty() && FActive;
     const bool frame = FStage->Frame().Visible();
-    const auto enable = [this](const char *name, bool on) {
-        if (QAction *action = Command(name))
-            action->setEnabled(on);
+    // A grey command says why in its tip.
+    const QString noPicture = !FActive ? QStringLiteral("画像編集タブで使えます。")
+                                       : QStringLiteral("画像が表示されていません。");
+    const auto enable = [this](const char *name, bool on, const QString &reason) {
+        EnableCommand(Command(name), on, reason);
     };
     for (const char *name : { "miUpright", "miInverted", "miLeft90", "miRight90", "miContrastUp",
              "miContrastDown", "miBrighter", "miDarker", "miPseudoDouble", "miErase", "miSaveAs",
              "miOrderView", "miFullSize" })
-        enable(name, shown);
-    enable("miTriming", shown && frame);
-    enable("miSlideShow", FActive && (FSlideRunning || !FBrowserFiles.isEmpty()));
-    enable("miSlidePause", FActive && FSlideRunning);
-    enable("miRestore", shown && picture.Changed());
-    enable("miUndo", shown && picture.CanUndo());
+        enable(name, shown, noPicture);
+    enable("miTriming", shown && frame,
+        shown ? QStringLiteral("画像の上をドラッグして、トリミングの範囲を指定してください。")
+              : noPicture);
+    enable("miSlideShow", FActive && (FSlideRunning || !FBrowserFiles.isEmpty()),
+        FActive ? QStringLiteral("一覧に画像がありません。") : noPicture);
+    enable("miSlidePause", FActive && FSlideRunning,
+        QStringLiteral("スライドショーの間だけ使えます。"));
+    enable("miRestore", shown && picture.Changed(),
+        shown ? QStringLiteral("画像は変更されていません。") : noPicture);
+    enable("miUndo", shown && picture.CanUndo(),
+        shown ? QStringLiteral("元に戻す操作がありません。") : noPicture);
 }
 
 void TViewerPage::SetBrowserFiles(const QStringList &files, int index)
