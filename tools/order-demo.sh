@@ -32,29 +32,15 @@ photos=$home/Pictures/demo-photos
 mkdir -p "$photos" "$home/Korvatel/SysData" "$home/.config/korvatel" "$shopdir"
 
 # The sample photos of tools/run-demo.sh, the folder the window opens on, the customer record
-# (Shift-JIS) and the basket.
-colours=(skyblue-seagreen orange-firebrick khaki-olivedrab)
-for i in 1 2 3; do
-  convert -size 1600x1200 "gradient:${colours[$((i - 1))]}" \
-    -fill white -draw "circle 800,600 800,$((250 + i * 40))" -quality 88 "$photos/photo0$i.jpg"
-done
+# and the basket.
+. tools/demo-env.sh
+make_demo_photos "$photos" 3
 printf 'LastDir=%s\r\n' "$photos" >"$home/Korvatel/SysData/State.ini"
-printf 'Tab=ご自分,Name=山田太郎,Tel1=03-1234-5678,Mail=taro@example.jp,Zip=192-0000,%s\r\n' \
-  'Adrs1=東京都八王子市明神町1-2-3,Acount=4321,Pass=123456' | iconv -f UTF-8 -t CP932 \
-  >"$home/Korvatel/User"
+write_demo_customer "$home"
 "$cli" basket "$home/Korvatel/SysData/OrderMemory" --add "$photos"/photo0*.jpg --size L \
   --count 2 >/dev/null
-
-ready=$shopdir/ready.txt
-/usr/bin/python3 tools/demo-shop/demo_shop.py --root "$shopdir" \
-  --servers "$home/.config/korvatel/servers.ini" --state "$shopdir/state.ini" \
-  --program "$client" >"$ready" &
-shop_pid=$!
-for _ in $(seq 100); do
-  grep -q READY "$ready" 2>/dev/null && break
-  kill -0 "$shop_pid" 2>/dev/null || { echo "order-demo: the demo shop did not start"; exit 1; }
-  sleep 0.1
-done
+start_demo_shop "$shopdir" "$home/.config/korvatel/servers.ini" "$client" \
+  || { echo "order-demo: the demo shop did not start"; exit 1; }
 
 export HOME=$home
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME KORVATEL_SERVERS

@@ -18,17 +18,9 @@ mkdir -p "$demo/bin" "$demo/.config/korvatel" "$shopdir"
 cp "$client" "$demo/bin/Korvatel1234"
 
 # The sample photos: a few camera-sized JPEGs, made once.
+. tools/demo-env.sh
 photos=$demo/Pictures/demo-photos
-if [ ! -s "$photos/photo06.jpg" ]; then
-  mkdir -p "$photos"
-  colours=(skyblue-seagreen orange-firebrick khaki-olivedrab plum-midnightblue
-           lightpink-maroon aquamarine-teal)
-  for i in 1 2 3 4 5 6; do
-    convert -size 1600x1200 "gradient:${colours[$((i - 1))]}" \
-      -fill white -draw "circle 800,600 800,$((250 + i * 40))" \
-      -quality 88 "$photos/photo0$i.jpg"
-  done
-fi
+make_demo_photos "$photos" 6
 # The main window opens on them at the first start.
 state=$demo/Korvatel/SysData/State.ini
 if [ ! -e "$state" ]; then
@@ -37,18 +29,9 @@ if [ ! -e "$state" ]; then
 fi
 
 # The demo shop writes the client's server configuration into the demo home.
+trap 'kill "${shop_pid:-}" 2>/dev/null || true' EXIT
+start_demo_shop "$shopdir" "$demo/.config/korvatel/servers.ini" "$client"
 ready=$shopdir/ready.txt
-rm -f "$ready"
-/usr/bin/python3 tools/demo-shop/demo_shop.py --root "$shopdir" \
-  --servers "$demo/.config/korvatel/servers.ini" --state "$shopdir/state.ini" \
-  --program "$client" >"$ready" &
-shop_pid=$!
-trap 'kill "$shop_pid" 2>/dev/null || true' EXIT
-for _ in $(seq 100); do
-  grep -q READY "$ready" 2>/dev/null && break
-  kill -0 "$shop_pid" 2>/dev/null || { echo "run-demo: the demo shop did not start"; exit 1; }
-  sleep 0.1
-done
 echo "run-demo: demo shop $(cat "$ready") (files in $shopdir)"
 
 export HOME=$demo
