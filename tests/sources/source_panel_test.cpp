@@ -5,6 +5,7 @@
 #include "sources/source_listing.h"
 #include "sources/source_modes.h"
 #include "sources/ui/browser_panel.h"
+#include "sources/ui/drive_folder_model.h"
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
 #include "support/app_home.h"
@@ -14,7 +15,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>

@@ -8,6 +8,7 @@
 #include "order/consistency.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
+#include "platform/drive_watch.h"
 #include "platform/ui/qt_prompter.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
@@ -56,11 +57,23 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     BuildTabs();
     BuildShortcuts();
     ApplySettings();
+    // Cards and sticks plugged in or pulled out while the window is open join or leave the
+    // folder tree and the disk scan.
+    FDriveWatch = new TDriveWatch(
+        [folders = FSession.Workspace().Folders()] { return TDriveTable::FromSystem(folders); },
+        FSession.Workspace().Drives(), this);
+    connect(FDriveWatch, &TDriveWatch::drivesChanged, this, &TWebMain::DrivesChanged);
     // Maximised at start; the geometry first, for screens without a window manager.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     QTimer::singleShot(0, this, &TWebMain::FirstIdle);
+}
+
+void TWebMain::DrivesChanged(const TDriveTable &drives)
+{
+    FSession.Workspace().SetDrives(drives);
+    FSources->DrivesChanged(drives);
 }
 
 TWebMain::~TWebMain()
