@@ -1,6 +1,7 @@
 #include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "sources/date_exclusion.h"
+#include "sources/date_scan.h"
 #include "sources/film_cell.h"
 #include "sources/source_listing.h"
 #include "sources/source_modes.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -38,8 +40,10 @@ const QStringList kJpegKinds { QStringLiteral(".jpg"), QStringLiteral(".jpeg") }
 // The two pages side by side over a temporary home, without a main window: the values they
 // read are plain members here and the save hooks count their calls.
 struct TPagesFixture {
-    TPagesFixture()
-        : workspace(home.Workspace())
+    // drives: further drives of the home, as test::TAppHome takes them.
+    explicit TPagesFixture(const QString &drives = {})
+        : home(drives)
+        , workspace(home.Workspace())
     {
         workspace.PrepareWorkspace();
         browser = std::make_unique<TBrowserPanel>(workspace.Works(), state);
@@ -207,6 +211,96 @@ TEST(TSourcePanel, TheExclusionListIsWrittenThroughItsHookAndShownOnlyWhenFilled
         + QStringLiteral("> を日付リストの対象に戻します。よろしいですか？");
     EXPECT_EQ(f.prompter.Texts(), (QStringList { ExclusionQuestion({}, trip), back, back }));
     EXPECT_EQ(f.prompter.Unexpected(), 0);
+}
+
+TEST(TSourcePanel, AFolderOnASecondDriveIsListedWhenChosen)
+{
+    TPagesFixture f(QStringLiteral("E=removable"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("drives/E/DCIM/100CANON/IMG_0001.JPG"), "x"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("drives/E/DCIM/100CANON/IMG_0002.JPG"), "x"));
+    QTreeView *tree = f.sources->tvFolder();
+    TDriveFolderModel *model = f.sources->FolderModel();
+    ASSERT_EQ(model->rowCount(), 2);
+    const QModelIndex card = model->index(1, 0);
+    EXPECT_EQ(card.data().toString(), QStringLiteral("E: E"));
+    // Opening the drive and then its DCIM folder reads them; a click chooses the camera folder.
+    tree->expand(card);
+    const QModelIndex dcim = model->index(0, 0, card);
+    ASSERT_EQ(dcim.data().toString(), QStringLiteral("DCIM"));
+    tree->expand(dcim);
+    const QModelIndex camera = model->index(0, 0, dcim);
+    ASSERT_TRUE(camera.isValid());
+    QTRY_VERIFY_WITH_TIMEOUT(tree->visualRect(camera).isValid(), 5000);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(camera).center());
+    const QString folder = f.home.DriveRoot(u'E') + QStringLiteral("/DCIM/100CANON");
+    EXPECT_EQ(f.browser->ShownName(), folder);
+    EXPECT_EQ(f.browser->Film().Count(), 2);
+    EXPECT_EQ(f.state.LastDir, folder);
+}
+
+TEST(TSourcePanel, ADriveThatGoesTakesItsListingButNotTheOtherDrives)
+{
+    TPagesFixture f(QStringLiteral("E=fixed"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("drives/E/DCIM/a.jpg"), "x"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/2024/b.jpg"), "x"));
+    const QString card = f.home.DriveRoot(u'E');
+    const QString photos = f.home.FilePath(QStringLiteral("Photos"));
+    QTreeView *tree = f.sources->tvFolder();
+    f.sources->ChooseFolder(photos + QStringLiteral("/2024"));
+    EXPECT_TRUE(tree->isExpanded(f.sources->FolderModel()->index(photos)));
+    // As at start with the last folder: chosen in the tree and listed.
+    f.sources->ChooseFolder(card + QStringLiteral("/DCIM"));
+    f.sources->ListFolder(card + QStringLiteral("/DCIM"));
+    EXPECT_TRUE(tree->isExpanded(f.sources->FolderModel()->index(card)));
+    ASSERT_EQ(f.browser->Film().Count(), 1);
+    const int listed = f.listsShown;
+    EXPECT_EQ(ScanDrives(f.workspace.Drives(), false).size(), 2);
+
+    // The card is pulled out: its node goes, the browser is emptied and nothing else listed.
+    ASSERT_TRUE(QDir(card).removeRecursively());
+    const TDriveTable without = TDriveTable::Build(f.home.Path(), {}, {});
+    f.workspace.SetDrives(without);
+    f.sources->DrivesChanged(without);
+    EXPECT_EQ(f.sources->FolderModel()->rowCount(), 1);
+    EXPECT_FALSE(tree->currentIndex().isValid());
+    EXPECT_EQ(f.browser->Film().Count(), 0);
+    EXPECT_TRUE(f.browser->ShownName().isEmpty());
+    EXPECT_EQ(f.listsShown, listed + 1);
+    EXPECT_TRUE(tree->isExpanded(f.sources->FolderModel()->index(photos)));
+    // The disk scan walks the drives of the new table.
+    EXPECT_EQ(ScanDrives(f.workspace.Drives(), false).size(), 1);
+
+    // Back in, it is a node again, closed, and nothing is listed for it by itself.
+    ASSERT_TRUE(f.home.Write(QStringLiteral("drives/E/DCIM/a.jpg"), "x"));
+    f.sources->DrivesChanged(f.home.table);
+    EXPECT_EQ(f.sources->FolderModel()->rowCount(), 2);
+    EXPECT_FALSE(tree->isExpanded(f.sources->FolderModel()->index(1, 0)));
+    EXPECT_EQ(f.listsShown, listed + 1);
+}
+
+TEST(TSourcePanel, PagesTheShopOffersWithoutContentsSayWhatTheyAre)
+{
+    test::TAppHome home;
+    TWorkspace workspace = home.Workspace();
+    TOptionSettings option;
+    TStateSettings state;
+    TDateOutFolderList dateOut;
+    TNodeExp nodeExp;
+    std::optional<QDateTime> lastRead;
+    TSourcePanel sources(TSourceValues { workspace, option, state, dateOut, nodeExp, lastRead, {},
+        {}, [](const QString &) { return true; }, true });
+    for (const int mode : { smTemplate, smShop, smTicket }) {
+        EXPECT_TRUE(sources.pcSource()->isTabVisible(mode - 1)) << mode;
+        auto *label = sources.findChild<QLabel *>(QStringLiteral("lbSourceEmpty%1").arg(mode));
+        ASSERT_NE(label, nullptr) << mode;
+        EXPECT_EQ(label->text(), SourcePageEmptyText(mode));
+    }
+    EXPECT_EQ(SourcePageEmptyText(smTemplate),
+        QStringLiteral("カード作成のテンプレート\n\nこのお店のテンプレートはまだありません。"));
+    EXPECT_TRUE(SourcePageEmptyText(smFolder).isEmpty());
+    // The category page keeps its tree, empty until the shop's categories are read.
+    EXPECT_TRUE(sources.pcSource()->isTabVisible(smCategory - 1));
+    EXPECT_NE(sources.findChild<QTreeWidget *>(QStringLiteral("tvCategory")), nullptr);
 }
 
 TEST(TSourcePanel, TheBoxesOfTheDatePageWriteOptionIni)
