@@ -6,6 +6,7 @@
 #include "order/consistency.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
+#include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/drive_folder_model.h"
@@ -58,29 +59,93 @@ TEST(TWebMainDrives, APulledCardEmptiesTheBrowserAndItsBasketPictureShowsMissing
     ASSERT_EQ(session.Orders().Count(), 2);
     const QString root = session.Workspace().Root();
 
+    // The grid has shown both pictures before the card goes.
+    window.SelectTab(window.TabIndexOf(tmOrder));
+    TThumbGrid *grid = window.OrderPage()->Grid();
+    const auto paintGrid = [grid] {
+        grid->grab();
+        EXPECT_TRUE(QTest::qWaitFor([grid] { return grid->PicturesPending() == 0; }, 20000));
+        QCoreApplication::processEvents();
+        grid->grab();
+    };
+    paintGrid();
+    const auto shown = [&] {
+        QList<bool> pictures;
+        for (int i = 0; i < session.Orders().Count(); ++i)
+            pictures << grid->PictureShown(i);
+        return pictures;
+    };
+    ASSERT_EQ(shown(), QList<bool>({ true, true }));
+    const int onCard = session.Orders().Item(0)->FullPath.startsWith(card) ? 0 : 1;
+    QLabel *notice = window.StatusBars()->lbInconsistent();
+    EXPECT_FALSE(notice->isVisibleTo(&window));
+
     ASSERT_TRUE(QDir(card).removeRecursively());
     window.DrivesChanged(TDriveTable::Build(home.Path(), {}, {}));
     EXPECT_EQ(window.Browser()->Film().Count(), 0);
     EXPECT_EQ(window.Sources()->FolderModel()->rowCount(), 1);
     EXPECT_EQ(session.Workspace().Drives().Letters(), QStringLiteral("C"));
     EXPECT_EQ(session.Workspace().Root(), root);
-    EXPECT_EQ(session.Orders().Count(), 2);
-
+    ASSERT_EQ(session.Orders().Count(), 2);
+    paintGrid();
+    EXPECT_EQ(session.Orders().Item(onCard)->Broken, 1);
+    EXPECT_EQ(session.Orders().Item(1 - onCard)->Broken, 0);
+    EXPECT_FALSE(grid->PictureShown(onCard));
+    EXPECT_TRUE(grid->PictureShown(1 - onCard));
+    EXPECT_TRUE(notice->isVisibleTo(&window));
     window.Basket().RunConsistencyCheck(kCheckForced);
     EXPECT_EQ(vanished, QList<QStringList> { { card + QStringLiteral("/DCIM/a.jpg") } });
 
+    // The card comes back: the picture is made again and the notice goes.
+    ASSERT_TRUE(home.Write(QStringLiteral("drives/E/DCIM/a.jpg"), jpeg));
+    window.DrivesChanged(home.table);
+    EXPECT_EQ(window.Sources()->FolderModel()->rowCount(), 2);
+    paintGrid();
+    EXPECT_EQ(shown(), QList<bool>({ true, true }));
+    EXPECT_FALSE(notice->isVisibleTo(&window));
+}
+
+// A basket read while its card was out shows the picture once the card is plugged in.
+TEST(TWebMainDrives, APictureMissingAtStartIsMadeWhenItsCardComesIn)
+{
+    test::TAppHome home(QStringLiteral("E=removable"));
+    const QString picture = home.DriveRoot(u'E') + QStringLiteral("/DCIM/a.jpg");
+    TClientSession session = test::TestSession(home, true);
+    {
+        TThumbNails basket(session.OrderContext(nullptr));
+        basket.AddPicture(1, picture, false, 1, QStringLiteral("L"));
+        basket.Item(0)->FileSize = 1;
+        basket.Recount();
+        ASSERT_TRUE(
+            basket.SaveMemory(session.OrderMemoryPath(), session.CampusOrderPath(), SystemClock()));
+    }
+    TWebMain window(session);
+    TScriptedPrompter prompter;
+    window.SetPrompter(&prompter);
+    window.Basket().ShowProblems
+        = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
+    window.show();
+    QCoreApplication::processEvents(); // the first idle moment reads the basket
     window.SelectTab(window.TabIndexOf(tmOrder));
     TThumbGrid *grid = window.OrderPage()->Grid();
     grid->grab();
-    EXPECT_TRUE(QTest::qWaitFor([grid] { return grid->PicturesPending() == 0; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([grid] { return grid->PicturesPending() == 0; }, 20000));
     QCoreApplication::processEvents();
+    ASSERT_EQ(session.Orders().Count(), 1);
+    EXPECT_EQ(session.Orders().Item(0)->Broken, 1);
+    EXPECT_FALSE(grid->PictureShown(0));
+
+    ASSERT_TRUE(home.Write(
+        QStringLiteral("drives/E/DCIM/a.jpg"), test::JpegBytes(test::PatternBitmap(320, 240))));
+    window.DrivesChanged(TDriveTable::Build(home.Path(), {}, {}));
+    window.DrivesChanged(home.table);
     grid->grab();
-    for (int i = 0; i < session.Orders().Count(); ++i) {
-        const TThumbNail *item = session.Orders().Item(i);
-        const bool onCard = item->FullPath.startsWith(card);
-        EXPECT_EQ(item->Broken, onCard ? 1 : 0) << item->FullPath.toStdString();
-        EXPECT_EQ(grid->PictureShown(i), !onCard) << item->FullPath.toStdString();
-    }
+    EXPECT_TRUE(QTest::qWaitFor(
+        [grid] {
+            grid->grab();
+            return grid->PictureShown(0);
+        },
+        20000));
 }
 
 } // namespace korvatel

@@ -74,6 +74,12 @@ void TWebMain::DrivesChanged(const TDriveTable &drives)
 {
     FSession.Workspace().SetDrives(drives);
     FSources->DrivesChanged(drives);
+    // The basket keeps pictures of a card that was pulled out: the grid shows them missing
+    // and the notice says the basket cannot be ordered as it is, until the card is back.
+    if (FollowPictureFiles(FSession.Orders())) {
+        FOrderPage->Grid()->RetryBrokenPictures();
+        FBasket->RunConsistencyCheck(kCheckSilent);
+    }
 }
 
 TWebMain::~TWebMain()
