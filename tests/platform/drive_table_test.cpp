@@ -282,8 +282,8 @@ TEST(DriveLabels, MountsTakeTheLabelOfTheirDeviceAndEscapesAreDecoded)
     QFile(dev.filePath(QStringLiteral("sdb1"))).open(QIODevice::WriteOnly);
     QFile(dev.filePath(QStringLiteral("sdc1"))).open(QIODevice::WriteOnly);
     // udev names the links after the labels, with "\x20" for a blank.
-    ASSERT_TRUE(QFile::link(
-        dev.filePath(QStringLiteral("sdb1")), dev.filePath(QStringLiteral("by-label/MY\\x20CARD"))));
+    ASSERT_TRUE(QFile::link(dev.filePath(QStringLiteral("sdb1")),
+        dev.filePath(QStringLiteral("by-label/MY\\x20CARD"))));
     ASSERT_TRUE(QFile::link(dev.filePath(QStringLiteral("sdc1")),
         dev.filePath(QStringLiteral("by-label/\\xe5\\x86\\x99\\xe7\\x9c\\x9f"))));
     const QHash<QString, QString> labels = DeviceLabels(dev.filePath(QStringLiteral("by-label")));
@@ -304,11 +304,12 @@ TEST(DriveLabels, MountsTakeTheLabelOfTheirDeviceAndEscapesAreDecoded)
     EXPECT_TRUE(table.Drive(u'E')->label.isEmpty()); // not a block device
     EXPECT_TRUE(table.Drive(u'F')->label.isEmpty());
     // Tables compare drive by drive, labels included.
-    EXPECT_EQ(table, TDriveTable::Build(kHome, mounts, [](const QString &) { return true; },
-                         QStringLiteral("F=/srv/x\n"), [](const QString &device) {
-                             return device == QLatin1String("/dev/sdb1") ? QStringLiteral("MY CARD")
-                                                                         : QString();
-                         }));
+    EXPECT_EQ(table,
+        TDriveTable::Build(
+            kHome, mounts, [](const QString &) { return true; }, QStringLiteral("F=/srv/x\n"),
+            [](const QString &device) {
+                return device == QLatin1String("/dev/sdb1") ? QStringLiteral("MY CARD") : QString();
+            }));
     EXPECT_NE(table,
         TDriveTable::Build(
             kHome, mounts, [](const QString &) { return true; }, QStringLiteral("F=/srv/x\n")));

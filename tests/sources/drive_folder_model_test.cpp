@@ -19,10 +19,11 @@ TDriveTable Drives(const test::TAppHome &home, const QStringList &letters)
     QString overrides;
     for (const QString &entry : letters) {
         const QString letter = entry.section(u'=', 0, 0);
-        overrides += letter + u'=' + home.DriveRoot(letter[0]) + u',' + entry.section(u'=', 1)
-            + u'\n';
+        overrides
+            += letter + u'=' + home.DriveRoot(letter[0]) + u',' + entry.section(u'=', 1) + u'\n';
     }
-    return TDriveTable::Build(home.Path(), {}, [](const QString &) { return false; }, overrides);
+    return TDriveTable::Build(
+        home.Path(), {}, [](const QString &) { return false; }, overrides);
 }
 
 QStringList TopTexts(const TDriveFolderModel &model)
@@ -41,7 +42,8 @@ TEST(DriveNodeText, HomeLabelOrLastFolderName)
     EXPECT_EQ(DriveNodeText(TDrive { u'C', home, dtFixed }, home), QStringLiteral("C: (ホーム)"));
     EXPECT_EQ(DriveNodeText(TDrive { u'E', "/media/u/3A1F-09C2", dtRemovable, "CARD" }, home),
         QStringLiteral("E: CARD"));
-    EXPECT_EQ(DriveNodeText(TDrive { u'D', "/mnt/写真", dtFixed }, home), QStringLiteral("D: 写真"));
+    EXPECT_EQ(
+        DriveNodeText(TDrive { u'D', "/mnt/写真", dtFixed }, home), QStringLiteral("D: 写真"));
     EXPECT_EQ(DriveNodeText(TDrive { u'F', "/", dtFixed }, home), QStringLiteral("F: /"));
 }
 
