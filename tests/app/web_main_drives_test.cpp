@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTest>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -84,6 +85,7 @@ TEST(TWebMainDrives, APulledCardEmptiesTheBrowserAndItsBasketPictureShowsMissing
     window.DrivesChanged(TDriveTable::Build(home.Path(), {}, {}));
     EXPECT_EQ(window.Browser()->Film().Count(), 0);
     EXPECT_EQ(window.Sources()->FolderModel()->rowCount(), 1);
+    EXPECT_FALSE(window.Sources()->tvFolder()->currentIndex().isValid());
     EXPECT_EQ(session.Workspace().Drives().Letters(), QStringLiteral("C"));
     EXPECT_EQ(session.Workspace().Root(), root);
     ASSERT_EQ(session.Orders().Count(), 2);

@@ -303,16 +303,6 @@ TEST(DriveLabels, MountsTakeTheLabelOfTheirDeviceAndEscapesAreDecoded)
     EXPECT_EQ(table.Drive(u'D')->label, QStringLiteral("MY CARD"));
     EXPECT_TRUE(table.Drive(u'E')->label.isEmpty()); // not a block device
     EXPECT_TRUE(table.Drive(u'F')->label.isEmpty());
-    // Tables compare drive by drive, labels included.
-    EXPECT_EQ(table,
-        TDriveTable::Build(
-            kHome, mounts, [](const QString &) { return true; }, QStringLiteral("F=/srv/x\n"),
-            [](const QString &device) {
-                return device == QLatin1String("/dev/sdb1") ? QStringLiteral("MY CARD") : QString();
-            }));
-    EXPECT_NE(table,
-        TDriveTable::Build(
-            kHome, mounts, [](const QString &) { return true; }, QStringLiteral("F=/srv/x\n")));
 }
 
 TEST(TDriveWatch, ReportsATableOnlyWhenItChanged)

@@ -1,7 +1,6 @@
 #include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "sources/date_exclusion.h"
-#include "sources/date_scan.h"
 #include "sources/film_cell.h"
 #include "sources/source_listing.h"
 #include "sources/source_modes.h"
@@ -16,7 +15,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -238,46 +236,6 @@ TEST(TSourcePanel, AFolderOnASecondDriveIsListedWhenChosen)
     EXPECT_EQ(f.state.LastDir, folder);
 }
 
-TEST(TSourcePanel, ADriveThatGoesTakesItsListingButNotTheOtherDrives)
-{
-    TPagesFixture f(QStringLiteral("E=fixed"));
-    ASSERT_TRUE(f.home.Write(QStringLiteral("drives/E/DCIM/a.jpg"), "x"));
-    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/2024/b.jpg"), "x"));
-    const QString card = f.home.DriveRoot(u'E');
-    const QString photos = f.home.FilePath(QStringLiteral("Photos"));
-    QTreeView *tree = f.sources->tvFolder();
-    f.sources->ChooseFolder(photos + QStringLiteral("/2024"));
-    EXPECT_TRUE(tree->isExpanded(f.sources->FolderModel()->index(photos)));
-    // As at start with the last folder: chosen in the tree and listed.
-    f.sources->ChooseFolder(card + QStringLiteral("/DCIM"));
-    f.sources->ListFolder(card + QStringLiteral("/DCIM"));
-    EXPECT_TRUE(tree->isExpanded(f.sources->FolderModel()->index(card)));
-    ASSERT_EQ(f.browser->Film().Count(), 1);
-    const int listed = f.listsShown;
-    EXPECT_EQ(ScanDrives(f.workspace.Drives(), false).size(), 2);
-
-    // The card is pulled out: its node goes, the browser is emptied and nothing else listed.
-    ASSERT_TRUE(QDir(card).removeRecursively());
-    const TDriveTable without = TDriveTable::Build(f.home.Path(), {}, {});
-    f.workspace.SetDrives(without);
-    f.sources->DrivesChanged(without);
-    EXPECT_EQ(f.sources->FolderModel()->rowCount(), 1);
-    EXPECT_FALSE(tree->currentIndex().isValid());
-    EXPECT_EQ(f.browser->Film().Count(), 0);
-    EXPECT_TRUE(f.browser->ShownName().isEmpty());
-    EXPECT_EQ(f.listsShown, listed + 1);
-    EXPECT_TRUE(tree->isExpanded(f.sources->FolderModel()->index(photos)));
-    // The disk scan walks the drives of the new table.
-    EXPECT_EQ(ScanDrives(f.workspace.Drives(), false).size(), 1);
-
-    // Back in, it is a node again, closed, and nothing is listed for it by itself.
-    ASSERT_TRUE(f.home.Write(QStringLiteral("drives/E/DCIM/a.jpg"), "x"));
-    f.sources->DrivesChanged(f.home.table);
-    EXPECT_EQ(f.sources->FolderModel()->rowCount(), 2);
-    EXPECT_FALSE(tree->isExpanded(f.sources->FolderModel()->index(1, 0)));
-    EXPECT_EQ(f.listsShown, listed + 1);
-}
-
 TEST(TSourcePanel, PagesTheShopOffersWithoutContentsSayWhatTheyAre)
 {
     test::TAppHome home;
@@ -295,12 +253,6 @@ TEST(TSourcePanel, PagesTheShopOffersWithoutContentsSayWhatTheyAre)
         ASSERT_NE(label, nullptr) << mode;
         EXPECT_EQ(label->text(), SourcePageEmptyText(mode));
     }
-    EXPECT_EQ(SourcePageEmptyText(smTemplate),
-        QStringLiteral("カード作成のテンプレート\n\nこのお店のテンプレートはまだありません。"));
-    EXPECT_TRUE(SourcePageEmptyText(smFolder).isEmpty());
-    // The category page keeps its tree, empty until the shop's categories are read.
-    EXPECT_TRUE(sources.pcSource()->isTabVisible(smCategory - 1));
-    EXPECT_NE(sources.findChild<QTreeWidget *>(QStringLiteral("tvCategory")), nullptr);
 }
 
 TEST(TSourcePanel, TheBoxesOfTheDatePageWriteOptionIni)
