@@ -1,5 +1,6 @@
 // A drive table built from arbitrary mount table and override text answers every lookup
-// without a crash, and its answers agree with each other.
+// without a crash, and its answers agree with each other. The mount sources go through the
+// /dev/disk/by-label name decoder as the drives' labels.
 #include "platform/drive_table.h"
 
 #include <QString>
@@ -17,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const TDriveTable table = TDriveTable::Build(
         QStringLiteral("/home/user"), mountinfo,
-        [](const QString &device) { return device.size() % 2 == 0; }, overrides);
+        [](const QString &device) { return device.size() % 2 == 0; }, overrides,
+        [](const QString &device) { return UdevLabelText(device); });
 
     for (char16_t c = u'A'; c <= u'Z'; ++c) {
         const QChar letter(c);
@@ -27,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();
         if (!drive)
             continue;
+        if (drive->label.size() > 64)
+            std::abort();
         // Every drive maps its own root and a file below it both ways.
         const QString below = drive->root == QLatin1String("/")
             ? QStringLiteral("/f")
@@ -45,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         table.ToLocalPath(line);
         table.ToWindowsPath(line);
         table.LetterOf(line);
+        UdevLabelText(line);
     }
     table.Letters();
     return 0;

@@ -70,6 +70,25 @@ TConsistencyProblems FindProblems(const TThumbNails &list)
     return problems;
 }
 
+bool FollowPictureFiles(TThumbNails &list)
+{
+    bool changed = false;
+    for (int i = 0; i < list.Count(); ++i) {
+        TThumbNail &item = *list.Item(i);
+        if (item.OrderType != otDpe || IsCampusPicture(item.FullPath))
+            continue;
+        const bool there = QFileInfo(item.FullPath).isFile();
+        if (!there && item.Broken == 0) {
+            item.Broken = 1;
+            changed = true;
+        } else if (there && item.Broken == 1) {
+            item.Broken = 0;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
 bool CheckConsistency(TThumbNails &list, int mode, const TConsistencyEnv &env)
 {
     if (!env.online)

@@ -57,6 +57,11 @@ QString ConsistencyNotice();
 // (those the per-size aggregate is made of) that are no longer offered.
 TConsistencyProblems FindProblems(const TThumbNails &list);
 
+// Media came or went: the disk pictures whose files are gone are marked as gone (Broken 1),
+// so the order grid shows them missing, and those whose files are back lose the mark. Returns
+// whether any item changed.
+bool FollowPictureFiles(TThumbNails &list);
+
 // The consistency check of the basket. Does nothing while offline. Returns whether problems
 // exist when it ends (after a repair: whether any are left).
 bool CheckConsistency(TThumbNails &list, int mode, const TConsistencyEnv &env);

@@ -4,9 +4,11 @@
 #include "text/sjis_file.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <array>
+#include <cctype>
 #include <map>
 #include <set>
 
@@ -19,6 +21,8 @@ namespace
 constexpr int kLetterCount = 26;
 constexpr qint64 kMaxMountinfoSize = 16 * 1024 * 1024;
 constexpr qint64 kMaxOverrideSize = 1024 * 1024;
+constexpr int kMaxLabels = 256;
+constexpr int kMaxLabelLength = 64;
 
 const char *const kMountParents[] = { "/media", "/mnt", "/run/media" };
 
@@ -263,6 +267,36 @@ QString WholeDiskName(const QString &deviceName)
     return n;
 }
 
+QString UdevLabelText(const QString &entryName)
+{
+    const QByteArray name = entryName.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x'
+            && std::isxdigit(uchar(name[i + 2])) && std::isxdigit(uchar(name[i + 3]))) {
+            bytes += char(name.mid(i + 2, 2).toInt(nullptr, 16));
+            i += 3;
+            continue;
+        }
+        bytes += name[i];
+    }
+    return QString::fromUtf8(bytes);
+}
+
+QHash<QString, QString> DeviceLabels(const QString &byLabel)
+{
+    QHash<QString, QString> labels;
+    QDirIterator it(byLabel, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext() && labels.size() < kMaxLabels) {
+        it.next();
+        const QString device = it.fileInfo().canonicalFilePath();
+        if (!device.isEmpty())
+            labels.insert(device, UdevLabelText(it.fileName()));
+    }
+    return labels;
+}
+
 bool BlockDeviceRemovable(const QString &device, const QString &sysBlock)
 {
     const QString canonical = QFileInfo(device).canonicalFilePath();
@@ -279,7 +313,8 @@ bool BlockDeviceRemovable(const QString &device, const QString &sysBlock)
 }
 
 TDriveTable TDriveTable::Build(const QString &home, const QString &mountinfoText,
-    const std::function<bool(const QString &device)> &isRemovable, const QString &overrideText)
+    const std::function<bool(const QString &device)> &isRemovable, const QString &overrideText,
+    const std::function<QString(const QString &device)> &labelOf)
 {
     std::array<std::optional<TDrive>, kLetterCount> slots;
     std::array<bool, kLetterCount> named {};
@@ -319,6 +354,8 @@ TDriveTable TDriveTable::Build(const QString &home, const QString &mountinfoText
         if (next >= kLetterCount)
             break;
         slots[next] = TDrive { IndexLetter(next), point, MountType(mount, isRemovable) };
+        if (labelOf && mount.source.startsWith(QLatin1String("/dev/")))
+            slots[next]->label = labelOf(mount.source).left(kMaxLabelLength);
     }
 
     TDriveTable table;
@@ -335,10 +372,15 @@ TDriveTable TDriveTable::FromSystem(const TUserFolders &folders)
         = ReadWholeFile(QStringLiteral("/proc/self/mountinfo"), kMaxMountinfoSize);
     const std::optional<QByteArray> overrides
         = ReadWholeFile(folders.configDir + QStringLiteral("/drives.ini"), kMaxOverrideSize);
+    const QHash<QString, QString> labels = DeviceLabels();
     return Build(
         folders.home, mountinfo ? QString::fromUtf8(*mountinfo) : QString(),
         [](const QString &device) { return BlockDeviceRemovable(device); },
-        overrides ? QString::fromUtf8(*overrides) : QString());
+        overrides ? QString::fromUtf8(*overrides) : QString(),
+        [&labels](const QString &device) {
+            const QString canonical = QFileInfo(device).canonicalFilePath();
+            return labels.value(canonical.isEmpty() ? device : canonical);
+        });
 }
 
 std::optional<TDrive> TDriveTable::Drive(QChar letter) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -26,6 +27,9 @@ struct TDrive {
     QChar letter; // upper case, 'A' to 'Z'
     QString root; // absolute local folder, cleaned, without a trailing "/" (except "/" itself)
     TDriveType type = dtUnknown;
+    QString label = {}; // the filesystem's own label when the system names one, else empty
+
+    bool operator==(const TDrive &) const = default;
 };
 
 // The drive letters of this machine. C is the user's home folder (the system drive, fixed).
@@ -51,14 +55,16 @@ class TDriveTable
 {
 public:
     // Builds the table from text: the contents of /proc/self/mountinfo and of the override
-    // file. isRemovable answers for a mount source such as "/dev/sdb1". Lines that do not
+    // file. isRemovable answers for a mount source such as "/dev/sdb1", labelOf gives its
+    // filesystem label (empty when it has none; no labels without it). Lines that do not
     // parse are skipped.
     static TDriveTable Build(const QString &home, const QString &mountinfoText,
         const std::function<bool(const QString &device)> &isRemovable,
-        const QString &overrideText = {});
+        const QString &overrideText = {},
+        const std::function<QString(const QString &device)> &labelOf = {});
 
-    // The table of this machine: /proc/self/mountinfo, /sys/block and
-    // <config>/korvatel/drives.ini (UTF-8, as local paths are).
+    // The table of this machine: /proc/self/mountinfo, /sys/block, the labels of
+    // /dev/disk/by-label and <config>/korvatel/drives.ini (UTF-8, as local paths are).
     static TDriveTable FromSystem(const TUserFolders &folders);
 
     // The drive of letter (either case); nullopt when there is none.
@@ -83,6 +89,8 @@ public:
     // Empty for a relative path or one that no drive holds.
     QString ToWindowsPath(const QString &localPath) const;
 
+    bool operator==(const TDriveTable &) const = default;
+
 private:
     QList<TDrive> FDrives; // sorted by letter, at most one per letter
 };
@@ -97,6 +105,15 @@ QString DriveTypeWord(TDriveType type);
 // "nvme0n1p2" → "nvme0n1", "mmcblk0p1" → "mmcblk0"; other names ("sr0", "dm-0", "sdb")
 // come back unchanged.
 QString WholeDiskName(const QString &deviceName);
+
+// The label of a /dev/disk/by-label entry name: udev writes blanks, slashes and other bytes
+// it does not keep as "\xHH" escapes of the UTF-8 bytes ("MY\x20CARD" is "MY CARD").
+QString UdevLabelText(const QString &entryName);
+
+// The labels of the block devices that carry one: the entries of byLabel, each a link to its
+// device, as the device's resolved path ("/dev/sdb1") and the label. At most a few hundred
+// entries are read.
+QHash<QString, QString> DeviceLabels(const QString &byLabel = QStringLiteral("/dev/disk/by-label"));
 
 // Whether the disk of a mount source such as "/dev/sdb1" reports itself removable in
 // <sysBlock>/<disk>/removable. Symbolic links under /dev are followed first.

@@ -30,6 +30,35 @@ QStringList FolderPictures(const QString &folder, const QStringList &extensions,
     return files;
 }
 
+QStringList SubfolderNames(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const int order = a.compare(b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return names;
+}
+
+bool HasSubfolder(const QString &folder)
+{
+    return QDirIterator(folder, QDir::Dirs | QDir::NoDotAndDotDot).hasNext();
+}
+
+QString DriveNodeText(const TDrive &drive, const QString &home)
+{
+    QString name;
+    if (!home.isEmpty() && drive.root == QDir::cleanPath(home))
+        name = QStringLiteral("(ホーム)");
+    else if (!drive.label.isEmpty())
+        name = drive.label;
+    else if (drive.root == QLatin1String("/"))
+        name = drive.root;
+    else
+        name = drive.root.section(u'/', -1);
+    return drive.letter + QStringLiteral(": ") + name;
+}
+
 QString LastReadHint(const QString &previous, const QDateTime &when)
 {
     const QString time = LastReadText(when);

@@ -35,4 +35,21 @@ QString SourcePageSwitch(int mode)
     return QString::fromLatin1(kSwitches[mode - 1]);
 }
 
+QString SourcePageEmptyText(int mode)
+{
+    switch (mode) {
+    case smTemplate:
+        return QStringLiteral("カード作成のテンプレート\n\n"
+                              "このお店のテンプレートはまだありません。");
+    case smShop:
+        return QStringLiteral("楽市：お店の商品のページ\n\n"
+                              "今、このお店からご案内している商品はありません。");
+    case smTicket:
+        return QStringLiteral("楽座：お店のチケットのページ\n\n"
+                              "今、このお店でお使いいただけるチケットはありません。");
+    default:
+        return {};
+    }
+}
+
 } // namespace korvatel

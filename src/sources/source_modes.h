@@ -23,5 +23,8 @@ int SourceModeOfCaption(const QString &caption);
 // The shop switch file that makes the page of a mode visible ("Card.on", "Camp.on",
 // "Mall.on", "Pos.on"); empty for the folder and date pages, which are always shown.
 QString SourcePageSwitch(int mode);
+// What the card template, shop and ticket pages say while the shop offers nothing on them: the
+// page and that there is nothing there now. Empty for the other modes.
+QString SourcePageEmptyText(int mode);
 
 } // namespace korvatel

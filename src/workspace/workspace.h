@@ -59,6 +59,9 @@ public:
 
     const TUserFolders &Folders() const { return FFolders; }
     const TDriveTable &Drives() const { return FDrives; }
+    // Takes the drive table of the moment, after media came or went. The root and its drive
+    // letter stay those chosen at start, whatever the new table says of them.
+    void SetDrives(TDriveTable drives) { FDrives = std::move(drives); }
 
     // Points the workspace at another root without touching the disk (used after a move).
     void SetRoot(QChar drive, const QString &root);

@@ -11,6 +11,7 @@
 #include "sources/thumb_loader.h"
 #include "sources/thumb_paths.h"
 #include "sources/ui/browser_panel.h"
+#include "sources/ui/drive_folder_model.h"
 #include "sources/ui/exif_form.h"
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
@@ -23,7 +24,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -286,7 +286,7 @@ TEST(TWebMainSources, ExcludedFoldersAreListedWrittenAndAskBeforeLiftingAParent)
 {
     TSourcesFixture f;
     f.Photo(QStringLiteral("trip/day1/a.jpg"), kDay);
-    auto *model = static_cast<QFileSystemModel *>(f.window->Sources()->tvFolder()->model());
+    auto *model = f.window->Sources()->FolderModel();
     const QString trip = f.home.FilePath(QStringLiteral("Photos/trip"));
     f.window->Sources()->tvFolder()->setCurrentIndex(model->index(trip));
     EXPECT_FALSE(f.window->Sources()->clbDateOut()->isVisible());
@@ -516,7 +516,7 @@ TEST(TWebMainSources, AShiftClickOnAnotherFolderListsItOnce)
     const QString photos = f.home.FilePath(QStringLiteral("Photos"));
     f.window->Sources()->SetSourceMode(2);
     QTreeView *tree = f.window->Sources()->tvFolder();
-    auto *model = qobject_cast<QFileSystemModel *>(tree->model());
+    auto *model = qobject_cast<TDriveFolderModel *>(tree->model());
     ASSERT_NE(model, nullptr);
     const QModelIndex index = model->index(photos);
     ASSERT_TRUE(index.isValid());
@@ -589,7 +589,7 @@ TEST(TWebMainSources, TheLastFolderIsListedAndTheBasketMarksItsPictures)
     EXPECT_EQ(window.Sources()
                   ->tvFolder()
                   ->currentIndex()
-                  .data(QFileSystemModel::FilePathRole)
+                  .data(TDriveFolderModel::FilePathRole)
                   .toString(),
         folder);
 }

@@ -1,4 +1,5 @@
 #include "platform/drive_table.h"
+#include "platform/drive_watch.h"
 #include "platform/user_folders.h"
 #include "support/temp_home.h"
 
@@ -266,6 +267,66 @@ TEST(DriveTypeWord, OverrideWordsReadBackAndOthersAreRefused)
     EXPECT_EQ(DriveTypeWord(dtNoRootDir), QStringLiteral("none"));
     EXPECT_FALSE(DriveTypeFromWord(QStringLiteral("none")).has_value());
     EXPECT_FALSE(DriveTypeFromWord(QStringLiteral("unknown")).has_value());
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+TEST(DriveLabels, MountsTakeTheLabelOfTheirDeviceAndEscapesAreDecoded)
+{
+    QTemporaryDir dev;
+    ASSERT_TRUE(dev.isValid());
+    QDir(dev.path()).mkpath(QStringLiteral("by-label"));
+    QFile(dev.filePath(QStringLiteral("sdb1"))).open(QIODevice::WriteOnly);
+    QFile(dev.filePath(QStringLiteral("sdc1"))).open(QIODevice::WriteOnly);
+    // udev names the links after the labels, with "\x20" for a blank.
+    ASSERT_TRUE(QFile::link(dev.filePath(QStringLiteral("sdb1")),
+        dev.filePath(QStringLiteral("by-label/MY\\x20CARD"))));
+    ASSERT_TRUE(QFile::link(dev.filePath(QStringLiteral("sdc1")),
+        dev.filePath(QStringLiteral("by-label/\\xe5\\x86\\x99\\xe7\\x9c\\x9f"))));
+    const QHash<QString, QString> labels = DeviceLabels(dev.filePath(QStringLiteral("by-label")));
+    EXPECT_EQ(labels.size(), 2);
+    const QString sdb1 = QFileInfo(dev.filePath(QStringLiteral("sdb1"))).canonicalFilePath();
+    EXPECT_EQ(labels.value(sdb1), QStringLiteral("MY CARD"));
+    EXPECT_TRUE(DeviceLabels(dev.filePath(QStringLiteral("none"))).isEmpty());
+    EXPECT_EQ(UdevLabelText(QStringLiteral("A\\x2fB\\xZZ\\x4")), QStringLiteral("A/B\\xZZ\\x4"));
+
+    const QString mounts = MountLine("/media/user/3A1F-09C2", "vfat", "/dev/sdb1")
+        + MountLine("/mnt/share", "cifs", "//nas/photos");
+    const TDriveTable table = TDriveTable::Build(
+        kHome, mounts, [](const QString &) { return true; }, QStringLiteral("F=/srv/x\n"),
+        [](const QString &device) {
+            return device == QLatin1String("/dev/sdb1") ? QStringLiteral("MY CARD") : QString();
+        });
+    EXPECT_EQ(table.Drive(u'D')->label, QStringLiteral("MY CARD"));
+    EXPECT_TRUE(table.Drive(u'E')->label.isEmpty()); // not a block device
+    EXPECT_TRUE(table.Drive(u'F')->label.isEmpty());
+}
+
+TEST(TDriveWatch, ReportsATableOnlyWhenItChanged)
+{
+    const TDriveTable start = TDriveTable::Build(kHome, {}, {});
+    TDriveTable now = start;
+    TDriveWatch watch([&now] { return now; }, start);
+    EXPECT_TRUE(watch.Watching()); // the kernel's mount table can be watched
+    QList<TDriveTable> reported;
+    QObject::connect(&watch, &TDriveWatch::drivesChanged,
+        [&reported](const TDriveTable &drives) { reported << drives; });
+    watch.Check();
+    EXPECT_TRUE(reported.isEmpty());
+    now = TDriveTable::Build(kHome, MountLine("/media/user/CARD", "vfat", "/dev/sdb1"),
+        [](const QString &) { return true; });
+    watch.Check();
+    watch.Check();
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_EQ(reported.first().Letters(), QStringLiteral("CD"));
+    EXPECT_EQ(watch.Known(), now);
+    now = start;
+    watch.Check();
+    ASSERT_EQ(reported.size(), 2);
+    EXPECT_EQ(reported.last().Letters(), QStringLiteral("C"));
 }
 
 } // namespace korvatel

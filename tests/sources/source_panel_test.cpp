@@ -5,6 +5,7 @@
 #include "sources/source_listing.h"
 #include "sources/source_modes.h"
 #include "sources/ui/browser_panel.h"
+#include "sources/ui/drive_folder_model.h"
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
 #include "support/app_home.h"
@@ -14,7 +15,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -38,8 +38,10 @@ const QStringList kJpegKinds { QStringLiteral(".jpg"), QStringLiteral(".jpeg") }
 // The two pages side by side over a temporary home, without a main window: the values they
 // read are plain members here and the save hooks count their calls.
 struct TPagesFixture {
-    TPagesFixture()
-        : workspace(home.Workspace())
+    // drives: further drives of the home, as test::TAppHome takes them.
+    explicit TPagesFixture(const QString &drives = {})
+        : home(drives)
+        , workspace(home.Workspace())
     {
         workspace.PrepareWorkspace();
         browser = std::make_unique<TBrowserPanel>(workspace.Works(), state);
@@ -207,6 +209,50 @@ TEST(TSourcePanel, TheExclusionListIsWrittenThroughItsHookAndShownOnlyWhenFilled
         + QStringLiteral("> を日付リストの対象に戻します。よろしいですか？");
     EXPECT_EQ(f.prompter.Texts(), (QStringList { ExclusionQuestion({}, trip), back, back }));
     EXPECT_EQ(f.prompter.Unexpected(), 0);
+}
+
+TEST(TSourcePanel, AFolderOnASecondDriveIsListedWhenChosen)
+{
+    TPagesFixture f(QStringLiteral("E=removable"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("drives/E/DCIM/100CANON/IMG_0001.JPG"), "x"));
+    ASSERT_TRUE(f.home.Write(QStringLiteral("drives/E/DCIM/100CANON/IMG_0002.JPG"), "x"));
+    QTreeView *tree = f.sources->tvFolder();
+    TDriveFolderModel *model = f.sources->FolderModel();
+    ASSERT_EQ(model->rowCount(), 2);
+    const QModelIndex card = model->index(1, 0);
+    EXPECT_EQ(card.data().toString(), QStringLiteral("E: E"));
+    // Opening the drive and then its DCIM folder reads them; a click chooses the camera folder.
+    tree->expand(card);
+    const QModelIndex dcim = model->index(0, 0, card);
+    ASSERT_EQ(dcim.data().toString(), QStringLiteral("DCIM"));
+    tree->expand(dcim);
+    const QModelIndex camera = model->index(0, 0, dcim);
+    ASSERT_TRUE(camera.isValid());
+    QTRY_VERIFY_WITH_TIMEOUT(tree->visualRect(camera).isValid(), 5000);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(camera).center());
+    const QString folder = f.home.DriveRoot(u'E') + QStringLiteral("/DCIM/100CANON");
+    EXPECT_EQ(f.browser->ShownName(), folder);
+    EXPECT_EQ(f.browser->Film().Count(), 2);
+    EXPECT_EQ(f.state.LastDir, folder);
+}
+
+TEST(TSourcePanel, PagesTheShopOffersWithoutContentsSayWhatTheyAre)
+{
+    test::TAppHome home;
+    TWorkspace workspace = home.Workspace();
+    TOptionSettings option;
+    TStateSettings state;
+    TDateOutFolderList dateOut;
+    TNodeExp nodeExp;
+    std::optional<QDateTime> lastRead;
+    TSourcePanel sources(TSourceValues { workspace, option, state, dateOut, nodeExp, lastRead, {},
+        {}, [](const QString &) { return true; }, true });
+    for (const int mode : { smTemplate, smShop, smTicket }) {
+        EXPECT_TRUE(sources.pcSource()->isTabVisible(mode - 1)) << mode;
+        auto *label = sources.findChild<QLabel *>(QStringLiteral("lbSourceEmpty%1").arg(mode));
+        ASSERT_NE(label, nullptr) << mode;
+        EXPECT_EQ(label->text(), SourcePageEmptyText(mode));
+    }
 }
 
 TEST(TSourcePanel, TheBoxesOfTheDatePageWriteOptionIni)

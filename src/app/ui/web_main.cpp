@@ -8,6 +8,7 @@
 #include "order/consistency.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
+#include "platform/drive_watch.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/qt_prompter.h"
 #include "sources/ui/browser_panel.h"
@@ -58,11 +59,29 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
     BuildTabs();
     BuildShortcuts();
     ApplySettings();
+    // Cards and sticks plugged in or pulled out while the window is open join or leave the
+    // folder tree and the disk scan.
+    FDriveWatch = new TDriveWatch(
+        [folders = FSession.Workspace().Folders()] { return TDriveTable::FromSystem(folders); },
+        FSession.Workspace().Drives(), this);
+    connect(FDriveWatch, &TDriveWatch::drivesChanged, this, &TWebMain::DrivesChanged);
     // Maximised at start; the geometry first, for screens without a window manager.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     QTimer::singleShot(0, this, &TWebMain::FirstIdle);
+}
+
+void TWebMain::DrivesChanged(const TDriveTable &drives)
+{
+    FSession.Workspace().SetDrives(drives);
+    FSources->DrivesChanged(drives);
+    // The basket keeps pictures of a card that was pulled out: the grid shows them missing
+    // and the notice says the basket cannot be ordered as it is, until the card is back.
+    if (FollowPictureFiles(FSession.Orders())) {
+        FOrderPage->Grid()->RetryBrokenPictures();
+        FBasket->RunConsistencyCheck(kCheckSilent);
+    }
 }
 
 TWebMain::~TWebMain()

@@ -17,6 +17,8 @@ namespace korvatel
 class TBasketActions;
 class TBrowserPanel;
 class TClientSession;
+class TDriveTable;
+class TDriveWatch;
 class TMainMenus;
 class TMainTabBar;
 class TOrderPanel;
@@ -92,6 +94,10 @@ public:
     // (the grid and the order memory then keep what it applied), else for saving and printing
     // a corrected copy. "色調補正..." of the menu "画像編集" opens it on the viewed picture.
     void CorrectPicture(const QString &path);
+    // Media came or went (the drive watch reports it; tests call it with a table of their
+    // own): the workspace, the folder tree and the disk scan take the new drive table.
+    void DrivesChanged(const TDriveTable &drives);
+    TDriveWatch *DriveWatch() const { return FDriveWatch; }
     // What the window adds to the saving of the shutdown (and of a workspace move): the
     // basket's order memory and the date tree's expanded nodes.
     TClientSession::TShutdownHooks ShutdownHooks();
@@ -139,6 +145,7 @@ private:
     QWidget *FTabRow = nullptr;
     TMainTabBar *FTabBar = nullptr;
     TStatusBars *FStatusBars = nullptr;
+    TDriveWatch *FDriveWatch = nullptr;
 
     QList<TMainTab> FTabs;
     TTabMode FMode = tmBrowser;

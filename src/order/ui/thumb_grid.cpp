@@ -165,6 +165,13 @@ TThumbNail *TThumbGrid::Item(int index) const
     return FList ? FList->Item(index) : nullptr;
 }
 
+void TThumbGrid::RetryBrokenPictures()
+{
+    for (auto it = FPictures.begin(); it != FPictures.end();)
+        it = it->state == TOrderPictureState::opBroken ? FPictures.erase(it) : std::next(it);
+    update();
+}
+
 void TThumbGrid::ListChanged()
 {
     const int count = FList ? FList->Count() : 0;
@@ -381,8 +388,9 @@ bool TThumbGrid::PictureShown(int index) const
     const TThumbNail *item = Item(index);
     if (!item)
         return false;
+    // A broken item is drawn as broken whatever picture was made of it before.
     const auto it = FPictures.constFind(OrderPictureSlot(*item));
-    return it != FPictures.constEnd() && !it->image.isNull();
+    return it != FPictures.constEnd() && !it->image.isNull() && item->Broken == 0;
 }
 
 void TThumbGrid::RepaintCell(int index)

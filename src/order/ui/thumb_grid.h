@@ -64,6 +64,9 @@ public:
 
     // The list changed (items added, removed, sorted): rows, visibility and pictures follow.
     void ListChanged();
+    // The files of some pictures came back: pictures that could not be made are asked for
+    // again at the next paint (items still marked broken are not).
+    void RetryBrokenPictures();
     // Lays the grid out in its parent's client area.
     void Relayout();
 

@@ -12,17 +12,18 @@
 #include "sources/source_listing.h"
 #include "sources/source_modes.h"
 #include "sources/ui/browser_panel.h"
+#include "sources/ui/drive_folder_model.h"
 #include "sources/ui/film_grid.h"
 #include "text/sjis_file.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeView>
@@ -47,7 +48,7 @@ class TExcludedFolderDelegate : public QStyledItemDelegate
 {
 public:
     TExcludedFolderDelegate(
-        QFileSystemModel *model, const TDateOutFolderList &list, QObject *parent)
+        TDriveFolderModel *model, const TDateOutFolderList &list, QObject *parent)
         : QStyledItemDelegate(parent)
         , FModel(model)
         , FList(list)
@@ -66,7 +67,7 @@ protected:
     }
 
 private:
-    QFileSystemModel *FModel;
+    TDriveFolderModel *FModel;
     const TDateOutFolderList &FList;
 };
 
@@ -121,14 +122,16 @@ void TSourcePanel::BuildSourcePages()
                                    : FValues.shopSwitchOn && FValues.shopSwitchOn(switchFile));
         FSourcePages->setTabVisible(mode - 1, shown);
     }
-    const auto placeholder = [this](int mode, const QString &text) {
+    // The pages whose contents the shop has not offered yet say so.
+    const auto placeholder = [this](int mode) {
         auto *layout = new QVBoxLayout(FSourcePages->widget(mode - 1));
-        auto *label = new QLabel(text, FSourcePages->widget(mode - 1));
+        auto *label = new QLabel(SourcePageEmptyText(mode), FSourcePages->widget(mode - 1));
+        label->setObjectName(QStringLiteral("lbSourceEmpty%1").arg(mode));
         label->setAlignment(Qt::AlignCenter);
         label->setWordWrap(true);
         layout->addWidget(label);
     };
-    placeholder(smTemplate, QStringLiteral("ﾃﾝﾌﾟﾚｰﾄ"));
+    placeholder(smTemplate);
     BuildFolderPage(FSourcePages->widget(smFolder - 1));
     BuildDatePage(FSourcePages->widget(smDate - 1));
     {
@@ -140,8 +143,8 @@ void TSourcePanel::BuildSourcePages()
         tree->setHeaderHidden(true);
         layout->addWidget(tree);
     }
-    placeholder(smShop, SourcePageCaption(smShop));
-    placeholder(smTicket, SourcePageCaption(smTicket));
+    placeholder(smShop);
+    placeholder(smTicket);
     FSourcePages->setCurrentIndex(smFolder - 1);
     connect(FSourcePages, &QTabWidget::currentChanged, this,
         [this](int index) { SetSourceMode(SourceModeOfCaption(FSourcePages->tabText(index))); });
@@ -152,22 +155,16 @@ void TSourcePanel::BuildFolderPage(QWidget *page)
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    // The folder tree: read-only, without border, the selection kept visible. It starts at
-    // the system drive, which is the home folder on this platform.
+    // The folder tree: read-only, without border, the selection kept visible. Its top nodes
+    // are the drives: C, the home folder, and the mounted media.
     FFolderTree = new QTreeView(page);
     FFolderTree->setObjectName(QStringLiteral("tvFolder"));
     FFolderTree->setFrameShape(QFrame::NoFrame);
     FFolderTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SetHint(FFolderTree, QString::fromUtf8(kFolderHint));
-    FFolderModel = new QFileSystemModel(FFolderTree);
-    FFolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    FFolderModel->setReadOnly(true);
-    const QString home = FValues.workspace.Folders().home;
-    FFolderModel->setRootPath(home);
+    FFolderModel = new TDriveFolderModel(FFolderTree);
+    FFolderModel->SetDrives(FValues.workspace.Drives(), FValues.workspace.Folders().home);
     FFolderTree->setModel(FFolderModel);
-    FFolderTree->setRootIndex(FFolderModel->index(home));
-    for (int column = 1; column < FFolderModel->columnCount(); ++column)
-        FFolderTree->hideColumn(column);
     FFolderTree->setHeaderHidden(true);
     FFolderTree->setItemDelegate(
         new TExcludedFolderDelegate(FFolderModel, FValues.dateOut, FFolderTree));
@@ -302,7 +299,7 @@ void TSourcePanel::SetSourceMode(int mode)
 
 void TSourcePanel::FolderChosen(const QModelIndex &index)
 {
-    if (!index.isValid())
+    if (!index.isValid() || FDrivesChanging)
         return;
     const bool subfolders = QGuiApplication::keyboardModifiers() & Qt::ShiftModifier;
     ListFolder(FFolderModel->filePath(index), subfolders);
@@ -333,11 +330,30 @@ void TSourcePanel::ListDateNode(QTreeWidgetItem *node)
 void TSourcePanel::ChooseFolder(const QString &folder)
 {
     const QModelIndex index = FFolderModel->index(folder);
+    for (QModelIndex branch = index.parent(); branch.isValid(); branch = branch.parent())
+        FFolderTree->expand(branch);
     {
         const QSignalBlocker block(FFolderTree->selectionModel());
         FFolderTree->setCurrentIndex(index);
     }
     FFolderTree->scrollTo(index);
+}
+
+void TSourcePanel::DrivesChanged(const TDriveTable &drives)
+{
+    const QString chosen = FFolderModel->filePath(FFolderTree->currentIndex());
+    {
+        // Removing the chosen drive's node makes another node current: that is no choice of
+        // the customer's, and nothing is listed for it.
+        const QScopedValueRollback guard(FDrivesChanging, true);
+        FFolderModel->SetDrives(drives, FValues.workspace.Folders().home);
+        if (FFolderModel->filePath(FFolderTree->currentIndex()) != chosen)
+            FFolderTree->selectionModel()->clear();
+    }
+    // A folder is listed under its path; a date node's text never starts with "/".
+    const QString shown = FBrowser ? FBrowser->ShownName() : QString();
+    if (shown.startsWith(u'/') && (drives.LetterOf(shown).isNull() || !QFileInfo(shown).isDir()))
+        FBrowser->SetBrowserFiles({});
 }
 
 void TSourcePanel::ShowSourceOf(const QString &path, const QString &day)

@@ -13,7 +13,6 @@
 #include <optional>
 
 class QCheckBox;
-class QFileSystemModel;
 class QListWidget;
 class QModelIndex;
 class QPushButton;
@@ -26,6 +25,7 @@ namespace korvatel
 {
 
 class TBrowserPanel;
+class TDriveFolderModel;
 class TPrompter;
 
 // What "Reset" asks before it deletes anything.
@@ -67,7 +67,7 @@ public:
 
     QTabWidget *pcSource() const { return FSourcePages; }
     QTreeView *tvFolder() const { return FFolderTree; }
-    QFileSystemModel *FolderModel() const { return FFolderModel; }
+    TDriveFolderModel *FolderModel() const { return FFolderModel; }
     QTreeWidget *tvDate() const { return FDateTree; }
     QListWidget *clbDateOut() const { return FDateOutList; }
     QPushButton *sbReDate() const { return FReDate; }
@@ -79,8 +79,13 @@ public:
     void ListFolder(const QString &folder, bool subfolders = false);
     // Lists the pictures of a year, month or day node of the date tree.
     void ListDateNode(QTreeWidgetItem *node);
-    // Chooses the folder in the folder tree without listing it.
+    // Chooses the folder in the folder tree without listing it, opening the branches down to
+    // it from its drive.
     void ChooseFolder(const QString &folder);
+    // Media came or went: the folder tree shows the drives of the new table, leaving the
+    // branches of the other drives as they were. When the folder listed in the browser went
+    // with its drive, the browser is emptied and no folder is chosen.
+    void DrivesChanged(const TDriveTable &drives);
     // Shows where a picture comes from: its day node when the date source is shown and day
     // ("yy/mm/dd") names a node, else its folder; lists it unless the browser shows it.
     void ShowSourceOf(const QString &path, const QString &day);
@@ -136,7 +141,7 @@ private:
     TPrompter *FPrompter = nullptr;
     QTabWidget *FSourcePages = nullptr;
     QTreeView *FFolderTree = nullptr;
-    QFileSystemModel *FFolderModel = nullptr;
+    TDriveFolderModel *FFolderModel = nullptr;
     QTreeWidget *FDateTree = nullptr;
     QListWidget *FDateOutList = nullptr;
     QPushButton *FReDate = nullptr;
@@ -146,6 +151,7 @@ private:
     int FSourceMode = 2;
     bool FCategoryAsked = false;
     bool FClosing = false;
+    bool FDrivesChanging = false;
     QString FReDateHint;
     TNodeExp FBuildExpansion;
 };
