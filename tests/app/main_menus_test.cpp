@@ -1,6 +1,8 @@
 #include "app/client_session.h"
 #include "app/ui/basket_actions.h"
 #include "app/ui/main_menus.h"
+#include "app/ui/thanks_form.h"
+#include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "order/consistency.h"
@@ -10,6 +12,7 @@
 #include "support/app_home.h"
 #include "support/demo_shop.h"
 #include "support/image_builders.h"
+#include "support/keyboard_check.h"
 #include "workspace/ui/file_manage_form.h"
 
 #include <QAction>
@@ -279,6 +282,17 @@ TEST(TMainMenus, AGreyCommandSaysWhyInItsTip)
     // The viewer's commands tell what they wait for.
     TMenusFixture f(true);
     EXPECT_EQ(f.Command("miLeft90")->toolTip(), QStringLiteral("画像編集タブで使えます。"));
+}
+
+TEST(TMainMenus, TheWindowsOfTheSettingsMenuWorkFromTheKeyboard)
+{
+    TMenusFixture f(true);
+    TFileManageForm files(f.session.Option, f.session.Workspace().Drives(), QLatin1Char('C'));
+    test::ExpectKeyboardWorkable(files);
+    TUsageOptionsForm usage(f.session.Option2);
+    test::ExpectKeyboardWorkable(usage);
+    TThanksForm thanks(QStringLiteral("20261208-102030123-0312345678-4321"));
+    test::ExpectKeyboardWorkable(thanks);
 }
 
 } // namespace korvatel

@@ -1,4 +1,5 @@
 #include "app/ui/start_forms.h"
+#include "support/keyboard_check.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -89,6 +90,13 @@ TEST(TQtStartDialogs, FailureWindowQuitsOnlyOnItsQuitButton)
     WhenShown<TStartFailForm>(
         [](TStartFailForm &form) { QTest::mouseClick(form.btnIgnore(), Qt::LeftButton); });
     EXPECT_TRUE(dialogs.ShowStartFailure(QStringLiteral("x")));
+}
+
+TEST(TStartNoticeForm, WorksFromTheKeyboard)
+{
+    TStartNoticeForm form(
+        { QStringLiteral("1.00"), QStringLiteral("2026.12.08.01"), QStringLiteral("1234") });
+    test::ExpectKeyboardWorkable(form);
 }
 
 } // namespace korvatel

@@ -15,6 +15,7 @@
 #include "sources/ui/source_panel.h"
 #include "support/app_home.h"
 #include "support/image_builders.h"
+#include "support/keyboard_check.h"
 #include "text/sjis_file.h"
 #include "viewer/ui/rect_label.h"
 #include "viewer/ui/viewer_page.h"
@@ -610,6 +611,9 @@ TEST(TProblemListForm, ListsBothKindsAndAnswersByItsButtons)
         EXPECT_EQ(form.Answer(), answer) << caption;
         EXPECT_FALSE(form.isVisible());
     }
+    TProblemListForm keys(problems);
+    test::ExpectKeyboardWorkable(keys);
+    EXPECT_EQ(keys.Answer(), TProblemAnswer::paCancel); // Esc cancels
 }
 
 } // namespace korvatel

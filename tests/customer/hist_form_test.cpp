@@ -2,6 +2,7 @@
 #include "customer/ui/hist_form.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "support/keyboard_check.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -291,6 +292,13 @@ TEST_F(THistFormTest, CardEntryOpensOverTheHistoryAndLeavesTheMainWindowUsable)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     clickMain();
     EXPECT_EQ(clicks, 1) << "the main window takes clicks again";
+}
+
+TEST_F(THistFormTest, WorksFromTheKeyboard)
+{
+    Cash("34-20261203-120000", 800, false);
+    TKorvatelHistForm form(history, context, prompter, clock);
+    test::ExpectKeyboardWorkable(form);
 }
 
 } // namespace korvatel

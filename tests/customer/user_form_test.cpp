@@ -2,6 +2,7 @@
 #include "customer/ui/user_form.h"
 #include "platform/prompter.h"
 #include "support/demo_shop.h"
+#include "support/keyboard_check.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -261,6 +262,15 @@ TEST_F(TUserFormMemberTest, MemberModeStoresCredentialsAndAsksTheMemberPage)
     EXPECT_EQ(OpenUserForm(user, context, true, {}, true, prompter, nullptr, &published),
         QDialog::Accepted);
     EXPECT_EQ(published, QStringLiteral("member01"));
+}
+
+TEST_F(TUserFormTest, WorksFromTheKeyboard)
+{
+    TUserForm settings(user, Context(), false, {}, prompter);
+    // Enter goes from field to field here, as the customer types the record.
+    test::ExpectKeyboardWorkable(settings, test::TEnterKey::ekNextField);
+    TUserForm order(user, Context(), true, {}, prompter);
+    test::ExpectKeyboardWorkable(order, test::TEnterKey::ekNextField);
 }
 
 } // namespace korvatel

@@ -3,6 +3,7 @@
 #include "imaging/ui/hosei_views.h"
 #include "platform/prompter.h"
 #include "support/image_builders.h"
+#include "support/keyboard_check.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -189,4 +190,10 @@ TEST_F(HoseiFormTest, APictureThatDoesNotLoadSaysSoAndLeavesTheWindowUnusable)
     EXPECT_EQ(prompter.Shown()[0].kind, TMsgKind::mkError);
     EXPECT_FALSE(form.findChild<QPushButton *>(QStringLiteral("btnOK"))->isEnabled());
     EXPECT_TRUE(form.findChild<QPushButton *>(QStringLiteral("btnCancel"))->isEnabled());
+}
+
+TEST_F(HoseiFormTest, WorksFromTheKeyboard)
+{
+    THoseiForm form(picture, {}, area, prompter, { 200, 200 });
+    ExpectKeyboardWorkable(form);
 }

@@ -1,6 +1,7 @@
 #include "order/order_fixture.h"
 #include "order/ui/order_copy_form.h"
 #include "platform/prompter.h"
+#include "support/keyboard_check.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -312,5 +313,11 @@ TEST(ShowCopyWindow, TheKeyboardStartsOnTheFirstCopyButtonAndWalksTheButtons)
 }
 
 } // namespace
+
+TEST(TOrderCopyForm, WorksFromTheKeyboard)
+{
+    TOrderCopyForm form(ckStepper, 0, 5, {});
+    test::ExpectKeyboardWorkable(form);
+}
 
 } // namespace korvatel

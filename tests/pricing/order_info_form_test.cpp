@@ -1,6 +1,7 @@
 #include "platform/prompter.h"
 #include "pricing/pricing_fixture.h"
 #include "pricing/ui/order_info_form.h"
+#include "support/keyboard_check.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -130,6 +131,14 @@ TEST(TOrderInfoForm, UnpricedOrderCannotBePlaced)
     Choose(form.cbxDelivery(), QStringLiteral("区域配達"));
     EXPECT_TRUE(form.btnOrder()->isHidden());
     EXPECT_TRUE(prompter.Shown().isEmpty());
+}
+
+TEST(TOrderInfoForm, WorksFromTheKeyboard)
+{
+    const TFormShop shop;
+    TScriptedPrompter prompter({ TModalResult::mrYes });
+    TOrderInfoForm form(Basket({ { "L", 25, 30 } }), shop.Context(), prompter);
+    test::ExpectKeyboardWorkable(form);
 }
 
 } // namespace korvatel

@@ -57,6 +57,7 @@ TKorvatelHistForm::TKorvatelHistForm(TOrderHistory &history, THistFormContext co
     for (QPushButton *button :
         { FDelete, FReCheck, FDeleteFailed, FCredit, FCardEntry, FRelease, FClose })
         button->setAutoDefault(false);
+    FClose->setDefault(true); // Enter closes the window, as Esc does
 
     auto *buttons = new QVBoxLayout;
     for (QWidget *widget : std::initializer_list<QWidget *> {
