@@ -1,6 +1,14 @@
 # Shared by the demo scripts (sourced, not run): sample photos, a customer record and the local
 # demo shop.
 
+# make_demo_home: a fresh home folder in $home, removed (and the demo shop of start_demo_shop
+# stopped) when the script ends.
+make_demo_home() {
+  home=$(mktemp -d)
+  shop_pid=
+  trap 'kill "${shop_pid:-}" 2>/dev/null || true; rm -rf "$home"' EXIT
+}
+
 # make_demo_photos FOLDER COUNT: camera-sized JPEG gradients with a white disc, photo01.jpg …
 # (at most six), made only when missing.
 make_demo_photos() {

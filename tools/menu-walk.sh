@@ -18,14 +18,8 @@ client=$build/src/app/korvatel
 mkdir -p "$out"
 rm -f "$out"/*.png
 
-home=$(mktemp -d)
-shop_pid=
-cleanup() {
-  [ -n "$shop_pid" ] && kill "$shop_pid" 2>/dev/null || true
-  rm -rf "$home"
-}
-trap cleanup EXIT
 . tools/demo-env.sh
+make_demo_home
 photos=$home/Pictures/demo-photos
 make_demo_photos "$photos" 3
 mkdir -p "$home/Korvatel/SysData"

@@ -20,20 +20,14 @@ cli=$build/src/cli/korvatel-cli
 [ -x "$client" ] && [ -x "$cli" ] || { echo "build the client first: tools/bootstrap.sh"; exit 1; }
 mkdir -p "$out"
 
-home=$(mktemp -d)
-shop_pid=
-cleanup() {
-  [ -n "$shop_pid" ] && kill "$shop_pid" 2>/dev/null || true
-  rm -rf "$home"
-}
-trap cleanup EXIT
+. tools/demo-env.sh
+make_demo_home
 shopdir=$home/demo-shop
 photos=$home/Pictures/demo-photos
 mkdir -p "$photos" "$home/Korvatel/SysData" "$home/.config/korvatel" "$shopdir"
 
 # The sample photos of tools/run-demo.sh, the folder the window opens on, the customer record
 # and the basket.
-. tools/demo-env.sh
 make_demo_photos "$photos" 3
 printf 'LastDir=%s\r\n' "$photos" >"$home/Korvatel/SysData/State.ini"
 write_demo_customer "$home"

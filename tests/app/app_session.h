@@ -1,7 +1,13 @@
 #pragma once
 
 #include "app/client_session.h"
+#include "app/ui/basket_actions.h"
+#include "app/ui/web_main.h"
+#include "order/consistency.h"
+#include "platform/prompter.h"
 #include "support/app_home.h"
+
+#include <QCoreApplication>
 
 namespace korvatel::test
 {
@@ -19,6 +25,17 @@ inline TClientSession TestSession(const TAppHome &home, bool online, bool openSh
     startup.online = online;
     startup.openShopTab = openShopTab;
     return TClientSession(workspace, entry, startup);
+}
+
+// Shows the window with its messages going to prompter and a problem list that is always
+// cancelled, and lets its first idle moment read the basket.
+inline void ShowWindowQuietly(TWebMain &window, TScriptedPrompter &prompter)
+{
+    window.SetPrompter(&prompter);
+    window.Basket().ShowProblems
+        = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
+    window.show();
+    QCoreApplication::processEvents();
 }
 
 } // namespace korvatel::test

@@ -123,11 +123,7 @@ TEST(TWebMainDrives, APictureMissingAtStartIsMadeWhenItsCardComesIn)
     }
     TWebMain window(session);
     TScriptedPrompter prompter;
-    window.SetPrompter(&prompter);
-    window.Basket().ShowProblems
-        = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
-    window.show();
-    QCoreApplication::processEvents(); // the first idle moment reads the basket
+    test::ShowWindowQuietly(window, prompter); // its first idle moment reads the basket
     window.SelectTab(window.TabIndexOf(tmOrder));
     TThumbGrid *grid = window.OrderPage()->Grid();
     grid->grab();

@@ -483,11 +483,7 @@ TEST(TWebMainOrder, ScreenshotOfTheOrderPanel)
     }
     TWebMain window(session);
     TScriptedPrompter prompter;
-    window.SetPrompter(&prompter);
-    window.Basket().ShowProblems
-        = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
-    window.show();
-    QCoreApplication::processEvents();
+    test::ShowWindowQuietly(window, prompter); // its first idle moment reads the basket
     window.showNormal();
     window.setGeometry(0, 0, 1400, 820);
     QCoreApplication::processEvents();

@@ -577,11 +577,7 @@ TEST(TWebMainSources, TheLastFolderIsListedAndTheBasketMarksItsPictures)
     }
     TWebMain window(session);
     TScriptedPrompter prompter;
-    window.SetPrompter(&prompter);
-    window.Basket().ShowProblems
-        = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
-    window.show();
-    QCoreApplication::processEvents(); // the first idle moment reads the basket
+    test::ShowWindowQuietly(window, prompter); // its first idle moment reads the basket
     ASSERT_EQ(window.Browser()->Film().Count(), 2);
     EXPECT_FALSE(window.Browser()->Film().Item(0).inOrder);
     EXPECT_TRUE(window.Browser()->Film().Item(1).inOrder);
