@@ -117,7 +117,7 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   sleep 0.5
   xdotool key ctrl+1
   sleep 0.8
-  xdotool mousemove 421 185 click 1 # the viewer tab's strip: the second photo into the viewer
+  xdotool mousemove 421 185 click 1 # the second photo of the strip into the viewer
   sleep 1
   dead=0 n=0
   # Opens the menu at x and clicks the command at row, below seps separators.

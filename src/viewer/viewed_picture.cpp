@@ -110,6 +110,7 @@ void TViewedPicture::Clear()
     FFileName.clear();
     FBitmap.Clear();
     FUndo.Clear();
+    FTurns = FUndoTurns = 0;
     FChanged = false;
 }
 
@@ -121,6 +122,7 @@ bool TViewedPicture::IsCampus() const
 void TViewedPicture::KeepUndo()
 {
     FUndo = FBitmap;
+    FUndoTurns = FTurns;
 }
 
 void TViewedPicture::Undo()
@@ -129,6 +131,7 @@ void TViewedPicture::Undo()
         return;
     FBitmap = std::move(FUndo);
     FUndo.Clear();
+    FTurns = FUndoTurns;
 }
 
 void TViewedPicture::Rotate(RotationType rotation)
@@ -137,6 +140,7 @@ void TViewedPicture::Rotate(RotationType rotation)
         return;
     KeepUndo();
     RotateImage(FBitmap, rotation);
+    FTurns = (FTurns + int(rotation)) % 4; // rt90, rt180 and rt270 are one, two, three turns
     FChanged = true;
 }
 

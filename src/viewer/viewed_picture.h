@@ -53,6 +53,8 @@ public:
     }
 
     void Rotate(RotationType rotation);
+    // The quarter turns clockwise since the picture was loaded (0 to 3).
+    int Turns() const { return FTurns; }
     // Replaces the picture by the part inside pixels (cut to the picture); false for an empty part.
     bool Trim(const QRect &pixels);
     void Tone(TToneStep step, const std::function<void(int)> &progress = {});
@@ -70,6 +72,8 @@ private:
     QString FFileName;
     TBitmap FBitmap;
     TBitmap FUndo;
+    int FTurns = 0;
+    int FUndoTurns = 0;
     bool FChanged = false;
 };
 

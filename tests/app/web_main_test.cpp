@@ -562,6 +562,26 @@ TEST(TWebMain, TheViewerShowsTheDateImprintOfAnOrderedPicture)
     EXPECT_TRUE(stage->Image()->Imprint().isEmpty());
 }
 
+TEST(TWebMain, UprightTurnsThePictureBackAsItWasLoaded)
+{
+    TWindowFixture f;
+    TViewerStage *stage = f.View(40, 30);
+    const QImage loaded = stage->Picture().Bitmap().ToImage();
+    f.Command("miUpright")->trigger(); // not turned: nothing to do
+    EXPECT_FALSE(stage->Picture().Changed());
+    f.Command("miLeft90")->trigger();
+    f.Command("miInverted")->trigger();
+    EXPECT_EQ(stage->Picture().Size(), QSize(30, 40));
+    f.Command("miUpright")->trigger();
+    EXPECT_EQ(stage->Picture().Bitmap().ToImage(), loaded);
+    // Undoing the last turn undoes it for "立像" too.
+    f.Command("miRight90")->trigger();
+    f.Command("miUndo")->trigger();
+    f.Command("miLeft90")->trigger();
+    f.Command("miUpright")->trigger();
+    EXPECT_EQ(stage->Picture().Bitmap().ToImage(), loaded);
+}
+
 TEST(TWebMain, OrderingAnEditedPictureAddsTheEditedCopyBesideItsOrderedSource)
 {
     TWindowFixture f;

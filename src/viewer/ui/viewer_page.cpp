@@ -130,7 +130,9 @@ void TViewerPage::BuildMenu(QMenu *menu)
         return AddMenuCommand(this, menu, name, caption,
             keys ? QKeySequence(QString::fromLatin1(keys)) : QKeySequence(), std::move(handler));
     };
-    add("miUpright", QStringLiteral("立像"), nullptr, [this] { miRotateClick(rtNone); });
+    // "立像" turns the picture back to the way it stood when it was loaded, frame and all.
+    add("miUpright", QStringLiteral("立像"), nullptr,
+        [this] { miRotateClick(RotationType((4 - FStage->Picture().Turns()) % 4)); });
     add("miInverted", QStringLiteral("倒立"), nullptr, [this] { miRotateClick(rt180); });
     add("miLeft90", QStringLiteral("左90度"), "Ctrl+Left", [this] { miRotateClick(rt270); });
     add("miRight90", QStringLiteral("右90度"), "Ctrl+Right", [this] { miRotateClick(rt90); });
