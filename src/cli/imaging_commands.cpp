@@ -175,7 +175,7 @@ int MakeThumb(const QString &source, const QByteArray &data, int mode, int cell,
     }
     TBitmap picture;
     if (request.kind == ikJpeg) {
-        picture = DecodeJpeg(data, plan.jpegScale);
+        picture = DecodeJpeg(data, DecodeScale(plan, data));
         if (picture.Width() < 1 || picture.Height() < 1)
             throw EPictureError(QStringLiteral("Empty picture"));
     } else {

@@ -3,6 +3,8 @@
 #include "imaging/thumbnail.h"
 #include "sources/thumb_paths.h"
 
+#include <algorithm>
+
 namespace korvatel
 {
 
@@ -31,10 +33,21 @@ TThumbPlan ThumbnailPlan(const TThumbRequest &request)
     // The Exif sizes let a large JPEG be decoded at a fraction; modes 7 and 8 decode in full.
     if (jpeg && request.exifSizes && mode != 7 && mode != 8)
         plan.jpegScale = ThumbnailScale(request.exifLongSide, ThumbnailLongSide(mode));
+    // Without them the frame header tells the size just as well, before anything is decoded.
+    plan.scaleFromHeader = jpeg && !request.exifSizes && mode != 7 && mode != 8;
     plan.whole = jpeg && mode == 8;
     plan.longSide = ThumbnailLongSide(mode);
     plan.area = ThumbnailAreaAverage(mode);
     return plan;
+}
+
+TJpegScale DecodeScale(const TThumbPlan &plan, const QByteArray &jpeg)
+{
+    if (!plan.scaleFromHeader)
+        return plan.jpegScale;
+    const std::optional<TJpegInfo> info = ReadJpegInfo(jpeg);
+    return info ? ThumbnailScale(std::max(info->width, info->height), plan.longSide)
+                : plan.jpegScale;
 }
 
 } // namespace korvatel

@@ -28,6 +28,8 @@ struct TThumbPlan {
     // The picture can be decoded: a JPEG at jpegScale, any other picture at full size.
     bool decodable = false;
     TJpegScale jpegScale = jsFullSize;
+    // A JPEG without Exif sizes takes its scale from its frame header (DecodeScale).
+    bool scaleFromHeader = false;
     // Mode 8 shows a JPEG whole: it is neither fitted nor stored.
     bool whole = false;
     // Otherwise fitted to longSide, area-averaged or stretched, and stored.
@@ -38,5 +40,10 @@ struct TThumbPlan {
 // The plan of the browser's thumbnail rules; the browser and the command line's "thumb" make
 // their thumbnails by it.
 TThumbPlan ThumbnailPlan(const TThumbRequest &request);
+
+// The DCT scale the JPEG data is decoded at by the plan: the plan's own, or, when the plan
+// takes it from the frame header, the strongest reduction that still gives the thumbnail's long
+// side (the full size for data whose header does not read).
+TJpegScale DecodeScale(const TThumbPlan &plan, const QByteArray &jpeg);
 
 } // namespace korvatel

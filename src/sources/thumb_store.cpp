@@ -418,7 +418,7 @@ void TThumbStore::DecodePicture(TCellWork &work, const TThumbPlan &plan)
         if (!data)
             throw EPictureError(QStringLiteral("Cannot read the file"));
         ++FDecodes;
-        work.picture = DecodeJpeg(*data, plan.jpegScale);
+        work.picture = DecodeJpeg(*data, DecodeScale(plan, *data));
         work.TakeSizeHint();
         if (item.exifState != 1) {
             item.width = work.picture.Width();

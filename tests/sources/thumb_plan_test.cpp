@@ -1,4 +1,5 @@
 #include "sources/thumb_plan.h"
+#include "support/image_builders.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,18 @@ TEST(ThumbnailPlan, KnownSizesDecodeLargeJpegsAtAFraction)
     TThumbRequest unknown = Jpeg(0);
     unknown.exifSizes = false;
     EXPECT_EQ(ThumbnailPlan(unknown).jpegScale, jsFullSize);
+
+    // Without Exif sizes the frame header gives the scale; modes 7 and 8 still decode in full,
+    // and data whose header does not read is decoded as it is.
+    const QByteArray plain = test::JpegBytes(test::PatternBitmap(1700, 900));
+    EXPECT_EQ(DecodeScale(ThumbnailPlan(unknown), plain), jsQuarter); // 1700 for 400
+    unknown.mode = 2;
+    EXPECT_EQ(DecodeScale(ThumbnailPlan(unknown), plain), jsHalf); // 1700 for 800
+    unknown.mode = 7;
+    EXPECT_EQ(DecodeScale(ThumbnailPlan(unknown), plain), jsFullSize);
+    EXPECT_EQ(DecodeScale(ThumbnailPlan(Jpeg(0)), plain), jsEighth); // the Exif sizes count
+    unknown.mode = 0;
+    EXPECT_EQ(DecodeScale(ThumbnailPlan(unknown), QByteArray("not a jpeg")), jsFullSize);
 }
 
 TEST(ThumbnailPlan, FittingFollowsTheModeAndModeEightShowsJpegsWhole)
