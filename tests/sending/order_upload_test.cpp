@@ -35,12 +35,15 @@ public:
     {
         position = done;
         this->total = total;
+        if (onPosition)
+            onPosition(done);
     }
     bool CancelRequested() const override { return cancelAfter >= 0 && position >= cancelAfter; }
 
     QStringList titles, states;
     int position = 0, total = 0;
     int cancelAfter = -1;
+    std::function<void(int done)> onPosition;
 };
 
 class TOrderUploadTest : public test::TDemoShopTest
@@ -504,6 +507,28 @@ TEST_F(TOrderUploadTest, APieceThatNeverArrivesIsNeverReportedSent)
     EXPECT_NE(Status(order.name), QStringLiteral("Complite"));
     ASSERT_FALSE(history.isEmpty());
     EXPECT_FALSE(history.last().first);
+}
+
+TEST_F(TOrderUploadTest, TheReceiverRejectsAJoinedFileChangedOnTheServer)
+{
+    TPackedOrder order = LargePhotoOrder(b, 9000000);
+    const QString joined = shop->FtpLocal(
+        QStringLiteral("/order/") + order.name + QStringLiteral("/$IMG_PRN/photo.jpg"));
+    // Once the photo is joined, one byte of it changes before the order completes.
+    bool changed = false;
+    progress.onPosition = [&](int) {
+        QFile file(joined);
+        if (changed || !file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+            return;
+        file.seek(4500000);
+        file.write("?");
+        changed = true;
+    };
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent) << upload.LastError().toStdString();
+    ASSERT_TRUE(changed);
+    const QStringList verdict = VerdictLines(order.name);
+    EXPECT_EQ(verdict.value(0), QStringLiteral("REJECTED 1"));
+    EXPECT_EQ(verdict.filter(QStringLiteral("NG checksum ") + order.name).size(), 1);
 }
 
 } // namespace
