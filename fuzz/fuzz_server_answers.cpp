@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     ParseServerTime(text);
     answer.Value(QStringLiteral("MasterID"));
     answer.Value(QStringLiteral("VersionsInformation"));
-    const QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArray raw
+        = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     for (int parts : { 1, 6, kMaxHttpPieces }) {
         const TPieceAnswer piece = ParsePieceAnswer(raw, parts);
         if (piece.kind == TPieceAnswer::paNext && (piece.next < 1 || piece.next > parts))

@@ -425,9 +425,9 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
         return std::nullopt;
     }
     if (!packing.PlacePictures() || !packing.AddAddressCard() || !packing.AddIndexSheets()
-        || !packing.WriteSizePrintOrders()
-        || !packing.WriteCdPrintOrder() || !packing.WriteOrderMessage()
-        || !packing.WriteEntryFiles() || !packing.WriteCountFile()) {
+        || !packing.WriteSizePrintOrders() || !packing.WriteCdPrintOrder()
+        || !packing.WriteOrderMessage() || !packing.WriteEntryFiles()
+        || !packing.WriteCountFile()) {
         prompter.Warn(packing.Warning());
         QDir(packing.Order().localFolder).removeRecursively();
         return std::nullopt;

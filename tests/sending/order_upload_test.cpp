@@ -130,14 +130,13 @@ protected:
     QList<int> PiecePosts(const QString &remote, int parts) const
     {
         QList<int> posts(parts, 0);
-        const QString log = QString::fromUtf8(
-            ReadWholeFile(QDir(shop->State(QStringLiteral("Root")))
-                              .filePath(QStringLiteral("demo-shop.log")),
-                1 << 30)
-                .value_or(QByteArray()));
+        const QString log = QString::fromUtf8(ReadWholeFile(
+            QDir(shop->State(QStringLiteral("Root"))).filePath(QStringLiteral("demo-shop.log")),
+            1 << 30)
+                                                  .value_or(QByteArray()));
         for (int part = 1; part <= parts; ++part) {
-            posts[part - 1] = int(
-                log.count(QStringLiteral("http: piece %1/%2 of %3\n").arg(part).arg(parts).arg(remote)));
+            posts[part - 1] = int(log.count(
+                QStringLiteral("http: piece %1/%2 of %3\n").arg(part).arg(parts).arg(remote)));
         }
         return posts;
     }
@@ -447,14 +446,14 @@ TEST_F(TOrderUploadTest, ACdOrderCarriesItsIndexSheetsAsPrints)
         EXPECT_EQ(QImage::fromData(bytes, "JPG").size(), QSize(1200, 1200)) << sheet;
     }
     // The sheets are printed once each in 2L; the photos' own prints stay in L.
-    const QStringList mrk = ReadSjisLines(shop->FtpLocal(
-                                              QStringLiteral("/order/") + N + QStringLiteral("/2L/MISC/AUTPRINT.MRK")))
+    const QStringList mrk = ReadSjisLines(
+        shop->FtpLocal(QStringLiteral("/order/") + N + QStringLiteral("/2L/MISC/AUTPRINT.MRK")))
                                 .value_or(QStringList());
     EXPECT_EQ(mrk.filter(QStringLiteral("PRT QTY = 001")).size(), 2);
     EXPECT_TRUE(mrk.contains(QStringLiteral("<IMG SRC = \"../../$NDX/INDEX01.JPG\">")));
     EXPECT_TRUE(mrk.contains(QStringLiteral("<IMG SRC = \"../../$NDX/INDEX02.JPG\">")));
-    const QStringList l = ReadSjisLines(shop->FtpLocal(
-                                            QStringLiteral("/order/") + N + QStringLiteral("/L/MISC/AUTPRINT.MRK")))
+    const QStringList l = ReadSjisLines(
+        shop->FtpLocal(QStringLiteral("/order/") + N + QStringLiteral("/L/MISC/AUTPRINT.MRK")))
                               .value_or(QStringList());
     EXPECT_EQ(l.filter(QStringLiteral("PRT QTY")).size(), 2);
     EXPECT_TRUE(l.filter(QStringLiteral("$NDX")).isEmpty());
@@ -470,11 +469,14 @@ TEST_F(TOrderUploadTest, HttpModeSendsALargePhotoInPiecesThatTheShopJoins)
     EXPECT_EQ(PiecePosts(photo, 6), QList<int>(6, 1));
     // The small photo went whole.
     EXPECT_EQ(PiecePosts(order.name + QStringLiteral("/$IMG_PRN/small.jpg"), 1), QList<int> { 0 });
-    EXPECT_EQ(ServerBytes(photo), ReadWholeFile(b.dir.filePath(QStringLiteral("big/photo.jpg")), 1 << 30));
+    EXPECT_EQ(ServerBytes(photo),
+        ReadWholeFile(b.dir.filePath(QStringLiteral("big/photo.jpg")), 1 << 30));
     EXPECT_FALSE(QFileInfo::exists(QDir(order.localFolder).filePath(QStringLiteral("Piece.tmp"))));
     const QStringList verdict = VerdictLines(order.name);
     EXPECT_EQ(verdict.value(0), QStringLiteral("ACCEPTED"));
-    EXPECT_EQ(verdict.filter(QStringLiteral("OK ") + photo + QStringLiteral(" 25000000 sha256 ")).size(), 1);
+    EXPECT_EQ(
+        verdict.filter(QStringLiteral("OK ") + photo + QStringLiteral(" 25000000 sha256 ")).size(),
+        1);
     EXPECT_EQ(Status(order.name), QStringLiteral("Complite"));
 }
 
@@ -487,7 +489,8 @@ TEST_F(TOrderUploadTest, ADroppedPieceIsSentAgainAlone)
     EXPECT_EQ(PiecePosts(photo, 3), (QList<int> { 1, 2, 1 }));
     EXPECT_TRUE(progress.states.contains(
         QStringLiteral("Retry-1 ") + order.name + QStringLiteral("/$IMG_PRN/photo.jpg")));
-    EXPECT_EQ(ServerBytes(photo), ReadWholeFile(b.dir.filePath(QStringLiteral("big/photo.jpg")), 1 << 30));
+    EXPECT_EQ(ServerBytes(photo),
+        ReadWholeFile(b.dir.filePath(QStringLiteral("big/photo.jpg")), 1 << 30));
     EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
     EXPECT_TRUE(prompter.Shown().isEmpty());
 }
@@ -529,6 +532,18 @@ TEST_F(TOrderUploadTest, TheReceiverRejectsAJoinedFileChangedOnTheServer)
     const QStringList verdict = VerdictLines(order.name);
     EXPECT_EQ(verdict.value(0), QStringLiteral("REJECTED 1"));
     EXPECT_EQ(verdict.filter(QStringLiteral("NG checksum ") + order.name).size(), 1);
+}
+
+TEST_F(TOrderUploadTest, APieceThatCannotBeWrittenStopsTheSend)
+{
+    TPackedOrder order = LargePhotoOrder(b, 5000000);
+    // A folder where the piece is to be written.
+    ASSERT_TRUE(QDir().mkpath(QDir(order.localFolder).filePath(QStringLiteral("Piece.tmp/x"))));
+    EXPECT_EQ(upload.Send(order), TSendResult::srFailed);
+    EXPECT_EQ(prompter.Texts(), QStringList { SplitFailedMessage() });
+    EXPECT_NE(Status(order.name), QStringLiteral("Complite"));
+    ASSERT_EQ(history.size(), 1);
+    EXPECT_FALSE(history.first().first);
 }
 
 } // namespace
