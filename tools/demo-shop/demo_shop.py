@@ -848,22 +848,25 @@ class DemoShop:
                 handler.answer("NEXT %d\r\n" % missing[0])
                 return True
             target = os.path.join(target_dir, name)
+            # Joined piece by piece into a file beside the target: never the whole in memory.
+            temporary = target + b".join"
             joined = hashlib.sha256()
             total = 0
-            chunks = []
-            for k in range(1, parts + 1):
-                with open(os.path.join(stage, "%d" % k), "rb") as f:
-                    piece = f.read()
-                joined.update(piece)
-                total += len(piece)
-                chunks.append(piece)
+            with open(temporary, "wb") as out:
+                for k in range(1, parts + 1):
+                    with open(os.path.join(stage, "%d" % k), "rb") as f:
+                        piece = f.read()
+                    joined.update(piece)
+                    total += len(piece)
+                    out.write(piece)
             shutil.rmtree(stage, ignore_errors=True)
             if total != size or joined.hexdigest() != digest:
+                os.remove(temporary)
                 self.log("http: %s joined wrong: %d bytes, sha256 %s" % (
                     shown, total, joined.hexdigest()))
                 handler.answer("NG-FILE\r\n")
                 return True
-            write_atomic(target, chunks)
+            os.replace(temporary, target)
             self.joined[os.path.realpath(target)] = (size, digest)
         self.log("http: joined %s from %d pieces, %d bytes" % (shown, parts, size))
         handler.answer("OK\r\n")
