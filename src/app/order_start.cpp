@@ -230,6 +230,8 @@ void TOrderStart::PrepareBasket(TRun &run)
     run.basket = FOrders.Aggregate();
     if (FOrders.Context().cdOutput && FOrders.CdCount() > 0)
         run.basket.cdKind = OrderCdKind(run.basket);
+    // The CD-R's index sheets are listed in the summary.
+    SetIndexSheets(run.basket, FSession.PriceTables.OptionTable());
 
     // 6. The order of the print lines is the pricing's; the sequence number.
     run.result.sequenceNumber = OrderSequenceNumber(FSession.Workspace().KorvaDpof());

@@ -257,8 +257,10 @@ TPricingChoice OrderChoiceOf(const TOrderArgs &a, const TShopTerms &terms, const
 std::optional<TPricedOrder> PriceCliOrder(const TThumbNails &basket, const TShopPricing &pricing,
     const TPricingChoice &choice, QTextStream &out, QTextStream &err)
 {
+    TPricingBasket aggregate = basket.Aggregate();
+    SetIndexSheets(aggregate, pricing.Tables().OptionTable());
     TPricedOrder priced
-        = PriceOrder(basket.Aggregate(), pricing.Context(SystemClock().Now().date()), choice);
+        = PriceOrder(aggregate, pricing.Context(SystemClock().Now().date()), choice);
     out << "total\t" << QString::number(priced.total, 'f', 0) << '\n';
     if (!priced.buttonEnabled) {
         err << "the order cannot be placed: " << priced.buttonCaption << '\n';

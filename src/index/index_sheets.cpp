@@ -30,4 +30,15 @@ QStringList MakeIndexSheets(const QStringList &pictures, const QString &orderFol
     return written;
 }
 
+int IndexSheetCount(int pictures)
+{
+    if (pictures <= 0)
+        return 0;
+    const std::optional<TGridGeometry> grid = GlobalIndexFormat().Grid();
+    const int perPage = grid ? grid->PerPage() : 0;
+    if (perPage <= 0)
+        return 1;
+    return int((qint64(pictures) + perPage - 1) / perPage);
+}
+
 } // namespace korvatel

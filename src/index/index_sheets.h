@@ -18,4 +18,8 @@ TIndexFormat &GlobalIndexFormat();
 // pictures or anything failed, and then no sheet of this call is left in the folder.
 QStringList MakeIndexSheets(const QStringList &pictures, const QString &orderFolder);
 
+// How many sheets MakeIndexSheets writes for that many pictures in the global layout: as many
+// pages as its grid needs, one when the grid holds nothing, none without pictures.
+int IndexSheetCount(int pictures);
+
 } // namespace korvatel

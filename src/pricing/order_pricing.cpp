@@ -227,6 +227,19 @@ void PriceCd(TPricedOrder &order, const TPricingBasket &basket, const TPriceTabl
         order.cdTotal);
 }
 
+// The index sheets of a CD-R order: printed with the order and listed, at no charge. The shop
+// adds them when it packs the order, after the order is priced, so no price of theirs is part
+// of the order's amounts, counts or records.
+void AddIndexSheets(TPricedOrder &order, const TPricingBasket &basket)
+{
+    if (basket.indexSheets < 1 || basket.cdPictures < 1)
+        return;
+    order.indexSheets = basket.indexSheets;
+    AddUnitRow(order, TStatementRow::srIndex,
+        QStringLiteral("CD-Rインデックス(%1)").arg(basket.indexSize), 0, order.indexSheets, 0);
+    order.rows.last().note = QStringLiteral("無料");
+}
+
 // 6. Phone images: the base fee covers MaxNum images, each further one costs AddPrice.
 void PricePhoneImages(TPricedOrder &order, const TPricingBasket &basket, const TPriceTables &tables)
 {
@@ -451,6 +464,7 @@ TPricedOrder PriceOrder(
     PricePrints(order);
     AddBasicFee(order, basket, tables);
     PriceCd(order, basket, tables);
+    AddIndexSheets(order, basket);
     PricePhoneImages(order, basket, tables);
     // The delivery fee (7) comes from the discount engine, so it follows the discounts.
     const TDiscountMeasures measures = MeasureDiscountBase(order, tables);

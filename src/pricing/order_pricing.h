@@ -48,6 +48,10 @@ struct TPricingBasket {
     qint64 cdBytes = 0;
     int cdKind = 1; // cdtJustify
     int phoneImages = 0;
+    // The index sheets of the CD-R pictures, one print each of indexSize. They come with the
+    // CD-R: listed in the statement, never charged or counted as prints.
+    int indexSheets = 0;
+    QString indexSize;
 };
 
 // The print lines of the photos: one per size and unit price, in order of first appearance.
@@ -90,6 +94,7 @@ struct TStatementRow {
         srPrint,
         srBasicFee,
         srCd,
+        srIndex, // the CD-R's index sheets, free
         srPhoneBase,
         srPhoneExtra,
         srDelivery,
@@ -121,6 +126,7 @@ struct TPricedOrder {
     double basicFee = 0;
     int cdDiscs = 0;
     double cdTotal = 0;
+    int indexSheets = 0; // free prints of the CD-R's index sheets
     int phoneImages = 0;
     double phoneBase = 0;
     int phoneExtraImages = 0;

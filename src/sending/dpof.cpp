@@ -35,7 +35,9 @@ QStringList DpofLines(const QList<TDpofJob> &jobs, const QDateTime &packed, cons
               << QStringLiteral("PRT TYP = STD")
               << QStringLiteral("PRT QTY = ") + QString::asprintf("%.3d", job.count)
               << job.formatLine
-              << QStringLiteral("<IMG SRC = \"") + source + job.fileName + QStringLiteral("\">");
+              << QStringLiteral("<IMG SRC = \"")
+                + (job.folder.isEmpty() ? source : QStringLiteral("../../") + job.folder + u'/')
+                + job.fileName + QStringLiteral("\">");
         if (!job.dateText.isEmpty())
             lines << QStringLiteral("CFG DSC = \"") + job.dateText + QStringLiteral("\" -ATR DTM");
     }

@@ -97,6 +97,7 @@ public:
     bool MakeFolder();
     bool PlacePictures();
     bool AddAddressCard();
+    bool AddIndexSheets();
     bool WriteSizePrintOrders();
     bool WriteCdPrintOrder();
     bool WriteOrderMessage();
@@ -112,6 +113,10 @@ private:
     bool AddPicture(int index, TThumbNail &item);
     QStringList PrintedSizes() const;
     QList<TDpofJob> SizeJobs(const QString &size, bool campus) const;
+    QString IndexSize() const
+    {
+        return FInput.indexSize.isEmpty() ? QStringLiteral("L") : FInput.indexSize;
+    }
 
     const TOrderInput &FInput;
     TPrompter &FPrompter;
@@ -122,7 +127,9 @@ private:
     QStringList FCountList;
     QString FCardName; // remote name of the address card; empty without one
     QString FCardSize;
+    QStringList FIndexNames; // remote names of the index sheets in $NDX
     QStringList FSizes;
+    QString FCdChannelSize;
     QString FWarning;
 };
 
@@ -226,6 +233,30 @@ bool TPacking::AddAddressCard()
     return true;
 }
 
+// 3b. The index sheets of the CD-R pictures go to $NDX; each is printed once in the shop's
+// index size.
+bool TPacking::AddIndexSheets()
+{
+    if (!FInput.indexSheets)
+        return true;
+    QStringList cdPictures;
+    for (const TPicturePlace &place : FPlaces) {
+        if (!place.cdName.isEmpty())
+            cdPictures << place.item->FullPath;
+    }
+    if (cdPictures.isEmpty())
+        return true;
+    QString warning;
+    for (const QString &sheet : FInput.indexSheets(cdPictures, FOrder.localFolder)) {
+        const std::optional<QString> name = FList.Add(sheet, FName + u'/' + kIndexFolder,
+            QFileInfo(sheet).fileName(), true, true, {}, &warning);
+        if (!name)
+            return Fail(warning);
+        FIndexNames << *name;
+    }
+    return true;
+}
+
 // The sizes that are printed, in the order of the shop's size table.
 QStringList TPacking::PrintedSizes() const
 {
@@ -266,6 +297,16 @@ QList<TDpofJob> TPacking::SizeJobs(const QString &size, bool campus) const
         card.formatLine = DpofFormatLine(ikJpeg, {}, false);
         jobs.prepend(card);
     }
+    if (!campus && size == IndexSize()) {
+        for (const QString &sheet : FIndexNames) {
+            TDpofJob job;
+            job.fileName = sheet;
+            job.count = 1;
+            job.formatLine = DpofFormatLine(ikJpeg, {}, false);
+            job.folder = kIndexFolder;
+            jobs << job;
+        }
+    }
     return jobs;
 }
 
@@ -279,6 +320,10 @@ bool TPacking::WriteSizePrintOrders()
         : QStringLiteral("L");
     if (!FCardName.isEmpty() && !FSizes.contains(FCardSize))
         FSizes << FCardSize;
+    // The CD-R's lab channel follows the first size of the prints (and card), not the sheets.
+    FCdChannelSize = FSizes.value(0);
+    if (!FIndexNames.isEmpty() && !FSizes.contains(IndexSize()))
+        FSizes << IndexSize();
     for (const QString &size : FSizes) {
         for (const bool campus : { false, true }) {
             const QList<TDpofJob> jobs = SizeJobs(size, campus);
@@ -295,33 +340,22 @@ bool TPacking::WriteSizePrintOrders()
     return true;
 }
 
-// 5. The print order file of the CD-R and the index sheets of its pictures.
+// 5. The print order file of the CD-R.
 bool TPacking::WriteCdPrintOrder()
 {
-    QStringList cdPictures;
     QList<TDpofJob> cdJobs;
     for (const TPicturePlace &place : FPlaces) {
-        if (!place.cdName.isEmpty()) {
+        if (!place.cdName.isEmpty())
             cdJobs << JobOf(place, place.cdName, 1);
-            cdPictures << place.item->FullPath;
-        }
     }
     if (cdJobs.isEmpty())
         return true;
-    const QString channel = FInput.tables && !FSizes.isEmpty()
-        ? FInput.tables->SizeChannelCD(FSizes.first())
+    const QString channel = FInput.tables && !FCdChannelSize.isEmpty()
+        ? FInput.tables->SizeChannelCD(FCdChannelSize)
         : QString();
     if (!WriteDpof(FList, FOrder.localFolder, FName, kCdSize, QStringLiteral("AUTPRINT.MRK"),
             DpofLines(cdJobs, FInput.now, DpofCreator(FInput.programVersion), channel, true)))
         return FailWrite(FOrder.localFolder + QStringLiteral("/CD-R"));
-    if (!FInput.indexSheets)
-        return true;
-    QString warning;
-    for (const QString &sheet : FInput.indexSheets(cdPictures, FOrder.localFolder)) {
-        if (!FList.Add(sheet, FName + u'/' + kIndexFolder, QFileInfo(sheet).fileName(), true, true,
-                {}, &warning))
-            return Fail(warning);
-    }
     return true;
 }
 
@@ -390,9 +424,10 @@ std::optional<TPackedOrder> PackOrder(const TOrderInput &input, TPrompter &promp
         prompter.Error(QStringLiteral("注文フォルダを作成できません。\r\n") + input.workDir);
         return std::nullopt;
     }
-    if (!packing.PlacePictures() || !packing.AddAddressCard() || !packing.WriteSizePrintOrders()
-        || !packing.WriteCdPrintOrder() || !packing.WriteOrderMessage()
-        || !packing.WriteEntryFiles() || !packing.WriteCountFile()) {
+    if (!packing.PlacePictures() || !packing.AddAddressCard() || !packing.AddIndexSheets()
+        || !packing.WriteSizePrintOrders() || !packing.WriteCdPrintOrder()
+        || !packing.WriteOrderMessage() || !packing.WriteEntryFiles()
+        || !packing.WriteCountFile()) {
         prompter.Warn(packing.Warning());
         QDir(packing.Order().localFolder).removeRecursively();
         return std::nullopt;

@@ -40,6 +40,7 @@ struct TOrderInput {
     QString machineId;
     bool askMachineId = false;
     TIndexSheetHook indexSheets; // CD-R orders only; none: no index sheets
+    QString indexSize = QStringLiteral("L"); // each index sheet is one print of this size
     // Called after each item of the basket has been placed (its local copy made if missing):
     // items done and in all, for the transmission window.
     std::function<void(int done, int total)> onPicture;
@@ -57,6 +58,9 @@ struct TPackedOrder {
     QStringList messageLines;
     QDateTime start;
     int sentFiles = 0; // files that have left the send list
+    // HTTP mode: the piece of the first unsent file that the upload script asked for last, so
+    // that a later attempt goes on with it (the script's answers keep it right).
+    int nextPiece = 1;
 };
 
 // Packs the order. A missing or empty picture shows the warning through the prompter and stops

@@ -6,6 +6,7 @@
 #include "net/server_config.h"
 #include "platform/clock.h"
 #include "platform/user_folders.h"
+#include "pricing/order_pricing.h"
 #include "pricing/shop_terms.h"
 #include "sending/order_host.h"
 #include "sending/order_upload.h"
@@ -48,9 +49,20 @@ void SetOrderProgram(TOrderInput &input, bool askMachineId, const TUserFolders &
     input.askMachineId = askMachineId;
     if (askMachineId)
         input.machineId = MachineIdentifier(folders, sysData, SystemClock());
-    // Shops whose CD-R orders carry index sheets say so with a CD-R index kind.
-    if (TShopOptions::FromOptionTable(optionTable).CdrNdxType != 0)
+    // Shops whose CD-R orders carry index sheets say so with a CD-R index kind; each sheet is
+    // printed once in the shop's index size.
+    const TShopOptions options = TShopOptions::FromOptionTable(optionTable);
+    if (options.IndexSheets()) {
         input.indexSheets = MakeIndexSheets;
+        input.indexSize = options.CdrNdxSize;
+    }
+}
+
+void SetIndexSheets(TPricingBasket &basket, const QStringList &optionTable)
+{
+    const TShopOptions options = TShopOptions::FromOptionTable(optionTable);
+    basket.indexSheets = options.IndexSheets() ? IndexSheetCount(basket.cdPictures) : 0;
+    basket.indexSize = options.CdrNdxSize;
 }
 
 } // namespace korvatel

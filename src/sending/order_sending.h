@@ -9,6 +9,7 @@ namespace korvatel
 {
 
 class TOrderHostTable;
+struct TPricingBasket;
 class TOrderUpload;
 class TUserRecord;
 struct TServerConfig;
@@ -31,6 +32,10 @@ struct TSendSetup {
 // when the image server is the maker's hosted order server, the mail address and the payment
 // kind's name for the history.
 void SetUpOrderUpload(TOrderUpload &upload, const TSendSetup &setup);
+
+// The index sheets of the basket's CD-R pictures, when the shop's option table wants them:
+// their number in the global index layout and their print size, for the order summary.
+void SetIndexSheets(TPricingBasket &basket, const QStringList &optionTable);
 
 // The customer fields of the order files, from the customer record.
 TOrderCustomer OrderCustomerOf(const TUserRecord &user);

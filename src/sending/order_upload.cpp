@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "sending/http_pieces.h"
 #include "text/sjis_file.h"
 
 #include <QCoreApplication>
@@ -376,8 +377,10 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
         if (!NextFileReady(order, info))
             return false;
         State(QString::asprintf("%d/%d", number, total));
-        const bool sent = (IsEntry(item.remote) || postStatus(StatusLine(item, info.size())))
-            && post(item.local, item.remote);
+        const qint64 size = info.size();
+        const bool sent = (IsEntry(item.remote) || postStatus(StatusLine(item, size)))
+            && (size > kHttpPieceSize ? SendPieces(http, order, item, size)
+                                      : post(item.local, item.remote));
         if (!sent) {
             FFailedFile = number;
             if (!FFatal)
@@ -386,6 +389,7 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
         }
         items.removeFirst();
         ++order.sentFiles;
+        order.nextPiece = 1;
         if (progress)
             progress->SetPosition(order.sentFiles, total);
     }
@@ -396,6 +400,84 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
     }
     QFile::remove(statusLocal);
     return true;
+}
+
+bool TOrderUpload::SendPieces(
+    TWinHTTP &http, TPackedOrder &order, const TSendItem &item, qint64 size)
+{
+    const QString folder = FolderOf(item.remote);
+    const QString name = FileNameOf(item.remote);
+    const int parts = PieceCount(size);
+    const QString pieceFile = QDir(order.localFolder).filePath(QStringLiteral("Piece.tmp"));
+    const auto end = [&](bool result) {
+        QFile::remove(pieceFile);
+        return result;
+    };
+    const auto splitFailed = [&] {
+        FFatal = true;
+        FLastError = SplitFailedMessage();
+        State(FLastError);
+        return end(false);
+    };
+    State(QStringLiteral("分割中 ") + name);
+    // The checksum the script checks the joined file against.
+    const std::optional<QByteArray> sha256
+        = parts <= kMaxHttpPieces ? FileSha256(item.local) : std::nullopt;
+    if (!sha256)
+        return splitFailed();
+    if (order.nextPiece < 1 || order.nextPiece > parts)
+        order.nextPiece = 1;
+    constexpr int kPieceRetries = 2;
+    int failures = 0;
+    // Every post either brings the file on or counts as a failure; a script that keeps sending
+    // the client round in circles is stopped by the cap as well.
+    const int maxPosts = 2 * parts + kPieceRetries + 1;
+    for (int posts = 0; posts < maxPosts; ++posts) {
+        if (Cancelled()) {
+            FCancelled = true;
+            State(QStringLiteral("中断"));
+            return end(false);
+        }
+        const int part = order.nextPiece;
+        State(QStringLiteral("分割中 %1 %2/%3").arg(name).arg(part).arg(parts));
+        if (!WritePiece(item.local, part, kHttpPieceSize, pieceFile))
+            return splitFailed();
+        QByteArray bytes;
+        const bool answered = http.PostForm(uploadUrl,
+            { { QStringLiteral("dir"), folder }, { QStringLiteral("part"), QString::number(part) },
+                { QStringLiteral("parts"), QString::number(parts) },
+                { QStringLiteral("size"), QString::number(size) },
+                { QStringLiteral("sha256"), QString::fromLatin1(*sha256) } },
+            QStringLiteral("file"), pieceFile, name, bytes);
+        const TPieceAnswer answer = answered ? ParsePieceAnswer(bytes, parts) : TPieceAnswer {};
+        if (answered && answer.kind == TPieceAnswer::paComplete) {
+            order.nextPiece = 1;
+            return end(true);
+        }
+        if (answered && answer.kind == TPieceAnswer::paShopStop) {
+            FFatal = true;
+            FLastError = ShopStopMessage();
+            return end(false);
+        }
+        if (answered && answer.kind == TPieceAnswer::paNext && answer.next != part) {
+            order.nextPiece = answer.next;
+            continue;
+        }
+        // No answer: the same piece again. The piece just sent still missing, or an error
+        // ("NG-FILE": the join failed and the script dropped the pieces): the script's own
+        // answer to the first piece says where to go on.
+        if (answered && answer.kind != TPieceAnswer::paNext)
+            order.nextPiece = 1;
+        if (!answered || answer.text.isEmpty())
+            State(QStringLiteral("ERR:NoMsg %1/%2").arg(folder, name));
+        else
+            State(QStringLiteral("ERR:%1 %2/%3").arg(answer.text, folder, name));
+        if (++failures > kPieceRetries)
+            break;
+        State(QStringLiteral("Retry-%1 %2/%3").arg(failures).arg(folder, name));
+        Wait(1000);
+    }
+    return end(false);
 }
 
 bool TOrderUpload::FtpTestUpload()

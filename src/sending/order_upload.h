@@ -105,6 +105,10 @@ private:
     bool Cancelled() const;
     bool Connect(TWinFTP &ftp);
     bool PutEntryFile(TWinFTP &ftp, const QString &local, const QString &remote);
+    // HTTP mode: a file larger than a piece goes in the pieces the upload script asks for,
+    // until it answers that the joined file is complete. A piece that cannot be made and
+    // "SHOP-STOP" are fatal.
+    bool SendPieces(TWinHTTP &http, TPackedOrder &order, const TSendItem &item, qint64 size);
     // The end of an order on a shop's own server: "Complite" in the status file.
     bool FinishFtp(TWinFTP &ftp, const QString &statusFile);
     // The end of an order on the maker's hosted server, in either mode: the finishing script

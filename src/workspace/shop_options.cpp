@@ -20,6 +20,26 @@ std::optional<int> OptionalInteger(const TKeyFile &table, const QString &name)
 
 } // namespace
 
+const QStringList &CdrIndexKindNames()
+{
+    static const QStringList names { QStringLiteral("nxNone"), QStringLiteral("nxJPG") };
+    return names;
+}
+
+int CdrIndexKindOf(const QString &text)
+{
+    const QString value = text.trimmed();
+    bool number = false;
+    const int kind = value.toInt(&number);
+    if (number)
+        return kind >= nxNone && kind <= nxJPG ? kind : nxNone;
+    for (qsizetype i = 0; i < CdrIndexKindNames().size(); ++i) {
+        if (value.compare(CdrIndexKindNames().at(i), Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return nxNone;
+}
+
 TShopOptions TShopOptions::FromOptionTable(const QStringList &lines)
 {
     const TKeyFile table(lines);
@@ -46,7 +66,9 @@ TShopOptions TShopOptions::FromOptionTable(const QStringList &lines)
     integer("FinesLow", o.FinesLow);
     integer("FinesHi", o.FinesHi);
     integer("CdrType", o.CdrType);
-    integer("CdrNdxType", o.CdrNdxType);
+    // Shop data writes the index kind as its number or as its name ("nxJPG").
+    if (table.HasName(QStringLiteral("CdrNdxType")))
+        o.CdrNdxType = CdrIndexKindOf(table.Value(QStringLiteral("CdrNdxType")));
     text("CdrNdxSize", o.CdrNdxSize);
     if (const std::optional<int> value = OptionalInteger(table, QStringLiteral("DateColor")))
         o.DateColor = value;

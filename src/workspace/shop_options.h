@@ -7,6 +7,13 @@
 namespace korvatel
 {
 
+// The CD-R index kinds of `CdrNdxType`: nxJPG orders carry index sheets as JPEG prints.
+enum TCdrIndexKind { nxNone, nxJPG };
+const QStringList &CdrIndexKindNames();
+// A CD-R index kind as the shop data writes it: its number, or its name ignoring case; nxNone
+// for anything else.
+int CdrIndexKindOf(const QString &text);
+
 // The shop's options that the main window applies at start, read from the option table of the
 // shop data ("Name=Value" lines). Missing keys, and values that are not numbers, keep the
 // defaults below.
@@ -20,8 +27,8 @@ struct TShopOptions {
     int FinesLow = 600;
     int FinesHi = 680;
     int CdrType = 0;
-    int CdrNdxType = 0;
-    QString CdrNdxSize = QStringLiteral("L");
+    int CdrNdxType = nxNone; // TCdrIndexKind, by number or by name
+    QString CdrNdxSize = QStringLiteral("L"); // the print size of the index sheets
     std::optional<int> DateColor; // nullopt: the imprint's own colour
     bool DateItalic = false; // DateStyle holds "fsItalic"
     bool DateBold = false; // DateStyle holds "fsBold"
@@ -40,6 +47,9 @@ struct TShopOptions {
     bool AllId = false; // "_AllID_"
     int FukidashiColor = 0xFFFFFF; // speech balloons of cards: white
     int FukidashiTextColor = 0x000000; // with black text
+
+    // CD-R orders carry index sheets, ordered as one print each in CdrNdxSize.
+    bool IndexSheets() const { return CdrNdxType == nxJPG; }
 
     static TShopOptions FromOptionTable(const QStringList &lines);
 };

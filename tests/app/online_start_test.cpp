@@ -61,7 +61,8 @@ TEST(OnlineStart, ShopDataArrivesAndTheWindowReadsIt)
     EXPECT_TRUE(start.windows.failures.isEmpty());
     EXPECT_TRUE(start.session->ShopOffersCorrection());
     EXPECT_EQ(start.session->PriceTables.DefaultSize(), QStringLiteral("L"));
-    EXPECT_EQ(start.session->ShopOptions.CdrNdxType, 1);
+    // The demo shop names its index kind: "CdrNdxType=nxJPG".
+    EXPECT_EQ(start.session->ShopOptions.CdrNdxType, nxJPG);
     EXPECT_EQ(start.session->ShopOptions.Shop, QStringLiteral("デモ写真館 八王子店"));
     EXPECT_TRUE(start.source.LastFetch().Switch(QStringLiteral("Http.on")));
     // The fetch deletes the file of the HTTP switch; the session knows it from the start.

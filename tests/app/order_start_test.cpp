@@ -273,6 +273,9 @@ TEST_F(OrderStartTest, CdKindsAndTheSequenceNumberReachTheSummary)
     EXPECT_EQ(summary.basket.cdPictures, 1);
     EXPECT_EQ(summary.basket.cdKind, cdtNormal);
     EXPECT_EQ(summary.sequenceNumber, 2);
+    // The demo shop names its index kind: the summary lists the CD-R's one index sheet.
+    EXPECT_EQ(summary.basket.indexSheets, 1);
+    EXPECT_EQ(summary.basket.indexSize, QStringLiteral("L"));
     // With prints the CD-R is made together with them; the demo shop lists tiers for that.
     cdOnly->SetSizeCount(QStringLiteral("L"), 3);
     start->Run(true);

@@ -61,6 +61,28 @@ TEST(MakeIndexSheets, UsesTheGlobalLayout)
     EXPECT_EQ(sheet.size(), QSize(1200, 600));
 }
 
+// The count the order is priced with must be the count the packing writes.
+TEST(IndexSheetCount, AgreesWithTheSheetsWritten)
+{
+    QTemporaryDir dir;
+    for (int pictures : { 0, 1, 30, 31, 61 }) {
+        const QString order = dir.filePath(QString::number(pictures));
+        ASSERT_TRUE(QDir().mkpath(order));
+        EXPECT_EQ(IndexSheetCount(pictures), MakeIndexSheets(Pictures(dir, pictures), order).size())
+            << pictures;
+    }
+    EXPECT_EQ(IndexSheetCount(31), 2);
+    // A layout without a grid draws one sheet, however many pictures there are.
+    TIndexFormat &global = GlobalIndexFormat();
+    const TIndexFormat saved = global;
+    global.LoadFromText("[HEADER]=W=12000,H=6000\r\nframe[Title]=V=TRUE,L=0,T=0,W=12000,H=600");
+    const int withoutGrid = IndexSheetCount(45);
+    const qsizetype written = MakeIndexSheets(Pictures(dir, 45), dir.path()).size();
+    global = saved;
+    EXPECT_EQ(withoutGrid, 1);
+    EXPECT_EQ(written, 1);
+}
+
 TEST(CliIndexSheet, PrintsTheWrittenSheets)
 {
     QTemporaryDir dir;

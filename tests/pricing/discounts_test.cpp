@@ -141,9 +141,18 @@ TEST(ApplyDiscounts, NewRegistrationService)
         return ApplyDiscounts(
             shop.rules, shop.terms, shop.tables, count, 0, {}, registration, 500, kToday);
     };
+    // The cheaper of L and L-DSC, truncated to whole yen. Two sizes at one price, or only one
+    // size priced, still give the prints their price: valuing them at nothing would charge a
+    // new customer for the prints the shop gives away.
     EXPECT_EQ(run(QStringLiteral("19.9"), 10, true).freePrintValue, 5 * 19);
     EXPECT_EQ(run(QStringLiteral("25"), 10, true).freePrintValue, 5 * 25);
     EXPECT_EQ(run(QStringLiteral("0"), 10, true).freePrintValue, 5 * 25);
+    // Neither size priced: the prints are given, but there is no price to take off.
+    const test::TShop unpriced(test::ShopDataOf(options.left(options.indexOf(":>PRICES"))));
+    const TDiscountResult none = ApplyDiscounts(
+        unpriced.rules, unpriced.terms, unpriced.tables, 10, 0, {}, true, 500, kToday);
+    EXPECT_EQ(none.freePrints, 5);
+    EXPECT_EQ(none.freePrintValue, 0);
     EXPECT_EQ(run(QStringLiteral("19"), 9, true).freePrints, 0);
     EXPECT_EQ(run(QStringLiteral("19"), 10, false).freePrints, 0);
 

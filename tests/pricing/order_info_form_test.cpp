@@ -88,6 +88,24 @@ TEST(TOrderInfoForm, HomeDeliveryNeedsPrefectureThenConfirmsWithComment)
     EXPECT_EQ(form.Confirmed()->records.value(2), QStringLiteral("<Msg>光沢仕上げで"));
 }
 
+TEST(TOrderInfoForm, TheCdsIndexSheetsAreListedFree)
+{
+    const TFormShop shop;
+    TScriptedPrompter prompter;
+    TPricingBasket basket = Basket({ { "L", 25, 2 } });
+    basket.cdPictures = 31;
+    basket.cdBytes = 31 * 1048576;
+    basket.indexSheets = 2;
+    basket.indexSize = QStringLiteral("2L");
+    TOrderInfoForm form(basket, shop.Context(), prompter);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QStringList index = form.StatementLines().filter(QStringLiteral("CD-Rインデックス(2L)"));
+    ASSERT_EQ(index.size(), 1);
+    EXPECT_TRUE(index.first().contains(QStringLiteral("無料")));
+    EXPECT_TRUE(index.first().contains(QStringLiteral("2 ＝")));
+}
+
 TEST(TOrderInfoForm, PaymentStageFollowsPaymentAndPoints)
 {
     const TFormShop shop;

@@ -3,6 +3,7 @@
 #include "pricing/order_pricing.h"
 #include "pricing/pricing_fixture.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -339,6 +340,40 @@ TEST(PriceOrder, RealShopCdOrderCashOnDeliveryWithPoints)
             "Point:使用ﾎﾟｲﾝﾄ;Price:1;Num:-100;", "CrdtFee:ｸﾚｼﾞｯﾄ手数料;Price:0;Num:0;",
             "CmbnFee:ｺﾝﾋﾞﾆ手数料;Price:0;Num:0;", "Daibiki:代引手数料;Price:315;Num:1;" }));
     EXPECT_EQ(OrderSummaryText(order), QStringLiteral("1,220.00;ﾌﾟﾘﾝﾄ520.00 CD-R700.00"));
+}
+
+TEST(PriceOrder, IndexSheetsAreListedButFree)
+{
+    const TPricing p = RealShop();
+    TPricingBasket basket;
+    basket.prints = MakePrintLines({ { QStringLiteral("L"), 12, false } }, p.shop.tables, true);
+    basket.cdPictures = 31;
+    basket.cdBytes = 90 * 1048576;
+    const TPricingChoice choice = Choice(ksiFurikomi, hsoTakuhaibin, 13);
+    const TPricedOrder without = p.Price(basket, choice);
+    basket.indexSheets = 2;
+    basket.indexSize = QStringLiteral("L");
+    const TPricedOrder with = p.Price(basket, choice);
+
+    const auto index = std::find_if(with.rows.begin(), with.rows.end(),
+        [](const TStatementRow &row) { return row.kind == TStatementRow::srIndex; });
+    ASSERT_NE(index, with.rows.end());
+    EXPECT_EQ(index->count, 2);
+    EXPECT_EQ(index->amount, 0);
+    // Right after the CD-R; nothing else of the order changes: no charge, no extra prints for
+    // the count discounts and delivery, the same records.
+    EXPECT_EQ((index - 1)->kind, TStatementRow::srCd);
+    EXPECT_EQ(with.printCount, without.printCount);
+    EXPECT_EQ(with.deliveryFee, without.deliveryFee);
+    EXPECT_EQ(with.total, without.total);
+    EXPECT_EQ(with.records, without.records);
+
+    // Without CD-R pictures there are no sheets to list.
+    basket.cdPictures = 0;
+    const TPricedOrder noCd = p.Price(basket, choice);
+    EXPECT_EQ(noCd.indexSheets, 0);
+    EXPECT_TRUE(std::none_of(noCd.rows.begin(), noCd.rows.end(),
+        [](const TStatementRow &row) { return row.kind == TStatementRow::srIndex; }));
 }
 
 TEST(PriceOrder, RealShopLargeOrderWithDeliveryReductionRoundsHalfUp)

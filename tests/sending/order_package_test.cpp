@@ -98,6 +98,12 @@ TEST_F(PackOrderTest, PacksPicturesPrintFilesMessageAndEntry)
     EXPECT_TRUE(cd.contains(QStringLiteral("PRT PCH = 201")));
     EXPECT_TRUE(cd.contains(QStringLiteral("<IMG SRC = \"../../CD-R/$IMG_CDR/a＝b；c.jpg\">")));
     EXPECT_EQ(indexPictures.size(), 2);
+    // The index sheet is the last job of its size's print order, one print from $NDX.
+    const qsizetype sheet = l.indexOf(QStringLiteral("<IMG SRC = \"../../$NDX/INDEX01.JPG\">"));
+    ASSERT_GE(sheet, 0);
+    EXPECT_EQ(sheet, l.size() - 1);
+    EXPECT_EQ(l.at(sheet - 2), QStringLiteral("PRT QTY = 001"));
+    EXPECT_EQ(l.at(sheet - 1), QStringLiteral("IMG FMT = JFIF"));
 
     const QImage cardPicture(order->localFolder + QStringLiteral("/_CARD_.JPG"));
     EXPECT_EQ(cardPicture.size(), QSize(640, 480));
@@ -124,6 +130,46 @@ TEST_F(PackOrderTest, PacksPicturesPrintFilesMessageAndEntry)
     EXPECT_EQ(Lines(order->countFile).size(), 3);
     EXPECT_EQ(QFileInfo(order->countFile).fileName(),
         QStringLiteral("1234-") + N + QStringLiteral(".cnt"));
+}
+
+TEST_F(PackOrderTest, IndexSheetsArePrintedInTheShopsIndexSize)
+{
+    // A CD-R without prints; the sheets are ordered in 2L, which nothing else is printed in.
+    b.Add(QStringLiteral("cd/1.jpg"), QStringLiteral("L"), 0, true);
+    b.Add(QStringLiteral("cd/2.jpg"), QStringLiteral("L"), 0, true);
+    b.input.indexSize = QStringLiteral("2L");
+    b.input.indexSheets = [](const QStringList &, const QString &folder) {
+        QStringList sheets;
+        for (const char *name : { "/INDEX01.JPG", "/INDEX02.JPG" }) {
+            QFile file(folder + QLatin1String(name));
+            file.open(QIODevice::WriteOnly);
+            file.write("index");
+            sheets << file.fileName();
+        }
+        return sheets;
+    };
+    const std::optional<TPackedOrder> order = PackOrder(b.input, prompter);
+    ASSERT_TRUE(order);
+    // The sheets' size gets a print order of its own, on that size's lab channel.
+    EXPECT_FALSE(QFileInfo::exists(order->localFolder + QStringLiteral("/L")));
+    const QStringList l = Lines(order->localFolder + QStringLiteral("/2L/MISC/AUTPRINT.MRK"));
+    EXPECT_TRUE(l.contains(QStringLiteral("PRT PCH = 102")));
+    EXPECT_EQ(l.filter(QStringLiteral("<IMG SRC = \"../../$NDX/INDEX0")).size(), 2);
+    // The CD-R's own print order keeps the channel of the prints: none without prints.
+    const QStringList cd = Lines(order->localFolder + QStringLiteral("/CD-R/MISC/AUTPRINT.MRK"));
+    EXPECT_TRUE(cd.filter(QStringLiteral("PRT PCH")).isEmpty());
+
+    // Without CD-R pictures the hook is not asked and nothing is printed from $NDX.
+    TOrderBuilder prints;
+    prints.Add(QStringLiteral("p/1.jpg"), QStringLiteral("L"), 1);
+    bool asked = false;
+    prints.input.indexSheets = [&](const QStringList &, const QString &) {
+        asked = true;
+        return QStringList();
+    };
+    const std::optional<TPackedOrder> plain = PackOrder(prints.input, prompter);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(asked);
 }
 
 TEST_F(PackOrderTest, SkinKindsAreMeasuredBeforeTheyAreSent)

@@ -1,6 +1,9 @@
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "platform/user_folders.h"
+#include "sending/http_pieces.h"
 #include "sending/order_builder.h"
+#include "sending/order_sending.h"
 #include "sending/order_upload.h"
 #include "support/demo_shop.h"
 #include "text/cp932.h"
@@ -9,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QThread>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -31,12 +35,15 @@ public:
     {
         position = done;
         this->total = total;
+        if (onPosition)
+            onPosition(done);
     }
     bool CancelRequested() const override { return cancelAfter >= 0 && position >= cancelAfter; }
 
     QStringList titles, states;
     int position = 0, total = 0;
     int cancelAfter = -1;
+    std::function<void(int done)> onPosition;
 };
 
 class TOrderUploadTest : public test::TDemoShopTest
@@ -105,6 +112,48 @@ protected:
         for (const auto &entry : std::filesystem::directory_iterator(folder, error))
             names << QByteArray::fromStdString(entry.path().filename().native());
         return names;
+    }
+
+    // An order of one photo of bytes bytes, with two prints, and a small one, for HTTP mode.
+    TPackedOrder LargePhotoOrder(TOrderBuilder &builder, int bytes)
+    {
+        builder.Add(QStringLiteral("big/photo.jpg"), QStringLiteral("L"), 2, false, bytes);
+        builder.Add(QStringLiteral("big/small.jpg"), QStringLiteral("L"), 1, false, 3000);
+        upload.httpPossible = true;
+        upload.transferMode = tmHttp;
+        std::optional<TPackedOrder> order = PackOrder(builder.input, prompter);
+        EXPECT_TRUE(order);
+        return order.value_or(TPackedOrder {});
+    }
+
+    // How often the upload script received each piece of an order's file (piece 1 first).
+    QList<int> PiecePosts(const QString &remote, int parts) const
+    {
+        QList<int> posts(parts, 0);
+        const QString log = QString::fromUtf8(ReadWholeFile(
+            QDir(shop->State(QStringLiteral("Root"))).filePath(QStringLiteral("demo-shop.log")),
+            1 << 30)
+                                                  .value_or(QByteArray()));
+        for (int part = 1; part <= parts; ++part) {
+            posts[part - 1] = int(log.count(
+                QStringLiteral("http: piece %1/%2 of %3\n").arg(part).arg(parts).arg(remote)));
+        }
+        return posts;
+    }
+
+    // The receiver's whole verdict.
+    QStringList VerdictLines(const QString &name) const
+    {
+        Verdict(name);
+        return ReadSjisLines(QDir(shop->State(QStringLiteral("ReceiverDir")))
+                                 .filePath(name + QStringLiteral(".txt")))
+            .value_or(QStringList());
+    }
+
+    QByteArray ServerBytes(const QString &remote) const
+    {
+        return ReadWholeFile(shop->FtpLocal(QStringLiteral("/order/") + remote), 1 << 30)
+            .value_or(QByteArray("<missing>"));
     }
 
     TOrderBuilder b;
@@ -375,6 +424,126 @@ TEST_F(TOrderUploadTest, AShopStopEndsTheHttpSend)
     ASSERT_EQ(history.size(), 1);
     EXPECT_FALSE(history.first().first);
     EXPECT_EQ(Status(order.name), QString());
+}
+
+TEST_F(TOrderUploadTest, ACdOrderCarriesItsIndexSheetsAsPrints)
+{
+    // 31 pictures on the CD-R, 2 of them printed; the shop names its index kind and size.
+    for (int i = 1; i <= 31; ++i)
+        b.Add(QStringLiteral("cd/%1.jpg").arg(i), QStringLiteral("L"), i <= 2 ? 1 : 0, true);
+    SetOrderProgram(b.input, false, TUserFolders(), QString(),
+        { QStringLiteral("CdrNdxType=nxJPG"), QStringLiteral("CdrNdxSize=2L") });
+    std::optional<TPackedOrder> packed = PackOrder(b.input, prompter);
+    ASSERT_TRUE(packed);
+    TPackedOrder order = *packed;
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent);
+    EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
+
+    const QString N = order.name;
+    EXPECT_EQ(RawNames(QStringLiteral("/order/") + N + QStringLiteral("/$NDX")).size(), 2);
+    for (const char *sheet : { "/$NDX/INDEX01.JPG", "/$NDX/INDEX02.JPG" }) {
+        const QByteArray bytes = ServerBytes(N + QLatin1String(sheet));
+        EXPECT_EQ(QImage::fromData(bytes, "JPG").size(), QSize(1200, 1200)) << sheet;
+    }
+    // The sheets are printed once each in 2L; the photos' own prints stay in L.
+    const QStringList mrk = ReadSjisLines(
+        shop->FtpLocal(QStringLiteral("/order/") + N + QStringLiteral("/2L/MISC/AUTPRINT.MRK")))
+                                .value_or(QStringList());
+    EXPECT_EQ(mrk.filter(QStringLiteral("PRT QTY = 001")).size(), 2);
+    EXPECT_TRUE(mrk.contains(QStringLiteral("<IMG SRC = \"../../$NDX/INDEX01.JPG\">")));
+    EXPECT_TRUE(mrk.contains(QStringLiteral("<IMG SRC = \"../../$NDX/INDEX02.JPG\">")));
+    const QStringList l = ReadSjisLines(
+        shop->FtpLocal(QStringLiteral("/order/") + N + QStringLiteral("/L/MISC/AUTPRINT.MRK")))
+                              .value_or(QStringList());
+    EXPECT_EQ(l.filter(QStringLiteral("PRT QTY")).size(), 2);
+    EXPECT_TRUE(l.filter(QStringLiteral("$NDX")).isEmpty());
+}
+
+TEST_F(TOrderUploadTest, HttpModeSendsALargePhotoInPiecesThatTheShopJoins)
+{
+    TPackedOrder order = LargePhotoOrder(b, 25000000);
+    const QString photo = order.name + QStringLiteral("/$IMG_PRN/photo.jpg");
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent) << upload.LastError().toStdString();
+    EXPECT_TRUE(progress.states.contains(QStringLiteral("分割中 photo.jpg")));
+    EXPECT_TRUE(progress.states.contains(QStringLiteral("分割中 photo.jpg 6/6")));
+    EXPECT_EQ(PiecePosts(photo, 6), QList<int>(6, 1));
+    // The small photo went whole.
+    EXPECT_EQ(PiecePosts(order.name + QStringLiteral("/$IMG_PRN/small.jpg"), 1), QList<int> { 0 });
+    EXPECT_EQ(ServerBytes(photo),
+        ReadWholeFile(b.dir.filePath(QStringLiteral("big/photo.jpg")), 1 << 30));
+    EXPECT_FALSE(QFileInfo::exists(QDir(order.localFolder).filePath(QStringLiteral("Piece.tmp"))));
+    const QStringList verdict = VerdictLines(order.name);
+    EXPECT_EQ(verdict.value(0), QStringLiteral("ACCEPTED"));
+    EXPECT_EQ(
+        verdict.filter(QStringLiteral("OK ") + photo + QStringLiteral(" 25000000 sha256 ")).size(),
+        1);
+    EXPECT_EQ(Status(order.name), QStringLiteral("Complite"));
+}
+
+TEST_F(TOrderUploadTest, ADroppedPieceIsSentAgainAlone)
+{
+    TPackedOrder order = LargePhotoOrder(b, 9000000);
+    const QString photo = order.name + QStringLiteral("/$IMG_PRN/photo.jpg");
+    ASSERT_TRUE(shop->Control(QStringLiteral("http_drop_piece=2")));
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent) << upload.LastError().toStdString();
+    EXPECT_EQ(PiecePosts(photo, 3), (QList<int> { 1, 2, 1 }));
+    EXPECT_TRUE(progress.states.contains(
+        QStringLiteral("Retry-1 ") + order.name + QStringLiteral("/$IMG_PRN/photo.jpg")));
+    EXPECT_EQ(ServerBytes(photo),
+        ReadWholeFile(b.dir.filePath(QStringLiteral("big/photo.jpg")), 1 << 30));
+    EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
+    EXPECT_TRUE(prompter.Shown().isEmpty());
+}
+
+TEST_F(TOrderUploadTest, APieceThatNeverArrivesIsNeverReportedSent)
+{
+    TPackedOrder order = LargePhotoOrder(b, 9000000);
+    const QString photo = order.name + QStringLiteral("/$IMG_PRN/photo.jpg");
+    ASSERT_TRUE(shop->Control(QStringLiteral("http_lose_piece=2")));
+    upload.retries = 1;
+    prompter.Answer(TModalResult::mrAbort);
+    EXPECT_EQ(upload.Send(order), TSendResult::srGivenUp);
+    // Three tries of the missing piece in each attempt; the second attempt went on with it and
+    // never sent the first piece again.
+    EXPECT_EQ(PiecePosts(photo, 3), (QList<int> { 1, 6, 0 }));
+    EXPECT_FALSE(QFileInfo::exists(shop->FtpLocal(QStringLiteral("/order/") + photo)));
+    EXPECT_NE(Status(order.name), QStringLiteral("Complite"));
+    ASSERT_FALSE(history.isEmpty());
+    EXPECT_FALSE(history.last().first);
+}
+
+TEST_F(TOrderUploadTest, TheReceiverRejectsAJoinedFileChangedOnTheServer)
+{
+    TPackedOrder order = LargePhotoOrder(b, 9000000);
+    const QString joined = shop->FtpLocal(
+        QStringLiteral("/order/") + order.name + QStringLiteral("/$IMG_PRN/photo.jpg"));
+    // Once the photo is joined, one byte of it changes before the order completes.
+    bool changed = false;
+    progress.onPosition = [&](int) {
+        QFile file(joined);
+        if (changed || !file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+            return;
+        file.seek(4500000);
+        file.write("?");
+        changed = true;
+    };
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent) << upload.LastError().toStdString();
+    ASSERT_TRUE(changed);
+    const QStringList verdict = VerdictLines(order.name);
+    EXPECT_EQ(verdict.value(0), QStringLiteral("REJECTED 1"));
+    EXPECT_EQ(verdict.filter(QStringLiteral("NG checksum ") + order.name).size(), 1);
+}
+
+TEST_F(TOrderUploadTest, APieceThatCannotBeWrittenStopsTheSend)
+{
+    TPackedOrder order = LargePhotoOrder(b, 5000000);
+    // A folder where the piece is to be written.
+    ASSERT_TRUE(QDir().mkpath(QDir(order.localFolder).filePath(QStringLiteral("Piece.tmp/x"))));
+    EXPECT_EQ(upload.Send(order), TSendResult::srFailed);
+    EXPECT_EQ(prompter.Texts(), QStringList { SplitFailedMessage() });
+    EXPECT_NE(Status(order.name), QStringLiteral("Complite"));
+    ASSERT_EQ(history.size(), 1);
+    EXPECT_FALSE(history.first().first);
 }
 
 } // namespace

@@ -329,4 +329,19 @@ TEST(TShopOptions, DefaultsAndValuesFromTheOptionTable)
     EXPECT_TRUE(options.DefDateNotPrint);
 }
 
+TEST(TShopOptions, CdrIndexKindByNumberOrByName)
+{
+    const auto kind = [](const QString &value) {
+        return TShopOptions::FromOptionTable({ QStringLiteral("CdrNdxType=") + value });
+    };
+    EXPECT_FALSE(TShopOptions::FromOptionTable({}).IndexSheets());
+    EXPECT_TRUE(kind(QStringLiteral("1")).IndexSheets());
+    EXPECT_TRUE(kind(QStringLiteral("nxJPG")).IndexSheets());
+    EXPECT_TRUE(kind(QStringLiteral(" NXJPG ")).IndexSheets());
+    EXPECT_EQ(kind(QStringLiteral("nxJPG")).CdrNdxType, nxJPG);
+    // Neither a kind's name nor its number: no index sheets.
+    for (const char *other : { "0", "nxNone", "2", "-1", "JPG", "nxJPEG", "" })
+        EXPECT_FALSE(kind(QString::fromLatin1(other)).IndexSheets()) << other;
+}
+
 } // namespace korvatel

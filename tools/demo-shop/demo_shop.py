@@ -33,11 +33,22 @@ Faults for tests, switched at run time through the service server
   time=TEXT          the time that GetTime.php answers ("yyyy/mm/dd hh:nn:ss"); empty: now
   versions=TEXT      the VersionsInformation value of Versions.ini
   shop_stop=1        the upload script answers "SHOP-STOP"
+  http_drop_piece=N  the next post of piece N of a split upload is read and thrown away, and
+                     the connection closed without an answer; once, then back to normal
+  http_lose_piece=N  every post of piece N of a split upload is thrown away (the answer says
+                     the piece is still missing)
   card_decline=1     the card service declines every payment
   reset=1            all faults off
 GET /_demo/flood?size=N[&length=0][&delay=MS] answers N bytes of line breaks (a flood for the
 client's answer caps and timeouts); length=0 sends no Content-Length.
 GET /_demo/redirect?to=URL answers with a redirect to URL.
+The upload script (POST /tamsel_php/korv_upload.php, multipart fields "dir" and "file") takes
+a large file in pieces: with "part" (1-based), "parts", "size" and "sha256" (lower-case hex of
+the whole file) it keeps the piece and answers "NEXT n" with the first piece still missing, or,
+once every piece is in, joins them, checks the size and checksum and answers "OK" (the file
+then takes its place) or "NG-FILE" (all pieces are dropped). The receiver checks a joined file's
+checksum again.
+
 Start-time faults: --refuse primary,secondary,service,ftp,smtp (nothing listens there).
 
 The test card-payment service (CardURL in servers.ini) charges a test card that always pays
@@ -55,6 +66,7 @@ Run it with /usr/bin/python3 (Debian's python3-pyftpdlib and python3-aiosmtpd).
 
 import argparse
 import datetime
+import hashlib
 import http.server
 import importlib.util
 import ipaddress
@@ -92,7 +104,15 @@ FAULTS = {}
 FAULT_LOCK = threading.Lock()
 DEFAULT_FAULTS = {"ftp_drop_after": None, "ftp_drop_files": None, "ftp_stall": False,
                   "ftp_wrong_size": False,
-                  "time": "", "versions": "TRUE", "shop_stop": False, "card_decline": False}
+                  "time": "", "versions": "TRUE", "shop_stop": False, "card_decline": False,
+                  "http_drop_piece": None, "http_lose_piece": None}
+
+# The longest request body the service server reads, and the most a piece of a split upload may
+# hold; larger requests are refused unread.
+MAX_POST = 64 * 1024 * 1024
+MAX_PIECE = 16 * 1024 * 1024
+MAX_PIECES = 4096
+SHA256_HEX = re.compile(r"^[0-9a-f]{64}$")
 
 CARD_ID = re.compile(r"^(\(P\))?[0-9A-Za-z_]{1,64}$")
 
@@ -122,6 +142,15 @@ def write_sjis(path, text):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
         f.write(sjis(text))
+
+
+def write_atomic(path, chunks):
+    """Writes the chunks into a file beside path and renames it over path."""
+    temporary = path + (b".part" if isinstance(path, bytes) else ".part")
+    with open(temporary, "wb") as f:
+        for chunk in chunks:
+            f.write(chunk)
+    os.replace(temporary, path)
 
 
 def inside(root, relative_bytes):
@@ -186,8 +215,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_POST(self):
         path, params = self.query()
-        length = int(self.headers.get("Content-Length") or 0)
+        try:
+            length = int(self.headers.get("Content-Length") or 0)
+        except ValueError:
+            length = -1
+        if length < 0 or length > MAX_POST:
+            self.close_connection = True
+            self.answer("NG-FILE\r\n", 413)
+            return
         body = self.rfile.read(length) if length > 0 else b""
+        if len(body) != length:
+            # A cut request is never taken for a whole one.
+            self.shop.log("http: request cut after %d of %d bytes" % (len(body), length))
+            self.close_connection = True
+            return
         if self.kind == "service" and self.shop.service_post(self, path, params, body):
             return
         self.answer("Not Found", 404)
@@ -418,6 +459,8 @@ class DemoShop:
         self.card_paid = {}
         self.card_bundles = set()
         self.card_number = 1000
+        self.piece_lock = threading.Lock()
+        self.joined = {}  # real path of a file joined from pieces -> (size, sha256 hex)
 
     def log(self, text):
         with self.log_lock:
@@ -559,7 +602,8 @@ class DemoShop:
                 for name, value in params.items():
                     if name in ("ftp_stall", "ftp_wrong_size", "shop_stop", "card_decline"):
                         FAULTS[name] = value not in ("", "0")
-                    elif name in ("ftp_drop_after", "ftp_drop_files"):
+                    elif name in ("ftp_drop_after", "ftp_drop_files", "http_drop_piece",
+                                  "http_lose_piece"):
                         FAULTS[name] = int(value) if value else None
                     elif name in ("time", "versions"):
                         FAULTS[name] = value
@@ -752,13 +796,79 @@ class DemoShop:
         if target_dir is None:
             handler.answer("NG-DIR\r\n")
             return True
-        os.makedirs(target_dir, exist_ok=True)
         name = os.path.basename(upload[0])
         if not name:
             handler.answer("NG-FILE\r\n")
             return True
-        with open(os.path.join(target_dir, name), "wb") as f:
-            f.write(upload[1])
+        os.makedirs(target_dir, exist_ok=True)
+        if "part" in fields:
+            return self.receive_piece(handler, fields, folder, target_dir, name)
+        write_atomic(os.path.join(target_dir, name), [upload[1]])
+        handler.answer("OK\r\n")
+        return True
+
+    def receive_piece(self, handler, fields, folder, target_dir, name):
+        """One piece of a split upload; the file is joined and checked once all are in."""
+        def text(field):
+            return fields.get(field, (None, b""))[1].decode("ascii", "replace").strip()
+        try:
+            part, parts, size = int(text("part")), int(text("parts")), int(text("size"))
+        except ValueError:
+            handler.answer("NG-PARA\r\n")
+            return True
+        digest = text("sha256")
+        data = fields["file"][1]
+        if (not 1 <= part <= parts <= MAX_PIECES or not 0 <= size <= parts * MAX_PIECE
+                or not SHA256_HEX.match(digest) or len(data) > MAX_PIECE):
+            handler.answer("NG-PARA\r\n")
+            return True
+        # The pieces of one file: its place, size and checksum name their folder, so pieces of
+        # another version of the file never mix with them.
+        key = hashlib.sha256(b"\0".join([folder, name, str(size).encode(), digest.encode()]))
+        stage = self.path("pieces", key.hexdigest())
+        os.makedirs(stage, exist_ok=True)
+        shown = "%s/%s" % (folder.decode("cp932", "replace"), name.decode("cp932", "replace"))
+        with FAULT_LOCK:
+            drop = FAULTS.get("http_drop_piece") == part
+            if drop:
+                FAULTS["http_drop_piece"] = None
+        self.log("http: piece %d/%d of %s" % (part, parts, shown))
+        if drop:
+            self.log("http: dropping piece %d of %s" % (part, shown))
+            handler.close_connection = True
+            return True
+        if fault("http_lose_piece") == part:
+            self.log("http: losing piece %d of %s" % (part, shown))
+        else:
+            write_atomic(os.path.join(stage, "%d" % part), [data])
+        with self.piece_lock:
+            missing = [k for k in range(1, parts + 1)
+                       if not os.path.isfile(os.path.join(stage, "%d" % k))]
+            if missing:
+                handler.answer("NEXT %d\r\n" % missing[0])
+                return True
+            target = os.path.join(target_dir, name)
+            # Joined piece by piece into a file beside the target: never the whole in memory.
+            temporary = target + b".join"
+            joined = hashlib.sha256()
+            total = 0
+            with open(temporary, "wb") as out:
+                for k in range(1, parts + 1):
+                    with open(os.path.join(stage, "%d" % k), "rb") as f:
+                        piece = f.read()
+                    joined.update(piece)
+                    total += len(piece)
+                    out.write(piece)
+            shutil.rmtree(stage, ignore_errors=True)
+            if total != size or joined.hexdigest() != digest:
+                os.remove(temporary)
+                self.log("http: %s joined wrong: %d bytes, sha256 %s" % (
+                    shown, total, joined.hexdigest()))
+                handler.answer("NG-FILE\r\n")
+                return True
+            os.replace(temporary, target)
+            self.joined[os.path.realpath(target)] = (size, digest)
+        self.log("http: joined %s from %d pieces, %d bytes" % (shown, parts, size))
         handler.answer("OK\r\n")
         return True
 
@@ -817,8 +927,20 @@ class DemoShop:
                 if not size_text.isdigit() or int(size_text) != actual:
                     verdict.append("NG size %s: listed %s, found %d" % (remote, size_text, actual))
                     problems += 1
-                else:
+                    continue
+                joined = self.joined.get(os.path.realpath(target))
+                if joined is None:
                     verdict.append("OK %s %d" % (remote, actual))
+                    continue
+                # A file joined from pieces: byte for byte what the client's checksum says.
+                with open(target, "rb") as f:
+                    found = hashlib.file_digest(f, "sha256").hexdigest() if hasattr(
+                        hashlib, "file_digest") else hashlib.sha256(f.read()).hexdigest()
+                if joined != (actual, found):
+                    verdict.append("NG checksum %s: sent %s, found %s" % (remote, joined[1], found))
+                    problems += 1
+                else:
+                    verdict.append("OK %s %d sha256 %s" % (remote, actual, found))
         head = "ACCEPTED" if problems == 0 else "REJECTED %d" % problems
         out = os.path.join(os.fsencode(self.path("receiver")), name + b".txt")
         # Written beside and renamed, so a reader never sees half a verdict.
