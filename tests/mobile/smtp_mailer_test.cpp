@@ -229,22 +229,18 @@ TEST_F(TSmtpMailer, AServerOfferingTlsGetsTheLoginOnlyInsideIt)
     EXPECT_TRUE(Arrived().isEmpty());
 }
 
-TEST(TSmtpAccount, PortAndHostRules)
+TEST(TSmtpAccount, PortZeroMeansTwentyFiveAndTheAuthHostWinsWithAuthentication)
 {
-    TSmtpAccount account;
-    account.host = QStringLiteral(" smtp.example.jp ");
-    account.authHost = QStringLiteral("auth.example.jp");
-    account.port = 0;
+    TSmtpAccount account { QStringLiteral(" smtp.example.jp "), 0, false,
+        QStringLiteral("auth.example.jp"), {}, {} };
     EXPECT_EQ(account.ServerPort(), 25);
-    account.port = -3;
-    EXPECT_EQ(account.ServerPort(), 25);
-    account.port = 587;
-    EXPECT_EQ(account.ServerPort(), 587);
     EXPECT_EQ(account.ServerHost(), QStringLiteral("smtp.example.jp"));
     account.useAuth = true;
     EXPECT_EQ(account.ServerHost(), QStringLiteral("auth.example.jp"));
-    account.authHost.clear();
-    EXPECT_EQ(account.ServerHost(), QStringLiteral("smtp.example.jp"));
+    // The phone notice names the page without the remark that follows it in the entry.
+    EXPECT_EQ(PhoneNoticeJob(QStringLiteral("p@x.jp"), QStringLiteral("http://h/k/1/ @REM@ note"))
+                  .bodyLines.last(),
+        QStringLiteral("http://h/k/1/"));
 }
 
 TEST(SendBySmtp, ARefusedConnectionAndBadAddressesFailBeforeAnyMail)

@@ -41,6 +41,18 @@ int TSmtpAccount::ServerPort() const
     return port < 1 ? 25 : port;
 }
 
+TMailJob PhoneNoticeJob(const QString &phoneAddress, const QString &pageEntry)
+{
+    TMailJob job;
+    job.recipients = phoneAddress;
+    job.subject = QStringLiteral("《注文控》の送付");
+    const qsizetype remark = pageEntry.indexOf(QLatin1String(" @REM@"));
+    job.bodyLines
+        = { QStringLiteral("携帯画像をｱｯﾌﾟﾛｰﾄﾞしました"), QStringLiteral("このURLに画像があります"),
+              remark < 0 ? pageEntry : pageEntry.left(remark) };
+    return job;
+}
+
 QString TMailOutcome::ResultText() const
 {
     if (!firstReached)

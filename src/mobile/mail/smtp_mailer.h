@@ -42,6 +42,10 @@ struct TMailJob {
     QString attachmentPath;
 };
 
+// The notice that a phone's pictures are on the web: subject "《注文控》の送付", the two lines
+// of the notice and the page address (the entry up to " @REM@").
+TMailJob PhoneNoticeJob(const QString &phoneAddress, const QString &pageEntry);
+
 // What a sending came to.
 struct TMailOutcome {
     bool firstReached = false; // the first recipient took the mail

@@ -14,6 +14,8 @@ TSendMailForm::TSendMailForm(QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("KorvMailer Progress"));
+    // Events are processed while the mail goes: nothing else may be started meanwhile.
+    setWindowModality(Qt::ApplicationModal);
     auto *layout = new QVBoxLayout(this);
     FStatus = new QLabel(this);
     FStatus->setObjectName(QStringLiteral("lbStatus"));
