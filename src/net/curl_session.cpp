@@ -591,10 +591,19 @@ TSmtpResult SmtpSession(const TSmtpRequest &request, bool demandTls, bool *notOf
 TSmtpResult SendSmtp(const TSmtpRequest &request)
 {
     GlobalInit();
+    // The host goes into the address as it is: only a name or an address may stand there.
+    static const QRegularExpression host(
+        QStringLiteral("^([A-Za-z0-9_.-]+|\\[[0-9A-Fa-f:.]+\\])$"));
+    if (!host.match(request.host).hasMatch()) {
+        TSmtpResult result;
+        result.error = QString::fromUtf8(curl_easy_strerror(CURLE_URL_MALFORMAT));
+        return result;
+    }
     if (request.status)
         request.status(QStringLiteral("Connecting."));
     // TLS is demanded first; only a server that does not offer it at all is spoken to in clear,
-    // in a session of its own.
+    // in a session of its own. libcurl tells that case by its text; should the text ever
+    // differ, such a server fails instead, and nothing is sent in clear.
     bool notOffered = false;
     TSmtpResult result = SmtpSession(request, true, &notOffered);
     if (notOffered)

@@ -105,7 +105,7 @@ TEST_F(TSmtpMailer, JapaneseMailIsReadBackByAStandardReader)
     TMailJob job;
     job.recipients = QStringLiteral("customer@example.jp\r\n");
     job.subject = QStringLiteral("《注文控》の送付 ﾌﾟﾘﾝﾄ");
-    job.bodyLines = { QStringLiteral("携帯画像をｱｯﾌﾟﾛｰﾄﾞしました"), QStringLiteral("髙橋様 . end"),
+    job.bodyLines = { QStringLiteral("携帯画像をｱｯﾌﾟﾛｰﾄﾞしました"), QStringLiteral("髙橋様\r. end"),
         QStringLiteral("."), QStringLiteral("URL http://127.0.0.1/keitai/"),
         QStringLiteral("以上") };
     job.attachmentPath = attachment;
@@ -143,7 +143,7 @@ TEST_F(TSmtpMailer, JapaneseMailIsReadBackByAStandardReader)
     EXPECT_TRUE(mail["date_ok"].toBool());
     EXPECT_EQ(mail["charset"].toString(), QStringLiteral("iso-2022-jp"));
     EXPECT_EQ(mail["body"].toString().remove(u'\r'),
-        QStringLiteral("携帯画像をアップロードしました\r\n高橋様 . end\r\n.\r\n"
+        QStringLiteral("携帯画像をアップロードしました\r\n高橋様\r\n. end\r\n.\r\n"
                        "URL http://127.0.0.1/keitai/\r\n以上\r\n")
             .replace(QLatin1String("\r\n"), QLatin1String("\n")));
     const QJsonArray attachments = mail["attachments"].toArray();
@@ -261,6 +261,13 @@ TEST(SendBySmtp, ARefusedConnectionAndBadAddressesFailBeforeAnyMail)
     outcome = SendBySmtp(account, identity, job, kNow);
     EXPECT_TRUE(outcome.lastText.contains(QStringLiteral("受取人のアドレスに誤りがあります")));
     EXPECT_EQ(outcome.failed, 1);
+    // Nor does a host that would change the server's address.
+    job.recipients = QStringLiteral("a@example.jp");
+    account.host = QStringLiteral("127.0.0.1:25/x?");
+    QStringList events;
+    outcome = SendBySmtp(account, identity, job, kNow, [&](const QString &e) { events << e; });
+    EXPECT_EQ(outcome.failed, 1);
+    EXPECT_FALSE(events.contains(QStringLiteral("Connecting.")));
 }
 
 } // namespace

@@ -71,9 +71,12 @@ bool IsMailAddress(const QString &address)
 
 QByteArray JisBody(const QStringList &lines)
 {
+    // A line break inside a line becomes CR LF as well: a bare CR or LF has no place in SMTP.
     QString text;
-    for (const QString &line : lines)
-        text += line + QLatin1String("\r\n");
+    for (QString line : lines) {
+        line.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+        text += line.replace(u'\n', QLatin1String("\r\n")) + QLatin1String("\r\n");
+    }
     return ToJis(ToCp932(text));
 }
 
