@@ -457,6 +457,7 @@ class DemoShop:
         os.makedirs(self.root, exist_ok=True)
         for sub in ("primary", "secondary", "service", "receiver", "mail"):
             os.makedirs(self.path(sub), exist_ok=True)
+        os.chmod(self.path("mail"), 0o700)  # the mails hold customers' addresses
         for sub in ("order", "order/message", "keitai"):
             os.makedirs(self.path("ftp", sub), exist_ok=True)
         service = self.path("service")
