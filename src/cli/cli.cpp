@@ -3,6 +3,7 @@
 #include "cli/customer_commands.h"
 #include "cli/imaging_commands.h"
 #include "cli/index_commands.h"
+#include "cli/mobile_commands.h"
 #include "cli/net_commands.h"
 #include "cli/order_commands.h"
 #include "cli/pricing_commands.h"
@@ -114,6 +115,10 @@ const QList<TCliCommand> &Commands()
             "pack a basket and send it to the shop's server (see README)", OrderCommand },
         { "history", "history [--show NAME]",
             "the order history (--folder DIR), or one record's text", HistoryCommand },
+        { "mail", "mail --from ADDRESS --to ADDRESS --subject TEXT BODYFILE",
+            "mail a UTF-8 text by SMTP as ISO-2022-JP (--smtp HOST:PORT, --user, --password, "
+            "--cc, --attach, --name, --reply-to, --copy-label)",
+            MailCommand },
     };
     return commands;
 }

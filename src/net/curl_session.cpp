@@ -1,5 +1,6 @@
 #include "net/curl_session.h"
 
+#include "net/smtp_transport.h"
 #include "net/transfer_settings.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <QIODevice>
 #include <QRegularExpression>
 #include <QThread>
+#include <cstring>
 #include <curl/curl.h>
 #include <mutex>
 
@@ -480,6 +482,135 @@ bool ProbeConnection(const QString &url, const TWinInet &owner)
     const CURLcode code = curl_easy_perform(probe);
     curl_easy_cleanup(probe);
     return code == CURLE_OK;
+}
+
+namespace
+{
+
+struct TSmtpSession {
+    const TSmtpRequest *request = nullptr;
+    qsizetype sent = 0;
+    bool greeted = false;
+};
+
+size_t ReadSmtpMessage(char *buffer, size_t size, size_t count, void *user)
+{
+    auto *session = static_cast<TSmtpSession *>(user);
+    const QByteArray &message = session->request->message;
+    const size_t left = size_t(message.size() - session->sent);
+    const size_t take = std::min(left, size * count);
+    memcpy(buffer, message.constData() + session->sent, take);
+    session->sent += qsizetype(take);
+    return take;
+}
+
+// Watches the server's replies for its greeting. Nothing of what the client sends is looked
+// at, so the login never reaches a log.
+int WatchSmtp(CURL *, curl_infotype type, char *data, size_t size, void *user)
+{
+    auto *session = static_cast<TSmtpSession *>(user);
+    if (type == CURLINFO_HEADER_IN && !session->greeted && size >= 3
+        && QByteArray::fromRawData(data, qsizetype(size)).startsWith("220")) {
+        session->greeted = true;
+        if (session->request->status)
+            session->request->status(QStringLiteral("CONNECT OK"));
+    }
+    return 0;
+}
+
+int PumpDuringSmtp(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    PumpEvents();
+    return 0;
+}
+
+// One session with the given TLS demand; *notOffered is set when TLS was demanded and the
+// server does not offer STARTTLS.
+TSmtpResult SmtpSession(const TSmtpRequest &request, bool demandTls, bool *notOffered)
+{
+    TSmtpResult result;
+    CURL *easy = curl_easy_init();
+    if (!easy) {
+        result.error = QString::fromUtf8(curl_easy_strerror(CURLE_FAILED_INIT));
+        return result;
+    }
+    TSmtpSession session;
+    session.request = &request;
+    char errors[CURL_ERROR_SIZE] = {};
+    TSlist rcpt;
+    rcpt.Append('<' + request.rcpt + '>');
+    const QString url = QStringLiteral("smtp://%1:%2").arg(request.host).arg(request.port);
+    curl_easy_setopt(easy, CURLOPT_URL, url.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "smtp");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errors);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(request.connectTimeoutMs));
+    curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(request.responseTimeoutSeconds));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(request.responseTimeoutSeconds));
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 32768L);
+    curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, 32768L);
+    curl_easy_setopt(easy, CURLOPT_USE_SSL, long(demandTls ? CURLUSESSL_ALL : CURLUSESSL_NONE));
+    SetCaFile(easy);
+    if (request.login) {
+        curl_easy_setopt(easy, CURLOPT_USERNAME, request.user.toUtf8().constData());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, request.password.toUtf8().constData());
+        curl_easy_setopt(easy, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");
+    }
+    const QByteArray from = '<' + request.mailFrom + '>';
+    curl_easy_setopt(easy, CURLOPT_MAIL_FROM, from.constData());
+    curl_easy_setopt(easy, CURLOPT_MAIL_RCPT, rcpt.list);
+    curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(request.message.size()));
+    curl_easy_setopt(easy, CURLOPT_READFUNCTION, ReadSmtpMessage);
+    curl_easy_setopt(easy, CURLOPT_READDATA, &session);
+    curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, WatchSmtp);
+    curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &session);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, PumpDuringSmtp);
+    const CURLcode code = curl_easy_perform(easy);
+    curl_easy_cleanup(easy);
+
+    result.connected = session.greeted;
+    result.ok = code == CURLE_OK;
+    result.tls = result.ok && demandTls;
+    const QString detail = QString::fromUtf8(errors[0] ? errors : curl_easy_strerror(code));
+    *notOffered
+        = code == CURLE_USE_SSL_FAILED && detail == QLatin1String("STARTTLS not supported.");
+    if (result.ok)
+        return result;
+    const bool noConnection = code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_HOST
+        || (code == CURLE_OPERATION_TIMEDOUT && !session.greeted);
+    result.error = noConnection ? QString::fromLatin1(kSmtpConnectFailed) : detail;
+    return result;
+}
+
+} // namespace
+
+TSmtpResult SendSmtp(const TSmtpRequest &request)
+{
+    GlobalInit();
+    // The host goes into the address as it is: only a name or an address may stand there.
+    static const QRegularExpression host(
+        QStringLiteral("^([A-Za-z0-9_.-]+|\\[[0-9A-Fa-f:.]+\\])$"));
+    if (!host.match(request.host).hasMatch()) {
+        TSmtpResult result;
+        result.error = QString::fromUtf8(curl_easy_strerror(CURLE_URL_MALFORMAT));
+        return result;
+    }
+    if (request.status)
+        request.status(QStringLiteral("Connecting."));
+    // TLS is demanded first; only a server that does not offer it at all is spoken to in clear,
+    // in a session of its own. libcurl tells that case by its text; should the text ever
+    // differ, such a server fails instead, and nothing is sent in clear.
+    bool notOffered = false;
+    TSmtpResult result = SmtpSession(request, true, &notOffered);
+    if (notOffered)
+        result = SmtpSession(request, false, &notOffered);
+    if (request.status)
+        request.status(QStringLiteral("Disconnected."));
+    return result;
 }
 
 } // namespace korvatel

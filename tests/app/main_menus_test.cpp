@@ -5,6 +5,7 @@
 #include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
+#include "mobile/ui/keitai_adrs_form.h"
 #include "order/consistency.h"
 #include "platform/prompter.h"
 #include "sources/ui/browser_panel.h"
@@ -18,10 +19,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
 #include <QUrl>
@@ -128,6 +131,32 @@ TEST(TMainMenus, FileManageTurnsOnBitmapsAndTheBrowserListsThem)
     EXPECT_EQ(f.window.Browser()->Film().Count(), 2);
     // The workspace stays where it is: no question.
     EXPECT_TRUE(f.prompter.Shown().isEmpty());
+}
+
+TEST(TMainMenus, PhoneAddressesOpenTheAddressListAndKeepTheChoice)
+{
+    TMenusFixture f(true);
+    QAction *phone = f.Command("miKtaiAddress");
+    ASSERT_NE(phone, nullptr);
+    EXPECT_FALSE(phone->property("later").toBool());
+    phone->setVisible(true); // the test shop offers no phone images, which hides the command
+    EXPECT_TRUE(phone->isEnabled());
+    EXPECT_EQ(phone->shortcut(), QKeySequence(QStringLiteral("Ctrl+K")));
+    f.window.Menus().RunDialog = [](QDialog &dialog) {
+        auto *form = qobject_cast<TKeitaiAdrsForm *>(&dialog);
+        EXPECT_NE(form, nullptr);
+        if (!form)
+            return false;
+        EXPECT_EQ(form->btnOk()->text(), QStringLiteral("閉じる"));
+        form->cbxAddress()->setEditText(QStringLiteral(" taro@docomo.example "));
+        form->accept();
+        return form->result() == QDialog::Accepted;
+    };
+    phone->trigger();
+    const TMailList list = TMailList::Load(
+        QDir(f.session.Workspace().SysData()).filePath(QStringLiteral("MailList.ini")));
+    EXPECT_EQ(list.addresses, QStringList({ QStringLiteral("taro@docomo.example") }));
+    EXPECT_EQ(list.current, QStringLiteral("taro@docomo.example"));
 }
 
 TEST(TMainMenus, FloppyFormatAndHelpSayWhatTheyDo)

@@ -8,7 +8,11 @@
                                          the test card-payment service under /card
   FTP image server (pyftpdlib)           the shop's account; file names kept byte for byte
   FTPS image server                      the same files and account, TLS required throughout
-  SMTP server (aiosmtpd)                 AUTH LOGIN with the shop's account
+  SMTP server (aiosmtpd)                 AUTH LOGIN with the shop's account; every mail is kept
+                                         as <root>/mail/NNNN.eml; recipients whose address
+                                         starts with "refuse" are refused (550)
+  SMTP server with STARTTLS              the same, offering STARTTLS and AUTH only after it
+                                         (StarttlsPort in the state file)
   receiver                               checks every order whose status file reads "Complite"
   registrations                          POST /MacUp.php on the service server: the client's
                                          daily registration report, one line each in
@@ -49,7 +53,7 @@ once every piece is in, joins them, checks the size and checksum and answers "OK
 then takes its place) or "NG-FILE" (all pieces are dropped). The receiver checks a joined file's
 checksum again.
 
-Start-time faults: --refuse primary,secondary,service,ftp,smtp (nothing listens there).
+Start-time faults: --refuse primary,secondary,service,ftp,smtp,starttls (nothing listens there).
 
 The test card-payment service (CardURL in servers.ini) charges a test card that always pays
 unless card_decline is set. Every answer starts with "OK" or "NG" and a reason:
@@ -414,21 +418,33 @@ def start_ftp(shop, home, tls=None):
 
 # ---- SMTP server
 
-def start_smtp(shop, mail_dir):
+def start_smtp(shop, mail_dir, tls=None):
+    """An SMTP server that keeps every mail it takes as <mail_dir>/NNNN.eml (0600), numbered in
+    the order of arrival across both servers. A recipient whose address starts with "refuse" is
+    refused (550). With tls (certificate and key files) it offers STARTTLS and takes AUTH only
+    after it, so a client that sends its password in clear cannot log in."""
     warnings.filterwarnings("ignore")
     logging.getLogger("mail.log").setLevel(logging.ERROR)
     from aiosmtpd.controller import Controller
     from aiosmtpd.smtp import AuthResult
 
     class Store:
-        count = 0
+        async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+            if address.lower().startswith("refuse"):
+                shop.log("smtp: refused %s" % address)
+                return "550 5.1.1 mailbox unavailable"
+            envelope.rcpt_tos.append(address)
+            return "250 OK"
 
         async def handle_DATA(self, server, session, envelope):
-            Store.count += 1
-            name = os.path.join(mail_dir, "%04d.eml" % Store.count)
-            with open(name, "wb") as f:
-                f.write(envelope.original_content or b"")
-            shop.log("smtp: stored %s for %s" % (name, ",".join(envelope.rcpt_tos)))
+            with shop.mail_lock:
+                shop.mail_count += 1
+                name = os.path.join(mail_dir, "%04d.eml" % shop.mail_count)
+                fd = os.open(name, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+                with os.fdopen(fd, "wb") as f:
+                    f.write(envelope.original_content or b"")
+            shop.log("smtp: stored %s for %s%s" % (name, ",".join(envelope.rcpt_tos),
+                                                   " (tls)" if session.ssl else ""))
             return "250 OK"
 
     def authenticator(server, session, envelope, mechanism, auth_data):
@@ -437,12 +453,17 @@ def start_smtp(shop, mail_dir):
         # handled=False: aiosmtpd sends 535 itself on failure.
         return AuthResult(success=ok, handled=False)
 
+    context = None
+    if tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*tls)
     port = free_port()
     controller = Controller(Store(), hostname="127.0.0.1", port=port,
                             authenticator=authenticator, auth_required=True,
-                            auth_require_tls=False, decode_data=False)
+                            auth_require_tls=bool(tls), decode_data=False,
+                            tls_context=context, require_starttls=False)
     controller.start()
-    shop.smtp_controller = controller
+    shop.smtp_controllers.append(controller)
     return port
 
 
@@ -454,7 +475,9 @@ class DemoShop:
         self.verbose = verbose
         self.log_lock = threading.Lock()
         self.ports = {}
-        self.smtp_controller = None
+        self.smtp_controllers = []
+        self.mail_lock = threading.Lock()
+        self.mail_count = 0
         self.card_lock = threading.Lock()
         self.card_paid = {}
         self.card_bundles = set()
@@ -477,6 +500,7 @@ class DemoShop:
         os.makedirs(self.root, exist_ok=True)
         for sub in ("primary", "secondary", "service", "receiver", "mail"):
             os.makedirs(self.path(sub), exist_ok=True)
+        os.chmod(self.path("mail"), 0o700)  # the mails hold customers' addresses
         for sub in ("order", "order/message", "keitai"):
             os.makedirs(self.path("ftp", sub), exist_ok=True)
         service = self.path("service")
@@ -538,6 +562,8 @@ class DemoShop:
                               else start_ftp(self, self.path("ftp"), (self.cert_file, key_file)))
         self.ports["smtp"] = (free_port() if "smtp" in refuse
                               else start_smtp(self, self.path("mail")))
+        self.ports["starttls"] = (free_port() if "starttls" in refuse
+                                  else start_smtp(self, self.path("mail"), (self.cert_file, key_file)))
         self.write_shop_data()
         threading.Thread(target=self.receive_orders, daemon=True).start()
 
@@ -958,7 +984,7 @@ def main():
     parser.add_argument("--state", help="write the ports and folders here (key file)")
     parser.add_argument("--refuse", default="",
                         help="comma list of servers not to start: primary, secondary, "
-                             "service, ftp, smtp")
+                             "service, ftp, smtp, starttls")
     parser.add_argument("--program", help="the file served as the new program")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()

@@ -6,6 +6,7 @@
 #include "app/ui/customer_windows.h"
 #include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
+#include "mobile/ui/keitai_adrs_form.h"
 #include "net/server_config.h"
 #include "net/server_lookups.h"
 #include "order/consistency.h"
@@ -102,8 +103,14 @@ void TMainMenus::BuildSettingsMenu()
                          QKeySequence(QStringLiteral("Ctrl+T"))),
         &QAction::triggered, window,
         [this, window] { OpenUserWindow(FSession, FWindow.Prompter(), window); });
-    QAction *phone = AddLater(window, menu, "miKtaiAddress", QStringLiteral("携帯配布アドレス"),
-        QKeySequence(QStringLiteral("Ctrl+K")));
+    // The phone addresses that upload notices go to (MailList.ini), edited as settings.
+    QAction *phone = AddMenuCommand(window, menu, "miKtaiAddress",
+        QStringLiteral("携帯配布アドレス"), QKeySequence(QStringLiteral("Ctrl+K")), [this, window] {
+            TKeitaiAdrsForm form(
+                QDir(FSession.Workspace().SysData()).filePath(TMailList::FileName()), false,
+                FWindow.Prompter(), window);
+            RunDialog ? RunDialog(form) : form.exec() == QDialog::Accepted;
+        });
     phone->setVisible(
         FSession.PriceTables.PhoneMaxNum() > 0 || FSession.PriceTables.PhoneBaseFee() > 0);
     AddMenuCommand(window, menu, "miFileManage", QStringLiteral("ファイル管理"),

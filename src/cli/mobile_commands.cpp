@@ -1,0 +1,116 @@
+#include "cli/mobile_commands.h"
+
+#include "mobile/mail/mail_message.h"
+#include "mobile/mail/smtp_mailer.h"
+#include "net/server_config.h"
+#include "platform/user_folders.h"
+#include "text/sjis_file.h"
+
+#include <QDateTime>
+#include <QTextStream>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// The most a body file may hold.
+constexpr qint64 kMaxBodySize = 1024 * 1024;
+
+} // namespace
+
+int MailCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    TSmtpAccount account;
+    account.host = QStringLiteral("localhost");
+    TMailIdentity identity;
+    TMailJob job;
+    job.copyLabel = QStringLiteral("控え");
+    QString bodyFile;
+    bool passwordGiven = false;
+    const QStringList withValue = { "--smtp", "--user", "--password", "--from", "--name", "--to",
+        "--cc", "--subject", "--attach", "--copy-label", "--reply-to" };
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (!withValue.contains(arg)) {
+            if (arg.startsWith(QLatin1String("--")) || !bodyFile.isEmpty()) {
+                err << "unknown argument: " << arg << '\n';
+                return 2;
+            }
+            bodyFile = arg;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            err << arg << " needs a value\n";
+            return 2;
+        }
+        const QString value = args.at(++i);
+        if (arg == QLatin1String("--smtp")) {
+            const qsizetype colon = value.lastIndexOf(u':');
+            bool ok = true;
+            account.host = colon < 0 ? value : value.left(colon);
+            account.port = colon < 0 ? 25 : value.mid(colon + 1).toInt(&ok);
+            if (!ok || account.host.isEmpty() || account.port > 65535) {
+                err << "--smtp takes HOST:PORT\n";
+                return 2;
+            }
+        } else if (arg == QLatin1String("--user")) {
+            account.user = value;
+            account.useAuth = true;
+        } else if (arg == QLatin1String("--password")) {
+            account.password = value;
+            passwordGiven = true;
+        } else if (arg == QLatin1String("--from")) {
+            identity.fromAddress = value;
+        } else if (arg == QLatin1String("--name")) {
+            identity.fromName = value;
+        } else if (arg == QLatin1String("--reply-to")) {
+            identity.replyTo = value;
+        } else if (arg == QLatin1String("--to")) {
+            job.recipients = value;
+        } else if (arg == QLatin1String("--cc")) {
+            job.copies << value;
+        } else if (arg == QLatin1String("--subject")) {
+            job.subject = value;
+        } else if (arg == QLatin1String("--attach")) {
+            job.attachmentPath = value;
+        } else if (arg == QLatin1String("--copy-label")) {
+            job.copyLabel = value;
+        }
+    }
+    if (bodyFile.isEmpty() || job.recipients.isEmpty() || identity.fromAddress.isEmpty()) {
+        err << "give --from, --to and the body file\n";
+        return 2;
+    }
+    const QStringList addresses = QStringList(job.copies) << job.recipients << identity.fromAddress;
+    for (const QString &address : addresses) {
+        if (!IsMailAddress(address)) {
+            err << "not a mail address: " << address << '\n';
+            return 2;
+        }
+    }
+    // The password may come from the environment, so that it shows in no process list.
+    if (account.useAuth && !passwordGiven)
+        account.password = qEnvironmentVariable("KORVATEL_SMTP_PASSWORD");
+    const std::optional<QByteArray> body = ReadWholeFile(bodyFile, kMaxBodySize);
+    if (!body) {
+        err << "cannot read " << bodyFile << " (at most " << kMaxBodySize << " bytes)\n";
+        return 1;
+    }
+    QString text = QString::fromUtf8(*body);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    job.bodyLines = text.split(u'\n');
+
+    TServerConfig::Load(ConfigDir()).Install(); // the certificate authorities for STARTTLS
+    const TMailOutcome outcome = SendBySmtp(account, identity, job, QDateTime::currentDateTime(),
+        [&out](const QString &status) { out << "status\t" << status << '\n'; });
+    out << "sent\t" << outcome.sent << '\n' << "failed\t" << outcome.failed << '\n';
+    out << "result\t"
+        << QString(outcome.ResultText()).replace(QLatin1String("\r\n"), QLatin1String(" ")) << '\n';
+    return outcome.firstReached && outcome.failed == 0 ? 0 : 1;
+}
+
+} // namespace korvatel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "mobile/mail/smtp_mailer.h"
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+
+namespace korvatel
+{
+
+class TPrompter;
+
+// "KorvMailer Progress": a status line and a gauge while mail is sent. Every status event shows
+// its text and moves the gauge on by a sixth of its width, starting again after six steps.
+class TSendMailForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TSendMailForm(QWidget *parent = nullptr);
+
+    QLabel *lbStatus() const { return FStatus; }
+    QProgressBar *pbGauge() const { return FGauge; }
+
+    void ShowStatus(const QString &text);
+
+private:
+    QLabel *FStatus;
+    QProgressBar *FGauge;
+    int FStep = 0;
+};
+
+// Sends the job with the progress window shown. A recipient's failure with an error text is
+// shown as "ERROR !\r\n" + the text (error box) when showResult is set, and so is the result
+// message at the end.
+TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdentity &identity,
+    const TMailJob &job, const QDateTime &now, bool showResult, TPrompter &prompter,
+    QWidget *parent = nullptr);
+
+} // namespace korvatel

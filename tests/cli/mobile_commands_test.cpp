@@ -1,0 +1,123 @@
+#include "cli/mobile_commands.h"
+#include "mobile/mail/jis_text.h"
+#include "support/demo_shop.h"
+#include "text/cp932.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+namespace
+{
+
+class MailCommandTest : public test::TDemoShopTest
+{
+protected:
+    void SetUp() override
+    {
+        TDemoShopTest::SetUp();
+        saved = qgetenv("KORVATEL_SERVERS");
+        qputenv("KORVATEL_SERVERS", QFile::encodeName(shop->ServersFile()));
+        body = dir.filePath(QStringLiteral("body.txt"));
+        QFile file(body);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("ご注文ありがとうございます。\nｶﾞｲﾄﾞ\n").toUtf8());
+    }
+    void TearDown() override
+    {
+        if (saved.isEmpty())
+            qunsetenv("KORVATEL_SERVERS");
+        else
+            qputenv("KORVATEL_SERVERS", saved);
+    }
+
+    int Run(const QStringList &args)
+    {
+        output.clear();
+        errors.clear();
+        QTextStream out(&output), err(&errors);
+        return MailCommand(args, out, err);
+    }
+    QStringList Account(const QString &server = QStringLiteral("smtp")) const
+    {
+        return { QStringLiteral("--smtp"), QStringLiteral("127.0.0.1:%1").arg(shop->Port(server)),
+            QStringLiteral("--user"), shop->FtpUser(), QStringLiteral("--password"),
+            shop->FtpPassword(), QStringLiteral("--from"), QStringLiteral("shop@example.jp") };
+    }
+    QStringList Mails() const
+    {
+        QDir mail(shop->State(QStringLiteral("MailDir")));
+        QStringList paths;
+        for (const QString &name :
+            mail.entryList({ QStringLiteral("*.eml") }, QDir::Files, QDir::Name))
+            paths << mail.filePath(name);
+        return paths;
+    }
+
+    QTemporaryDir dir;
+    QString body;
+    QByteArray saved;
+    QString output, errors;
+};
+
+TEST_F(MailCommandTest, SendsTheBodyAndCountsARefusedCopy)
+{
+    const qsizetype before = Mails().size();
+    EXPECT_EQ(Run(Account(QStringLiteral("starttls")) << "--to"
+                                                      << "customer@example.jp"
+                                                      << "--subject"
+                                                      << "ご案内" << body),
+        0)
+        << errors.toStdString() << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("result\t送信完了しました。")));
+    ASSERT_EQ(Mails().size(), before + 1);
+    QFile mail(Mails().last());
+    ASSERT_TRUE(mail.open(QIODevice::ReadOnly));
+    const QByteArray raw = mail.readAll();
+    // The half-width kana travel as full-width ones.
+    EXPECT_TRUE(raw.contains(ToJis(ToCp932(QStringLiteral("ガイド\r\n")))));
+
+    EXPECT_EQ(Run(Account() << "--to"
+                            << "customer@example.jp"
+                            << "--cc"
+                            << "refused@example.jp"
+                            << "--cc"
+                            << "copy@example.jp"
+                            << "--subject"
+                            << "Notice" << body),
+        1);
+    EXPECT_TRUE(
+        output.contains(QStringLiteral("result\tお客様への送信は完了しました。CopyMail失敗=1")))
+        << output.toStdString();
+    EXPECT_EQ(Mails().size(), before + 3);
+}
+
+TEST_F(MailCommandTest, AWrongCommandLineSendsNothing)
+{
+    const qsizetype before = Mails().size();
+    EXPECT_EQ(Run(Account() << "--to"
+                            << "customer@example.jp"),
+        2);
+    EXPECT_EQ(Run(Account() << "--to"
+                            << "a@b\r\nRCPT TO:<c@d>" << body),
+        2);
+    EXPECT_EQ(Run(Account() << "--to"
+                            << "customer@example.jp"
+                            << "--smtp"
+                            << "host:x" << body),
+        2);
+    EXPECT_EQ(Run(Account() << "--to"
+                            << "customer@example.jp"
+                            << "--attach" << dir.filePath(QStringLiteral("missing")) << body),
+        1);
+    EXPECT_EQ(Mails().size(), before);
+}
+
+} // namespace
+
+} // namespace korvatel
