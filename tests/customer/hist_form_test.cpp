@@ -294,6 +294,25 @@ TEST_F(THistFormTest, CardEntryOpensOverTheHistoryAndLeavesTheMainWindowUsable)
     EXPECT_EQ(clicks, 1) << "the main window takes clicks again";
 }
 
+TEST_F(THistFormTest, MailSendsTheChosenRecordOnlyWhereMailIsWired)
+{
+    Cash("34-20261203-120000", 800, true);
+    {
+        TKorvatelHistForm plain(history, context, prompter, clock);
+        EXPECT_FALSE(plain.btnMail()->isVisibleTo(&plain));
+    }
+    QStringList mailed;
+    context.mailFile = [&mailed](const QString &path) { mailed << path; };
+    TKorvatelHistForm form(history, context, prompter, clock);
+    EXPECT_TRUE(form.btnMail()->isVisibleTo(&form));
+    form.clbHist()->setCurrentRow(-1);
+    EXPECT_FALSE(form.btnMail()->isEnabled()); // nothing chosen
+    form.clbHist()->setCurrentRow(0);
+    ASSERT_TRUE(form.btnMail()->isEnabled());
+    form.btnMail()->click();
+    EXPECT_EQ(mailed, QStringList { history.FilePath(form.Entries().at(0).fileName) });
+}
+
 TEST_F(THistFormTest, WorksFromTheKeyboard)
 {
     Cash("34-20261203-120000", 800, false);

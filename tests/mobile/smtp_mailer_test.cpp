@@ -1,5 +1,8 @@
+#include "mobile/mail/mail_settings.h"
 #include "mobile/mail/smtp_mailer.h"
+#include "mobile/ui/send_mail_form.h"
 #include "net/win_inet.h"
+#include "platform/prompter.h"
 #include "support/demo_shop.h"
 #include "text/cp932.h"
 
@@ -228,6 +231,35 @@ TEST_F(TSmtpMailer, AServerOfferingTlsGetsTheLoginOnlyInsideIt)
     EXPECT_FALSE(untrusted.firstReached);
     EXPECT_TRUE(untrusted.lastText.contains(QLatin1String("certificate"), Qt::CaseInsensitive))
         << untrusted.lastText.toStdString();
+    EXPECT_TRUE(Arrived().isEmpty());
+}
+
+TEST_F(TSmtpMailer, AHistoryRecordGoesByTheTransportOfTheSettings)
+{
+    QTemporaryDir dir;
+    const QString settingsFile = dir.filePath(QStringLiteral("MailSet.ini"));
+    TMailSettings settings;
+    settings.account = Account();
+    settings.identity = Identity();
+    ASSERT_TRUE(settings.Save(settingsFile));
+    TScriptedPrompter prompter;
+    QString reason;
+    ASSERT_TRUE(
+        SendTextMail(settingsFile, QStringLiteral("taro@example.jp"), QStringLiteral("wcp-data"),
+            QStringLiteral("注文控\r\n合計 851円"), prompter, nullptr, &reason))
+        << reason.toStdString();
+    const QStringList mails = Arrived();
+    ASSERT_EQ(mails.size(), 1);
+    const QJsonObject mail = ReadWithPython(mails.at(0));
+    EXPECT_EQ(mail["subject"].toString().trimmed(), QStringLiteral("wcp-data"));
+    EXPECT_TRUE(mail["body"].toString().contains(QStringLiteral("合計 851円")));
+
+    // The maker's web sending is not offered: it fails with its reason, and nothing is sent.
+    settings.transport = QStringLiteral("WebMail");
+    ASSERT_TRUE(settings.Save(settingsFile));
+    EXPECT_FALSE(SendTextMail(settingsFile, QStringLiteral("taro@example.jp"),
+        QStringLiteral("wcp-data"), QStringLiteral("x"), prompter, nullptr, &reason));
+    EXPECT_TRUE(reason.contains(QStringLiteral("インターネットの設定")));
     EXPECT_TRUE(Arrived().isEmpty());
 }
 

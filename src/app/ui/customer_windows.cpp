@@ -6,10 +6,14 @@
 #include "customer/registration.h"
 #include "customer/ui/hist_form.h"
 #include "customer/ui/user_form.h"
+#include "mobile/mail/mail_settings.h"
+#include "mobile/ui/send_mail_form.h"
 #include "net/server_config.h"
 #include "platform/clock.h"
 #include "platform/shell.h"
 #include "pricing/shop_pricing.h"
+
+#include <QDir>
 
 namespace korvatel
 {
@@ -100,6 +104,25 @@ void OpenHistoryWindow(TClientSession &session, TPrompter &prompter, QWidget *pa
     context.showFile = [&prompter, folders](const QString &path) {
         ShowHistoryFile(path, QString(), QStringLiteral("wordpad"), folders.temp, prompter, nullptr,
             [](const QString &, const QString &file) { return ShellOpen(file); });
+    };
+    // "メール送信" mails the record to the customer's own address, as the internet settings say.
+    const QString mailSettings
+        = QDir(session.Workspace().SysData()).filePath(TMailSettings::FileName());
+    const QString recipient = session.User.Mail().trimmed();
+    context.mailFile = [&prompter, folders, mailSettings, recipient, parent](const QString &path) {
+        if (recipient.isEmpty()) {
+            prompter.Warn(QStringLiteral("「ユーザー設定」にメールアドレスがありません。"));
+            return;
+        }
+        bool sent = false;
+        const auto mailer = [&prompter, &sent, mailSettings, parent](const QString &to,
+                                const QString &subject, const QString &text, QString *reason) {
+            sent = SendTextMail(mailSettings, to, subject, text, prompter, parent, reason);
+            return sent;
+        };
+        ShowHistoryFile(path, recipient, QString(), folders.temp, prompter, mailer, {});
+        if (sent)
+            prompter.Inform(recipient + QStringLiteral(" に送信しました。"));
     };
     TKorvatelHistForm form(history, context, prompter, clock, parent);
     form.exec();

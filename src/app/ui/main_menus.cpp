@@ -6,7 +6,9 @@
 #include "app/ui/customer_windows.h"
 #include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
+#include "mobile/mail/mail_settings.h"
 #include "mobile/ui/keitai_adrs_form.h"
+#include "mobile/ui/net_option_form.h"
 #include "net/server_config.h"
 #include "net/server_lookups.h"
 #include "order/consistency.h"
@@ -17,6 +19,7 @@
 #include "platform/system_clock.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/widget_helpers.h"
+#include "sending/order_host.h"
 #include "sources/source_modes.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
@@ -57,6 +60,17 @@ QAction *AddLater(QObject *owner, QMenu *menu, const char *name, const QString &
     EnableCommand(action, false, QStringLiteral("この機能は、このバージョンではまだ使えません。"));
     action->setProperty("later", true);
     return action;
+}
+
+// Where the shop's phone pictures go, for the page address the internet settings propose.
+TPhoneUpload PhoneUploadOf(const TClientSession &session)
+{
+    const std::optional<TOrderHostTable> hosts
+        = TOrderHostTable::FromLines(session.PriceTables.OrderHostTable());
+    if (!hosts)
+        return {};
+    const THostRecord phone = hosts->PhoneServer();
+    return { phone.host, phone.baseDir, phone.homeDir };
 }
 
 // The film decorations, colours and check sizes of "一覧選択" repaint the strip once their
@@ -113,6 +127,14 @@ void TMainMenus::BuildSettingsMenu()
         });
     phone->setVisible(
         FSession.PriceTables.PhoneMaxNum() > 0 || FSession.PriceTables.PhoneBaseFee() > 0);
+    // How mail goes out (phone notices, history records): MailSet.ini in SysData.
+    AddMenuCommand(
+        window, menu, "miNetOption", QStringLiteral("インターネットの設定"), {}, [this, window] {
+            TNetOptionForm form(
+                QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName()),
+                PhoneUploadOf(FSession), FWindow.Prompter(), window);
+            RunDialog ? RunDialog(form) : form.exec() == QDialog::Accepted;
+        });
     AddMenuCommand(window, menu, "miFileManage", QStringLiteral("ファイル管理"),
         QKeySequence(QStringLiteral("Ctrl+O")), [this] { miFileManageClick(); });
     // The switches are saved with Option2.ini at shutdown.

@@ -53,15 +53,18 @@ TKorvatelHistForm::TKorvatelHistForm(TOrderHistory &history, THistFormContext co
     FCardEntry = new QPushButton(QStringLiteral("クレジットカード登録"), this);
     FRelease = new QPushButton(QStringLiteral("[まとめ]の解放"), this);
     FClose = new QPushButton(QStringLiteral("閉じる[ESC]"), this);
+    FMail = new QPushButton(QStringLiteral("メール送信"), this);
+    FMail->setToolTip(QStringLiteral("選んだ注文の記録を、ご自分のメールアドレスに送ります。"));
+    FMail->setVisible(bool(FContext.mailFile));
     FSuccessOnly = new QCheckBox(QStringLiteral("完了注文のみ記録"), this);
     for (QPushButton *button :
-        { FDelete, FReCheck, FDeleteFailed, FCredit, FCardEntry, FRelease, FClose })
+        { FDelete, FReCheck, FDeleteFailed, FCredit, FCardEntry, FRelease, FMail, FClose })
         button->setAutoDefault(false);
     FClose->setDefault(true); // Enter closes the window, as Esc does
 
     auto *buttons = new QVBoxLayout;
     for (QWidget *widget : std::initializer_list<QWidget *> {
-             FCredit, FRelease, FReCheck, FCardEntry, FDelete, FDeleteFailed, FSuccessOnly })
+             FCredit, FRelease, FReCheck, FCardEntry, FDelete, FDeleteFailed, FMail, FSuccessOnly })
         buttons->addWidget(widget);
     buttons->addStretch();
     buttons->addWidget(FClose);
@@ -76,6 +79,11 @@ TKorvatelHistForm::TKorvatelHistForm(TOrderHistory &history, THistFormContext co
     connect(FCardEntry, &QPushButton::clicked, this, &TKorvatelHistForm::btnCardEntryClick);
     connect(FRelease, &QPushButton::clicked, this, &TKorvatelHistForm::btnReleaseClick);
     connect(FClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(FMail, &QPushButton::clicked, this, [this] {
+        const int row = FList->currentRow();
+        if (row >= 0 && row < FEntries.size() && FContext.mailFile)
+            FContext.mailFile(FHistory.FilePath(FEntries.at(row).fileName));
+    });
     connect(FSuccessOnly, &QCheckBox::clicked, this, &TKorvatelHistForm::cbSuccessOnlyClick);
     connect(FList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
         const int row = FList->row(item);
@@ -138,6 +146,7 @@ void TKorvatelHistForm::UpdateButtons()
     FCredit->setEnabled(unpaid);
     FCardEntry->setEnabled(!FCredit->isEnabled());
     const int row = FList->currentRow();
+    FMail->setEnabled(row >= 0 && row < FEntries.size());
     FRelease->setEnabled(row >= 0 && row < FEntries.size() && FEntries.at(row).isBundle
         && FEntries.at(row).payState == hpsUnpaid);
 }

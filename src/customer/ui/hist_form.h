@@ -30,6 +30,8 @@ struct THistFormContext {
     std::function<void(const QStringList &ids, const TSettleCallback &callback)> settlementQuery;
     // Shows a history file (double click on an entry).
     std::function<void(const QString &path)> showFile;
+    // Mails a history file ("メール送信"); the button is there only with it.
+    std::function<void(const QString &path)> mailFile;
 };
 
 // The history window "履歴と決済": the records listed with date, shop, amount, payment and
@@ -63,6 +65,7 @@ public:
     QPushButton *btnCardEntry() const { return FCardEntry; }
     QPushButton *btnRelease() const { return FRelease; }
     QPushButton *btnClose() const { return FClose; }
+    QPushButton *btnMail() const { return FMail; }
     QCheckBox *cbSuccessOnly() const { return FSuccessOnly; }
 
     // The row whose bundle mark the mouse is over, or -1.
@@ -92,6 +95,7 @@ private:
 
     QListWidget *FList;
     QPushButton *FDelete, *FReCheck, *FDeleteFailed, *FCredit, *FCardEntry, *FRelease, *FClose;
+    QPushButton *FMail;
     QCheckBox *FSuccessOnly;
 };
 

@@ -1,5 +1,8 @@
 #include "mobile/ui/send_mail_form.h"
 
+#include "mobile/mail/mail_settings.h"
+#include "mobile/mail/mapi_mailer.h"
+#include "platform/mail_program.h"
 #include "platform/prompter.h"
 
 #include <QApplication>
@@ -57,6 +60,38 @@ TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdenti
             prompter.Error(text);
     }
     return outcome;
+}
+
+bool SendTextMail(const QString &settingsFile, const QString &recipient, const QString &subject,
+    const QString &text, TPrompter &prompter, QWidget *parent, QString *reason)
+{
+    const TMailSettings settings = TMailSettings::Load(settingsFile);
+    switch (TransportOfWord(settings.transport)) {
+    case TMailTransport::mtMapi: {
+        TMailProgramMessage message;
+        message.toAddress = recipient;
+        message.subject = subject;
+        message.body = text;
+        return SendByMapi(message, false, nullptr, reason);
+    }
+    case TMailTransport::mtIndy9: {
+        TMailJob job;
+        job.recipients = recipient;
+        job.subject = subject;
+        job.bodyLines = text.split(QStringLiteral("\r\n"));
+        const TMailOutcome outcome = SendMailWithProgress(settings.account, settings.identity, job,
+            QDateTime::currentDateTime(), false, prompter, parent);
+        if (!outcome.firstReached && reason)
+            *reason = outcome.lastText;
+        return outcome.firstReached;
+    }
+    case TMailTransport::mtWebMail:
+        break;
+    }
+    if (reason)
+        *reason = QStringLiteral("Web方式の送信は、このバージョンでは使えません。"
+                                 "「インターネットの設定」で送信方式を選んでください。");
+    return false;
 }
 
 } // namespace korvatel

@@ -39,4 +39,11 @@ TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdenti
     const TMailJob &job, const QDateTime &now, bool showResult, TPrompter &prompter,
     QWidget *parent = nullptr);
 
+// Mails a text by the transport of the internet settings in settingsFile (MailSet.ini): SMTP
+// with the progress window, or the customer's mail program. The maker's web sending is not
+// offered by this program; it fails with its reason. *reason gets the failure's text. True when
+// the recipient took the mail (or the mail program took it over).
+bool SendTextMail(const QString &settingsFile, const QString &recipient, const QString &subject,
+    const QString &text, TPrompter &prompter, QWidget *parent, QString *reason);
+
 } // namespace korvatel
