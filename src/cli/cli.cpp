@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "cli/app_commands.h"
 #include "cli/customer_commands.h"
 #include "cli/imaging_commands.h"
 #include "cli/index_commands.h"
@@ -114,6 +115,10 @@ const QList<TCliCommand> &Commands()
             "pack a basket and send it to the shop's server (see README)", OrderCommand },
         { "history", "history [--show NAME]",
             "the order history (--folder DIR), or one record's text", HistoryCommand },
+        { "install-shop", "install-shop SHOPID",
+            "add the shop's launchers to the menu and the desktop (--program PATH)",
+            InstallShopCommand },
+        { "remove-shop", "remove-shop SHOPID", "remove the shop's launchers", RemoveShopCommand },
     };
     return commands;
 }
