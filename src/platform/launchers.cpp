@@ -183,7 +183,7 @@ QByteArray DesktopEntryText(const TShopLauncher &launcher)
         text += QStringLiteral("Icon=") + EscapeValue(launcher.icon) + u'\n';
     text += QStringLiteral("Terminal=false\n"
                            "Categories=Graphics;Photography;\n"
-                           "StartupWMClass=korvatel\n");
+                           "StartupWMClass=Korvatel\n");
     text += kShopKey + u'=' + EscapeValue(launcher.shopId) + u'\n';
     return text.toUtf8();
 }

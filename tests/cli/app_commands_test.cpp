@@ -16,7 +16,7 @@ using test::TTempHome;
 namespace
 {
 
-int Run(const QStringList &args, QString *out = nullptr)
+int RunCommand(const QStringList &args, QString *out = nullptr)
 {
     QString text;
     QString err;
@@ -42,8 +42,8 @@ TEST(InstallShopCommand, LaunchersStartTheInstalledClientWithTheShop)
 
     QString out;
     // The shop given as a telephone number is settled as the client would settle it.
-    ASSERT_EQ(Run({ QStringLiteral("install-shop"), QStringLiteral("TEL 03-1234"),
-                      QStringLiteral("--program"), client },
+    ASSERT_EQ(RunCommand({ QStringLiteral("install-shop"), QStringLiteral("TEL 03-1234"),
+                             QStringLiteral("--program"), client },
                   &out),
         0);
     const QString menu = home.FilePath(
@@ -57,7 +57,7 @@ TEST(InstallShopCommand, LaunchersStartTheInstalledClientWithTheShop)
     EXPECT_TRUE(text.contains(QStringLiteral("\nIcon=")
         + home.FilePath(QStringLiteral("usr/share/icons/hicolor/scalable/apps/korvatel.svg"))));
 
-    ASSERT_EQ(Run({ QStringLiteral("remove-shop"), QStringLiteral("031234") }, &out), 0);
+    ASSERT_EQ(RunCommand({ QStringLiteral("remove-shop"), QStringLiteral("031234") }, &out), 0);
     EXPECT_EQ(out, menu + u'\n' + desktop + u'\n');
     EXPECT_FALSE(QFileInfo::exists(menu));
 }
@@ -65,12 +65,14 @@ TEST(InstallShopCommand, LaunchersStartTheInstalledClientWithTheShop)
 TEST(InstallShopCommand, MissingShopOrClientFails)
 {
     TTempHome home;
-    EXPECT_EQ(Run({ QStringLiteral("install-shop") }), 2);
-    EXPECT_EQ(Run({ QStringLiteral("install-shop"), QStringLiteral("1"), QStringLiteral("2") }), 2);
-    EXPECT_EQ(Run({ QStringLiteral("install-shop"), QStringLiteral("1234"),
+    EXPECT_EQ(RunCommand({ QStringLiteral("install-shop") }), 2);
+    EXPECT_EQ(
+        RunCommand({ QStringLiteral("install-shop"), QStringLiteral("1"), QStringLiteral("2") }),
+        2);
+    EXPECT_EQ(RunCommand({ QStringLiteral("install-shop"), QStringLiteral("1234"),
                   QStringLiteral("--program"), home.FilePath(QStringLiteral("nowhere/korvatel")) }),
         1);
-    EXPECT_EQ(Run({ QStringLiteral("remove-shop") }), 2);
+    EXPECT_EQ(RunCommand({ QStringLiteral("remove-shop") }), 2);
     EXPECT_FALSE(QFileInfo::exists(home.FilePath(QStringLiteral(".local/share/applications"))));
 }
 
