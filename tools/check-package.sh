@@ -11,7 +11,7 @@ build=$(realpath "${1:-build/default}")
 cmake --build "$build" --target package
 deb=$(ls -t "$build"/korvatel_*.deb | head -n 1)
 echo "check-package: $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 
 lintian --fail-on error "$deb"
 
