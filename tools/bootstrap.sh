@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package that the build, the tests, the benchmarks, the fuzzers and the
-# demo need, then configures and builds the client, its tests and benchmarks.
+# Installs every Debian package that the build, the tests, the benchmarks, the fuzzers, the
+# demo and the package check need, then configures and builds the client, its tests and
+# benchmarks.
 # Safe to run again: apt-get skips what is there, and the build is incremental.
 # usage: tools/bootstrap.sh [--no-build]
 set -euo pipefail
@@ -16,6 +17,7 @@ packages=(
   python3 python3-pyftpdlib python3-aiosmtpd python3-cryptography python3-openssl
   clang-14 libclang-rt-14-dev clang-format-14
   libvips-tools curl
+  dpkg-dev lintian desktop-file-utils appstream
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -1,5 +1,6 @@
 #include "app/program_entry.h"
 
+#include "platform/launchers.h"
 #include "platform/prompter.h"
 #include "text/half_width.h"
 #include "workspace/workspace.h"
@@ -88,6 +89,19 @@ bool Start(const TEntryInput &input, const QString &program)
     return input.start && input.start(program);
 }
 
+// Puts the launchers of a copy placed on the desktop into the applications menu and onto the
+// desktop, named after the copy ("Korvatel1234") and with the program's icon. Failures are
+// ignored: the copy itself still starts.
+void WriteCopyLaunchers(const TEntryInput &input, const QString &shopId, const QString &copy)
+{
+    TShopLauncher launcher;
+    launcher.shopId = shopId;
+    launcher.name = QFileInfo(copy).fileName().section(u'.', 0, 0);
+    launcher.program = QFileInfo(copy).absoluteFilePath();
+    launcher.icon = LauncherIcon(QFileInfo(input.ownPath).absolutePath(), input.folders);
+    WriteShopLaunchers(launcher, input.folders, input.trust);
+}
+
 // The copy made when the program runs from the browser's download folder: copies, starts the
 // copy and returns the message to show, if any.
 QString SelfInstall(const TEntryInput &input, const QString &shopId, bool nonStandard)
@@ -122,6 +136,7 @@ QString SelfInstall(const TEntryInput &input, const QString &shopId, bool nonSta
                    "　次回からはデスクトップの")
             + kQuote + name + kQuote
             + QStringLiteral(" で起動できます。\r\n\r\n　再度、ダウンロードをお願いいたします。");
+    WriteCopyLaunchers(input, shopId, target);
     if (!Start(input, target))
         message = QStringLiteral("【自動起動に失敗】\r\n\r\n"
                                  "　デスクトップの注文ソフトを自動起動できませんでした。\r\n"
@@ -139,6 +154,8 @@ bool DesktopCopyStart(const TEntryInput &input, TPrompter &prompter)
     CopyProgramFile(input.ownPath, target);
     if (!IsFile(target))
         return false;
+    bool nonStandard = false;
+    WriteCopyLaunchers(input, IdFromOwnName(ownName, &nonStandard), target);
     prompter.Inform(QStringLiteral("『注文ソフトをデスクトップに作成しました。』\r\n\r\n"
                                    "　以後、デスクトップのアイコン(")
         + ownName + QStringLiteral(")から起動出来ます。(CD不要)\r\n\r\n　それでは、起動します。"));
@@ -174,6 +191,7 @@ bool CdStart(
             + QStringLiteral(" でKorvatelを起動する(開く)ことが出来ます。"));
     if (!exists)
         return false;
+    WriteCopyLaunchers(input, result.shopId, target);
     Start(input, target);
     return true;
 }
@@ -235,6 +253,8 @@ TEntryResult RunProgramEntry(const TEntryInput &input, TPrompter &prompter)
     result.cdStart = eq >= 0 && first.left(eq) == QLatin1String("orvane");
     const bool desktopCopy = first == QLatin1String("DesktopCopy");
     const QString ownName = QFileInfo(input.ownPath).fileName();
+    // A copy deleted from the desktop leaves its launchers behind; they go at the next start.
+    RemoveStaleLaunchers(input.folders);
 
     try {
         if (desktopCopy) {

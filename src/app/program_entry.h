@@ -21,6 +21,8 @@ struct TEntryInput {
     TDriveTable drives;
     // Starts a program file; true when it started. Tests record instead of starting.
     std::function<bool(const QString &program)> start;
+    // Marks a launcher written onto the desktop as trusted (TrustLauncher); unset: not marked.
+    std::function<void(const QString &launcher)> trust = {};
 };
 
 // What the program entry settles for the rest of the run.
@@ -37,8 +39,9 @@ struct TEntryResult {
 
 // The program entry: settles the shop ID from the program's own name or the first argument,
 // copies the program onto the desktop when it runs from the shop's CD or the browser's
-// download folder (then starts that copy and ends), and checks the ID against the previous
-// start. Every message goes through the prompter.
+// download folder (then starts that copy and ends) with its launchers in the applications menu
+// and on the desktop, removes the launchers of copies that are gone, and checks the ID against the
+// previous start. Every message goes through the prompter.
 TEntryResult RunProgramEntry(const TEntryInput &input, TPrompter &prompter);
 
 // The pieces of the rules, for the callers and tests that need one alone.

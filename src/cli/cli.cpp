@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "cli/app_commands.h"
 #include "cli/customer_commands.h"
 #include "cli/imaging_commands.h"
 #include "cli/index_commands.h"
@@ -119,6 +120,10 @@ const QList<TCliCommand> &Commands()
             "mail a UTF-8 text by SMTP as ISO-2022-JP (--smtp HOST:PORT, --user, --password, "
             "--cc, --attach, --name, --reply-to, --copy-label)",
             MailCommand },
+        { "install-shop", "install-shop SHOPID",
+            "add the shop's launchers to the menu and the desktop (--program PATH)",
+            InstallShopCommand },
+        { "remove-shop", "remove-shop SHOPID", "remove the shop's launchers", RemoveShopCommand },
     };
     return commands;
 }

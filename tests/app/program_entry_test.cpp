@@ -1,4 +1,5 @@
 #include "app/program_entry.h"
+#include "platform/launchers.h"
 #include "platform/prompter.h"
 #include "support/app_home.h"
 #include "text/sjis_file.h"
@@ -187,6 +188,50 @@ TEST_F(ProgramEntryTest, DesktopCopyStartPlacesTheOwnNameAndFallsBackToACdStart)
     EXPECT_TRUE(result.proceed);
     EXPECT_TRUE(result.cdStart);
     EXPECT_TRUE(blocked.Shown().isEmpty());
+}
+
+TEST_F(ProgramEntryTest, PlacedCopiesGetLaunchersThatGoWithTheCopy)
+{
+    const auto menu = [this](const QString &shopId) {
+        return home.FilePath(
+            QStringLiteral(".local/share/applications/") + LauncherFileName(shopId));
+    };
+    const auto text = [](const QString &path) {
+        return QString::fromUtf8(ReadWholeFile(path).value_or(QByteArray()));
+    };
+    QStringList trusted;
+    TEntryInput download = Input(QStringLiteral("Downloads/Korvatel1234"));
+    download.trust = [&trusted](const QString &path) { trusted << path; };
+    TScriptedPrompter prompter;
+    RunProgramEntry(download, prompter);
+    const QString onDesktop = Desktop(LauncherFileName(QStringLiteral("1234")));
+    EXPECT_EQ(trusted, QStringList({ onDesktop }));
+    for (const QString &path : { menu(QStringLiteral("1234")), onDesktop }) {
+        EXPECT_TRUE(QFileInfo(path).isExecutable()) << path.toStdString();
+        EXPECT_TRUE(text(path).contains(QStringLiteral("\nName=Korvatel1234\n")));
+        EXPECT_TRUE(text(path).contains(
+            QStringLiteral("\nExec=") + Desktop(QStringLiteral("Korvatel1234"))));
+        // The icon comes from the program itself: the download folder holds no installation.
+        EXPECT_TRUE(text(path).contains(QStringLiteral("\nIcon=")
+            + home.FilePath(
+                QStringLiteral(".local/share/icons/hicolor/scalable/apps/korvatel.svg"))));
+    }
+
+    // A CD start names the launcher after the shop; a copy that failed gets none.
+    RunProgramEntry(
+        Input(QStringLiteral("drives/D/Korvatel.AppImage"), { QStringLiteral("orvane=Shop9/a") }),
+        prompter);
+    EXPECT_TRUE(text(menu(QStringLiteral("Shop9"))).contains(QStringLiteral("\nName=Shop9\n")));
+    QDir().mkpath(Desktop(QStringLiteral("Korvatel77/x")));
+    RunProgramEntry(Input(QStringLiteral("Downloads/Korvatel77")), prompter);
+    EXPECT_FALSE(QFileInfo::exists(menu(QStringLiteral("77"))));
+
+    // The copy deleted from the desktop: its launchers go at the next start of any copy.
+    ASSERT_TRUE(QFile::remove(Desktop(QStringLiteral("Korvatel1234"))));
+    RunProgramEntry(Input(QStringLiteral("bin/Shop9")), prompter);
+    EXPECT_FALSE(QFileInfo::exists(menu(QStringLiteral("1234"))));
+    EXPECT_FALSE(QFileInfo::exists(onDesktop));
+    EXPECT_TRUE(QFileInfo::exists(menu(QStringLiteral("Shop9"))));
 }
 
 TEST_F(ProgramEntryTest, NormalStartTakesTheIdFromTheNameOrTheFirstArgument)

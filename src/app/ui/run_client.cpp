@@ -10,6 +10,7 @@
 #include "app/ui/web_main.h"
 #include "platform/drive_table.h"
 #include "platform/fonts.h"
+#include "platform/launchers.h"
 #include "platform/program_file.h"
 #include "platform/shell.h"
 #include "platform/translations.h"
@@ -108,7 +109,8 @@ int RunClient(QApplication &app)
     const TUserFolders folders = TUserFolders::FromEnvironment();
     const TDriveTable drives = TDriveTable::FromSystem(folders);
     TEntryInput input { options.arguments, OwnProgramPath(), folders, drives,
-        [&options](const QString &program) { return StartProgram(program, options.own); } };
+        [&options](const QString &program) { return StartProgram(program, options.own); },
+        TrustLauncher };
     const TEntryResult entry = RunProgramEntry(input, prompter);
     if (!entry.proceed)
         return 0;

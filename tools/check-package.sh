@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds the Debian package, checks it (lintian, desktop-file-validate, appstreamcli), unpacks
+# it into a temporary root and runs the installed programs from there: korvatel-cli --version,
+# install-shop (its launcher is validated too) and the client under Xvfb, online against the
+# local demo shop, saving a screenshot.
+# usage: tools/check-package.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build/default}")
+
+cmake --build "$build" --target package
+deb=$(ls -t "$build"/korvatel_*.deb | head -n 1)
+echo "check-package: $deb"
+dpkg-deb --field "$deb"
+
+lintian --fail-on error "$deb"
+
+root=$(mktemp -d)
+. tools/demo-env.sh
+trap 'kill "${shop_pid:-}" 2>/dev/null || true; rm -rf "$root"' EXIT
+dpkg -x "$deb" "$root"
+desktop-file-validate "$root"/usr/share/applications/*.desktop
+appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
+"$root/usr/bin/korvatel-cli" --version
+
+home=$root/home
+mkdir -p "$home/.config/korvatel"
+launchers=$(HOME=$home "$root/usr/bin/korvatel-cli" install-shop 1234)
+for launcher in $launchers; do
+  test -x "$launcher"
+  desktop-file-validate "$launcher"
+done
+grep -qx "Exec=$root/usr/bin/korvatel 1234" $launchers
+
+start_demo_shop "$root/shop" "$home/.config/korvatel/servers.ini" "$root/usr/bin/korvatel"
+shot=$build/korvatel-package-window.png
+rm -f "$shot"
+HOME=$home xvfb-run -a -s "-screen 0 1280x800x24" \
+  env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_CACHE_HOME -u KORVATEL_SERVERS \
+  QT_QPA_PLATFORM=xcb "$root/usr/bin/korvatel" 1234 --unattended --screenshot="$shot" \
+  2>&1 | tee "$build/check-package.log"
+test -s "$shot"
+if grep -q "基本情報のダウンロード失敗" "$build/check-package.log"; then
+  echo "check-package: the installed client started offline" >&2
+  exit 1
+fi
+echo "check-package: the installed client saved $shot"
