@@ -118,8 +118,10 @@ QStringList RemoveLaunchers(
         if (folder.isEmpty())
             continue;
         const QDir dir(folder);
-        const QStringList names
-            = dir.entryList({ QStringLiteral("*.desktop") }, QDir::Files | QDir::Hidden);
+        // Only the names LauncherFileName gives: the start-up need not read every launcher of
+        // the desktop.
+        const QStringList names = dir.entryList(
+            { QStringLiteral("korvatel-shop-*.desktop") }, QDir::Files | QDir::Hidden);
         for (const QString &name : names) {
             const QString path = dir.filePath(name);
             const std::optional<TLauncherKeys> keys = ReadLauncherKeys(path);

@@ -17,13 +17,16 @@ constexpr int kPreviewMinSide = 640;
 // The bytes a preview reads at most: a larger file is left to the full decode.
 constexpr qint64 kPreviewMaxBytes = 256 * 1024 * 1024;
 
+// The DCT reductions, strongest first, with their divisors.
+constexpr std::pair<TJpegScale, int> kReductions[]
+    = { { jsEighth, 8 }, { jsQuarter, 4 }, { jsHalf, 2 } };
+
 } // namespace
 
 TJpegScale PreviewScale(QSize stored, int minSide)
 {
     const int longSide = std::max(stored.width(), stored.height());
-    for (const auto &[scale, divisor] :
-        { std::pair { jsEighth, 8 }, std::pair { jsQuarter, 4 }, std::pair { jsHalf, 2 } })
+    for (const auto &[scale, divisor] : kReductions)
         if (longSide / divisor >= minSide)
             return scale;
     return jsFullSize;
@@ -37,8 +40,7 @@ QList<TJpegScale> PreviewSteps(QSize stored, int minSide, bool incremental)
     }
     const int longSide = std::max(stored.width(), stored.height());
     QList<TJpegScale> steps;
-    for (const auto &[scale, divisor] :
-        { std::pair { jsEighth, 8 }, std::pair { jsQuarter, 4 }, std::pair { jsHalf, 2 } })
+    for (const auto &[scale, divisor] : kReductions)
         if (longSide / divisor >= kIncrementMinSide)
             steps << scale;
     return steps;
@@ -49,16 +51,16 @@ std::optional<TPicturePreview> DecodePreview(const QByteArray &data, int minSide
     const std::optional<TJpegInfo> info = ReadJpegInfo(data);
     if (!info)
         return std::nullopt;
-    return DecodePreviewAt(data, PreviewScale(QSize(info->width, info->height), minSide));
+    return DecodePreviewAt(data, *info, PreviewScale(QSize(info->width, info->height), minSide));
 }
 
-std::optional<TPicturePreview> DecodePreviewAt(const QByteArray &data, TJpegScale scale)
+std::optional<TPicturePreview> DecodePreviewAt(
+    const QByteArray &data, const TJpegInfo &info, TJpegScale scale)
 {
-    const std::optional<TJpegInfo> info = ReadJpegInfo(data);
-    if (!info || scale == jsFullSize) // no quicker than the picture itself
+    if (scale == jsFullSize) // no quicker than the picture itself
         return std::nullopt;
     try {
-        const QSize stored(info->width, info->height);
+        const QSize stored(info.width, info.height);
         TBitmap bitmap = DecodeJpeg(data, scale);
         if (bitmap.Empty())
             return std::nullopt;
@@ -118,7 +120,7 @@ int TPictureLoader::Load(const QString &fileName)
                 for (const TJpegScale scale : steps) {
                     if (!current())
                         return;
-                    std::optional<TPicturePreview> quick = DecodePreviewAt(data, scale);
+                    std::optional<TPicturePreview> quick = DecodePreviewAt(data, *info, scale);
                     if (quick)
                         QMetaObject::invokeMethod(this, [this, serial, quick = std::move(*quick)] {
                             if (serial == FSerial)

@@ -32,8 +32,10 @@ struct TPicturePreview {
     QSize storedSize; // the whole picture's size as the viewer shows it
 };
 std::optional<TPicturePreview> DecodePreview(const QByteArray &data, int minSide);
-// The same look at a given scale; nullopt also for the full size.
-std::optional<TPicturePreview> DecodePreviewAt(const QByteArray &data, TJpegScale scale);
+// The same look at a given scale, for data whose frame header gave info; nullopt also for the
+// full size.
+std::optional<TPicturePreview> DecodePreviewAt(
+    const QByteArray &data, const TJpegInfo &info, TJpegScale scale);
 
 // With incremental display, the steps smaller than this long side are left out: too coarse to
 // show anything.

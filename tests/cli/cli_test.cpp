@@ -173,8 +173,7 @@ TEST(KorvatelCli, ServerCommandsAgainstTheDemoShop)
     test::TDemoShop shop;
     ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
     ASSERT_TRUE(shop.Control(QStringLiteral("time=2026/12/08 10:00:00")));
-    const QByteArray saved = qgetenv("KORVATEL_SERVERS");
-    qputenv("KORVATEL_SERVERS", QFile::encodeName(shop.ServersFile()));
+    const test::TServersEnv servers(shop);
     QTemporaryDir dir;
 
     const TCliRun fetch
@@ -196,11 +195,6 @@ TEST(KorvatelCli, ServerCommandsAgainstTheDemoShop)
                           QStringLiteral("bad"), QStringLiteral("/order") })
                   .err,
         QStringLiteral("ホスト接続の失敗。\n"));
-
-    if (saved.isNull())
-        qunsetenv("KORVATEL_SERVERS");
-    else
-        qputenv("KORVATEL_SERVERS", saved);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace korvatel
 {
@@ -21,20 +22,13 @@ protected:
     void SetUp() override
     {
         TDemoShopTest::SetUp();
-        saved = qgetenv("KORVATEL_SERVERS");
-        qputenv("KORVATEL_SERVERS", QFile::encodeName(shop->ServersFile()));
+        servers = std::make_unique<test::TServersEnv>(*shop);
         body = dir.filePath(QStringLiteral("body.txt"));
         QFile file(body);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QStringLiteral("ご注文ありがとうございます。\nｶﾞｲﾄﾞ\n").toUtf8());
     }
-    void TearDown() override
-    {
-        if (saved.isEmpty())
-            qunsetenv("KORVATEL_SERVERS");
-        else
-            qputenv("KORVATEL_SERVERS", saved);
-    }
+    void TearDown() override { servers.reset(); }
 
     int Run(const QStringList &args)
     {
@@ -61,7 +55,7 @@ protected:
 
     QTemporaryDir dir;
     QString body;
-    QByteArray saved;
+    std::unique_ptr<test::TServersEnv> servers;
     QString output, errors;
 };
 

@@ -11,6 +11,7 @@
 #include <QTextStream>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace korvatel
 {
@@ -24,8 +25,7 @@ protected:
     void SetUp() override
     {
         TDemoShopTest::SetUp();
-        saved = qgetenv("KORVATEL_SERVERS");
-        qputenv("KORVATEL_SERVERS", QFile::encodeName(shop->ServersFile()));
+        servers = std::make_unique<test::TServersEnv>(*shop);
         TUserRecord user;
         user.StoreValue(QStringLiteral("Name"), QStringLiteral("山田太郎"));
         user.StoreValue(QStringLiteral("Tel1"), QStringLiteral("０３－１２３４－５６７８"));
@@ -40,13 +40,7 @@ protected:
         memory = b.dir.filePath(QStringLiteral("OrderMemory"));
         ASSERT_TRUE(b.basket.SaveMemory(memory, {}, SystemClock()));
     }
-    void TearDown() override
-    {
-        if (saved.isEmpty())
-            qunsetenv("KORVATEL_SERVERS");
-        else
-            qputenv("KORVATEL_SERVERS", saved);
-    }
+    void TearDown() override { servers.reset(); }
 
     int Run(const QStringList &args)
     {
@@ -67,7 +61,7 @@ protected:
 
     test::TTempHome home;
     test::TOrderBuilder b;
-    QByteArray saved;
+    std::unique_ptr<test::TServersEnv> servers;
     QString userFile, memory, output, errors;
 };
 

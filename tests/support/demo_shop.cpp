@@ -137,4 +137,18 @@ bool TDemoShop::Control(const QString &query) const
         && lines.value(0) == QLatin1String("OK");
 }
 
+TServersEnv::TServersEnv(const TDemoShop &shop)
+    : FSaved(qgetenv("KORVATEL_SERVERS"))
+{
+    qputenv("KORVATEL_SERVERS", QFile::encodeName(shop.ServersFile()));
+}
+
+TServersEnv::~TServersEnv()
+{
+    if (FSaved.isNull())
+        qunsetenv("KORVATEL_SERVERS");
+    else
+        qputenv("KORVATEL_SERVERS", FSaved);
+}
+
 } // namespace korvatel::test

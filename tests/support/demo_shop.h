@@ -52,6 +52,20 @@ private:
     QString FError;
 };
 
+// Points KORVATEL_SERVERS at the shop's server configuration for the life of this object and
+// puts back what was there before.
+class TServersEnv
+{
+public:
+    explicit TServersEnv(const TDemoShop &shop);
+    ~TServersEnv();
+    TServersEnv(const TServersEnv &) = delete;
+    TServersEnv &operator=(const TServersEnv &) = delete;
+
+private:
+    QByteArray FSaved;
+};
+
 // A fixture whose tests share one demo shop for the test program; each test starts with every
 // fault switched off.
 class TDemoShopTest : public testing::Test
