@@ -1,0 +1,51 @@
+#pragma once
+
+#include "cards/card_types.h"
+#include "imaging/bitmap.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+namespace korvatel
+{
+
+// One data block of a plate file with what its entry line says of it.
+struct TPlateBlock {
+    QString ext; // "BMP", "JPG", or whatever the line said (then the block has no picture)
+    QString fileName; // the layer's source file name: kept with the layer, never opened
+    TRelRect rect; // the layer's place on the card
+    TColorValue mskc = kNoColor; // the layer's transparent colour
+    QByteArray data; // the block's bytes as stored
+};
+
+// A plate file as read: the preview block, then the layer blocks in file order (the first
+// layer block is the frontmost layer once the plate is on the stage).
+struct TPlate {
+    TPlateBlock preview;
+    std::vector<TPlateBlock> layers;
+};
+
+enum TPlateError : uint8_t {
+    plOk,
+    plNoTag, // the lead-in does not begin with the tag
+    plNoEndMarker, // no carriage return ends the header, or the blocks run past the data
+};
+
+struct TPlateRead {
+    TPlateError error = plOk;
+    TPlate plate;
+};
+
+// "読めないデータです。書式がありません。" and
+// "書式ヘッダが壊れています。終端マーカーがありません。"
+QString PlateErrorText(TPlateError error);
+
+// Reads a plate file's bytes. With previewOnly only the preview block is read.
+TPlateRead ReadPlate(const QByteArray &bytes, bool previewOnly = false);
+
+// The picture of a block: a DIB for "BMP", a JPEG for "JPG" (names compared ignoring case), an
+// empty bitmap for any other Ext. Throws EPictureError when the data cannot be decoded.
+TBitmap DecodePlateBlock(const TPlateBlock &block);
+
+} // namespace korvatel
