@@ -17,7 +17,7 @@ packages=(
   python3 python3-pyftpdlib python3-aiosmtpd python3-cryptography python3-openssl
   clang-14 libclang-rt-14-dev clang-format-14
   libvips-tools curl
-  dpkg-dev lintian desktop-file-utils appstream
+  dpkg-dev lintian desktop-file-utils appstream libgtk-3-bin xdotool
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -2,10 +2,18 @@
 # Builds the Debian package, checks it (lintian, desktop-file-validate, appstreamcli), unpacks
 # it into a temporary root and runs the installed programs from there: korvatel-cli --version,
 # install-shop (its launcher is validated too) and the client under Xvfb, online against the
-# local demo shop, saving a screenshot.
-# usage: tools/check-package.sh [BUILD_DIR]
+# local demo shop, saving a screenshot. With --install (as root) it then installs the package
+# with apt-get, starts the client from the application menu's entries with gtk-launch under
+# Xvfb against the demo shop, removes the package again and checks that the user's workspace
+# was left as it was.
+# usage: tools/check-package.sh [--install] [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+install=
+if [ "${1:-}" = --install ]; then
+  install=1
+  shift
+fi
 build=$(realpath "${1:-build/default}")
 
 cmake --build "$build" --target package
@@ -44,4 +52,7 @@ if grep -q "基本情報のダウンロード失敗" "$build/check-package.log";
   echo "check-package: the installed client started offline" >&2
   exit 1
 fi
-echo "check-package: the installed client saved $shot"
+echo "check-package: the unpacked client saved $shot"
+
+[ -n "$install" ] || exit 0
+tools/check-install.sh "$deb" "$build"
