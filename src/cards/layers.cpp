@@ -90,6 +90,7 @@ void TLayerImage::RebuildDisplay(int displayLimit)
 void TLayerImage::Invalidate()
 {
     FShown.reset();
+    FKeyed = QImage();
     FRendered = QImage();
 }
 

@@ -91,6 +91,20 @@ TEST(TPlateFile, UnknownExtLeavesTheLayerWithoutPicture)
         RenderCard(layers, QSize(10, 10)) == test::UniformBitmap(10, 10, { 255, 255, 255 }));
 }
 
+TEST(TPlateFile, FarReachingPlacesAreBoundedAndDrawnInPart)
+{
+    // A place of 1e300 is kept to a hundred cards; drawing it scales only the visible part.
+    const QByteArray bytes
+        = test::PlateBuilder().layer(test::UniformBitmap(4, 4, kRed), "-1e300:0:1e300:100").build();
+    const TPlateRead read = ReadPlate(bytes);
+    ASSERT_EQ(read.plate.layers.size(), 1u);
+    EXPECT_EQ(read.plate.layers[0].rect, (TRelRect { -100, 0, 100, 100 }));
+    TLayers layers(QSize(100, 100));
+    layers.LoadPlate(read.plate);
+    const TBitmap card = RenderCard(layers, QSize(300, 400));
+    EXPECT_EQ(card.Pixel(150, 200), kRed);
+}
+
 TEST(TPlateFile, PreviewOnlyStopsAfterThePreview)
 {
     const QByteArray bytes = test::PlateBuilder()
