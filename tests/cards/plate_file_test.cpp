@@ -2,6 +2,7 @@
 #include "cards/plate_file.h"
 #include "plate_builder.h"
 #include "support/image_builders.h"
+#include "support/temp_home.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,27 @@ TEST(TPlateFile, FarReachingPlacesAreBoundedAndDrawnInPart)
     layers.LoadPlate(read.plate);
     const TBitmap card = RenderCard(layers, QSize(300, 400));
     EXPECT_EQ(card.Pixel(150, 200), kRed);
+}
+
+TEST(TPlateFile, LoadFileTakesPlatesByExtensionAndPicturesOtherwise)
+{
+    test::TTempHome home;
+    ASSERT_TRUE(home.Write(QStringLiteral("card.KSP"),
+        test::PlateBuilder().layer(test::UniformBitmap(2, 2, kRed), "0:0:1:1").build()));
+    ASSERT_TRUE(home.Write(QStringLiteral("bad.ksp"), "KorvatelCardEitor=........ no marker"));
+    ASSERT_TRUE(
+        home.Write(QStringLiteral("photo.bmp"), SaveDIBToStream(test::UniformBitmap(8, 4, kBlue))));
+    ASSERT_TRUE(home.Write(QStringLiteral("broken.bmp"), "BM but nothing more"));
+    TLayers layers(QSize(400, 400));
+    EXPECT_EQ(layers.LoadFile(home.FilePath(QStringLiteral("card.KSP"))).added, 1);
+    const TLayerLoad bad = layers.LoadFile(home.FilePath(QStringLiteral("bad.ksp")));
+    EXPECT_EQ(bad.added, 0);
+    EXPECT_EQ(bad.message, PlateErrorText(plNoEndMarker));
+    EXPECT_EQ(layers.LoadFile(home.FilePath(QStringLiteral("photo.bmp"))).added, 1);
+    EXPECT_EQ(layers.Layer(1)->Image().Control, QRect(0, 0, 100, 50));
+    EXPECT_EQ(layers.LoadFile(home.FilePath(QStringLiteral("broken.bmp"))).added, 0);
+    EXPECT_EQ(layers.LoadFile(home.FilePath(QStringLiteral("missing.bmp"))).added, 0);
+    EXPECT_EQ(layers.Count(), 2);
 }
 
 TEST(TPlateFile, PreviewOnlyStopsAfterThePreview)
