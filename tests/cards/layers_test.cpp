@@ -58,6 +58,14 @@ TEST_F(LayersTest, NewPicturesArePlacedInTheTopLeftQuarterAtTheBack)
     EXPECT_EQ(layers.Layer(0)->Index(), 0);
 }
 
+TEST(TLayers, PicturesAddedBeforeTheStageHasASizeTakeTheQuarter)
+{
+    TLayers layers;
+    layers.Add(test::PatternBitmap(20, 10), QStringLiteral("a.jpg"));
+    layers.SetStage(QSize(400, 200));
+    EXPECT_EQ(layers.Layer(0)->Image().Control, QRect(0, 0, 100, 50));
+}
+
 TEST_F(LayersTest, RightEdgeDraggedPastTheLeftAsksAndNoLeavesItUnmirrored)
 {
     const TBitmap before = Image().Display();
