@@ -199,7 +199,6 @@ void PumpEvents()
 
 void TTransfer::AfterChunk()
 {
-    QThread::yieldCurrentThread();
     if (counter >= 16) {
         counter = 0;
         if (progress && *progress)
@@ -207,6 +206,10 @@ void TTransfer::AfterChunk()
     } else {
         ++counter;
     }
+    if (sincePump.isValid() && sincePump.elapsed() < kPumpInterval)
+        return;
+    sincePump.start();
+    QThread::yieldCurrentThread();
     PumpEvents();
 }
 
