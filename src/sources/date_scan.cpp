@@ -106,6 +106,24 @@ void CloseNode(TDateNode &node)
     node.text += QStringLiteral("(%1)").arg(node.count, 4);
 }
 
+// The calendar fields of a packed time stamp, for grouping: a QDateTime in local time would
+// ask the C library for the zone's offset (and it looks at /etc/localtime again) every time.
+struct TStampFields {
+    QDate d;
+    QTime t;
+    bool isValid() const { return d.isValid() && t.isValid(); }
+    QDate date() const { return d; }
+    QTime time() const { return t; }
+};
+
+TStampFields UnpackStamp(quint32 stamp)
+{
+    const quint32 date = stamp >> 16;
+    const quint32 time = stamp & 0xFFFF;
+    return { QDate(int(date >> 9) + 1980, int(date >> 5 & 15), int(date & 31)),
+        QTime(int(time >> 11), int(time >> 5 & 63), int(time & 31) * 2) };
+}
+
 // PackFileDateTime of the local calendar fields.
 quint32 PackFields(int year, int month, int day, int hour, int minute, int second)
 {
@@ -380,7 +398,7 @@ std::optional<TDateLists> BuildDateLists(QStringList lines, const std::function<
         std::optional<TScanEntry> entry = DecodeScanLine(line);
         if (!entry)
             continue;
-        const QDateTime when = UnpackFileDateTime(entry->stamp);
+        const TStampFields when = UnpackStamp(entry->stamp);
         if (!when.isValid())
             continue;
         // A copy of the picture before it in another folder is listed once.
