@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-9}
-build=build/default
+build=${BENCH_BUILD:-build/default}
 tree=${TMPDIR:-/tmp}/scan-bench-tree
 "$build"/bench/date_scan_bench --write-tree "$tree"
 

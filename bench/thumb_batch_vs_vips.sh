@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-build=build/default
+build=${BENCH_BUILD:-build/default}
 set_dir=${TMPDIR:-/tmp}/thumb-batch-set
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

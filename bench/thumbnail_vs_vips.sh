@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-15}
-build=build/default
+build=${BENCH_BUILD:-build/default}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 command -v vipsthumbnail >/dev/null || { echo "vipsthumbnail not installed (apt-get install libvips-tools)"; exit 1; }

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <algorithm>
-#include <cerrno>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -21,7 +20,8 @@ void LocalStamp(qint64 seconds, TFileStamp &stamp)
 {
     // localtime_r, unlike localtime, keeps the zone that tzset read.
     const time_t t = time_t(seconds);
-    struct tm local {};
+    struct tm local {
+    };
     if (!localtime_r(&t, &local))
         return;
     stamp.year = local.tm_year + 1900;
@@ -34,27 +34,20 @@ void LocalStamp(qint64 seconds, TFileStamp &stamp)
 
 TFolderReader::TFolderReader(const QString &folder)
 {
-    const QByteArray path = QFile::encodeName(folder);
-    FFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (FFd < 0)
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
         return;
-    // fdopendir takes the descriptor over; a duplicate stays open for the status calls.
-    const int listFd = ::dup(FFd);
-    DIR *dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (!dir) {
-        if (listFd >= 0)
-            ::close(listFd);
-        Close();
-        return;
-    }
+    FDir = dir;
+    FFd = ::dirfd(dir); // stays open for the status calls until Close
     while (const dirent *entry = ::readdir(dir)) {
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        unsigned char type = entry->d_type;
+        const unsigned char type = entry->d_type;
         bool folder = type == DT_DIR;
         if (type == DT_LNK || type == DT_UNKNOWN) {
-            struct stat st {};
+            struct stat st {
+            };
             if (type == DT_UNKNOWN && ::fstatat(FFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0
                 && !S_ISLNK(st.st_mode)) {
                 folder = S_ISDIR(st.st_mode);
@@ -65,7 +58,6 @@ TFolderReader::TFolderReader(const QString &folder)
         const QByteArray raw(name);
         FEntries.push_back({ QFile::decodeName(raw), raw, folder });
     }
-    ::closedir(dir);
 }
 
 TFolderReader::~TFolderReader()
@@ -75,14 +67,16 @@ TFolderReader::~TFolderReader()
 
 void TFolderReader::Close()
 {
-    if (FFd >= 0)
-        ::close(FFd);
+    if (FDir)
+        ::closedir(static_cast<DIR *>(FDir));
+    FDir = nullptr;
     FFd = -1;
 }
 
 std::optional<TFileStamp> TFolderReader::Stamp(const TFolderEntry &entry) const
 {
-    struct stat st {};
+    struct stat st {
+    };
     if (FFd < 0 || ::fstatat(FFd, entry.rawName.constData(), &st, 0) != 0)
         return std::nullopt;
     TFileStamp stamp;

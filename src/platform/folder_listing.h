@@ -57,7 +57,8 @@ public:
     void Close();
 
 private:
-    int FFd = -1;
+    void *FDir = nullptr; // the DIR of the listing
+    int FFd = -1; // its descriptor
     std::vector<TFolderEntry> FEntries;
 };
 

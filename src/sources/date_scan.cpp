@@ -90,7 +90,13 @@ std::optional<quint32> Hex8(QStringView text)
 
 QString Hex(quint32 value)
 {
-    return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
+    // By hand: the scan writes two of these for every picture.
+    static const char kFigures[] = "0123456789ABCDEF";
+    QString text(8, Qt::Uninitialized);
+    QChar *out = text.data();
+    for (int i = 7; i >= 0; --i, value >>= 4)
+        out[i] = QLatin1Char(kFigures[value & 15]);
+    return text;
 }
 
 // A month of the date tree as "yyyymm".
@@ -160,7 +166,13 @@ QDateTime UnpackFileDateTime(quint32 stamp)
 
 QString ScanLine(quint32 stamp, const QString &path, qint64 size)
 {
-    return Hex(stamp) + path + u'|' + Hex(quint32(std::clamp<qint64>(size, 0, 0xFFFFFFFF)));
+    QString line;
+    line.reserve(8 + path.size() + 1 + 8);
+    line += Hex(stamp);
+    line += path;
+    line += u'|';
+    line += Hex(quint32(std::clamp<qint64>(size, 0, 0xFFFFFFFF)));
+    return line;
 }
 
 std::optional<TScanEntry> DecodeScanLine(const QString &line)
