@@ -155,13 +155,10 @@ quint32 PackFileDateTime(const QDateTime &local)
 
 QDateTime UnpackFileDateTime(quint32 stamp)
 {
-    const quint32 date = stamp >> 16;
-    const quint32 time = stamp & 0xFFFF;
-    const QDate d(int(date >> 9) + 1980, int(date >> 5 & 15), int(date & 31));
-    const QTime t(int(time >> 11), int(time >> 5 & 63), int(time & 31) * 2);
-    if (!d.isValid() || !t.isValid())
+    const TStampFields fields = UnpackStamp(stamp);
+    if (!fields.isValid())
         return {};
-    return QDateTime(d, t);
+    return QDateTime(fields.date(), fields.time());
 }
 
 QString ScanLine(quint32 stamp, const QString &path, qint64 size)
