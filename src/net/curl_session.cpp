@@ -261,6 +261,7 @@ struct TCurlSession::Impl {
     long responseCode = 0;
     int stallMs = 0; // the receive timeout of the request being run
     TSlist quote; // the lists and the form live until the request has run
+    TSlist postQuote;
     TSlist headers;
     curl_mime *mime = nullptr;
     TCollect collect;
@@ -269,6 +270,8 @@ struct TCurlSession::Impl {
     {
         curl_slist_free_all(quote.list);
         quote.list = nullptr;
+        curl_slist_free_all(postQuote.list);
+        postQuote.list = nullptr;
         curl_slist_free_all(headers.list);
         headers.list = nullptr;
         if (mime) {
@@ -362,6 +365,12 @@ void TCurlSession::SetQuote(const QList<QByteArray> &commands)
     for (const QByteArray &command : commands)
         d->quote.Append(command);
     curl_easy_setopt(d->easy, CURLOPT_QUOTE, d->quote.list);
+}
+
+void TCurlSession::SetPostQuoteIgnoringFailure(const QByteArray &command)
+{
+    d->postQuote.Append('*' + command); // "*": a refusal does not fail the transfer
+    curl_easy_setopt(d->easy, CURLOPT_POSTQUOTE, d->postQuote.list);
 }
 
 void TCurlSession::SetUpload(TTransfer &transfer)

@@ -111,6 +111,9 @@ public:
     void SetNoBody();
     // Raw commands sent before the request.
     void SetQuote(const QList<QByteArray> &commands);
+    // A command sent after the transfer on the same connection; its failure is not the
+    // transfer's.
+    void SetPostQuoteIgnoringFailure(const QByteArray &command);
     // Uploads from the transfer's device, in chunks of the transfer buffer setting.
     void SetUpload(TTransfer &transfer);
     // Downloads into the transfer's device; bufferSize > 0 sets libcurl's receive buffer.
