@@ -3,12 +3,15 @@
 //
 //   imaging_bench [benchmark flags]      run the benchmarks
 //   imaging_bench --write-sample FILE    write the 6000 × 4000 sample JPEG the benchmarks use
+//   imaging_bench --write-set DIR N      write N different 4000 × 3000 camera JPEGs (with Exif)
+#include "camera_jpeg.h"
 #include "imaging/jpeg_codec.h"
 #include "imaging/resample.h"
 #include "imaging/thumbnail.h"
 #include "text/sjis_file.h"
 
 #include <benchmark/benchmark.h>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -119,6 +122,17 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--write-sample") == 0)
         return korvatel::WriteFileAtomic(QString::fromLocal8Bit(argv[2]), CameraJpeg()) ? 0 : 1;
+    if (argc == 4 && std::strcmp(argv[1], "--write-set") == 0) {
+        const QString dir = QString::fromLocal8Bit(argv[2]);
+        const int n = std::atoi(argv[3]);
+        for (int i = 0; i < n; ++i) {
+            const QString name
+                = QStringLiteral("%1/camera%2.jpg").arg(dir).arg(i, 3, 10, QLatin1Char('0'));
+            if (!korvatel::WriteFileAtomic(name, korvatel::bench::CameraJpeg(4000, 3000, i)))
+                return 1;
+        }
+        return 0;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -9,10 +9,16 @@
 #include "imaging/thumbnail.h"
 #include "platform/prompter.h"
 #include "sources/thumb_plan.h"
+#include "sources/thumb_pool.h"
 #include "text/sjis_file.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QTextStream>
+#include <QThreadPool>
+#include <atomic>
+#include <vector>
 
 namespace korvatel
 {
@@ -191,12 +197,91 @@ int MakeThumb(const QString &source, const QByteArray &data, int mode, int cell,
     return thumbnail.SaveToFile(target) ? 0 : 1;
 }
 
+// One file of a batch: its thumbnail made on a thread of the pool; what it printed is kept
+// for the end, so lines of two files never mix.
+struct TBatchThumb {
+    QString source;
+    QString target;
+    QString output;
+    QString errors;
+    int result = 1;
+};
+
+void MakeBatchThumb(TBatchThumb &job, int mode, int cell)
+{
+    QTextStream out(&job.output);
+    QTextStream err(&job.errors);
+    const std::optional<QByteArray> data = ReadWholeFile(job.source, qint64(1) << 30);
+    if (!data) {
+        err << "cannot read " << job.source << '\n';
+        return;
+    }
+    try {
+        job.result = MakeThumb(job.source, *data, mode, cell, job.target, out, err);
+    } catch (const std::exception &e) {
+        err << job.source << ": " << QString::fromUtf8(e.what()) << '\n';
+        job.result = 1;
+    }
+}
+
+// thumb --out-dir DIR FILE...: every file's thumbnail as DIR/<name>.jpg, made on every core
+// (ThumbPool), with a progress line on the error stream while they are made.
+int ThumbBatch(const QString &folder, const QStringList &files, int mode, int cell,
+    QTextStream &out, QTextStream &err)
+{
+    if (!QDir().mkpath(folder)) {
+        err << "cannot make " << folder << '\n';
+        return 1;
+    }
+    std::vector<TBatchThumb> jobs(size_t(files.size()));
+    QSet<QString> targets;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        TBatchThumb &job = jobs[size_t(i)];
+        job.source = files[i];
+        job.target = QDir(folder).filePath(QFileInfo(files[i]).completeBaseName() + ".jpg");
+        if (targets.contains(job.target)) {
+            err << "two files would make " << job.target << '\n';
+            return 2;
+        }
+        targets.insert(job.target);
+    }
+    std::atomic<int> done { 0 };
+    QThreadPool &pool = ThumbPool();
+    for (TBatchThumb &job : jobs)
+        pool.start([&job, &done, mode, cell] {
+            MakeBatchThumb(job, mode, cell);
+            ++done;
+        });
+    const int total = int(jobs.size());
+    while (!pool.waitForDone(100)) {
+        err << "\rthumb " << done.load() << '/' << total << Qt::flush;
+    }
+    err << "\rthumb " << total << '/' << total << '\n';
+    int failed = 0;
+    for (const TBatchThumb &job : jobs) {
+        out << job.source << '\t' << job.output;
+        err << job.errors;
+        failed += job.result != 0;
+    }
+    out << "made " << total - failed << " of " << total << '\n';
+    return failed == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int CliThumb(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     QStringList rest = args;
-    int mode = -1;
+    QString outDir;
+    if (const qsizetype at = rest.indexOf(QLatin1String("--out-dir")); at >= 0) {
+        outDir = rest.value(at + 1);
+        if (outDir.isEmpty()) {
+            err << "--out-dir takes a folder\n";
+            return 2;
+        }
+        rest.remove(at, 2);
+    }
+    int mode = outDir.isEmpty() ? -1 : 0;
     int cell = 200;
     for (const char *option : { "--mode", "--cell" }) {
         const int at = rest.indexOf(QLatin1String(option));
@@ -212,8 +297,11 @@ int CliThumb(const QStringList &args, QTextStream &out, QTextStream &err)
         (QLatin1String(option) == QLatin1String("--mode") ? mode : cell) = v;
         rest.remove(at, 2);
     }
-    if (rest.size() != 2 || mode < 0 || mode > 8 || cell < 1) {
-        err << "usage: thumb FILE --mode 0..8 [--cell SIZE] OUT.jpg\n";
+    if (!outDir.isEmpty() && !rest.isEmpty() && mode >= 0 && mode <= 8 && cell >= 1)
+        return ThumbBatch(outDir, rest, mode, cell, out, err);
+    if (rest.size() != 2 || mode < 0 || mode > 8 || cell < 1 || !outDir.isEmpty()) {
+        err << "usage: thumb FILE --mode 0..8 [--cell SIZE] OUT.jpg\n"
+               "       thumb --out-dir DIR [--mode 0..8] [--cell SIZE] FILE...\n";
         return 2;
     }
     const QString source = rest[0];

@@ -51,17 +51,36 @@ TBitmap::TBitmap(int width, int height)
     SetSize(width, height);
 }
 
-void TBitmap::SetSize(int width, int height)
+void TBitmap::Allocate(int width, int height)
 {
     CheckBitmapSize(width, height);
     if (width == 0 || height == 0)
         width = height = 0;
     const int stride = BytesPerLine(width);
-    std::vector<uint8_t> bits(std::size_t(stride) * std::size_t(height));
+    // A fresh vector rather than a resize: the old pixels are never copied, and the memory of
+    // a large bitmap comes straight from the system, untouched until it is written.
+    decltype(FBits) bits(std::size_t(stride) * std::size_t(height));
     FBits.swap(bits);
     FWidth = width;
     FHeight = height;
     FStride = stride;
+}
+
+void TBitmap::SetSize(int width, int height)
+{
+    Allocate(width, height);
+    if (!FBits.empty())
+        std::memset(FBits.data(), 0, FBits.size());
+}
+
+void TBitmap::SetSizeForWriter(int width, int height)
+{
+    Allocate(width, height);
+    const int used = FWidth * 3;
+    if (used == FStride)
+        return;
+    for (int y = 0; y < FHeight; ++y)
+        std::memset(ScanLine(y) + used, 0, std::size_t(FStride - used));
 }
 
 void TBitmap::Fill(TBgr colour)
@@ -98,7 +117,7 @@ TBitmap TBitmap::FromImage(const QImage &image)
     const QImage bgr = image.format() == QImage::Format_BGR888
         ? image
         : image.convertToFormat(QImage::Format_BGR888);
-    bitmap.SetSize(bgr.width(), bgr.height());
+    bitmap.SetSizeForWriter(bgr.width(), bgr.height()); // every row is copied below
     for (int y = 0; y < bitmap.FHeight; ++y)
         std::memcpy(bitmap.ScanLine(y), bgr.constScanLine(y), std::size_t(bitmap.FWidth) * 3);
     return bitmap;

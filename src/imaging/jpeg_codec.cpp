@@ -151,7 +151,9 @@ bool AllocateBitmap(void *context, int width, int height, bool cmyk, bool checkO
             CheckBitmapSize(width, height);
             return true;
         }
-        target->bitmap->SetSize(width, height);
+        // Every row is written by the decoder (or by FinishBitmapRow from the CMYK row); a
+        // failure part way throws the bitmap away, so its pixels need no clearing.
+        target->bitmap->SetSizeForWriter(width, height);
         target->cmyk = cmyk;
         if (cmyk)
             target->cmykRow.assign(std::size_t(width) * 4, 0);

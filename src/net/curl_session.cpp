@@ -76,17 +76,29 @@ size_t ReadChunk(char *buffer, size_t size, size_t count, void *user)
     auto *t = static_cast<TTransfer *>(user);
     if (t->cancel)
         return CURL_READFUNC_ABORT;
-    const qint64 want = std::min<qint64>(qint64(size * count), ChunkSize(BufferNum()));
-    const qint64 got = t->device->read(buffer, want);
-    if (got < 0) {
-        t->deviceError = true;
-        return CURL_READFUNC_ABORT;
+    // The buffer takes as many whole chunks as fit, each counted by the progress rule on its
+    // own: one send per chunk would cost more than the transfer on a fast line.
+    const qint64 room = qint64(size * count);
+    const qint64 chunk = ChunkSize(BufferNum());
+    qint64 filled = 0;
+    while (filled < room && !t->cancel) {
+        const qint64 want = std::min(room - filled, chunk);
+        const qint64 got = t->device->read(buffer + filled, want);
+        if (got < 0) {
+            t->deviceError = true;
+            return CURL_READFUNC_ABORT;
+        }
+        if (got == 0)
+            break;
+        filled += got;
+        t->done += got;
+        t->AfterChunk();
+        if (got < want)
+            break; // a short read: the end of the data for now
     }
-    if (got == 0)
-        return 0;
-    t->done += got;
-    t->AfterChunk();
-    return size_t(got);
+    if (filled == 0 && t->cancel)
+        return CURL_READFUNC_ABORT;
+    return size_t(filled);
 }
 
 size_t WriteChunk(char *data, size_t size, size_t count, void *user)
@@ -199,7 +211,6 @@ void PumpEvents()
 
 void TTransfer::AfterChunk()
 {
-    QThread::yieldCurrentThread();
     if (counter >= 16) {
         counter = 0;
         if (progress && *progress)
@@ -207,6 +218,10 @@ void TTransfer::AfterChunk()
     } else {
         ++counter;
     }
+    if (sincePump.isValid() && sincePump.elapsed() < kPumpInterval)
+        return;
+    sincePump.start();
+    QThread::yieldCurrentThread();
     PumpEvents();
 }
 
@@ -246,6 +261,7 @@ struct TCurlSession::Impl {
     long responseCode = 0;
     int stallMs = 0; // the receive timeout of the request being run
     TSlist quote; // the lists and the form live until the request has run
+    TSlist postQuote;
     TSlist headers;
     curl_mime *mime = nullptr;
     TCollect collect;
@@ -254,6 +270,8 @@ struct TCurlSession::Impl {
     {
         curl_slist_free_all(quote.list);
         quote.list = nullptr;
+        curl_slist_free_all(postQuote.list);
+        postQuote.list = nullptr;
         curl_slist_free_all(headers.list);
         headers.list = nullptr;
         if (mime) {
@@ -349,11 +367,18 @@ void TCurlSession::SetQuote(const QList<QByteArray> &commands)
     curl_easy_setopt(d->easy, CURLOPT_QUOTE, d->quote.list);
 }
 
+void TCurlSession::SetPostQuoteIgnoringFailure(const QByteArray &command)
+{
+    d->postQuote.Append('*' + command); // "*": a refusal does not fail the transfer
+    curl_easy_setopt(d->easy, CURLOPT_POSTQUOTE, d->postQuote.list);
+}
+
 void TCurlSession::SetUpload(TTransfer &transfer)
 {
     curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(d->easy, CURLOPT_READFUNCTION, ReadChunk);
     curl_easy_setopt(d->easy, CURLOPT_READDATA, &transfer);
+    curl_easy_setopt(d->easy, CURLOPT_UPLOAD_BUFFERSIZE, 256L * 1024);
     if (transfer.total >= 0)
         curl_easy_setopt(d->easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(transfer.total));
 }

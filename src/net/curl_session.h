@@ -3,6 +3,7 @@
 #include "net/win_inet.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -36,6 +37,9 @@ inline QString Text(const char *utf8)
 
 // Lets the user interface process pending events, when there is one and this is its thread.
 void PumpEvents();
+// A transfer lets the window work this often (milliseconds): a pass after every 12 KB chunk
+// costs more than the transfer itself on a fast line.
+inline constexpr qint64 kPumpInterval = 20;
 
 // The state of one chunked transfer: the chunk counter of the progress rule and the cancel
 // flag set by a progress hook.
@@ -49,9 +53,11 @@ struct TTransfer {
     bool deviceError = false;
     bool tooLarge = false; // the answer went past the limit and was cut
     std::function<void(qint64, qint64, bool &)> *progress = nullptr;
+    QElapsedTimer sincePump; // when the window last processed its events
 
-    // After each chunk: yield, count, and on every 17th chunk report progress; then let the
-    // window process its events. The cancel flag is read by the caller after this.
+    // After each chunk: count, and on every 17th chunk report progress; when kPumpInterval has
+    // passed since the last time, yield and let the window process its events. The cancel flag
+    // is read by the caller after this.
     void AfterChunk();
 };
 
@@ -105,6 +111,9 @@ public:
     void SetNoBody();
     // Raw commands sent before the request.
     void SetQuote(const QList<QByteArray> &commands);
+    // A command sent after the transfer on the same connection; its failure is not the
+    // transfer's.
+    void SetPostQuoteIgnoringFailure(const QByteArray &command);
     // Uploads from the transfer's device, in chunks of the transfer buffer setting.
     void SetUpload(TTransfer &transfer);
     // Downloads into the transfer's device; bufferSize > 0 sets libcurl's receive buffer.

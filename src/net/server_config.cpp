@@ -67,6 +67,15 @@ void TServerConfig::Apply(const QStringList &lines)
     take("CaFile", caFile);
     take("ShopDataKey", shopDataKey);
     take("FtpChmodMode", ftpChmodMode);
+    const auto takePause = [&file](const char *name, int &value) {
+        const QString key = QString::fromLatin1(name);
+        bool ok = false;
+        const int msecs = file.HasName(key) ? file.Value(key).trimmed().toInt(&ok) : 0;
+        if (ok && msecs >= 0 && msecs <= 60000)
+            value = msecs;
+    };
+    takePause("UploadPause5", uploadPause5);
+    takePause("UploadPause10", uploadPause10);
     if (file.HasName(QStringLiteral("FtpTls")))
         ftpTls = file.Value(QStringLiteral("FtpTls"))
                      .trimmed()

@@ -40,6 +40,10 @@ struct TFormatServer {
 //   ShopDataKey                                                the Ed25519 public key (base64
 //                                                              DER) that shop data must be
 //                                                              signed with; none when empty
+//   UploadPause5, UploadPause10                                the pauses in milliseconds
+//                                                              after every 5th and every 10th
+//                                                              file of an FTP order (500 and
+//                                                              1000; 0 to 60000, 0: none)
 struct TServerConfig {
     TFormatServer primary;
     TFormatServer secondary;
@@ -57,6 +61,9 @@ struct TServerConfig {
     QString shopDataKey; // empty: shop data is taken unsigned
     bool ftpTls = false;
     QString ftpChmodMode = QStringLiteral("777");
+    // A shop's server may need a breath between files; the demo shop needs none.
+    int uploadPause5 = 500;
+    int uploadPause10 = 1000;
 
     static TServerConfig Defaults();
     // Defaults, then servers.ini in configDir, then the file named by KORVATEL_SERVERS.

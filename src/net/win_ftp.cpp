@@ -430,6 +430,14 @@ bool TWinFTP::PutStream(QIODevice &stream, const QString &remote)
 
     PrepareFtp(d->session, *this, FtpUrl(*this, target, false));
     d->session.SetUpload(transfer);
+    // The mode is set right after the file, in the same request: a request of its own per file
+    // costs more than a small photo's transfer. A command with a line break is never sent.
+    const QString chmod
+        = ChmodMode.isEmpty() ? QString() : ChmodCommand(FCurrentDir, target, ChmodMode);
+    const bool chmodAfter = !chmod.isEmpty() && !chmod.contains(u'\r') && !chmod.contains(u'\n')
+        && !chmod.contains(QChar(0));
+    if (chmodAfter)
+        d->session.SetPostQuoteIgnoringFailure(ToCp932(chmod));
     const TCurlResult result = d->session.Perform();
 
     bool ok = result.Ok() && !transfer.deviceError
@@ -441,7 +449,8 @@ bool TWinFTP::PutStream(QIODevice &stream, const QString &remote)
     if (OnUploadEnd)
         OnUploadEnd(ok ? 0 : result.UploadEndCode());
     if (ok) {
-        Chmod(target);
+        if (!chmodAfter)
+            Chmod(target);
         return true;
     }
     if (transfer.cancel)

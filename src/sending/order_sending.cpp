@@ -32,6 +32,8 @@ void SetUpOrderUpload(TOrderUpload &upload, const TSendSetup &setup)
                 .compare(config.hostedOrderServer, Qt::CaseInsensitive)
             == 0;
     upload.finishUrl = config.campusUrl + QStringLiteral("/tamsel_php/korv_finish.php");
+    upload.pauseAfter5 = config.uploadPause5;
+    upload.pauseAfter10 = config.uploadPause10;
     upload.mail = setup.mail;
     upload.paymentKind = PaymentKindCode(setup.payment);
 }

@@ -117,7 +117,7 @@ void TOrderUpload::State(const QString &text)
 
 void TOrderUpload::Wait(int msecs)
 {
-    if (pause)
+    if (pause && msecs > 0)
         pause(msecs);
 }
 
@@ -310,9 +310,9 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
         if (progress)
             progress->SetPosition(order.sentFiles, total);
         if (order.sentFiles % 10 == 0)
-            Wait(1000);
+            Wait(pauseAfter10);
         else if (order.sentFiles % 5 == 0)
-            Wait(500);
+            Wait(pauseAfter5);
     }
     if (!(hostedServer ? FinishHosted(order.name) : FinishFtp(ftp, statusFile))) {
         FLastError = QStringLiteral("送信失敗:Sending");

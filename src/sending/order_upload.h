@@ -74,6 +74,10 @@ public:
     THistoryHook onHistory;
     QString paymentKind, cardOrderId;
     int retries = 4; // further attempts after the first
+    // The pauses after every 5th and every 10th file sent by FTP, in milliseconds; the server
+    // configuration may set them (UploadPause5, UploadPause10), 0 sends on at once.
+    int pauseAfter5 = 500;
+    int pauseAfter10 = 1000;
 
     // Sends the order; the order's send list shrinks as files arrive.
     TSendResult Send(TPackedOrder &order);

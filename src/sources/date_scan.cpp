@@ -1,13 +1,13 @@
 #include "sources/date_scan.h"
 
 #include "imaging/exif.h"
+#include "platform/folder_listing.h"
 #include "platform/user_folders.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
 #include "workspace/option_settings.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -90,7 +90,13 @@ std::optional<quint32> Hex8(QStringView text)
 
 QString Hex(quint32 value)
 {
-    return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
+    // By hand: the scan writes two of these for every picture.
+    static const char kFigures[] = "0123456789ABCDEF";
+    QString text(8, Qt::Uninitialized);
+    QChar *out = text.data();
+    for (int i = 7; i >= 0; --i, value >>= 4)
+        out[i] = QLatin1Char(kFigures[value & 15]);
+    return text;
 }
 
 // A month of the date tree as "yyyymm".
@@ -106,6 +112,36 @@ void CloseNode(TDateNode &node)
     node.text += QStringLiteral("(%1)").arg(node.count, 4);
 }
 
+// The calendar fields of a packed time stamp, for grouping: a QDateTime in local time would
+// ask the C library for the zone's offset (and it looks at /etc/localtime again) every time.
+struct TStampFields {
+    QDate d;
+    QTime t;
+    bool isValid() const { return d.isValid() && t.isValid(); }
+    QDate date() const { return d; }
+    QTime time() const { return t; }
+};
+
+TStampFields UnpackStamp(quint32 stamp)
+{
+    const quint32 date = stamp >> 16;
+    const quint32 time = stamp & 0xFFFF;
+    return { QDate(int(date >> 9) + 1980, int(date >> 5 & 15), int(date & 31)),
+        QTime(int(time >> 11), int(time >> 5 & 63), int(time & 31) * 2) };
+}
+
+// PackFileDateTime of the local calendar fields.
+quint32 PackFields(int year, int month, int day, int hour, int minute, int second)
+{
+    if (year < 1980)
+        return (1u << 5 | 1u) << 16;
+    if (year > 2107)
+        return quint32(127u << 9 | 12u << 5 | 31u) << 16 | (23u << 11 | 59u << 5 | 29u);
+    const quint32 date = quint32(year - 1980) << 9 | quint32(month) << 5 | quint32(day);
+    const quint32 time = quint32(hour) << 11 | quint32(minute) << 5 | quint32(second / 2);
+    return date << 16 | time;
+}
+
 } // namespace
 
 quint32 PackFileDateTime(const QDateTime &local)
@@ -114,30 +150,26 @@ quint32 PackFileDateTime(const QDateTime &local)
         return (1u << 5 | 1u) << 16;
     const QDate d = local.date();
     const QTime t = local.time();
-    if (d.year() < 1980)
-        return (1u << 5 | 1u) << 16;
-    if (d.year() > 2107)
-        return quint32(127u << 9 | 12u << 5 | 31u) << 16 | (23u << 11 | 59u << 5 | 29u);
-    const quint32 date = quint32(d.year() - 1980) << 9 | quint32(d.month()) << 5 | quint32(d.day());
-    const quint32 time
-        = quint32(t.hour()) << 11 | quint32(t.minute()) << 5 | quint32(t.second() / 2);
-    return date << 16 | time;
+    return PackFields(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
 }
 
 QDateTime UnpackFileDateTime(quint32 stamp)
 {
-    const quint32 date = stamp >> 16;
-    const quint32 time = stamp & 0xFFFF;
-    const QDate d(int(date >> 9) + 1980, int(date >> 5 & 15), int(date & 31));
-    const QTime t(int(time >> 11), int(time >> 5 & 63), int(time & 31) * 2);
-    if (!d.isValid() || !t.isValid())
+    const TStampFields fields = UnpackStamp(stamp);
+    if (!fields.isValid())
         return {};
-    return QDateTime(d, t);
+    return QDateTime(fields.date(), fields.time());
 }
 
 QString ScanLine(quint32 stamp, const QString &path, qint64 size)
 {
-    return Hex(stamp) + path + u'|' + Hex(quint32(std::clamp<qint64>(size, 0, 0xFFFFFFFF)));
+    QString line;
+    line.reserve(8 + path.size() + 1 + 8);
+    line += Hex(stamp);
+    line += path;
+    line += u'|';
+    line += Hex(quint32(std::clamp<qint64>(size, 0, 0xFFFFFFFF)));
+    return line;
 }
 
 std::optional<TScanEntry> DecodeScanLine(const QString &line)
@@ -236,6 +268,7 @@ bool TDateScanner::InInternetCache(const QString &folder) const
 
 void TDateScanner::ScanFolder(const QString &folder, QStringList &lines, bool recurse)
 {
+    RefreshLocalZone();
     Walk(folder, lines, recurse, 0);
 }
 
@@ -257,46 +290,42 @@ void TDateScanner::Walk(const QString &folder, QStringList &lines, bool recurse,
     if (OnFolder)
         OnFolder(path);
 
-    // One listing of the folder serves every extension and the subfolders.
-    struct TEntry {
-        QString name;
-        bool folder;
-        QFileInfo info; // read once by the listing
-    };
-    std::vector<TEntry> entries;
-    {
-        QDirIterator it(
-            path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-        while (it.hasNext()) {
-            it.next();
-            const QFileInfo info = it.fileInfo();
-            // Linked folders are not followed: a link to a parent would never end.
-            const bool isFolder = info.isDir() && !info.isSymLink();
-            if (info.isDir() && info.isSymLink())
-                continue;
-            entries.push_back({ info.fileName(), isFolder, info });
-        }
-    }
+    // One pass of the directory serves every extension and the subfolders; the status of a
+    // file is read only when its extension is wanted.
+    TFolderReader reader(path);
+    std::vector<TFolderEntry> &entries = reader.Entries();
     std::sort(entries.begin(), entries.end(),
-        [](const TEntry &a, const TEntry &b) { return a.name < b.name; });
+        [](const TFolderEntry &a, const TFolderEntry &b) { return a.name < b.name; });
 
     if (collect) {
         for (const QString &extension : FRules.extensions) {
-            for (const TEntry &entry : entries) {
+            for (const TFolderEntry &entry : entries) {
                 if (entry.folder)
                     continue;
                 const qsizetype dot = entry.name.lastIndexOf(u'.');
                 // The extension must match exactly: "a.JPG~" is not a ".jpg" picture.
-                if (dot < 0 || entry.name.mid(dot).toLower() != extension)
+                if (dot < 0
+                    || QStringView(entry.name).mid(dot).compare(extension, Qt::CaseInsensitive)
+                        != 0)
                     continue;
-                const QFileInfo &info = entry.info;
-                const qint64 size = info.size();
+                // A file gone since the listing (or a dangling link) counts as empty and
+                // undated, as the file system reports it.
+                const TFileStamp stamp = reader.Stamp(entry).value_or(TFileStamp {});
+                const qint64 size = stamp.size;
                 if (FRules.sizeFilter
                     && (size < FRules.minSize || (FRules.maxSize != 0 && size > FRules.maxSize)))
                     continue;
                 const QString file = path + entry.name;
-                const QDateTime when = ScanDateTime(file, info.lastModified(), FRules.shootingDate);
-                lines << ScanLine(PackFileDateTime(when), file, size);
+                quint32 packed = PackFields(
+                    stamp.year, stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second);
+                if (FRules.shootingDate) {
+                    const QDateTime fileTime = stamp.year == 0
+                        ? QDateTime()
+                        : QDateTime(QDate(stamp.year, stamp.month, stamp.day),
+                            QTime(stamp.hour, stamp.minute, stamp.second));
+                    packed = PackFileDateTime(ScanDateTime(file, fileTime, true));
+                }
+                lines << ScanLine(packed, file, size);
                 if (Pump)
                     Pump();
                 if (FStop)
@@ -304,6 +333,7 @@ void TDateScanner::Walk(const QString &folder, QStringList &lines, bool recurse,
             }
         }
     }
+    reader.Close();
     if (FRules.dateMode && OnCount)
         OnCount(int(lines.size()));
     if (!recurse)
@@ -311,7 +341,7 @@ void TDateScanner::Walk(const QString &folder, QStringList &lines, bool recurse,
     const bool all = FRules.fullMode
         || path.toLower().contains(QLatin1String("/documents and settings/"))
         || (FRules.internetCache && cache);
-    for (const TEntry &entry : entries) {
+    for (const TFolderEntry &entry : entries) {
         if (!entry.folder)
             continue;
         if (!all && entry.name.contains(u'.'))
@@ -377,7 +407,7 @@ std::optional<TDateLists> BuildDateLists(QStringList lines, const std::function<
         std::optional<TScanEntry> entry = DecodeScanLine(line);
         if (!entry)
             continue;
-        const QDateTime when = UnpackFileDateTime(entry->stamp);
+        const TStampFields when = UnpackStamp(entry->stamp);
         if (!when.isValid())
             continue;
         // A copy of the picture before it in another folder is listed once.

@@ -1,5 +1,10 @@
 #include "sources/thumb_loader.h"
 
+#include "sources/thumb_pool.h"
+
+#include <QThreadPool>
+#include <algorithm>
+
 namespace korvatel
 {
 
@@ -8,25 +13,32 @@ TThumbLoader::TThumbLoader(const QString &works, int mode, QObject *parent, int 
 {
     qRegisterMetaType<TThumbResult>();
     if (threads <= 0)
-        threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+        threads = ThumbPool().maxThreadCount();
+    threads = std::max(threads, 1);
     for (int i = 0; i < threads; ++i) {
         FStores.push_back(std::make_unique<TThumbStore>(works, mode));
         FStoreLocks.push_back(std::make_unique<std::mutex>());
     }
-    for (int i = 0; i < threads; ++i)
-        FThreads.emplace_back([this, i] { Work(size_t(i)); });
+    FStoreTaken.assign(size_t(threads), false);
 }
 
 TThumbLoader::~TThumbLoader()
 {
-    {
-        const std::lock_guard lock(FQueueLock);
-        FQuit = true;
-        FQueue.clear();
+    std::unique_lock lock(FQueueLock);
+    FQuit = true;
+    FQueue.clear();
+    // The tasks touch this object until they end; a cell being made is finished first.
+    FIdle.wait(lock, [this] { return FRunning == 0; });
+}
+
+void TThumbLoader::StartWorkers()
+{
+    // A task not making a cell takes the next waiting one; more are started only for cells
+    // that no such task will take.
+    while (!FQuit && FRunning < int(FStores.size()) && FQueue.size() > size_t(FRunning - FBusy)) {
+        ++FRunning;
+        ThumbPool().start([this] { Drain(); });
     }
-    FWake.notify_all();
-    for (std::thread &thread : FThreads)
-        thread.join();
 }
 
 void TThumbLoader::Request(const TThumbRequest &request)
@@ -40,8 +52,8 @@ void TThumbLoader::Request(const TThumbRequest &request)
             }
         }
         FQueue.push_back(request);
+        StartWorkers();
     }
-    FWake.notify_one();
 }
 
 QList<int> TThumbLoader::ClearPending()
@@ -75,41 +87,51 @@ int TThumbLoader::Mode()
     return FStores[0]->Mode();
 }
 
-void TThumbLoader::Work(size_t worker)
+void TThumbLoader::Drain()
 {
-    for (;;) {
-        TThumbRequest request;
-        {
-            std::unique_lock lock(FQueueLock);
-            FWake.wait(lock, [this] { return FQuit || !FQueue.empty(); });
-            if (FQuit)
-                return;
-            request = std::move(FQueue.front());
-            FQueue.pop_front();
-        }
-        TThumbResult result;
-        result.index = request.index;
-        result.generation = request.generation;
-        {
-            const std::lock_guard lock(*FStoreLocks[worker]);
-            TBrowserCell cell = FStores[worker]->BrowserCell(request.item, request.layout);
-            result.outcome = cell.outcome;
-            result.target = cell.target;
-            result.hintChanged = cell.hintChanged;
-            if (cell.outcome == TCellOutcome::coReady && !cell.picture.Empty()
-                && !cell.target.isEmpty()) {
-                const QImage view = cell.picture.View();
-                // Stretch drawing, done here so the window only copies pixels.
-                result.image = view.size() == cell.target.size()
-                    ? view.copy()
-                    : view.scaled(
-                        cell.target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            }
-        }
-        result.item = std::move(request.item);
+    std::unique_lock lock(FQueueLock);
+    while (!FQuit && !FQueue.empty()) {
+        TThumbRequest request = std::move(FQueue.front());
+        FQueue.pop_front();
+        // Fewer tasks run than there are stores, so one is always free.
+        const size_t store = size_t(
+            std::find(FStoreTaken.begin(), FStoreTaken.end(), false) - FStoreTaken.begin());
+        FStoreTaken[store] = true;
+        ++FBusy;
+        lock.unlock();
+        TThumbResult result = Make(store, std::move(request));
         QMetaObject::invokeMethod(
             this, [this, result] { Q_EMIT ready(result); }, Qt::QueuedConnection);
+        lock.lock();
+        FStoreTaken[store] = false;
+        --FBusy;
     }
+    --FRunning;
+    FIdle.notify_all();
+}
+
+TThumbResult TThumbLoader::Make(size_t store, TThumbRequest request)
+{
+    TThumbResult result;
+    result.index = request.index;
+    result.generation = request.generation;
+    {
+        const std::lock_guard lock(*FStoreLocks[store]);
+        TBrowserCell cell = FStores[store]->BrowserCell(request.item, request.layout);
+        result.outcome = cell.outcome;
+        result.target = cell.target;
+        result.hintChanged = cell.hintChanged;
+        if (cell.outcome == TCellOutcome::coReady && !cell.picture.Empty()
+            && !cell.target.isEmpty()) {
+            const QImage view = cell.picture.View();
+            // Stretch drawing, done here so the window only copies pixels.
+            result.image = view.size() == cell.target.size()
+                ? view.copy()
+                : view.scaled(cell.target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
+    }
+    result.item = std::move(request.item);
+    return result;
 }
 
 } // namespace korvatel

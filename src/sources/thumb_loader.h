@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace korvatel
@@ -32,10 +31,11 @@ struct TThumbResult {
     bool hintChanged = false;
 };
 
-// Makes browser cells on threads of its own (one per core, at most two), so that a folder of
-// camera pictures never blocks the window: the window paints placeholders and asks; each
-// answer arrives through ready() on the thread that owns the loader. Each thread has its own
-// thumbnail store on the same Works folder, used by that thread only or under WithStore.
+// Makes browser cells on the threads of ThumbPool (as many at once as the pool has threads,
+// or the number asked for), so that a folder of camera pictures never blocks the window and
+// uses every core: the window paints placeholders and asks; each answer arrives through
+// ready() on the thread that owns the loader. Each cell being made has a thumbnail store of
+// its own on the same Works folder, used by one thread at a time or under WithStore.
 class TThumbLoader : public QObject
 {
     Q_OBJECT
@@ -53,22 +53,29 @@ public:
     int Pending() const;
     // Runs f on each store while no cell is being made (mode switches, deletions, Reset).
     void WithStore(const std::function<void(TThumbStore &)> &f);
-    int Threads() const { return int(FThreads.size()); }
+    // The most cells made at once.
+    int Threads() const { return int(FStores.size()); }
     int Mode();
 
 Q_SIGNALS:
     void ready(const korvatel::TThumbResult &result);
 
 private:
-    void Work(size_t worker);
+    // Starts pool tasks while cells wait and stores are free; FQueueLock held.
+    void StartWorkers();
+    // One pool task: makes waiting cells until none is left.
+    void Drain();
+    TThumbResult Make(size_t store, TThumbRequest request);
 
     std::vector<std::unique_ptr<TThumbStore>> FStores;
     std::vector<std::unique_ptr<std::mutex>> FStoreLocks;
     mutable std::mutex FQueueLock;
-    std::condition_variable FWake;
+    std::condition_variable FIdle; // a task ended
     std::deque<TThumbRequest> FQueue;
+    std::vector<bool> FStoreTaken; // a task works with the store
+    int FRunning = 0; // tasks started and not ended
+    int FBusy = 0; // tasks making a cell
     bool FQuit = false;
-    std::vector<std::thread> FThreads;
 };
 
 } // namespace korvatel

@@ -2,6 +2,7 @@
 
 #include "text/numbers.h"
 
+#include <algorithm>
 #include <memory>
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
@@ -36,8 +37,14 @@ icu::Transliterator *HalfWidthTransform()
 
 QString ToHalfWidth(const QString &text)
 {
+    // Neither transform changes ASCII, and building one costs tens of milliseconds (the
+    // program's start reads its shop argument through here): plain text never builds it.
+    const bool ascii
+        = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii)
+        return TrimBlanks(text);
     icu::Transliterator *transform = HalfWidthTransform();
-    if (!transform || text.isEmpty())
+    if (!transform)
         return TrimBlanks(text);
     icu::UnicodeString buffer(
         reinterpret_cast<const UChar *>(text.utf16()), static_cast<int32_t>(text.size()));

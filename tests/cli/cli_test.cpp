@@ -199,4 +199,44 @@ TEST(KorvatelCli, ServerCommandsAgainstTheDemoShop)
 
 } // namespace
 
+TEST(KorvatelCli, ThumbBatchMakesEveryFilesThumbnailAsTheSingleFormDoes)
+{
+    test::TTempHome home;
+    QStringList files;
+    for (int i = 0; i < 6; ++i) {
+        const QString name = QStringLiteral("p%1.jpg").arg(i);
+        ASSERT_TRUE(home.Write(name, test::JpegBytes(test::PatternBitmap(64 + 8 * i, 32))));
+        files << home.FilePath(name);
+    }
+    ASSERT_TRUE(home.Write(QStringLiteral("broken.jpg"), QByteArray("\xFF\xD8\xFF", 3)));
+    files << home.FilePath(QStringLiteral("broken.jpg"));
+    const QString dir = home.FilePath(QStringLiteral("thumbs"));
+
+    const TCliRun batch
+        = Capture(QStringList { QStringLiteral("thumb"), QStringLiteral("--out-dir"), dir,
+                      QStringLiteral("--mode"), QStringLiteral("3") }
+            + files);
+    EXPECT_EQ(batch.status, 1); // one file could not be read
+    EXPECT_TRUE(batch.err.contains(QStringLiteral("thumb 7/7\n")));
+    EXPECT_TRUE(batch.err.contains(QStringLiteral("broken.jpg")));
+    EXPECT_TRUE(batch.out.endsWith(QStringLiteral("made 6 of 7\n")));
+    EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/broken.jpg")));
+    // Each thumbnail is the one the single form makes, byte for byte.
+    const QString single = home.FilePath(QStringLiteral("single.jpg"));
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_EQ(Capture({ QStringLiteral("thumb"), files[i], QStringLiteral("--mode"),
+                              QStringLiteral("3"), single })
+                      .status,
+            0);
+        QFile a(single), b(dir + QStringLiteral("/p%1.jpg").arg(i));
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        EXPECT_EQ(a.readAll(), b.readAll()) << i;
+    }
+    // Two files of one name would overwrite each other's thumbnail.
+    EXPECT_EQ(
+        Capture({ QStringLiteral("thumb"), QStringLiteral("--out-dir"), dir, files[0], files[0] })
+            .status,
+        2);
+}
+
 } // namespace korvatel

@@ -18,6 +18,23 @@ TEST(TBitmap, RowsArePaddedToFourBytes)
     EXPECT_EQ(bitmap.Pixel(4, 1), TBgr {});
 }
 
+TEST(TBitmap, SetSizeClearsAndSetSizeForWriterClearsOnlyThePadding)
+{
+    TBitmap bitmap(5, 3);
+    bitmap.Fill({ 255, 255, 255 });
+    bitmap.SetSize(5, 3);
+    EXPECT_EQ(bitmap, TBitmap(5, 3));
+    // Whatever the pixels hold, the bytes past each row's pixels are zero, so rows compare and
+    // encode alike.
+    bitmap.SetSizeForWriter(5, 3);
+    EXPECT_EQ(bitmap.BytesPerLine(), 16);
+    for (int y = 0; y < 3; ++y)
+        EXPECT_EQ(bitmap.ScanLine(y)[15], 0);
+    bitmap.SetSizeForWriter(0, 7);
+    EXPECT_TRUE(bitmap.Empty());
+    EXPECT_THROW(bitmap.SetSizeForWriter(100000, 100000), EPictureError);
+}
+
 TEST(TBitmap, ViewSharesThePixels)
 {
     TBitmap bitmap(3, 2);

@@ -1,6 +1,9 @@
 #include "net/curl_session.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -22,6 +25,38 @@ TEST(TTransfer, ReportsProgressOnEverySeventeenthChunk)
         transfer.AfterChunk();
     }
     EXPECT_EQ(reported, QList<qint64>({ 17, 34 }));
+}
+
+// Counts the event-loop passes: each delivery posts the next event, which the pass that
+// delivered it leaves for the next one.
+class TPassCounter : public QObject
+{
+public:
+    int passes = 0;
+    bool event(QEvent *e) override
+    {
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        ++passes;
+        QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+        return true;
+    }
+};
+
+TEST(TTransfer, TheWindowWorksAtMostEveryTwentyMilliseconds)
+{
+    TPassCounter counter;
+    QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
+    TTransfer transfer;
+    QElapsedTimer timer;
+    timer.start();
+    for (int chunk = 0; chunk < 5000; ++chunk)
+        transfer.AfterChunk();
+    const qint64 elapsed = timer.elapsed();
+    // The first chunk lets the window work at once, then one pass per interval at the most.
+    EXPECT_GE(counter.passes, 1);
+    EXPECT_LE(counter.passes, elapsed / kPumpInterval + 2);
+    QCoreApplication::removePostedEvents(&counter);
 }
 
 TEST(TTransfer, AProgressHookMaySetTheCancelFlag)

@@ -36,6 +36,25 @@ protected:
     QTemporaryDir download;
 };
 
+TEST(TServerConfig, UploadPausesKeepTheirDefaultsUnlessSetWithinBounds)
+{
+    TServerConfig config = TServerConfig::Defaults();
+    EXPECT_EQ(config.uploadPause5, 500);
+    EXPECT_EQ(config.uploadPause10, 1000);
+    config.Apply({ QStringLiteral("UploadPause5=-1"), QStringLiteral("UploadPause10=1e3") });
+    EXPECT_EQ(config.uploadPause5, 500);
+    EXPECT_EQ(config.uploadPause10, 1000);
+    config.Apply({ QStringLiteral("UploadPause5= 0"), QStringLiteral("UploadPause10=60001") });
+    EXPECT_EQ(config.uploadPause5, 0);
+    EXPECT_EQ(config.uploadPause10, 1000);
+}
+
+TEST_F(TServerLookupsTest, TheDemoShopSendsWithoutPauses)
+{
+    EXPECT_EQ(config.uploadPause5, 0);
+    EXPECT_EQ(config.uploadPause10, 0);
+}
+
 TEST_F(TServerLookupsTest, ShopDataComesFromThePrimaryServer)
 {
     // A stale per-table file and an old switch must not survive the fetch.

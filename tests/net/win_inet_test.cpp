@@ -168,6 +168,13 @@ TEST_F(TWinFTPTest, UploadKeepsShiftJisNamesAndReportsChunks)
     larger.open(QIODevice::ReadOnly);
     ASSERT_TRUE(ftp.PutStream(larger, QStringLiteral("again.bin")));
     EXPECT_EQ(reports, (QList<qint64> { 12288 * 17, 12288 * 20 }));
+    // Each file gets the chmod mode right after its transfer.
+    EXPECT_EQ(Mode(Local(QStringLiteral("again.bin"))), 0777);
+    ftp.ChmodMode = QStringLiteral("640");
+    larger.seek(0);
+    ASSERT_TRUE(ftp.PutStream(larger, QStringLiteral("private.bin")));
+    EXPECT_EQ(Mode(Local(QStringLiteral("private.bin"))), 0640);
+    ftp.ChmodMode = QStringLiteral("777");
 
     // Downloading gives the same bytes back, and the listing the same name.
     QByteArray back;

@@ -209,6 +209,18 @@ TEST_F(TOrderUploadTest, AWholeOrderReachesTheReceiver)
     EXPECT_TRUE(recorded.contains(order.name + QStringLiteral("/$IMG_PRN/same(2).jpg=30000")));
 }
 
+TEST_F(TOrderUploadTest, PausesBetweenFilesAreTheConfiguredOnes)
+{
+    // The server configuration turns the fifth files' pause off and shortens the tenth's.
+    upload.pauseAfter5 = 0;
+    upload.pauseAfter10 = 250;
+    TPackedOrder order = Packed();
+    ASSERT_GE(order.sendList.Items().size(), 10);
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent);
+    EXPECT_EQ(pauses, (QList<int> { 250 }));
+    EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
+}
+
 TEST_F(TOrderUploadTest, AWholeOrderReachesTheReceiverOverFtps)
 {
     // The same files through the demo's TLS image server, which takes nothing in clear text.

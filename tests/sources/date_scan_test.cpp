@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -173,6 +175,46 @@ TEST(TDateScan, SkipListExclusionsSizeFilterAndLinkedFolders)
             t.Folder(QStringLiteral("root/Out/O.jpg")),
             t.Folder(QStringLiteral("root/keep/big.jpg")),
             t.Folder(QStringLiteral("root/keep/mid.jpg")) }));
+}
+
+TEST(TDateScan, LinkedPicturesTakeTheirTargetsAndTimesTheZoneOfTheWalk)
+{
+    TPictureTree t;
+    const QDateTime noonUtc(QDate(2005, 3, 1), QTime(12, 0, 0), Qt::UTC);
+    const QString target = t.Put(QStringLiteral("pics/a.jpg"), noonUtc.toLocalTime(), 300);
+    ASSERT_TRUE(QFile::link(target, t.Folder(QStringLiteral("pics/link.jpg"))));
+    ASSERT_TRUE(QFile::link(
+        t.Folder(QStringLiteral("pics/gone")), t.Folder(QStringLiteral("pics/dangling.jpg"))));
+
+    const QByteArray zone = qgetenv("TZ");
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    const auto scan = [&](const char *tz) {
+        qputenv("TZ", tz);
+        QStringList lines;
+        TDateScanner(JpegRules()).ScanFolder(t.Folder(QStringLiteral("pics")), lines, false);
+        QMap<QString, TScanEntry> byName;
+        for (const QString &line : lines) {
+            const TScanEntry entry = *DecodeScanLine(line);
+            byName[QFileInfo(entry.path).fileName()] = entry;
+        }
+        return byName;
+    };
+    const QMap<QString, TScanEntry> utc = scan("UTC0");
+    const QMap<QString, TScanEntry> tokyo = scan("JST-9");
+    if (hadZone)
+        qputenv("TZ", zone);
+    else
+        qunsetenv("TZ");
+    tzset();
+
+    ASSERT_EQ(utc.keys(), (QStringList { "a.jpg", "dangling.jpg", "link.jpg" }));
+    EXPECT_EQ(UnpackFileDateTime(utc["a.jpg"].stamp), QDateTime(QDate(2005, 3, 1), QTime(12, 0)));
+    EXPECT_EQ(UnpackFileDateTime(tokyo["a.jpg"].stamp), QDateTime(QDate(2005, 3, 1), QTime(21, 0)));
+    // A link is the picture it points at; a dangling one is an empty file of no date.
+    EXPECT_EQ(utc["link.jpg"].stamp, utc["a.jpg"].stamp);
+    EXPECT_EQ(utc["link.jpg"].size, 300);
+    EXPECT_EQ(utc["dangling.jpg"].size, 0);
+    EXPECT_EQ(utc["dangling.jpg"].stamp, PackFileDateTime(QDateTime()));
 }
 
 TEST(TDateScan, ACopyIsListedOnceAndNodesCarryTheirCounts)

@@ -594,6 +594,9 @@ class DemoShop:
             "HostedOrderServer=order.hosting.korvatel.example",
             "MemberURL=" + service,
             "CardURL=" + service + "/card",
+            # The demo shop's FTP server needs no pause between files.
+            "UploadPause5=0",
+            "UploadPause10=0",
         ]
         return "\r\n".join(lines) + "\r\n"
 
