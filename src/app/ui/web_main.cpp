@@ -1,4 +1,5 @@
 #include "app/ui/web_main.h"
+#include "cards/ui/card_page.h"
 
 #include "app/client_session.h"
 #include "app/ui/basket_actions.h"
@@ -175,6 +176,7 @@ void TWebMain::SetPrompter(TPrompter *prompter)
     FBasket->SetPrompter(FPrompter);
     FOrderPage->SetPrompter(FPrompter);
     FViewerPage->SetPrompter(FPrompter);
+    FCardPage->SetPrompter(FPrompter);
     FSources->SetPrompter(FPrompter);
     FBrowserPanel->SetPrompter(FPrompter);
 }
