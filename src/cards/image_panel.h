@@ -28,6 +28,8 @@ inline constexpr int kPanelMinSide = 50;
 inline constexpr int kPanelBorder = 4;
 // Zooms that would make the inner picture narrower or lower than this are ignored.
 inline constexpr int kPanelMinInner = 10;
+// Zooms beyond this side are ignored too: nothing shows a picture that large.
+inline constexpr int kMaxInnerSide = 100000;
 
 // The record line: comma text of "file=", "ex=", "ey=", "ew=", "eh=", "gx=", "gy=", "gw=",
 // "gh=" and "comment=" items, the numbers as percentages with "%1.4f" (frame against the sheet,

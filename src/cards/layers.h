@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace korvatel
@@ -41,7 +42,9 @@ inline constexpr int kDefaultDisplayLimit = 1600;
 // The display copy of a picture: shrunk (area average) so that its longer side is the limit,
 // but only when the limit is below both sides and limit² / 2 is below the pixel count;
 // otherwise a copy as it is. A limit of 0 or less never shrinks.
-TBitmap MakeDisplayCopy(const TBitmap &picture, int limit);
+// With exactColours the shrinking keeps every pixel's colour (nearest neighbour), so a
+// transparent colour stays exact.
+TBitmap MakeDisplayCopy(const TBitmap &picture, int limit, bool exactColours = false);
 
 // The picture control of one layer: the full picture, its display copy in the layer's
 // orientation, the place on the stage and the transparency operations.
@@ -168,6 +171,7 @@ struct TLayerLoad {
 struct TLayerClick {
     int index = -1; // the layer hit (after passing through transparent pixels); -1: none
     bool startBand = false; // nothing was hit: a rubber-band selection starts
+    int bandFrom = 0; // the band selects among the layers at or behind this index
 };
 
 // The layer set of the card stage. The stage is a size in pixels; index 0 is the frontmost
@@ -238,6 +242,9 @@ public:
     void Rotate(int index, int degrees);
     void Mirror(int index, bool leftRight);
     void SetFit(int index, int mode);
+    // Sets the turn and mirrors of a layer as stored (a reopened card), rebuilding its display
+    // copy; the operations are taken as they are, being stored in that orientation.
+    void SetOrientation(int index, int rotation, bool mirrorLeftRight, bool mirrorUpDown);
     void CentreOn(int index, QPoint stagePoint);
     void SetVisible(int index, bool visible);
     void ToggleSizeLock(int index);
@@ -321,6 +328,7 @@ private:
     int FDisplayLimit = kDefaultDisplayLimit;
     std::vector<std::unique_ptr<TLayer>> FLayers;
     int FDragIndex = -1;
+    std::vector<std::pair<int, TEdges>> FDragEdges; // the layers the drag moves, as dragged
     int FZoomIndex = -1;
     bool FZoomMoved = false;
 };
