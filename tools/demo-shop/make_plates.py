@@ -255,6 +255,25 @@ def write_plates(out_dir):
         f.write(("\r\n".join(listing) + "\r\n").encode("cp932"))
 
 
+def cached_plates():
+    """The plates drawn once per version of this file in the temporary folder, so that every
+    start of the demo shop copies them instead of drawing them again."""
+    import hashlib
+    import tempfile
+    with open(os.path.abspath(__file__), "rb") as f:
+        stamp = hashlib.sha256(f.read()).hexdigest()[:12]
+    folder = os.path.join(tempfile.gettempdir(), "korvatel-demo-plates-%d-%s" % (os.getuid(), stamp))
+    if not os.path.exists(os.path.join(folder, "CardPlates.ini")):
+        work = tempfile.mkdtemp(prefix="korvatel-plates-")
+        write_plates(work)
+        try:
+            os.rename(work, folder)
+        except OSError:  # drawn meanwhile by another start
+            import shutil
+            shutil.rmtree(work, ignore_errors=True)
+    return folder
+
+
 if __name__ == "__main__":
     if len(sys.argv) != 2:
         sys.exit(__doc__)
