@@ -7,8 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QUrl>
 #include <gtest/gtest.h>
 

@@ -124,7 +124,8 @@ void TCardStage::paintEvent(QPaintEvent *)
             if (layer->Selected) {
                 // Grips at the corners of a selected layer.
                 painter.setBrush(frame);
-                for (const QPoint &c : { r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight() })
+                for (const QPoint &c :
+                    { r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight() })
                     painter.drawRect(QRect(c - QPoint(2, 2), QSize(5, 5)));
                 painter.setBrush(Qt::NoBrush);
             }
@@ -166,8 +167,9 @@ void TCardStage::UpdateCursor(QPoint p)
 {
     const int index = LayerUnder(p);
     if (index < 0) {
-        setCursor(FLayers.EditMode() == emNormal ? Qt::ArrowCursor
-                                                 : CursorShapeOf(EditModeCursor(FLayers.EditMode())));
+        setCursor(FLayers.EditMode() == emNormal
+                ? Qt::ArrowCursor
+                : CursorShapeOf(EditModeCursor(FLayers.EditMode())));
         return;
     }
     const QPoint local = p - FLayers.Layer(index)->Image().Control.topLeft();
@@ -198,7 +200,7 @@ void TCardStage::mousePressEvent(QMouseEvent *event)
         if (click.startBand) {
             FBandShown = true;
             FBand = QRect(p, p);
-            FBandFrom = under < 0 ? 0 : under;
+            FBandFrom = click.bandFrom;
             FBandLayer = -1;
         } else if (click.index >= 0 && !(event->modifiers() & Qt::ShiftModifier)) {
             FLayers.BeginDrag(click.index, p);
