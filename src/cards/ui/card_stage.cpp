@@ -361,7 +361,11 @@ void TCardStage::dropEvent(QDropEvent *event)
     if (files.isEmpty())
         return;
     event->acceptProposedAction();
-    const QPoint p = event->position().toPoint();
+    DropFiles(files, event->position().toPoint());
+}
+
+void TCardStage::DropFiles(const QStringList &files, QPoint p)
+{
     // The first picture fills the layer it was dropped on (a frame of a plate); further ones,
     // or one dropped beside every layer, become layers of their own.
     int target = FLayers.LayerAt(p);
