@@ -87,16 +87,6 @@ QString TCardStage::TrimQuestion()
                           "(はい)新しいオブジェクトにする\r\n(いいえ)元の画像を置き換える");
 }
 
-int TCardStage::LayerUnder(QPoint p) const
-{
-    for (int i = 0; i < FLayers.Count(); ++i) {
-        const TLayer *layer = FLayers.Layer(i);
-        if (layer->Visible && layer->Image().Control.contains(p))
-            return i;
-    }
-    return -1;
-}
-
 void TCardStage::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -165,7 +155,7 @@ void TCardStage::resizeEvent(QResizeEvent *event)
 
 void TCardStage::UpdateCursor(QPoint p)
 {
-    const int index = LayerUnder(p);
+    const int index = FLayers.LayerAt(p);
     if (index < 0) {
         setCursor(FLayers.EditMode() == emNormal
                 ? Qt::ArrowCursor
@@ -184,7 +174,7 @@ void TCardStage::mousePressEvent(QMouseEvent *event)
     const int mode = FLayers.EditMode();
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     if (event->button() == Qt::RightButton) {
-        const int index = LayerUnder(p);
+        const int index = FLayers.LayerAt(p);
         if (index >= 0 && mode == emNormal && (ctrl || FLayers.Options.rightDragZooms))
             FZooming = FLayers.BeginZoom(index, p);
         return;
@@ -192,7 +182,8 @@ void TCardStage::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     FGuide = p;
-    const int under = LayerUnder(p);
+    // The mask tools and the trimming work on the layer that shows at the point.
+    const int under = FLayers.LayerAt(p);
     switch (mode) {
     case emNormal: {
         const TLayerClick click = FLayers.Click(p, event->modifiers() & Qt::ShiftModifier);
@@ -314,7 +305,7 @@ void TCardStage::mouseReleaseEvent(QMouseEvent *event)
         if (moved) {
             FLayers.RecordRelative();
             Q_EMIT cardChanged();
-        } else if (FPopup && LayerUnder(p) >= 0) {
+        } else if (FPopup && FLayers.LayerAt(p) >= 0) {
             FPopup->popup(mapToGlobal(p));
         }
         update();

@@ -63,8 +63,6 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // The frontmost visible layer whose rectangle holds the point, transparent or not.
-    int LayerUnder(QPoint p) const;
     void UpdateCursor(QPoint p);
     void EndDrag();
     void EndBand(Qt::KeyboardModifiers modifiers);
