@@ -71,6 +71,8 @@ TEST(TOpenCardDialog, PlatePreviewAndItsFailures)
     EXPECT_EQ(prompter.Texts(),
         (QStringList { QStringLiteral("読めないデータです。書式がありません。"),
             QStringLiteral("書式ヘッダが壊れています。終端マーカーがありません。") }));
+    dialog.SelectFile(home.FilePath(QStringLiteral("card.ksp")));
+    test::ExpectKeyboardWorkable(dialog);
 
     // The page opens the chosen plate: its two layers, the first in front.
     TCardPage page({ home.FilePath(QStringLiteral("EditCard.ini")), home.Path() });

@@ -310,23 +310,18 @@ void TCardPage::BuildMenu(QMenu *menu)
         AddCommand(fit, name.constData(), FitModeCaption(mode),
             [this, mode] { ForSelected([this, mode](int i) { FLayers->SetFit(i, mode); }); });
     }
+    // "位置合わせ 1" aligns, "位置合わせ 2" spaces evenly: codes of layer_geometry.h.
     QMenu *align = SubMenu(menu, "miCardAlign", QStringLiteral("位置合わせ 1"));
-    const std::pair<int, const char *> aligns[] = { { 0, "左端" }, { 1, "中央" }, { 2, "右端" },
-        { 10, "上端" }, { 11, "中段" }, { 12, "下端" }, { kAlignCentreBoth, "中心" } };
-    for (const auto &[code, caption] : aligns) {
-        const QByteArray name = "miCardAlign" + QByteArray::number(code);
-        AddCommand(align, name.constData(), QString::fromUtf8(caption), [this, code = code] {
-            FLayers->Align(code);
-            FStage->update();
-            Changed();
-        });
-    }
     QMenu *spread = SubMenu(menu, "miCardSpread", QStringLiteral("位置合わせ 2"));
-    const std::pair<int, const char *> spreads[] = { { 3, "左端 等間隔" }, { 4, "中央 等間隔" },
-        { 5, "右端 等間隔" }, { 13, "上端 等間隔" }, { 14, "中段 等間隔" }, { 15, "下端 等間隔" } };
-    for (const auto &[code, caption] : spreads) {
-        const QByteArray name = "miCardSpread" + QByteArray::number(code);
-        AddCommand(spread, name.constData(), QString::fromUtf8(caption), [this, code = code] {
+    const std::tuple<QMenu *, int, const char *> aligns[] = { { align, 0, "左端" },
+        { align, 1, "中央" }, { align, 2, "右端" }, { align, 10, "上端" }, { align, 11, "中段" },
+        { align, 12, "下端" }, { align, kAlignCentreBoth, "中心" }, { spread, 3, "左端 等間隔" },
+        { spread, 4, "中央 等間隔" }, { spread, 5, "右端 等間隔" }, { spread, 13, "上端 等間隔" },
+        { spread, 14, "中段 等間隔" }, { spread, 15, "下端 等間隔" } };
+    for (const auto &[into, code, caption] : aligns) {
+        const QByteArray name
+            = (into == align ? "miCardAlign" : "miCardSpread") + QByteArray::number(code);
+        AddCommand(into, name.constData(), QString::fromUtf8(caption), [this, code = code] {
             FLayers->Align(code);
             FStage->update();
             Changed();
