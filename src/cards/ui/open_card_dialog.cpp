@@ -78,6 +78,7 @@ TOpenCardDialog::TOpenCardDialog(
     FFiles->setFileMode(QFileDialog::ExistingFile);
     FFiles->setNameFilters(Filters());
     FFiles->setDefaultSuffix(QStringLiteral("ksp"));
+    FFiles->setViewMode(QFileDialog::List); // names beside the preview, as the list shows them
     row->addWidget(FFiles, 1);
 
     auto *side = new QVBoxLayout;
