@@ -4,6 +4,7 @@
 #include "cards/ui/mask_form.h"
 #include "cards/ui/open_card_dialog.h"
 #include "platform/prompter.h"
+#include "sources/ui/template_page.h"
 #include "support/keyboard_check.h"
 #include "support/temp_home.h"
 
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableWidget>
@@ -149,6 +151,31 @@ TEST(TMaskForm, RowsPerKindInReverseOrderAndTheirEditing)
     form.btDeleteAll()->click();
     EXPECT_EQ(form.tcLayers()->count(), 0);
     EXPECT_TRUE(form.lbNone()->isVisible());
+}
+
+TEST(TTemplatePage, ListsThePlatesOnceAndTellsTheChosenOne)
+{
+    TTemplatePage page;
+    int asked = 0;
+    page.TemplatesWanted = [&] {
+        ++asked;
+        page.SetTemplates({ { QStringLiteral("クリスマスカード"), QStringLiteral("/p/xmas.ksp"),
+                                Uniform(8, 4, { 0, 0, 255 }).ToImage() },
+            { QStringLiteral("年賀状"), QStringLiteral("/p/newyear.ksp"), {} } });
+    };
+    page.show();
+    EXPECT_TRUE(page.findChild<QLabel *>()->isVisible()); // nothing offered yet
+    page.Shown();
+    page.Shown();
+    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(page.lvTemplate()->count(), 2);
+    EXPECT_TRUE(page.lvTemplate()->isVisible());
+    EXPECT_EQ(page.lvTemplate()->item(1)->text(), QStringLiteral("年賀状"));
+    QString chosen;
+    QObject::connect(&page, &TTemplatePage::templateChosen, [&](const QString &p) { chosen = p; });
+    page.lvTemplate()->setCurrentRow(0);
+    QTest::keyClick(page.lvTemplate(), Qt::Key_Return);
+    EXPECT_EQ(chosen, QStringLiteral("/p/xmas.ksp"));
 }
 
 } // namespace korvatel
