@@ -182,8 +182,20 @@ TEST(TCardPage, CommandsAreGreyWithTheirReason)
     EXPECT_TRUE(match->isEnabled());
     command("miCardRotate90")->trigger();
     EXPECT_EQ(page.Layers().Layer(1)->Image().Rotation(), 90);
+    // To the back, the selected layers keep their order behind the others.
+    page.Layers().Add(TBitmap(10, 10), QStringLiteral("c.bmp"));
+    command("miCardBack")->trigger();
+    const auto names = [&page] {
+        QStringList list;
+        for (int i = 0; i < page.Layers().Count(); ++i)
+            list << page.Layers().Layer(i)->FileName;
+        return list;
+    };
+    EXPECT_EQ(names(), (QStringList { "c.bmp", "a.bmp", "b.bmp" }));
+    command("miCardFront")->trigger();
+    EXPECT_EQ(names(), (QStringList { "a.bmp", "b.bmp", "c.bmp" }));
     command("miCardDelete")->trigger();
-    EXPECT_EQ(page.Layers().Count(), 0);
+    EXPECT_EQ(names(), QStringList { "c.bmp" });
 }
 
 TEST(TCardPage, TheCardSurvivesARestart)

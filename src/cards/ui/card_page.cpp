@@ -15,9 +15,9 @@
 #include <QColorDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QPointer>
 #include <QResizeEvent>
 #include <QTimer>
+#include <algorithm>
 
 namespace korvatel
 {
@@ -281,26 +281,23 @@ void TCardPage::BuildMenu(QMenu *menu)
         FStage->update();
         UpdateCommands();
     });
-    AddCommand(menu, "miCardFront", QStringLiteral("最前面へ"), [this] {
-        std::vector<TLayer *> chosen;
-        for (int i = FLayers->Count() - 1; i >= 0; --i)
-            if (FLayers->Layer(i)->Selected)
-                chosen.push_back(FLayers->Layer(i));
-        for (TLayer *layer : chosen)
-            FLayers->BringToFront(layer->Index());
-        FStage->update();
-        Changed();
-    });
-    AddCommand(menu, "miCardBack", QStringLiteral("最背面へ"), [this] {
-        std::vector<TLayer *> chosen;
-        for (int i = 0; i < FLayers->Count(); ++i)
-            if (FLayers->Layer(i)->Selected)
-                chosen.push_back(FLayers->Layer(i));
-        for (TLayer *layer : chosen)
-            FLayers->SendToBack(layer->Index());
-        FStage->update();
-        Changed();
-    });
+    // The selected layers go to the front (or back) one by one, the farthest first, so they
+    // keep their order among themselves.
+    for (const bool front : { true, false }) {
+        AddCommand(menu, front ? "miCardFront" : "miCardBack",
+            front ? QStringLiteral("最前面へ") : QStringLiteral("最背面へ"), [this, front] {
+                std::vector<TLayer *> chosen;
+                for (int i = 0; i < FLayers->Count(); ++i)
+                    if (FLayers->Layer(i)->Selected)
+                        chosen.push_back(FLayers->Layer(i));
+                if (front)
+                    std::reverse(chosen.begin(), chosen.end());
+                for (TLayer *layer : chosen)
+                    FLayers->Move(layer->Index(), front ? 0 : FLayers->Count() - 1);
+                FStage->update();
+                Changed();
+            });
+    }
     menu->addSeparator();
 
     QMenu *fit = SubMenu(menu, "miCardFit", QStringLiteral("配置属性"));
