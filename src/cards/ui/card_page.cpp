@@ -110,7 +110,6 @@ TCardPage::TCardPage(TCardPageValues values, QWidget *parent)
     events.selectionChanged = refresh;
     events.editModeChanged = refresh;
     Reopen();
-    FDirty = false;
 }
 
 TCardPage::~TCardPage()
@@ -159,9 +158,11 @@ bool TCardPage::SaveNow()
     FSaveTimer->stop();
     if (FValues.storeFile.isEmpty())
         return false;
-    // A stage never shown has no size to take relative places from: they stay as loaded.
-    if (!FLayers->Stage().isEmpty())
-        FLayers->RecordRelative();
+    // A stage never shown has no size (the card's aspect) to store, and nothing on it can
+    // have been changed by hand: the stored card stays as it is.
+    if (FLayers->Stage().isEmpty())
+        return false;
+    FLayers->RecordRelative();
     const bool saved = SaveCard(*FLayers, FValues.storeFile);
     if (saved)
         FDirty = false;
@@ -180,6 +181,8 @@ bool TCardPage::Reopen()
     }
     if (!LoadCard(*FLayers, FValues.storeFile))
         return false;
+    FSaveTimer->stop(); // reopening changed nothing
+    FDirty = false;
     FLayers->SetStage(FStage->size());
     FStage->update();
     UpdateCommands();
