@@ -88,6 +88,7 @@ import warnings
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import make_plates  # noqa: E402
 import shop_data  # noqa: E402
 from korv_scramble import unscramble  # noqa: E402
 
@@ -531,6 +532,10 @@ class DemoShop:
             self.signer.sign_file(self.signing_key, os.path.join(folder, "HostFmt.ini"))
             for switch in ("Hosei.on", "Card.on", "Http.on"):
                 write_sjis(os.path.join(folder, switch), "ON\r\n")
+            # The card plates the shop offers, with their list (drawn once, then copied).
+            if not os.path.exists(os.path.join(folder, "Plates", "CardPlates.ini")):
+                shutil.copytree(make_plates.cached_plates(), os.path.join(folder, "Plates"),
+                                dirs_exist_ok=True)
             alias = self.path(sub, "KorvArias")
             os.makedirs(alias, exist_ok=True)
             with open(os.fsencode(alias) + b"/" + sjis(shop_data.SHOP_ALIAS) + b".ini", "wb") as f:

@@ -6,6 +6,7 @@
 #include "app/ui/customer_windows.h"
 #include "app/ui/usage_options.h"
 #include "app/ui/web_main.h"
+#include "cards/ui/card_page.h"
 #include "mobile/mail/mail_settings.h"
 #include "mobile/ui/keitai_adrs_form.h"
 #include "mobile/ui/net_option_form.h"
@@ -51,16 +52,6 @@ namespace korvatel
 
 namespace
 {
-
-// A command whose window belongs to a later part: present, disabled.
-QAction *AddLater(QObject *owner, QMenu *menu, const char *name, const QString &caption,
-    const QKeySequence &shortcut = {})
-{
-    QAction *action = AddMenuCommand(owner, menu, name, caption, shortcut);
-    EnableCommand(action, false, QStringLiteral("この機能は、このバージョンではまだ使えません。"));
-    action->setProperty("later", true);
-    return action;
-}
 
 // Where the shop's phone pictures go, for the page address the internet settings propose.
 TPhoneUpload PhoneUploadOf(const TClientSession &session)
@@ -273,13 +264,7 @@ void TMainMenus::BuildPageMenus(bool cardsOffered)
         [this] { FWindow.CorrectPicture(FWindow.ViewerPage()->Stage()->Picture().FileName()); });
 
     QMenu *card = AddMainMenu(window, "カード作成", "mmCard");
-    for (const auto &[name, caption] :
-        std::initializer_list<std::pair<const char *, const char *>> {
-            { "miCardDelete", "オブジェクト削除" }, { "miCardSelect", "オブジェクト選択" },
-            { "miCardColors", "色の設定" }, { "miCardMouse", "マウスの動作" },
-            { "miCardRepeat", "リピート設定" }, { "miCardLoad", "カードファイルを開く" },
-            { "miCardSave", "カードファイルを保存" } })
-        AddLater(window, card, name, QString::fromUtf8(caption));
+    FWindow.CardPage()->BuildMenu(card);
     card->menuAction()->setVisible(cardsOffered);
 
     QMenu *order = AddMainMenu(window, "注文詳細", "mmOrder");

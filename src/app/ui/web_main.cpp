@@ -5,6 +5,7 @@
 #include "app/ui/main_menus.h"
 #include "app/ui/main_tab_bar.h"
 #include "app/ui/order_start_windows.h"
+#include "cards/ui/card_page.h"
 #include "order/consistency.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
@@ -175,6 +176,7 @@ void TWebMain::SetPrompter(TPrompter *prompter)
     FBasket->SetPrompter(FPrompter);
     FOrderPage->SetPrompter(FPrompter);
     FViewerPage->SetPrompter(FPrompter);
+    FCardPage->SetPrompter(FPrompter);
     FSources->SetPrompter(FPrompter);
     FBrowserPanel->SetPrompter(FPrompter);
 }

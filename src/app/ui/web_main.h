@@ -16,6 +16,7 @@ namespace korvatel
 
 class TBasketActions;
 class TBrowserPanel;
+class TCardPage;
 class TClientSession;
 class TDriveTable;
 class TDriveWatch;
@@ -77,6 +78,8 @@ public:
     TBrowserPanel *Browser() const { return FBrowserPanel; }
     TViewerPage *ViewerPage() const { return FViewerPage; }
     TOrderPanel *OrderPage() const { return FOrderPage; }
+    // The card tab's page (made also when the shop offers no cards, then never shown).
+    TCardPage *CardPage() const { return FCardPage; }
     QWidget *pnFolder() const;
     TStatusBars *StatusBars() const { return FStatusBars; }
     TBasketActions &Basket() { return *FBasket; }
@@ -118,6 +121,8 @@ private:
     void WireSourcePages();
     void WireViewerPage();
     void WireOrderPage();
+    TCardPage *MakeCardPage(QWidget *parent);
+    void WireCardPage();
     void BuildTabs();
     void BuildMenus();
     void BuildShortcuts();
@@ -141,6 +146,7 @@ private:
     QStackedWidget *FPages = nullptr;
     TViewerPage *FViewerPage = nullptr;
     TOrderPanel *FOrderPage = nullptr;
+    TCardPage *FCardPage = nullptr;
     QWidget *FPanelRB = nullptr;
     QWidget *FTabRow = nullptr;
     TMainTabBar *FTabBar = nullptr;

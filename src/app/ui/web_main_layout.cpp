@@ -6,6 +6,7 @@
 #include "app/ui/order_start_windows.h"
 #include "app/ui/status_bars.h"
 #include "app/ui/web_main.h"
+#include "cards/ui/card_page.h"
 #include "order/ui/order_panel.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/widget_helpers.h"
@@ -85,6 +86,7 @@ void TWebMain::BuildRegions()
     WireSourcePages();
     WireViewerPage();
     WireOrderPage();
+    WireCardPage();
 }
 
 void TWebMain::BuildPages()
@@ -99,11 +101,8 @@ void TWebMain::BuildPages()
     FPages->addWidget(new QWidget(FPages));
     FViewerPage = new TViewerPage(FSession.State, FSession.Option2, Online(), FPages);
     FPages->addWidget(FViewerPage);
-    auto *card = new QLabel(QStringLiteral("カード作成"), FPages);
-    card->setObjectName(QStringLiteral("pnCard"));
-    card->setAlignment(Qt::AlignCenter);
-    card->setEnabled(false);
-    FPages->addWidget(card);
+    FCardPage = MakeCardPage(FPages);
+    FPages->addWidget(FCardPage);
     TOrderPanelSettings settings { &FSession.State, &FSession.Defaults, FSession.DefaultPath(),
         &FSession.ShopOptions, &FSession.Option2, &FSession.PriceTables,
         FSession.ShopOffersCorrection(), Online() };
@@ -188,7 +187,10 @@ void TWebMain::TabChanged(int index)
     EnableCommand(Command(QStringLiteral("mmOrder")), FMode == tmOrder && Online(),
         Online() ? QStringLiteral("注文詳細タブで使えます。")
                  : QStringLiteral("OFF-LINEです。この操作はできません。"));
+    EnableCommand(Command(QStringLiteral("mmCard")), FMode == tmCard,
+        QStringLiteral("カード作成タブで使えます。"));
     FViewerPage->SetActive(FMode == tmViewer);
+    FCardPage->SetActive(FMode == tmCard);
     MemoryStatus();
 }
 

@@ -1,9 +1,12 @@
 #include "sources/ui/film_grid.h"
 
+#include <QDrag>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QUrl>
 
 namespace korvatel
 {
@@ -345,6 +348,19 @@ void TFilmGrid::mouseMoveEvent(QMouseEvent *event)
         FHintIndex = index;
         if (index >= 0)
             Q_EMIT hintText(FList->Item(index).hint);
+    }
+    if ((event->buttons() & Qt::LeftButton) && FPressed >= 0
+        && !viewport()->rect().contains(event->position().toPoint())) {
+        // Pulled out of the strip, the pressed picture goes along as a file (onto the card
+        // stage, a frame of a plate, or any other program).
+        const int pressed = FPressed;
+        FPressed = -1;
+        auto *drag = new QDrag(this);
+        auto *data = new QMimeData;
+        data->setUrls({ QUrl::fromLocalFile(FList->Item(pressed).fullPath) });
+        drag->setMimeData(data);
+        drag->exec(Qt::CopyAction);
+        return;
     }
     if ((event->buttons() & Qt::LeftButton) && FPressed >= 0 && index >= 0 && index != FCurrent) {
         // Dragging selects the range from the pressed cell.

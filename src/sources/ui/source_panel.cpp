@@ -14,6 +14,7 @@
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/drive_folder_model.h"
 #include "sources/ui/film_grid.h"
+#include "sources/ui/template_page.h"
 #include "text/sjis_file.h"
 
 #include <QApplication>
@@ -131,7 +132,13 @@ void TSourcePanel::BuildSourcePages()
         label->setWordWrap(true);
         layout->addWidget(label);
     };
-    placeholder(smTemplate);
+    {
+        QWidget *page = FSourcePages->widget(smTemplate - 1);
+        auto *layout = new QVBoxLayout(page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        FTemplatePage = new TTemplatePage(page);
+        layout->addWidget(FTemplatePage);
+    }
     BuildFolderPage(FSourcePages->widget(smFolder - 1));
     BuildDatePage(FSourcePages->widget(smDate - 1));
     {
@@ -281,6 +288,10 @@ void TSourcePanel::SetSourceMode(int mode)
     case smDate:
         if (FDateTree->currentItem())
             ListDateNode(FDateTree->currentItem());
+        break;
+    case smTemplate:
+        SetBrowserBusy(false);
+        FTemplatePage->Shown();
         break;
     case smCategory: {
         auto *tree = FSourcePages->widget(smCategory - 1)->findChild<QTreeWidget *>();

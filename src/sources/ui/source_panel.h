@@ -27,6 +27,7 @@ namespace korvatel
 class TBrowserPanel;
 class TDriveFolderModel;
 class TPrompter;
+class TTemplatePage;
 
 // What "Reset" asks before it deletes anything.
 QString ResetQuestion();
@@ -71,6 +72,8 @@ public:
     QTreeWidget *tvDate() const { return FDateTree; }
     QListWidget *clbDateOut() const { return FDateOutList; }
     QPushButton *sbReDate() const { return FReDate; }
+    // The page of the shop's card plates.
+    TTemplatePage *TemplatePage() const { return FTemplatePage; }
 
     // The source modes 1 to 6 of source_modes.h; another number chooses the folders.
     int SourceMode() const { return FSourceMode; }
@@ -145,6 +148,7 @@ private:
     QTreeWidget *FDateTree = nullptr;
     QListWidget *FDateOutList = nullptr;
     QPushButton *FReDate = nullptr;
+    TTemplatePage *FTemplatePage = nullptr;
     QCheckBox *FFastMode = nullptr;
     QCheckBox *FLan = nullptr;
     TDateBuildJob *FDateJob = nullptr;

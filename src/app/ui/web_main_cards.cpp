@@ -1,0 +1,55 @@
+// The card tab of the main window: the card page with its menu, and the template page of the
+// source trees that puts the shop's plates on it.
+#include "app/client_session.h"
+#include "app/ui/web_main.h"
+#include "cards/card_store.h"
+#include "cards/stage_plates.h"
+#include "cards/ui/card_page.h"
+#include "cards/ui/open_card_dialog.h"
+#include "net/server_config.h"
+#include "sources/ui/source_panel.h"
+#include "sources/ui/template_page.h"
+
+#include <QApplication>
+#include <QDir>
+
+namespace korvatel
+{
+
+TCardPage *TWebMain::MakeCardPage(QWidget *parent)
+{
+    TCardPageValues values { CardStorePath(FSession.Workspace()), FSession.State.LastDir };
+    return new TCardPage(std::move(values), parent);
+}
+
+void TWebMain::WireCardPage()
+{
+    FCardPage->SetPrompter(FPrompter);
+    TTemplatePage *templates = FSources->TemplatePage();
+    // The plates come from the shop when the template page is first shown: fetched while
+    // online, else those kept from an earlier start.
+    templates->TemplatesWanted = [this, templates] {
+        const QString download = FSession.Workspace().Download();
+        QList<TCardPlateEntry> plates;
+        {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            plates = Online()
+                ? FetchCardPlates(TServerConfig::Load(FSession.Workspace().Folders().configDir),
+                    download, FSession.ShopId())
+                : LocalCardPlates(CardPlateFolder(download));
+            QApplication::restoreOverrideCursor();
+        }
+        QList<TTemplateItem> items;
+        for (const TCardPlateEntry &plate : plates) {
+            const QString path = QDir(CardPlateFolder(download)).filePath(plate.file);
+            items.append({ plate.title, path, CardFilePreview(path).image });
+        }
+        templates->SetTemplates(items);
+    };
+    connect(templates, &TTemplatePage::templateChosen, this, [this](const QString &path) {
+        SelectTab(TabIndexOf(tmCard));
+        FCardPage->OpenFile(path);
+    });
+}
+
+} // namespace korvatel

@@ -1,0 +1,107 @@
+#include "cards/stage_plates.h"
+
+#include "net/server_config.h"
+#include "net/win_inet.h"
+#include "text/sjis_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+
+namespace korvatel
+{
+
+namespace
+{
+
+const char *const kListName = "CardPlates.ini";
+
+QString JoinPath(QString base, const QString &path)
+{
+    while (base.endsWith(u'/'))
+        base.chop(1);
+    return base + u'/' + path;
+}
+
+// Fetches the list and its plates from one server; false when the list did not come.
+bool FetchFrom(const TFormatServer &server, const QString &folder, const QString &shopId)
+{
+    TWinHTTP http;
+    if (server.baseUrl.isEmpty() || !http.Connect(server.baseUrl))
+        return false;
+    const QString base = JoinPath(JoinPath(server.baseUrl, server.folder), shopId + "/Plates/");
+    QStringList lines;
+    http.MaxSize = kCardPlateListCap;
+    if (!http.GetUrlStrings(lines, base + QString::fromLatin1(kListName)))
+        return false;
+    const QList<TCardPlateEntry> entries = ParseCardPlateList(lines);
+    http.MaxSize = kCardPlateCap;
+    for (const TCardPlateEntry &entry : entries) {
+        // GetUrlFile writes the file only once the whole answer arrived.
+        const QString local = QDir(folder).filePath(entry.file);
+        if (!http.GetUrlFile(local, base + entry.file))
+            QFile::remove(local);
+    }
+    QStringList kept;
+    for (const TCardPlateEntry &entry : entries)
+        kept << entry.file + u'=' + entry.title;
+    return WriteSjisLines(QDir(folder).filePath(QString::fromLatin1(kListName)), kept);
+}
+
+} // namespace
+
+QList<TCardPlateEntry> ParseCardPlateList(const QStringList &lines)
+{
+    static const QRegularExpression plainName(
+        QStringLiteral("^[A-Za-z0-9_-]{1,40}\\.ksp$"), QRegularExpression::CaseInsensitiveOption);
+    QList<TCardPlateEntry> entries;
+    QSet<QString> seen;
+    for (const QString &line : lines) {
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals <= 0)
+            continue;
+        const QString file = line.left(equals).trimmed();
+        if (!plainName.match(file).hasMatch() || seen.contains(file))
+            continue;
+        QString title = line.mid(equals + 1).trimmed().left(40);
+        if (title.isEmpty())
+            title = QFileInfo(file).completeBaseName();
+        seen.insert(file);
+        entries.append({ file, title });
+        if (entries.size() >= kMaxCardPlates)
+            break;
+    }
+    return entries;
+}
+
+QString CardPlateFolder(const QString &downloadDir)
+{
+    return QDir(downloadDir).filePath(QStringLiteral("Plates"));
+}
+
+QList<TCardPlateEntry> FetchCardPlates(
+    const TServerConfig &config, const QString &downloadDir, const QString &shopId)
+{
+    static const QRegularExpression figures(QStringLiteral("^[0-9]{1,16}$"));
+    const QString folder = CardPlateFolder(downloadDir);
+    if (figures.match(shopId).hasMatch() && QDir().mkpath(folder)) {
+        if (!FetchFrom(config.primary, folder, shopId))
+            FetchFrom(config.secondary, folder, shopId);
+    }
+    return LocalCardPlates(folder);
+}
+
+QList<TCardPlateEntry> LocalCardPlates(const QString &plateFolder)
+{
+    const std::optional<QStringList> lines
+        = ReadSjisLines(QDir(plateFolder).filePath(QString::fromLatin1(kListName)));
+    QList<TCardPlateEntry> present;
+    for (const TCardPlateEntry &entry : ParseCardPlateList(lines.value_or(QStringList())))
+        if (QFileInfo(QDir(plateFolder).filePath(entry.file)).isFile())
+            present.append(entry);
+    return present;
+}
+
+} // namespace korvatel

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QTimer;
+
+namespace korvatel
+{
+
+class TCardStage;
+class TLayers;
+class TMaskForm;
+class TPrompter;
+
+// What the card page needs from the program: where the card being edited is kept between runs
+// and where the open dialog starts.
+struct TCardPageValues {
+    QString storeFile; // the key file of the stored card (CardStorePath)
+    QString pictureFolder; // where "画像・プレートを開く" starts
+};
+
+// The card tab of the main window: the card stage kept at the card's aspect in the middle of
+// the page, the layer set it draws, the commands of the menu "カード作成", the list window
+// "透過管理リスト" and the stored card, which is reopened when the page is made and saved
+// shortly after every change and when the page closes.
+class TCardPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TCardPage(TCardPageValues values, QWidget *parent = nullptr);
+    ~TCardPage() override;
+
+    TLayers &Layers() { return *FLayers; }
+    TCardStage *Stage() const { return FStage; }
+    TMaskForm *MaskForm() const { return FMaskForm; }
+    void SetPrompter(TPrompter *prompter) { FPrompter = prompter; }
+    // The file the open command takes; the open dialog unless set (an empty answer cancels).
+    std::function<QString()> AskOpenFile;
+
+    // Fills the menu "カード作成" with the page's commands.
+    void BuildMenu(QMenu *menu);
+    // Greys the commands that cannot apply now, each with its reason.
+    void UpdateCommands();
+    void SetActive(bool active);
+
+    // Puts a plate or a picture file on the stage; a plate replaces the card, a picture is
+    // added. False when nothing was added (the message was shown).
+    bool OpenFile(const QString &fileName);
+    // The card's width / height: the plate's preview's, else a postcard's.
+    double Aspect() const { return FAspect; }
+    // Saves the card now (also at the end of the page); false when the write failed.
+    bool SaveNow();
+    // Reopens the stored card; false when there is none.
+    bool Reopen();
+    // The list window, made on first use.
+    void ShowMaskForm();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QAction *AddCommand(QMenu *menu, const char *name, const QString &caption,
+        std::function<void()> handler, const QKeySequence &shortcut = {});
+    TPrompter &Prompter();
+    // A command of the page by its object name, submenus included.
+    QAction *Command(const char *name) const;
+    void PlaceStage();
+    void Changed();
+    // Runs f on every selected layer.
+    void ForSelected(const std::function<void(int)> &f);
+
+    TCardPageValues FValues;
+    std::unique_ptr<TLayers> FLayers;
+    TCardStage *FStage = nullptr;
+    TMaskForm *FMaskForm = nullptr;
+    TPrompter *FPrompter = nullptr;
+    QMenu *FMenu = nullptr;
+    QMenu *FPopup = nullptr;
+    QTimer *FSaveTimer = nullptr;
+    double FAspect = 148.0 / 100.0;
+    bool FActive = false;
+    bool FDirty = false;
+};
+
+} // namespace korvatel

@@ -1,0 +1,225 @@
+#include "cards/layers.h"
+#include "cards/ui/card_page.h"
+#include "cards/ui/card_stage.h"
+#include "platform/prompter.h"
+#include "support/temp_home.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+namespace
+{
+
+// A layer set on a shown stage of 400 × 300 with one 100 × 50 picture at (50, 50), selected.
+struct TStageFixture {
+    TLayers layers;
+    TScriptedPrompter prompter;
+    TCardStage stage { layers, [this]() -> TPrompter & { return prompter; } };
+
+    TStageFixture()
+    {
+        stage.resize(400, 300);
+        stage.show();
+        QCoreApplication::processEvents();
+        layers.Add(TBitmap(100, 50), QStringLiteral("a.bmp"));
+        layers.SetControl(0, QRect(50, 50, 100, 50));
+        layers.Select(0, true);
+    }
+
+    void Send(QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::KeyboardModifiers mods)
+    {
+        const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+        QMouseEvent event(type, QPointF(p), stage.mapToGlobal(QPointF(p)),
+            type == QEvent::MouseMove ? Qt::NoButton : button, buttons, mods);
+        QApplication::sendEvent(&stage, &event);
+    }
+    // A left drag from one point to another, with the modifiers held throughout.
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers mods = Qt::NoModifier,
+        Qt::MouseButton button = Qt::LeftButton)
+    {
+        Send(QEvent::MouseButtonPress, from, button, mods);
+        Send(QEvent::MouseMove, (from + to) / 2, button, mods);
+        Send(QEvent::MouseMove, to, button, mods);
+        Send(QEvent::MouseButtonRelease, to, button, mods);
+    }
+    QRect Control(int index = 0) { return layers.Layer(index)->Image().Control; }
+};
+
+} // namespace
+
+TEST(TCardStage, CornerDragKeepsTheAspectUnlessCtrlIsHeld)
+{
+    TStageFixture f;
+    // The bottom-right corner pulled 40 right and 10 down: width (140 + 60) / 1.5, height half.
+    f.Drag({ 148, 98 }, { 188, 108 });
+    EXPECT_EQ(f.Control().topLeft(), QPoint(50, 50));
+    EXPECT_NEAR(f.Control().width(), 133, 1);
+    EXPECT_NEAR(f.Control().height(), f.Control().width() / 2, 1);
+
+    f.layers.SetControl(0, QRect(50, 50, 100, 50));
+    f.Drag({ 148, 98 }, { 188, 108 }, Qt::ControlModifier);
+    EXPECT_EQ(f.Control(), QRect(50, 50, 140, 60));
+    EXPECT_TRUE(f.prompter.Shown().isEmpty());
+}
+
+TEST(TCardStage, AllSelectedLayersFollowAMove)
+{
+    TStageFixture f;
+    f.layers.Add(TBitmap(40, 40), QStringLiteral("b.bmp"));
+    f.layers.SetControl(1, QRect(250, 150, 40, 40));
+    f.layers.Select(1, true);
+    f.Drag({ 100, 75 }, { 130, 95 });
+    EXPECT_EQ(f.Control(0), QRect(80, 70, 100, 50));
+    EXPECT_EQ(f.Control(1), QRect(280, 170, 40, 40));
+    // Relative positions follow the controls, so a resized stage keeps the card.
+    EXPECT_NEAR(f.layers.Layer(1)->Image().Rel.left, 280.0 / 400, 1e-3);
+}
+
+TEST(TCardStage, PullingAnEdgeOverAsksAboutTheMirroredPicture)
+{
+    TStageFixture f;
+    f.prompter.Answer(TModalResult::mrNo);
+    // The right edge dragged 160 to the left, past the left edge.
+    f.Drag({ 148, 75 }, { -12, 75 }, Qt::ControlModifier);
+    EXPECT_EQ(f.prompter.Texts(),
+        QStringList { QStringLiteral("左右と反転しています。反転画像を使用しますか？") });
+    EXPECT_FALSE(f.layers.Layer(0)->Image().MirrorLeftRight());
+    EXPECT_GT(f.Control().width(), 0);
+}
+
+TEST(TCardStage, ShiftClickTogglesAndTheBandSelects)
+{
+    TStageFixture f;
+    f.layers.Add(TBitmap(40, 40), QStringLiteral("b.bmp"));
+    f.layers.SetControl(1, QRect(250, 150, 40, 40));
+    f.Drag({ 260, 160 }, { 260, 160 }, Qt::ShiftModifier);
+    EXPECT_TRUE(f.layers.Layer(0)->Selected);
+    EXPECT_TRUE(f.layers.Layer(1)->Selected);
+    // A band drawn on the empty stage around the second layer selects it alone.
+    f.Drag({ 240, 140 }, { 300, 200 });
+    EXPECT_FALSE(f.layers.Layer(0)->Selected);
+    EXPECT_TRUE(f.layers.Layer(1)->Selected);
+    EXPECT_TRUE(f.stage.Band().isEmpty());
+}
+
+TEST(TCardStage, RightDragZoomsWithCtrlOnly)
+{
+    TStageFixture f;
+    f.Drag({ 100, 75 }, { 150, 75 }, Qt::NoModifier, Qt::RightButton);
+    EXPECT_EQ(f.Control(), QRect(50, 50, 100, 50));
+    f.Drag({ 100, 75 }, { 150, 75 }, Qt::ControlModifier, Qt::RightButton);
+    EXPECT_EQ(f.Control().width(), 150);
+    EXPECT_NEAR(f.Control().height(), 75, 1);
+    f.layers.ToggleSizeLock(0);
+    const QRect locked = f.Control();
+    f.Drag({ 100, 75 }, { 150, 75 }, Qt::ControlModifier, Qt::RightButton);
+    EXPECT_EQ(f.Control(), locked);
+}
+
+TEST(TCardStage, AMaskToolClickAddsAColourArea)
+{
+    TStageFixture f;
+    f.layers.SetEditMode(emPickArea);
+    f.Drag({ 60, 60 }, { 60, 60 });
+    ASSERT_EQ(f.layers.Layer(0)->Image().Ops().size(), 1u);
+    EXPECT_EQ(f.layers.Layer(0)->Image().Ops()[0].kind, mkColorArea);
+    EXPECT_EQ(f.layers.EditMode(), emNormal);
+}
+
+TEST(TCardStage, APhotoDroppedOnALayerFillsIt)
+{
+    TStageFixture f;
+    test::TTempHome home;
+    TBitmap photo(60, 60);
+    photo.Fill({ 0, 0, 255 });
+    const QString file = home.FilePath(QStringLiteral("photo.bmp"));
+    ASSERT_TRUE(photo.ToImage().save(file, "BMP"));
+    QString failure;
+    QObject::connect(
+        &f.stage, &TCardStage::dropFailed, [&failure](const QString &m) { failure = m; });
+    f.stage.DropFiles({ file }, QPoint(100, 75));
+    EXPECT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    ASSERT_EQ(f.layers.Count(), 1);
+    EXPECT_EQ(f.layers.Layer(0)->FileName, file);
+    EXPECT_EQ(f.Control(), QRect(50, 50, 100, 50));
+}
+
+TEST(TCardPage, CommandsAreGreyWithTheirReason)
+{
+    test::TTempHome home;
+    TCardPage page({ home.FilePath(QStringLiteral("EditCard.ini")), home.Path() });
+    QMenu menu;
+    page.BuildMenu(&menu);
+    const auto command = [&page](const char *name) {
+        return page.findChild<QAction *>(QString::fromLatin1(name));
+    };
+    ASSERT_NE(command("miCardDelete"), nullptr);
+    EXPECT_FALSE(command("miCardDelete")->isEnabled());
+    EXPECT_EQ(command("miCardDelete")->toolTip(), QStringLiteral("カード作成タブで使えます。"));
+
+    page.SetActive(true);
+    EXPECT_FALSE(command("miCardDelete")->isEnabled());
+    EXPECT_EQ(command("miCardDelete")->toolTip(), QStringLiteral("オブジェクトがありません。"));
+    EXPECT_TRUE(command("miCardOpen")->isEnabled());
+
+    page.Layers().Add(TBitmap(10, 10), QStringLiteral("a.bmp"));
+    page.Layers().Add(TBitmap(10, 10), QStringLiteral("b.bmp"));
+    page.Layers().Select(0, true);
+    page.UpdateCommands();
+    EXPECT_TRUE(command("miCardDelete")->isEnabled());
+    QAction *match = menu.findChild<QAction *>(QStringLiteral("miCardMatch"));
+    ASSERT_NE(match, nullptr);
+    EXPECT_FALSE(match->isEnabled());
+    EXPECT_EQ(match->toolTip(), QStringLiteral("2つ以上のオブジェクトを選択してください。"));
+
+    command("miCardSelectAll")->trigger();
+    EXPECT_TRUE(match->isEnabled());
+    command("miCardRotate90")->trigger();
+    EXPECT_EQ(page.Layers().Layer(1)->Image().Rotation(), 90);
+    // To the back, the selected layers keep their order behind the others.
+    page.Layers().Add(TBitmap(10, 10), QStringLiteral("c.bmp"));
+    command("miCardBack")->trigger();
+    const auto names = [&page] {
+        QStringList list;
+        for (int i = 0; i < page.Layers().Count(); ++i)
+            list << page.Layers().Layer(i)->FileName;
+        return list;
+    };
+    EXPECT_EQ(names(), (QStringList { "c.bmp", "a.bmp", "b.bmp" }));
+    command("miCardFront")->trigger();
+    EXPECT_EQ(names(), (QStringList { "a.bmp", "b.bmp", "c.bmp" }));
+    command("miCardDelete")->trigger();
+    EXPECT_EQ(names(), QStringList { "c.bmp" });
+}
+
+TEST(TCardPage, TheCardSurvivesARestart)
+{
+    test::TTempHome home;
+    const QString store = home.FilePath(QStringLiteral("PostCard/EditCard.ini"));
+    QRectF rel;
+    {
+        TCardPage page({ store, home.Path() });
+        page.resize(600, 400);
+        page.show();
+        QCoreApplication::processEvents();
+        TBitmap red(30, 20);
+        red.Fill({ 0, 0, 255 });
+        page.Layers().Add(red, QStringLiteral("red.bmp"));
+        page.Layers().Rotate(0, 90);
+        const TRelRect r = page.Layers().Layer(0)->Image().Rel;
+        rel = QRectF(QPointF(r.left, r.top), QPointF(r.right, r.bottom));
+    } // the page saves as it closes
+    TCardPage again({ store, home.Path() });
+    ASSERT_EQ(again.Layers().Count(), 1);
+    EXPECT_EQ(again.Layers().Layer(0)->FileName, QStringLiteral("red.bmp"));
+    EXPECT_EQ(again.Layers().Layer(0)->Image().Rotation(), 90);
+    EXPECT_NEAR(again.Layers().Layer(0)->Image().Rel.right, rel.right(), 1e-3);
+}
+
+} // namespace korvatel

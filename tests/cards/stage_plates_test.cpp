@@ -1,0 +1,57 @@
+#include "cards/plate_file.h"
+#include "cards/stage_plates.h"
+#include "support/demo_shop.h"
+#include "support/temp_home.h"
+#include "text/sjis_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace korvatel
+{
+
+TEST(TCardPlates, ListKeepsPlainPlateNamesOnly)
+{
+    const QList<TCardPlateEntry> plates
+        = ParseCardPlateList({ QStringLiteral("xmas.ksp=クリスマス"),
+            QStringLiteral("../up.ksp=外"), QStringLiteral("a/b.ksp=中"),
+            QStringLiteral("photo.jpg=写真"), QStringLiteral("xmas.ksp=二度目"),
+            QStringLiteral("noTitle.KSP="), QStringLiteral("garbage") });
+    EXPECT_EQ(plates,
+        (QList<TCardPlateEntry> { { QStringLiteral("xmas.ksp"), QStringLiteral("クリスマス") },
+            { QStringLiteral("noTitle.KSP"), QStringLiteral("noTitle") } }));
+    QStringList many;
+    for (int i = 0; i < 100; ++i)
+        many << QStringLiteral("p%1.ksp=%1").arg(i);
+    EXPECT_EQ(ParseCardPlateList(many).size(), kMaxCardPlates);
+}
+
+// The demo shop offers three plates; each comes down whole and reads as a plate whose sheet
+// has a transparent colour and whose frames lie behind it.
+TEST(TCardPlates, TheDemoShopsPlatesArriveAndRead)
+{
+    test::TDemoShop shop;
+    ASSERT_TRUE(shop.Running()) << qPrintable(shop.StartError());
+    test::TTempHome home;
+    const QList<TCardPlateEntry> plates
+        = FetchCardPlates(shop.Config(), home.Path(), QStringLiteral("1234"));
+    ASSERT_EQ(plates.size(), 3);
+    EXPECT_EQ(plates[0].title, QStringLiteral("クリスマスカード"));
+    for (const TCardPlateEntry &plate : plates) {
+        const std::optional<QByteArray> bytes
+            = ReadWholeFile(QDir(CardPlateFolder(home.Path())).filePath(plate.file), kCardPlateCap);
+        ASSERT_TRUE(bytes) << qPrintable(plate.file);
+        const TPlateRead read = ReadPlate(*bytes);
+        ASSERT_EQ(read.error, plOk) << qPrintable(plate.file);
+        ASSERT_GE(read.plate.layers.size(), 2u);
+        EXPECT_EQ(read.plate.layers[0].mskc, 0x00FF00u);
+        EXPECT_EQ(read.plate.layers[1].mskc, kNoColor);
+        EXPECT_FALSE(DecodePlateBlock(read.plate.preview).Empty());
+    }
+    // Offline the kept list serves; a plate that went missing is left out.
+    QFile::remove(QDir(CardPlateFolder(home.Path())).filePath(QStringLiteral("frame.ksp")));
+    EXPECT_EQ(LocalCardPlates(CardPlateFolder(home.Path())).size(), 2);
+}
+
+} // namespace korvatel
