@@ -74,6 +74,9 @@ public:
     THistoryHook onHistory;
     QString paymentKind, cardOrderId;
     int retries = 4; // further attempts after the first
+    // A change of an order the shop already holds: giving up leaves the server's files alone,
+    // so the order as it was first sent is never removed.
+    bool keepOnGiveUp = false;
 
     // Sends the order; the order's send list shrinks as files arrive.
     TSendResult Send(TPackedOrder &order);
