@@ -44,14 +44,16 @@ QString CardOrderFolder(const QString &postCardFolder, const QString &orderNo)
 
 QString CardOrderFile(const QString &postCardFolder, const QString &orderNo)
 {
-    return QDir(CardOrderFolder(postCardFolder, orderNo)).filePath(orderNo + QStringLiteral(".dpo"));
+    return QDir(CardOrderFolder(postCardFolder, orderNo))
+        .filePath(orderNo + QStringLiteral(".dpo"));
 }
 
 bool MarkCardOrderUnsent(const QString &orderFolder, bool unsent, bool change)
 {
     const QString marker = QDir(orderFolder).filePath(QLatin1String(kUnsentMarker));
     if (unsent)
-        return WriteSjisText(marker, change ? QStringLiteral("CHANGE\r\n") : QStringLiteral("NEW\r\n"));
+        return WriteSjisText(
+            marker, change ? QStringLiteral("CHANGE\r\n") : QStringLiteral("NEW\r\n"));
     return !QFile::exists(marker) || QFile::remove(marker);
 }
 
@@ -72,8 +74,8 @@ bool WriteUploadList(const QString &orderFolder, const QList<QPair<QString, QStr
     QStringList lines;
     for (const auto &upload : uploads)
         lines << upload.first + QStringLiteral("\t\t") + upload.second;
-    return WriteSjisLines(QDir(orderFolder).filePath(QLatin1String(kUploadList)), lines,
-        TFileAccess::faPrivate);
+    return WriteSjisLines(
+        QDir(orderFolder).filePath(QLatin1String(kUploadList)), lines, TFileAccess::faPrivate);
 }
 
 QList<QPair<QString, QString>> ReadUploadList(const QString &orderFolder)
@@ -124,8 +126,10 @@ QStringList CardHistoryDetails(const QStringList &l)
 {
     QStringList d;
     d << QStringLiteral("FILE : ") + Value(l, "CARD_NAME")
-      << QStringLiteral("選択 : ") + Value(l, "TRANS") << QStringLiteral("発注 : ") + Value(l, "PAY_TYPE")
-      << Value(l, "NAME") + QStringLiteral(" 様") << QStringLiteral("店名 : ") + Value(l, "SHOP_NAME")
+      << QStringLiteral("選択 : ") + Value(l, "TRANS")
+      << QStringLiteral("発注 : ") + Value(l, "PAY_TYPE")
+      << Value(l, "NAME") + QStringLiteral(" 様")
+      << QStringLiteral("店名 : ") + Value(l, "SHOP_NAME")
       << QStringLiteral("用紙 : ") + Value(l, "PAPER")
       << QStringLiteral("基本料金 : ") + Value(l, "CHARGE_COST");
     for (const QString &line : FromCommaText(Value(l, "ORDER_LINES")))
@@ -133,7 +137,8 @@ QStringList CardHistoryDetails(const QStringList &l)
     d << QStringLiteral("送料 : ") + Value(l, "TRANS_FEE");
     const QString payFee = Value(l, "PAY_FEE");
     d << QStringLiteral("手数料 : ")
-            + (payFee.isEmpty() || payFee == QLatin1String("0") ? QStringLiteral("店頭受取") : payFee);
+            + (payFee.isEmpty() || payFee == QLatin1String("0") ? QStringLiteral("店頭受取")
+                                                                : payFee);
     d << QStringLiteral("合計 : ") + Value(l, "TOTAL_VALUE");
     if (Value(l, "OTHER_SEND") == QLatin1String("TRUE")) {
         d << QStringLiteral("お届け先 : ") + Value(l, "OTHER_NAME") + QStringLiteral("様宛")

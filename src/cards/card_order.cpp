@@ -28,15 +28,24 @@ QString JoinPath(QString base, const QString &path)
     return base + u'/' + path;
 }
 
-// "name:low-high" or "name:fee" or "name:注文不可".
-std::optional<TCardFeeChoice> ParseFeeChoice(const QString &value)
+// "name:rest" split at the last colon; nullopt without a name.
+std::optional<std::pair<QString, QString>> NameAndRest(const QString &value)
 {
     const int colon = value.lastIndexOf(u':');
     if (colon <= 0)
         return std::nullopt;
+    return std::pair { value.left(colon).trimmed(), value.mid(colon + 1).trimmed() };
+}
+
+// "name:low-high" or "name:fee" or "name:注文不可".
+std::optional<TCardFeeChoice> ParseFeeChoice(const QString &value)
+{
+    const auto parts = NameAndRest(value);
+    if (!parts)
+        return std::nullopt;
     TCardFeeChoice choice;
-    choice.name = value.left(colon).trimmed();
-    const QString fee = value.mid(colon + 1).trimmed();
+    choice.name = parts->first;
+    const QString &fee = parts->second;
     if (fee == QStringLiteral("注文不可")) {
         choice.refused = true;
         return choice;
@@ -52,12 +61,12 @@ std::optional<TCardFeeChoice> ParseFeeChoice(const QString &value)
 // "name:1=100;50=80".
 std::optional<TCardPaper> ParsePaper(const QString &value)
 {
-    const int colon = value.lastIndexOf(u':');
-    if (colon <= 0)
+    const auto parts = NameAndRest(value);
+    if (!parts)
         return std::nullopt;
     TCardPaper paper;
-    paper.name = value.left(colon).trimmed();
-    for (const QString &step : value.mid(colon + 1).split(u';', Qt::SkipEmptyParts)) {
+    paper.name = parts->first;
+    for (const QString &step : parts->second.split(u';', Qt::SkipEmptyParts)) {
         const int from = ParseInteger(step.section(u'=', 0, 0), -1);
         const double price = ParseNumber(step.section(u'=', 1), -1);
         if (from < 1 || price < 0 || price > 1e6)
@@ -160,9 +169,10 @@ std::optional<TCardPrices> ParseCardPrices(const QStringList &lines)
             if (auto choice = ParseFeeChoice(value))
                 set.payments.append(*choice);
         } else if (key == QLatin1String("FreeTrans")) {
-            const int colon = value.lastIndexOf(u':');
-            set.discountName = value.left(colon).trimmed();
-            set.discountFrom = ParseNumber(value.mid(colon + 1), 0);
+            if (const auto parts = NameAndRest(value)) {
+                set.discountName = parts->first;
+                set.discountFrom = ParseNumber(parts->second, 0);
+            }
         } else if (key == QLatin1String("ConbiniLimit")) {
             set.conbiniLimit = ParseNumber(value, 0);
         } else if (key == QLatin1String("MinAmount")) {
@@ -199,7 +209,8 @@ QStringList CardChoicesLines(const TCardChoices &c)
     return { QStringLiteral("Num=%1").arg(c.num), QStringLiteral("PaperNdx=%1").arg(c.paperNdx),
         QStringLiteral("TransStr=") + c.transStr, QStringLiteral("PayStr=") + c.payStr,
         QStringLiteral("KanaName=") + c.kanaName,
-        QStringLiteral("OtherSend=") + (c.otherSend ? QStringLiteral("TRUE") : QStringLiteral("FALSE")),
+        QStringLiteral("OtherSend=")
+            + (c.otherSend ? QStringLiteral("TRUE") : QStringLiteral("FALSE")),
         QStringLiteral("OtherPref=%1").arg(c.otherPref), QStringLiteral("OtherName=") + c.otherName,
         QStringLiteral("OtherZip=") + c.otherZip, QStringLiteral("OtherAdrs=") + c.otherAdrs,
         QStringLiteral("OtherMail=") + c.otherMail, QStringLiteral("OtherTel=") + c.otherTel };
@@ -280,13 +291,12 @@ TCardPrice PriceCardOrder(const TCardPriceSet &set, const TCardChoices &choices,
                            .arg(choices.num)
                            .arg(CurrencyText(price.cost));
     }
-    if (price.chargeCost > 0)
-        price.lines << QStringLiteral("基本料金 %1").arg(CurrencyText(price.chargeCost));
     price.trans = choices.transStr;
     for (const TCardFeeChoice &d : set.deliveries) {
         if (d.name != choices.transStr || d.refused)
             continue;
-        const int pref = choices.otherSend && choices.otherPref > 0 ? choices.otherPref : prefecture;
+        const int pref
+            = choices.otherSend && choices.otherPref > 0 ? choices.otherPref : prefecture;
         price.transDef = pref == 1 || pref == 47 ? d.high : d.low;
     }
     price.transFee = price.transDef;
@@ -296,7 +306,8 @@ TCardPrice PriceCardOrder(const TCardPriceSet &set, const TCardChoices &choices,
         if (price.cost + price.chargeCost >= set.discountFrom)
             price.transFee = 0;
         price.transDisc = set.discountName
-            + (price.transDef > price.transFee ? QStringLiteral(" 適用") : QStringLiteral(" 適用なし"));
+            + (price.transDef > price.transFee ? QStringLiteral(" 適用")
+                                               : QStringLiteral(" 適用なし"));
     }
     price.transCost = price.transFee;
     price.pay = choices.payStr;
@@ -348,8 +359,9 @@ QString PaymentNote(const TCardPriceSet &set, const QString &payment)
         if (payment == QStringLiteral("銀振･郵振"))
             return QStringLiteral("振込手数料は、ご負担願います。");
         if (payment == QStringLiteral("コンビニ票")) {
-            return QStringLiteral("コンビニ手数料 ") + fee + kCrLf + QStringLiteral("ｺﾝﾋﾞﾆ決済の限度額は")
-                + CurrencyText(set.conbiniLimit) + QStringLiteral("です。");
+            return QStringLiteral("コンビニ手数料 ") + fee + kCrLf
+                + QStringLiteral("ｺﾝﾋﾞﾆ決済の限度額は") + CurrencyText(set.conbiniLimit)
+                + QStringLiteral("です。");
         }
         if (IsDaibiki(payment))
             return QStringLiteral("代引手数料 ") + fee;
@@ -411,7 +423,8 @@ QString CheckCustomer(const TCardCheckInput &in)
     if (ToHalfWidth(in.zip).isEmpty())
         return QStringLiteral("お客様の、郵便番号を入力して下さい。");
     if (!CheckZip(in.zip).isEmpty())
-        return QStringLiteral("お客様の、郵便番号が不備です。\r\n　<\"999-9999\"の書式ではありません>");
+        return QStringLiteral(
+            "お客様の、郵便番号が不備です。\r\n　<\"999-9999\"の書式ではありません>");
     if (in.adrs1.trimmed().isEmpty())
         return QStringLiteral("お客様の、住所を入力して下さい。");
     const QString address = CheckAddress(in.adrs1);
@@ -424,14 +437,17 @@ QString CheckCustomer(const TCardCheckInput &in)
     if (ToHalfWidth(in.mail).isEmpty())
         return QStringLiteral("お客様の、MAILを入力して下さい。");
     if (!CheckMail(in.mail.trimmed()).isEmpty())
-        return QStringLiteral("お客様の、MAILが不備です。\r\n　<メールアドレスの書式ではありません>");
+        return QStringLiteral(
+            "お客様の、MAILが不備です。\r\n　<メールアドレスの書式ではありません>");
     if (ToHalfWidth(in.tel1).isEmpty() && ToHalfWidth(in.tel2).isEmpty())
         return QStringLiteral("お客様の、TEL1またはTEL2を入力して下さい。");
-    for (const auto &[tel, label] : { std::pair { in.tel1, "TEL1" }, std::pair { in.tel2, "TEL2" } }) {
+    for (const auto &[tel, label] :
+        { std::pair { in.tel1, "TEL1" }, std::pair { in.tel2, "TEL2" } }) {
         const QString check = CheckTelephone(tel.trimmed(), QStringLiteral("電話"));
         if (check.isEmpty())
             continue;
-        const QString head = QStringLiteral("お客様の、%1が不備です。\r\n").arg(QLatin1String(label));
+        const QString head
+            = QStringLiteral("お客様の、%1が不備です。\r\n").arg(QLatin1String(label));
         const int open = check.indexOf(u'<');
         return head + QStringLiteral("　") + check.mid(open);
     }
@@ -503,7 +519,8 @@ QString RepeatTemplateQuestion(int times)
 {
     return QStringLiteral("指定したテンプレートは、過去に %1回 注文済みです。").arg(times)
         + QStringLiteral("\r\n\r\n") + QStringLiteral("　(Y)　追加別注文(別注文)として送信します。")
-        + kCrLf + QStringLiteral("　(N)　注文済みの進行状況を見にいきます。(操作を間違えてしまった)")
+        + kCrLf
+        + QStringLiteral("　(N)　注文済みの進行状況を見にいきます。(操作を間違えてしまった)")
         + kCrLf + kCrLf + QStringLiteral("選択して下さい。");
 }
 
@@ -522,8 +539,9 @@ QString FirstOrderQuestion()
 QString SentText()
 {
     return QStringLiteral("　　　　送信を完了しました。　　　　")
-        + QStringLiteral("【今後の確認事項】\r\n\r\n　1.ご注文の受付(受理)\r\n　2.画像合成の作業\r\n"
-                         "　3.デザインの確認\r\n　4.ご入金の確認\r\n　5.生産･発送状況\r\n\r\n　");
+        + QStringLiteral(
+            "【今後の確認事項】\r\n\r\n　1.ご注文の受付(受理)\r\n　2.画像合成の作業\r\n"
+            "　3.デザインの確認\r\n　4.ご入金の確認\r\n　5.生産･発送状況\r\n\r\n　");
 }
 
 QString NoTemplateText()

@@ -31,7 +31,8 @@ std::optional<TSavedCardOrder> SaveCardOrder(
         return std::nullopt;
     // The marker first: a crash after it leaves an order that is listed as unsent.
     // A change of an order whose first send never arrived is still a new order for the shop.
-    const bool pendingNew = change && CardOrderUnsent(saved.folder) && !CardOrderPendingChange(saved.folder);
+    const bool pendingNew
+        = change && CardOrderUnsent(saved.folder) && !CardOrderPendingChange(saved.folder);
     if (pendingNew) {
         saved.change = false;
         for (const auto &upload : ReadUploadList(saved.folder))
@@ -44,7 +45,8 @@ std::optional<TSavedCardOrder> SaveCardOrder(
     if (change)
         return saved;
     if (!TKeyFile(CardChoicesLines(order.choices))
-             .Save(QDir(saved.folder).filePath(QStringLiteral("OrderEX.ini")), TFileAccess::faPrivate))
+             .Save(QDir(saved.folder).filePath(QStringLiteral("OrderEX.ini")),
+                 TFileAccess::faPrivate))
         return std::nullopt;
     QList<QPair<QString, QString>> uploads;
     for (const TCardUpload &upload : saved.uploads)

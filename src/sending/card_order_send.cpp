@@ -52,12 +52,13 @@ std::optional<TPackedOrder> PackCardOrder(
     if (!WriteSjisLines(order.entryFile, EntryFileLines(head, order.sendList.FileList()),
             TFileAccess::faPrivate))
         return std::nullopt;
-    order.sendList.Prepend(order.entryFile, QStringLiteral("message/") + orderNo + QStringLiteral(".etr"));
+    order.sendList.Prepend(
+        order.entryFile, QStringLiteral("message/") + orderNo + QStringLiteral(".etr"));
     return order;
 }
 
-TSendResult SendCardOrder(TOrderUpload &upload, const QString &orderFolder,
-    const QString &orderNo, bool change, TPrompter &prompter)
+TSendResult SendCardOrder(TOrderUpload &upload, const QString &orderFolder, const QString &orderNo,
+    bool change, TPrompter &prompter)
 {
     std::optional<TPackedOrder> order = PackCardOrder(orderFolder, orderNo, change, prompter);
     if (!order)

@@ -20,7 +20,7 @@ std::optional<TPackedOrder> PackCardOrder(
 
 // Packs and sends a card order. Only a complete send clears the order's "Unsent" marker, so
 // an order that did not reach the shop stays listed as unsent and can be sent again.
-TSendResult SendCardOrder(TOrderUpload &upload, const QString &orderFolder,
-    const QString &orderNo, bool change, TPrompter &prompter);
+TSendResult SendCardOrder(TOrderUpload &upload, const QString &orderFolder, const QString &orderNo,
+    bool change, TPrompter &prompter);
 
 } // namespace korvatel

@@ -170,7 +170,9 @@ TEST(TCardOrderChecks, EachStepStopsWithItsMessage)
         QStringLiteral("指定中のユーザー画像が存在しません。(/nowhere/x.jpg)"));
     EXPECT_EQ(with([](auto &c) { c.templatePictures = 0; }),
         QStringLiteral("ユーザー画像は必要ありません。画像の送信は行いません。"));
-    EXPECT_EQ(with([&](auto &c) { c.pictures = { picture, picture, picture }; }),
+    EXPECT_EQ(with([&](auto &c) {
+        c.pictures = { picture, picture, picture };
+    }),
         QStringLiteral("指定した画像が2個多いです。余分な画像は削除して下さい。"));
     EXPECT_EQ(with([](auto &c) { c.templatePictures = 3; }),
         QStringLiteral("ユーザー画像が、2画像足りません。やり直してください。"));
@@ -185,7 +187,8 @@ TEST(TCardOrderChecks, EachStepStopsWithItsMessage)
         QStringLiteral("支払方法の設定がありません。"));
     EXPECT_EQ(with([](auto &c) { c.choices.payStr = QStringLiteral("コンビニ票"); }),
         QStringLiteral("コンビニ決済の限度額を超過しています。"));
-    EXPECT_EQ(with([](auto &c) { c.choices.num = 5000; }), QStringLiteral("明細金額が範囲外です。"));
+    EXPECT_EQ(
+        with([](auto &c) { c.choices.num = 5000; }), QStringLiteral("明細金額が範囲外です。"));
     EXPECT_EQ(with([](auto &c) { c.kana.clear(); }),
         QStringLiteral("お客様の、フリガナを入力して下さい。"));
     EXPECT_EQ(with([](auto &c) { c.zip = QStringLiteral("1000001"); }),
@@ -222,12 +225,15 @@ TEST(TCardOrderChecks, CashOnDeliveryToAnotherRecipientIsRefused)
     c.transStr = QStringLiteral("宅配便");
     EXPECT_EQ(CheckOtherRecipient(c, QStringLiteral("山田 太郎")), QString());
     c.otherAdrs = QStringLiteral("梅田1-1");
-    EXPECT_EQ(CheckOtherRecipient(c, {}), QStringLiteral("お届け先のご住所に市･郡･区･町･村名がありません。"));
+    EXPECT_EQ(CheckOtherRecipient(c, {}),
+        QStringLiteral("お届け先のご住所に市･郡･区･町･村名がありません。"));
     c.otherAdrs = QStringLiteral("大阪市北区梅田1-1");
     c.otherTel = QStringLiteral("06-1234-567a");
-    EXPECT_EQ(CheckOtherRecipient(c, {}), QStringLiteral("お届け先の電話番号は、数字と\"-\"のみ有効です。"));
+    EXPECT_EQ(CheckOtherRecipient(c, {}),
+        QStringLiteral("お届け先の電話番号は、数字と\"-\"のみ有効です。"));
     c.otherPref = -1;
-    EXPECT_EQ(CheckOtherRecipient(c, {}), QStringLiteral("お届け先の都道府県名をセットして下さい。"));
+    EXPECT_EQ(
+        CheckOtherRecipient(c, {}), QStringLiteral("お届け先の都道府県名をセットして下さい。"));
 }
 
 TEST(TCardChoicesFile, WrittenOnlyWhenChangedOrForced)
@@ -348,7 +354,8 @@ TEST(TPreOrderFiles, EveryLineScrambledAndReadBack)
     EXPECT_EQ(read.pictures, (QStringList { "/p/a.jpg" }));
     EXPECT_EQ(read.sender, (QStringList { "差出人" }));
     EXPECT_EQ(LastCommentHint(), QStringLiteral("ご注文時のコメントをお書き下さい。"));
-    EXPECT_EQ(PreOrderPicturePath(QStringLiteral("file=/p/x.jpg,ex=1.0000")), QStringLiteral("/p/x.jpg"));
+    EXPECT_EQ(
+        PreOrderPicturePath(QStringLiteral("file=/p/x.jpg,ex=1.0000")), QStringLiteral("/p/x.jpg"));
 
     const QString fav = home.FilePath(QStringLiteral("Favorites.ini"));
     EXPECT_FALSE(WriteFavorites(fav, {}, false));
@@ -370,7 +377,7 @@ protected:
         upload.host = { shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), QStringLiteral("/"),
             QStringLiteral("/order") };
         upload.transferMode = tmFtp;
-        upload.pause = [](int) { };
+        upload.pause = [](int) {};
         postCard = home.FilePath(QStringLiteral("Korvatel/PostCard"));
         picture = home.FilePath(QStringLiteral("photos/家族写真.jpg"));
         ASSERT_TRUE(home.Write(QStringLiteral("photos/家族写真.jpg"), QByteArray(30000, 'j')));
@@ -420,8 +427,8 @@ TEST_F(TCardOrderSendTest, TwentyCardsAreAcceptedAndReadBackIndependently)
     const std::optional<TSavedCardOrder> saved = SaveCardOrder(postCard, order, Card(), false);
     ASSERT_TRUE(saved);
     EXPECT_TRUE(CardOrderUnsent(saved->folder));
-    ASSERT_EQ(SendCardOrder(upload, saved->folder, order.orderNo, false, prompter),
-        TSendResult::srSent);
+    ASSERT_EQ(
+        SendCardOrder(upload, saved->folder, order.orderNo, false, prompter), TSendResult::srSent);
     EXPECT_FALSE(CardOrderUnsent(saved->folder));
     EXPECT_EQ(prompter.Texts(), QStringList());
     const QStringList verdict = Verdict(order.orderNo);
@@ -438,11 +445,12 @@ TEST_F(TCardOrderSendTest, TwentyCardsAreAcceptedAndReadBackIndependently)
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"),
         { QStringLiteral("-c"),
-            QStringLiteral("import sys\n"
-                           "data = open(sys.argv[1], 'rb').read()\n"
-                           "assert data.endswith(b'\\r\\n') and b'\\n' not in data.replace(b'\\r\\n', b'')\n"
-                           "for line in data.decode('cp932').split('\\r\\n'):\n"
-                           "    sys.stdout.buffer.write((line + '\\n').encode('utf-8'))\n"),
+            QStringLiteral(
+                "import sys\n"
+                "data = open(sys.argv[1], 'rb').read()\n"
+                "assert data.endswith(b'\\r\\n') and b'\\n' not in data.replace(b'\\r\\n', b'')\n"
+                "for line in data.decode('cp932').split('\\r\\n'):\n"
+                "    sys.stdout.buffer.write((line + '\\n').encode('utf-8'))\n"),
             ServerFile(order.orderNo, order.orderNo + QStringLiteral(".dpo")) });
     ASSERT_TRUE(python.waitForFinished(20000));
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
@@ -483,10 +491,10 @@ TEST_F(TCardOrderSendTest, FailedUploadStaysUnsentAndIsSentAgainThenChanged)
         QStringLiteral("/"), QStringLiteral("/order") };
     refused.transferMode = tmFtp;
     refused.retries = 0;
-    refused.pause = [](int) { };
+    refused.pause = [](int) {};
     prompter.Answer(TModalResult::mrAbort); // give up
-    EXPECT_NE(SendCardOrder(refused, saved->folder, order.orderNo, false, prompter),
-        TSendResult::srSent);
+    EXPECT_NE(
+        SendCardOrder(refused, saved->folder, order.orderNo, false, prompter), TSendResult::srSent);
     ASSERT_TRUE(QFile::exists(saved->dpoFile));
     QList<TCardHistEntry> history = ListCardHistory(postCard, QStringLiteral("1234"));
     ASSERT_EQ(history.size(), 1);
@@ -507,8 +515,8 @@ TEST_F(TCardOrderSendTest, FailedUploadStaysUnsentAndIsSentAgainThenChanged)
     const std::optional<TSavedCardOrder> change = SaveCardOrder(postCard, changed, {}, true);
     ASSERT_TRUE(change);
     EXPECT_TRUE(change->uploads.isEmpty());
-    ASSERT_EQ(SendCardOrder(upload, change->folder, order.orderNo, true, prompter),
-        TSendResult::srSent);
+    ASSERT_EQ(
+        SendCardOrder(upload, change->folder, order.orderNo, true, prompter), TSendResult::srSent);
     const QStringList verdict = Verdict(order.orderNo);
     EXPECT_EQ(verdict.value(0), QStringLiteral("ACCEPTED")) << qPrintable(verdict.join(u'\n'));
     EXPECT_TRUE(verdict.contains(QStringLiteral("CARD xmas.ksp NUM=40 IMG=1")));
@@ -527,7 +535,8 @@ TEST_F(TCardOrderSendTest, FailedUploadStaysUnsentAndIsSentAgainThenChanged)
 // The shop's price file comes over HTTP from the format server.
 TEST_F(TCardOrderSendTest, PricesComeFromTheShop)
 {
-    const std::optional<TCardPrices> prices = FetchCardPrices(shop->Config(), QStringLiteral("1234"));
+    const std::optional<TCardPrices> prices
+        = FetchCardPrices(shop->Config(), QStringLiteral("1234"));
     ASSERT_TRUE(prices);
     const TTemplateDesc desc = SplitTemplateDesc(prices->Description(QStringLiteral("xmas.ksp")));
     EXPECT_EQ(desc.title, QStringLiteral("クリスマスカード"));

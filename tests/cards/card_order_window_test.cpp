@@ -96,14 +96,16 @@ TEST_F(TCardOrderWindow, ChecksStopWithTheirMessagesAndCashOnDeliveryElsewhereIs
     EXPECT_EQ(form->lbPayNote()->text(), QStringLiteral("代引手数料 \\315"));
     form->btnSend()->click();
     EXPECT_EQ(prompter.Texts().last(),
-        QStringLiteral("お届け先のお名前が異なるので代引指定は出来ません。\r\nご自身のお名前にすれば、可能です。"));
+        QStringLiteral("お届け先のお名前が異なるので代引指定は出来ません。\r\nご自身のお名前にすれ"
+                       "ば、可能です。"));
     EXPECT_TRUE(sent.isEmpty());
     EXPECT_TRUE(form->isVisible());
     // The choices were saved all the same.
     EXPECT_TRUE(ReadCardChoices(form->ChoicesFile()).otherSend);
     form->cbxPay()->setCurrentIndex(1); // コンビニ票
     EXPECT_EQ(form->cbxTrans()->currentData().toString(), QStringLiteral("宅配(代引)"));
-    EXPECT_TRUE(form->lbPayNote()->text().endsWith(QStringLiteral("ｺﾝﾋﾞﾆ決済の限度額は\\30,000です。")));
+    EXPECT_TRUE(
+        form->lbPayNote()->text().endsWith(QStringLiteral("ｺﾝﾋﾞﾆ決済の限度額は\\30,000です。")));
 }
 
 TEST_F(TCardOrderWindow, PriceDisplayFollowsTheChoices)
@@ -135,7 +137,8 @@ TEST_F(TCardOrderWindow, FirstOrderIsSentThenTheSameTemplateAsksAndNoGoesToTheHi
     EXPECT_FALSE(sent[0].change);
     EXPECT_EQ(sent[0].uploads.size(), 1);
     EXPECT_TRUE(form->OrderNo().startsWith(QStringLiteral("1234-20261210-10000001-0312345678-")));
-    EXPECT_EQ(form->OrderNo().size(), QStringLiteral("1234-20261210-10000001-0312345678-").size() + 4);
+    EXPECT_EQ(
+        form->OrderNo().size(), QStringLiteral("1234-20261210-10000001-0312345678-").size() + 4);
     EXPECT_TRUE(QFile::exists(CardOrderFile(args.postCardFolder, form->OrderNo())));
 
     auto second = Open(QStringLiteral("20261210-10100002"));
@@ -153,8 +156,9 @@ TEST_F(TCardOrderWindow, FirstOrderIsSentThenTheSameTemplateAsksAndNoGoesToTheHi
     prompter.Answer(TModalResult::mrCancel);
     third->btnSend()->click();
     EXPECT_EQ(prompter.Texts().last(),
-        QStringLiteral("2回目のご注文、ありがとうございます。\r\n　(Y)で、新たな注文送信をいたします。\r\n"
-                       "　(N)で、注文済みの進行状況を見ることが出来ます。"));
+        QStringLiteral(
+            "2回目のご注文、ありがとうございます。\r\n　(Y)で、新たな注文送信をいたします。\r\n"
+            "　(N)で、注文済みの進行状況を見ることが出来ます。"));
     EXPECT_TRUE(third->isVisible()); // Cancel shows the window again
     EXPECT_EQ(prompter.Unexpected(), 0);
 }

@@ -97,7 +97,8 @@ TEST_F(TPostHistWindow, MissingOrderFileIsDownloadedOrTold)
     EXPECT_TRUE(form.DetailLines().isEmpty());
     // A download that brings the file fills the details.
     form.DownloadOrderFile = [&](const QString &orderNo) {
-        const QString from = CardOrderFile(postCard, QStringLiteral("1234-20261201-09000001-0312345678-1111"));
+        const QString from
+            = CardOrderFile(postCard, QStringLiteral("1234-20261201-09000001-0312345678-1111"));
         return QFile::copy(from, CardOrderFile(postCard, orderNo));
     };
     form.lbxOrders()->setCurrentRow(1);

@@ -49,14 +49,14 @@ TServerConfig Servers(const TClientSession &session)
 
 QString ShopName(const TClientSession &session)
 {
-    return TOrderShop::FromTables(session.ShopId(), session.PriceTables.OptionTable(),
-        session.PriceTables.OrderHostTable())
+    return TOrderShop::FromTables(
+        session.ShopId(), session.PriceTables.OptionTable(), session.PriceTables.OrderHostTable())
         .name;
 }
 
 // Sends a saved card order through the transmission window; true when it reached the shop.
-bool SendSaved(TClientSession &session, TPrompter &prompter, QWidget *window,
-    const QString &folder, const QString &orderNo, bool change)
+bool SendSaved(TClientSession &session, TPrompter &prompter, QWidget *window, const QString &folder,
+    const QString &orderNo, bool change)
 {
     const std::optional<TOrderHostTable> hosts
         = TOrderHostTable::FromLines(session.PriceTables.OrderHostTable());
@@ -67,13 +67,13 @@ bool SendSaved(TClientSession &session, TPrompter &prompter, QWidget *window,
     const TServerConfig servers = Servers(session);
     TOrderUpload upload(prompter, WindowClock());
     SetUpOrderUpload(upload,
-        { &*hosts, &servers, session.ShopAllowsHttp(), int(session.TransMode),
-            session.User.Mail(), -1 });
-    const TSendResult result = TSendForm::RunWork(
-        window, session.Workspace().SysData(), [&](TSendProgress &progress) {
-            upload.progress = &progress;
-            return SendCardOrder(upload, folder, orderNo, change, prompter);
-        });
+        { &*hosts, &servers, session.ShopAllowsHttp(), int(session.TransMode), session.User.Mail(),
+            -1 });
+    const TSendResult result
+        = TSendForm::RunWork(window, session.Workspace().SysData(), [&](TSendProgress &progress) {
+              upload.progress = &progress;
+              return SendCardOrder(upload, folder, orderNo, change, prompter);
+          });
     return result == TSendResult::srSent;
 }
 
@@ -113,8 +113,8 @@ void FillCustomer(TCardOrderArgs &args, const TClientSession &session)
 }
 
 // Opens the order window on a changed order of the history; true when the change was sent.
-bool ChangeCardOrder(TClientSession &session, const TCardHistEntry &entry, TPrompter &prompter,
-    QWidget *window)
+bool ChangeCardOrder(
+    TClientSession &session, const TCardHistEntry &entry, TPrompter &prompter, QWidget *window)
 {
     const std::optional<TCardPrices> prices = Prices(session, prompter);
     if (!prices)
@@ -180,8 +180,8 @@ void StartCardOrder(TClientSession &session, TCardPage &page, TPrompter &prompte
 
     // The pre-order data: the pictures the customer put on the card, and the texts.
     const QString preOrderFile = QDir(postCard).filePath(QStringLiteral("PreOrder.ini"));
-    const QStringList defaultSender = { session.User.Name(), session.User.Adrs1(),
-        session.User.Tel1() };
+    const QStringList defaultSender
+        = { session.User.Name(), session.User.Adrs1(), session.User.Tel1() };
     TPreOrder pre = ReadPreOrder(preOrderFile, defaultSender).value_or(TPreOrder {});
     if (pre.sender.join(QString()).trimmed().isEmpty())
         pre.sender = defaultSender;
@@ -218,8 +218,7 @@ void StartCardOrder(TClientSession &session, TCardPage &page, TPrompter &prompte
     args.cardTextLines << QStringLiteral("BUN_COUNT=%1").arg(blocks.size());
     for (int i = 0; i < blocks.size(); ++i)
         args.cardTextLines << QStringLiteral("BUN[%1]=").arg(i + 1) + blocks[i];
-    args.layoutLines
-        = ReadSjisLines(CardStorePath(session.Workspace())).value_or(QStringList());
+    args.layoutLines = ReadSjisLines(CardStorePath(session.Workspace())).value_or(QStringList());
     args.card = page.Stage()->grab().toImage();
     FillCustomer(args, session);
 
@@ -243,13 +242,16 @@ void OpenCardHistory(TClientSession &session, TPrompter &prompter, QWidget *wind
     form.DownloadOrderFile = [&](const QString &orderNo) {
         const std::optional<TOrderHostTable> hosts
             = TOrderHostTable::FromLines(session.PriceTables.OrderHostTable());
-        return hosts && DownloadCardOrderFile(hosts->ImageServer(), hosts->Passive(), PostCard(session), orderNo);
+        return hosts
+            && DownloadCardOrderFile(
+                hosts->ImageServer(), hosts->Passive(), PostCard(session), orderNo);
     };
     form.ChangeOrder = [&](const TCardHistEntry &entry) {
         return ChangeCardOrder(session, entry, prompter, &form);
     };
     form.Resend = [&](const TCardHistEntry &entry) {
-        return SendSaved(session, prompter, &form, entry.folder, entry.orderNo, entry.pendingChange);
+        return SendSaved(
+            session, prompter, &form, entry.folder, entry.orderNo, entry.pendingChange);
     };
     form.exec();
 }

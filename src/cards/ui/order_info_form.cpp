@@ -123,10 +123,11 @@ void TformOrderInfo::BuildControls()
     right->addWidget(FPrice, 1);
     FTotal = new QLabel(this);
     right->addWidget(FTotal);
-    FSend = new QPushButton(FArgs.changeOrderNo.isEmpty() ? QStringLiteral("新規 送信")
-                                                          : QStringLiteral("修正 送信"),
+    FSend = new QPushButton(
+        FArgs.changeOrderNo.isEmpty() ? QStringLiteral("新規 送信") : QStringLiteral("修正 送信"),
         this);
     FSend->setObjectName(QStringLiteral("btnSend"));
+    FSend->setDefault(true);
     auto *close = new QPushButton(QStringLiteral("閉じる"), this);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(FSend);

@@ -65,10 +65,10 @@ QString TPostHistForm::EntryText(const TCardHistEntry &e) const
 {
     // "yyyymmdd-hhnnsszz" as "yyyy.mm.dd hh:nn:ss".
     const QString s = e.stamp;
-    QString text = s.size() >= 15 ? QStringLiteral("%1.%2.%3 %4:%5:%6")
-                                        .arg(s.mid(0, 4), s.mid(4, 2), s.mid(6, 2), s.mid(9, 2),
-                                            s.mid(11, 2), s.mid(13, 2))
-                                  : s;
+    QString text = s.size() >= 15
+        ? QStringLiteral("%1.%2.%3 %4:%5:%6")
+              .arg(s.mid(0, 4), s.mid(4, 2), s.mid(6, 2), s.mid(9, 2), s.mid(11, 2), s.mid(13, 2))
+        : s;
     if (e.fileThere) {
         text += u' ' + DpoValue(e.lines, QStringLiteral("NUM")).value_or(QString())
             + QStringLiteral("枚");

@@ -25,8 +25,8 @@ class TPostHistForm : public QDialog
     Q_OBJECT
 
 public:
-    TPostHistForm(QString postCardFolder, QString shopId, TPrompter &prompter,
-        QWidget *parent = nullptr);
+    TPostHistForm(
+        QString postCardFolder, QString shopId, TPrompter &prompter, QWidget *parent = nullptr);
 
     // Fetches a missing order file; true when it arrived.
     std::function<bool(const QString &orderNo)> DownloadOrderFile;
