@@ -27,15 +27,13 @@ const TBitmap &TLayerImage::Shown() const
     return *FShown;
 }
 
-const QImage &TLayerImage::Rendered(QSize size) const
+const QImage &TLayerImage::Keyed() const
 {
-    if (!FRendered.isNull() && FRendered.size() == size)
-        return FRendered;
+    if (!FKeyed.isNull())
+        return FKeyed;
     const TBitmap &shown = Shown();
-    if (shown.Empty() || size.isEmpty()) {
-        FRendered = QImage();
-        return FRendered;
-    }
+    if (shown.Empty())
+        return FKeyed;
     QImage image(shown.Width(), shown.Height(), QImage::Format_ARGB32_Premultiplied);
     const bool keyed = FShowMask && TransparentColor != kNoColor;
     const TBgr key = BgrOf(TransparentColor);
@@ -43,17 +41,30 @@ const QImage &TLayerImage::Rendered(QSize size) const
         const uint8_t *p = shown.ScanLine(y);
         auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < shown.Width(); ++x, p += 3) {
-            // A key-coloured pixel is fully transparent; premultiplied it is all zero, so the
-            // smooth scaling below blends no trace of the key colour into the edges.
+            // A key-coloured pixel is fully transparent; premultiplied it is all zero, so smooth
+            // scaling blends no trace of the key colour into the edges.
             if (keyed && p[0] == key.b && p[1] == key.g && p[2] == key.r)
                 out[x] = 0;
             else
                 out[x] = qRgb(p[2], p[1], p[0]);
         }
     }
-    FRendered = image.size() == size
-        ? image
-        : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    FKeyed = std::move(image);
+    return FKeyed;
+}
+
+const QImage &TLayerImage::Rendered(QSize size) const
+{
+    if (!FRendered.isNull() && FRendered.size() == size)
+        return FRendered;
+    const QImage &keyed = Keyed();
+    if (keyed.isNull() || size.isEmpty()) {
+        FRendered = QImage();
+        return FRendered;
+    }
+    FRendered = keyed.size() == size
+        ? keyed
+        : keyed.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return FRendered;
 }
 
@@ -77,6 +88,12 @@ TBitmap RenderCard(const TLayers &layers, QSize size)
         const QRect target = QRect(left, top, right - left, bottom - top).normalized();
         if (target.isEmpty())
             continue;
+        if (target.width() > 2 * size.width() || target.height() > 2 * size.height()) {
+            // A layer far larger than the card: the painter scales only what shows.
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(target), layer.Image().Keyed());
+            continue;
+        }
         const QImage &image = layer.Image().Rendered(target.size());
         if (!image.isNull())
             painter.drawImage(target.topLeft(), image);

@@ -90,6 +90,7 @@ void TLayerImage::RebuildDisplay(int displayLimit)
 void TLayerImage::Invalidate()
 {
     FShown.reset();
+    FKeyed = QImage();
     FRendered = QImage();
 }
 
@@ -186,7 +187,10 @@ int TLayers::Insert(int index, TBitmap picture, const QString &fileName)
     layer->FImage.SetPicture(std::move(picture), FDisplayLimit);
     const TBitmap &shown = layer->FImage.Display();
     layer->FImage.Control = NewLayerRect(FStage, QSize(shown.Width(), shown.Height()));
-    Record(*layer);
+    if (FStage.isEmpty())
+        layer->FImage.Rel = { 0, 0, 0.25, 0.25 }; // the quarter, until the stage has a size
+    else
+        Record(*layer);
     FLayers.insert(FLayers.begin() + index, std::move(layer));
     Renumber();
     Notify(Events.layersChanged);

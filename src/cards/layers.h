@@ -63,6 +63,10 @@ public:
     // colour fully transparent. Kept until the size, the picture or the operations change, so
     // redraws during a drag cost one painter copy per layer.
     const QImage &Rendered(QSize size) const;
+    // The shown copy at its own size as an ARGB32 premultiplied image, key colour transparent;
+    // kept like Rendered. Painters stretch it themselves where a layer is far larger than the
+    // card, so that only its visible part is ever scaled.
+    const QImage &Keyed() const;
 
     int Rotation() const { return FRotation; } // 0, 90, 180 or 270 degrees clockwise
     bool MirrorLeftRight() const { return FMirrorLeftRight; }
@@ -112,6 +116,7 @@ private:
     TMaskOps FOps;
     bool FShowMask = true;
     mutable std::optional<TBitmap> FShown;
+    mutable QImage FKeyed;
     mutable QImage FRendered;
 };
 

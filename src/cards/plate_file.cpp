@@ -6,6 +6,8 @@
 #include "text/numbers.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace korvatel
@@ -18,6 +20,7 @@ constexpr int kLeadInSize = 23;
 constexpr char kTag[] = "KorvatelCardEitor=";
 // No card editor writes more entry lines than this; a longer header is damaged.
 constexpr int kMaxEntryLines = 4096;
+constexpr double kMaxRelative = 100;
 
 // The value of key in an entry line of "key=value;" items; nullopt when the line has none.
 std::optional<QString> ItemValue(const QStringList &items, const QString &key)
@@ -50,8 +53,11 @@ TEntry ParseEntry(const QString &line)
     if (std::optional<QString> rect = ItemValue(items, QStringLiteral("Rect"))) {
         const QStringList parts = rect->split(QLatin1Char(':'));
         double v[4] = { 0, 0, 0, 0 };
-        for (int i = 0; i < 4 && i < parts.size(); ++i)
-            v[i] = ParseNumber(parts[i].trimmed(), 0);
+        for (int i = 0; i < 4 && i < parts.size(); ++i) {
+            // A layer may reach beyond the card, but not a hundred cards away.
+            const double d = ParseNumber(parts[i].trimmed(), 0);
+            v[i] = std::isfinite(d) ? std::clamp(d, -kMaxRelative, kMaxRelative) : 0;
+        }
         entry.block.rect = { v[0], v[1], v[2], v[3] };
     }
     if (std::optional<QString> mskc = ItemValue(items, QStringLiteral("Mskc"))) {

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/app_commands.h"
+#include "cli/cards_commands.h"
 #include "cli/customer_commands.h"
 #include "cli/imaging_commands.h"
 #include "cli/index_commands.h"
@@ -120,6 +121,8 @@ const QList<TCliCommand> &Commands()
             "mail a UTF-8 text by SMTP as ISO-2022-JP (--smtp HOST:PORT, --user, --password, "
             "--cc, --attach, --name, --reply-to, --copy-label)",
             MailCommand },
+        { "card", "card render PLATE.ksp [PICTURE...] --out CARD.jpg",
+            "compose a card from a plate with pictures in its frames (--size WxH)", CardCommand },
         { "install-shop", "install-shop SHOPID",
             "add the shop's launchers to the menu and the desktop (--program PATH)",
             InstallShopCommand },

@@ -8,8 +8,6 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -142,10 +140,11 @@ TEST(TCardStage, APhotoDroppedOnALayerFillsIt)
     photo.Fill({ 0, 0, 255 });
     const QString file = home.FilePath(QStringLiteral("photo.bmp"));
     ASSERT_TRUE(photo.ToImage().save(file, "BMP"));
-    QMimeData data;
-    data.setUrls({ QUrl::fromLocalFile(file) });
-    QDropEvent drop(QPointF(100, 75), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&f.stage, &drop);
+    QString failure;
+    QObject::connect(
+        &f.stage, &TCardStage::dropFailed, [&failure](const QString &m) { failure = m; });
+    f.stage.DropFiles({ file }, QPoint(100, 75));
+    EXPECT_TRUE(failure.isEmpty()) << qPrintable(failure);
     ASSERT_EQ(f.layers.Count(), 1);
     EXPECT_EQ(f.layers.Layer(0)->FileName, file);
     EXPECT_EQ(f.Control(), QRect(50, 50, 100, 50));

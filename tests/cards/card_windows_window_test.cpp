@@ -51,7 +51,8 @@ TEST(TOpenCardDialog, PlatePreviewAndItsFailures)
                                  .build();
     ASSERT_TRUE(home.Write(QStringLiteral("card.ksp"), plate));
     ASSERT_TRUE(home.Write(QStringLiteral("untagged.ksp"), "NotAPlate" + plate.mid(23)));
-    ASSERT_TRUE(home.Write(QStringLiteral("endless.ksp"), plate.left(23) + "Title\nSize=3;Ext=BMP;"));
+    ASSERT_TRUE(
+        home.Write(QStringLiteral("endless.ksp"), plate.left(23) + "Title\nSize=3;Ext=BMP;"));
 
     TScriptedPrompter prompter;
     TOpenCardDialog dialog(home.Path(), [&prompter]() -> TPrompter & { return prompter; });
@@ -113,7 +114,8 @@ TEST(TMaskForm, RowsPerKindInReverseOrderAndTheirEditing)
         (QStringList { QStringLiteral("1|矩形 16711680"), "32", "0", "0", "100", "50" }));
     EXPECT_EQ(RowTexts(grid, 3),
         (QStringList { QStringLiteral("1|全域 0"), "32", none, none, none, none }));
-    EXPECT_EQ(RowTexts(grid, 4), (QStringList { QStringLiteral("1|保護"), none, "20", "20", "60", "40" }));
+    EXPECT_EQ(RowTexts(grid, 4),
+        (QStringList { QStringLiteral("1|保護"), none, "20", "20", "60", "40" }));
     // A colour area's coordinates cannot be edited, its level can.
     EXPECT_FALSE(grid->item(0, 2)->flags() & Qt::ItemIsEditable);
     EXPECT_FALSE(grid->item(4, 1)->flags() & Qt::ItemIsEditable);

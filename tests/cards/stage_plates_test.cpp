@@ -13,9 +13,11 @@ namespace korvatel
 
 TEST(TCardPlates, ListKeepsPlainPlateNamesOnly)
 {
-    const QList<TCardPlateEntry> plates = ParseCardPlateList({ QStringLiteral("xmas.ksp=クリスマス"),
-        QStringLiteral("../up.ksp=外"), QStringLiteral("a/b.ksp=中"), QStringLiteral("photo.jpg=写真"),
-        QStringLiteral("xmas.ksp=二度目"), QStringLiteral("noTitle.KSP="), QStringLiteral("garbage") });
+    const QList<TCardPlateEntry> plates
+        = ParseCardPlateList({ QStringLiteral("xmas.ksp=クリスマス"),
+            QStringLiteral("../up.ksp=外"), QStringLiteral("a/b.ksp=中"),
+            QStringLiteral("photo.jpg=写真"), QStringLiteral("xmas.ksp=二度目"),
+            QStringLiteral("noTitle.KSP="), QStringLiteral("garbage") });
     EXPECT_EQ(plates,
         (QList<TCardPlateEntry> { { QStringLiteral("xmas.ksp"), QStringLiteral("クリスマス") },
             { QStringLiteral("noTitle.KSP"), QStringLiteral("noTitle") } }));
@@ -37,8 +39,8 @@ TEST(TCardPlates, TheDemoShopsPlatesArriveAndRead)
     ASSERT_EQ(plates.size(), 3);
     EXPECT_EQ(plates[0].title, QStringLiteral("クリスマスカード"));
     for (const TCardPlateEntry &plate : plates) {
-        const std::optional<QByteArray> bytes = ReadWholeFile(
-            QDir(CardPlateFolder(home.Path())).filePath(plate.file), kCardPlateCap);
+        const std::optional<QByteArray> bytes
+            = ReadWholeFile(QDir(CardPlateFolder(home.Path())).filePath(plate.file), kCardPlateCap);
         ASSERT_TRUE(bytes) << qPrintable(plate.file);
         const TPlateRead read = ReadPlate(*bytes);
         ASSERT_EQ(read.error, plOk) << qPrintable(plate.file);

@@ -1,11 +1,11 @@
 #include "app/ui/web_main.h"
-#include "cards/ui/card_page.h"
 
 #include "app/client_session.h"
 #include "app/ui/basket_actions.h"
 #include "app/ui/main_menus.h"
 #include "app/ui/main_tab_bar.h"
 #include "app/ui/order_start_windows.h"
+#include "cards/ui/card_page.h"
 #include "order/consistency.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"

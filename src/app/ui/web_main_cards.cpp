@@ -36,10 +36,10 @@ void TWebMain::WireCardPage()
         QList<TCardPlateEntry> plates;
         {
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            plates = Online() ? FetchCardPlates(
-                         TServerConfig::Load(FSession.Workspace().Folders().configDir), download,
-                         FSession.ShopId())
-                              : LocalCardPlates(CardPlateFolder(download));
+            plates = Online()
+                ? FetchCardPlates(TServerConfig::Load(FSession.Workspace().Folders().configDir),
+                    download, FSession.ShopId())
+                : LocalCardPlates(CardPlateFolder(download));
             QApplication::restoreOverrideCursor();
         }
         QList<TTemplateItem> items;

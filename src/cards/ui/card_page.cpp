@@ -80,7 +80,8 @@ TCardPage::TCardPage(TCardPageValues values, QWidget *parent)
 {
     setObjectName(QStringLiteral("pnCard"));
     setAutoFillBackground(true);
-    FStage = new TCardStage(*FLayers, [this]() -> TPrompter & { return Prompter(); }, this);
+    FStage = new TCardStage(
+        *FLayers, [this]() -> TPrompter & { return Prompter(); }, this);
     FSaveTimer = new QTimer(this);
     FSaveTimer->setSingleShot(true);
     FSaveTimer->setInterval(kSaveDelay);
@@ -141,8 +142,8 @@ void TCardPage::PlaceStage()
     QSize size(area.width(), int(area.width() / FAspect));
     if (size.height() > area.height())
         size = QSize(int(area.height() * FAspect), area.height());
-    FStage->setGeometry(QRect(area.topLeft() + QPoint((area.width() - size.width()) / 2,
-                                  (area.height() - size.height()) / 2),
+    FStage->setGeometry(QRect(area.topLeft()
+            + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2),
         size));
 }
 
@@ -158,7 +159,9 @@ bool TCardPage::SaveNow()
     FSaveTimer->stop();
     if (FValues.storeFile.isEmpty())
         return false;
-    FLayers->RecordRelative();
+    // A stage never shown has no size to take relative places from: they stay as loaded.
+    if (!FLayers->Stage().isEmpty())
+        FLayers->RecordRelative();
     const bool saved = SaveCard(*FLayers, FValues.storeFile);
     if (saved)
         FDirty = false;
@@ -321,8 +324,7 @@ void TCardPage::BuildMenu(QMenu *menu)
     }
     QMenu *spread = SubMenu(menu, "miCardSpread", QStringLiteral("位置合わせ 2"));
     const std::pair<int, const char *> spreads[] = { { 3, "左端 等間隔" }, { 4, "中央 等間隔" },
-        { 5, "右端 等間隔" }, { 13, "上端 等間隔" }, { 14, "中段 等間隔" },
-        { 15, "下端 等間隔" } };
+        { 5, "右端 等間隔" }, { 13, "上端 等間隔" }, { 14, "中段 等間隔" }, { 15, "下端 等間隔" } };
     for (const auto &[code, caption] : spreads) {
         const QByteArray name = "miCardSpread" + QByteArray::number(code);
         AddCommand(spread, name.constData(), QString::fromUtf8(caption), [this, code = code] {
@@ -338,8 +340,8 @@ void TCardPage::BuildMenu(QMenu *menu)
               { "miCardHeightMin", "高さ 合わせ(最小)", true, false },
               { "miCardHeightMax", "高さ 合わせ(最大)", true, true } };
     for (const auto &[name, caption, heights, largest] : matches)
-        AddCommand(sizes, name, QString::fromUtf8(caption),
-            [this, heights = heights, largest = largest] {
+        AddCommand(
+            sizes, name, QString::fromUtf8(caption), [this, heights = heights, largest = largest] {
                 FLayers->MatchSize(heights, largest);
                 FStage->update();
                 Changed();
@@ -354,29 +356,29 @@ void TCardPage::BuildMenu(QMenu *menu)
         = { { 90, "右90度" }, { 180, "180度" }, { 270, "左90度" } };
     for (const auto &[degrees, caption] : turns) {
         const QByteArray name = "miCardRotate" + QByteArray::number(degrees);
-        AddCommand(rotate, name.constData(), QString::fromUtf8(caption), [this, d = degrees] {
-            ForSelected([this, d](int i) { FLayers->Rotate(i, d); });
-        });
+        AddCommand(rotate, name.constData(), QString::fromUtf8(caption),
+            [this, d = degrees] { ForSelected([this, d](int i) { FLayers->Rotate(i, d); }); });
     }
     QMenu *mirror = SubMenu(menu, "miCardMirror", QStringLiteral("反転"));
     AddCommand(mirror, "miCardMirrorLR", QStringLiteral("左右反転"),
         [this] { ForSelected([this](int i) { FLayers->Mirror(i, true); }); });
     AddCommand(mirror, "miCardMirrorUD", QStringLiteral("上下反転"),
         [this] { ForSelected([this](int i) { FLayers->Mirror(i, false); }); });
-    AddCommand(menu, "miCardTrim", QStringLiteral("トリミング"),
-        [this] { FLayers->SetEditMode(emTrim); });
+    AddCommand(
+        menu, "miCardTrim", QStringLiteral("トリミング"), [this] { FLayers->SetEditMode(emTrim); });
 
     QMenu *mask = SubMenu(menu, "miCardMask", QStringLiteral("透過"));
-    const std::pair<int, const char *> modes[] = { { emPickArea, "色域" },
-        { emPickWhole, "全域透過色" }, { emDrawRect, "矩形透過色" }, { emProtect, "保護マスク" },
-        { emNormal, "通常モード" } };
+    const std::pair<int, const char *> modes[]
+        = { { emPickArea, "色域" }, { emPickWhole, "全域透過色" }, { emDrawRect, "矩形透過色" },
+              { emProtect, "保護マスク" }, { emNormal, "通常モード" } };
     for (const auto &[mode, caption] : modes) {
         const QByteArray name = "miCardMode" + QByteArray::number(mode);
         AddCommand(mask, name.constData(), QString::fromUtf8(caption),
             [this, mode = mode] { FLayers->SetEditMode(mode); });
     }
     mask->addSeparator();
-    AddCommand(mask, "miCardMaskList", QStringLiteral("透過管理リスト"), [this] { ShowMaskForm(); });
+    AddCommand(
+        mask, "miCardMaskList", QStringLiteral("透過管理リスト"), [this] { ShowMaskForm(); });
     menu->addSeparator();
 
     QMenu *colours = SubMenu(menu, "miCardColors", QStringLiteral("色の設定"));
@@ -399,10 +401,12 @@ void TCardPage::BuildMenu(QMenu *menu)
         item->setChecked(flag);
         connect(item, &QAction::toggled, this, [&flag](bool on) { flag = on; });
     };
-    option(mouse, "miCardRightZoom", "右ドラッグで拡大縮小 (Ctrlなし)", FLayers->Options.rightDragZooms);
+    option(mouse, "miCardRightZoom", "右ドラッグで拡大縮小 (Ctrlなし)",
+        FLayers->Options.rightDragZooms);
     option(mouse, "miCardDblAll", "透明部のダブルクリックで全選択/解除",
         FLayers->Options.doubleClickTogglesAll);
-    option(mouse, "miCardDblFront", "ダブルクリックで最前面へ", FLayers->Options.doubleClickToFront);
+    option(
+        mouse, "miCardDblFront", "ダブルクリックで最前面へ", FLayers->Options.doubleClickToFront);
     QMenu *repeat = SubMenu(menu, "miCardRepeat", QStringLiteral("リピート設定"));
     option(repeat, "miCardKeepMode", "透過指定を続けて行う", FLayers->Options.keepEditMode);
     menu->addSeparator();
@@ -415,7 +419,8 @@ void TCardPage::BuildMenu(QMenu *menu)
             Prompter().Error(QStringLiteral("カードを保存できませんでした。"));
     });
     AddCommand(menu, "miCardClear", QStringLiteral("カードを消去"), [this] {
-        if (!Prompter().YesNo(QStringLiteral("カードのオブジェクトをすべて削除します。よろしいですか？")))
+        if (!Prompter().YesNo(
+                QStringLiteral("カードのオブジェクトをすべて削除します。よろしいですか？")))
             return;
         FLayers->Clear();
         FStage->update();
@@ -477,8 +482,10 @@ void TCardPage::UpdateCommands()
     enable("miCardSelect", count > 0, NoLayerText());
     enable("miCardSelectAll", count > 0, NoLayerText());
     enable("miCardSelectNone", selected > 0, NoSelectionText());
-    enable("miCardSpread", selected >= 3, QStringLiteral("3つ以上のオブジェクトを選択してください。"));
-    enable("miCardMatch", selected >= 2, QStringLiteral("2つ以上のオブジェクトを選択してください。"));
+    enable(
+        "miCardSpread", selected >= 3, QStringLiteral("3つ以上のオブジェクトを選択してください。"));
+    enable(
+        "miCardMatch", selected >= 2, QStringLiteral("2つ以上のオブジェクトを選択してください。"));
     enable("miCardTrim", count > 0, NoLayerText());
     enable("miCardMask", count > 0, NoLayerText());
     enable("miCardMaskList", count > 0, NoLayerText());
@@ -501,7 +508,8 @@ void TCardPage::UpdateCommands()
         lock->setChecked(locked);
     }
     for (int mode = emNormal; mode <= emProtect; ++mode)
-        if (QAction *item = Command(QStringLiteral("miCardMode%1").arg(mode).toLatin1().constData()))
+        if (QAction *item
+            = Command(QStringLiteral("miCardMode%1").arg(mode).toLatin1().constData()))
             item->setCheckable(true), item->setChecked(FLayers->EditMode() == mode);
 }
 

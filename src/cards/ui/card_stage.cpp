@@ -87,16 +87,6 @@ QString TCardStage::TrimQuestion()
                           "(はい)新しいオブジェクトにする\r\n(いいえ)元の画像を置き換える");
 }
 
-int TCardStage::LayerUnder(QPoint p) const
-{
-    for (int i = 0; i < FLayers.Count(); ++i) {
-        const TLayer *layer = FLayers.Layer(i);
-        if (layer->Visible && layer->Image().Control.contains(p))
-            return i;
-    }
-    return -1;
-}
-
 void TCardStage::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -124,7 +114,8 @@ void TCardStage::paintEvent(QPaintEvent *)
             if (layer->Selected) {
                 // Grips at the corners of a selected layer.
                 painter.setBrush(frame);
-                for (const QPoint &c : { r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight() })
+                for (const QPoint &c :
+                    { r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight() })
                     painter.drawRect(QRect(c - QPoint(2, 2), QSize(5, 5)));
                 painter.setBrush(Qt::NoBrush);
             }
@@ -164,10 +155,11 @@ void TCardStage::resizeEvent(QResizeEvent *event)
 
 void TCardStage::UpdateCursor(QPoint p)
 {
-    const int index = LayerUnder(p);
+    const int index = FLayers.LayerAt(p);
     if (index < 0) {
-        setCursor(FLayers.EditMode() == emNormal ? Qt::ArrowCursor
-                                                 : CursorShapeOf(EditModeCursor(FLayers.EditMode())));
+        setCursor(FLayers.EditMode() == emNormal
+                ? Qt::ArrowCursor
+                : CursorShapeOf(EditModeCursor(FLayers.EditMode())));
         return;
     }
     const QPoint local = p - FLayers.Layer(index)->Image().Control.topLeft();
@@ -182,7 +174,7 @@ void TCardStage::mousePressEvent(QMouseEvent *event)
     const int mode = FLayers.EditMode();
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     if (event->button() == Qt::RightButton) {
-        const int index = LayerUnder(p);
+        const int index = FLayers.LayerAt(p);
         if (index >= 0 && mode == emNormal && (ctrl || FLayers.Options.rightDragZooms))
             FZooming = FLayers.BeginZoom(index, p);
         return;
@@ -190,7 +182,8 @@ void TCardStage::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     FGuide = p;
-    const int under = LayerUnder(p);
+    // The mask tools and the trimming work on the layer that shows at the point.
+    const int under = FLayers.LayerAt(p);
     switch (mode) {
     case emNormal: {
         const TLayerClick click = FLayers.Click(p, event->modifiers() & Qt::ShiftModifier);
@@ -198,7 +191,7 @@ void TCardStage::mousePressEvent(QMouseEvent *event)
         if (click.startBand) {
             FBandShown = true;
             FBand = QRect(p, p);
-            FBandFrom = under < 0 ? 0 : under;
+            FBandFrom = click.bandFrom;
             FBandLayer = -1;
         } else if (click.index >= 0 && !(event->modifiers() & Qt::ShiftModifier)) {
             FLayers.BeginDrag(click.index, p);
@@ -312,7 +305,7 @@ void TCardStage::mouseReleaseEvent(QMouseEvent *event)
         if (moved) {
             FLayers.RecordRelative();
             Q_EMIT cardChanged();
-        } else if (FPopup && LayerUnder(p) >= 0) {
+        } else if (FPopup && FLayers.LayerAt(p) >= 0) {
             FPopup->popup(mapToGlobal(p));
         }
         update();
@@ -359,7 +352,11 @@ void TCardStage::dropEvent(QDropEvent *event)
     if (files.isEmpty())
         return;
     event->acceptProposedAction();
-    const QPoint p = event->position().toPoint();
+    DropFiles(files, event->position().toPoint());
+}
+
+void TCardStage::DropFiles(const QStringList &files, QPoint p)
+{
     // The first picture fills the layer it was dropped on (a frame of a plate); further ones,
     // or one dropped beside every layer, become layers of their own.
     int target = FLayers.LayerAt(p);

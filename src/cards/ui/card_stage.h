@@ -35,6 +35,11 @@ public:
     // layer's picture (No), or nothing happens (Cancel).
     static QString TrimQuestion();
 
+    // Picture files dropped at a point: the first fills the layer there (through transparent
+    // pixels, so a photo dropped on a window of a plate's sheet fills the frame behind it); the
+    // others, or all when no layer is there, are added as layers of their own.
+    void DropFiles(const QStringList &files, QPoint p);
+
     // The rubber band and the guide lines as they are drawn (empty when hidden).
     QRect Band() const { return FBandShown ? FBand.normalized() : QRect(); }
 
@@ -58,8 +63,6 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // The frontmost visible layer whose rectangle holds the point, transparent or not.
-    int LayerUnder(QPoint p) const;
     void UpdateCursor(QPoint p);
     void EndDrag();
     void EndBand(Qt::KeyboardModifiers modifiers);

@@ -244,10 +244,10 @@ void TMaskForm::FillGrid()
     if (any) {
         const TLayerImage &image = FLayers.Layer(index)->Image();
         const QSize picture = PictureSize(index);
-        FGrid->setHorizontalHeaderLabels({ QString::asprintf("W%d×H%d", picture.width(),
-                                               picture.height()),
-            QStringLiteral("ﾚﾍﾞﾙ"), QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("X2"),
-            QStringLiteral("Y2") });
+        FGrid->setHorizontalHeaderLabels(
+            { QString::asprintf("W%d×H%d", picture.width(), picture.height()),
+                QStringLiteral("ﾚﾍﾞﾙ"), QStringLiteral("X"), QStringLiteral("Y"),
+                QStringLiteral("X2"), QStringLiteral("Y2") });
         FRows = MaskRows(image.Ops(), picture);
         FGrid->setRowCount(int(FRows.size()));
         for (int r = 0; r < int(FRows.size()); ++r) {
@@ -363,8 +363,8 @@ bool TMaskForm::eventFilter(QObject *watched, QEvent *event)
             bool ok = false;
             const int value = item->text().toInt(&ok);
             if (ok)
-                item->setText(QString::number(std::clamp(value + (key->key() == Qt::Key_Up ? 1 : -1),
-                    0, CellMaximum(item->column()))));
+                item->setText(QString::number(std::clamp(
+                    value + (key->key() == Qt::Key_Up ? 1 : -1), 0, CellMaximum(item->column()))));
             return true;
         }
     }

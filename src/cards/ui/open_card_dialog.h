@@ -35,8 +35,8 @@ class TOpenCardDialog : public QDialog
     Q_OBJECT
 
 public:
-    TOpenCardDialog(const QString &folder, std::function<TPrompter &()> prompter,
-        QWidget *parent = nullptr);
+    TOpenCardDialog(
+        const QString &folder, std::function<TPrompter &()> prompter, QWidget *parent = nullptr);
 
     static QString Caption() { return QStringLiteral("KSPデータの読み込み"); }
     static QStringList Filters();

@@ -32,7 +32,8 @@ TTemplatePage::TTemplatePage(QWidget *parent)
     FList->setResizeMode(QListView::Adjust);
     FList->setMovement(QListView::Static);
     FList->setWordWrap(true);
-    SetHint(FList, QStringLiteral("テンプレート|クリックするとカード作成にテンプレートを読み込みます。"));
+    SetHint(FList,
+        QStringLiteral("テンプレート|クリックするとカード作成にテンプレートを読み込みます。"));
     layout->addWidget(FList, 1);
     FEmpty = new QLabel(SourcePageEmptyText(smTemplate), this);
     FEmpty->setObjectName(QStringLiteral("lbSourceEmpty%1").arg(smTemplate));
