@@ -88,6 +88,13 @@ TEST_F(TCardOrderWindow, ChecksStopWithTheirMessagesAndCashOnDeliveryElsewhereIs
     form->btnSend()->click();
     EXPECT_EQ(prompter.Texts(), QStringList { "数量を設定して下さい。" });
     EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(
+        form->mmComment()->placeholderText(), QStringLiteral("ご注文時のコメントをお書き下さい。"));
+    form->edNum()->setValue(20);
+    form->mmSender()->clear();
+    form->btnSend()->click();
+    EXPECT_EQ(prompter.Texts().last(), QStringLiteral("差出人データを入力して下さい。"));
+    form->mmSender()->setPlainText(QStringLiteral("山田 太郎"));
     Fill(*form);
     form->cbOtherSend()->setChecked(true);
     form->edOtherName()->setText(QStringLiteral("佐藤 花子"));

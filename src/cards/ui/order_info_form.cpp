@@ -1,6 +1,7 @@
 #include "cards/ui/order_info_form.h"
 
 #include "cards/card_history.h"
+#include "cards/pre_order.h"
 #include "customer/user_record.h"
 #include "platform/prompter.h"
 #include "pricing/money.h"
@@ -27,6 +28,12 @@ namespace
 QString ChoiceName(const QComboBox *box)
 {
     return box->currentIndex() < 0 ? QString() : box->currentData().toString();
+}
+
+QStringList TextLines(const QPlainTextEdit *memo)
+{
+    const QString text = memo->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 
 void SelectByName(QComboBox *box, const QString &name)
@@ -118,6 +125,15 @@ void TformOrderInfo::BuildControls()
 
     auto *right = new QVBoxLayout;
     layout->addLayout(right, 1);
+    right->addWidget(new QLabel(QStringLiteral("差出人"), this));
+    FSender = new QPlainTextEdit(FArgs.senderLines.join(u'\n'), this);
+    FSender->setMaximumHeight(70);
+    right->addWidget(FSender);
+    right->addWidget(new QLabel(QStringLiteral("コメント"), this));
+    FComment = new QPlainTextEdit(FArgs.lastComment.join(u'\n'), this);
+    FComment->setPlaceholderText(LastCommentHint());
+    FComment->setMaximumHeight(70);
+    right->addWidget(FComment);
     FPrice = new QPlainTextEdit(this);
     FPrice->setReadOnly(true);
     right->addWidget(FPrice, 1);
@@ -273,8 +289,8 @@ TCardOrder TformOrderInfo::MakeOrder(const QString &orderNo) const
     o.otherPrefName = PrefectureTableEntry(o.choices.otherPref - 1);
     o.pictures = FArgs.pictures;
     o.cardTextLines = FArgs.cardTextLines;
-    o.senderLines = FArgs.senderLines;
-    o.lastComment = FArgs.lastComment;
+    o.senderLines = TextLines(FSender);
+    o.lastComment = TextLines(FComment);
     o.layoutLines = FArgs.layoutLines;
     return o;
 }
@@ -326,7 +342,7 @@ void TformOrderInfo::btnSendClick()
     TCardCheckInput check;
     check.pictures = FArgs.pictures;
     check.templatePictures = FArgs.desc.userPictures;
-    check.senderLines = FArgs.senderLines;
+    check.senderLines = TextLines(FSender);
     check.choices = choices;
     check.prices = &FArgs.prices;
     check.name = FName->text();

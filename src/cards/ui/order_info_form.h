@@ -90,6 +90,8 @@ public:
     QPlainTextEdit *mmOtherAdrs() const { return FOtherAdrs; }
     QLineEdit *edOtherMail() const { return FOtherMail; }
     QLineEdit *edOtherTel() const { return FOtherTel; }
+    QPlainTextEdit *mmSender() const { return FSender; }
+    QPlainTextEdit *mmComment() const { return FComment; }
     QPlainTextEdit *mmPrice() const { return FPrice; }
     QLabel *lbTotal() const { return FTotal; }
     QPushButton *btnSend() const { return FSend; }
@@ -138,6 +140,8 @@ private:
     QPlainTextEdit *FOtherAdrs = nullptr;
     QLineEdit *FOtherMail = nullptr;
     QLineEdit *FOtherTel = nullptr;
+    QPlainTextEdit *FSender = nullptr;
+    QPlainTextEdit *FComment = nullptr;
     QPlainTextEdit *FPrice = nullptr;
     QLabel *FTotal = nullptr;
     QPushButton *FSend = nullptr;
