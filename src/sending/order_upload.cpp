@@ -565,7 +565,7 @@ TSendResult TOrderUpload::Send(TPackedOrder &order)
             State(passive ? QStringLiteral("Passive->ON") : QStringLiteral("Passive->OFF"));
             continue;
         }
-        if (!CancelOnServer(order))
+        if (!keepOnGiveUp && !CancelOnServer(order))
             FPrompter.Error(QStringLiteral("【接続失敗】注文は未成立です。"));
         QDir(order.localFolder).removeRecursively();
         RecordHistory(false, order);

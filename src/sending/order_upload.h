@@ -78,6 +78,9 @@ public:
     // configuration may set them (UploadPause5, UploadPause10), 0 sends on at once.
     int pauseAfter5 = 500;
     int pauseAfter10 = 1000;
+    // A change of an order the shop already holds: giving up leaves the server's files alone,
+    // so the order as it was first sent is never removed.
+    bool keepOnGiveUp = false;
 
     // Sends the order; the order's send list shrinks as files arrive.
     TSendResult Send(TPackedOrder &order);

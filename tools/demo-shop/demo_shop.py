@@ -14,6 +14,10 @@
   SMTP server with STARTTLS              the same, offering STARTTLS and AUTH only after it
                                          (StarttlsPort in the state file)
   receiver                               checks every order whose status file reads "Complite"
+                                         (again when a changed order completes again); a
+                                         card order's N/N.dpo is checked key by key, with its
+                                         pictures
+  card prices                            Plates/CardPrice.ini beside the shop's plates
   registrations                          POST /MacUp.php on the service server: the client's
                                          daily registration report, one line each in
                                          <root>/registrations.txt
@@ -120,6 +124,76 @@ MAX_PIECES = 4096
 SHA256_HEX = re.compile(r"^[0-9a-f]{64}$")
 
 CARD_ID = re.compile(r"^(\(P\))?[0-9A-Za-z_]{1,64}$")
+
+
+# The card price file beside the plates: the template descriptions (title, code in brackets and
+# the number of user pictures, separated by two and three tabs; a code that is not all upper case
+# takes the second price set) and the two price sets.
+CARD_PRICES = "\r\n".join([
+    "[Template]",
+    "xmas.ksp=クリスマスカード\t\t[XMAS]\t\t\t1",
+    "newyear.ksp=年賀状\t\t[Nenga]\t\t\t1",
+    "frame.ksp=フォトフレーム\t\t[FRAME]\t\t\t1",
+    "[Price1]",
+    "Charge=500",
+    "Paper=普通紙:1=120;20=100;50=80",
+    "Paper=光沢紙:1=150;20=130",
+    "Paper=和紙:",
+    "Trans=宅配便:800-1200",
+    "Trans=宅配(代引):800-1200",
+    "Trans=店頭受取:0",
+    "Pay=銀振･郵振:0",
+    "Pay=クレジット:注文不可",
+    "Pay=コンビニ票:150",
+    "Pay=代引(宅配):315",
+    "Pay=店頭にて:0",
+    "FreeTrans=送料無料(5000円以上):5000",
+    "ConbiniLimit=30000",
+    "MinAmount=100",
+    "MaxAmount=300000",
+    "[Price2]",
+    "Charge=0",
+    "Paper=年賀はがき:1=90;50=70",
+    "Trans=宅配便:600",
+    "Trans=店頭受取:0",
+    "Pay=銀振･郵振:0",
+    "Pay=店頭にて:0",
+    "ConbiniLimit=30000",
+]) + "\r\n"
+
+
+def card_order_problems(folder, name):
+    """Checks a card order folder: the order file N/N.dpo names the order, has its keys in their
+    groups, a number of cards, the six OTHER_ keys and every picture of its IMG lines."""
+    dpo = os.path.join(folder, name + b".dpo")
+    if not os.path.isfile(dpo):
+        return None
+    with open(dpo, "rb") as f:
+        lines = f.read().decode("cp932", "replace").split("\r\n")
+    values = {}
+    pictures = []
+    for line in lines:
+        if line.startswith("IMG[") and "]_" in line and "=" not in line:
+            pictures.append(line)
+        elif "=" in line:
+            values.setdefault(line.split("=", 1)[0], line.split("=", 1)[1])
+    verdict = []
+    if values.get("ORDER_NO") != os.fsdecode(name):
+        verdict.append("NG card ORDER_NO %r" % values.get("ORDER_NO"))
+    for key in ("SHOP", "NAME", "TEL", "CARD_NAME", "PAPER", "TRANS", "PAY_TYPE", "TOTAL_VALUE",
+                "OTHER_SEND", "OTHER_NAME", "OTHER_ZIP", "OTHER_PREF", "OTHER_ADRS", "OTHER_MAIL",
+                "OTHER_TEL", "SENDER_TXT", "LAST_CMNT"):
+        if key not in values:
+            verdict.append("NG card key %s missing" % key)
+    if not values.get("NUM", "").isdigit() or int(values.get("NUM", "0")) < 1:
+        verdict.append("NG card NUM %r" % values.get("NUM"))
+    for picture in pictures:
+        if not os.path.isfile(os.path.join(folder, picture.encode("cp932"))):
+            verdict.append("NG card picture %s missing" % picture)
+    if not verdict:
+        verdict.append("CARD %s NUM=%s IMG=%d" % (values.get("CARD_NAME"), values.get("NUM"),
+                                                  len(pictures)))
+    return verdict
 
 
 def reset_faults():
@@ -536,6 +610,7 @@ class DemoShop:
             if not os.path.exists(os.path.join(folder, "Plates", "CardPlates.ini")):
                 shutil.copytree(make_plates.cached_plates(), os.path.join(folder, "Plates"),
                                 dirs_exist_ok=True)
+            write_sjis(os.path.join(folder, "Plates", "CardPrice.ini"), CARD_PRICES)
             alias = self.path(sub, "KorvArias")
             os.makedirs(alias, exist_ok=True)
             with open(os.fsencode(alias) + b"/" + sjis(shop_data.SHOP_ALIAS) + b".ini", "wb") as f:
@@ -910,7 +985,7 @@ class DemoShop:
 
     def receive_orders(self):
         base = os.fsencode(self.path("ftp", shop_data.FTP_BASE_DIR.lstrip("/")))
-        done = set()
+        done = {}  # order name -> the time of the status file when it was checked
         while True:
             time.sleep(0.3)
             try:
@@ -918,17 +993,21 @@ class DemoShop:
             except OSError:
                 continue
             for name in names:
-                if name in done or name == b"message":
+                if name == b"message":
                     continue
                 status = os.path.join(base, name, b"Sending")
                 try:
+                    stamp = os.stat(status).st_mtime_ns
+                    if done.get(name) == stamp:
+                        continue
                     with open(status, "rb") as f:
                         text = f.read().decode("cp932", "replace").strip()
                 except OSError:
                     continue
                 if text != "Complite":
                     continue
-                done.add(name)
+                # A changed card order completes again under its name: checked again.
+                done[name] = stamp
                 self.check_order(base, name)
 
     def check_order(self, base, name):
@@ -975,6 +1054,10 @@ class DemoShop:
                     problems += 1
                 else:
                     verdict.append("OK %s %d sha256 %s" % (remote, actual, found))
+        card = card_order_problems(os.path.join(base, name), name)
+        if card is not None:
+            verdict += card
+            problems += sum(1 for line in card if line.startswith("NG"))
         head = "ACCEPTED" if problems == 0 else "REJECTED %d" % problems
         out = os.path.join(os.fsencode(self.path("receiver")), name + b".txt")
         # Written beside and renamed, so a reader never sees half a verdict.

@@ -1,6 +1,7 @@
 // The card tab of the main window: the card page with its menu, and the template page of the
 // source trees that puts the shop's plates on it.
 #include "app/client_session.h"
+#include "app/ui/card_order_windows.h"
 #include "app/ui/web_main.h"
 #include "cards/card_store.h"
 #include "cards/stage_plates.h"
@@ -25,6 +26,8 @@ TCardPage *TWebMain::MakeCardPage(QWidget *parent)
 void TWebMain::WireCardPage()
 {
     FCardPage->SetPrompter(FPrompter);
+    FCardPage->OrderRequested = [this] { StartCardOrder(FSession, *FCardPage, Prompter(), this); };
+    FCardPage->HistoryRequested = [this] { OpenCardHistory(FSession, Prompter(), this); };
     TTemplatePage *templates = FSources->TemplatePage();
     // The plates come from the shop when the template page is first shown: fetched while
     // online, else those kept from an earlier start.

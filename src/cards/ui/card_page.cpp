@@ -210,6 +210,7 @@ bool TCardPage::OpenFile(const QString &fileName)
         FLayers->PlaceFromRelative();
         FStage->update();
         Changed();
+        FPlateFile = fileName;
         return added > 0;
     }
     const TLayerLoad load = FLayers->LoadFile(fileName);
@@ -419,6 +420,15 @@ void TCardPage::BuildMenu(QMenu *menu)
         FLayers->Clear();
         FStage->update();
         Changed();
+    });
+    menu->addSeparator();
+    AddCommand(menu, "miCardOrder", QStringLiteral("数量設定から注文へ"), [this] {
+        if (OrderRequested)
+            OrderRequested();
+    });
+    AddCommand(menu, "miCardHistory", QStringLiteral("履歴と進行状況"), [this] {
+        if (HistoryRequested)
+            HistoryRequested();
     });
 
     FPopup = new QMenu(this);

@@ -61,6 +61,13 @@ public:
     bool Reopen();
     // The list window, made on first use.
     void ShowMaskForm();
+    // The plate last put on the stage (empty when none) and the command "数量設定から注文へ",
+    // which calls OrderRequested: the card order starts outside the page.
+    QString PlateFile() const { return FPlateFile; }
+    void SetPlateFile(const QString &file) { FPlateFile = file; }
+    std::function<void()> OrderRequested;
+    // The command "履歴と進行状況" (the card history), which calls HistoryRequested.
+    std::function<void()> HistoryRequested;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -87,6 +94,7 @@ private:
     double FAspect = 148.0 / 100.0;
     bool FActive = false;
     bool FDirty = false;
+    QString FPlateFile;
 };
 
 } // namespace korvatel
