@@ -120,6 +120,11 @@ const QList<TCliCommand> &Commands()
             "mail a UTF-8 text by SMTP as ISO-2022-JP (--smtp HOST:PORT, --user, --password, "
             "--cc, --attach, --name, --reply-to, --copy-label)",
             MailCommand },
+        { "phone-convert",
+            "phone-convert PICTURE --model NAME|--size WxH --format jpg|png|gif|bmp "
+            "[--crop l,t,r,b --turns N] OUT",
+            "make a phone picture of a model's screen size and format (--table FILE)",
+            PhoneConvertCommand },
         { "install-shop", "install-shop SHOPID",
             "add the shop's launchers to the menu and the desktop (--program PATH)",
             InstallShopCommand },
