@@ -138,8 +138,7 @@ bool SendPhoneNotice(const TMailSettings &settings, const QString &address, cons
         break;
     }
     if (reason)
-        *reason = QStringLiteral("Web方式の送信は、このバージョンでは使えません。"
-                                 "「インターネットの設定」で送信方式を選んでください。");
+        *reason = WebMailUnavailableText();
     return false;
 }
 
