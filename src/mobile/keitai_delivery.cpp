@@ -1,5 +1,6 @@
 #include "mobile/keitai_delivery.h"
 
+#include "mobile/keitai_servers.h"
 #include "mobile/mail/mapi_mailer.h"
 #include "mobile/mail/smtp_mailer.h"
 #include "text/sjis_file.h"
@@ -39,21 +40,6 @@ QString PhoneIndexPage(const QStringList &names)
     return JoinLines(lines);
 }
 
-namespace
-{
-
-QString RemoteFolder(const THostRecord &host, const QString &folder)
-{
-    QString base = host.baseDir;
-    if (!base.startsWith(u'/'))
-        base.prepend(u'/');
-    if (!base.endsWith(u'/'))
-        base += u'/';
-    return base + folder;
-}
-
-} // namespace
-
 TPhoneDelivery DeliverPhonePictures(const QList<TPhonePicture> &pictures,
     const TPhoneTarget &target, const TPhoneServer &server, const QString &folder,
     const QString &workDir, const std::function<void(int done, int total)> &progress)
@@ -85,7 +71,7 @@ TPhoneDelivery DeliverPhonePictures(const QList<TPhonePicture> &pictures,
     TWinFTP ftp;
     ftp.Mess = false;
     ftp.Passive = server.passive;
-    const QString remote = RemoteFolder(server.host, folder);
+    const QString remote = KeitaiRemotePath(server.host.baseDir, folder);
     bool made = ftp.LoginRecord(server.host, false);
     QString path;
     for (const QString &part : remote.split(u'/', Qt::SkipEmptyParts)) {

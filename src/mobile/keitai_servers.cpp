@@ -84,14 +84,19 @@ QList<TKeitaiServer> LoadKeitaiServers(const QString &configDir, const QProcessE
     return servers;
 }
 
+QString KeitaiRemotePath(const QString &folder, const QString &name)
+{
+    QString path = folder;
+    if (!path.startsWith(u'/'))
+        path.prepend(u'/');
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    return path + name;
+}
+
 QString KeitaiTableRemote(const TKeitaiServer &server)
 {
-    QString folder = server.folder;
-    if (!folder.startsWith(u'/'))
-        folder.prepend(u'/');
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    return folder + QStringLiteral("Keitai.ini");
+    return KeitaiRemotePath(server.folder, QStringLiteral("Keitai.ini"));
 }
 
 std::optional<QByteArray> FetchKeitaiTable(const QList<TKeitaiServer> &servers)

@@ -34,6 +34,8 @@ QList<TKeitaiServer> KeitaiServersFromLines(const QStringList &lines);
 QList<TKeitaiServer> LoadKeitaiServers(const QString &configDir,
     const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
 
+// A path of an FTP server: "/" + folder + "/" + name, with no "/" doubled at the folder's ends.
+QString KeitaiRemotePath(const QString &folder, const QString &name);
 // The remote path of the table on a server: the folder + "/Keitai.ini".
 QString KeitaiTableRemote(const TKeitaiServer &server);
 
