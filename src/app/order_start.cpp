@@ -2,6 +2,7 @@
 
 #include "app/client_session.h"
 #include "customer/order_history.h"
+#include "mobile/mail/mail_settings.h"
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
@@ -16,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 namespace korvatel
 {
@@ -38,6 +40,30 @@ QString CardUnpaidQuestion()
         "クレジット決済を完了していません。\r\n\r\n[履歴と決済]メニューから、お支払いが可能です。"
         "\r\n未払分を合算することもできます。ご利用下さい。\r\n"
         "お支払いは長引くことのないように、お願い申し上げます。\r\n\r\n[履歴と決済]を開きますか？");
+}
+
+QString PhoneStepsMissingMessage()
+{
+    return QStringLiteral("携帯画像を含む注文は、ここからは送信できません。\r\n"
+                          "携帯画像の指定を外すか、注文画面から注文してください。");
+}
+
+QString PhoneServerMissingMessage()
+{
+    return QStringLiteral("携帯画像の送信先の情報がありません。\r\n"
+                          "携帯画像を含む注文は送信できません。携帯画像の指定を外してください。");
+}
+
+QString PhoneUploadFailedMessage(const QString &reason)
+{
+    return QStringLiteral("携帯画像を送信できませんでした。注文は送信していません。\r\n\r\n")
+        + reason;
+}
+
+QString PhoneNoticeFailedMessage(const QString &reason, const QString &pageUrl)
+{
+    return QStringLiteral("携帯への通知メールを送信できませんでした。\r\n") + reason
+        + QStringLiteral("\r\n\r\n携帯画像のアドレス: ") + pageUrl;
 }
 
 int OrderCdKind(const TPricingBasket &aggregate)
@@ -156,6 +182,7 @@ struct TOrderStart::TRun {
     std::optional<TShopPricing> shop;
     std::optional<TSummaryResult> confirmed;
     std::optional<TOrderHostTable> hosts;
+    std::optional<TPhoneChoice> phone; // set when the order has phone pictures
     TOrderInput input;
     std::optional<TOrderHistory> history;
     std::optional<TPackedOrder> order;
@@ -176,7 +203,7 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
     if (!SettleBasket(gridSeenAll, run)) // 1 to 4
         return run.result;
     PrepareBasket(run); // 5 and 6
-    if (!ConfirmSummary(run)) // 7 and 8
+    if (!ConfirmSummary(run) || !ChoosePhone(run)) // 7 and 8
         return run.result;
     if (!TakeCustomer(run) || !ReadOrderHosts(run)) // 9
         return run.result;
@@ -184,6 +211,7 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
     SendOrder(run); // 9 and 10
     if (!CheckSent(run))
         return run.result;
+    NotifyPhone(run);
     FinishSentOrder(run); // 11 and 12
     return run.result;
 }
@@ -266,6 +294,88 @@ bool TOrderStart::ConfirmSummary(TRun &run)
     return true;
 }
 
+namespace
+{
+
+QList<TThumbNail *> PhonePictures(TThumbNails &basket)
+{
+    QList<TThumbNail *> pictures;
+    for (int i = 0; i < basket.Count(); ++i) {
+        if (basket.Item(i)->KeitaiOrder)
+            pictures << basket.Item(i);
+    }
+    return pictures;
+}
+
+} // namespace
+
+bool TOrderStart::ChoosePhone(TRun &run)
+{
+    // 8. Phone pictures are charged with the order, so they must reach the phone: without the
+    // steps that choose the phone and trim the pictures the order is not sent at all.
+    const QList<TThumbNail *> pictures = PhonePictures(FOrders);
+    if (pictures.isEmpty())
+        return true;
+    run.result.outcome = TOrderStartOutcome::osPhoneClosed;
+    if (!hooks.choosePhone) {
+        FPrompter.Error(PhoneStepsMissingMessage());
+        return false;
+    }
+    run.phone = hooks.choosePhone(pictures);
+    if (!run.phone || !ValidPhoneTarget(run.phone->target)) {
+        run.phone.reset();
+        return false;
+    }
+    // The trimming is kept with the basket.
+    FOrders.SaveMemory(FSession.OrderMemoryPath(), FSession.CampusOrderPath(), FClock);
+    return true;
+}
+
+bool TOrderStart::DeliverPhone(TRun &run, TSendProgress &progress)
+{
+    const QList<TThumbNail *> items = PhonePictures(FOrders);
+    QList<TPhonePicture> pictures;
+    for (const TThumbNail *item : items) {
+        const QString copy = item->LocalCopy();
+        pictures << TPhonePicture { !copy.isEmpty() && QFileInfo(copy).isFile() ? copy
+                                                                                : item->FullPath,
+            item->KeitaiRotat % 4, TKeitaiCrop::FromArray(item->KeitaiTriming) };
+    }
+    const TPhoneServer server { run.hosts->PhoneServer(), run.hosts->Passive(),
+        run.hosts->Value(QStringLiteral("KeitaiURL")) };
+    QTemporaryDir work;
+    const TPhoneDelivery delivery = DeliverPhonePictures(pictures, run.phone->target, server,
+        PhoneFolderName(FClock.Now()), work.path(), [&progress](int done, int total) {
+            progress.SetPosition(done, total);
+            if (QCoreApplication::instance())
+                QCoreApplication::processEvents();
+        });
+    if (!delivery.ok) {
+        FPrompter.Error(PhoneUploadFailedMessage(delivery.error));
+        return false;
+    }
+    run.result.phonePage = delivery.pageUrl;
+    run.input.phoneUrl = delivery.pageUrl;
+    return true;
+}
+
+void TOrderStart::NotifyPhone(TRun &run)
+{
+    if (!run.phone || run.result.phonePage.isEmpty() || !run.phone->address.contains(u'@'))
+        return;
+    QString reason;
+    const QString address = run.phone->address.trimmed();
+    const QString page = run.result.phonePage;
+    run.result.phoneNotified = hooks.notifyPhone
+        ? hooks.notifyPhone(address, page, &reason)
+        : SendPhoneNotice(
+            TMailSettings::Load(
+                QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName())),
+            address, page, FClock.Now(), &reason);
+    if (!run.result.phoneNotified)
+        FPrompter.Error(PhoneNoticeFailedMessage(reason, page));
+}
+
 bool TOrderStart::TakeCustomer(TRun &run)
 {
     // 9. The customer record and the delivery checks.
@@ -288,6 +398,13 @@ bool TOrderStart::ReadOrderHosts(TRun &run)
     run.hosts = TOrderHostTable::FromLines(run.shop->Tables().OrderHostTable());
     if (!run.hosts || run.hosts->ImageServer().host.isEmpty()) {
         FPrompter.Error(QStringLiteral("注文先サーバーの情報がありません。注文は送信できません。"));
+        run.result.outcome = TOrderStartOutcome::osNoShop;
+        return false;
+    }
+    if (run.phone
+        && (run.hosts->PhoneServer().host.trimmed().isEmpty()
+            || run.hosts->Value(QStringLiteral("KeitaiURL")).trimmed().isEmpty())) {
+        FPrompter.Error(PhoneServerMissingMessage());
         run.result.outcome = TOrderStartOutcome::osNoShop;
         return false;
     }
@@ -363,6 +480,10 @@ TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgr
             QCoreApplication::processEvents();
     };
     run.packedItems = BasketItemKeys(FOrders);
+    // The phone pictures go first: their page address is part of the order, and an order whose
+    // phone pictures did not arrive is not sent.
+    if (run.phone && !DeliverPhone(run, progress))
+        return TSendResult::srFailed;
     run.order = PackOrder(input, FPrompter);
     if (!run.order)
         return TSendResult::srFailed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "customer/user_check.h"
+#include "mobile/keitai_delivery.h"
 #include "net/server_config.h"
 #include "pricing/order_pricing.h"
 #include "sending/order_upload.h"
@@ -18,12 +19,18 @@ class TCampusPriceLists;
 class TClientSession;
 class TClock;
 class TPrompter;
+class TThumbNail;
 class TThumbNails;
 
 // The texts of the print order's start.
 QString OrderOfflineMessage();
 QString BrowseReminderQuestion();
 QString CardUnpaidQuestion();
+// The texts of the phone steps.
+QString PhoneStepsMissingMessage();
+QString PhoneServerMissingMessage();
+QString PhoneUploadFailedMessage(const QString &reason);
+QString PhoneNoticeFailedMessage(const QString &reason, const QString &pageUrl);
 
 // The CD-R price kind of an order that makes a CD-R: cdtNormal when no prints are ordered,
 // else cdtJustify. The pricing takes the kind's "_EX" tiers when the shop lists them, else its
@@ -89,6 +96,14 @@ struct TOrderStartHooks {
     std::function<void(int mode)> transferModeChanged;
     // The basket was recounted or cleared: the window refreshes its marks and totals.
     std::function<void()> basketChanged;
+    // The phone steps of an order with phone pictures: the phone's mail address, the phone
+    // model and the trimming of each picture (kept in its record); nullopt when the customer
+    // went back. None: such an order cannot be sent.
+    std::function<std::optional<TPhoneChoice>(const QList<TThumbNail *> &pictures)> choosePhone;
+    // The notice mail to the phone; none: by the internet settings (SysData's MailSet.ini)
+    // without a window. *reason gets the failure's text.
+    std::function<bool(const QString &address, const QString &pageUrl, QString *reason)>
+        notifyPhone;
 };
 
 // How a start ended.
@@ -97,6 +112,7 @@ enum class TOrderStartOutcome {
     osInconsistent, // the consistency check left problems
     osBrowsing, // the customer went back to the grid to look through the pictures
     osSummaryClosed, // the customer went back from the summary
+    osPhoneClosed, // the phone steps were left, or cannot be taken here
     osCustomerClosed, // the customer window was cancelled
     osNoShop, // the shop's order host table cannot be read
     osNotPacked, // the order could not be packed (a picture vanished)
@@ -113,6 +129,8 @@ struct TOrderStartResult {
     bool cardPaid = false;
     bool cleared = false;
     qint64 historyBytes = -1; // of the record written for this order; -1 when none
+    QString phonePage; // where the phone pictures were put; empty when none were
+    bool phoneNotified = false; // the notice mail to the phone went
 };
 
 // "注文へ": checks the basket, prices it in the summary window, takes the customer record,
@@ -144,6 +162,9 @@ private:
     bool SettleBasket(bool gridSeenAll, TRun &run);
     void PrepareBasket(TRun &run);
     bool ConfirmSummary(TRun &run);
+    bool ChoosePhone(TRun &run);
+    bool DeliverPhone(TRun &run, TSendProgress &progress);
+    void NotifyPhone(TRun &run);
     bool TakeCustomer(TRun &run);
     bool ReadOrderHosts(TRun &run);
     void MakeInput(TRun &run);

@@ -124,6 +124,11 @@ const QList<TCliCommand> &Commands()
             MailCommand },
         { "card", "card render PLATE.ksp [PICTURE...] --out CARD.jpg",
             "compose a card from a plate with pictures in its frames (--size WxH)", CardCommand },
+        { "phone-convert",
+            "phone-convert PICTURE --model NAME|--size WxH --format jpg|png|gif|bmp "
+            "[--crop l,t,r,b --turns N] OUT",
+            "make a phone picture of a model's screen size and format (--table FILE)",
+            PhoneConvertCommand },
         { "install-shop", "install-shop SHOPID",
             "add the shop's launchers to the menu and the desktop (--program PATH)",
             InstallShopCommand },

@@ -4,6 +4,8 @@
 #include "app/startup.h"
 #include "customer/order_history.h"
 #include "demo_session.h"
+#include "imaging/picture_kinds.h"
+#include "mobile/mail/mail_settings.h"
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
@@ -17,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImageReader>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -498,6 +501,181 @@ TEST_F(OrderStartTest, APaidCardOrderWaitsForTheSettlement)
     const QStringList files = HistoryFiles();
     ASSERT_EQ(files.size(), 1);
     EXPECT_TRUE(files.at(0).endsWith(QStringLiteral(").wait.wcp")));
+}
+
+// Orders with phone pictures: the phone steps answer with a docomo address and a phone screen,
+// and the notice goes through the demo shop's SMTP server.
+class OrderStartPhoneTest : public OrderStartTest
+{
+protected:
+    void SetUp() override
+    {
+        OrderStartTest::SetUp();
+        start->hooks.choosePhone
+            = [this](const QList<TThumbNail *> &pictures) -> std::optional<TPhoneChoice> {
+            calls << QStringLiteral("phone %1").arg(pictures.size());
+            if (!choosePhone)
+                return std::nullopt;
+            // The second picture is trimmed to its right half.
+            const TKeitaiCrop half { 0.5, 0, 1, 1 };
+            half.ToArray(pictures.last()->KeitaiTriming);
+            TPhoneChoice choice;
+            choice.address = QStringLiteral("taro@docomo.ne.jp");
+            choice.target = { 120, 160, phoneFormat };
+            return choice;
+        };
+        TMailSettings mail;
+        mail.account.host = QStringLiteral("127.0.0.1");
+        mail.account.port = shop->Port(QStringLiteral("smtp"));
+        mail.account.useAuth = true;
+        mail.account.user = shop->FtpUser();
+        mail.account.password = shop->FtpPassword();
+        mail.identity.fromAddress = QStringLiteral("taro@example.jp");
+        ASSERT_TRUE(
+            mail.Save(QDir(session->Workspace().SysData()).filePath(TMailSettings::FileName())));
+    }
+
+    void AddPhonePictures()
+    {
+        Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1)->KeitaiOrder = true;
+        Add(QStringLiteral("b.jpg"), QStringLiteral("L"), 2)->KeitaiOrder = true;
+        Add(QStringLiteral("c.jpg"), QStringLiteral("L"), 1);
+    }
+
+    // The delivery folders on the phone server.
+    QStringList PhoneFolders() const
+    {
+        return QDir(shop->State(QStringLiteral("KeitaiDir")))
+            .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    }
+
+    // The orders on the shop's image server.
+    QStringList OrderFolders() const
+    {
+        return QDir(shop->FtpLocal(QStringLiteral("/order")))
+            .entryList({ QStringLiteral("2*") }, QDir::Dirs);
+    }
+
+    QStringList Mails() const
+    {
+        QDir mail(shop->State(QStringLiteral("MailDir")));
+        QStringList texts;
+        for (const QString &name : mail.entryList({ QStringLiteral("*.eml") }, QDir::Files)) {
+            QFile file(mail.filePath(name));
+            if (file.open(QIODevice::ReadOnly))
+                texts << QString::fromLatin1(file.readAll());
+        }
+        return texts;
+    }
+
+    bool choosePhone = true;
+    int phoneFormat = pfPNG;
+};
+
+TEST_F(OrderStartPhoneTest, PhonePicturesAreConvertedPutOnThePhoneServerAndNotified)
+{
+    AddPhonePictures();
+    const QStringList before = PhoneFolders();
+    const qsizetype mailsBefore = Mails().size();
+    const TOrderStartResult result = start->Run(true);
+    ASSERT_EQ(result.outcome, TOrderStartOutcome::osSent)
+        << prompter.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(calls.mid(0, 4),
+        (QStringList { QStringLiteral("check"), QStringLiteral("summary"),
+            QStringLiteral("phone 2"), QStringLiteral("customer") }));
+    QStringList folders = PhoneFolders();
+    for (const QString &old : before)
+        folders.removeOne(old);
+    ASSERT_EQ(folders.size(), 1);
+    EXPECT_TRUE(result.phonePage.endsWith(QStringLiteral("/keitai/") + folders.at(0) + u'/'))
+        << result.phonePage.toStdString();
+    // Both pictures arrived as PNG pictures of the phone's screen, read back by Qt's readers.
+    const QDir delivered(QDir(shop->State(QStringLiteral("KeitaiDir"))).filePath(folders.at(0)));
+    for (const char *name : { "K001.png", "K002.png" }) {
+        QImageReader reader(delivered.filePath(QString::fromLatin1(name)));
+        EXPECT_EQ(reader.format(), QByteArray("png")) << name;
+        EXPECT_EQ(reader.size(), QSize(120, 160)) << name;
+    }
+    EXPECT_TRUE(delivered.exists(QStringLiteral("index.html")));
+    EXPECT_EQ(Verdict(result.orderName), QStringLiteral("ACCEPTED"));
+    EXPECT_TRUE(result.phoneNotified);
+    const QStringList mails = Mails();
+    ASSERT_EQ(mails.size(), mailsBefore + 1);
+    const auto notice = std::find_if(mails.begin(), mails.end(),
+        [&result](const QString &mail) { return mail.contains(result.phonePage); });
+    ASSERT_NE(notice, mails.end());
+    EXPECT_TRUE(notice->contains(QStringLiteral("taro@docomo.ne.jp")));
+    EXPECT_EQ(prompter.Unexpected(), 0);
+}
+
+TEST_F(OrderStartPhoneTest, JpegGifAndBitmapPhonesGetTheirFormats)
+{
+    const struct {
+        int fmt;
+        const char *name;
+        const char *kind;
+    } formats[] = { { pfJPG, "K001.jpg", "jpeg" }, { pfGIF, "K001.gif", "gif" },
+        { pfBMP, "K001.bmp", "bmp" } };
+    for (const auto &f : formats) {
+        phoneFormat = f.fmt;
+        Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1)->KeitaiOrder = true;
+        const TOrderStartResult result = start->Run(true);
+        ASSERT_EQ(result.outcome, TOrderStartOutcome::osSent) << f.kind;
+        const QString folder = result.phonePage.section(u'/', -2, -2);
+        QImageReader reader(QDir(shop->State(QStringLiteral("KeitaiDir")))
+                                .filePath(folder + u'/' + QString::fromLatin1(f.name)));
+        EXPECT_EQ(reader.format(), QByteArray(f.kind));
+        EXPECT_EQ(reader.size(), QSize(120, 160));
+    }
+}
+
+TEST_F(OrderStartPhoneTest, AFailedPhoneUploadLeavesTheOrderUnsent)
+{
+    AddPhonePictures();
+    ASSERT_TRUE(shop->Control(QStringLiteral("keitai_refuse=1")));
+    const qsizetype mails = Mails().size();
+    const QStringList sentOrders = OrderFolders();
+    const TOrderStartResult result = start->Run(true);
+    EXPECT_NE(result.outcome, TOrderStartOutcome::osSent);
+    EXPECT_FALSE(calls.contains(QStringLiteral("send")));
+    ASSERT_FALSE(prompter.Shown().isEmpty());
+    EXPECT_TRUE(prompter.Shown().last().text.startsWith(
+        QStringLiteral("携帯画像を送信できませんでした。注文は送信していません。")));
+    EXPECT_TRUE(result.phonePage.isEmpty());
+    EXPECT_FALSE(result.phoneNotified);
+    EXPECT_EQ(Mails().size(), mails);
+    EXPECT_EQ(orders.Count(), 3);
+    EXPECT_EQ(OrderFolders(), sentOrders);
+}
+
+TEST_F(OrderStartPhoneTest, LeavingThePhoneStepsOrHavingNoneDoesNotSend)
+{
+    AddPhonePictures();
+    choosePhone = false;
+    const QStringList folders = PhoneFolders();
+    EXPECT_EQ(start->Run(true).outcome, TOrderStartOutcome::osPhoneClosed);
+    EXPECT_FALSE(calls.contains(QStringLiteral("customer")));
+    EXPECT_TRUE(prompter.Shown().isEmpty());
+    // Where no phone steps can be taken, the order is refused with a message.
+    start->hooks.choosePhone = nullptr;
+    EXPECT_EQ(start->Run(true).outcome, TOrderStartOutcome::osPhoneClosed);
+    EXPECT_EQ(prompter.Texts(), QStringList { PhoneStepsMissingMessage() });
+    EXPECT_EQ(PhoneFolders(), folders);
+    EXPECT_EQ(orders.Count(), 3);
+}
+
+TEST_F(OrderStartPhoneTest, AFailedNoticeIsReportedWithThePageAddress)
+{
+    Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1)->KeitaiOrder = true;
+    start->hooks.notifyPhone = [](const QString &, const QString &, QString *reason) {
+        *reason = QStringLiteral("Connection Failed.");
+        return false;
+    };
+    const TOrderStartResult result = start->Run(true);
+    ASSERT_EQ(result.outcome, TOrderStartOutcome::osSent);
+    EXPECT_FALSE(result.phoneNotified);
+    EXPECT_TRUE(prompter.Texts().contains(
+        PhoneNoticeFailedMessage(QStringLiteral("Connection Failed."), result.phonePage)));
 }
 
 } // namespace

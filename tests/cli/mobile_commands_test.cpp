@@ -1,10 +1,12 @@
 #include "cli/mobile_commands.h"
 #include "mobile/mail/jis_text.h"
 #include "support/demo_shop.h"
+#include "support/image_builders.h"
 #include "text/cp932.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
@@ -110,6 +112,51 @@ TEST_F(MailCommandTest, AWrongCommandLineSendsNothing)
                             << "--attach" << dir.filePath(QStringLiteral("missing")) << body),
         1);
     EXPECT_EQ(Mails().size(), before);
+}
+
+TEST(PhoneConvertCommand, ModelsAndSizesGiveTheirPictures)
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("a.jpg"));
+    QFile file(picture);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(test::JpegBytes(test::PatternBitmap(80, 60)));
+    file.close();
+    QString output, errors;
+    const auto run = [&](const QStringList &args) {
+        output.clear();
+        errors.clear();
+        QTextStream out(&output), err(&errors);
+        return PhoneConvertCommand(args, out, err);
+    };
+    const QString gif = dir.filePath(QStringLiteral("a.gif"));
+    EXPECT_EQ(run({ picture, QStringLiteral("--model"), QStringLiteral("J-SH07"), gif }), 0)
+        << errors.toStdString();
+    EXPECT_EQ(output, QStringLiteral("120x130 GIF ") + gif + u'\n');
+    EXPECT_EQ(QImageReader(gif).size(), QSize(120, 130));
+    const QString bmp = dir.filePath(QStringLiteral("a.bmp"));
+    EXPECT_EQ(
+        run({ picture, QStringLiteral("--size"), QStringLiteral("40x30"),
+            QStringLiteral("--format"), QStringLiteral("bmp"), QStringLiteral("--crop"),
+            QStringLiteral("0,0,0.5,0.5"), QStringLiteral("--turns"), QStringLiteral("1"), bmp }),
+        0)
+        << errors.toStdString();
+    QImageReader reader(bmp);
+    EXPECT_EQ(reader.format(), QByteArray("bmp"));
+    EXPECT_EQ(reader.size(), QSize(40, 30));
+
+    // A model of unknown format needs --format; sizes stay within 20 to 500.
+    EXPECT_EQ(run({ picture, QStringLiteral("--model"), QStringLiteral("SH252i"), gif }), 2);
+    EXPECT_EQ(run({ picture, QStringLiteral("--size"), QStringLiteral("19x100"),
+                  QStringLiteral("--format"), QStringLiteral("jpg"), gif }),
+        2);
+    EXPECT_EQ(run({ picture, QStringLiteral("--size"), QStringLiteral("40x30"),
+                  QStringLiteral("--format"), QStringLiteral("tif"), gif }),
+        2);
+    EXPECT_EQ(
+        run({ dir.filePath(QStringLiteral("none.jpg")), QStringLiteral("--size"),
+            QStringLiteral("40x30"), QStringLiteral("--format"), QStringLiteral("png"), gif }),
+        1);
 }
 
 } // namespace

@@ -6,7 +6,12 @@
                                          (text file, find file, HTTP upload, finishing), the
                                          member authentication page, the campus files,
                                          the test card-payment service under /card
-  FTP image server (pyftpdlib)           the shop's account; file names kept byte for byte
+  FTP image server (pyftpdlib)           the shop's account; file names kept byte for byte;
+                                         phone pictures go to /keitai/<folder>/, the phone
+                                         model table lies in /keitai-table/Keitai.ini
+  phone pages                            GET /keitai/<folder>/… on the service server (the
+                                         KeitaiURL of the shop data) answers the phone pictures;
+                                         a folder answers its index.html
   FTPS image server                      the same files and account, TLS required throughout
   SMTP server (aiosmtpd)                 AUTH LOGIN with the shop's account; every mail is kept
                                          as <root>/mail/NNNN.eml; recipients whose address
@@ -46,6 +51,7 @@ Faults for tests, switched at run time through the service server
   http_lose_piece=N  every post of piece N of a split upload is thrown away (the answer says
                      the piece is still missing)
   card_decline=1     the card service declines every payment
+  keitai_refuse=1    the FTP server refuses (550) every file stored under the phone folder
   reset=1            all faults off
 GET /_demo/flood?size=N[&length=0][&delay=MS] answers N bytes of line breaks (a flood for the
 client's answer caps and timeouts); length=0 sends no Content-Length.
@@ -114,7 +120,7 @@ FAULT_LOCK = threading.Lock()
 DEFAULT_FAULTS = {"ftp_drop_after": None, "ftp_drop_files": None, "ftp_stall": False,
                   "ftp_wrong_size": False,
                   "time": "", "versions": "TRUE", "shop_stop": False, "card_decline": False,
-                  "http_drop_piece": None, "http_lose_piece": None}
+                  "http_drop_piece": None, "http_lose_piece": None, "keitai_refuse": False}
 
 # The longest request body the service server reads, and the most a piece of a split upload may
 # hold; larger requests are refused unread.
@@ -453,6 +459,11 @@ def start_ftp(shop, home, tls=None):
         banner = "Demo shop image server ready."
 
         def ftp_STOR(self, file, mode="w"):
+            phone_dir = os.path.join(home, shop_data.PHONE_BASE_DIR.strip("/"))
+            if fault("keitai_refuse") and os.path.realpath(file).startswith(phone_dir + os.sep):
+                shop.log("ftp: refusing the phone picture %s" % file)
+                self.respond("550 Phone pictures are refused.")
+                return
             if os.path.basename(file) != "Sending":
                 with FAULT_LOCK:
                     left = FAULTS.get("ftp_drop_files")
@@ -576,8 +587,10 @@ class DemoShop:
         for sub in ("primary", "secondary", "service", "receiver", "mail"):
             os.makedirs(self.path(sub), exist_ok=True)
         os.chmod(self.path("mail"), 0o700)  # the mails hold customers' addresses
-        for sub in ("order", "order/message", "keitai"):
+        for sub in ("order", "order/message", "keitai", "keitai-table"):
             os.makedirs(self.path("ftp", sub), exist_ok=True)
+        # The phone model table that the client downloads (KeitaiServer1 in servers.ini).
+        write_sjis(self.path("ftp", "keitai-table", "Keitai.ini"), shop_data.KEITAI_TABLE)
         service = self.path("service")
         write_sjis(os.path.join(service, "Korvatel", "VerHist.ini"),
                    "0.90=最初の公開版\r\n0.95=日付の写し込みを追加\r\n1.00=インターネット注文に対応\r\n")
@@ -677,6 +690,10 @@ class DemoShop:
             # The demo shop's FTP server needs no pause between files.
             "UploadPause5=0",
             "UploadPause10=0",
+            "KeitaiServer1=127.0.0.1:%d" % self.ports["ftp"],
+            "KeitaiUser1=" + shop_data.FTP_USER,
+            "KeitaiPassword1=" + shop_data.FTP_PASSWORD,
+            "KeitaiFolder1=/keitai-table",
         ]
         return "\r\n".join(lines) + "\r\n"
 
@@ -692,6 +709,7 @@ class DemoShop:
             "ShopAlias=" + shop_data.SHOP_ALIAS,
             "ReceiverDir=" + self.path("receiver"),
             "MailDir=" + self.path("mail"),
+            "KeitaiDir=" + self.path("ftp", shop_data.PHONE_BASE_DIR.strip("/")),
             "ServiceDir=" + self.path("service"),
             "PrimaryDir=" + self.path("primary"),
             "SecondaryDir=" + self.path("secondary"),
@@ -709,7 +727,8 @@ class DemoShop:
                     FAULTS.clear()
                     FAULTS.update(DEFAULT_FAULTS)
                 for name, value in params.items():
-                    if name in ("ftp_stall", "ftp_wrong_size", "shop_stop", "card_decline"):
+                    if name in ("ftp_stall", "ftp_wrong_size", "shop_stop", "card_decline",
+                                "keitai_refuse"):
                         FAULTS[name] = value not in ("", "0")
                     elif name in ("ftp_drop_after", "ftp_drop_files", "http_drop_piece",
                                   "http_lose_piece"):
@@ -720,6 +739,9 @@ class DemoShop:
                 write_sjis(self.path("service", "Korvatel", "Versions.ini"),
                            "VersionsInformation=%s\r\n" % params["versions"])
             handler.answer("OK")
+            return True
+        if path.startswith(shop_data.PHONE_BASE_DIR + "/"):
+            self.serve_phone_page(handler, path)
             return True
         if path == "/_demo/flood":
             self.flood(handler, params)
@@ -875,6 +897,22 @@ class DemoShop:
                 f.write(line.replace("\n", " ") + "\n")
         handler.answer("OK\r\n")
         return True
+
+    def serve_phone_page(self, handler, path):
+        """The phone pictures that the client put on the FTP server, as a phone's browser reaches
+        them under KeitaiURL; a folder answers with its index.html."""
+        relative = urllib.parse.unquote_to_bytes(path)[len(shop_data.PHONE_BASE_DIR):]
+        if relative.endswith(b"/"):
+            relative += b"index.html"
+        target = inside(self.path("ftp", shop_data.PHONE_BASE_DIR.strip("/")), relative)
+        if target is None or not os.path.isfile(target):
+            handler.answer("Not Found", 404)
+            return
+        kinds = {".jpg": "image/jpeg", ".png": "image/png", ".gif": "image/gif",
+                 ".bmp": "image/bmp", ".html": "text/html; charset=Shift_JIS"}
+        kind = kinds.get(os.path.splitext(target)[1].lower(), "application/octet-stream")
+        with open(target, "rb") as f:
+            handler.answer(f.read(), content_type=kind)
 
     def service_post(self, handler, path, params, body):
         if path == "/MacUp.php":

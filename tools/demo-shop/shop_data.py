@@ -9,6 +9,13 @@ FTP_USER = "shop1234"
 FTP_PASSWORD = "demo1234"
 FTP_BASE_DIR = "/order"
 PHONE_BASE_DIR = "/keitai"
+# The phone model table on the demo's FTP server (Keitai.ini lines).
+KEITAI_TABLE = (
+    "Prov=docomo,Maker=Panasonic,Model=P505iS,W=240,H=320,Fmt=JPG,Sys=TRUE\r\n"
+    "Prov=docomo,Maker=NEC,Model=N505i,W=240,H=320,Fmt=JPG,Sys=TRUE\r\n"
+    "Prov=au,Maker=KYOCERA,Model=A1101K,W=120,H=130,Fmt=PNG,Sys=TRUE\r\n"
+    "Prov=デモ,Maker=デモ電機,Model=DEMO-1,W=144,H=176,Fmt=GIF\r\n"
+)
 MEMBERS = {"member01": "pass01"}
 # What the order host table offers as the current program: older than any build, so the
 # version gate stays quiet unless a test asks otherwise.

@@ -6,6 +6,10 @@
 #include "app/ui/customer_windows.h"
 #include "app/ui/thanks_form.h"
 #include "customer/card_service.h"
+#include "mobile/keitai_datas.h"
+#include "mobile/mail/mail_settings.h"
+#include "mobile/ui/phone_steps.h"
+#include "mobile/ui/send_mail_form.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
@@ -14,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 
 namespace korvatel
 {
@@ -106,6 +111,25 @@ TOrderStart &TOrderStartWindows::Start()
             item->setChecked(true);
     };
     hooks.basketChanged = [this] { FBasket.Refresh(); };
+    hooks.choosePhone = [this, &prompter](const QList<TThumbNail *> &pictures) {
+        const TWorkspace &workspace = FSession.Workspace();
+        const QString keitaiFile = QDir(workspace.Root()).filePath(QStringLiteral("Keitai.ini"));
+        return RunPhoneSteps(QDir(workspace.SysData()).filePath(TMailList::FileName()),
+            KeitaiDatas(keitaiFile), keitaiFile, LoadKeitaiServers(workspace.Folders().configDir),
+            pictures, prompter, FWindow);
+    };
+    hooks.notifyPhone
+        = [this, &prompter](const QString &address, const QString &pageUrl, QString *reason) {
+              const TMailSettings settings = TMailSettings::Load(
+                  QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName()));
+              if (TransportOfWord(settings.transport) != TMailTransport::mtIndy9)
+                  return SendPhoneNotice(settings, address, pageUrl, WindowClock().Now(), reason);
+              const TMailOutcome outcome = SendMailWithProgress(settings.account, settings.identity,
+                  PhoneNoticeJob(address, pageUrl), WindowClock().Now(), false, prompter, FWindow);
+              if (!outcome.firstReached && reason)
+                  *reason = outcome.lastText;
+              return outcome.firstReached;
+          };
     return start;
 }
 

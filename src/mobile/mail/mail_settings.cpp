@@ -38,6 +38,12 @@ TMailTransport TransportOfWord(const QString &word)
     return TMailTransport::mtWebMail;
 }
 
+QString WebMailUnavailableText()
+{
+    return QStringLiteral("Web方式の送信は、このバージョンでは使えません。"
+                          "「インターネットの設定」で送信方式を選んでください。");
+}
+
 TMailSettings TMailSettings::Load(const QString &path)
 {
     TMailSettings settings;

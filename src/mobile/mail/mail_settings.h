@@ -16,6 +16,8 @@ enum class TMailTransport { mtWebMail, mtIndy9, mtMapi };
 // "Indy9" and "Mapi" shows as the first choice.
 QString TransportWord(TMailTransport transport);
 TMailTransport TransportOfWord(const QString &word);
+// Why a mail cannot go by the maker's web sending, which this program does not offer.
+QString WebMailUnavailableText();
 
 // The internet settings of mail: the transport, the SMTP account and the identity. Kept in
 // SysData as MailSet.ini, a private file (0600) because it holds the password, which is stored

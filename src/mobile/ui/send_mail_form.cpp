@@ -89,8 +89,7 @@ bool SendTextMail(const QString &settingsFile, const QString &recipient, const Q
         break;
     }
     if (reason)
-        *reason = QStringLiteral("Web方式の送信は、このバージョンでは使えません。"
-                                 "「インターネットの設定」で送信方式を選んでください。");
+        *reason = WebMailUnavailableText();
     return false;
 }
 
