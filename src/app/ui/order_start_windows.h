@@ -34,6 +34,8 @@ public:
     // every ordered picture. Until then "注文へ" reminds the customer to look.
     void SetGridSeenAll(bool seen) { FGridSeenAll = seen; }
     bool GridSeenAll() const { return FGridSeenAll; }
+    // Opens a picture in the viewer for trimming (the print check's トリミング).
+    std::function<void(const QString &path)> OpenTrimming;
 
 private:
     TClientSession &FSession;
