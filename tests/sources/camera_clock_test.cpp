@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace korvatel
 {
@@ -46,7 +47,10 @@ TEST(TCameraClocks, FileKeepsOffsetsPerModelAndRefusesDamage)
     test::TTempHome home;
     const QString path = TCameraClocks::FilePath(home.FilePath("SysData"));
     ASSERT_TRUE(clocks.Save(path));
-    EXPECT_EQ(QFile::permissions(path) & 0x0777, QFile::ReadOwner | QFile::WriteOwner);
+    struct stat info {
+    };
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(TCameraClocks::Load(path).Lines(), clocks.Lines());
 
     // Lines that are not a model's, offsets out of range or not numbers are dropped.

@@ -125,11 +125,11 @@ TToggleDefaults TBasketActions::ToggleDefaults() const
 {
     TToggleDefaults defaults = FOrderPage.ToggleDefaults();
     defaults.prompter = FPrompter;
-    defaults.cameraClocks = &const_cast<TBasketActions *>(this)->CameraClocks();
+    defaults.cameraClocks = &CameraClocks();
     return defaults;
 }
 
-const TCameraClocks &TBasketActions::CameraClocks()
+const TCameraClocks &TBasketActions::CameraClocks() const
 {
     if (!FCameraClocks)
         FCameraClocks

@@ -58,7 +58,7 @@ public:
     // The total bars, the browser's marks and its order counts after the basket changed.
     void Refresh();
     // The camera clock corrections of the workspace, read when first needed.
-    const TCameraClocks &CameraClocks();
+    const TCameraClocks &CameraClocks() const;
     // "カメラの時計を補正...": the corrected date of one picture sets the offset of its camera
     // model (saved at once); the basket's imprint dates of that model follow. Calls
     // CameraClocksChanged when the offset changed, so the date tree is built again.
@@ -89,7 +89,7 @@ private:
     TStatusBars &FBars;
     QWidget *FWindow;
     TPrompter *FPrompter = nullptr;
-    std::optional<TCameraClocks> FCameraClocks;
+    mutable std::optional<TCameraClocks> FCameraClocks; // read on first use
     QTimer *FSave = nullptr;
     bool FOfflineTold = false;
     bool FStarted = false;
