@@ -130,6 +130,19 @@ std::optional<TBasketArgs> ParseBasketArgs(const QStringList &args, QTextStream 
     return a;
 }
 
+// Recounts the basket and writes it back; false (after saying so) when it cannot be written.
+bool SaveBasket(TThumbNails &list, const TBasketArgs &a, const QString &mainFile,
+    const QString &campusFile, QTextStream &err)
+{
+    list.Recount();
+    list.RebuildAggregate();
+    if (!list.SaveMemory(mainFile, campusFile, SystemClock())) {
+        err << "cannot write " << a.memory << '\n';
+        return false;
+    }
+    return true;
+}
+
 // 3. Adds the pictures that belong in this basket (campus or not) and saves it.
 bool AddPictures(TThumbNails &list, const TBasketArgs &a, const QString &mainFile,
     const QString &campusFile, QTextStream &err)
@@ -147,13 +160,7 @@ bool AddPictures(TThumbNails &list, const TBasketArgs &a, const QString &mainFil
         TThumbNail *item = list.AddPicture(a.disk, path, false, a.count, a.size);
         item->FileSize = qint32(std::min<qint64>(QFileInfo(path).size(), INT_MAX));
     }
-    list.Recount();
-    list.RebuildAggregate();
-    if (!list.SaveMemory(mainFile, campusFile, SystemClock())) {
-        err << "cannot write " << a.memory << '\n';
-        return false;
-    }
-    return true;
+    return SaveBasket(list, a, mainFile, campusFile, err);
 }
 
 // 5a. Moved pictures found again: every match is taken (the checksum proves it is the same
@@ -182,15 +189,7 @@ bool RelinkMoved(TThumbNails &list, const TBasketArgs &a, const QString &mainFil
         out << "unverifiable " << item->FullPath << " (no checksum stored, not looked for)\n";
     if (search.stopped)
         err << "search stopped at its limit after " << search.filesSeen << " files\n";
-    if (relinked == 0)
-        return true;
-    list.Recount();
-    list.RebuildAggregate();
-    if (!list.SaveMemory(mainFile, campusFile, SystemClock())) {
-        err << "cannot write " << a.memory << '\n';
-        return false;
-    }
-    return true;
+    return relinked == 0 || SaveBasket(list, a, mainFile, campusFile, err);
 }
 
 // 5. The consistency check: 1 when problems are found.

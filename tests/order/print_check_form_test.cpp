@@ -1,4 +1,4 @@
-#include "order/order_fixture.h"
+#include "order/print_fixture.h"
 #include "order/ui/print_check_form.h"
 
 #include <QApplication>
@@ -15,20 +15,10 @@ namespace korvatel
 namespace
 {
 
-// A 640 × 480 picture ordered as 2L (and one large enough for anything) in the sized shop.
-struct TCheckFormFixture : test::TBasketFixture {
-    TThumbNail *small = nullptr;
-
+struct TCheckFormFixture : test::TPrintFixture {
     TCheckFormFixture()
+        : TPrintFixture(1, true)
     {
-        tables = test::SizedShopTables();
-        small = list.AddPicture(1, File("small.jpg"), false, 1, "2L");
-        small->Width = 640;
-        small->Height = 480;
-        TThumbNail *big = list.AddPicture(1, File("big.jpg"), false, 1, "2L");
-        big->Width = 4000;
-        big->Height = 3000;
-        list.Recount();
     }
 
     // Runs the check and, once its window is open, hands it to act.

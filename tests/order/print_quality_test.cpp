@@ -1,4 +1,4 @@
-#include "order/order_fixture.h"
+#include "order/print_fixture.h"
 #include "order/print_quality.h"
 
 #include <gtest/gtest.h>
@@ -9,17 +9,10 @@ namespace korvatel
 namespace
 {
 
-// A basket of the sized shop (L 127 × 89 mm, 2L 178 × 127 mm) with a 640 × 480 picture.
-struct TQualityFixture : test::TBasketFixture {
-    TThumbNail *small = nullptr;
-
+struct TQualityFixture : test::TPrintFixture {
     TQualityFixture()
+        : TPrintFixture(2)
     {
-        tables = test::SizedShopTables();
-        small = list.AddPicture(1, File("small.jpg"), false, 2, "2L");
-        small->Width = 640;
-        small->Height = 480;
-        list.Recount();
     }
 };
 
