@@ -346,6 +346,7 @@ TEST_F(WebMainOrderTest, WhileAnOrderRunsTheWindowStaysAndASecondPressIsIgnored)
     window->Basket().OrderViewedFile(Photo(QStringLiteral("IMG_0001.JPG")));
     ASSERT_EQ(window->Orders().Count(), 1);
     window->Ordering().SetGridSeenAll(true);
+    session->Option2.NoPrintCheck = true; // "操作方法の設定": no print check before the summary
     int summaries = 0;
     bool closed = true;
     window->Ordering().Start().hooks.showSummary
