@@ -249,6 +249,11 @@ bool TOrderStart::SettleBasket(bool gridSeenAll, TRun &run)
         run.result.outcome = TOrderStartOutcome::osInconsistent;
         return false;
     }
+    // Prints with too few pixels are shown before the summary; the customer decides on them.
+    if (hooks.checkPrintQuality && !hooks.checkPrintQuality()) {
+        run.result.outcome = TOrderStartOutcome::osBrowsing;
+        return false;
+    }
     return true;
 }
 

@@ -75,6 +75,9 @@ struct TOrderStartHooks {
     // The consistency check of the basket in a mode of order/consistency.h: true while
     // problems are left.
     std::function<bool(int mode)> checkConsistency;
+    // The print check (prints with too few pixels for their size): true when the order goes
+    // on, false when the customer went back (to the grid or to the viewer's trimming).
+    std::function<bool()> checkPrintQuality;
     std::function<void()> beep;
     // The priced summary, modal; nullopt when the customer goes back.
     std::function<std::optional<TSummaryResult>(const TSummaryInput &)> showSummary;

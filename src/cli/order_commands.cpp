@@ -1,6 +1,7 @@
 #include "cli/order_commands.h"
 
 #include "order/consistency.h"
+#include "order/relink.h"
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
 #include "pricing/price_tables.h"
@@ -19,8 +20,14 @@ namespace
 
 QString Usage()
 {
-    return QStringLiteral("usage: basket MEMORY [--campus] [--shop HOSTFMT] [--check] "
-                          "[--add PICTURE... [--size S] [--count N] [--disk D]]\n");
+    return QStringLiteral(
+        "usage: basket MEMORY [--campus] [--shop HOSTFMT] [--check] "
+        "[--relink [--root DIR]...] [--add PICTURE... [--size S] [--count N] [--disk D]]\n"
+        "  --relink  with --check: look for vanished pictures that were moved or "
+        "renamed\n"
+        "            (same size and content checksum) around their old folders "
+        "and under\n"
+        "            each --root, and point the items at them\n");
 }
 
 void PrintBasket(const TThumbNails &list, QTextStream &out)
@@ -59,6 +66,8 @@ struct TBasketArgs {
     int disk = 1;
     bool campus = false;
     bool check = false;
+    bool relink = false;
+    QStringList roots;
 };
 
 // Takes the value of an option that has one; false when it is missing or not a number.
@@ -71,6 +80,8 @@ bool TakeBasketValue(const QString &arg, const std::optional<QString> &value, TB
         a.shop = *value;
     else if (arg == QLatin1String("--size"))
         a.size = *value;
+    else if (arg == QLatin1String("--root"))
+        a.roots << *value;
     else
         (arg == QLatin1String("--count") ? a.count : a.disk) = value->toInt(&ok);
     return ok;
@@ -87,10 +98,13 @@ std::optional<TBasketArgs> ParseBasketArgs(const QStringList &args, QTextStream 
             a.campus = true;
         } else if (arg == QLatin1String("--check")) {
             a.check = true;
+        } else if (arg == QLatin1String("--relink")) {
+            a.relink = true;
         } else if (arg == QLatin1String("--add")) {
             adding = true;
         } else if (arg == QLatin1String("--shop") || arg == QLatin1String("--size")
-            || arg == QLatin1String("--count") || arg == QLatin1String("--disk")) {
+            || arg == QLatin1String("--count") || arg == QLatin1String("--disk")
+            || arg == QLatin1String("--root")) {
             const std::optional<QString> value
                 = i + 1 < args.size() ? std::optional<QString>(args[++i]) : std::nullopt;
             if (!TakeBasketValue(arg, value, a)) {
@@ -109,11 +123,24 @@ std::optional<TBasketArgs> ParseBasketArgs(const QStringList &args, QTextStream 
             return std::nullopt;
         }
     }
-    if (a.memory.isEmpty() || (adding && a.add.isEmpty())) {
+    if (a.memory.isEmpty() || (adding && a.add.isEmpty()) || (a.relink && !a.check)) {
         err << Usage();
         return std::nullopt;
     }
     return a;
+}
+
+// Recounts the basket and writes it back; false (after saying so) when it cannot be written.
+bool SaveBasket(TThumbNails &list, const TBasketArgs &a, const QString &mainFile,
+    const QString &campusFile, QTextStream &err)
+{
+    list.Recount();
+    list.RebuildAggregate();
+    if (!list.SaveMemory(mainFile, campusFile, SystemClock())) {
+        err << "cannot write " << a.memory << '\n';
+        return false;
+    }
+    return true;
 }
 
 // 3. Adds the pictures that belong in this basket (campus or not) and saves it.
@@ -133,13 +160,36 @@ bool AddPictures(TThumbNails &list, const TBasketArgs &a, const QString &mainFil
         TThumbNail *item = list.AddPicture(a.disk, path, false, a.count, a.size);
         item->FileSize = qint32(std::min<qint64>(QFileInfo(path).size(), INT_MAX));
     }
-    list.Recount();
-    list.RebuildAggregate();
-    if (!list.SaveMemory(mainFile, campusFile, SystemClock())) {
-        err << "cannot write " << a.memory << '\n';
-        return false;
+    return SaveBasket(list, a, mainFile, campusFile, err);
+}
+
+// 5a. Moved pictures found again: every match is taken (the checksum proves it is the same
+// picture), and the basket is saved when an item changed.
+bool RelinkMoved(TThumbNails &list, const TBasketArgs &a, const QString &mainFile,
+    const QString &campusFile, QTextStream &out, QTextStream &err)
+{
+    const QList<const TThumbNail *> vanished = FindProblems(list).vanished;
+    if (vanished.isEmpty())
+        return true;
+    QStringList roots;
+    for (const QString &root : a.roots)
+        roots << QFileInfo(root).absoluteFilePath();
+    roots << MovedSearchRoots(vanished, {}, {});
+    const TRelinkSearch search = FindMovedPictures(list, vanished, roots, {});
+    int relinked = 0;
+    for (const TFoundPicture &found : search.found) {
+        TThumbNail *item = list.Item(list.IndexOf(found.item));
+        const QString old = item ? item->FullPath : QString();
+        if (item && RelinkItem(list, *item, found.path)) {
+            out << "relinked " << old << " -> " << found.path << '\n';
+            ++relinked;
+        }
     }
-    return true;
+    for (const TThumbNail *item : search.unverifiable)
+        out << "unverifiable " << item->FullPath << " (no checksum stored, not looked for)\n";
+    if (search.stopped)
+        err << "search stopped at its limit after " << search.filesSeen << " files\n";
+    return relinked == 0 || SaveBasket(list, a, mainFile, campusFile, err);
 }
 
 // 5. The consistency check: 1 when problems are found.
@@ -182,6 +232,8 @@ int BasketCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     list.LoadMemory(mainFile, campusFile);
 
     if (!a->add.isEmpty() && !AddPictures(list, *a, mainFile, campusFile, err))
+        return 1;
+    if (a->relink && !RelinkMoved(list, *a, mainFile, campusFile, out, err))
         return 1;
     // 4. The basket as it stands.
     PrintBasket(list, out);

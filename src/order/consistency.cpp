@@ -89,6 +89,34 @@ bool FollowPictureFiles(TThumbNails &list)
     return changed;
 }
 
+int OfferMovedPictures(
+    TThumbNails &list, const QList<const TThumbNail *> &vanished, const TConsistencyEnv &env)
+{
+    if (!env.findMoved || !env.prompter || vanished.isEmpty())
+        return 0;
+    const TRelinkSearch search = env.findMoved(vanished);
+    int relinked = 0;
+    for (const TFoundPicture &found : search.found) {
+        TThumbNail *item = list.Item(list.IndexOf(found.item));
+        if (!item)
+            continue;
+        const TModalResult answer = env.prompter->Ask(TMsgKind::mkConfirmation,
+            RelinkQuestion(item->FullPath, found.path), mbYes | mbNo,
+            QStringLiteral("見つかりました"));
+        if (answer == TModalResult::mrYes && RelinkItem(list, *item, found.path))
+            ++relinked;
+    }
+    if (!search.unverifiable.isEmpty())
+        env.prompter->Inform(UnverifiableNotice(int(search.unverifiable.size())));
+    if (relinked > 0) {
+        list.Recount();
+        list.RebuildAggregate();
+        if (env.refresh)
+            env.refresh();
+    }
+    return relinked;
+}
+
 bool CheckConsistency(TThumbNails &list, int mode, const TConsistencyEnv &env)
 {
     if (!env.online)
@@ -97,7 +125,10 @@ bool CheckConsistency(TThumbNails &list, int mode, const TConsistencyEnv &env)
         if (env.notice)
             env.notice(shown);
     };
-    const TConsistencyProblems problems = FindProblems(list);
+    TConsistencyProblems problems = FindProblems(list);
+    if (!problems.vanished.isEmpty() && mode != kCheckSilent
+        && OfferMovedPictures(list, problems.vanished, env) > 0)
+        problems = FindProblems(list);
     if (problems.Empty() || mode == kCheckSilent || !env.prompter) {
         notice(!problems.Empty());
         return !problems.Empty();

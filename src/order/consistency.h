@@ -1,5 +1,7 @@
 #pragma once
 
+#include "order/relink.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -48,6 +50,9 @@ struct TConsistencyEnv {
     std::function<void(bool shown)> notice;
     // After a repair: the status bars and the grid (hidden when the list is empty).
     std::function<void()> refresh;
+    // Looks for the moved pictures of vanished items (with its progress window); none: the
+    // vanished items are only reported.
+    std::function<TRelinkSearch(const QList<const TThumbNail *> &vanished)> findMoved;
 };
 
 // The notice of the main window when the basket has problems.
@@ -62,8 +67,15 @@ TConsistencyProblems FindProblems(const TThumbNails &list);
 // whether any item changed.
 bool FollowPictureFiles(TThumbNails &list);
 
-// The consistency check of the basket. Does nothing while offline. Returns whether problems
-// exist when it ends (after a repair: whether any are left).
+// Looks for the vanished items' pictures with env.findMoved and offers each one found
+// (RelinkQuestion, Yes / No); a Yes relinks the item. Tells once about items that cannot be
+// looked for. Returns the number of items relinked.
+int OfferMovedPictures(
+    TThumbNails &list, const QList<const TThumbNail *> &vanished, const TConsistencyEnv &env);
+
+// The consistency check of the basket. Before the problems are shown, moved pictures are
+// looked for and offered (not in the silent mode). Does nothing while offline. Returns whether
+// problems exist when it ends (after a repair: whether any are left).
 bool CheckConsistency(TThumbNails &list, int mode, const TConsistencyEnv &env);
 
 } // namespace korvatel

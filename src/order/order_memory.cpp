@@ -2,6 +2,7 @@
 
 #include "imaging/correction_text.h"
 #include "imaging/picture_kinds.h"
+#include "order/relink.h"
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
 #include "sources/thumb_paths.h"
@@ -113,6 +114,8 @@ QStringList TThumbNails::MemoryLines(TOrderType fileType, const QDateTime &now) 
               << QStringLiteral("DiskNo=%1").arg(item->DiskNo)
               << QStringLiteral("FullPath=") + item->FullPath
               << QStringLiteral("FileSize=%1").arg(item->FileSize);
+        if (!item->Checksum.isEmpty())
+            lines << QStringLiteral("Checksum=") + item->Checksum;
         if (item->ErrorKind != neNoError)
             lines << QStringLiteral("Error=") + ErrorKindNames().value(item->ErrorKind);
         if (item->Repeated)
@@ -201,6 +204,11 @@ int TThumbNails::ReadMemoryLines(const QStringList &lines, TOrderType fileType, 
         item->ThumbnailPath = OrderThumbnailPath(FContext.works, item->DiskNo, path);
         item->Project = IsProjectPicture(path);
         item->FileSize = MemoryNumber(record.Value(QStringLiteral("FileSize")));
+        // Baskets written before the checksum was kept have none; a damaged one is dropped, so
+        // it can never make another picture look like this one.
+        const QString checksum = record.Value(QStringLiteral("Checksum"));
+        if (type == otDpe && IsPictureChecksum(checksum))
+            item->Checksum = checksum;
         item->ErrorKind = neNoError;
         item->Width = -1;
         item->Height = -1;

@@ -2,9 +2,11 @@
 
 #include "imaging/exif.h"
 #include "imaging/picture_kinds.h"
+#include "order/relink.h"
 #include "platform/prompter.h"
 #include "pricing/price_tables.h"
 #include "sources/browser_item.h"
+#include "sources/camera_clock.h"
 #include "sources/thumb_paths.h"
 #include "text/cp932.h"
 #include "text/numbers.h"
@@ -269,6 +271,8 @@ TThumbNail *TThumbNails::AddPicture(
     item->OrderType = campus ? otPhoto : otDpe;
     item->DiskNo = diskNo;
     item->FullPath = fullPath;
+    if (!campus)
+        item->Checksum = PictureChecksum(fullPath);
     item->FileName = PathFileName(fullPath);
     item->FolderKey = DiskFolder(diskNo) + u'\\'
         + FolderKey(fullPath.left(fullPath.size() - item->FileName.size()));
@@ -433,7 +437,9 @@ TThumbNail *ToggleFromBrowser(
             if (exif.ErrorCode() == 0) {
                 item->Width = exif.Width();
                 item->Height = exif.Height();
-                taken = exif.DateTimeOriginal();
+                taken = defaults.cameraClocks ? defaults.cameraClocks->Apply(
+                            exif.Make(), exif.Model(), exif.DateTimeOriginal())
+                                              : exif.DateTimeOriginal();
             }
         }
         const TPictureDate date = PictureDateText(taken, picture.fullPath);

@@ -14,6 +14,7 @@
 namespace korvatel
 {
 
+class TCameraClocks;
 class TClock;
 class TPriceTables;
 class TPrompter;
@@ -63,6 +64,9 @@ public:
     QString DateStr[3];
     TErrorKind ErrorKind = neNoError;
     qint32 FileSize = 0;
+    // The content checksum of the picture taken when it entered the basket (PictureChecksum of
+    // order/relink.h); empty for items of older baskets, which are then never relinked.
+    QString Checksum;
     qint32 Width = -2; // −1: read when needed; −2: not read since the item was made
     qint32 Height = -2;
     QStringList Orders; // "size=count", no line for a count of 0
@@ -226,6 +230,8 @@ struct TToggleDefaults {
     QString size;
     bool withoutCorrection = false;
     TPrompter *prompter = nullptr; // tells why a picture cannot be ordered; none: silent
+    // The camera clock corrections the date imprint's texts follow; none: the Exif dates.
+    const TCameraClocks *cameraClocks = nullptr;
 };
 
 // True when the order memory can keep path: the file is Shift-JIS text, and a path with a

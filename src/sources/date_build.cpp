@@ -62,6 +62,10 @@ TDateBuildResult RunDateBuild(const TDateBuildInput &input, TDateScanner &scanne
         return result;
     std::sort(lines.begin(), lines.end());
     WriteSjisLines(DateDataPath(input.tree), lines);
+    if (!input.cameraClocks.Empty()) {
+        lines = ShiftCameraClocks(lines, input.cameraClocks, abandon);
+        std::sort(lines.begin(), lines.end());
+    }
     result.lists = BuildDateLists(std::move(lines), abandon);
     if (!result.lists)
         return result;

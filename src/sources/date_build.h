@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "sources/camera_clock.h"
 #include "sources/date_scan.h"
 
 #include <QObject>
@@ -17,6 +18,9 @@ struct TDateBuildInput {
     bool scanDisks = false; // walk the drives; otherwise read DateData.ini
     QList<TDrive> drives; // ScanDrives
     TScanRules rules;
+    // The customer's camera clock corrections: the tree files their pictures under the
+    // corrected time, while DateData.ini keeps the times as found.
+    TCameraClocks cameraClocks;
 };
 
 struct TDateBuildResult {

@@ -124,6 +124,7 @@ const TSwitch kSwitches[] = {
     { "UnMouseFocus", &TOption2Settings::UnMouseFocus },
     { "CampusAllLoad", &TOption2Settings::CampusAllLoad },
     { "ShootingDateList", &TOption2Settings::ShootingDateList },
+    { "NoPrintCheck", &TOption2Settings::NoPrintCheck },
 };
 
 } // namespace

@@ -73,6 +73,9 @@ struct TOption2Settings {
     // "ShootingDateList": the date scan files a JPEG under its Exif DateTimeOriginal instead of
     // its file time, so copied photos keep their day.
     bool ShootingDateList = false;
+    // "NoPrintCheck": "注文へ" goes to the summary without listing the prints that have too
+    // few pixels for their size.
+    bool NoPrintCheck = false;
 
     // unMouseFocusDefault is the value UnMouseFocus takes when the file does not name it.
     void Load(const QString &path, bool unMouseFocusDefault);

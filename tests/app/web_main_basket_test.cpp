@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sources/ui/browser_panel.h"
+#include "sources/ui/camera_clock_form.h"
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
 #include "support/app_home.h"
@@ -223,6 +224,43 @@ TEST(TWebMainBasket, ThePanelBoxesGiveNewOrdersTheirDefaultsAndDefaultIniFollows
     f.Open();
     EXPECT_EQ(f.Child<QComboBox>("cbxDefSize")->currentText(), QStringLiteral("2L"));
     EXPECT_TRUE(f.Child<QCheckBox>("cbNoHosei")->isChecked());
+}
+
+TEST(TWebMainBasket, ACameraClockCorrectionRedatesThatModelsPhotosAndIsKept)
+{
+    TBasketWindow f(true, 0);
+    const auto photo = [&f](const char *name, const QByteArray &make) {
+        f.home.Write(QString::fromLatin1(name),
+            test::ExifJpegBuilder()
+                .make(make)
+                .model("X1")
+                .dateTaken("2024:06:01 10:20:30")
+                .build());
+        f.window->Basket().OrderViewedFile(f.home.FilePath(QString::fromLatin1(name)));
+        return f.window->Orders().Item(f.window->Orders().Count() - 1);
+    };
+    const TThumbNail *canon = photo("Photos/canon.jpg", "Canon");
+    const TThumbNail *nikon = photo("Photos/nikon.jpg", "Nikon");
+    ASSERT_EQ(f.window->Orders().Count(), 2);
+    int rebuilt = 0;
+    f.window->Basket().CameraClocksChanged = [&rebuilt] { ++rebuilt; };
+    f.window->Basket().AskCorrectedDate = [](const TCameraShot &shot, qint64 current) {
+        EXPECT_EQ(shot.make, "Canon");
+        EXPECT_EQ(current, 0);
+        return std::optional<QDateTime>(shot.taken.addYears(1));
+    };
+    f.window->Basket().CorrectCameraClock(canon->FullPath);
+    EXPECT_EQ(rebuilt, 1);
+    EXPECT_EQ(canon->DateStr[0], "2025.06.01");
+    EXPECT_EQ(nikon->DateStr[0], "2024.06.01");
+    const QString file = TCameraClocks::FilePath(f.session->Workspace().SysData());
+    EXPECT_EQ(TCameraClocks::Load(file).Offset("Canon", "X1"), 365LL * 24 * 3600);
+    EXPECT_EQ(f.window->Basket().CameraClocks().Offset("Canon", "X1"), 365LL * 24 * 3600);
+    EXPECT_EQ(QFile::permissions(file) & (QFile::ReadOther | QFile::ReadGroup), 0);
+    // A photo without Exif cannot be corrected: the customer is told, nothing changes.
+    f.window->Basket().CorrectCameraClock(f.photos[0]);
+    EXPECT_EQ(f.prompter.Texts(), QStringList { NoShootingDateText() });
+    EXPECT_EQ(rebuilt, 1);
 }
 
 } // namespace

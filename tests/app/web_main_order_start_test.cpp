@@ -15,6 +15,7 @@
 #include "demo_session.h"
 #include "order/thumb_nails.h"
 #include "order/ui/order_panel.h"
+#include "order/ui/print_check_form.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "pricing/shop_terms.h"
@@ -144,6 +145,7 @@ struct TOrderWindowsDriver {
     bool backFromSummary = false;
     QList<int> offered; // the payment kinds of the summary, the preselected one first
     QStringList seen;
+    int printChecks = 0; // the print check's windows, each left with "注文に進む"
     QStringList statement;
     QString heading;
     QString thanksOrder;
@@ -159,6 +161,13 @@ struct TOrderWindowsDriver {
     void Step()
     {
         QWidget *modal = QApplication::activeModalWidget();
+        if (auto *check = qobject_cast<TPrintCheckForm *>(modal)) {
+            if (!check->isVisible())
+                return;
+            ++printChecks;
+            check->findChild<QPushButton *>(QStringLiteral("btnProceed"))->click();
+            return;
+        }
         if (auto *summary = qobject_cast<TOrderInfoForm *>(modal)) {
             if (seen.contains(QStringLiteral("summary")))
                 return;
@@ -226,6 +235,8 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
     EXPECT_EQ(driver.seen,
         (QStringList {
             QStringLiteral("summary"), QStringLiteral("customer"), QStringLiteral("thanks") }));
+    // The 320 × 240 photos are too small for L and 2L: the print check came before the summary.
+    EXPECT_EQ(driver.printChecks, 1);
     EXPECT_EQ(prompter.Texts().value(0), BrowseReminderQuestion());
     EXPECT_TRUE(
         prompter.Texts().value(1).startsWith(QStringLiteral("以下の指定でよろしいですか？")));
@@ -335,6 +346,7 @@ TEST_F(WebMainOrderTest, WhileAnOrderRunsTheWindowStaysAndASecondPressIsIgnored)
     window->Basket().OrderViewedFile(Photo(QStringLiteral("IMG_0001.JPG")));
     ASSERT_EQ(window->Orders().Count(), 1);
     window->Ordering().SetGridSeenAll(true);
+    session->Option2.NoPrintCheck = true; // "操作方法の設定": no print check before the summary
     int summaries = 0;
     bool closed = true;
     window->Ordering().Start().hooks.showSummary

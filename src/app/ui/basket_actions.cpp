@@ -3,13 +3,18 @@
 #include "app/client_session.h"
 #include "app/ui/status_bars.h"
 #include "order/browser_orders.h"
+#include "order/camera_dates.h"
 #include "order/order_thumbnail.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/problem_list_form.h"
+#include "order/ui/relink_search.h"
+#include "order/ui/thumb_grid.h"
 #include "platform/prompter.h"
 #include "platform/sound.h"
 #include "sources/browser_item.h"
+#include "sources/date_scan.h"
 #include "sources/ui/browser_panel.h"
+#include "sources/ui/camera_clock_form.h"
 #include "sources/ui/film_grid.h"
 
 #include <QFileInfo>
@@ -120,7 +125,55 @@ TToggleDefaults TBasketActions::ToggleDefaults() const
 {
     TToggleDefaults defaults = FOrderPage.ToggleDefaults();
     defaults.prompter = FPrompter;
+    defaults.cameraClocks = &CameraClocks();
     return defaults;
+}
+
+const TCameraClocks &TBasketActions::CameraClocks() const
+{
+    if (!FCameraClocks)
+        FCameraClocks
+            = TCameraClocks::Load(TCameraClocks::FilePath(FSession.Workspace().SysData()));
+    return *FCameraClocks;
+}
+
+void TBasketActions::CorrectCameraClock(const QString &path)
+{
+    if (path.isEmpty()) {
+        if (FPrompter)
+            FPrompter->Inform(
+                QStringLiteral("時計を補正する写真をビューアに表示してから実行してください。"));
+        return;
+    }
+    const TCameraShot shot = ReadCameraShot(path);
+    if (!shot.taken.isValid()) {
+        if (FPrompter)
+            FPrompter->Inform(NoShootingDateText());
+        return;
+    }
+    TCameraClocks clocks = CameraClocks();
+    const qint64 before = clocks.Offset(shot.make, shot.model);
+    const std::optional<QDateTime> corrected = AskCorrectedDate
+        ? AskCorrectedDate(shot, before)
+        : TCameraClockForm::Ask(shot, before, FWindow);
+    if (!corrected)
+        return;
+    if (!clocks.SetOffset(shot.make, shot.model, ClockOffset(shot.taken, *corrected))
+        || clocks.Offset(shot.make, shot.model) == before)
+        return;
+    const QString file = TCameraClocks::FilePath(FSession.Workspace().SysData());
+    if (!clocks.Save(file)) {
+        if (FPrompter)
+            FPrompter->Warn(QStringLiteral("%1 に書き込めません。").arg(file));
+        return;
+    }
+    FCameraClocks = clocks;
+    if (RedateBasket(FOrders, clocks, shot.make, shot.model) > 0) {
+        FOrderPage.Grid()->ListChanged();
+        ScheduleSave();
+    }
+    if (CameraClocksChanged)
+        CameraClocksChanged();
 }
 
 void TBasketActions::OrderViewedFile(const QString &file)
@@ -151,6 +204,18 @@ bool TBasketActions::RunConsistencyCheck(int mode)
     };
     env.notice = [this](bool shown) { FBars.SetInconsistent(shown); };
     env.refresh = [this] { Refresh(); };
+    env.findMoved = [this](const QList<const TThumbNail *> &vanished) {
+        // Nearest first: the date tree's pictures of the same size, the folders around the old
+        // places and the browser's last folder, then the drives of the source tree.
+        QStringList drives;
+        for (const TDrive &drive : FSession.Workspace().Drives().Drives())
+            drives << drive.root;
+        const QStringList dateData
+            = ReadDateData(FSession.Workspace().Tree()).value_or(QStringList());
+        return SearchMovedPictures(FOrders, vanished,
+            MovedSearchRoots(vanished, FSession.State.LastDir, drives),
+            DateTreeCandidates(dateData, vanished), FWindow);
+    };
     return CheckConsistency(FOrders, mode, env);
 }
 

@@ -2,9 +2,11 @@
 
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
+#include "sources/camera_clock.h"
 
 #include <QObject>
 #include <functional>
+#include <optional>
 
 class QTimer;
 class QWidget;
@@ -55,6 +57,15 @@ public:
     bool RunConsistencyCheck(int mode);
     // The total bars, the browser's marks and its order counts after the basket changed.
     void Refresh();
+    // The camera clock corrections of the workspace, read when first needed.
+    const TCameraClocks &CameraClocks() const;
+    // "カメラの時計を補正...": the corrected date of one picture sets the offset of its camera
+    // model (saved at once); the basket's imprint dates of that model follow. Calls
+    // CameraClocksChanged when the offset changed, so the date tree is built again.
+    void CorrectCameraClock(const QString &path);
+    std::function<void()> CameraClocksChanged;
+    // The window asking for the corrected date; TCameraClockForm unless set.
+    std::function<std::optional<QDateTime>(const TCameraShot &, qint64 current)> AskCorrectedDate;
 
     // Writes the order memory a moment after the basket changed, so a crash or a power cut
     // loses at most that moment's changes; shutdown writes it once more. Nothing is written
@@ -78,6 +89,7 @@ private:
     TStatusBars &FBars;
     QWidget *FWindow;
     TPrompter *FPrompter = nullptr;
+    mutable std::optional<TCameraClocks> FCameraClocks; // read on first use
     QTimer *FSave = nullptr;
     bool FOfflineTold = false;
     bool FStarted = false;

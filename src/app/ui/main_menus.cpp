@@ -262,6 +262,11 @@ void TMainMenus::BuildPageMenus(bool cardsOffered)
     edit->addSeparator();
     AddMenuCommand(window, edit, "miViewerHosei", QStringLiteral("色調補正..."), {},
         [this] { FWindow.CorrectPicture(FWindow.ViewerPage()->Stage()->Picture().FileName()); });
+    AddMenuCommand(
+        window, edit, "miCameraClock", QStringLiteral("カメラの時計を補正..."), {}, [this] {
+            FWindow.Basket().CorrectCameraClock(
+                FWindow.ViewerPage()->Stage()->Picture().FileName());
+        });
 
     QMenu *card = AddMainMenu(window, "カード作成", "mmCard");
     FWindow.CardPage()->BuildMenu(card);

@@ -10,6 +10,7 @@
 #include "mobile/mail/mail_settings.h"
 #include "mobile/ui/phone_steps.h"
 #include "mobile/ui/send_mail_form.h"
+#include "order/ui/print_check_form.h"
 #include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
@@ -76,6 +77,17 @@ TOrderStart &TOrderStartWindows::Start()
     TPrompter &prompter = *FPrompter;
     hooks.checkConsistency = [this](int mode) { return FBasket.RunConsistencyCheck(mode); };
     hooks.beep = [] { QApplication::beep(); };
+    hooks.checkPrintQuality = [this] {
+        if (FSession.Option2.NoPrintCheck)
+            return true;
+        const TShopOptions &shop = FSession.ShopOptions;
+        const TPrintCheckOutcome outcome = RunPrintCheck(
+            FSession.Orders(), FSession.PriceTables, shop.FinesLow, shop.FinesHi, FWindow);
+        FBasket.Refresh();
+        if (outcome.kind == TPrintCheckOutcome::ppTrim && OpenTrimming)
+            OpenTrimming(outcome.trimPath);
+        return outcome.kind == TPrintCheckOutcome::ppProceed;
+    };
     hooks.showSummary = [this](const TSummaryInput &input) -> std::optional<TSummaryResult> {
         TOrderInfoForm form(input.basket, *input.context, *FPrompter, FWindow);
         form.SetCustomer(input.address, input.prefecture, input.pointsAvailable);

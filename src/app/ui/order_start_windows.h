@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -34,6 +35,8 @@ public:
     // every ordered picture. Until then "注文へ" reminds the customer to look.
     void SetGridSeenAll(bool seen) { FGridSeenAll = seen; }
     bool GridSeenAll() const { return FGridSeenAll; }
+    // Opens a picture in the viewer for trimming (the print check's トリミング).
+    std::function<void(const QString &path)> OpenTrimming;
 
 private:
     TClientSession &FSession;

@@ -43,6 +43,8 @@ TUsageOptionsForm::TUsageOptionsForm(TOption2Settings &settings, QWidget *parent
     FShootingDateList = Box(this, layout, "cbShootingDateList",
         "日付リストを撮影日(Exif)で分ける（次回の「最新情報に更新(HD)」から）",
         settings.ShootingDateList);
+    FNoPrintCheck = Box(this, layout, "cbNoPrintCheck",
+        "「注文へ」の前に低画質のプリントを一覧しない", settings.NoPrintCheck);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -57,6 +59,7 @@ void TUsageOptionsForm::accept()
     FSettings.ManualExpBmp = FManualExpBmp->isChecked();
     FSettings.CampusAllLoad = FCampusAllLoad->isChecked();
     FSettings.ShootingDateList = FShootingDateList->isChecked();
+    FSettings.NoPrintCheck = FNoPrintCheck->isChecked();
     QDialog::accept();
 }
 

@@ -24,6 +24,7 @@ public:
     QCheckBox *cbManualExpBmp() const { return FManualExpBmp; }
     QCheckBox *cbCampusAllLoad() const { return FCampusAllLoad; }
     QCheckBox *cbShootingDateList() const { return FShootingDateList; }
+    QCheckBox *cbNoPrintCheck() const { return FNoPrintCheck; }
 
     void accept() override;
 
@@ -35,6 +36,7 @@ private:
     QCheckBox *FManualExpBmp;
     QCheckBox *FCampusAllLoad;
     QCheckBox *FShootingDateList;
+    QCheckBox *FNoPrintCheck;
 };
 
 } // namespace korvatel

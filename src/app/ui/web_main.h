@@ -93,6 +93,8 @@ public:
     void SetFullSize(bool on);
     // Returns to the picture in the browser: tab 0, its date node or folder, its cell.
     void LocatePicture(const QString &path);
+    // Shows a picture in the viewer, so that the customer can draw a new trimming frame.
+    void TrimPicture(const QString &path);
     // The colour-correction window on a picture: on the basket's item of it when it has one
     // (the grid and the order memory then keep what it applied), else for saving and printing
     // a corrected copy. "色調補正..." of the menu "画像編集" opens it on the viewed picture.

@@ -81,8 +81,10 @@ void TWebMain::BuildRegions()
     FBasket = new TBasketActions(FSession, *FBrowserPanel, *FOrderPage, *FStatusBars, this);
     FBasket->SetPrompter(FPrompter);
     FBasket->Changed = [this] { MemoryStatus(); };
+    FBasket->CameraClocksChanged = [this] { FSources->BuildDateTree(true, false, false, false); };
     FOrdering = std::make_unique<TOrderStartWindows>(
         FSession, *FBasket, this, [this]() -> TPrompter & { return Prompter(); });
+    FOrdering->OpenTrimming = [this](const QString &path) { TrimPicture(path); };
     WireSourcePages();
     WireViewerPage();
     WireOrderPage();

@@ -199,6 +199,16 @@ void TWebMain::LocatePicture(const QString &path)
         QCursor::setPos(strip->viewport()->mapToGlobal(rect.center()));
 }
 
+void TWebMain::TrimPicture(const QString &path)
+{
+    LocatePicture(path);
+    const int cell = FBrowserPanel->Film().Paths().indexOf(path);
+    if (cell < 0)
+        return;
+    SelectTab(TabIndexOf(tmViewer));
+    FViewerPage->ViewBrowserFile(cell);
+}
+
 bool TWebMain::EscapeKey()
 {
     // Esc ends a slide show first, then removes an open trimming frame, then leaves full size.

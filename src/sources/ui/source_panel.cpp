@@ -437,6 +437,7 @@ void TSourcePanel::BuildDateTree(
     input.rules = ScanRulesFrom(
         FValues.option, FValues.workspace.Folders(), FValues.dateOut.ActiveFolders());
     input.rules.shootingDate = ShootingDates && ShootingDates();
+    input.cameraClocks = TCameraClocks::Load(TCameraClocks::FilePath(FValues.workspace.SysData()));
     if (scanDisks) {
         input.drives = ScanDriveList ? ScanDriveList()
                                      : ScanDrives(FValues.workspace.Drives(), FValues.option.Lan);

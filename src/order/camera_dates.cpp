@@ -1,0 +1,33 @@
+#include "order/camera_dates.h"
+
+#include "order/thumb_nails.h"
+#include "sources/browser_item.h"
+
+namespace korvatel
+{
+
+int RedateBasket(TThumbNails &list, const TCameraClocks &clocks, const QString &make,
+    const QString &model, const std::function<TCameraShot(const QString &path)> &readShot)
+{
+    const QString key = TCameraClocks::ModelKey(make, model);
+    int changed = 0;
+    for (int i = 0; i < list.Count(); ++i) {
+        TThumbNail &item = *list.Item(i);
+        if (item.OrderType != otDpe)
+            continue;
+        const TCameraShot shot = readShot ? readShot(item.FullPath) : ReadCameraShot(item.FullPath);
+        if (!shot.taken.isValid() || TCameraClocks::ModelKey(shot.make, shot.model) != key)
+            continue;
+        const TPictureDate date
+            = PictureDateText(clocks.Apply(shot.make, shot.model, shot.taken), item.FullPath);
+        const QString stamp = (date.date + u' ' + date.time).trimmed();
+        if (item.DateStr[0] == date.date && item.DateStr[1] == stamp)
+            continue;
+        item.DateStr[0] = date.date;
+        item.DateStr[1] = stamp;
+        ++changed;
+    }
+    return changed;
+}
+
+} // namespace korvatel
