@@ -656,6 +656,54 @@ void TLayers::ReplacePicture(int index, TBitmap picture, const QString &fileName
     Changed(index);
 }
 
+void TLayers::SoftenEdges(int index, int level)
+{
+    TLayer *layer = Layer(index);
+    if (!layer || layer->FImage.FPicture.Empty() || level < 1 || level > 3)
+        return;
+    TBitmap &picture = layer->FImage.FPicture;
+    const int percent = 3 << (level - 1);
+    const int width = std::max(1, std::min(picture.Width(), picture.Height()) * percent / 100);
+    const TBitmap before = picture;
+    korvatel::SoftenEdges(picture, width, BgrOf(StageColor));
+    // Keyed pixels stay keyed, so what showed through still does.
+    if (layer->FImage.TransparentColor != kNoColor) {
+        const TBgr key = BgrOf(layer->FImage.TransparentColor);
+        for (int y = 0; y < picture.Height(); ++y)
+            for (int x = 0; x < picture.Width(); ++x)
+                if (before.Pixel(x, y) == key)
+                    picture.SetPixel(x, y, key);
+    }
+    layer->FImage.RebuildDisplay(FDisplayLimit);
+    Changed(index);
+}
+
+void TLayers::RotateFree(int index, double degrees)
+{
+    TLayer *layer = Layer(index);
+    if (!layer || layer->FImage.FPicture.Empty() || !std::isfinite(degrees))
+        return;
+    TLayerImage &image = layer->FImage;
+    TBitmap upright = image.FPicture;
+    RotateImage(upright, RotationOf(image.FRotation));
+    FlipImage(upright, image.FMirrorLeftRight, image.FMirrorUpDown);
+    if (image.TransparentColor == kNoColor)
+        image.TransparentColor = ChooseKeyColor(upright);
+    TBitmap turned = korvatel::RotateFree(upright, degrees, BgrOf(image.TransparentColor));
+    const QRect before = image.Control;
+    const double scaleX = double(before.width()) / upright.Width();
+    const double scaleY = double(before.height()) / upright.Height();
+    const QSize size(std::max(1, int(std::lround(turned.Width() * scaleX))),
+        std::max(1, int(std::lround(turned.Height() * scaleY))));
+    image.FOps.clear();
+    image.SetPicture(std::move(turned), FDisplayLimit);
+    image.Control = QRect(QPoint(0, 0), size);
+    image.Control.moveCenter(before.center());
+    layer->Fit = fmFree;
+    Record(*layer);
+    Changed(index);
+}
+
 int TLayers::LoadPlate(const TPlate &plate)
 {
     int added = 0;

@@ -312,6 +312,14 @@ public:
     // A dropped photo replaces a layer's picture, covering the layer's rectangle (the centred
     // part of the photo with the rectangle's aspect); the turns, mirrors and operations reset.
     void ReplacePicture(int index, TBitmap picture, const QString &fileName);
+    // "周囲ぼかし": blends the picture's edges into the card's base colour; level 1, 2, 3
+    // ("細", "中", "太") soften 3 %, 6 % and 12 % of the shorter side.
+    void SoftenEdges(int index, int level);
+    // "回転角度指定": turns the layer's picture clockwise by any angle. The corners it uncovers
+    // take the layer's transparent colour (one absent from the picture is chosen when it has
+    // none), so they show what lies behind; the picture keeps its scale on the stage and its
+    // centre. The transparency operations are cleared, as their places no longer fit.
+    void RotateFree(int index, double degrees);
 
     // Adds the plate's layer blocks at the back in file order (the first ends in front);
     // returns the number added.

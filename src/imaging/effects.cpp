@@ -1,5 +1,7 @@
 #include "imaging/effects.h"
 
+#include <QTransform>
+#include <algorithm>
 #include <cmath>
 
 namespace korvatel
@@ -138,6 +140,60 @@ void ToneEffect(TBitmap &bitmap, int kind, const QRect &rect)
 void ToneEffect(TBitmap &bitmap, int kind)
 {
     ToneEffect(bitmap, kind, QRect(0, 0, bitmap.Width(), bitmap.Height()));
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+void SoftenEdges(TBitmap &bitmap, int width, TBgr towards)
+{
+    if (width < 1)
+        return;
+    const int w = bitmap.Width();
+    const int h = bitmap.Height();
+    const auto blend = [](uint8_t from, uint8_t to, double keep) {
+        return uint8_t(std::lround(to + (from - to) * keep));
+    };
+    for (int y = 0; y < h; ++y) {
+        const int dy = std::min(y, h - 1 - y);
+        for (int x = 0; x < w; ++x) {
+            const int d = std::min({ dy, x, w - 1 - x });
+            if (d >= width)
+                continue;
+            // A smooth step from the edge (d = 0) to the inside (d = width).
+            const double t = (d + 0.5) / width;
+            const double keep = t * t * (3 - 2 * t);
+            const TBgr p = bitmap.Pixel(x, y);
+            bitmap.SetPixel(x, y,
+                { blend(p.b, towards.b, keep), blend(p.g, towards.g, keep),
+                    blend(p.r, towards.r, keep) });
+        }
+    }
+}
+
+TBitmap RotateFree(const TBitmap &bitmap, double degrees, TBgr fill)
+{
+    if (bitmap.Empty())
+        return {};
+    QImage source = bitmap.View().convertToFormat(QImage::Format_ARGB32);
+    QTransform turn;
+    turn.rotate(degrees);
+    const QImage turned
+        = source.transformed(turn, Qt::SmoothTransformation).convertToFormat(QImage::Format_ARGB32);
+    CheckBitmapSize(turned.width(), turned.height());
+    TBitmap result(turned.width(), turned.height());
+    for (int y = 0; y < turned.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(turned.constScanLine(y));
+        for (int x = 0; x < turned.width(); ++x) {
+            const QRgb c = line[x];
+            result.SetPixel(x, y,
+                qAlpha(c) >= 128 ? TBgr { uint8_t(qBlue(c)), uint8_t(qGreen(c)), uint8_t(qRed(c)) }
+                                 : fill);
+        }
+    }
+    return result;
 }
 
 } // namespace korvatel

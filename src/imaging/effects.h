@@ -21,4 +21,14 @@ void FlipImage(TBitmap &bitmap, bool horizontal, bool vertical);
 void ToneEffect(TBitmap &bitmap, int kind, const QRect &rect);
 void ToneEffect(TBitmap &bitmap, int kind);
 
+// Softens the bitmap's edges: a pixel closer than width to the nearest edge is blended towards
+// the colour by how close it is (the outermost pixels become nearly that colour); the inside
+// keeps its pixels. A width below 1 changes nothing.
+void SoftenEdges(TBitmap &bitmap, int width, TBgr towards);
+
+// The bitmap turned clockwise by any angle, in a bitmap just large enough to hold it. The
+// corners it leaves uncovered are the fill colour exactly, so they can be keyed out; edge pixels
+// are either picture or fill, never a blend of both.
+TBitmap RotateFree(const TBitmap &bitmap, double degrees, TBgr fill);
+
 } // namespace korvatel

@@ -273,4 +273,22 @@ TEST_F(LayersTest, FitAlignAndLock)
     EXPECT_EQ(Image().Control.center(), QPoint(50, 60));
 }
 
+TEST_F(LayersTest, AFreeTurnKeepsTheCentreAndKeysTheUncoveredCorners)
+{
+    layers.AddWholeColor(0, 0x000000);
+    layers.RotateFree(0, 30);
+    const TLayerImage &image = Image();
+    EXPECT_EQ(image.Control.center(), QRect(100, 100, 100, 50).center());
+    EXPECT_GT(image.Control.width(), 100);
+    EXPECT_EQ(CountMaskOps(image.Ops(), kAllMaskKinds), 0);
+    ASSERT_NE(image.TransparentColor, kNoColor);
+    EXPECT_EQ(ColorValueOf(image.Picture().Pixel(0, 0)), image.TransparentColor);
+    // The corner is transparent: a click there passes through to nothing behind.
+    EXPECT_TRUE(layers.Click(image.Control.topLeft(), false).startBand);
+
+    layers.SoftenEdges(0, 2);
+    EXPECT_EQ(ColorValueOf(image.Picture().Pixel(0, 0)), image.TransparentColor);
+    EXPECT_EQ(image.Control.center(), QRect(100, 100, 100, 50).center());
+}
+
 } // namespace korvatel

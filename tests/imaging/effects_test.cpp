@@ -98,4 +98,47 @@ TEST(ToneEffect, SepiaOfOneBrightnessKeepsTheSums)
     EXPECT_EQ(b.Pixel(2, 1), (TBgr { 36, 72, 90 }));
 }
 
+TEST(SoftenEdges, TheBorderFadesIntoTheColourAndTheInsideStays)
+{
+    const TBgr black { 0, 0, 0 };
+    const TBgr white { 255, 255, 255 };
+    TBitmap b = UniformBitmap(20, 10, black);
+    SoftenEdges(b, 3, white);
+    EXPECT_GT(b.Pixel(0, 5).r, 200); // the outermost pixel is nearly white
+    EXPECT_GT(b.Pixel(0, 5).r, b.Pixel(1, 5).r);
+    EXPECT_GT(b.Pixel(1, 5).r, b.Pixel(2, 5).r);
+    EXPECT_EQ(b.Pixel(10, 0), b.Pixel(0, 5)); // every edge alike
+    EXPECT_EQ(b.Pixel(3, 5), black);
+    EXPECT_EQ(b.Pixel(10, 5), black);
+
+    TBitmap same = UniformBitmap(4, 4, black);
+    SoftenEdges(same, 0, white);
+    EXPECT_EQ(same.Pixel(0, 0), black);
+}
+
+TEST(RotateFree, UncoveredCornersAreTheFillColourExactly)
+{
+    const TBgr green { 30, 200, 10 };
+    const TBgr key { 1, 2, 3 };
+    const TBitmap b = UniformBitmap(40, 20, green);
+    const TBitmap quarter = RotateFree(b, 90, key);
+    EXPECT_NEAR(quarter.Width(), 20, 1);
+    EXPECT_NEAR(quarter.Height(), 40, 1);
+
+    const TBitmap turned = RotateFree(b, 45, key);
+    EXPECT_NEAR(turned.Width(), 43, 1); // (40 + 20) / sqrt 2
+    EXPECT_EQ(turned.Pixel(0, 0), key);
+    EXPECT_EQ(turned.Pixel(turned.Width() - 1, turned.Height() - 1), key);
+    int picture = 0;
+    for (int y = 0; y < turned.Height(); ++y)
+        for (int x = 0; x < turned.Width(); ++x) {
+            const TBgr p = turned.Pixel(x, y);
+            if (p == key)
+                continue;
+            ++picture;
+            EXPECT_NEAR(p.g, green.g, 2) << x << "," << y; // never a blend with the fill
+        }
+    EXPECT_NEAR(picture, 800, 60); // the picture's area is kept
+}
+
 } // namespace korvatel

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMenu>
 #include <QResizeEvent>
 #include <QTimer>
@@ -354,6 +355,20 @@ void TCardPage::BuildMenu(QMenu *menu)
         AddCommand(rotate, name.constData(), QString::fromUtf8(caption),
             [this, d = degrees] { ForSelected([this, d](int i) { FLayers->Rotate(i, d); }); });
     }
+    AddCommand(rotate, "miCardRotateFree", QStringLiteral("回転角度指定..."), [this] {
+        bool ok = false;
+        const double degrees = QInputDialog::getDouble(this, QStringLiteral("回転角度指定"),
+            QStringLiteral("右回りの角度 (度):"), 15, -359, 359, 1, &ok);
+        if (ok && degrees != 0)
+            ForSelected([this, degrees](int i) { FLayers->RotateFree(i, degrees); });
+    });
+    QMenu *soften = SubMenu(menu, "miCardSoften", QStringLiteral("周囲ぼかし"));
+    const std::pair<int, const char *> widths[] = { { 1, "細" }, { 2, "中" }, { 3, "太" } };
+    for (const auto &[level, caption] : widths) {
+        const QByteArray name = "miCardSoften" + QByteArray::number(level);
+        AddCommand(soften, name.constData(), QString::fromUtf8(caption),
+            [this, l = level] { ForSelected([this, l](int i) { FLayers->SoftenEdges(i, l); }); });
+    }
     QMenu *mirror = SubMenu(menu, "miCardMirror", QStringLiteral("反転"));
     AddCommand(mirror, "miCardMirrorLR", QStringLiteral("左右反転"),
         [this] { ForSelected([this](int i) { FLayers->Mirror(i, true); }); });
@@ -472,7 +487,7 @@ void TCardPage::UpdateCommands()
     const QString selectReason = count == 0 ? NoLayerText() : NoSelectionText();
     enable("miCardOpen", true, {});
     for (const char *name : { "miCardDelete", "miCardFront", "miCardBack", "miCardSizeLock",
-             "miCardFit", "miCardAlign", "miCardRotate", "miCardMirror" })
+             "miCardFit", "miCardAlign", "miCardRotate", "miCardSoften", "miCardMirror" })
         enable(name, selected > 0, selectReason);
     enable("miCardSelect", count > 0, NoLayerText());
     enable("miCardSelectAll", count > 0, NoLayerText());
