@@ -25,7 +25,8 @@ QByteArray Photo(const QByteArray &make, const QByteArray &model)
 QStringList Years(const QStringList &lines)
 {
     QStringList years;
-    for (const TDateNode &year : BuildDateLists(lines)->years)
+    const auto lists = BuildDateLists(lines); // kept alive while its years are read
+    for (const TDateNode &year : lists->years)
         years << year.text.left(4) + u':' + QString::number(year.count);
     return years;
 }
