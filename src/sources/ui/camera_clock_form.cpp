@@ -62,8 +62,8 @@ TCameraClockForm::TCameraClockForm(const TCameraShot &shot, qint64 current, QWid
 
 QDateTime TCameraClockForm::Corrected() const
 {
-    // The recorded date's time spec is kept, so the offset is the difference of the two
-    // readings alone.
+    // The corrected date stays in the recorded date's zone (local or UTC), so the offset is the
+    // difference of the two readings alone.
     QDateTime corrected = FRecorded;
     corrected.setDate(FCorrected->date());
     corrected.setTime(FCorrected->time());
