@@ -36,15 +36,8 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -e
   client=$0 out=$1 plate=$2 photo=$3
   "$client" 1234 --unattended --quit-after=120000 2>"$out/client.log" &
-  await() {
-    for _ in $(seq 100); do
-      id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] \
-        && { sleep 0.7; echo "$id"; return 0; }
-      sleep 0.3
-    done
-    echo "card-order-demo: no window \"$1\"" >&2
-    return 1
-  }
+  demo=card-order-demo
+  . tools/demo-env.sh
   shot() { import -window root "$out/$1.png"; }
   # The menu "カード作成" on the menu bar; keys choose its commands ("Up" from the top wraps
   # to the last ones: "履歴と進行状況", then "数量設定から注文へ").

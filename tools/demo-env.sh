@@ -49,3 +49,16 @@ start_demo_shop() {
   echo "the demo shop did not start" >&2
   return 1
 }
+
+# await WINDOW_NAME_REGEX: waits for a visible window of that caption and prints its id (used
+# inside the Xvfb shells of the demo scripts, which source this file again; $demo names the
+# script in the message).
+await() {
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] \
+      && { sleep 0.7; echo "$id"; return 0; }
+    sleep 0.3
+  done
+  echo "${demo:-demo}: no window \"$1\"" >&2
+  return 1
+}

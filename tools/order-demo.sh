@@ -42,16 +42,8 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -e
   client=$0 out=$1
   "$client" 1234 --unattended --quit-after=90000 2>"$out/client.log" &
-  # Waits for a visible window of that caption and prints its id.
-  await() {
-    for _ in $(seq 100); do
-      id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] \
-        && { sleep 0.7; echo "$id"; return 0; }
-      sleep 0.3
-    done
-    echo "order-demo: no window \"$1\"" >&2
-    return 1
-  }
+  demo=order-demo
+  . tools/demo-env.sh
   shot() { import -window root "$out/$1.png"; }
   await "^Korvatel$" >/dev/null
   sleep 1.5
