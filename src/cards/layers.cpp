@@ -664,11 +664,13 @@ void TLayers::SoftenEdges(int index, int level)
     TBitmap &picture = layer->FImage.FPicture;
     const int percent = 3 << (level - 1);
     const int width = std::max(1, std::min(picture.Width(), picture.Height()) * percent / 100);
-    const TBitmap before = picture;
+    // Keyed pixels stay keyed, so what showed through still does: only a keyed layer needs the
+    // picture as it was.
+    const TColorValue keyed = layer->FImage.TransparentColor;
+    const TBitmap before = keyed != kNoColor ? picture : TBitmap();
     korvatel::SoftenEdges(picture, width, BgrOf(StageColor));
-    // Keyed pixels stay keyed, so what showed through still does.
-    if (layer->FImage.TransparentColor != kNoColor) {
-        const TBgr key = BgrOf(layer->FImage.TransparentColor);
+    if (keyed != kNoColor) {
+        const TBgr key = BgrOf(keyed);
         for (int y = 0; y < picture.Height(); ++y)
             for (int x = 0; x < picture.Width(); ++x)
                 if (before.Pixel(x, y) == key)
