@@ -15,7 +15,8 @@ namespace korvatel
 namespace
 {
 
-// The Exif block lies in the first segments of a camera file.
+// The Exif block lies in the first segments of a camera file (an APP1 holds at most 64 KiB,
+// and at most an APP0 comes before it): no more of each file is read than this.
 constexpr qint64 kExifHeadBytes = 160 * 1024;
 
 QString CleanName(const QString &name)

@@ -1,8 +1,8 @@
 #include "sources/date_scan.h"
 
-#include "imaging/exif.h"
 #include "platform/folder_listing.h"
 #include "platform/user_folders.h"
+#include "sources/camera_clock.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
 #include "workspace/option_settings.h"
@@ -21,10 +21,6 @@ namespace
 
 // Folders nested deeper than this are not walked: a guard against pathological trees.
 constexpr int kMaxDepth = 128;
-
-// The Exif block lies in the first segments of a camera file (an APP1 holds at most 64 KiB,
-// and at most an APP0 comes before it): the scan reads no more of each file than this.
-constexpr qint64 kExifHeadBytes = 160 * 1024;
 
 QString WithSlash(QString folder)
 {
@@ -228,12 +224,7 @@ QDateTime ScanDateTime(const QString &path, const QDateTime &fileTime, bool shoo
     if (!shootingDate
         || !(lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg"))))
         return fileTime;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fileTime;
-    TExifInfo exif;
-    exif.LoadFromData(file.read(kExifHeadBytes));
-    const QDateTime taken = exif.ErrorCode() == 0 ? exif.DateTimeOriginal() : QDateTime();
+    const QDateTime taken = ReadCameraShot(path).taken;
     return taken.isValid() ? taken : fileTime;
 }
 
