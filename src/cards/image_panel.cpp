@@ -59,8 +59,9 @@ std::optional<TImagePanel> ReadImagePanel(const QString &line, const QRect &shee
                 if (key.compare(QLatin1String(keys[i]), Qt::CaseInsensitive) == 0) {
                     bool ok = false;
                     const double d = value.trimmed().toDouble(&ok);
-                    // Beyond a thousand times the sheet no frame is meant; it would only overflow.
-                    if (!ok || !std::isfinite(d) || std::fabs(d) > 100000)
+                    // No frame is meant beyond ten times the sheet, nor a picture beyond a
+                    // thousand times its frame; such numbers would only overflow.
+                    if (!ok || !std::isfinite(d) || std::fabs(d) > (i < 4 ? 1000 : 100000))
                         return std::nullopt;
                     v[i] = d / 100;
                 }

@@ -4,8 +4,11 @@
 #include "text/numbers.h"
 #include "text/scramble.h"
 #include "text/sjis_file.h"
+#include "workspace/workspace.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace korvatel
@@ -32,6 +35,11 @@ QStringList TextOf(const QStringList &lines, const QString &name)
 }
 
 } // namespace
+
+QString PreOrderPath(const TWorkspace &workspace)
+{
+    return QDir(workspace.PostCard()).filePath(QStringLiteral("PreOrder.ini"));
+}
 
 QString LastCommentHint()
 {
@@ -91,6 +99,21 @@ std::optional<TPreOrder> ReadPreOrder(const QString &path, const QStringList &de
     if (order.sender.join(QString()).trimmed().isEmpty())
         order.sender = defaultSender;
     return order;
+}
+
+bool WritePreOrderPictures(const QString &path, const QStringList &pictures)
+{
+    const bool exists = QFileInfo::exists(path);
+    std::optional<TPreOrder> order = ReadPreOrder(path);
+    if (!order) {
+        if (exists)
+            return false; // there but unreadable: its texts are not written over
+        order.emplace();
+    } else if (order->pictures == pictures) {
+        return true;
+    }
+    order->pictures = pictures;
+    return WritePreOrder(path, *order);
 }
 
 QString PreOrderPicturePath(const QString &item)

@@ -18,6 +18,11 @@ struct TPreOrder {
     friend bool operator==(const TPreOrder &, const TPreOrder &) = default;
 };
 
+class TWorkspace;
+
+// The file of the card being prepared in the workspace's PostCard folder.
+QString PreOrderPath(const TWorkspace &workspace);
+
 // The hint shown while the order comment is empty.
 QString LastCommentHint();
 
@@ -30,6 +35,9 @@ bool WritePreOrder(const QString &path, const TPreOrder &order);
 // it stands); the pictures stop at the first missing index. An empty sender is filled from
 // defaultSender. nullopt when the file cannot be read.
 std::optional<TPreOrder> ReadPreOrder(const QString &path, const QStringList &defaultSender = {});
+// Replaces the pictures of the file (made when missing) and keeps its texts. False when the
+// write failed.
+bool WritePreOrderPictures(const QString &path, const QStringList &pictures);
 // The picture file of a PreOrder picture item: an image frame record's file, else the item.
 QString PreOrderPicturePath(const QString &item);
 

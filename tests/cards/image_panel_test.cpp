@@ -27,6 +27,9 @@ TEST(TImagePanel, RecordLineRoundTripsWithFourDecimals)
 
     EXPECT_FALSE(ReadImagePanel(QStringLiteral("ex=1,ey=2"), sheet));
     EXPECT_FALSE(ReadImagePanel(QStringLiteral("file=a.jpg,ew=nan"), sheet));
+    // Ten sheets wide is the most a frame can be; its picture may be far larger.
+    EXPECT_FALSE(ReadImagePanel(QStringLiteral("file=a.jpg,ew=1000.5"), sheet));
+    EXPECT_TRUE(ReadImagePanel(QStringLiteral("file=a.jpg,ew=1000,gw=90000"), sheet));
     EXPECT_EQ(
         ReadImagePanel(QStringLiteral("file=a.jpg,ew=50"), sheet)->frame, QRect(10, 20, 200, 0));
 }

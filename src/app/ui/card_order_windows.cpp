@@ -179,18 +179,13 @@ void StartCardOrder(TClientSession &session, TCardPage &page, TPrompter &prompte
     WriteFavorites(favorites, { 0, { plate } }, QFileInfo::exists(favorites));
 
     // The pre-order data: the pictures the customer put on the card, and the texts.
-    const QString preOrderFile = QDir(postCard).filePath(QStringLiteral("PreOrder.ini"));
+    const QString preOrderFile = PreOrderPath(session.Workspace());
     const QStringList defaultSender
         = { session.User.Name(), session.User.Adrs1(), session.User.Tel1() };
     TPreOrder pre = ReadPreOrder(preOrderFile, defaultSender).value_or(TPreOrder {});
     if (pre.sender.join(QString()).trimmed().isEmpty())
         pre.sender = defaultSender;
-    pre.pictures.clear();
-    for (int i = 0; i < page.Layers().Count(); ++i) {
-        const QString file = page.Layers().Layer(i)->FileName;
-        if (QFileInfo(file).isAbsolute() && QFileInfo::exists(file))
-            pre.pictures << file;
-    }
+    pre.pictures = page.CardPictures();
     WritePreOrder(preOrderFile, pre);
     page.SaveNow();
 
@@ -219,7 +214,7 @@ void StartCardOrder(TClientSession &session, TCardPage &page, TPrompter &prompte
     for (int i = 0; i < blocks.size(); ++i)
         args.cardTextLines << QStringLiteral("BUN[%1]=").arg(i + 1) + blocks[i];
     args.layoutLines = ReadSjisLines(CardStorePath(session.Workspace())).value_or(QStringList());
-    args.card = page.Stage()->grab().toImage();
+    args.card = page.CardImage();
     FillCustomer(args, session);
 
     const TServerConfig servers = Servers(session);

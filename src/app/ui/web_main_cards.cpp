@@ -4,6 +4,7 @@
 #include "app/ui/card_order_windows.h"
 #include "app/ui/web_main.h"
 #include "cards/card_store.h"
+#include "cards/pre_order.h"
 #include "cards/stage_plates.h"
 #include "cards/ui/card_page.h"
 #include "cards/ui/open_card_dialog.h"
@@ -19,7 +20,8 @@ namespace korvatel
 
 TCardPage *TWebMain::MakeCardPage(QWidget *parent)
 {
-    TCardPageValues values { CardStorePath(FSession.Workspace()), FSession.State.LastDir };
+    TCardPageValues values { CardStorePath(FSession.Workspace()), FSession.State.LastDir,
+        PreOrderPath(FSession.Workspace()) };
     return new TCardPage(std::move(values), parent);
 }
 

@@ -3,7 +3,9 @@
 #include "cards/card_store.h"
 #include "cards/layers.h"
 #include "cards/plate_file.h"
+#include "cards/pre_order.h"
 #include "cards/ui/card_stage.h"
+#include "cards/ui/image_panel_view.h"
 #include "cards/ui/mask_form.h"
 #include "cards/ui/open_card_dialog.h"
 #include "platform/prompter.h"
@@ -13,6 +15,7 @@
 
 #include <QAction>
 #include <QColorDialog>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMenu>
@@ -36,15 +39,6 @@ QString NoLayerText()
 QString NoSelectionText()
 {
     return QStringLiteral("オブジェクトが選択されていません。");
-}
-
-QColor ColourOf(TColorValue v)
-{
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-TColorValue ValueOf(const QColor &c)
-{
-    return TColorValue(c.red()) | (TColorValue(c.green()) << 8) | (TColorValue(c.blue()) << 16);
 }
 
 // The preview size of a plate file, for the card's aspect; empty when it has none.
@@ -145,6 +139,8 @@ void TCardPage::PlaceStage()
     FStage->setGeometry(QRect(area.topLeft()
             + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2),
         size));
+    for (TImagePanelView *panel : FPanels)
+        panel->PlaceIn(size);
 }
 
 void TCardPage::Changed()
@@ -164,7 +160,9 @@ bool TCardPage::SaveNow()
     if (FLayers->Stage().isEmpty())
         return false;
     FLayers->RecordRelative();
-    const bool saved = SaveCard(*FLayers, FValues.storeFile);
+    bool saved = SaveCard(*FLayers, FValues.storeFile);
+    if (!FValues.preOrderFile.isEmpty())
+        saved = WritePreOrderPictures(FValues.preOrderFile, CardPictures()) && saved;
     if (saved)
         FDirty = false;
     return saved;
@@ -182,6 +180,12 @@ bool TCardPage::Reopen()
     }
     if (!LoadCard(*FLayers, FValues.storeFile))
         return false;
+    // The image frames are kept as records among the pictures of the card being prepared.
+    ClearPanels();
+    if (!FValues.preOrderFile.isEmpty())
+        if (const std::optional<TPreOrder> pre = ReadPreOrder(FValues.preOrderFile))
+            for (const QString &item : pre->pictures)
+                AdoptPanel(TImagePanelView::FromRecord(item, FStage));
     FSaveTimer->stop(); // reopening changed nothing
     FDirty = false;
     FLayers->SetStage(FStage->size());
@@ -220,6 +224,73 @@ bool TCardPage::OpenFile(const QString &fileName)
     FStage->update();
     Changed();
     return load.added > 0;
+}
+
+TImagePanelView *TCardPage::AdoptPanel(TImagePanelView *view)
+{
+    if (!view)
+        return nullptr;
+    FPanels.append(view);
+    view->PlaceIn(FStage->size());
+    view->show();
+    connect(view, &TImagePanelView::changed, this, &TCardPage::Changed);
+    connect(view, &TImagePanelView::deleteRequested, this, [this, view] {
+        FPanels.removeOne(view);
+        view->hide();
+        view->deleteLater();
+        Changed();
+    });
+    return view;
+}
+
+void TCardPage::ClearPanels()
+{
+    qDeleteAll(FPanels);
+    FPanels.clear();
+}
+
+bool TCardPage::AddImagePanel(const QString &fileName)
+{
+    if (fileName.endsWith(QLatin1String(".ksp"), Qt::CaseInsensitive)) {
+        Prompter().Error(QStringLiteral("プレートは画像枠に入れられません。"));
+        return false;
+    }
+    const TImagePanel panel = TImagePanelView::NewPanel(fileName, FStage->size());
+    if (panel.pictureSize.isEmpty()) {
+        Prompter().Error(
+            QStringLiteral("画像を読み込めません。\n") + QFileInfo(fileName).fileName());
+        return false;
+    }
+    TImagePanelView *view = AdoptPanel(new TImagePanelView(panel, FStage));
+    view->raise();
+    view->setFocus();
+    Changed();
+    return true;
+}
+
+QStringList TCardPage::CardPictures() const
+{
+    QStringList pictures;
+    for (int i = 0; i < FLayers->Count(); ++i) {
+        const QString file = FLayers->Layer(i)->FileName;
+        if (QFileInfo(file).isAbsolute() && QFileInfo::exists(file))
+            pictures << file;
+    }
+    for (const TImagePanelView *panel : FPanels)
+        pictures << panel->Record();
+    return pictures;
+}
+
+QImage TCardPage::CardImage()
+{
+    FStage->SetPlain(true);
+    for (TImagePanelView *panel : FPanels)
+        panel->SetPlain(true);
+    const QImage card = FStage->grab().toImage();
+    for (TImagePanelView *panel : FPanels)
+        panel->SetPlain(false);
+    FStage->SetPlain(false);
+    return card;
 }
 
 void TCardPage::ShowMaskForm()
@@ -268,6 +339,16 @@ void TCardPage::BuildMenu(QMenu *menu)
         }
         if (!file.isEmpty())
             OpenFile(file);
+    });
+    AddCommand(menu, "miCardPanelAdd", QStringLiteral("画像枠を追加..."), [this] {
+        const QString file = AskPictureFile
+            ? AskPictureFile()
+            : QFileDialog::getOpenFileName(this, QStringLiteral("画像枠に入れる画像"),
+                FValues.pictureFolder,
+                QStringLiteral("画像 (*.jpg *.jpeg *.bmp *.png "
+                               "*.gif *.cci);;すべて (*)"));
+        if (!file.isEmpty())
+            AddImagePanel(file);
     });
     menu->addSeparator();
     AddCommand(menu, "miCardDelete", QStringLiteral("オブジェクト削除"), [this] {
@@ -393,15 +474,15 @@ void TCardPage::BuildMenu(QMenu *menu)
 
     QMenu *colours = SubMenu(menu, "miCardColors", QStringLiteral("色の設定"));
     AddCommand(colours, "miCardFrameColor", QStringLiteral("枠の色..."), [this] {
-        const QColor c = QColorDialog::getColor(ColourOf(FLayers->FrameColor), this);
+        const QColor c = QColorDialog::getColor(QColorOf(FLayers->FrameColor), this);
         if (c.isValid())
-            FLayers->FrameColor = ValueOf(c);
+            FLayers->FrameColor = ColorValueOf(c);
         FStage->update();
     });
     AddCommand(colours, "miCardBaseColor", QStringLiteral("カードベース色..."), [this] {
-        const QColor c = QColorDialog::getColor(ColourOf(FLayers->StageColor), this);
+        const QColor c = QColorDialog::getColor(QColorOf(FLayers->StageColor), this);
         if (c.isValid())
-            FLayers->StageColor = ValueOf(c);
+            FLayers->StageColor = ColorValueOf(c);
         FStage->update();
     });
     QMenu *mouse = SubMenu(menu, "miCardMouse", QStringLiteral("マウスの動作"));
@@ -433,6 +514,7 @@ void TCardPage::BuildMenu(QMenu *menu)
                 QStringLiteral("カードのオブジェクトをすべて削除します。よろしいですか？")))
             return;
         FLayers->Clear();
+        ClearPanels();
         FStage->update();
         Changed();
     });
@@ -486,6 +568,7 @@ void TCardPage::UpdateCommands()
     };
     const QString selectReason = count == 0 ? NoLayerText() : NoSelectionText();
     enable("miCardOpen", true, {});
+    enable("miCardPanelAdd", true, {});
     for (const char *name : { "miCardDelete", "miCardFront", "miCardBack", "miCardSizeLock",
              "miCardFit", "miCardAlign", "miCardRotate", "miCardSoften", "miCardMirror" })
         enable(name, selected > 0, selectReason);
@@ -504,8 +587,9 @@ void TCardPage::UpdateCommands()
     enable("miCardRepeat", true, {});
     enable("miCardLoad", QFileInfo::exists(FValues.storeFile),
         QStringLiteral("保存されたカードがありません。"));
-    enable("miCardSave", count > 0, NoLayerText());
-    enable("miCardClear", count > 0, NoLayerText());
+    const bool anything = count > 0 || !FPanels.isEmpty();
+    enable("miCardSave", anything, NoLayerText());
+    enable("miCardClear", anything, NoLayerText());
     // The size lock shows the state of the first selected layer.
     if (QAction *lock = Command("miCardSizeLock")) {
         bool locked = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QImage>
+#include <QList>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -14,6 +16,7 @@ namespace korvatel
 {
 
 class TCardStage;
+class TImagePanelView;
 class TLayers;
 class TMaskForm;
 class TPrompter;
@@ -23,12 +26,13 @@ class TPrompter;
 struct TCardPageValues {
     QString storeFile; // the key file of the stored card (CardStorePath)
     QString pictureFolder; // where "画像・プレートを開く" starts
+    QString preOrderFile = {}; // the card being prepared (PreOrderPath): its image frames
 };
 
 // The card tab of the main window: the card stage kept at the card's aspect in the middle of
-// the page, the layer set it draws, the commands of the menu "カード作成", the list window
-// "透過管理リスト" and the stored card, which is reopened when the page is made and saved
-// shortly after every change and when the page closes.
+// the page, the layer set it draws, the image frames on it, the commands of the menu
+// "カード作成", the list window "透過管理リスト" and the stored card, which is reopened when the
+// page is made and saved shortly after every change and when the page closes.
 class TCardPage : public QWidget
 {
     Q_OBJECT
@@ -59,6 +63,15 @@ public:
     bool SaveNow();
     // Reopens the stored card; false when there is none.
     bool Reopen();
+    // Puts an image frame holding the picture on the stage. False when the picture cannot be
+    // read (the message was shown).
+    bool AddImagePanel(const QString &fileName);
+    const QList<TImagePanelView *> &ImagePanels() const { return FPanels; }
+    // The card's own pictures in list order: the files of the picture layers, then each image
+    // frame as its record line.
+    QStringList CardPictures() const;
+    // The card as it is sent: the stage with its frames, without selection frames or borders.
+    QImage CardImage();
     // The list window, made on first use.
     void ShowMaskForm();
     // The plate last put on the stage (empty when none) and the command "数量設定から注文へ",
@@ -66,6 +79,8 @@ public:
     QString PlateFile() const { return FPlateFile; }
     void SetPlateFile(const QString &file) { FPlateFile = file; }
     std::function<void()> OrderRequested;
+    // The picture "画像枠を追加..." takes; a file dialog unless set (an empty answer cancels).
+    std::function<QString()> AskPictureFile;
     // The command "履歴と進行状況" (the card history), which calls HistoryRequested.
     std::function<void()> HistoryRequested;
 
@@ -79,6 +94,8 @@ private:
     // A command of the page by its object name, submenus included.
     QAction *Command(const char *name) const;
     void PlaceStage();
+    TImagePanelView *AdoptPanel(TImagePanelView *view);
+    void ClearPanels();
     void Changed();
     // Runs f on every selected layer.
     void ForSelected(const std::function<void(int)> &f);
@@ -91,6 +108,7 @@ private:
     QMenu *FMenu = nullptr;
     QMenu *FPopup = nullptr;
     QTimer *FSaveTimer = nullptr;
+    QList<TImagePanelView *> FPanels;
     double FAspect = 148.0 / 100.0;
     bool FActive = false;
     bool FDirty = false;

@@ -18,14 +18,6 @@
 namespace korvatel
 {
 
-namespace
-{
-
-QColor ColourOf(TColorValue v)
-{
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
 Qt::CursorShape CursorShapeOf(TStageCursor cursor)
 {
     switch (cursor) {
@@ -53,7 +45,6 @@ Qt::CursorShape CursorShapeOf(TStageCursor cursor)
     return Qt::ArrowCursor;
 }
 
-// The local picture files among dropped URLs.
 QStringList DroppedFiles(const QMimeData *data)
 {
     QStringList files;
@@ -66,8 +57,6 @@ QStringList DroppedFiles(const QMimeData *data)
     }
     return files;
 }
-
-} // namespace
 
 TCardStage::TCardStage(TLayers &layers, std::function<TPrompter &()> prompter, QWidget *parent)
     : QWidget(parent)
@@ -90,7 +79,7 @@ QString TCardStage::TrimQuestion()
 void TCardStage::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), ColourOf(FLayers.StageColor));
+    painter.fillRect(rect(), QColorOf(FLayers.StageColor));
     const bool dragging = FLayers.Dragging() || FZooming;
     for (int i = FLayers.Count() - 1; i >= 0; --i) {
         const TLayer *layer = FLayers.Layer(i);
@@ -99,9 +88,11 @@ void TCardStage::paintEvent(QPaintEvent *)
             continue;
         painter.drawImage(control.topLeft(), layer->Image().Rendered(control.size()));
     }
+    if (FPlain)
+        return;
     // The selection frames are hidden while a layer is dragged.
     if (!dragging) {
-        const QColor frame = ColourOf(FLayers.FrameColor);
+        const QColor frame = QColorOf(FLayers.FrameColor);
         for (int i = FLayers.Count() - 1; i >= 0; --i) {
             const TLayer *layer = FLayers.Layer(i);
             const TLayerImage &image = layer->Image();
@@ -145,6 +136,12 @@ void TCardStage::paintEvent(QPaintEvent *)
         painter.drawLine(FGuide.x(), 0, FGuide.x(), height());
         painter.drawLine(0, FGuide.y(), width(), FGuide.y());
     }
+}
+
+void TCardStage::SetPlain(bool plain)
+{
+    FPlain = plain;
+    update();
 }
 
 void TCardStage::resizeEvent(QResizeEvent *event)

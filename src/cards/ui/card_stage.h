@@ -1,17 +1,25 @@
 #pragma once
 
+#include "cards/layer_geometry.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
 #include <functional>
 
 class QMenu;
+class QMimeData;
 
 namespace korvatel
 {
 
 class TLayers;
 class TPrompter;
+
+// The local files among dropped URLs.
+QStringList DroppedFiles(const QMimeData *data);
+// Qt's cursor for a cursor of the stage.
+Qt::CursorShape CursorShapeOf(TStageCursor cursor);
 
 // The card stage: draws the layer set it is given (back to front, from the layers' cached
 // images at control size, so a drag only copies them), the selection frames (solid when the
@@ -39,6 +47,9 @@ public:
     // pixels, so a photo dropped on a window of a plate's sheet fills the frame behind it); the
     // others, or all when no layer is there, are added as layers of their own.
     void DropFiles(const QStringList &files, QPoint p);
+
+    // Draws the layers only, without selection frames, band or guides: the card as it is sent.
+    void SetPlain(bool plain);
 
     // The rubber band and the guide lines as they are drawn (empty when hidden).
     QRect Band() const { return FBandShown ? FBand.normalized() : QRect(); }
@@ -76,6 +87,7 @@ private:
     int FBandFrom = 0;
     int FBandLayer = -1;
     bool FZooming = false;
+    bool FPlain = false;
     QPoint FGuide { -1, -1 };
 };
 
