@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
@@ -126,10 +127,19 @@ TEST(TImagePanelView, TheMouseMovesAndSizesTheFrameAndThePictureInside)
             QStringLiteral("背面へ") }));
     EXPECT_EQ(view->toolTip(), TImagePanelView::HintText());
 
+    // The keyboard: Shift+Right moves by 10 pixels, Delete asks for the frame to go.
+    bool deleteAsked = false;
+    QObject::connect(
+        view, &TImagePanelView::deleteRequested, [&deleteAsked] { deleteAsked = true; });
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(view->pos(), QPoint(120, 120));
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_TRUE(deleteAsked);
+
     // "【枠】サイズ変更" keeps the corner and the smallest and largest sizes.
     view->AskSize = [](QSize, QSize) { return std::optional<QSize>(QSize(10, 900)); };
     view->Menu()->findChild<QAction *>(QStringLiteral("miPanelSize"))->trigger();
-    EXPECT_EQ(view->geometry(), QRect(110, 120, 50, 300));
+    EXPECT_EQ(view->geometry(), QRect(120, 120, 50, 300));
 }
 
 TEST(TImagePanelView, RecordsPlaceTheFrameOnAStageOfAnySize)
