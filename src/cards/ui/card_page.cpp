@@ -255,13 +255,12 @@ bool TCardPage::AddImagePanel(const QString &fileName)
         Prompter().Error(QStringLiteral("プレートは画像枠に入れられません。"));
         return false;
     }
-    const TImagePanel panel = TImagePanelView::NewPanel(fileName, FStage->size());
-    if (panel.pictureSize.isEmpty()) {
+    TImagePanelView *view = AdoptPanel(TImagePanelView::ForPicture(fileName, FStage));
+    if (!view) {
         Prompter().Error(
             QStringLiteral("画像を読み込めません。\n") + QFileInfo(fileName).fileName());
         return false;
     }
-    TImagePanelView *view = AdoptPanel(new TImagePanelView(panel, FStage));
     view->raise();
     view->setFocus();
     Changed();

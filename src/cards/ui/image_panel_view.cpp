@@ -166,22 +166,22 @@ QString TImagePanelView::HintText()
     return QStringLiteral("【枠移動】左マウス 【画像移動】右マウス 【拡縮】マウスホイール");
 }
 
-TImagePanel TImagePanelView::NewPanel(const QString &fileName, QSize stage)
+TImagePanelView *TImagePanelView::ForPicture(const QString &fileName, QWidget *stage)
 {
     TImagePanel panel;
     panel.fileName = fileName;
-    QSize size;
-    LoadPanelPicture(fileName, size);
-    panel.pictureSize = size;
+    auto *view = new TImagePanelView(panel, stage);
+    if (!view->HasPicture()) {
+        delete view;
+        return nullptr;
+    }
     // Shaped like the picture within the stage's top-left quarter.
-    const QSize quarter(
-        std::max(stage.width() / 2, kPanelMinSide), std::max(stage.height() / 2, kPanelMinSide));
-    const QSize frame = size.isEmpty()
-        ? quarter
-        : size.scaled(quarter, Qt::KeepAspectRatio).expandedTo(QSize(kPanelMinSide, kPanelMinSide));
-    panel.frame = QRect(QPoint(0, 0), frame);
-    panel.inner = FittedInner(frame, size);
-    return panel;
+    const QSize min(kPanelMinSide, kPanelMinSide);
+    const QSize quarter = (stage->size() / 2).expandedTo(min);
+    view->SetFrameSize(view->FPanel.pictureSize.scaled(quarter, Qt::KeepAspectRatio));
+    view->FPanel.inner = FittedInner(view->FPanel.frame.size(), view->FPanel.pictureSize);
+    view->Commit();
+    return view;
 }
 
 QSize TImagePanelView::StageSize() const

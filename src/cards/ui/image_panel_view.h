@@ -31,8 +31,8 @@ public:
     static QString MissingCaption();
     static QString HintText();
     // A new frame for a picture: in the stage's top-left quarter, shaped like the picture, the
-    // picture filling it. Empty picture size when the picture cannot be read.
-    static TImagePanel NewPanel(const QString &fileName, QSize stage);
+    // picture filling it. Null when the picture cannot be read.
+    static TImagePanelView *ForPicture(const QString &fileName, QWidget *stage);
 
     // A frame from its record line, placed on the stage when the stage has its size, else
     // once it gets one (PlaceIn). Null when the line is no frame record.
