@@ -113,6 +113,58 @@ TEST(TFilmGridMemory, ACellBeingMadeIsNotAskedAgainAfterAScroll)
     QTRY_VERIFY_WITH_TIMEOUT(f.loader->Pending() == 0, 10000);
 }
 
+// Whether every cell that shows in the viewport, partly or whole, holds its answer.
+bool EveryShownCellAnswered(const TStripFixture &f)
+{
+    for (int i = 0; i < f.list.Count(); ++i)
+        if (f.grid.CellRect(i).intersects(f.grid.viewport()->rect())
+            && f.grid.State(i) == TCellState::csPending)
+            return false;
+    return true;
+}
+
+// Runs the event loop until the count reaches at least n (10 seconds at most).
+void WaitForCount(const int &count, int n)
+{
+    QDeadlineTimer deadline(10000);
+    while (count < n && !deadline.hasExpired())
+        QTest::qWait(5);
+}
+
+TEST(TFilmGridScreen, CompleteOnceEveryShownCellIsDrawnAndAgainForANewList)
+{
+    TFilmList empty;
+    TStripFixture f(40);
+    // The viewport ends exactly at a row's lower edge: the row below is not shown and not
+    // waited for.
+    f.grid.resize(330, 200 + 2 * f.grid.frameWidth());
+    int completions = 0;
+    bool answeredThen = false;
+    QObject::connect(&f.grid, &TFilmGrid::screenComplete, [&] {
+        ++completions;
+        answeredThen = EveryShownCellAnswered(f);
+    });
+    f.grid.ListChanged();
+    WaitForCount(completions, 1);
+    ASSERT_EQ(completions, 1);
+    EXPECT_TRUE(answeredThen);
+    EXPECT_EQ(f.grid.State(6), TCellState::csPending); // the first cell of the third row
+
+    // Scrolling through the same list completes nothing more.
+    f.grid.verticalScrollBar()->setValue(300);
+    f.PaintAndSettle();
+    f.grid.grab();
+    EXPECT_EQ(completions, 1);
+    // A new list (and an empty one) completes again.
+    f.grid.ListChanged();
+    WaitForCount(completions, 2);
+    EXPECT_EQ(completions, 2);
+    EXPECT_TRUE(answeredThen);
+    f.grid.SetList(&empty);
+    WaitForCount(completions, 3);
+    EXPECT_EQ(completions, 3);
+}
+
 TEST(TThumbLoaderQueue, ClearPendingGivesTheIndicesNotStarted)
 {
     QTemporaryDir dir;

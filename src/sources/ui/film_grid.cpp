@@ -290,6 +290,23 @@ void TFilmGrid::paintEvent(QPaintEvent *event)
             painter.restore();
         }
     }
+    if (FCompleteGeneration != FGeneration && ScreenAnswered()) {
+        FCompleteGeneration = FGeneration;
+        Q_EMIT screenComplete();
+    }
+}
+
+bool TFilmGrid::ScreenAnswered() const
+{
+    // A row starting right at the bottom edge is not on the screen and is never asked for.
+    const int top = verticalScrollBar()->value();
+    const int cols = ColCount();
+    const int lastRow = (top + viewport()->height() - 1) / FCellSize.height();
+    const int end = std::min(FList->Count(), (lastRow + 1) * cols);
+    for (int index = top / FCellSize.height() * cols; index < end; ++index)
+        if (!FPictures.contains(index))
+            return false;
+    return true;
 }
 
 void TFilmGrid::resizeEvent(QResizeEvent *event)
