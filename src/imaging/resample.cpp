@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <vector>
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 namespace korvatel
 {
@@ -22,10 +25,16 @@ int Clamp(long v, int last)
     return v < 0 ? 0 : (v > last ? last : int(v));
 }
 
-// Rounds half to even, the processor's default rounding.
+// Rounds half to even, the processor's default rounding. On x86-64 the conversion instruction
+// that lrint uses is inlined: a call into the maths library per channel costs a fifth of an
+// enlarged thumbnail's time.
 inline uint8_t Round(double v)
 {
+#if defined(__x86_64__)
+    return uint8_t(_mm_cvtsd_si64(_mm_set_sd(v)));
+#else
     return uint8_t(std::lrint(v));
+#endif
 }
 
 // The covered part of one source cell [q, q + 1] by the span [s0, s1]: its width and the mean
