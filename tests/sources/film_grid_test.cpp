@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -163,6 +164,36 @@ TEST(TFilmGridScreen, CompleteOnceEveryShownCellIsDrawnAndAgainForANewList)
     f.grid.SetList(&empty);
     WaitForCount(completions, 3);
     EXPECT_EQ(completions, 3);
+}
+
+TEST(TFilmGridScreen, AStripNotShownYetAsksForAScreenOfCellsAtOnce)
+{
+    QTemporaryDir dir;
+    TFilmList list;
+    for (int i = 0; i < 5000; ++i)
+        list.AddFile(dir.filePath(QStringLiteral("p%1.jpg").arg(i)));
+    TThumbLoader loader(dir.filePath(QStringLiteral("Works")), 0, nullptr, 1);
+    TFilmGrid grid;
+    grid.SetCellSize(QSize(100, 100));
+    grid.SetLoader(&loader);
+    // The single loader thread is held, so every request stays waiting but the first.
+    loader.WithStore([&](TThumbStore &) {
+        grid.SetList(&list);
+        const QSize screen = grid.screen()->availableSize();
+        const int cells = screen.width() / 100 * (screen.height() / 100 + 1);
+        EXPECT_GE(loader.Pending(), cells - 1);
+        EXPECT_LE(loader.Pending(), cells);
+        // Once shown, a new list is left to the paint, which asks only for the visible cells.
+        grid.resize(330, 230);
+        grid.show();
+        loader.ClearPending();
+        grid.ListChanged();
+        EXPECT_EQ(loader.Pending(), 0);
+        grid.grab();
+        EXPECT_GE(loader.Pending(), 8); // the loader thread may have taken one and waits
+        EXPECT_LE(loader.Pending(), 9);
+        loader.ClearPending();
+    });
 }
 
 TEST(TThumbLoaderQueue, ClearPendingGivesTheIndicesNotStarted)

@@ -26,7 +26,8 @@ public:
     void SetList(TFilmList *list);
     void SetLoader(TThumbLoader *loader);
     TFilmList *List() const { return FList; }
-    // The list was filled again: pictures are forgotten, the view goes to the top.
+    // The list was filled again: pictures are forgotten, the view goes to the top. Before the
+    // strip is first shown, the cells that a screen can hold are asked for at once.
     void ListChanged();
     // The marks or the order of the items changed, not the files: repaint.
     void MarksChanged();
