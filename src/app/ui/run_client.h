@@ -12,8 +12,8 @@ namespace korvatel
 // "--unattended" answers every start window and message with its first choice, writing its
 // text to standard error, and "--report-first-screen" prints the milliseconds from the
 // process's start to the film strip's first complete screen (the list shown at start, every
-// visible cell drawn) to standard output and ends without saving. They are passed on to a
-// copy that the program starts.
+// visible cell drawn) to standard output and ends the process at once, saving nothing. They
+// are passed on to a copy that the program starts.
 int RunClient(QApplication &app);
 
 } // namespace korvatel
