@@ -16,7 +16,7 @@ packages=(
   xvfb xauth imagemagick x11-apps
   python3 python3-pyftpdlib python3-aiosmtpd python3-cryptography python3-openssl
   clang-14 libclang-rt-14-dev clang-format-14
-  libvips-tools curl time
+  libvips-tools curl time feh
   dpkg-dev lintian desktop-file-utils appstream libgtk-3-bin xdotool
 )
 

@@ -21,6 +21,9 @@ constexpr uint16_t kExifPointer = 34665;
 constexpr uint16_t kGpsPointer = 34853;
 constexpr uint16_t kInteropPointer = 40965;
 constexpr qint64 kMaxExifFileSize = qint64(1) << 30;
+// An APP1 segment holds at most 64 KiB, and the frame header follows the Exif block closely in
+// a camera's file; some files put larger segments before the frame.
+constexpr qint64 kExifShortHead = qint64(96) << 10;
 constexpr qint64 kExifHeadSize = qint64(1) << 20;
 constexpr qint64 kMaxValueBytes = qint64(16) << 20;
 
@@ -196,20 +199,41 @@ void TExifInfo::SetImageFileName(const QString &fileName)
         Error(-1);
         return;
     }
-    // The Exif block and the frame header sit near the start of a camera file: the head is read
-    // first, and the whole file only when the head is not enough.
-    QByteArray data = file.read(kExifHeadSize);
+    // The Exif block and the frame header sit near the start of a camera file: a short head is
+    // read first, then a longer one, and the whole file only when neither is enough. The short
+    // head counts only when it reads without any error, so that the result is the one the
+    // longer head gives; a head that reads so is taken as it was read.
+    QByteArray data = file.read(kExifShortHead);
     bool complete = file.atEnd();
+    TExifInfo probe;
+    probe.FSearchBytes = FSearchBytes;
     if (!complete) {
-        TExifInfo probe;
-        probe.FSearchBytes = FSearchBytes;
         probe.LoadFromData(data);
-        if (probe.FErrorCode == -5 || probe.FFrameWidth == 0) {
-            data += file.readAll();
-            complete = true;
+        if (probe.FErrorCode != 0 || probe.FFrameWidth == 0) {
+            data += file.read(kExifHeadSize - data.size());
+            complete = file.atEnd();
+            if (!complete) {
+                probe.LoadFromData(data);
+                if (probe.FErrorCode == -5 || probe.FFrameWidth == 0) {
+                    data += file.readAll();
+                    complete = true;
+                }
+            }
         }
     }
-    LoadFromData(data);
+    if (!complete && probe.FErrorCode == 0) {
+        FData = std::move(probe.FData);
+        FMain = std::move(probe.FMain);
+        FThumb = std::move(probe.FThumb);
+        FErrorCode = 0;
+        FBigEndian = probe.FBigEndian;
+        FTiffPos = probe.FTiffPos;
+        FApp1Pos = probe.FApp1Pos;
+        FFrameWidth = probe.FFrameWidth;
+        FFrameHeight = probe.FFrameHeight;
+    } else {
+        LoadFromData(data);
+    }
     FDataComplete = complete;
 }
 

@@ -2,8 +2,12 @@
 
 #include "imaging/jpeg_codec.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 namespace korvatel
 {
@@ -22,10 +26,16 @@ int Clamp(long v, int last)
     return v < 0 ? 0 : (v > last ? last : int(v));
 }
 
-// Rounds half to even, the processor's default rounding.
+// Rounds half to even, the processor's default rounding. On x86-64 the conversion instruction
+// that lrint uses is inlined: a call into the maths library per channel costs a fifth of an
+// enlarged thumbnail's time.
 inline uint8_t Round(double v)
 {
+#if defined(__x86_64__)
+    return uint8_t(_mm_cvtsd_si64(_mm_set_sd(v)));
+#else
     return uint8_t(std::lrint(v));
+#endif
 }
 
 // The covered part of one source cell [q, q + 1] by the span [s0, s1]: its width and the mean
@@ -87,12 +97,32 @@ TBitmap ResizeBilinear(const TBitmap &source, int w, int h)
         xa[std::size_t(i)] = 3 * Clamp(long(x0), W - 1);
         xb[std::size_t(i)] = 3 * Clamp(long(x0) + 1, W - 1);
     }
+    // The two source rows in use, converted to double once for all the output values that
+    // take them (each enlarged row takes a pair of rows that the row before mostly took too).
+    std::vector<double> upper(std::size_t(3) * std::size_t(W)), lower(upper.size());
+    int upperRow = -1;
+    int lowerRow = -1;
+    const auto convert = [&](std::vector<double> &values, int &held, int y) {
+        if (held == y)
+            return;
+        const uint8_t *row = source.ScanLine(y);
+        std::copy(row, row + 3 * W, values.begin());
+        held = y;
+    };
     for (int j = 0; j < h; ++j) {
         const double fy0 = (j + 0.5) * sy - 0.5;
         const double y0 = std::floor(fy0);
         const double fy = fy0 - y0;
-        const uint8_t *r0 = source.ScanLine(Clamp(long(y0), H - 1));
-        const uint8_t *r1 = source.ScanLine(Clamp(long(y0) + 1, H - 1));
+        const int ya = Clamp(long(y0), H - 1);
+        const int yb = Clamp(long(y0) + 1, H - 1);
+        if (ya == lowerRow) {
+            std::swap(upper, lower);
+            std::swap(upperRow, lowerRow);
+        }
+        convert(upper, upperRow, ya);
+        convert(lower, lowerRow, yb);
+        const double *r0 = upper.data();
+        const double *r1 = lower.data();
         uint8_t *out = dest.ScanLine(j);
         for (int i = 0; i < w; ++i) {
             const double fx = fxs[std::size_t(i)];

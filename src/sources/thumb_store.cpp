@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
+#include <optional>
 
 namespace korvatel
 {
@@ -211,6 +212,10 @@ struct TThumbStore::TCellWork {
     bool hintTaken = false; // the hint comes from FailedFiles or from a failed make
     TJpegImage thumbnail;
     TBitmap picture;
+    // The file's Exif block as ReadExifOnce read it, and the error code of that read, so
+    // that the camera's thumbnail is taken from the same read.
+    std::optional<TExifInfo> exif;
+    int exifError = 0;
 
     // The plan of the thumbnail as the item now stands.
     TThumbPlan Plan(int mode) const
@@ -289,10 +294,12 @@ void TThumbStore::ReadExifOnce(TCellWork &work) const
     TBrowserItem &item = work.item;
     if (work.outcome != TCellWork::Undecided || item.exifState != 0)
         return;
-    TExifInfo exif;
-    if (work.kind == ikJpeg)
-        exif.SetImageFileName(item.fullPath);
-    if (work.kind == ikJpeg && exif.ErrorCode() == 0) {
+    if (work.kind == ikJpeg) {
+        work.exif.emplace().SetImageFileName(item.fullPath);
+        work.exifError = work.exif->ErrorCode();
+    }
+    if (work.kind == ikJpeg && work.exifError == 0) {
+        TExifInfo &exif = *work.exif;
         item.width = exif.Width();
         item.height = exif.Height();
         const TPictureDate date = PictureDateText(exif.DateTimeOriginal(), item.fullPath);
@@ -366,10 +373,13 @@ void TThumbStore::UseCameraThumbnail(TCellWork &work) const
         return;
     // Until the camera's thumbnail is in hand the Exif sizes do not count.
     item.exifState = 2;
-    TExifInfo exif;
-    exif.SetImageFileName(item.fullPath);
+    // Read here unless ReadExifOnce read it for this cell (it reads once per item).
+    if (!work.exif) {
+        work.exif.emplace().SetImageFileName(item.fullPath);
+        work.exifError = work.exif->ErrorCode();
+    }
     TJpegImage exifThumb;
-    if (exif.ErrorCode() == 0 && exif.ThumbnailToJpeg(exifThumb, false)) {
+    if (work.exifError == 0 && work.exif->ThumbnailToJpeg(exifThumb, false)) {
         if (plan.exifEnlarge == 0) {
             work.thumbnail = exifThumb;
             work.outcome = TCellWork::Ready;

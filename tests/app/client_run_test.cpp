@@ -3,8 +3,10 @@
 #include "text/sjis_file.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -23,6 +25,8 @@ class ClientRunTest : public ::testing::Test
 protected:
     TTempHome home;
     QString servers; // the servers.ini of a demo shop; empty: every server is unreachable
+    int quitAfter = 300; // the client closes itself after this many milliseconds
+    QString output; // the standard output of the last run
 
     // Places the client under name and runs it unattended; returns its standard error.
     QString Run(const QString &relativePath, const QStringList &arguments = {})
@@ -48,10 +52,11 @@ protected:
         process.setProcessEnvironment(env);
         process.start(program,
             arguments
-                + QStringList {
-                    QStringLiteral("--unattended"), QStringLiteral("--quit-after=300") });
+                + QStringList { QStringLiteral("--unattended"),
+                    QStringLiteral("--quit-after=%1").arg(quitAfter) });
         EXPECT_TRUE(process.waitForFinished(30000));
         EXPECT_EQ(process.exitCode(), 0);
+        output = QString::fromLocal8Bit(process.readAllStandardOutput());
         return QString::fromLocal8Bit(process.readAllStandardError());
     }
 
@@ -85,6 +90,32 @@ TEST_F(ClientRunTest, FirstStartMakesTheWorkspaceRunsOfflineAndTheSecondRestores
     Run(QStringLiteral("bin/Korvatel1234"));
     EXPECT_TRUE(StateLines().contains(QStringLiteral("ListDeSort=TRUE")));
     EXPECT_TRUE(StateLines().contains(QStringLiteral("NailHeights=150")));
+}
+
+TEST_F(ClientRunTest, ReportsItsFirstCompleteScreenAndEnds)
+{
+    // The last folder holds three pictures, which the film strip shows at start.
+    const QString photos = home.FilePath(QStringLiteral("Pictures/trip"));
+    QDir().mkpath(photos);
+    QDir().mkpath(home.FilePath(QStringLiteral("Korvatel/SysData")));
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    for (const char *name : { "a.jpg", "b.jpg", "c.jpg" })
+        ASSERT_TRUE(picture.save(photos + u'/' + QLatin1String(name), "JPEG"));
+    ASSERT_TRUE(WriteSjisLines(home.FilePath(QStringLiteral("Korvatel/SysData/State.ini")),
+        { QStringLiteral("LastDir=") + photos }));
+    // The strip completes its screen long before the window would close by itself.
+    quitAfter = 60000;
+    QElapsedTimer clock;
+    clock.start();
+    Run(QStringLiteral("bin/Korvatel1234"), { QStringLiteral("--report-first-screen") });
+    EXPECT_LT(clock.elapsed(), 50000);
+    bool number = false;
+    const double ms = output.trimmed().toDouble(&number);
+    EXPECT_TRUE(number) << output.toStdString();
+    EXPECT_GT(ms, 0);
+    // It ends without saving: the state file is as it was written.
+    EXPECT_EQ(StateLines(), QStringList { QStringLiteral("LastDir=") + photos });
 }
 
 TEST_F(ClientRunTest, StartsOnlineAgainstTheDemoShop)

@@ -194,18 +194,32 @@ TEST(TExifInfo, BigFilesAreReadAsFarAsNeeded)
     EXPECT_EQ(thumb.Height(), 100);
 
     // Large segments before the frame header push it out of the head.
-    QByteArray padded = ExifJpegBuilder().build();
-    const qsizetype afterApp1 = padded.indexOf(QByteArray("\xFF\xDB", 2));
-    ASSERT_GT(afterApp1, 0);
-    QByteArray segments;
-    for (int i = 0; i < 20; ++i)
-        segments += QByteArray("\xFF\xE2\xFF\xFF", 4) + QByteArray(0xFFFF - 2, 'x');
-    padded.insert(afterApp1, segments);
-    ASSERT_TRUE(home.Write(QStringLiteral("padded.jpg"), padded));
-    exif.SetImageFileName(home.FilePath(QStringLiteral("padded.jpg")));
-    EXPECT_EQ(exif.ErrorCode(), 0);
-    EXPECT_EQ(exif.FrameWidth(), 32);
-    EXPECT_EQ(exif.FrameHeight(), 24);
+    QByteArray padded = ExifJpegBuilder().thumbnail(JpegBytes(PatternBitmap(16, 12))).build();
+    ASSERT_EQ(padded.mid(2, 2), QByteArray("\xFF\xE1", 2));
+    const qsizetype afterApp1 = 4 + (uint8_t(padded[4]) << 8 | uint8_t(padded[5]));
+    // Three of them push it past the first short head, twenty past the longer one.
+    for (const int count : { 3, 20 }) {
+        QByteArray segments;
+        for (int i = 0; i < count; ++i)
+            segments += QByteArray("\xFF\xE2\xFF\xFF", 4) + QByteArray(0xFFFF - 2, 'x');
+        QByteArray file = padded;
+        file.insert(afterApp1, segments);
+        ASSERT_TRUE(home.Write(QStringLiteral("padded.jpg"), file));
+        exif.SetImageFileName(home.FilePath(QStringLiteral("padded.jpg")));
+        EXPECT_EQ(exif.ErrorCode(), 0) << count;
+        EXPECT_EQ(exif.FrameWidth(), 32) << count;
+        EXPECT_EQ(exif.FrameHeight(), 24) << count;
+        EXPECT_TRUE(exif.ThumbnailToJpeg(thumb, false)) << count;
+    }
+
+    // A big file without an Exif block reports it once, through the error routine.
+    ASSERT_TRUE(home.Write(QStringLiteral("plain.jpg"), JpegBytes(noise)));
+    int errors = 0;
+    exif.OnError = [&](TExifInfo &, int code, bool &) { errors += code == -2; };
+    exif.SetImageFileName(home.FilePath(QStringLiteral("plain.jpg")));
+    EXPECT_EQ(exif.ErrorCode(), -2);
+    EXPECT_EQ(exif.FrameWidth(), 1600);
+    EXPECT_EQ(errors, 1);
 }
 
 TEST(TExifInfo, IsExifFileLooksOnlyForApp1)

@@ -2,6 +2,8 @@
 #include "imaging/resample.h"
 #include "support/image_builders.h"
 
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -20,6 +22,52 @@ TEST(ResizeBilinear, TwoPixelsToFourRoundHalfToEven)
     EXPECT_EQ(wide.Pixel(1, 0).b, 64);
     EXPECT_EQ(wide.Pixel(2, 0).b, 191);
     EXPECT_EQ(wide.Pixel(3, 0).b, 255);
+}
+
+// The bilinear value of one channel in double precision, rounded half to even: what every
+// output pixel must equal, whichever way it is computed.
+uint8_t BilinearReference(const TBitmap &source, int w, int h, int x, int y, int ch)
+{
+    const auto axis = [](int i, int from, int to, int &p0, int &p1) {
+        const double f0 = (i + 0.5) * (double(from) / to) - 0.5;
+        const double p = std::floor(f0);
+        p0 = std::clamp(int(p), 0, from - 1);
+        p1 = std::clamp(int(p) + 1, 0, from - 1);
+        return f0 - p;
+    };
+    int x0, x1, y0, y1;
+    const double fx = axis(x, source.Width(), w, x0, x1);
+    const double fy = axis(y, source.Height(), h, y0, y1);
+    const double a = source.ScanLine(y0)[3 * x0 + ch];
+    const double b = source.ScanLine(y0)[3 * x1 + ch];
+    const double c = source.ScanLine(y1)[3 * x0 + ch];
+    const double d = source.ScanLine(y1)[3 * x1 + ch];
+    return uint8_t(std::lrint(a + (b - a) * fx + (c - a) * fy + (a - b - c + d) * fx * fy));
+}
+
+TEST(ResizeBilinear, EveryScaleGivesTheDoublePrecisionValue)
+{
+    // Noise with long runs of 0 and 255, so that many values fall exactly half way.
+    TBitmap source(40, 30);
+    uint32_t seed = 7;
+    for (int y = 0; y < source.Height(); ++y)
+        for (int x = 0; x < 3 * source.Width(); ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int r = int(seed >> 24);
+            source.ScanLine(y)[x] = uint8_t(r < 60 ? 0 : r > 196 ? 255 : r);
+        }
+    // Enlargements by 2, 4 and 3, by 2 across only, and a reduction.
+    for (const QSize size :
+        { QSize(80, 60), QSize(160, 120), QSize(120, 90), QSize(80, 45), QSize(25, 17) }) {
+        const TBitmap result = ResizeBilinear(source, size.width(), size.height());
+        int wrong = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                for (int ch = 0; ch < 3; ++ch)
+                    wrong += result.ScanLine(y)[3 * x + ch]
+                        != BilinearReference(source, size.width(), size.height(), x, y, ch);
+        EXPECT_EQ(wrong, 0) << size.width() << " x " << size.height();
+    }
 }
 
 TEST(ResizeBilinear, OnePixelFillsTheDestination)

@@ -29,6 +29,15 @@ TEST(TShopInfoPage, ShowsTheShopItsTermsFeesAndNotice)
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
         EXPECT_FALSE(label->openExternalLinks());
     }
+    // The texts are laid out into the scroll area when the page is first shown.
+    EXPECT_EQ(page.widget(), nullptr);
+    page.resize(400, 300);
+    page.show();
+    ASSERT_NE(page.widget(), nullptr);
+    const QList<QLabel *> shown = page.widget()->findChildren<QLabel *>();
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_TRUE(shown.first()->isVisible());
+    EXPECT_GT(page.widget()->height(), 300); // the texts run past the page: it scrolls
 }
 
 TEST(TShopInfoPage, OffersOnlyWebLinksAndOpensThemOnAClick)

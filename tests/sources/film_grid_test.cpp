@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,6 +112,88 @@ TEST(TFilmGridMemory, ACellBeingMadeIsNotAskedAgainAfterAScroll)
         EXPECT_EQ(f.loader->Pending(), asked - 1);
     });
     QTRY_VERIFY_WITH_TIMEOUT(f.loader->Pending() == 0, 10000);
+}
+
+// Whether every cell that shows in the viewport, partly or whole, holds its answer.
+bool EveryShownCellAnswered(const TStripFixture &f)
+{
+    for (int i = 0; i < f.list.Count(); ++i)
+        if (f.grid.CellRect(i).intersects(f.grid.viewport()->rect())
+            && f.grid.State(i) == TCellState::csPending)
+            return false;
+    return true;
+}
+
+// Runs the event loop until the count reaches at least n (10 seconds at most).
+void WaitForCount(const int &count, int n)
+{
+    QDeadlineTimer deadline(10000);
+    while (count < n && !deadline.hasExpired())
+        QTest::qWait(5);
+}
+
+TEST(TFilmGridScreen, CompleteOnceEveryShownCellIsDrawnAndAgainForANewList)
+{
+    TFilmList empty;
+    TStripFixture f(40);
+    // The viewport ends exactly at a row's lower edge: the row below is not shown and not
+    // waited for.
+    f.grid.resize(330, 200 + 2 * f.grid.frameWidth());
+    int completions = 0;
+    bool answeredThen = false;
+    QObject::connect(&f.grid, &TFilmGrid::screenComplete, [&] {
+        ++completions;
+        answeredThen = EveryShownCellAnswered(f);
+    });
+    f.grid.ListChanged();
+    WaitForCount(completions, 1);
+    ASSERT_EQ(completions, 1);
+    EXPECT_TRUE(answeredThen);
+    EXPECT_EQ(f.grid.State(6), TCellState::csPending); // the first cell of the third row
+
+    // Scrolling through the same list completes nothing more.
+    f.grid.verticalScrollBar()->setValue(300);
+    f.PaintAndSettle();
+    f.grid.grab();
+    EXPECT_EQ(completions, 1);
+    // A new list (and an empty one) completes again.
+    f.grid.ListChanged();
+    WaitForCount(completions, 2);
+    EXPECT_EQ(completions, 2);
+    EXPECT_TRUE(answeredThen);
+    f.grid.SetList(&empty);
+    WaitForCount(completions, 3);
+    EXPECT_EQ(completions, 3);
+}
+
+TEST(TFilmGridScreen, AStripNotShownYetAsksForAScreenOfCellsAtOnce)
+{
+    QTemporaryDir dir;
+    TFilmList list;
+    for (int i = 0; i < 5000; ++i)
+        list.AddFile(dir.filePath(QStringLiteral("p%1.jpg").arg(i)));
+    TThumbLoader loader(dir.filePath(QStringLiteral("Works")), 0, nullptr, 1);
+    TFilmGrid grid;
+    grid.SetCellSize(QSize(100, 100));
+    grid.SetLoader(&loader);
+    // The single loader thread is held, so every request stays waiting but the first.
+    loader.WithStore([&](TThumbStore &) {
+        grid.SetList(&list);
+        const QSize screen = grid.screen()->availableSize();
+        const int cells = screen.width() / 100 * (screen.height() / 100 + 1);
+        EXPECT_GE(loader.Pending(), cells - 1);
+        EXPECT_LE(loader.Pending(), cells);
+        // Once shown, a new list is left to the paint, which asks only for the visible cells.
+        grid.resize(330, 230);
+        grid.show();
+        loader.ClearPending();
+        grid.ListChanged();
+        EXPECT_EQ(loader.Pending(), 0);
+        grid.grab();
+        EXPECT_GE(loader.Pending(), 8); // the loader thread may have taken one and waits
+        EXPECT_LE(loader.Pending(), 9);
+        loader.ClearPending();
+    });
 }
 
 TEST(TThumbLoaderQueue, ClearPendingGivesTheIndicesNotStarted)

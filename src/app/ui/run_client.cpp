@@ -11,11 +11,14 @@
 #include "platform/drive_table.h"
 #include "platform/fonts.h"
 #include "platform/launchers.h"
+#include "platform/process_start.h"
 #include "platform/program_file.h"
 #include "platform/shell.h"
 #include "platform/translations.h"
 #include "platform/ui/qt_prompter.h"
 #include "platform/user_folders.h"
+#include "sources/ui/browser_panel.h"
+#include "sources/ui/film_grid.h"
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -23,6 +26,8 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QToolTip>
+#include <cstdio>
+#include <cstdlib>
 
 namespace korvatel
 {
@@ -67,6 +72,7 @@ struct TClientOptions {
     QString screenshot;
     int quitAfter = -1;
     bool unattended = false;
+    bool reportFirstScreen = false;
     QStringList own; // the options as given, for a started copy
     QStringList arguments; // the rest: the program entry's command line
 };
@@ -81,6 +87,8 @@ TClientOptions ParseOptions(const QStringList &args)
             options.quitAfter = arg.section(u'=', 1).toInt();
         else if (arg == QLatin1String("--unattended"))
             options.unattended = true;
+        else if (arg == QLatin1String("--report-first-screen"))
+            options.reportFirstScreen = true;
         else {
             options.arguments << arg;
             continue;
@@ -164,6 +172,20 @@ int RunClient(QApplication &app)
             if (!saved)
                 QApplication::exit(1);
         });
+    }
+    if (options.reportFirstScreen) {
+        // Queued, so that the screen has been flushed to the display when the time is taken.
+        // The program then ends at once, without closing the window or tearing anything down:
+        // nothing is saved, the next run starts from the same files, and the process's own
+        // run time is the time to the screen.
+        QObject::connect(
+            window.Browser()->lvBrowser(), &TFilmGrid::screenComplete, &app,
+            [] {
+                std::printf("%.0f\n", MsSinceProcessStart().value_or(-1));
+                std::fflush(stdout);
+                std::_Exit(0);
+            },
+            Qt::QueuedConnection);
     }
     if (options.quitAfter >= 0)
         QTimer::singleShot(options.quitAfter, &window, &QWidget::close);

@@ -59,7 +59,11 @@ TShopInfoPage::TShopInfoPage(
     setObjectName(QStringLiteral("pnShop"));
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
-    auto *page = new QWidget;
+    // The page is laid out into the scroll area when it is first shown: the word-wrapped texts
+    // cost a start-up that shows another tab several milliseconds. Until then it waits hidden.
+    auto *page = new QWidget(this);
+    page->hide();
+    FPage = page;
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(16, 16, 16, 16);
 
@@ -100,7 +104,16 @@ TShopInfoPage::TShopInfoPage(
     AddBlock(layout, QStringLiteral("■お店から"), terms.TopComments() + terms.BottomComments());
     AddBlock(layout, QStringLiteral("■特定商取引法に基づく表記"), terms.TokushoStrings());
     layout->addStretch(1);
-    setWidget(page);
+}
+
+void TShopInfoPage::showEvent(QShowEvent *event)
+{
+    if (FPage) {
+        setWidget(FPage);
+        FPage->show();
+        FPage = nullptr;
+    }
+    QScrollArea::showEvent(event);
 }
 
 QLabel *TShopInfoPage::AddBlock(

@@ -39,10 +39,14 @@ public:
     // Opens a link; the desktop's browser unless a test sets another.
     std::function<bool(const QUrl &)> OpenLink;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QLabel *AddBlock(QVBoxLayout *layout, const QString &heading, const QStringList &lines);
 
     QList<QLabel *> FTexts;
+    QWidget *FPage = nullptr; // the page's contents until it is first shown
 };
 
 } // namespace korvatel

@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QUrl>
 
@@ -52,6 +53,17 @@ void TFilmGrid::ListChanged()
     UpdateScrollBar();
     verticalScrollBar()->setValue(0);
     viewport()->update();
+    // A strip not shown yet (the window that holds it is still being made) asks at once for
+    // the first cells, as many as the screen can hold, so the loader works meanwhile; a shown
+    // strip asks for its visible cells when it paints, right after this.
+    if (!isVisible() && FList && FLoader) {
+        const QScreen *shownOn = screen();
+        const QSize area = shownOn ? shownOn->availableSize() : viewport()->size();
+        const int cells = std::max(1, area.width() / FCellSize.width())
+            * (area.height() / FCellSize.height() + 1);
+        for (int index = 0; index < std::min(cells, FList->Count()); ++index)
+            Ask(index);
+    }
 }
 
 void TFilmGrid::MarksChanged()
@@ -290,6 +302,23 @@ void TFilmGrid::paintEvent(QPaintEvent *event)
             painter.restore();
         }
     }
+    if (FCompleteGeneration != FGeneration && ScreenAnswered()) {
+        FCompleteGeneration = FGeneration;
+        Q_EMIT screenComplete();
+    }
+}
+
+bool TFilmGrid::ScreenAnswered() const
+{
+    // A row starting right at the bottom edge is not on the screen and is never asked for.
+    const int top = verticalScrollBar()->value();
+    const int cols = ColCount();
+    const int lastRow = (top + viewport()->height() - 1) / FCellSize.height();
+    const int end = std::min(FList->Count(), (lastRow + 1) * cols);
+    for (int index = top / FCellSize.height() * cols; index < end; ++index)
+        if (!FPictures.contains(index))
+            return false;
+    return true;
 }
 
 void TFilmGrid::resizeEvent(QResizeEvent *event)

@@ -26,7 +26,8 @@ public:
     void SetList(TFilmList *list);
     void SetLoader(TThumbLoader *loader);
     TFilmList *List() const { return FList; }
-    // The list was filled again: pictures are forgotten, the view goes to the top.
+    // The list was filled again: pictures are forgotten, the view goes to the top. Before the
+    // strip is first shown, the cells that a screen can hold are asked for at once.
     void ListChanged();
     // The marks or the order of the items changed, not the files: repaint.
     void MarksChanged();
@@ -75,6 +76,9 @@ Q_SIGNALS:
     void currentChanged(int index);
     void hintText(const QString &hint);
     void cellReady(int index);
+    // Once for each list (and again after its pictures were forgotten): the first paint that
+    // leaves no cell of the visible rows waiting for the loader has drawn the whole screen.
+    void screenComplete();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -98,12 +102,15 @@ private:
     void Answer(const TThumbResult &result);
     void Ask(int index);
     QRect CellAt(int index, int top) const;
+    // Whether every cell of the visible rows holds its answer.
+    bool ScreenAnswered() const;
 
     TFilmList *FList = nullptr;
     TThumbLoader *FLoader = nullptr;
     TFilmLook FLook;
     QSize FCellSize { 120, 120 };
     quint64 FGeneration = 1;
+    quint64 FCompleteGeneration = 0; // the generation whose screenComplete() was emitted
     QHash<int, TPicture> FPictures;
     QSet<int> FAsked;
     bool FBusy = false;
