@@ -222,15 +222,8 @@ void TExifInfo::SetImageFileName(const QString &fileName)
         }
     }
     if (!complete && probe.FErrorCode == 0) {
-        FData = std::move(probe.FData);
-        FMain = std::move(probe.FMain);
-        FThumb = std::move(probe.FThumb);
-        FErrorCode = 0;
-        FBigEndian = probe.FBigEndian;
-        FTiffPos = probe.FTiffPos;
-        FApp1Pos = probe.FApp1Pos;
-        FFrameWidth = probe.FFrameWidth;
-        FFrameHeight = probe.FFrameHeight;
+        probe.FFileName = FFileName;
+        *this = std::move(probe);
     } else {
         LoadFromData(data);
     }
