@@ -106,6 +106,17 @@ void BM_ResizeBilinear1500To400(benchmark::State &state)
 }
 BENCHMARK(BM_ResizeBilinear1500To400)->Unit(benchmark::kMillisecond);
 
+// A camera's 160 × 120 thumbnail enlarged three times for a browser cell.
+void BM_EnlargeCameraThumb160To480(benchmark::State &state)
+{
+    const TBitmap source = ResizeAreaAverage(Photo1500(), 160, 120);
+    for (auto _ : state) {
+        TBitmap result = ResizeBilinear(source, 480, 360);
+        benchmark::DoNotOptimize(result.ScanLine(0));
+    }
+}
+BENCHMARK(BM_EnlargeCameraThumb160To480)->Unit(benchmark::kMicrosecond);
+
 void BM_StretchDraw1500To400(benchmark::State &state)
 {
     const TBitmap source = Photo1500();
