@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace korvatel
 {
@@ -38,6 +39,13 @@ QString NormalisePath(QString path)
     while (path.size() > 1 && path.endsWith(u'/'))
         path.chop(1);
     return path;
+}
+
+// A line break inside a command would end it and start another of the caller's choosing (a
+// path "a\r\nDELE b" deleting b): such a command is never sent.
+bool SendableCommand(const QString &command)
+{
+    return !command.contains(u'\r') && !command.contains(u'\n') && !command.contains(QChar(0));
 }
 
 } // namespace
@@ -140,12 +148,8 @@ QString TWinFTP::AbsolutePath(const QString &path) const
 
 bool TWinFTP::Quote(const QStringList &commands)
 {
-    // A line break inside a command would end it and start another of the caller's choosing
-    // (a path "a\r\nDELE b" deleting b): such a command is never sent.
-    for (const QString &command : commands) {
-        if (command.contains(u'\r') || command.contains(u'\n') || command.contains(QChar(0)))
-            return Fail(Text(kCannotAccess));
-    }
+    if (!std::all_of(commands.begin(), commands.end(), SendableCommand))
+        return Fail(Text(kCannotAccess));
     PrepareFtp(d->session, *this, FtpUrl(*this, {}, true));
     d->session.SetNoBody();
     QList<QByteArray> lines;
@@ -431,11 +435,10 @@ bool TWinFTP::PutStream(QIODevice &stream, const QString &remote)
     PrepareFtp(d->session, *this, FtpUrl(*this, target, false));
     d->session.SetUpload(transfer);
     // The mode is set right after the file, in the same request: a request of its own per file
-    // costs more than a small photo's transfer. A command with a line break is never sent.
+    // costs more than a small photo's transfer.
     const QString chmod
         = ChmodMode.isEmpty() ? QString() : ChmodCommand(FCurrentDir, target, ChmodMode);
-    const bool chmodAfter = !chmod.isEmpty() && !chmod.contains(u'\r') && !chmod.contains(u'\n')
-        && !chmod.contains(QChar(0));
+    const bool chmodAfter = !chmod.isEmpty() && SendableCommand(chmod);
     if (chmodAfter)
         d->session.SetPostQuoteIgnoringFailure(ToCp932(chmod));
     const TCurlResult result = d->session.Perform();
