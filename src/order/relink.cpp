@@ -2,7 +2,6 @@
 
 #include "order/thumb_nails.h"
 #include "sources/date_scan.h"
-#include "sources/thumb_paths.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -271,11 +270,7 @@ bool RelinkItem(TThumbNails &list, TThumbNail &item, const QString &newPath)
             return false;
     const QString oldThumbnail = item.ThumbnailPath;
     const QString oldCopy = item.LocalCopy();
-    item.FullPath = path;
-    item.FileName = PathFileName(path);
-    item.FolderKey = DiskFolder(item.DiskNo) + u'\\'
-        + FolderKey(path.left(path.size() - item.FileName.size()));
-    item.ThumbnailPath = OrderThumbnailPath(list.Context().works, item.DiskNo, path);
+    item.SetPicturePath(path, list.Context().works);
     if (!oldThumbnail.isEmpty() && !item.ThumbnailPath.isEmpty()) {
         MoveAlong(oldThumbnail, item.ThumbnailPath);
         MoveAlong(oldCopy, item.LocalCopy());

@@ -176,6 +176,15 @@ void TThumbNail::Recount()
     TotalCount = ErrorKind != neNoError ? 0 : total;
 }
 
+void TThumbNail::SetPicturePath(const QString &path, const QString &works)
+{
+    FullPath = path;
+    FileName = PathFileName(path);
+    FolderKey = DiskFolder(DiskNo) + u'\\'
+        + korvatel::FolderKey(path.left(path.size() - FileName.size()));
+    ThumbnailPath = OrderThumbnailPath(works, DiskNo, path);
+}
+
 QString TThumbNail::PrintedDateKey() const
 {
     return DateStr[std::min<int>(DateType, 2)] + DateStr[1];
@@ -270,13 +279,9 @@ TThumbNail *TThumbNails::AddPicture(
     item->CdOrder = true;
     item->OrderType = campus ? otPhoto : otDpe;
     item->DiskNo = diskNo;
-    item->FullPath = fullPath;
+    item->SetPicturePath(fullPath, FContext.works);
     if (!campus)
         item->Checksum = PictureChecksum(fullPath);
-    item->FileName = PathFileName(fullPath);
-    item->FolderKey = DiskFolder(diskNo) + u'\\'
-        + FolderKey(fullPath.left(fullPath.size() - item->FileName.size()));
-    item->ThumbnailPath = OrderThumbnailPath(FContext.works, diskNo, fullPath);
     item->DatePrint = !FContext.defDateNotPrint;
     if (withoutCorrection)
         item->Hosei.kind = 5;

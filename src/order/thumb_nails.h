@@ -61,6 +61,9 @@ public:
     {
         return ThumbnailPath.size() > 4 ? ThumbnailPath.chopped(4) : QString();
     }
+    // Sets FullPath and what follows from it and DiskNo: the file name, the folder key and the
+    // order thumbnail path under the Works folder.
+    void SetPicturePath(const QString &path, const QString &works);
     QString DateStr[3];
     TErrorKind ErrorKind = neNoError;
     qint32 FileSize = 0;
