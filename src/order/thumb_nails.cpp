@@ -185,6 +185,13 @@ void TThumbNail::SetPicturePath(const QString &path, const QString &works)
     ThumbnailPath = OrderThumbnailPath(works, DiskNo, path);
 }
 
+void TThumbNail::SetDateTexts(const QDateTime &taken)
+{
+    const TPictureDate date = PictureDateText(taken, FullPath);
+    DateStr[0] = date.date;
+    DateStr[1] = (date.date + u' ' + date.time).trimmed();
+}
+
 QString TThumbNail::PrintedDateKey() const
 {
     return DateStr[std::min<int>(DateType, 2)] + DateStr[1];
@@ -447,9 +454,7 @@ TThumbNail *ToggleFromBrowser(
                                               : exif.DateTimeOriginal();
             }
         }
-        const TPictureDate date = PictureDateText(taken, picture.fullPath);
-        item->DateStr[0] = date.date;
-        item->DateStr[1] = (date.date + u' ' + date.time).trimmed();
+        item->SetDateTexts(taken);
     }
     picture.inOrder = true;
     return item;

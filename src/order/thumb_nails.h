@@ -65,6 +65,9 @@ public:
     // order thumbnail path under the Works folder.
     void SetPicturePath(const QString &path, const QString &works);
     QString DateStr[3];
+    // Sets the date imprint's texts DateStr[0] (the date) and DateStr[1] (date and time) from
+    // PictureDateText of the shooting date and FullPath.
+    void SetDateTexts(const QDateTime &taken);
     TErrorKind ErrorKind = neNoError;
     qint32 FileSize = 0;
     // The content checksum of the picture taken when it entered the basket (PictureChecksum of
