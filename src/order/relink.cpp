@@ -75,14 +75,12 @@ public:
             int depth;
         };
         QList<TLevel> stack { { root, 0 } };
-        QSet<QString> visited;
         while (!stack.isEmpty() && !Done()) {
             const TLevel level = stack.takeLast();
             // A folder reached twice (a link, or a root inside another root) is walked once.
             const QString canonical = QFileInfo(level.folder).canonicalFilePath();
-            if (canonical.isEmpty() || visited.contains(canonical) || FWalked.contains(canonical))
+            if (canonical.isEmpty() || FWalked.contains(canonical))
                 continue;
-            visited.insert(canonical);
             FWalked.insert(canonical);
             if (FProgress.folder)
                 FProgress.folder(level.folder, FSeen);
