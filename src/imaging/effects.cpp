@@ -142,11 +142,6 @@ void ToneEffect(TBitmap &bitmap, int kind)
     ToneEffect(bitmap, kind, QRect(0, 0, bitmap.Width(), bitmap.Height()));
 }
 
-} // namespace korvatel
-
-namespace korvatel
-{
-
 void SoftenEdges(TBitmap &bitmap, int width, TBgr towards)
 {
     if (width < 1)

@@ -1,7 +1,6 @@
 #include "order/camera_dates.h"
 
 #include "order/thumb_nails.h"
-#include "sources/browser_item.h"
 
 namespace korvatel
 {
@@ -18,14 +17,11 @@ int RedateBasket(TThumbNails &list, const TCameraClocks &clocks, const QString &
         const TCameraShot shot = readShot ? readShot(item.FullPath) : ReadCameraShot(item.FullPath);
         if (!shot.taken.isValid() || TCameraClocks::ModelKey(shot.make, shot.model) != key)
             continue;
-        const TPictureDate date
-            = PictureDateText(clocks.Apply(shot.make, shot.model, shot.taken), item.FullPath);
-        const QString stamp = (date.date + u' ' + date.time).trimmed();
-        if (item.DateStr[0] == date.date && item.DateStr[1] == stamp)
-            continue;
-        item.DateStr[0] = date.date;
-        item.DateStr[1] = stamp;
-        ++changed;
+        const QString oldDate = item.DateStr[0];
+        const QString oldStamp = item.DateStr[1];
+        item.SetDateTexts(clocks.Apply(shot.make, shot.model, shot.taken));
+        if (item.DateStr[0] != oldDate || item.DateStr[1] != oldStamp)
+            ++changed;
     }
     return changed;
 }

@@ -5,7 +5,6 @@
 #include "order/relink.h"
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
-#include "sources/thumb_paths.h"
 #include "text/comma_text.h"
 #include "text/key_file.h"
 #include "text/sjis_file.h"
@@ -198,10 +197,7 @@ int TThumbNails::ReadMemoryLines(const QStringList &lines, TOrderType fileType, 
         item->OrderType = type;
         if (type == otPhoto && FContext.campus)
             item->CampusPrices = FContext.campus->ForPicture(path);
-        item->FileName = PathFileName(path);
-        item->FolderKey = DiskFolder(item->DiskNo) + u'\\'
-            + FolderKey(path.left(path.size() - item->FileName.size()));
-        item->ThumbnailPath = OrderThumbnailPath(FContext.works, item->DiskNo, path);
+        item->SetPicturePath(path, FContext.works);
         item->Project = IsProjectPicture(path);
         item->FileSize = MemoryNumber(record.Value(QStringLiteral("FileSize")));
         // Baskets written before the checksum was kept have none; a damaged one is dropped, so

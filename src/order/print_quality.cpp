@@ -20,6 +20,15 @@ constexpr double kMmPerInch = 25.4;
 // The grid's thresholds are pixels per 119 mm of the print's long side.
 constexpr double kThresholdMm = 119.0;
 
+// The grid's resolution class of a picture of pixels printed at size, with the shop's
+// thresholds: 1 is 低画質.
+int ResolutionLevel(
+    const TPriceTables &tables, const QString &size, QSize pixels, int finesLow, int finesHi)
+{
+    return tables.ResolutionClass(
+        size, pixels.width(), pixels.height(), finesLow / kThresholdMm, finesHi / kThresholdMm);
+}
+
 } // namespace
 
 double EffectiveDpi(int longSidePixels, double longSideMm)
@@ -76,9 +85,7 @@ QList<TPrintQualityIssue> FindLowQualityPrints(const TThumbNails &list, const TP
             }
             if (size.isEmpty())
                 break;
-            if (tables.ResolutionClass(name, size.width(), size.height(), finesLow / kThresholdMm,
-                    finesHi / kThresholdMm)
-                != 1)
+            if (ResolutionLevel(tables, name, size, finesLow, finesHi) != 1)
                 continue;
             const TPrintDimensions d = tables.PrintDimensions(name);
             TPrintQualityIssue issue;
@@ -105,9 +112,7 @@ QStringList SizesFitFor(
     for (const QString &size : tables.SizeList(false)) {
         if (size == issue.size)
             continue;
-        const int level = tables.ResolutionClass(size, issue.pixels.width(), issue.pixels.height(),
-            finesLow / kThresholdMm, finesHi / kThresholdMm);
-        if (level >= 2)
+        if (ResolutionLevel(tables, size, issue.pixels, finesLow, finesHi) >= 2)
             fits.append({ size, tables.PrintDimensions(size).longSide });
     }
     std::stable_sort(fits.begin(), fits.end(),

@@ -2,7 +2,6 @@
 
 #include "order/thumb_nails.h"
 #include "sources/date_scan.h"
-#include "sources/thumb_paths.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -76,14 +75,12 @@ public:
             int depth;
         };
         QList<TLevel> stack { { root, 0 } };
-        QSet<QString> visited;
         while (!stack.isEmpty() && !Done()) {
             const TLevel level = stack.takeLast();
             // A folder reached twice (a link, or a root inside another root) is walked once.
             const QString canonical = QFileInfo(level.folder).canonicalFilePath();
-            if (canonical.isEmpty() || visited.contains(canonical) || FWalked.contains(canonical))
+            if (canonical.isEmpty() || FWalked.contains(canonical))
                 continue;
-            visited.insert(canonical);
             FWalked.insert(canonical);
             if (FProgress.folder)
                 FProgress.folder(level.folder, FSeen);
@@ -271,11 +268,7 @@ bool RelinkItem(TThumbNails &list, TThumbNail &item, const QString &newPath)
             return false;
     const QString oldThumbnail = item.ThumbnailPath;
     const QString oldCopy = item.LocalCopy();
-    item.FullPath = path;
-    item.FileName = PathFileName(path);
-    item.FolderKey = DiskFolder(item.DiskNo) + u'\\'
-        + FolderKey(path.left(path.size() - item.FileName.size()));
-    item.ThumbnailPath = OrderThumbnailPath(list.Context().works, item.DiskNo, path);
+    item.SetPicturePath(path, list.Context().works);
     if (!oldThumbnail.isEmpty() && !item.ThumbnailPath.isEmpty()) {
         MoveAlong(oldThumbnail, item.ThumbnailPath);
         MoveAlong(oldCopy, item.LocalCopy());

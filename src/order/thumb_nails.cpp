@@ -176,6 +176,22 @@ void TThumbNail::Recount()
     TotalCount = ErrorKind != neNoError ? 0 : total;
 }
 
+void TThumbNail::SetPicturePath(const QString &path, const QString &works)
+{
+    FullPath = path;
+    FileName = PathFileName(path);
+    FolderKey = DiskFolder(DiskNo) + u'\\'
+        + korvatel::FolderKey(path.left(path.size() - FileName.size()));
+    ThumbnailPath = OrderThumbnailPath(works, DiskNo, path);
+}
+
+void TThumbNail::SetDateTexts(const QDateTime &taken)
+{
+    const TPictureDate date = PictureDateText(taken, FullPath);
+    DateStr[0] = date.date;
+    DateStr[1] = (date.date + u' ' + date.time).trimmed();
+}
+
 QString TThumbNail::PrintedDateKey() const
 {
     return DateStr[std::min<int>(DateType, 2)] + DateStr[1];
@@ -270,13 +286,9 @@ TThumbNail *TThumbNails::AddPicture(
     item->CdOrder = true;
     item->OrderType = campus ? otPhoto : otDpe;
     item->DiskNo = diskNo;
-    item->FullPath = fullPath;
+    item->SetPicturePath(fullPath, FContext.works);
     if (!campus)
         item->Checksum = PictureChecksum(fullPath);
-    item->FileName = PathFileName(fullPath);
-    item->FolderKey = DiskFolder(diskNo) + u'\\'
-        + FolderKey(fullPath.left(fullPath.size() - item->FileName.size()));
-    item->ThumbnailPath = OrderThumbnailPath(FContext.works, diskNo, fullPath);
     item->DatePrint = !FContext.defDateNotPrint;
     if (withoutCorrection)
         item->Hosei.kind = 5;
@@ -442,9 +454,7 @@ TThumbNail *ToggleFromBrowser(
                                               : exif.DateTimeOriginal();
             }
         }
-        const TPictureDate date = PictureDateText(taken, picture.fullPath);
-        item->DateStr[0] = date.date;
-        item->DateStr[1] = (date.date + u' ' + date.time).trimmed();
+        item->SetDateTexts(taken);
     }
     picture.inOrder = true;
     return item;

@@ -61,7 +61,13 @@ public:
     {
         return ThumbnailPath.size() > 4 ? ThumbnailPath.chopped(4) : QString();
     }
+    // Sets FullPath and what follows from it and DiskNo: the file name, the folder key and the
+    // order thumbnail path under the Works folder.
+    void SetPicturePath(const QString &path, const QString &works);
     QString DateStr[3];
+    // Sets the date imprint's texts DateStr[0] (the date) and DateStr[1] (date and time) from
+    // PictureDateText of the shooting date and FullPath.
+    void SetDateTexts(const QDateTime &taken);
     TErrorKind ErrorKind = neNoError;
     qint32 FileSize = 0;
     // The content checksum of the picture taken when it entered the basket (PictureChecksum of

@@ -11,11 +11,10 @@
 namespace korvatel
 {
 
-void RefreshLocalZone()
+namespace
 {
-    tzset();
-}
 
+// The local calendar fields of a time in seconds since 1970, in the zone RefreshLocalZone read.
 void LocalStamp(qint64 seconds, TFileStamp &stamp)
 {
     // localtime_r, unlike localtime, keeps the zone that tzset read.
@@ -30,6 +29,13 @@ void LocalStamp(qint64 seconds, TFileStamp &stamp)
     stamp.hour = local.tm_hour;
     stamp.minute = local.tm_min;
     stamp.second = std::min(local.tm_sec, 59); // a leap second reads as the one before
+}
+
+} // namespace
+
+void RefreshLocalZone()
+{
+    tzset();
 }
 
 TFolderReader::TFolderReader(const QString &folder)

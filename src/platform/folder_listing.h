@@ -19,13 +19,11 @@ struct TFileStamp {
     int second = 0;
 };
 
-// Reads the time zone once, for the conversions that follow (LocalStamp, TFolderReader::Stamp).
+// Reads the time zone once, for the conversions that follow (TFolderReader::Stamp).
 // With TZ unset the C library would otherwise look at /etc/localtime again for every single
 // conversion; a long walk calls this at its start, so a zone changed meanwhile counts from the
 // next walk on.
 void RefreshLocalZone();
-// The local calendar fields of a time in seconds since 1970, in the zone RefreshLocalZone read.
-void LocalStamp(qint64 seconds, TFileStamp &stamp);
 
 // One entry of a folder, as its directory lists it.
 struct TFolderEntry {

@@ -1,6 +1,7 @@
 #include "sources/camera_clock.h"
 
 #include "imaging/exif.h"
+#include "imaging/picture_kinds.h"
 #include "sources/date_scan.h"
 #include "text/sjis_file.h"
 
@@ -26,12 +27,6 @@ QString CleanName(const QString &name)
         if (c == u'=' || c == u'|' || c.unicode() < 0x20 || c.unicode() == 0x7f)
             c = u'_';
     return clean;
-}
-
-bool IsJpegName(const QString &path)
-{
-    return path.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive)
-        || path.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -149,7 +144,7 @@ QStringList ShiftCameraClocks(const QStringList &lines, const TCameraClocks &clo
         if (abandon && abandon())
             return lines;
         const std::optional<TScanEntry> entry = DecodeScanLine(line);
-        if (!entry || !IsJpegName(entry->path))
+        if (!entry || ImageKindOf(entry->path) != ikJpeg)
             continue;
         const TCameraShot shot = readShot ? readShot(entry->path) : ReadCameraShot(entry->path);
         const qint64 offset = clocks.Offset(shot.make, shot.model);

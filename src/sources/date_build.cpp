@@ -62,10 +62,9 @@ TDateBuildResult RunDateBuild(const TDateBuildInput &input, TDateScanner &scanne
         return result;
     std::sort(lines.begin(), lines.end());
     WriteSjisLines(DateDataPath(input.tree), lines);
-    if (!input.cameraClocks.Empty()) {
+    // The shifted lines are sorted again by BuildDateLists.
+    if (!input.cameraClocks.Empty())
         lines = ShiftCameraClocks(lines, input.cameraClocks, abandon);
-        std::sort(lines.begin(), lines.end());
-    }
     result.lists = BuildDateLists(std::move(lines), abandon);
     if (!result.lists)
         return result;

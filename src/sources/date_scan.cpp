@@ -310,11 +310,10 @@ void TDateScanner::Walk(const QString &folder, QStringList &lines, bool recurse,
                 quint32 packed = PackFields(
                     stamp.year, stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second);
                 if (FRules.shootingDate) {
-                    const QDateTime fileTime = stamp.year == 0
-                        ? QDateTime()
-                        : QDateTime(QDate(stamp.year, stamp.month, stamp.day),
-                            QTime(stamp.hour, stamp.minute, stamp.second));
-                    packed = PackFileDateTime(ScanDateTime(file, fileTime, true));
+                    // Only a shooting date replaces the file time, which is packed already.
+                    const QDateTime taken = ScanDateTime(file, QDateTime(), true);
+                    if (taken.isValid())
+                        packed = PackFileDateTime(taken);
                 }
                 lines << ScanLine(packed, file, size);
                 if (Pump)

@@ -35,7 +35,8 @@ void TThumbLoader::StartWorkers()
 {
     // A task not making a cell takes the next waiting one; more are started only for cells
     // that no such task will take.
-    while (!FQuit && FRunning < int(FStores.size()) && FQueue.size() > size_t(FRunning - FBusy)) {
+    const auto busy = std::count(FStoreTaken.begin(), FStoreTaken.end(), true);
+    while (!FQuit && FRunning < int(FStores.size()) && FQueue.size() > size_t(FRunning - busy)) {
         ++FRunning;
         ThumbPool().start([this] { Drain(); });
     }
@@ -97,14 +98,12 @@ void TThumbLoader::Drain()
         const size_t store = size_t(
             std::find(FStoreTaken.begin(), FStoreTaken.end(), false) - FStoreTaken.begin());
         FStoreTaken[store] = true;
-        ++FBusy;
         lock.unlock();
         TThumbResult result = Make(store, std::move(request));
         QMetaObject::invokeMethod(
             this, [this, result] { Q_EMIT ready(result); }, Qt::QueuedConnection);
         lock.lock();
         FStoreTaken[store] = false;
-        --FBusy;
     }
     --FRunning;
     FIdle.notify_all();

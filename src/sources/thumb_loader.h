@@ -72,9 +72,8 @@ private:
     mutable std::mutex FQueueLock;
     std::condition_variable FIdle; // a task ended
     std::deque<TThumbRequest> FQueue;
-    std::vector<bool> FStoreTaken; // a task works with the store
+    std::vector<bool> FStoreTaken; // a task makes a cell with the store
     int FRunning = 0; // tasks started and not ended
-    int FBusy = 0; // tasks making a cell
     bool FQuit = false;
 };
 

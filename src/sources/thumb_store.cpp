@@ -217,6 +217,13 @@ struct TThumbStore::TCellWork {
     std::optional<TExifInfo> exif;
     int exifError = 0;
 
+    // Reads the file's Exif block into exif and keeps the error code of the read.
+    void ReadExif()
+    {
+        exif.emplace().SetImageFileName(item.fullPath);
+        exifError = exif->ErrorCode();
+    }
+
     // The plan of the thumbnail as the item now stands.
     TThumbPlan Plan(int mode) const
     {
@@ -294,10 +301,8 @@ void TThumbStore::ReadExifOnce(TCellWork &work) const
     TBrowserItem &item = work.item;
     if (work.outcome != TCellWork::Undecided || item.exifState != 0)
         return;
-    if (work.kind == ikJpeg) {
-        work.exif.emplace().SetImageFileName(item.fullPath);
-        work.exifError = work.exif->ErrorCode();
-    }
+    if (work.kind == ikJpeg)
+        work.ReadExif();
     if (work.kind == ikJpeg && work.exifError == 0) {
         TExifInfo &exif = *work.exif;
         item.width = exif.Width();
@@ -374,10 +379,8 @@ void TThumbStore::UseCameraThumbnail(TCellWork &work) const
     // Until the camera's thumbnail is in hand the Exif sizes do not count.
     item.exifState = 2;
     // Read here unless ReadExifOnce read it for this cell (it reads once per item).
-    if (!work.exif) {
-        work.exif.emplace().SetImageFileName(item.fullPath);
-        work.exifError = work.exif->ErrorCode();
-    }
+    if (!work.exif)
+        work.ReadExif();
     TJpegImage exifThumb;
     if (work.exifError == 0 && work.exif->ThumbnailToJpeg(exifThumb, false)) {
         if (plan.exifEnlarge == 0) {
