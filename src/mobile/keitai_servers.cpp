@@ -125,15 +125,15 @@ bool DownloadKeitaiDatas(TKeitaiDatas &table, const QList<TKeitaiServer> &server
     if (busy)
         busy(false);
     // The data must read as a table before it replaces the workspace file: a server's error
-    // page must not wipe the customer's models.
-    TKeitaiDatas check;
+    // page must not wipe the customer's models. The table read is what the file now holds.
+    TKeitaiDatas downloaded;
     const std::optional<QStringList> lines
         = data ? SjisLines(*data, TKeitaiDatas::kMaxEntries * 4) : std::nullopt;
-    if (!lines || check.LoadFromLines(*lines) < 1 || !WriteFileAtomic(workspaceFile, *data)) {
+    if (!lines || downloaded.LoadFromLines(*lines) < 1 || !WriteFileAtomic(workspaceFile, *data)) {
         prompter.Error(QStringLiteral("ダウンロードに失敗しました。"));
         return false;
     }
-    table.LoadDefault(workspaceFile);
+    table = std::move(downloaded);
     if (!quiet)
         prompter.Inform(QStringLiteral("ダウンロード完了しました。"));
     return true;
