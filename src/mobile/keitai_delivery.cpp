@@ -1,7 +1,6 @@
 #include "mobile/keitai_delivery.h"
 
 #include "mobile/keitai_servers.h"
-#include "mobile/mail/mapi_mailer.h"
 #include "mobile/mail/smtp_mailer.h"
 #include "text/sjis_file.h"
 
@@ -105,27 +104,12 @@ TPhoneDelivery DeliverPhonePictures(const QList<TPhonePicture> &pictures,
 bool SendPhoneNotice(const TMailSettings &settings, const QString &address, const QString &pageUrl,
     const QDateTime &now, QString *reason)
 {
-    const TMailJob job = PhoneNoticeJob(address, pageUrl);
-    switch (TransportOfWord(settings.transport)) {
-    case TMailTransport::mtIndy9: {
-        const TMailOutcome outcome = SendBySmtp(settings.account, settings.identity, job, now);
-        if (!outcome.firstReached && reason)
-            *reason = outcome.lastText;
-        return outcome.firstReached;
-    }
-    case TMailTransport::mtMapi: {
-        TMailProgramMessage message;
-        message.toAddress = address;
-        message.subject = job.subject;
-        message.body = job.bodyLines.join(QStringLiteral("\r\n"));
-        return SendByMapi(message, false, nullptr, reason);
-    }
-    case TMailTransport::mtWebMail:
-        break;
-    }
-    if (reason)
-        *reason = WebMailUnavailableText();
-    return false;
+    return SendByTransport(
+        settings, PhoneNoticeJob(address, pageUrl),
+        [&settings, &now](const TMailJob &job) {
+            return SendBySmtp(settings.account, settings.identity, job, now);
+        },
+        reason);
 }
 
 } // namespace korvatel
