@@ -338,14 +338,9 @@ bool TOrderStart::ChoosePhone(TRun &run)
 
 bool TOrderStart::DeliverPhone(TRun &run, TSendProgress &progress)
 {
-    const QList<TThumbNail *> items = PhonePictures(FOrders);
     QList<TPhonePicture> pictures;
-    for (const TThumbNail *item : items) {
-        const QString copy = item->LocalCopy();
-        pictures << TPhonePicture { !copy.isEmpty() && QFileInfo(copy).isFile() ? copy
-                                                                                : item->FullPath,
-            item->KeitaiRotat % 4, TKeitaiCrop::FromArray(item->KeitaiTriming) };
-    }
+    for (const TThumbNail *item : PhonePictures(FOrders))
+        pictures << PhonePictureOf(*item);
     const TPhoneServer server { run.hosts->PhoneServer(), run.hosts->Passive(),
         run.hosts->Value(QStringLiteral("KeitaiURL")) };
     QTemporaryDir work;

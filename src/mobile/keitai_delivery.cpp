@@ -2,6 +2,7 @@
 
 #include "mobile/keitai_servers.h"
 #include "mobile/mail/smtp_mailer.h"
+#include "order/thumb_nails.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
@@ -10,6 +11,13 @@
 
 namespace korvatel
 {
+
+TPhonePicture PhonePictureOf(const TThumbNail &item)
+{
+    const QString copy = item.LocalCopy();
+    return { !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : item.FullPath,
+        item.KeitaiRotat % 4, TKeitaiCrop::FromArray(item.KeitaiTriming) };
+}
 
 QString PhoneFolderName(const QDateTime &now)
 {

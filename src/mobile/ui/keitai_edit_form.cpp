@@ -4,6 +4,7 @@
 #include "imaging/picture.h"
 #include "imaging/picture_kinds.h"
 #include "imaging/resample.h"
+#include "mobile/keitai_delivery.h"
 #include "order/thumb_nails.h"
 
 #include <QFileInfo>
@@ -33,14 +34,6 @@ QPushButton *Button(QWidget *parent, const QString &name, const QString &caption
     button->setObjectName(name);
     button->setAutoDefault(false);
     return button;
-}
-
-// The file shown for an item: the prepared copy beside its order thumbnail when it exists,
-// else the picture itself.
-QString PictureFileOf(const TThumbNail &item)
-{
-    const QString copy = item.LocalCopy();
-    return !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : item.FullPath;
 }
 
 } // namespace
@@ -233,9 +226,11 @@ void TKeitaiEditForm::SetPhoneSize(int w, int h)
 
 void TKeitaiEditForm::LoadPicture()
 {
-    TThumbNail &item = *FPictures.at(FPage);
-    const QString file = PictureFileOf(item);
-    const int turns = item.KeitaiRotat % 4;
+    const TThumbNail &item = *FPictures.at(FPage);
+    // The file and turns the order converts.
+    const TPhonePicture shown = PhonePictureOf(item);
+    const QString &file = shown.source;
+    const int turns = shown.turns;
     if (file == FShownFile && turns == FShownTurns)
         return;
     FShownFile = file;
