@@ -52,7 +52,7 @@ TPhoneDelivery DeliverPhonePictures(const QList<TPhonePicture> &pictures,
     const QString &workDir, const std::function<void(int done, int total)> &progress)
 {
     TPhoneDelivery delivery;
-    if (server.host.host.trimmed().isEmpty() || server.pageBase.trimmed().isEmpty()) {
+    if (!server.Complete()) {
         delivery.error = QStringLiteral("携帯画像のサーバーが指定されていません。");
         return delivery;
     }

@@ -40,6 +40,12 @@ struct TPhoneServer {
     THostRecord host;
     bool passive = false;
     QString pageBase;
+
+    // Both the host and the page address are given; nothing is delivered without them.
+    bool Complete() const
+    {
+        return !host.host.trimmed().isEmpty() && !pageBase.trimmed().isEmpty();
+    }
 };
 
 // The folder of one delivery under the base folder: the time "yyyyMMdd-hhmmsszzz" and eight
