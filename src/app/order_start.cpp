@@ -302,6 +302,12 @@ bool TOrderStart::ConfirmSummary(TRun &run)
 namespace
 {
 
+// Where the shop's host table sends phone pictures.
+TPhoneServer PhoneServerOf(const TOrderHostTable &hosts)
+{
+    return { hosts.PhoneServer(), hosts.Passive(), hosts.Value(QStringLiteral("KeitaiURL")) };
+}
+
 QList<TThumbNail *> PhonePictures(TThumbNails &basket)
 {
     QList<TThumbNail *> pictures;
@@ -338,16 +344,10 @@ bool TOrderStart::ChoosePhone(TRun &run)
 
 bool TOrderStart::DeliverPhone(TRun &run, TSendProgress &progress)
 {
-    const QList<TThumbNail *> items = PhonePictures(FOrders);
     QList<TPhonePicture> pictures;
-    for (const TThumbNail *item : items) {
-        const QString copy = item->LocalCopy();
-        pictures << TPhonePicture { !copy.isEmpty() && QFileInfo(copy).isFile() ? copy
-                                                                                : item->FullPath,
-            item->KeitaiRotat % 4, TKeitaiCrop::FromArray(item->KeitaiTriming) };
-    }
-    const TPhoneServer server { run.hosts->PhoneServer(), run.hosts->Passive(),
-        run.hosts->Value(QStringLiteral("KeitaiURL")) };
+    for (const TThumbNail *item : PhonePictures(FOrders))
+        pictures << PhonePictureOf(*item);
+    const TPhoneServer server = PhoneServerOf(*run.hosts);
     QTemporaryDir work;
     const TPhoneDelivery delivery = DeliverPhonePictures(pictures, run.phone->target, server,
         PhoneFolderName(FClock.Now()), work.path(), [&progress](int done, int total) {
@@ -406,9 +406,7 @@ bool TOrderStart::ReadOrderHosts(TRun &run)
         run.result.outcome = TOrderStartOutcome::osNoShop;
         return false;
     }
-    if (run.phone
-        && (run.hosts->PhoneServer().host.trimmed().isEmpty()
-            || run.hosts->Value(QStringLiteral("KeitaiURL")).trimmed().isEmpty())) {
+    if (run.phone && !PhoneServerOf(*run.hosts).Complete()) {
         FPrompter.Error(PhoneServerMissingMessage());
         run.result.outcome = TOrderStartOutcome::osNoShop;
         return false;

@@ -1,12 +1,12 @@
 #include "customer/card_service.h"
 
+#include "net/bounded_buffer.h"
 #include "net/win_inet.h"
 #include "platform/shell.h"
 #include "text/cp932.h"
 #include "text/key_file.h"
 #include "text/sjis_file.h"
 
-#include <QIODevice>
 #include <QRegularExpression>
 #include <QUrl>
 #include <cmath>
@@ -16,33 +16,6 @@ namespace korvatel
 
 namespace
 {
-
-// Takes an answer up to its limit and refuses every byte beyond, which ends the transfer: a
-// hostile server cannot make the program hold more than the limit.
-class TBoundedAnswer : public QIODevice
-{
-public:
-    explicit TBoundedAnswer(qint64 limit)
-        : FLimit(limit)
-    {
-        open(QIODevice::WriteOnly);
-    }
-    const QByteArray &Data() const { return FData; }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 size) override
-    {
-        if (FData.size() + size > FLimit)
-            return -1;
-        FData.append(data, qsizetype(size));
-        return size;
-    }
-
-private:
-    QByteArray FData;
-    qint64 FLimit;
-};
 
 QString Encoded(const QString &text)
 {
@@ -96,7 +69,7 @@ bool TCardService::Refuse()
 std::optional<QStringList> TCardService::Get(const QString &script)
 {
     TWinHTTP http;
-    TBoundedAnswer answer(kMaxCardAnswer);
+    TBoundedBuffer answer(kMaxCardAnswer);
     try {
         if (!http.Connect(FBaseUrl) || !http.GetUrl(answer, FBaseUrl + u'/' + script)) {
             FLastError = http.LastError();

@@ -39,10 +39,14 @@ TBitmap MakePhonePicture(const TBitmap &picture, int turns, const TKeitaiCrop &c
     out.Fill({ 0, 0, 0 });
     if (picture.Empty() || w <= 0 || h <= 0)
         return out;
-    TBitmap turned = picture;
+    // The picture is copied only when it has to be turned.
     const int quarter = ((turns % 4) + 4) % 4;
-    if (quarter > 0)
-        RotateImage(turned, RotationType(quarter));
+    TBitmap rotated;
+    if (quarter > 0) {
+        rotated = picture;
+        RotateImage(rotated, RotationType(quarter));
+    }
+    const TBitmap &turned = quarter > 0 ? rotated : picture;
     const QRectF source = KeitaiSourceRect(QSize(turned.Width(), turned.Height()), crop, w, h);
     if (source.width() <= 0 || source.height() <= 0)
         return out;

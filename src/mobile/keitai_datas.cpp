@@ -1,5 +1,6 @@
 #include "mobile/keitai_datas.h"
 
+#include "imaging/picture_kinds.h"
 #include "text/comma_text.h"
 #include "text/numbers.h"
 #include "text/sjis_file.h"
@@ -14,13 +15,6 @@ namespace korvatel
 namespace
 {
 
-const QStringList &FormatNames()
-{
-    static const QStringList names { QStringLiteral("ETC"), QStringLiteral("BMP"),
-        QStringLiteral("PNG"), QStringLiteral("GIF"), QStringLiteral("JPG") };
-    return names;
-}
-
 // A size as stored: a decimal integer, kept within what any screen could have.
 int SizeOf(const QString &text)
 {
@@ -32,13 +26,19 @@ bool Same(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// The Sys flag as a file or the built-in table writes it.
+bool SysOf(const QString &text)
+{
+    return Same(text, QStringLiteral("sys")) || Same(text, QStringLiteral("TRUE"));
+}
+
 } // namespace
 
 int KeitaiFormatOf(const QString &name)
 {
     if (name.isEmpty())
         return 4;
-    const QStringList &names = FormatNames();
+    const QStringList &names = PictureFormatDisplayNames();
     for (int i = 0; i < names.size(); ++i) {
         const QString &plain = names.at(i);
         if (Same(name, plain) || Same(name, QStringLiteral("pf") + plain)
@@ -50,7 +50,8 @@ int KeitaiFormatOf(const QString &name)
 
 QString KeitaiFormatName(int fmt)
 {
-    return fmt >= 0 && fmt < FormatNames().size() ? FormatNames().at(fmt) : FormatNames().at(0);
+    const QStringList &names = PictureFormatDisplayNames();
+    return fmt >= 0 && fmt < names.size() ? names.at(fmt) : names.at(0);
 }
 
 QString KeitaiFormatMessage(int fmt)
@@ -96,7 +97,7 @@ TKeitaiData KeitaiDataFromLine(const QString &line)
             data.fmt = KeitaiFormatOf(value);
             hasFormat = true;
         } else if (Same(key, QStringLiteral("Sys")))
-            data.sys = Same(value, QStringLiteral("sys")) || Same(value, QStringLiteral("TRUE"));
+            data.sys = SysOf(value);
     }
     if (!hasFormat)
         data.fmt = 4;
@@ -127,7 +128,7 @@ TKeitaiData KeitaiDataFromRow(const QString &row)
     data.w = SizeOf(column(3));
     data.h = SizeOf(column(4));
     data.fmt = KeitaiFormatOf(column(5));
-    data.sys = Same(column(6), QStringLiteral("sys")) || Same(column(6), QStringLiteral("TRUE"));
+    data.sys = SysOf(column(6));
     return data;
 }
 

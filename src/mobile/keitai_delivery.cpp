@@ -1,8 +1,8 @@
 #include "mobile/keitai_delivery.h"
 
 #include "mobile/keitai_servers.h"
-#include "mobile/mail/mapi_mailer.h"
 #include "mobile/mail/smtp_mailer.h"
+#include "order/thumb_nails.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
@@ -11,6 +11,13 @@
 
 namespace korvatel
 {
+
+TPhonePicture PhonePictureOf(const TThumbNail &item)
+{
+    const QString copy = item.LocalCopy();
+    return { !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : item.FullPath,
+        item.KeitaiRotat % 4, TKeitaiCrop::FromArray(item.KeitaiTriming) };
+}
 
 QString PhoneFolderName(const QDateTime &now)
 {
@@ -45,7 +52,7 @@ TPhoneDelivery DeliverPhonePictures(const QList<TPhonePicture> &pictures,
     const QString &workDir, const std::function<void(int done, int total)> &progress)
 {
     TPhoneDelivery delivery;
-    if (server.host.host.trimmed().isEmpty() || server.pageBase.trimmed().isEmpty()) {
+    if (!server.Complete()) {
         delivery.error = QStringLiteral("携帯画像のサーバーが指定されていません。");
         return delivery;
     }
@@ -105,27 +112,12 @@ TPhoneDelivery DeliverPhonePictures(const QList<TPhonePicture> &pictures,
 bool SendPhoneNotice(const TMailSettings &settings, const QString &address, const QString &pageUrl,
     const QDateTime &now, QString *reason)
 {
-    const TMailJob job = PhoneNoticeJob(address, pageUrl);
-    switch (TransportOfWord(settings.transport)) {
-    case TMailTransport::mtIndy9: {
-        const TMailOutcome outcome = SendBySmtp(settings.account, settings.identity, job, now);
-        if (!outcome.firstReached && reason)
-            *reason = outcome.lastText;
-        return outcome.firstReached;
-    }
-    case TMailTransport::mtMapi: {
-        TMailProgramMessage message;
-        message.toAddress = address;
-        message.subject = job.subject;
-        message.body = job.bodyLines.join(QStringLiteral("\r\n"));
-        return SendByMapi(message, false, nullptr, reason);
-    }
-    case TMailTransport::mtWebMail:
-        break;
-    }
-    if (reason)
-        *reason = WebMailUnavailableText();
-    return false;
+    return SendByTransport(
+        settings, PhoneNoticeJob(address, pageUrl),
+        [&settings, &now](const TMailJob &job) {
+            return SendBySmtp(settings.account, settings.identity, job, now);
+        },
+        reason);
 }
 
 } // namespace korvatel

@@ -14,12 +14,17 @@
 namespace korvatel
 {
 
+class TThumbNail;
+
 // One picture ordered for the phone: its file, its quarter turns and its crop.
 struct TPhonePicture {
     QString source;
     int turns = 0;
     TKeitaiCrop crop;
 };
+// The phone picture of a basket item: the prepared copy beside its order thumbnail when it
+// exists, else the picture itself, with the item's turns and trimming.
+TPhonePicture PhonePictureOf(const TThumbNail &item);
 
 // What the customer chose in the phone steps: the address to notify and the phone's screen.
 struct TPhoneChoice {
@@ -35,6 +40,12 @@ struct TPhoneServer {
     THostRecord host;
     bool passive = false;
     QString pageBase;
+
+    // Both the host and the page address are given; nothing is delivered without them.
+    bool Complete() const
+    {
+        return !host.host.trimmed().isEmpty() && !pageBase.trimmed().isEmpty();
+    }
 };
 
 // The folder of one delivery under the base folder: the time "yyyyMMdd-hhmmsszzz" and eight

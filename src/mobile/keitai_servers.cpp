@@ -1,12 +1,12 @@
 #include "mobile/keitai_servers.h"
 
 #include "mobile/keitai_datas.h"
+#include "net/bounded_buffer.h"
 #include "platform/prompter.h"
 #include "text/key_file.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
-#include <QIODevice>
 
 namespace korvatel
 {
@@ -15,33 +15,6 @@ namespace
 {
 
 constexpr int kMaxServers = 9;
-
-// A download target that takes at most a fixed number of bytes: a server that sends more
-// fails the transfer instead of filling the memory.
-class TCappedBuffer : public QIODevice
-{
-public:
-    explicit TCappedBuffer(qint64 cap)
-        : FCap(cap)
-    {
-        open(QIODevice::WriteOnly);
-    }
-    const QByteArray &Data() const { return FData; }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 size) override
-    {
-        if (FData.size() + size > FCap)
-            return -1;
-        FData.append(data, size);
-        return size;
-    }
-
-private:
-    qint64 FCap;
-    QByteArray FData;
-};
 
 } // namespace
 
@@ -107,7 +80,7 @@ std::optional<QByteArray> FetchKeitaiTable(const QList<TKeitaiServer> &servers)
             ftp.Mess = false;
             if (!ftp.LoginRecord(address, false))
                 continue;
-            TCappedBuffer data(TKeitaiDatas::kMaxFileSize);
+            TBoundedBuffer data(TKeitaiDatas::kMaxFileSize);
             if (ftp.GetStream(data, KeitaiTableRemote(server)) && !data.Data().isEmpty())
                 return data.Data();
         }
@@ -125,15 +98,15 @@ bool DownloadKeitaiDatas(TKeitaiDatas &table, const QList<TKeitaiServer> &server
     if (busy)
         busy(false);
     // The data must read as a table before it replaces the workspace file: a server's error
-    // page must not wipe the customer's models.
-    TKeitaiDatas check;
+    // page must not wipe the customer's models. The table read is what the file now holds.
+    TKeitaiDatas downloaded;
     const std::optional<QStringList> lines
         = data ? SjisLines(*data, TKeitaiDatas::kMaxEntries * 4) : std::nullopt;
-    if (!lines || check.LoadFromLines(*lines) < 1 || !WriteFileAtomic(workspaceFile, *data)) {
+    if (!lines || downloaded.LoadFromLines(*lines) < 1 || !WriteFileAtomic(workspaceFile, *data)) {
         prompter.Error(QStringLiteral("ダウンロードに失敗しました。"));
         return false;
     }
-    table.LoadDefault(workspaceFile);
+    table = std::move(downloaded);
     if (!quiet)
         prompter.Inform(QStringLiteral("ダウンロード完了しました。"));
     return true;

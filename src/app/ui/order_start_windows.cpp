@@ -130,18 +130,11 @@ TOrderStart &TOrderStartWindows::Start()
             KeitaiDatas(keitaiFile), keitaiFile, LoadKeitaiServers(workspace.Folders().configDir),
             pictures, prompter, FWindow);
     };
-    hooks.notifyPhone
-        = [this, &prompter](const QString &address, const QString &pageUrl, QString *reason) {
-              const TMailSettings settings = TMailSettings::Load(
-                  QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName()));
-              if (TransportOfWord(settings.transport) != TMailTransport::mtIndy9)
-                  return SendPhoneNotice(settings, address, pageUrl, WindowClock().Now(), reason);
-              const TMailOutcome outcome = SendMailWithProgress(settings.account, settings.identity,
-                  PhoneNoticeJob(address, pageUrl), WindowClock().Now(), false, prompter, FWindow);
-              if (!outcome.firstReached && reason)
-                  *reason = outcome.lastText;
-              return outcome.firstReached;
-          };
+    hooks.notifyPhone = [this, &prompter](
+                            const QString &address, const QString &pageUrl, QString *reason) {
+        return SendMailJob(QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName()),
+            PhoneNoticeJob(address, pageUrl), WindowClock().Now(), prompter, FWindow, reason);
+    };
     return start;
 }
 

@@ -1,5 +1,6 @@
 #include "mobile/mail/mail_settings.h"
 
+#include "mobile/mail/mapi_mailer.h"
 #include "text/comma_text.h"
 #include "text/cp932.h"
 #include "text/key_file.h"
@@ -42,6 +43,31 @@ QString WebMailUnavailableText()
 {
     return QStringLiteral("Web方式の送信は、このバージョンでは使えません。"
                           "「インターネットの設定」で送信方式を選んでください。");
+}
+
+bool SendByTransport(const TMailSettings &settings, const TMailJob &job,
+    const std::function<TMailOutcome(const TMailJob &)> &smtp, QString *reason)
+{
+    switch (TransportOfWord(settings.transport)) {
+    case TMailTransport::mtIndy9: {
+        const TMailOutcome outcome = smtp(job);
+        if (!outcome.firstReached && reason)
+            *reason = outcome.lastText;
+        return outcome.firstReached;
+    }
+    case TMailTransport::mtMapi: {
+        TMailProgramMessage message;
+        message.toAddress = job.recipients;
+        message.subject = job.subject;
+        message.body = job.bodyLines.join(QStringLiteral("\r\n"));
+        return SendByMapi(message, false, nullptr, reason);
+    }
+    case TMailTransport::mtWebMail:
+        break;
+    }
+    if (reason)
+        *reason = WebMailUnavailableText();
+    return false;
 }
 
 TMailSettings TMailSettings::Load(const QString &path)

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace korvatel
 {
@@ -34,6 +35,13 @@ struct TMailSettings {
     static TMailSettings Load(const QString &path);
     bool Save(const QString &path) const;
 };
+
+// Sends the job by the transport of the settings: SMTP through smtp, which is given the job
+// and gives the outcome, or the customer's mail program (to the job's recipients). The
+// maker's web sending fails with WebMailUnavailableText. *reason gets the failure's text. True
+// when the first recipient took the mail (or the mail program took it over).
+bool SendByTransport(const TMailSettings &settings, const TMailJob &job,
+    const std::function<TMailOutcome(const TMailJob &)> &smtp, QString *reason = nullptr);
 
 // "一般的なURL": "http://" + the FTP host + "/" + the upload folder without the home folder at
 // its start + "/", with every "//" after the scheme made one "/".

@@ -4,6 +4,7 @@
 #include "imaging/picture.h"
 #include "imaging/picture_kinds.h"
 #include "imaging/resample.h"
+#include "mobile/keitai_delivery.h"
 #include "order/thumb_nails.h"
 
 #include <QFileInfo>
@@ -33,14 +34,6 @@ QPushButton *Button(QWidget *parent, const QString &name, const QString &caption
     button->setObjectName(name);
     button->setAutoDefault(false);
     return button;
-}
-
-// The file shown for an item: the prepared copy beside its order thumbnail when it exists,
-// else the picture itself.
-QString PictureFileOf(const TThumbNail &item)
-{
-    const QString copy = item.LocalCopy();
-    return !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : item.FullPath;
 }
 
 } // namespace
@@ -98,11 +91,11 @@ TKeitaiEditForm::TKeitaiEditForm(const QList<TThumbNail *> &pictures, int w, int
         FMoves[m.tag] = button;
         moves->addWidget(button, m.row, m.column);
         const int tag = m.tag;
-        connect(button, &QPushButton::pressed, this, [this, button, tag] {
+        connect(button, &QPushButton::pressed, this, [this, tag] {
             // Each axis starts at one pixel and grows towards its limit.
             auto step = std::make_shared<QPoint>(1, 1);
             StartRepeat(
-                button, 500,
+                500,
                 [this, tag, step](int) {
                     const QRect control = PictureRect();
                     const TKeitaiMove move = KeitaiMove(control, FFrame, tag, *step);
@@ -146,9 +139,9 @@ TKeitaiEditForm::TKeitaiEditForm(const QList<TThumbNail *> &pictures, int w, int
             this, QStringLiteral("sbZoom%1").arg(tag), QString::fromUtf8(zoomCaptions[tag]));
         FZoom << button;
         zooms->addWidget(button);
-        connect(button, &QPushButton::pressed, this, [this, button, tag] {
+        connect(button, &QPushButton::pressed, this, [this, tag] {
             StartRepeat(
-                button, 500, [this, tag](int repeats) { return ZoomStep(tag, repeats > 0); },
+                500, [this, tag](int repeats) { return ZoomStep(tag, repeats > 0); },
                 [](int) { return 10; });
         });
         connect(button, &QPushButton::released, this, &TKeitaiEditForm::StopRepeat);
@@ -186,9 +179,9 @@ TKeitaiEditForm::TKeitaiEditForm(const QList<TThumbNail *> &pictures, int w, int
     for (const auto &[button, delta] : { std::pair { FPrev, -1 }, std::pair { FNext, 1 } }) {
         const int d = delta;
         QPushButton *b = button;
-        connect(b, &QPushButton::pressed, this, [this, b, d] {
+        connect(b, &QPushButton::pressed, this, [this, d] {
             StartRepeat(
-                b, 500,
+                500,
                 [this, d](int) {
                     const int before = FPage;
                     StepPage(d);
@@ -233,9 +226,11 @@ void TKeitaiEditForm::SetPhoneSize(int w, int h)
 
 void TKeitaiEditForm::LoadPicture()
 {
-    TThumbNail &item = *FPictures.at(FPage);
-    const QString file = PictureFileOf(item);
-    const int turns = item.KeitaiRotat % 4;
+    const TThumbNail &item = *FPictures.at(FPage);
+    // The file and turns the order converts.
+    const TPhonePicture shown = PhonePictureOf(item);
+    const QString &file = shown.source;
+    const int turns = shown.turns;
     if (file == FShownFile && turns == FShownTurns)
         return;
     FShownFile = file;
@@ -370,10 +365,9 @@ void TKeitaiEditForm::CentreOn(const QPoint &point)
     Record();
 }
 
-void TKeitaiEditForm::StartRepeat(QPushButton *button, int firstDelay,
-    const std::function<bool(int)> &step, const std::function<int(int)> &nextDelay)
+void TKeitaiEditForm::StartRepeat(
+    int firstDelay, const std::function<bool(int)> &step, const std::function<int(int)> &nextDelay)
 {
-    Q_UNUSED(button);
     FRepeats = 0;
     FRepeatStep = step;
     FNextDelay = nextDelay;

@@ -71,7 +71,7 @@ private:
     void LoadPicture();
     void Place(const QRect &control);
     void UpdatePaging();
-    void StartRepeat(QPushButton *button, int firstDelay, const std::function<bool(int)> &step,
+    void StartRepeat(int firstDelay, const std::function<bool(int)> &step,
         const std::function<int(int)> &nextDelay);
     void StopRepeat();
     void StepPage(int delta);

@@ -454,8 +454,7 @@ void TKSizeForm::UploadTable()
     if (!FPrompter.Confirm(QStringLiteral("サーバーにデータをUploadします。")))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString message = UploadKeitaiDatas(FTable, FServers, FPrompter);
-    Q_UNUSED(message);
+    UploadKeitaiDatas(FTable, FServers, FPrompter);
     QApplication::restoreOverrideCursor();
 }
 

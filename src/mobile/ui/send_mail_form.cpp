@@ -1,8 +1,6 @@
 #include "mobile/ui/send_mail_form.h"
 
 #include "mobile/mail/mail_settings.h"
-#include "mobile/mail/mapi_mailer.h"
-#include "platform/mail_program.h"
 #include "platform/prompter.h"
 
 #include <QApplication>
@@ -62,35 +60,27 @@ TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdenti
     return outcome;
 }
 
+bool SendMailJob(const QString &settingsFile, const TMailJob &job, const QDateTime &now,
+    TPrompter &prompter, QWidget *parent, QString *reason)
+{
+    const TMailSettings settings = TMailSettings::Load(settingsFile);
+    return SendByTransport(
+        settings, job,
+        [&](const TMailJob &smtpJob) {
+            return SendMailWithProgress(
+                settings.account, settings.identity, smtpJob, now, false, prompter, parent);
+        },
+        reason);
+}
+
 bool SendTextMail(const QString &settingsFile, const QString &recipient, const QString &subject,
     const QString &text, TPrompter &prompter, QWidget *parent, QString *reason)
 {
-    const TMailSettings settings = TMailSettings::Load(settingsFile);
-    switch (TransportOfWord(settings.transport)) {
-    case TMailTransport::mtMapi: {
-        TMailProgramMessage message;
-        message.toAddress = recipient;
-        message.subject = subject;
-        message.body = text;
-        return SendByMapi(message, false, nullptr, reason);
-    }
-    case TMailTransport::mtIndy9: {
-        TMailJob job;
-        job.recipients = recipient;
-        job.subject = subject;
-        job.bodyLines = text.split(QStringLiteral("\r\n"));
-        const TMailOutcome outcome = SendMailWithProgress(settings.account, settings.identity, job,
-            QDateTime::currentDateTime(), false, prompter, parent);
-        if (!outcome.firstReached && reason)
-            *reason = outcome.lastText;
-        return outcome.firstReached;
-    }
-    case TMailTransport::mtWebMail:
-        break;
-    }
-    if (reason)
-        *reason = WebMailUnavailableText();
-    return false;
+    TMailJob job;
+    job.recipients = recipient;
+    job.subject = subject;
+    job.bodyLines = text.split(QStringLiteral("\r\n"));
+    return SendMailJob(settingsFile, job, QDateTime::currentDateTime(), prompter, parent, reason);
 }
 
 } // namespace korvatel

@@ -39,10 +39,13 @@ TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdenti
     const TMailJob &job, const QDateTime &now, bool showResult, TPrompter &prompter,
     QWidget *parent = nullptr);
 
-// Mails a text by the transport of the internet settings in settingsFile (MailSet.ini): SMTP
+// Sends the job by the transport of the internet settings in settingsFile (MailSet.ini): SMTP
 // with the progress window, or the customer's mail program. The maker's web sending is not
 // offered by this program; it fails with its reason. *reason gets the failure's text. True when
-// the recipient took the mail (or the mail program took it over).
+// the first recipient took the mail (or the mail program took it over).
+bool SendMailJob(const QString &settingsFile, const TMailJob &job, const QDateTime &now,
+    TPrompter &prompter, QWidget *parent, QString *reason);
+// SendMailJob for a text to one recipient, sent now.
 bool SendTextMail(const QString &settingsFile, const QString &recipient, const QString &subject,
     const QString &text, TPrompter &prompter, QWidget *parent, QString *reason);
 
