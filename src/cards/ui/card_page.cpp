@@ -41,17 +41,11 @@ QString NoSelectionText()
     return QStringLiteral("オブジェクトが選択されていません。");
 }
 
-// The preview size of a plate file, for the card's aspect; empty when it has none.
-QSize PlatePreviewSize(const QString &fileName)
+// The size of a plate's preview, for the card's aspect; empty when it has none.
+QSize PlatePreviewSize(const TPlate &plate)
 {
-    const std::optional<QByteArray> bytes = ReadWholeFile(fileName, kPlateReadCap);
-    if (!bytes)
-        return {};
-    const TPlateRead read = ReadPlate(*bytes, true);
-    if (read.error != plOk)
-        return {};
     try {
-        const TBitmap preview = DecodePlateBlock(read.plate.preview);
+        const TBitmap preview = DecodePlateBlock(plate.preview);
         return { preview.Width(), preview.Height() };
     } catch (const std::exception &) {
         return {};
@@ -204,7 +198,7 @@ bool TCardPage::OpenFile(const QString &fileName)
             Prompter().Error(PlateErrorText(read.error));
             return false;
         }
-        const QSize preview = PlatePreviewSize(fileName);
+        const QSize preview = PlatePreviewSize(read.plate);
         if (!preview.isEmpty())
             FAspect = double(preview.width()) / preview.height();
         FLayers->SetEditMode(emNormal);
