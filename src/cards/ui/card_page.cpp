@@ -11,6 +11,7 @@
 #include "platform/prompter.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/qt_prompter.h"
+#include "platform/ui/widget_helpers.h"
 #include "text/sjis_file.h"
 
 #include <QAction>
@@ -467,15 +468,15 @@ void TCardPage::BuildMenu(QMenu *menu)
 
     QMenu *colours = SubMenu(menu, "miCardColors", QStringLiteral("色の設定"));
     AddCommand(colours, "miCardFrameColor", QStringLiteral("枠の色..."), [this] {
-        const QColor c = QColorDialog::getColor(QColorOf(FLayers->FrameColor), this);
+        const QColor c = QColorDialog::getColor(WinColor(int(FLayers->FrameColor)), this);
         if (c.isValid())
-            FLayers->FrameColor = ColorValueOf(c);
+            FLayers->FrameColor = TColorValue(ToWinColor(c));
         FStage->update();
     });
     AddCommand(colours, "miCardBaseColor", QStringLiteral("カードベース色..."), [this] {
-        const QColor c = QColorDialog::getColor(QColorOf(FLayers->StageColor), this);
+        const QColor c = QColorDialog::getColor(WinColor(int(FLayers->StageColor)), this);
         if (c.isValid())
-            FLayers->StageColor = ColorValueOf(c);
+            FLayers->StageColor = TColorValue(ToWinColor(c));
         FStage->update();
     });
     QMenu *mouse = SubMenu(menu, "miCardMouse", QStringLiteral("マウスの動作"));

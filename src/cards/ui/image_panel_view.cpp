@@ -3,6 +3,7 @@
 #include "cards/layer_geometry.h"
 #include "cards/ui/card_stage.h"
 #include "imaging/picture.h"
+#include "platform/ui/widget_helpers.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -270,7 +271,7 @@ void TImagePanelView::paintEvent(QPaintEvent *)
         painter.drawText(inside, Qt::AlignCenter | Qt::TextWordWrap, MissingCaption());
     }
     const bool focused = FHot || hasFocus();
-    QPen pen(QColorOf(focused ? FPanel.focusedColor : FPanel.unfocusedColor), kPanelBorder);
+    QPen pen(WinColor(int(focused ? FPanel.focusedColor : FPanel.unfocusedColor)), kPanelBorder);
     pen.setJoinStyle(Qt::MiterJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
