@@ -69,18 +69,18 @@ bool CardOrderPendingChange(const QString &orderFolder)
     return text && text->trimmed() == QLatin1String("CHANGE");
 }
 
-bool WriteUploadList(const QString &orderFolder, const QList<QPair<QString, QString>> &uploads)
+bool WriteUploadList(const QString &orderFolder, const QList<TCardUpload> &uploads)
 {
     QStringList lines;
     for (const auto &upload : uploads)
-        lines << upload.first + QStringLiteral("\t\t") + upload.second;
+        lines << upload.local + QStringLiteral("\t\t") + upload.name;
     return WriteSjisLines(
         QDir(orderFolder).filePath(QLatin1String(kUploadList)), lines, TFileAccess::faPrivate);
 }
 
-QList<QPair<QString, QString>> ReadUploadList(const QString &orderFolder)
+QList<TCardUpload> ReadUploadList(const QString &orderFolder)
 {
-    QList<QPair<QString, QString>> uploads;
+    QList<TCardUpload> uploads;
     const std::optional<QStringList> lines
         = ReadSjisLines(QDir(orderFolder).filePath(QLatin1String(kUploadList)));
     for (const QString &line : lines.value_or(QStringList())) {
