@@ -3,7 +3,6 @@
 #include "cards/layers.h"
 #include "imaging/bitmap.h"
 #include "imaging/picture.h"
-#include "imaging/picture_kinds.h"
 #include "platform/prompter.h"
 #include "platform/ui/widget_helpers.h"
 

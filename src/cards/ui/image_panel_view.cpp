@@ -9,10 +9,8 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
