@@ -6,7 +6,6 @@
 #include "cards/layers.h"
 #include "cards/pre_order.h"
 #include "cards/ui/card_page.h"
-#include "cards/ui/card_stage.h"
 #include "cards/ui/order_info_form.h"
 #include "cards/ui/post_hist_form.h"
 #include "net/server_config.h"
