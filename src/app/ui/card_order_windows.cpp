@@ -118,9 +118,7 @@ bool ChangeCardOrder(
     const std::optional<TCardPrices> prices = Prices(session, prompter);
     if (!prices)
         return false;
-    auto value = [&](const char *key) {
-        return DpoValue(entry.lines, QLatin1String(key)).value_or(QString());
-    };
+    auto value = [&](const char *key) { return DpoText(entry.lines, key); };
     TCardOrderArgs args;
     args.shopId = session.ShopId();
     args.shopName = value("SHOP_NAME");
