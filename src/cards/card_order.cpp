@@ -72,11 +72,6 @@ std::optional<TCardPaper> ParsePaper(const QString &value)
     return paper;
 }
 
-bool AllAmong(const QString &text, const QString &allowed)
-{
-    return std::all_of(text.begin(), text.end(), [&](QChar c) { return allowed.contains(c); });
-}
-
 bool IsDaibiki(const QString &name)
 {
     return name.contains(QStringLiteral("代引"));
