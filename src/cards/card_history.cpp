@@ -25,11 +25,6 @@ bool PlainOrderNo(const QString &orderNo)
         [](QChar c) { return (c.isLetterOrNumber() && c.unicode() < 128) || c == u'-'; });
 }
 
-QString Value(const QStringList &lines, const char *key)
-{
-    return DpoValue(lines, QLatin1String(key)).value_or(QString());
-}
-
 } // namespace
 
 QString CardHistoryFolder(const QString &postCardFolder)
@@ -69,18 +64,18 @@ bool CardOrderPendingChange(const QString &orderFolder)
     return text && text->trimmed() == QLatin1String("CHANGE");
 }
 
-bool WriteUploadList(const QString &orderFolder, const QList<QPair<QString, QString>> &uploads)
+bool WriteUploadList(const QString &orderFolder, const QList<TCardUpload> &uploads)
 {
     QStringList lines;
     for (const auto &upload : uploads)
-        lines << upload.first + QStringLiteral("\t\t") + upload.second;
+        lines << upload.local + QStringLiteral("\t\t") + upload.name;
     return WriteSjisLines(
         QDir(orderFolder).filePath(QLatin1String(kUploadList)), lines, TFileAccess::faPrivate);
 }
 
-QList<QPair<QString, QString>> ReadUploadList(const QString &orderFolder)
+QList<TCardUpload> ReadUploadList(const QString &orderFolder)
 {
-    QList<QPair<QString, QString>> uploads;
+    QList<TCardUpload> uploads;
     const std::optional<QStringList> lines
         = ReadSjisLines(QDir(orderFolder).filePath(QLatin1String(kUploadList)));
     for (const QString &line : lines.value_or(QStringList())) {
@@ -125,27 +120,27 @@ int TemplateOrderCount(const QList<TCardHistEntry> &entries, const QString &card
 QStringList CardHistoryDetails(const QStringList &l)
 {
     QStringList d;
-    d << QStringLiteral("FILE : ") + Value(l, "CARD_NAME")
-      << QStringLiteral("選択 : ") + Value(l, "TRANS")
-      << QStringLiteral("発注 : ") + Value(l, "PAY_TYPE")
-      << Value(l, "NAME") + QStringLiteral(" 様")
-      << QStringLiteral("店名 : ") + Value(l, "SHOP_NAME")
-      << QStringLiteral("用紙 : ") + Value(l, "PAPER")
-      << QStringLiteral("基本料金 : ") + Value(l, "CHARGE_COST");
-    for (const QString &line : FromCommaText(Value(l, "ORDER_LINES")))
+    d << QStringLiteral("FILE : ") + DpoText(l, "CARD_NAME")
+      << QStringLiteral("選択 : ") + DpoText(l, "TRANS")
+      << QStringLiteral("発注 : ") + DpoText(l, "PAY_TYPE")
+      << DpoText(l, "NAME") + QStringLiteral(" 様")
+      << QStringLiteral("店名 : ") + DpoText(l, "SHOP_NAME")
+      << QStringLiteral("用紙 : ") + DpoText(l, "PAPER")
+      << QStringLiteral("基本料金 : ") + DpoText(l, "CHARGE_COST");
+    for (const QString &line : FromCommaText(DpoText(l, "ORDER_LINES")))
         d << QStringLiteral("　") + line;
-    d << QStringLiteral("送料 : ") + Value(l, "TRANS_FEE");
-    const QString payFee = Value(l, "PAY_FEE");
+    d << QStringLiteral("送料 : ") + DpoText(l, "TRANS_FEE");
+    const QString payFee = DpoText(l, "PAY_FEE");
     d << QStringLiteral("手数料 : ")
             + (payFee.isEmpty() || payFee == QLatin1String("0") ? QStringLiteral("店頭受取")
                                                                 : payFee);
-    d << QStringLiteral("合計 : ") + Value(l, "TOTAL_VALUE");
-    if (Value(l, "OTHER_SEND") == QLatin1String("TRUE")) {
-        d << QStringLiteral("お届け先 : ") + Value(l, "OTHER_NAME") + QStringLiteral("様宛")
-          << QStringLiteral("〒") + Value(l, "OTHER_ZIP") << Value(l, "OTHER_PREF")
-          << FromCommaText(Value(l, "OTHER_ADRS")).join(QStringLiteral(" "))
-          << QStringLiteral("Mail:") + Value(l, "OTHER_MAIL")
-          << QStringLiteral("Tel :") + Value(l, "OTHER_TEL");
+    d << QStringLiteral("合計 : ") + DpoText(l, "TOTAL_VALUE");
+    if (DpoText(l, "OTHER_SEND") == QLatin1String("TRUE")) {
+        d << QStringLiteral("お届け先 : ") + DpoText(l, "OTHER_NAME") + QStringLiteral("様宛")
+          << QStringLiteral("〒") + DpoText(l, "OTHER_ZIP") << DpoText(l, "OTHER_PREF")
+          << FromCommaText(DpoText(l, "OTHER_ADRS")).join(QStringLiteral(" "))
+          << QStringLiteral("Mail:") + DpoText(l, "OTHER_MAIL")
+          << QStringLiteral("Tel :") + DpoText(l, "OTHER_TEL");
     } else {
         d << QStringLiteral("お届け先 : ご自宅");
     }
@@ -156,7 +151,7 @@ QStringList CardHistoryDetails(const QStringList &l)
 
 QString CardPayStateLabel(const TCardHistEntry &entry)
 {
-    if (PaymentTag(CardPaymentKind(Value(entry.lines, "PAY_TYPE"))) != QLatin1String("cr"))
+    if (PaymentTag(CardPaymentKind(DpoText(entry.lines, "PAY_TYPE"))) != QLatin1String("cr"))
         return {};
     const bool settled = QFile::exists(QDir(entry.folder).filePath(QStringLiteral("Settled")));
     return PayStateLabel(settled ? hpsSettled : hpsUnpaid);

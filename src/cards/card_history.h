@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cards/dpo_file.h"
 #include "net/win_inet.h"
 
 #include <QList>
@@ -25,8 +26,8 @@ inline constexpr char kUnsentMarker[] = "Unsent";
 bool MarkCardOrderUnsent(const QString &orderFolder, bool unsent, bool change = false);
 bool CardOrderUnsent(const QString &orderFolder);
 bool CardOrderPendingChange(const QString &orderFolder);
-bool WriteUploadList(const QString &orderFolder, const QList<QPair<QString, QString>> &uploads);
-QList<QPair<QString, QString>> ReadUploadList(const QString &orderFolder);
+bool WriteUploadList(const QString &orderFolder, const QList<TCardUpload> &uploads);
+QList<TCardUpload> ReadUploadList(const QString &orderFolder);
 
 // One card order of the history.
 struct TCardHistEntry {

@@ -1,5 +1,6 @@
 #include "cards/card_order.h"
 
+#include "cards/stage_plates.h"
 #include "customer/user_check.h"
 #include "customer/user_record.h"
 #include "net/server_config.h"
@@ -20,13 +21,6 @@ namespace
 {
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-QString JoinPath(QString base, const QString &path)
-{
-    while (base.endsWith(u'/'))
-        base.chop(1);
-    return base + u'/' + path;
-}
 
 // "name:rest" split at the last colon; nullopt without a name.
 std::optional<std::pair<QString, QString>> NameAndRest(const QString &value)
@@ -76,11 +70,6 @@ std::optional<TCardPaper> ParsePaper(const QString &value)
         paper.steps.append({ from, price });
     }
     return paper;
-}
-
-bool AllAmong(const QString &text, const QString &allowed)
-{
-    return std::all_of(text.begin(), text.end(), [&](QChar c) { return allowed.contains(c); });
 }
 
 bool IsDaibiki(const QString &name)
@@ -194,8 +183,7 @@ std::optional<TCardPrices> FetchCardPrices(const TServerConfig &config, const QS
             continue;
         http.MaxSize = kCardPriceCap;
         QStringList lines;
-        const QString url = JoinPath(JoinPath(server->baseUrl, server->folder),
-            shopId + QStringLiteral("/Plates/CardPrice.ini"));
+        const QString url = ShopPlatesUrl(*server, shopId) + QStringLiteral("CardPrice.ini");
         if (!http.GetUrlStrings(lines, url))
             continue;
         if (auto prices = ParseCardPrices(lines))

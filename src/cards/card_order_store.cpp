@@ -35,8 +35,7 @@ std::optional<TSavedCardOrder> SaveCardOrder(
         = change && CardOrderUnsent(saved.folder) && !CardOrderPendingChange(saved.folder);
     if (pendingNew) {
         saved.change = false;
-        for (const auto &upload : ReadUploadList(saved.folder))
-            saved.uploads.append({ upload.first, upload.second });
+        saved.uploads += ReadUploadList(saved.folder);
     }
     if (!MarkCardOrderUnsent(saved.folder, true, saved.change))
         return std::nullopt;
@@ -48,10 +47,7 @@ std::optional<TSavedCardOrder> SaveCardOrder(
              .Save(QDir(saved.folder).filePath(QStringLiteral("OrderEX.ini")),
                  TFileAccess::faPrivate))
         return std::nullopt;
-    QList<QPair<QString, QString>> uploads;
-    for (const TCardUpload &upload : saved.uploads)
-        uploads.append({ upload.local, upload.name });
-    if (!WriteUploadList(saved.folder, uploads))
+    if (!WriteUploadList(saved.folder, saved.uploads))
         return std::nullopt;
     if (!card.isNull()) {
         QByteArray jpeg;

@@ -2,7 +2,6 @@
 
 #include "imaging/bitmap.h"
 
-#include <QColor>
 #include <cstdint>
 
 namespace korvatel
@@ -22,16 +21,6 @@ inline TColorValue ColorValueOf(TBgr c)
 inline TBgr BgrOf(TColorValue v)
 {
     return { uint8_t((v >> 16) & 0xFF), uint8_t((v >> 8) & 0xFF), uint8_t(v & 0xFF) };
-}
-
-inline QColor QColorOf(TColorValue v)
-{
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
-inline TColorValue ColorValueOf(const QColor &c)
-{
-    return TColorValue(c.red()) | (TColorValue(c.green()) << 8) | (TColorValue(c.blue()) << 16);
 }
 
 // A place on the card stage: left, top, right and bottom as fractions of the stage's width and

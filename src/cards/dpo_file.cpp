@@ -116,6 +116,11 @@ std::optional<QString> DpoValue(const QStringList &lines, const QString &key)
     return std::nullopt;
 }
 
+QString DpoText(const QStringList &lines, const char *key)
+{
+    return DpoValue(lines, QLatin1String(key)).value_or(QString());
+}
+
 QStringList DpoPictures(const QStringList &lines)
 {
     QStringList names;

@@ -50,6 +50,8 @@ std::optional<QStringList> ReadDpoFile(const QString &path);
 
 // The value of KEY in the lines (the first "KEY=" line), or nullopt.
 std::optional<QString> DpoValue(const QStringList &lines, const QString &key);
+// The value of KEY, empty when the lines have none.
+QString DpoText(const QStringList &lines, const char *key);
 // The picture upload names of the "IMG[n]_" lines.
 QStringList DpoPictures(const QStringList &lines);
 

@@ -7,9 +7,7 @@
 #include "workspace/workspace.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace korvatel
 {

@@ -18,20 +18,13 @@ namespace
 
 const char *const kListName = "CardPlates.ini";
 
-QString JoinPath(QString base, const QString &path)
-{
-    while (base.endsWith(u'/'))
-        base.chop(1);
-    return base + u'/' + path;
-}
-
 // Fetches the list and its plates from one server; false when the list did not come.
 bool FetchFrom(const TFormatServer &server, const QString &folder, const QString &shopId)
 {
     TWinHTTP http;
     if (server.baseUrl.isEmpty() || !http.Connect(server.baseUrl))
         return false;
-    const QString base = JoinPath(JoinPath(server.baseUrl, server.folder), shopId + "/Plates/");
+    const QString base = ShopPlatesUrl(server, shopId);
     QStringList lines;
     http.MaxSize = kCardPlateListCap;
     if (!http.GetUrlStrings(lines, base + QString::fromLatin1(kListName)))
@@ -74,6 +67,16 @@ QList<TCardPlateEntry> ParseCardPlateList(const QStringList &lines)
             break;
     }
     return entries;
+}
+
+QString ShopPlatesUrl(const TFormatServer &server, const QString &shopId)
+{
+    auto join = [](QString base, const QString &path) {
+        while (base.endsWith(u'/'))
+            base.chop(1);
+        return base + u'/' + path;
+    };
+    return join(join(server.baseUrl, server.folder), shopId + QStringLiteral("/Plates/"));
 }
 
 QString CardPlateFolder(const QString &downloadDir)

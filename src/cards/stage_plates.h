@@ -7,6 +7,7 @@
 namespace korvatel
 {
 
+struct TFormatServer;
 struct TServerConfig;
 
 // One card plate that the shop offers on the template page: its file in the plate folder and
@@ -26,6 +27,9 @@ inline constexpr qint64 kCardPlateListCap = 64 * 1024;
 // plain name of letters, figures, "_" and "-" ending in ".ksp", so that no name from the server
 // leaves the plate folder; others are skipped, as are duplicates and entries past the limit.
 QList<TCardPlateEntry> ParseCardPlateList(const QStringList &lines);
+
+// The shop's plate folder on a format server: "<base>/<folder>/<shopId>/Plates/".
+QString ShopPlatesUrl(const TFormatServer &server, const QString &shopId);
 
 // The plate folder in the shop's download folder: "<download>/Plates".
 QString CardPlateFolder(const QString &downloadDir);

@@ -36,8 +36,8 @@ std::optional<TPackedOrder> PackCardOrder(
         return false;
     };
     if (!change) {
-        for (const auto &upload : ReadUploadList(orderFolder)) {
-            if (!add(upload.first, upload.second))
+        for (const TCardUpload &upload : ReadUploadList(orderFolder)) {
+            if (!add(upload.local, upload.name))
                 return std::nullopt;
         }
         const QString card = folder.filePath(QLatin1String(kCardPicture));

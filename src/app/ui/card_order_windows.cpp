@@ -6,7 +6,6 @@
 #include "cards/layers.h"
 #include "cards/pre_order.h"
 #include "cards/ui/card_page.h"
-#include "cards/ui/card_stage.h"
 #include "cards/ui/order_info_form.h"
 #include "cards/ui/post_hist_form.h"
 #include "net/server_config.h"
@@ -119,9 +118,7 @@ bool ChangeCardOrder(
     const std::optional<TCardPrices> prices = Prices(session, prompter);
     if (!prices)
         return false;
-    auto value = [&](const char *key) {
-        return DpoValue(entry.lines, QLatin1String(key)).value_or(QString());
-    };
+    auto value = [&](const char *key) { return DpoText(entry.lines, key); };
     TCardOrderArgs args;
     args.shopId = session.ShopId();
     args.shopName = value("SHOP_NAME");

@@ -35,18 +35,16 @@ void TWebMain::WireCardPage()
     // online, else those kept from an earlier start.
     templates->TemplatesWanted = [this, templates] {
         const QString download = FSession.Workspace().Download();
-        QList<TCardPlateEntry> plates;
-        {
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            plates = Online()
-                ? FetchCardPlates(TServerConfig::Load(FSession.Workspace().Folders().configDir),
-                    download, FSession.ShopId())
-                : LocalCardPlates(CardPlateFolder(download));
-            QApplication::restoreOverrideCursor();
-        }
+        const QDir folder(CardPlateFolder(download));
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const QList<TCardPlateEntry> plates = Online()
+            ? FetchCardPlates(TServerConfig::Load(FSession.Workspace().Folders().configDir),
+                download, FSession.ShopId())
+            : LocalCardPlates(folder.path());
+        QApplication::restoreOverrideCursor();
         QList<TTemplateItem> items;
         for (const TCardPlateEntry &plate : plates) {
-            const QString path = QDir(CardPlateFolder(download)).filePath(plate.file);
+            const QString path = folder.filePath(plate.file);
             items.append({ plate.title, path, CardFilePreview(path).image });
         }
         templates->SetTemplates(items);

@@ -11,6 +11,7 @@
 #include "platform/prompter.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/qt_prompter.h"
+#include "platform/ui/widget_helpers.h"
 #include "text/sjis_file.h"
 
 #include <QAction>
@@ -41,17 +42,11 @@ QString NoSelectionText()
     return QStringLiteral("オブジェクトが選択されていません。");
 }
 
-// The preview size of a plate file, for the card's aspect; empty when it has none.
-QSize PlatePreviewSize(const QString &fileName)
+// The size of a plate's preview, for the card's aspect; empty when it has none.
+QSize PlatePreviewSize(const TPlate &plate)
 {
-    const std::optional<QByteArray> bytes = ReadWholeFile(fileName, kPlateReadCap);
-    if (!bytes)
-        return {};
-    const TPlateRead read = ReadPlate(*bytes, true);
-    if (read.error != plOk)
-        return {};
     try {
-        const TBitmap preview = DecodePlateBlock(read.plate.preview);
+        const TBitmap preview = DecodePlateBlock(plate.preview);
         return { preview.Width(), preview.Height() };
     } catch (const std::exception &) {
         return {};
@@ -204,7 +199,7 @@ bool TCardPage::OpenFile(const QString &fileName)
             Prompter().Error(PlateErrorText(read.error));
             return false;
         }
-        const QSize preview = PlatePreviewSize(fileName);
+        const QSize preview = PlatePreviewSize(read.plate);
         if (!preview.isEmpty())
             FAspect = double(preview.width()) / preview.height();
         FLayers->SetEditMode(emNormal);
@@ -473,15 +468,15 @@ void TCardPage::BuildMenu(QMenu *menu)
 
     QMenu *colours = SubMenu(menu, "miCardColors", QStringLiteral("色の設定"));
     AddCommand(colours, "miCardFrameColor", QStringLiteral("枠の色..."), [this] {
-        const QColor c = QColorDialog::getColor(QColorOf(FLayers->FrameColor), this);
+        const QColor c = QColorDialog::getColor(WinColor(int(FLayers->FrameColor)), this);
         if (c.isValid())
-            FLayers->FrameColor = ColorValueOf(c);
+            FLayers->FrameColor = TColorValue(ToWinColor(c));
         FStage->update();
     });
     AddCommand(colours, "miCardBaseColor", QStringLiteral("カードベース色..."), [this] {
-        const QColor c = QColorDialog::getColor(QColorOf(FLayers->StageColor), this);
+        const QColor c = QColorDialog::getColor(WinColor(int(FLayers->StageColor)), this);
         if (c.isValid())
-            FLayers->StageColor = ColorValueOf(c);
+            FLayers->StageColor = TColorValue(ToWinColor(c));
         FStage->update();
     });
     QMenu *mouse = SubMenu(menu, "miCardMouse", QStringLiteral("マウスの動作"));

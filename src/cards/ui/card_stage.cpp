@@ -3,8 +3,8 @@
 #include "cards/layers.h"
 #include "imaging/bitmap.h"
 #include "imaging/picture.h"
-#include "imaging/picture_kinds.h"
 #include "platform/prompter.h"
+#include "platform/ui/widget_helpers.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -79,7 +79,7 @@ QString TCardStage::TrimQuestion()
 void TCardStage::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), QColorOf(FLayers.StageColor));
+    painter.fillRect(rect(), WinColor(int(FLayers.StageColor)));
     const bool dragging = FLayers.Dragging() || FZooming;
     for (int i = FLayers.Count() - 1; i >= 0; --i) {
         const TLayer *layer = FLayers.Layer(i);
@@ -92,7 +92,7 @@ void TCardStage::paintEvent(QPaintEvent *)
         return;
     // The selection frames are hidden while a layer is dragged.
     if (!dragging) {
-        const QColor frame = QColorOf(FLayers.FrameColor);
+        const QColor frame = WinColor(int(FLayers.FrameColor));
         for (int i = FLayers.Count() - 1; i >= 0; --i) {
             const TLayer *layer = FLayers.Layer(i);
             const TLayerImage &image = layer->Image();

@@ -3,15 +3,14 @@
 #include "cards/layer_geometry.h"
 #include "cards/ui/card_stage.h"
 #include "imaging/picture.h"
+#include "platform/ui/widget_helpers.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -270,7 +269,7 @@ void TImagePanelView::paintEvent(QPaintEvent *)
         painter.drawText(inside, Qt::AlignCenter | Qt::TextWordWrap, MissingCaption());
     }
     const bool focused = FHot || hasFocus();
-    QPen pen(QColorOf(focused ? FPanel.focusedColor : FPanel.unfocusedColor), kPanelBorder);
+    QPen pen(WinColor(int(focused ? FPanel.focusedColor : FPanel.unfocusedColor)), kPanelBorder);
     pen.setJoinStyle(Qt::MiterJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);

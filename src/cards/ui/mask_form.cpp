@@ -1,6 +1,7 @@
 #include "cards/ui/mask_form.h"
 
 #include "cards/layers.h"
+#include "platform/ui/widget_helpers.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -114,8 +115,7 @@ TMaskForm::TMaskForm(TLayers &layers, QWidget *parent)
 
     auto *buttons = new QHBoxLayout;
     const auto button = [this, buttons](const char *name, const char *caption) {
-        auto *b = new QPushButton(QString::fromUtf8(caption), this);
-        b->setObjectName(QString::fromLatin1(name));
+        QPushButton *b = NamedButton(this, name, QString::fromUtf8(caption));
         buttons->addWidget(b);
         return b;
     };

@@ -206,28 +206,27 @@ TCardChoices TformOrderInfo::Choices() const
     return c;
 }
 
-void TformOrderInfo::TransChanged()
+void TformOrderInfo::Couple(const QComboBox *from, QComboBox *to)
 {
     // "宅配(代引)" and "代引(宅配)" go together.
-    if (!FCoupling) {
-        FCoupling = true;
-        const QString partner = CoupledChoice(ChoiceName(FTrans));
-        if (!partner.isEmpty())
-            SelectByName(FPay, partner);
-        FCoupling = false;
-    }
+    if (FCoupling)
+        return;
+    FCoupling = true;
+    const QString partner = CoupledChoice(ChoiceName(from));
+    if (!partner.isEmpty())
+        SelectByName(to, partner);
+    FCoupling = false;
+}
+
+void TformOrderInfo::TransChanged()
+{
+    Couple(FTrans, FPay);
     UpdatePrices();
 }
 
 void TformOrderInfo::PayChanged()
 {
-    if (!FCoupling) {
-        FCoupling = true;
-        const QString partner = CoupledChoice(ChoiceName(FPay));
-        if (!partner.isEmpty())
-            SelectByName(FTrans, partner);
-        FCoupling = false;
-    }
+    Couple(FPay, FTrans);
     FPayNote->setText(PaymentNote(FArgs.prices, ChoiceName(FPay)));
     UpdatePrices();
 }

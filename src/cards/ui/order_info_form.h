@@ -105,6 +105,8 @@ private:
     void BuildControls();
     void LoadChoices();
     void UpdatePrices();
+    // Selects in to the partner of from's choice, if it has one.
+    void Couple(const QComboBox *from, QComboBox *to);
     void TransChanged();
     void PayChanged();
     void OtherSendChanged();

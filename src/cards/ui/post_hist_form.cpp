@@ -70,8 +70,7 @@ QString TPostHistForm::EntryText(const TCardHistEntry &e) const
               .arg(s.mid(0, 4), s.mid(4, 2), s.mid(6, 2), s.mid(9, 2), s.mid(11, 2), s.mid(13, 2))
         : s;
     if (e.fileThere) {
-        text += u' ' + DpoValue(e.lines, QStringLiteral("NUM")).value_or(QString())
-            + QStringLiteral("枚");
+        text += u' ' + DpoText(e.lines, "NUM") + QStringLiteral("枚");
     }
     const QString state = CardPayStateLabel(e);
     if (!state.isEmpty())
