@@ -73,14 +73,19 @@ bool KeptInFile(const QString &path, TOrderType fileType)
 
 // The phone trimming as the file keeps it, four values with four decimals, or empty when every
 // value rounds to zero. The decision is taken on the rounded text, not on the values, so a value
-// too small to show is dropped at once and the file reads back and writes again unchanged.
+// too small to show is dropped at once and the file reads back and writes again unchanged. A tiny
+// negative value prints as "-0.0000", which reads back as a zero that prints without its sign, so
+// every zero is written unsigned.
 QString KeitaiTrimingText(const double (&trim)[4])
 {
     QStringList values;
     bool shown = false;
     for (const double value : trim) {
-        const QString text = QString::asprintf("%.4f", value);
-        shown = shown || text.toDouble() != 0;
+        QString text = QString::asprintf("%.4f", value);
+        if (text.toDouble() == 0)
+            text = QStringLiteral("0.0000");
+        else
+            shown = true;
         values << text;
     }
     return shown ? values.join(u':') : QString();

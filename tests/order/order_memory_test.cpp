@@ -219,10 +219,15 @@ TEST(TThumbNailsMemory, PhoneTrimmingTooSmallToShowIsDroppedAtOnce)
     f.list.Recount();
     const QStringList lines = f.list.MemoryLines(otDpe, f.now);
     EXPECT_FALSE(lines.join(u'\n').contains("KeitaiTriming"));
-    // A value that shows keeps the others as they print, a negative zero included.
+    // A value that shows keeps the others as zeros without a sign: "-0.0000" would read back as
+    // a zero that prints as "0.0000", and the next save would write another file.
     a->KeitaiTriming[0] = 0.5;
-    EXPECT_TRUE(
-        f.list.MemoryLines(otDpe, f.now).contains("KeitaiTriming=0.5000:0.0000:0.0000:-0.0000"));
+    const QStringList shown = f.list.MemoryLines(otDpe, f.now);
+    EXPECT_TRUE(shown.contains("KeitaiTriming=0.5000:0.0000:0.0000:0.0000"));
+    TThumbNails again(f.list.Context());
+    again.ReadMemoryLines(shown, otDpe);
+    again.Recount();
+    EXPECT_EQ(again.MemoryLines(otDpe, f.now), shown);
 }
 
 // A basket file found by fuzzing: a phone trimming of tiny values was written as zeros, and the
