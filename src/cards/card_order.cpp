@@ -4,6 +4,7 @@
 #include "customer/user_check.h"
 #include "customer/user_record.h"
 #include "net/server_config.h"
+#include "net/server_lookups.h"
 #include "net/win_inet.h"
 #include "pricing/money.h"
 #include "text/cp932.h"
@@ -177,6 +178,8 @@ std::optional<TCardPrices> ParseCardPrices(const QStringList &lines)
 
 std::optional<TCardPrices> FetchCardPrices(const TServerConfig &config, const QString &shopId)
 {
+    if (!IsShopIdText(shopId))
+        return std::nullopt;
     for (const TFormatServer *server : { &config.primary, &config.secondary }) {
         TWinHTTP http;
         if (server->baseUrl.isEmpty() || !http.Connect(server->baseUrl))

@@ -1,6 +1,7 @@
 #include "cards/stage_plates.h"
 
 #include "net/server_config.h"
+#include "net/server_lookups.h"
 #include "net/win_inet.h"
 #include "text/sjis_file.h"
 
@@ -87,9 +88,8 @@ QString CardPlateFolder(const QString &downloadDir)
 QList<TCardPlateEntry> FetchCardPlates(
     const TServerConfig &config, const QString &downloadDir, const QString &shopId)
 {
-    static const QRegularExpression figures(QStringLiteral("^[0-9]{1,16}$"));
     const QString folder = CardPlateFolder(downloadDir);
-    if (figures.match(shopId).hasMatch() && QDir().mkpath(folder)) {
+    if (IsShopIdText(shopId) && QDir().mkpath(folder)) {
         if (!FetchFrom(config.primary, folder, shopId))
             FetchFrom(config.secondary, folder, shopId);
     }

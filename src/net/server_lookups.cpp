@@ -138,6 +138,12 @@ TShopFetch FetchShopData(const TServerConfig &config, const QString &downloadDir
     return fetch;
 }
 
+bool IsShopIdText(const QString &id)
+{
+    static const QRegularExpression figures(QStringLiteral("^[0-9]{1,16}$"));
+    return figures.match(id).hasMatch();
+}
+
 std::optional<QString> ResolveShopId(const TServerConfig &config, const QString &alias)
 {
     for (const TFormatServer &server : { config.secondary, config.primary }) {
@@ -149,11 +155,9 @@ std::optional<QString> ResolveShopId(const TServerConfig &config, const QString 
                 JoinUrl(server.baseUrl,
                     QStringLiteral("/KorvArias/") + UrlPart(alias) + QStringLiteral(".ini"))))
             continue;
-        // The id names folders and URLs from here on: only figures are taken from the answer,
-        // so "../.." or a path of the server's choosing never enters one.
+        // The id names folders and URLs from here on: only figures are taken from the answer.
         const QString id = TKeyFile(lines).Value(QStringLiteral("MasterID")).trimmed();
-        static const QRegularExpression figures(QStringLiteral("^[0-9]{1,16}$"));
-        if (figures.match(id).hasMatch())
+        if (IsShopIdText(id))
             return id;
     }
     return std::nullopt;

@@ -544,6 +544,9 @@ TEST_F(TCardOrderSendTest, PricesComeFromTheShop)
     EXPECT_EQ(prices->sets[0].papers.value(0).name, QStringLiteral("普通紙"));
     EXPECT_EQ(SplitTemplateDesc(prices->Description(QStringLiteral("newyear.ksp"))).priceSet, 2);
     EXPECT_FALSE(FetchCardPrices(shop->Config(), QStringLiteral("0000")));
+    // An id that is not all figures never enters the address, even one the server would
+    // resolve to the shop's folder.
+    EXPECT_FALSE(FetchCardPrices(shop->Config(), QStringLiteral("1234/../1234")));
 }
 
 } // namespace korvatel
