@@ -39,12 +39,12 @@ struct TShopFetch {
 TShopFetch FetchShopData(const TServerConfig &config, const QString &downloadDir,
     const QString &shopId, const std::function<void(const QString &)> &progress = {});
 
-// The shop id of an alias ("MasterID" of /KorvArias/<alias>.ini on the secondary, then the
-// primary format server); nullopt when neither knows it with an id of figures alone.
 // A shop id names folders and URLs: one to sixteen figures, so that "../.." or a path never
 // enters one.
 bool IsShopIdText(const QString &id);
 
+// The shop id of an alias ("MasterID" of /KorvArias/<alias>.ini on the secondary, then the
+// primary format server); nullopt when neither knows it with an id of figures alone.
 std::optional<QString> ResolveShopId(const TServerConfig &config, const QString &alias);
 
 // The time of the first time server that answers with a "Time" line, read as a local
