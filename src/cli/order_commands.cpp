@@ -22,12 +22,15 @@ QString Usage()
 {
     return QStringLiteral(
         "usage: basket MEMORY [--campus] [--shop HOSTFMT] [--check] "
-        "[--relink [--root DIR]...] [--add PICTURE... [--size S] [--count N] [--disk D]]\n"
+        "[--relink [--root DIR]... [--search-root DIR]...] [--add PICTURE... [--size S] "
+        "[--count N] [--disk D]]\n"
         "  --relink  with --check: look for vanished pictures that were moved or "
         "renamed\n"
         "            (same size and content checksum) around their old folders "
         "and under\n"
-        "            each --root, and point the items at them\n");
+        "            each --root, and point the items at them\n"
+        "  --search-root DIR  look only under these folders, not around the old "
+        "folders\n");
 }
 
 void PrintBasket(const TThumbNails &list, QTextStream &out)
@@ -67,7 +70,8 @@ struct TBasketArgs {
     bool campus = false;
     bool check = false;
     bool relink = false;
-    QStringList roots;
+    QStringList roots; // walked after the folders around the old places
+    QStringList searchRoots; // when given, walked instead of all others
 };
 
 // Takes the value of an option that has one; false when it is missing or not a number.
@@ -82,6 +86,8 @@ bool TakeBasketValue(const QString &arg, const std::optional<QString> &value, TB
         a.size = *value;
     else if (arg == QLatin1String("--root"))
         a.roots << *value;
+    else if (arg == QLatin1String("--search-root"))
+        a.searchRoots << *value;
     else
         (arg == QLatin1String("--count") ? a.count : a.disk) = value->toInt(&ok);
     return ok;
@@ -104,7 +110,7 @@ std::optional<TBasketArgs> ParseBasketArgs(const QStringList &args, QTextStream 
             adding = true;
         } else if (arg == QLatin1String("--shop") || arg == QLatin1String("--size")
             || arg == QLatin1String("--count") || arg == QLatin1String("--disk")
-            || arg == QLatin1String("--root")) {
+            || arg == QLatin1String("--root") || arg == QLatin1String("--search-root")) {
             const std::optional<QString> value
                 = i + 1 < args.size() ? std::optional<QString>(args[++i]) : std::nullopt;
             if (!TakeBasketValue(arg, value, a)) {
@@ -172,9 +178,10 @@ bool RelinkMoved(TThumbNails &list, const TBasketArgs &a, const QString &mainFil
     if (vanished.isEmpty())
         return true;
     QStringList roots;
-    for (const QString &root : a.roots)
+    for (const QString &root : a.searchRoots.isEmpty() ? a.roots : a.searchRoots)
         roots << QFileInfo(root).absoluteFilePath();
-    roots << MovedSearchRoots(vanished, {}, {});
+    if (a.searchRoots.isEmpty())
+        roots << MovedSearchRoots(vanished, {}, {});
     const TRelinkSearch search = FindMovedPictures(list, vanished, roots, {});
     int relinked = 0;
     for (const TFoundPicture &found : search.found) {

@@ -22,6 +22,12 @@ namespace
 
 constexpr qint64 kChecksumPart = 64 * 1024;
 
+std::function<void(const QString &)> &RootWatch()
+{
+    static std::function<void(const QString &)> watch;
+    return watch;
+}
+
 // The walk of one search: the items still looked for, by size, and the limits.
 class TSearch
 {
@@ -198,8 +204,12 @@ TRelinkSearch FindMovedPictures(const TThumbNails &list, const QList<const TThum
     for (const QString &root : roots) {
         if (search.Done() || search.Stopped())
             break;
-        if (!root.isEmpty() && QFileInfo(root).isDir())
-            search.Walk(QFileInfo(root).absoluteFilePath());
+        if (root.isEmpty() || !QFileInfo(root).isDir())
+            continue;
+        const QString folder = QFileInfo(root).absoluteFilePath();
+        if (RootWatch())
+            RootWatch()(folder);
+        search.Walk(folder);
     }
     result.found = std::move(search.Found());
     result.stopped = search.Stopped();
@@ -226,6 +236,11 @@ QStringList MovedSearchRoots(const QList<const TThumbNail *> &vanished, const QS
     for (const QString &root : driveRoots)
         add(root);
     return roots;
+}
+
+void WatchSearchRoots(std::function<void(const QString &root)> watch)
+{
+    RootWatch() = std::move(watch);
 }
 
 QStringList DateTreeCandidates(

@@ -64,6 +64,10 @@ TRelinkSearch FindMovedPictures(const TThumbNails &list, const QList<const TThum
 // the given roots (the source tree's drives). Each folder once.
 QStringList MovedSearchRoots(const QList<const TThumbNail *> &vanished, const QString &lastDir,
     const QStringList &driveRoots);
+// Sets what is told of each root folder a search is about to walk, or clears it when empty (as
+// the program runs). A test harness watches with it that a search stays inside the test's own
+// folder; it may be called from the thread that searches.
+void WatchSearchRoots(std::function<void(const QString &root)> watch);
 // The pictures of the date tree's list (the lines of DateData.ini) whose size some vanished
 // item has: the candidates looked at before any folder is walked.
 QStringList DateTreeCandidates(

@@ -49,7 +49,11 @@ TEST(BasketCommand, RelinkFollowsAMovedPictureAndRefusesAnImpostor)
     ASSERT_TRUE(home.Write("Photos/b/two.jpg", QByteArray(70000, 'c') + "two"));
 
     EXPECT_EQ(Basket({ memory, "--relink" }).status, 2); // only with --check
-    run = Basket({ memory, "--check", "--relink" });
+    // Given its own roots, the search looks nowhere else.
+    QDir().mkpath(home.FilePath("Empty"));
+    run = Basket({ memory, "--check", "--relink", "--search-root", home.FilePath("Empty") });
+    EXPECT_FALSE(run.out.contains("relinked")) << run.out.toStdString();
+    run = Basket({ memory, "--check", "--relink", "--search-root", home.FilePath("Photos") });
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.contains(
         "relinked " + home.FilePath("Photos/a/one.jpg") + " -> " + home.FilePath("Photos/b/1.jpg")))

@@ -3,9 +3,11 @@
 #include "order/relink.h"
 #include "platform/prompter.h"
 #include "sources/date_scan.h"
+#include "support/temp_home.h"
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -211,6 +213,31 @@ TEST(RelinkMoved, SearchRootsAreTheFoldersAroundTheOldPlaceFirst)
     EXPECT_EQ(roots,
         (QStringList {
             f.home.FilePath("Photos"), f.home.Path(), f.home.FilePath("Last"), "/media/x" }));
+}
+
+} // namespace korvatel
+
+namespace korvatel
+{
+
+// The test main's fence: a search walking a folder outside the test's own folder fails the test
+// that started it, so a test that would find another test's pictures cannot pass by chance.
+TEST(RelinkMoved, ASearchOutsideTheTestsOwnFolderFailsTheTest)
+{
+    QTemporaryDir outside; // made before the home, so not inside it
+    TMovedFixture f;
+    f.Move("Elsewhere/x.jpg");
+    const QList<const TThumbNail *> vanished = FindProblems(f.list).vanished;
+    testing::TestPartResultArray failures;
+    {
+        testing::ScopedFakeTestPartResultReporter reporter(
+            testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+        FindMovedPictures(f.list, vanished, { outside.path(), f.home.Path() }, {});
+    }
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_NE(
+        std::string(failures.GetTestPartResult(0).message()).find(outside.path().toStdString()),
+        std::string::npos);
 }
 
 } // namespace korvatel

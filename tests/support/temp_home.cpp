@@ -1,8 +1,12 @@
 #include "support/temp_home.h"
 
+#include "order/relink.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <gtest/gtest.h>
 
 namespace korvatel::test
 {
@@ -13,10 +17,18 @@ namespace
 const char *const kVariables[]
     = { "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR" };
 
+// The private folders of the homes alive now; searches may run on another thread.
+QMutex liveMutex;
+QStringList liveFolders;
+
 } // namespace
 
 TTempHome::TTempHome()
+    : FHome(FDir.filePath(QStringLiteral("own/home")))
 {
+    const QString temp = FDir.filePath(QStringLiteral("own/tmp"));
+    QDir().mkpath(FHome);
+    QDir().mkpath(temp);
     for (const char *name : kVariables) {
         std::optional<QByteArray> old;
         if (qEnvironmentVariableIsSet(name))
@@ -24,11 +36,18 @@ TTempHome::TTempHome()
         FSaved.append({ name, old });
         qunsetenv(name);
     }
-    qputenv("HOME", QFile::encodeName(FDir.path()));
+    qputenv("HOME", QFile::encodeName(FHome));
+    qputenv("TMPDIR", QFile::encodeName(temp));
+    const QMutexLocker lock(&liveMutex);
+    liveFolders << QFileInfo(FDir.path()).canonicalFilePath();
 }
 
 TTempHome::~TTempHome()
 {
+    {
+        const QMutexLocker lock(&liveMutex);
+        liveFolders.removeOne(QFileInfo(FDir.path()).canonicalFilePath());
+    }
     for (const auto &[name, old] : FSaved) {
         if (old)
             qputenv(name.constData(), *old);
@@ -44,6 +63,28 @@ bool TTempHome::Write(const QString &name, const QByteArray &bytes) const
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         && file.write(bytes) == bytes.size();
+}
+
+bool InsideTestFolder(const QString &path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (canonical.isEmpty())
+        return false;
+    const QMutexLocker lock(&liveMutex);
+    for (const QString &folder : std::as_const(liveFolders))
+        if (canonical == folder || canonical.startsWith(folder + u'/'))
+            return true;
+    return false;
+}
+
+void FenceMovedPictureSearches()
+{
+    WatchSearchRoots([](const QString &root) {
+        if (!InsideTestFolder(root))
+            ADD_FAILURE() << "a moved-picture search walks " << root.toStdString()
+                          << ", outside the test's own folder; keep the test's pictures two "
+                             "folders deep in a TTempHome or pass its own search roots";
+    });
 }
 
 QString SharedTestData(const QString &suite)

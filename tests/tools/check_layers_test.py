@@ -14,7 +14,9 @@ found.loader.exec_module(check_layers)
 
 class CheckLayers(unittest.TestCase):
     def tree(self, files):
-        root = pathlib.Path(tempfile.mkdtemp())
+        made = tempfile.TemporaryDirectory()
+        self.addCleanup(made.cleanup)
+        root = pathlib.Path(made.name)
         for name, text in files.items():
             path = root / "src" / name
             path.parent.mkdir(parents=True, exist_ok=True)

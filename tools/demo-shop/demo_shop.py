@@ -223,6 +223,16 @@ def free_port():
         return s.getsockname()[1]
 
 
+def closed_port(shop):
+    """A port where nothing listens, held for the shop's life: the socket is bound but never
+    listens, so a connection to it is refused, and no other program (another test's shop) can
+    start a server there meanwhile."""
+    s = socket.socket()
+    s.bind(("127.0.0.1", 0))
+    shop.held_sockets.append(s)
+    return s.getsockname()[1]
+
+
 def write_sjis(path, text):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
@@ -543,14 +553,22 @@ def start_smtp(shop, mail_dir, tls=None):
     if tls:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(*tls)
-    port = free_port()
-    controller = Controller(Store(), hostname="127.0.0.1", port=port,
-                            authenticator=authenticator, auth_required=True,
-                            auth_require_tls=bool(tls), decode_data=False,
-                            tls_context=context, require_starttls=False)
-    controller.start()
-    shop.smtp_controllers.append(controller)
-    return port
+    # The controller takes a port number, not a socket: a port found free can be taken by
+    # another program before the server binds it, so a few ports are tried.
+    for attempt in range(5):
+        port = free_port()
+        controller = Controller(Store(), hostname="127.0.0.1", port=port,
+                                authenticator=authenticator, auth_required=True,
+                                auth_require_tls=bool(tls), decode_data=False,
+                                tls_context=context, require_starttls=False)
+        try:
+            controller.start()
+        except (OSError, RuntimeError):
+            if attempt == 4:
+                raise
+            continue
+        shop.smtp_controllers.append(controller)
+        return port
 
 
 # ---- The shop
@@ -562,6 +580,7 @@ class DemoShop:
         self.log_lock = threading.Lock()
         self.ports = {}
         self.smtp_controllers = []
+        self.held_sockets = []
         self.mail_lock = threading.Lock()
         self.mail_count = 0
         self.card_lock = threading.Lock()
@@ -645,17 +664,18 @@ class DemoShop:
         context.load_cert_chain(self.cert_file, key_file)
         for kind in ("primary", "secondary", "service"):
             if kind in refuse:
-                self.ports[kind] = free_port()
-                self.ports[kind + "_tls"] = free_port()
+                self.ports[kind] = closed_port(self)
+                self.ports[kind + "_tls"] = closed_port(self)
             else:
                 self.ports[kind] = start_http(self, kind, self.path(kind))
                 self.ports[kind + "_tls"] = start_http(self, kind, self.path(kind), context)
-        self.ports["ftp"] = free_port() if "ftp" in refuse else start_ftp(self, self.path("ftp"))
-        self.ports["ftps"] = (free_port() if "ftps" in refuse
+        self.ports["ftp"] = (closed_port(self) if "ftp" in refuse
+                             else start_ftp(self, self.path("ftp")))
+        self.ports["ftps"] = (closed_port(self) if "ftps" in refuse
                               else start_ftp(self, self.path("ftp"), (self.cert_file, key_file)))
-        self.ports["smtp"] = (free_port() if "smtp" in refuse
+        self.ports["smtp"] = (closed_port(self) if "smtp" in refuse
                               else start_smtp(self, self.path("mail")))
-        self.ports["starttls"] = (free_port() if "starttls" in refuse
+        self.ports["starttls"] = (closed_port(self) if "starttls" in refuse
                                   else start_smtp(self, self.path("mail"), (self.cert_file, key_file)))
         self.write_shop_data()
         threading.Thread(target=self.receive_orders, daemon=True).start()
