@@ -21,6 +21,9 @@ picture_extensions() {
     fuzz_jpeg | fuzz_exif) echo "jpg jpeg" ;;
     fuzz_dib) echo "bmp" ;;
     fuzz_gif) echo "gif" ;;
+    fuzz_webp) echo "webp" ;;
+    fuzz_tiff) echo "tif tiff" ;;
+    fuzz_heif) echo "heic heif avif" ;;
   esac
 }
 shared_seeds() {
