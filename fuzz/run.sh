@@ -12,6 +12,7 @@ fi
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"
 export QT_QPA_PLATFORM=offscreen
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 # The picture readers also start from the public test suites beside the project, when they are
 # there: the files of the named extensions, copied into a seed folder that the run only reads.
@@ -21,6 +22,9 @@ picture_extensions() {
     fuzz_jpeg | fuzz_exif) echo "jpg jpeg" ;;
     fuzz_dib) echo "bmp" ;;
     fuzz_gif) echo "gif" ;;
+    fuzz_webp) echo "webp" ;;
+    fuzz_tiff) echo "tif tiff" ;;
+    fuzz_heif) echo "heic heif avif" ;;
   esac
 }
 shared_seeds() {

@@ -11,7 +11,7 @@ packages=(
   cmake ninja-build g++ ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
-  libjpeg62-turbo-dev libcurl4-openssl-dev libssl-dev libicu-dev zlib1g-dev
+  libjpeg62-turbo-dev libwebp-dev libtiff-dev libheif-dev libcurl4-openssl-dev libssl-dev libicu-dev zlib1g-dev
   fontconfig fonts-ipafont-gothic fonts-noto-cjk fonts-liberation
   xvfb xauth imagemagick x11-apps
   python3 python3-pyftpdlib python3-aiosmtpd python3-cryptography python3-openssl

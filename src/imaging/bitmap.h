@@ -54,6 +54,10 @@ inline constexpr int kMaxBitmapSide = 65535;
 qint64 MaxBitmapPixels();
 void SetMaxBitmapPixels(qint64 pixels);
 
+// The largest picture file any reader takes in, in bytes: camera files are far below it, and it
+// keeps a hostile file from filling memory before its header is even looked at.
+inline constexpr qint64 kMaxPictureFileSize = qint64(1) << 30;
+
 // Throws EPictureError unless a width × height bitmap may be made: negative sizes and sizes
 // beyond MaxBitmapPixels or wider or higher than kMaxBitmapSide are refused.
 void CheckBitmapSize(qint64 width, qint64 height);

@@ -316,8 +316,7 @@ void TJpegImage::LoadFromData(const QByteArray &data)
 void TJpegImage::LoadFromFile(const QString &fileName)
 {
     Clear();
-    // Camera files are far below this; the cap keeps a hostile file from filling memory.
-    const std::optional<QByteArray> data = ReadWholeFile(fileName, qint64(1) << 30);
+    const std::optional<QByteArray> data = ReadWholeFile(fileName, kMaxPictureFileSize);
     if (!data)
         throw EPictureError(CannotOpenPictureText(fileName), peNoFile);
     LoadFromData(*data);

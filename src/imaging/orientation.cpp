@@ -24,7 +24,8 @@ constexpr uint8_t kStartOfScan = 0xDA;
 constexpr uint8_t kEndOfImage = 0xD9;
 constexpr uint16_t kOrientationTag = 274;
 
-// The orientation in a TIFF block: IFD0's tag 274, a SHORT of 1 to 8.
+} // namespace
+
 int TiffOrientation(const QByteArray &tiff)
 {
     try {
@@ -53,6 +54,9 @@ int TiffOrientation(const QByteArray &tiff)
     }
     return 1;
 }
+
+namespace
+{
 
 int SegmentOrientation(QIODevice &in)
 {

@@ -21,6 +21,10 @@ int ExifOrientation(const QByteArray &jpeg);
 // of other kinds and for files that cannot be read.
 int ExifOrientationOf(const QString &fileName);
 
+// The orientation in a TIFF structure (an Exif block without its "Exif" header, or a TIFF
+// file): IFD0's tag 274 when it is a SHORT of 1 to 8, otherwise 1.
+int TiffOrientation(const QByteArray &tiff);
+
 // Turns and mirrors a picture stored with the orientation so that it stands upright. 1 and
 // values outside 1..8 leave the bitmap as it is.
 void ApplyOrientation(TBitmap &bitmap, int orientation);

@@ -2,7 +2,10 @@
 
 #include "imaging/dib.h"
 #include "imaging/gif.h"
+#include "imaging/heif_codec.h"
 #include "imaging/picture_kinds.h"
+#include "imaging/tiff_codec.h"
+#include "imaging/webp_codec.h"
 #include "text/sjis_file.h"
 
 #include <QFile>
@@ -14,9 +17,6 @@ namespace korvatel
 
 namespace
 {
-
-// Pictures larger than this are not read at all.
-constexpr qint64 kMaxPictureFileSize = qint64(1) << 30;
 
 QByteArray ReadPictureFile(const QString &fileName)
 {
@@ -91,6 +91,16 @@ void TPicture::LoadFromFile(const QString &fileName)
     case ikPng:
         FGraphic = LoadPng(ReadPictureFile(fileName));
         break;
+    case ikTiff:
+        FGraphic = DecodeTiff(ReadPictureFile(fileName));
+        break;
+    case ikWebp:
+        FGraphic = DecodeWebp(ReadPictureFile(fileName));
+        break;
+    case ikHeif:
+    case ikAvif:
+        FGraphic = DecodeHeif(ReadPictureFile(fileName));
+        break;
     default:
         // Metafiles (ikWmf and ikEmf) have no reader here; they fail like an unreadable file.
         throw EPictureError(
@@ -114,6 +124,10 @@ bool LoadPicture(TPicture &picture, const QString &fileName, bool mustExist)
     case ikWmf:
     case ikEmf:
     case ikPng:
+    case ikTiff:
+    case ikWebp:
+    case ikHeif:
+    case ikAvif:
         picture.LoadFromFile(fileName);
         return true;
     default:
@@ -126,8 +140,8 @@ bool LoadBitmapFile(TBitmap &bitmap, const QString &fileName, bool mustExist)
     if (mustExist && !FileExists(fileName))
         return false;
     const int kind = ImageKindOf(fileName);
-    // Kinds 0 and 2 load nothing: that is reported as false rather than as a loaded picture.
-    if (kind == ikNone || kind == ikTiff)
+    // Kind 0 loads nothing: that is reported as false rather than as a loaded picture.
+    if (kind == ikNone)
         return false;
     try {
         if (kind == ikBmp) {

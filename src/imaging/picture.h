@@ -42,7 +42,9 @@ public:
     // EPictureError; an empty holder gives an empty bitmap.
     TBitmap ToBitmap() const;
 
-    // The holder's own loader by the file's kind: JPEG, Windows bitmap, GIF and PNG. Metafiles
+    // The holder's own loader by the file's kind: JPEG, Windows bitmap, GIF, PNG, TIFF, WebP,
+    // HEIF and AVIF. TIFF, WebP, HEIF and AVIF pictures come stood upright by the file's own
+    // orientation (ExifOrientationOf gives 1 for them); a JPEG is kept as stored. Metafiles
     // have no reader on this platform. Throws EPictureError when the file cannot be loaded.
     void LoadFromFile(const QString &fileName);
 
@@ -51,12 +53,12 @@ private:
 };
 
 // Clears the holder and loads the file into it. False when must-exist is set and the file is
-// missing, for kinds 0 and 2, and for a GIF that does not read; other kinds raise
-// EPictureError when they fail.
+// missing, for kind 0, and for a GIF that does not read; other kinds raise EPictureError when
+// they fail.
 bool LoadPicture(TPicture &picture, const QString &fileName, bool mustExist);
 
 // Loads the file into the bitmap. False when must-exist is set and the file is missing, and for
-// kinds 0 and 2, which load nothing. A file that fails to load raises EAbort.
+// kind 0, which loads nothing. A file that fails to load raises EAbort.
 bool LoadBitmapFile(TBitmap &bitmap, const QString &fileName, bool mustExist);
 
 // Writes the picture in the format of the file name's kind: JPEG at quality 100 (a JPEG image

@@ -23,7 +23,7 @@ int ImageKindOf(const QString &fileName)
         return ikNone;
     if (ext == QLatin1String(".jpg") || ext == QLatin1String(".jpeg"))
         return ikJpeg;
-    if (ext == QLatin1String(".tif"))
+    if (ext == QLatin1String(".tif") || ext == QLatin1String(".tiff"))
         return ikTiff;
     if (ext == QLatin1String(".bmp") || ext == QLatin1String(".bid"))
         return ikBmp;
@@ -35,6 +35,13 @@ int ImageKindOf(const QString &fileName)
         return ikEmf;
     if (ext == QLatin1String(".png"))
         return ikPng;
+    if (ext == QLatin1String(".webp"))
+        return ikWebp;
+    if (ext == QLatin1String(".heic") || ext == QLatin1String(".heif")
+        || ext == QLatin1String(".hif"))
+        return ikHeif;
+    if (ext == QLatin1String(".avif"))
+        return ikAvif;
     return ikNone;
 }
 

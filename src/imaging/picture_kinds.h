@@ -10,12 +10,15 @@ namespace korvatel
 enum TImageKind : int {
     ikNone = 0, // not loadable
     ikJpeg = 1,
-    ikTiff = 2, // recognised only
+    ikTiff = 2, // ".tif", ".tiff"
     ikBmp = 3, // Windows bitmap (".bmp", ".bid")
     ikGif = 4,
     ikWmf = 5, // metafile
     ikEmf = 6, // enhanced metafile
     ikPng = 7,
+    ikWebp = 8,
+    ikHeif = 9, // HEIF and HEIC (".heic", ".heif", ".hif")
+    ikAvif = 10,
 };
 
 // The extension with its dot, as the file system routines give it: the text from the last "."

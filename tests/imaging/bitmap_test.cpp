@@ -105,7 +105,11 @@ TEST(PictureKinds, ImageKindOfNeedsAnExtensionLongerThanThree)
     EXPECT_EQ(ImageKindOf(QStringLiteral("x.wmf")), 5);
     EXPECT_EQ(ImageKindOf(QStringLiteral("x.emf")), 6);
     EXPECT_EQ(ImageKindOf(QStringLiteral("x.png")), 7);
-    EXPECT_EQ(ImageKindOf(QStringLiteral("x.tiff")), 0);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.TIFF")), 2);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.webp")), 8);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.HEIC")), 9);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.heif")), 9);
+    EXPECT_EQ(ImageKindOf(QStringLiteral("x.avif")), 10);
     EXPECT_EQ(ImageKindOf(QStringLiteral("C:\\dir.jpg\\file")), 0);
 }
 

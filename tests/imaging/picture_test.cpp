@@ -1,5 +1,6 @@
 #include "imaging/dib.h"
 #include "imaging/picture.h"
+#include "support/codec_builders.h"
 #include "support/image_builders.h"
 #include "support/temp_home.h"
 
@@ -24,6 +25,8 @@ TEST(LoadPicture, LoadsEachKindIntoTheHolder)
     ASSERT_TRUE(home.Write(QStringLiteral("a.bmp"), SaveDIBToStream(source)));
     ASSERT_TRUE(source.ToImage().save(home.FilePath(QStringLiteral("a.png"))));
     ASSERT_TRUE(SavePicture(home.FilePath(QStringLiteral("a.gif")), source, false));
+    ASSERT_TRUE(home.Write(QStringLiteral("a.tiff"), test::TiffBytes(source)));
+    ASSERT_TRUE(home.Write(QStringLiteral("a.webp"), test::WebpBytes(source, true)));
 
     TPicture picture;
     ASSERT_TRUE(LoadPicture(picture, home.FilePath(QStringLiteral("a.jpg")), true));
@@ -35,6 +38,10 @@ TEST(LoadPicture, LoadsEachKindIntoTheHolder)
     EXPECT_EQ(*picture.Bitmap(), source);
     ASSERT_TRUE(LoadPicture(picture, home.FilePath(QStringLiteral("a.gif")), true));
     EXPECT_EQ(*picture.Bitmap(), source);
+    ASSERT_TRUE(LoadPicture(picture, home.FilePath(QStringLiteral("a.tiff")), true));
+    EXPECT_EQ(*picture.Bitmap(), source);
+    ASSERT_TRUE(LoadPicture(picture, home.FilePath(QStringLiteral("a.webp")), true));
+    EXPECT_EQ(*picture.Bitmap(), source);
 }
 
 TEST(LoadPicture, MissingUnknownAndBrokenFiles)
@@ -43,8 +50,10 @@ TEST(LoadPicture, MissingUnknownAndBrokenFiles)
     TPicture picture;
     EXPECT_FALSE(LoadPicture(picture, home.FilePath(QStringLiteral("none.jpg")), true));
     EXPECT_FALSE(picture.HasGraphic());
+    ASSERT_TRUE(home.Write(QStringLiteral("a.txt"), "text"));
+    EXPECT_FALSE(LoadPicture(picture, home.FilePath(QStringLiteral("a.txt")), true));
     ASSERT_TRUE(home.Write(QStringLiteral("a.tif"), "II*"));
-    EXPECT_FALSE(LoadPicture(picture, home.FilePath(QStringLiteral("a.tif")), true));
+    EXPECT_THROW(LoadPicture(picture, home.FilePath(QStringLiteral("a.tif")), true), EPictureError);
     ASSERT_TRUE(home.Write(QStringLiteral("bad.jpg"), "not a jpeg"));
     EXPECT_THROW(
         LoadPicture(picture, home.FilePath(QStringLiteral("bad.jpg")), true), EPictureError);
@@ -67,7 +76,7 @@ TEST(LoadBitmapFile, AbortsSilentlyOnBrokenFiles)
     ASSERT_TRUE(LoadBitmapFile(bitmap, home.FilePath(QStringLiteral("b.jpg")), true));
     EXPECT_EQ(bitmap.Width(), 8);
     EXPECT_FALSE(LoadBitmapFile(bitmap, home.FilePath(QStringLiteral("none.bmp")), true));
-    EXPECT_FALSE(LoadBitmapFile(bitmap, home.FilePath(QStringLiteral("x.tif")), false));
+    EXPECT_FALSE(LoadBitmapFile(bitmap, home.FilePath(QStringLiteral("x.txt")), false));
     EXPECT_THROW(LoadBitmapFile(bitmap, home.FilePath(QStringLiteral("bad.bmp")), true), EAbort);
     EXPECT_THROW(LoadBitmapFile(bitmap, home.FilePath(QStringLiteral("none.bmp")), false), EAbort);
 }

@@ -1,0 +1,18 @@
+// TIFF data from arbitrary bytes decodes or fails with an exception; libtiff's buffers stay
+// within the picture limit.
+#include "imaging/tiff_codec.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    using namespace korvatel;
+    SetMaxBitmapPixels(1 << 20);
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    ReadTiffInfo(bytes);
+    try {
+        DecodeTiff(bytes);
+    } catch (const EPictureError &) {
+    }
+    return 0;
+}
