@@ -62,6 +62,12 @@ inline constexpr qint64 kMaxPictureFileSize = qint64(1) << 30;
 // beyond MaxBitmapPixels or wider or higher than kMaxBitmapSide are refused.
 void CheckBitmapSize(qint64 width, qint64 height);
 
+// The size a picture file declares, read from its headers before anything is decoded.
+struct TPictureSize {
+    int width = 0;
+    int height = 0;
+};
+
 // One pixel of the working bitmap, in its byte order.
 struct TBgr {
     uint8_t b = 0;

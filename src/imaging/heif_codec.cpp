@@ -166,7 +166,7 @@ QString HeifReaderMissingText()
     return QStringLiteral("HEIF・AVIF の画像を読むための libheif (libheif.so.1) がありません。");
 }
 
-std::optional<THeifInfo> ReadHeifInfo(const QByteArray &data)
+std::optional<TPictureSize> ReadHeifInfo(const QByteArray &data)
 {
     const THeifApi *api = Api();
     if (!api)
@@ -174,7 +174,7 @@ std::optional<THeifInfo> ReadHeifInfo(const QByteArray &data)
     THeifFile file(*api);
     if (!file.Open(data) || file.Width() <= 0 || file.Height() <= 0)
         return std::nullopt;
-    return THeifInfo { file.Width(), file.Height() };
+    return TPictureSize { file.Width(), file.Height() };
 }
 
 TBitmap DecodeHeif(const QByteArray &data)

@@ -13,11 +13,6 @@ namespace korvatel
 // (libheif.so.1) rather than linked: a program that reads none of them never loads it, and one
 // without it installed still starts.
 
-struct THeifInfo {
-    int width = 0;
-    int height = 0;
-};
-
 // True when libheif could be opened with every function the reader uses. Opens it the first
 // time it is asked.
 bool HeifReaderAvailable();
@@ -28,7 +23,7 @@ QString HeifReaderMissingText();
 // The size of the file's primary picture as DecodeHeif gives it (turned by its irot and imir
 // transformations). Reads the file's boxes only. nullopt when libheif is missing or the data is
 // not a readable HEIF or AVIF file.
-std::optional<THeifInfo> ReadHeifInfo(const QByteArray &data);
+std::optional<TPictureSize> ReadHeifInfo(const QByteArray &data);
 
 // Decodes the primary picture of a HEIF or AVIF file into a 24-bit bitmap. libheif applies the
 // file's crop, rotation and mirroring (its clap, irot and imir boxes), which is what stands the

@@ -153,7 +153,7 @@ struct TRgbaImage {
 
 } // namespace
 
-std::optional<TTiffInfo> ReadTiffInfo(const QByteArray &data)
+std::optional<TPictureSize> ReadTiffInfo(const QByteArray &data)
 {
     TMemoryFile file;
     const TTiffHandle tiff = OpenTiff(data, file);
@@ -163,8 +163,8 @@ std::optional<TTiffInfo> ReadTiffInfo(const QByteArray &data)
     if (!declared || declared->width > uint32_t(INT_MAX) || declared->height > uint32_t(INT_MAX))
         return std::nullopt;
     if (declared->orientation >= 5)
-        return TTiffInfo { int(declared->height), int(declared->width) };
-    return TTiffInfo { int(declared->width), int(declared->height) };
+        return TPictureSize { int(declared->height), int(declared->width) };
+    return TPictureSize { int(declared->width), int(declared->height) };
 }
 
 TBitmap DecodeTiff(const QByteArray &data)

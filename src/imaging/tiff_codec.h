@@ -8,15 +8,10 @@
 namespace korvatel
 {
 
-struct TTiffInfo {
-    int width = 0;
-    int height = 0;
-};
-
 // The size the first picture of a TIFF file declares, as DecodeTiff gives it: turned by its
 // Orientation tag. Reads the header and the first directory only. nullopt when the data is not
 // a readable TIFF.
-std::optional<TTiffInfo> ReadTiffInfo(const QByteArray &data);
+std::optional<TPictureSize> ReadTiffInfo(const QByteArray &data);
 
 // Decodes the first picture of a TIFF file into a 24-bit bitmap stood upright by its
 // Orientation tag. Everything libtiff turns into RGB is read: RGB and greyscale of 1 to 16 bits

@@ -51,7 +51,7 @@ bool Transposes(int orientation)
 
 } // namespace
 
-std::optional<TWebpInfo> ReadWebpInfo(const QByteArray &data)
+std::optional<TPictureSize> ReadWebpInfo(const QByteArray &data)
 {
     WebPBitstreamFeatures features;
     if (data.isEmpty() || data.size() > kMaxPictureFileSize
@@ -60,8 +60,8 @@ std::optional<TWebpInfo> ReadWebpInfo(const QByteArray &data)
             != VP8_STATUS_OK)
         return std::nullopt;
     if (Transposes(TiffOrientation(ExifChunk(data))))
-        return TWebpInfo { features.height, features.width };
-    return TWebpInfo { features.width, features.height };
+        return TPictureSize { features.height, features.width };
+    return TPictureSize { features.width, features.height };
 }
 
 TBitmap DecodeWebp(const QByteArray &data)

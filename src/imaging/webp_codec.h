@@ -8,14 +8,9 @@
 namespace korvatel
 {
 
-struct TWebpInfo {
-    int width = 0;
-    int height = 0;
-};
-
 // The size a WebP file declares, as DecodeWebp gives the picture: turned by the orientation of
 // its EXIF chunk. Reads the headers only. nullopt when the data is not a readable WebP.
-std::optional<TWebpInfo> ReadWebpInfo(const QByteArray &data);
+std::optional<TPictureSize> ReadWebpInfo(const QByteArray &data);
 
 // Decodes a still WebP picture, lossy or lossless, into a 24-bit bitmap stood upright by the
 // orientation of its EXIF chunk. Alpha is dropped as the PNG reader drops it: every pixel keeps

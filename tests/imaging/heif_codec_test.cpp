@@ -44,7 +44,7 @@ TEST(DecodeHeif, RotationOfTheFileIsAppliedAndExifOrientationIgnored)
     EXPECT_TRUE(RedAboveBlue(bitmap));
     EXPECT_TRUE(Near(bitmap.Pixel(24, 12), kHalfRed, 16));
     EXPECT_TRUE(Near(bitmap.Pixel(24, 52), kHalfBlue, 16));
-    const std::optional<THeifInfo> info = ReadHeifInfo(heic);
+    const std::optional<TPictureSize> info = ReadHeifInfo(heic);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->width, 48);
     EXPECT_EQ(info->height, 64);

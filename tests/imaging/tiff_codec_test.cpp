@@ -48,7 +48,7 @@ TEST(DecodeTiff, OrientationTagIsAppliedOnce)
         TBitmap upright = source;
         ApplyOrientation(upright, orientation);
         EXPECT_EQ(DecodeTiff(tiff), upright);
-        const std::optional<TTiffInfo> info = ReadTiffInfo(tiff);
+        const std::optional<TPictureSize> info = ReadTiffInfo(tiff);
         ASSERT_TRUE(info);
         EXPECT_EQ(info->width, upright.Width());
         EXPECT_EQ(info->height, upright.Height());

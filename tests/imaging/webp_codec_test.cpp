@@ -31,7 +31,7 @@ TEST(DecodeWebp, ExifOrientationStandsThePictureUpright)
     const QByteArray webp
         = WebpBytes(Halves(48, 32), false, ExifJpegBuilder().orientation(6).tiff());
     EXPECT_TRUE(RedAboveBlue(DecodeWebp(webp)));
-    const std::optional<TWebpInfo> info = ReadWebpInfo(webp);
+    const std::optional<TPictureSize> info = ReadWebpInfo(webp);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->width, 32);
     EXPECT_EQ(info->height, 48);
