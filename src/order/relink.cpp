@@ -204,9 +204,10 @@ TRelinkSearch FindMovedPictures(const TThumbNails &list, const QList<const TThum
     for (const QString &root : roots) {
         if (search.Done() || search.Stopped())
             break;
-        if (root.isEmpty() || !QFileInfo(root).isDir())
+        const QFileInfo info(root);
+        if (root.isEmpty() || !info.isDir())
             continue;
-        const QString folder = QFileInfo(root).absoluteFilePath();
+        const QString folder = info.absoluteFilePath();
         if (RootWatch())
             RootWatch()(folder);
         search.Walk(folder);

@@ -38,15 +38,16 @@ TTempHome::TTempHome()
     }
     qputenv("HOME", QFile::encodeName(FHome));
     qputenv("TMPDIR", QFile::encodeName(temp));
+    FPrivate = QFileInfo(FDir.path()).canonicalFilePath();
     const QMutexLocker lock(&liveMutex);
-    liveFolders << QFileInfo(FDir.path()).canonicalFilePath();
+    liveFolders << FPrivate;
 }
 
 TTempHome::~TTempHome()
 {
     {
         const QMutexLocker lock(&liveMutex);
-        liveFolders.removeOne(QFileInfo(FDir.path()).canonicalFilePath());
+        liveFolders.removeOne(FPrivate);
     }
     for (const auto &[name, old] : FSaved) {
         if (old)

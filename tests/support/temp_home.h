@@ -29,6 +29,7 @@ public:
 private:
     QTemporaryDir FDir;
     QString FHome;
+    QString FPrivate; // the canonical path of FDir, as the fence compares it
     QList<std::pair<QByteArray, std::optional<QByteArray>>> FSaved;
 };
 
