@@ -1,6 +1,6 @@
 #include "app/client_session.h"
 #include "app/online_start.h"
-#include "app/order_start.h"
+#include "ordering/print_order_start.h"
 #include "app/startup.h"
 #include "app/ui/basket_actions.h"
 #include "app/ui/customer_windows.h"
