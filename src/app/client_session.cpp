@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
+#include "pricing/shop_data.h"
 #include "text/key_file.h"
 
 #include <QDir>
@@ -111,7 +112,6 @@ TOrderValues TClientSession::OrderValues(const TClock &clock) const
     const TWorkspace &workspace = FWorkspace;
     values.korvaDpof = workspace.KorvaDpof();
     values.sysData = workspace.SysData();
-    values.download = workspace.Download();
     values.campusFolder = workspace.CampusShop(ShopId());
     values.postCard = workspace.PostCard();
     values.folders = workspace.Folders();
@@ -121,6 +121,9 @@ TOrderValues TClientSession::OrderValues(const TClock &clock) const
     values.shopId = ShopId();
     values.online = Online();
     values.httpAllowed = ShopAllowsHttp();
+    const std::optional<TShopData> data = TShopData::LoadContainer(
+        QDir(workspace.Download()).filePath(QString::fromLatin1(kShopDataFileName)));
+    values.askMachineId = data && data->ServerR();
     values.tables = &PriceTables;
     values.customer = &User;
     values.servers = TServerConfig::Load(values.folders.configDir);

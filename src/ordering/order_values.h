@@ -18,10 +18,9 @@ class TUserRecord;
 // never reads a settings file for these.
 struct TOrderValues {
     // The workspace: KorvaDPOF (the local order folders), SysData (the basket file, the mail
-    // settings), Download (the shop data), the shop's campus folder, the card orders' folder.
+    // settings), the shop's campus folder, the card orders' folder.
     QString korvaDpof;
     QString sysData;
-    QString download;
     QString campusFolder;
     QString postCard;
     TUserFolders folders;
@@ -36,6 +35,8 @@ struct TOrderValues {
     bool online = false;
     // The shop allows the HTTP way ("Http.on").
     bool httpAllowed = false;
+    // The shop's server asks for the machine identifier (its shop data says so).
+    bool askMachineId = false;
     const TPriceTables *tables = nullptr;
     // The customer record. The customer window may change it during the run, so the run reads
     // it where and when it needs it.
@@ -43,6 +44,8 @@ struct TOrderValues {
     TServerConfig servers;
     int transferMode = 0; // tmAuto, tmFtp or tmHttp of sending/order_upload.h
     const TClock *clock = nullptr;
+    // Prints of the address card that go with a print order.
+    int cardCopies = 0;
 
     // The shop's name as its tables give it (the option table's, else the host table's).
     QString ShopName() const;

@@ -7,7 +7,6 @@
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
-#include "pricing/shop_data.h"
 #include "pricing/shop_pricing.h"
 #include "sending/order_host.h"
 #include "sending/order_input.h"
@@ -426,8 +425,6 @@ void TOrderStart::MakeInput(TRun &run)
 {
     // Packing: the basket, the customer (as the window left the record), the shop, the
     // figures of the confirmed order; the local order folder goes to KorvaDPOF.
-    const std::optional<TShopData> data = TShopData::LoadContainer(
-        QDir(values.download).filePath(QString::fromLatin1(kShopDataFileName)));
     TOrderInputSource source;
     source.basket = &FOrders;
     source.tables = &run.shop->Tables();
@@ -437,11 +434,12 @@ void TOrderStart::MakeInput(TRun &run)
     source.order = &run.confirmed->order;
     source.choice = &run.confirmed->choice;
     source.workDir = values.korvaDpof;
-    source.askMachineId = data && data->ServerR();
+    source.askMachineId = values.askMachineId;
     source.folders = values.folders;
     source.sysData = values.sysData;
     run.input = MakeOrderInput(source);
     run.input.figures.records = run.confirmed->confirmed.records;
+    run.input.cardCopies = values.cardCopies;
 }
 
 void TOrderStart::SendOrder(TRun &run)
@@ -476,6 +474,8 @@ void TOrderStart::SendOrder(TRun &run)
         TSendProgress silent;
         run.result.sendResult = packAndSend(silent);
     }
+    if (run.result.sendResult != TSendResult::srSent)
+        run.result.error = upload.LastError();
 }
 
 TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgress &progress)

@@ -131,6 +131,7 @@ struct TOrderStartResult {
     QString summaryText; // the short summary of the priced order
     QString orderName;
     TSendResult sendResult = TSendResult::srFailed;
+    QString error; // why the send did not complete
     bool cardPaid = false;
     bool cleared = false;
     qint64 historyBytes = -1; // of the record written for this order; -1 when none
