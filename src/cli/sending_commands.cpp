@@ -291,12 +291,12 @@ void ScriptOrderHooks(TOrderStart &start, const TOrderArgs &a, const TUserRecord
             out << "file\t" << item.remote << '\n';
         return !a.packOnly;
     };
-    hooks.sendWindow = [&](const std::function<TSendResult(TSendProgress &)> &work) {
-        return work(progress);
-    };
+    hooks.sendWindow
+        = [&](const std::function<TSendResult(TSendProgress &)> &work) { return work(progress); };
 }
 
-// The messages of the run, which a window would show, go to the error stream.
+// The messages and questions of the run, which a window would show, go to the error stream;
+// each question takes its first button, as an unattended run does.
 class TPrintedPrompter : public TPrompter
 {
 public:
@@ -304,17 +304,14 @@ public:
         : FErr(err)
     {
     }
-    TModalResult Ask(TMsgKind kind, const QString &text, TMsgButtons buttons,
-        const QString &caption = {}) override
+    TModalResult Ask(TMsgKind, const QString &text, TMsgButtons buttons, const QString &) override
     {
-        if (kind == TMsgKind::mkWarning || kind == TMsgKind::mkError)
-            FErr << text << '\n';
-        return FUnattended.Ask(kind, text, buttons, caption);
+        FErr << text << '\n';
+        return FirstButtonResult(buttons);
     }
 
 private:
     QTextStream &FErr;
-    TUnattendedPrompter FUnattended;
 };
 
 } // namespace
