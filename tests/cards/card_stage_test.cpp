@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QColor>
 #include <QMenu>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
@@ -196,6 +197,41 @@ TEST(TCardPage, CommandsAreGreyWithTheirReason)
     EXPECT_EQ(names(), (QStringList { "a.bmp", "b.bmp", "c.bmp" }));
     command("miCardDelete")->trigger();
     EXPECT_EQ(names(), QStringList { "c.bmp" });
+}
+
+TEST(TCardPage, TheAngleAndColourCommandsTakeTheirDialogsAnswers)
+{
+    test::TTempHome home;
+    TCardPage page({ home.FilePath(QStringLiteral("EditCard.ini")), home.Path() });
+    QMenu menu;
+    page.BuildMenu(&menu);
+    page.SetActive(true);
+    page.Layers().Add(TBitmap(40, 10), QStringLiteral("a.bmp"));
+    page.Layers().Select(0, true);
+    const auto trigger = [&page](const char *name) {
+        page.findChild<QAction *>(QString::fromLatin1(name))->trigger();
+    };
+    // A cancelled dialog changes nothing; an answer is applied.
+    page.AskAngle = [] { return std::nullopt; };
+    trigger("miCardRotateFree");
+    EXPECT_EQ(page.Layers().Layer(0)->Image().Picture().Width(), 40);
+    page.AskAngle = [] { return 90.0; };
+    trigger("miCardRotateFree");
+    EXPECT_LT(page.Layers().Layer(0)->Image().Picture().Width(), 20);
+
+    QColor offered;
+    page.AskColour = [&offered](const QColor &current) {
+        offered = current;
+        return QColor();
+    };
+    trigger("miCardBaseColor");
+    EXPECT_EQ(offered, QColor(Qt::white));
+    EXPECT_EQ(page.Layers().StageColor, 0xFFFFFFu);
+    page.AskColour = [](const QColor &) { return QColor(Qt::blue); };
+    trigger("miCardBaseColor");
+    trigger("miCardFrameColor");
+    EXPECT_EQ(page.Layers().StageColor, 0xFF0000u); // stored as 0x00BBGGRR
+    EXPECT_EQ(page.Layers().FrameColor, 0xFF0000u);
 }
 
 TEST(TCardPage, TheCardSurvivesARestart)
