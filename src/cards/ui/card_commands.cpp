@@ -277,7 +277,7 @@ void TCardPage::miCardOpenClick()
     } else {
         TOpenCardDialog dialog(
             FValues.pictureFolder, [this]() -> TPrompter & { return Prompter(); }, this);
-        if (dialog.exec() == QDialog::Accepted)
+        if (ShowDialog(dialog))
             file = dialog.FileName();
     }
     if (!file.isEmpty())
@@ -298,27 +298,30 @@ void TCardPage::miCardPanelAddClick()
 
 void TCardPage::miCardRotateFreeClick()
 {
-    std::optional<double> degrees;
-    if (AskAngle) {
-        degrees = AskAngle();
-    } else {
-        bool ok = false;
-        const double chosen = QInputDialog::getDouble(this, QStringLiteral("回転角度指定"),
-            QStringLiteral("右回りの角度 (度):"), 15, -359, 359, 1, &ok);
-        if (ok)
-            degrees = chosen;
-    }
-    if (degrees && *degrees != 0)
-        ForSelected([this, d = *degrees](int i) { FLayers->RotateFree(i, d); });
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("回転角度指定"));
+    dialog.setLabelText(QStringLiteral("右回りの角度 (度):"));
+    dialog.setDoubleDecimals(1);
+    dialog.setDoubleRange(-359, 359);
+    dialog.setDoubleValue(15);
+    if (!ShowDialog(dialog))
+        return;
+    const double degrees = dialog.doubleValue();
+    if (degrees != 0)
+        ForSelected([this, degrees](int i) { FLayers->RotateFree(i, degrees); });
 }
 
 void TCardPage::ChooseColour(TColorValue &colour)
 {
-    const QColor current = WinColor(int(colour));
-    const QColor chosen = AskColour ? AskColour(current) : QColorDialog::getColor(current, this);
-    if (chosen.isValid())
-        colour = TColorValue(ToWinColor(chosen));
+    QColorDialog dialog(WinColor(int(colour)), this);
+    if (ShowDialog(dialog) && dialog.currentColor().isValid())
+        colour = TColorValue(ToWinColor(dialog.currentColor()));
     FStage->update();
+}
+
+bool TCardPage::ShowDialog(QDialog &dialog)
+{
+    return RunDialog ? RunDialog(dialog) : dialog.exec() == QDialog::Accepted;
 }
 
 void TCardPage::miCardClearClick()

@@ -9,10 +9,9 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QAction;
-class QColor;
+class QDialog;
 class QMenu;
 class QTimer;
 
@@ -52,12 +51,9 @@ public:
     void SetPrompter(TPrompter *prompter) { FPrompter = prompter; }
     // The file the open command takes; the open dialog unless set (an empty answer cancels).
     std::function<QString()> AskOpenFile;
-    // The angle "回転角度指定..." turns the selected layers by, clockwise in degrees; an input
-    // box unless set (nullopt cancels).
-    std::function<std::optional<double>()> AskAngle;
-    // The colour "枠の色..." and "カードベース色..." set, starting from the current one; the
-    // colour dialog unless set (an invalid colour cancels).
-    std::function<QColor(const QColor &current)> AskColour;
+    // Shows a modal dialog of the commands (the open dialog, the angle of "回転角度指定...",
+    // the colour dialog): exec unless a test answers it instead; true when it was accepted.
+    std::function<bool(QDialog &)> RunDialog;
 
     // Fills the menu "カード作成" with the page's commands, from the table of its commands, and
     // makes the stage's popup menu from some of them.
@@ -110,6 +106,7 @@ private:
     void miCardPanelAddClick();
     void miCardRotateFreeClick();
     void miCardClearClick();
+    bool ShowDialog(QDialog &dialog);
     void ChooseColour(TColorValue &colour);
     void SelectAll(bool all);
     // Brings the selected layers to the front, or sends them to the back.
