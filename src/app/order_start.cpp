@@ -14,7 +14,6 @@
 #include "sending/order_sending.h"
 #include "text/file_names.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -349,12 +348,9 @@ bool TOrderStart::DeliverPhone(TRun &run, TSendProgress &progress)
         pictures << PhonePictureOf(*item);
     const TPhoneServer server = PhoneServerOf(*run.hosts);
     QTemporaryDir work;
-    const TPhoneDelivery delivery = DeliverPhonePictures(pictures, run.phone->target, server,
-        PhoneFolderName(FClock.Now()), work.path(), [&progress](int done, int total) {
-            progress.SetPosition(done, total);
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents();
-        });
+    const TPhoneDelivery delivery
+        = DeliverPhonePictures(pictures, run.phone->target, server, PhoneFolderName(FClock.Now()),
+            work.path(), [&progress](int done, int total) { progress.SetPosition(done, total); });
     if (!delivery.ok) {
         FPrompter.Error(PhoneUploadFailedMessage(delivery.error));
         return false;
@@ -477,11 +473,7 @@ TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgr
     TOrderInput &input = run.input;
     // The order's own time is when it is packed, however long the summary stayed open.
     input.now = FClock.Now();
-    input.onPicture = [&progress](int done, int total) {
-        progress.SetPosition(done, total);
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
-    };
+    input.onPicture = [&progress](int done, int total) { progress.SetPosition(done, total); };
     run.packedItems = BasketItemKeys(FOrders);
     // The phone pictures go first: their page address is part of the order, and an order whose
     // phone pictures did not arrive is not sent.

@@ -12,6 +12,7 @@
 #include "net/server_lookups.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "platform/ui/busy_box.h"
 #include "sending/card_order_send.h"
 #include "sending/order_host.h"
 #include "sending/order_message.h"
@@ -89,9 +90,13 @@ std::optional<QString> OrderTime(const TServerConfig &servers)
 
 std::optional<TCardPrices> Prices(const TClientSession &session, TPrompter &prompter)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    std::optional<TCardPrices> prices = FetchCardPrices(Servers(session), session.ShopId());
-    QApplication::restoreOverrideCursor();
+    // Fetched on a job under a busy box; a cancelled fetch counts as no prices.
+    const TServerConfig servers = Servers(session);
+    const QString shop = session.ShopId();
+    std::optional<TCardPrices> prices
+        = RunBusyFor(nullptr, QStringLiteral("価格情報を取得しています…"), [&](TJobControl &) {
+              return FetchCardPrices(servers, shop);
+          }).value_or(std::nullopt);
     if (!prices)
         prompter.Error(QStringLiteral("カードの価格情報を取得できませんでした。"));
     return prices;
