@@ -1,6 +1,8 @@
 #include "platform/background_job.h"
 
 #include <QMetaObject>
+#include <QtGlobal>
+#include <exception>
 
 namespace korvatel
 {
@@ -64,7 +66,15 @@ void TBackgroundJob::Start(std::function<void(TJobControl &)> work, int workers)
         FThreads.emplace_back([this, work, i, run](std::stop_token token) {
             gToken = &token;
             TJobControl control(*this, token, i, run);
-            work(control);
+            // An exception would end the program from this thread: the worker ends instead,
+            // with nothing more of its own arriving, and the run still finishes.
+            try {
+                work(control);
+            } catch (const std::exception &failure) {
+                qWarning("background job: %s", failure.what());
+            } catch (...) {
+                qWarning("background job: an unknown exception");
+            }
             gToken = nullptr;
             if (FActive.fetch_sub(1) == 1)
                 control.Post([this] { Q_EMIT finished(); });

@@ -46,7 +46,8 @@ private:
 // - The owner (a window or a model object) owns the job, as a member declared after everything
 //   the work uses, so the job ends before any of it goes; the job owns its threads.
 // - Work runs on the job's threads with a TJobControl: a stop token and a progress sink. It
-//   never touches widgets, and asks the customer only through a TPrompterBridge.
+//   never touches widgets, asks the customer only through a TPrompterBridge and catches its
+//   own exceptions (one that escapes is logged and ends that worker).
 // - Progress, results (Post, Run's done) and finished() arrive on the owner's thread, queued to
 //   the job object, which lives there.
 // - Cancel() and the destructor request a stop and drop whatever has not arrived yet; the
