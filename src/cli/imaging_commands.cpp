@@ -7,6 +7,7 @@
 #include "imaging/picture_kinds.h"
 #include "imaging/resample.h"
 #include "imaging/thumbnail.h"
+#include "platform/background_job.h"
 #include "platform/prompter.h"
 #include "sources/thumb_plan.h"
 #include "sources/thumb_pool.h"
@@ -16,7 +17,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTextStream>
-#include <QThreadPool>
+#include <QThread>
 #include <atomic>
 #include <vector>
 
@@ -197,7 +198,7 @@ int MakeThumb(const QString &source, const QByteArray &data, int mode, int cell,
     return thumbnail.SaveToFile(target) ? 0 : 1;
 }
 
-// One file of a batch: its thumbnail made on a thread of the pool; what it printed is kept
+// One file of a batch: its thumbnail made by a worker of the batch's job; what it printed is kept
 // for the end, so lines of two files never mix.
 struct TBatchThumb {
     QString source;
@@ -225,7 +226,7 @@ void MakeBatchThumb(TBatchThumb &job, int mode, int cell)
 }
 
 // thumb --out-dir DIR FILE...: every file's thumbnail as DIR/<name>.jpg, made on every core
-// (ThumbPool), with a progress line on the error stream while they are made.
+// (ThumbWorkers), with a progress line on the error stream while they are made.
 int ThumbBatch(const QString &folder, const QStringList &files, int mode, int cell,
     QTextStream &out, QTextStream &err)
 {
@@ -246,15 +247,24 @@ int ThumbBatch(const QString &folder, const QStringList &files, int mode, int ce
         targets.insert(job.target);
     }
     std::atomic<int> done { 0 };
-    QThreadPool &pool = ThumbPool();
-    for (TBatchThumb &job : jobs)
-        pool.start([&job, &done, mode, cell] {
-            MakeBatchThumb(job, mode, cell);
-            ++done;
-        });
+    std::atomic<size_t> next { 0 };
     const int total = int(jobs.size());
-    while (!pool.waitForDone(100)) {
-        err << "\rthumb " << done.load() << '/' << total << Qt::flush;
+    {
+        // Each worker takes the next file until none is left; the job's end joins them.
+        TBackgroundJob batch;
+        batch.Start(
+            [&](TJobControl &control) {
+                for (size_t at = next++; at < jobs.size() && !control.Stopped(); at = next++) {
+                    MakeBatchThumb(jobs[at], mode, cell);
+                    ++done;
+                }
+            },
+            std::min(ThumbWorkers(), std::max(total, 1)));
+        for (int waited = 0; done < total; ++waited) {
+            if (waited % 10 == 9)
+                err << "\rthumb " << done.load() << '/' << total << Qt::flush;
+            QThread::msleep(10);
+        }
     }
     err << "\rthumb " << total << '/' << total << '\n';
     int failed = 0;

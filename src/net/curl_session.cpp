@@ -2,8 +2,8 @@
 
 #include "net/smtp_transport.h"
 #include "net/transfer_settings.h"
+#include "platform/background_job.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QIODevice>
@@ -202,11 +202,9 @@ QString DefaultChmodMode()
     return gChmodMode;
 }
 
-void PumpEvents()
+bool TransferStopped()
 {
-    QCoreApplication *app = QCoreApplication::instance();
-    if (app && QThread::currentThread() == app->thread())
-        QCoreApplication::processEvents();
+    return JobStopRequested();
 }
 
 void TTransfer::AfterChunk()
@@ -218,11 +216,12 @@ void TTransfer::AfterChunk()
     } else {
         ++counter;
     }
+    if (TransferStopped())
+        cancel = true;
     if (sincePump.isValid() && sincePump.elapsed() < kPumpInterval)
         return;
     sincePump.start();
     QThread::yieldCurrentThread();
-    PumpEvents();
 }
 
 bool TCurlResult::Ok() const
@@ -448,6 +447,7 @@ TCurlResult TCurlSession::Perform()
     curl_off_t lastUp = -1;
     curl_off_t lastDown = -1;
     bool stalled = false;
+    bool stopped = false;
     int running = 1;
     while (running) {
         if (curl_multi_perform(d->multi, &running) != CURLM_OK)
@@ -466,11 +466,16 @@ TCurlResult TCurlSession::Perform()
             stalled = true;
             break;
         }
-        PumpEvents();
+        if (TransferStopped()) {
+            stopped = true;
+            break;
+        }
         if (curl_multi_poll(d->multi, nullptr, 0, 10, nullptr) != CURLM_OK)
             break;
     }
-    CURLcode result = stalled ? CURLE_OPERATION_TIMEDOUT : CURLE_FAILED_INIT;
+    CURLcode result = stalled ? CURLE_OPERATION_TIMEDOUT
+        : stopped             ? CURLE_ABORTED_BY_CALLBACK
+                              : CURLE_FAILED_INIT;
     int left = 0;
     while (CURLMsg *message = curl_multi_info_read(d->multi, &left)) {
         if (message->msg == CURLMSG_DONE && message->easy_handle == easy)
@@ -543,10 +548,10 @@ int WatchSmtp(CURL *, curl_infotype type, char *data, size_t size, void *user)
     return 0;
 }
 
-int PumpDuringSmtp(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+// A stopped job ends the session.
+int StopDuringSmtp(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    PumpEvents();
-    return 0;
+    return TransferStopped() ? 1 : 0;
 }
 
 // One session with the given TLS demand; *notOffered is set when TLS was demanded and the
@@ -593,7 +598,7 @@ TSmtpResult SmtpSession(const TSmtpRequest &request, bool demandTls, bool *notOf
     curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, WatchSmtp);
     curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &session);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, PumpDuringSmtp);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, StopDuringSmtp);
     const CURLcode code = curl_easy_perform(easy);
     curl_easy_cleanup(easy);
 

@@ -35,9 +35,10 @@ inline QString Text(const char *utf8)
     return QString::fromUtf8(utf8);
 }
 
-// Lets the user interface process pending events, when there is one and this is its thread.
-void PumpEvents();
-// A transfer lets the window work this often (milliseconds): a pass after every 12 KB chunk
+// The job that runs this transfer was stopped (TBackgroundJob::Cancel): the transfer ends as
+// cancelled. Transfers run on jobs; the window's thread never waits on one.
+bool TransferStopped();
+// A transfer yields its thread this often (milliseconds): a yield after every 12 KB chunk
 // costs more than the transfer itself on a fast line.
 inline constexpr qint64 kPumpInterval = 20;
 
@@ -53,10 +54,10 @@ struct TTransfer {
     bool deviceError = false;
     bool tooLarge = false; // the answer went past the limit and was cut
     std::function<void(qint64, qint64, bool &)> *progress = nullptr;
-    QElapsedTimer sincePump; // when the window last processed its events
+    QElapsedTimer sincePump; // when the thread last yielded
 
-    // After each chunk: count, and on every 17th chunk report progress; when kPumpInterval has
-    // passed since the last time, yield and let the window process its events. The cancel flag
+    // After each chunk: count, and on every 17th chunk report progress; a stopped job sets the
+    // cancel flag; when kPumpInterval has passed since the last time, yield. The cancel flag
     // is read by the caller after this.
     void AfterChunk();
 };

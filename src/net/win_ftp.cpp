@@ -456,7 +456,7 @@ bool TWinFTP::PutStream(QIODevice &stream, const QString &remote)
             Chmod(target);
         return true;
     }
-    if (transfer.cancel)
+    if (transfer.cancel || TransferStopped())
         return Fail(Text(kCancelled));
     if (result.WriteRefused())
         return Fail(Text(kCannotWrite));
@@ -531,7 +531,7 @@ bool TWinFTP::GetStream(QIODevice &stream, const QString &remote, qint64 expecte
         }
         return true;
     }
-    if (transfer.cancel)
+    if (transfer.cancel || TransferStopped())
         return Fail(Text(kCancelled));
     if (result.ReadRefused())
         return Fail(Text(kCannotAccess));

@@ -99,7 +99,7 @@ bool TWinHTTP::GetUrl(QIODevice &stream, const QString &url, bool stopIfSize, qi
         return true;
     if (result.Ok() && !transfer.deviceError)
         return true;
-    if (transfer.cancel)
+    if (transfer.cancel || TransferStopped())
         return Fail(Text(kCancelled));
     if (head.blockedRedirect)
         return Fail(Text(kUrlNotOpened));

@@ -38,11 +38,6 @@ bool TWinInet::Fail(const QString &text, bool raise)
     return false;
 }
 
-void TWinInet::Pump()
-{
-    PumpEvents();
-}
-
 bool TWinInet::Open()
 {
     if (OnBeforeOpen)

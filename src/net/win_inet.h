@@ -113,8 +113,6 @@ protected:
     // Connects to Host (the connection of the derived protocol); false on failure.
     virtual bool DoConnect() = 0;
     virtual void DoDisconnect() { }
-    // Lets the user interface process pending events: called between chunks.
-    static void Pump();
 
     struct Impl;
     std::unique_ptr<Impl> d;

@@ -42,19 +42,17 @@ TOrderPictureLoader::TOrderPictureLoader(bool threaded, QObject *parent)
 {
     qRegisterMetaType<TOrderPictureResult>();
     if (FThreaded)
-        FThread = std::thread([this] { Work(); });
+        FJob.Start([this](TJobControl &control) { Work(control); });
 }
 
 TOrderPictureLoader::~TOrderPictureLoader()
 {
     {
         const std::lock_guard lock(FLock);
-        FQuit = true;
         FQueue.clear();
     }
-    FWake.notify_all();
-    if (FThread.joinable())
-        FThread.join();
+    // The stop wakes the worker; a picture being made is finished first.
+    FJob.Stop();
 }
 
 TOrderPictureResult TOrderPictureLoader::MakePicture(const TThumbNail &source)
@@ -142,31 +140,27 @@ int TOrderPictureLoader::Pending() const
     return int(FQueue.size()) + FBusy;
 }
 
-void TOrderPictureLoader::Work()
+void TOrderPictureLoader::Work(TJobControl &control)
 {
     for (;;) {
         TThumbNail item;
         {
             std::unique_lock lock(FLock);
-            FWake.wait(lock, [this] { return FQuit || !FQueue.empty(); });
-            if (FQuit)
+            if (!FWake.wait(lock, control.Token(), [this] { return !FQueue.empty(); }))
                 return;
             item = std::move(FQueue.front());
             FQueue.pop_front();
             ++FBusy;
         }
         const TOrderPictureResult result = MakePicture(item);
-        // The answer is handed over on the loader's thread; it is dropped with the loader.
-        QMetaObject::invokeMethod(
-            this,
-            [this, result] {
-                {
-                    const std::lock_guard lock(FLock);
-                    --FBusy;
-                }
-                Q_EMIT ready(result);
-            },
-            Qt::QueuedConnection);
+        // The answer is handed over on the owner's thread; it is dropped with the loader.
+        control.Post([this, result] {
+            {
+                const std::lock_guard lock(FLock);
+                --FBusy;
+            }
+            Q_EMIT ready(result);
+        });
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "order/thumb_nails.h"
+#include "platform/background_job.h"
 
 #include <QImage>
 #include <QObject>
@@ -8,7 +9,6 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 namespace korvatel
 {
@@ -37,7 +37,7 @@ struct TOrderPictureResult {
 QString OrderPictureSlot(const TThumbNail &item);
 QString OrderPictureKey(const TThumbNail &item);
 
-// Makes the pictures of the order grid on a thread of its own, so that a basket of camera
+// Makes the pictures of the order grid on a background job, so that a basket of camera
 // pictures never blocks the window: the grid paints a placeholder and asks; the answer
 // arrives through ready() on the thread that owns the loader. The item is copied with the
 // request, so the list may change meanwhile; the grid applies an answer only to an item whose
@@ -66,15 +66,14 @@ Q_SIGNALS:
     void ready(const korvatel::TOrderPictureResult &result);
 
 private:
-    void Work();
+    void Work(TJobControl &control);
 
     bool FThreaded;
     mutable std::mutex FLock;
-    std::condition_variable FWake;
+    std::condition_variable_any FWake;
     std::deque<TThumbNail> FQueue;
     int FBusy = 0;
-    bool FQuit = false;
-    std::thread FThread;
+    TBackgroundJob FJob; // last: its worker ends before the queue goes
 };
 
 } // namespace korvatel

@@ -82,10 +82,19 @@ void TCardOrderStart::FillCustomer(TCardOrderArgs &args) const
     args.acount = user.Acount();
 }
 
+bool TCardOrderStart::Request(const QString &text, const std::function<void()> &request) const
+{
+    if (hooks.runRequest)
+        return hooks.runRequest(text, request);
+    request();
+    return true;
+}
+
 std::optional<TCardPrices> TCardOrderStart::Prices()
 {
-    std::optional<TCardPrices> prices
-        = hooks.fetchPrices ? hooks.fetchPrices() : FetchCardPrices(values.servers, values.shopId);
+    std::optional<TCardPrices> prices;
+    Request(QStringLiteral("価格情報を取得しています…"),
+        [&] { prices = FetchCardPrices(values.servers, values.shopId); });
     if (!prices)
         FPrompter.Error(CardPricesMissingMessage());
     return prices;
@@ -93,7 +102,9 @@ std::optional<TCardPrices> TCardOrderStart::Prices()
 
 std::optional<QString> TCardOrderStart::OrderTime() const
 {
-    const std::optional<QDateTime> time = QueryServerTime(values.servers);
+    std::optional<QDateTime> time;
+    Request(QStringLiteral("注文時刻を問い合わせています…"),
+        [&] { time = QueryServerTime(values.servers); });
     if (!time)
         return std::nullopt;
     return time->toString(QStringLiteral("yyyyMMdd-HHmmss"))

@@ -40,8 +40,10 @@ struct TCardOrderHooks {
     std::function<bool()> savePage;
     // The page takes the template the order goes with.
     std::function<void(const QString &plateFile)> setPlate;
-    // Fetches the shop's card prices; none: asked here, on the calling thread.
-    std::function<std::optional<TCardPrices>()> fetchPrices;
+    // Runs a request to the shop's servers (the card prices, the order time) so that the
+    // window stays responsive; false when the customer cancelled it. None: the request runs on
+    // the calling thread.
+    std::function<bool(const QString &text, const std::function<void()> &request)> runRequest;
     // The card order window, modal; gives how it ended.
     std::function<TCardOrderResult(const TCardOrderArgs &, const TCardOrderSteps &)> showOrder;
     // Shows the transmission window while work sends the order, as the print order's does;
@@ -96,6 +98,8 @@ public:
     std::optional<QString> OrderTime() const;
 
 private:
+    // Runs request through runRequest; false when it was cancelled.
+    bool Request(const QString &text, const std::function<void()> &request) const;
     // Keeps the favourite template, the pre-order data and the page's card; false, after the
     // message, when one of them could not be written.
     bool KeepCard(const QString &plate, const TCardSheet &sheet, TCardOrderArgs &args);

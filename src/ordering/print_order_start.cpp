@@ -13,7 +13,6 @@
 #include "sending/order_sending.h"
 #include "text/file_names.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -357,12 +356,9 @@ bool TOrderStart::DeliverPhone(TRun &run, TSendProgress &progress)
         pictures << PhonePictureOf(*item);
     const TPhoneServer server = PhoneServerOf(*run.hosts);
     QTemporaryDir work;
-    const TPhoneDelivery delivery = DeliverPhonePictures(pictures, run.phone->target, server,
-        PhoneFolderName(Clock().Now()), work.path(), [&progress](int done, int total) {
-            progress.SetPosition(done, total);
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents();
-        });
+    const TPhoneDelivery delivery
+        = DeliverPhonePictures(pictures, run.phone->target, server, PhoneFolderName(Clock().Now()),
+            work.path(), [&progress](int done, int total) { progress.SetPosition(done, total); });
     if (!delivery.ok) {
         FPrompter.Error(PhoneUploadFailedMessage(delivery.error));
         return false;
@@ -382,8 +378,8 @@ void TOrderStart::NotifyPhone(TRun &run)
     run.result.phoneNotified = hooks.notifyPhone
         ? hooks.notifyPhone(address, page, &reason)
         : SendPhoneNotice(
-            TMailSettings::Load(QDir(values.sysData).filePath(TMailSettings::FileName())),
-            address, page, Clock().Now(), &reason);
+            TMailSettings::Load(QDir(values.sysData).filePath(TMailSettings::FileName())), address,
+            page, Clock().Now(), &reason);
     if (!run.result.phoneNotified)
         FPrompter.Error(PhoneNoticeFailedMessage(reason, page));
 }
@@ -464,7 +460,7 @@ void TOrderStart::SendOrder(TRun &run)
               }
               if (run.history)
                   run.result.historyBytes = run.history->WriteHistoryRecord(
-                  false, kind, cardId, run.creditLines, false, false, {}, text);
+                      false, kind, cardId, run.creditLines, false, false, {}, text);
           };
     const auto packAndSend
         = [&](TSendProgress &progress) { return PackAndSend(run, upload, progress); };
@@ -483,11 +479,7 @@ TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgr
     TOrderInput &input = run.input;
     // The order's own time is when it is packed, however long the summary stayed open.
     input.now = Clock().Now();
-    input.onPicture = [&progress](int done, int total) {
-        progress.SetPosition(done, total);
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
-    };
+    input.onPicture = [&progress](int done, int total) { progress.SetPosition(done, total); };
     run.packedItems = BasketItemKeys(FOrders);
     // The phone pictures go first: their page address is part of the order, and an order whose
     // phone pictures did not arrive is not sent.
@@ -502,8 +494,8 @@ TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgr
     }
     // The credit record of a card payment.
     if (run.Card()) {
-        run.cardOrderId = CardOrderIdOf(
-            input.customer.tel1, run.order->name, values.shopId, input.now.date());
+        run.cardOrderId
+            = CardOrderIdOf(input.customer.tel1, run.order->name, values.shopId, input.now.date());
         run.creditLines = CreditLinesOf(
             input.customer, input.shop, run.order->name, run.cardOrderId, run.Amount());
     }

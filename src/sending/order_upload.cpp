@@ -1,11 +1,11 @@
 #include "sending/order_upload.h"
 
+#include "platform/background_job.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sending/http_pieces.h"
 #include "text/sjis_file.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -91,19 +91,16 @@ bool HttpUploadAnswers(const QString &uploadUrl)
     return word == QLatin1String("OK") || word.startsWith(QLatin1String("NG-"));
 }
 
-void PumpingPause(int msecs)
+void JobPause(int msecs)
 {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < msecs) {
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (timer.elapsed() < msecs && !JobStopRequested())
         QThread::msleep(std::min<qint64>(10, std::max<qint64>(0, msecs - timer.elapsed())));
-    }
 }
 
 TOrderUpload::TOrderUpload(TPrompter &prompter, const TClock &clock)
-    : pause(PumpingPause)
+    : pause(JobPause)
     , FPrompter(prompter)
     , FClock(clock)
 {

@@ -67,7 +67,7 @@ public:
     QString finishUrl; // "…/tamsel_php/korv_finish.php"
     QString cardLink, mail; // for the finishing script
     TSendProgress *progress = nullptr;
-    // Waits the given milliseconds while the window stays alive; tests replace it.
+    // Waits the given milliseconds (the send runs on a job); tests replace it.
     std::function<void(int msecs)> pause;
     // Called when the customer chooses HTTP mode in the mode-change question.
     std::function<void(int mode)> onTransferModeChange;
@@ -143,7 +143,8 @@ QString GiveUpQuestion(int failedFile, int unsent, bool passive);
 // answer words.
 bool HttpUploadAnswers(const QString &uploadUrl);
 
-// The pause that keeps the window alive: processes events until the time has passed.
-void PumpingPause(int msecs);
+// The pause between files: sleeps on the sending job's thread until the time has passed or
+// the job was stopped.
+void JobPause(int msecs);
 
 } // namespace korvatel

@@ -89,51 +89,44 @@ bool TDateBuildJob::Start(const TDateBuildInput &input, const TClock &clock)
 {
     if (FRunning)
         return false;
-    Join();
     FRunning = true;
     FAbandon = false;
     FWalking = input.scanDisks;
-    FDropped = std::make_shared<std::atomic<bool>>(false);
+    // The last run's thread has ended; Start joins it before the scanner is replaced.
+    FJob.Stop();
     FScanner = std::make_unique<TDateScanner>(input.rules);
     TDateScanner *scanner = FScanner.get();
-    // Progress reaches the window at most every 50 ms.
-    auto shown = std::make_shared<QElapsedTimer>();
-    shown->start();
-    scanner->OnFolder = [this, shown](const QString &folder) {
-        if (shown->elapsed() < 50)
-            return;
-        shown->restart();
-        QMetaObject::invokeMethod(
-            this, [this, folder] { Q_EMIT folderScanned(folder); }, Qt::QueuedConnection);
-    };
-    auto counted = std::make_shared<QElapsedTimer>();
-    counted->start();
-    scanner->OnCount = [this, counted](int count) {
-        if (counted->elapsed() < 50)
-            return;
-        counted->restart();
-        QMetaObject::invokeMethod(
-            this, [this, count] { Q_EMIT countChanged(count); }, Qt::QueuedConnection);
-    };
-    std::shared_ptr<std::atomic<bool>> dropped = FDropped;
-    FThread = std::thread([this, input, scanner, &clock, dropped] {
-        const TWalkEndClock walkEnd(clock, FWalking);
-        TDateBuildResult result = RunDateBuild(
-            input, *scanner, [this, dropped] { return FAbandon.load() || dropped->load(); },
-            walkEnd);
-        if (dropped->load())
-            return;
-        QMetaObject::invokeMethod(
-            this,
-            [this, result, dropped] {
-                if (dropped->load())
+    FJob.Run(
+        [this, input, scanner, &clock](TJobControl &control) {
+            // Progress reaches the window at most every 50 ms.
+            QElapsedTimer shown;
+            shown.start();
+            scanner->OnFolder = [this, &control, &shown](const QString &folder) {
+                if (shown.elapsed() < 50)
                     return;
-                FRunning = false;
-                Join();
-                Q_EMIT finished(result);
-            },
-            Qt::QueuedConnection);
-    });
+                shown.restart();
+                control.Post([this, folder] { Q_EMIT folderScanned(folder); });
+            };
+            QElapsedTimer counted;
+            counted.start();
+            scanner->OnCount = [this, &control, &counted](int count) {
+                if (counted.elapsed() < 50)
+                    return;
+                counted.restart();
+                control.Post([this, count] { Q_EMIT countChanged(count); });
+            };
+            const TWalkEndClock walkEnd(clock, FWalking);
+            TDateBuildResult result = RunDateBuild(
+                input, *scanner, [this, &control] { return FAbandon.load() || control.Stopped(); },
+                walkEnd);
+            scanner->OnFolder = nullptr;
+            scanner->OnCount = nullptr;
+            return result;
+        },
+        [this](const TDateBuildResult &result) {
+            FRunning = false;
+            Q_EMIT finished(result);
+        });
     return true;
 }
 
@@ -149,19 +142,11 @@ void TDateBuildJob::Stop()
 
 void TDateBuildJob::Cancel()
 {
-    if (FDropped)
-        FDropped->store(true);
     FAbandon = true;
     if (FScanner)
         FScanner->Stop();
-    Join();
+    FJob.Stop();
     FRunning = false;
-}
-
-void TDateBuildJob::Join()
-{
-    if (FThread.joinable())
-        FThread.join();
 }
 
 } // namespace korvatel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/background_job.h"
 #include "platform/clock.h"
 #include "sources/camera_clock.h"
 #include "sources/date_scan.h"
@@ -7,7 +8,6 @@
 #include <QObject>
 #include <atomic>
 #include <memory>
-#include <thread>
 
 namespace korvatel
 {
@@ -38,7 +38,7 @@ struct TDateBuildResult {
 TDateBuildResult RunDateBuild(const TDateBuildInput &input, TDateScanner &scanner,
     const std::function<bool()> &abandon, const TClock &clock);
 
-// Runs RunDateBuild on a thread of its own, so the window stays alive and the build can be
+// Runs RunDateBuild on a background job, so the window stays alive and the build can be
 // cancelled at any moment. The signals arrive on the thread that owns the job.
 class TDateBuildJob : public QObject
 {
@@ -63,14 +63,11 @@ Q_SIGNALS:
     void finished(const korvatel::TDateBuildResult &result);
 
 private:
-    void Join();
-
-    std::thread FThread;
     std::unique_ptr<TDateScanner> FScanner;
     std::atomic<bool> FWalking { false };
     std::atomic<bool> FAbandon { false };
-    std::shared_ptr<std::atomic<bool>> FDropped;
     bool FRunning = false;
+    TBackgroundJob FJob; // last: its thread ends before the scanner goes
 };
 
 } // namespace korvatel

@@ -2,7 +2,6 @@
 
 #include "sources/thumb_pool.h"
 
-#include <QThreadPool>
 #include <algorithm>
 
 namespace korvatel
@@ -13,33 +12,22 @@ TThumbLoader::TThumbLoader(const QString &works, int mode, QObject *parent, int 
 {
     qRegisterMetaType<TThumbResult>();
     if (threads <= 0)
-        threads = ThumbPool().maxThreadCount();
+        threads = ThumbWorkers();
     threads = std::max(threads, 1);
     for (int i = 0; i < threads; ++i) {
         FStores.push_back(std::make_unique<TThumbStore>(works, mode));
         FStoreLocks.push_back(std::make_unique<std::mutex>());
     }
-    FStoreTaken.assign(size_t(threads), false);
 }
 
 TThumbLoader::~TThumbLoader()
 {
-    std::unique_lock lock(FQueueLock);
-    FQuit = true;
-    FQueue.clear();
-    // The tasks touch this object until they end; a cell being made is finished first.
-    FIdle.wait(lock, [this] { return FRunning == 0; });
-}
-
-void TThumbLoader::StartWorkers()
-{
-    // A task not making a cell takes the next waiting one; more are started only for cells
-    // that no such task will take.
-    const auto busy = std::count(FStoreTaken.begin(), FStoreTaken.end(), true);
-    while (!FQuit && FRunning < int(FStores.size()) && FQueue.size() > size_t(FRunning - busy)) {
-        ++FRunning;
-        ThumbPool().start([this] { Drain(); });
+    {
+        const std::lock_guard lock(FQueueLock);
+        FQueue.clear();
     }
+    // The stop wakes the idle workers; a cell being made is finished first.
+    FJob.Stop();
 }
 
 void TThumbLoader::Request(const TThumbRequest &request)
@@ -53,8 +41,11 @@ void TThumbLoader::Request(const TThumbRequest &request)
             }
         }
         FQueue.push_back(request);
-        StartWorkers();
     }
+    // The workers start with the first cell asked for and wait for more until the loader goes.
+    if (!FJob.Running())
+        FJob.Start([this](TJobControl &control) { Drain(control); }, int(FStores.size()));
+    FWake.notify_one();
 }
 
 QList<int> TThumbLoader::ClearPending()
@@ -88,25 +79,22 @@ int TThumbLoader::Mode()
     return FStores[0]->Mode();
 }
 
-void TThumbLoader::Drain()
+void TThumbLoader::Drain(TJobControl &control)
 {
-    std::unique_lock lock(FQueueLock);
-    while (!FQuit && !FQueue.empty()) {
-        TThumbRequest request = std::move(FQueue.front());
-        FQueue.pop_front();
-        // Fewer tasks run than there are stores, so one is always free.
-        const size_t store = size_t(
-            std::find(FStoreTaken.begin(), FStoreTaken.end(), false) - FStoreTaken.begin());
-        FStoreTaken[store] = true;
-        lock.unlock();
+    // Each worker makes its cells with the store of its own number.
+    const size_t store = size_t(control.Worker());
+    for (;;) {
+        TThumbRequest request;
+        {
+            std::unique_lock lock(FQueueLock);
+            if (!FWake.wait(lock, control.Token(), [this] { return !FQueue.empty(); }))
+                return;
+            request = std::move(FQueue.front());
+            FQueue.pop_front();
+        }
         TThumbResult result = Make(store, std::move(request));
-        QMetaObject::invokeMethod(
-            this, [this, result] { Q_EMIT ready(result); }, Qt::QueuedConnection);
-        lock.lock();
-        FStoreTaken[store] = false;
+        control.Post([this, result] { Q_EMIT ready(result); });
     }
-    --FRunning;
-    FIdle.notify_all();
 }
 
 TThumbResult TThumbLoader::Make(size_t store, TThumbRequest request)

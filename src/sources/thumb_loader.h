@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/background_job.h"
 #include "sources/thumb_store.h"
 
 #include <QImage>
@@ -31,8 +32,8 @@ struct TThumbResult {
     bool hintChanged = false;
 };
 
-// Makes browser cells on the threads of ThumbPool (as many at once as the pool has threads,
-// or the number asked for), so that a folder of camera pictures never blocks the window and
+// Makes browser cells on a background job with one worker per core (ThumbWorkers), or the
+// number asked for, so that a folder of camera pictures never blocks the window and
 // uses every core: the window paints placeholders and asks; each answer arrives through
 // ready() on the thread that owns the loader. Each cell being made has a thumbnail store of
 // its own on the same Works folder, used by one thread at a time or under WithStore.
@@ -61,20 +62,16 @@ Q_SIGNALS:
     void ready(const korvatel::TThumbResult &result);
 
 private:
-    // Starts pool tasks while cells wait and stores are free; FQueueLock held.
-    void StartWorkers();
-    // One pool task: makes waiting cells until none is left.
-    void Drain();
+    // One worker of the job: makes waiting cells with its own store until the loader goes.
+    void Drain(TJobControl &control);
     TThumbResult Make(size_t store, TThumbRequest request);
 
     std::vector<std::unique_ptr<TThumbStore>> FStores;
     std::vector<std::unique_ptr<std::mutex>> FStoreLocks;
     mutable std::mutex FQueueLock;
-    std::condition_variable FIdle; // a task ended
+    std::condition_variable_any FWake; // a cell was asked for
     std::deque<TThumbRequest> FQueue;
-    std::vector<bool> FStoreTaken; // a task makes a cell with the store
-    int FRunning = 0; // tasks started and not ended
-    bool FQuit = false;
+    TBackgroundJob FJob; // last: its workers end before the stores go
 };
 
 } // namespace korvatel

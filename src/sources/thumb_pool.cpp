@@ -1,21 +1,14 @@
 #include "sources/thumb_pool.h"
 
 #include <QThread>
-#include <QThreadPool>
 #include <algorithm>
 
 namespace korvatel
 {
 
-QThreadPool &ThumbPool()
+int ThumbWorkers()
 {
-    // Never destroyed: a loader may still be ending its work while the program exits.
-    static QThreadPool *const pool = [] {
-        auto *made = new QThreadPool;
-        made->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-        return made;
-    }();
-    return *pool;
+    return std::max(1, QThread::idealThreadCount());
 }
 
 } // namespace korvatel

@@ -1,13 +1,11 @@
 #pragma once
 
-class QThreadPool;
-
 namespace korvatel
 {
 
-// The threads that make thumbnails, one per core: the browser's loader and the command line's
-// batch of thumbnails share them, so a folder of camera pictures uses every core while the
-// thread of the window only paints.
-QThreadPool &ThumbPool();
+// How many workers make thumbnails at once: one per core. The browser's loader and the command
+// line's batch of thumbnails run that many on their background jobs, so a folder of camera
+// pictures uses every core while the thread of the window only paints.
+int ThumbWorkers();
 
 } // namespace korvatel

@@ -81,73 +81,95 @@ QImage ShownImage(const TBitmap &bitmap)
 
 TPictureLoader::TPictureLoader(QObject *parent)
     : QObject(parent)
-    , FNewest(std::make_shared<std::atomic<int>>(0))
 {
-    FPool.setMaxThreadCount(1);
+    FJob.Start([this](TJobControl &control) { Work(control); });
 }
 
 TPictureLoader::~TPictureLoader()
 {
     Cancel();
-    FPool.clear();
-    FPool.waitForDone();
+    // The stop wakes the worker; a decode under way is finished first.
+    FJob.Stop();
 }
 
 void TPictureLoader::Cancel()
 {
-    FNewest->store(++FSerial);
+    FNewest.store(++FSerial);
     FBusy = false;
 }
 
 int TPictureLoader::Load(const QString &fileName)
 {
     const int serial = ++FSerial;
-    FNewest->store(serial);
+    FNewest.store(serial);
     FBusy = true;
-    std::shared_ptr<std::atomic<int>> newest = FNewest;
-    FPool.start([this, serial, newest, fileName, incremental = FIncremental] {
-        const auto current = [&] { return newest->load() == serial; };
-        if (!current())
-            return;
-        if (ImageKindOf(fileName) == ikJpeg) {
-            QFile file(fileName);
-            if (file.size() <= kPreviewMaxBytes && file.open(QIODevice::ReadOnly)) {
-                const QByteArray data = file.readAll();
-                const std::optional<TJpegInfo> info = ReadJpegInfo(data);
-                const QList<TJpegScale> steps = info
-                    ? PreviewSteps(QSize(info->width, info->height), kPreviewMinSide, incremental)
-                    : QList<TJpegScale>();
-                for (const TJpegScale scale : steps) {
-                    if (!current())
-                        return;
-                    std::optional<TPicturePreview> quick = DecodePreviewAt(data, *info, scale);
-                    if (quick)
-                        QMetaObject::invokeMethod(this, [this, serial, quick = std::move(*quick)] {
-                            if (serial == FSerial)
-                                Q_EMIT preview(serial, quick.bitmap, quick.storedSize);
-                        });
-                }
+    {
+        // Only the newest load is ever decoded: it takes the place of one still waiting.
+        const std::lock_guard lock(FLock);
+        FWaiting = TLoadRequest { serial, fileName, FIncremental };
+    }
+    FWake.notify_one();
+    return serial;
+}
+
+void TPictureLoader::Work(TJobControl &control)
+{
+    for (;;) {
+        TLoadRequest request;
+        {
+            std::unique_lock lock(FLock);
+            if (!FWake.wait(lock, control.Token(), [this] { return FWaiting.has_value(); }))
+                return;
+            request = std::move(*FWaiting);
+            FWaiting.reset();
+        }
+        Decode(control, request);
+    }
+}
+
+void TPictureLoader::Decode(const TJobControl &control, const TLoadRequest &request)
+{
+    const int serial = request.serial;
+    const QString &fileName = request.fileName;
+    const auto current = [&] { return FNewest.load() == serial && !control.Stopped(); };
+    if (!current())
+        return;
+    if (ImageKindOf(fileName) == ikJpeg) {
+        QFile file(fileName);
+        if (file.size() <= kPreviewMaxBytes && file.open(QIODevice::ReadOnly)) {
+            const QByteArray data = file.readAll();
+            const std::optional<TJpegInfo> info = ReadJpegInfo(data);
+            const QList<TJpegScale> steps = info ? PreviewSteps(QSize(info->width, info->height),
+                                                kPreviewMinSide, request.incremental)
+                                                 : QList<TJpegScale>();
+            for (const TJpegScale scale : steps) {
+                if (!current())
+                    return;
+                std::optional<TPicturePreview> quick = DecodePreviewAt(data, *info, scale);
+                if (quick)
+                    control.Post([this, serial, quick = std::move(*quick)] {
+                        if (serial == FSerial)
+                            Q_EMIT preview(serial, quick.bitmap, quick.storedSize);
+                    });
             }
         }
-        if (!current())
+    }
+    if (!current())
+        return;
+    QString error;
+    std::optional<TBitmap> bitmap = TViewedPicture::Decode(fileName, &error);
+    // The conversion for the screen is done here too: on a large picture it takes longer
+    // than the window may be held.
+    QImage shown = bitmap ? ShownImage(*bitmap) : QImage();
+    control.Post([this, serial, fileName, bitmap = std::move(bitmap), shown = std::move(shown),
+                     error]() mutable {
+        if (serial != FSerial)
             return;
-        QString error;
-        std::optional<TBitmap> bitmap = TViewedPicture::Decode(fileName, &error);
-        // The conversion for the screen is done here too: on a large picture it takes longer
-        // than the window may be held.
-        QImage shown = bitmap ? ShownImage(*bitmap) : QImage();
-        QMetaObject::invokeMethod(this,
-            [this, serial, fileName, bitmap = std::move(bitmap), shown = std::move(shown),
-                error]() mutable {
-                if (serial != FSerial)
-                    return;
-                FBusy = false;
-                FPicture = bitmap ? std::move(*bitmap) : TBitmap();
-                FShown = std::move(shown);
-                Q_EMIT loaded(serial, fileName, error);
-            });
+        FBusy = false;
+        FPicture = bitmap ? std::move(*bitmap) : TBitmap();
+        FShown = std::move(shown);
+        Q_EMIT loaded(serial, fileName, error);
     });
-    return serial;
 }
 
 } // namespace korvatel

@@ -2,14 +2,15 @@
 
 #include "imaging/bitmap.h"
 #include "imaging/jpeg_codec.h"
+#include "platform/background_job.h"
 
 #include <QImage>
 #include <QObject>
 #include <QSize>
 #include <QString>
-#include <QThreadPool>
 #include <atomic>
-#include <memory>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 
 namespace korvatel
@@ -46,7 +47,7 @@ constexpr int kIncrementMinSide = 160;
 // least kIncrementMinSide pixels.
 QList<TJpegScale> PreviewSteps(QSize stored, int minSide, bool incremental);
 
-// Decodes the viewer's pictures on a thread of its own, one at a time: for a JPEG first a
+// Decodes the viewer's pictures on a background job, one at a time: for a JPEG first a
 // quick look, or with incremental display a few ever sharper ones (preview), then the whole
 // picture (loaded). Each Load gets a serial number; only
 // the newest load reports, and a load that is no longer the newest when its turn comes is not
@@ -79,13 +80,24 @@ public:
     QImage TakeShown() { return std::move(FShown); }
 
 private:
-    QThreadPool FPool;
-    std::shared_ptr<std::atomic<int>> FNewest;
+    struct TLoadRequest {
+        int serial = 0;
+        QString fileName;
+        bool incremental = false;
+    };
+    void Work(TJobControl &control);
+    void Decode(const TJobControl &control, const TLoadRequest &request);
+
+    std::mutex FLock;
+    std::condition_variable_any FWake;
+    std::optional<TLoadRequest> FWaiting;
+    std::atomic<int> FNewest { 0 };
     int FSerial = 0;
     bool FBusy = false;
     bool FIncremental = false;
     TBitmap FPicture;
     QImage FShown;
+    TBackgroundJob FJob; // last: its worker ends before the rest goes
 };
 
 // The image that shows a picture on the screen: in the format the display scales fastest.

@@ -17,15 +17,19 @@
 #include "workspace/ui/file_manage_form.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -201,6 +205,35 @@ TEST(TMainMenus, TimeQueryTellsTheDifferenceAndThatTheClockNeedsRights)
         QStringLiteral("時計は遅れています。")))
         << f.prompter.Texts().join(u'|').toStdString();
     EXPECT_EQ(f.prompter.Texts().last(), ClockNotSetText());
+}
+
+TEST(TMainMenus, ASlowTimeServerLeavesTheWindowServedAndCancelEndsTheQuery)
+{
+    test::TDemoShop shop;
+    ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
+    TMenusFixture f(true);
+    ASSERT_TRUE(QFile::copy(shop.ServersFile(), f.home.FilePath(".config/korvatel/servers.ini")));
+    ASSERT_TRUE(shop.Control(QStringLiteral("answer_delay=5000")));
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(20);
+    int ticksWhenCancelled = -1;
+    QTimer::singleShot(600, [&] {
+        auto *box = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        ticksWhenCancelled = ticks;
+        QTest::mouseClick(box->findChild<QPushButton *>(), Qt::LeftButton);
+    });
+    f.prompter.Answer(TModalResult::mrYes);
+    QElapsedTimer took;
+    took.start();
+    f.Command("miTimeQuery")->trigger();
+    EXPECT_LT(took.elapsed(), 3000);
+    EXPECT_GT(ticksWhenCancelled, 5);
+    // The failure of the cancelled query is not shown: only the question before it was.
+    EXPECT_EQ(f.prompter.Texts().size(), 1) << f.prompter.Texts().join(u'|').toStdString();
 }
 
 TEST(TMainMenus, VersionCommandShowsTheProgramAndTheShop)

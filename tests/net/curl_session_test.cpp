@@ -1,9 +1,9 @@
 #include "net/curl_session.h"
+#include "platform/background_job.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEvent>
+#include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -27,36 +27,29 @@ TEST(TTransfer, ReportsProgressOnEverySeventeenthChunk)
     EXPECT_EQ(reported, QList<qint64>({ 17, 34 }));
 }
 
-// Counts the event-loop passes: each delivery posts the next event, which the pass that
-// delivered it leaves for the next one.
-class TPassCounter : public QObject
+// A transfer on a job sees the job's stop after its next chunk, as the cancel flag.
+TEST(TTransfer, AStoppedJobSetsTheCancelFlag)
 {
-public:
-    int passes = 0;
-    bool event(QEvent *e) override
-    {
-        if (e->type() != QEvent::User)
-            return QObject::event(e);
-        ++passes;
-        QCoreApplication::postEvent(this, new QEvent(QEvent::User));
-        return true;
-    }
-};
-
-TEST(TTransfer, TheWindowWorksAtMostEveryTwentyMilliseconds)
-{
-    TPassCounter counter;
-    QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
-    TTransfer transfer;
-    QElapsedTimer timer;
-    timer.start();
-    for (int chunk = 0; chunk < 5000; ++chunk)
+    bool cancelBeforeStop = true;
+    bool cancelAfterStop = false;
+    TBackgroundJob job;
+    job.Start([&](TJobControl &) {
+        TTransfer transfer;
         transfer.AfterChunk();
-    const qint64 elapsed = timer.elapsed();
-    // The first chunk lets the window work at once, then one pass per interval at the most.
-    EXPECT_GE(counter.passes, 1);
-    EXPECT_LE(counter.passes, elapsed / kPumpInterval + 2);
-    QCoreApplication::removePostedEvents(&counter);
+        cancelBeforeStop = transfer.cancel;
+        while (!JobStopRequested())
+            QThread::msleep(1);
+        transfer.AfterChunk();
+        cancelAfterStop = transfer.cancel;
+    });
+    QThread::msleep(20);
+    job.Stop();
+    EXPECT_FALSE(cancelBeforeStop);
+    EXPECT_TRUE(cancelAfterStop);
+    // Off a job nothing stops a transfer.
+    TTransfer transfer;
+    transfer.AfterChunk();
+    EXPECT_FALSE(transfer.cancel);
 }
 
 TEST(TTransfer, AProgressHookMaySetTheCancelFlag)

@@ -48,6 +48,13 @@ TEST(TSendForm, ShowsProgressAndSetsTheBufferAndCancel)
     SetBufferNum(kDefaultBufferNum);
 }
 
+// A pause of the upload (on the sending job's thread) where the customer acts on the window's
+// thread, after the progress queued before it has arrived.
+std::function<void(int)> OnWindowThread(std::function<void()> act)
+{
+    return [act](int) { QMetaObject::invokeMethod(qApp, act, Qt::BlockingQueuedConnection); };
+}
+
 // Six pictures packed as one order, and an FTP upload to the demo shop for it.
 class TSendFormUpload : public test::TDemoShopTest
 {
@@ -76,13 +83,13 @@ TEST_F(TSendFormUpload, TheCancelButtonStopsTheUploadBetweenFiles)
     ASSERT_TRUE(order);
     int shownFiles = -1;
     // The fifth file's pause is where the customer presses the button.
-    upload.pause = [&](int) {
+    upload.pause = OnWindowThread([&] {
         auto *form = qobject_cast<TSendForm *>(QApplication::activeModalWidget());
         if (!form)
             return;
         shownFiles = form->FileBar()->value();
         QTest::mouseClick(form->CancelButton(), Qt::LeftButton);
-    };
+    });
     const QString settings = b.dir.filePath(QStringLiteral("SysData"));
     EXPECT_EQ(TSendForm::Run(upload, *order, nullptr, settings), TSendResult::srCancelled);
     EXPECT_EQ(shownFiles, 5);
@@ -100,13 +107,13 @@ TEST_F(TSendFormUpload, EscapeCancelsTheUploadAndKeepsTheWindow)
     Pack(7200);
     ASSERT_TRUE(order);
     bool visibleAfterEscape = false;
-    upload.pause = [&](int) {
+    upload.pause = OnWindowThread([&] {
         auto *form = qobject_cast<TSendForm *>(QApplication::activeModalWidget());
         if (!form)
             return;
         QTest::keyClick(form, Qt::Key_Escape);
         visibleAfterEscape = form->isVisible();
-    };
+    });
     EXPECT_EQ(TSendForm::Run(upload, *order, nullptr), TSendResult::srCancelled);
     EXPECT_TRUE(visibleAfterEscape);
     EXPECT_EQ(order->sentFiles, 5);

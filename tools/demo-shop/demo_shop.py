@@ -51,6 +51,8 @@ Faults for tests, switched at run time through the service server
   http_lose_piece=N  every post of piece N of a split upload is thrown away (the answer says
                      the piece is still missing)
   card_decline=1     the card service declines every payment
+  answer_delay=MS    the service server waits MS milliseconds before each answer (the control
+                     requests excepted): a slow server for the client's busy boxes
   keitai_refuse=1    the FTP server refuses (550) every file stored under the phone folder
   reset=1            all faults off
 GET /_demo/flood?size=N[&length=0][&delay=MS] answers N bytes of line breaks (a flood for the
@@ -117,8 +119,8 @@ def signing_tool():
 
 FAULTS = {}
 FAULT_LOCK = threading.Lock()
-DEFAULT_FAULTS = {"ftp_drop_after": None, "ftp_drop_files": None, "ftp_stall": False,
-                  "ftp_wrong_size": False,
+DEFAULT_FAULTS = {"answer_delay": None, "ftp_drop_after": None, "ftp_drop_files": None,
+                  "ftp_stall": False, "ftp_wrong_size": False,
                   "time": "", "versions": "TRUE", "shop_stop": False, "card_decline": False,
                   "http_drop_piece": None, "http_lose_piece": None, "keitai_refuse": False}
 
@@ -294,6 +296,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         path, params = self.query()
+        if self.kind == "service" and path != "/_demo/control" and fault("answer_delay"):
+            time.sleep(fault("answer_delay") / 1000.0)
         if self.kind == "service":
             handled = self.shop.service_get(self, path, params)
             if handled:
@@ -750,8 +754,8 @@ class DemoShop:
                     if name in ("ftp_stall", "ftp_wrong_size", "shop_stop", "card_decline",
                                 "keitai_refuse"):
                         FAULTS[name] = value not in ("", "0")
-                    elif name in ("ftp_drop_after", "ftp_drop_files", "http_drop_piece",
-                                  "http_lose_piece"):
+                    elif name in ("answer_delay", "ftp_drop_after", "ftp_drop_files",
+                                  "http_drop_piece", "http_lose_piece"):
                         FAULTS[name] = int(value) if value else None
                     elif name in ("time", "versions"):
                         FAULTS[name] = value

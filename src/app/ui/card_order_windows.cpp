@@ -9,6 +9,7 @@
 #include "ordering/card_order_start.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "platform/ui/busy_box.h"
 #include "sending/order_host.h"
 #include "sending/ui/send_form.h"
 
@@ -32,6 +33,9 @@ TCardOrderStart CardOrderOf(TClientSession &session, TPrompter &prompter, QWidge
     const QString sysData = session.Workspace().SysData();
     start.hooks.sendWindow
         = [window, sysData](const auto &work) { return TSendForm::RunWork(window, sysData, work); };
+    start.hooks.runRequest = [window](const QString &text, const std::function<void()> &request) {
+        return RunBusy(window, text, [&request](TJobControl &) { request(); });
+    };
     return start;
 }
 
@@ -73,7 +77,11 @@ void OpenCardHistory(TClientSession &session, TPrompter &prompter, QWidget *wind
         const std::optional<TOrderHostTable> hosts
             = TOrderHostTable::FromLines(session.PriceTables.OrderHostTable());
         return hosts
-            && DownloadCardOrderFile(hosts->ImageServer(), hosts->Passive(), postCard, orderNo);
+            && RunBusyFor(
+                &form, QStringLiteral("注文ファイルを受信しています…"), [&](TJobControl &) {
+                    return DownloadCardOrderFile(
+                        hosts->ImageServer(), hosts->Passive(), postCard, orderNo);
+                }).value_or(false);
     };
     form.ChangeOrder = [&](const TCardHistEntry &entry) {
         return start.Change(entry).outcome == TCardOrderOutcome::coSent;

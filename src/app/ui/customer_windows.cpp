@@ -11,6 +11,7 @@
 #include "net/server_config.h"
 #include "platform/clock.h"
 #include "platform/shell.h"
+#include "platform/ui/busy_box.h"
 #include "pricing/shop_pricing.h"
 
 #include <QDir>
@@ -34,6 +35,62 @@ TCardPayment &NoCardService()
     return service;
 }
 
+// The card service as the customer windows use it: each request runs on a job under a busy box
+// over the window, so the window never waits on the service; a cancelled request fails.
+class TBusyCardPayment : public TCardPayment
+{
+public:
+    TBusyCardPayment(TCardService &service, QWidget *parent)
+        : FService(service)
+        , FParent(parent)
+    {
+    }
+
+    bool PayOrder(const QString &cardOrderId, double amount) override
+    {
+        return Busy([&] { return FService.PayOrder(cardOrderId, amount); }).value_or(false);
+    }
+    bool WriteBundle(const QString &cardOrderId, const QStringList &creditLines) override
+    {
+        return Busy([&] { return FService.WriteBundle(cardOrderId, creditLines); }).value_or(false);
+    }
+    bool ReleaseBundle(const QString &cardOrderId) override
+    {
+        return Busy([&] { return FService.ReleaseBundle(cardOrderId); }).value_or(false);
+    }
+    std::optional<qint64> NextCardNumber() override
+    {
+        return Busy([&] { return FService.NextCardNumber(); }).value_or(std::nullopt);
+    }
+    bool OpenCardSettings() override { return FService.OpenCardSettings(); }
+
+    // The states come back on the window's thread, after the answer has arrived.
+    void QuerySettlements(const QStringList &ids, const TSettleCallback &report)
+    {
+        const auto states = Busy([&] {
+            QList<std::pair<QString, int>> found;
+            FService.QuerySettlements(ids, [&found](const QString &id, int state, bool &) {
+                found.append({ id, state });
+            });
+            return found;
+        });
+        for (const auto &[id, state] : states.value_or(QList<std::pair<QString, int>>())) {
+            bool found = false;
+            report(id, state, found);
+        }
+    }
+
+private:
+    template <class Request> std::optional<std::invoke_result_t<Request>> Busy(Request request)
+    {
+        return RunBusyFor(FParent, QStringLiteral("カード決済サービスに接続しています…"),
+            [&](TJobControl &) { return request(); });
+    }
+
+    TCardService &FService;
+    QWidget *FParent;
+};
+
 // Card payment needs both the shop's offer and a service that can take it.
 bool OffersCard(const TClientSession &session, const TServerConfig &servers)
 {
@@ -56,7 +113,10 @@ int OpenSessionUserForm(TClientSession &session, bool orderMode, const TUserOrde
     context.memberServer = servers.memberUrl;
     context.offersCard = OffersCard(session, servers);
     const std::unique_ptr<TCardService> card = CardPaymentService(servers);
-    context.card = card ? card.get() : &NoCardService();
+    std::optional<TBusyCardPayment> busyCard;
+    if (card)
+        busyCard.emplace(*card, parent);
+    context.card = busyCard ? &*busyCard : &NoCardService();
     QString memberUser;
     const int result = OpenUserForm(
         session.User, context, orderMode, args, false, prompter, parent, &memberUser);
@@ -94,12 +154,16 @@ void OpenHistoryWindow(TClientSession &session, TPrompter &prompter, QWidget *pa
     context.shopId = session.ShopId();
     context.offersCard = OffersCard(session, servers);
     const std::unique_ptr<TCardService> card = CardPaymentService(servers);
-    context.card = card ? card.get() : &NoCardService();
+    std::optional<TBusyCardPayment> busyCard;
+    if (card)
+        busyCard.emplace(*card, parent);
+    context.card = busyCard ? &*busyCard : &NoCardService();
     // "再確認" asks the card service which payments it has settled.
-    if (card) {
-        context.settlementQuery = [&card](const QStringList &ids, const TSettleCallback &report) {
-            card->QuerySettlements(ids, report);
-        };
+    if (busyCard) {
+        context.settlementQuery
+            = [&busyCard](const QStringList &ids, const TSettleCallback &report) {
+                  busyCard->QuerySettlements(ids, report);
+              };
     }
     context.showFile = [&prompter, folders](const QString &path) {
         ShowHistoryFile(path, QString(), QStringLiteral("wordpad"), folders.temp, prompter, nullptr,

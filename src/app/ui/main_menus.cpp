@@ -17,7 +17,9 @@
 #include "order/ui/thumb_grid.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "platform/prompter_bridge.h"
 #include "platform/system_clock.h"
+#include "platform/ui/busy_box.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/widget_helpers.h"
 #include "sending/order_host.h"
@@ -297,12 +299,14 @@ void TMainMenus::miTimeQueryClick()
 {
     const TServerConfig servers = TServerConfig::Load(FSession.Workspace().Folders().configDir);
     bool refused = false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    CheckClock(servers, FWindow.Prompter(), SystemClock(), [this, &refused](const QDateTime &when) {
-        refused = !(SetClock ? SetClock(when) : SetSystemClock(when));
-        return !refused;
+    // The query runs on a job under a busy box; its questions come to the window's thread.
+    TPrompterBridge prompter(FWindow.Prompter(), &FWindow);
+    RunBusy(&FWindow, QStringLiteral("時刻を問い合わせています…"), [&](TJobControl &) {
+        CheckClock(servers, prompter, SystemClock(), [this, &refused](const QDateTime &when) {
+            refused = !(SetClock ? SetClock(when) : SetSystemClock(when));
+            return !refused;
+        });
     });
-    QApplication::restoreOverrideCursor();
     if (refused)
         FWindow.Prompter().Warn(ClockNotSetText());
 }

@@ -14,12 +14,15 @@
 #include "ordering/print_order_start.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "platform/prompter_bridge.h"
+#include "platform/ui/busy_box.h"
 #include "pricing/ui/order_info_form.h"
 #include "sending/ui/send_form.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QThread>
 
 namespace korvatel
 {
@@ -28,22 +31,27 @@ namespace
 {
 
 // The order start keeps its prompter for the life of the window, while tests may hand the
-// window another one: this one asks whichever the window has now.
+// window another one: this one asks whichever the window has now, on the window's thread (the
+// packing and the send ask from their job).
 class TForwardPrompter : public TPrompter
 {
 public:
-    explicit TForwardPrompter(std::function<TPrompter &()> target)
+    TForwardPrompter(std::function<TPrompter &()> target, QObject *window)
         : FTarget(std::move(target))
+        , FWindow(window)
     {
     }
     TModalResult Ask(TMsgKind kind, const QString &text, TMsgButtons buttons,
         const QString &caption = {}) override
     {
+        if (FWindow && QThread::currentThread() != FWindow->thread())
+            return AskOnThreadOf(FWindow, *this, kind, text, buttons, caption);
         return FTarget().Ask(kind, text, buttons, caption);
     }
 
 private:
     std::function<TPrompter &()> FTarget;
+    QObject *FWindow;
 };
 
 const TClock &WindowClock()
@@ -59,7 +67,7 @@ TOrderStartWindows::TOrderStartWindows(TClientSession &session, TBasketActions &
     : FSession(session)
     , FBasket(basket)
     , FWindow(window)
-    , FPrompter(std::make_unique<TForwardPrompter>(std::move(prompter)))
+    , FPrompter(std::make_unique<TForwardPrompter>(std::move(prompter), window))
 {
 }
 
@@ -106,23 +114,29 @@ TOrderStart &TOrderStartWindows::Start()
         return TThanksForm::Ask(
             orderName, { shop.SentDate, shop.SentAten, shop.HokanAten }, FWindow);
     };
-    hooks.payByCard = [&start, &prompter](const QString &cardOrderId, double amount) {
+    hooks.payByCard = [this, &start, &prompter](const QString &cardOrderId, double amount) {
         const std::unique_ptr<TCardService> card = CardPaymentService(start.values.servers);
         if (!card)
             return false;
-        if (card->PayOrder(cardOrderId, amount))
+        // The payment runs on a job under a busy box; a cancelled payment did not go through.
+        if (RunBusyFor(FWindow, QStringLiteral("カード決済を行っています…"), [&](TJobControl &) {
+                return card->PayOrder(cardOrderId, amount);
+            }).value_or(false))
             return true;
         prompter.Warn(QStringLiteral("クレジット決済ができませんでした。\r\n") + card->LastError());
         return false;
     };
     hooks.openHistory = [this, &prompter] { OpenHistoryWindow(FSession, prompter, FWindow); };
+    // Called by the send on its job: the menu changes on the window's thread.
     hooks.transferModeChanged = [this](int mode) {
-        // Kept for the next start of the program.
-        FSession.TransMode = TTransMode(mode);
-        SaveTransMode(FSession.TransModePath(), FSession.TransMode);
-        const QString name = QStringLiteral("miTransMode%1").arg(mode);
-        if (auto *item = FWindow->findChild<QAction *>(name))
-            item->setChecked(true);
+        QMetaObject::invokeMethod(FWindow, [this, mode] {
+            // Kept for the next start of the program.
+            FSession.TransMode = TTransMode(mode);
+            SaveTransMode(FSession.TransModePath(), FSession.TransMode);
+            const QString name = QStringLiteral("miTransMode%1").arg(mode);
+            if (auto *item = FWindow->findChild<QAction *>(name))
+                item->setChecked(true);
+        });
     };
     hooks.basketChanged = [this] { FBasket.Refresh(); };
     hooks.choosePhone = [this, &prompter](const QList<TThumbNail *> &pictures) {

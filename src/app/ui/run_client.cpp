@@ -8,13 +8,16 @@
 #include "app/ui/main_menus.h"
 #include "app/ui/start_forms.h"
 #include "app/ui/web_main.h"
+#include "platform/background_job.h"
 #include "platform/drive_table.h"
 #include "platform/fonts.h"
 #include "platform/launchers.h"
 #include "platform/process_start.h"
 #include "platform/program_file.h"
+#include "platform/prompter_bridge.h"
 #include "platform/shell.h"
 #include "platform/translations.h"
+#include "platform/ui/busy_box.h"
 #include "platform/ui/qt_prompter.h"
 #include "platform/user_folders.h"
 #include "sources/ui/browser_panel.h"
@@ -23,7 +26,6 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QProxyStyle>
-#include <QThreadPool>
 #include <QTimer>
 #include <QToolTip>
 #include <cstdio>
@@ -34,6 +36,31 @@ namespace korvatel
 
 namespace
 {
+
+// The shop data of the start, fetched on a job under a busy box: the start waits for it, the
+// screen does not. A cancelled fetch fails, and the program starts offline.
+class TBusyShopData : public TShopDataSource
+{
+public:
+    explicit TBusyShopData(TServerShopData &server)
+        : FServer(server)
+    {
+    }
+    bool FetchShopData(
+        const QString &shopId, const QString &downloadDir, QString &errorStatus) override
+    {
+        QString status;
+        const std::optional<bool> fetched
+            = RunBusyFor(nullptr, QStringLiteral("基本情報をダウンロードしています…"),
+                [&](TJobControl &) { return FServer.FetchShopData(shopId, downloadDir, status); });
+        errorStatus = fetched ? status : QStringLiteral("キャンセル");
+        return fetched.value_or(false);
+    }
+    QStringList Switches() const override { return FServer.Switches(); }
+
+private:
+    TServerShopData &FServer;
+};
 
 // Hints appear after 300 ms and stay 30 seconds: the style sets the delay, the filter shows
 // every hint with its own display time.
@@ -130,10 +157,11 @@ int RunClient(QApplication &app)
     TWorkspace workspace(folders, drives);
     const TServerConfig servers = TServerConfig::Load(folders.configDir);
     TServerShopData shopServer(servers);
+    TBusyShopData busyShopServer(shopServer);
     TSystemClock clock;
     const bool ctrlHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
     const TStartupResult startup
-        = RunStartup(entry, workspace, dialogs, shopServer, clock, ctrlHeld);
+        = RunStartup(entry, workspace, dialogs, busyShopServer, clock, ctrlHeld);
     if (!startup.proceed)
         return 0;
 
@@ -146,23 +174,35 @@ int RunClient(QApplication &app)
         window.Basket().ShowProblems
             = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
     window.show();
-    // The daily report of the customer to the shop goes out in the background; its failures
-    // are ignored.
+    // The daily report of the customer to the shop goes out on a job of its own; its failures
+    // are ignored, and a report still on its way when the window closes is stopped.
+    TBackgroundJob reporting;
     if (startup.runRegistrationReport) {
         const QStringList report = RegistrationReportLines(session, folders, clock);
         if (!report.isEmpty())
-            QThreadPool::globalInstance()->start(
-                [servers, report] { ReportRegistration(servers, report); });
+            reporting.Start(
+                [servers, report](TJobControl &) { ReportRegistration(servers, report); });
     }
-    // A downloaded new program is started on its own; this one then ends.
+    // A downloaded new program is started on its own; this one then ends. The version checks
+    // run on a job under a busy box; their questions come to the window's thread.
     const auto startNew = [](const QString &program) { return StartProgram(program); };
+    TPrompterBridge windowPrompter(prompter, &window);
+    const auto checkVersion = [&](bool fromMenu) {
+        return RunBusyFor(&window, QStringLiteral("バージョンを確認しています…"),
+            [&](TJobControl &) {
+                return fromMenu ? CheckVersionFromMenu(
+                           servers, session, OwnProgramVersion(), folders, windowPrompter, startNew)
+                                : ApplyVersionGate(session, servers, OwnProgramVersion(), folders,
+                                    windowPrompter, startNew);
+            })
+            .value_or(false);
+    };
     QTimer::singleShot(0, &window, [&] {
-        if (ApplyVersionGate(session, servers, OwnProgramVersion(), folders, prompter, startNew))
+        if (checkVersion(false))
             window.close();
     });
     window.Menus().CheckVersion = [&] {
-        if (CheckVersionFromMenu(
-                servers, session, OwnProgramVersion(), folders, prompter, startNew))
+        if (checkVersion(true))
             window.close();
     };
     if (!options.screenshot.isEmpty()) {

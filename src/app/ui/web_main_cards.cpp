@@ -9,10 +9,10 @@
 #include "cards/ui/card_page.h"
 #include "cards/ui/open_card_dialog.h"
 #include "net/server_config.h"
+#include "platform/ui/busy_box.h"
 #include "sources/ui/source_panel.h"
 #include "sources/ui/template_page.h"
 
-#include <QApplication>
 #include <QDir>
 
 namespace korvatel
@@ -36,12 +36,19 @@ void TWebMain::WireCardPage()
     templates->TemplatesWanted = [this, templates] {
         const QString download = FSession.Workspace().Download();
         const QDir folder(CardPlateFolder(download));
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const QList<TCardPlateEntry> plates = Online()
-            ? FetchCardPlates(TServerConfig::Load(FSession.Workspace().Folders().configDir),
-                download, FSession.ShopId())
-            : LocalCardPlates(folder.path());
-        QApplication::restoreOverrideCursor();
+        QList<TCardPlateEntry> plates;
+        if (Online()) {
+            // Fetched on a job under a busy box; a cancelled fetch shows the kept plates.
+            const TServerConfig servers
+                = TServerConfig::Load(FSession.Workspace().Folders().configDir);
+            const QString shop = FSession.ShopId();
+            plates = RunBusyFor(
+                this, QStringLiteral("テンプレートを取得しています…"), [&](TJobControl &) {
+                    return FetchCardPlates(servers, download, shop);
+                }).value_or(LocalCardPlates(folder.path()));
+        } else {
+            plates = LocalCardPlates(folder.path());
+        }
         QList<TTemplateItem> items;
         for (const TCardPlateEntry &plate : plates) {
             const QString path = folder.filePath(plate.file);

@@ -2,6 +2,7 @@
 
 #include "customer/card_payment.h"
 #include "platform/prompter.h"
+#include "platform/ui/busy_box.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -273,9 +274,16 @@ void TUserForm::btnOKClick()
         return;
     }
     if (FContext.memberMode) {
+        // Asked on a job under a busy box; a cancelled check leaves the window open.
         QString error, transport;
-        if (!CheckMemberAccount(
-                FContext.memberServer, { Member().user, Member().pass }, &error, &transport)) {
+        const TMemberAccount account { Member().user, Member().pass };
+        const std::optional<bool> known
+            = RunBusyFor(this, QStringLiteral("会員情報を確認しています…"), [&](TJobControl &) {
+                  return CheckMemberAccount(FContext.memberServer, account, &error, &transport);
+              });
+        if (!known)
+            return;
+        if (!*known) {
             FPrompter.Error(error + QStringLiteral("\r\n") + transport);
             return;
         }

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -25,7 +26,6 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace korvatel
 {
@@ -144,30 +144,31 @@ THoseiForm::THoseiForm(const QString &pictureFile, const CorrectionRecord &recor
         const QScreen *shown = parent ? parent->screen() : QGuiApplication::primaryScreen();
         screen = shown ? shown->availableSize() : QSize(1280, 800);
     }
-    connect(&FLoad, &QFutureWatcher<THoseiPicture>::finished, this, [this, panel] {
-        if (!FLoadError.isEmpty())
-            return LoadFailed(FLoadError);
-        panel->setEnabled(true);
-        PictureLoaded(FLoad.result());
-    });
-    FLoad.setFuture(QtConcurrent::run([this, file = FPictureFile, screen]() -> THoseiPicture {
-        try {
-            return LoadHoseiPicture(file, screen);
-        } catch (const std::exception &failure) {
-            // The text is kept for the window's thread, which shows the error box.
-            TScriptedPrompter boxes;
-            ShowCorrectionFailure(boxes, failure);
-            FLoadError = boxes.Texts().value(0);
-            return {};
-        }
-    }));
+    // The picture is read and made on the loader's job; the window shows it when it arrives.
+    FLoad.Run(
+        [file = FPictureFile, screen](TJobControl &) {
+            THoseiLoad load;
+            try {
+                load.picture = LoadHoseiPicture(file, screen);
+            } catch (const std::exception &failure) {
+                // The text is kept for the window's thread, which shows the error box.
+                TScriptedPrompter boxes;
+                ShowCorrectionFailure(boxes, failure);
+                load.error = boxes.Texts().value(0);
+            }
+            return load;
+        },
+        [this, panel](THoseiLoad load) {
+            FLoadEnded = true;
+            if (!load.error.isEmpty())
+                return LoadFailed(load.error);
+            panel->setEnabled(true);
+            PictureLoaded(std::move(load.picture));
+        });
     resize(std::min(screen.width(), 1200), std::min(screen.height(), 800));
 }
 
-THoseiForm::~THoseiForm()
-{
-    FLoad.waitForFinished();
-}
+THoseiForm::~THoseiForm() = default;
 
 bool THoseiForm::Edit(const QString &pictureFile, CorrectionRecord &record, const QString &areaFile,
     TPrompter &prompter, QWidget *parent)
@@ -184,9 +185,13 @@ bool THoseiForm::Edit(const QString &pictureFile, CorrectionRecord &record, cons
 
 bool THoseiForm::WaitLoaded()
 {
-    FLoad.waitForFinished();
-    QApplication::sendPostedEvents(); // delivers the watcher's report
-    QApplication::processEvents();
+    // Serves the window's events until the loader's answer has arrived; it comes before the
+    // job's finished().
+    if (!FLoadEnded) {
+        QEventLoop loop;
+        connect(&FLoad, &TBackgroundJob::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     return FLoaded;
 }
 

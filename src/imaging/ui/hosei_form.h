@@ -1,9 +1,9 @@
 #pragma once
 
 #include "imaging/correction_window.h"
+#include "platform/background_job.h"
 
 #include <QDialog>
-#include <QFutureWatcher>
 #include <QPointer>
 #include <functional>
 
@@ -22,6 +22,12 @@ class THoseiCurve;
 class THoseiLoupe;
 class THoseiPreview;
 class TPrompter;
+
+// What the correction window's loader hands back: the picture, or the text of its failure.
+struct THoseiLoad {
+    THoseiPicture picture;
+    QString error;
+};
 
 // The colour-correction window "色調補正" for one picture and its correction record. The
 // picture is decoded away from the window's thread at the screen's size; every change of a
@@ -94,8 +100,8 @@ private:
     bool FLoaded = false;
     bool FFailed = false;
     bool FQuiet = false; // setting the bars from the values, not from the customer
-    QFutureWatcher<THoseiPicture> FLoad;
-    QString FLoadError;
+    bool FLoadEnded = false; // the loader's answer arrived
+    TBackgroundJob FLoad; // reads and makes the picture; its work uses no member
 
     THoseiPreview *FPreview = nullptr;
     THoseiCurve *FCurve = nullptr;

@@ -2,8 +2,9 @@
 
 #include "mobile/keitai_datas.h"
 #include "platform/prompter.h"
+#include "platform/prompter_bridge.h"
+#include "platform/ui/busy_box.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -440,11 +441,11 @@ void TKSizeForm::btnDownloadClick()
             QStringLiteral("最新のデータをDownloadします。\r\n\r\n"
                            "修正データや追加登録データは抹消されます。よろしいですか？")))
         return;
-    DownloadKeitaiDatas(FTable, FServers, FWorkspaceFile, false, FPrompter, [](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
+    // The download runs on a job under a busy box over the window; its messages come to the
+    // window's thread.
+    TPrompterBridge prompter(FPrompter, this);
+    RunBusy(this, QStringLiteral("データをダウンロードしています…"), [&](TJobControl &) {
+        DownloadKeitaiDatas(FTable, FServers, FWorkspaceFile, false, prompter);
     });
     Reset();
 }
@@ -453,9 +454,9 @@ void TKSizeForm::UploadTable()
 {
     if (!FPrompter.Confirm(QStringLiteral("サーバーにデータをUploadします。")))
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    UploadKeitaiDatas(FTable, FServers, FPrompter);
-    QApplication::restoreOverrideCursor();
+    TPrompterBridge prompter(FPrompter, this);
+    RunBusy(this, QStringLiteral("データをアップロードしています…"),
+        [&](TJobControl &) { UploadKeitaiDatas(FTable, FServers, prompter); });
 }
 
 void TKSizeForm::btnImportClick()

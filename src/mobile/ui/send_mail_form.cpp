@@ -1,11 +1,14 @@
 #include "mobile/ui/send_mail_form.h"
 
 #include "mobile/mail/mail_settings.h"
+#include "platform/background_job.h"
 #include "platform/prompter.h"
 
-#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace korvatel
@@ -15,7 +18,8 @@ TSendMailForm::TSendMailForm(QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("KorvMailer Progress"));
-    // Events are processed while the mail goes: nothing else may be started meanwhile.
+    // The window's thread serves its events while the mail goes: nothing else may be started
+    // meanwhile.
     setWindowModality(Qt::ApplicationModal);
     auto *layout = new QVBoxLayout(this);
     FStatus = new QLabel(this);
@@ -26,8 +30,24 @@ TSendMailForm::TSendMailForm(QWidget *parent)
     FGauge->setRange(0, 6);
     FGauge->setValue(0);
     FGauge->setTextVisible(false);
+    FCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    FCancel->setObjectName(QStringLiteral("btCancel"));
     layout->addWidget(FStatus);
     layout->addWidget(FGauge);
+    layout->addWidget(FCancel, 0, Qt::AlignRight);
+    connect(FCancel, &QPushButton::clicked, this, &TSendMailForm::reject);
+}
+
+void TSendMailForm::reject()
+{
+    FCancel->setEnabled(false);
+    Q_EMIT cancelled();
+}
+
+void TSendMailForm::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    reject();
 }
 
 void TSendMailForm::ShowStatus(const QString &text)
@@ -35,7 +55,6 @@ void TSendMailForm::ShowStatus(const QString &text)
     FStatus->setText(text);
     FStep = FStep % 6 + 1;
     FGauge->setValue(FStep);
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdentity &identity,
@@ -43,9 +62,23 @@ TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdenti
     QWidget *parent)
 {
     TSendMailForm form(parent);
-    form.show();
-    const TMailOutcome outcome = SendBySmtp(
-        account, identity, job, now, [&form](const QString &text) { form.ShowStatus(text); });
+    TMailOutcome outcome;
+    {
+        QEventLoop loop;
+        TBackgroundJob sending;
+        QObject::connect(&sending, &TBackgroundJob::finished, &loop, &QEventLoop::quit);
+        // A cancelled session ends at its next transfer step; the job's end joins it.
+        QObject::connect(&form, &TSendMailForm::cancelled, &sending, &TBackgroundJob::Cancel);
+        QObject::connect(&form, &TSendMailForm::cancelled, &loop, &QEventLoop::quit);
+        sending.Start([&](TJobControl &control) {
+            outcome
+                = SendBySmtp(account, identity, job, now, [&control, &form](const QString &text) {
+                      control.Post([&form, text] { form.ShowStatus(text); });
+                  });
+        });
+        form.show();
+        loop.exec();
+    }
     form.hide();
     // The customer's own mail failed: its error first, as the progress window reports it.
     if (showResult && !outcome.firstReached && !outcome.lastText.isEmpty())

@@ -6,6 +6,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 namespace korvatel
 {
@@ -13,7 +14,8 @@ namespace korvatel
 class TPrompter;
 
 // "KorvMailer Progress": a status line and a gauge while mail is sent. Every status event shows
-// its text and moves the gauge on by a sixth of its width, starting again after six steps.
+// its text and moves the gauge on by a sixth of its width, starting again after six steps. The
+// cancel button, Esc and closing the window ask the sending to stop (cancelled()).
 class TSendMailForm : public QDialog
 {
     Q_OBJECT
@@ -23,18 +25,28 @@ public:
 
     QLabel *lbStatus() const { return FStatus; }
     QProgressBar *pbGauge() const { return FGauge; }
+    QPushButton *btCancel() const { return FCancel; }
 
     void ShowStatus(const QString &text);
+
+Q_SIGNALS:
+    void cancelled();
+
+protected:
+    void reject() override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     QLabel *FStatus;
     QProgressBar *FGauge;
+    QPushButton *FCancel;
     int FStep = 0;
 };
 
-// Sends the job with the progress window shown. A recipient's failure with an error text is
-// shown as "ERROR !\r\n" + the text (error box) when showResult is set, and so is the result
-// message at the end.
+// Sends the job on a background job with the progress window shown; the window's thread keeps
+// serving its events and the window's cancel stops the session. A recipient's failure with an error
+// text is shown as "ERROR !\r\n" + the text (error box) when showResult is set, and so is the
+// result message at the end.
 TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdentity &identity,
     const TMailJob &job, const QDateTime &now, bool showResult, TPrompter &prompter,
     QWidget *parent = nullptr);

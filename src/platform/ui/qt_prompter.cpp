@@ -1,8 +1,12 @@
 #include "platform/ui/qt_prompter.h"
 
+#include "platform/prompter_bridge.h"
+
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 
 namespace korvatel
 {
@@ -63,6 +67,11 @@ QMessageBox::Icon KindIcon(TMsgKind kind)
 TModalResult TQtPrompter::Ask(
     TMsgKind kind, const QString &text, TMsgButtons buttons, const QString &caption)
 {
+    // Work on a job's thread asks here too: the box is shown on the window's thread, and the
+    // job waits for the answer.
+    QCoreApplication *app = QCoreApplication::instance();
+    if (app && QThread::currentThread() != app->thread())
+        return AskOnThreadOf(app, *this, kind, text, buttons, caption);
     // The system's texts break lines with CR LF; a lone CR would show as a stray glyph here.
     const QString shown = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QMessageBox box(KindIcon(kind), caption.isEmpty() ? DefaultCaption(kind) : caption, shown,

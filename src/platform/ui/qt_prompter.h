@@ -8,7 +8,8 @@ namespace korvatel
 {
 
 // Shows each prompt as a modal QMessageBox over the given parent, with the button texts and
-// captions of a Japanese Windows desktop.
+// captions of a Japanese Windows desktop. Asked from another thread (work on a job), the box is
+// shown on the application's thread and the asker waits for the answer (see TPrompterBridge).
 class TQtPrompter : public TPrompter
 {
 public:

@@ -1,9 +1,10 @@
 #include "sending/ui/send_form.h"
 
 #include "net/win_inet.h"
+#include "platform/background_job.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -24,6 +25,40 @@ QString BufferText(int value)
 {
     return QStringLiteral("Buffer %1KB").arg(ChunkSize(value) / 1024);
 }
+
+// The window as the work on the job sees it: each change is queued to the window's thread; the
+// cancel flag is read across threads.
+class TQueuedSendProgress : public TSendProgress
+{
+public:
+    TQueuedSendProgress(TSendForm &form, const TJobControl &control)
+        : FForm(form)
+        , FControl(control)
+    {
+    }
+
+    void SetTitle(const QString &title) override
+    {
+        FControl.Post([form = &FForm, title] { form->SetTitle(title); });
+    }
+    void SetState(const QString &text) override
+    {
+        FControl.Post([form = &FForm, text] { form->SetState(text); });
+    }
+    void SetPosition(int done, int total) override
+    {
+        FControl.Post([form = &FForm, done, total] { form->SetPosition(done, total); });
+    }
+    void SetFileProgress(qint64 done, qint64 total) override
+    {
+        FControl.Post([form = &FForm, done, total] { form->SetFileProgress(done, total); });
+    }
+    bool CancelRequested() const override { return FForm.CancelRequested(); }
+
+private:
+    TSendForm &FForm;
+    const TJobControl &FControl;
+};
 
 } // namespace
 
@@ -125,9 +160,19 @@ TSendResult TSendForm::RunWork(QWidget *parent, const QString &sysDataDir,
     TSendForm form(parent);
     const int before = BufferNum();
     form.show();
-    // Drawn before the work starts: the first step may take a while.
-    QCoreApplication::processEvents();
-    const TSendResult result = work(form);
+    TSendResult result = TSendResult::srFailed;
+    {
+        // The window keeps serving its events (the cancel button, the slider, repaints) while
+        // the work runs on the job; the job ends before the window goes.
+        QEventLoop loop;
+        TBackgroundJob job;
+        QObject::connect(&job, &TBackgroundJob::finished, &loop, &QEventLoop::quit);
+        job.Start([&form, &work, &result](TJobControl &control) {
+            TQueuedSendProgress progress(form, control);
+            result = work(progress);
+        });
+        loop.exec();
+    }
     form.hide();
     if (!sysDataDir.isEmpty() && BufferNum() != before)
         SavePerformance(sysDataDir, BufferNum());

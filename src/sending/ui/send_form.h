@@ -3,6 +3,7 @@
 #include "sending/order_upload.h"
 
 #include <QDialog>
+#include <atomic>
 #include <functional>
 
 class QLabel;
@@ -40,8 +41,10 @@ public:
     // folder, a changed buffer setting is saved to Performance.ini there.
     static TSendResult Run(
         TOrderUpload &upload, TPackedOrder &order, QWidget *parent, const QString &sysDataDir = {});
-    // Shows the window, runs work with the window as its progress (work keeps it responsive)
-    // and closes it again; gives work's result. A changed buffer setting is saved as by Run.
+    // Shows the window, runs work on a background job with the window as its progress (queued
+    // to the window's thread, which stays responsive) and closes it again; gives work's result.
+    // Questions of the work go through a prompter that is safe off the window's thread (a
+    // TQtPrompter, a TPrompterBridge). A changed buffer setting is saved as by Run.
     static TSendResult RunWork(QWidget *parent, const QString &sysDataDir,
         const std::function<TSendResult(TSendProgress &)> &work);
 
@@ -60,7 +63,7 @@ private:
     QProgressBar *pbBytes = nullptr;
     QSlider *tbBuffer = nullptr;
     QPushButton *btCancel = nullptr;
-    bool FCancel = false;
+    std::atomic<bool> FCancel = false; // read by the work on the job
 };
 
 } // namespace korvatel
