@@ -115,112 +115,150 @@ int MailCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     return outcome.firstReached && outcome.failed == 0 ? 0 : 1;
 }
 
-int PhoneConvertCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+namespace
 {
+
+// The arguments of phone-convert as given.
+struct TPhoneConvertArgs {
     QString model, table, size, format, crop, picture, target;
     int turns = 0;
+};
+
+// Reads the arguments of phone-convert; false once it has told err what is wrong.
+bool ReadPhoneConvertArgs(const QStringList &args, TPhoneConvertArgs &a, QTextStream &err)
+{
     const QStringList withValue
         = { "--model", "--table", "--size", "--format", "--crop", "--turns" };
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         if (!withValue.contains(arg)) {
-            if (arg.startsWith(QLatin1String("--")) || !target.isEmpty()) {
+            if (arg.startsWith(QLatin1String("--")) || !a.target.isEmpty()) {
                 err << "unknown argument: " << arg << '\n';
-                return 2;
+                return false;
             }
-            (picture.isEmpty() ? picture : target) = arg;
+            (a.picture.isEmpty() ? a.picture : a.target) = arg;
             continue;
         }
         if (i + 1 >= args.size()) {
             err << arg << " needs a value\n";
-            return 2;
+            return false;
         }
         const QString value = args.at(++i);
         if (arg == QLatin1String("--model"))
-            model = value;
+            a.model = value;
         else if (arg == QLatin1String("--table"))
-            table = value;
+            a.table = value;
         else if (arg == QLatin1String("--size"))
-            size = value;
+            a.size = value;
         else if (arg == QLatin1String("--format"))
-            format = value;
+            a.format = value;
         else if (arg == QLatin1String("--crop"))
-            crop = value;
+            a.crop = value;
         else if (arg == QLatin1String("--turns")) {
             bool ok = false;
-            turns = value.toInt(&ok);
-            if (!ok || turns < 0 || turns > 3) {
+            a.turns = value.toInt(&ok);
+            if (!ok || a.turns < 0 || a.turns > 3) {
                 err << "--turns takes 0 to 3\n";
-                return 2;
+                return false;
             }
         }
     }
-    if (picture.isEmpty() || target.isEmpty() || model.isEmpty() == size.isEmpty()) {
+    if (a.picture.isEmpty() || a.target.isEmpty() || a.model.isEmpty() == a.size.isEmpty()) {
         err << "give the picture, --model or --size, and the output file\n";
-        return 2;
+        return false;
     }
+    return true;
+}
+
+// The phone the picture is made for: the model's size and format from the built-in or given
+// table, or the size given as WxH; --format overrides the format. Empty once it has told err
+// what is wrong.
+std::optional<TPhoneTarget> PhoneTargetOf(const TPhoneConvertArgs &a, QTextStream &err)
+{
     TPhoneTarget phone;
     phone.fmt = 0;
-    if (!model.isEmpty()) {
+    if (!a.model.isEmpty()) {
         TKeitaiDatas datas;
-        if (table.isEmpty())
+        if (a.table.isEmpty())
             datas.LoadBuiltIn();
-        else if (datas.LoadFromFile(table) < 0) {
-            err << "cannot read " << table << '\n';
-            return 2;
+        else if (datas.LoadFromFile(a.table) < 0) {
+            err << "cannot read " << a.table << '\n';
+            return std::nullopt;
         }
-        const TKeitaiData *data = datas.Find(model);
+        const TKeitaiData *data = datas.Find(a.model);
         if (!data) {
-            err << "no model " << model << '\n';
-            return 2;
+            err << "no model " << a.model << '\n';
+            return std::nullopt;
         }
         phone = { data->w, data->h, data->fmt };
     } else {
-        const QStringList parts = size.toLower().split(u'x');
+        const QStringList parts = a.size.toLower().split(u'x');
         bool okW = false, okH = false;
         phone.w = parts.size() == 2 ? parts.at(0).toInt(&okW) : 0;
         phone.h = parts.size() == 2 ? parts.at(1).toInt(&okH) : 0;
         if (!okW || !okH) {
             err << "--size takes WxH\n";
-            return 2;
+            return std::nullopt;
         }
     }
-    if (!format.isEmpty()) {
-        phone.fmt = KeitaiFormatOf(format.startsWith(u'.') ? format : u'.' + format);
+    if (!a.format.isEmpty()) {
+        phone.fmt = KeitaiFormatOf(a.format.startsWith(u'.') ? a.format : u'.' + a.format);
         if (phone.fmt == 0) {
             err << "--format takes jpg, png, gif or bmp\n";
-            return 2;
+            return std::nullopt;
         }
     }
     if (phone.fmt == 0) {
         err << "the model's format is not known: give --format\n";
-        return 2;
+        return std::nullopt;
     }
     if (!ValidPhoneTarget(phone)) {
         err << "the phone size must lie within " << kMinPhoneSide << " to " << kMaxPhoneSide
             << '\n';
+        return std::nullopt;
+    }
+    return phone;
+}
+
+// The crop given as left,top,right,bottom fractions of the picture, or no crop when none is
+// given. Empty once it has told err what is wrong.
+std::optional<TKeitaiCrop> CropOf(const QString &crop, QTextStream &err)
+{
+    if (crop.isEmpty())
+        return TKeitaiCrop();
+    const QStringList parts = crop.split(u',');
+    double values[4] = { 0, 0, 0, 0 };
+    bool ok = parts.size() == 4;
+    for (int i = 0; ok && i < 4; ++i)
+        values[i] = parts.at(i).toDouble(&ok);
+    if (!ok || !(values[2] > values[0]) || !(values[3] > values[1]) || values[0] < -10
+        || values[2] > 10 || values[1] < -10 || values[3] > 10) {
+        err << "--crop takes left,top,right,bottom fractions with left < right, top < bottom\n";
+        return std::nullopt;
+    }
+    return TKeitaiCrop::FromArray(values);
+}
+
+} // namespace
+
+int PhoneConvertCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    TPhoneConvertArgs a;
+    if (!ReadPhoneConvertArgs(args, a, err))
         return 2;
-    }
-    TKeitaiCrop trim;
-    if (!crop.isEmpty()) {
-        const QStringList parts = crop.split(u',');
-        double values[4] = { 0, 0, 0, 0 };
-        bool ok = parts.size() == 4;
-        for (int i = 0; ok && i < 4; ++i)
-            values[i] = parts.at(i).toDouble(&ok);
-        if (!ok || !(values[2] > values[0]) || !(values[3] > values[1]) || values[0] < -10
-            || values[2] > 10 || values[1] < -10 || values[3] > 10) {
-            err << "--crop takes left,top,right,bottom fractions with left < right, top < bottom\n";
-            return 2;
-        }
-        trim = TKeitaiCrop::FromArray(values);
-    }
+    const std::optional<TPhoneTarget> phone = PhoneTargetOf(a, err);
+    if (!phone)
+        return 2;
+    const std::optional<TKeitaiCrop> trim = CropOf(a.crop, err);
+    if (!trim)
+        return 2;
     QString error;
-    if (!ConvertPhonePicture(picture, turns, trim, phone, target, &error)) {
+    if (!ConvertPhonePicture(a.picture, a.turns, *trim, *phone, a.target, &error)) {
         err << error << '\n';
         return 1;
     }
-    out << phone.w << 'x' << phone.h << ' ' << KeitaiFormatName(phone.fmt) << ' ' << target << '\n';
+    out << phone->w << 'x' << phone->h << ' ' << KeitaiFormatName(phone->fmt) << ' ' << a.target
+        << '\n';
     return 0;
 }
 

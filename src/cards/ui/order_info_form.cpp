@@ -43,6 +43,16 @@ void SelectByName(QComboBox *box, const QString &name)
         box->setCurrentIndex(index);
 }
 
+// A line edit named name in a row of form.
+QLineEdit *AddEdit(
+    QFormLayout *form, QWidget *owner, const QString &label, const QString &text, const char *name)
+{
+    auto *line = new QLineEdit(text, owner);
+    line->setObjectName(QLatin1String(name));
+    form->addRow(label, line);
+    return line;
+}
+
 } // namespace
 
 TformOrderInfo::TformOrderInfo(TCardOrderArgs args, TPrompter &prompter, QWidget *parent)
@@ -62,7 +72,24 @@ void TformOrderInfo::BuildControls()
     auto *layout = new QHBoxLayout(this);
     auto *left = new QVBoxLayout;
     layout->addLayout(left, 1);
+    BuildOrderBox(left);
+    BuildCustomerBox(left);
+    BuildOtherBox(left);
+    auto *right = new QVBoxLayout;
+    layout->addLayout(right, 1);
+    BuildSendSide(right);
 
+    connect(FPaper, &QComboBox::currentIndexChanged, this, [this] { UpdatePrices(); });
+    connect(FNum, &QSpinBox::valueChanged, this, [this] { UpdatePrices(); });
+    connect(FTrans, &QComboBox::currentIndexChanged, this, [this] { TransChanged(); });
+    connect(FPay, &QComboBox::currentIndexChanged, this, [this] { PayChanged(); });
+    connect(FOtherSend, &QCheckBox::toggled, this, [this] { OtherSendChanged(); });
+    connect(FOtherPref, &QComboBox::currentIndexChanged, this, [this] { UpdatePrices(); });
+    connect(FAdrs1, &QLineEdit::textChanged, this, [this] { UpdatePrices(); });
+}
+
+void TformOrderInfo::BuildOrderBox(QVBoxLayout *left)
+{
     auto *order = new QGroupBox(QStringLiteral("ご注文内容"), this);
     auto *orderForm = new QFormLayout(order);
     FPaper = new QComboBox(order);
@@ -84,47 +111,47 @@ void TformOrderInfo::BuildControls()
     FPayNote = new QLabel(order);
     orderForm->addRow(QString(), FPayNote);
     left->addWidget(order);
+}
 
+void TformOrderInfo::BuildCustomerBox(QVBoxLayout *left)
+{
     auto *customer = new QGroupBox(QStringLiteral("お客様"), this);
-    auto *customerForm = new QFormLayout(customer);
-    auto edit = [&](QFormLayout *form, QWidget *owner, const QString &label, const QString &text,
-                    const char *name) {
-        auto *line = new QLineEdit(text, owner);
-        line->setObjectName(QLatin1String(name));
-        form->addRow(label, line);
-        return line;
-    };
-    FKana = edit(customerForm, customer, QStringLiteral("フリガナ"), {}, "edKana");
-    FName = edit(customerForm, customer, QStringLiteral("お名前"), FArgs.name, "edName");
-    FZip = edit(customerForm, customer, QStringLiteral("〒番号"), FArgs.zip, "edZip");
-    FAdrs1 = edit(customerForm, customer, QStringLiteral("住所"), FArgs.adrs1, "edAdrs1");
-    FAdrs2 = edit(customerForm, customer, QStringLiteral("住所(続き)"), FArgs.adrs1Over, "edAdrs2");
-    FAdrs3 = edit(customerForm, customer, QStringLiteral("建物名"), FArgs.adrs2, "edAdrs3");
-    FMail = edit(customerForm, customer, QStringLiteral("MAIL"), FArgs.mail, "edMail");
-    FTel1 = edit(customerForm, customer, QStringLiteral("TEL1"), FArgs.tel1, "edTel1");
-    FTel2 = edit(customerForm, customer, QStringLiteral("TEL2"), FArgs.tel2, "edTel2");
+    auto *form = new QFormLayout(customer);
+    FKana = AddEdit(form, customer, QStringLiteral("フリガナ"), {}, "edKana");
+    FName = AddEdit(form, customer, QStringLiteral("お名前"), FArgs.name, "edName");
+    FZip = AddEdit(form, customer, QStringLiteral("〒番号"), FArgs.zip, "edZip");
+    FAdrs1 = AddEdit(form, customer, QStringLiteral("住所"), FArgs.adrs1, "edAdrs1");
+    FAdrs2 = AddEdit(form, customer, QStringLiteral("住所(続き)"), FArgs.adrs1Over, "edAdrs2");
+    FAdrs3 = AddEdit(form, customer, QStringLiteral("建物名"), FArgs.adrs2, "edAdrs3");
+    FMail = AddEdit(form, customer, QStringLiteral("MAIL"), FArgs.mail, "edMail");
+    FTel1 = AddEdit(form, customer, QStringLiteral("TEL1"), FArgs.tel1, "edTel1");
+    FTel2 = AddEdit(form, customer, QStringLiteral("TEL2"), FArgs.tel2, "edTel2");
     left->addWidget(customer);
+}
 
+void TformOrderInfo::BuildOtherBox(QVBoxLayout *left)
+{
     auto *other = new QGroupBox(QStringLiteral("お届け先"), this);
-    auto *otherForm = new QFormLayout(other);
+    auto *form = new QFormLayout(other);
     FOtherSend = new QCheckBox(QStringLiteral("ご自宅以外へお届け"), other);
-    otherForm->addRow(FOtherSend);
-    FOtherName = edit(otherForm, other, QStringLiteral("お名前"), {}, "edOtherName");
+    form->addRow(FOtherSend);
+    FOtherName = AddEdit(form, other, QStringLiteral("お名前"), {}, "edOtherName");
     FOtherPref = new QComboBox(other);
     FOtherPref->addItem(QString(), -1);
     for (int pref = 1; pref <= 47; ++pref)
         FOtherPref->addItem(PrefectureTableEntry(pref - 1), pref);
-    otherForm->addRow(QStringLiteral("都道府県"), FOtherPref);
-    FOtherZip = edit(otherForm, other, QStringLiteral("〒番号"), {}, "edOtherZip");
+    form->addRow(QStringLiteral("都道府県"), FOtherPref);
+    FOtherZip = AddEdit(form, other, QStringLiteral("〒番号"), {}, "edOtherZip");
     FOtherAdrs = new QPlainTextEdit(other);
     FOtherAdrs->setMaximumHeight(50);
-    otherForm->addRow(QStringLiteral("ご住所"), FOtherAdrs);
-    FOtherMail = edit(otherForm, other, QStringLiteral("Mail"), {}, "edOtherMail");
-    FOtherTel = edit(otherForm, other, QStringLiteral("Tel"), {}, "edOtherTel");
+    form->addRow(QStringLiteral("ご住所"), FOtherAdrs);
+    FOtherMail = AddEdit(form, other, QStringLiteral("Mail"), {}, "edOtherMail");
+    FOtherTel = AddEdit(form, other, QStringLiteral("Tel"), {}, "edOtherTel");
     left->addWidget(other);
+}
 
-    auto *right = new QVBoxLayout;
-    layout->addLayout(right, 1);
+void TformOrderInfo::BuildSendSide(QVBoxLayout *right)
+{
     right->addWidget(new QLabel(QStringLiteral("差出人"), this));
     FSender = new QPlainTextEdit(FArgs.senderLines.join(u'\n'), this);
     FSender->setMaximumHeight(70);
@@ -149,16 +176,8 @@ void TformOrderInfo::BuildControls()
     buttons->addWidget(FSend);
     buttons->addWidget(close);
     right->addLayout(buttons);
-
     connect(FSend, &QPushButton::clicked, this, [this] { btnSendClick(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(FPaper, &QComboBox::currentIndexChanged, this, [this] { UpdatePrices(); });
-    connect(FNum, &QSpinBox::valueChanged, this, [this] { UpdatePrices(); });
-    connect(FTrans, &QComboBox::currentIndexChanged, this, [this] { TransChanged(); });
-    connect(FPay, &QComboBox::currentIndexChanged, this, [this] { PayChanged(); });
-    connect(FOtherSend, &QCheckBox::toggled, this, [this] { OtherSendChanged(); });
-    connect(FOtherPref, &QComboBox::currentIndexChanged, this, [this] { UpdatePrices(); });
-    connect(FAdrs1, &QLineEdit::textChanged, this, [this] { UpdatePrices(); });
 }
 
 QString TformOrderInfo::ChoicesFile() const

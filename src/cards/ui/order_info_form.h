@@ -16,6 +16,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
+class QVBoxLayout;
 
 namespace korvatel
 {
@@ -78,6 +79,11 @@ public:
 
 private:
     void BuildControls();
+    // The groups of controls, top to bottom on the left, then the right side with the buttons.
+    void BuildOrderBox(QVBoxLayout *left);
+    void BuildCustomerBox(QVBoxLayout *left);
+    void BuildOtherBox(QVBoxLayout *left);
+    void BuildSendSide(QVBoxLayout *right);
     void LoadChoices();
     void UpdatePrices();
     // Selects in to the partner of from's choice, if it has one.

@@ -44,6 +44,36 @@ TKeitaiEditForm::TKeitaiEditForm(const QList<TThumbNail *> &pictures, int w, int
 {
     setWindowTitle(QStringLiteral("携帯画像トリミング"));
     auto *layout = new QHBoxLayout(this);
+    layout->addLayout(BuildPictureSide());
+    auto *right = new QVBoxLayout;
+    right->addLayout(BuildMoveButtons());
+    right->addLayout(BuildFitButtons());
+    right->addLayout(BuildZoomButtons());
+    right->addLayout(BuildTurnButtons());
+    right->addStretch();
+    auto *hint = new QLabel(QStringLiteral("最後の画像で完了できます"), this);
+    right->addWidget(hint);
+    right->addLayout(BuildClosingButtons());
+    layout->addLayout(right);
+
+    FRepeat = new QTimer(this);
+    FRepeat->setSingleShot(true);
+    connect(FRepeat, &QTimer::timeout, this, [this] {
+        if (!FRepeatStep)
+            return;
+        ++FRepeats;
+        if (!FRepeatStep(FRepeats))
+            return StopRepeat();
+        FRepeat->start(FNextDelay(FRepeat->interval()));
+    });
+    ConnectPaging();
+    FPicture->installEventFilter(this);
+    FPanel->installEventFilter(this);
+    SetPhoneSize(w, h);
+}
+
+QLayout *TKeitaiEditForm::BuildPictureSide()
+{
     auto *left = new QVBoxLayout;
     FFileLabel = new QLabel(this);
     FFileLabel->setObjectName(QStringLiteral("lblFile"));
@@ -74,9 +104,11 @@ TKeitaiEditForm::TKeitaiEditForm(const QList<TThumbNail *> &pictures, int w, int
     paging->addWidget(FNext);
     paging->addStretch();
     left->addLayout(paging);
-    layout->addLayout(left);
+    return left;
+}
 
-    auto *right = new QVBoxLayout;
+QLayout *TKeitaiEditForm::BuildMoveButtons()
+{
     auto *moves = new QGridLayout;
     FMoves.resize(13, nullptr);
     const struct {
@@ -111,8 +143,11 @@ TKeitaiEditForm::TKeitaiEditForm(const QList<TThumbNail *> &pictures, int w, int
         });
         connect(button, &QPushButton::released, this, &TKeitaiEditForm::StopRepeat);
     }
-    right->addLayout(moves);
+    return moves;
+}
 
+QLayout *TKeitaiEditForm::BuildFitButtons()
+{
     auto *fits = new QGridLayout;
     const struct {
         TKeitaiFit fit;
@@ -130,8 +165,11 @@ TKeitaiEditForm::TKeitaiEditForm(const QList<TThumbNail *> &pictures, int w, int
         const TKeitaiFit fit = f.fit;
         connect(button, &QPushButton::clicked, this, [this, fit] { Fit(fit); });
     }
-    right->addLayout(fits);
+    return fits;
+}
 
+QLayout *TKeitaiEditForm::BuildZoomButtons()
+{
     auto *zooms = new QHBoxLayout;
     const char *zoomCaptions[] = { "－－", "－", "＋", "＋＋" };
     for (int tag = 0; tag < 4; ++tag) {
@@ -146,36 +184,39 @@ TKeitaiEditForm::TKeitaiEditForm(const QList<TThumbNail *> &pictures, int w, int
         });
         connect(button, &QPushButton::released, this, &TKeitaiEditForm::StopRepeat);
     }
-    right->addLayout(zooms);
+    return zooms;
+}
+
+QLayout *TKeitaiEditForm::BuildTurnButtons()
+{
     auto *turns = new QHBoxLayout;
     FTurnLeft = Button(this, QStringLiteral("sbTurnLeft"), QStringLiteral("左"));
     FTurnRight = Button(this, QStringLiteral("sbTurnRight"), QStringLiteral("右"));
     turns->addWidget(FTurnLeft);
     turns->addWidget(FTurnRight);
-    right->addLayout(turns);
     connect(FTurnRight, &QPushButton::clicked, this, [this] { Turn(1); });
     connect(FTurnLeft, &QPushButton::clicked, this, [this] { Turn(3); });
-    right->addStretch();
-    auto *hint = new QLabel(QStringLiteral("最後の画像で完了できます"), this);
-    right->addWidget(hint);
+    return turns;
+}
+
+QLayout *TKeitaiEditForm::BuildClosingButtons()
+{
     auto *closing = new QHBoxLayout;
     FDone = Button(this, QStringLiteral("btnDone"), QStringLiteral("完了"));
     FBack = Button(this, QStringLiteral("btnBack"), QStringLiteral("戻る"));
     closing->addWidget(FDone);
     closing->addWidget(FBack);
-    right->addLayout(closing);
-    layout->addLayout(right);
-
-    FRepeat = new QTimer(this);
-    FRepeat->setSingleShot(true);
-    connect(FRepeat, &QTimer::timeout, this, [this] {
-        if (!FRepeatStep)
-            return;
-        ++FRepeats;
-        if (!FRepeatStep(FRepeats))
-            return StopRepeat();
-        FRepeat->start(FNextDelay(FRepeat->interval()));
+    connect(FDone, &QPushButton::clicked, this, [this] {
+        Record();
+        accept();
     });
+    connect(FBack, &QPushButton::clicked, this, &QDialog::reject);
+    return closing;
+}
+
+void TKeitaiEditForm::ConnectPaging()
+{
+    // Held down, the paging buttons repeat, faster and faster.
     for (const auto &[button, delta] : { std::pair { FPrev, -1 }, std::pair { FNext, 1 } }) {
         const int d = delta;
         QPushButton *b = button;
@@ -193,14 +234,6 @@ TKeitaiEditForm::TKeitaiEditForm(const QList<TThumbNail *> &pictures, int w, int
         });
         connect(b, &QPushButton::released, this, &TKeitaiEditForm::StopRepeat);
     }
-    connect(FDone, &QPushButton::clicked, this, [this] {
-        Record();
-        accept();
-    });
-    connect(FBack, &QPushButton::clicked, this, &QDialog::reject);
-    FPicture->installEventFilter(this);
-    FPanel->installEventFilter(this);
-    SetPhoneSize(w, h);
 }
 
 QPushButton *TKeitaiEditForm::btnMove(int tag) const

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QLabel;
+class QLayout;
 class QPushButton;
 class QTimer;
 
@@ -68,6 +69,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The controls, each group in its own layout: the picture with the paging buttons on the
+    // left, the buttons that move, fit, zoom and turn it and the closing buttons on the right.
+    QLayout *BuildPictureSide();
+    QLayout *BuildMoveButtons();
+    QLayout *BuildFitButtons();
+    QLayout *BuildZoomButtons();
+    QLayout *BuildTurnButtons();
+    QLayout *BuildClosingButtons();
+    void ConnectPaging();
     void LoadPicture();
     void Place(const QRect &control);
     void UpdatePaging();
