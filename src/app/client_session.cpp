@@ -15,13 +15,23 @@
 namespace korvatel
 {
 
-TClientSession::TClientSession(TWorkspace workspace, TEntryResult entry, TStartupResult startup)
+TClientSession::TClientSession(TWorkspace workspace, TEntryResult entry, TStartupResult startup,
+    std::optional<TServerConfig> servers)
     : FWorkspace(std::move(workspace))
     , FEntry(std::move(entry))
     , FStartup(std::move(startup))
     , FCampus(std::make_unique<TCampusPriceLists>())
     , FOrders(std::make_unique<TThumbNails>())
 {
+    if (servers)
+        Servers = std::move(*servers);
+    else
+        ReloadServers();
+}
+
+void TClientSession::ReloadServers()
+{
+    Servers = TServerConfig::Load(FWorkspace.Folders().configDir);
 }
 
 bool TClientSession::RefuseWhenOffline(TPrompter &prompter, const QString &message) const
@@ -140,7 +150,6 @@ std::function<void()> TClientSession::SaveOrderMemoryHook(const TThumbNails &lis
 void TClientSession::LoadAtFirstIdle()
 {
     NodeExp.Load(NodeExpPath());
-    LoadPerformance(FWorkspace.SysData());
     TransMode = LoadTransMode(TransModePath());
 }
 

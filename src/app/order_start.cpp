@@ -349,12 +349,13 @@ bool TOrderStart::DeliverPhone(TRun &run, TSendProgress &progress)
         pictures << PhonePictureOf(*item);
     const TPhoneServer server = PhoneServerOf(*run.hosts);
     QTemporaryDir work;
-    const TPhoneDelivery delivery = DeliverPhonePictures(pictures, run.phone->target, server,
-        PhoneFolderName(FClock.Now()), work.path(), [&progress](int done, int total) {
-            progress.SetPosition(done, total);
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents();
-        });
+    const TPhoneDelivery delivery
+        = DeliverPhonePictures(servers.Transport(), pictures, run.phone->target, server,
+            PhoneFolderName(FClock.Now()), work.path(), [&progress](int done, int total) {
+                progress.SetPosition(done, total);
+                if (QCoreApplication::instance())
+                    QCoreApplication::processEvents();
+            });
     if (!delivery.ok) {
         FPrompter.Error(PhoneUploadFailedMessage(delivery.error));
         return false;
@@ -373,7 +374,7 @@ void TOrderStart::NotifyPhone(TRun &run)
     const QString page = run.result.phonePage;
     run.result.phoneNotified = hooks.notifyPhone
         ? hooks.notifyPhone(address, page, &reason)
-        : SendPhoneNotice(
+        : SendPhoneNotice(servers.Transport(),
             TMailSettings::Load(
                 QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName())),
             address, page, FClock.Now(), &reason);

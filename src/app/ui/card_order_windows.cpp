@@ -43,7 +43,7 @@ QString PostCard(const TClientSession &session)
 
 TServerConfig Servers(const TClientSession &session)
 {
-    return TServerConfig::Load(session.Workspace().Folders().configDir);
+    return session.Servers;
 }
 
 QString ShopName(const TClientSession &session)
@@ -235,8 +235,8 @@ void OpenCardHistory(TClientSession &session, TPrompter &prompter, QWidget *wind
         const std::optional<TOrderHostTable> hosts
             = TOrderHostTable::FromLines(session.PriceTables.OrderHostTable());
         return hosts
-            && DownloadCardOrderFile(
-                hosts->ImageServer(), hosts->Passive(), PostCard(session), orderNo);
+            && DownloadCardOrderFile(session.Servers.Transport(), hosts->ImageServer(),
+                hosts->Passive(), PostCard(session), orderNo);
     };
     form.ChangeOrder = [&](const TCardHistEntry &entry) {
         return ChangeCardOrder(session, entry, prompter, &form);

@@ -125,6 +125,9 @@ void TMainMenus::BuildSettingsMenu()
                 QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName()),
                 PhoneUploadOf(FSession), FWindow.Prompter(), window);
             RunDialog ? RunDialog(form) : form.exec() == QDialog::Accepted;
+            // The network's settings were looked at: servers.ini counts as it now reads, with
+            // no restart.
+            FSession.ReloadServers();
         });
     AddMenuCommand(window, menu, "miFileManage", QStringLiteral("ファイル管理"),
         QKeySequence(QStringLiteral("Ctrl+O")), [this] { miFileManageClick(); });
@@ -405,7 +408,7 @@ void TMainMenus::miFileManageClick()
 
 void TMainMenus::miTimeQueryClick()
 {
-    const TServerConfig servers = TServerConfig::Load(FSession.Workspace().Folders().configDir);
+    const TServerConfig &servers = FSession.Servers;
     bool refused = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     CheckClock(servers, FWindow.Prompter(), SystemClock(), [this, &refused](const QDateTime &when) {

@@ -67,12 +67,14 @@ TOrderStartWindows::~TOrderStartWindows() = default;
 
 TOrderStart &TOrderStartWindows::Start()
 {
-    if (FStart)
+    if (FStart) {
+        FStart->servers = FSession.Servers; // as the session now reads it
         return *FStart;
+    }
     FStart = std::make_unique<TOrderStart>(
         FSession, FSession.Orders(), FSession.Campus(), *FPrompter, WindowClock());
     TOrderStart &start = *FStart;
-    start.servers = TServerConfig::Load(FSession.Workspace().Folders().configDir);
+    start.servers = FSession.Servers;
     TOrderStartHooks &hooks = start.hooks;
     TPrompter &prompter = *FPrompter;
     hooks.checkConsistency = [this](int mode) { return FBasket.RunConsistencyCheck(mode); };
@@ -128,13 +130,14 @@ TOrderStart &TOrderStartWindows::Start()
         const QString keitaiFile = QDir(workspace.Root()).filePath(QStringLiteral("Keitai.ini"));
         return RunPhoneSteps(QDir(workspace.SysData()).filePath(TMailList::FileName()),
             KeitaiDatas(keitaiFile), keitaiFile, LoadKeitaiServers(workspace.Folders().configDir),
-            pictures, prompter, FWindow);
+            FSession.Servers.Transport(), pictures, prompter, FWindow);
     };
-    hooks.notifyPhone = [this, &prompter](
-                            const QString &address, const QString &pageUrl, QString *reason) {
-        return SendMailJob(QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName()),
-            PhoneNoticeJob(address, pageUrl), WindowClock().Now(), prompter, FWindow, reason);
-    };
+    hooks.notifyPhone
+        = [this, &prompter](const QString &address, const QString &pageUrl, QString *reason) {
+              return SendMailJob(FSession.Servers.Transport(),
+                  QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName()),
+                  PhoneNoticeJob(address, pageUrl), WindowClock().Now(), prompter, FWindow, reason);
+          };
     return start;
 }
 

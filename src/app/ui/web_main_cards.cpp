@@ -38,8 +38,7 @@ void TWebMain::WireCardPage()
         const QDir folder(CardPlateFolder(download));
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const QList<TCardPlateEntry> plates = Online()
-            ? FetchCardPlates(TServerConfig::Load(FSession.Workspace().Folders().configDir),
-                download, FSession.ShopId())
+            ? FetchCardPlates(FSession.Servers, download, FSession.ShopId())
             : LocalCardPlates(folder.path());
         QApplication::restoreOverrideCursor();
         QList<TTemplateItem> items;

@@ -274,8 +274,8 @@ void TUserForm::btnOKClick()
     }
     if (FContext.memberMode) {
         QString error, transport;
-        if (!CheckMemberAccount(
-                FContext.memberServer, { Member().user, Member().pass }, &error, &transport)) {
+        if (!CheckMemberAccount(FContext.transport, FContext.memberServer,
+                { Member().user, Member().pass }, &error, &transport)) {
             FPrompter.Error(error + QStringLiteral("\r\n") + transport);
             return;
         }

@@ -77,11 +77,13 @@ void FillButtons(const QList<QPushButton *> &buttons, const QStringList &names, 
 } // namespace
 
 TKSizeForm::TKSizeForm(TKeitaiDatas &table, const QString &workspaceFile,
-    const QList<TKeitaiServer> &servers, TPrompter &prompter, QWidget *parent)
+    const QList<TKeitaiServer> &servers, const TTransportSettings &transport, TPrompter &prompter,
+    QWidget *parent)
     : QDialog(parent)
     , FTable(table)
     , FWorkspaceFile(workspaceFile)
     , FServers(servers)
+    , FTransport(transport)
     , FPrompter(prompter)
 {
     setWindowTitle(QStringLiteral("携帯機種の選択"));
@@ -440,12 +442,13 @@ void TKSizeForm::btnDownloadClick()
             QStringLiteral("最新のデータをDownloadします。\r\n\r\n"
                            "修正データや追加登録データは抹消されます。よろしいですか？")))
         return;
-    DownloadKeitaiDatas(FTable, FServers, FWorkspaceFile, false, FPrompter, [](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    });
+    DownloadKeitaiDatas(
+        FTransport, FTable, FServers, FWorkspaceFile, false, FPrompter, [](bool busy) {
+            if (busy)
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            else
+                QApplication::restoreOverrideCursor();
+        });
     Reset();
 }
 
@@ -454,7 +457,7 @@ void TKSizeForm::UploadTable()
     if (!FPrompter.Confirm(QStringLiteral("サーバーにデータをUploadします。")))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    UploadKeitaiDatas(FTable, FServers, FPrompter);
+    UploadKeitaiDatas(FTransport, FTable, FServers, FPrompter);
     QApplication::restoreOverrideCursor();
 }
 

@@ -38,14 +38,14 @@ void TSendMailForm::ShowStatus(const QString &text)
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdentity &identity,
-    const TMailJob &job, const QDateTime &now, bool showResult, TPrompter &prompter,
-    QWidget *parent)
+TMailOutcome SendMailWithProgress(const TTransportSettings &transport, const TSmtpAccount &account,
+    const TMailIdentity &identity, const TMailJob &job, const QDateTime &now, bool showResult,
+    TPrompter &prompter, QWidget *parent)
 {
     TSendMailForm form(parent);
     form.show();
-    const TMailOutcome outcome = SendBySmtp(
-        account, identity, job, now, [&form](const QString &text) { form.ShowStatus(text); });
+    const TMailOutcome outcome = SendBySmtp(transport, account, identity, job, now,
+        [&form](const QString &text) { form.ShowStatus(text); });
     form.hide();
     // The customer's own mail failed: its error first, as the progress window reports it.
     if (showResult && !outcome.firstReached && !outcome.lastText.isEmpty())
@@ -60,27 +60,30 @@ TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdenti
     return outcome;
 }
 
-bool SendMailJob(const QString &settingsFile, const TMailJob &job, const QDateTime &now,
-    TPrompter &prompter, QWidget *parent, QString *reason)
+bool SendMailJob(const TTransportSettings &transport, const QString &settingsFile,
+    const TMailJob &job, const QDateTime &now, TPrompter &prompter, QWidget *parent,
+    QString *reason)
 {
     const TMailSettings settings = TMailSettings::Load(settingsFile);
     return SendByTransport(
         settings, job,
         [&](const TMailJob &smtpJob) {
-            return SendMailWithProgress(
-                settings.account, settings.identity, smtpJob, now, false, prompter, parent);
+            return SendMailWithProgress(transport, settings.account, settings.identity, smtpJob,
+                now, false, prompter, parent);
         },
         reason);
 }
 
-bool SendTextMail(const QString &settingsFile, const QString &recipient, const QString &subject,
-    const QString &text, TPrompter &prompter, QWidget *parent, QString *reason)
+bool SendTextMail(const TTransportSettings &transport, const QString &settingsFile,
+    const QString &recipient, const QString &subject, const QString &text, TPrompter &prompter,
+    QWidget *parent, QString *reason)
 {
     TMailJob job;
     job.recipients = recipient;
     job.subject = subject;
     job.bodyLines = text.split(QStringLiteral("\r\n"));
-    return SendMailJob(settingsFile, job, QDateTime::currentDateTime(), prompter, parent, reason);
+    return SendMailJob(
+        transport, settingsFile, job, QDateTime::currentDateTime(), prompter, parent, reason);
 }
 
 } // namespace korvatel
