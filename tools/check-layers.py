@@ -12,7 +12,7 @@ import sys
 # Bottom to top; each folder may include those before it.
 LAYERS = [
     "text", "platform", "workspace", "imaging", "pricing", "net", "sources", "index",
-    "customer", "order", "cards", "mobile", "sending", "viewer", "app", "cli",
+    "customer", "order", "cards", "mobile", "sending", "viewer", "ordering", "app", "cli",
 ]
 MAX_LINES = 800
 

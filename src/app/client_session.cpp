@@ -1,5 +1,6 @@
 #include "app/client_session.h"
 
+#include "customer/order_history.h"
 #include "customer/registration.h"
 #include "index/index_format.h"
 #include "index/index_sheets.h"
@@ -7,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
+#include "pricing/shop_data.h"
 #include "text/key_file.h"
 
 #include <QDir>
@@ -112,6 +114,32 @@ bool TClientSession::ShopAllowsHttp() const
     const QString name = QStringLiteral("Http.on");
     return FStartup.switches.contains(name, Qt::CaseInsensitive)
         || QFileInfo::exists(QDir(FWorkspace.Download()).filePath(name));
+}
+
+TOrderValues TClientSession::OrderValues(const TClock &clock) const
+{
+    TOrderValues values;
+    const TWorkspace &workspace = FWorkspace;
+    values.korvaDpof = workspace.KorvaDpof();
+    values.sysData = workspace.SysData();
+    values.campusFolder = workspace.CampusShop(ShopId());
+    values.postCard = workspace.PostCard();
+    values.folders = workspace.Folders();
+    values.orderMemory = OrderMemoryPath();
+    values.campusOrder = CampusOrderPath();
+    values.historyFolder = TOrderHistory::DefaultFolder(values.folders);
+    values.shopId = ShopId();
+    values.online = Online();
+    values.httpAllowed = ShopAllowsHttp();
+    const std::optional<TShopData> data = TShopData::LoadContainer(
+        QDir(workspace.Download()).filePath(QString::fromLatin1(kShopDataFileName)));
+    values.askMachineId = data && data->ServerR();
+    values.tables = &PriceTables;
+    values.customer = &User;
+    values.servers = Servers;
+    values.transferMode = int(TransMode);
+    values.clock = &clock;
+    return values;
 }
 
 QString TClientSession::OrderMemoryPath() const

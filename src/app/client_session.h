@@ -6,6 +6,7 @@
 #include "net/server_config.h"
 #include "order/campus_prices.h"
 #include "order/thumb_nails.h"
+#include "ordering/order_values.h"
 #include "pricing/price_tables.h"
 #include "workspace/option_settings.h"
 #include "workspace/shop_options.h"
@@ -21,6 +22,7 @@
 namespace korvatel
 {
 
+class TClock;
 class TPrompter;
 
 // What a run knows once it has started: the workspace, the shop, whether it is online, the
@@ -110,6 +112,10 @@ public:
     // The order memory: OrderMemory in SysData and CampusOrder in the shop's campus folder.
     QString OrderMemoryPath() const;
     QString CampusOrderPath() const;
+    // What an order run of this session reads: its workspace's folders and files, the shop,
+    // the price tables, the customer record (the session's own, which the customer window
+    // changes), the server configuration, the transfer mode and the clock.
+    TOrderValues OrderValues(const TClock &clock) const;
     // What the order list takes from this session: the price tables, the shop option
     // DefDateNotPrint and the Works folder.
     TOrderContext OrderContext(const TCampusPriceLists *campus) const;

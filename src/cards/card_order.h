@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -155,5 +156,30 @@ QString NoTemplateText();
 
 // The payment kind name of the print orders (7.2) for a card payment choice.
 QString CardPaymentKind(const QString &payment);
+
+// What the card order window is opened with.
+struct TCardOrderArgs {
+    QString shopId, shopName;
+    QString postCardFolder;
+    QString plateFile; // the template's plate file
+    TTemplateDesc desc;
+    TCardPriceSet prices;
+    QStringList senderLines, lastComment;
+    QStringList pictures; // the user pictures placed on the card
+    QStringList cardTextLines; // "BUN_COUNT=", "BUN[1]=", …
+    QStringList layoutLines;
+    QImage card; // the finished card
+    // The customer, from the customer record.
+    QString name, zip, adrs1, adrs1Over, adrs2, mail, tel1, tel2, acount;
+    // Set when an order already sent is being changed: its order number.
+    QString changeOrderNo;
+};
+
+// How the window ended.
+enum class TCardOrderResult {
+    coSent, // the order was sent
+    coLookAtHistory, // the customer chose to look at the earlier order ("No")
+    coClosed,
+};
 
 } // namespace korvatel

@@ -63,7 +63,12 @@ TColorValue Colour(const QString &text)
 
 QString CardStorePath(const TWorkspace &workspace)
 {
-    return QDir(workspace.PostCard()).filePath(QStringLiteral("EditCard.ini"));
+    return CardStorePath(workspace.PostCard());
+}
+
+QString CardStorePath(const QString &postCardFolder)
+{
+    return QDir(postCardFolder).filePath(QStringLiteral("EditCard.ini"));
 }
 
 QStringList CardStoreLines(const TCardStore &store)

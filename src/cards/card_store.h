@@ -46,6 +46,7 @@ inline constexpr int kMaxStoredOps = 4096;
 
 // The default key file: "EditCard.ini" in the workspace's PostCard folder.
 QString CardStorePath(const TWorkspace &workspace);
+QString CardStorePath(const QString &postCardFolder);
 
 // The key file's text lines for a card.
 QStringList CardStoreLines(const TCardStore &store);

@@ -107,7 +107,22 @@ QRect FitRect(QSize stage, const QRect &layer, int mode);
 // (top) edge, 1 the centre, 2 the right (bottom) edge, with the client rectangle; "中心" is 1 and
 // 11 together (kAlignCentreBoth). Units 3, 4 and 5 distribute the rectangles evenly by their
 // left edges, centres or right edges (top edges, middles, bottom edges for 13, 14, 15).
-inline constexpr int kAlignCentreBoth = 99;
+enum TAlignCode : int {
+    alLeft = 0, // "左端"
+    alCentre = 1, // "中央"
+    alRight = 2, // "右端"
+    alSpreadLeft = 3, // "左端 等間隔"
+    alSpreadCentre = 4, // "中央 等間隔"
+    alSpreadRight = 5, // "右端 等間隔"
+    alTop = 10, // "上端"
+    alMiddle = 11, // "中段"
+    alBottom = 12, // "下端"
+    alSpreadTop = 13, // "上端 等間隔"
+    alSpreadMiddle = 14, // "中段 等間隔"
+    alSpreadBottom = 15, // "下端 等間隔"
+    alCentreBoth = 99, // "中心"
+};
+inline constexpr int kAlignCentreBoth = alCentreBoth;
 // The rectangles after the alignment or distribution of code; their order is kept. A
 // distribution of fewer than three rectangles changes nothing.
 std::vector<QRect> AlignRects(const QRect &client, const std::vector<QRect> &rects, int code);

@@ -36,7 +36,12 @@ QStringList TextOf(const QStringList &lines, const QString &name)
 
 QString PreOrderPath(const TWorkspace &workspace)
 {
-    return QDir(workspace.PostCard()).filePath(QStringLiteral("PreOrder.ini"));
+    return PreOrderPath(workspace.PostCard());
+}
+
+QString PreOrderPath(const QString &postCardFolder)
+{
+    return QDir(postCardFolder).filePath(QStringLiteral("PreOrder.ini"));
 }
 
 QString LastCommentHint()

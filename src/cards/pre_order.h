@@ -22,6 +22,7 @@ class TWorkspace;
 
 // The file of the card being prepared in the workspace's PostCard folder.
 QString PreOrderPath(const TWorkspace &workspace);
+QString PreOrderPath(const QString &postCardFolder);
 
 // The hint shown while the order comment is empty.
 QString LastCommentHint();

@@ -1,18 +1,15 @@
 #include "cli/sending_commands.h"
 
-#include "customer/order_history.h"
 #include "customer/user_record.h"
 #include "net/server_lookups.h"
 #include "order/campus_prices.h"
 #include "order/thumb_nails.h"
+#include "ordering/print_order_start.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/user_folders.h"
 #include "pricing/shop_data.h"
 #include "pricing/shop_pricing.h"
-#include "sending/order_host.h"
-#include "sending/order_input.h"
-#include "sending/order_sending.h"
 #include "sending/order_upload.h"
 
 #include <QDir>
@@ -58,18 +55,6 @@ private:
     }
     QTextStream &FOut;
 };
-
-// The "<Msg>" lines of a comment go after the last "<Memo>" record.
-void InsertComment(QStringList &records, const QString &comment)
-{
-    qsizetype at = 0;
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        if (records.at(i).startsWith(QLatin1String("<Memo>")))
-            at = i + 1;
-    }
-    for (const QString &line : comment.trimmed().split(u'\n', Qt::SkipEmptyParts))
-        records.insert(at++, QStringLiteral("<Msg>") + line.trimmed());
-}
 
 const char *ResultWord(TSendResult result)
 {
@@ -253,64 +238,81 @@ TPricingChoice OrderChoiceOf(const TOrderArgs &a, const TShopTerms &terms, const
     return choice;
 }
 
-// The priced basket; nullopt when the order button would be disabled.
-std::optional<TPricedOrder> PriceCliOrder(const TThumbNails &basket, const TShopPricing &pricing,
-    const TPricingChoice &choice, QTextStream &out, QTextStream &err)
+// 5. What the order run reads: the basket's folder stands for the workspace (its SysData and,
+// unless --work names another, its KorvaDPOF), the program's folders are the user's.
+TOrderValues OrderValuesOf(const TOrderArgs &a, const TOrderShopData &shop,
+    const TPriceTables &tables, const TUserRecord &user, const TServerConfig &config)
 {
-    TPricingBasket aggregate = basket.Aggregate();
-    SetIndexSheets(aggregate, pricing.Tables().OptionTable());
-    TPricedOrder priced
-        = PriceOrder(aggregate, pricing.Context(SystemClock().Now().date()), choice);
-    out << "total\t" << QString::number(priced.total, 'f', 0) << '\n';
-    if (!priced.buttonEnabled) {
-        err << "the order cannot be placed: " << priced.buttonCaption << '\n';
-        return std::nullopt;
-    }
-    return priced;
+    TOrderValues values;
+    values.sysData = QFileInfo(a.memory).absolutePath();
+    values.korvaDpof = a.work.isEmpty() ? values.sysData : a.work;
+    values.folders = TUserFolders::FromEnvironment();
+    values.historyFolder = a.historyDir;
+    values.shopId = shop.shopId;
+    values.online = true;
+    values.httpAllowed = shop.httpSwitch;
+    values.askMachineId = shop.data.ServerR();
+    values.tables = &tables;
+    values.customer = &user;
+    values.servers = config;
+    values.transferMode = a.mode;
+    values.clock = &SystemClock();
+    values.cardCopies = a.cardCopies;
+    return values;
 }
 
-// 5. The packaging input: the source filled as far as the priced basket goes gets the shop,
-// the work folder and the program's files; the basket file lives in the workspace's SysData
-// folder.
-TOrderInput OrderInputOf(const TOrderArgs &a, const TOrderShopData &shop, TOrderInputSource source)
+// 6. The windows of the order, answered from the arguments: the summary priced with the
+// chosen kinds and confirmed with the comment, the customer as the file gives it, the packed
+// order and every step of the upload printed as lines.
+void ScriptOrderHooks(TOrderStart &start, const TOrderArgs &a, const TUserRecord &user,
+    TPrompter &prompter, TSendProgress &progress, QTextStream &out, QTextStream &err)
 {
-    source.shopId = shop.shopId;
-    source.workDir = a.work.isEmpty() ? QFileInfo(a.memory).absolutePath() : a.work;
-    source.askMachineId = shop.data.ServerR();
-    source.folders = TUserFolders::FromEnvironment();
-    source.sysData = QFileInfo(a.memory).absolutePath();
-    TOrderInput input = MakeOrderInput(source);
-    InsertComment(input.figures.records, a.comment);
-    input.now = SystemClock().Now();
-    input.cardCopies = a.cardCopies;
-    return input;
+    TOrderStartHooks &hooks = start.hooks;
+    hooks.showSummary = [&](const TSummaryInput &input) -> std::optional<TSummaryResult> {
+        TSummaryResult summary;
+        summary.choice = OrderChoiceOf(a, input.context->terms, user);
+        summary.order = PriceOrder(input.basket, *input.context, summary.choice);
+        out << "total\t" << QString::number(summary.order.total, 'f', 0) << '\n';
+        if (!summary.order.buttonEnabled) {
+            err << "the order cannot be placed: " << summary.order.buttonCaption << '\n';
+            return std::nullopt;
+        }
+        std::optional<TConfirmedOrder> confirmed = ConfirmOrder(
+            prompter, summary.order, *input.context, summary.choice, { false, {}, a.comment });
+        if (!confirmed)
+            return std::nullopt;
+        summary.confirmed = std::move(*confirmed);
+        return summary;
+    };
+    hooks.showCustomer = [](const TUserOrderArgs &) { return true; };
+    hooks.packed = [&](const TPackedOrder &order) {
+        out << "order\t" << order.name << '\n' << "folder\t" << order.localFolder << '\n';
+        for (const TSendItem &item : order.sendList.Items())
+            out << "file\t" << item.remote << '\n';
+        return !a.packOnly;
+    };
+    hooks.sendWindow
+        = [&](const std::function<TSendResult(TSendProgress &)> &work) { return work(progress); };
 }
 
-// 6. Sends the packed order, writing the history when a folder is given.
-int UploadOrder(TOrderUpload &upload, TPackedOrder &order, const TOrderArgs &a, QTextStream &out,
-    QTextStream &err)
+// The messages and questions of the run, which a window would show, go to the error stream;
+// each question takes its first button, as an unattended run does.
+class TPrintedPrompter : public TPrompter
 {
-    TPrintedProgress progress(out);
-    upload.progress = &progress;
-    std::optional<TOrderHistory> history;
-    if (!a.historyDir.isEmpty()) {
-        history.emplace(a.historyDir);
-        upload.onHistory = [&](bool sent, const QString &kind, const QString &cardOrderId,
-                               const QStringList &text) {
-            const qint64 written
-                = history->WriteHistoryRecord(sent, kind, cardOrderId, {}, false, false, {}, text);
-            out << "history\t"
-                << (written < 0 ? QStringLiteral("not written") : QString::number(written)) << '\n';
-        };
+public:
+    explicit TPrintedPrompter(QTextStream &err)
+        : FErr(err)
+    {
     }
-    const TSendResult result = upload.Send(order);
-    out << "result\t" << ResultWord(result) << '\n';
-    if (result != TSendResult::srSent) {
-        err << upload.LastError() << '\n';
-        return 1;
+    TModalResult Ask(TMsgKind, const QString &text, TMsgButtons buttons, const QString &) override
+    {
+        FErr << text << '\n';
+        return FirstButtonResult(buttons);
     }
-    return 0;
-}
+
+private:
+    QTextStream &FErr;
+};
 
 } // namespace
 
@@ -324,54 +326,47 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!shop)
         return 1;
     const TShopPricing pricing(shop->data);
-    const std::optional<TOrderHostTable> hosts
-        = TOrderHostTable::FromLines(pricing.Tables().OrderHostTable());
-    if (!hosts) {
-        err << "the order host table cannot be read\n";
-        return 1;
-    }
     TUserRecord user;
     if (!user.LoadFromFile(a->customerFile)) {
         err << "cannot read " << a->customerFile << '\n';
         return 1;
     }
-
     TCampusPriceLists campus;
     TThumbNails basket(BasketContextOf(a->memory, pricing.Tables(), campus));
     LoadOrderBasket(basket, a->memory, out);
 
-    const TPricingChoice choice = OrderChoiceOf(*a, pricing.Terms(), user);
-    const std::optional<TPricedOrder> priced = PriceCliOrder(basket, pricing, choice, out, err);
-    if (!priced)
+    // The same run as the window's order, with its windows answered from the arguments.
+    TPrintedPrompter prompter(err);
+    TPrintedProgress progress(out);
+    TOrderStart start(
+        OrderValuesOf(*a, *shop, pricing.Tables(), user, config), basket, campus, prompter);
+    start.remindBrowsing = false;
+    ScriptOrderHooks(start, *a, user, prompter, progress, out, err);
+    const TOrderStartResult result = start.Run(true);
+    // The packing may have measured skin references; the basket keeps them.
+    const bool packed = result.outcome == TOrderStartOutcome::osPacked
+        || result.outcome == TOrderStartOutcome::osNotSent
+        || result.outcome == TOrderStartOutcome::osSent;
+    if (packed && !basket.SaveMemory(a->memory, {}, SystemClock()))
+        err << "cannot write " << a->memory << '\n';
+    if (result.historyBytes >= 0)
+        out << "history\t" << result.historyBytes << '\n';
+    switch (result.outcome) {
+    case TOrderStartOutcome::osPacked:
+        return 0;
+    case TOrderStartOutcome::osSent:
+    case TOrderStartOutcome::osNotSent:
+        out << "result\t" << ResultWord(result.sendResult) << '\n';
+        if (result.outcome == TOrderStartOutcome::osSent)
+            return 0;
+        err << result.error << '\n';
         return 1;
-
-    TOrderInputSource source;
-    source.basket = &basket;
-    source.tables = &pricing.Tables();
-    source.hosts = &*hosts;
-    source.user = &user;
-    source.order = &*priced;
-    source.choice = &choice;
-    const TOrderInput input = OrderInputOf(*a, *shop, source);
-    TUnattendedPrompter prompter;
-    std::optional<TPackedOrder> order = PackOrder(input, prompter);
-    if (!order) {
+    case TOrderStartOutcome::osNotPacked:
         err << "the order could not be packed\n";
         return 1;
+    default:
+        return 1;
     }
-    // The packing may have measured skin references; the basket keeps them.
-    if (!basket.SaveMemory(a->memory, {}, SystemClock()))
-        err << "cannot write " << a->memory << '\n';
-    out << "order\t" << order->name << '\n' << "folder\t" << order->localFolder << '\n';
-    for (const TSendItem &item : order->sendList.Items())
-        out << "file\t" << item.remote << '\n';
-    if (a->packOnly)
-        return 0;
-
-    TOrderUpload upload(prompter, SystemClock());
-    SetUpOrderUpload(
-        upload, { &*hosts, &config, shop->httpSwitch, a->mode, user.Mail(), choice.payment });
-    return UploadOrder(upload, *order, *a, out, err);
 }
 
 } // namespace korvatel

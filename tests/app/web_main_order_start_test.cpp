@@ -1,6 +1,5 @@
 #include "app/client_session.h"
 #include "app/online_start.h"
-#include "app/order_start.h"
 #include "app/startup.h"
 #include "app/ui/basket_actions.h"
 #include "app/ui/customer_windows.h"
@@ -9,6 +8,7 @@
 #include "app/ui/thanks_form.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
+#include "cli/sending_commands.h"
 #include "customer/order_history.h"
 #include "customer/ui/hist_form.h"
 #include "customer/ui/user_form.h"
@@ -16,6 +16,7 @@
 #include "order/thumb_nails.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/print_check_form.h"
+#include "ordering/print_order_start.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "pricing/shop_terms.h"
@@ -29,10 +30,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -94,6 +97,30 @@ TEST(TWebMainOrderStart, OfflineTheOrderButtonRefuses)
     window.SelectTab(window.TabIndexOf(tmOrder));
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(prompter.Texts(), QStringList { OrderOfflineMessage() });
+}
+
+// The files of a local order folder by their paths, with the order's name, the folder's own
+// name and the packing times ("2026/12/11 12:22:20", "2026:12:11:12:22:20") put as
+// "<order>", "<folder>" and "<time>".
+QMap<QString, QByteArray> OrderFolderFiles(const QString &folder, const QString &orderName)
+{
+    static const QRegularExpression time(
+        QStringLiteral("\\d{4}[/:]\\d\\d[/:]\\d\\d[ :]\\d\\d:\\d\\d:\\d\\d"));
+    const QString own = QFileInfo(folder).fileName();
+    QMap<QString, QByteArray> files;
+    QDirIterator found(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (found.hasNext()) {
+        QFile file(found.next());
+        file.open(QIODevice::ReadOnly);
+        QString text = QString::fromLatin1(file.readAll());
+        text.replace(orderName, QStringLiteral("<order>")).replace(own, QStringLiteral("<folder>"));
+        text.replace(time, QStringLiteral("<time>"));
+        files.insert(QDir(folder)
+                         .relativeFilePath(file.fileName())
+                         .replace(orderName, QStringLiteral("<order>")),
+            text.toLatin1());
+    }
+    return files;
 }
 
 class WebMainOrderTest : public test::TDemoShopTest
@@ -222,6 +249,10 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
     for (const char *name : { "IMG_0001.JPG", "IMG_0002.JPG" })
         window->Basket().OrderViewedFile(Photo(QString::fromLatin1(name)));
     ASSERT_EQ(window->Orders().Count(), 4);
+    // The same basket, for the command line's order afterwards.
+    const QString copy = home.FilePath(QStringLiteral("cli/OrderMemory"));
+    QDir().mkpath(QFileInfo(copy).path());
+    ASSERT_TRUE(window->Orders().SaveMemory(copy, {}, SystemClock()));
     window->SelectTab(window->TabIndexOf(tmOrder));
     auto *button = window->findChild<QPushButton *>(QStringLiteral("sbOrder"));
     ASSERT_NE(button, nullptr);
@@ -277,6 +308,32 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
     EXPECT_EQ(window->Orders().Count(), 0);
     EXPECT_EQ(window->StatusBars()->TotalPanel(0, 0)->text(), QStringLiteral("注文数 0"));
     EXPECT_FALSE(QFile::exists(session->OrderMemoryPath()));
+
+    // The command line packs the same basket into the same files, names and times aside.
+    QString output, errors;
+    QTextStream out(&output), err(&errors);
+    ASSERT_EQ(
+        OrderCommand(
+            { copy, QStringLiteral("--customer"), session->Workspace().UserFile(),
+                QStringLiteral("--shop"),
+                QDir(session->Workspace().Download()).filePath(QStringLiteral("HostFmt.ini")),
+                QStringLiteral("--shop-id"), QStringLiteral("1234"), QStringLiteral("--payment"),
+                QStringLiteral("銀行等振込"), QStringLiteral("--pack-only") },
+            out, err),
+        0)
+        << errors.toStdString();
+    const QString cliName = output.section(QStringLiteral("order\t"), 1).section(u'\n', 0, 0);
+    const QString cliFolder = output.section(QStringLiteral("folder\t"), 1).section(u'\n', 0, 0);
+    QStringList locals
+        = QDir(session->Workspace().KorvaDpof()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    locals.removeIf([](const QString &folder) { return !IsLocalOrderFolderName(folder); });
+    ASSERT_EQ(locals.size(), 1);
+    const QString windowFolder = QDir(session->Workspace().KorvaDpof()).filePath(locals.at(0));
+    const QMap<QString, QByteArray> byWindow = OrderFolderFiles(windowFolder, name);
+    const QMap<QString, QByteArray> byCli = OrderFolderFiles(cliFolder, cliName);
+    ASSERT_EQ(byWindow.keys(), byCli.keys());
+    for (auto file = byWindow.cbegin(); file != byWindow.cend(); ++file)
+        EXPECT_TRUE(file.value() == byCli.value(file.key())) << file.key().toStdString();
 }
 
 TEST_F(WebMainOrderTest, WithoutACardServiceTheSummaryNeitherOffersNorPreselectsCardPayment)

@@ -1,11 +1,14 @@
 #include "cards/layers.h"
 #include "cards/ui/card_page.h"
 #include "cards/ui/card_stage.h"
+#include "cards/ui/open_card_dialog.h"
 #include "platform/prompter.h"
 #include "support/temp_home.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QColorDialog>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
@@ -196,6 +199,52 @@ TEST(TCardPage, CommandsAreGreyWithTheirReason)
     EXPECT_EQ(names(), (QStringList { "a.bmp", "b.bmp", "c.bmp" }));
     command("miCardDelete")->trigger();
     EXPECT_EQ(names(), QStringList { "c.bmp" });
+}
+
+TEST(TCardPage, TheCommandsDialogsAreAnsweredThroughTheirHook)
+{
+    test::TTempHome home;
+    const QString picture = home.FilePath(QStringLiteral("wide.bmp"));
+    ASSERT_TRUE(TBitmap(40, 10).ToImage().save(picture, "BMP"));
+    TCardPage page({ home.FilePath(QStringLiteral("EditCard.ini")), home.Path() });
+    QMenu menu;
+    page.BuildMenu(&menu);
+    page.SetActive(true);
+    // Each dialog is given its answer and accepted, except when cancelling is asked for.
+    bool cancel = false;
+    QStringList shown;
+    page.RunDialog = [&](QDialog &dialog) {
+        shown << QString::fromLatin1(dialog.metaObject()->className());
+        if (auto *open = qobject_cast<TOpenCardDialog *>(&dialog))
+            open->SelectFile(picture);
+        if (auto *angle = qobject_cast<QInputDialog *>(&dialog))
+            angle->setDoubleValue(90);
+        if (auto *colour = qobject_cast<QColorDialog *>(&dialog)) {
+            EXPECT_EQ(colour->currentColor(), QColor(Qt::white));
+            colour->setCurrentColor(Qt::blue);
+        }
+        return !cancel;
+    };
+    const auto trigger = [&page](const char *name) {
+        page.findChild<QAction *>(QString::fromLatin1(name))->trigger();
+    };
+    trigger("miCardOpen");
+    ASSERT_EQ(page.Layers().Count(), 1);
+    page.Layers().Select(0, true);
+    const auto width = [&page] { return page.Layers().Layer(0)->Image().Picture().Width(); };
+    cancel = true;
+    trigger("miCardRotateFree");
+    trigger("miCardBaseColor");
+    EXPECT_EQ(width(), 40);
+    EXPECT_EQ(page.Layers().StageColor, 0xFFFFFFu);
+    cancel = false;
+    trigger("miCardRotateFree");
+    trigger("miCardBaseColor");
+    EXPECT_LT(width(), 20);
+    EXPECT_EQ(page.Layers().StageColor, 0xFF0000u); // stored as 0x00BBGGRR
+    EXPECT_EQ(shown,
+        (QStringList { "korvatel::TOpenCardDialog", "QInputDialog", "QColorDialog", "QInputDialog",
+            "QColorDialog" }));
 }
 
 TEST(TCardPage, TheCardSurvivesARestart)

@@ -22,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -424,6 +425,58 @@ TEST(TBrowserPanel, TheCheckMarkMenusSetTheStateAndKeepOneChoice)
 
     // Either menu may be missing.
     f.browser->BuildCheckMarkMenus(nullptr, nullptr);
+}
+
+TEST(TBrowserPanel, TheMenuStoresItsChoicesAndAsksItsHooksForColours)
+{
+    TPagesFixture f;
+    QMenu menu;
+    QStringList asked;
+    int backChanges = 0;
+    TBrowserMenuHooks hooks;
+    hooks.chooseColour = [&asked](int &setting, const char *caption) {
+        asked << QString::fromUtf8(caption);
+        setting = 0x123456;
+    };
+    hooks.backColourChanged = [&backChanges] { ++backChanges; };
+    f.browser->BuildMenu(&menu, hooks);
+    const auto item = [&f](const char *name) {
+        return f.browser->findChild<QAction *>(QString::fromLatin1(name));
+    };
+    const struct {
+        const char *name;
+        const char *caption;
+        int TStateSettings::*setting;
+    } colours[] = { { "miFrameColor", "枠色", &TStateSettings::FilmColor },
+        { "miBackColor", "背景色", &TStateSettings::BoxColor },
+        { "miCheckColor", "チェック色", &TStateSettings::CheckColor } };
+    for (const auto &colour : colours) {
+        item(colour.name)->trigger();
+        EXPECT_EQ(asked.takeLast(), QString::fromUtf8(colour.caption));
+        EXPECT_EQ(f.state.*colour.setting, 0x123456) << colour.name;
+    }
+    EXPECT_EQ(backChanges, 1);
+    item("miListSort2")->trigger();
+    EXPECT_EQ(f.state.ListSort, 2);
+    // The sort button opens the menu's sort submenu.
+    EXPECT_EQ(f.browser->findChild<QToolButton *>(QStringLiteral("sbSort"))->menu(),
+        menu.findChild<QAction *>(QStringLiteral("miSort"))->menu());
+}
+
+TEST(TSourcePanel, TheMenuChoosesTheModesAndGreysThoseNotOffered)
+{
+    TPagesFixture f;
+    QMenu menu;
+    f.sources->BuildMenu(&menu);
+    const auto item = [&f](int mode) {
+        return f.sources->findChild<QAction *>(QStringLiteral("miSource%1").arg(mode));
+    };
+    for (int mode = smTemplate; mode <= smCategory; ++mode)
+        EXPECT_EQ(item(mode)->isEnabled(), f.sources->pcSource()->isTabVisible(mode - 1)) << mode;
+    EXPECT_FALSE(item(smTemplate)->isEnabled());
+    EXPECT_EQ(item(smTemplate)->toolTip(), QStringLiteral("このお店ではカードを扱っていません。"));
+    item(smDate)->trigger();
+    EXPECT_EQ(f.sources->SourceMode(), smDate);
 }
 
 } // namespace korvatel

@@ -21,7 +21,6 @@
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/widget_helpers.h"
 #include "sending/order_host.h"
-#include "sources/source_modes.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
@@ -44,7 +43,6 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QTimer>
-#include <QToolButton>
 #include <QUrl>
 
 namespace korvatel
@@ -62,20 +60,6 @@ TPhoneUpload PhoneUploadOf(const TClientSession &session)
         return {};
     const THostRecord phone = hosts->PhoneServer();
     return { phone.host, phone.baseDir, phone.homeDir };
-}
-
-// The film decorations, colours and check sizes of "一覧選択" repaint the strip once their
-// setting is stored.
-void RepaintFilmOnChange(const TWebMain &window, TBrowserPanel *browser)
-{
-    QStringList repainting { QStringLiteral("miFilmNo"), QStringLiteral("miFilmDate"),
-        QStringLiteral("miCornerR"), QStringLiteral("miFilmBevel"), QStringLiteral("miFrameColor"),
-        QStringLiteral("miBackColor"), QStringLiteral("miCheckColor") };
-    for (int i = 0; i < 9; ++i)
-        repainting << QStringLiteral("miCheckSize%1").arg(i);
-    for (const QString &name : repainting)
-        if (QAction *item = window.Command(name))
-            QObject::connect(item, &QAction::triggered, browser, &TBrowserPanel::ApplyFilmLook);
 }
 
 // A menu of the menu bar whose action the window finds by name.
@@ -147,114 +131,20 @@ void TMainMenus::BuildSettingsMenu()
 
 void TMainMenus::BuildBrowserMenu(std::function<void()> backColourChanged)
 {
-    TWebMain *window = &FWindow;
-    TBrowserPanel *browser = FWindow.Browser();
-    TStateSettings &state = FSession.State;
-    QMenu *menu = window->menuBar()->addMenu(QStringLiteral("一覧選択"));
+    QMenu *menu = FWindow.menuBar()->addMenu(QStringLiteral("一覧選択"));
     menu->menuAction()->setObjectName(QStringLiteral("mmList"));
-    // Ctrl+T belongs to "ユーザー設定"; one key for two commands would fire neither.
-    AddMenuCommand(
-        window, menu, "miExif", QStringLiteral("Exif表示"), {}, [browser] { browser->ShowExif(); });
-
-    QMenu *sort = menu->addMenu(QStringLiteral("ソート(&S)"));
-    sort->menuAction()->setObjectName(QStringLiteral("miSort"));
-    AddMenuChoices(window, sort, "miListSort",
-        { QStringLiteral("ソートなし(&N)"), QStringLiteral("名前順(&M)"),
-            QStringLiteral("サイズ順(&S)"), QStringLiteral("種類順(&T)"),
-            QStringLiteral("日時順(&D)") },
-        std::clamp(state.ListSort, 0, 4), [this, browser](int kind) {
-            FSession.State.ListSort = kind;
-            browser->UpdateSortLabel();
-            browser->SortBrowser();
-        });
-    sort->addSeparator();
-    QAction *descending = AddMenuCommand(window, sort, "miListDeSort", QStringLiteral("降順"));
-    descending->setCheckable(true);
-    descending->setChecked(state.ListDeSort);
-    QObject::connect(descending, &QAction::toggled, window, [this, browser](bool on) {
-        FSession.State.ListDeSort = on;
-        browser->UpdateSortLabel();
-        browser->SortBrowser();
-    });
-    if (auto *button = browser->findChild<QToolButton *>(QStringLiteral("sbSort")))
-        button->setMenu(sort);
-
-    menu->addSeparator();
-    AddMenuCommand(window, menu, "miFrameColor", QStringLiteral("枠色"), {},
-        [this] { ColourClick(FSession.State.FilmColor, "枠色"); });
-    AddMenuCommand(
-        window, menu, "miBackColor", QStringLiteral("背景色"), {}, [this, backColourChanged] {
-            ColourClick(FSession.State.BoxColor, "背景色");
-            backColourChanged();
-        });
-    AddMenuCommand(window, menu, "miCheckColor", QStringLiteral("チェック色"), {},
-        [this] { ColourClick(FSession.State.CheckColor, "チェック色"); });
-    QMenu *shape = menu->addMenu(QStringLiteral("チェック形状"));
-    shape->menuAction()->setObjectName(QStringLiteral("miCheckShape"));
-    QMenu *place = menu->addMenu(QStringLiteral("チェック位置"));
-    place->menuAction()->setObjectName(QStringLiteral("miCheckPos"));
-    QMenu *size = menu->addMenu(QStringLiteral("チェックサイズ"));
-    size->menuAction()->setObjectName(QStringLiteral("miCheckSize"));
-    QStringList sizes;
-    for (int percent = 10; percent <= 90; percent += 10)
-        sizes << QStringLiteral("%1%").arg(percent);
-    AddMenuChoices(window, size, "miCheckSize", sizes, state.CheckSize / 10 - 1,
-        [this](int i) { FSession.State.CheckSize = (i + 1) * 10; });
-    browser->BuildCheckMarkMenus(shape, place);
-
-    menu->addSeparator();
-    const struct {
-        const char *name;
-        const char *caption;
-        bool TStateSettings::*setting;
-    } decorations[] = {
-        { "miFilmNo", "連番", &TStateSettings::FilmNo },
-        { "miFilmDate", "日付", &TStateSettings::FilmDate },
-        { "miCornerR", "面取り(丸)", &TStateSettings::CornerR },
-        { "miFilmBevel", "ベベル(凹)", &TStateSettings::FilmBevel },
-    };
-    for (const auto &decoration : decorations) {
-        QAction *action
-            = AddMenuCommand(window, menu, decoration.name, QString::fromUtf8(decoration.caption));
-        action->setCheckable(true);
-        action->setChecked(state.*decoration.setting);
-        QObject::connect(action, &QAction::toggled, window,
-            [this, setting = decoration.setting](bool on) { FSession.State.*setting = on; });
-    }
-
-    menu->addSeparator();
-    QMenu *thumbs = menu->addMenu(QStringLiteral("専用サムネイル作成モード"));
-    thumbs->menuAction()->setObjectName(QStringLiteral("miThumbMode"));
-    AddMenuChoices(window, thumbs, "miThumbMode",
-        { QStringLiteral("400Pix(標準)"), QStringLiteral("600Pix(高画質)"),
-            QStringLiteral("800Pix(高画質)"), QStringLiteral("400Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
-            QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
-            QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exif(積分法で拡大)"),
-            QStringLiteral("Real(本ﾃﾞｰﾀ表示)") },
-        std::clamp(state.ThumbType, 0, 8),
-        [browser](int mode) { browser->SetThumbnailMode(mode); });
-    RepaintFilmOnChange(FWindow, browser);
+    TBrowserMenuHooks hooks;
+    hooks.chooseColour
+        = [this](int &setting, const char *caption) { ColourClick(setting, caption); };
+    hooks.backColourChanged = std::move(backColourChanged);
+    FWindow.Browser()->BuildMenu(menu, hooks);
 }
 
 void TMainMenus::BuildSourceMenu()
 {
-    TWebMain *window = &FWindow;
-    TSourcePanel *sources = FWindow.Sources();
-    QMenu *menu = window->menuBar()->addMenu(QStringLiteral("ソース選択"));
+    QMenu *menu = FWindow.menuBar()->addMenu(QStringLiteral("ソース選択"));
     menu->menuAction()->setObjectName(QStringLiteral("mmSource"));
-    // Modes 1 to 4, each available when its page is.
-    const char *const captions[]
-        = { "ﾃﾝﾌﾟﾚｰﾄ(&0)", "フォルダ別(&1)", "日付別(&2)", "カテゴリー別(&3)" };
-    for (int mode = smTemplate; mode <= smCategory; ++mode) {
-        const QByteArray name = "miSource" + QByteArray::number(mode);
-        QAction *item = AddMenuCommand(window, menu, name.constData(),
-            QString::fromUtf8(captions[mode - smTemplate]), {},
-            [sources, mode] { sources->SetSourceMode(mode); });
-        EnableCommand(item, sources->pcSource()->isTabVisible(mode - 1),
-            mode == smTemplate
-                ? QStringLiteral("このお店ではカードを扱っていません。")
-                : QStringLiteral("このお店ではカテゴリー別の注文を扱っていません。"));
-    }
+    FWindow.Sources()->BuildMenu(menu);
 }
 
 void TMainMenus::BuildPageMenus(bool cardsOffered)

@@ -26,7 +26,7 @@ public:
     TMainMenus(TWebMain &window, TClientSession &session);
 
     void BuildSettingsMenu();
-    // "ソース選択": the source modes that the source panel offers.
+    // "ソース選択": the source panel's menu of its source modes.
     void BuildSourceMenu();
     // The menus of the pages: "画像編集" (the viewer's), "カード作成" (shown when the shop
     // offers cards), "注文詳細" (the order panel's) and "履歴と決済".
@@ -34,7 +34,7 @@ public:
     void BuildHelpMenu();
     // "<UTILS>": shown only where the maker's folder exists.
     void BuildUtilsMenu();
-    // "一覧選択": the browser's sort, colours, check mark, decorations and thumbnail modes;
+    // "一覧選択": the browser page's menu, its colours chosen through ColourClick;
     // backColourChanged runs after "背景色".
     void BuildBrowserMenu(std::function<void()> backColourChanged);
 

@@ -1,7 +1,6 @@
 #include "app/ui/order_start_windows.h"
 
 #include "app/client_session.h"
-#include "app/order_start.h"
 #include "app/ui/basket_actions.h"
 #include "app/ui/customer_windows.h"
 #include "app/ui/thanks_form.h"
@@ -12,6 +11,7 @@
 #include "mobile/ui/send_mail_form.h"
 #include "order/ui/print_check_form.h"
 #include "order/ui/thumb_grid.h"
+#include "ordering/print_order_start.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "pricing/ui/order_info_form.h"
@@ -68,13 +68,12 @@ TOrderStartWindows::~TOrderStartWindows() = default;
 TOrderStart &TOrderStartWindows::Start()
 {
     if (FStart) {
-        FStart->servers = FSession.Servers; // as the session now reads it
+        FStart->values.servers = FSession.Servers; // as the session now reads it
         return *FStart;
     }
     FStart = std::make_unique<TOrderStart>(
-        FSession, FSession.Orders(), FSession.Campus(), *FPrompter, WindowClock());
+        FSession.OrderValues(WindowClock()), FSession.Orders(), FSession.Campus(), *FPrompter);
     TOrderStart &start = *FStart;
-    start.servers = FSession.Servers;
     TOrderStartHooks &hooks = start.hooks;
     TPrompter &prompter = *FPrompter;
     hooks.checkConsistency = [this](int mode) { return FBasket.RunConsistencyCheck(mode); };
@@ -110,7 +109,7 @@ TOrderStart &TOrderStartWindows::Start()
             orderName, { shop.SentDate, shop.SentAten, shop.HokanAten }, FWindow);
     };
     hooks.payByCard = [&start, &prompter](const QString &cardOrderId, double amount) {
-        const std::unique_ptr<TCardService> card = CardPaymentService(start.servers);
+        const std::unique_ptr<TCardService> card = CardPaymentService(start.values.servers);
         if (!card)
             return false;
         if (card->PayOrder(cardOrderId, amount))
@@ -120,6 +119,9 @@ TOrderStart &TOrderStartWindows::Start()
     };
     hooks.openHistory = [this, &prompter] { OpenHistoryWindow(FSession, prompter, FWindow); };
     hooks.transferModeChanged = [this](int mode) {
+        // Kept for the next start of the program.
+        FSession.TransMode = TTransMode(mode);
+        SaveTransMode(FSession.TransModePath(), FSession.TransMode);
         const QString name = QStringLiteral("miTransMode%1").arg(mode);
         if (auto *item = FWindow->findChild<QAction *>(name))
             item->setChecked(true);
@@ -147,7 +149,10 @@ void TOrderStartWindows::sbOrderClick(TThumbGrid &grid)
         return;
     FRunning = true;
     grid.CommitDateEditor();
-    Start().Run(FGridSeenAll || grid.LastItemDrawn());
+    TOrderStart &start = Start();
+    // The session's values as they are now: the settings window may have changed them.
+    start.values = FSession.OrderValues(WindowClock());
+    start.Run(FGridSeenAll || grid.LastItemDrawn());
     FRunning = false;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cards/card_types.h"
+
 #include <QImage>
 #include <QList>
 #include <QSize>
@@ -9,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QTimer;
 
@@ -20,6 +23,7 @@ class TImagePanelView;
 class TLayers;
 class TMaskForm;
 class TPrompter;
+enum TAlignCode : int;
 
 // What the card page needs from the program: where the card being edited is kept between runs
 // and where the open dialog starts.
@@ -47,8 +51,12 @@ public:
     void SetPrompter(TPrompter *prompter) { FPrompter = prompter; }
     // The file the open command takes; the open dialog unless set (an empty answer cancels).
     std::function<QString()> AskOpenFile;
+    // Shows a modal dialog of the commands (the open dialog, the angle of "回転角度指定...",
+    // the colour dialog): exec unless a test answers it instead; true when it was accepted.
+    std::function<bool(QDialog &)> RunDialog;
 
-    // Fills the menu "カード作成" with the page's commands.
+    // Fills the menu "カード作成" with the page's commands, from the table of its commands, and
+    // makes the stage's popup menu from some of them.
     void BuildMenu(QMenu *menu);
     // Greys the commands that cannot apply now, each with its reason.
     void UpdateCommands();
@@ -88,8 +96,23 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QAction *AddCommand(QMenu *menu, const char *name, const QString &caption,
-        std::function<void()> handler, const QKeySequence &shortcut = {});
+    // A row of the table of the menu's commands, and the table in menu order
+    // (card_commands.cpp).
+    struct TCommandRow;
+    static const TCommandRow kCommandRows[];
+    void AddCommand(QMenu *menu, const TCommandRow &row);
+    // The handlers of the commands that take more than a call.
+    void miCardOpenClick();
+    void miCardPanelAddClick();
+    void miCardRotateFreeClick();
+    void miCardClearClick();
+    bool ShowDialog(QDialog &dialog);
+    void ChooseColour(TColorValue &colour);
+    void SelectAll(bool all);
+    // Brings the selected layers to the front, or sends them to the back.
+    void StackSelected(bool front);
+    void AlignSelected(TAlignCode code);
+    void MatchSelected(bool heights, bool largest);
     TPrompter &Prompter();
     // A command of the page by its object name, submenus included.
     QAction *Command(const char *name) const;
@@ -99,6 +122,8 @@ private:
     void Changed();
     // Runs f on every selected layer.
     void ForSelected(const std::function<void(int)> &f);
+    // Runs a layer operation with its value on every selected layer.
+    void ForSelected(void (TLayers::*operation)(int index, int value), int value);
 
     TCardPageValues FValues;
     std::unique_ptr<TLayers> FLayers;

@@ -22,31 +22,6 @@ namespace korvatel
 
 class TPrompter;
 
-// What the card order window is opened with.
-struct TCardOrderArgs {
-    QString shopId, shopName;
-    QString postCardFolder;
-    QString plateFile; // the template's plate file
-    TTemplateDesc desc;
-    TCardPriceSet prices;
-    QStringList senderLines, lastComment;
-    QStringList pictures; // the user pictures placed on the card
-    QStringList cardTextLines; // "BUN_COUNT=", "BUN[1]=", …
-    QStringList layoutLines;
-    QImage card; // the finished card
-    // The customer, from the customer record.
-    QString name, zip, adrs1, adrs1Over, adrs2, mail, tel1, tel2, acount;
-    // Set when an order already sent is being changed: its order number.
-    QString changeOrderNo;
-};
-
-// How the window ended.
-enum class TCardOrderResult {
-    coSent, // the order was sent
-    coLookAtHistory, // the customer chose to look at the earlier order ("No")
-    coClosed,
-};
-
 // The card order window "TformOrderInfo": paper, number of cards, delivery and payment with
 // their fees, the customer's data with a reading in kana, an optional other recipient, the
 // price display and the send button ("新規 送信", or "修正 送信" for a changed order). Every

@@ -4,6 +4,7 @@
 
 #include "platform/prompter.h"
 #include "platform/ui/flow_layout.h"
+#include "platform/ui/menu_commands.h"
 #include "platform/ui/qt_prompter.h"
 #include "platform/ui/widget_helpers.h"
 #include "sources/film_cell.h"
@@ -359,6 +360,111 @@ bool TBrowserPanel::ExplainFailedFile(int index)
 void TBrowserPanel::MarksChanged()
 {
     FBrowser->MarksChanged();
+}
+
+void TBrowserPanel::BuildMenu(QMenu *menu, const TBrowserMenuHooks &hooks)
+{
+    // Ctrl+T belongs to "ユーザー設定"; one key for two commands would fire neither.
+    AddMenuCommand(this, menu, "miExif", QStringLiteral("Exif表示"), {}, [this] { ShowExif(); });
+    BuildSortMenu(menu);
+    menu->addSeparator();
+    BuildLookMenus(menu, hooks);
+
+    menu->addSeparator();
+    QMenu *thumbs = menu->addMenu(QStringLiteral("専用サムネイル作成モード"));
+    thumbs->menuAction()->setObjectName(QStringLiteral("miThumbMode"));
+    AddMenuChoices(this, thumbs, "miThumbMode",
+        { QStringLiteral("400Pix(標準)"), QStringLiteral("600Pix(高画質)"),
+            QStringLiteral("800Pix(高画質)"), QStringLiteral("400Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
+            QStringLiteral("600Pix(ﾊﾞｲﾘﾆｱ+積分法)"), QStringLiteral("800Pix(ﾊﾞｲﾘﾆｱ+積分法)"),
+            QStringLiteral("Exifｻﾑﾈｲﾙ(非加工)"), QStringLiteral("Exif(積分法で拡大)"),
+            QStringLiteral("Real(本ﾃﾞｰﾀ表示)") },
+        std::clamp(FState.ThumbType, 0, 8), [this](int mode) { SetThumbnailMode(mode); });
+
+    // The decorations, colours and check sizes repaint the strip once their setting is stored.
+    QStringList repainting { QStringLiteral("miFilmNo"), QStringLiteral("miFilmDate"),
+        QStringLiteral("miCornerR"), QStringLiteral("miFilmBevel"), QStringLiteral("miFrameColor"),
+        QStringLiteral("miBackColor"), QStringLiteral("miCheckColor") };
+    for (int i = 0; i < 9; ++i)
+        repainting << QStringLiteral("miCheckSize%1").arg(i);
+    for (const QString &name : repainting)
+        if (QAction *item = findChild<QAction *>(name))
+            connect(item, &QAction::triggered, this, &TBrowserPanel::ApplyFilmLook);
+}
+
+void TBrowserPanel::BuildSortMenu(QMenu *menu)
+{
+    QMenu *sort = menu->addMenu(QStringLiteral("ソート(&S)"));
+    sort->menuAction()->setObjectName(QStringLiteral("miSort"));
+    AddMenuChoices(this, sort, "miListSort",
+        { QStringLiteral("ソートなし(&N)"), QStringLiteral("名前順(&M)"),
+            QStringLiteral("サイズ順(&S)"), QStringLiteral("種類順(&T)"),
+            QStringLiteral("日時順(&D)") },
+        std::clamp(FState.ListSort, 0, 4), [this](int kind) {
+            FState.ListSort = kind;
+            UpdateSortLabel();
+            SortBrowser();
+        });
+    sort->addSeparator();
+    QAction *descending = AddMenuCommand(this, sort, "miListDeSort", QStringLiteral("降順"));
+    descending->setCheckable(true);
+    descending->setChecked(FState.ListDeSort);
+    connect(descending, &QAction::toggled, this, [this](bool on) {
+        FState.ListDeSort = on;
+        UpdateSortLabel();
+        SortBrowser();
+    });
+    if (auto *button = findChild<QToolButton *>(QStringLiteral("sbSort")))
+        button->setMenu(sort);
+}
+
+void TBrowserPanel::BuildLookMenus(QMenu *menu, const TBrowserMenuHooks &hooks)
+{
+    const auto colour = [this, menu, &hooks](const char *name, const char *caption,
+                            int TStateSettings::*setting, std::function<void()> then) {
+        AddMenuCommand(this, menu, name, QString::fromUtf8(caption), {},
+            [this, caption, setting, choose = hooks.chooseColour, then = std::move(then)] {
+                if (choose)
+                    choose(FState.*setting, caption);
+                if (then)
+                    then();
+            });
+    };
+    colour("miFrameColor", "枠色", &TStateSettings::FilmColor, {});
+    colour("miBackColor", "背景色", &TStateSettings::BoxColor, hooks.backColourChanged);
+    colour("miCheckColor", "チェック色", &TStateSettings::CheckColor, {});
+    QMenu *shape = menu->addMenu(QStringLiteral("チェック形状"));
+    shape->menuAction()->setObjectName(QStringLiteral("miCheckShape"));
+    QMenu *place = menu->addMenu(QStringLiteral("チェック位置"));
+    place->menuAction()->setObjectName(QStringLiteral("miCheckPos"));
+    QMenu *size = menu->addMenu(QStringLiteral("チェックサイズ"));
+    size->menuAction()->setObjectName(QStringLiteral("miCheckSize"));
+    QStringList sizes;
+    for (int percent = 10; percent <= 90; percent += 10)
+        sizes << QStringLiteral("%1%").arg(percent);
+    AddMenuChoices(this, size, "miCheckSize", sizes, FState.CheckSize / 10 - 1,
+        [this](int i) { FState.CheckSize = (i + 1) * 10; });
+    BuildCheckMarkMenus(shape, place);
+
+    menu->addSeparator();
+    const struct {
+        const char *name;
+        const char *caption;
+        bool TStateSettings::*setting;
+    } decorations[] = {
+        { "miFilmNo", "連番", &TStateSettings::FilmNo },
+        { "miFilmDate", "日付", &TStateSettings::FilmDate },
+        { "miCornerR", "面取り(丸)", &TStateSettings::CornerR },
+        { "miFilmBevel", "ベベル(凹)", &TStateSettings::FilmBevel },
+    };
+    for (const auto &decoration : decorations) {
+        QAction *action
+            = AddMenuCommand(this, menu, decoration.name, QString::fromUtf8(decoration.caption));
+        action->setCheckable(true);
+        action->setChecked(FState.*decoration.setting);
+        connect(action, &QAction::toggled, this,
+            [this, setting = decoration.setting](bool on) { FState.*setting = on; });
+    }
 }
 
 void TBrowserPanel::BuildCheckMarkMenus(QMenu *shapeMenu, QMenu *posMenu)

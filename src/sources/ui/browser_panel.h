@@ -20,6 +20,14 @@ namespace korvatel
 class TFilmGrid;
 class TThumbLoader;
 
+// What the menu "一覧選択" needs from outside the page.
+struct TBrowserMenuHooks {
+    // The colour dialog of "枠色", "背景色" and "チェック色": a chosen colour replaces setting.
+    std::function<void(int &setting, const char *caption)> chooseColour;
+    // Runs after "背景色" chose its colour.
+    std::function<void()> backColourChanged;
+};
+
 // The browser page: the film strip lvBrowser with the buttons above it (全選択, 全解除, Reset,
 // Exif, the sort button and its label, the thumbnail mode and the two remake buttons). It
 // lists the pictures it is given, sorts them, keeps each list's scroll position and draws the
@@ -81,6 +89,11 @@ public:
     // mark (either may be null); the items are children of the page, named "miCheckMark1",
     // "miCheckMarkM2", "miCheckPosX1", "miCheckPosY2" and so on.
     void BuildCheckMarkMenus(QMenu *shapeMenu, QMenu *posMenu);
+    // Fills the menu "一覧選択": "Exif表示", the sort (also the menu of the button "ソート"), the
+    // colours, the check mark's shape, place and size, the decorations of the strip and the
+    // thumbnail modes. The items are children of the page; they store their choices in the
+    // state settings, and those that change the look of the cells repaint the strip.
+    void BuildMenu(QMenu *menu, const TBrowserMenuHooks &hooks);
     // The Exif window of the current cell; without one, says that a picture is to be chosen.
     void ShowExif();
     // A click on the cell of a file that cannot be read orders nothing: this says why. False
@@ -111,6 +124,8 @@ Q_SIGNALS:
 
 private:
     QWidget *BuildButtons();
+    void BuildSortMenu(QMenu *menu);
+    void BuildLookMenus(QMenu *menu, const TBrowserMenuHooks &hooks);
     void ShowFilm(const QString &name);
     void RememberScroll();
     QList<TBrowserItem> ListedItems() const;

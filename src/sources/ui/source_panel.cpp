@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
+#include "platform/ui/menu_commands.h"
 #include "platform/ui/qt_prompter.h"
 #include "platform/ui/widget_helpers.h"
 #include "sources/date_exclusion.h"
@@ -17,12 +18,14 @@
 #include "sources/ui/template_page.h"
 #include "text/sjis_file.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
@@ -264,6 +267,22 @@ void TSourcePanel::SetBrowserBusy(bool busy)
 {
     if (FBrowser)
         FBrowser->lvBrowser()->SetBusy(busy);
+}
+
+void TSourcePanel::BuildMenu(QMenu *menu)
+{
+    const char *const captions[]
+        = { "ﾃﾝﾌﾟﾚｰﾄ(&0)", "フォルダ別(&1)", "日付別(&2)", "カテゴリー別(&3)" };
+    for (int mode = smTemplate; mode <= smCategory; ++mode) {
+        const QByteArray name = "miSource" + QByteArray::number(mode);
+        QAction *item = AddMenuCommand(this, menu, name.constData(),
+            QString::fromUtf8(captions[mode - smTemplate]), {},
+            [this, mode] { SetSourceMode(mode); });
+        EnableCommand(item, FSourcePages->isTabVisible(mode - 1),
+            mode == smTemplate
+                ? QStringLiteral("このお店ではカードを扱っていません。")
+                : QStringLiteral("このお店ではカテゴリー別の注文を扱っていません。"));
+    }
 }
 
 void TSourcePanel::SetSourceMode(int mode)

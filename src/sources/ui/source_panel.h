@@ -14,6 +14,7 @@
 
 class QCheckBox;
 class QListWidget;
+class QMenu;
 class QModelIndex;
 class QPushButton;
 class QTabWidget;
@@ -78,6 +79,9 @@ public:
     // The source modes 1 to 6 of source_modes.h; another number chooses the folders.
     int SourceMode() const { return FSourceMode; }
     void SetSourceMode(int mode);
+    // Fills the menu "ソース選択" with the modes 1 to 4 ("miSource1" to "miSource4"), each grey
+    // with its reason where its page is hidden. The items are children of the page.
+    void BuildMenu(QMenu *menu);
     // Lists the pictures of a folder (and of all its subfolders) in the browser.
     void ListFolder(const QString &folder, bool subfolders = false);
     // Lists the pictures of a year, month or day node of the date tree.

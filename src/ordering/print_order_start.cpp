@@ -1,13 +1,12 @@
-#include "app/order_start.h"
+#include "ordering/print_order_start.h"
 
-#include "app/client_session.h"
 #include "customer/order_history.h"
+#include "customer/user_record.h"
 #include "mobile/mail/mail_settings.h"
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
-#include "pricing/shop_data.h"
 #include "pricing/shop_pricing.h"
 #include "sending/order_host.h"
 #include "sending/order_input.h"
@@ -141,14 +140,18 @@ QStringList BasketItemKeys(const TThumbNails &basket)
 
 } // namespace
 
-TOrderStart::TOrderStart(TClientSession &session, TThumbNails &orders, TCampusPriceLists &campus,
-    TPrompter &prompter, const TClock &clock)
-    : FSession(session)
+TOrderStart::TOrderStart(
+    TOrderValues values, TThumbNails &orders, TCampusPriceLists &campus, TPrompter &prompter)
+    : values(std::move(values))
     , FOrders(orders)
     , FCampus(campus)
     , FPrompter(prompter)
-    , FClock(clock)
 {
+}
+
+const TClock &TOrderStart::Clock() const
+{
+    return values.clock ? *values.clock : SystemClock();
 }
 
 bool TOrderStart::PicturesVanished() const
@@ -170,7 +173,8 @@ void TOrderStart::ClearBasket(const QStringList &sentItems)
     FOrders.Recount();
     FOrders.RebuildAggregate();
     // Written at once: a crash must not bring back a basket that the shop has received.
-    FOrders.SaveMemory(FSession.OrderMemoryPath(), FSession.CampusOrderPath(), FClock);
+    if (!values.orderMemory.isEmpty())
+        FOrders.SaveMemory(values.orderMemory, values.campusOrder, Clock());
     if (hooks.basketChanged)
         hooks.basketChanged();
 }
@@ -187,6 +191,7 @@ struct TOrderStart::TRun {
     std::optional<TOrderHistory> history;
     std::optional<TPackedOrder> order;
     QStringList packedItems; // BasketItemKeys at the packing
+    bool stoppedAfterPacking = false; // the packed hook ended the run
     QString cardOrderId;
     QStringList creditLines;
     // The record of a sent order, written after the thank-you window and the card payment.
@@ -219,8 +224,10 @@ TOrderStartResult TOrderStart::Run(bool gridSeenAll)
 bool TOrderStart::SettleBasket(bool gridSeenAll, TRun &run)
 {
     // 1. Without the shop data nothing can be ordered.
-    if (FSession.RefuseWhenOffline(FPrompter, OrderOfflineMessage()))
+    if (!values.online) {
+        FPrompter.Warn(OrderOfflineMessage());
         return false;
+    }
 
     // 2. The reminder to look through every ordered picture. OK goes on; "No" (show it only
     // once) and Esc go back to the grid, so that the customer can look before ordering.
@@ -238,7 +245,7 @@ bool TOrderStart::SettleBasket(bool gridSeenAll, TRun &run)
     }
 
     // 3. The campus price lists, the counts and the per-size aggregate.
-    FCampus.Load(FSession.Workspace().CampusShop(FSession.ShopId()));
+    FCampus.Load(values.campusFolder);
     FOrders.Recount();
     FOrders.RebuildAggregate();
     if (hooks.basketChanged)
@@ -264,23 +271,23 @@ void TOrderStart::PrepareBasket(TRun &run)
     if (FOrders.Context().cdOutput && FOrders.CdCount() > 0)
         run.basket.cdKind = OrderCdKind(run.basket);
     // The CD-R's index sheets are listed in the summary.
-    SetIndexSheets(run.basket, FSession.PriceTables.OptionTable());
+    SetIndexSheets(run.basket, values.tables->OptionTable());
 
     // 6. The order of the print lines is the pricing's; the sequence number.
-    run.result.sequenceNumber = OrderSequenceNumber(FSession.Workspace().KorvaDpof());
+    run.result.sequenceNumber = OrderSequenceNumber(values.korvaDpof);
 }
 
 bool TOrderStart::ConfirmSummary(TRun &run)
 {
     // 7 and 8. The priced summary.
-    run.shop.emplace(FSession.PriceTables);
+    run.shop.emplace(*values.tables);
     // Card payment is offered only where a card-payment service is configured: without one it
     // could never be made, and the order would stay unpaid.
-    if (servers.cardUrl.isEmpty())
+    if (values.servers.cardUrl.isEmpty())
         run.shop->WithdrawPayment(ksiCredit);
-    const QDateTime now = FClock.Now();
+    const QDateTime now = Clock().Now();
     const TPricingContext pricing = run.shop->Context(now.date());
-    const TUserRecord &user = FSession.User;
+    const TUserRecord &user = *values.customer;
     TSummaryInput summary;
     summary.sequenceNumber = run.result.sequenceNumber;
     summary.basket = run.basket;
@@ -338,7 +345,8 @@ bool TOrderStart::ChoosePhone(TRun &run)
         return false;
     }
     // The trimming is kept with the basket.
-    FOrders.SaveMemory(FSession.OrderMemoryPath(), FSession.CampusOrderPath(), FClock);
+    if (!values.orderMemory.isEmpty())
+        FOrders.SaveMemory(values.orderMemory, values.campusOrder, Clock());
     return true;
 }
 
@@ -350,8 +358,8 @@ bool TOrderStart::DeliverPhone(TRun &run, TSendProgress &progress)
     const TPhoneServer server = PhoneServerOf(*run.hosts);
     QTemporaryDir work;
     const TPhoneDelivery delivery
-        = DeliverPhonePictures(servers.Transport(), pictures, run.phone->target, server,
-            PhoneFolderName(FClock.Now()), work.path(), [&progress](int done, int total) {
+        = DeliverPhonePictures(values.servers.Transport(), pictures, run.phone->target, server,
+            PhoneFolderName(Clock().Now()), work.path(), [&progress](int done, int total) {
                 progress.SetPosition(done, total);
                 if (QCoreApplication::instance())
                     QCoreApplication::processEvents();
@@ -374,10 +382,9 @@ void TOrderStart::NotifyPhone(TRun &run)
     const QString page = run.result.phonePage;
     run.result.phoneNotified = hooks.notifyPhone
         ? hooks.notifyPhone(address, page, &reason)
-        : SendPhoneNotice(servers.Transport(),
-            TMailSettings::Load(
-                QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName())),
-            address, page, FClock.Now(), &reason);
+        : SendPhoneNotice(values.servers.Transport(),
+            TMailSettings::Load(QDir(values.sysData).filePath(TMailSettings::FileName())), address,
+            page, Clock().Now(), &reason);
     if (!run.result.phoneNotified)
         FPrompter.Error(PhoneNoticeFailedMessage(reason, page));
 }
@@ -419,23 +426,21 @@ void TOrderStart::MakeInput(TRun &run)
 {
     // Packing: the basket, the customer (as the window left the record), the shop, the
     // figures of the confirmed order; the local order folder goes to KorvaDPOF.
-    TWorkspace &workspace = FSession.Workspace();
-    const std::optional<TShopData> data = TShopData::LoadContainer(
-        QDir(workspace.Download()).filePath(QString::fromLatin1(kShopDataFileName)));
     TOrderInputSource source;
     source.basket = &FOrders;
     source.tables = &run.shop->Tables();
-    source.shopId = FSession.ShopId();
+    source.shopId = values.shopId;
     source.hosts = &*run.hosts;
-    source.user = &FSession.User;
+    source.user = values.customer;
     source.order = &run.confirmed->order;
     source.choice = &run.confirmed->choice;
-    source.workDir = workspace.KorvaDpof();
-    source.askMachineId = data && data->ServerR();
-    source.folders = workspace.Folders();
-    source.sysData = workspace.SysData();
+    source.workDir = values.korvaDpof;
+    source.askMachineId = values.askMachineId;
+    source.folders = values.folders;
+    source.sysData = values.sysData;
     run.input = MakeOrderInput(source);
     run.input.figures.records = run.confirmed->confirmed.records;
+    run.input.cardCopies = values.cardCopies;
 }
 
 void TOrderStart::SendOrder(TRun &run)
@@ -443,13 +448,11 @@ void TOrderStart::SendOrder(TRun &run)
     // 9 and 10. The packing and the send run under the transmission window, which keeps the
     // main window (and so the basket) out of reach until the order has gone; the history gets
     // every attempt with its "開始=" and "終了=" lines.
-    run.history.emplace(historyFolder.isEmpty()
-            ? TOrderHistory::DefaultFolder(FSession.Workspace().Folders())
-            : historyFolder);
-    TOrderUpload upload(FPrompter, FClock);
+    if (!values.historyFolder.isEmpty())
+        run.history.emplace(values.historyFolder);
+    TOrderUpload upload(FPrompter, Clock());
     upload.onTransferModeChange = [this](int mode) {
-        FSession.TransMode = TTransMode(mode);
-        SaveTransMode(FSession.TransModePath(), FSession.TransMode);
+        values.transferMode = mode;
         if (hooks.transferModeChanged)
             hooks.transferModeChanged(mode);
     };
@@ -460,8 +463,9 @@ void TOrderStart::SendOrder(TRun &run)
                   run.kindName = kind;
                   return;
               }
-              run.result.historyBytes = run.history->WriteHistoryRecord(
-                  false, kind, cardId, run.creditLines, false, false, {}, text);
+              if (run.history)
+                  run.result.historyBytes = run.history->WriteHistoryRecord(
+                      false, kind, cardId, run.creditLines, false, false, {}, text);
           };
     const auto packAndSend
         = [&](TSendProgress &progress) { return PackAndSend(run, upload, progress); };
@@ -471,13 +475,15 @@ void TOrderStart::SendOrder(TRun &run)
         TSendProgress silent;
         run.result.sendResult = packAndSend(silent);
     }
+    if (run.result.sendResult != TSendResult::srSent)
+        run.result.error = upload.LastError();
 }
 
 TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgress &progress)
 {
     TOrderInput &input = run.input;
     // The order's own time is when it is packed, however long the summary stayed open.
-    input.now = FClock.Now();
+    input.now = Clock().Now();
     input.onPicture = [&progress](int done, int total) {
         progress.SetPosition(done, total);
         if (QCoreApplication::instance())
@@ -491,18 +497,22 @@ TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgr
     run.order = PackOrder(input, FPrompter);
     if (!run.order)
         return TSendResult::srFailed;
+    if (hooks.packed && !hooks.packed(*run.order)) {
+        run.stoppedAfterPacking = true;
+        return TSendResult::srCancelled;
+    }
     // The credit record of a card payment.
     if (run.Card()) {
-        run.cardOrderId = CardOrderIdOf(
-            input.customer.tel1, run.order->name, FSession.ShopId(), input.now.date());
+        run.cardOrderId
+            = CardOrderIdOf(input.customer.tel1, run.order->name, values.shopId, input.now.date());
         run.creditLines = CreditLinesOf(
             input.customer, input.shop, run.order->name, run.cardOrderId, run.Amount());
     }
     // Whether the shop's upload script answers is asked here, under the window: the
     // question may take a while.
     SetUpOrderUpload(upload,
-        { &*run.hosts, &servers, FSession.ShopAllowsHttp(), int(FSession.TransMode),
-            FSession.User.Mail(), run.confirmed->choice.payment });
+        { &*run.hosts, &values.servers, values.httpAllowed, values.transferMode,
+            values.customer->Mail(), run.confirmed->choice.payment });
     upload.cardOrderId = run.cardOrderId;
     TSendProgress *previous = upload.progress;
     upload.progress = &progress;
@@ -519,8 +529,11 @@ bool TOrderStart::CheckSent(TRun &run)
         run.result.outcome = TOrderStartOutcome::osSent;
         return true;
     }
-    run.result.outcome
-        = run.order ? TOrderStartOutcome::osNotSent : TOrderStartOutcome::osNotPacked;
+    run.result.outcome = !run.order ? TOrderStartOutcome::osNotPacked
+        : run.stoppedAfterPacking   ? TOrderStartOutcome::osPacked
+                                    : TOrderStartOutcome::osNotSent;
+    if (run.stoppedAfterPacking)
+        return false;
     if (PicturesVanished() && hooks.checkConsistency)
         hooks.checkConsistency(kCheckAfterLoad);
     return false;
@@ -533,8 +546,9 @@ void TOrderStart::FinishSentOrder(TRun &run)
     if (run.Card())
         run.result.cardPaid = hooks.payByCard && hooks.payByCard(run.cardOrderId, run.Amount());
     // A card payment that was made waits for the card service's settlement report.
-    run.result.historyBytes = run.history->WriteHistoryRecord(true, run.kindName, run.cardOrderId,
-        run.creditLines, false, run.result.cardPaid, {}, run.sentText);
+    if (run.history)
+        run.result.historyBytes = run.history->WriteHistoryRecord(true, run.kindName,
+            run.cardOrderId, run.creditLines, false, run.result.cardPaid, {}, run.sentText);
     const bool openHistory = run.Card() && !run.result.cardPaid
         && FPrompter.Ask(TMsgKind::mkConfirmation, CardUnpaidQuestion(), mbYes | mbNo)
             == TModalResult::mrYes;

@@ -2,7 +2,7 @@
 
 #include "customer/user_check.h"
 #include "mobile/keitai_delivery.h"
-#include "net/server_config.h"
+#include "ordering/order_values.h"
 #include "pricing/order_pricing.h"
 #include "sending/order_upload.h"
 
@@ -16,8 +16,6 @@ namespace korvatel
 {
 
 class TCampusPriceLists;
-class TClientSession;
-class TClock;
 class TPrompter;
 class TThumbNail;
 class TThumbNails;
@@ -95,8 +93,11 @@ struct TOrderStartHooks {
     std::function<bool(const QString &cardOrderId, double amount)> payByCard;
     // "履歴と決済".
     std::function<void()> openHistory;
-    // The transfer mode changed during the send (the window ticks its menu).
+    // The transfer mode changed during the send: the window keeps it and ticks its menu.
     std::function<void(int mode)> transferModeChanged;
+    // The order is packed, before it is sent: false stops the run there (osPacked), for a
+    // caller that only wants the order's files.
+    std::function<bool(const TPackedOrder &order)> packed;
     // The basket was recounted or cleared: the window refreshes its marks and totals.
     std::function<void()> basketChanged;
     // The phone steps of an order with phone pictures: the phone's mail address, the phone
@@ -119,6 +120,7 @@ enum class TOrderStartOutcome {
     osCustomerClosed, // the customer window was cancelled
     osNoShop, // the shop's order host table cannot be read
     osNotPacked, // the order could not be packed (a picture vanished)
+    osPacked, // packed, and the packed hook stopped the run before the send
     osNotSent, // the send did not complete
     osSent,
 };
@@ -129,6 +131,7 @@ struct TOrderStartResult {
     QString summaryText; // the short summary of the priced order
     QString orderName;
     TSendResult sendResult = TSendResult::srFailed;
+    QString error; // why the send did not complete
     bool cardPaid = false;
     bool cleared = false;
     qint64 historyBytes = -1; // of the record written for this order; -1 when none
@@ -143,15 +146,15 @@ struct TOrderStartResult {
 class TOrderStart
 {
 public:
-    TOrderStart(TClientSession &session, TThumbNails &orders, TCampusPriceLists &campus,
-        TPrompter &prompter, const TClock &clock);
+    TOrderStart(
+        TOrderValues values, TThumbNails &orders, TCampusPriceLists &campus, TPrompter &prompter);
 
+    // What the run reads. The caller may renew it between runs (the settings window changed
+    // the server configuration); a transfer mode changed during a send is kept here too.
+    // servers names the hosted scripts, the hosted order server and the card-payment service
+    // (card payment is not offered without one).
+    TOrderValues values;
     TOrderStartHooks hooks;
-    // The server configuration: the hosted scripts, the hosted order server and the
-    // card-payment service (card payment is not offered without one).
-    TServerConfig servers;
-    // The history folder; TOrderHistory::DefaultFolder of the workspace's folders unless set.
-    QString historyFolder;
     // The browsing reminder: on at each start, off for the rest of the run after a "No".
     // Its "No" and Esc go back to the grid (the order stops there); OK goes on.
     bool remindBrowsing = true;
@@ -180,11 +183,11 @@ private:
     // Takes the sent items (BasketItemKeys at the packing) out of the basket.
     void ClearBasket(const QStringList &sentItems);
 
-    TClientSession &FSession;
+    const TClock &Clock() const;
+
     TThumbNails &FOrders;
     TCampusPriceLists &FCampus;
     TPrompter &FPrompter;
-    const TClock &FClock;
 };
 
 } // namespace korvatel

@@ -1,13 +1,13 @@
 #include "app/client_session.h"
+#include "app/demo_session.h"
 #include "app/online_start.h"
-#include "app/order_start.h"
 #include "app/startup.h"
 #include "customer/order_history.h"
-#include "demo_session.h"
 #include "imaging/picture_kinds.h"
 #include "mobile/mail/mail_settings.h"
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
+#include "ordering/print_order_start.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "pricing/price_tables.h"
@@ -84,8 +84,9 @@ protected:
         ASSERT_NE(session, nullptr);
         session->LoadAtCreation();
         orders.Context() = session->OrderContext(&campus);
-        start = std::make_unique<TOrderStart>(*session, orders, campus, prompter, clock);
-        start->servers = shop->Config();
+        start
+            = std::make_unique<TOrderStart>(session->OrderValues(clock), orders, campus, prompter);
+        start->values.servers = shop->Config();
         SetHooks();
     }
 
@@ -198,7 +199,7 @@ protected:
 TEST_F(OrderStartTest, OfflineRefusesBeforeAnything)
 {
     TClientSession offline(home.Workspace(), test::ShopEntry(), TStartupResult {});
-    TOrderStart refused(offline, orders, campus, prompter, clock);
+    TOrderStart refused(offline.OrderValues(clock), orders, campus, prompter);
     refused.hooks = start->hooks;
     const TOrderStartResult result = refused.Run(false);
     EXPECT_EQ(result.outcome, TOrderStartOutcome::osOffline);
@@ -344,7 +345,7 @@ TEST_F(OrderStartTest, AFailedSendIsRecordedAndKeepsTheBasket)
     Add(QStringLiteral("a.jpg"), QStringLiteral("L"), 1);
     ASSERT_TRUE(session->ShopAllowsHttp()); // "Http.on" arrived with the shop data
     ASSERT_TRUE(shop->Control(QStringLiteral("ftp_drop_after=100")));
-    session->TransMode = TTransMode::tmStandard;
+    start->values.transferMode = int(TTransMode::tmStandard);
     int changedTo = -1;
     start->hooks.transferModeChanged = [&changedTo](int mode) { changedTo = mode; };
     prompter.Answer(TModalResult::mrYes); // to HTTP mode
@@ -352,9 +353,9 @@ TEST_F(OrderStartTest, AFailedSendIsRecordedAndKeepsTheBasket)
     EXPECT_EQ(result.outcome, TOrderStartOutcome::osNotSent);
     EXPECT_EQ(result.sendResult, TSendResult::srModeChange);
     EXPECT_EQ(prompter.Texts(), QStringList { ModeChangeQuestion() });
-    // The window's "送信モード" follows, and the choice is kept for the next start.
+    // The window's "送信モード" follows, and the next run starts in it.
     EXPECT_EQ(changedTo, int(TTransMode::tmOffice));
-    EXPECT_EQ(LoadTransMode(session->TransModePath()), TTransMode::tmOffice);
+    EXPECT_EQ(start->values.transferMode, int(TTransMode::tmOffice));
     EXPECT_FALSE(calls.join(u' ').contains(QStringLiteral("thanks")));
     EXPECT_EQ(orders.Count(), 1);
     const QStringList files = HistoryFiles();
