@@ -59,7 +59,7 @@ std::optional<double> Transport(TDemoShop &shop, const TFileSet &set)
 {
     QElapsedTimer timer;
     timer.start();
-    korvatel::TWinFTP ftp;
+    korvatel::TWinFTP ftp(shop.Config().Transport());
     if (!ftp.Login(shop.FtpHost(), shop.FtpUser(), shop.FtpPassword(), false)
         || !ftp.SetDir(QStringLiteral("/order/transport%1").arg(++gRound), true))
         return std::nullopt;

@@ -17,13 +17,23 @@
 namespace korvatel
 {
 
-TClientSession::TClientSession(TWorkspace workspace, TEntryResult entry, TStartupResult startup)
+TClientSession::TClientSession(TWorkspace workspace, TEntryResult entry, TStartupResult startup,
+    std::optional<TServerConfig> servers)
     : FWorkspace(std::move(workspace))
     , FEntry(std::move(entry))
     , FStartup(std::move(startup))
     , FCampus(std::make_unique<TCampusPriceLists>())
     , FOrders(std::make_unique<TThumbNails>())
 {
+    if (servers)
+        Servers = std::move(*servers);
+    else
+        ReloadServers();
+}
+
+void TClientSession::ReloadServers()
+{
+    Servers = TServerConfig::Load(FWorkspace.Folders().configDir);
 }
 
 bool TClientSession::RefuseWhenOffline(TPrompter &prompter, const QString &message) const
@@ -126,7 +136,7 @@ TOrderValues TClientSession::OrderValues(const TClock &clock) const
     values.askMachineId = data && data->ServerR();
     values.tables = &PriceTables;
     values.customer = &User;
-    values.servers = TServerConfig::Load(values.folders.configDir);
+    values.servers = Servers;
     values.transferMode = int(TransMode);
     values.clock = &clock;
     return values;
@@ -168,7 +178,6 @@ std::function<void()> TClientSession::SaveOrderMemoryHook(const TThumbNails &lis
 void TClientSession::LoadAtFirstIdle()
 {
     NodeExp.Load(NodeExpPath());
-    LoadPerformance(FWorkspace.SysData());
     TransMode = LoadTransMode(TransModePath());
 }
 

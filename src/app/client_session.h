@@ -3,6 +3,7 @@
 #include "app/program_entry.h"
 #include "app/startup.h"
 #include "customer/user_record.h"
+#include "net/server_config.h"
 #include "order/campus_prices.h"
 #include "order/thumb_nails.h"
 #include "ordering/order_values.h"
@@ -31,7 +32,9 @@ class TPrompter;
 class TClientSession
 {
 public:
-    TClientSession(TWorkspace workspace, TEntryResult entry, TStartupResult startup);
+    // servers: the configuration the start already read; without it the session reads its own.
+    TClientSession(TWorkspace workspace, TEntryResult entry, TStartupResult startup,
+        std::optional<TServerConfig> servers = std::nullopt);
 
     TWorkspace &Workspace() { return FWorkspace; }
     const TWorkspace &Workspace() const { return FWorkspace; }
@@ -57,6 +60,14 @@ public:
     std::optional<QDateTime> LastRead; // the hint of \Tree\LastDate.ini
     TNodeExp NodeExp;
     TTransMode TransMode = TTransMode::tmAuto;
+
+    // The server configuration (servers.ini of the configuration folder, then the file named
+    // by KORVATEL_SERVERS), read when the session is made: every network step of the run
+    // takes its addresses and transport settings from here.
+    TServerConfig Servers;
+    // Reads the server configuration again: after the internet settings window, a servers.ini
+    // changed meanwhile counts from then on.
+    void ReloadServers();
 
     // The customer record from the workspace's User file, read at the window's creation; in
     // member mode (the shop option "MemberMode=TRUE") the customer is known by the member

@@ -20,7 +20,6 @@ namespace korvatel
 TServerShopData::TServerShopData(TServerConfig config)
     : FConfig(std::move(config))
 {
-    FConfig.Install();
 }
 
 bool TServerShopData::FetchShopData(
@@ -55,7 +54,7 @@ bool ApplyVersionGate(const TClientSession &session, const TServerConfig &config
     const TProgramVersion server { offered.version, offered.build, offered.url };
     return RunVersionGate(own, server, session.Entry().cdStart, prompter, [&] {
         const TSignedUpdate update { config.updateUrl, ReleaseKeys(),
-            NewProgramStagingParent(folders) };
+            NewProgramStagingParent(folders), config.Transport() };
         const QString name = offered.url.section(u'/', -1).section(u'?', 0, 0);
         const TUpdateOutcome outcome = FetchSignedProgram(update, own, name);
         if (!outcome.Ok())

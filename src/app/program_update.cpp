@@ -72,7 +72,7 @@ TUpdateOutcome FetchSignedProgram(
         || name == QLatin1String(".."))
         return Refused(TUpdateFault::ufBadName);
 
-    TWinHTTP http;
+    TWinHTTP http(update.transport);
     http.HttpsOnly = true;
     if (!http.Connect(update.updateUrl))
         return Refused(TUpdateFault::ufNoManifest);

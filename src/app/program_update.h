@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/version_gate.h"
+#include "net/transfer_settings.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,7 @@ struct TSignedUpdate {
     QString updateUrl; // the HTTPS folder of the configuration (servers.ini), never shop data
     QStringList keys; // Ed25519 public keys, base64 DER
     QString stagingParent; // the private staging folder is made in here
+    TTransportSettings transport; // of the same configuration: its certificate authorities
 };
 
 // The release keys built into this program (build option KORVATEL_RELEASE_KEYS).

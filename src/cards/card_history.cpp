@@ -157,12 +157,12 @@ QString CardPayStateLabel(const TCardHistEntry &entry)
     return PayStateLabel(settled ? hpsSettled : hpsUnpaid);
 }
 
-bool DownloadCardOrderFile(
-    const THostRecord &host, bool passive, const QString &postCardFolder, const QString &orderNo)
+bool DownloadCardOrderFile(const TTransportSettings &transport, const THostRecord &host,
+    bool passive, const QString &postCardFolder, const QString &orderNo)
 {
     if (!PlainOrderNo(orderNo))
         return false;
-    TWinFTP ftp;
+    TWinFTP ftp(transport);
     ftp.Passive = passive;
     ftp.Mess = false;
     if (!ftp.LoginRecord(host, false))

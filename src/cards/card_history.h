@@ -57,8 +57,8 @@ QString CardPayStateLabel(const TCardHistEntry &entry);
 
 // Fetches a missing order file from the shop's image server (order folder + "/" + order number
 // + ".dpo" under the base folder) into the order's folder. False when it could not.
-bool DownloadCardOrderFile(
-    const THostRecord &host, bool passive, const QString &postCardFolder, const QString &orderNo);
+bool DownloadCardOrderFile(const TTransportSettings &transport, const THostRecord &host,
+    bool passive, const QString &postCardFolder, const QString &orderNo);
 
 // The history's messages.
 QString NoOrderFileText();

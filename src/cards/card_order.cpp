@@ -181,7 +181,7 @@ std::optional<TCardPrices> FetchCardPrices(const TServerConfig &config, const QS
     if (!IsShopIdText(shopId))
         return std::nullopt;
     for (const TFormatServer *server : { &config.primary, &config.secondary }) {
-        TWinHTTP http;
+        TWinHTTP http(config.Transport());
         if (server->baseUrl.isEmpty() || !http.Connect(server->baseUrl))
             continue;
         http.MaxSize = kCardPriceCap;

@@ -20,9 +20,10 @@ namespace
 const char *const kListName = "CardPlates.ini";
 
 // Fetches the list and its plates from one server; false when the list did not come.
-bool FetchFrom(const TFormatServer &server, const QString &folder, const QString &shopId)
+bool FetchFrom(const TTransportSettings &transport, const TFormatServer &server,
+    const QString &folder, const QString &shopId)
 {
-    TWinHTTP http;
+    TWinHTTP http(transport);
     if (server.baseUrl.isEmpty() || !http.Connect(server.baseUrl))
         return false;
     const QString base = ShopPlatesUrl(server, shopId);
@@ -90,8 +91,8 @@ QList<TCardPlateEntry> FetchCardPlates(
 {
     const QString folder = CardPlateFolder(downloadDir);
     if (IsShopIdText(shopId) && QDir().mkpath(folder)) {
-        if (!FetchFrom(config.primary, folder, shopId))
-            FetchFrom(config.secondary, folder, shopId);
+        if (!FetchFrom(config.Transport(), config.primary, folder, shopId))
+            FetchFrom(config.Transport(), config.secondary, folder, shopId);
     }
     return LocalCardPlates(folder);
 }

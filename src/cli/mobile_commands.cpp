@@ -106,9 +106,11 @@ int MailCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         text.chop(1);
     job.bodyLines = text.split(u'\n');
 
-    TServerConfig::Load(ConfigDir()).Install(); // the certificate authorities for STARTTLS
-    const TMailOutcome outcome = SendBySmtp(account, identity, job, QDateTime::currentDateTime(),
-        [&out](const QString &status) { out << "status\t" << status << '\n'; });
+    // The certificate authorities of the server configuration, for STARTTLS.
+    const TTransportSettings transport = TServerConfig::Load(ConfigDir()).Transport();
+    const TMailOutcome outcome
+        = SendBySmtp(transport, account, identity, job, QDateTime::currentDateTime(),
+            [&out](const QString &status) { out << "status\t" << status << '\n'; });
     out << "sent\t" << outcome.sent << '\n' << "failed\t" << outcome.failed << '\n';
     out << "result\t"
         << QString(outcome.ResultText()).replace(QLatin1String("\r\n"), QLatin1String(" ")) << '\n';

@@ -12,11 +12,10 @@ namespace korvatel
 namespace
 {
 
+// Each command reads the server configuration once and hands it down.
 TServerConfig Config()
 {
-    TServerConfig config = TServerConfig::Load(ConfigDir());
-    config.Install();
-    return config;
+    return TServerConfig::Load(ConfigDir());
 }
 
 } // namespace
@@ -78,8 +77,7 @@ int CliFtpList(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "give the host, the user, the password and the folder\n";
         return 2;
     }
-    Config();
-    TWinFTP ftp;
+    TWinFTP ftp(Config().Transport());
     if (!ftp.Login(args.at(0), args.at(1), args.at(2), false) || !ftp.SetDir(args.at(3), false)) {
         err << ftp.LastError() << '\n';
         return 1;

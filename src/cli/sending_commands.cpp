@@ -322,7 +322,6 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!a)
         return 2;
     TServerConfig config = TServerConfig::Load(ConfigDir());
-    config.Install();
     const std::optional<TOrderShopData> shop = LoadOrderShop(*a, config, out, err);
     if (!shop)
         return 1;

@@ -35,8 +35,9 @@ constexpr int kIdsPerQuery = 40;
 
 } // namespace
 
-TCardService::TCardService(QString baseUrl)
+TCardService::TCardService(QString baseUrl, TTransportSettings transport)
     : FBaseUrl(std::move(baseUrl))
+    , FTransport(std::move(transport))
 {
     while (FBaseUrl.endsWith(u'/'))
         FBaseUrl.chop(1);
@@ -68,7 +69,7 @@ bool TCardService::Refuse()
 
 std::optional<QStringList> TCardService::Get(const QString &script)
 {
-    TWinHTTP http;
+    TWinHTTP http(FTransport);
     TBoundedBuffer answer(kMaxCardAnswer);
     try {
         if (!http.Connect(FBaseUrl) || !http.GetUrl(answer, FBaseUrl + u'/' + script)) {
@@ -97,7 +98,7 @@ bool TCardService::WriteBundle(const QString &cardOrderId, const QStringList &cr
 {
     if (!IsCardOrderId(cardOrderId))
         return Refuse();
-    TWinHTTP http;
+    TWinHTTP http(FTransport);
     QByteArray answer;
     const QList<std::pair<QString, QString>> fields = { { QStringLiteral("id"), cardOrderId },
         { QStringLiteral("lines"), creditLines.join(QStringLiteral("\r\n")) } };

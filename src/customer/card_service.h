@@ -1,6 +1,7 @@
 #pragma once
 
 #include "customer/card_payment.h"
+#include "net/transfer_settings.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,7 +27,7 @@ namespace korvatel
 class TCardService : public TCardPayment
 {
 public:
-    explicit TCardService(QString baseUrl);
+    TCardService(QString baseUrl, TTransportSettings transport);
 
     static constexpr qint64 kMaxCardAnswer = 64 * 1024;
 
@@ -54,6 +55,7 @@ private:
     bool Refuse();
 
     QString FBaseUrl;
+    TTransportSettings FTransport;
     QString FLastError;
 };
 

@@ -93,10 +93,10 @@ QList<std::pair<QString, QString>> MemberAuthFields(const TMemberAccount &accoun
     return { { QStringLiteral("usr"), account.user }, { QStringLiteral("pw"), account.pass } };
 }
 
-bool CheckMemberAccount(const QString &serverUrl, const TMemberAccount &account, QString *errorText,
-    QString *transportText)
+bool CheckMemberAccount(const TTransportSettings &transport, const QString &serverUrl,
+    const TMemberAccount &account, QString *errorText, QString *transportText)
 {
-    TWinHTTP http;
+    TWinHTTP http(transport);
     QStringList lines;
     bool ok = http.Connect(serverUrl);
     QByteArray answer;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/transfer_settings.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -41,12 +43,11 @@ bool WriteMemberAccount(
 QString MemberAuthPath();
 QList<std::pair<QString, QString>> MemberAuthFields(const TMemberAccount &account);
 // Asks the member network's server whether the credentials are valid: a form POST of
-// MemberAuthFields to MemberAuthPath on serverUrl. The page answers "OK" for a known member.
-// On failure
-// errorText gets the answer (or the reason the page could not be read) and transportText
-// the transport's last message.
-bool CheckMemberAccount(const QString &serverUrl, const TMemberAccount &account,
-    QString *errorText = nullptr, QString *transportText = nullptr);
+// MemberAuthFields to MemberAuthPath on serverUrl, with the given transport settings. The page
+// answers "OK" for a known member. On failure errorText gets the answer (or the reason the page
+// could not be read) and transportText the transport's last message.
+bool CheckMemberAccount(const TTransportSettings &transport, const QString &serverUrl,
+    const TMemberAccount &account, QString *errorText = nullptr, QString *transportText = nullptr);
 
 // The machine identifier: 12 upper-case hexadecimal digits and a decimal number, made once per
 // machine and kept under "@MachineID" in the application-data Win32dpp.ini (see the source

@@ -47,9 +47,10 @@ QString PhoneIndexPage(const QStringList &names)
     return JoinLines(lines);
 }
 
-TPhoneDelivery DeliverPhonePictures(const QList<TPhonePicture> &pictures,
-    const TPhoneTarget &target, const TPhoneServer &server, const QString &folder,
-    const QString &workDir, const std::function<void(int done, int total)> &progress)
+TPhoneDelivery DeliverPhonePictures(const TTransportSettings &transport,
+    const QList<TPhonePicture> &pictures, const TPhoneTarget &target, const TPhoneServer &server,
+    const QString &folder, const QString &workDir,
+    const std::function<void(int done, int total)> &progress)
 {
     TPhoneDelivery delivery;
     if (!server.Complete()) {
@@ -75,7 +76,7 @@ TPhoneDelivery DeliverPhonePictures(const QList<TPhonePicture> &pictures,
         return delivery;
     }
 
-    TWinFTP ftp;
+    TWinFTP ftp(transport);
     ftp.Mess = false;
     ftp.Passive = server.passive;
     const QString remote = KeitaiRemotePath(server.host.baseDir, folder);
@@ -109,13 +110,13 @@ TPhoneDelivery DeliverPhonePictures(const QList<TPhonePicture> &pictures,
     return delivery;
 }
 
-bool SendPhoneNotice(const TMailSettings &settings, const QString &address, const QString &pageUrl,
-    const QDateTime &now, QString *reason)
+bool SendPhoneNotice(const TTransportSettings &transport, const TMailSettings &settings,
+    const QString &address, const QString &pageUrl, const QDateTime &now, QString *reason)
 {
     return SendByTransport(
         settings, PhoneNoticeJob(address, pageUrl),
-        [&settings, &now](const TMailJob &job) {
-            return SendBySmtp(settings.account, settings.identity, job, now);
+        [&transport, &settings, &now](const TMailJob &job) {
+            return SendBySmtp(transport, settings.account, settings.identity, job, now);
         },
         reason);
 }

@@ -67,14 +67,18 @@ struct TPhoneDelivery {
 };
 
 // Converts every picture into workDir and puts them with the index page into the folder under
-// the server's base folder. progress is told each picture done.
-TPhoneDelivery DeliverPhonePictures(const QList<TPhonePicture> &pictures,
-    const TPhoneTarget &target, const TPhoneServer &server, const QString &folder,
-    const QString &workDir, const std::function<void(int done, int total)> &progress = {});
+// the server's base folder, with the given transport settings. progress is told each picture
+// done.
+TPhoneDelivery DeliverPhonePictures(const TTransportSettings &transport,
+    const QList<TPhonePicture> &pictures, const TPhoneTarget &target, const TPhoneServer &server,
+    const QString &folder, const QString &workDir,
+    const std::function<void(int done, int total)> &progress = {});
 
 // The notice mail to the phone: by SMTP with the account and identity of the settings, or by
-// the customer's mail program. *reason gets the failure's text. True when the mail went.
-bool SendPhoneNotice(const TMailSettings &settings, const QString &address, const QString &pageUrl,
-    const QDateTime &now, QString *reason = nullptr);
+// the customer's mail program; SMTP with the given transport settings. *reason gets the
+// failure's text. True when the mail went.
+bool SendPhoneNotice(const TTransportSettings &transport, const TMailSettings &settings,
+    const QString &address, const QString &pageUrl, const QDateTime &now,
+    QString *reason = nullptr);
 
 } // namespace korvatel

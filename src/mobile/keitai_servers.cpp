@@ -72,11 +72,12 @@ QString KeitaiTableRemote(const TKeitaiServer &server)
     return KeitaiRemotePath(server.folder, QStringLiteral("Keitai.ini"));
 }
 
-std::optional<QByteArray> FetchKeitaiTable(const QList<TKeitaiServer> &servers)
+std::optional<QByteArray> FetchKeitaiTable(
+    const TTransportSettings &transport, const QList<TKeitaiServer> &servers)
 {
     for (const TKeitaiServer &server : servers) {
         for (const THostRecord &address : server.addresses) {
-            TWinFTP ftp;
+            TWinFTP ftp(transport);
             ftp.Mess = false;
             if (!ftp.LoginRecord(address, false))
                 continue;
@@ -88,13 +89,13 @@ std::optional<QByteArray> FetchKeitaiTable(const QList<TKeitaiServer> &servers)
     return std::nullopt;
 }
 
-bool DownloadKeitaiDatas(TKeitaiDatas &table, const QList<TKeitaiServer> &servers,
-    const QString &workspaceFile, bool quiet, TPrompter &prompter,
-    const std::function<void(bool busy)> &busy)
+bool DownloadKeitaiDatas(const TTransportSettings &transport, TKeitaiDatas &table,
+    const QList<TKeitaiServer> &servers, const QString &workspaceFile, bool quiet,
+    TPrompter &prompter, const std::function<void(bool busy)> &busy)
 {
     if (busy)
         busy(true);
-    const std::optional<QByteArray> data = FetchKeitaiTable(servers);
+    const std::optional<QByteArray> data = FetchKeitaiTable(transport, servers);
     if (busy)
         busy(false);
     // The data must read as a table before it replaces the workspace file: a server's error
@@ -112,14 +113,14 @@ bool DownloadKeitaiDatas(TKeitaiDatas &table, const QList<TKeitaiServer> &server
     return true;
 }
 
-QString UploadKeitaiDatas(
-    const TKeitaiDatas &table, const QList<TKeitaiServer> &servers, TPrompter &prompter)
+QString UploadKeitaiDatas(const TTransportSettings &transport, const TKeitaiDatas &table,
+    const QList<TKeitaiServer> &servers, TPrompter &prompter)
 {
     const QStringList lines = table.Lines();
     QString done;
     for (const TKeitaiServer &server : servers) {
         for (const THostRecord &address : server.addresses) {
-            TWinFTP ftp;
+            TWinFTP ftp(transport);
             ftp.Mess = false;
             if (ftp.LoginRecord(address, false) && ftp.PutText(lines, KeitaiTableRemote(server)))
                 done += QStringLiteral("Server%1 ").arg(server.index);

@@ -39,18 +39,20 @@ QString KeitaiRemotePath(const QString &folder, const QString &name);
 // The remote path of the table on a server: the folder + "/Keitai.ini".
 QString KeitaiTableRemote(const TKeitaiServer &server);
 
+// The transfers below use the transport settings of the server configuration.
 // Fetches the table from the first address of the first server that has it; nullopt when
 // none answered. At most TKeitaiDatas::kMaxFileSize bytes are taken.
-std::optional<QByteArray> FetchKeitaiTable(const QList<TKeitaiServer> &servers);
+std::optional<QByteArray> FetchKeitaiTable(
+    const TTransportSettings &transport, const QList<TKeitaiServer> &servers);
 // The download: on success the data becomes the workspace file and the table is reloaded from
 // it; "ダウンロード完了しました。" unless quiet. On failure "ダウンロードに失敗しました。" and
 // nothing changes. busy is told when the transfer starts and ends (the hourglass).
-bool DownloadKeitaiDatas(TKeitaiDatas &table, const QList<TKeitaiServer> &servers,
-    const QString &workspaceFile, bool quiet, TPrompter &prompter,
-    const std::function<void(bool busy)> &busy = {});
+bool DownloadKeitaiDatas(const TTransportSettings &transport, TKeitaiDatas &table,
+    const QList<TKeitaiServer> &servers, const QString &workspaceFile, bool quiet,
+    TPrompter &prompter, const std::function<void(bool busy)> &busy = {});
 // The upload: the table as text to every address of every server. Gives the message shown:
 // "Server1 Server2 にUploadを完了しました。" or "Uploadに失敗しました。".
-QString UploadKeitaiDatas(
-    const TKeitaiDatas &table, const QList<TKeitaiServer> &servers, TPrompter &prompter);
+QString UploadKeitaiDatas(const TTransportSettings &transport, const TKeitaiDatas &table,
+    const QList<TKeitaiServer> &servers, TPrompter &prompter);
 
 } // namespace korvatel

@@ -19,15 +19,10 @@ namespace korvatel
 namespace
 {
 
-std::mutex gCaMutex;
-QString gCaFile;
-bool gFtpTls = false;
-QString gChmodMode = QStringLiteral("777");
-
-// The certificate authorities of the configuration, when it names a file.
-void SetCaFile(CURL *easy)
+// The certificate authorities of the transport settings, when they name a file.
+void SetCaFile(CURL *easy, const TTransportSettings &transport)
 {
-    const QString file = TrustedCaFile();
+    const QString file = transport.caFile;
     if (!file.isEmpty())
         curl_easy_setopt(easy, CURLOPT_CAINFO, QFile::encodeName(file).constData());
 }
@@ -79,10 +74,10 @@ size_t ReadChunk(char *buffer, size_t size, size_t count, void *user)
     // The buffer takes as many whole chunks as fit, each counted by the progress rule on its
     // own: one send per chunk would cost more than the transfer on a fast line.
     const qint64 room = qint64(size * count);
-    const qint64 chunk = ChunkSize(BufferNum());
     qint64 filled = 0;
     while (filled < room && !t->cancel) {
-        const qint64 want = std::min(room - filled, chunk);
+        // Read again for every chunk: the window's slider may change it during the transfer.
+        const qint64 want = std::min(room - filled, qint64(t->buffer.ChunkSize()));
         const qint64 got = t->device->read(buffer + filled, want);
         if (got < 0) {
             t->deviceError = true;
@@ -134,7 +129,7 @@ size_t HttpHeader(char *data, size_t size, size_t count, void *user)
         QString target = QString::fromUtf8(line.mid(9).trimmed());
         if (target.startsWith(QLatin1String("//")))
             target.prepend(QStringLiteral("http:"));
-        if (target.contains(QLatin1String("://")) && InBlockedServiceDomain(target)) {
+        if (target.contains(QLatin1String("://")) && InBlockedDomain(target, head->blockedDomain)) {
             head->blockedRedirect = true;
             return 0;
         }
@@ -167,40 +162,6 @@ void SetProxy(CURL *easy, const TWinInet &owner)
 }
 
 } // namespace
-
-void SetTrustedCaFile(const QString &file)
-{
-    std::lock_guard lock(gCaMutex);
-    gCaFile = file.trimmed();
-}
-
-QString TrustedCaFile()
-{
-    std::lock_guard lock(gCaMutex);
-    return gCaFile;
-}
-
-void SetFtpDefaults(bool requireTls, const QString &chmodMode)
-{
-    static const QRegularExpression octal(QStringLiteral("^[0-7]{3,4}$"));
-    std::lock_guard lock(gCaMutex);
-    gFtpTls = requireTls;
-    // The mode goes into a raw FTP command: only figures, never a line break.
-    gChmodMode = chmodMode.isEmpty() || octal.match(chmodMode).hasMatch() ? chmodMode
-                                                                          : QStringLiteral("777");
-}
-
-bool FtpTlsRequired()
-{
-    std::lock_guard lock(gCaMutex);
-    return gFtpTls;
-}
-
-QString DefaultChmodMode()
-{
-    std::lock_guard lock(gCaMutex);
-    return gChmodMode;
-}
 
 bool TransferStopped()
 {
@@ -333,7 +294,7 @@ void TCurlSession::Prepare(const TWinInet &owner, const QString &url)
     SetProxy(easy, owner);
     if (owner.UseProxy && !owner.Proxy.isEmpty())
         curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
-    SetCaFile(easy);
+    SetCaFile(easy, owner.Transport());
     if (owner.RequireTls && url.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive))
         curl_easy_setopt(easy, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     if (owner.HttpsOnly) {
@@ -508,7 +469,7 @@ bool ProbeConnection(const QString &url, const TWinInet &owner)
     curl_easy_setopt(probe, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(probe, CURLOPT_CONNECTTIMEOUT_MS, long(owner.ConnectTimeout));
     SetProxy(probe, owner);
-    SetCaFile(probe);
+    SetCaFile(probe, owner.Transport());
     const CURLcode code = curl_easy_perform(probe);
     curl_easy_cleanup(probe);
     return code == CURLE_OK;
@@ -556,7 +517,8 @@ int StopDuringSmtp(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 
 // One session with the given TLS demand; *notOffered is set when TLS was demanded and the
 // server does not offer STARTTLS.
-TSmtpResult SmtpSession(const TSmtpRequest &request, bool demandTls, bool *notOffered)
+TSmtpResult SmtpSession(const TSmtpRequest &request, const TTransportSettings &transport,
+    bool demandTls, bool *notOffered)
 {
     TSmtpResult result;
     CURL *easy = curl_easy_init();
@@ -581,7 +543,7 @@ TSmtpResult SmtpSession(const TSmtpRequest &request, bool demandTls, bool *notOf
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 32768L);
     curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, 32768L);
     curl_easy_setopt(easy, CURLOPT_USE_SSL, long(demandTls ? CURLUSESSL_ALL : CURLUSESSL_NONE));
-    SetCaFile(easy);
+    SetCaFile(easy, transport);
     if (request.login) {
         curl_easy_setopt(easy, CURLOPT_USERNAME, request.user.toUtf8().constData());
         curl_easy_setopt(easy, CURLOPT_PASSWORD, request.password.toUtf8().constData());
@@ -618,7 +580,7 @@ TSmtpResult SmtpSession(const TSmtpRequest &request, bool demandTls, bool *notOf
 
 } // namespace
 
-TSmtpResult SendSmtp(const TSmtpRequest &request)
+TSmtpResult SendSmtp(const TSmtpRequest &request, const TTransportSettings &transport)
 {
     GlobalInit();
     // The host goes into the address as it is: only a name or an address may stand there.
@@ -635,9 +597,9 @@ TSmtpResult SendSmtp(const TSmtpRequest &request)
     // in a session of its own. libcurl tells that case by its text; should the text ever
     // differ, such a server fails instead, and nothing is sent in clear.
     bool notOffered = false;
-    TSmtpResult result = SmtpSession(request, true, &notOffered);
+    TSmtpResult result = SmtpSession(request, transport, true, &notOffered);
     if (notOffered)
-        result = SmtpSession(request, false, &notOffered);
+        result = SmtpSession(request, transport, false, &notOffered);
     if (request.status)
         request.status(QStringLiteral("Disconnected."));
     return result;

@@ -46,6 +46,7 @@ inline constexpr qint64 kPumpInterval = 20;
 // flag set by a progress hook.
 struct TTransfer {
     QIODevice *device = nullptr;
+    TTransferBuffer buffer; // an upload's chunk size, read again for every chunk
     qint64 total = -1;
     qint64 done = 0;
     int counter = 0;
@@ -70,6 +71,7 @@ struct THttpHead {
     qint64 knownSize = -1;
     bool stopIfSize = false;
     bool sizeMatched = false;
+    QString blockedDomain; // the domain no redirect may lead into
     bool blockedRedirect = false; // a redirect into the blocked domain was refused
     std::function<void(qint64)> *onStatus = nullptr;
 };

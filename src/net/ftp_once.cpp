@@ -14,10 +14,10 @@ namespace
 
 // Opens a passive connection, runs op on it and closes it again; false when the login fails.
 template <typename Result, typename Op>
-Result OneShot(
-    const QString &host, const QString &user, const QString &password, Result failed, Op op)
+Result OneShot(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, Result failed, Op op)
 {
-    TWinFTP ftp;
+    TWinFTP ftp(transport);
     ftp.Passive = true;
     if (!ftp.Login(host, user, password, false))
         return failed;
@@ -28,17 +28,17 @@ Result OneShot(
 
 } // namespace
 
-bool FtpDirExists(
-    const QString &host, const QString &user, const QString &password, const QString &path)
+bool FtpDirExists(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &path)
 {
-    return OneShot(host, user, password, false,
+    return OneShot(transport, host, user, password, false,
         [&](TWinFTP &ftp) { return ftp.Command(QStringLiteral("CWD ") + ftp.AbsolutePath(path)); });
 }
 
-bool MakePath(const QString &host, const QString &user, const QString &password,
-    const QString &mode, const QString &path)
+bool MakePath(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &mode, const QString &path)
 {
-    return OneShot(host, user, password, false, [&](TWinFTP &ftp) {
+    return OneShot(transport, host, user, password, false, [&](TWinFTP &ftp) {
         ftp.ChmodMode = mode;
         const QString target = ftp.AbsolutePath(path);
         if (ftp.Quote({ QStringLiteral("MKD ") + target })) {
@@ -63,17 +63,18 @@ bool MakePath(const QString &host, const QString &user, const QString &password,
     });
 }
 
-bool FtpPutFileOnce(const QString &host, const QString &user, const QString &password,
-    const QString &mode, const QString &remote, const QString &local)
+bool FtpPutFileOnce(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &mode, const QString &remote, const QString &local)
 {
-    return OneShot(host, user, password, false, [&](TWinFTP &ftp) {
+    return OneShot(transport, host, user, password, false, [&](TWinFTP &ftp) {
         ftp.ChmodMode = mode;
         return ftp.PutFile(local, remote);
     });
 }
 
-bool FtpPutTextOnce(const QString &host, const QString &user, const QString &password,
-    const QString &mode, const QString &text, const QString &remote, const QString &tempDir)
+bool FtpPutTextOnce(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &mode, const QString &text, const QString &remote,
+    const QString &tempDir)
 {
     // The file lies in this run's private folder: a fixed name in the shared temporary folder
     // could be a link that someone planted, or be read by anyone.
@@ -83,37 +84,38 @@ bool FtpPutTextOnce(const QString &host, const QString &user, const QString &pas
     const QString temp = QDir(folder).filePath(QStringLiteral("f_su"));
     if (!WriteFileAtomic(temp, ToCp932(text), TFileAccess::faPrivate))
         return false;
-    const bool ok = FtpPutFileOnce(host, user, password, mode, remote, temp);
+    const bool ok = FtpPutFileOnce(transport, host, user, password, mode, remote, temp);
     QFile::remove(temp);
     return ok;
 }
 
-qint64 FtpRemoteSize(
-    const QString &host, const QString &user, const QString &password, const QString &remote)
+qint64 FtpRemoteSize(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &remote)
+{
+    return OneShot(transport, host, user, password, qint64(-1),
+        [&](TWinFTP &ftp) { return ftp.FileSize(remote); });
+}
+
+bool FtpRenameOnce(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &from, const QString &to)
 {
     return OneShot(
-        host, user, password, qint64(-1), [&](TWinFTP &ftp) { return ftp.FileSize(remote); });
+        transport, host, user, password, false, [&](TWinFTP &ftp) { return ftp.Rename(from, to); });
 }
 
-bool FtpRenameOnce(const QString &host, const QString &user, const QString &password,
-    const QString &from, const QString &to)
+bool FtpDeleteOnce(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &remote)
 {
-    return OneShot(host, user, password, false, [&](TWinFTP &ftp) { return ftp.Rename(from, to); });
-}
-
-bool FtpDeleteOnce(
-    const QString &host, const QString &user, const QString &password, const QString &remote)
-{
-    return OneShot(host, user, password, false, [&](TWinFTP &ftp) {
+    return OneShot(transport, host, user, password, false, [&](TWinFTP &ftp) {
         ftp.OnDeleteFailed = [](const QString &) {};
         return ftp.DeleteFile(remote);
     });
 }
 
-bool Chmod(const QString &host, const QString &user, const QString &password, const QString &mode,
-    const QString &path)
+bool Chmod(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &mode, const QString &path)
 {
-    return OneShot(host, user, password, false,
+    return OneShot(transport, host, user, password, false,
         [&](TWinFTP &ftp) { return ftp.Command(ChmodCommand(QStringLiteral("/"), path, mode)); });
 }
 

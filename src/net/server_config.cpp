@@ -18,7 +18,7 @@ TServerConfig TServerConfig::Defaults()
     config.versionUrl = QStringLiteral("http://svc1.korvatel.example");
     config.campusUrl = QStringLiteral("http://campus.korvatel.example");
     config.campusRoot = QStringLiteral("/campus");
-    config.blockedDomain = QStringLiteral("hosting.korvatel.example");
+    config.blockedDomain = QString::fromLatin1(kDefaultBlockedDomain);
     config.demoAccount = { QStringLiteral("demo.korvatel.example"), QStringLiteral("demo"),
         QStringLiteral("demo"), QStringLiteral("/"), QStringLiteral("demo-order") };
     config.hostedOrderServer = QStringLiteral("order.hosting.korvatel.example");
@@ -95,11 +95,14 @@ TServerConfig TServerConfig::Load(const QString &configDir, const QProcessEnviro
     return config;
 }
 
-void TServerConfig::Install() const
+TTransportSettings TServerConfig::Transport() const
 {
-    SetBlockedServiceDomain(blockedDomain);
-    SetTrustedCaFile(caFile);
-    SetFtpDefaults(ftpTls, ftpChmodMode);
+    TTransportSettings transport;
+    transport.caFile = caFile.trimmed();
+    transport.blockedDomain = blockedDomain.trimmed();
+    transport.ftpTls = ftpTls;
+    transport.chmodMode = SendableChmodMode(ftpChmodMode);
+    return transport;
 }
 
 } // namespace korvatel

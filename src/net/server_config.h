@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/transfer_settings.h"
 #include "net/win_inet.h"
 
 #include <QProcessEnvironment>
@@ -71,8 +72,10 @@ struct TServerConfig {
         const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
     // Takes every key present in the lines; others keep their values.
     void Apply(const QStringList &lines);
-    // Makes the blocked domain and the certificate authorities the transport's.
-    void Install() const;
+    // What the transport components made for this configuration take: the certificate
+    // authorities, the blocked domain, the FTP TLS demand and the chmod mode (one of another
+    // form than three or four octal figures gives "777").
+    TTransportSettings Transport() const;
 };
 
 } // namespace korvatel

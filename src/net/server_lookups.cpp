@@ -54,10 +54,11 @@ void CheckContainerSignature(TWinHTTP &http, const QString &url, const QString &
 }
 
 // Fetches every file of the shop folder of one format server into the download folder.
-void FetchFromServer(const TFormatServer &server, const QString &downloadDir, const QString &id,
-    int number, const QString &name, const QString &key, QStringList &log)
+void FetchFromServer(const TTransportSettings &transport, const TFormatServer &server,
+    const QString &downloadDir, const QString &id, int number, const QString &name,
+    const QString &key, QStringList &log)
 {
-    TWinHTTP http;
+    TWinHTTP http(transport);
     if (!http.Connect(server.baseUrl)) {
         log << QStringLiteral("ConnectNG:") + name;
         return;
@@ -110,13 +111,13 @@ TShopFetch FetchShopData(const TServerConfig &config, const QString &downloadDir
 
     if (progress)
         progress(QStringLiteral("Primary Server"));
-    FetchFromServer(config.primary, downloadDir, fetch.shopId, 1, QStringLiteral("Primary"),
-        config.shopDataKey, fetch.log);
+    FetchFromServer(config.Transport(), config.primary, downloadDir, fetch.shopId, 1,
+        QStringLiteral("Primary"), config.shopDataKey, fetch.log);
     if (!QFile::exists(container)) {
         if (progress)
             progress(QStringLiteral("Secondary Server"));
-        FetchFromServer(config.secondary, downloadDir, fetch.shopId, 2, QStringLiteral("Secondary"),
-            config.shopDataKey, fetch.log);
+        FetchFromServer(config.Transport(), config.secondary, downloadDir, fetch.shopId, 2,
+            QStringLiteral("Secondary"), config.shopDataKey, fetch.log);
     }
 
     const std::optional<TShopData> data
@@ -147,7 +148,7 @@ bool IsShopIdText(const QString &id)
 std::optional<QString> ResolveShopId(const TServerConfig &config, const QString &alias)
 {
     for (const TFormatServer &server : { config.secondary, config.primary }) {
-        TWinHTTP http;
+        TWinHTTP http(config.Transport());
         if (!http.Connect(server.baseUrl))
             continue;
         QStringList lines;
@@ -183,7 +184,7 @@ std::optional<QDateTime> ParseServerTime(const QString &text)
 std::optional<QDateTime> QueryServerTime(const TServerConfig &config, QString *error)
 {
     for (const QString &server : config.timeServers.mid(0, 4)) {
-        TWinHTTP http;
+        TWinHTTP http(config.Transport());
         if (!http.Connect(server))
             continue;
         QStringList lines;
@@ -212,7 +213,7 @@ bool ReportRegistration(const TServerConfig &config, const QStringList &lines)
     if (fields.isEmpty())
         return false;
     for (const QString &server : config.timeServers.mid(0, 4)) {
-        TWinHTTP http;
+        TWinHTTP http(config.Transport());
         QByteArray answer;
         if (!http.Connect(server)
             || !http.PostForm(
@@ -305,7 +306,7 @@ int FetchVersionList(
 {
     list.clear();
     int state = -1;
-    TWinHTTP http;
+    TWinHTTP http(config.Transport());
     if (http.Connect(config.versionUrl)) {
         QStringList lines;
         if (http.GetUrlStrings(
@@ -325,9 +326,10 @@ int FetchVersionList(
     return state;
 }
 
-std::optional<QStringList> HostedTextFile(const QString &base, const QString &path)
+std::optional<QStringList> HostedTextFile(
+    const TTransportSettings &transport, const QString &base, const QString &path)
 {
-    TWinHTTP http;
+    TWinHTTP http(transport);
     if (!http.Connect(base))
         return std::nullopt;
     QStringList lines;
@@ -337,9 +339,9 @@ std::optional<QStringList> HostedTextFile(const QString &base, const QString &pa
     return lines;
 }
 
-bool HostedFileExists(const QString &base, const QString &path)
+bool HostedFileExists(const TTransportSettings &transport, const QString &base, const QString &path)
 {
-    TWinHTTP http;
+    TWinHTTP http(transport);
     if (!http.Connect(base))
         return false;
     QStringList lines;
@@ -349,12 +351,13 @@ bool HostedFileExists(const QString &base, const QString &path)
     return !lines.isEmpty() && lines.first().trimmed() == QLatin1String("FOUND");
 }
 
-bool HostedScriptsAlive(const QString &base)
+bool HostedScriptsAlive(const TTransportSettings &transport, const QString &base)
 {
-    const std::optional<QStringList> text = HostedTextFile(base, QStringLiteral("@test"));
+    const std::optional<QStringList> text
+        = HostedTextFile(transport, base, QStringLiteral("@test"));
     if (!text || text->isEmpty() || text->first().trimmed() != QLatin1String("OK"))
         return false;
-    TWinHTTP http;
+    TWinHTTP http(transport);
     QStringList lines;
     return http.Connect(base)
         && http.GetUrlStrings(
@@ -366,22 +369,23 @@ TCampusLookup CampusLookup(const TServerConfig &config, const QString &shop)
 {
     TCampusLookup result;
     const QString base = config.campusUrl;
-    if (!HostedScriptsAlive(base))
+    const TTransportSettings transport = config.Transport();
+    if (!HostedScriptsAlive(transport, base))
         return result;
     const QString root = config.campusRoot;
     const std::optional<QStringList> cost
-        = HostedTextFile(base, root + QStringLiteral("/korvatel/cost.ini"));
+        = HostedTextFile(transport, base, root + QStringLiteral("/korvatel/cost.ini"));
     if (!cost || cost->join(QString()).trimmed().isEmpty()
         || cost->value(0).trimmed() == QLatin1String("NONE"))
         return result;
     result.cost = *cost;
     const QString folder = root + QStringLiteral("/shop.") + shop;
-    result.editing = HostedFileExists(base, root + QStringLiteral("/editing"));
-    result.busy = HostedFileExists(base, folder + QStringLiteral("/busy"));
-    result.campusOk = HostedFileExists(base, folder + QStringLiteral("/campus_ok"));
+    result.editing = HostedFileExists(transport, base, root + QStringLiteral("/editing"));
+    result.busy = HostedFileExists(transport, base, folder + QStringLiteral("/busy"));
+    result.campusOk = HostedFileExists(transport, base, folder + QStringLiteral("/campus_ok"));
     const auto priceList = [&](const char *name) {
         const std::optional<QStringList> lines
-            = HostedTextFile(base, folder + QString::fromLatin1(name));
+            = HostedTextFile(transport, base, folder + QString::fromLatin1(name));
         if (lines && lines->contains(QStringLiteral("<CHARGE>")))
             return *lines;
         return QStringList();
@@ -389,7 +393,7 @@ TCampusLookup CampusLookup(const TServerConfig &config, const QString &shop)
     result.masterPrices = priceList("/master.ini");
     result.customPrices = priceList("/custom.ini");
     const std::optional<QStringList> pays
-        = HostedTextFile(base, folder + QStringLiteral("/pays.ini"));
+        = HostedTextFile(transport, base, folder + QStringLiteral("/pays.ini"));
     if (pays && TKeyFile(*pays).HasName(QStringLiteral("UseBank")))
         result.payments = *pays;
     result.ok = true;

@@ -78,10 +78,12 @@ QString VersionStateMessage(int state);
 
 // The hosted scripts of the campus server. HostedTextFile gives the answer's lines (the
 // file's lines, or "NONE"); nullopt when the server cannot be reached.
-std::optional<QStringList> HostedTextFile(const QString &base, const QString &path);
-bool HostedFileExists(const QString &base, const QString &path);
+std::optional<QStringList> HostedTextFile(
+    const TTransportSettings &transport, const QString &base, const QString &path);
+bool HostedFileExists(
+    const TTransportSettings &transport, const QString &base, const QString &path);
 // Both scripts answer "OK" to the path "@test".
-bool HostedScriptsAlive(const QString &base);
+bool HostedScriptsAlive(const TTransportSettings &transport, const QString &base);
 
 // What the campus lookup found for a shop.
 struct TCampusLookup {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/transfer_settings.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -33,9 +35,9 @@ struct TSmtpResult {
 inline constexpr char kSmtpConnectFailed[] = "Connection Failed.";
 
 // Sends the message. When the server offers STARTTLS the session switches to TLS before
-// anything else (certificates verified, against the configuration's CaFile when it names one),
-// and a failure there ends the session: the password never travels in clear to a server that
-// offers TLS. A server that offers no TLS is spoken to in clear.
-TSmtpResult SendSmtp(const TSmtpRequest &request);
+// anything else (certificates verified, against the transport settings' CA file when they name
+// one), and a failure there ends the session: the password never travels in clear to a server
+// that offers TLS. A server that offers no TLS is spoken to in clear.
+TSmtpResult SendSmtp(const TSmtpRequest &request, const TTransportSettings &transport);
 
 } // namespace korvatel

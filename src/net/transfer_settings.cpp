@@ -5,19 +5,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QUrl>
-#include <atomic>
-#include <mutex>
 
 namespace korvatel
 {
 
 namespace
 {
-
-std::atomic<int> gBufferNum { kDefaultBufferNum };
-QString gBlockedDomain;
-std::mutex gBlockedMutex;
 
 // A host name as it is compared: lower case, without the trailing dots that name the same
 // host ("blocked.example." is "blocked.example").
@@ -56,14 +51,14 @@ bool HostInDomain(const QString &host, const QString &domain)
 
 } // namespace
 
-int BufferNum()
+TTransferBuffer::TTransferBuffer(int bufferNum)
+    : FValue(std::make_shared<std::atomic<int>>(std::clamp(bufferNum, 0, kBufferNumLimit)))
 {
-    return gBufferNum.load();
 }
 
-void SetBufferNum(int value)
+void TTransferBuffer::SetBufferNum(int value)
 {
-    gBufferNum.store(std::clamp(value, 0, kBufferNumLimit));
+    FValue->store(std::clamp(value, 0, kBufferNumLimit));
 }
 
 int LoadPerformance(const QString &sysDataDir)
@@ -74,8 +69,7 @@ int LoadPerformance(const QString &sysDataDir)
         value = file.Integer(QStringLiteral("BufferNum"), kDefaultBufferNum);
     if (value < 0)
         value = kDefaultBufferNum;
-    SetBufferNum(value);
-    return BufferNum();
+    return std::min(value, kBufferNumLimit);
 }
 
 bool SavePerformance(const QString &sysDataDir, int bufferNum)
@@ -89,21 +83,9 @@ bool SavePerformance(const QString &sysDataDir, int bufferNum)
     return file.Save(path);
 }
 
-void SetBlockedServiceDomain(const QString &domain)
+bool InBlockedDomain(const QString &host, const QString &blocked)
 {
-    std::lock_guard lock(gBlockedMutex);
-    gBlockedDomain = domain.trimmed();
-}
-
-QString BlockedServiceDomain()
-{
-    std::lock_guard lock(gBlockedMutex);
-    return gBlockedDomain;
-}
-
-bool InBlockedServiceDomain(const QString &host)
-{
-    const QString domain = ComparableHost(BlockedServiceDomain());
+    const QString domain = ComparableHost(blocked);
     if (domain.isEmpty())
         return false;
     // Both readings are checked: this one's and Qt's, which the rest of the program uses.
@@ -111,6 +93,17 @@ bool InBlockedServiceDomain(const QString &host)
     const QUrl url(text.contains(QLatin1String("://")) ? text : QStringLiteral("http://") + text);
     return HostInDomain(HostOfUrl(text), domain)
         || HostInDomain(ComparableHost(url.host()), domain);
+}
+
+bool TTransportSettings::Blocks(const QString &host) const
+{
+    return InBlockedDomain(host, blockedDomain);
+}
+
+QString SendableChmodMode(const QString &mode)
+{
+    static const QRegularExpression octal(QStringLiteral("^[0-7]{3,4}$"));
+    return mode.isEmpty() || octal.match(mode).hasMatch() ? mode : QStringLiteral("777");
 }
 
 } // namespace korvatel

@@ -50,7 +50,9 @@ bool SendableCommand(const QString &command)
 
 } // namespace
 
-TWinFTP::TWinFTP()
+TWinFTP::TWinFTP(const TTransportSettings &transport)
+    : TWinInet(transport)
+    , ChmodMode(transport.chmodMode)
 {
     Port = 21;
 }
@@ -96,7 +98,7 @@ void PrepareFtp(TCurlSession &session, const TWinFTP &ftp, const QString &url)
 
 bool TWinFTP::DoConnect()
 {
-    if (InBlockedServiceDomain(Host))
+    if (Transport().Blocks(Host))
         return false;
     // Logging in once proves the host, the account and the password.
     PrepareFtp(d->session, *this, FtpUrl(*this, {}, true));
@@ -114,7 +116,7 @@ void TWinFTP::DoDisconnect()
 
 bool TWinFTP::Login(const QString &host, const QString &user, const QString &password, bool raise)
 {
-    if (InBlockedServiceDomain(host))
+    if (Transport().Blocks(host))
         return false;
     if (!Reopen())
         return false;
@@ -189,7 +191,7 @@ bool TWinFTP::SetDir(const QString &path, bool create)
     const QString target = NormalisePath(path);
     bool changed = ChangeDir(target);
     if (!changed && create) {
-        MakePath(SchemedHost(*this), UserName, Password, DefaultChmodMode(), target);
+        MakePath(Transport(), SchemedHost(*this), UserName, Password, ChmodMode, target);
         changed = ChangeDir(target);
     }
     if (!changed)
@@ -212,7 +214,7 @@ bool TWinFTP::DirExists(const QString &path, bool enter)
     if (!CheckState())
         return false;
     const QString target = AbsolutePath(path);
-    if (!FtpDirExists(SchemedHost(*this), UserName, Password, target))
+    if (!FtpDirExists(Transport(), SchemedHost(*this), UserName, Password, target))
         return false;
     return !enter || SetDir(target, false);
 }
@@ -427,6 +429,7 @@ bool TWinFTP::PutStream(QIODevice &stream, const QString &remote)
         stream.seek(0);
     TTransfer transfer;
     transfer.device = &stream;
+    transfer.buffer = Buffer;
     transfer.total = stream.isSequential() ? -1 : stream.size();
     transfer.progress = &OnUploadProgress;
     if (OnUploadStart)
@@ -494,7 +497,7 @@ bool TWinFTP::GetStream(QIODevice &stream, const QString &remote, qint64 expecte
     const QString target = AbsolutePath(remote);
     qint64 size = expectedSize;
     if (OnDownloadProgress && size < 0)
-        size = FtpRemoteSize(SchemedHost(*this), UserName, Password, target);
+        size = FtpRemoteSize(Transport(), SchemedHost(*this), UserName, Password, target);
     if (OnDownloadStart)
         OnDownloadStart(size);
     if (OnDownloadBegin)
@@ -512,7 +515,7 @@ bool TWinFTP::GetStream(QIODevice &stream, const QString &remote, qint64 expecte
     transfer.progress = &OnDownloadProgress;
 
     PrepareFtp(d->session, *this, FtpUrl(*this, target, false));
-    d->session.SetDownload(transfer, long(ChunkSize(BufferNum())));
+    d->session.SetDownload(transfer, long(Buffer.ChunkSize()));
     const TCurlResult result = d->session.Perform();
     if (OnDownloadEnd)
         OnDownloadEnd();

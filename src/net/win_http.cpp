@@ -14,7 +14,8 @@
 namespace korvatel
 {
 
-TWinHTTP::TWinHTTP()
+TWinHTTP::TWinHTTP(const TTransportSettings &transport)
+    : TWinInet(transport)
 {
     Port = 80;
 }
@@ -37,7 +38,7 @@ QString TWinHTTP::FullUrl(const QString &url) const
 
 bool TWinHTTP::Connect(const QString &baseUrl)
 {
-    if (InBlockedServiceDomain(baseUrl))
+    if (Transport().Blocks(baseUrl))
         return Fail(Text(kUrlNotOpened));
     if (!Opened() && !Open())
         return false;
@@ -66,7 +67,7 @@ bool TWinHTTP::GetUrl(QIODevice &stream, const QString &url, bool stopIfSize, qi
     if (!Opened())
         return Fail(Text(kHttpNotInitialised), true);
     const QString full = FullUrl(url);
-    if (InBlockedServiceDomain(full))
+    if (Transport().Blocks(full))
         return Fail(Text(kUrlNotOpened));
     if (OnRequestBegin)
         OnRequestBegin();
@@ -74,6 +75,7 @@ bool TWinHTTP::GetUrl(QIODevice &stream, const QString &url, bool stopIfSize, qi
     THttpHead head;
     head.knownSize = knownSize;
     head.stopIfSize = stopIfSize;
+    head.blockedDomain = Transport().blockedDomain;
     head.onStatus = &OnStatus;
     TTransfer transfer;
     transfer.device = &stream;
@@ -164,7 +166,7 @@ bool TWinHTTP::PostForm(const QString &url, const QList<std::pair<QString, QStri
     if (!Opened())
         return Fail(Text(kHttpNotInitialised), true);
     const QString full = FullUrl(url);
-    if (InBlockedServiceDomain(full))
+    if (Transport().Blocks(full))
         return Fail(Text(kUrlNotOpened));
     d->session.Prepare(*this, full);
     QList<std::pair<QByteArray, QByteArray>> parts;

@@ -13,8 +13,10 @@ EWinInetError::EWinInetError(const QString &text)
 {
 }
 
-TWinInet::TWinInet()
-    : d(std::make_unique<Impl>())
+TWinInet::TWinInet(const TTransportSettings &transport)
+    : RequireTls(transport.ftpTls)
+    , d(std::make_unique<Impl>())
+    , FTransport(transport)
 {
 }
 

@@ -19,14 +19,6 @@ class QIODevice;
 namespace korvatel
 {
 
-// The FTP settings of the configuration (servers.ini): FtpTls makes every FTP session use TLS
-// throughout, as an "ftps://" host does; FtpChmodMode is the SITE CHMOD mode after uploads and
-// new folders, three or four octal figures ("777" by default) or empty for none. A mode of any
-// other form keeps "777".
-void SetFtpDefaults(bool requireTls, const QString &chmodMode);
-bool FtpTlsRequired();
-QString DefaultChmodMode();
-
 // The failure of a transport operation, raised when the component's Mess is on (or where an
 // operation always raises). Text() is the system's error text.
 class EWinInetError : public std::runtime_error
@@ -57,11 +49,15 @@ struct THostRecord {
 
 // The base of the transport's components: one root handle (opened, possibly through a proxy)
 // and one connection to a host. Every failure keeps its text as LastError() and is raised as
-// EWinInetError when Mess is on; otherwise the operation returns false.
+// EWinInetError when Mess is on; otherwise the operation returns false. The transport settings
+// (certificate authorities, blocked domain, FTP TLS, chmod mode) are the creator's, fixed for
+// the component's life.
 class TWinInet
 {
 public:
-    TWinInet();
+    // A TWinFTP or TWinHTTP made without settings trusts the system's certificate authorities,
+    // blocks the maker's hosting domain and demands TLS only of an "ftps://" host.
+    explicit TWinInet(const TTransportSettings &transport);
     virtual ~TWinInet();
     TWinInet(const TWinInet &) = delete;
     TWinInet &operator=(const TWinInet &) = delete;
@@ -78,8 +74,8 @@ public:
     bool HttpsOnly = false;
     // FTP: TLS for the whole session, commands and data ("AUTH TLS", "PROT P"); a server that
     // cannot do it fails the login, nothing goes in clear text. Set by an "ftps://" host and by
-    // the configuration's FtpTls switch.
-    bool RequireTls = FtpTlsRequired();
+    // the transport settings' ftpTls.
+    bool RequireTls = false;
     // The clock that dates the entries of listings; tests hand in a fixed one.
     const TClock *Clock = &SystemClock();
 
@@ -102,6 +98,7 @@ public:
     bool Opened() const { return FOpened; }
     bool Connected() const { return FConnected; }
     QString LastError() const { return FLastError; }
+    const TTransportSettings &Transport() const { return FTransport; }
 
     // The host without a leading scheme name ("ftp://", "http://").
     static QString StripScheme(const QString &host);
@@ -118,6 +115,7 @@ protected:
     std::unique_ptr<Impl> d;
 
 private:
+    TTransportSettings FTransport;
     bool FOpened = false;
     bool FConnected = false;
     QString FLastError;
@@ -136,13 +134,16 @@ struct TFtpEntry {
 class TWinFTP : public TWinInet
 {
 public:
-    TWinFTP();
+    explicit TWinFTP(const TTransportSettings &transport = {});
     ~TWinFTP() override;
 
     QString UserName;
     QString Password;
     bool Passive = true;
-    QString ChmodMode = DefaultChmodMode(); // empty: no chmod after uploads and new folders
+    QString ChmodMode; // the transport settings' mode; empty: no chmod after uploads, new folders
+    // The buffer setting, read after every chunk; a send hands in its own so that its window
+    // can change it while the transfer runs.
+    TTransferBuffer Buffer;
 
     std::function<void(const QString &dir)> OnDirChanged;
     // Each entry found by a listing; setting stop ends the listing, which then fails.
@@ -208,8 +209,8 @@ protected:
 private:
     bool CheckState();
     bool Quote(const QStringList &commands);
-    friend bool MakePath(
-        const QString &, const QString &, const QString &, const QString &, const QString &);
+    friend bool MakePath(const TTransportSettings &, const QString &, const QString &,
+        const QString &, const QString &, const QString &);
     bool ChangeDir(const QString &path);
     bool Chmod(const QString &path);
     bool ReadListing(const QString &dir, QList<TFtpEntry> &entries);
@@ -221,7 +222,7 @@ private:
 class TWinHTTP : public TWinInet
 {
 public:
-    TWinHTTP();
+    explicit TWinHTTP(const TTransportSettings &transport = {});
     ~TWinHTTP() override;
 
     QString RequestHeader; // lines "Name: value", sent with every request
@@ -265,28 +266,25 @@ private:
     QString FBaseUrl;
 };
 
-// One-shot FTP operations: each opens a connection (passive mode), does one thing and closes.
-bool FtpDirExists(
-    const QString &host, const QString &user, const QString &password, const QString &path);
-bool MakePath(const QString &host, const QString &user, const QString &password,
-    const QString &mode, const QString &path);
-bool FtpPutFileOnce(const QString &host, const QString &user, const QString &password,
-    const QString &mode, const QString &remote, const QString &local);
-bool FtpPutTextOnce(const QString &host, const QString &user, const QString &password,
-    const QString &mode, const QString &text, const QString &remote, const QString &tempDir = {});
-qint64 FtpRemoteSize(
-    const QString &host, const QString &user, const QString &password, const QString &remote);
-bool FtpRenameOnce(const QString &host, const QString &user, const QString &password,
-    const QString &from, const QString &to);
-bool FtpDeleteOnce(
-    const QString &host, const QString &user, const QString &password, const QString &remote);
-bool Chmod(const QString &host, const QString &user, const QString &password, const QString &mode,
-    const QString &path);
-
-// A file of certificate authorities that TLS connections trust instead of the system's (a
-// configuration value: servers.ini, CaFile). Empty: the system's.
-void SetTrustedCaFile(const QString &file);
-QString TrustedCaFile();
+// One-shot FTP operations: each opens a connection (passive mode) with the given transport
+// settings, does one thing and closes.
+bool FtpDirExists(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &path);
+bool MakePath(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &mode, const QString &path);
+bool FtpPutFileOnce(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &mode, const QString &remote, const QString &local);
+bool FtpPutTextOnce(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &mode, const QString &text, const QString &remote,
+    const QString &tempDir = {});
+qint64 FtpRemoteSize(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &remote);
+bool FtpRenameOnce(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &from, const QString &to);
+bool FtpDeleteOnce(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &remote);
+bool Chmod(const TTransportSettings &transport, const QString &host, const QString &user,
+    const QString &password, const QString &mode, const QString &path);
 
 // "SITE CHMOD " + mode + " " + target: path when it starts with "/", else dir + "/" + the
 // path's last part; every "//" becomes "/".

@@ -356,9 +356,9 @@ bool TOrderStart::DeliverPhone(TRun &run, TSendProgress &progress)
         pictures << PhonePictureOf(*item);
     const TPhoneServer server = PhoneServerOf(*run.hosts);
     QTemporaryDir work;
-    const TPhoneDelivery delivery
-        = DeliverPhonePictures(pictures, run.phone->target, server, PhoneFolderName(Clock().Now()),
-            work.path(), [&progress](int done, int total) { progress.SetPosition(done, total); });
+    const TPhoneDelivery delivery = DeliverPhonePictures(values.servers.Transport(), pictures,
+        run.phone->target, server, PhoneFolderName(Clock().Now()), work.path(),
+        [&progress](int done, int total) { progress.SetPosition(done, total); });
     if (!delivery.ok) {
         FPrompter.Error(PhoneUploadFailedMessage(delivery.error));
         return false;
@@ -377,7 +377,7 @@ void TOrderStart::NotifyPhone(TRun &run)
     const QString page = run.result.phonePage;
     run.result.phoneNotified = hooks.notifyPhone
         ? hooks.notifyPhone(address, page, &reason)
-        : SendPhoneNotice(
+        : SendPhoneNotice(values.servers.Transport(),
             TMailSettings::Load(QDir(values.sysData).filePath(TMailSettings::FileName())), address,
             page, Clock().Now(), &reason);
     if (!run.result.phoneNotified)

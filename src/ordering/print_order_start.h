@@ -146,8 +146,8 @@ struct TOrderStartResult {
 class TOrderStart
 {
 public:
-    TOrderStart(TOrderValues values, TThumbNails &orders, TCampusPriceLists &campus,
-        TPrompter &prompter);
+    TOrderStart(
+        TOrderValues values, TThumbNails &orders, TCampusPriceLists &campus, TPrompter &prompter);
 
     // What the run reads. The caller may renew it between runs (the settings window changed
     // the server configuration); a transfer mode changed during a send is kept here too.

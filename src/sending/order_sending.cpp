@@ -24,8 +24,10 @@ void SetUpOrderUpload(TOrderUpload &upload, const TSendSetup &setup)
     }
     upload.transferMode = setup.transferMode;
     const TServerConfig config = setup.servers ? *setup.servers : TServerConfig();
+    if (setup.servers)
+        upload.transport = setup.servers->Transport();
     upload.uploadUrl = config.campusUrl + QStringLiteral("/tamsel_php/korv_upload.php");
-    upload.httpPossible = setup.httpSwitch && HttpUploadAnswers(upload.uploadUrl);
+    upload.httpPossible = setup.httpSwitch && HttpUploadAnswers(upload.transport, upload.uploadUrl);
     upload.hostedServer = !config.hostedOrderServer.isEmpty()
         && TWinInet::StripScheme(upload.host.host)
                 .section(u':', 0, 0)

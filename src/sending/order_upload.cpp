@@ -79,9 +79,9 @@ QString GiveUpQuestion(int failedFile, int unsent, bool passive)
               .arg(passive ? QStringLiteral("Passive->OFF") : QStringLiteral("Passive->ON"));
 }
 
-bool HttpUploadAnswers(const QString &uploadUrl)
+bool HttpUploadAnswers(const TTransportSettings &transport, const QString &uploadUrl)
 {
-    TWinHTTP http;
+    TWinHTTP http(transport);
     QByteArray answer;
     if (!http.Connect(uploadUrl)
         || !http.PostForm(
@@ -137,6 +137,7 @@ bool TOrderUpload::Connect(TWinFTP &ftp)
 {
     ftp.Passive = passive;
     ftp.Mess = false;
+    ftp.Buffer = buffer;
     if (progress) {
         ftp.OnUploadProgress
             = [this](qint64 done, qint64 total, bool &) { progress->SetFileProgress(done, total); };
@@ -177,7 +178,7 @@ bool TOrderUpload::PutEntryFile(TWinFTP &ftp, const QString &local, const QStrin
 
 bool TOrderUpload::FinishHosted(const QString &orderName)
 {
-    TWinHTTP http;
+    TWinHTTP http(transport);
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("dir"), orderName);
     query.addQueryItem(QStringLiteral("comp"), QStringLiteral("true"));
@@ -197,8 +198,8 @@ bool TOrderUpload::FinishFtp(TWinFTP &ftp, const QString &statusFile)
     const QStringList complete { QStringLiteral("Complite") };
     if (ftp.PutText(complete, statusFile))
         return true;
-    return FtpPutTextOnce(
-        host.host, host.user, host.password, DefaultChmodMode(), JoinLines(complete), statusFile);
+    return FtpPutTextOnce(transport, host.host, host.user, host.password, transport.chmodMode,
+        JoinLines(complete), statusFile);
 }
 
 bool TOrderUpload::NextFileReady(TPackedOrder &order, QFileInfo &info)
@@ -249,7 +250,7 @@ bool TOrderUpload::ConnectFailed(const TPackedOrder &order, const QString &error
 bool TOrderUpload::SendFtp(TPackedOrder &order)
 {
     BeginAttempt(QStringLiteral("ファイル送信"), QStringLiteral("Connecting"));
-    TWinFTP ftp;
+    TWinFTP ftp(transport);
     if (!Connect(ftp))
         return ConnectFailed(order, QStringLiteral("接続失敗 やり直してください"));
 
@@ -323,7 +324,7 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
 bool TOrderUpload::SendHttp(TPackedOrder &order)
 {
     BeginAttempt(QStringLiteral("HTTP Mode"), QStringLiteral("Initializing...."));
-    TWinHTTP http;
+    TWinHTTP http(transport);
     if (!http.Connect(uploadUrl))
         return ConnectFailed(order, http.LastError());
     State(QStringLiteral("Creating Navigation"));
@@ -479,7 +480,7 @@ bool TOrderUpload::SendPieces(
 
 bool TOrderUpload::FtpTestUpload()
 {
-    TWinFTP ftp;
+    TWinFTP ftp(transport);
     if (!Connect(ftp))
         return false;
     const QString remote = Remote(QStringLiteral("TESTING.TXT"));
@@ -491,7 +492,7 @@ bool TOrderUpload::FtpTestUpload()
 
 bool TOrderUpload::CancelOnServer(const TPackedOrder &order)
 {
-    TWinFTP ftp;
+    TWinFTP ftp(transport);
     if (!Connect(ftp))
         return false;
     ftp.DeleteTree(Remote(order.name), true, true);
@@ -516,6 +517,8 @@ TSendResult TOrderUpload::Send(TPackedOrder &order)
 {
     FCancelled = false;
     FMessageStamped = false;
+    if (progress)
+        progress->UseBuffer(buffer);
     bool http = false;
     if (httpPossible) {
         if (transferMode == tmHttp)

@@ -27,6 +27,9 @@ public:
     // Bytes of the current file.
     virtual void SetFileProgress(qint64, qint64) { }
     virtual bool CancelRequested() const { return false; }
+    // The send's buffer setting, handed over as the send starts: a window that shows it keeps
+    // a copy and changes it while the send runs.
+    virtual void UseBuffer(const TTransferBuffer &) { }
 };
 
 // The transfer modes of the customer's setting.
@@ -57,6 +60,11 @@ public:
     TOrderUpload(TPrompter &prompter, const TClock &clock);
 
     THostRecord host; // the shop's image server; paths are under its base folder
+    // The transport settings of the server configuration, for every connection of the send.
+    TTransportSettings transport;
+    // The send's buffer setting, made with it: its FTP transfers read it after every chunk, and
+    // the progress window changes it while they run (TSendProgress::UseBuffer).
+    TTransferBuffer buffer;
     bool passive = true;
     int transferMode = tmAuto;
     // HTTP mode is possible: the shop's "Http.on" switch is on and the script answered.
@@ -141,7 +149,7 @@ QString GiveUpQuestion(int failedFile, int unsent, bool passive);
 
 // The HTTP upload check: the upload script answers a post without a file with one of its
 // answer words.
-bool HttpUploadAnswers(const QString &uploadUrl);
+bool HttpUploadAnswers(const TTransportSettings &transport, const QString &uploadUrl);
 
 // The pause between files: sleeps on the sending job's thread until the time has passed or
 // the job was stopped.

@@ -46,8 +46,8 @@ inline TUserRecord DemoCustomer()
 }
 
 // A run of shop 1234 started against the demo shop, with DemoCustomer in the workspace's User
-// file; the settings are not read yet (the main window reads them at its creation). nullptr
-// when the start did not get online.
+// file and the shop's server configuration; the settings are not read yet (the main window
+// reads them at its creation). nullptr when the start did not get online.
 inline std::unique_ptr<TClientSession> DemoShopSession(const TAppHome &home, const TDemoShop &shop)
 {
     TServerShopData source(shop.Config());
@@ -57,7 +57,8 @@ inline std::unique_ptr<TClientSession> DemoShopSession(const TAppHome &home, con
     const TStartupResult startup = RunStartup(ShopEntry(), workspace, windows, source, clock);
     if (!startup.online || !DemoCustomer().SaveToFile(workspace.UserFile()))
         return nullptr;
-    return std::make_unique<TClientSession>(std::move(workspace), ShopEntry(), startup);
+    return std::make_unique<TClientSession>(
+        std::move(workspace), ShopEntry(), startup, shop.Config());
 }
 
 } // namespace korvatel::test

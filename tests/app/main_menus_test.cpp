@@ -188,6 +188,7 @@ TEST(TMainMenus, TimeQueryTellsTheDifferenceAndThatTheClockNeedsRights)
     ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
     TMenusFixture f(true);
     ASSERT_TRUE(QFile::copy(shop.ServersFile(), f.home.FilePath(".config/korvatel/servers.ini")));
+    f.session.ReloadServers();
     const QDateTime later = QDateTime::currentDateTime().addSecs(3600);
     ASSERT_TRUE(shop.Control(
         QStringLiteral("time=") + later.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"))));
@@ -213,6 +214,7 @@ TEST(TMainMenus, ASlowTimeServerLeavesTheWindowServedAndCancelEndsTheQuery)
     ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
     TMenusFixture f(true);
     ASSERT_TRUE(QFile::copy(shop.ServersFile(), f.home.FilePath(".config/korvatel/servers.ini")));
+    f.session.ReloadServers();
     ASSERT_TRUE(shop.Control(QStringLiteral("answer_delay=5000")));
     int ticks = 0;
     QTimer ticker;

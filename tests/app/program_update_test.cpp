@@ -42,12 +42,12 @@ protected:
     void SetUp() override
     {
         TDemoShopTest::SetUp();
-        config = shop->Config();
-        config.Install(); // the demo's certificate authority
+        config = shop->Config(); // with the demo's certificate authority
         folder
             = QDir(shop->State(QStringLiteral("ServiceDir"))).filePath(QStringLiteral("Korvatel"));
         marker = work.filePath(QStringLiteral("started"));
-        update = { config.updateUrl, ReleaseKeys(), work.filePath(QStringLiteral("downloads")) };
+        update = { config.updateUrl, ReleaseKeys(), work.filePath(QStringLiteral("downloads")),
+            config.Transport() };
     }
     void TearDown() override
     {
@@ -183,9 +183,8 @@ TEST_F(TProgramUpdate, PlainHttpIsRefusedEvenThroughARedirect)
 
     // The certificate must be trusted: without the demo's authority nothing is fetched.
     update.updateUrl = config.updateUrl;
-    SetTrustedCaFile({});
+    update.transport.caFile.clear();
     ExpectRefused(TUpdateFault::ufNoManifest, "untrusted certificate");
-    config.Install();
 }
 
 TEST_F(TProgramUpdate, ForcedGateNeverStartsARefusedProgram)

@@ -342,6 +342,7 @@ TEST_F(WebMainOrderTest, WithoutACardServiceTheSummaryNeitherOffersNorPreselects
     QStringList lines = ReadSjisLines(servers).value_or(QStringList());
     ASSERT_EQ(lines.removeIf([](const QString &line) { return line.startsWith("CardURL="); }), 1);
     ASSERT_TRUE(WriteSjisLines(servers, lines));
+    session->ReloadServers();
     OpenWindow();
     window->Basket().OrderViewedFile(Photo(QStringLiteral("IMG_0001.JPG")));
     window->Ordering().SetGridSeenAll(true);

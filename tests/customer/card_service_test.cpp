@@ -16,7 +16,10 @@ namespace
 class TCardServiceTest : public test::TDemoShopTest
 {
 protected:
-    TCardService Service() const { return TCardService(shop->Config().cardUrl); }
+    TCardService Service() const
+    {
+        return TCardService(shop->Config().cardUrl, shop->Config().Transport());
+    }
 
     QString Ledger() const
     {
@@ -32,7 +35,7 @@ protected:
         QFile file(QDir(dir).filePath(script));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(answer);
-        return TCardService(shop->ServiceUrl() + u'/' + folder);
+        return TCardService(shop->ServiceUrl() + u'/' + folder, {});
     }
 };
 
@@ -94,7 +97,7 @@ TEST_F(TCardServiceTest, UntrustedAnswersAndRequestsFailTheCall)
     EXPECT_FALSE(card.PayOrder(unpaid, std::numeric_limits<double>::quiet_NaN()));
     EXPECT_FALSE(Ledger().contains(unpaid));
     // A service nobody answers.
-    TCardService closed(QStringLiteral("http://127.0.0.1:1/card"));
+    TCardService closed(QStringLiteral("http://127.0.0.1:1/card"), {});
     EXPECT_FALSE(closed.PayOrder(unpaid, 100));
     EXPECT_FALSE(closed.LastError().isEmpty());
 }

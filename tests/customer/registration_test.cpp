@@ -144,14 +144,14 @@ TEST_F(TMemberAuthTest, TheMemberPageAcceptsOnlyKnownMembers)
 {
     const QString server = shop->Config().memberUrl;
     QString error, transport;
-    EXPECT_TRUE(CheckMemberAccount(server, { "member01", "pass01" }, &error, &transport));
-    EXPECT_FALSE(CheckMemberAccount(server, { "member01", "wrong" }, &error, &transport));
+    EXPECT_TRUE(CheckMemberAccount({}, server, { "member01", "pass01" }, &error, &transport));
+    EXPECT_FALSE(CheckMemberAccount({}, server, { "member01", "wrong" }, &error, &transport));
     EXPECT_EQ(error, QStringLiteral("NG"));
-    EXPECT_FALSE(CheckMemberAccount(server, { "member01", "" }, &error, &transport));
+    EXPECT_FALSE(CheckMemberAccount({}, server, { "member01", "" }, &error, &transport));
 
     // An unreachable server fails with the transport's message.
     EXPECT_FALSE(CheckMemberAccount(
-        QStringLiteral("http://127.0.0.1:1"), { "member01", "pass01" }, &error, &transport));
+        {}, QStringLiteral("http://127.0.0.1:1"), { "member01", "pass01" }, &error, &transport));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(transport.isEmpty());
     // The password travels in the form, never in the URL.

@@ -60,14 +60,14 @@ TEST_F(KeitaiServersTest, DownloadReplacesTheWorkspaceTableAndSaysSo)
 {
     TKeitaiDatas table;
     table.LoadBuiltIn();
-    ASSERT_TRUE(DownloadKeitaiDatas(table, servers, workspaceFile, false, prompter));
+    ASSERT_TRUE(DownloadKeitaiDatas({}, table, servers, workspaceFile, false, prompter));
     EXPECT_EQ(prompter.Texts(), QStringList({ "ダウンロード完了しました。" }));
     EXPECT_EQ(table.Count(), 4);
     EXPECT_EQ(table.Find(QStringLiteral("DEMO-1"))->fmt, 3);
     EXPECT_TRUE(QFile::exists(workspaceFile));
 
     TScriptedPrompter quiet;
-    EXPECT_TRUE(DownloadKeitaiDatas(table, servers, workspaceFile, true, quiet));
+    EXPECT_TRUE(DownloadKeitaiDatas({}, table, servers, workspaceFile, true, quiet));
     EXPECT_TRUE(quiet.Texts().isEmpty());
 }
 
@@ -75,7 +75,7 @@ TEST_F(KeitaiServersTest, AFailedDownloadChangesNothing)
 {
     TKeitaiDatas table;
     table.LoadBuiltIn();
-    EXPECT_FALSE(DownloadKeitaiDatas(table, Closed(), workspaceFile, false, prompter));
+    EXPECT_FALSE(DownloadKeitaiDatas({}, table, Closed(), workspaceFile, false, prompter));
     EXPECT_EQ(prompter.Texts(), QStringList({ "ダウンロードに失敗しました。" }));
     EXPECT_EQ(table.Count(), BuiltInKeitaiRows().size());
     EXPECT_FALSE(QFile::exists(workspaceFile));
@@ -83,7 +83,7 @@ TEST_F(KeitaiServersTest, AFailedDownloadChangesNothing)
     QList<TKeitaiServer> empty = servers;
     empty[0].folder = QStringLiteral("/order");
     TScriptedPrompter again;
-    EXPECT_FALSE(DownloadKeitaiDatas(table, empty, workspaceFile, false, again));
+    EXPECT_FALSE(DownloadKeitaiDatas({}, table, empty, workspaceFile, false, again));
 }
 
 TEST_F(KeitaiServersTest, UploadPutsTheTableOnEveryServerThatAnswers)
@@ -93,14 +93,15 @@ TEST_F(KeitaiServersTest, UploadPutsTheTableOnEveryServerThatAnswers)
     QList<TKeitaiServer> both = servers;
     both << Closed().at(0);
     both[1].index = 2;
-    EXPECT_EQ(UploadKeitaiDatas(table, both, prompter),
+    EXPECT_EQ(UploadKeitaiDatas({}, table, both, prompter),
         QStringLiteral("Server1 にUploadを完了しました。"));
     const std::optional<QByteArray> stored
         = ReadWholeFile(shop->FtpLocal(QStringLiteral("/keitai-table/Keitai.ini")));
     ASSERT_TRUE(stored);
     EXPECT_EQ(*stored, QByteArray("Prov=au,Maker=X,Model=Z9,W=100,H=200,Fmt=PNG\r\n"));
     TScriptedPrompter failed;
-    EXPECT_EQ(UploadKeitaiDatas(table, Closed(), failed), QStringLiteral("Uploadに失敗しました。"));
+    EXPECT_EQ(
+        UploadKeitaiDatas({}, table, Closed(), failed), QStringLiteral("Uploadに失敗しました。"));
     EXPECT_EQ(failed.Shown().at(0).kind, TMsgKind::mkError);
 }
 

@@ -27,7 +27,8 @@ protected:
     {
         table.LoadBuiltIn();
         keitaiFile = dir.filePath(QStringLiteral("Keitai.ini"));
-        form = std::make_unique<TKSizeForm>(table, keitaiFile, QList<TKeitaiServer>(), prompter);
+        form = std::make_unique<TKSizeForm>(
+            table, keitaiFile, QList<TKeitaiServer>(), TTransportSettings(), prompter);
     }
 
     QTemporaryDir dir;

@@ -197,7 +197,7 @@ TEST(TSendMailForm, AFailedSendShowsTheErrorAndTheResult)
     TMailJob job;
     job.recipients = QStringLiteral("a@example.jp");
     TScriptedPrompter prompter;
-    SendMailWithProgress(account, { QStringLiteral("shop@example.jp"), {}, {} }, job,
+    SendMailWithProgress({}, account, { QStringLiteral("shop@example.jp"), {}, {} }, job,
         QDateTime::currentDateTime(), true, prompter);
     EXPECT_EQ(prompter.Texts(),
         QStringList({ "ERROR !\r\nConnection Failed.",

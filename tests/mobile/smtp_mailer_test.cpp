@@ -32,10 +32,9 @@ protected:
     void SetUp() override
     {
         TDemoShopTest::SetUp();
-        SetTrustedCaFile(shop->State(QStringLiteral("CaFile")));
+        transport = shop->Config().Transport(); // trusts the demo's certificate authority
         FSeen = Stored();
     }
-    void TearDown() override { SetTrustedCaFile(QString()); }
 
     TSmtpAccount Account(const QString &server = QStringLiteral("smtp")) const
     {
@@ -69,6 +68,7 @@ protected:
         return fresh;
     }
 
+    TTransportSettings transport;
     QStringList FSeen;
 };
 
@@ -113,8 +113,8 @@ TEST_F(TSmtpMailer, JapaneseMailIsReadBackByAStandardReader)
         QStringLiteral("以上") };
     job.attachmentPath = attachment;
     QStringList events;
-    const TMailOutcome outcome = SendBySmtp(
-        Account(), Identity(), job, kNow, [&events](const QString &text) { events << text; });
+    const TMailOutcome outcome = SendBySmtp(transport, Account(), Identity(), job, kNow,
+        [&events](const QString &text) { events << text; });
     EXPECT_EQ(outcome.ResultText(), QStringLiteral("送信完了しました。"))
         << outcome.lastText.toStdString();
     EXPECT_EQ(events.mid(0, 7),
@@ -166,7 +166,8 @@ TEST_F(TSmtpMailer, CopiesCarryTheLabelAndARefusedCopyIsCounted)
     job.subject = QStringLiteral("Order 1234-5");
     job.bodyLines = { QStringLiteral("plain text") };
     TScriptedPrompter prompter;
-    const TMailOutcome outcome = SendBySmtp(Account(), Identity(), job, kNow, {}, &prompter);
+    const TMailOutcome outcome
+        = SendBySmtp(transport, Account(), Identity(), job, kNow, {}, &prompter);
     EXPECT_TRUE(outcome.firstReached);
     EXPECT_EQ(outcome.sent, 2);
     EXPECT_EQ(outcome.failed, 1);
@@ -191,7 +192,8 @@ TEST_F(TSmtpMailer, AFailureAtTheFirstRecipientSendsNoCopies)
     job.copies = { QStringLiteral("copy@example.jp") };
     job.subject = QStringLiteral("件名");
     TScriptedPrompter prompter;
-    const TMailOutcome outcome = SendBySmtp(Account(), Identity(), job, kNow, {}, &prompter);
+    const TMailOutcome outcome
+        = SendBySmtp(transport, Account(), Identity(), job, kNow, {}, &prompter);
     EXPECT_FALSE(outcome.firstReached);
     EXPECT_EQ(outcome.sent + outcome.failed, 1);
     EXPECT_TRUE(outcome.ResultText().startsWith(QStringLiteral("送信失敗しました。\r\n\r\nERR:")));
@@ -203,10 +205,10 @@ TEST_F(TSmtpMailer, AFailureAtTheFirstRecipientSendsNoCopies)
     TSmtpAccount wrong = Account();
     wrong.password = QStringLiteral("wrong");
     job.recipients = QStringLiteral("first@example.jp");
-    EXPECT_FALSE(SendBySmtp(wrong, Identity(), job, kNow).firstReached);
+    EXPECT_FALSE(SendBySmtp(transport, wrong, Identity(), job, kNow).firstReached);
     TSmtpAccount noLogin = Account();
     noLogin.useAuth = false;
-    EXPECT_FALSE(SendBySmtp(noLogin, Identity(), job, kNow).firstReached);
+    EXPECT_FALSE(SendBySmtp(transport, noLogin, Identity(), job, kNow).firstReached);
     EXPECT_TRUE(Arrived().isEmpty());
 }
 
@@ -219,15 +221,14 @@ TEST_F(TSmtpMailer, AServerOfferingTlsGetsTheLoginOnlyInsideIt)
     job.subject = QStringLiteral("暗号化");
     job.bodyLines = { QStringLiteral("本文") };
     const TMailOutcome outcome
-        = SendBySmtp(Account(QStringLiteral("starttls")), Identity(), job, kNow);
+        = SendBySmtp(transport, Account(QStringLiteral("starttls")), Identity(), job, kNow);
     EXPECT_EQ(outcome.ResultText(), QStringLiteral("送信完了しました。"))
         << outcome.lastText.toStdString();
     ASSERT_EQ(Arrived().size(), 1);
 
     // Without trust in its certificate the session ends; the client never retries in clear.
-    SetTrustedCaFile(QString()); // the system's authorities, which do not know the demo's
-    const TMailOutcome untrusted
-        = SendBySmtp(Account(QStringLiteral("starttls")), Identity(), job, kNow);
+    const TMailOutcome untrusted // the system's authorities, which do not know the demo's
+        = SendBySmtp({}, Account(QStringLiteral("starttls")), Identity(), job, kNow);
     EXPECT_FALSE(untrusted.firstReached);
     EXPECT_TRUE(untrusted.lastText.contains(QLatin1String("certificate"), Qt::CaseInsensitive))
         << untrusted.lastText.toStdString();
@@ -244,9 +245,9 @@ TEST_F(TSmtpMailer, AHistoryRecordGoesByTheTransportOfTheSettings)
     ASSERT_TRUE(settings.Save(settingsFile));
     TScriptedPrompter prompter;
     QString reason;
-    ASSERT_TRUE(
-        SendTextMail(settingsFile, QStringLiteral("taro@example.jp"), QStringLiteral("wcp-data"),
-            QStringLiteral("注文控\r\n合計 851円"), prompter, nullptr, &reason))
+    ASSERT_TRUE(SendTextMail(transport, settingsFile, QStringLiteral("taro@example.jp"),
+        QStringLiteral("wcp-data"), QStringLiteral("注文控\r\n合計 851円"), prompter, nullptr,
+        &reason))
         << reason.toStdString();
     const QStringList mails = Arrived();
     ASSERT_EQ(mails.size(), 1);
@@ -257,7 +258,7 @@ TEST_F(TSmtpMailer, AHistoryRecordGoesByTheTransportOfTheSettings)
     // The maker's web sending is not offered: it fails with its reason, and nothing is sent.
     settings.transport = QStringLiteral("WebMail");
     ASSERT_TRUE(settings.Save(settingsFile));
-    EXPECT_FALSE(SendTextMail(settingsFile, QStringLiteral("taro@example.jp"),
+    EXPECT_FALSE(SendTextMail(transport, settingsFile, QStringLiteral("taro@example.jp"),
         QStringLiteral("wcp-data"), QStringLiteral("x"), prompter, nullptr, &reason));
     EXPECT_TRUE(reason.contains(QStringLiteral("インターネットの設定")));
     EXPECT_TRUE(Arrived().isEmpty());
@@ -286,20 +287,20 @@ TEST(SendBySmtp, ARefusedConnectionAndBadAddressesFailBeforeAnyMail)
     job.recipients = QStringLiteral("a@example.jp");
     job.subject = QStringLiteral("x");
     const TMailIdentity identity { QStringLiteral("shop@example.jp"), {}, {} };
-    TMailOutcome outcome = SendBySmtp(account, identity, job, kNow);
+    TMailOutcome outcome = SendBySmtp({}, account, identity, job, kNow);
     EXPECT_EQ(
         outcome.ResultText(), QStringLiteral("送信失敗しました。\r\n\r\nERR:Connection Failed."));
 
     // Addresses that would break the envelope or the header never reach a server.
     job.recipients = QStringLiteral("a@example.jp>\r\nRCPT TO:<b@example.jp");
-    outcome = SendBySmtp(account, identity, job, kNow);
+    outcome = SendBySmtp({}, account, identity, job, kNow);
     EXPECT_TRUE(outcome.lastText.contains(QStringLiteral("受取人のアドレスに誤りがあります")));
     EXPECT_EQ(outcome.failed, 1);
     // Nor does a host that would change the server's address.
     job.recipients = QStringLiteral("a@example.jp");
     account.host = QStringLiteral("127.0.0.1:25/x?");
     QStringList events;
-    outcome = SendBySmtp(account, identity, job, kNow, [&](const QString &e) { events << e; });
+    outcome = SendBySmtp({}, account, identity, job, kNow, [&](const QString &e) { events << e; });
     EXPECT_EQ(outcome.failed, 1);
     EXPECT_FALSE(events.contains(QStringLiteral("Connecting.")));
 }

@@ -110,7 +110,6 @@ TEST(BufferNum, ChunkSizesAndPerformanceFile)
     ASSERT_TRUE(SavePerformance(home.Path(), 9));
     EXPECT_EQ(ReadWholeFile(file), QByteArray("BufferNum=9\r\n"));
     EXPECT_EQ(LoadPerformance(home.Path()), 9);
-    EXPECT_EQ(BufferNum(), 9);
     // The default is never written: the old file goes.
     ASSERT_TRUE(SavePerformance(home.Path(), kDefaultBufferNum));
     EXPECT_FALSE(QFile::exists(file));
@@ -119,9 +118,8 @@ TEST(BufferNum, ChunkSizesAndPerformanceFile)
     // An absurd number is clamped, never overflows the chunk size.
     home.Write(QStringLiteral("Performance.ini"), "BufferNum=2147483647\r\n");
     EXPECT_EQ(LoadPerformance(home.Path()), kBufferNumLimit);
-    EXPECT_EQ(ChunkSize(BufferNum()), 2 * 1024 * 1024);
+    EXPECT_EQ(TTransferBuffer(INT_MAX).ChunkSize(), 2 * 1024 * 1024);
     EXPECT_EQ(ChunkSize(INT_MAX), 2 * 1024 * 1024);
-    SetBufferNum(kDefaultBufferNum);
 }
 
 TEST(NewerVersions, DropsOnlyTheLeadingOlderLines)
@@ -199,22 +197,21 @@ TEST(TServerConfig, DefaultsThenServersIniThenTheNamedFile)
     EXPECT_EQ(config.primary.baseUrl, QStringLiteral("http://b.example"));
     EXPECT_EQ(config.blockedDomain, QStringLiteral("blocked.example"));
 
-    config.Install();
-    EXPECT_TRUE(InBlockedServiceDomain(QStringLiteral("ftp://up.blocked.example:21/x")));
-    EXPECT_TRUE(InBlockedServiceDomain(QStringLiteral("BLOCKED.example")));
-    EXPECT_FALSE(InBlockedServiceDomain(QStringLiteral("notblocked.example")));
+    const TTransportSettings transport = config.Transport();
+    EXPECT_TRUE(transport.Blocks(QStringLiteral("ftp://up.blocked.example:21/x")));
+    EXPECT_TRUE(transport.Blocks(QStringLiteral("BLOCKED.example")));
+    EXPECT_FALSE(transport.Blocks(QStringLiteral("notblocked.example")));
     // However the URL is written, a host of the domain is one.
     for (const char *url : { "http://blocked.example./x", "http://up.blocked.example..:80",
              "http://blocked.example#@good.example/", "http://blocked.example?@good.example",
              "http://blocked.example\\@good.example/", "http://u:p@Blocked.Example/",
              "http://%62locked.example/", "blocked.example.:21" })
-        EXPECT_TRUE(InBlockedServiceDomain(QString::fromLatin1(url))) << url;
-    EXPECT_FALSE(InBlockedServiceDomain(QStringLiteral("http://blocked.example@good.example/")));
-    EXPECT_FALSE(InBlockedServiceDomain(QStringLiteral("http://good.example/blocked.example")));
-    TWinHTTP http;
+        EXPECT_TRUE(transport.Blocks(QString::fromLatin1(url))) << url;
+    EXPECT_FALSE(transport.Blocks(QStringLiteral("http://blocked.example@good.example/")));
+    EXPECT_FALSE(transport.Blocks(QStringLiteral("http://good.example/blocked.example")));
+    TWinHTTP http(transport);
     EXPECT_FALSE(http.Connect(QStringLiteral("http://www.blocked.example/")));
     EXPECT_EQ(http.LastError(), QStringLiteral("URLを開けませんでした。"));
-    SetBlockedServiceDomain({});
 }
 
 } // namespace

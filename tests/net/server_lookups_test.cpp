@@ -276,11 +276,11 @@ TEST_F(TServerLookupsTest, VersionListStatesAndNewerVersions)
 TEST_F(TServerLookupsTest, HostedScriptsAndCampusLookup)
 {
     const QString base = config.campusUrl;
-    EXPECT_TRUE(HostedScriptsAlive(base));
-    EXPECT_EQ(HostedTextFile(base, QStringLiteral("/campus/none.ini")),
+    EXPECT_TRUE(HostedScriptsAlive({}, base));
+    EXPECT_EQ(HostedTextFile({}, base, QStringLiteral("/campus/none.ini")),
         QStringList { QStringLiteral("NONE") });
-    EXPECT_TRUE(HostedFileExists(base, QStringLiteral("/campus/shop.1234/campus_ok")));
-    EXPECT_FALSE(HostedFileExists(base, QStringLiteral("/campus/../../primary")));
+    EXPECT_TRUE(HostedFileExists({}, base, QStringLiteral("/campus/shop.1234/campus_ok")));
+    EXPECT_FALSE(HostedFileExists({}, base, QStringLiteral("/campus/../../primary")));
 
     const TCampusLookup campus = CampusLookup(config, QStringLiteral("1234"));
     ASSERT_TRUE(campus.ok);

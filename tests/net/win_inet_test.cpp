@@ -65,15 +65,12 @@ protected:
     void SetUp() override
     {
         TDemoShopTest::SetUp();
-        SetBufferNum(kDefaultBufferNum);
         ASSERT_TRUE(ftp.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false))
             << ftp.LastError().toStdString();
         dir = QStringLiteral("/order/")
             + QString::fromLatin1(testing::UnitTest::GetInstance()->current_test_info()->name());
         ASSERT_TRUE(ftp.SetDir(dir, true));
     }
-    void TearDown() override { SetBufferNum(kDefaultBufferNum); }
-
     QString Local(const QString &name) const { return shop->FtpLocal(dir + u'/' + name); }
 
     TWinFTP ftp;
@@ -93,13 +90,12 @@ TEST_F(TWinFTPTest, LoginFailuresKeepTheirTexts)
         EXPECT_EQ(error.Text(), QStringLiteral("ホスト接続の失敗。"));
     }
 
-    // A host of the maker's hosting domain is refused without a connection.
-    SetBlockedServiceDomain(QStringLiteral("hosting.korvatel.example"));
+    // A host of the maker's hosting domain is refused without a connection, also by a
+    // component made without settings.
     TWinFTP blocked;
     EXPECT_FALSE(blocked.Login(QStringLiteral("ftp://up.hosting.korvatel.example"), shop->FtpUser(),
         shop->FtpPassword(), true));
     EXPECT_FALSE(blocked.Opened());
-    SetBlockedServiceDomain({});
 }
 
 TEST_F(TWinFTPTest, OperationsCheckTheState)
@@ -143,7 +139,7 @@ TEST_F(TWinFTPTest, UploadKeepsShiftJisNamesAndReportsChunks)
 {
     // "写真 =1.jpg" in Shift-JIS, as the send list writes names.
     const QString name = QStringLiteral("写真＝1.jpg");
-    SetBufferNum(0);
+    ftp.Buffer.SetBufferNum(0);
     const QByteArray data = Bytes(2048 * 34 + 100);
     QBuffer buffer;
     buffer.setData(data);
@@ -164,7 +160,7 @@ TEST_F(TWinFTPTest, UploadKeepsShiftJisNamesAndReportsChunks)
     EXPECT_EQ(ftp.FileSize(name), data.size());
 
     // The default buffer moves 12,288 bytes a chunk.
-    SetBufferNum(kDefaultBufferNum);
+    ftp.Buffer.SetBufferNum(kDefaultBufferNum);
     reports.clear();
     QBuffer larger;
     larger.setData(Bytes(12288 * 20));
@@ -189,6 +185,24 @@ TEST_F(TWinFTPTest, UploadKeepsShiftJisNamesAndReportsChunks)
     ASSERT_TRUE(ftp.List(dirs, files, true, false, QStringLiteral("*.jpg")));
     EXPECT_EQ(
         files, QStringList { name + QStringLiteral("**Size") + QString::number(data.size()) });
+}
+
+// The send's window changes its buffer while a file goes out: the chunks after the change have
+// the new size.
+TEST_F(TWinFTPTest, ABufferChangedDuringAnUploadSizesTheNextChunks)
+{
+    TTransferBuffer slider(0);
+    ftp.Buffer = slider;
+    QList<qint64> reports;
+    ftp.OnUploadProgress = [&](qint64 done, qint64, bool &) {
+        reports << done;
+        slider.SetBufferNum(1);
+    };
+    QBuffer buffer;
+    buffer.setData(Bytes(2048 * 17 + 4096 * 17 + 100));
+    buffer.open(QIODevice::ReadOnly);
+    ASSERT_TRUE(ftp.PutStream(buffer, QStringLiteral("changed.bin")));
+    EXPECT_EQ(reports, (QList<qint64> { 2048 * 17, 2048 * 17 + 4096 * 17, buffer.size() }));
 }
 
 TEST_F(TWinFTPTest, EmptyUploadWritesAnEmptyFileAndReportsOnce)
@@ -229,7 +243,7 @@ TEST_F(TWinFTPTest, CancelStopsTheUploadBetweenChunks)
 // The upload runs on a job while the window works; cancelling the job stops the transfer.
 TEST_F(TWinFTPTest, CancellingItsJobStopsATransfer)
 {
-    SetBufferNum(0);
+    ftp.Buffer.SetBufferNum(0);
     std::atomic<bool> started = false;
     ftp.OnUploadProgress = [&](qint64, qint64, bool &) { started = true; };
     QBuffer buffer;
@@ -343,23 +357,25 @@ TEST_F(TWinFTPTest, ActiveModeAndOneShotHelpers)
     ASSERT_TRUE(active.PutText(QStringLiteral("active"), dir + QStringLiteral("/active.txt")));
 
     const QString host = shop->FtpHost(), user = shop->FtpUser(), pass = shop->FtpPassword();
-    EXPECT_TRUE(MakePath(host, user, pass, QStringLiteral("755"), dir + QStringLiteral("/p/q")));
+    EXPECT_TRUE(
+        MakePath({}, host, user, pass, QStringLiteral("755"), dir + QStringLiteral("/p/q")));
     EXPECT_EQ(Mode(Local(QStringLiteral("p/q"))), 0755);
-    EXPECT_TRUE(FtpDirExists(host, user, pass, dir + QStringLiteral("/p/q")));
-    EXPECT_TRUE(FtpPutTextOnce(host, user, pass, QStringLiteral("777"), QStringLiteral("Complite"),
-        dir + QStringLiteral("/p/Sending")));
-    EXPECT_EQ(FtpRemoteSize(host, user, pass, dir + QStringLiteral("/p/Sending")), 8);
-    EXPECT_EQ(FtpRemoteSize(host, user, pass, dir + QStringLiteral("/p/none")), -1);
+    EXPECT_TRUE(FtpDirExists({}, host, user, pass, dir + QStringLiteral("/p/q")));
+    EXPECT_TRUE(FtpPutTextOnce({}, host, user, pass, QStringLiteral("777"),
+        QStringLiteral("Complite"), dir + QStringLiteral("/p/Sending")));
+    EXPECT_EQ(FtpRemoteSize({}, host, user, pass, dir + QStringLiteral("/p/Sending")), 8);
+    EXPECT_EQ(FtpRemoteSize({}, host, user, pass, dir + QStringLiteral("/p/none")), -1);
     EXPECT_TRUE(FtpRenameOnce(
-        host, user, pass, dir + QStringLiteral("/p/Sending"), dir + QStringLiteral("/p/Sent")));
-    EXPECT_TRUE(Chmod(host, user, pass, QStringLiteral("600"), dir + QStringLiteral("/p/Sent")));
+        {}, host, user, pass, dir + QStringLiteral("/p/Sending"), dir + QStringLiteral("/p/Sent")));
+    EXPECT_TRUE(
+        Chmod({}, host, user, pass, QStringLiteral("600"), dir + QStringLiteral("/p/Sent")));
     EXPECT_EQ(Mode(Local(QStringLiteral("p/Sent"))), 0600);
-    EXPECT_TRUE(FtpDeleteOnce(host, user, pass, dir + QStringLiteral("/p/Sent")));
-    EXPECT_FALSE(FtpDeleteOnce(host, user, pass, dir + QStringLiteral("/p/Sent")));
+    EXPECT_TRUE(FtpDeleteOnce({}, host, user, pass, dir + QStringLiteral("/p/Sent")));
+    EXPECT_FALSE(FtpDeleteOnce({}, host, user, pass, dir + QStringLiteral("/p/Sent")));
 
     // A server that answers a wrong size is reported as it answered.
     ASSERT_TRUE(shop->Control(QStringLiteral("ftp_wrong_size=1")));
-    EXPECT_EQ(FtpRemoteSize(host, user, pass, dir + QStringLiteral("/active.txt")), 7);
+    EXPECT_EQ(FtpRemoteSize({}, host, user, pass, dir + QStringLiteral("/active.txt")), 7);
 }
 
 // ---- HTTP
@@ -367,7 +383,7 @@ TEST_F(TWinFTPTest, ActiveModeAndOneShotHelpers)
 TEST_F(TWinFTPTest, FtpsUploadsToAServerThatRequiresTls)
 {
     const QString host = QStringLiteral("127.0.0.1:%1").arg(shop->Port(QStringLiteral("ftps")));
-    TWinFTP secure;
+    TWinFTP secure(shop->Config().Transport());
     ASSERT_TRUE(
         secure.Login(QStringLiteral("ftps://") + host, shop->FtpUser(), shop->FtpPassword(), false))
         << secure.LastError().toStdString();
@@ -390,17 +406,15 @@ TEST_F(TWinFTPTest, TlsIsRequiredOrTheLoginFails)
     EXPECT_FALSE(secure.Login(
         QStringLiteral("ftps://") + shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
     EXPECT_TRUE(secure.RequireTls);
-    EXPECT_FALSE(FtpPutTextOnce(QStringLiteral("ftps://") + shop->FtpHost(), shop->FtpUser(),
+    EXPECT_FALSE(FtpPutTextOnce({}, QStringLiteral("ftps://") + shop->FtpHost(), shop->FtpUser(),
         shop->FtpPassword(), QStringLiteral("777"), QStringLiteral("x"),
         dir + QStringLiteral("/a.txt")));
 
     // The configuration's switch does the same for every host.
     TServerConfig config = shop->Config();
     config.Apply({ QStringLiteral("FtpTls=TRUE") });
-    config.Install();
-    TWinFTP switched;
+    TWinFTP switched(config.Transport());
     EXPECT_FALSE(switched.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
-    SetFtpDefaults(false, QStringLiteral("777"));
     EXPECT_FALSE(QFile::exists(Local(QStringLiteral("a.txt"))));
 }
 
@@ -408,19 +422,17 @@ TEST_F(TWinFTPTest, ChmodModeComesFromTheConfiguration)
 {
     TServerConfig config = shop->Config();
     config.Apply({ QStringLiteral("FtpChmodMode=640") });
-    config.Install();
-    TWinFTP ftp640;
+    TWinFTP ftp640(config.Transport());
     EXPECT_EQ(ftp640.ChmodMode, QStringLiteral("640"));
     ASSERT_TRUE(ftp640.Login(shop->FtpHost(), shop->FtpUser(), shop->FtpPassword(), false));
     ASSERT_TRUE(ftp640.PutText(QStringLiteral("x"), dir + QStringLiteral("/m.txt")));
     EXPECT_EQ(int(QFileInfo(Local(QStringLiteral("m.txt"))).permissions() & 0x7777), 0x6640);
 
     // Anything but octal figures would be a raw command of its own.
-    SetFtpDefaults(false, QStringLiteral("640\r\nDELE /order/x"));
-    EXPECT_EQ(DefaultChmodMode(), QStringLiteral("777"));
-    SetFtpDefaults(false, QString());
-    EXPECT_EQ(TWinFTP().ChmodMode, QString());
-    SetFtpDefaults(false, QStringLiteral("777"));
+    config.ftpChmodMode = QStringLiteral("640\r\nDELE /order/x");
+    EXPECT_EQ(config.Transport().chmodMode, QStringLiteral("777"));
+    config.ftpChmodMode.clear();
+    EXPECT_EQ(TWinFTP(config.Transport()).ChmodMode, QString());
     EXPECT_EQ(TWinFTP().ChmodMode, QStringLiteral("777"));
 }
 
@@ -561,11 +573,30 @@ TEST_F(TWinHTTPTest, ARedirectIntoTheBlockedDomainIsNotFollowed)
     std::optional<QByteArray> answer = http.GetUrlBytes(url);
     ASSERT_TRUE(answer);
     EXPECT_EQ(*answer, QByteArray("VersionsInformation=TRUE\r\n"));
-    SetBlockedServiceDomain(QStringLiteral("localhost."));
-    answer = http.GetUrlBytes(url);
-    SetBlockedServiceDomain({});
-    EXPECT_FALSE(answer);
-    EXPECT_EQ(http.LastError(), QStringLiteral("URLを開けませんでした。"));
+    TTransportSettings blocking;
+    blocking.blockedDomain = QStringLiteral("localhost.");
+    TWinHTTP blocked(blocking);
+    ASSERT_TRUE(blocked.Connect(shop->ServiceUrl()));
+    EXPECT_FALSE(blocked.GetUrlBytes(url));
+    EXPECT_EQ(blocked.LastError(), QStringLiteral("URLを開けませんでした。"));
+}
+
+// Components made with different settings live side by side: neither the blocked domain nor
+// the certificate authorities of one reach another.
+TEST_F(TWinHTTPTest, EachComponentKeepsTheSettingsItWasMadeWith)
+{
+    const QString https = shop->Config().updateUrl; // the demo's HTTPS server, its own authority
+    TTransportSettings blocking = shop->Config().Transport();
+    blocking.blockedDomain = QStringLiteral("127.0.0.1");
+    TWinHTTP trusting(shop->Config().Transport());
+    TWinHTTP blocked(blocking);
+    TWinHTTP plain; // the system's authorities, which do not know the demo's
+    EXPECT_FALSE(blocked.Connect(https));
+    plain.Connect(https);
+    EXPECT_FALSE(plain.GetUrlBytes(https + QStringLiteral("/Versions.ini")));
+    ASSERT_TRUE(trusting.Connect(https));
+    EXPECT_EQ(trusting.GetUrlBytes(QStringLiteral("Versions.ini")),
+        QByteArray("VersionsInformation=TRUE\r\n"));
 }
 
 TEST_F(TWinHTTPTest, AnAnswerThatTricklesEndsAtTheTotalTimeout)

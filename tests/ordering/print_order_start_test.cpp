@@ -1,8 +1,8 @@
 #include "app/client_session.h"
+#include "app/demo_session.h"
 #include "app/online_start.h"
 #include "app/startup.h"
 #include "customer/order_history.h"
-#include "app/demo_session.h"
 #include "imaging/picture_kinds.h"
 #include "mobile/mail/mail_settings.h"
 #include "order/consistency.h"
@@ -84,8 +84,8 @@ protected:
         ASSERT_NE(session, nullptr);
         session->LoadAtCreation();
         orders.Context() = session->OrderContext(&campus);
-        start = std::make_unique<TOrderStart>(
-            session->OrderValues(clock), orders, campus, prompter);
+        start
+            = std::make_unique<TOrderStart>(session->OrderValues(clock), orders, campus, prompter);
         start->values.servers = shop->Config();
         SetHooks();
     }

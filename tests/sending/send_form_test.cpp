@@ -20,7 +20,6 @@ namespace
 
 TEST(TSendForm, ShowsProgressAndSetsTheBufferAndCancel)
 {
-    SetBufferNum(kDefaultBufferNum);
     TSendForm form;
     form.show();
     form.SetTitle(QStringLiteral("HTTP Mode"));
@@ -33,19 +32,22 @@ TEST(TSendForm, ShowsProgressAndSetsTheBufferAndCancel)
     EXPECT_EQ(form.FileBar()->value(), 3);
     EXPECT_EQ(form.ByteBar()->value(), 25);
 
+    // The send's buffer takes the slider's setting, and the slider changes it from then on.
     EXPECT_EQ(form.BufferSlider()->value(), kDefaultBufferNum);
+    TTransferBuffer send(0);
+    form.UseBuffer(send);
+    EXPECT_EQ(send.BufferNum(), kDefaultBufferNum);
     form.BufferSlider()->setFocus();
     QTest::keyClick(form.BufferSlider(), Qt::Key_Home);
-    EXPECT_EQ(BufferNum(), 0);
+    EXPECT_EQ(send.BufferNum(), 0);
     QTest::keyClick(form.BufferSlider(), Qt::Key_Right);
-    EXPECT_EQ(BufferNum(), 1);
-    EXPECT_EQ(ChunkSize(BufferNum()), 4096);
+    EXPECT_EQ(send.BufferNum(), 1);
+    EXPECT_EQ(send.ChunkSize(), 4096);
 
     EXPECT_FALSE(form.CancelRequested());
     QTest::mouseClick(form.CancelButton(), Qt::LeftButton);
     EXPECT_TRUE(form.CancelRequested());
     EXPECT_FALSE(form.CancelButton()->isEnabled());
-    SetBufferNum(kDefaultBufferNum);
 }
 
 // A pause of the upload (on the sending job's thread) where the customer acts on the window's
@@ -78,7 +80,6 @@ protected:
 
 TEST_F(TSendFormUpload, TheCancelButtonStopsTheUploadBetweenFiles)
 {
-    SetBufferNum(kDefaultBufferNum);
     Pack(3600);
     ASSERT_TRUE(order);
     int shownFiles = -1;

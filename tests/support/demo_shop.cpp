@@ -66,8 +66,6 @@ TDemoShop::TDemoShop(const QStringList &refuse)
         return;
     }
     FState = state.Lines();
-    // Its HTTPS servers are trusted through the certificate it made, as servers.ini says.
-    SetTrustedCaFile(State(QStringLiteral("CaFile")));
     FReady = true;
 }
 
@@ -123,7 +121,7 @@ TServerConfig TDemoShop::Config() const
 
 bool TDemoShop::Control(const QString &query) const
 {
-    TWinHTTP http;
+    TWinHTTP http(Config().Transport());
     QStringList lines;
     QString encoded;
     for (const QString &pair : query.split(u'&')) {

@@ -38,6 +38,8 @@ public:
     QString FtpLocal(const QString &remote) const;
     QString ServiceUrl() const;
     QString ServersFile() const { return FDir.filePath(QStringLiteral("servers.ini")); }
+    // The built-in defaults with the shop's servers.ini: its HTTPS servers are trusted through
+    // the certificate it made (CaFile).
     TServerConfig Config() const;
 
     // Switches faults and fixed answers: "ftp_drop_after=50000", "time=2026/12/08 10:00:00",

@@ -79,8 +79,8 @@ void OpenCardHistory(TClientSession &session, TPrompter &prompter, QWidget *wind
         return hosts
             && RunBusyFor(
                 &form, QStringLiteral("注文ファイルを受信しています…"), [&](TJobControl &) {
-                    return DownloadCardOrderFile(
-                        hosts->ImageServer(), hosts->Passive(), postCard, orderNo);
+                    return DownloadCardOrderFile(session.Servers.Transport(), hosts->ImageServer(),
+                        hosts->Passive(), postCard, orderNo);
                 }).value_or(false);
     };
     form.ChangeOrder = [&](const TCardHistEntry &entry) {

@@ -109,8 +109,9 @@ int OpenSessionUserForm(TClientSession &session, bool orderMode, const TUserOrde
     context.memberMode = session.MemberMode;
     context.shopId = session.ShopId();
     context.memberKeyFile = SystemKeyFile(folders);
-    const TServerConfig servers = TServerConfig::Load(folders.configDir);
+    const TServerConfig &servers = session.Servers;
     context.memberServer = servers.memberUrl;
+    context.transport = servers.Transport();
     context.offersCard = OffersCard(session, servers);
     const std::unique_ptr<TCardService> card = CardPaymentService(servers);
     std::optional<TBusyCardPayment> busyCard;
@@ -130,7 +131,7 @@ std::unique_ptr<TCardService> CardPaymentService(const TServerConfig &servers)
 {
     if (servers.cardUrl.isEmpty())
         return nullptr;
-    return std::make_unique<TCardService>(servers.cardUrl);
+    return std::make_unique<TCardService>(servers.cardUrl, servers.Transport());
 }
 
 int OpenUserWindow(TClientSession &session, TPrompter &prompter, QWidget *parent)
@@ -149,7 +150,7 @@ void OpenHistoryWindow(TClientSession &session, TPrompter &prompter, QWidget *pa
     static TSystemClock clock;
     const TUserFolders folders = session.Workspace().Folders();
     TOrderHistory history(TOrderHistory::DefaultFolder(folders));
-    const TServerConfig servers = TServerConfig::Load(folders.configDir);
+    const TServerConfig &servers = session.Servers;
     THistFormContext context;
     context.shopId = session.ShopId();
     context.offersCard = OffersCard(session, servers);
@@ -173,15 +174,18 @@ void OpenHistoryWindow(TClientSession &session, TPrompter &prompter, QWidget *pa
     const QString mailSettings
         = QDir(session.Workspace().SysData()).filePath(TMailSettings::FileName());
     const QString recipient = session.User.Mail().trimmed();
-    context.mailFile = [&prompter, folders, mailSettings, recipient, parent](const QString &path) {
+    const TTransportSettings transport = servers.Transport();
+    context.mailFile = [&prompter, folders, mailSettings, recipient, parent, transport](
+                           const QString &path) {
         if (recipient.isEmpty()) {
             prompter.Warn(QStringLiteral("「ユーザー設定」にメールアドレスがありません。"));
             return;
         }
         bool sent = false;
-        const auto mailer = [&prompter, &sent, mailSettings, parent](const QString &to,
+        const auto mailer = [&prompter, &sent, mailSettings, parent, transport](const QString &to,
                                 const QString &subject, const QString &text, QString *reason) {
-            sent = SendTextMail(mailSettings, to, subject, text, prompter, parent, reason);
+            sent = SendTextMail(
+                transport, mailSettings, to, subject, text, prompter, parent, reason);
             return sent;
         };
         ShowHistoryFile(path, recipient, QString(), folders.temp, prompter, mailer, {});

@@ -111,6 +111,9 @@ void TMainMenus::BuildSettingsMenu()
                 QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName()),
                 PhoneUploadOf(FSession), FWindow.Prompter(), window);
             RunDialog ? RunDialog(form) : form.exec() == QDialog::Accepted;
+            // The network's settings were looked at: servers.ini counts as it now reads, with
+            // no restart.
+            FSession.ReloadServers();
         });
     AddMenuCommand(window, menu, "miFileManage", QStringLiteral("ファイル管理"),
         QKeySequence(QStringLiteral("Ctrl+O")), [this] { miFileManageClick(); });
@@ -297,7 +300,7 @@ void TMainMenus::miFileManageClick()
 
 void TMainMenus::miTimeQueryClick()
 {
-    const TServerConfig servers = TServerConfig::Load(FSession.Workspace().Folders().configDir);
+    const TServerConfig &servers = FSession.Servers;
     bool refused = false;
     // The query runs on a job under a busy box; its questions come to the window's thread.
     TPrompterBridge prompter(FWindow.Prompter(), &FWindow);

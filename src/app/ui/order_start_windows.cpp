@@ -75,8 +75,10 @@ TOrderStartWindows::~TOrderStartWindows() = default;
 
 TOrderStart &TOrderStartWindows::Start()
 {
-    if (FStart)
+    if (FStart) {
+        FStart->values.servers = FSession.Servers; // as the session now reads it
         return *FStart;
+    }
     FStart = std::make_unique<TOrderStart>(
         FSession.OrderValues(WindowClock()), FSession.Orders(), FSession.Campus(), *FPrompter);
     TOrderStart &start = *FStart;
@@ -144,13 +146,14 @@ TOrderStart &TOrderStartWindows::Start()
         const QString keitaiFile = QDir(workspace.Root()).filePath(QStringLiteral("Keitai.ini"));
         return RunPhoneSteps(QDir(workspace.SysData()).filePath(TMailList::FileName()),
             KeitaiDatas(keitaiFile), keitaiFile, LoadKeitaiServers(workspace.Folders().configDir),
-            pictures, prompter, FWindow);
+            FSession.Servers.Transport(), pictures, prompter, FWindow);
     };
-    hooks.notifyPhone = [this, &prompter](
-                            const QString &address, const QString &pageUrl, QString *reason) {
-        return SendMailJob(QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName()),
-            PhoneNoticeJob(address, pageUrl), WindowClock().Now(), prompter, FWindow, reason);
-    };
+    hooks.notifyPhone
+        = [this, &prompter](const QString &address, const QString &pageUrl, QString *reason) {
+              return SendMailJob(FSession.Servers.Transport(),
+                  QDir(FSession.Workspace().SysData()).filePath(TMailSettings::FileName()),
+                  PhoneNoticeJob(address, pageUrl), WindowClock().Now(), prompter, FWindow, reason);
+          };
     return start;
 }
 

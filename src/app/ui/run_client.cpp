@@ -167,7 +167,7 @@ int RunClient(QApplication &app)
 
     QApplication::setStyle(new THintStyle);
     app.installEventFilter(new THintTiming(&app));
-    TClientSession session(std::move(workspace), entry, startup);
+    TClientSession session(std::move(workspace), entry, startup, servers);
     TWebMain window(session);
     window.SetPrompter(&prompter);
     if (options.unattended) // nobody to answer a problem list: it is cancelled

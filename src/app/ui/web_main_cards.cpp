@@ -39,8 +39,7 @@ void TWebMain::WireCardPage()
         QList<TCardPlateEntry> plates;
         if (Online()) {
             // Fetched on a job under a busy box; a cancelled fetch shows the kept plates.
-            const TServerConfig servers
-                = TServerConfig::Load(FSession.Workspace().Folders().configDir);
+            const TServerConfig servers = FSession.Servers;
             const QString shop = FSession.ShopId();
             plates = RunBusyFor(
                 this, QStringLiteral("テンプレートを取得しています…"), [&](TJobControl &) {

@@ -279,7 +279,8 @@ void TUserForm::btnOKClick()
         const TMemberAccount account { Member().user, Member().pass };
         const std::optional<bool> known
             = RunBusyFor(this, QStringLiteral("会員情報を確認しています…"), [&](TJobControl &) {
-                  return CheckMemberAccount(FContext.memberServer, account, &error, &transport);
+                  return CheckMemberAccount(
+                      FContext.transport, FContext.memberServer, account, &error, &transport);
               });
         if (!known)
             return;

@@ -29,6 +29,7 @@ struct TUserFormContext {
     QString shopId;
     QString memberKeyFile; // Win32dpp.ini in the system folder
     QString memberServer; // the member network's server (MemberURL)
+    TTransportSettings transport; // of the server configuration, for the member check
     bool offersCard = false; // the shop offers card payment
     TCardPayment *card = nullptr;
 };

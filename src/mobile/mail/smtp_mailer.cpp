@@ -62,8 +62,9 @@ QString TMailOutcome::ResultText() const
     return QStringLiteral("お客様への送信は完了しました。CopyMail失敗=") + QString::number(failed);
 }
 
-TMailOutcome SendBySmtp(const TSmtpAccount &account, const TMailIdentity &identity,
-    const TMailJob &job, const QDateTime &now, const TMailStatus &status, TPrompter *resultPrompter)
+TMailOutcome SendBySmtp(const TTransportSettings &transport, const TSmtpAccount &account,
+    const TMailIdentity &identity, const TMailJob &job, const QDateTime &now,
+    const TMailStatus &status, TPrompter *resultPrompter)
 {
     TMailOutcome outcome;
     const auto say = [&](const QString &text) {
@@ -118,7 +119,7 @@ TMailOutcome SendBySmtp(const TSmtpAccount &account, const TMailIdentity &identi
             request.rcpt = to.toLatin1();
             request.message = *bytes;
             request.status = say;
-            const TSmtpResult sent = SendSmtp(request);
+            const TSmtpResult sent = SendSmtp(request, transport);
             if (!sent.ok)
                 error = sent.error;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/transfer_settings.h"
 #include "platform/prompter.h"
 
 #include <QDateTime>
@@ -63,11 +64,12 @@ struct TMailOutcome {
 // connection's events); the progress window shows them.
 using TMailStatus = std::function<void(const QString &)>;
 
-// Sends the job by SMTP, one session and one message for each recipient in order. When the
+// Sends the job by SMTP with the given transport settings (the certificate authorities of
+// STARTTLS), one session and one message for each recipient in order. When the
 // first recipient fails nothing more is sent. With a prompter the result message is shown
 // through it, framed by "　　" on both sides.
-TMailOutcome SendBySmtp(const TSmtpAccount &account, const TMailIdentity &identity,
-    const TMailJob &job, const QDateTime &now, const TMailStatus &status = {},
-    TPrompter *resultPrompter = nullptr);
+TMailOutcome SendBySmtp(const TTransportSettings &transport, const TSmtpAccount &account,
+    const TMailIdentity &identity, const TMailJob &job, const QDateTime &now,
+    const TMailStatus &status = {}, TPrompter *resultPrompter = nullptr);
 
 } // namespace korvatel

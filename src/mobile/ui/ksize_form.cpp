@@ -78,11 +78,13 @@ void FillButtons(const QList<QPushButton *> &buttons, const QStringList &names, 
 } // namespace
 
 TKSizeForm::TKSizeForm(TKeitaiDatas &table, const QString &workspaceFile,
-    const QList<TKeitaiServer> &servers, TPrompter &prompter, QWidget *parent)
+    const QList<TKeitaiServer> &servers, const TTransportSettings &transport, TPrompter &prompter,
+    QWidget *parent)
     : QDialog(parent)
     , FTable(table)
     , FWorkspaceFile(workspaceFile)
     , FServers(servers)
+    , FTransport(transport)
     , FPrompter(prompter)
 {
     setWindowTitle(QStringLiteral("携帯機種の選択"));
@@ -445,7 +447,7 @@ void TKSizeForm::btnDownloadClick()
     // window's thread.
     TPrompterBridge prompter(FPrompter, this);
     RunBusy(this, QStringLiteral("データをダウンロードしています…"), [&](TJobControl &) {
-        DownloadKeitaiDatas(FTable, FServers, FWorkspaceFile, false, prompter);
+        DownloadKeitaiDatas(FTransport, FTable, FServers, FWorkspaceFile, false, prompter);
     });
     Reset();
 }
@@ -456,7 +458,7 @@ void TKSizeForm::UploadTable()
         return;
     TPrompterBridge prompter(FPrompter, this);
     RunBusy(this, QStringLiteral("データをアップロードしています…"),
-        [&](TJobControl &) { UploadKeitaiDatas(FTable, FServers, prompter); });
+        [&](TJobControl &) { UploadKeitaiDatas(FTransport, FTable, FServers, prompter); });
 }
 
 void TKSizeForm::btnImportClick()

@@ -31,8 +31,10 @@ public:
     static constexpr int kCarrierButtons = 5;
     static constexpr int kNameButtons = 10;
 
+    // The model table's transfers use transport.
     TKSizeForm(TKeitaiDatas &table, const QString &workspaceFile,
-        const QList<TKeitaiServer> &servers, TPrompter &prompter, QWidget *parent = nullptr);
+        const QList<TKeitaiServer> &servers, const TTransportSettings &transport,
+        TPrompter &prompter, QWidget *parent = nullptr);
 
     // Opened for table maintenance: "完了" stays disabled and Esc closes the window. Cleared
     // when the window hides.
@@ -111,6 +113,7 @@ private:
     TKeitaiDatas &FTable;
     QString FWorkspaceFile;
     QList<TKeitaiServer> FServers;
+    TTransportSettings FTransport;
     TPrompter &FPrompter;
     bool FMaintenance = false;
     QString FChosenCarrier, FChosenMaker;

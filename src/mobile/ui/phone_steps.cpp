@@ -10,12 +10,13 @@ namespace korvatel
 
 std::optional<TPhoneChoice> RunPhoneSteps(const QString &mailListFile, TKeitaiDatas &table,
     const QString &keitaiFile, const QList<TKeitaiServer> &servers,
-    const QList<TThumbNail *> &pictures, TPrompter &prompter, QWidget *parent)
+    const TTransportSettings &transport, const QList<TThumbNail *> &pictures, TPrompter &prompter,
+    QWidget *parent)
 {
     TKeitaiAdrsForm address(mailListFile, true, prompter, parent);
     if (address.exec() != QDialog::Accepted)
         return std::nullopt;
-    TKSizeForm picker(table, keitaiFile, servers, prompter, parent);
+    TKSizeForm picker(table, keitaiFile, servers, transport, prompter, parent);
     picker.StartCarrier(CarrierOfMail(address.Address()));
     for (;;) {
         if (picker.exec() != QDialog::Accepted)

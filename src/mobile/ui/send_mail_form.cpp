@@ -57,9 +57,9 @@ void TSendMailForm::ShowStatus(const QString &text)
     FGauge->setValue(FStep);
 }
 
-TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdentity &identity,
-    const TMailJob &job, const QDateTime &now, bool showResult, TPrompter &prompter,
-    QWidget *parent)
+TMailOutcome SendMailWithProgress(const TTransportSettings &transport, const TSmtpAccount &account,
+    const TMailIdentity &identity, const TMailJob &job, const QDateTime &now, bool showResult,
+    TPrompter &prompter, QWidget *parent)
 {
     TSendMailForm form(parent);
     TMailOutcome outcome;
@@ -71,10 +71,10 @@ TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdenti
         QObject::connect(&form, &TSendMailForm::cancelled, &sending, &TBackgroundJob::Cancel);
         QObject::connect(&form, &TSendMailForm::cancelled, &loop, &QEventLoop::quit);
         sending.Start([&](TJobControl &control) {
-            outcome
-                = SendBySmtp(account, identity, job, now, [&control, &form](const QString &text) {
-                      control.Post([&form, text] { form.ShowStatus(text); });
-                  });
+            outcome = SendBySmtp(
+                transport, account, identity, job, now, [&control, &form](const QString &text) {
+                    control.Post([&form, text] { form.ShowStatus(text); });
+                });
         });
         form.show();
         loop.exec();
@@ -93,27 +93,30 @@ TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdenti
     return outcome;
 }
 
-bool SendMailJob(const QString &settingsFile, const TMailJob &job, const QDateTime &now,
-    TPrompter &prompter, QWidget *parent, QString *reason)
+bool SendMailJob(const TTransportSettings &transport, const QString &settingsFile,
+    const TMailJob &job, const QDateTime &now, TPrompter &prompter, QWidget *parent,
+    QString *reason)
 {
     const TMailSettings settings = TMailSettings::Load(settingsFile);
     return SendByTransport(
         settings, job,
         [&](const TMailJob &smtpJob) {
-            return SendMailWithProgress(
-                settings.account, settings.identity, smtpJob, now, false, prompter, parent);
+            return SendMailWithProgress(transport, settings.account, settings.identity, smtpJob,
+                now, false, prompter, parent);
         },
         reason);
 }
 
-bool SendTextMail(const QString &settingsFile, const QString &recipient, const QString &subject,
-    const QString &text, TPrompter &prompter, QWidget *parent, QString *reason)
+bool SendTextMail(const TTransportSettings &transport, const QString &settingsFile,
+    const QString &recipient, const QString &subject, const QString &text, TPrompter &prompter,
+    QWidget *parent, QString *reason)
 {
     TMailJob job;
     job.recipients = recipient;
     job.subject = subject;
     job.bodyLines = text.split(QStringLiteral("\r\n"));
-    return SendMailJob(settingsFile, job, QDateTime::currentDateTime(), prompter, parent, reason);
+    return SendMailJob(
+        transport, settingsFile, job, QDateTime::currentDateTime(), prompter, parent, reason);
 }
 
 } // namespace korvatel

@@ -47,18 +47,20 @@ private:
 // serving its events and the window's cancel stops the session. A recipient's failure with an error
 // text is shown as "ERROR !\r\n" + the text (error box) when showResult is set, and so is the
 // result message at the end.
-TMailOutcome SendMailWithProgress(const TSmtpAccount &account, const TMailIdentity &identity,
-    const TMailJob &job, const QDateTime &now, bool showResult, TPrompter &prompter,
-    QWidget *parent = nullptr);
+TMailOutcome SendMailWithProgress(const TTransportSettings &transport, const TSmtpAccount &account,
+    const TMailIdentity &identity, const TMailJob &job, const QDateTime &now, bool showResult,
+    TPrompter &prompter, QWidget *parent = nullptr);
 
 // Sends the job by the transport of the internet settings in settingsFile (MailSet.ini): SMTP
-// with the progress window, or the customer's mail program. The maker's web sending is not
-// offered by this program; it fails with its reason. *reason gets the failure's text. True when
-// the first recipient took the mail (or the mail program took it over).
-bool SendMailJob(const QString &settingsFile, const TMailJob &job, const QDateTime &now,
-    TPrompter &prompter, QWidget *parent, QString *reason);
+// (with the given transport settings) with the progress window, or the customer's mail program. The
+// maker's web sending is not offered by this program; it fails with its reason. *reason gets the
+// failure's text. True when the first recipient took the mail (or the mail program took it over).
+bool SendMailJob(const TTransportSettings &transport, const QString &settingsFile,
+    const TMailJob &job, const QDateTime &now, TPrompter &prompter, QWidget *parent,
+    QString *reason);
 // SendMailJob for a text to one recipient, sent now.
-bool SendTextMail(const QString &settingsFile, const QString &recipient, const QString &subject,
-    const QString &text, TPrompter &prompter, QWidget *parent, QString *reason);
+bool SendTextMail(const TTransportSettings &transport, const QString &settingsFile,
+    const QString &recipient, const QString &subject, const QString &text, TPrompter &prompter,
+    QWidget *parent, QString *reason);
 
 } // namespace korvatel

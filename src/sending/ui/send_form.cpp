@@ -62,8 +62,9 @@ private:
 
 } // namespace
 
-TSendForm::TSendForm(QWidget *parent)
+TSendForm::TSendForm(QWidget *parent, int bufferNum)
     : QDialog(parent)
+    , FBuffer(bufferNum)
 {
     setWindowTitle(QStringLiteral("ファイル送信"));
     setWindowModality(Qt::ApplicationModal);
@@ -83,9 +84,9 @@ TSendForm::TSendForm(QWidget *parent)
     layout->addWidget(pbBytes);
     auto *row = new QHBoxLayout;
     tbBuffer = new QSlider(Qt::Horizontal, this);
-    tbBuffer->setRange(0, std::max(kMaxBufferNum, BufferNum()));
-    tbBuffer->setValue(BufferNum());
-    lbBuffer = new QLabel(BufferText(BufferNum()), this);
+    tbBuffer->setRange(0, std::max(kMaxBufferNum, FBuffer.BufferNum()));
+    tbBuffer->setValue(FBuffer.BufferNum());
+    lbBuffer = new QLabel(BufferText(FBuffer.BufferNum()), this);
     row->addWidget(tbBuffer, 1);
     row->addWidget(lbBuffer);
     btCancel = new QPushButton(QStringLiteral("中止"), this);
@@ -124,9 +125,16 @@ void TSendForm::btCancelClick()
     lbState->setText(lbState->text() + QStringLiteral(" (中断します)"));
 }
 
+void TSendForm::UseBuffer(const TTransferBuffer &buffer)
+{
+    const int shown = FBuffer.BufferNum();
+    FBuffer = buffer;
+    FBuffer.SetBufferNum(shown);
+}
+
 void TSendForm::tbBufferChange(int value)
 {
-    SetBufferNum(value);
+    FBuffer.SetBufferNum(value);
     lbBuffer->setText(BufferText(value));
 }
 
@@ -157,8 +165,8 @@ TSendResult TSendForm::Run(
 TSendResult TSendForm::RunWork(QWidget *parent, const QString &sysDataDir,
     const std::function<TSendResult(TSendProgress &)> &work)
 {
-    TSendForm form(parent);
-    const int before = BufferNum();
+    const int before = sysDataDir.isEmpty() ? kDefaultBufferNum : LoadPerformance(sysDataDir);
+    TSendForm form(parent, before);
     form.show();
     TSendResult result = TSendResult::srFailed;
     {
@@ -174,8 +182,8 @@ TSendResult TSendForm::RunWork(QWidget *parent, const QString &sysDataDir,
         loop.exec();
     }
     form.hide();
-    if (!sysDataDir.isEmpty() && BufferNum() != before)
-        SavePerformance(sysDataDir, BufferNum());
+    if (!sysDataDir.isEmpty() && form.BufferNum() != before)
+        SavePerformance(sysDataDir, form.BufferNum());
     return result;
 }
 

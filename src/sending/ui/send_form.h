@@ -15,14 +15,16 @@ namespace korvatel
 {
 
 // The transmission window: the mode as its title, the state text, the progress over the files
-// of the order and over the bytes of the current file, the buffer slider that sets BufferNum
-// while the transfer runs, and the cancel button, whose press the upload reads between files.
+// of the order and over the bytes of the current file, the buffer slider that sets the send's
+// BufferNum while the transfer runs, and the cancel button, whose press the upload reads between
+// files.
 class TSendForm : public QDialog, public TSendProgress
 {
     Q_OBJECT
 
 public:
-    explicit TSendForm(QWidget *parent = nullptr);
+    // The slider starts at bufferNum, the customer's setting.
+    explicit TSendForm(QWidget *parent = nullptr, int bufferNum = kDefaultBufferNum);
 
     // TSendProgress
     void SetTitle(const QString &title) override;
@@ -30,6 +32,10 @@ public:
     void SetPosition(int done, int total) override;
     void SetFileProgress(qint64 done, qint64 total) override;
     bool CancelRequested() const override { return FCancel; }
+    // The send takes the setting the slider shows; from then on the slider changes the send's.
+    void UseBuffer(const TTransferBuffer &buffer) override;
+    // The setting the slider shows.
+    int BufferNum() const { return FBuffer.BufferNum(); }
 
     QLabel *StateLabel() const { return lbState; }
     QProgressBar *FileBar() const { return pbFiles; }
@@ -38,7 +44,8 @@ public:
     QPushButton *CancelButton() const { return btCancel; }
 
     // Shows the window, sends the order through it and closes it again. With a settings
-    // folder, a changed buffer setting is saved to Performance.ini there.
+    // folder, the buffer setting starts from Performance.ini there and a changed one is saved
+    // back.
     static TSendResult Run(
         TOrderUpload &upload, TPackedOrder &order, QWidget *parent, const QString &sysDataDir = {});
     // Shows the window, runs work on a background job with the window as its progress (queued
@@ -64,6 +71,7 @@ private:
     QSlider *tbBuffer = nullptr;
     QPushButton *btCancel = nullptr;
     std::atomic<bool> FCancel = false; // read by the work on the job
+    TTransferBuffer FBuffer; // the window's own until a send hands in its buffer
 };
 
 } // namespace korvatel
