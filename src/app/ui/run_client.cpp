@@ -125,6 +125,36 @@ TClientOptions ParseOptions(const QStringList &args)
     return options;
 }
 
+// The options that end a run by themselves: the screenshot, the time to the first complete
+// screen and the end after a while.
+void ArmRunOptions(QApplication &app, TWebMain &window, const TClientOptions &options)
+{
+    if (!options.screenshot.isEmpty()) {
+        QTimer::singleShot(500, &window, [&window, screenshot = options.screenshot] {
+            const bool saved = window.grab().save(screenshot, "PNG");
+            window.close();
+            if (!saved)
+                QApplication::exit(1);
+        });
+    }
+    if (options.reportFirstScreen) {
+        // Queued, so that the screen has been flushed to the display when the time is taken.
+        // The program then ends at once, without closing the window or tearing anything down:
+        // nothing is saved, the next run starts from the same files, and the process's own
+        // run time is the time to the screen.
+        QObject::connect(
+            window.Browser()->lvBrowser(), &TFilmGrid::screenComplete, &app,
+            [] {
+                std::printf("%.0f\n", MsSinceProcessStart().value_or(-1));
+                std::fflush(stdout);
+                std::_Exit(0);
+            },
+            Qt::QueuedConnection);
+    }
+    if (options.quitAfter >= 0)
+        QTimer::singleShot(options.quitAfter, &window, &QWidget::close);
+}
+
 } // namespace
 
 int RunClient(QApplication &app)
@@ -205,30 +235,7 @@ int RunClient(QApplication &app)
         if (checkVersion(true))
             window.close();
     };
-    if (!options.screenshot.isEmpty()) {
-        QTimer::singleShot(500, &window, [&window, screenshot = options.screenshot] {
-            const bool saved = window.grab().save(screenshot, "PNG");
-            window.close();
-            if (!saved)
-                QApplication::exit(1);
-        });
-    }
-    if (options.reportFirstScreen) {
-        // Queued, so that the screen has been flushed to the display when the time is taken.
-        // The program then ends at once, without closing the window or tearing anything down:
-        // nothing is saved, the next run starts from the same files, and the process's own
-        // run time is the time to the screen.
-        QObject::connect(
-            window.Browser()->lvBrowser(), &TFilmGrid::screenComplete, &app,
-            [] {
-                std::printf("%.0f\n", MsSinceProcessStart().value_or(-1));
-                std::fflush(stdout);
-                std::_Exit(0);
-            },
-            Qt::QueuedConnection);
-    }
-    if (options.quitAfter >= 0)
-        QTimer::singleShot(options.quitAfter, &window, &QWidget::close);
+    ArmRunOptions(app, window, options);
     return app.exec();
 }
 

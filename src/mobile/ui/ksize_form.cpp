@@ -154,6 +154,15 @@ TKSizeForm::TKSizeForm(TKeitaiDatas &table, const QString &workspaceFile,
     closing->addWidget(back);
     layout->addLayout(closing);
 
+    ConnectControls(back);
+    // The upload is a maintenance action: the right button on "ダウンロード" with Shift, Ctrl
+    // and Alt held.
+    FDownload->installEventFilter(this);
+    Reset();
+}
+
+void TKSizeForm::ConnectControls(QPushButton *back)
+{
     for (QPushButton *button : FCarrierButtons)
         connect(
             button, &QPushButton::clicked, this, [this, button] { ChooseCarrier(button->text()); });
@@ -194,10 +203,6 @@ TKSizeForm::TKSizeForm(TKeitaiDatas &table, const QString &workspaceFile,
     connect(FDefaults, &QPushButton::clicked, this, &TKSizeForm::btnDefaultsClick);
     connect(FDownload, &QPushButton::clicked, this, &TKSizeForm::btnDownloadClick);
     connect(FImport, &QPushButton::clicked, this, &TKSizeForm::btnImportClick);
-    // The upload is a maintenance action: the right button on "ダウンロード" with Shift, Ctrl
-    // and Alt held.
-    FDownload->installEventFilter(this);
-    Reset();
 }
 
 void TKSizeForm::SetMaintenance(bool on)

@@ -96,6 +96,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The pages, the size steppers with their repeat, and the buttons.
+    void ConnectControls(QPushButton *back);
     void FillPages();
     void UpdateState();
     void StepSize(QPushButton *button);
