@@ -5,6 +5,7 @@
 #include "support/demo_shop.h"
 #include "text/sjis_file.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -83,17 +84,26 @@ TEST_F(TSendFormUpload, TheCancelButtonStopsTheUploadBetweenFiles)
     Pack(3600);
     ASSERT_TRUE(order);
     int shownFiles = -1;
-    // The fifth file's pause is where the customer presses the button.
+    int sendBuffer = -1, sliderBuffer = -1;
+    // The fifth file's pause is where the customer moves the slider and presses the button.
     upload.pause = OnWindowThread([&] {
         auto *form = qobject_cast<TSendForm *>(QApplication::activeModalWidget());
         if (!form)
             return;
         shownFiles = form->FileBar()->value();
+        sendBuffer = upload.buffer.BufferNum();
+        form->BufferSlider()->setValue(3);
+        sliderBuffer = upload.buffer.BufferNum();
         QTest::mouseClick(form->CancelButton(), Qt::LeftButton);
     });
     const QString settings = b.dir.filePath(QStringLiteral("SysData"));
+    QDir().mkpath(settings);
+    ASSERT_TRUE(SavePerformance(settings, 9));
     EXPECT_EQ(TSendForm::Run(upload, *order, nullptr, settings), TSendResult::srCancelled);
     EXPECT_EQ(shownFiles, 5);
+    // The send took Performance.ini's setting, and the slider changed it while it ran.
+    EXPECT_EQ(sendBuffer, 9);
+    EXPECT_EQ(sliderBuffer, 3);
     EXPECT_EQ(order->sentFiles, 5);
     EXPECT_EQ(ReadSjisLines(shop->FtpLocal(QStringLiteral("/order/") + order->name
                                 + QStringLiteral("/Sending")))

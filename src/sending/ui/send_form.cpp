@@ -31,9 +31,10 @@ QString BufferText(int value)
 class TQueuedSendProgress : public TSendProgress
 {
 public:
-    TQueuedSendProgress(TSendForm &form, const TJobControl &control)
+    TQueuedSendProgress(TSendForm &form, const TJobControl &control, int bufferNum)
         : FForm(form)
         , FControl(control)
+        , FBufferNum(bufferNum)
     {
     }
 
@@ -54,10 +55,19 @@ public:
         FControl.Post([form = &FForm, done, total] { form->SetFileProgress(done, total); });
     }
     bool CancelRequested() const override { return FForm.CancelRequested(); }
+    // The send starts at the window's setting at once; the window takes the send's buffer on
+    // its own thread, so that its slider changes it from then on.
+    void UseBuffer(const TTransferBuffer &buffer) override
+    {
+        TTransferBuffer send = buffer;
+        send.SetBufferNum(FBufferNum);
+        FControl.Post([form = &FForm, send] { form->UseBuffer(send); });
+    }
 
 private:
     TSendForm &FForm;
     const TJobControl &FControl;
+    int FBufferNum; // the window's setting when the send began
 };
 
 } // namespace
@@ -175,8 +185,8 @@ TSendResult TSendForm::RunWork(QWidget *parent, const QString &sysDataDir,
         QEventLoop loop;
         TBackgroundJob job;
         QObject::connect(&job, &TBackgroundJob::finished, &loop, &QEventLoop::quit);
-        job.Start([&form, &work, &result](TJobControl &control) {
-            TQueuedSendProgress progress(form, control);
+        job.Start([&form, &work, &result, before](TJobControl &control) {
+            TQueuedSendProgress progress(form, control, before);
             result = work(progress);
         });
         loop.exec();
