@@ -179,9 +179,9 @@ void TTransfer::AfterChunk()
     }
     if (TransferStopped())
         cancel = true;
-    if (sincePump.isValid() && sincePump.elapsed() < kPumpInterval)
+    if (sinceYield.isValid() && sinceYield.elapsed() < kYieldInterval)
         return;
-    sincePump.start();
+    sinceYield.start();
     QThread::yieldCurrentThread();
 }
 

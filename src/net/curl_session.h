@@ -40,7 +40,7 @@ inline QString Text(const char *utf8)
 bool TransferStopped();
 // A transfer yields its thread this often (milliseconds): a yield after every 12 KB chunk
 // costs more than the transfer itself on a fast line.
-inline constexpr qint64 kPumpInterval = 20;
+inline constexpr qint64 kYieldInterval = 20;
 
 // The state of one chunked transfer: the chunk counter of the progress rule and the cancel
 // flag set by a progress hook.
@@ -55,10 +55,10 @@ struct TTransfer {
     bool deviceError = false;
     bool tooLarge = false; // the answer went past the limit and was cut
     std::function<void(qint64, qint64, bool &)> *progress = nullptr;
-    QElapsedTimer sincePump; // when the thread last yielded
+    QElapsedTimer sinceYield; // when the thread last yielded
 
     // After each chunk: count, and on every 17th chunk report progress; a stopped job sets the
-    // cancel flag; when kPumpInterval has passed since the last time, yield. The cancel flag
+    // cancel flag; when kYieldInterval has passed since the last time, yield. The cancel flag
     // is read by the caller after this.
     void AfterChunk();
 };

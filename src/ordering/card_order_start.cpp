@@ -63,11 +63,6 @@ TCardOrderStart::TCardOrderStart(TOrderValues values, TPrompter &prompter)
 {
 }
 
-const TClock &TCardOrderStart::Clock() const
-{
-    return values.clock ? *values.clock : SystemClock();
-}
-
 void TCardOrderStart::FillCustomer(TCardOrderArgs &args) const
 {
     const TUserRecord &user = *values.customer;
@@ -108,7 +103,8 @@ std::optional<QString> TCardOrderStart::OrderTime() const
     if (!time)
         return std::nullopt;
     return time->toString(QStringLiteral("yyyyMMdd-HHmmss"))
-        + QStringLiteral("%1").arg(Clock().Now().time().msec() / 10, 2, 10, QLatin1Char('0'));
+        + QStringLiteral("%1").arg(
+            values.Clock().Now().time().msec() / 10, 2, 10, QLatin1Char('0'));
 }
 
 bool TCardOrderStart::KeepCard(const QString &plate, const TCardSheet &sheet, TCardOrderArgs &args)
@@ -236,13 +232,10 @@ TCardOrderStartResult TCardOrderStart::Open(
 
 TSendResult TCardOrderStart::SendSaved(const QString &folder, const QString &orderNo, bool change)
 {
-    const std::optional<TOrderHostTable> hosts
-        = TOrderHostTable::FromLines(values.tables->OrderHostTable());
-    if (!hosts || hosts->ImageServer().host.isEmpty()) {
-        FPrompter.Error(QStringLiteral("注文先サーバーの情報がありません。注文は送信できません。"));
+    const std::optional<TOrderHostTable> hosts = values.OrderHosts(FPrompter);
+    if (!hosts)
         return TSendResult::srFailed;
-    }
-    TOrderUpload upload(FPrompter, Clock());
+    TOrderUpload upload(FPrompter, values.Clock());
     SetUpOrderUpload(upload,
         { &*hosts, &values.servers, values.httpAllowed, values.transferMode,
             values.customer->Mail(), -1 });

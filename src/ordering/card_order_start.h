@@ -106,7 +106,6 @@ private:
     std::optional<TCardPrices> Prices();
     TCardOrderStartResult Open(const TCardOrderArgs &args, const QString &changeOrderNo);
     void FillCustomer(TCardOrderArgs &args) const;
-    const TClock &Clock() const;
 
     TPrompter &FPrompter;
     TCardOrderStartResult FLast; // of the send in progress

@@ -2,14 +2,17 @@
 
 #include "net/server_config.h"
 #include "platform/user_folders.h"
+#include "sending/order_host.h"
 
 #include <QString>
+#include <optional>
 
 namespace korvatel
 {
 
 class TClock;
 class TPriceTables;
+class TPrompter;
 class TUserRecord;
 
 // What an order run reads: where the workspace keeps its files, the shop, its price tables,
@@ -49,6 +52,11 @@ struct TOrderValues {
 
     // The shop's name as its tables give it (the option table's, else the host table's).
     QString ShopName() const;
+    // The clock of the run: clock, else the system's.
+    const TClock &Clock() const;
+    // The shop's order host table; nullopt, after the message, when it names no image server,
+    // so that nothing can be sent.
+    std::optional<TOrderHostTable> OrderHosts(TPrompter &prompter) const;
 };
 
 } // namespace korvatel

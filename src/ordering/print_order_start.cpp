@@ -148,11 +148,6 @@ TOrderStart::TOrderStart(
 {
 }
 
-const TClock &TOrderStart::Clock() const
-{
-    return values.clock ? *values.clock : SystemClock();
-}
-
 bool TOrderStart::PicturesVanished() const
 {
     return !FindProblems(FOrders).vanished.isEmpty();
@@ -173,7 +168,7 @@ void TOrderStart::ClearBasket(const QStringList &sentItems)
     FOrders.RebuildAggregate();
     // Written at once: a crash must not bring back a basket that the shop has received.
     if (!values.orderMemory.isEmpty())
-        FOrders.SaveMemory(values.orderMemory, values.campusOrder, Clock());
+        FOrders.SaveMemory(values.orderMemory, values.campusOrder, values.Clock());
     if (hooks.basketChanged)
         hooks.basketChanged();
 }
@@ -284,7 +279,7 @@ bool TOrderStart::ConfirmSummary(TRun &run)
     // could never be made, and the order would stay unpaid.
     if (values.servers.cardUrl.isEmpty())
         run.shop->WithdrawPayment(ksiCredit);
-    const QDateTime now = Clock().Now();
+    const QDateTime now = values.Clock().Now();
     const TPricingContext pricing = run.shop->Context(now.date());
     const TUserRecord &user = *values.customer;
     TSummaryInput summary;
@@ -345,7 +340,7 @@ bool TOrderStart::ChoosePhone(TRun &run)
     }
     // The trimming is kept with the basket.
     if (!values.orderMemory.isEmpty())
-        FOrders.SaveMemory(values.orderMemory, values.campusOrder, Clock());
+        FOrders.SaveMemory(values.orderMemory, values.campusOrder, values.Clock());
     return true;
 }
 
@@ -357,7 +352,7 @@ bool TOrderStart::DeliverPhone(TRun &run, TSendProgress &progress)
     const TPhoneServer server = PhoneServerOf(*run.hosts);
     QTemporaryDir work;
     const TPhoneDelivery delivery = DeliverPhonePictures(values.servers.Transport(), pictures,
-        run.phone->target, server, PhoneFolderName(Clock().Now()), work.path(),
+        run.phone->target, server, PhoneFolderName(values.Clock().Now()), work.path(),
         [&progress](int done, int total) { progress.SetPosition(done, total); });
     if (!delivery.ok) {
         FPrompter.Error(PhoneUploadFailedMessage(delivery.error));
@@ -379,7 +374,7 @@ void TOrderStart::NotifyPhone(TRun &run)
         ? hooks.notifyPhone(address, page, &reason)
         : SendPhoneNotice(values.servers.Transport(),
             TMailSettings::Load(QDir(values.sysData).filePath(TMailSettings::FileName())), address,
-            page, Clock().Now(), &reason);
+            page, values.Clock().Now(), &reason);
     if (!run.result.phoneNotified)
         FPrompter.Error(PhoneNoticeFailedMessage(reason, page));
 }
@@ -403,9 +398,8 @@ bool TOrderStart::TakeCustomer(TRun &run)
 
 bool TOrderStart::ReadOrderHosts(TRun &run)
 {
-    run.hosts = TOrderHostTable::FromLines(run.shop->Tables().OrderHostTable());
-    if (!run.hosts || run.hosts->ImageServer().host.isEmpty()) {
-        FPrompter.Error(QStringLiteral("注文先サーバーの情報がありません。注文は送信できません。"));
+    run.hosts = values.OrderHosts(FPrompter);
+    if (!run.hosts) {
         run.result.outcome = TOrderStartOutcome::osNoShop;
         return false;
     }
@@ -445,7 +439,7 @@ void TOrderStart::SendOrder(TRun &run)
     // every attempt with its "開始=" and "終了=" lines.
     if (!values.historyFolder.isEmpty())
         run.history.emplace(values.historyFolder);
-    TOrderUpload upload(FPrompter, Clock());
+    TOrderUpload upload(FPrompter, values.Clock());
     upload.onTransferModeChange = [this](int mode) {
         values.transferMode = mode;
         if (hooks.transferModeChanged)
@@ -478,7 +472,7 @@ TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgr
 {
     TOrderInput &input = run.input;
     // The order's own time is when it is packed, however long the summary stayed open.
-    input.now = Clock().Now();
+    input.now = values.Clock().Now();
     input.onPicture = [&progress](int done, int total) { progress.SetPosition(done, total); };
     run.packedItems = BasketItemKeys(FOrders);
     // The phone pictures go first: their page address is part of the order, and an order whose

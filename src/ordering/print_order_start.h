@@ -183,8 +183,6 @@ private:
     // Takes the sent items (BasketItemKeys at the packing) out of the basket.
     void ClearBasket(const QStringList &sentItems);
 
-    const TClock &Clock() const;
-
     TThumbNails &FOrders;
     TCampusPriceLists &FCampus;
     TPrompter &FPrompter;

@@ -75,10 +75,8 @@ TOrderStartWindows::~TOrderStartWindows() = default;
 
 TOrderStart &TOrderStartWindows::Start()
 {
-    if (FStart) {
-        FStart->values.servers = FSession.Servers; // as the session now reads it
-        return *FStart;
-    }
+    if (FStart)
+        return *FStart; // sbOrderClick renews its values before each run
     FStart = std::make_unique<TOrderStart>(
         FSession.OrderValues(WindowClock()), FSession.Orders(), FSession.Campus(), *FPrompter);
     TOrderStart &start = *FStart;
