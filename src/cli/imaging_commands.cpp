@@ -260,7 +260,8 @@ int ThumbBatch(const QString &folder, const QStringList &files, int mode, int ce
                 }
             },
             std::min(ThumbWorkers(), std::max(total, 1)));
-        for (int waited = 0; done < total; ++waited) {
+        // A worker ended by an exception leaves its file undone: the wait ends with the job.
+        for (int waited = 0; done < total && batch.Running(); ++waited) {
             if (waited % 10 == 9)
                 err << "\rthumb " << done.load() << '/' << total << Qt::flush;
             QThread::msleep(10);
