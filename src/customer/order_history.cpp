@@ -221,7 +221,9 @@ QString EntryText(const TOrderHistRec &entry)
     }
     text += QLatin1Char('\\') + entry.amount.rightJustified(8) + QLatin1Char(' ')
         + TagDisplayName(entry.tag) + QLatin1Char(' ') + PayStateLabel(entry.payState);
-    if (!entry.sent)
+    if (entry.interrupted)
+        text = text.trimmed() + QStringLiteral(" (送信中断)");
+    else if (!entry.sent)
         text = text.trimmed() + QStringLiteral(" (中止.or.失敗)");
     return text;
 }
@@ -281,6 +283,13 @@ bool TOrderHistory::SetSuccessOnly(bool on)
     return file.open(QIODevice::WriteOnly);
 }
 
+QString TOrderHistory::RecordFileName(bool sent, const QString &kindName,
+    const QString &cardOrderId, bool settled, bool waiting, const QStringList &orderText)
+{
+    return HistoryFileName(OrderNumberOf(orderText), PaymentTag(kindName), OrderTotalOf(orderText),
+        cardOrderId, sent, settled, waiting);
+}
+
 qint64 TOrderHistory::WriteHistoryRecord(bool sent, const QString &kindName,
     const QString &cardOrderId, const QStringList &creditLines, bool settled, bool waiting,
     const QList<TDpofList> &dpofLists, const QStringList &orderText)
@@ -289,9 +298,25 @@ qint64 TOrderHistory::WriteHistoryRecord(bool sent, const QString &kindName,
         return -1;
     if (!MakePrivateFolder(FFolder))
         return -1;
-    const QString name = HistoryFileName(OrderNumberOf(orderText), PaymentTag(kindName),
-        OrderTotalOf(orderText), cardOrderId, sent, settled, waiting);
+    const QString name = RecordFileName(sent, kindName, cardOrderId, settled, waiting, orderText);
     return WriteHistoryFile(FilePath(name), BuildHistoryText(creditLines, orderText, dpofLists));
+}
+
+QString TOrderHistory::WriteStartedRecord(const QString &kindName, const QString &cardOrderId,
+    const QStringList &creditLines, const QStringList &orderText)
+{
+    const QString name
+        = RecordFileName(true, kindName, cardOrderId, false, false, orderText) + kStartedSuffix;
+    if (!MakePrivateFolder(FFolder)
+        || WriteHistoryFile(FilePath(name), BuildHistoryText(creditLines, orderText, {})) < 0)
+        return {};
+    return name;
+}
+
+bool TOrderHistory::FinishStarted(const QString &startedName)
+{
+    return startedName.isEmpty() || !startedName.endsWith(QLatin1String(kStartedSuffix))
+        || !QFileInfo::exists(FilePath(startedName)) || QFile::remove(FilePath(startedName));
 }
 
 QStringList TOrderHistory::FileNames() const
@@ -347,6 +372,15 @@ QList<TOrderHistRec> TOrderHistory::LoadList() const
     QList<TOrderHistRec> list;
     for (const auto &item : keyed)
         list.append(item.second);
+    const QString suffix = QLatin1String(kStartedSuffix);
+    for (const QString &name :
+        QDir(FFolder).entryList({ QStringLiteral("*.wcp") + suffix }, QDir::Files, QDir::Name)) {
+        TOrderHistRec entry = HistEntryOf(name.chopped(suffix.size()));
+        entry.fileName = name;
+        entry.payState = hpsNone; // nothing to pay for before the shop has the order
+        entry.interrupted = 1;
+        list.append(entry);
+    }
     return list;
 }
 

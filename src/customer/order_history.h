@@ -47,6 +47,8 @@ struct TOrderHistRec {
     int bundleCount = 0;
     quint8 sent = 1;
     quint8 expanded = 0;
+    // The record of an attempt that never ended: the program was stopped during the send.
+    quint8 interrupted = 0;
 
     // The card order ID between "](" and ")"; empty for a non-card order.
     QString CardOrderId() const;
@@ -69,10 +71,13 @@ QString OrderNumberOf(const QStringList &orderText);
 // The text after "合計金額 : \" in the order text, trimmed, without commas.
 QString OrderTotalOf(const QStringList &orderText);
 
+// The mark after the name of the record of an attempt that has started and not ended.
+inline constexpr char kStartedSuffix[] = ".sending";
+
 // "yyyymmdd-hhnnss…" as "yyyy.mm.dd hh:nn:ss".
 QString StampDateText(const QString &stamp);
 // The list line of an entry: date, shop, amount, payment name and state; an entry that was not
-// sent ends in " (中止.or.失敗)".
+// sent ends in " (中止.or.失敗)", one whose send was interrupted in " (送信中断)".
 QString EntryText(const TOrderHistRec &entry);
 // The bundle mark of an expanded or collapsed bundle: "－" or "＋".
 QString BundleMark(const TOrderHistRec &entry);
@@ -104,9 +109,23 @@ public:
         const QStringList &creditLines, bool settled, bool waiting,
         const QList<TDpofList> &dpofLists, const QStringList &orderText);
 
+    // The file name of the record WriteHistoryRecord writes for these values.
+    static QString RecordFileName(bool sent, const QString &kindName, const QString &cardOrderId,
+        bool settled, bool waiting, const QStringList &orderText);
+    // Records the start of an attempt, before anything is sent: the sent record's name with
+    // kStartedSuffix after it, which the lists of earlier versions (every "*.wcp") pass over.
+    // The attempt's end replaces it (FinishStarted). Written even when only successful orders
+    // are recorded: it is how a restart after a crash knows of the attempt. Returns the file
+    // name, or an empty string when it could not be written.
+    QString WriteStartedRecord(const QString &kindName, const QString &cardOrderId,
+        const QStringList &creditLines, const QStringList &orderText);
+    // Removes the record of a started attempt once its end is recorded.
+    bool FinishStarted(const QString &startedName);
+
     // All "*.wcp" names, sorted.
     QStringList FileNames() const;
-    // The listed entries: orders held in a bundle left out, unpaid entries first.
+    // The listed entries: orders held in a bundle left out, unpaid entries first, the records
+    // of interrupted attempts last.
     QList<TOrderHistRec> LoadList() const;
 
     // The card order IDs of all records not yet settled (a bundle's with "(P)" in front).

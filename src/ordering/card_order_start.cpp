@@ -20,11 +20,6 @@
 namespace korvatel
 {
 
-QString CardFilesNotWrittenMessage(const QString &file)
-{
-    return QDir::toNativeSeparators(file) + QStringLiteral(" を書き込めませんでした。");
-}
-
 QString CardPricesMissingMessage()
 {
     return QStringLiteral("カードの価格情報を取得できませんでした。");
@@ -112,7 +107,7 @@ bool TCardOrderStart::KeepCard(const QString &plate, const TCardSheet &sheet, TC
     // The template is kept as the favourite, so that the next run offers it again.
     const QString favorites = QDir(values.postCard).filePath(QStringLiteral("Favorites.ini"));
     if (!WriteFavorites(favorites, { 0, { plate } }, QFileInfo::exists(favorites))) {
-        FPrompter.Error(CardFilesNotWrittenMessage(favorites));
+        FPrompter.Error(FileNotWrittenMessage(favorites));
         return false;
     }
     // The pre-order data: the pictures the customer put on the card, and the texts.
@@ -124,12 +119,12 @@ bool TCardOrderStart::KeepCard(const QString &plate, const TCardSheet &sheet, TC
         pre.sender = defaultSender;
     pre.pictures = sheet.pictures;
     if (!WritePreOrder(preOrderFile, pre)) {
-        FPrompter.Error(CardFilesNotWrittenMessage(preOrderFile));
+        FPrompter.Error(FileNotWrittenMessage(preOrderFile));
         return false;
     }
     const QString cardFile = CardStorePath(values.postCard);
     if (hooks.savePage && !hooks.savePage()) {
-        FPrompter.Error(CardFilesNotWrittenMessage(cardFile));
+        FPrompter.Error(FileNotWrittenMessage(cardFile));
         return false;
     }
     args.senderLines = pre.sender;

@@ -71,7 +71,6 @@ struct TCardOrderStartResult {
 };
 
 // The texts of the card order.
-QString CardFilesNotWrittenMessage(const QString &file);
 QString CardPricesMissingMessage();
 
 // The card order: "数量設定から注文へ" on the card page, a change of an order in the card

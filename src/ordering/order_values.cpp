@@ -5,8 +5,15 @@
 #include "pricing/price_tables.h"
 #include "sending/order_message.h"
 
+#include <QDir>
+
 namespace korvatel
 {
+
+QString FileNotWrittenMessage(const QString &file)
+{
+    return QDir::toNativeSeparators(file) + QStringLiteral(" を書き込めませんでした。");
+}
 
 QString TOrderValues::ShopName() const
 {

@@ -15,6 +15,9 @@ class TPriceTables;
 class TPrompter;
 class TUserRecord;
 
+// A file of the order that could not be written: "<file> を書き込めませんでした。".
+QString FileNotWrittenMessage(const QString &file);
+
 // What an order run reads: where the workspace keeps its files, the shop, its price tables,
 // the customer, the server configuration loaded once by whoever starts the run, the transfer
 // mode and the clock. The window's session and the command line each fill one; the run itself

@@ -5,7 +5,10 @@
 #include "mobile/mail/mail_settings.h"
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
+#include "ordering/order_journal.h"
+#include "ordering/print_order_run.h"
 #include "platform/clock.h"
+#include "platform/crash_point.h"
 #include "platform/prompter.h"
 #include "pricing/shop_pricing.h"
 #include "sending/order_host.h"
@@ -173,32 +176,15 @@ void TOrderStart::ClearBasket(const QStringList &sentItems)
         hooks.basketChanged();
 }
 
-// The values one run hands from step to step.
-struct TOrderStart::TRun {
-    TOrderStartResult result;
-    TPricingBasket basket; // the per-size aggregate with the CD-R price kind
-    std::optional<TShopPricing> shop;
-    std::optional<TSummaryResult> confirmed;
-    std::optional<TOrderHostTable> hosts;
-    std::optional<TPhoneChoice> phone; // set when the order has phone pictures
-    TOrderInput input;
-    std::optional<TOrderHistory> history;
-    std::optional<TPackedOrder> order;
-    QStringList packedItems; // BasketItemKeys at the packing
-    bool stoppedAfterPacking = false; // the packed hook ended the run
-    QString cardOrderId;
-    QStringList creditLines;
-    // The record of a sent order, written after the thank-you window and the card payment.
-    QStringList sentText;
-    QString kindName;
-
-    bool Card() const { return confirmed->choice.payment == ksiCredit; }
-    double Amount() const { return confirmed->order.grandTotal; }
-};
-
 TOrderStartResult TOrderStart::Run(bool gridSeenAll)
 {
     TRun run;
+    // An order whose send was interrupted comes first: a new one could send it again.
+    if (values.online && TOrderJournal::Load(values.korvaDpof)) {
+        run.result.outcome = TOrderStartOutcome::osPending;
+        ResumePending();
+        return run.result;
+    }
     if (!SettleBasket(gridSeenAll, run)) // 1 to 4
         return run.result;
     PrepareBasket(run); // 5 and 6
@@ -297,6 +283,8 @@ bool TOrderStart::ConfirmSummary(TRun &run)
         return false;
     }
     run.result.summaryText = OrderSummaryText(run.confirmed->order);
+    run.payment = run.confirmed->choice.payment;
+    run.amount = run.confirmed->order.grandTotal;
     return true;
 }
 
@@ -440,32 +428,32 @@ void TOrderStart::SendOrder(TRun &run)
     if (!values.historyFolder.isEmpty())
         run.history.emplace(values.historyFolder);
     TOrderUpload upload(FPrompter, values.Clock());
+    WatchUpload(run, upload);
+    const auto packAndSend
+        = [&](TSendProgress &progress) { return PackAndSend(run, upload, progress); };
+    run.result.sendResult = RunSendWindow(packAndSend);
+    EndUnrecorded(run);
+    if (run.result.sendResult != TSendResult::srSent)
+        run.result.error = upload.LastError();
+}
+
+void TOrderStart::WatchUpload(TRun &run, TOrderUpload &upload)
+{
     upload.onTransferModeChange = [this](int mode) {
         values.transferMode = mode;
         if (hooks.transferModeChanged)
             hooks.transferModeChanged(mode);
     };
-    upload.onHistory
-        = [&run](bool sent, const QString &kind, const QString &cardId, const QStringList &text) {
-              if (sent) { // recorded after the thank-you window and the card payment
-                  run.sentText = text;
-                  run.kindName = kind;
-                  return;
-              }
-              if (run.history)
-                  run.result.historyBytes = run.history->WriteHistoryRecord(
-                      false, kind, cardId, run.creditLines, false, false, {}, text);
-          };
-    const auto packAndSend
-        = [&](TSendProgress &progress) { return PackAndSend(run, upload, progress); };
-    if (hooks.sendWindow) {
-        run.result.sendResult = hooks.sendWindow(packAndSend);
-    } else {
-        TSendProgress silent;
-        run.result.sendResult = packAndSend(silent);
-    }
-    if (run.result.sendResult != TSendResult::srSent)
-        run.result.error = upload.LastError();
+    upload.onHistory = [this, &run](bool sent, const QString &kind, const QString &cardId,
+                           const QStringList &text) { RecordEnd(run, sent, kind, cardId, text); };
+}
+
+TSendResult TOrderStart::RunSendWindow(const std::function<TSendResult(TSendProgress &)> &work)
+{
+    if (hooks.sendWindow)
+        return hooks.sendWindow(work);
+    TSendProgress silent;
+    return work(silent);
 }
 
 TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgress &progress)
@@ -474,7 +462,6 @@ TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgr
     // The order's own time is when it is packed, however long the summary stayed open.
     input.now = values.Clock().Now();
     input.onPicture = [&progress](int done, int total) { progress.SetPosition(done, total); };
-    run.packedItems = BasketItemKeys(FOrders);
     // The phone pictures go first: their page address is part of the order, and an order whose
     // phone pictures did not arrive is not sent.
     if (run.phone && !DeliverPhone(run, progress))
@@ -482,6 +469,8 @@ TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgr
     run.order = PackOrder(input, FPrompter);
     if (!run.order)
         return TSendResult::srFailed;
+    // The packing may have measured the pictures: what went into the order is the basket now.
+    run.packedItems = BasketItemKeys(FOrders);
     if (hooks.packed && !hooks.packed(*run.order)) {
         run.stoppedAfterPacking = true;
         return TSendResult::srCancelled;
@@ -493,12 +482,25 @@ TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgr
         run.creditLines = CreditLinesOf(
             input.customer, input.shop, run.order->name, run.cardOrderId, run.Amount());
     }
+    SetUpUpload(run, upload);
+    if (!BeginRecord(run, upload))
+        return TSendResult::srFailed;
+    CrashPoint("order-packed");
+    return SendPacked(run, upload, progress);
+}
+
+void TOrderStart::SetUpUpload(TRun &run, TOrderUpload &upload)
+{
     // Whether the shop's upload script answers is asked here, under the window: the
     // question may take a while.
     SetUpOrderUpload(upload,
         { &*run.hosts, &values.servers, values.httpAllowed, values.transferMode,
-            values.customer->Mail(), run.confirmed->choice.payment });
+            values.customer->Mail(), run.payment });
     upload.cardOrderId = run.cardOrderId;
+}
+
+TSendResult TOrderStart::SendPacked(TRun &run, TOrderUpload &upload, TSendProgress &progress)
+{
     TSendProgress *previous = upload.progress;
     upload.progress = &progress;
     const TSendResult sent = hooks.send ? hooks.send(upload, *run.order) : upload.Send(*run.order);
@@ -526,14 +528,21 @@ bool TOrderStart::CheckSent(TRun &run)
 
 void TOrderStart::FinishSentOrder(TRun &run)
 {
-    // 11. The thank-you window, the card payment, the history record.
+    // 11. The thank-you window, the card payment. The history has the order since the shop
+    // confirmed it; a card payment made here renames its record.
+    CrashPoint("order-thanks");
     const bool clear = hooks.showThanks ? hooks.showThanks(run.order->name) : false;
     if (run.Card())
         run.result.cardPaid = hooks.payByCard && hooks.payByCard(run.cardOrderId, run.Amount());
     // A card payment that was made waits for the card service's settlement report.
-    if (run.history)
-        run.result.historyBytes = run.history->WriteHistoryRecord(true, run.kindName,
-            run.cardOrderId, run.creditLines, false, run.result.cardPaid, {}, run.sentText);
+    if (run.history && run.result.cardPaid) {
+        run.result.historyBytes = run.history->WriteHistoryRecord(
+            true, run.kindName, run.cardOrderId, run.creditLines, false, true, {}, run.sentText);
+        const QString paid = TOrderHistory::RecordFileName(
+            true, run.kindName, run.cardOrderId, false, true, run.sentText);
+        if (run.result.historyBytes >= 0 && paid != run.sentRecord)
+            run.history->DeleteRecord(run.sentRecord);
+    }
     const bool openHistory = run.Card() && !run.result.cardPaid
         && FPrompter.Ask(TMsgKind::mkConfirmation, CardUnpaidQuestion(), mbYes | mbNo)
             == TModalResult::mrYes;
@@ -545,6 +554,9 @@ void TOrderStart::FinishSentOrder(TRun &run)
         ClearBasket(run.packedItems);
         run.result.cleared = true;
     }
+    // The customer has answered: a restart has nothing more to ask about this order.
+    if (run.journal)
+        TOrderJournal::Remove(values.korvaDpof);
 }
 
 } // namespace korvatel

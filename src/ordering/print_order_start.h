@@ -16,6 +16,7 @@ namespace korvatel
 {
 
 class TCampusPriceLists;
+struct TOrderJournal;
 class TPrompter;
 class TThumbNail;
 class TThumbNails;
@@ -29,6 +30,10 @@ QString PhoneStepsMissingMessage();
 QString PhoneServerMissingMessage();
 QString PhoneUploadFailedMessage(const QString &reason);
 QString PhoneNoticeFailedMessage(const QString &reason, const QString &pageUrl);
+// The questions of a restart that finds an order the program was stopped in the middle of.
+QString SentOrderQuestion(const QString &orderName);
+QString InterruptedOrderQuestion(const QString &orderName);
+QString ResumeImpossibleMessage(const QString &orderName);
 
 // The CD-R price kind of an order that makes a CD-R: cdtNormal when no prints are ordered,
 // else cdtJustify. The pricing takes the kind's "_EX" tiers when the shop lists them, else its
@@ -123,6 +128,7 @@ enum class TOrderStartOutcome {
     osPacked, // packed, and the packed hook stopped the run before the send
     osNotSent, // the send did not complete
     osSent,
+    osPending, // an interrupted order was taken up (or left for later) instead of a new one
 };
 
 struct TOrderStartResult {
@@ -159,8 +165,15 @@ public:
     // Its "No" and Esc go back to the grid (the order stops there); OK goes on.
     bool remindBrowsing = true;
 
-    // Runs the steps. gridSeenAll tells whether the order grid has drawn its last item.
+    // Runs the steps. gridSeenAll tells whether the order grid has drawn its last item. While
+    // an interrupted order is pending, the run takes that one up instead (ResumePending).
     TOrderStartResult Run(bool gridSeenAll);
+
+    // An order that a crash, a power cut or a logout interrupted, found in the journal: a
+    // sent one asks whether its pictures leave the basket; an unfinished one asks whether to
+    // send it now, under its own name and without the files the shop already holds, or later.
+    // Offline nothing is asked. The result of a resend; osPending when nothing was sent.
+    TOrderStartResult ResumePending();
 
 private:
     struct TRun;
@@ -175,7 +188,23 @@ private:
     bool ReadOrderHosts(TRun &run);
     void MakeInput(TRun &run);
     void SendOrder(TRun &run);
+    TSendResult RunSendWindow(const std::function<TSendResult(TSendProgress &)> &work);
     TSendResult PackAndSend(TRun &run, TOrderUpload &upload, TSendProgress &progress);
+    // The journal and the history's record of an attempt that starts: false, after the
+    // message, when they cannot be written (nothing is sent then).
+    bool BeginRecord(TRun &run, const TOrderUpload &upload);
+    // The end of the attempt, recorded the moment the upload knows it: the history's record,
+    // and the journal marked sent or removed.
+    void RecordEnd(TRun &run, bool sent, const QString &kind, const QString &cardOrderId,
+        const QStringList &text);
+    // An attempt whose end the upload did not report (a send replaced by a test).
+    void EndUnrecorded(TRun &run);
+    // The transfer mode's change and the attempt's end, from the upload to the run.
+    void WatchUpload(TRun &run, TOrderUpload &upload);
+    // The image server, the way and the payment of the run's order.
+    void SetUpUpload(TRun &run, TOrderUpload &upload);
+    TSendResult SendPacked(TRun &run, TOrderUpload &upload, TSendProgress &progress);
+    TOrderStartResult ResumeSending(const TOrderJournal &journal);
     bool CheckSent(TRun &run);
     void FinishSentOrder(TRun &run);
 

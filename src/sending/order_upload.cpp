@@ -2,6 +2,7 @@
 
 #include "platform/background_job.h"
 #include "platform/clock.h"
+#include "platform/crash_point.h"
 #include "platform/prompter.h"
 #include "sending/http_pieces.h"
 #include "text/sjis_file.h"
@@ -288,7 +289,9 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
         if (!IsMessage(item.remote) && !IsEntry(item.remote))
             State(QString::asprintf("Send %d/%d ", number, total) + FileNameOf(item.remote));
         bool sent;
-        if (IsEntry(item.remote)) {
+        if (resume && ftp.FileSize(Remote(item.remote)) == size) {
+            sent = true; // arrived before the interruption
+        } else if (IsEntry(item.remote)) {
             sent = PutEntryFile(ftp, item.local, item.remote);
         } else {
             sent = ftp.PutText(QStringList { StatusLine(item, size) }, statusFile)
@@ -305,6 +308,8 @@ bool TOrderUpload::SendFtp(TPackedOrder &order)
         }
         items.removeFirst();
         ++order.sentFiles;
+        if (order.sentFiles == 2)
+            CrashPoint("order-uploading");
         if (progress)
             progress->SetPosition(order.sentFiles, total);
         if (order.sentFiles % 10 == 0)

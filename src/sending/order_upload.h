@@ -89,6 +89,10 @@ public:
     // A change of an order the shop already holds: giving up leaves the server's files alone,
     // so the order as it was first sent is never removed.
     bool keepOnGiveUp = false;
+    // The resend of an order whose send was interrupted (a crash, a power cut): by FTP, a file
+    // the server already holds at its full size is not sent again, so an order the shop has
+    // received whole is completed without sending anything twice.
+    bool resume = false;
 
     // Sends the order; the order's send list shrinks as files arrive.
     TSendResult Send(TPackedOrder &order);

@@ -50,6 +50,14 @@ QString FullWidthRemoteName(const QString &name)
     return result;
 }
 
+TSendList TSendList::Restored(QList<TSendItem> items, QStringList fileList)
+{
+    TSendList list;
+    list.FItems = std::move(items);
+    list.FFileList = std::move(fileList);
+    return list;
+}
+
 QString NotFoundWarning(const QString &path)
 {
     return QStringLiteral("Not Found FILE : ") + path + QStringLiteral("\r\n\r\n")

@@ -30,6 +30,8 @@ public:
         QString *warning = nullptr);
     // Puts a file at the front of the list (the entry and correction files).
     void Prepend(const QString &local, const QString &remote);
+    // A list as an interrupted send left it: what is still to be sent and the file list.
+    static TSendList Restored(QList<TSendItem> items, QStringList fileList);
 
     QList<TSendItem> &Items() { return FItems; }
     const QList<TSendItem> &Items() const { return FItems; }

@@ -48,17 +48,21 @@ inline TUserRecord DemoCustomer()
 // A run of shop 1234 started against the demo shop, with DemoCustomer in the workspace's User
 // file and the shop's server configuration; the settings are not read yet (the main window
 // reads them at its creation). nullptr when the start did not get online.
-inline std::unique_ptr<TClientSession> DemoShopSession(const TAppHome &home, const TDemoShop &shop)
+inline std::unique_ptr<TClientSession> DemoShopSession(
+    TWorkspace workspace, const TServerConfig &config)
 {
-    TServerShopData source(shop.Config());
-    TWorkspace workspace = home.Workspace();
+    TServerShopData source(config);
     TQuietStartDialogs windows;
     const TFixedClock clock(QDateTime::currentDateTime());
     const TStartupResult startup = RunStartup(ShopEntry(), workspace, windows, source, clock);
     if (!startup.online || !DemoCustomer().SaveToFile(workspace.UserFile()))
         return nullptr;
-    return std::make_unique<TClientSession>(
-        std::move(workspace), ShopEntry(), startup, shop.Config());
+    return std::make_unique<TClientSession>(std::move(workspace), ShopEntry(), startup, config);
+}
+
+inline std::unique_ptr<TClientSession> DemoShopSession(const TAppHome &home, const TDemoShop &shop)
+{
+    return DemoShopSession(home.Workspace(), shop.Config());
 }
 
 } // namespace korvatel::test

@@ -138,7 +138,7 @@ TEST_F(CardOrderStartTest, WhatStopsTheOrderBeforeItsWindowIsSaid)
             TCardOrderOutcome::coNoTemplate, NoTemplateText() },
         { "the card file", [this] { start->hooks.savePage = [] { return false; }; },
             TCardOrderOutcome::coNotWritten,
-            CardFilesNotWrittenMessage(
+            FileNotWrittenMessage(
                 QDir(session->Workspace().PostCard()).filePath(QStringLiteral("EditCard.ini"))) },
         { "no prices",
             [this] {

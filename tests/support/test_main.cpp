@@ -1,3 +1,4 @@
+#include "support/own_x_server.h"
 #include "support/temp_home.h"
 
 #include <QApplication>
@@ -7,7 +8,9 @@
 
 int main(int argc, char **argv)
 {
-    // Tests never need a screen; a private runtime folder keeps Qt from warning about it.
+    // Tests never need a screen, but the journeys are drawn on one of their own; a private
+    // runtime folder keeps Qt from warning about it.
+    korvatel::test::StartOwnXServerIfAsked();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir runtime;

@@ -489,6 +489,11 @@ def start_ftp(shop, home, tls=None):
                     return
             return super().ftp_STOR(file, mode)
 
+        def on_file_received(self, file):
+            # Shift-JIS names come as surrogate escapes: the log gets them readable or replaced.
+            name = os.path.relpath(file, home).encode("utf-8", "surrogateescape")
+            shop.log("ftp: received %s" % name.decode("utf-8", "replace"))
+
         def ftp_SIZE(self, path):
             if fault("ftp_wrong_size") and self.fs.isfile(self.fs.realpath(path)):
                 self.respond("213 %s" % (os.path.getsize(path) + 1))

@@ -155,6 +155,17 @@ TOrderStart &TOrderStartWindows::Start()
     return start;
 }
 
+void TOrderStartWindows::ResumePending()
+{
+    if (FRunning)
+        return;
+    FRunning = true;
+    TOrderStart &start = Start();
+    start.values = FSession.OrderValues(WindowClock());
+    start.ResumePending();
+    FRunning = false;
+}
+
 void TOrderStartWindows::sbOrderClick(TThumbGrid &grid)
 {
     if (FRunning)

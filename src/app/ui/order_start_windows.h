@@ -30,6 +30,9 @@ public:
     // The press of "注文へ": commits the grid's date editor and runs the order. The windows of
     // the order are modal; a press while they are open is ignored.
     void sbOrderClick(TThumbGrid &grid);
+    // At the start of the program: an order that a crash or a power cut interrupted is taken
+    // up (the customer is asked first).
+    void ResumePending();
     bool Running() const { return FRunning; }
     // Set by the order grid once it has drawn its last item: the customer has looked through
     // every ordered picture. Until then "注文へ" reminds the customer to look.

@@ -133,6 +133,9 @@ void TWebMain::FirstIdle()
     // The date tree comes back from its list files, without a disk walk.
     if (QFileInfo(FSession.Workspace().Tree()).isDir())
         FSources->BuildDateTree(false, false, false, false);
+    // An order that the last run was stopped in the middle of is settled first.
+    if (!FClosing)
+        FOrdering->ResumePending();
 }
 
 void TWebMain::closeEvent(QCloseEvent *event)
