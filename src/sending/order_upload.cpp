@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sending/http_pieces.h"
+#include "sending/send_states.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
@@ -374,7 +375,7 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
         QFileInfo info(item.local);
         if (!NextFileReady(order, info))
             return false;
-        State(QString::asprintf("%d/%d", number, total));
+        State(QString::asprintf("%d/%d ", number, total) + FileNameOf(item.remote));
         const qint64 size = info.size();
         const bool sent = (IsEntry(item.remote) || postStatus(StatusLine(item, size)))
             && (size > kHttpPieceSize ? SendPieces(http, order, item, size)
@@ -546,6 +547,7 @@ TSendResult TOrderUpload::Send(TPackedOrder &order)
         }
         if (!http && httpPossible) {
             if (transferMode != tmFtp && transferMode != tmHttp) {
+                State(HttpFallbackState());
                 http = true;
                 continue;
             }
