@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sending/order_builder.h"
+#include "sending/send_states.h"
 #include "sending/ui/send_form.h"
 #include "support/demo_shop.h"
 #include "text/sjis_file.h"
@@ -31,6 +32,16 @@ TEST(TSendForm, ShowsProgressAndSetsTheBufferAndCancel)
     EXPECT_EQ(form.windowTitle(), QStringLiteral("HTTP Mode"));
     EXPECT_EQ(form.StateLabel()->text(), QStringLiteral("Send 3/10 a.jpg"));
     EXPECT_EQ(form.FileLabel()->text(), QStringLiteral("a.jpg"));
+
+    // A change of transfer way stays in view while the file is sent again, until the next one.
+    for (const auto &[state, shown] : { std::pair { HttpFallbackState(), true },
+             std::pair { QStringLiteral("Initializing...."), true },
+             std::pair { QStringLiteral("3/10 a.jpg"), true },
+             std::pair { QStringLiteral("4/10 b.jpg"), false } }) {
+        form.SetState(state);
+        EXPECT_EQ(!form.NoticeLabel()->isHidden(), shown) << state.toStdString();
+    }
+    EXPECT_EQ(form.FileLabel()->text(), QStringLiteral("b.jpg"));
     EXPECT_EQ(form.FileBar()->maximum(), 10);
     EXPECT_EQ(form.FileBar()->value(), 3);
     EXPECT_EQ(form.ByteBar()->value(), 25);
