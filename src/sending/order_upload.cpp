@@ -5,6 +5,7 @@
 #include "platform/crash_point.h"
 #include "platform/prompter.h"
 #include "sending/http_pieces.h"
+#include "sending/send_states.h"
 #include "text/sjis_file.h"
 
 #include <QDir>
@@ -379,7 +380,7 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
         QFileInfo info(item.local);
         if (!NextFileReady(order, info))
             return false;
-        State(QString::asprintf("%d/%d", number, total));
+        State(QString::asprintf("%d/%d ", number, total) + FileNameOf(item.remote));
         const qint64 size = info.size();
         const bool sent = (IsEntry(item.remote) || postStatus(StatusLine(item, size)))
             && (size > kHttpPieceSize ? SendPieces(http, order, item, size)
@@ -551,6 +552,7 @@ TSendResult TOrderUpload::Send(TPackedOrder &order)
         }
         if (!http && httpPossible) {
             if (transferMode != tmFtp && transferMode != tmHttp) {
+                State(HttpFallbackState());
                 http = true;
                 continue;
             }

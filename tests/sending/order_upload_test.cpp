@@ -5,6 +5,7 @@
 #include "sending/order_builder.h"
 #include "sending/order_sending.h"
 #include "sending/order_upload.h"
+#include "sending/send_states.h"
 #include "support/demo_shop.h"
 #include "text/cp932.h"
 #include "text/sjis_file.h"
@@ -348,6 +349,24 @@ TEST_F(TOrderUploadTest, TheAutomaticModeSwitchesToHttpWhenFtpFails)
     upload.host.password = QStringLiteral("wrong");
     ASSERT_EQ(upload.Send(order), TSendResult::srSent);
     EXPECT_FALSE(progress.titles.contains(QStringLiteral("ファイル送信")));
+    EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
+}
+
+TEST_F(TOrderUploadTest, TheAutomaticModeSaysWhenItGivesFtpUpForHttp)
+{
+    // The test upload passes, every file sent by FTP fails its size check.
+    TPackedOrder order = Packed();
+    const int files = int(order.sendList.Items().size());
+    upload.httpPossible = true;
+    upload.transferMode = tmAuto;
+    ASSERT_TRUE(shop->Control(QStringLiteral("ftp_wrong_size=1")));
+    ASSERT_EQ(upload.Send(order), TSendResult::srSent) << upload.LastError().toStdString();
+    EXPECT_EQ(progress.states.count(HttpFallbackState()), 1);
+    // HTTP then names the file it starts with, the entry file that failed by FTP.
+    const qsizetype http
+        = progress.states.indexOf(QStringLiteral("1/%1 %2.etr").arg(files).arg(order.name));
+    EXPECT_GT(http, progress.states.indexOf(HttpFallbackState()));
+    EXPECT_TRUE(prompter.Shown().isEmpty());
     EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
 }
 

@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sending/order_builder.h"
+#include "sending/send_states.h"
 #include "sending/ui/send_form.h"
 #include "support/demo_shop.h"
 #include "text/sjis_file.h"
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -29,6 +31,17 @@ TEST(TSendForm, ShowsProgressAndSetsTheBufferAndCancel)
     form.SetFileProgress(50, 200);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("HTTP Mode"));
     EXPECT_EQ(form.StateLabel()->text(), QStringLiteral("Send 3/10 a.jpg"));
+    EXPECT_EQ(form.FileLabel()->text(), QStringLiteral("a.jpg"));
+
+    // A change of transfer way stays in view while the file is sent again, until the next one.
+    for (const auto &[state, shown] : { std::pair { HttpFallbackState(), true },
+             std::pair { QStringLiteral("Initializing...."), true },
+             std::pair { QStringLiteral("3/10 a.jpg"), true },
+             std::pair { QStringLiteral("4/10 b.jpg"), false } }) {
+        form.SetState(state);
+        EXPECT_EQ(!form.NoticeLabel()->isHidden(), shown) << state.toStdString();
+    }
+    EXPECT_EQ(form.FileLabel()->text(), QStringLiteral("b.jpg"));
     EXPECT_EQ(form.FileBar()->maximum(), 10);
     EXPECT_EQ(form.FileBar()->value(), 3);
     EXPECT_EQ(form.ByteBar()->value(), 25);
@@ -111,6 +124,46 @@ TEST_F(TSendFormUpload, TheCancelButtonStopsTheUploadBetweenFiles)
                   .value(0)
                   .section(u'=', 0, 0),
         order->name + QStringLiteral("/$IMG_PRN/3.jpg"));
+}
+
+TEST_F(TSendFormUpload, AStalledServerIsCountedWhileTheFileIsNamed)
+{
+    Pack(10800);
+    ASSERT_TRUE(order);
+    // The image server stops reading at the fifth file's pause; after the tenth file the
+    // window has stopped counting.
+    int pauses = 0;
+    bool countAfterwards = true;
+    upload.pause = [&](int msecs) {
+        if (++pauses == 1)
+            shop->Control(QStringLiteral("ftp_stall=1"));
+        else if (pauses == 2)
+            OnWindowThread([&] {
+                auto *form = qobject_cast<TSendForm *>(QApplication::activeModalWidget());
+                countAfterwards = !form || !form->WaitLabel()->isHidden();
+            })(msecs);
+    };
+    // The window is watched until it has counted two seconds; then the server reads again.
+    QStringList counted;
+    QString file;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *form = qobject_cast<TSendForm *>(QApplication::activeModalWidget());
+        if (!form || form->WaitLabel()->isHidden() || counted.size() == 2
+            || counted.contains(form->WaitLabel()->text()))
+            return;
+        counted << form->WaitLabel()->text();
+        file = form->FileLabel()->text();
+        if (counted.size() == 2)
+            shop->Control(QStringLiteral("reset=1"));
+    });
+    watch.start(50);
+    EXPECT_EQ(TSendForm::Run(upload, *order, nullptr), TSendResult::srSent);
+    EXPECT_EQ(
+        counted, (QStringList { TSendForm::ServerWaitText(3), TSendForm::ServerWaitText(4) }));
+    EXPECT_EQ(file, QStringLiteral("4.jpg"));
+    EXPECT_EQ(pauses, 2);
+    EXPECT_FALSE(countAfterwards);
 }
 
 TEST_F(TSendFormUpload, EscapeCancelsTheUploadAndKeepsTheWindow)

@@ -12,6 +12,7 @@
 #include "platform/drive_watch.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/qt_prompter.h"
+#include "platform/ui/window_fit.h"
 #include "sources/ui/browser_panel.h"
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
@@ -43,7 +44,7 @@ TWebMain::TWebMain(TClientSession &session, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Korvatel"));
     setMinimumSize(600, 400);
-    resize(1024, 700);
+    FitToScreen(*this, { 1024, 700 });
     FOwnPrompter = std::make_unique<TQtPrompter>(this);
     FPrompter = FOwnPrompter.get();
 

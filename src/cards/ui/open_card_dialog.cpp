@@ -3,6 +3,7 @@
 #include "imaging/bitmap.h"
 #include "imaging/picture.h"
 #include "platform/prompter.h"
+#include "platform/ui/window_fit.h"
 #include "text/sjis_file.h"
 
 #include <QDialogButtonBox>
@@ -106,16 +107,19 @@ TOpenCardDialog::TOpenCardDialog(
     });
     connect(FFiles, &QFileDialog::rejected, this, &QDialog::reject);
     connect(FPreviewButton, &QPushButton::clicked, this, [this] {
-        // The preview at its own size, in a window of its own.
+        // The preview at its own size, in a window of its own; smaller where the screen is.
         QDialog view(this);
         view.setWindowTitle(QFileInfo(FFileName).fileName());
         auto *layout = new QVBoxLayout(&view);
         auto *picture = new QLabel(&view);
-        picture->setPixmap(QPixmap::fromImage(FImage));
+        const QSize room = ScreenRoom(view) - QSize(24, 24);
+        picture->setPixmap(QPixmap::fromImage(FImage.size().boundedTo(room) == FImage.size()
+                ? FImage
+                : FImage.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
         layout->addWidget(picture);
         view.exec();
     });
-    resize(820, 480);
+    FitToScreen(*this, { 820, 480 });
 }
 
 void TOpenCardDialog::SelectFile(const QString &fileName)

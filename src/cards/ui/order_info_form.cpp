@@ -4,6 +4,7 @@
 #include "cards/pre_order.h"
 #include "customer/user_record.h"
 #include "platform/prompter.h"
+#include "platform/ui/window_fit.h"
 #include "pricing/money.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -65,13 +67,17 @@ TformOrderInfo::TformOrderInfo(TCardOrderArgs args, TPrompter &prompter, QWidget
     BuildControls();
     LoadChoices();
     UpdatePrices();
+    FitToScreen(*this);
 }
 
 void TformOrderInfo::BuildControls()
 {
     auto *layout = new QHBoxLayout(this);
-    auto *left = new QVBoxLayout;
-    layout->addLayout(left, 1);
+    // The order and address boxes scroll on a small screen; the send side keeps its buttons.
+    auto *body = new QWidget;
+    auto *left = new QVBoxLayout(body);
+    left->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ScrollBody(body, this), 1);
     BuildOrderBox(left);
     BuildCustomerBox(left);
     BuildOtherBox(left);

@@ -2,6 +2,7 @@
 
 #include "cards/dpo_file.h"
 #include "platform/prompter.h"
+#include "platform/ui/window_fit.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -50,7 +51,7 @@ TPostHistForm::TPostHistForm(
     for (QPushButton *b : { FChange, FImage, FResend, FRefresh, close })
         buttons->addWidget(b);
     layout->addLayout(buttons);
-    resize(820, 480);
+    FitToScreen(*this, { 820, 480 });
 
     connect(FList, &QListWidget::currentRowChanged, this, [this](int row) { Select(row); });
     connect(FChange, &QPushButton::clicked, this, [this] { btnChangeClick(); });
@@ -175,7 +176,8 @@ void TPostHistForm::btnImageClick()
     FImageWindow->setWindowTitle(QStringLiteral("画像確認 - ") + e->orderNo);
     auto *layout = new QVBoxLayout(FImageWindow);
     auto *label = new QLabel(FImageWindow);
-    label->setPixmap(picture.scaled(800, 600, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    const QSize room = QSize(800, 600).boundedTo(ScreenRoom(*FImageWindow) - QSize(24, 24));
+    label->setPixmap(picture.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     layout->addWidget(label);
     FImageWindow->show();
 }

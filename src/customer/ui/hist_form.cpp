@@ -3,6 +3,7 @@
 #include "customer/card_payment.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "platform/ui/window_fit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -93,7 +94,7 @@ TKorvatelHistForm::TKorvatelHistForm(TOrderHistory &history, THistFormContext co
     connect(FList, &QListWidget::currentRowChanged, this, [this] { UpdateButtons(); });
 
     FSuccessOnly->setChecked(FHistory.SuccessOnly());
-    resize(760, 420);
+    FitToScreen(*this, { 760, 420 });
     if (gLastGeometry) {
         setGeometry(*gLastGeometry);
     } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {

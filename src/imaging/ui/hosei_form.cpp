@@ -4,6 +4,7 @@
 #include "imaging/ui/hosei_views.h"
 #include "platform/prompter.h"
 #include "platform/ui/widget_helpers.h"
+#include "platform/ui/window_fit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -165,7 +166,7 @@ THoseiForm::THoseiForm(const QString &pictureFile, const CorrectionRecord &recor
             panel->setEnabled(true);
             PictureLoaded(std::move(load.picture));
         });
-    resize(std::min(screen.width(), 1200), std::min(screen.height(), 800));
+    FitToScreen(*this, QSize(1200, 800).boundedTo(screen));
 }
 
 THoseiForm::~THoseiForm() = default;

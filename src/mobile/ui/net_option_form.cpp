@@ -1,6 +1,7 @@
 #include "mobile/ui/net_option_form.h"
 
 #include "platform/prompter.h"
+#include "platform/ui/window_fit.h"
 #include "text/comma_text.h"
 
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace korvatel
@@ -79,7 +81,12 @@ TNetOptionForm::TNetOptionForm(
 {
     const TMailSettings settings = TMailSettings::Load(settingsFile);
     setWindowTitle(QStringLiteral("インターネットの設定"));
-    auto *layout = new QVBoxLayout(this);
+    auto *outer = new QVBoxLayout(this);
+    // The settings scroll on a small screen; OK and キャンセル stay below them.
+    auto *body = new QWidget;
+    auto *layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(ScrollBody(body, this), 1);
 
     auto *transports = new QGroupBox(QStringLiteral("メール送信方式"), this);
     auto *transportLayout = new QVBoxLayout(transports);
@@ -153,9 +160,10 @@ TNetOptionForm::TNetOptionForm(
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    outer->addWidget(buttons);
     ShowMarks();
     ShowSmtpPanel();
+    FitToScreen(*this);
 }
 
 QLabel *TNetOptionForm::RequiredMark(const QString &field) const

@@ -1,6 +1,7 @@
 #include "order/ui/print_check_form.h"
 
 #include "order/thumb_nails.h"
+#include "platform/ui/window_fit.h"
 #include "pricing/price_tables.h"
 
 #include <QComboBox>
@@ -104,7 +105,7 @@ TPrintCheckForm::TPrintCheckForm(const QList<TPrintQualityIssue> &issues,
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(760, 160 + 80 * int(std::min<qsizetype>(FIssues.size(), 5)));
+    FitToScreen(*this, { 760, 160 + 80 * int(std::min<qsizetype>(FIssues.size(), 5)) });
 }
 
 QComboBox *TPrintCheckForm::Choice(int row) const

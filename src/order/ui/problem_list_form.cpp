@@ -1,6 +1,7 @@
 #include "order/ui/problem_list_form.h"
 
 #include "order/thumb_nails.h"
+#include "platform/ui/window_fit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -46,7 +47,7 @@ TProblemListForm::TProblemListForm(const TConsistencyProblems &problems, QWidget
             button->setDefault(true);
     }
     rows->addLayout(buttons);
-    resize(560, 380);
+    FitToScreen(*this, { 560, 380 });
 }
 
 void TProblemListForm::Finish(TProblemAnswer answer)

@@ -2,7 +2,9 @@
 
 #include "net/win_inet.h"
 #include "platform/background_job.h"
+#include "sending/send_states.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QHBoxLayout>
@@ -10,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace korvatel
@@ -79,8 +82,20 @@ TSendForm::TSendForm(QWidget *parent, int bufferNum)
     setWindowTitle(QStringLiteral("ファイル送信"));
     setWindowModality(Qt::ApplicationModal);
     auto *layout = new QVBoxLayout(this);
+    lbNotice = new QLabel(this);
+    lbNotice->setStyleSheet(QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
+    lbNotice->hide();
+    layout->addWidget(lbNotice);
+    // File names and server answers pass through these; a long name must not widen the window.
+    lbFile = new QLabel(this);
+    lbFile->setTextFormat(Qt::PlainText);
+    lbFile->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QFont bold = lbFile->font();
+    bold.setBold(true);
+    lbFile->setFont(bold);
+    layout->addWidget(lbFile);
     lbState = new QLabel(this);
-    lbState->setTextFormat(Qt::PlainText); // file names and server answers pass through here
+    lbState->setTextFormat(Qt::PlainText);
     lbState->setMinimumWidth(360);
     layout->addWidget(lbState);
     pbFiles = new QProgressBar(this);
@@ -92,6 +107,9 @@ TSendForm::TSendForm(QWidget *parent, int bufferNum)
     pbBytes->setValue(0);
     pbBytes->setTextVisible(false);
     layout->addWidget(pbBytes);
+    lbWait = new QLabel(this);
+    lbWait->hide();
+    layout->addWidget(lbWait);
     auto *row = new QHBoxLayout;
     tbBuffer = new QSlider(Qt::Horizontal, this);
     tbBuffer->setRange(0, std::max(kMaxBufferNum, FBuffer.BufferNum()));
@@ -104,16 +122,49 @@ TSendForm::TSendForm(QWidget *parent, int bufferNum)
     layout->addLayout(row);
     connect(btCancel, &QPushButton::clicked, this, &TSendForm::btCancelClick);
     connect(tbBuffer, &QSlider::valueChanged, this, &TSendForm::tbBufferChange);
+    // A quarter-second tick, so the count of seconds changes close to when a second is over.
+    tmWait = new QTimer(this);
+    tmWait->setInterval(250);
+    connect(tmWait, &QTimer::timeout, this, &TSendForm::tmWaitTimer);
+    tmWait->start();
+    FSinceMove.start();
+}
+
+QString TSendForm::ServerWaitText(int seconds)
+{
+    return QStringLiteral("サーバーの応答を待っています (%1 秒)").arg(seconds);
 }
 
 void TSendForm::SetTitle(const QString &title)
 {
     setWindowTitle(title);
+    Moved();
 }
 
 void TSendForm::SetState(const QString &text)
 {
     lbState->setText(text);
+    Moved();
+    if (text == HttpFallbackState()) {
+        lbNotice->setText(text);
+        lbNotice->show();
+        FNoticeFile = 0;
+        return;
+    }
+    const std::optional<TStartedFile> started = StartedFileOf(text);
+    if (!started)
+        return;
+    // "Starting" and "Send" of one picture are one start; the name comes with the second.
+    if (!started->name.isEmpty() || started->number != FFileNumber)
+        lbFile->setText(started->name);
+    FFileNumber = started->number;
+    if (FNoticeFile == 0) {
+        FNoticeFile = started->number;
+    } else if (FNoticeFile > 0 && started->number != FNoticeFile) {
+        FNoticeFile = -1;
+        lbNotice->hide();
+        lbNotice->clear();
+    }
 }
 
 void TSendForm::SetPosition(int done, int total)
@@ -121,11 +172,42 @@ void TSendForm::SetPosition(int done, int total)
     pbFiles->setRange(0, std::max(total, 1));
     pbFiles->setValue(std::clamp(done, 0, std::max(total, 1)));
     pbBytes->setValue(0);
+    Moved();
 }
 
 void TSendForm::SetFileProgress(qint64 done, qint64 total)
 {
     pbBytes->setValue(total > 0 ? int(std::clamp<qint64>(done * 100 / total, 0, 100)) : 0);
+    // The transfer reports its counts again while they stand still; only a change is a move.
+    if (done != FBytesDone || total != FBytesTotal) {
+        FBytesDone = done;
+        FBytesTotal = total;
+        Moved();
+    }
+}
+
+void TSendForm::Moved()
+{
+    FSinceMove.restart();
+    if (!lbWait->isHidden()) {
+        lbWait->hide();
+        lbWait->clear();
+    }
+}
+
+void TSendForm::tmWaitTimer()
+{
+    // A question of the send in front of the window is the customer's wait, not the server's.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != this) {
+        Moved();
+        return;
+    }
+    const int seconds = int(FSinceMove.elapsed() / 1000);
+    if (seconds < kServerWaitSeconds)
+        return;
+    lbWait->setText(ServerWaitText(seconds));
+    lbWait->show();
 }
 
 void TSendForm::btCancelClick()

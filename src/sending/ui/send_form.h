@@ -3,6 +3,7 @@
 #include "sending/order_upload.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <atomic>
 #include <functional>
 
@@ -10,14 +11,17 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSlider;
+class QTimer;
 
 namespace korvatel
 {
 
-// The transmission window: the mode as its title, the state text, the progress over the files
-// of the order and over the bytes of the current file, the buffer slider that sets the send's
-// BufferNum while the transfer runs, and the cancel button, whose press the upload reads between
-// files.
+// The transmission window: the mode as its title, the name of the file being sent, the state
+// text, the progress over the files of the order and over the bytes of the current file, the
+// buffer slider that sets the send's BufferNum while the transfer runs, and the cancel button,
+// whose press the upload reads between files. When nothing has moved for kServerWaitSeconds it
+// counts the seconds it waits for the server; a change from FTP to HTTP stays in view until the
+// file after the one sent again starts.
 class TSendForm : public QDialog, public TSendProgress
 {
     Q_OBJECT
@@ -37,7 +41,16 @@ public:
     // The setting the slider shows.
     int BufferNum() const { return FBuffer.BufferNum(); }
 
+    // "サーバーの応答を待っています (n 秒)"
+    static QString ServerWaitText(int seconds);
+    static constexpr int kServerWaitSeconds = 3;
+
     QLabel *StateLabel() const { return lbState; }
+    QLabel *FileLabel() const { return lbFile; }
+    // The seconds waited for the server; hidden while the transfer moves.
+    QLabel *WaitLabel() const { return lbWait; }
+    // The change of transfer way; hidden when there was none.
+    QLabel *NoticeLabel() const { return lbNotice; }
     QProgressBar *FileBar() const { return pbFiles; }
     QProgressBar *ByteBar() const { return pbBytes; }
     QSlider *BufferSlider() const { return tbBuffer; }
@@ -63,13 +76,25 @@ protected:
 private:
     void btCancelClick();
     void tbBufferChange(int value);
+    // Something moved: the wait starts again.
+    void Moved();
+    void tmWaitTimer();
 
+    QLabel *lbNotice = nullptr;
+    QLabel *lbFile = nullptr;
     QLabel *lbState = nullptr;
+    QLabel *lbWait = nullptr;
     QLabel *lbBuffer = nullptr;
     QProgressBar *pbFiles = nullptr;
     QProgressBar *pbBytes = nullptr;
     QSlider *tbBuffer = nullptr;
     QPushButton *btCancel = nullptr;
+    QTimer *tmWait = nullptr;
+    QElapsedTimer FSinceMove;
+    qint64 FBytesDone = -1, FBytesTotal = -1; // the last byte counts, to tell a move from a repeat
+    int FFileNumber = 0; // the number of the file the window names
+    // The file sent again after a change of transfer way: -1 without a change, 0 until it starts.
+    int FNoticeFile = -1;
     std::atomic<bool> FCancel = false; // read by the work on the job
     TTransferBuffer FBuffer; // the window's own until a send hands in its buffer
 };

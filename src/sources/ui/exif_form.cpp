@@ -1,6 +1,7 @@
 #include "sources/ui/exif_form.h"
 
 #include "imaging/exif.h"
+#include "platform/ui/window_fit.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -15,7 +16,7 @@ TExifForm::TExifForm(QWidget *parent)
 {
     setObjectName(QStringLiteral("fmExif"));
     setWindowTitle(QStringLiteral("Exif"));
-    resize(420, 480);
+    FitToScreen(*this, { 420, 480 });
     auto *layout = new QVBoxLayout(this);
     FList = new QTreeWidget(this);
     FList->setObjectName(QStringLiteral("lvExif"));
