@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace korvatel
 {
@@ -166,16 +167,20 @@ void TShopInfoPage::AddPrintPrices(QVBoxLayout *layout, const TPriceTables &tabl
         }
     }
     // The whole table shows in the page, which scrolls; the table itself never does.
-    table->resizeColumnsToContents();
-    table->horizontalHeader()->setStretchLastSection(true);
     table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    int height = table->horizontalHeader()->sizeHint().height() + 2 * table->frameWidth();
+    table->resizeColumnsToContents();
+    table->resizeRowsToContents();
+    QSize size(2 * table->frameWidth(),
+        2 * table->frameWidth() + table->horizontalHeader()->sizeHint().height());
+    for (int column = 0; column < table->columnCount(); ++column) {
+        table->setColumnWidth(column, std::max(table->columnWidth(column) + 16, 64));
+        size.rwidth() += table->columnWidth(column);
+    }
     for (int row = 0; row < table->rowCount(); ++row)
-        height += table->verticalHeader()->sectionSize(row);
-    table->setFixedHeight(height);
-    table->setMaximumWidth(480);
-    layout->addWidget(table);
+        size.rheight() += table->rowHeight(row);
+    table->setFixedSize(size);
+    layout->addWidget(table, 0, Qt::AlignLeft);
     FPrintPrices = table;
 }
 
