@@ -2,7 +2,8 @@
 # Orders a Christmas card from the main window as a customer would, against the local demo
 # shop, under Xvfb at 1280 × 800: the client starts online with a customer record and the card
 # order choices of an earlier visit (20 cards, 宅配便, 銀振･郵振, the reading in kana); on the
-# tab "カード作成" the shop's Christmas plate and a photo are opened through "画像・プレートを開く...",
+# tab "カード作成" the shop's Christmas plate is opened through "画像・プレートを開く...", the two
+# photos of the film strip are dragged onto its two windows (the pictures its design takes),
 # "数量設定から注文へ" opens the card order window, "新規 送信" sends the order (the client runs
 # with --unattended, so its questions get their first answer) and "履歴と進行状況" shows the order.
 # PNGs go to OUT_DIR (default build/default/card-order-demo): card-stage.png, card-order.png,
@@ -34,7 +35,7 @@ export HOME=$home
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME KORVATEL_SERVERS
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -e
-  client=$0 out=$1 plate=$2 photo=$3
+  client=$0 out=$1 plate=$2
   "$client" 1234 --unattended --quit-after=120000 2>"$out/client.log" &
   demo=card-order-demo
   . tools/demo-env.sh
@@ -53,8 +54,22 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   sleep 1.5
   xdotool mousemove 477 752 click 1 # the tab "カード作成(2)"
   sleep 1
+  # A photo of the film strip dragged from its thumbnail onto a point of the stage.
+  drag() {
+    xdotool mousemove "$1" "$2" mousedown 1
+    sleep 0.3
+    xdotool mousemove $(($1 + 20)) $(($2 + 20))
+    sleep 0.3
+    xdotool mousemove "$3" "$4"
+    sleep 0.3
+    xdotool mousemove $(($3 + 2)) $(($4 + 2))
+    sleep 0.3
+    xdotool mouseup 1
+    sleep 1
+  }
   open_file "$plate"
-  open_file "$photo"
+  drag 303 158 763 277 # the large window
+  drag 421 158 894 484 # the round one below the star
   shot card-stage
   card_menu Up Up Return
   order=$(await "^カードのご注文")
@@ -67,7 +82,7 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   import -window "$history" "$out/card-history.png"
   xdotool key Escape
   kill %1
-' "$client" "$out" "$plate" "$photos/photo01.jpg"
+' "$client" "$out" "$plate"
 
 verdict=$(ls "$shopdir/receiver"/*.txt 2>/dev/null | head -n 1)
 [ -n "$verdict" ] || { echo "card-order-demo: the receiver saw no complete order"; exit 1; }

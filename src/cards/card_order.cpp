@@ -13,6 +13,7 @@
 #include "text/numbers.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 
 namespace korvatel
@@ -447,6 +448,15 @@ QString CheckCustomer(const TCardCheckInput &in)
 
 } // namespace
 
+QString ExtraPicturesText(const QStringList &extra)
+{
+    QString text = QStringLiteral("指定した画像が%1個多いです。余分な画像は削除して下さい。")
+                       .arg(extra.size());
+    for (const QString &picture : extra)
+        text += kCrLf + QFileInfo(picture).fileName();
+    return text;
+}
+
 QString CheckCardOrder(const TCardCheckInput &in)
 {
     // 1. User pictures.
@@ -456,10 +466,8 @@ QString CheckCardOrder(const TCardCheckInput &in)
     }
     if (in.templatePictures == 0 && !in.pictures.isEmpty())
         return QStringLiteral("ユーザー画像は必要ありません。画像の送信は行いません。");
-    if (in.pictures.size() > in.templatePictures) {
-        return QStringLiteral("指定した画像が%1個多いです。余分な画像は削除して下さい。")
-            .arg(in.pictures.size() - in.templatePictures);
-    }
+    if (in.pictures.size() > in.templatePictures)
+        return ExtraPicturesText(in.pictures.mid(in.templatePictures));
     if (in.pictures.size() < in.templatePictures) {
         return QStringLiteral("ユーザー画像が、%1画像足りません。やり直してください。")
             .arg(in.templatePictures - in.pictures.size());

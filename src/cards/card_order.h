@@ -143,6 +143,9 @@ struct TCardCheckInput {
 };
 // The first failing check's message in the fixed order, or empty.
 QString CheckCardOrder(const TCardCheckInput &input);
+// The message on pictures beyond the template's count: how many, then each by its file name
+// on a line of its own, so the customer knows which to take off.
+QString ExtraPicturesText(const QStringList &extra);
 // The checks of the other recipient alone (step 5).
 QString CheckOtherRecipient(const TCardChoices &choices, const QString &customerName);
 

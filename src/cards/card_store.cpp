@@ -77,6 +77,8 @@ QStringList CardStoreLines(const TCardStore &store)
     lines << kMagic + QStringLiteral("=1");
     lines << QStringLiteral("StageWidth=%1").arg(store.stageWidth);
     lines << QStringLiteral("StageHeight=%1").arg(store.stageHeight);
+    if (!store.plateFile.isEmpty())
+        lines << QStringLiteral("Plate=") + store.plateFile;
     lines << QStringLiteral("Layers=%1").arg(store.layers.size());
     for (int i = 0; i < int(store.layers.size()); ++i) {
         const TCardStoreLayer &l = store.layers[size_t(i)];
@@ -128,6 +130,7 @@ std::optional<TCardStore> ParseCardStore(const QByteArray &bytes)
         = std::clamp(ParseInteger(values.value(QStringLiteral("StageWidth")), 0), 0, 65535);
     store.stageHeight
         = std::clamp(ParseInteger(values.value(QStringLiteral("StageHeight")), 0), 0, 65535);
+    store.plateFile = values.value(QStringLiteral("Plate"));
     const int count = ParseInteger(values.value(QStringLiteral("Layers")), -1);
     if (count < 0 || count > kMaxStoredLayers)
         return std::nullopt;
@@ -175,7 +178,7 @@ std::optional<TCardStore> ParseCardStore(const QByteArray &bytes)
     return store;
 }
 
-bool SaveCard(const TLayers &layers, const QString &keyFile)
+bool SaveCard(const TLayers &layers, const QString &keyFile, const QString &plateFile)
 {
     const QFileInfo info(keyFile);
     const QDir dir = info.absoluteDir();
@@ -185,6 +188,7 @@ bool SaveCard(const TLayers &layers, const QString &keyFile)
     TCardStore store;
     store.stageWidth = layers.Stage().width();
     store.stageHeight = layers.Stage().height();
+    store.plateFile = plateFile;
     for (int i = 0; i < layers.Count(); ++i) {
         const TLayer &layer = *layers.Layer(i);
         const TLayerImage &image = layer.Image();

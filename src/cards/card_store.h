@@ -37,6 +37,7 @@ struct TCardStoreLayer {
 struct TCardStore {
     int stageWidth = 0;
     int stageHeight = 0;
+    QString plateFile; // the plate the card was made on; empty when none
     std::vector<TCardStoreLayer> layers;
 };
 
@@ -55,9 +56,9 @@ QStringList CardStoreLines(const TCardStore &store);
 // are refused.
 std::optional<TCardStore> ParseCardStore(const QByteArray &bytes);
 
-// Writes the layer set's card: the pictures first, then the key file, each atomically and
-// 0600. False when any write failed.
-bool SaveCard(const TLayers &layers, const QString &keyFile);
+// Writes the layer set's card made on the plate file: the pictures first, then the key file,
+// each atomically and 0600. False when any write failed.
+bool SaveCard(const TLayers &layers, const QString &keyFile, const QString &plateFile = {});
 // Replaces the layer set's layers with the stored card. False (layers untouched) when the key
 // file cannot be read or parsed; a layer whose picture is missing or unreadable is skipped.
 bool LoadCard(TLayers &layers, const QString &keyFile);

@@ -136,4 +136,10 @@ TBitmap DecodePlateBlock(const TPlateBlock &block)
     return {};
 }
 
+int PlateWindows(const TPlate &plate)
+{
+    return int(std::count_if(plate.layers.begin(), plate.layers.end(),
+        [](const TPlateBlock &block) { return block.mskc == kNoColor; }));
+}
+
 } // namespace korvatel

@@ -48,4 +48,8 @@ TPlateRead ReadPlate(const QByteArray &bytes, bool previewOnly = false);
 // empty bitmap for any other Ext. Throws EPictureError when the data cannot be decoded.
 TBitmap DecodePlateBlock(const TPlateBlock &block);
 
+// The windows of a plate: its layers without a transparent colour, each a frame behind the
+// sheet that a customer's photo goes in.
+int PlateWindows(const TPlate &plate);
+
 } // namespace korvatel

@@ -173,7 +173,8 @@ TEST(TCardOrderChecks, EachStepStopsWithItsMessage)
     EXPECT_EQ(with([&](auto &c) {
         c.pictures = { picture, picture, picture };
     }),
-        QStringLiteral("指定した画像が2個多いです。余分な画像は削除して下さい。"));
+        QStringLiteral("指定した画像が2個多いです。余分な画像は削除して下さい。\r\n"
+                       "photo.jpg\r\nphoto.jpg"));
     EXPECT_EQ(with([](auto &c) { c.templatePictures = 3; }),
         QStringLiteral("ユーザー画像が、2画像足りません。やり直してください。"));
     EXPECT_EQ(with([](auto &c) { c.senderLines = { QStringLiteral(" ") }; }),

@@ -1,4 +1,6 @@
+#include "cards/card_order.h"
 #include "cards/layers.h"
+#include "cards/plate_builder.h"
 #include "cards/ui/card_page.h"
 #include "cards/ui/card_stage.h"
 #include "cards/ui/open_card_dialog.h"
@@ -8,10 +10,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QColorDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTest>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace korvatel
 {
@@ -54,7 +59,150 @@ struct TStageFixture {
     QRect Control(int index = 0) { return layers.Layer(index)->Image().Control; }
 };
 
+// A card page with a plate of two windows: a white sheet keyed green in its left and right
+// thirds, a frame behind each ("w1.bmp", "w2.bmp"), and three photos to put on it. The shop's
+// design takes limit pictures.
+struct TPlatePage {
+    test::TTempHome home;
+    TScriptedPrompter prompter;
+    int limit = 2;
+    int orders = 0;
+    QStringList photos;
+    std::unique_ptr<QMenu> menu;
+    std::unique_ptr<TCardPage> page;
+
+    TPlatePage()
+    {
+        TBitmap sheet(40, 30);
+        sheet.Fill({ 255, 255, 255 });
+        for (int y = 3; y < 27; ++y)
+            for (int x = 4; x < 36; ++x)
+                if (x < 16 || x >= 24)
+                    sheet.SetPixel(x, y, { 0, 255, 0 });
+        TBitmap stand(10, 10);
+        stand.Fill({ 128, 128, 128 });
+        home.Write(QStringLiteral("card.ksp"),
+            test::PlateBuilder()
+                .preview(TBitmap(40, 30))
+                .layer(sheet, "0:0:1:1", 0x00FF00, "sheet.bmp")
+                .layer(stand, "0.05:0.05:0.45:0.95", -1, "w1.bmp")
+                .layer(stand, "0.55:0.05:0.95:0.95", -1, "w2.bmp")
+                .build());
+        for (int i = 0; i < 3; ++i) {
+            photos << home.FilePath(QStringLiteral("photo%1.bmp").arg(i));
+            TBitmap(30, 20).ToImage().save(photos.last(), "BMP");
+        }
+        Open();
+        page->OpenFile(home.FilePath(QStringLiteral("card.ksp")));
+    }
+
+    // The page as the program makes it, reopening the stored card.
+    void Open()
+    {
+        page.reset(); // the page stores the card as it closes
+        menu = std::make_unique<QMenu>();
+        page = std::make_unique<TCardPage>(TCardPageValues {
+            home.FilePath(QStringLiteral("PostCard/EditCard.ini")), home.Path() });
+        page->SetPrompter(&prompter);
+        page->PictureLimitOf = [this](const QString &plate) {
+            return plate == QLatin1String("card.ksp") ? limit : -1;
+        };
+        page->OrderRequested = [this] { ++orders; };
+        page->BuildMenu(menu.get());
+        page->SetActive(true);
+        page->resize(600, 450);
+        page->show();
+        QCoreApplication::processEvents();
+    }
+
+    // The middle of window 0 (left) or 1 (right) on the stage.
+    QPoint Window(int i) const
+    {
+        const QSize stage = page->Stage()->size();
+        return { stage.width() * (i == 0 ? 1 : 3) / 4, stage.height() / 2 };
+    }
+    void Drop(int photo, int window)
+    {
+        page->Stage()->DropFiles({ photos[photo] }, Window(window));
+    }
+    void Order() { page->findChild<QAction *>(QStringLiteral("miCardOrder"))->trigger(); }
+    QStringList Names() const
+    {
+        QStringList names;
+        for (int i = 0; i < page->Layers().Count(); ++i)
+            names << QFileInfo(page->Layers().Layer(i)->FileName).fileName();
+        return names;
+    }
+};
+
 } // namespace
+
+TEST(TCardPage, TheStageTakesNoMorePhotosThanTheDesignAllows)
+{
+    TPlatePage f;
+    f.limit = 1;
+    f.Drop(0, 0);
+    f.Drop(1, 1); // one more than the design takes
+    EXPECT_FALSE(f.page->OpenFile(f.photos[2]));
+    f.Drop(2, 0); // a photo in place of the first leaves one
+    EXPECT_EQ(f.Names(), (QStringList { "sheet.bmp", "photo2.bmp", "w2.bmp" }));
+    EXPECT_EQ(f.prompter.Texts(),
+        (QStringList { TCardPage::PictureLimitText(1), TCardPage::PictureLimitText(1) }));
+    EXPECT_EQ(
+        TCardPage::PictureLimitText(1), QStringLiteral("この台紙に置ける画像は 1 個までです。"));
+}
+
+// A card saved while the design took two pictures and reopened when it takes one.
+TEST(TCardPage, PicturesBeyondTheDesignAreNamedAndSelectedBeforeTheOrder)
+{
+    TPlatePage f;
+    f.Drop(0, 0);
+    f.Drop(1, 1);
+    f.limit = 1;
+    f.Open();
+    f.Order();
+    EXPECT_EQ(f.orders, 0);
+    EXPECT_EQ(f.prompter.Texts(), QStringList { ExtraPicturesText({ f.photos[1] }) });
+    EXPECT_TRUE(f.prompter.Texts().value(0).endsWith(QStringLiteral("\r\nphoto1.bmp")));
+    ASSERT_EQ(f.Names(), (QStringList { "sheet.bmp", "photo0.bmp", "photo1.bmp" }));
+    EXPECT_FALSE(f.page->Layers().Layer(1)->Selected);
+    EXPECT_TRUE(f.page->Layers().Layer(2)->Selected);
+}
+
+TEST(TCardPage, DeleteAndBackspaceRemoveTheSelectedObject)
+{
+    TPlatePage f;
+    for (const Qt::Key key : { Qt::Key_Delete, Qt::Key_Backspace }) {
+        f.page->Layers().SelectNone();
+        f.page->Layers().Select(1, true);
+        QTest::keyClick(f.page->Stage(), key);
+    }
+    EXPECT_EQ(f.Names(), QStringList { "sheet.bmp" });
+}
+
+TEST(TCardPage, AnEmptyWindowIsAskedAboutBeforeTheOrder)
+{
+    TPlatePage f;
+    f.Drop(0, 0);
+    f.prompter.Answer(TModalResult::mrNo);
+    f.Order(); // the plate's picture is still in the right window
+    EXPECT_EQ(f.orders, 0);
+    f.Drop(1, 1);
+    f.Order();
+    EXPECT_EQ(f.orders, 1);
+    f.page->Layers().SelectNone();
+    f.page->Layers().Select(2, true);
+    f.page->DeleteSelected(); // the right window is a hole now
+    f.prompter.Answer(TModalResult::mrYes);
+    f.Order();
+    EXPECT_EQ(f.orders, 2);
+    ASSERT_EQ(f.prompter.Shown().size(), 2);
+    for (const TPrompt &asked : f.prompter.Shown()) {
+        EXPECT_EQ(asked.text, TCardPage::EmptyWindowQuestion());
+        EXPECT_EQ(asked.buttons, mbYes | mbNo | mbSafeDefault);
+    }
+    EXPECT_EQ(f.prompter.Unexpected(), 0);
+}
 
 TEST(TCardStage, CornerDragKeepsTheAspectUnlessCtrlIsHeld)
 {

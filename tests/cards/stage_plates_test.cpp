@@ -1,3 +1,4 @@
+#include "cards/card_order.h"
 #include "cards/plate_file.h"
 #include "cards/stage_plates.h"
 #include "support/demo_shop.h"
@@ -28,8 +29,9 @@ TEST(TCardPlates, ListKeepsPlainPlateNamesOnly)
 }
 
 // The demo shop offers three plates; each comes down whole and reads as a plate whose sheet
-// has a transparent colour and whose frames lie behind it.
-TEST(TCardPlates, TheDemoShopsPlatesArriveAndRead)
+// has a transparent colour and whose frames lie behind it, and the shop's card prices take one
+// picture for each of its windows.
+TEST(TCardPlates, TheDemoShopsPlatesArriveAndTheirPricesTakeAPicturePerWindow)
 {
     test::TDemoShop shop;
     ASSERT_TRUE(shop.Running()) << qPrintable(shop.StartError());
@@ -37,6 +39,9 @@ TEST(TCardPlates, TheDemoShopsPlatesArriveAndRead)
     const QList<TCardPlateEntry> plates
         = FetchCardPlates(shop.Config(), home.Path(), QStringLiteral("1234"));
     ASSERT_EQ(plates.size(), 3);
+    const std::optional<TCardPrices> prices
+        = FetchCardPrices(shop.Config(), QStringLiteral("1234"));
+    ASSERT_TRUE(prices);
     EXPECT_EQ(plates[0].title, QStringLiteral("クリスマスカード"));
     for (const TCardPlateEntry &plate : plates) {
         const std::optional<QByteArray> bytes
@@ -48,6 +53,9 @@ TEST(TCardPlates, TheDemoShopsPlatesArriveAndRead)
         EXPECT_EQ(read.plate.layers[0].mskc, 0x00FF00u);
         EXPECT_EQ(read.plate.layers[1].mskc, kNoColor);
         EXPECT_FALSE(DecodePlateBlock(read.plate.preview).Empty());
+        EXPECT_EQ(SplitTemplateDesc(prices->Description(plate.file)).userPictures,
+            PlateWindows(read.plate))
+            << qPrintable(plate.file);
     }
     // Offline the kept list serves; a plate that went missing is left out.
     QFile::remove(QDir(CardPlateFolder(home.Path())).filePath(QStringLiteral("frame.ksp")));

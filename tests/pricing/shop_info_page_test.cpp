@@ -1,9 +1,13 @@
+#include "platform/prompter.h"
+#include "pricing/basket_text.h"
+#include "pricing/ui/order_info_form.h"
 #include "pricing/ui/shop_info_page.h"
 #include "pricing_fixture.h"
 #include "workspace/shop_options.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -38,6 +42,41 @@ TEST(TShopInfoPage, ShowsTheShopItsTermsFeesAndNotice)
     ASSERT_FALSE(shown.isEmpty());
     EXPECT_TRUE(shown.first()->isVisible());
     EXPECT_GT(page.widget()->height(), 300); // the texts run past the page: it scrolls
+}
+
+// The page lists one print of each size at what the order summary charges for it, alone and
+// with a CD-R; L-DSC has a fraction.
+TEST(TShopInfoPage, PrintPricesAreWhatTheSummaryCharges)
+{
+    const test::TShop shop(TShopData::LoadContainer(test::ShopDataFile()).value());
+    TShopInfoPage page(TShopOptions {}, shop.tables);
+    const QTableWidget *table = page.grdPrintPrices();
+    ASSERT_NE(table, nullptr);
+    QStringList sizes;
+    for (int row = 0; row < table->rowCount(); ++row)
+        sizes << table->item(row, 0)->text();
+    EXPECT_EQ(sizes, shop.tables.SizeList(false));
+    const auto cell = [&](const QString &size, int column) {
+        const QTableWidgetItem *item = table->item(int(sizes.indexOf(size)), column);
+        return item ? item->text() : QString();
+    };
+    const TPricingContext context { shop.tables, shop.terms, shop.rules, QDate(2026, 12, 8) };
+    for (const bool cd : { false, true }) {
+        SCOPED_TRACE(cd ? "with a CD-R" : "alone");
+        TBasketText basket
+            = ParseBasketText({ QStringLiteral("photo=L,3"), QStringLiteral("photo=L-DSC,2"),
+                                  cd ? QStringLiteral("cd=5,5000000") : QString() },
+                shop.tables);
+        TScriptedPrompter prompter;
+        const TOrderInfoForm summary(basket.basket, context, prompter);
+        // Statement lines read "L 25 × 3 ＝ 75".
+        QMap<QString, QString> charged;
+        for (const QString &line : summary.StatementLines())
+            charged.insert(line.section(u' ', 0, 0), u'\\' + line.section(u' ', 1, 1));
+        for (const QString &size : { QStringLiteral("L"), QStringLiteral("L-DSC") })
+            EXPECT_EQ(cell(size, cd ? 2 : 1), charged.value(size)) << size.toStdString();
+    }
+    EXPECT_EQ(cell(QStringLiteral("L-DSC"), 1), QStringLiteral("\\23.50"));
 }
 
 TEST(TShopInfoPage, OffersOnlyWebLinksAndOpensThemOnAClick)

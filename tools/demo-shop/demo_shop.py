@@ -139,7 +139,7 @@ CARD_ID = re.compile(r"^(\(P\))?[0-9A-Za-z_]{1,64}$")
 # takes the second price set) and the two price sets.
 CARD_PRICES = "\r\n".join([
     "[Template]",
-    "xmas.ksp=クリスマスカード\t\t[XMAS]\t\t\t1",
+    "xmas.ksp=クリスマスカード\t\t[XMAS]\t\t\t2",
     "newyear.ksp=年賀状\t\t[Nenga]\t\t\t1",
     "frame.ksp=フォトフレーム\t\t[FRAME]\t\t\t1",
     "[Price1]",

@@ -3,6 +3,7 @@
 #include "app/client_session.h"
 #include "app/ui/card_order_windows.h"
 #include "app/ui/web_main.h"
+#include "cards/card_order.h"
 #include "cards/card_store.h"
 #include "cards/pre_order.h"
 #include "cards/stage_plates.h"
@@ -14,6 +15,8 @@
 #include "sources/ui/template_page.h"
 
 #include <QDir>
+#include <memory>
+#include <optional>
 
 namespace korvatel
 {
@@ -30,6 +33,27 @@ void TWebMain::WireCardPage()
     FCardPage->SetPrompter(FPrompter);
     FCardPage->OrderRequested = [this] { StartCardOrder(FSession, *FCardPage, Prompter(), this); };
     FCardPage->HistoryRequested = [this] { OpenCardHistory(FSession, Prompter(), this); };
+    // The shop's card prices say how many pictures each design takes. They are fetched once,
+    // while online, when a picture first goes onto a plate; without them no limit is set here
+    // and the order window counts the pictures.
+    struct TKeptPrices {
+        bool asked = false;
+        std::optional<TCardPrices> prices;
+    };
+    FCardPage->PictureLimitOf = [this, kept = std::make_shared<TKeptPrices>()](
+                                    const QString &plate) {
+        if (!kept->asked && Online()) {
+            kept->asked = true;
+            const TServerConfig servers = FSession.Servers;
+            const QString shop = FSession.ShopId();
+            kept->prices
+                = RunBusyFor(this, QStringLiteral("価格情報を取得しています…"), [&](TJobControl &) {
+                      return FetchCardPrices(servers, shop);
+                  }).value_or(std::nullopt);
+        }
+        const QString description = kept->prices ? kept->prices->Description(plate) : QString();
+        return description.isEmpty() ? -1 : SplitTemplateDesc(description).userPictures;
+    };
     TTemplatePage *templates = FSources->TemplatePage();
     // The plates come from the shop when the template page is first shown: fetched while
     // online, else those kept from an earlier start.

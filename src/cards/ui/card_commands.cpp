@@ -73,12 +73,7 @@ const TCardPage::TCommandRow TCardPage::kCommandRows[] = {
     { cpMenu, "miCardPanelAdd", "画像枠を追加...", {},
         [](TCardPage &p) { p.miCardPanelAddClick(); } },
     { cpMenu },
-    { cpMenu, "miCardDelete", "オブジェクト削除", {},
-        [](TCardPage &p) {
-            p.FLayers->DeleteSelected();
-            p.FStage->update();
-            p.Changed();
-        } },
+    { cpMenu, "miCardDelete", "オブジェクト削除", {}, [](TCardPage &p) { p.DeleteSelected(); } },
     { .place = cpMenu, .name = "miCardSelect", .caption = "オブジェクト選択", .opens = cpSelect },
     { cpSelect, "miCardSelectAll", "すべて選択", {}, [](TCardPage &p) { p.SelectAll(true); } },
     { cpSelect, "miCardSelectNone", "選択解除", {}, [](TCardPage &p) { p.SelectAll(false); } },
@@ -208,11 +203,7 @@ const TCardPage::TCommandRow TCardPage::kCommandRows[] = {
         } },
     { cpMenu, "miCardClear", "カードを消去", {}, [](TCardPage &p) { p.miCardClearClick(); } },
     { cpMenu },
-    { cpMenu, "miCardOrder", "数量設定から注文へ", {},
-        [](TCardPage &p) {
-            if (p.OrderRequested)
-                p.OrderRequested();
-        } },
+    { cpMenu, "miCardOrder", "数量設定から注文へ", {}, [](TCardPage &p) { p.miCardOrderClick(); } },
     { cpMenu, "miCardHistory", "履歴と進行状況", {},
         [](TCardPage &p) {
             if (p.HistoryRequested)
@@ -322,6 +313,21 @@ void TCardPage::ChooseColour(TColorValue &colour)
 bool TCardPage::ShowDialog(QDialog &dialog)
 {
     return RunDialog ? RunDialog(dialog) : dialog.exec() == QDialog::Accepted;
+}
+
+void TCardPage::miCardOrderClick()
+{
+    // The card goes to the order only as its design takes it: no more pictures than the shop's
+    // design allows, and an empty window only when the customer says so.
+    if (!PicturesFit())
+        return;
+    if (HasEmptyWindow()
+        && Prompter().Ask(
+               TMsgKind::mkConfirmation, EmptyWindowQuestion(), mbYes | mbNo | mbSafeDefault)
+            != TModalResult::mrYes)
+        return;
+    if (OrderRequested)
+        OrderRequested();
 }
 
 void TCardPage::miCardClearClick()

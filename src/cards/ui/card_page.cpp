@@ -1,5 +1,7 @@
 #include "cards/ui/card_page.h"
 
+#include "cards/card_order.h"
+#include "cards/card_pictures.h"
 #include "cards/card_store.h"
 #include "cards/layers.h"
 #include "cards/plate_file.h"
@@ -54,6 +56,8 @@ TCardPage::TCardPage(TCardPageValues values, QWidget *parent)
     connect(FStage, &TCardStage::selectionChanged, this, &TCardPage::UpdateCommands);
     connect(FStage, &TCardStage::dropFailed, this,
         [this](const QString &message) { Prompter().Error(message); });
+    connect(FStage, &TCardStage::deleteRequested, this, &TCardPage::DeleteSelected);
+    FStage->MayAddPicture = [this] { return RoomForPicture(); };
 
     TLayerEvents &events = FLayers->Events;
     const auto refresh = [this] {
@@ -129,7 +133,7 @@ bool TCardPage::SaveNow()
     if (FLayers->Stage().isEmpty())
         return false;
     FLayers->RecordRelative();
-    bool saved = SaveCard(*FLayers, FValues.storeFile);
+    bool saved = SaveCard(*FLayers, FValues.storeFile, FPlateFile);
     if (!FValues.preOrderFile.isEmpty())
         saved = WritePreOrderPictures(FValues.preOrderFile, CardPictures()) && saved;
     if (saved)
@@ -143,6 +147,8 @@ bool TCardPage::Reopen()
         return false;
     const std::optional<QByteArray> bytes = ReadWholeFile(FValues.storeFile);
     const std::optional<TCardStore> store = bytes ? ParseCardStore(*bytes) : std::nullopt;
+    if (store)
+        FPlateFile = store->plateFile;
     if (store && store->stageWidth > 0 && store->stageHeight > 0) {
         FAspect = double(store->stageWidth) / store->stageHeight;
         PlaceStage();
@@ -187,6 +193,8 @@ bool TCardPage::OpenFile(const QString &fileName)
         FPlateFile = fileName;
         return added > 0;
     }
+    if (!RoomForPicture())
+        return false;
     const TLayerLoad load = FLayers->LoadFile(fileName);
     if (!load.message.isEmpty())
         Prompter().Error(load.message);
@@ -224,6 +232,8 @@ bool TCardPage::AddImagePanel(const QString &fileName)
         Prompter().Error(QStringLiteral("プレートは画像枠に入れられません。"));
         return false;
     }
+    if (!RoomForPicture())
+        return false;
     TImagePanelView *view = AdoptPanel(TImagePanelView::ForPicture(fileName, FStage));
     if (!view) {
         Prompter().Error(
@@ -292,6 +302,77 @@ void TCardPage::SetActive(bool active)
     if (!active && FDirty)
         SaveNow();
     UpdateCommands();
+}
+
+QString TCardPage::PictureLimitText(int limit)
+{
+    return QStringLiteral("この台紙に置ける画像は %1 個までです。").arg(limit);
+}
+
+QString TCardPage::EmptyWindowQuestion()
+{
+    return QStringLiteral("画像の入っていない窓があります。このまま注文しますか？");
+}
+
+int TCardPage::PictureLimit() const
+{
+    if (!PictureLimitOf || FPlateFile.isEmpty())
+        return -1;
+    const int limit = PictureLimitOf(QFileInfo(FPlateFile).fileName());
+    return limit > 0 ? limit : -1;
+}
+
+bool TCardPage::RoomForPicture()
+{
+    const int limit = PictureLimit();
+    if (limit < 0 || CardPictures().size() < limit)
+        return true;
+    Prompter().Warn(PictureLimitText(limit));
+    return false;
+}
+
+bool TCardPage::PicturesFit()
+{
+    const QStringList extra = ExtraPictures(CardPictures(), PictureLimit());
+    if (extra.isEmpty())
+        return true;
+    QStringList files;
+    for (const QString &item : extra)
+        files << PreOrderPicturePath(item);
+    SelectPictures(extra);
+    Prompter().Error(ExtraPicturesText(files));
+    return false;
+}
+
+void TCardPage::SelectPictures(const QStringList &pictures)
+{
+    for (int i = 0; i < FLayers->Count(); ++i)
+        FLayers->Select(i, pictures.contains(FLayers->Layer(i)->FileName));
+    for (TImagePanelView *panel : FPanels)
+        if (pictures.contains(panel->Record())) {
+            panel->raise();
+            panel->setFocus();
+        }
+    FStage->update();
+    UpdateCommands();
+}
+
+bool TCardPage::HasEmptyWindow() const
+{
+    QList<QRect> frames;
+    for (const TImagePanelView *panel : FPanels)
+        if (panel->HasPicture())
+            frames << panel->geometry();
+    return korvatel::HasEmptyWindow(*FLayers, frames);
+}
+
+void TCardPage::DeleteSelected()
+{
+    if (FLayers->SelectedCount() == 0)
+        return;
+    FLayers->DeleteSelected();
+    FStage->update();
+    Changed();
 }
 
 } // namespace korvatel

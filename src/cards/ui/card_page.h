@@ -63,7 +63,8 @@ public:
     void SetActive(bool active);
 
     // Puts a plate or a picture file on the stage; a plate replaces the card, a picture is
-    // added. False when nothing was added (the message was shown).
+    // added while the design has room for it. False when nothing was added (the message was
+    // shown).
     bool OpenFile(const QString &fileName);
     // The card's width / height: the plate's preview's, else a postcard's.
     double Aspect() const { return FAspect; }
@@ -72,7 +73,7 @@ public:
     // Reopens the stored card; false when there is none.
     bool Reopen();
     // Puts an image frame holding the picture on the stage. False when the picture cannot be
-    // read (the message was shown).
+    // read or the design has no room for it (the message was shown).
     bool AddImagePanel(const QString &fileName);
     const QList<TImagePanelView *> &ImagePanels() const { return FPanels; }
     // The card's own pictures in list order: the files of the picture layers, then each image
@@ -82,8 +83,9 @@ public:
     QImage CardImage();
     // The list window, made on first use.
     void ShowMaskForm();
-    // The plate last put on the stage (empty when none) and the command "数量設定から注文へ",
-    // which calls OrderRequested: the card order starts outside the page.
+    // The plate last put on the stage (empty when none; kept with the stored card) and the
+    // command "数量設定から注文へ", which calls OrderRequested: the card order starts outside
+    // the page.
     QString PlateFile() const { return FPlateFile; }
     void SetPlateFile(const QString &file) { FPlateFile = file; }
     std::function<void()> OrderRequested;
@@ -91,6 +93,21 @@ public:
     std::function<QString()> AskPictureFile;
     // The command "履歴と進行状況" (the card history), which calls HistoryRequested.
     std::function<void()> HistoryRequested;
+
+    // How many of the customer's pictures the shop's design of a plate takes (by the plate's
+    // file name, "xmas.ksp"); -1 when not known. Unset: no design sets a limit.
+    std::function<int(const QString &plateName)> PictureLimitOf;
+    // The limit of the plate on the stage; -1 when none is known (0 sets none either: such a
+    // design sends no pictures of its own).
+    int PictureLimit() const;
+    // "この台紙に置ける画像は N 個までです。"
+    static QString PictureLimitText(int limit);
+    // "画像の入っていない窓があります。このまま注文しますか？"
+    static QString EmptyWindowQuestion();
+    // Whether a window of the plate shows no picture of the customer's (image frames count).
+    bool HasEmptyWindow() const;
+    // Removes the selected layers: "オブジェクト削除", Delete and Backspace on the stage.
+    void DeleteSelected();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -106,6 +123,15 @@ private:
     void miCardPanelAddClick();
     void miCardRotateFreeClick();
     void miCardClearClick();
+    // "数量設定から注文へ": the card is checked against its design first; see card_commands.cpp.
+    void miCardOrderClick();
+    // True when the card may take one more picture of the customer's; else says why.
+    bool RoomForPicture();
+    // False, after naming the pictures beyond the design's limit and selecting them, when the
+    // card holds too many.
+    bool PicturesFit();
+    // Selects the layers and focuses the image frame of the card's pictures given.
+    void SelectPictures(const QStringList &pictures);
     bool ShowDialog(QDialog &dialog);
     void ChooseColour(TColorValue &colour);
     void SelectAll(bool all);

@@ -1,5 +1,6 @@
 #include "cards/ui/card_stage.h"
 
+#include "cards/card_pictures.h"
 #include "cards/layers.h"
 #include "imaging/bitmap.h"
 #include "imaging/picture.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -352,12 +354,25 @@ void TCardStage::dropEvent(QDropEvent *event)
     DropFiles(files, event->position().toPoint());
 }
 
+void TCardStage::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        Q_EMIT deleteRequested();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void TCardStage::DropFiles(const QStringList &files, QPoint p)
 {
     // The first picture fills the layer it was dropped on (a frame of a plate); further ones,
     // or one dropped beside every layer, become layers of their own.
     int target = FLayers.LayerAt(p);
     for (const QString &file : files) {
+        // A photo that takes the place of one of the customer's leaves their number as it is.
+        const bool adds = target < 0 || !IsCustomerPicture(*FLayers.Layer(target));
+        if (adds && MayAddPicture && !MayAddPicture())
+            break;
         if (target < 0) {
             const TLayerLoad load = FLayers.LoadFile(file);
             if (!load.message.isEmpty())

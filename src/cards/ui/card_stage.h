@@ -28,8 +28,8 @@ Qt::CursorShape CursorShapeOf(TStageCursor cursor);
 // layer set's operations: handles and their cursors, move and resize (aspect kept unless Ctrl),
 // the right-button zoom, clicks that pass through transparent pixels, the rubber band,
 // Shift+click, double clicks, the mirror question after a drag, the trimming rectangle of mode
-// 6, the mask modes 1 to 5, and picture files dropped onto a layer. The widget's size is the
-// stage's size.
+// 6, the mask modes 1 to 5, and picture files dropped onto a layer; Delete and Backspace ask
+// for the selected layers to go. The widget's size is the stage's size.
 class TCardStage : public QWidget
 {
     Q_OBJECT
@@ -45,8 +45,12 @@ public:
 
     // Picture files dropped at a point: the first fills the layer there (through transparent
     // pixels, so a photo dropped on a window of a plate's sheet fills the frame behind it); the
-    // others, or all when no layer is there, are added as layers of their own.
+    // others, or all when no layer is there, are added as layers of their own. Each one that
+    // would put one more of the customer's pictures on the card asks MayAddPicture first; a
+    // refusal ends the drop.
     void DropFiles(const QStringList &files, QPoint p);
+    // Whether the card may take one more of the customer's pictures; unset: always.
+    std::function<bool()> MayAddPicture;
 
     // Draws the layers only, without selection frames, band or guides: the card as it is sent.
     void SetPlain(bool plain);
@@ -61,6 +65,8 @@ Q_SIGNALS:
     void selectionChanged();
     // A picture file dropped onto the stage could not be read.
     void dropFailed(const QString &message);
+    // Delete or Backspace: the selected layers are to go.
+    void deleteRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -72,6 +78,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void UpdateCursor(QPoint p);

@@ -389,6 +389,7 @@ void TImagePanelView::keyPressEvent(QKeyEvent *event)
     QPoint d;
     switch (event->key()) {
     case Qt::Key_Delete:
+    case Qt::Key_Backspace:
         Q_EMIT deleteRequested();
         return;
     case Qt::Key_Menu:

@@ -17,8 +17,8 @@ namespace korvatel
 // frame, a right drag moves the picture inside it, a right click without movement opens the
 // frame's menu, and the wheel zooms the picture about the mouse (Shift doubles the step).
 // Entering the frame brings it to front and colours its border. With the keyboard: the arrows
-// move the frame (Shift by 10 pixels), Delete removes it, the menu key opens its menu. A
-// picture file dropped onto the frame takes the place of its picture.
+// move the frame (Shift by 10 pixels), Delete or Backspace removes it, the menu key opens its menu.
+// A picture file dropped onto the frame takes the place of its picture.
 class TImagePanelView : public QWidget
 {
     Q_OBJECT
@@ -61,7 +61,7 @@ public:
 Q_SIGNALS:
     // The frame moved or changed size, or its picture moved, zoomed or changed.
     void changed();
-    // "削除" or the Delete key.
+    // "削除", the Delete key or Backspace.
     void deleteRequested();
 
 protected:

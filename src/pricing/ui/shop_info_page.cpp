@@ -1,13 +1,17 @@
 #include "pricing/ui/shop_info_page.h"
 
+#include "pricing/print_prices.h"
 #include "pricing/shop_pricing.h"
 #include "pricing/shop_terms.h"
 #include "workspace/shop_options.h"
 
 #include <QDesktopServices>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace korvatel
 {
@@ -99,6 +103,7 @@ TShopInfoPage::TShopInfoPage(
     AddBlock(layout, QStringLiteral("■お届け方法"),
         { terms.Deliveries() ? DeliverySetText(terms.Deliveries(), false)
                              : QStringLiteral("ご来店にてお受け取りください。") });
+    AddPrintPrices(layout, tables);
     AddBlock(layout, QStringLiteral("■料金"), ShopInformationLines(terms, tables));
     AddBlock(layout, QStringLiteral("■お振込先"), terms.BankStrings());
     AddBlock(layout, QStringLiteral("■お店から"), terms.TopComments() + terms.BottomComments());
@@ -130,6 +135,53 @@ QLabel *TShopInfoPage::AddBlock(
     layout->addWidget(label);
     FTexts << label;
     return label;
+}
+
+void TShopInfoPage::AddPrintPrices(QVBoxLayout *layout, const TPriceTables &tables)
+{
+    const QList<TPrintPrice> prices = PrintPrices(tables);
+    if (prices.isEmpty())
+        return;
+    AddBlock(layout, {}, { QStringLiteral("■プリント料金") });
+    // The price with a CD-R is listed only where the shop makes CD-Rs.
+    const bool cd = tables.CdOffered(tables.ServerCatalogue());
+    auto *table = new QTableWidget(int(prices.size()), cd ? 3 : 2, layout->parentWidget());
+    table->setObjectName(QStringLiteral("grdPrintPrices"));
+    QStringList headings { QStringLiteral("サイズ"), QStringLiteral("1枚") };
+    if (cd)
+        headings << QStringLiteral("CD-R同時注文の1枚");
+    table->setHorizontalHeaderLabels(headings);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->setFocusPolicy(Qt::NoFocus);
+    for (int row = 0; row < prices.size(); ++row) {
+        const TPrintPrice &price = prices.at(row);
+        const QString cells[]
+            = { price.size, UnitPriceText(price.plain), UnitPriceText(price.withCd) };
+        for (int column = 0; column < table->columnCount(); ++column) {
+            auto *item = new QTableWidgetItem(cells[column]);
+            if (column > 0)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(row, column, item);
+        }
+    }
+    // The whole table shows in the page, which scrolls; the table itself never does.
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->resizeColumnsToContents();
+    table->resizeRowsToContents();
+    QSize size(2 * table->frameWidth(),
+        2 * table->frameWidth() + table->horizontalHeader()->sizeHint().height());
+    for (int column = 0; column < table->columnCount(); ++column) {
+        table->setColumnWidth(column, std::max(table->columnWidth(column) + 16, 64));
+        size.rwidth() += table->columnWidth(column);
+    }
+    for (int row = 0; row < table->rowCount(); ++row)
+        size.rheight() += table->rowHeight(row);
+    table->setFixedSize(size);
+    layout->addWidget(table, 0, Qt::AlignLeft);
+    FPrintPrices = table;
 }
 
 QString TShopInfoPage::PageText() const
