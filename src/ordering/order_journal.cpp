@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QUrl>
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -64,7 +65,7 @@ QString TOrderJournal::FilePath(const QString &korvaDpof)
     return QDir(korvaDpof).filePath(QStringLiteral("OrderJournal.txt"));
 }
 
-bool TOrderJournal::Save(const QString &korvaDpof) const
+QByteArray TOrderJournal::Bytes() const
 {
     QStringList lines;
     const auto put = [&lines](const char *key, const QString &value) {
@@ -91,9 +92,13 @@ bool TOrderJournal::Save(const QString &korvaDpof) const
         put("Credit", line);
     for (const QString &item : items)
         put("Item", item);
+    return (lines.join(u'\n') + u'\n').toUtf8();
+}
+
+bool TOrderJournal::Save(const QString &korvaDpof) const
+{
     if (!MakePrivateFolder(korvaDpof)
-        || !WriteFileAtomic(
-            FilePath(korvaDpof), (lines.join(u'\n') + u'\n').toUtf8(), TFileAccess::faPrivate))
+        || !WriteFileAtomic(FilePath(korvaDpof), Bytes(), TFileAccess::faPrivate))
         return false;
     SyncFolder(korvaDpof);
     return true;
@@ -102,10 +107,15 @@ bool TOrderJournal::Save(const QString &korvaDpof) const
 std::optional<TOrderJournal> TOrderJournal::Load(const QString &korvaDpof)
 {
     const std::optional<QByteArray> data = ReadWholeFile(FilePath(korvaDpof), kMaxJournalSize);
-    if (!data)
+    return data ? FromBytes(*data) : std::nullopt;
+}
+
+std::optional<TOrderJournal> TOrderJournal::FromBytes(const QByteArray &bytes)
+{
+    if (bytes.size() > kMaxJournalSize)
         return std::nullopt;
     TOrderJournal journal;
-    for (const QString &line : QString::fromUtf8(*data).split(u'\n', Qt::SkipEmptyParts)) {
+    for (const QString &line : QString::fromUtf8(bytes).split(u'\n', Qt::SkipEmptyParts)) {
         const qsizetype eq = line.indexOf(u'=');
         if (eq <= 0)
             continue;
@@ -134,7 +144,7 @@ std::optional<TOrderJournal> TOrderJournal::Load(const QString &korvaDpof)
         else if (key == u"CardOrderId")
             journal.cardOrderId = value;
         else if (key == u"Amount")
-            journal.amount = value.toDouble();
+            journal.amount = double(std::clamp(value.toLongLong(), 0LL, 1000000000000LL));
         else if (key == u"Record")
             journal.startedRecord = value;
         else if (key == u"Send")

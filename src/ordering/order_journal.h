@@ -37,6 +37,9 @@ struct TOrderJournal {
     // no order name, a name or a remote path that leaves its folder).
     static std::optional<TOrderJournal> Load(const QString &korvaDpof);
     bool Save(const QString &korvaDpof) const;
+    // The journal's file as bytes, and back (nullopt for a damaged one, as Load).
+    QByteArray Bytes() const;
+    static std::optional<TOrderJournal> FromBytes(const QByteArray &bytes);
     static bool Remove(const QString &korvaDpof);
 
     // The journal of a freshly packed order.

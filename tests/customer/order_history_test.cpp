@@ -173,6 +173,25 @@ TEST_F(TOrderHistoryTest, FailedSendsAreKeptUnlessOnlySuccessesAreRecorded)
     EXPECT_EQ(Names(), QStringList { QStringLiteral("5-20261208-100000[da900].wcp") });
 }
 
+TEST_F(TOrderHistoryTest, AStartedAttemptIsListedAsInterruptedUntilItsEnd)
+{
+    ASSERT_TRUE(history.SetSuccessOnly(true)); // the start is recorded all the same
+    const QString started = history.WriteStartedRecord(
+        "ksiCredit", "0312N5_7D261208", {}, OrderText("7-20261208-090000", "900"));
+    EXPECT_EQ(started, QStringLiteral("7-20261208-090000[cr900](0312N5_7D261208).wcp.sending"));
+    // Earlier versions list "*.wcp" only: they pass it over.
+    EXPECT_EQ(Names(), QStringList());
+    const QList<TOrderHistRec> list = history.LoadList();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list.at(0).interrupted, 1);
+    EXPECT_EQ(list.at(0).payState, hpsNone); // nothing to pay before the shop has it
+    EXPECT_TRUE(EntryText(list.at(0)).endsWith(QStringLiteral("クレジット (送信中断)")))
+        << EntryText(list.at(0)).toStdString();
+    EXPECT_TRUE(history.UnsettledCardOrders().isEmpty());
+    EXPECT_TRUE(history.FinishStarted(started));
+    EXPECT_TRUE(history.LoadList().isEmpty());
+}
+
 TEST_F(TOrderHistoryTest, UnpaidEntriesComeFirstAndSettlementRenames)
 {
     CardOrder("12", 1, "20261201", 1000, true);

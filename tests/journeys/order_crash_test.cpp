@@ -3,6 +3,7 @@
 #include "app/ui/order_start_windows.h"
 #include "app/ui/web_main.h"
 #include "customer/order_history.h"
+#include "journeys/journey_fixture.h"
 #include "order/thumb_nails.h"
 #include "ordering/order_journal.h"
 #include "ordering/print_order_start.h"
@@ -79,28 +80,15 @@ void PrintTo(const TCrashCase &crash, std::ostream *out)
     *out << crash.point;
 }
 
-class OrderCrashTest : public test::TDemoShopTest, public testing::WithParamInterface<TCrashCase>
+class OrderCrashTest : public test::TJourneyTest, public testing::WithParamInterface<TCrashCase>
 {
 protected:
     void SetUp() override
     {
-        TDemoShopTest::SetUp();
-        QDir().mkpath(home.FilePath(QStringLiteral(".config/korvatel")));
-        ASSERT_TRUE(QFile::copy(
-            shop->ServersFile(), home.FilePath(QStringLiteral(".config/korvatel/servers.ini"))));
-        session = test::DemoShopSession(home, *shop);
-        ASSERT_NE(session, nullptr);
-        TCampusPriceLists campus;
-        TThumbNails basket(session->OrderContext(&campus));
-        for (const char *name : { "IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG" }) {
-            const QString relative = QStringLiteral("Pictures/trip/") + QLatin1String(name);
-            home.Write(relative, test::JpegBytes(test::PatternBitmap(1800, 1200)));
-            basket.AddPicture(1, home.FilePath(relative), false, 1, QStringLiteral("L"))->FileSize
-                = qint32(QFileInfo(home.FilePath(relative)).size());
-        }
-        basket.Recount();
-        ASSERT_TRUE(basket.SaveMemory(
-            session->OrderMemoryPath(), session->CampusOrderPath(), SystemClock()));
+        TJourneyTest::SetUp();
+        SaveBasket({ QStringLiteral("IMG_0001.JPG"), QStringLiteral("IMG_0002.JPG"),
+                       QStringLiteral("IMG_0003.JPG") },
+            QStringLiteral("L"));
     }
 
     // The client, ordering in a process of its own until it kills itself at point.
@@ -118,15 +106,6 @@ protected:
                 QStringLiteral("--gtest_filter=OrderCrashChild.DISABLED_OrdersUntilItDies") });
         ASSERT_TRUE(child.waitForFinished(120000));
         ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << "the child did not die at " << point;
-    }
-
-    // The order folders on the shop's server.
-    QStringList ShopOrders() const
-    {
-        QStringList orders = QDir(shop->FtpLocal(QStringLiteral("/order")))
-                                 .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        orders.removeAll(QStringLiteral("message"));
-        return orders;
     }
 
     // The files of the order that the shop received more than once (its status file and the
@@ -147,21 +126,6 @@ protected:
         }
         return twice;
     }
-
-    QString Verdict(const QString &name) const
-    {
-        const QString file = QDir(shop->State(QStringLiteral("ReceiverDir")))
-                                 .filePath(name + QStringLiteral(".txt"));
-        QElapsedTimer waited;
-        waited.start();
-        while (!QFile::exists(file) && waited.elapsed() < 10000)
-            QThread::msleep(50);
-        const std::optional<QStringList> lines = ReadSjisLines(file);
-        return lines ? lines->value(0) : QString();
-    }
-
-    test::TAppHome home;
-    std::unique_ptr<TClientSession> session;
 };
 
 TEST_P(OrderCrashTest, ARestartFinishesTheOrderOnceAndTheHistoryAndBasketAgree)
@@ -173,8 +137,7 @@ TEST_P(OrderCrashTest, ARestartFinishesTheOrderOnceAndTheHistoryAndBasketAgree)
     ASSERT_TRUE(journal.has_value());
     const QString name = journal->name;
     // Until the restart the history shows the attempt as it was left.
-    const QList<TOrderHistRec> before
-        = TOrderHistory(TOrderHistory::DefaultFolder(session->Workspace().Folders())).LoadList();
+    const QList<TOrderHistRec> before = History();
     ASSERT_EQ(before.size(), 1);
     EXPECT_EQ(before.at(0).interrupted, journal->state == TOrderJournal::jsSending ? 1 : 0);
 
@@ -183,10 +146,7 @@ TEST_P(OrderCrashTest, ARestartFinishesTheOrderOnceAndTheHistoryAndBasketAgree)
     ASSERT_NE(session, nullptr);
     TScriptedPrompter prompter({ TModalResult::mrYes });
     TOrderWindowsDriver driver;
-    TWebMain window(*session);
-    window.SetPrompter(&prompter);
-    window.show();
-    QCoreApplication::processEvents();
+    const std::unique_ptr<TWebMain> window = OpenWindow(prompter);
     driver.timer.stop();
     EXPECT_EQ(prompter.Texts().value(0),
         journal->state == TOrderJournal::jsSent ? SentOrderQuestion(name)
@@ -195,15 +155,14 @@ TEST_P(OrderCrashTest, ARestartFinishesTheOrderOnceAndTheHistoryAndBasketAgree)
 
     // The shop holds the order once, whole; no file of it went twice.
     EXPECT_EQ(ShopOrders(), QStringList { name });
-    EXPECT_EQ(Verdict(name), QStringLiteral("ACCEPTED"));
+    EXPECT_EQ(Verdict(name).value(0), QStringLiteral("ACCEPTED"));
     EXPECT_EQ(ReceivedTwice(), QStringList());
     // The history lists it once, as sent; the basket is empty and nothing is pending.
-    const QList<TOrderHistRec> after
-        = TOrderHistory(TOrderHistory::DefaultFolder(session->Workspace().Folders())).LoadList();
+    const QList<TOrderHistRec> after = History();
     ASSERT_EQ(after.size(), 1);
     EXPECT_EQ(after.at(0).sent, 1);
     EXPECT_EQ(after.at(0).interrupted, 0);
-    EXPECT_EQ(window.Orders().Count(), 0);
+    EXPECT_EQ(window->Orders().Count(), 0);
     EXPECT_FALSE(QFile::exists(TOrderJournal::FilePath(session->Workspace().KorvaDpof())));
     // A resent order is thanked for; one sent before the crash was thanked for then.
     EXPECT_EQ(
