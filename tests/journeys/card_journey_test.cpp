@@ -5,7 +5,7 @@
 #include "cards/ui/card_page.h"
 #include "cards/ui/card_stage.h"
 #include "cards/ui/order_info_form.h"
-#include "demo_session.h"
+#include "app/demo_session.h"
 #include "platform/prompter.h"
 #include "support/app_home.h"
 #include "support/demo_shop.h"
