@@ -4,11 +4,13 @@
 #include "customer/registration.h"
 #include "index/index_format.h"
 #include "index/index_sheets.h"
+#include "mobile/keitai_delivery.h"
 #include "net/win_inet.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
 #include "pricing/shop_data.h"
+#include "sending/order_host.h"
 #include "text/key_file.h"
 
 #include <QDir>
@@ -107,6 +109,18 @@ void TClientSession::LoadAtCreation()
 bool TClientSession::ShopOffersCorrection() const
 {
     return QFileInfo::exists(QDir(FWorkspace.Download()).filePath(QStringLiteral("Hosei.on")));
+}
+
+bool TClientSession::ShopOffersPhone() const
+{
+    if (PriceTables.PhoneMaxNum() <= 0 && PriceTables.PhoneBaseFee() <= 0)
+        return false;
+    const std::optional<TOrderHostTable> hosts
+        = TOrderHostTable::FromLines(PriceTables.OrderHostTable());
+    return hosts
+        && TPhoneServer { hosts->PhoneServer(), hosts->Passive(),
+               hosts->Value(QStringLiteral("KeitaiURL")) }
+               .Complete();
 }
 
 bool TClientSession::ShopAllowsHttp() const

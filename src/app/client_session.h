@@ -94,6 +94,10 @@ public:
     void LoadAtCreation();
     // Whether the shop offers automatic correction: its switch file "Hosei.on" was downloaded.
     bool ShopOffersCorrection() const;
+    // Whether the shop offers phone pictures: its price tables charge for them (KTPRICE) and
+    // its order host table names the phone server and the page address (KtFtpHost, KeitaiURL),
+    // without which an order with phone pictures could not be sent.
+    bool ShopOffersPhone() const;
     // Whether the shop allows HTTP mode: "Http.on" arrived with the shop data (the fetch
     // deletes its file again) or lies in \Download.
     bool ShopAllowsHttp() const;

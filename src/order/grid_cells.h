@@ -75,7 +75,7 @@ struct TCellOptions {
     bool plusLeft = false; // PlusBtnLeft: plus and minus swap
     bool correction = false; // the shop offers correction
     bool dateEditable = true; // CustDateNotEdit off
-    bool phone = false; // the phone feature (off in this configuration)
+    bool phone = false; // the shop offers phone pictures: the "携帯" toggle
     bool cdOutput = true; // CD-R output on
 };
 

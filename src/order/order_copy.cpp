@@ -101,6 +101,44 @@ int CopyOrderSettings(
     return changed;
 }
 
+QString ReplaceOriginalQuestion()
+{
+    return QStringLiteral("トリミングした画像で元の画像の注文を置き換えますか？");
+}
+
+bool ReplaceOriginalByCopy(
+    TThumbNails &list, TThumbNail &copy, const QString &original, TPrompter &prompter)
+{
+    const int found = list.Find(1, original);
+    if (found < 0 || list.Item(found) == &copy)
+        return false;
+    // Closing the box without an answer keeps both: nothing the customer ordered is lost.
+    if (prompter.Ask(TMsgKind::mkConfirmation, ReplaceOriginalQuestion(), mbYes | mbNo)
+        != TModalResult::mrYes)
+        return false;
+    const TThumbNail &source = *list.Item(found);
+    copy.Orders = source.Orders;
+    copy.Recount();
+    copy.SetCurrentSize(source.CurrentSize);
+    copy.CdOrder = source.CdOrder;
+    // The phone order goes along; its trimming was made on the original's frame, so the
+    // copy's starts afresh.
+    copy.KeitaiOrder = source.KeitaiOrder;
+    copy.DatePrint = source.DatePrint;
+    copy.DateType = source.DateType;
+    // The copy is the same shot: it keeps the imprint the original showed, whatever the saved
+    // copy's own Exif and times say.
+    for (int i = 0; i < 3; ++i)
+        copy.DateStr[i] = source.DateStr[i];
+    copy.Hosei = source.Hosei;
+    const quint32 serial = source.Serial;
+    list.Delete(found);
+    copy.Serial = serial;
+    list.Sort();
+    list.Recount();
+    return true;
+}
+
 TCopyRange CopyToEndRange(int sourceIndex, int count)
 {
     return { sourceIndex + 1, count - 1 };

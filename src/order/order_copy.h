@@ -49,6 +49,17 @@ TCopySource CopySourceOf(const TThumbNail &item, const TPriceTables *tables);
 int CopyOrderSettings(
     TThumbNails &list, const TCopySource &source, int last, int first, TPrompter &prompter);
 
+// The question asked when the viewer's edited copy of an ordered picture is ordered.
+QString ReplaceOriginalQuestion();
+// The copy was just ordered as the viewer's edited (trimmed) copy of original. When original is
+// in the list as well (disk 1), asks ReplaceOriginalQuestion, Yes being the default: Yes gives
+// the copy the original's sizes and counts with its current size, CD-R and phone toggles, date
+// imprint with its texts, correction settings and place in the order (its serial), and deletes
+// the original; any other answer keeps both. Returns true when the original was replaced; the
+// list is then recounted.
+bool ReplaceOriginalByCopy(
+    TThumbNails &list, TThumbNail &copy, const QString &original, TPrompter &prompter);
+
 // An inclusive range of item indices; empty when last < first.
 struct TCopyRange {
     int first = 0;

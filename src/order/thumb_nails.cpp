@@ -313,9 +313,10 @@ void TThumbNails::Recount()
             ++FTotals.cdCount;
             FTotals.cdBytes += std::max<qint32>(item->FileSize, 0);
         }
+        // Project pictures have no phone toggle; a flag read back with one is not charged.
+        if (item->KeitaiOrder && !item->Project)
+            ++FTotals.keitaiCount;
     }
-    // Phone wallpapers are not counted in this configuration.
-    FTotals.keitaiCount = 0;
     if (OnChange)
         OnChange();
 }

@@ -2,6 +2,10 @@
 
 #include "app/ui/thanks_form.h"
 #include "customer/ui/user_form.h"
+#include "mobile/keitai_delivery.h"
+#include "mobile/ui/keitai_adrs_form.h"
+#include "mobile/ui/keitai_edit_form.h"
+#include "mobile/ui/ksize_form.h"
 #include "order/ui/print_check_form.h"
 #include "pricing/shop_terms.h"
 #include "pricing/ui/order_info_form.h"
@@ -28,6 +32,7 @@ struct TOrderWindowsDriver {
     QStringList statement;
     QString heading;
     QString thanksOrder;
+    TPhoneChoice phoneChoice; // the phone picked for the phone pictures
     QTimer timer;
 
     TOrderWindowsDriver()
@@ -70,6 +75,25 @@ struct TOrderWindowsDriver {
                 return;
             seen << QStringLiteral("customer");
             customer->btnOK()->click();
+        } else if (auto *address = qobject_cast<TKeitaiAdrsForm *>(modal)) {
+            if (seen.contains(QStringLiteral("phone address")))
+                return;
+            seen << QStringLiteral("phone address");
+            address->cbxAddress()->setEditText(QStringLiteral("taro@docomo.ne.jp"));
+            address->btnOk()->click();
+        } else if (auto *picker = qobject_cast<TKSizeForm *>(modal)) {
+            if (seen.contains(QStringLiteral("phone model")))
+                return;
+            seen << QStringLiteral("phone model");
+            picker->btnMaker(0)->click(); // the picker opens on the address's carrier
+            picker->btnModel(0)->click();
+            phoneChoice = picker->Choice();
+            picker->btnDone()->click();
+        } else if (auto *trimming = qobject_cast<TKeitaiEditForm *>(modal)) {
+            if (seen.contains(QStringLiteral("phone trimming")))
+                return;
+            seen << QStringLiteral("phone trimming");
+            trimming->btnDone()->click();
         } else if (auto *thanks = qobject_cast<TThanksForm *>(modal)) {
             if (seen.contains(QStringLiteral("thanks")))
                 return;

@@ -14,9 +14,15 @@
 #include "customer/ui/hist_form.h"
 #include "customer/ui/user_form.h"
 #include "demo_session.h"
+#include "mobile/mail/mail_settings.h"
+#include "mobile/ui/keitai_adrs_form.h"
+#include "mobile/ui/keitai_edit_form.h"
+#include "mobile/ui/ksize_form.h"
+#include "order/grid_cells.h"
 #include "order/thumb_nails.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/print_check_form.h"
+#include "order/ui/thumb_grid.h"
 #include "ordering/print_order_start.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
@@ -34,6 +40,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -333,6 +340,79 @@ TEST_F(WebMainOrderTest, ACardOrderIsPaidAtTheCardServiceAndTheHistoryLearnsItWa
     entries = History();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries.at(0).payState, hpsSettled);
+}
+
+TEST_F(WebMainOrderTest, APhonePictureToggledInTheGridReachesThePhoneServerAndIsMailed)
+{
+    // The notice goes out through the demo shop's SMTP server.
+    TMailSettings mail;
+    mail.account.host = QStringLiteral("127.0.0.1");
+    mail.account.port = shop->Port(QStringLiteral("smtp"));
+    mail.account.useAuth = true;
+    mail.account.user = shop->FtpUser();
+    mail.account.password = shop->FtpPassword();
+    mail.identity.fromAddress = QStringLiteral("taro@example.jp");
+    ASSERT_TRUE(
+        mail.Save(QDir(session->Workspace().SysData()).filePath(TMailSettings::FileName())));
+    const QDir mails(shop->State(QStringLiteral("MailDir")));
+    const QStringList mailsBefore = mails.entryList({ QStringLiteral("*.eml") }, QDir::Files);
+    const QDir phoneDir(shop->State(QStringLiteral("KeitaiDir")));
+    const QStringList foldersBefore = phoneDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+
+    OpenWindow();
+    window->Basket().OrderViewedFile(Photo(QStringLiteral("IMG_0001.JPG")));
+    window->Ordering().SetGridSeenAll(true);
+    session->Option2.NoPrintCheck = true;
+    window->resize(1024, 600);
+    window->SelectTab(window->TabIndexOf(tmOrder));
+    QCoreApplication::processEvents(); // the grid takes its size
+    TThumbGrid *grid = window->OrderPage()->Grid();
+    grid->grab();
+    // The demo shop offers phone pictures: the cell carries "携帯", and a click orders one.
+    TThumbNail *item = window->Orders().Item(0);
+    const TCellZones zones
+        = CellZones(grid->CellRect(0), grid->Look().unit, grid->Look().options, *item);
+    const QPoint phone = zones.Zone(gzPhone).center();
+    ASSERT_EQ(HitTest(zones, *item, phone, false), gzPhone);
+    QTest::mouseClick(grid, Qt::LeftButton, {}, phone);
+    EXPECT_TRUE(item->KeitaiOrder);
+    EXPECT_EQ(window->StatusBars()->TotalPanel(1, 0)->text(), QStringLiteral("携帯 1"));
+
+    prompter.Answer(TModalResult::mrYes); // payment and delivery as chosen
+    TOrderWindowsDriver driver;
+    window->OrderPage()->OrderClick();
+    driver.timer.stop();
+    EXPECT_EQ(driver.seen,
+        (QStringList { QStringLiteral("summary"), QStringLiteral("phone address"),
+            QStringLiteral("phone model"), QStringLiteral("phone trimming"),
+            QStringLiteral("customer"), QStringLiteral("thanks") }));
+    EXPECT_EQ(prompter.Unexpected(), 0) << prompter.Texts().join(u'\n').toStdString();
+    // The summary charged the phone picture.
+    EXPECT_TRUE(driver.statement.join(u'\n').contains(QStringLiteral("携帯画像基本料")))
+        << driver.statement.join(u'\n').toStdString();
+
+    // The phone picture lies in a new folder of the phone server, at the phone's screen size.
+    QStringList folders = phoneDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &old : foldersBefore)
+        folders.removeOne(old);
+    ASSERT_EQ(folders.size(), 1);
+    const QDir delivered(phoneDir.filePath(folders.at(0)));
+    EXPECT_TRUE(delivered.exists(QStringLiteral("index.html")));
+    const QStringList pictures = delivered.entryList({ QStringLiteral("K001.*") }, QDir::Files);
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_EQ(QImageReader(delivered.filePath(pictures.at(0))).size(),
+        QSize(driver.phoneChoice.target.w, driver.phoneChoice.target.h));
+    // The notice with the folder's page went to the phone.
+    QStringList received = mails.entryList({ QStringLiteral("*.eml") }, QDir::Files);
+    for (const QString &old : mailsBefore)
+        received.removeOne(old);
+    ASSERT_EQ(received.size(), 1);
+    QFile notice(mails.filePath(received.at(0)));
+    ASSERT_TRUE(notice.open(QIODevice::ReadOnly));
+    const QByteArray text = notice.readAll();
+    EXPECT_TRUE(text.contains("taro@docomo.ne.jp"));
+    EXPECT_TRUE(text.contains(QStringLiteral("/keitai/%1/").arg(folders.at(0)).toLatin1()));
+    EXPECT_EQ(window->Orders().Count(), 0); // sent, and the basket cleared
 }
 
 TEST_F(WebMainOrderTest, WhileAnOrderRunsTheWindowStaysAndASecondPressIsIgnored)

@@ -6,6 +6,7 @@
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "imaging/picture.h"
+#include "order/order_copy.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/problem_list_form.h"
 #include "platform/clock.h"
@@ -26,6 +27,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -582,31 +584,56 @@ TEST(TWebMain, UprightTurnsThePictureBackAsItWasLoaded)
     EXPECT_EQ(stage->Picture().Bitmap().ToImage(), loaded);
 }
 
-TEST(TWebMain, OrderingAnEditedPictureAddsTheEditedCopyBesideItsOrderedSource)
+TEST(TWebMain, OrderingAnEditedPictureAsksWhetherItsCopyReplacesTheOrderedSource)
 {
     TWindowFixture f;
     QCoreApplication::processEvents(); // the first idle moment reads the (empty) basket
     ASSERT_TRUE(f.home.Write(
-        QStringLiteral("Photos/IMG_0002.jpg"), test::JpegBytes(test::PatternBitmap(64, 48))));
+        QStringLiteral("Photos/IMG_0002.jpg"), test::JpegBytes(test::PatternBitmap(160, 120))));
     const QString source = f.home.FilePath(QStringLiteral("Photos/IMG_0002.jpg"));
     f.window->SelectTab(1);
     ASSERT_TRUE(f.window->ViewerPage()->ViewPicture(source));
     f.Command("miOrderView")->trigger(); // unchanged: the file itself
     ASSERT_EQ(f.window->Orders().Count(), 1);
+    EXPECT_TRUE(f.prompter.Shown().isEmpty());
 
+    // "No": the turned copy is ordered beside its source.
     f.window->ViewerPage()->miRotateClick(rt90);
     f.window->SetFileDialog(
         [](const QString &, const QString &proposed, const QString &) { return proposed; });
+    f.prompter.Answer(TModalResult::mrNo);
     f.Command("miOrderView")->trigger();
-
     const QString copy = f.home.FilePath(QStringLiteral("Photos/IMG_0002-2.JPG"));
     ASSERT_EQ(f.window->Orders().Count(), 2);
     EXPECT_EQ(f.window->Orders().Find(1, source), 0);
     EXPECT_GE(f.window->Orders().Find(1, copy), 0) << "the edited picture is in the basket";
     TViewedPicture ordered;
     ASSERT_TRUE(ordered.Load(copy));
-    EXPECT_EQ(ordered.Size(), QSize(48, 64));
-    EXPECT_TRUE(f.prompter.Shown().isEmpty());
+    EXPECT_EQ(ordered.Size(), QSize(120, 160));
+
+    // "Yes" (the default): the trimmed copy of that copy takes its place and its CD-R, and the
+    // order memory says so at once.
+    f.window->Orders().Item(1)->CdOrder = true;
+    TViewerStage *stage = f.window->ViewerPage()->Stage();
+    stage->SetZoom(100);
+    Drag(stage->Image(), { 10, 10 }, { 100, 100 });
+    ASSERT_TRUE(stage->Frame().Visible());
+    QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+    f.prompter.Answer(TModalResult::mrYes);
+    f.Command("miOrderView")->trigger();
+    const QString trimmed = f.home.FilePath(QStringLiteral("Photos/IMG_0002-2-2.JPG"));
+    ASSERT_EQ(f.window->Orders().Count(), 2);
+    EXPECT_EQ(f.window->Orders().Find(1, copy), -1);
+    const int replaced = f.window->Orders().Find(1, trimmed);
+    ASSERT_EQ(replaced, 1);
+    EXPECT_TRUE(f.window->Orders().Item(replaced)->CdOrder);
+    EXPECT_EQ(f.prompter.Texts(), QStringList(2, ReplaceOriginalQuestion()));
+    EXPECT_EQ(f.prompter.Unexpected(), 0);
+    QFile file(f.session.OrderMemoryPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray memory = file.readAll();
+    EXPECT_TRUE(memory.contains("IMG_0002-2-2.JPG"));
+    EXPECT_FALSE(memory.contains("IMG_0002-2.JPG"));
 }
 
 TEST(TProblemListForm, ListsBothKindsAndAnswersByItsButtons)

@@ -87,6 +87,60 @@ TEST(CopyOrderSettings, CampusItemsCopyWithinTheirAlbumOnly)
     EXPECT_EQ(disk->Orders, QStringList { "L=1" });
 }
 
+TEST(ReplaceOriginalByCopy, YesMovesTheOrderToTheCopyInItsPlaceAndNoKeepsBoth)
+{
+    for (const R answer : { R::mrYes, R::mrNo }) {
+        test::TBasketFixture f;
+        TThumbNail *original = f.list.AddPicture(1, f.File("a.jpg"), false, 2, "L");
+        original->SetSizeCount("2L", 1);
+        original->SetCurrentSize("2L");
+        original->CdOrder = true;
+        original->KeitaiOrder = true;
+        original->DatePrint = true;
+        original->DateType = dkCustom;
+        original->DateStr[0] = "'26 12 09";
+        original->DateStr[2] = "旅行";
+        original->Hosei.kind = 3;
+        original->Hosei.density = 20;
+        const TThumbNail kept = *original;
+        f.list.AddPicture(1, f.File("b.jpg"), false, 1, "L");
+        TThumbNail *copy = f.list.AddPicture(1, f.File("a-2.JPG"), false, 1, "L");
+        f.list.Recount();
+
+        TScriptedPrompter prompter({ answer });
+        EXPECT_EQ(
+            ReplaceOriginalByCopy(f.list, *copy, f.File("a.jpg"), prompter), answer == R::mrYes);
+        ASSERT_EQ(prompter.Texts(), QStringList { ReplaceOriginalQuestion() });
+        EXPECT_EQ(prompter.Shown().at(0).buttons, TMsgButtons(mbYes | mbNo)); // Yes by default
+        if (answer == R::mrNo) {
+            EXPECT_EQ(test::ItemTexts(f.list, &TThumbNail::FileName),
+                (QStringList { "a.jpg", "b.jpg", "a-2.JPG" }));
+            EXPECT_EQ(copy->Orders, QStringList { "L=1" });
+            EXPECT_EQ(f.list.OrderCount(), 3 + 1 + 1);
+            continue;
+        }
+        // The copy stands where the original stood, with everything ordered of it.
+        EXPECT_EQ(
+            test::ItemTexts(f.list, &TThumbNail::FileName), (QStringList { "a-2.JPG", "b.jpg" }));
+        EXPECT_EQ(copy->Orders, kept.Orders);
+        EXPECT_EQ(copy->CurrentSize, "2L");
+        EXPECT_EQ(copy->CurrentCount, 1);
+        EXPECT_TRUE(copy->CdOrder);
+        EXPECT_TRUE(copy->KeitaiOrder);
+        EXPECT_TRUE(copy->DatePrint);
+        EXPECT_EQ(copy->DateType, dkCustom);
+        EXPECT_EQ(copy->DateStr[0], "'26 12 09");
+        EXPECT_EQ(copy->DateStr[2], "旅行");
+        EXPECT_EQ(copy->Hosei, kept.Hosei);
+        EXPECT_EQ(f.list.OrderCount(), 3 + 1);
+        EXPECT_EQ(f.list.KeitaiOrderCount(), 1);
+
+        // With the original gone there is nothing left to replace, and nothing is asked.
+        EXPECT_FALSE(ReplaceOriginalByCopy(f.list, *copy, f.File("a.jpg"), prompter));
+        EXPECT_EQ(prompter.Shown().size(), 1);
+    }
+}
+
 TEST(TCopyStepper, OffsetLabelsAndRanges)
 {
     TCopyStepper first(0, 5);

@@ -62,7 +62,7 @@ TEST(TThumbNails, ProjectPicturesTakeTheProjectSizeAndAtLeastOnePrint)
     EXPECT_EQ(item->Orders, QStringList { "CD=1" });
 }
 
-TEST(TThumbNails, ErrorItemsCountAsBadOnlyAndProjectsStayOffTheDisc)
+TEST(TThumbNails, ErrorItemsCountAsBadOnlyAndProjectsStayOffTheDiscAndThePhone)
 {
     TBasketFixture f;
     TThumbNail *a = f.list.AddPicture(1, f.File("a.jpg"), false, 3, "L");
@@ -72,6 +72,7 @@ TEST(TThumbNails, ErrorItemsCountAsBadOnlyAndProjectsStayOffTheDisc)
     b->FileSize = 500;
     TThumbNail *p = f.list.AddPicture(1, f.File("p_project.jpg"), false, 1, "L");
     p->FileSize = 7000;
+    a->KeitaiOrder = b->KeitaiOrder = p->KeitaiOrder = true;
     int changes = 0;
     f.list.OnChange = [&] { ++changes; };
     f.list.Recount();
@@ -81,7 +82,7 @@ TEST(TThumbNails, ErrorItemsCountAsBadOnlyAndProjectsStayOffTheDisc)
     EXPECT_EQ(b->TotalCount, 0);
     EXPECT_EQ(f.list.CdCount(), 1);
     EXPECT_EQ(f.list.CdBytes(), 1000);
-    EXPECT_EQ(f.list.KeitaiOrderCount(), 0);
+    EXPECT_EQ(f.list.KeitaiOrderCount(), 1); // neither the error item nor the project
 }
 
 TEST(TThumbNails, ItemCountsFollowTheirSizeLines)

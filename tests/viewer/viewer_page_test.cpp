@@ -78,7 +78,7 @@ struct TPageFixture {
             page->SetActive(true);
         };
         page->BrowserCurrent = [this](int index) { browserCells << index; };
-        page->OrderFile = [this](const QString &file) { ordered << file; };
+        page->OrderFile = [this](const QString &file, const QString &) { ordered << file; };
         page->SetBrowserFiles(files);
         window.resize(800, 600);
         window.show();

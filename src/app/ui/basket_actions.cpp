@@ -4,6 +4,7 @@
 #include "app/ui/status_bars.h"
 #include "order/browser_orders.h"
 #include "order/camera_dates.h"
+#include "order/order_copy.h"
 #include "order/order_thumbnail.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/problem_list_form.h"
@@ -44,10 +45,7 @@ TBasketActions::TBasketActions(TClientSession &session, TBrowserPanel &browser,
     FSave = new QTimer(this);
     FSave->setSingleShot(true);
     FSave->setInterval(kBasketSaveDelay);
-    connect(FSave, &QTimer::timeout, this, [this] {
-        if (!FStopped && !FSession.Moved())
-            FSession.SaveOrderMemoryHook(FOrders)();
-    });
+    connect(FSave, &QTimer::timeout, this, &TBasketActions::SaveNow);
     FBrowser.MarkOrders = [this](TFilmList &film) { MarkOrdered(film, FOrders); };
     connect(&FBrowser, &TBrowserPanel::orderAllClicked, this, &TBasketActions::SelectAllClick);
 }
@@ -176,7 +174,7 @@ void TBasketActions::CorrectCameraClock(const QString &path)
         CameraClocksChanged();
 }
 
-void TBasketActions::OrderViewedFile(const QString &file)
+void TBasketActions::OrderViewedFile(const QString &file, const QString &original)
 {
     if (FOrders.Find(1, file) >= 0)
         return;
@@ -188,10 +186,15 @@ void TBasketActions::OrderViewedFile(const QString &file)
         return;
     ShutterSound(QStringLiteral("SHT_LWAV"));
     MakeOrderThumbnail(*item, true);
+    const bool replaced = !original.isEmpty() && FPrompter
+        && ReplaceOriginalByCopy(FOrders, *item, original, *FPrompter);
     FOrders.Sort();
     FOrders.Recount();
     FOrders.RebuildAggregate();
     Refresh();
+    // The original has left the basket: a crash must not bring it back beside its copy.
+    if (replaced)
+        SaveNow();
 }
 
 bool TBasketActions::RunConsistencyCheck(int mode)
@@ -240,6 +243,13 @@ void TBasketActions::ScheduleSave()
 {
     if (FStarted && !FStopped)
         FSave->start();
+}
+
+void TBasketActions::SaveNow()
+{
+    FSave->stop();
+    if (FStarted && !FStopped && !FSession.Moved())
+        FSession.SaveOrderMemoryHook(FOrders)();
 }
 
 void TBasketActions::Stop()

@@ -50,8 +50,10 @@ public:
     // only the selected cells). Offline the first of them says that ordering is off.
     void OrderClick(int index, Qt::KeyboardModifiers modifiers);
     void SelectAllClick(bool order, bool shiftHeld);
-    // Adds a picture the viewer saved or ordered unless the basket holds it already.
-    void OrderViewedFile(const QString &file);
+    // Adds a picture the viewer saved or ordered unless the basket holds it already. For an
+    // edited copy of an ordered original, the copy may take the original's place
+    // (ReplaceOriginalByCopy); the order memory is then written at once.
+    void OrderViewedFile(const QString &file, const QString &original = {});
     // The consistency check of the basket in a mode of order/consistency.h; true while problems
     // are left.
     bool RunConsistencyCheck(int mode);
@@ -71,6 +73,8 @@ public:
     // loses at most that moment's changes; shutdown writes it once more. Nothing is written
     // before Start (the basket is not read yet: saving would empty the files) or after Stop.
     void ScheduleSave();
+    // Writes the order memory now (within the same bounds), for a change that must not be lost.
+    void SaveNow();
     void Start() { FStarted = true; }
     void Stop();
     QTimer *SaveTimer() const { return FSave; }

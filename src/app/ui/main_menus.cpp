@@ -102,8 +102,7 @@ void TMainMenus::BuildSettingsMenu()
                 FWindow.Prompter(), window);
             RunDialog ? RunDialog(form) : form.exec() == QDialog::Accepted;
         });
-    phone->setVisible(
-        FSession.PriceTables.PhoneMaxNum() > 0 || FSession.PriceTables.PhoneBaseFee() > 0);
+    phone->setVisible(FSession.ShopOffersPhone());
     // How mail goes out (phone notices, history records): MailSet.ini in SysData.
     AddMenuCommand(
         window, menu, "miNetOption", QStringLiteral("インターネットの設定"), {}, [this, window] {

@@ -107,7 +107,7 @@ void TWebMain::BuildPages()
     FPages->addWidget(FCardPage);
     TOrderPanelSettings settings { &FSession.State, &FSession.Defaults, FSession.DefaultPath(),
         &FSession.ShopOptions, &FSession.Option2, &FSession.PriceTables,
-        FSession.ShopOffersCorrection(), Online() };
+        FSession.ShopOffersCorrection(), FSession.ShopOffersPhone(), Online() };
     FOrderPage = new TOrderPanel(FSession.Orders(), settings, FPages);
     FPages->addWidget(FOrderPage);
     FPages->addWidget(new TShopInfoPage(FSession.ShopOptions, FSession.PriceTables, FPages));

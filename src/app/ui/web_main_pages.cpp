@@ -108,7 +108,9 @@ void TWebMain::WireViewerPage()
         FSources->ListFolder(FSession.State.LastDir, false);
         scroll->setValue(position);
     };
-    FViewerPage->OrderFile = [this](const QString &file) { FBasket->OrderViewedFile(file); };
+    FViewerPage->OrderFile = [this](const QString &file, const QString &original) {
+        FBasket->OrderViewedFile(file, original);
+    };
     FViewerPage->AddScannedFile
         = [this](const QString &file) { FSources->AddScannedPicture(file); };
     FViewerPage->ToggleFullSize = [this] { SetFullSize(!FFullSize); };

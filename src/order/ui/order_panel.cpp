@@ -144,6 +144,7 @@ QWidget *TOrderPanel::BuildOrderGrid()
     FGrid->SetDateEditable(!options.CustDateNotEdit);
     FGrid->SetTables(FSettings.priceTables);
     FGrid->SetCorrectionOffered(FSettings.correctionOffered);
+    FGrid->SetPhoneOffered(FSettings.phoneOffered);
     FGrid->SetOnline(FSettings.online);
     FGrid->SetShutterOff(FSettings.option2->ShutterOff);
     FGrid->SetMouseFocus(!FSettings.option2->UnMouseFocus);

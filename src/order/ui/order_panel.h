@@ -35,6 +35,7 @@ struct TOrderPanelSettings {
     const TOption2Settings *option2 = nullptr;
     const TPriceTables *priceTables = nullptr;
     bool correctionOffered = false;
+    bool phoneOffered = false; // the cells carry the "携帯" toggle
     bool online = true;
 };
 

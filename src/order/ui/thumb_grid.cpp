@@ -141,6 +141,12 @@ void TThumbGrid::SetCorrectionOffered(bool on)
     update();
 }
 
+void TThumbGrid::SetPhoneOffered(bool on)
+{
+    FLook.options.phone = on;
+    update();
+}
+
 void TThumbGrid::SetDateEditable(bool on)
 {
     FLook.options.dateEditable = on;

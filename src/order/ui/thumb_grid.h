@@ -48,6 +48,7 @@ public:
     void SetPlateType(int type);
     void SetTables(const TPriceTables *tables);
     void SetCorrectionOffered(bool on);
+    void SetPhoneOffered(bool on);
     void SetDateEditable(bool on);
     void SetFines(int low, int high);
     void SetImprintLook(const TImprintLook &look);

@@ -438,9 +438,12 @@ void TViewerPage::sbOrderViewClick()
     }
     const TViewerSaveHooks hooks = SaveHooks(QStringLiteral("注文"), viewer_text::OrderFilter());
     QString file;
+    const QString viewed = FStage->Picture().FileName();
     if (SaveViewedPictureForOrder(FStage->Picture(), hooks, Prompter(), &file)
         == TSaveOutcome::soSaved) {
-        if (file != FStage->Picture().FileName()) {
+        QString original;
+        if (file != viewed) {
+            original = viewed;
             FStage->Picture().SavedAs(file);
             // The browser lists the folder of the new file: it shows it at once.
             if (QFileInfo(file).absolutePath() == QFileInfo(FState.LastDir).absoluteFilePath()
@@ -448,7 +451,7 @@ void TViewerPage::sbOrderViewClick()
                 RelistBrowser();
         }
         if (OrderFile)
-            OrderFile(file);
+            OrderFile(file, original);
     }
     FStage->Refresh();
     UpdateViewerCommands();

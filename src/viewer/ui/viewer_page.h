@@ -90,8 +90,10 @@ public:
     std::function<void()> FocusBrowser;
     // Lists the browser's folder again, at the same scroll position: a picture was saved into it.
     std::function<void()> RelistBrowser;
-    // What the basket and the date list do with a picture ordered or saved here.
-    std::function<void(const QString &file)> OrderFile;
+    // What the basket and the date list do with a picture ordered or saved here. An edited
+    // picture is ordered as a saved copy: original then names the file it was edited from,
+    // else it is empty.
+    std::function<void(const QString &file, const QString &original)> OrderFile;
     std::function<void(const QString &file)> AddScannedFile;
     // "最大画面": the window switches full size.
     std::function<void()> ToggleFullSize;
