@@ -364,6 +364,9 @@ int OrderCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     case TOrderStartOutcome::osNotPacked:
         err << "the order could not be packed\n";
         return 1;
+    case TOrderStartOutcome::osPending:
+        err << "the interrupted order " << result.orderName << " is still to be sent\n";
+        return 1;
     default:
         return 1;
     }

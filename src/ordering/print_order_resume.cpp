@@ -134,6 +134,8 @@ TOrderStartResult TOrderStart::ResumePending()
             result.cleared = true;
         }
         TOrderJournal::Remove(values.korvaDpof);
+        result.outcome = TOrderStartOutcome::osSent; // then, before the program was stopped
+        result.sendResult = TSendResult::srSent;
         return result;
     }
     if (FPrompter.Ask(

@@ -178,13 +178,10 @@ void TOrderStart::ClearBasket(const QStringList &sentItems)
 
 TOrderStartResult TOrderStart::Run(bool gridSeenAll)
 {
-    TRun run;
     // An order whose send was interrupted comes first: a new one could send it again.
-    if (values.online && TOrderJournal::Load(values.korvaDpof)) {
-        run.result.outcome = TOrderStartOutcome::osPending;
-        ResumePending();
-        return run.result;
-    }
+    if (values.online && TOrderJournal::Load(values.korvaDpof))
+        return ResumePending();
+    TRun run;
     if (!SettleBasket(gridSeenAll, run)) // 1 to 4
         return run.result;
     PrepareBasket(run); // 5 and 6

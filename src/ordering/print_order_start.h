@@ -172,7 +172,8 @@ public:
     // An order that a crash, a power cut or a logout interrupted, found in the journal: a
     // sent one asks whether its pictures leave the basket; an unfinished one asks whether to
     // send it now, under its own name and without the files the shop already holds, or later.
-    // Offline nothing is asked. The result of a resend; osPending when nothing was sent.
+    // Offline nothing is asked. The result of the resend, osSent for an order sent before
+    // the stop, osPending when it stays for later.
     TOrderStartResult ResumePending();
 
 private:

@@ -345,15 +345,8 @@ TEST_F(WebMainOrderTest, ACardOrderIsPaidAtTheCardServiceAndTheHistoryLearnsItWa
 TEST_F(WebMainOrderTest, APhonePictureToggledInTheGridReachesThePhoneServerAndIsMailed)
 {
     // The notice goes out through the demo shop's SMTP server.
-    TMailSettings mail;
-    mail.account.host = QStringLiteral("127.0.0.1");
-    mail.account.port = shop->Port(QStringLiteral("smtp"));
-    mail.account.useAuth = true;
-    mail.account.user = shop->FtpUser();
-    mail.account.password = shop->FtpPassword();
-    mail.identity.fromAddress = QStringLiteral("taro@example.jp");
-    ASSERT_TRUE(
-        mail.Save(QDir(session->Workspace().SysData()).filePath(TMailSettings::FileName())));
+    ASSERT_TRUE(shop->WriteMailSettings(
+        QDir(session->Workspace().SysData()).filePath(TMailSettings::FileName())));
     const QDir mails(shop->State(QStringLiteral("MailDir")));
     const QStringList mailsBefore = mails.entryList({ QStringLiteral("*.eml") }, QDir::Files);
     const QDir phoneDir(shop->State(QStringLiteral("KeitaiDir")));

@@ -1,11 +1,12 @@
 #include "app/client_session.h"
+#include "app/demo_session.h"
 #include "app/ui/web_main.h"
 #include "cards/card_order.h"
 #include "cards/layers.h"
 #include "cards/ui/card_page.h"
 #include "cards/ui/card_stage.h"
 #include "cards/ui/order_info_form.h"
-#include "app/demo_session.h"
+#include "journeys/journey_fixture.h"
 #include "platform/prompter.h"
 #include "support/app_home.h"
 #include "support/demo_shop.h"
@@ -31,19 +32,9 @@ namespace korvatel
 namespace
 {
 
-class WebMainCardsTest : public test::TDemoShopTest
+class WebMainCardsTest : public test::TJourneyTest
 {
 protected:
-    void SetUp() override
-    {
-        TDemoShopTest::SetUp();
-        QDir().mkpath(home.FilePath(QStringLiteral(".config/korvatel")));
-        ASSERT_TRUE(QFile::copy(
-            shop->ServersFile(), home.FilePath(QStringLiteral(".config/korvatel/servers.ini"))));
-        session = test::DemoShopSession(home, *shop);
-        ASSERT_NE(session, nullptr);
-    }
-
     QString Photo(const QString &name)
     {
         const QString relative = QStringLiteral("Pictures/cards/") + name;
@@ -66,8 +57,6 @@ protected:
             : ReadSjisLines(receiver.filePath(found.first())).value_or(QStringList());
     }
 
-    test::TAppHome home;
-    std::unique_ptr<TClientSession> session;
     TScriptedPrompter prompter;
 };
 

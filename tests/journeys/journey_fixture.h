@@ -36,15 +36,8 @@ protected:
             shop->ServersFile(), home.FilePath(QStringLiteral(".config/korvatel/servers.ini"))));
         session = DemoShopSession(home, *shop);
         ASSERT_NE(session, nullptr);
-        TMailSettings mail;
-        mail.account.host = QStringLiteral("127.0.0.1");
-        mail.account.port = shop->Port(QStringLiteral("smtp"));
-        mail.account.useAuth = true;
-        mail.account.user = shop->FtpUser();
-        mail.account.password = shop->FtpPassword();
-        mail.identity.fromAddress = QStringLiteral("taro@example.jp");
-        ASSERT_TRUE(
-            mail.Save(QDir(session->Workspace().SysData()).filePath(TMailSettings::FileName())));
+        ASSERT_TRUE(shop->WriteMailSettings(
+            QDir(session->Workspace().SysData()).filePath(TMailSettings::FileName())));
     }
 
     // A photo of the customer's, big enough for every print size.

@@ -525,15 +525,8 @@ protected:
             choice.target = { 120, 160, phoneFormat };
             return choice;
         };
-        TMailSettings mail;
-        mail.account.host = QStringLiteral("127.0.0.1");
-        mail.account.port = shop->Port(QStringLiteral("smtp"));
-        mail.account.useAuth = true;
-        mail.account.user = shop->FtpUser();
-        mail.account.password = shop->FtpPassword();
-        mail.identity.fromAddress = QStringLiteral("taro@example.jp");
-        ASSERT_TRUE(
-            mail.Save(QDir(session->Workspace().SysData()).filePath(TMailSettings::FileName())));
+        ASSERT_TRUE(shop->WriteMailSettings(
+            QDir(session->Workspace().SysData()).filePath(TMailSettings::FileName())));
     }
 
     void AddPhonePictures()

@@ -1,5 +1,6 @@
 #include "support/demo_shop.h"
 
+#include "mobile/mail/mail_settings.h"
 #include "net/win_inet.h"
 #include "text/key_file.h"
 
@@ -117,6 +118,18 @@ TServerConfig TDemoShop::Config() const
     if (file.Load(ServersFile()))
         config.Apply(file.Lines());
     return config;
+}
+
+bool TDemoShop::WriteMailSettings(const QString &file) const
+{
+    TMailSettings mail;
+    mail.account.host = QStringLiteral("127.0.0.1");
+    mail.account.port = Port(QStringLiteral("smtp"));
+    mail.account.useAuth = true;
+    mail.account.user = FtpUser();
+    mail.account.password = FtpPassword();
+    mail.identity.fromAddress = QStringLiteral("taro@example.jp");
+    return mail.Save(file);
 }
 
 bool TDemoShop::Control(const QString &query) const
