@@ -1,3 +1,4 @@
+#include "app/workspace_instance.h"
 #include "support/demo_shop.h"
 #include "support/temp_home.h"
 #include "text/sjis_file.h"
@@ -10,6 +11,7 @@
 #include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace korvatel
 {
@@ -28,14 +30,15 @@ protected:
     int quitAfter = 300; // the client closes itself after this many milliseconds
     QString output; // the standard output of the last run
 
-    // Places the client under name and runs it unattended; returns its standard error.
-    QString Run(const QString &relativePath, const QStringList &arguments = {})
+    // Places the client under name (unless it stands there) and starts it unattended.
+    std::unique_ptr<QProcess> Start(const QString &relativePath, const QStringList &arguments = {})
     {
         const QString program = home.FilePath(relativePath);
         QDir().mkpath(QFileInfo(program).absolutePath());
-        QFile::remove(program);
-        EXPECT_TRUE(QFile::copy(QStringLiteral(KORVATEL_CLIENT), program));
-        QProcess process;
+        if (!QFileInfo::exists(program)) {
+            EXPECT_TRUE(QFile::copy(QStringLiteral(KORVATEL_CLIENT), program));
+        }
+        auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // Without a demo shop the format servers are closed local ports: the start is
@@ -49,15 +52,36 @@ protected:
         } else {
             env.insert(QStringLiteral("KORVATEL_SERVERS"), servers);
         }
-        process.setProcessEnvironment(env);
-        process.start(program,
+        process->setProcessEnvironment(env);
+        process->start(program,
             arguments
                 + QStringList { QStringLiteral("--unattended"),
                     QStringLiteral("--quit-after=%1").arg(quitAfter) });
-        EXPECT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.exitCode(), 0);
-        output = QString::fromLocal8Bit(process.readAllStandardOutput());
-        return QString::fromLocal8Bit(process.readAllStandardError());
+        return process;
+    }
+
+    // Starts the client as Start does and waits for its end; returns its standard error.
+    QString Run(const QString &relativePath, const QStringList &arguments = {})
+    {
+        const std::unique_ptr<QProcess> process = Start(relativePath, arguments);
+        EXPECT_TRUE(process->waitForFinished(30000));
+        EXPECT_EQ(process->exitCode(), 0);
+        output = QString::fromLocal8Bit(process->readAllStandardOutput());
+        return QString::fromLocal8Bit(process->readAllStandardError());
+    }
+
+    // Starts the client under bin/ and waits until it holds the workspace.
+    std::unique_ptr<QProcess> StartHolding()
+    {
+        quitAfter = 60000;
+        std::unique_ptr<QProcess> process = Start(QStringLiteral("bin/Korvatel1234"));
+        const QString lock
+            = TWorkspaceInstance::LockPath(home.FilePath(QStringLiteral(".config/korvatel")));
+        for (int i = 0; i < 300 && !QFileInfo::exists(lock); ++i)
+            QThread::msleep(50);
+        EXPECT_TRUE(QFileInfo::exists(lock));
+        quitAfter = 300;
+        return process;
     }
 
     QStringList StateLines() const
@@ -140,6 +164,40 @@ TEST_F(ClientRunTest, DownloadedClientPlacesItsCopyOnTheDesktopAndStartsIt)
     for (int i = 0; i < 300 && StateLines().isEmpty(); ++i)
         QThread::msleep(100);
     EXPECT_FALSE(StateLines().isEmpty());
+}
+
+TEST_F(ClientRunTest, ASecondStartOnTheSameHomeBringsTheFirstToTheFrontAndEnds)
+{
+    const std::unique_ptr<QProcess> first = StartHolding();
+    QElapsedTimer clock;
+    clock.start();
+    const QString second = Run(QStringLiteral("bin/Korvatel1234"));
+    EXPECT_LT(clock.elapsed(), 5000);
+    // It ended before its own start windows: no start notice, no workspace of its own.
+    EXPECT_FALSE(second.contains(QStringLiteral("Editor Version"))) << second.toStdString();
+    QString firstErrors;
+    for (int i = 0; i < 100 && !firstErrors.contains(QStringLiteral("a second start")); ++i) {
+        first->waitForReadyRead(50);
+        firstErrors += QString::fromLocal8Bit(first->readAllStandardError());
+    }
+    EXPECT_TRUE(firstErrors.contains(QStringLiteral("a second start")))
+        << firstErrors.toStdString();
+    EXPECT_EQ(first->state(), QProcess::Running);
+    first->kill();
+    first->waitForFinished();
+}
+
+TEST_F(ClientRunTest, AStartTakesOverTheWorkspaceOfAClientThatDied)
+{
+    const std::unique_ptr<QProcess> first = StartHolding();
+    first->kill();
+    ASSERT_TRUE(first->waitForFinished());
+    // The lock and the socket of the dead run are still there; the next start takes them over.
+    const QString next = Run(QStringLiteral("bin/Korvatel1234"));
+    EXPECT_TRUE(next.contains(QStringLiteral("Editor Version"))) << next.toStdString();
+    // The lock became its own, and went with its end.
+    EXPECT_FALSE(QFileInfo::exists(
+        TWorkspaceInstance::LockPath(home.FilePath(QStringLiteral(".config/korvatel")))));
 }
 
 } // namespace korvatel

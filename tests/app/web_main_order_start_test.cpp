@@ -103,7 +103,7 @@ TEST(TWebMainOrderStart, OfflineTheOrderButtonRefuses)
     ASSERT_NE(button, nullptr);
     EXPECT_TRUE(button->isEnabled());
     window.SelectTab(window.TabIndexOf(tmOrder));
-    QTest::mouseClick(button, Qt::LeftButton);
+    button->click(); // pressed at once: the page of the tab just chosen is not laid out yet
     EXPECT_EQ(prompter.Texts(), QStringList { OrderOfflineMessage() });
 }
 
@@ -204,7 +204,7 @@ TEST_F(WebMainOrderTest, AnOrderFromTheMainWindowReachesTheShopAndEmptiesTheBask
     prompter.Answer(TModalResult::mrOk); // the browsing reminder: keep it
     prompter.Answer(TModalResult::mrYes); // payment and delivery as chosen
     TOrderWindowsDriver driver;
-    QTest::mouseClick(button, Qt::LeftButton);
+    button->click(); // pressed at once: the page of the tab just chosen is not laid out yet
     driver.timer.stop();
 
     EXPECT_EQ(driver.seen,

@@ -44,6 +44,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
 #include <QTimer>
 #include <QUrl>
 
@@ -168,6 +169,20 @@ void TMainMenus::BuildPageMenus(bool cardsOffered)
 
     QMenu *order = AddMainMenu(window, "注文詳細", "mmOrder");
     FWindow.OrderPage()->BuildMenu(order);
+    // "注文へ" from every tab: the order tab comes up and its button is pressed. The window
+    // holds the shortcut, so Ctrl+Enter works also where this menu is grey.
+    order->addSeparator();
+    QAction *toOrder
+        = AddMenuCommand(window, order, "miToOrder", QStringLiteral("注文へ"), {}, [this] {
+              FWindow.SelectTab(FWindow.TabIndexOf(tmOrder));
+              if (FWindow.OrderPage()->OrderClick)
+                  FWindow.OrderPage()->OrderClick();
+          });
+    toOrder->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::Key_Enter), QKeySequence(Qt::CTRL | Qt::Key_Return) });
+    window->addAction(toOrder);
+    if (auto *button = FWindow.OrderPage()->findChild<QPushButton *>(QStringLiteral("sbOrder")))
+        button->setToolTip(QStringLiteral("注文へ (Ctrl+Enter)"));
 
     QMenu *history = AddMainMenu(window, "履歴と決済", "mmHistory");
     AddMenuCommand(window, history, "miHistory", QStringLiteral("履歴と決済"), {},
@@ -287,7 +302,9 @@ void TMainMenus::miFileManageClick()
         FWindow.OrderPage()->Grid()->setVisible(visible);
         FWindow.Browser()->lvBrowser()->setVisible(visible);
     };
-    hooks.restart = [] {
+    hooks.restart = [this] {
+        if (ReleaseWorkspace)
+            ReleaseWorkspace();
         return QProcess::startDetached(
             QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1));
     };

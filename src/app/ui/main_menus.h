@@ -50,6 +50,9 @@ public:
     // browser and the system clock unless a test sets others.
     std::function<bool(const QUrl &)> OpenUrl;
     std::function<bool(const QDateTime &)> SetClock;
+    // Gives up this run's hold on the workspace, before the restart after a move starts the
+    // program again (else the new run would find this one and end).
+    std::function<void()> ReleaseWorkspace;
     // Shows a modal dialog (exec unless a test answers it instead); true when it was accepted.
     std::function<bool(QDialog &)> RunDialog;
 

@@ -8,6 +8,7 @@
 #include "app/ui/main_menus.h"
 #include "app/ui/start_forms.h"
 #include "app/ui/web_main.h"
+#include "app/workspace_instance.h"
 #include "platform/background_job.h"
 #include "platform/drive_table.h"
 #include "platform/fonts.h"
@@ -25,6 +26,7 @@
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QTimer>
 #include <QToolTip>
@@ -155,6 +157,33 @@ void ArmRunOptions(QApplication &app, TWebMain &window, const TClientOptions &op
         QTimer::singleShot(options.quitAfter, &window, &QWidget::close);
 }
 
+// A later start on the same workspace knocked: the main window (once there is one) comes to
+// the front, restored when it was minimised, and over it the start window or message that
+// waits for an answer.
+void BringToFront(QWidget *mainWindow)
+{
+    std::fprintf(
+        stderr, "Korvatel: a second start on this workspace brought this run to the front\n");
+    for (QWidget *window : { mainWindow, QApplication::activeModalWidget() }) {
+        if (!window)
+            continue;
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+// Starts the program that is to take this run's place, giving it the workspace first; when it
+// does not start, this run goes on and holds the workspace again.
+bool StartInstead(TWorkspaceInstance &instance, const QString &program, const QStringList &args)
+{
+    instance.Release();
+    if (StartProgram(program, args))
+        return true;
+    instance.Claim();
+    return false;
+}
+
 } // namespace
 
 int RunClient(QApplication &app)
@@ -172,9 +201,17 @@ int RunClient(QApplication &app)
                                              : static_cast<TPrompter &>(qtPrompter);
 
     const TUserFolders folders = TUserFolders::FromEnvironment();
+    // One run per workspace: a second start brings the first to the front and ends. A copy of
+    // the program that is to take this run's place gets the workspace before it starts.
+    TWorkspaceInstance instance(folders.configDir);
+    if (!ClaimWorkspace(instance, prompter))
+        return 0;
+    QPointer<QWidget> mainWindow;
+    QObject::connect(
+        &instance, &TWorkspaceInstance::knocked, &app, [&mainWindow] { BringToFront(mainWindow); });
     const TDriveTable drives = TDriveTable::FromSystem(folders);
     TEntryInput input { options.arguments, OwnProgramPath(), folders, drives,
-        [&options](const QString &program) { return StartProgram(program, options.own); },
+        [&](const QString &program) { return StartInstead(instance, program, options.own); },
         TrustLauncher };
     const TEntryResult entry = RunProgramEntry(input, prompter);
     if (!entry.proceed)
@@ -199,7 +236,9 @@ int RunClient(QApplication &app)
     app.installEventFilter(new THintTiming(&app));
     TClientSession session(std::move(workspace), entry, startup, servers);
     TWebMain window(session);
+    mainWindow = &window;
     window.SetPrompter(&prompter);
+    window.Menus().ReleaseWorkspace = [&instance] { instance.Release(); };
     if (options.unattended) // nobody to answer a problem list: it is cancelled
         window.Basket().ShowProblems
             = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
@@ -215,7 +254,8 @@ int RunClient(QApplication &app)
     }
     // A downloaded new program is started on its own; this one then ends. The version checks
     // run on a job under a busy box; their questions come to the window's thread.
-    const auto startNew = [](const QString &program) { return StartProgram(program); };
+    const auto startNew
+        = [&](const QString &program) { return StartInstead(instance, program, {}); };
     TPrompterBridge windowPrompter(prompter, &window);
     const auto checkVersion = [&](bool fromMenu) {
         return RunBusyFor(&window, QStringLiteral("バージョンを確認しています…"),

@@ -5,8 +5,9 @@ class QApplication;
 namespace korvatel
 {
 
-// Starts the client on an existing application object: the program entry, the start-up, the
-// main window and the message loop. Four options serve tests, screenshots and benchmarks and
+// Starts the client on an existing application object: the claim of the workspace (a second
+// start on it brings the first run to the front and ends), the program entry, the start-up,
+// the main window and the message loop. Four options serve tests, screenshots and benchmarks and
 // are not handed to the entry: "--screenshot=FILE" saves the main window as a PNG once it is
 // shown and closes it, "--quit-after=MS" closes it after that many milliseconds,
 // "--unattended" answers every start window and message with its first choice, writing its

@@ -88,6 +88,9 @@ public:
     // The browser's click on a cell: in the viewer it opens the picture, in the browser it
     // orders (with the click setting: single or double).
     void BrowserClick(int index, Qt::KeyboardModifiers modifiers, bool doubleClick);
+    // Orders the browser's picture at index or takes it out (with Shift or Ctrl: the range), as
+    // a click in the browser tab and Space in the film strip of any tab do.
+    void OrderCell(int index, Qt::KeyboardModifiers modifiers);
     // Full size: the viewed picture alone on the screen; Esc and closing leave it.
     bool FullSize() const { return FFullSize; }
     void SetFullSize(bool on);

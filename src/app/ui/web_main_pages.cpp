@@ -53,8 +53,10 @@ void TWebMain::WireSourcePages()
         [this](int index, Qt::KeyboardModifiers keys) { BrowserClick(index, keys, false); });
     connect(grid, &TFilmGrid::cellDoubleClicked, this,
         [this](int index, Qt::KeyboardModifiers keys) { BrowserClick(index, keys, true); });
-    // Enter on the keyboard opens the picture whatever the click setting.
+    // Enter on the keyboard opens the picture whatever the click setting; Space orders it,
+    // also in the viewer tab, where a click opens it.
     connect(grid, &TFilmGrid::cellActivated, FViewerPage, &TViewerPage::ViewBrowserFile);
+    connect(grid, &TFilmGrid::orderKey, this, &TWebMain::OrderCell);
     connect(grid, &TFilmGrid::hintText, this,
         [this](const QString &hint) { FStatusBars->ShowStatus(1, hint); });
     connect(FBrowserPanel, &TBrowserPanel::resetClicked, FSources, &TSourcePanel::ResetClick);
@@ -83,12 +85,19 @@ void TWebMain::BrowserClick(int index, Qt::KeyboardModifiers modifiers, bool dou
         if (mode == smFolder || mode == smDate || mode == smTemplate)
             FViewerPage->ViewBrowserFile(index);
     } else if (FMode == tmBrowser) {
-        // A plain click on a file that cannot be read says why nothing is ordered.
-        const bool range = modifiers & (Qt::ShiftModifier | Qt::ControlModifier);
-        if (!range && FBrowserPanel->ExplainFailedFile(index))
-            return;
-        FBasket->OrderClick(index, modifiers);
+        OrderCell(index, modifiers);
     }
+}
+
+void TWebMain::OrderCell(int index, Qt::KeyboardModifiers modifiers)
+{
+    if (index < 0 || index >= FBrowserPanel->Film().Count())
+        return;
+    // A plain click on a file that cannot be read says why nothing is ordered.
+    const bool range = modifiers & (Qt::ShiftModifier | Qt::ControlModifier);
+    if (!range && FBrowserPanel->ExplainFailedFile(index))
+        return;
+    FBasket->OrderClick(index, modifiers);
 }
 
 void TWebMain::WireViewerPage()

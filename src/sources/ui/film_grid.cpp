@@ -267,15 +267,34 @@ void TFilmGrid::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     painter.fillRect(event->rect(), FLook.back);
-    if (FBusy) {
-        if (!FBusyText.isEmpty()) {
-            painter.setPen(FLook.frame);
-            painter.drawText(viewport()->rect(), Qt::AlignCenter, FBusyText);
-        }
-        return;
+    if (FBusy && !FBusyText.isEmpty()) {
+        painter.setPen(FLook.frame);
+        painter.drawText(viewport()->rect(), Qt::AlignCenter, FBusyText);
+    } else if (!FBusy && FList) {
+        PaintCells(painter, event->rect());
     }
-    if (!FList)
-        return;
+    // The focus frame lies over the edge of the picture area, so that the columns stay put.
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
+    }
+}
+
+void TFilmGrid::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void TFilmGrid::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void TFilmGrid::PaintCells(QPainter &painter, const QRect &area)
+{
     painter.setFont(FLook.font);
     const int top = verticalScrollBar()->value();
     const int cols = ColCount();
@@ -288,7 +307,7 @@ void TFilmGrid::paintEvent(QPaintEvent *event)
             if (index >= FList->Count())
                 break;
             const QRect cell = CellAt(index, top);
-            if (!cell.intersects(event->rect()))
+            if (!cell.intersects(area))
                 continue;
             const auto it = FPictures.constFind(index);
             if (it == FPictures.constEnd())
@@ -446,6 +465,10 @@ void TFilmGrid::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Enter:
         if (FCurrent >= 0)
             Q_EMIT cellActivated(FCurrent);
+        return;
+    case Qt::Key_Space:
+        if (FCurrent >= 0 && FCurrent < count)
+            Q_EMIT orderKey(FCurrent, event->modifiers());
         return;
     default:
         QAbstractScrollArea::keyPressEvent(event);

@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QSet>
 
+class QPainter;
+
 namespace korvatel
 {
 
@@ -72,6 +74,8 @@ Q_SIGNALS:
     void cellClicked(int index, Qt::KeyboardModifiers modifiers);
     void cellDoubleClicked(int index, Qt::KeyboardModifiers modifiers);
     void cellActivated(int index); // Enter
+    // Space on the current cell: order it or take it out, as a click on it in the browser does.
+    void orderKey(int index, Qt::KeyboardModifiers modifiers);
     void rightPressed(int index);
     void currentChanged(int index);
     void hintText(const QString &hint);
@@ -89,6 +93,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     bool viewportEvent(QEvent *event) override;
 
 private:
@@ -99,6 +105,7 @@ private:
     };
 
     void UpdateScrollBar();
+    void PaintCells(QPainter &painter, const QRect &area);
     void Answer(const TThumbResult &result);
     void Ask(int index);
     QRect CellAt(int index, int top) const;

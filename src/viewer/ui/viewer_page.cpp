@@ -230,7 +230,8 @@ void TViewerPage::BuildTools()
     auto *undo = new QAction(QStringLiteral("元に戻す"), this);
     undo->setObjectName(QStringLiteral("miUndo"));
     connect(undo, &QAction::triggered, this, [this] { miUndoClick(); });
-    FStage->AddTool(order);
+    // The order button is reached with Tab as well as by a click, and shows its focus frame.
+    FStage->AddTool(order)->setFocusPolicy(Qt::StrongFocus);
     QToolButton *trim = FStage->AddTool(Command("miTriming"));
     trim->setText(QStringLiteral("トリミング Shift+Ctrl+T"));
     trim->setToolTip(QStringLiteral("トリミング Shift+Ctrl+T"));
