@@ -65,7 +65,7 @@ TEST(OrderCrashChild, DISABLED_OrdersUntilItDies)
     window.SelectTab(window.TabIndexOf(tmOrder));
     window.Ordering().SetGridSeenAll(true);
     TOrderWindowsDriver driver;
-    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("sbOrder")), Qt::LeftButton);
+    window.findChild<QPushButton *>(QStringLiteral("sbOrder"))->click();
     FAIL() << "still alive after " << qgetenv("KORVATEL_CRASH_AT").constData() << ": "
            << prompter.Texts().join(u'\n').toStdString();
 }

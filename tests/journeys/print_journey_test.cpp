@@ -32,8 +32,7 @@ TEST_F(PrintJourney, AnOrderWithACdAndACorrectionReachesTheShopAndItsRecordIsMai
     window->Ordering().SetGridSeenAll(true);
     {
         TOrderWindowsDriver driver;
-        QTest::mouseClick(
-            window->findChild<QPushButton *>(QStringLiteral("sbOrder")), Qt::LeftButton);
+        window->findChild<QPushButton *>(QStringLiteral("sbOrder"))->click();
         EXPECT_EQ(driver.seen,
             (QStringList {
                 QStringLiteral("summary"), QStringLiteral("customer"), QStringLiteral("thanks") }));
