@@ -8,6 +8,9 @@
 #include "support/app_home.h"
 #include "support/demo_shop.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <memory>
 
 namespace korvatel::test
@@ -63,6 +66,18 @@ inline std::unique_ptr<TClientSession> DemoShopSession(
 inline std::unique_ptr<TClientSession> DemoShopSession(const TAppHome &home, const TDemoShop &shop)
 {
     return DemoShopSession(home.Workspace(), shop.Config());
+}
+
+// The same, with the shop's servers.ini as the client's own server configuration, so that the
+// windows that read it (the settings, the history's card service) see the demo shop too.
+inline std::unique_ptr<TClientSession> DemoShopClient(const TAppHome &home, const TDemoShop &shop)
+{
+    const QString servers = home.FilePath(QStringLiteral(".config/korvatel/servers.ini"));
+    QDir().mkpath(QFileInfo(servers).path());
+    QFile::remove(servers);
+    if (!QFile::copy(shop.ServersFile(), servers))
+        return nullptr;
+    return DemoShopSession(home, shop);
 }
 
 } // namespace korvatel::test

@@ -137,11 +137,7 @@ protected:
     void SetUp() override
     {
         TDemoShopTest::SetUp();
-        // The client's server configuration is the demo shop's.
-        QDir().mkpath(home.FilePath(QStringLiteral(".config/korvatel")));
-        ASSERT_TRUE(QFile::copy(
-            shop->ServersFile(), home.FilePath(QStringLiteral(".config/korvatel/servers.ini"))));
-        session = test::DemoShopSession(home, *shop);
+        session = test::DemoShopClient(home, *shop);
         ASSERT_NE(session, nullptr);
     }
 

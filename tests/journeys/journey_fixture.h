@@ -31,10 +31,7 @@ protected:
     void SetUp() override
     {
         TDemoShopTest::SetUp();
-        QDir().mkpath(home.FilePath(QStringLiteral(".config/korvatel")));
-        ASSERT_TRUE(QFile::copy(
-            shop->ServersFile(), home.FilePath(QStringLiteral(".config/korvatel/servers.ini"))));
-        session = DemoShopSession(home, *shop);
+        session = DemoShopClient(home, *shop);
         ASSERT_NE(session, nullptr);
         ASSERT_TRUE(shop->WriteMailSettings(
             QDir(session->Workspace().SysData()).filePath(TMailSettings::FileName())));
