@@ -595,10 +595,13 @@ TSmtpResult SendSmtp(const TSmtpRequest &request, const TTransportSettings &tran
         request.status(QStringLiteral("Connecting."));
     // TLS is demanded first; only a server that does not offer it at all is spoken to in clear,
     // in a session of its own. libcurl tells that case by its text; should the text ever
-    // differ, such a server fails instead, and nothing is sent in clear.
+    // differ, such a server fails instead, and nothing is sent in clear. The first session
+    // ends at the missing STARTTLS, before any AUTH, so a refused login never left the client.
     bool notOffered = false;
     TSmtpResult result = SmtpSession(request, transport, true, &notOffered);
-    if (notOffered)
+    if (notOffered && request.login && !request.allowPlainLogin)
+        result.plainLoginRefused = true;
+    else if (notOffered)
         result = SmtpSession(request, transport, false, &notOffered);
     if (request.status)
         request.status(QStringLiteral("Disconnected."));

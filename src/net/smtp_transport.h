@@ -14,6 +14,9 @@ struct TSmtpRequest {
     QString host;
     int port = 25;
     bool login = false; // AUTH LOGIN with the user and password
+    // The login may go in clear to a server that offers no STARTTLS; off, such a server gets
+    // no login and the session fails with plainLoginRefused.
+    bool allowPlainLogin = false;
     QString user;
     QString password;
     QByteArray mailFrom; // the envelope sender, an address without angle brackets
@@ -29,6 +32,7 @@ struct TSmtpResult {
     bool ok = false;
     bool connected = false; // the server greeted
     bool tls = false; // the session ran inside TLS (STARTTLS)
+    bool plainLoginRefused = false; // a login was due, the server offers no TLS, none was sent
     QString error; // "Connection Failed." or the transport's text of what went wrong
 };
 
@@ -37,7 +41,8 @@ inline constexpr char kSmtpConnectFailed[] = "Connection Failed.";
 // Sends the message. When the server offers STARTTLS the session switches to TLS before
 // anything else (certificates verified, against the transport settings' CA file when they name
 // one), and a failure there ends the session: the password never travels in clear to a server
-// that offers TLS. A server that offers no TLS is spoken to in clear.
+// that offers TLS. A server that offers no TLS is spoken to in clear only when no login is due
+// or the request allows a login in clear.
 TSmtpResult SendSmtp(const TSmtpRequest &request, const TTransportSettings &transport);
 
 } // namespace korvatel

@@ -39,7 +39,7 @@ protected:
         QTextStream out(&output), err(&errors);
         return MailCommand(args, out, err);
     }
-    QStringList Account(const QString &server = QStringLiteral("smtp")) const
+    QStringList Account(const QString &server = QStringLiteral("starttls")) const
     {
         return { QStringLiteral("--smtp"), QStringLiteral("127.0.0.1:%1").arg(shop->Port(server)),
             QStringLiteral("--user"), shop->FtpUser(), QStringLiteral("--password"),

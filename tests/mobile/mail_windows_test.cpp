@@ -147,6 +147,8 @@ TEST(TNetOptionForm, SavesOnlyWithAServerAndKeepsThePasswordPrivate)
 
     form.edSmtpHost()->setText(QStringLiteral("smtp.provider.example"));
     form.cbAuth()->click();
+    EXPECT_FALSE(form.cbPlainAuth()->isChecked()); // a login in clear only when asked for
+    form.cbPlainAuth()->click();
     form.edUser()->setText(QStringLiteral("taro"));
     form.edPassword()->setText(QStringLiteral("secret-pass"));
     form.edFromAddress()->setText(QStringLiteral("taro@example.jp"));
@@ -162,6 +164,7 @@ TEST(TNetOptionForm, SavesOnlyWithAServerAndKeepsThePasswordPrivate)
     EXPECT_EQ(saved.account.host, QStringLiteral("smtp.provider.example"));
     EXPECT_EQ(saved.account.port, 587);
     EXPECT_TRUE(saved.account.useAuth);
+    EXPECT_TRUE(saved.account.allowPlainLogin);
     EXPECT_EQ(saved.account.password, QStringLiteral("secret-pass"));
     EXPECT_EQ(saved.identity.fromName, QStringLiteral("山田太郎"));
     EXPECT_EQ(saved.copies, QStringList({ "a@x.jp", "b@x.jp" }));

@@ -36,7 +36,7 @@ protected:
         FSeen = Stored();
     }
 
-    TSmtpAccount Account(const QString &server = QStringLiteral("smtp")) const
+    TSmtpAccount Account(const QString &server = QStringLiteral("starttls")) const
     {
         TSmtpAccount account;
         account.host = QStringLiteral("127.0.0.1");
@@ -212,23 +212,45 @@ TEST_F(TSmtpMailer, AFailureAtTheFirstRecipientSendsNoCopies)
     EXPECT_TRUE(Arrived().isEmpty());
 }
 
-TEST_F(TSmtpMailer, AServerOfferingTlsGetsTheLoginOnlyInsideIt)
+TEST_F(TSmtpMailer, TheLoginGoesOnlyInsideTlsUnlessAllowedInClear)
 {
-    // This server takes AUTH only after STARTTLS: the mail arrives only when the session
-    // switched to TLS before the login.
+    const QString logFile
+        = QDir(shop->State(QStringLiteral("Root"))).filePath(QStringLiteral("demo-shop.log"));
+    const auto logins = [&logFile] {
+        QFile log(logFile);
+        return log.open(QIODevice::ReadOnly) ? log.readAll().count("smtp: AUTH") : -1;
+    };
+    const qsizetype loginsBefore = logins();
     TMailJob job;
     job.recipients = QStringLiteral("secure@example.jp");
     job.subject = QStringLiteral("暗号化");
     job.bodyLines = { QStringLiteral("本文") };
-    const TMailOutcome outcome
-        = SendBySmtp(transport, Account(QStringLiteral("starttls")), Identity(), job, kNow);
+    // A server without STARTTLS gets no login, and the customer is told why.
+    TMailOutcome outcome
+        = SendBySmtp(transport, Account(QStringLiteral("smtp")), Identity(), job, kNow);
+    EXPECT_EQ(outcome.ResultText(),
+        QStringLiteral("送信失敗しました。\r\n\r\nERR:") + PlainLoginRefusedText());
+    EXPECT_TRUE(Arrived().isEmpty());
+    EXPECT_EQ(logins(), loginsBefore);
+
+    // This server takes AUTH only after STARTTLS: the mail arrives only when the session
+    // switched to TLS before the login.
+    outcome = SendBySmtp(transport, Account(), Identity(), job, kNow);
     EXPECT_EQ(outcome.ResultText(), QStringLiteral("送信完了しました。"))
         << outcome.lastText.toStdString();
     ASSERT_EQ(Arrived().size(), 1);
 
+    // The account's explicit choice lets the login go in clear.
+    TSmtpAccount clear = Account(QStringLiteral("smtp"));
+    clear.allowPlainLogin = true;
+    outcome = SendBySmtp(transport, clear, Identity(), job, kNow);
+    EXPECT_TRUE(outcome.firstReached) << outcome.lastText.toStdString();
+    ASSERT_EQ(Arrived().size(), 1);
+    EXPECT_EQ(logins(), loginsBefore + 2);
+
     // Without trust in its certificate the session ends; the client never retries in clear.
     const TMailOutcome untrusted // the system's authorities, which do not know the demo's
-        = SendBySmtp({}, Account(QStringLiteral("starttls")), Identity(), job, kNow);
+        = SendBySmtp({}, Account(), Identity(), job, kNow);
     EXPECT_FALSE(untrusted.firstReached);
     EXPECT_TRUE(untrusted.lastText.contains(QLatin1String("certificate"), Qt::CaseInsensitive))
         << untrusted.lastText.toStdString();

@@ -124,7 +124,7 @@ bool TDemoShop::WriteMailSettings(const QString &file) const
 {
     TMailSettings mail;
     mail.account.host = QStringLiteral("127.0.0.1");
-    mail.account.port = Port(QStringLiteral("smtp"));
+    mail.account.port = Port(QStringLiteral("starttls"));
     mail.account.useAuth = true;
     mail.account.user = FtpUser();
     mail.account.password = FtpPassword();

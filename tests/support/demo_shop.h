@@ -42,8 +42,8 @@ public:
     // the certificate it made (CaFile).
     TServerConfig Config() const;
 
-    // Writes the client's mail settings (MailSet.ini at file) for this shop's mail server, with
-    // its login and the demo customer's address as the sender.
+    // Writes the client's mail settings (MailSet.ini at file) for this shop's STARTTLS mail
+    // server, with its login and the demo customer's address as the sender.
     bool WriteMailSettings(const QString &file) const;
 
     // Switches faults and fixed answers: "ftp_drop_after=50000", "time=2026/12/08 10:00:00",

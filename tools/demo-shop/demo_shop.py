@@ -555,6 +555,8 @@ def start_smtp(shop, mail_dir, tls=None):
     def authenticator(server, session, envelope, mechanism, auth_data):
         ok = (auth_data.login == shop_data.FTP_USER.encode()
               and auth_data.password == shop_data.FTP_PASSWORD.encode())
+        # Tests read this line to see whether a login reached the server, and in clear or not.
+        shop.log("smtp: AUTH %s%s" % (mechanism, " (tls)" if session.ssl else " (clear)"))
         # handled=False: aiosmtpd sends 535 itself on failure.
         return AuthResult(success=ok, handled=False)
 

@@ -82,6 +82,7 @@ TMailSettings TMailSettings::Load(const QString &path)
     account.host = file.Value(QStringLiteral("SmtpHost"));
     account.port = file.Integer(QStringLiteral("SmtpPort"), 25);
     account.useAuth = file.Bool(QStringLiteral("SmtpAuth"));
+    account.allowPlainLogin = file.Bool(QStringLiteral("SmtpPlainAuth")); // absent: off
     account.authHost = file.Value(QStringLiteral("AuthHost"));
     account.user = file.Value(QStringLiteral("SmtpUser"));
     account.password = Unscramble(file.Value(QStringLiteral("SmtpPass"))).value_or(QString());
@@ -100,6 +101,7 @@ bool TMailSettings::Save(const QString &path) const
     file.SetValue(QStringLiteral("SmtpHost"), account.host);
     file.SetValue(QStringLiteral("SmtpPort"), QString::number(account.port));
     file.SetBool(QStringLiteral("SmtpAuth"), account.useAuth);
+    file.SetBool(QStringLiteral("SmtpPlainAuth"), account.allowPlainLogin);
     file.SetValue(QStringLiteral("AuthHost"), account.authHost);
     file.SetValue(QStringLiteral("SmtpUser"), account.user);
     file.SetValue(QStringLiteral("SmtpPass"),

@@ -62,6 +62,13 @@ QString TMailOutcome::ResultText() const
     return QStringLiteral("お客様への送信は完了しました。CopyMail失敗=") + QString::number(failed);
 }
 
+QString PlainLoginRefusedText()
+{
+    return QStringLiteral("SMTPサーバーが暗号化(STARTTLS)に対応していないため、"
+                          "パスワードを送らずに送信を中止しました。"
+                          "「インターネットの設定」で暗号化なしの認証を許可できます。");
+}
+
 TMailOutcome SendBySmtp(const TTransportSettings &transport, const TSmtpAccount &account,
     const TMailIdentity &identity, const TMailJob &job, const QDateTime &now,
     const TMailStatus &status, TPrompter *resultPrompter)
@@ -88,6 +95,7 @@ TMailOutcome SendBySmtp(const TTransportSettings &transport, const TSmtpAccount 
         if (account.useAuth) {
             say(QStringLiteral("AUTH Set."));
             request.login = true;
+            request.allowPlainLogin = account.allowPlainLogin;
         }
         say(QStringLiteral("MIME Encode."));
         TMailMessage message;
@@ -120,7 +128,9 @@ TMailOutcome SendBySmtp(const TTransportSettings &transport, const TSmtpAccount 
             request.message = *bytes;
             request.status = say;
             const TSmtpResult sent = SendSmtp(request, transport);
-            if (!sent.ok)
+            if (sent.plainLoginRefused)
+                error = PlainLoginRefusedText();
+            else if (!sent.ok)
                 error = sent.error;
         }
         if (error.isEmpty()) {

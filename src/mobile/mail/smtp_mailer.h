@@ -19,6 +19,9 @@ struct TSmtpAccount {
     QString authHost; // used instead of host when authentication is on and it is given
     QString user;
     QString password;
+    // "暗号化なしの認証を許可": the login may go in clear to a server without STARTTLS. Off,
+    // such a server gets no login and the sending fails with PlainLoginRefusedText.
+    bool allowPlainLogin = false;
 
     // The server that is spoken to and its port, by the rules above.
     QString ServerHost() const;
@@ -63,6 +66,9 @@ struct TMailOutcome {
 // "AUTH Set.", "MIME Encode.", "MESSAGE Create.", "ATTACH Set.", "CALL MailGuageOn.", then the
 // connection's events); the progress window shows them.
 using TMailStatus = std::function<void(const QString &)>;
+
+// Why a sending stopped before its login: the server offers no encryption.
+QString PlainLoginRefusedText();
 
 // Sends the job by SMTP with the given transport settings (the certificate authorities of
 // STARTTLS), one session and one message for each recipient in order. When the

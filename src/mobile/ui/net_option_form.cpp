@@ -127,6 +127,18 @@ TNetOptionForm::TNetOptionForm(
     smtp->addRow(QStringLiteral("認証サーバー名"), Row(FSmtp, FAuthHostMark, FAuthHost));
     smtp->addRow(QStringLiteral("ユーザー名"), Row(FSmtp, FUserMark, FUser));
     smtp->addRow(QStringLiteral("パスワード"), Row(FSmtp, FPasswordMark, FPassword));
+    // The login goes only inside TLS unless the customer allows it in clear for this account.
+    FPlainAuth = new QCheckBox(QStringLiteral("暗号化なしの認証を許可する"), FSmtp);
+    FPlainAuth->setObjectName(QStringLiteral("cbPlainAuth"));
+    FPlainAuth->setChecked(account.allowPlainLogin);
+    auto *plainWarning = new QLabel(
+        QStringLiteral("<span style='color:red'>【注意】サーバーが暗号化(STARTTLS)に対応して"
+                       "いないとき、パスワードがそのままネットワークを流れ、盗み見られる"
+                       "おそれがあります。</span>"),
+        FSmtp);
+    plainWarning->setWordWrap(true);
+    smtp->addRow(FPlainAuth);
+    smtp->addRow(plainWarning);
     smtp->addRow(new QLabel(
         QStringLiteral("<span style='color:red'><b>*</b></span>印は必須項目です。"), FSmtp));
     connect(FAuth, &QCheckBox::clicked, this, [this] { cbAuthClick(); });
@@ -192,6 +204,7 @@ void TNetOptionForm::ShowMarks()
     FAuthHostMark->setVisible(auth);
     FUserMark->setVisible(auth);
     FPasswordMark->setVisible(auth);
+    FPlainAuth->setEnabled(auth); // it only matters when there is a login
 }
 
 void TNetOptionForm::ShowSmtpPanel()
@@ -214,6 +227,7 @@ void TNetOptionForm::accept()
     settings.account.host = FHost->text().trimmed();
     settings.account.port = FPort->text().toInt();
     settings.account.useAuth = FAuth->isChecked();
+    settings.account.allowPlainLogin = FPlainAuth->isChecked();
     settings.account.authHost = FAuthHost->text().trimmed();
     settings.account.user = FUser->text().trimmed();
     settings.account.password = FPassword->text();

@@ -39,6 +39,7 @@ public:
     QLineEdit *edSmtpHost() const { return FHost; }
     QLineEdit *edPort() const { return FPort; }
     QCheckBox *cbAuth() const { return FAuth; }
+    QCheckBox *cbPlainAuth() const { return FPlainAuth; }
     QLineEdit *edAuthHost() const { return FAuthHost; }
     QLineEdit *edUser() const { return FUser; }
     QLineEdit *edPassword() const { return FPassword; }
@@ -63,7 +64,7 @@ private:
     QRadioButton *FTransports[3];
     QGroupBox *FSmtp;
     QLineEdit *FHost, *FPort, *FAuthHost, *FUser, *FPassword;
-    QCheckBox *FAuth;
+    QCheckBox *FAuth, *FPlainAuth;
     QLineEdit *FFromAddress, *FFromName, *FReplyTo, *FCc, *FPageUrl;
     QLabel *FHostMark, *FAuthHostMark, *FUserMark, *FPasswordMark;
 };
