@@ -14,6 +14,7 @@ print(json.dumps({
     "subject": str(message["subject"]),
     "from_name": sender.display_name,
     "from_address": sender.addr_spec,
+    "from_count": len(message["from"].addresses),
     "to": str(message["to"]),
     "reply_to": str(message["reply-to"] or ""),
     "mailer": str(message["x-mailer"]),

@@ -1,3 +1,4 @@
+#include "mobile/mail/mail_message.h"
 #include "mobile/mail/mail_settings.h"
 #include "mobile/mail/smtp_mailer.h"
 #include "mobile/ui/send_mail_form.h"
@@ -284,6 +285,39 @@ TEST_F(TSmtpMailer, AHistoryRecordGoesByTheTransportOfTheSettings)
         QStringLiteral("wcp-data"), QStringLiteral("x"), prompter, nullptr, &reason));
     EXPECT_TRUE(reason.contains(QStringLiteral("インターネットの設定")));
     EXPECT_TRUE(Arrived().isEmpty());
+}
+
+TEST(BuildMailMessage, TheSendersNameCannotAddAnAddress)
+{
+    const struct {
+        const char *name, *shown;
+    } cases[] = {
+        { "Shop, Inc. <evil@example.jp>", "Shop, Inc. <evil@example.jp>" },
+        { "Studio\r\nBcc: evil@example.jp", "Studio  Bcc: evil@example.jp" },
+        { "\"Photo\" \\ Studio", "\"Photo\" \\ Studio" },
+        { "写真館, <evil@example.jp>", "写真館, <evil@example.jp>" },
+    };
+    QTemporaryDir dir;
+    for (const auto &c : cases) {
+        TMailMessage message;
+        message.fromName = QString::fromUtf8(c.name);
+        message.fromAddress = QStringLiteral("shop@example.jp");
+        message.to = QStringLiteral("customer@example.jp");
+        message.date = kNow;
+        QString error;
+        const std::optional<QByteArray> bytes = BuildMailMessage(message, &error);
+        ASSERT_TRUE(bytes) << error.toStdString();
+        const QString path = dir.filePath(QStringLiteral("mail.eml"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(*bytes);
+        file.close();
+        const QJsonObject mail = ReadWithPython(path);
+        EXPECT_EQ(mail["from_count"].toInt(), 1) << c.name;
+        EXPECT_EQ(mail["from_address"].toString(), QStringLiteral("shop@example.jp")) << c.name;
+        EXPECT_EQ(mail["from_name"].toString(), QString::fromUtf8(c.shown)) << c.name;
+        EXPECT_EQ(mail["defects"].toInt(), 0) << c.name;
+    }
 }
 
 TEST(TSmtpAccount, PortZeroMeansTwentyFiveAndTheAuthHostWinsWithAuthentication)

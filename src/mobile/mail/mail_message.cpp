@@ -23,19 +23,26 @@ QByteArray HeaderLine(const char *name, const QString &value)
     return QByteArray(name) + ": " + clean.toUtf8() + kCrLf;
 }
 
-// The From header's value: the name as an encoded word (or quoted when it is ASCII), then the
-// address in angle brackets.
+// The From header's value: the name, then the address in angle brackets. An ASCII name goes as
+// an RFC 5322 quoted-string, any other as an encoded word, so that no comma, angle bracket or
+// quote in it can add an address. Control characters, line breaks among them, become blanks:
+// neither form may hold them.
 QString Mailbox(const QString &name, const QString &address)
 {
-    const QString trimmed = name.trimmed();
-    if (trimmed.isEmpty())
+    QString clean = name;
+    bool ascii = true;
+    for (QChar &c : clean) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u' ';
+        ascii = ascii && c.unicode() < 0x80;
+    }
+    clean = clean.trimmed();
+    if (clean.isEmpty())
         return address;
-    const QString encoded = EncodeHeader(trimmed);
-    if (encoded != trimmed)
-        return encoded + u'<' + address + u'>';
-    QString quoted = trimmed;
-    quoted.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\""));
-    return u'"' + quoted + QLatin1String("\" <") + address + u'>';
+    if (!ascii)
+        return EncodeHeader(clean) + u'<' + address + u'>';
+    clean.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\""));
+    return u'"' + clean + QLatin1String("\" <") + address + u'>';
 }
 
 QByteArray TextPartHeader()
