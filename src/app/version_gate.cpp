@@ -1,6 +1,7 @@
 #include "app/version_gate.h"
 
 #include "platform/prompter.h"
+#include "text/numbers.h"
 
 namespace korvatel
 {
@@ -33,9 +34,9 @@ TVersionGate VersionGateDecision(const TProgramVersion &own, const TProgramVersi
 {
     if (!SameProgramFile(own.fileName, LastPart(server.fileName)))
         return TVersionGate::vgNone;
-    if (own.version < server.version)
+    if (CompareVersions(own.version, server.version) < 0)
         return TVersionGate::vgForced;
-    if (own.build < server.build)
+    if (CompareVersions(own.build, server.build) < 0)
         return TVersionGate::vgOffer;
     return TVersionGate::vgNone;
 }

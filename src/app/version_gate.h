@@ -26,8 +26,8 @@ enum class TVersionGate {
 bool SameProgramFile(const QString &own, const QString &other);
 
 // The gate applies only when the server's program file has this program's own name (ignoring
-// case, and ignoring an extension on either side). Versions and build stamps compare as plain
-// text.
+// case, and ignoring an extension on either side). Versions and build stamps compare by
+// CompareVersions, their numbers as numbers.
 TVersionGate VersionGateDecision(const TProgramVersion &own, const TProgramVersion &server);
 
 // Applies the gate at the main window's first idle moment (never in CD start mode): shows the

@@ -294,7 +294,7 @@ QStringList NewerVersions(const QStringList &history, const QString &ownVersion)
     qsizetype first = 0;
     while (first < history.size()) {
         const QString version = history.at(first).section(u'=', 0, 0).trimmed();
-        if (version > ownVersion)
+        if (CompareVersions(version, ownVersion) > 0)
             break;
         ++first;
     }

@@ -71,7 +71,7 @@ QString CheckClock(const TServerConfig &config, TPrompter &prompter, const TCloc
 int FetchVersionList(
     const TServerConfig &config, const QString &ownVersion, QStringList &list, QString &message);
 // The lines of a version history (oldest first, "version=text") after the leading ones whose
-// version is not greater, as text, than ownVersion.
+// version is not greater, by CompareVersions, than ownVersion.
 QStringList NewerVersions(const QStringList &history, const QString &ownVersion);
 // The message of a version service state.
 QString VersionStateMessage(int state);

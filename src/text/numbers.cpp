@@ -93,4 +93,40 @@ int ParseInteger(const QString &text, int fallback)
     return static_cast<int>(rounded);
 }
 
+int CompareVersions(const QString &a, const QString &b)
+{
+    const QString left = a.trimmed(), right = b.trimmed();
+    qsizetype i = 0, j = 0;
+    while (i < left.size() && j < right.size()) {
+        if (!left.at(i).isDigit() || !right.at(j).isDigit()) {
+            if (left.at(i) != right.at(j))
+                return left.at(i) < right.at(j) ? -1 : 1;
+            ++i;
+            ++j;
+            continue;
+        }
+        // Two runs of digits: without their leading zeros the longer is the larger, and runs of
+        // one length compare digit by digit. Any length works, so no run can overflow.
+        while (i < left.size() && left.at(i) == u'0')
+            ++i;
+        while (j < right.size() && right.at(j) == u'0')
+            ++j;
+        qsizetype endLeft = i, endRight = j;
+        while (endLeft < left.size() && left.at(endLeft).isDigit())
+            ++endLeft;
+        while (endRight < right.size() && right.at(endRight).isDigit())
+            ++endRight;
+        if (endLeft - i != endRight - j)
+            return endLeft - i < endRight - j ? -1 : 1;
+        const int digits = QStringView(left)
+                               .sliced(i, endLeft - i)
+                               .compare(QStringView(right).sliced(j, endRight - j));
+        if (digits != 0)
+            return digits < 0 ? -1 : 1;
+        i = endLeft;
+        j = endRight;
+    }
+    return i < left.size() ? 1 : j < right.size() ? -1 : 0;
+}
+
 } // namespace korvatel

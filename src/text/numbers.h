@@ -20,4 +20,9 @@ int ParseInteger(const QString &text, int fallback);
 // nothing else.
 QString TrimBlanks(const QString &text);
 
+// Orders two version texts or build stamps ("9.99" < "10.00", "2026.12.9" < "2026.12.10"):
+// runs of digits compare as numbers, everything else as text, left to right; blanks at either
+// end are ignored. Negative, zero or positive as a is older than, the same as or newer than b.
+int CompareVersions(const QString &a, const QString &b);
+
 } // namespace korvatel

@@ -303,6 +303,10 @@ TEST(VersionGate, DecisionByNameVersionAndBuild)
         TVersionGate::vgOffer);
     EXPECT_EQ(VersionGateDecision(own, server("0.99", "2026.01.01.01", "Korvatel1234")),
         TVersionGate::vgNone);
+    // Versions compare as numbers: 10.00 is newer than 9.99.
+    EXPECT_EQ(VersionGateDecision({ QStringLiteral("9.99"), {}, QStringLiteral("Korvatel1234") },
+                  server("10.00", "", "Korvatel1234")),
+        TVersionGate::vgForced);
     EXPECT_EQ(
         VersionGateDecision(own, server("9.99", "9", "Korvatel9999.exe")), TVersionGate::vgNone);
     EXPECT_EQ(VersionGateDecision(own, server("9.99", "9", "")), TVersionGate::vgNone);

@@ -61,4 +61,21 @@ TEST(TrimBlanks, RemovesOnlyControlCharactersAndSpaces)
     EXPECT_EQ(TrimBlanks(QStringLiteral("　全角　")), QStringLiteral("　全角　"));
 }
 
+TEST(CompareVersions, NumbersCompareAsNumbers)
+{
+    const struct {
+        const char *older, *newer;
+    } cases[] = {
+        { "9.99", "10.00" }, { "1.00", "1.01" }, { "2026.12.9", "2026.12.10" }, { "1.0", "1.0a" },
+        { "1.0a", "1.0b" },
+        { "99999999999999999999", "100000000000000000000" }, // beyond any integer type
+    };
+    for (const auto &c : cases) {
+        const QString older = QString::fromLatin1(c.older), newer = QString::fromLatin1(c.newer);
+        EXPECT_LT(CompareVersions(older, newer), 0) << c.older << " < " << c.newer;
+        EXPECT_GT(CompareVersions(newer, older), 0) << c.newer << " > " << c.older;
+    }
+    EXPECT_EQ(CompareVersions(QStringLiteral(" 1.00"), QStringLiteral("1.00 ")), 0);
+}
+
 } // namespace korvatel
