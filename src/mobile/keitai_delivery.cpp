@@ -21,8 +21,13 @@ TPhonePicture PhonePictureOf(const TThumbNail &item)
 
 QString PhoneFolderName(const QDateTime &now)
 {
-    return now.toString(QStringLiteral("yyyyMMdd-hhmmsszzz")) + u'-'
-        + QString::number(QRandomGenerator::system()->generate(), 16).rightJustified(8, u'0');
+    // 128 bits from the system's generator: the folder's page is reachable by its name alone.
+    quint32 words[4];
+    QRandomGenerator::system()->fillRange(words);
+    QString name = now.toString(QStringLiteral("yyyyMMdd-hhmmsszzz")) + u'-';
+    for (quint32 word : words)
+        name += QString::number(word, 16).rightJustified(8, u'0');
+    return name;
 }
 
 QString PhonePageUrl(const QString &pageBase, const QString &folder)

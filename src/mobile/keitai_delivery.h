@@ -48,8 +48,8 @@ struct TPhoneServer {
     }
 };
 
-// The folder of one delivery under the base folder: the time "yyyyMMdd-hhmmsszzz" and eight
-// random hex figures, so that nobody finds another customer's pictures by counting.
+// The folder of one delivery under the base folder: the time "yyyyMMdd-hhmmsszzz" and 32
+// random hex figures (128 bits), so that nobody finds another customer's pictures by guessing.
 QString PhoneFolderName(const QDateTime &now);
 // The page address of a folder: pageBase + "/" + folder + "/", with no doubled "/".
 QString PhonePageUrl(const QString &pageBase, const QString &folder);

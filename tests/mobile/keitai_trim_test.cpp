@@ -2,11 +2,13 @@
 #include "imaging/effects.h"
 #include "imaging/picture_kinds.h"
 #include "mobile/keitai_convert.h"
+#include "mobile/keitai_delivery.h"
 #include "mobile/keitai_trim.h"
 #include "support/image_builders.h"
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -175,6 +177,17 @@ TEST(PhonePicture, SizeStepsAndTheValidRange)
     EXPECT_EQ(PhoneSizeRepeatDelay(0), 380);
     EXPECT_EQ(PhoneSizeRepeatDelay(1), 330);
     EXPECT_EQ(PhoneSizeRepeatDelay(20), 30);
+}
+
+TEST(PhoneFolderName, CarriesTheTimeAnd128RandomBits)
+{
+    const QDateTime now(QDate(2026, 12, 9), QTime(10, 30, 5, 7));
+    const QString name = PhoneFolderName(now);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^20261209-103005007-[0-9a-f]{32}$"))
+                    .match(name)
+                    .hasMatch())
+        << name.toStdString();
+    EXPECT_NE(PhoneFolderName(now), name);
 }
 
 } // namespace
