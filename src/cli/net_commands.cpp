@@ -4,6 +4,7 @@
 #include "platform/user_folders.h"
 #include "version.h"
 
+#include <QFile>
 #include <QTextStream>
 
 namespace korvatel
@@ -73,12 +74,24 @@ int CliVersions(const QStringList &args, QTextStream &out, QTextStream &err)
 
 int CliFtpList(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    if (args.size() != 4) {
-        err << "give the host, the user, the password and the folder\n";
+    // The password never stands on the command line, where every user's process list shows it.
+    if (args.size() == 4) {
+        err << "the password is not taken from the command line: set KORVATEL_FTP_PASSWORD or "
+               "give it on standard input\n";
         return 2;
     }
+    if (args.size() != 3) {
+        err << "give the host, the user and the folder\n";
+        return 2;
+    }
+    QString password = qEnvironmentVariable("KORVATEL_FTP_PASSWORD");
+    if (!qEnvironmentVariableIsSet("KORVATEL_FTP_PASSWORD")) {
+        QFile input;
+        if (input.open(stdin, QIODevice::ReadOnly))
+            password = QString::fromUtf8(input.readLine(4096)).remove(u'\n').remove(u'\r');
+    }
     TWinFTP ftp(Config().Transport());
-    if (!ftp.Login(args.at(0), args.at(1), args.at(2), false) || !ftp.SetDir(args.at(3), false)) {
+    if (!ftp.Login(args.at(0), args.at(1), password, false) || !ftp.SetDir(args.at(2), false)) {
         err << ftp.LastError() << '\n';
         return 1;
     }

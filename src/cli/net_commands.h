@@ -16,7 +16,9 @@ int CliFetchShop(const QStringList &args, QTextStream &out, QTextStream &err);
 int CliServerTime(const QStringList &args, QTextStream &out, QTextStream &err);
 // versions [OWNVERSION]: the state of the version service and the newer versions.
 int CliVersions(const QStringList &args, QTextStream &out, QTextStream &err);
-// ftp-list HOST USER PASSWORD DIR: the entries of an FTP folder with their size-and-time markers.
+// ftp-list HOST USER DIR: the entries of an FTP folder with their size-and-time markers. The
+// password comes from KORVATEL_FTP_PASSWORD or, when that is not set, the first line of
+// standard input.
 int CliFtpList(const QStringList &args, QTextStream &out, QTextStream &err);
 
 } // namespace korvatel

@@ -187,14 +187,20 @@ TEST(KorvatelCli, ServerCommandsAgainstTheDemoShop)
     EXPECT_EQ(versions.out,
         QStringLiteral("state\t2\nmessage\t最新版サービスは稼動中です。\nnewer\t1.00="
                        "インターネット注文に対応\n"));
-    const TCliRun list = Capture({ QStringLiteral("ftp-list"), shop.FtpHost(), shop.FtpUser(),
-        shop.FtpPassword(), QStringLiteral("/order") });
+    // The FTP password comes from the environment, never from the command line.
+    const QStringList ftpList
+        = { QStringLiteral("ftp-list"), shop.FtpHost(), shop.FtpUser(), QStringLiteral("/order") };
+    qputenv("KORVATEL_FTP_PASSWORD", shop.FtpPassword().toUtf8());
+    const TCliRun list = Capture(ftpList);
     EXPECT_EQ(list.status, 0) << list.err.toStdString();
     EXPECT_EQ(list.out, QStringLiteral("dir\tmessage\n"));
     EXPECT_EQ(Capture({ QStringLiteral("ftp-list"), shop.FtpHost(), shop.FtpUser(),
-                          QStringLiteral("bad"), QStringLiteral("/order") })
-                  .err,
-        QStringLiteral("ホスト接続の失敗。\n"));
+                          shop.FtpPassword(), QStringLiteral("/order") })
+                  .status,
+        2);
+    qputenv("KORVATEL_FTP_PASSWORD", "bad");
+    EXPECT_EQ(Capture(ftpList).err, QStringLiteral("ホスト接続の失敗。\n"));
+    qunsetenv("KORVATEL_FTP_PASSWORD");
 }
 
 } // namespace
