@@ -7,6 +7,10 @@
 namespace korvatel
 {
 
+// The most one card payment may be, in yen. Amounts are checked against it before they are
+// narrowed to whole numbers, so a damaged record cannot wrap into another amount.
+inline constexpr double kMaxCardAmount = 1e9;
+
 // The credit-card payment service, which lies outside this program: the order history only
 // needs to know whether a call succeeded and, for a bundle, a number to build its ID from.
 class TCardPayment

@@ -86,7 +86,8 @@ std::optional<QStringList> TCardService::Get(const QString &script)
 
 bool TCardService::PayOrder(const QString &cardOrderId, double amount)
 {
-    if (!IsCardOrderId(cardOrderId) || !std::isfinite(amount) || amount <= 0 || amount > 1e9)
+    if (!IsCardOrderId(cardOrderId) || !std::isfinite(amount) || amount <= 0
+        || amount > kMaxCardAmount)
         return Refuse();
     const QString script = QStringLiteral("pay.php?id=%1&amount=%2")
                                .arg(Encoded(cardOrderId))

@@ -529,6 +529,11 @@ TBundleResult MakeBundle(TOrderHistory &history, const QList<TOrderHistRec> &ent
             ++items;
         }
     }
+    // The sum is narrowed to an int below: one out of range is refused here, never wrapped.
+    if (!(result.sum > 0 && result.sum <= kMaxCardAmount)) {
+        result.outcome = TBundleResult::brBadAmount;
+        return result;
+    }
     const TKeyFile customer = first.value_or(TKeyFile());
 
     QStringList pak;

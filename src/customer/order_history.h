@@ -169,6 +169,7 @@ struct TBundleResult {
         brMade, // the bundle file is written and the merged records are gone
         brNoNumber, // the card service gave no number
         brWriteFailed, // the card server refused the bundle; nothing changed
+        brBadAmount, // the sum is not above 0 and at most kMaxCardAmount; nothing changed
     } outcome
         = brMade;
     QString fileName; // of the bundle

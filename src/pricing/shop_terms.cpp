@@ -502,8 +502,11 @@ void AddHomeDeliveryFees(QStringList &lines, const TShopTerms &terms)
             lines.append(
                 (steps.size() == 1 ? QStringLiteral("全国一律 ") : QStringLiteral("他全国 "))
                 + Yen(step.charge));
-        else
-            lines.append(PrefectureName(int(step.threshold)) + u' ' + Yen(step.charge));
+        else // a threshold outside the prefectures names none; it is never narrowed unchecked
+            lines.append(PrefectureName(step.threshold >= 1 && step.threshold <= kPrefectureCount
+                                 ? int(step.threshold)
+                                 : 0)
+                + u' ' + Yen(step.charge));
     }
 }
 

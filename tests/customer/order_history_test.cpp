@@ -291,6 +291,14 @@ TEST_F(TOrderHistoryTest, ARefusedBundleLeavesTheOrdersAsTheyWere)
     EXPECT_EQ(
         MakeBundle(history, history.LoadList(), card, clock).outcome, TBundleResult::brNoNumber);
     EXPECT_EQ(Names(), before);
+    // A sum beyond what a card payment may be is refused before anything is written.
+    QList<TOrderHistRec> huge = history.LoadList();
+    huge.first().amount = QStringLiteral("3000000000");
+    card.nextNumber = 5;
+    const qsizetype calls = card.calls.size();
+    EXPECT_EQ(MakeBundle(history, huge, card, clock).outcome, TBundleResult::brBadAmount);
+    EXPECT_EQ(Names(), before);
+    EXPECT_EQ(card.calls.size(), calls);
 
     // One shop keeps its ID and the shop name of the first record.
     card.nextNumber = 5;

@@ -302,6 +302,10 @@ void TKorvatelHistForm::btnCreditClick()
         entries << FEntries.at(row);
     const TBundleResult bundle = MakeBundle(FHistory, entries, *FContext.card, FClock);
     LoadList();
+    if (bundle.outcome == TBundleResult::brBadAmount) {
+        FPrompter.Error(QStringLiteral("合計金額が決済できる範囲を超えています。"));
+        return;
+    }
     if (bundle.outcome != TBundleResult::brMade) {
         FPrompter.Error(QStringLiteral(
             "クレジットサーバーへの書き込みに失敗しました。「まとめ精算」を開放します。"));
