@@ -191,6 +191,7 @@ public:
 
     // Writes INDEX01.JPG, INDEX02.JPG, ... (JPEG quality 80) for every page from the page
     // start into folder and appends their paths to result; nothing when the list is empty.
+    // The pages show the customer's photos and are their owner's alone (0600).
     // Each written page goes to OnUpload when set. On any failure, or a cancel from
     // OnProgress, the pages of this call are deleted again and false is returned.
     bool WritePages(const QString &folder, QStringList &result, const QString &remoteFolder = {});

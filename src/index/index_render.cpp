@@ -588,7 +588,7 @@ bool TIndexFormat::WritePages(
         const QString path = QDir(folder).filePath(
             QStringLiteral("INDEX%1.JPG").arg(page, 2, 10, QLatin1Char('0')));
         try {
-            if (!WriteFileAtomic(path, EncodeJpeg(bitmap, 80)))
+            if (!WriteFileAtomic(path, EncodeJpeg(bitmap, 80), TFileAccess::faPrivate))
                 return fail();
         } catch (const std::exception &) {
             return fail();

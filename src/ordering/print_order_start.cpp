@@ -9,6 +9,7 @@
 #include "ordering/print_order_run.h"
 #include "platform/clock.h"
 #include "platform/crash_point.h"
+#include "platform/private_files.h"
 #include "platform/prompter.h"
 #include "pricing/shop_pricing.h"
 #include "sending/order_host.h"
@@ -87,7 +88,7 @@ int OrderSequenceNumber(const QString &korvaDpof)
 {
     QDir dir(korvaDpof);
     if (!dir.exists())
-        QDir().mkpath(korvaDpof);
+        MakePrivateFolder(korvaDpof);
     int count = 0;
     for (const QString &name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (IsLocalOrderFolderName(name))

@@ -2,6 +2,7 @@
 
 #include "cards/card_history.h"
 #include "cards/dpo_file.h"
+#include "platform/private_files.h"
 #include "platform/prompter.h"
 #include "sending/order_message.h"
 #include "text/sjis_file.h"
@@ -24,7 +25,7 @@ std::optional<TPackedOrder> PackCardOrder(
     // order folder, and the order itself must stay in the history.
     TPackedOrder order;
     order.localFolder = folder.filePath(QStringLiteral("Send"));
-    if (!QDir().mkpath(order.localFolder))
+    if (!MakePrivateFolder(order.localFolder))
         return std::nullopt;
     order.name = orderNo;
     order.messageLines = *lines;

@@ -6,6 +6,7 @@
 #include "imaging/picture_kinds.h"
 #include "order/order_thumbnail.h"
 #include "order/thumb_nails.h"
+#include "platform/private_files.h"
 #include "platform/prompter.h"
 #include "pricing/price_tables.h"
 #include "sources/thumb_paths.h"
@@ -56,12 +57,14 @@ QString SentPicture(const TThumbNail &item)
     return CurrentLocalCopy(item.FullPath, copy);
 }
 
-// Writes a print order file into <folder>/<size>/MISC and adds it to the send list.
+// Writes a print order file into <folder>/<size>/MISC and adds it to the send list. Like
+// everything in the order folder, the folders and the file are the owner's alone.
 bool WriteDpof(TSendList &list, const QString &localFolder, const QString &orderName,
     const QString &sizeFolder, const QString &fileName, const QStringList &lines)
 {
     const QString dir = localFolder + u'/' + sizeFolder + QStringLiteral("/MISC");
-    if (!QDir().mkpath(dir) || !WriteSjisLines(dir + u'/' + fileName, lines))
+    if (!MakePrivateFolder(localFolder + u'/' + sizeFolder) || !MakePrivateFolder(dir)
+        || !WriteSjisLines(dir + u'/' + fileName, lines, TFileAccess::faPrivate))
         return false;
     return list
         .Add(dir + u'/' + fileName, orderName + u'/' + sizeFolder + QStringLiteral("/MISC"),
@@ -222,7 +225,8 @@ bool TPacking::AddAddressCard()
     card.phoneUrl = FInput.phoneUrl;
     const QString path = FOrder.localFolder + QStringLiteral("/_CARD_.JPG");
     const QByteArray jpeg = EncodeJpeg(TBitmap::FromImage(DrawAddressCard(card)), 80);
-    if (!WriteFileAtomic(path, jpeg))
+    // The card shows the customer's name, address and telephone.
+    if (!WriteFileAtomic(path, jpeg, TFileAccess::faPrivate))
         return FailWrite(path);
     QString warning;
     const std::optional<QString> name = FList.Add(
@@ -389,7 +393,7 @@ bool TPacking::WriteEntryFiles()
 {
     if (!FList.CorrectionList().isEmpty()) {
         FOrder.correctionFile = FOrder.localFolder + QStringLiteral("/Hosei");
-        if (!WriteSjisLines(FOrder.correctionFile, FList.CorrectionList()))
+        if (!WriteSjisLines(FOrder.correctionFile, FList.CorrectionList(), TFileAccess::faPrivate))
             return FailWrite(FOrder.correctionFile);
         FList.Prepend(FOrder.correctionFile, FName + QStringLiteral("/Hosei"));
     }
@@ -410,7 +414,8 @@ bool TPacking::WriteCountFile()
     FCountList.sort(Qt::CaseInsensitive);
     FOrder.countFile
         = QDir(FInput.workDir).filePath(FInput.shop.shopId + u'-' + FName + QStringLiteral(".cnt"));
-    if (!WriteSjisLines(FOrder.countFile, FCountList))
+    // The count file names the customer's photos.
+    if (!WriteSjisLines(FOrder.countFile, FCountList, TFileAccess::faPrivate))
         return FailWrite(FOrder.countFile);
     return true;
 }

@@ -47,6 +47,19 @@ QString StatusLine(const TSendItem &item, qint64 size)
     return item.remote + QStringLiteral("=%1").arg(size);
 }
 
+// FTP to the shop's image server must use TLS: the server configuration demands it for every
+// session, or the host says "ftps://".
+bool FtpDemandsTls(const TTransportSettings &transport, const THostRecord &host)
+{
+    return transport.ftpTls
+        || host.host.trimmed().startsWith(QLatin1String("ftps://"), Qt::CaseInsensitive);
+}
+
+bool IsHttps(const QString &url)
+{
+    return url.trimmed().startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
 } // namespace
 
 QString ModeChangeQuestion()
@@ -70,6 +83,16 @@ QString UnexpectedErrorMessage()
 {
     return QStringLiteral("注文手続き中、予期しないエラーが発生しました。送信は継続できません。"
                           "\r\n\r\nこの注文書は復活ません。\r\n改めて送信手続きを行って下さい。");
+}
+
+QString ClearHttpRefusedMessage()
+{
+    return QStringLiteral(
+        "暗号化されていないHTTPでは送信できません。\r\n\r\n"
+        "このお店への送信は暗号化(TLS)が必要です。お名前・ご住所・電話番号と写真を暗号化せずに"
+        "送ることはできないため、この注文は送信していません。\r\n\r\n"
+        "HTTPで送信するには、お店が暗号化されたHTTPS(https://)の受付を用意する必要があります。"
+        "お店にお問い合わせください。");
 }
 
 QString GiveUpQuestion(int failedFile, int unsent, bool passive)
@@ -331,6 +354,8 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
 {
     BeginAttempt(QStringLiteral("HTTP Mode"), QStringLiteral("Initializing...."));
     TWinHTTP http(transport);
+    // Under TLS for FTP the upload address is https://, and no redirect may leave it.
+    http.HttpsOnly = FtpDemandsTls(transport, host);
     if (!http.Connect(uploadUrl))
         return ConnectFailed(order, http.LastError());
     State(QStringLiteral("Creating Navigation"));
@@ -368,7 +393,7 @@ bool TOrderUpload::SendHttp(TPackedOrder &order)
         return false;
     };
     const auto postStatus = [&](const QString &line) {
-        return WriteSjisLines(statusLocal, { line })
+        return WriteSjisLines(statusLocal, { line }, TFileAccess::faPrivate)
             && post(statusLocal, order.name + QStringLiteral("/Sending"));
     };
 
@@ -525,6 +550,15 @@ TSendResult TOrderUpload::Send(TPackedOrder &order)
     FMessageStamped = false;
     if (progress)
         progress->UseBuffer(buffer);
+    // The customer's name, address and telephone never go in clear text where the shop's
+    // image server takes them only through TLS.
+    const bool clearHttp = FtpDemandsTls(transport, host) && !IsHttps(uploadUrl);
+    const auto refuseClearHttp = [&] {
+        FLastError = ClearHttpRefusedMessage();
+        FPrompter.Error(FLastError);
+        RecordHistory(false, order);
+        return TSendResult::srFailed;
+    };
     bool http = false;
     if (httpPossible) {
         if (transferMode == tmHttp)
@@ -532,6 +566,8 @@ TSendResult TOrderUpload::Send(TPackedOrder &order)
         else if (transferMode != tmFtp)
             http = !FtpTestUpload();
     }
+    if (http && clearHttp)
+        return refuseClearHttp();
     for (;;) {
         for (int attempt = 0; attempt <= retries; ++attempt) {
             if (attempt > 0)
@@ -550,12 +586,16 @@ TSendResult TOrderUpload::Send(TPackedOrder &order)
                 return TSendResult::srFailed;
             }
         }
-        if (!http && httpPossible) {
-            if (transferMode != tmFtp && transferMode != tmHttp) {
-                State(HttpFallbackState());
-                http = true;
-                continue;
-            }
+        const bool automatic = transferMode != tmFtp && transferMode != tmHttp;
+        if (!http && httpPossible && automatic) {
+            if (clearHttp)
+                return refuseClearHttp();
+            State(HttpFallbackState());
+            http = true;
+            continue;
+        }
+        // HTTP mode is offered only where it keeps the order as safe as FTP.
+        if (!http && httpPossible && !clearHttp) {
             if (FPrompter.Ask(TMsgKind::mkConfirmation, ModeChangeQuestion(), mbYes | mbNo)
                     == TModalResult::mrYes
                 && onTransferModeChange) {

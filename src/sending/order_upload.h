@@ -94,7 +94,10 @@ public:
     // received whole is completed without sending anything twice.
     bool resume = false;
 
-    // Sends the order; the order's send list shrinks as files arrive.
+    // Sends the order; the order's send list shrinks as files arrive. HTTP never lowers the
+    // protection of FTP: where FTP must use TLS (the transport's ftpTls or an "ftps://" host),
+    // HTTP mode, chosen or switched to, goes only to an https:// upload script; otherwise the
+    // send ends srFailed with ClearHttpRefusedMessage() and the mode change is not offered.
     TSendResult Send(TPackedOrder &order);
 
     // One attempt in each mode: true when the order is complete. Failures leave their text in
@@ -149,6 +152,8 @@ private:
 QString ModeChangeQuestion();
 QString ShopStopMessage();
 QString UnexpectedErrorMessage();
+// The order was not sent: HTTP would carry it in clear text where FTP must use TLS.
+QString ClearHttpRefusedMessage();
 QString GiveUpQuestion(int failedFile, int unsent, bool passive);
 
 // The HTTP upload check: the upload script answers a post without a file with one of its

@@ -169,9 +169,10 @@ bool MakeLocalCopy(const QString &source, const QString &copy)
     }
     if (!QFile::copy(source, copy))
         return false;
-    // The copy is the program's own file: it must stay writable and deletable.
-    QFile::setPermissions(
-        copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    // The copy is the program's own file: it must stay writable and deletable. It is the
+    // customer's photo, sent with the order, and so the owner's alone, whatever the source's
+    // mode was.
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     CopyFileTimes(source, copy);
     return true;
 }

@@ -55,9 +55,9 @@ bool LocalCopyIsCurrent(const QString &source, const QString &copy);
 // when there is neither.
 QString CurrentLocalCopy(const QString &source, const QString &copy);
 
-// Copies the source to the local copy path (creating its folders), clears the copy's
-// read-only attribute and gives it the source's times. False when the source is missing or the
-// copy fails.
+// Copies the source to the local copy path (creating its folders), makes the copy its
+// owner's alone, readable and writable (0600), and gives it the source's times. False when the
+// source is missing or the copy fails.
 bool MakeLocalCopy(const QString &source, const QString &copy);
 
 } // namespace korvatel

@@ -1,5 +1,6 @@
 #include "imaging/correction_text.h"
 #include "imaging/dib.h"
+#include "index/index_sheets.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
 #include "pricing/shop_terms.h"
@@ -10,9 +11,11 @@
 #include "text/sjis_file.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QImage>
 #include <QMap>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -271,6 +274,40 @@ TEST_F(PackOrderTest, AReplacedSourcePhotoIsWhatTheOrderSends)
         EXPECT_EQ(sent.readAll(), replacement);
         EXPECT_TRUE(Lines(order->entryFile)
                         .contains(order->name + QStringLiteral("/$IMG_PRN/photo.jpg=5000")));
+    }
+}
+
+TEST_F(PackOrderTest, EveryFolderAndFileOfTheOrderIsTheOwnersAlone)
+{
+    // Every kind of file the packing writes, and the local copies of the photos it sends.
+    b.Add(QStringLiteral("one/a.jpg"), QStringLiteral("L"), 1, true)->Hosei.kind = 1;
+    b.Add(QStringLiteral("two/b.jpg"), QStringLiteral("2L"), 1);
+    b.input.cardCopies = 1;
+    b.input.indexSheets = MakeIndexSheets;
+    const std::optional<TPackedOrder> order = PackOrder(b.input, prompter);
+    ASSERT_TRUE(order);
+    QStringList paths { b.input.workDir };
+    QDirIterator it(b.input.workDir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+        QDirIterator::Subdirectories);
+    while (it.hasNext())
+        paths << it.next();
+    QStringList names;
+    for (const QString &path : paths)
+        names << QFileInfo(path).fileName();
+    for (const QString &name : { QStringLiteral("_CARD_.JPG"), QStringLiteral("INDEX01.JPG"),
+             QStringLiteral("AUTPRINT.MRK"), QStringLiteral("Hosei"),
+             QFileInfo(order->countFile).fileName(), QFileInfo(order->messageFile).fileName(),
+             QStringLiteral("SendList.etr") })
+        EXPECT_TRUE(names.contains(name)) << name.toStdString();
+    for (const TSendItem &item : order->sendList.Items())
+        paths << item.local;
+
+    for (const QString &path : paths) {
+        const std::filesystem::path native(QFile::encodeName(path).toStdString());
+        const int mode = int(std::filesystem::status(native).permissions());
+        EXPECT_EQ(QString::number(mode, 8),
+            std::filesystem::is_directory(native) ? QStringLiteral("700") : QStringLiteral("600"))
+            << path.toStdString();
     }
 }
 

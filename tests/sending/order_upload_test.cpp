@@ -385,6 +385,62 @@ TEST_F(TOrderUploadTest, FtpFailuresOfferTheModeChange)
     EXPECT_TRUE(QFileInfo::exists(order.localFolder));
 }
 
+TEST_F(TOrderUploadTest, HttpNeverCarriesAnOrderInClearTextWhereFtpUsesTls)
+{
+    // The TLS image server refuses the login; the order would go to the upload script.
+    upload.host.host
+        = QStringLiteral("ftps://127.0.0.1:%1").arg(shop->Port(QStringLiteral("ftps")));
+    upload.host.password = QStringLiteral("wrong");
+    upload.transport = shop->Config().Transport();
+    upload.httpPossible = true;
+    upload.retries = 0;
+    const QString https
+        = QStringLiteral("https://127.0.0.1:%1").arg(shop->Port(QStringLiteral("service_tls")));
+    const auto uploadPosts = [&] {
+        return ReadWholeFile(
+            QDir(shop->State(QStringLiteral("Root"))).filePath(QStringLiteral("demo-shop.log")),
+            1 << 30)
+            .value_or(QByteArray())
+            .count("POST /tamsel_php/korv_upload.php");
+    };
+    const struct {
+        int mode;
+        QString base;
+        TSendResult result;
+    } cases[] = {
+        { tmAuto, shop->ServiceUrl(), TSendResult::srFailed },
+        { tmHttp, shop->ServiceUrl(), TSendResult::srFailed },
+        // No mode change is offered, only the retry with the other connection method.
+        { tmFtp, shop->ServiceUrl(), TSendResult::srGivenUp },
+        { tmAuto, https, TSendResult::srSent },
+    };
+    int serial = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2").arg(c.mode).arg(c.base).toStdString());
+        TOrderBuilder fresh;
+        fresh.input.now = b.input.now.addSecs(++serial);
+        TPackedOrder order = Packed(fresh);
+        const int unsent = int(order.sendList.Items().size());
+        upload.transferMode = c.mode;
+        upload.uploadUrl = c.base + QStringLiteral("/tamsel_php/korv_upload.php");
+        const qsizetype shown = prompter.Shown().size();
+        const qsizetype posts = uploadPosts();
+        if (c.result == TSendResult::srGivenUp)
+            prompter.Answer(TModalResult::mrAbort);
+        if (c.result != TSendResult::srSent)
+            prompter.Answer(TModalResult::mrOk);
+        EXPECT_EQ(upload.Send(order), c.result);
+        const QString first = c.result == TSendResult::srFailed ? ClearHttpRefusedMessage()
+            : c.result == TSendResult::srGivenUp                ? GiveUpQuestion(1, unsent, true)
+                                                                : QString();
+        EXPECT_EQ(prompter.Texts().value(shown), first);
+        EXPECT_EQ(uploadPosts() > posts, c.result == TSendResult::srSent);
+        if (c.result == TSendResult::srSent)
+            EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
+    }
+    EXPECT_EQ(prompter.Unexpected(), 0);
+}
+
 // A second order sent to the hosted server whose finishing script is missing: given up after
 // the customer's Abort, never reported sent.
 void TOrderUploadTest::ExpectGivenUpWithoutTheFinishingScript()
