@@ -435,8 +435,9 @@ TEST_F(TOrderUploadTest, HttpNeverCarriesAnOrderInClearTextWhereFtpUsesTls)
                                                                 : QString();
         EXPECT_EQ(prompter.Texts().value(shown), first);
         EXPECT_EQ(uploadPosts() > posts, c.result == TSendResult::srSent);
-        if (c.result == TSendResult::srSent)
+        if (c.result == TSendResult::srSent) {
             EXPECT_EQ(Verdict(order.name), QStringLiteral("ACCEPTED"));
+        }
     }
     EXPECT_EQ(prompter.Unexpected(), 0);
 }
