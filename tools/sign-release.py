@@ -10,7 +10,14 @@
       writes PROGRAM.manifest (name, version, build stamp, size, SHA-256) and its signature
       PROGRAM.manifest.sig; put all three in the update folder (servers.ini "UpdateURL=")
   sign-release.py shop-data --key PRIVATE.pem HostFmt.ini
-      writes the signature HostFmt.ini.sig; serve it beside the shop data
+      writes the signature HostFmt.ini.sig (read by clients before the shop envelope)
+  sign-release.py shop-envelope --key PRIVATE.pem --shop 1234 --serial 7 --expires 2027-12-31
+                  [--issued DATE] [--alias NAME ...] [--extra NAME=PATH ...] SHOPFOLDER
+      writes SHOPFOLDER/ShopEnvelope.ini and its signature ShopEnvelope.ini.sig: the shop id,
+      the serial (raise it with every change: clients refuse one below the last they saw), the
+      issue and expiry dates, the aliases that lead to the shop, and the SHA-256 of every file
+      under SHOPFOLDER (HostFmt.ini, the switch files, Plates/...) and of each --extra file
+      (the campus lists: --extra Campus/master.ini=/srv/campus/shop.1234/master.ini)
 
 The client is built with the public key of releases (CMake option KORVATEL_RELEASE_KEYS, a PEM
 file) and takes the one of shop data from servers.ini. A signature file holds the base64 text of
@@ -21,6 +28,7 @@ Needs Debian's python3-cryptography; run it with /usr/bin/python3.
 
 import argparse
 import base64
+import datetime
 import hashlib
 import os
 import re
@@ -93,6 +101,53 @@ def sign_file(key, path):
     write_file(path + ".sig", signature_text(key, data))
 
 
+ENVELOPE = "ShopEnvelope.ini"
+ENVELOPE_PATH = re.compile(r"^[A-Za-z0-9_.-]{1,64}(/[A-Za-z0-9_.-]{1,64}){0,3}$")
+
+
+def file_sha256(path):
+    digest = hashlib.sha256()
+    with open(path, "rb") as f:
+        for chunk in iter(lambda: f.read(1 << 20), b""):
+            digest.update(chunk)
+    return digest.hexdigest()
+
+
+def envelope_text(shop, serial, issued, expires, aliases, files):
+    """files: (name, sha256 hex) pairs, name relative to the shop's folder."""
+    lines = ["Shop=" + shop, "Serial=%d" % serial, "Issued=" + issued, "Expires=" + expires]
+    lines += ["Alias=" + alias for alias in aliases]
+    lines += ["File=%s %s" % (digest, name) for name, digest in sorted(files)]
+    return ("\r\n".join(lines) + "\r\n").encode("utf-8")
+
+
+def sign_shop_envelope(key, folder, shop, serial, expires, issued=None, aliases=(), extra=()):
+    """Writes folder/ShopEnvelope.ini and its signature over every file below folder and the
+    extra (name, path) pairs; returns the envelope's path."""
+    if not re.match(r"^[0-9]{1,16}$", shop):
+        raise SystemExit("shop id %r: one to sixteen figures" % shop)
+    issued = issued or datetime.date.today().isoformat()
+    files = []
+    for base, dirs, names in os.walk(folder):
+        dirs.sort()
+        for name in names:
+            path = os.path.join(base, name)
+            rel = os.path.relpath(path, folder).replace(os.sep, "/")
+            if rel in (ENVELOPE, ENVELOPE + ".sig") or rel.endswith(".sig") \
+                    or rel.endswith(".part") or not ENVELOPE_PATH.match(rel):
+                continue
+            files.append((rel, file_sha256(path)))
+    for name, path in extra:
+        if not ENVELOPE_PATH.match(name) or ".." in name.split("/"):
+            raise SystemExit("envelope name %r: letters, figures, '.', '_', '-' and '/'" % name)
+        files.append((name, file_sha256(path)))
+    text = envelope_text(shop, serial, issued, expires, aliases, files)
+    envelope = os.path.join(folder, ENVELOPE)
+    write_file(envelope, text)
+    write_file(envelope + ".sig", signature_text(key, text))
+    return envelope
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     commands = parser.add_subparsers(dest="command", required=True)
@@ -110,6 +165,15 @@ def main():
     shop = commands.add_parser("shop-data", help="sign a shop data file")
     shop.add_argument("--key", required=True)
     shop.add_argument("file")
+    envelope = commands.add_parser("shop-envelope", help="sign a shop's envelope")
+    envelope.add_argument("--key", required=True)
+    envelope.add_argument("--shop", required=True)
+    envelope.add_argument("--serial", required=True, type=int)
+    envelope.add_argument("--expires", required=True)
+    envelope.add_argument("--issued")
+    envelope.add_argument("--alias", action="append", default=[])
+    envelope.add_argument("--extra", action="append", default=[])
+    envelope.add_argument("folder")
     args = parser.parse_args()
 
     if args.command == "keygen":
@@ -134,6 +198,10 @@ def main():
     elif args.command == "shop-data":
         sign_file(load_private(args.key), args.file)
         print(args.file + ".sig")
+    elif args.command == "shop-envelope":
+        extra = [tuple(item.split("=", 1)) for item in args.extra]
+        print(sign_shop_envelope(load_private(args.key), args.folder, args.shop, args.serial,
+                                 args.expires, args.issued, args.alias, extra))
     return 0
 
 

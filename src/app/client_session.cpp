@@ -137,6 +137,7 @@ TOrderValues TClientSession::OrderValues(const TClock &clock) const
     values.korvaDpof = workspace.KorvaDpof();
     values.sysData = workspace.SysData();
     values.campusFolder = workspace.CampusShop(ShopId());
+    values.downloadDir = workspace.Download();
     values.postCard = workspace.PostCard();
     values.folders = workspace.Folders();
     values.orderMemory = OrderMemoryPath();

@@ -5,12 +5,14 @@
 #include "customer/user_record.h"
 #include "net/server_config.h"
 #include "net/server_lookups.h"
+#include "net/shop_envelope.h"
 #include "net/win_inet.h"
 #include "pricing/money.h"
 #include "text/cp932.h"
 #include "text/half_width.h"
 #include "text/key_file.h"
 #include "text/numbers.h"
+#include "text/sjis_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -177,20 +179,22 @@ std::optional<TCardPrices> ParseCardPrices(const QStringList &lines)
     return prices;
 }
 
-std::optional<TCardPrices> FetchCardPrices(const TServerConfig &config, const QString &shopId)
+std::optional<TCardPrices> FetchCardPrices(
+    const TServerConfig &config, const QString &shopId, const QString &downloadDir)
 {
     if (!IsShopIdText(shopId))
         return std::nullopt;
+    const TShopTrust trust = TShopTrust::Load(config.shopDataKey, downloadDir, shopId);
     for (const TFormatServer *server : { &config.primary, &config.secondary }) {
         TWinHTTP http(config.Transport());
         if (server->baseUrl.isEmpty() || !http.Connect(server->baseUrl))
             continue;
         http.MaxSize = kCardPriceCap;
-        QStringList lines;
         const QString url = ShopPlatesUrl(*server, shopId) + QStringLiteral("CardPrice.ini");
-        if (!http.GetUrlStrings(lines, url))
+        const std::optional<QByteArray> bytes = http.GetUrlBytes(url);
+        if (!bytes || !trust.Accepts(QStringLiteral("Plates/CardPrice.ini"), *bytes))
             continue;
-        if (auto prices = ParseCardPrices(lines))
+        if (auto prices = ParseCardPrices(SjisLines(*bytes).value_or(QStringList())))
             return prices;
     }
     return std::nullopt;

@@ -70,8 +70,10 @@ inline constexpr qint64 kCardPriceCap = 64 * 1024;
 // not read are skipped; nullopt when no price set has a paper.
 std::optional<TCardPrices> ParseCardPrices(const QStringList &lines);
 // Fetches the price file from the shop's plate folder on the format servers, the primary
-// first; nullopt when neither answers with a readable file.
-std::optional<TCardPrices> FetchCardPrices(const TServerConfig &config, const QString &shopId);
+// first; nullopt when neither answers with a readable file. With a shop data key the file must
+// be the one the envelope kept in downloadDir lists ("Plates/CardPrice.ini").
+std::optional<TCardPrices> FetchCardPrices(
+    const TServerConfig &config, const QString &shopId, const QString &downloadDir);
 
 // The choices of the card order window ("OrderEX.ini").
 struct TCardChoices {

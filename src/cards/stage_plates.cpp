@@ -2,6 +2,7 @@
 
 #include "net/server_config.h"
 #include "net/server_lookups.h"
+#include "net/shop_envelope.h"
 #include "net/win_inet.h"
 #include "text/sjis_file.h"
 
@@ -19,24 +20,29 @@ namespace
 
 const char *const kListName = "CardPlates.ini";
 
-// Fetches the list and its plates from one server; false when the list did not come.
+// Fetches the list and its plates from one server; false when the list did not come (or was
+// not the one the shop's envelope lists). A plate the envelope does not list as it came is
+// removed, so that it is never offered.
 bool FetchFrom(const TTransportSettings &transport, const TFormatServer &server,
-    const QString &folder, const QString &shopId)
+    const QString &folder, const QString &shopId, const TShopTrust &trust)
 {
     TWinHTTP http(transport);
     if (server.baseUrl.isEmpty() || !http.Connect(server.baseUrl))
         return false;
     const QString base = ShopPlatesUrl(server, shopId);
-    QStringList lines;
     http.MaxSize = kCardPlateListCap;
-    if (!http.GetUrlStrings(lines, base + QString::fromLatin1(kListName)))
+    const std::optional<QByteArray> list = http.GetUrlBytes(base + QString::fromLatin1(kListName));
+    if (!list || !trust.Accepts(QStringLiteral("Plates/") + QString::fromLatin1(kListName), *list))
         return false;
-    const QList<TCardPlateEntry> entries = ParseCardPlateList(lines);
+    const QList<TCardPlateEntry> entries
+        = ParseCardPlateList(SjisLines(*list).value_or(QStringList()));
     http.MaxSize = kCardPlateCap;
     for (const TCardPlateEntry &entry : entries) {
         // GetUrlFile writes the file only once the whole answer arrived.
         const QString local = QDir(folder).filePath(entry.file);
-        if (!http.GetUrlFile(local, base + entry.file))
+        if (!http.GetUrlFile(local, base + entry.file)
+            || !trust.Accepts(QStringLiteral("Plates/") + entry.file,
+                ReadWholeFile(local, kCardPlateCap).value_or(QByteArray())))
             QFile::remove(local);
     }
     QStringList kept;
@@ -91,8 +97,9 @@ QList<TCardPlateEntry> FetchCardPlates(
 {
     const QString folder = CardPlateFolder(downloadDir);
     if (IsShopIdText(shopId) && QDir().mkpath(folder)) {
-        if (!FetchFrom(config.Transport(), config.primary, folder, shopId))
-            FetchFrom(config.Transport(), config.secondary, folder, shopId);
+        const TShopTrust trust = TShopTrust::Load(config.shopDataKey, downloadDir, shopId);
+        if (!FetchFrom(config.Transport(), config.primary, folder, shopId, trust))
+            FetchFrom(config.Transport(), config.secondary, folder, shopId, trust);
     }
     return LocalCardPlates(folder);
 }

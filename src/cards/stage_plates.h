@@ -37,8 +37,9 @@ QString CardPlateFolder(const QString &downloadDir);
 // Fetches the plate list and its plates from the format servers' folder of the shop
 // ("<folder>/<shopId>/Plates/"), the primary server first. Each file is capped and written only
 // once it arrived whole, replacing the copy here. Nothing is fetched for a shop id that is not
-// all figures. Returns the plates that are in the plate folder afterwards; the list file is kept
-// there for offline starts.
+// all figures. With a shop data key, the list and each plate must be the ones the envelope kept
+// in downloadDir lists ("Plates/<file>"); others are not taken. Returns the plates that are in
+// the plate folder afterwards; the list file is kept there for offline starts.
 QList<TCardPlateEntry> FetchCardPlates(
     const TServerConfig &config, const QString &downloadDir, const QString &shopId);
 

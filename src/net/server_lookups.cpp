@@ -1,5 +1,6 @@
 #include "net/server_lookups.h"
 
+#include "net/shop_envelope.h"
 #include "net/signature.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
@@ -32,52 +33,94 @@ QString JoinUrl(QString base, const QString &path)
     return path.startsWith(u'/') ? base + path : base + u'/' + path;
 }
 
-// With a shop data key in the configuration, the container must come with its detached
-// signature ("HostFmt.ini.sig") made by that key; otherwise it is deleted, so that the next
-// server is asked and, failing that, the start is offline. The log says which server's
-// container was unsigned ("UnsignedNG:") or did not verify ("SignNG:").
-void CheckContainerSignature(TWinHTTP &http, const QString &url, const QString &local,
-    const QString &key, int number, QStringList &log)
+// What one fetch of shop data is after: the shop, the alias it was looked up by, where its
+// files go, and (with a shop data key) what its envelope must say.
+struct TFetchTarget {
+    QString downloadDir;
+    QString shopId;
+    QString alias;
+    QString key;
+};
+
+// With a shop data key the server's signed envelope is read first: a server whose envelope is
+// missing or refused gives nothing (the log says why), so that the next server is asked and,
+// failing that, the start is offline.
+std::optional<TShopEnvelope> FetchEnvelope(TWinHTTP &http, const QString &url,
+    const TFetchTarget &target, int number, QStringList &log, QByteArray &text,
+    QByteArray &signature)
 {
-    if (key.isEmpty() || !QFile::exists(local))
-        return;
-    const QString file = QString::fromLatin1(kShopDataFileName);
-    const std::optional<QByteArray> signature = http.GetUrlBytes(url + QStringLiteral(".sig"));
-    const std::optional<QByteArray> container = ReadWholeFile(local);
-    if (!signature)
-        log << QStringLiteral("UnsignedNG:Server%1.").arg(number) + file;
-    else if (!container || !VerifyDetachedSignature(*container, *signature, { key }))
-        log << QStringLiteral("SignNG:Server%1.").arg(number) + file;
-    else
-        return;
+    http.MaxSize = kMaxShopEnvelopeSize;
+    const std::optional<QByteArray> served = http.GetUrlBytes(url);
+    http.MaxSize = kMaxSignatureFileSize;
+    const std::optional<QByteArray> signed_
+        = served ? http.GetUrlBytes(url + QStringLiteral(".sig")) : std::nullopt;
+    TEnvelopeExpectation expected;
+    expected.key = target.key;
+    expected.shopId = target.shopId;
+    expected.alias = target.alias;
+    expected.lastSerial = LastShopSerial(target.downloadDir, target.shopId);
+    expected.today = QDate::currentDate();
+    const TEnvelopeCheck check = CheckShopEnvelope(served, signed_, expected);
+    if (!check.envelope) {
+        log << check.LogLine(number);
+        return std::nullopt;
+    }
+    text = *served;
+    signature = *signed_;
+    return check.envelope;
+}
+
+// A downloaded file of the shop that its envelope does not list as it came is removed
+// ("SignNG:Server1.Mall.on"): an unsigned switch is off, an unsigned container is no container.
+bool KeepIfCovered(const std::optional<TShopEnvelope> &envelope, const QString &local,
+    const QString &file, int number, QStringList &log)
+{
+    if (!envelope)
+        return true;
+    const std::optional<QByteArray> bytes = ReadWholeFile(local, kShopDataCap);
+    if (bytes && envelope->Covers(file, *bytes))
+        return true;
+    log << QStringLiteral("SignNG:Server%1.").arg(number) + file;
     QFile::remove(local);
+    return false;
 }
 
 // Fetches every file of the shop folder of one format server into the download folder.
 void FetchFromServer(const TTransportSettings &transport, const TFormatServer &server,
-    const QString &downloadDir, const QString &id, int number, const QString &name,
-    const QString &key, QStringList &log)
+    const TFetchTarget &target, int number, const QString &name, QStringList &log)
 {
     TWinHTTP http(transport);
     if (!http.Connect(server.baseUrl)) {
         log << QStringLiteral("ConnectNG:") + name;
         return;
     }
-    const QString base = JoinUrl(server.baseUrl, server.folder) + u'/';
+    const QString base
+        = JoinUrl(server.baseUrl, server.folder) + u'/' + UrlPart(target.shopId) + u'/';
+    QByteArray envelopeText, envelopeSignature;
+    std::optional<TShopEnvelope> envelope;
+    if (!target.key.isEmpty()) {
+        envelope = FetchEnvelope(http, base + QString::fromLatin1(kShopEnvelopeFileName), target,
+            number, log, envelopeText, envelopeSignature);
+        if (!envelope)
+            return;
+    }
     QStringList files { QString::fromLatin1(kShopDataFileName) };
     files += ShopSwitchFiles();
     for (const QString &file : files) {
-        const QString local = QDir(downloadDir).filePath(file);
+        const QString local = QDir(target.downloadDir).filePath(file);
+        const bool container = file == files.first();
         // A switch file says "on" by arriving: it has no business being more than a few bytes.
-        http.MaxSize = file == files.first() ? kShopDataCap : kSwitchFileCap;
-        const QString url = base + UrlPart(id) + u'/' + file;
-        if (!http.GetUrlFile(local, url)) {
+        http.MaxSize = container ? kShopDataCap : kSwitchFileCap;
+        if (!http.GetUrlFile(local, base + file)) {
             log << QStringLiteral("LoadNG:Server%1.").arg(number) + file;
             QFile::remove(local);
-        } else if (file == QLatin1String(kShopDataFileName)) {
-            CheckContainerSignature(http, url, local, key, number, log);
+        } else if (!KeepIfCovered(envelope, local, file, number, log) && container) {
+            return; // the switches of a server whose container was refused are not taken
         }
     }
+    if (envelope && QFile::exists(QDir(target.downloadDir).filePath(files.first())))
+        KeepShopEnvelope(
+            target.downloadDir, target.shopId, envelope->serial, envelopeText, envelopeSignature);
 }
 
 } // namespace
@@ -100,24 +143,28 @@ TShopFetch FetchShopData(const TServerConfig &config, const QString &downloadDir
     QFile::remove(container);
     for (const QString &file : ShopSwitchFiles())
         QFile::remove(dir.filePath(file));
+    ForgetShopEnvelope(downloadDir);
 
+    TFetchTarget target { downloadDir, shopId, {}, config.shopDataKey };
     static const QRegularExpression figures(QStringLiteral("^[0-9]+$"));
     if (!figures.match(shopId).hasMatch()) {
+        target.alias = shopId;
         if (const std::optional<QString> resolved = ResolveShopId(config, shopId))
             fetch.shopId = *resolved;
         else
             fetch.log << QStringLiteral("NumericID:Failed(") + shopId + u')';
     }
+    target.shopId = fetch.shopId;
 
     if (progress)
         progress(QStringLiteral("Primary Server"));
-    FetchFromServer(config.Transport(), config.primary, downloadDir, fetch.shopId, 1,
-        QStringLiteral("Primary"), config.shopDataKey, fetch.log);
+    FetchFromServer(
+        config.Transport(), config.primary, target, 1, QStringLiteral("Primary"), fetch.log);
     if (!QFile::exists(container)) {
         if (progress)
             progress(QStringLiteral("Secondary Server"));
-        FetchFromServer(config.Transport(), config.secondary, downloadDir, fetch.shopId, 2,
-            QStringLiteral("Secondary"), config.shopDataKey, fetch.log);
+        FetchFromServer(config.Transport(), config.secondary, target, 2,
+            QStringLiteral("Secondary"), fetch.log);
     }
 
     const std::optional<TShopData> data
@@ -326,17 +373,26 @@ int FetchVersionList(
     return state;
 }
 
-std::optional<QStringList> HostedTextFile(
+namespace
+{
+
+std::optional<QByteArray> HostedTextBytes(
     const TTransportSettings &transport, const QString &base, const QString &path)
 {
     TWinHTTP http(transport);
     if (!http.Connect(base))
         return std::nullopt;
-    QStringList lines;
-    if (!http.GetUrlStrings(lines,
-            JoinUrl(base, QStringLiteral("/tamsel_php/get_textfile.php?file=") + UrlPart(path))))
-        return std::nullopt;
-    return lines;
+    return http.GetUrlBytes(
+        JoinUrl(base, QStringLiteral("/tamsel_php/get_textfile.php?file=") + UrlPart(path)));
+}
+
+} // namespace
+
+std::optional<QStringList> HostedTextFile(
+    const TTransportSettings &transport, const QString &base, const QString &path)
+{
+    const std::optional<QByteArray> bytes = HostedTextBytes(transport, base, path);
+    return bytes ? SjisLines(*bytes) : std::nullopt;
 }
 
 bool HostedFileExists(const TTransportSettings &transport, const QString &base, const QString &path)
@@ -365,16 +421,24 @@ bool HostedScriptsAlive(const TTransportSettings &transport, const QString &base
         && !lines.isEmpty() && lines.first().trimmed() == QLatin1String("OK");
 }
 
-TCampusLookup CampusLookup(const TServerConfig &config, const QString &shop)
+TCampusLookup CampusLookup(
+    const TServerConfig &config, const QString &shop, const TShopTrust &trust)
 {
     TCampusLookup result;
     const QString base = config.campusUrl;
     const TTransportSettings transport = config.Transport();
     if (!HostedScriptsAlive(transport, base))
         return result;
+    // A list the shop's envelope does not vouch for reads as if it were not there.
+    const auto vouched = [&](const QString &path, const char *name) -> std::optional<QStringList> {
+        const std::optional<QByteArray> bytes = HostedTextBytes(transport, base, path);
+        if (!bytes || !trust.Accepts(QStringLiteral("Campus/") + QLatin1String(name), *bytes))
+            return std::nullopt;
+        return SjisLines(*bytes);
+    };
     const QString root = config.campusRoot;
     const std::optional<QStringList> cost
-        = HostedTextFile(transport, base, root + QStringLiteral("/korvatel/cost.ini"));
+        = vouched(root + QStringLiteral("/korvatel/cost.ini"), "cost.ini");
     if (!cost || cost->join(QString()).trimmed().isEmpty()
         || cost->value(0).trimmed() == QLatin1String("NONE"))
         return result;
@@ -384,16 +448,15 @@ TCampusLookup CampusLookup(const TServerConfig &config, const QString &shop)
     result.busy = HostedFileExists(transport, base, folder + QStringLiteral("/busy"));
     result.campusOk = HostedFileExists(transport, base, folder + QStringLiteral("/campus_ok"));
     const auto priceList = [&](const char *name) {
-        const std::optional<QStringList> lines
-            = HostedTextFile(transport, base, folder + QString::fromLatin1(name));
+        const std::optional<QStringList> lines = vouched(folder + u'/' + QLatin1String(name), name);
         if (lines && lines->contains(QStringLiteral("<CHARGE>")))
             return *lines;
         return QStringList();
     };
-    result.masterPrices = priceList("/master.ini");
-    result.customPrices = priceList("/custom.ini");
+    result.masterPrices = priceList("master.ini");
+    result.customPrices = priceList("custom.ini");
     const std::optional<QStringList> pays
-        = HostedTextFile(transport, base, folder + QStringLiteral("/pays.ini"));
+        = vouched(folder + QStringLiteral("/pays.ini"), "pays.ini");
     if (pays && TKeyFile(*pays).HasName(QStringLiteral("UseBank")))
         result.payments = *pays;
     result.ok = true;

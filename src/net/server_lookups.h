@@ -13,6 +13,7 @@ namespace korvatel
 
 class TClock;
 class TPrompter;
+class TShopTrust;
 
 // The shop's feature switches: files in the shop's folder on the format server. A switch is
 // on when its file was downloaded.
@@ -35,7 +36,10 @@ struct TShopFetch {
 // downloadDir, from the primary format server and, when that gave no container, from the
 // secondary. A shop id that is not all figures is first resolved as an alias. progress
 // receives "Primary Server" and "Secondary Server". When the configuration names a shop data
-// key, a container without a valid signature by that key is refused (deleted, logged).
+// key, a server is taken only with the shop's envelope (net/shop_envelope.h) signed by that key,
+// naming the shop (and the alias), with a serial not below the last accepted and not expired;
+// then the container and each switch file must be the ones it lists, else they are refused
+// (deleted, logged). The accepted envelope is kept in downloadDir for the later fetches.
 TShopFetch FetchShopData(const TServerConfig &config, const QString &downloadDir,
     const QString &shopId, const std::function<void(const QString &)> &progress = {});
 
@@ -93,6 +97,9 @@ struct TCampusLookup {
     QStringList payments; // pays.ini with a UseBank line
     bool editing = false, busy = false, campusOk = false;
 };
-TCampusLookup CampusLookup(const TServerConfig &config, const QString &shop);
+// With a shop data key, pass the shop's trust (net/shop_envelope.h): each list must be the one
+// its envelope names "Campus/<file>" ("cost.ini", "master.ini", "custom.ini", "pays.ini").
+TCampusLookup CampusLookup(
+    const TServerConfig &config, const QString &shop, const TShopTrust &trust);
 
 } // namespace korvatel

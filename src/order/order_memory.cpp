@@ -91,6 +91,21 @@ QString KeitaiTrimingText(const double (&trim)[4])
     return shown ? values.join(u':') : QString();
 }
 
+// Moves a basket file that could not be read to "<file>.unread" (".unread2", … when an earlier
+// one is there: that may be the only copy of an older basket). True when it is out of the way.
+bool MoveAside(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    for (int n = 1; n <= 99; ++n) {
+        const QString aside
+            = path + QStringLiteral(".unread") + (n > 1 ? QString::number(n) : QString());
+        if (!QFileInfo::exists(aside))
+            return QFile::rename(path, aside);
+    }
+    return false;
+}
+
 } // namespace
 
 QStringList TThumbNails::MemoryLines(TOrderType fileType, const QDateTime &now) const
@@ -154,14 +169,15 @@ bool TThumbNails::SaveMemory(
     // Each file is written to a temporary file and renamed over the old one, so a crash while
     // saving leaves the previous basket whole.
     // A file the last load could not read is moved aside first, so the save never overwrites
-    // or deletes a basket this run has not seen.
-    for (const QString &path : std::exchange(FUnreadFiles, {})) {
-        const QString aside = path + QStringLiteral(".unread");
-        QFile::remove(aside);
-        QFile::rename(path, aside);
-    }
-    const bool main = SaveOne(*this, mainFile, otDpe, now);
-    const bool campus = SaveOne(*this, campusFile, otPhoto, now);
+    // or deletes a basket this run has not seen; one that cannot be moved is not saved over.
+    QStringList stillThere;
+    for (const QString &path : std::exchange(FUnreadFiles, {}))
+        if (!MoveAside(path))
+            stillThere << path;
+    FUnreadFiles = stillThere;
+    const bool main = !stillThere.contains(mainFile) && SaveOne(*this, mainFile, otDpe, now);
+    const bool campus
+        = !stillThere.contains(campusFile) && SaveOne(*this, campusFile, otPhoto, now);
     return main && campus;
 }
 

@@ -84,7 +84,7 @@ std::optional<TCardPrices> TCardOrderStart::Prices()
 {
     std::optional<TCardPrices> prices;
     Request(QStringLiteral("価格情報を取得しています…"),
-        [&] { prices = FetchCardPrices(values.servers, values.shopId); });
+        [&] { prices = FetchCardPrices(values.servers, values.shopId, values.downloadDir); });
     if (!prices)
         FPrompter.Error(CardPricesMissingMessage());
     return prices;

@@ -29,6 +29,8 @@ struct TOrderValues {
     QString sysData;
     QString campusFolder;
     QString postCard;
+    // The shop data's download folder (the envelope kept there vouches for card prices).
+    QString downloadDir;
     TUserFolders folders;
     // The basket's files: OrderMemory and CampusOrder; an empty one is not written.
     QString orderMemory;

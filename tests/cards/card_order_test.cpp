@@ -3,6 +3,7 @@
 #include "cards/card_order_store.h"
 #include "cards/dpo_file.h"
 #include "cards/pre_order.h"
+#include "net/server_lookups.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sending/card_order_send.h"
@@ -17,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -536,18 +538,20 @@ TEST_F(TCardOrderSendTest, FailedUploadStaysUnsentAndIsSentAgainThenChanged)
 // The shop's price file comes over HTTP from the format server.
 TEST_F(TCardOrderSendTest, PricesComeFromTheShop)
 {
+    QTemporaryDir download;
+    ASSERT_TRUE(FetchShopData(shop->Config(), download.path(), QStringLiteral("1234")).ok);
     const std::optional<TCardPrices> prices
-        = FetchCardPrices(shop->Config(), QStringLiteral("1234"));
+        = FetchCardPrices(shop->Config(), QStringLiteral("1234"), download.path());
     ASSERT_TRUE(prices);
     const TTemplateDesc desc = SplitTemplateDesc(prices->Description(QStringLiteral("xmas.ksp")));
     EXPECT_EQ(desc.title, QStringLiteral("クリスマスカード"));
     EXPECT_EQ(desc.priceSet, 1);
     EXPECT_EQ(prices->sets[0].papers.value(0).name, QStringLiteral("普通紙"));
     EXPECT_EQ(SplitTemplateDesc(prices->Description(QStringLiteral("newyear.ksp"))).priceSet, 2);
-    EXPECT_FALSE(FetchCardPrices(shop->Config(), QStringLiteral("0000")));
+    EXPECT_FALSE(FetchCardPrices(shop->Config(), QStringLiteral("0000"), download.path()));
     // An id that is not all figures never enters the address, even one the server would
     // resolve to the shop's folder.
-    EXPECT_FALSE(FetchCardPrices(shop->Config(), QStringLiteral("1234/../1234")));
+    EXPECT_FALSE(FetchCardPrices(shop->Config(), QStringLiteral("1234/../1234"), download.path()));
 }
 
 } // namespace korvatel

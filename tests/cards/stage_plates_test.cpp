@@ -1,6 +1,7 @@
 #include "cards/card_order.h"
 #include "cards/plate_file.h"
 #include "cards/stage_plates.h"
+#include "net/server_lookups.h"
 #include "support/demo_shop.h"
 #include "support/temp_home.h"
 #include "text/sjis_file.h"
@@ -36,11 +37,15 @@ TEST(TCardPlates, TheDemoShopsPlatesArriveAndTheirPricesTakeAPicturePerWindow)
     test::TDemoShop shop;
     ASSERT_TRUE(shop.Running()) << qPrintable(shop.StartError());
     test::TTempHome home;
+    // A keyed shop's plates and prices are taken only as its envelope lists them.
+    EXPECT_TRUE(FetchCardPlates(shop.Config(), home.Path(), QStringLiteral("1234")).isEmpty());
+    EXPECT_FALSE(FetchCardPrices(shop.Config(), QStringLiteral("1234"), home.Path()));
+    ASSERT_TRUE(FetchShopData(shop.Config(), home.Path(), QStringLiteral("1234")).ok);
     const QList<TCardPlateEntry> plates
         = FetchCardPlates(shop.Config(), home.Path(), QStringLiteral("1234"));
     ASSERT_EQ(plates.size(), 3);
     const std::optional<TCardPrices> prices
-        = FetchCardPrices(shop.Config(), QStringLiteral("1234"));
+        = FetchCardPrices(shop.Config(), QStringLiteral("1234"), home.Path());
     ASSERT_TRUE(prices);
     EXPECT_EQ(plates[0].title, QStringLiteral("クリスマスカード"));
     for (const TCardPlateEntry &plate : plates) {
@@ -57,9 +62,15 @@ TEST(TCardPlates, TheDemoShopsPlatesArriveAndTheirPricesTakeAPicturePerWindow)
             PlateWindows(read.plate))
             << qPrintable(plate.file);
     }
+    // A plate changed on the servers after the envelope was signed is not taken.
+    for (const char *server : { "PrimaryDir", "SecondaryDir" }) {
+        QFile plate(shop.State(QString::fromLatin1(server)) + "/KorvFmt/1234/Plates/xmas.ksp");
+        ASSERT_TRUE(plate.open(QIODevice::Append) && plate.write("x") == 1);
+    }
+    EXPECT_EQ(FetchCardPlates(shop.Config(), home.Path(), QStringLiteral("1234")).size(), 2);
     // Offline the kept list serves; a plate that went missing is left out.
     QFile::remove(QDir(CardPlateFolder(home.Path())).filePath(QStringLiteral("frame.ksp")));
-    EXPECT_EQ(LocalCardPlates(CardPlateFolder(home.Path())).size(), 2);
+    EXPECT_EQ(LocalCardPlates(CardPlateFolder(home.Path())).size(), 1);
 }
 
 } // namespace korvatel

@@ -1,4 +1,5 @@
 #include "net/server_lookups.h"
+#include "net/shop_envelope.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "pricing/price_tables.h"
@@ -156,45 +157,93 @@ TEST(FetchShopData, SecondaryServesWhenThePrimaryIsDown)
         QStringLiteral("ConnectNG:Primary\r\nConnectNG:Secondary\r\nNoneStatus:HostFmt.ini"));
 }
 
-TEST(FetchShopData, SignedShopDataIsRequiredWhenAKeyIsConfigured)
+// The shop's signed envelope decides what is taken: as signed, the shop's files arrive and the
+// envelope is kept; each attack on it is refused with the log saying why.
+TEST(FetchShopData, TheSignedEnvelopeDecidesWhatIsTaken)
 {
     TDemoShop shop;
     ASSERT_TRUE(shop.Running()) << shop.StartError().toStdString();
     QTemporaryDir home;
-    const QString download = home.filePath(QStringLiteral("dl"));
     const TServerConfig config = shop.Config();
     ASSERT_FALSE(config.shopDataKey.isEmpty());
-    const auto container = [&](const char *server) {
-        return QDir(shop.State(QString::fromLatin1(server)))
-            .filePath(QStringLiteral("KorvFmt/1234/HostFmt.ini"));
+    int downloads = 0;
+    const auto fetch = [&](const QString &id) {
+        return FetchShopData(config, home.filePath(QString::number(++downloads)), id);
     };
-    const auto append = [](const QString &file, const QByteArray &bytes) {
-        QFile f(file);
-        return f.open(QIODevice::Append) && f.write(bytes) == bytes.size();
+    const auto onBoth = [&](const std::function<bool(const QString &)> &change) {
+        for (const char *server : { "PrimaryDir", "SecondaryDir" })
+            ASSERT_TRUE(
+                change(shop.State(QString::fromLatin1(server)) + QStringLiteral("/KorvFmt/")));
     };
 
-    // A tampered container on the primary: the secondary's signed one is taken instead.
-    ASSERT_TRUE(append(container("PrimaryDir"), "FtpHost=evil.example\r\n"));
-    const TShopFetch fallback = FetchShopData(config, download, QStringLiteral("1234"));
-    ASSERT_TRUE(fallback.ok) << fallback.LogText().toStdString();
-    EXPECT_EQ(fallback.serverBuild, QStringLiteral("2026.12.01.02"));
-    EXPECT_EQ(fallback.log.filter(QStringLiteral("HostFmt")),
-        QStringList { QStringLiteral("SignNG:Server1.HostFmt.ini") });
+    const TShopFetch signed_ = fetch(shop.State(QStringLiteral("ShopAlias")));
+    ASSERT_TRUE(signed_.ok) << signed_.LogText().toStdString();
+    EXPECT_TRUE(signed_.Switch(QStringLiteral("Card.on")));
+    const QString kept = home.filePath(QStringLiteral("1"));
+    EXPECT_EQ(LastShopSerial(kept, QStringLiteral("1234")), 5);
+    EXPECT_TRUE(TShopTrust::Load(config.shopDataKey, kept, QStringLiteral("1234"))
+                    .Accepts(QStringLiteral("HostFmt.ini"),
+                        ReadWholeFile(kept + QStringLiteral("/HostFmt.ini")).value_or("")));
 
-    // Tampered on one, unsigned on the other: nothing is taken and the log says why.
-    QFile::remove(container("SecondaryDir") + QStringLiteral(".sig"));
-    const TShopFetch refused = FetchShopData(config, download, QStringLiteral("1234"));
-    EXPECT_FALSE(refused.ok);
-    EXPECT_EQ(refused.log.filter(QStringLiteral("HostFmt")),
+    // An unsigned switch is off; a tampered container on the primary sends the fetch on.
+    onBoth([](const QString &dir) { return WriteSjisText(dir + "1234/Mall.on", "ON\r\n"); });
+    QFile container(shop.State(QStringLiteral("PrimaryDir")) + "/KorvFmt/1234/HostFmt.ini");
+    ASSERT_TRUE(container.open(QIODevice::Append) && container.write("FtpHost=evil.example\r\n"));
+    container.close();
+    const TShopFetch tampered = fetch(QStringLiteral("1234"));
+    ASSERT_TRUE(tampered.ok);
+    EXPECT_FALSE(tampered.Switch(QStringLiteral("Mall.on")));
+    EXPECT_EQ(tampered.serverBuild, QStringLiteral("2026.12.01.02"));
+    EXPECT_EQ(tampered.log.filter(QStringLiteral("SignNG")),
         (QStringList { QStringLiteral("SignNG:Server1.HostFmt.ini"),
-            QStringLiteral("UnsignedNG:Server2.HostFmt.ini"),
-            QStringLiteral("NoneStatus:HostFmt.ini") }));
-    EXPECT_FALSE(QFile::exists(QDir(download).filePath(QStringLiteral("HostFmt.ini"))));
+            QStringLiteral("SignNG:Server2.Mall.on") }));
 
-    // Without a key in the configuration shop data is taken as it comes.
-    TServerConfig unsigned_ = config;
-    unsigned_.shopDataKey.clear();
-    EXPECT_TRUE(FetchShopData(unsigned_, download, QStringLiteral("1234")).ok);
+    // Shop 1234's envelope served as 9999, an older serial than the one seen, an expired one.
+    onBoth([](const QString &dir) {
+        return QDir().mkpath(dir + "9999")
+            && QFile::copy(dir + "1234/ShopEnvelope.ini", dir + "9999/ShopEnvelope.ini")
+            && QFile::copy(dir + "1234/ShopEnvelope.ini.sig", dir + "9999/ShopEnvelope.ini.sig")
+            && QFile::copy(dir + "1234/HostFmt.ini", dir + "9999/HostFmt.ini");
+    });
+    EXPECT_EQ(fetch(QStringLiteral("9999")).log.value(0),
+        QStringLiteral("ShopIdNG:Server1.ShopEnvelope.ini(1234)"));
+    const QString seen = home.filePath(QString::number(downloads + 1));
+    ASSERT_TRUE(QDir().mkpath(seen));
+    ASSERT_TRUE(WriteSjisText(seen + "/ShopSerial.ini", QStringLiteral("1234=6\r\n")));
+    EXPECT_EQ(fetch(QStringLiteral("1234")).log.value(0),
+        QStringLiteral("SerialNG:Server1.ShopEnvelope.ini(5)"));
+    ASSERT_TRUE(shop.Control(QStringLiteral("envelope_expires=2020-01-01")));
+    const TShopFetch expired = fetch(QStringLiteral("1234"));
+    EXPECT_FALSE(expired.ok);
+    EXPECT_EQ(
+        expired.log.value(0), QStringLiteral("ExpiredNG:Server1.ShopEnvelope.ini(2020-01-01)"));
+
+    // A keyed shop that serves no envelope yet starts offline; without a key all is taken.
+    onBoth([](const QString &dir) { return QFile::remove(dir + "1234/ShopEnvelope.ini"); });
+    EXPECT_EQ(fetch(QStringLiteral("1234")).LogText(),
+        QStringLiteral("NoEnvelopeNG:Server1.ShopEnvelope.ini\r\n"
+                       "NoEnvelopeNG:Server2.ShopEnvelope.ini\r\nNoneStatus:HostFmt.ini"));
+    TServerConfig unkeyed = config;
+    unkeyed.shopDataKey.clear();
+    EXPECT_TRUE(FetchShopData(unkeyed, home.filePath(QStringLiteral("u")), "1234").ok);
+}
+
+TEST(ShopEnvelope, ReadsOnlyWhatFollowsItsRules)
+{
+    const QByteArray digest(64, 'a');
+    const QByteArray head = "Shop=1234\r\nSerial=7\r\nIssued=2026-12-01\r\nExpires=2027-12-01\r\n";
+    const std::optional<TShopEnvelope> good
+        = ParseShopEnvelope(head + "Alias=demo\nFile=" + digest + " Plates/a.ksp\nLater=1\n");
+    ASSERT_TRUE(good);
+    EXPECT_EQ(good->serial, 7);
+    EXPECT_EQ(good->aliases, QStringList { QStringLiteral("demo") });
+    EXPECT_EQ(good->files.value(QStringLiteral("Plates/a.ksp")).toHex(), digest);
+    for (const QByteArray &bad : { head + "Shop=1234\n", QByteArray("Shop=1234\nSerial=7\n"),
+             head + "File=" + digest + " ../a.ksp\n", head + "File=" + digest + " /a\n",
+             head + "File=abc a\n", head + "File=" + digest + " a\nFile=" + digest + " a\n",
+             QByteArray(head).replace("2027", "2025"), QByteArray(head).replace("1234", "12a4"),
+             QByteArray(head).replace("Serial=7", "Serial=99999999999999999") })
+        EXPECT_FALSE(ParseShopEnvelope(bad)) << bad.constData();
 }
 
 // The machine's clock is never touched: setClock only records what it was asked.
@@ -282,7 +331,15 @@ TEST_F(TServerLookupsTest, HostedScriptsAndCampusLookup)
     EXPECT_TRUE(HostedFileExists({}, base, QStringLiteral("/campus/shop.1234/campus_ok")));
     EXPECT_FALSE(HostedFileExists({}, base, QStringLiteral("/campus/../../primary")));
 
-    const TCampusLookup campus = CampusLookup(config, QStringLiteral("1234"));
+    // The lists are taken as the shop's envelope names them, and not without it.
+    ASSERT_TRUE(FetchShopData(config, Download(), QStringLiteral("1234")).ok);
+    const TShopTrust trust
+        = TShopTrust::Load(config.shopDataKey, Download(), QStringLiteral("1234"));
+    EXPECT_FALSE(CampusLookup(config, QStringLiteral("1234"),
+        TShopTrust::Load(
+            config.shopDataKey, download.filePath(QStringLiteral("none")), QStringLiteral("1234")))
+                     .ok);
+    const TCampusLookup campus = CampusLookup(config, QStringLiteral("1234"), trust);
     ASSERT_TRUE(campus.ok);
     EXPECT_EQ(campus.cost.first(), QStringLiteral("<CHARGE>"));
     EXPECT_TRUE(campus.campusOk);
@@ -294,7 +351,7 @@ TEST_F(TServerLookupsTest, HostedScriptsAndCampusLookup)
 
     TServerConfig elsewhere = config;
     elsewhere.campusRoot = QStringLiteral("/nothing");
-    EXPECT_FALSE(CampusLookup(elsewhere, QStringLiteral("1234")).ok);
+    EXPECT_FALSE(CampusLookup(elsewhere, QStringLiteral("1234"), trust).ok);
 }
 
 } // namespace

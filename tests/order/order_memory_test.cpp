@@ -195,12 +195,15 @@ TEST(TThumbNailsMemory, AFileThatGaveNothingIsSetAsideNotOverwritten)
     TMemoryFixture f;
     QDir().mkpath(QFileInfo(f.main).absolutePath());
     ASSERT_TRUE(WriteFileAtomic(f.main, QByteArray("\xff\xfe garbage\r\n")));
+    ASSERT_TRUE(WriteFileAtomic(f.main + ".unread", QByteArray("set aside before")));
     EXPECT_EQ(f.list.LoadMemory(f.main, f.campusFile), 0);
-    // The empty basket is saved at shutdown: the unread file must survive beside it.
+    // The empty basket is saved at shutdown: the unread file must survive beside it, and so must
+    // the one set aside by an earlier run.
     ASSERT_TRUE(f.Save());
     EXPECT_FALSE(QFileInfo::exists(f.main));
-    EXPECT_EQ(ReadWholeFile(f.main + ".unread").value_or(QByteArray()),
+    EXPECT_EQ(ReadWholeFile(f.main + ".unread2").value_or(QByteArray()),
         QByteArray("\xff\xfe garbage\r\n"));
+    EXPECT_EQ(ReadWholeFile(f.main + ".unread"), QByteArray("set aside before"));
     // Only once: the next basket is written as usual.
     f.list.AddPicture(1, f.File("a.jpg"), false, 1, "L");
     ASSERT_TRUE(f.Save());

@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """The local demo shop: every server the client talks to, on 127.0.0.1 ports of its choosing.
 
-  primary and secondary format servers   shop "1234" (HostFmt.ini, switch files, an alias)
+  primary and secondary format servers   shop "1234" (HostFmt.ini, switch files, an alias,
+                                         the signed envelope ShopEnvelope.ini over them,
+                                         the plates and the campus lists)
   service server                         GetTime.php, the version files, the hosted scripts
                                          (text file, find file, HTTP upload, finishing), the
                                          member authentication page, the campus files,
@@ -29,8 +31,8 @@
 
 The format servers and the service server also listen with TLS (a certificate for 127.0.0.1 made
 at start, in <root>/tls/cert.pem): servers.ini names the HTTPS format servers, the HTTPS update
-folder of the signed demo program, the certificate as the CA file and the demo key that the shop
-data (HostFmt.ini.sig) and the program's manifest are signed with. The demo key pair lies beside
+folder of the signed demo program, the certificate as the CA file and the demo key that the shop's
+envelope and the program's manifest are signed with. The demo key pair lies beside
 this script (demo-only-private-key.pem: for this demo only, never for a real shop).
 
 It writes the client's server configuration (servers.ini) and a state file with the ports and
@@ -54,6 +56,7 @@ Faults for tests, switched at run time through the service server
   answer_delay=MS    the service server waits MS milliseconds before each answer (the control
                      requests excepted): a slow server for the client's busy boxes
   keitai_refuse=1    the FTP server refuses (550) every file stored under the phone folder
+  envelope_expires=DATE  signs the shop's envelopes again, expiring on DATE (yyyy-mm-dd)
   reset=1            all faults off
 GET /_demo/flood?size=N[&length=0][&delay=MS] answers N bytes of line breaks (a flood for the
 client's answer caps and timeouts); length=0 sends no Content-Length.
@@ -106,6 +109,8 @@ from korv_scramble import unscramble  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DEMO_PRIVATE_KEY = os.path.join(HERE, "demo-only-private-key.pem")
+# The serial of the envelopes the demo shop signs (tests keep a higher one to see it refused).
+ENVELOPE_SERIAL = 5
 DEMO_PUBLIC_KEY = os.path.join(HERE, "demo-public-key.pem")
 
 
@@ -598,6 +603,7 @@ class DemoShop:
         self.card_paid = {}
         self.card_bundles = set()
         self.card_number = 1000
+        self.envelope_changed = False
         self.piece_lock = threading.Lock()
         self.joined = {}  # real path of a file joined from pieces -> (size, sha256 hex)
 
@@ -660,6 +666,25 @@ class DemoShop:
                 f.write(sjis("MasterID=%s\r\n" % shop_data.SHOP_ID))
         write_sjis(self.path("service", "Korvatel", "Versions.ini"),
                    "VersionsInformation=TRUE\r\n")
+        self.sign_envelopes()
+
+    def sign_envelopes(self, expires=None):
+        """Signs each format server's envelope over the shop's files and its campus lists; a
+        given expiry date (yyyy-mm-dd) makes an envelope for the expiry tests."""
+        campus = self.path("service", "campus-files", "campus")
+        extra = [("Campus/cost.ini", os.path.join(campus, "korvatel", "cost.ini"))]
+        for name in ("master.ini", "custom.ini", "pays.ini"):
+            path = os.path.join(campus, "shop." + shop_data.SHOP_ID, name)
+            if os.path.exists(path):
+                extra.append(("Campus/" + name, path))
+        ends = (datetime.date.fromisoformat(expires) if expires
+                else datetime.date.today() + datetime.timedelta(days=365))
+        issued = (ends - datetime.timedelta(days=365)).isoformat() if expires else None
+        expires = ends.isoformat()
+        for sub in ("primary", "secondary"):
+            self.signer.sign_shop_envelope(
+                self.signing_key, self.path(sub, "KorvFmt", shop_data.SHOP_ID), shop_data.SHOP_ID,
+                ENVELOPE_SERIAL, expires, issued, [shop_data.SHOP_ALIAS], extra)
 
     def sign_program(self):
         """Signs the demo program as the version the order host table offers."""
@@ -766,6 +791,9 @@ class DemoShop:
                         FAULTS[name] = int(value) if value else None
                     elif name in ("time", "versions"):
                         FAULTS[name] = value
+            if params.get("envelope_expires") or (params.get("reset") and self.envelope_changed):
+                self.envelope_changed = bool(params.get("envelope_expires"))
+                self.sign_envelopes(params.get("envelope_expires"))
             if "versions" in params:
                 write_sjis(self.path("service", "Korvatel", "Versions.ini"),
                            "VersionsInformation=%s\r\n" % params["versions"])

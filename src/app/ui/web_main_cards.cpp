@@ -46,9 +46,10 @@ void TWebMain::WireCardPage()
             kept->asked = true;
             const TServerConfig servers = FSession.Servers;
             const QString shop = FSession.ShopId();
+            const QString download = FSession.Workspace().Download();
             kept->prices
                 = RunBusyFor(this, QStringLiteral("価格情報を取得しています…"), [&](TJobControl &) {
-                      return FetchCardPrices(servers, shop);
+                      return FetchCardPrices(servers, shop, download);
                   }).value_or(std::nullopt);
         }
         const QString description = kept->prices ? kept->prices->Description(plate) : QString();
