@@ -66,10 +66,10 @@ TEST(OrderStartRules, CdKindAndCardOrderId)
     basket.campus.append({ QStringLiteral("album"), QStringLiteral("L"), 30, 1 });
     EXPECT_EQ(OrderCdKind(basket), cdtJustify);
 
-    const QString id = CardOrderIdOf(QStringLiteral("03-1234-5678"),
+    const QString id = CardOrderIdOf(QStringLiteral("0f1e2d3c4b5a6978"),
         QStringLiteral("20261208-102030123-0312345678-4321"), QStringLiteral("1234"),
         QDate(2026, 12, 8));
-    EXPECT_EQ(id, QStringLiteral("0312345678N102030123_1234D261208"));
+    EXPECT_EQ(id, QStringLiteral("0f1e2d3c4b5a6978N102030123_1234D261208"));
 }
 
 // A started run of shop 1234 against the demo shop with a customer record, a basket and the
