@@ -127,6 +127,7 @@ TEST_F(TCardServiceTest, OnlyTheRegisteredCustomersTokenReachesTheirOrders)
     const QString paid = CardOrderNonce() + QStringLiteral("N102030123_1234D261208");
     const QString bundle = CardOrderNonce() + QStringLiteral("N1001_1234D261208");
     ASSERT_TRUE(customer.PayOrder(paid, 800));
+    EXPECT_FALSE(Log().contains(QStringLiteral("?id=") + paid)); // in the form only
     ASSERT_TRUE(customer.WriteBundle(bundle, { QStringLiteral("amt=900") }));
 
     // The same requests without a token (as anyone on the network could send them), and with
@@ -153,6 +154,21 @@ TEST_F(TCardServiceTest, OnlyTheRegisteredCustomersTokenReachesTheirOrders)
     EXPECT_TRUE(
         QRegularExpression(QStringLiteral("^[0-9a-f]{16}$")).match(CardOrderNonce()).hasMatch());
     EXPECT_NE(CardOrderNonce(), CardOrderNonce());
+}
+
+// A service that gives no token at registration is an older one: its page still opens, and its
+// requests go without a token, with id and amount in the address as well as in the form.
+TEST_F(TCardServiceTest, AnOlderServiceWithoutTokensKeepsWorking)
+{
+    TCardService old = ServiceOfFile("old", "pay.php", "OK\r\n");
+    bool opened = false;
+    old.OpenPage = [&opened](const QString &) { return opened = true; };
+    EXPECT_TRUE(old.OpenCardSettings());
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(old.HasToken());
+    const QString id = CardOrderNonce() + QStringLiteral("N1_1234D261208");
+    EXPECT_TRUE(old.PayOrder(id, 800));
+    EXPECT_TRUE(Log().contains(QStringLiteral("POST /old/pay.php?id=%1&amount=800 ").arg(id)));
 }
 
 // Card data must not cross the network in clear text: an http:// service off this machine is
