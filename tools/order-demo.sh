@@ -35,6 +35,7 @@ write_demo_customer "$home"
   --count 2 >/dev/null
 start_demo_shop "$shopdir" "$home/.config/korvatel/servers.ini" "$client" \
   || { echo "order-demo: the demo shop did not start"; exit 1; }
+register_demo_card "$home" "$home/.config/korvatel/servers.ini"
 
 export HOME=$home
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME KORVATEL_SERVERS

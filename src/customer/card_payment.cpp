@@ -1,7 +1,15 @@
 #include "customer/card_payment.h"
 
+#include <QRandomGenerator>
+
 namespace korvatel
 {
+
+QString CardOrderNonce()
+{
+    return QStringLiteral("%1").arg(
+        QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+}
 
 bool TCardPaymentStandIn::PayOrder(const QString &cardOrderId, double amount)
 {

@@ -11,6 +11,11 @@ namespace korvatel
 // narrowed to whole numbers, so a damaged record cannot wrap into another amount.
 inline constexpr double kMaxCardAmount = 1e9;
 
+// The first part of a card order ID: 64 random bits as 16 lowercase hexadecimal figures. The ID
+// tells the service nothing about the customer, and nobody can guess another customer's ID.
+// Lowercase keeps the "N" and the "D" that follow it the only capitals of the ID.
+QString CardOrderNonce();
+
 // The credit-card payment service, which lies outside this program: the order history only
 // needs to know whether a call succeeded and, for a bundle, a number to build its ID from.
 class TCardPayment

@@ -1,6 +1,5 @@
 #include "customer/card_service.h"
 
-#include "net/bounded_buffer.h"
 #include "net/win_inet.h"
 #include "platform/shell.h"
 #include "text/cp932.h"
@@ -30,17 +29,59 @@ bool IsCardOrderId(const QString &id)
     return form.match(id).hasMatch();
 }
 
-// One status request names this many orders at most, so its address stays short.
+// One status request names this many orders at most, so an older service's address stays
+// short.
 constexpr int kIdsPerQuery = 40;
+
+// The keys of the card data file, and the form of a token: 128 to 512 bits in hexadecimal.
+const QString kUrlKey = QStringLiteral("CardURL");
+const QString kTokenKey = QStringLiteral("Token");
+
+bool IsToken(const QString &token)
+{
+    static const QRegularExpression form(QStringLiteral("^[0-9A-Fa-f]{32,128}$"));
+    return form.match(token).hasMatch();
+}
 
 } // namespace
 
-TCardService::TCardService(QString baseUrl, TTransportSettings transport)
+TCardService::TCardService(QString baseUrl, TTransportSettings transport, QString cardDataFile)
     : FBaseUrl(std::move(baseUrl))
     , FTransport(std::move(transport))
+    , FCardDataFile(std::move(cardDataFile))
 {
     while (FBaseUrl.endsWith(u'/'))
         FBaseUrl.chop(1);
+    if (FCardDataFile.isEmpty())
+        return;
+    // A token belongs to the service that gave it: another address never sees it.
+    const TKeyFile data(ReadSjisLines(FCardDataFile).value_or(QStringList()));
+    const QString token = data.Value(kTokenKey).trimmed();
+    if (data.Value(kUrlKey).trimmed() == FBaseUrl && IsToken(token))
+        FToken = token;
+}
+
+bool TCardService::SafeCardAddress(const QString &url)
+{
+    const QUrl address(url.trimmed(), QUrl::StrictMode);
+    if (!address.isValid() || address.host().isEmpty())
+        return false;
+    const QString scheme = address.scheme().toLower();
+    if (scheme == u"https")
+        return true;
+    if (scheme != u"http")
+        return false;
+    static const QRegularExpression loopback4(
+        QStringLiteral("^127\\.[0-9]{1,3}\\.[0-9]{1,3}\\.[0-9]{1,3}$"));
+    const QString host = address.host().toLower();
+    return host == u"localhost" || host == u"::1" || loopback4.match(host).hasMatch();
+}
+
+QString TCardService::UnsafeAddressText()
+{
+    return QStringLiteral("カード決済サービスのアドレスが https:// ではないため、接続しません。\r\n"
+                          "カード情報が暗号化されずに送られるおそれがあります。"
+                          "お店にお問い合わせください。");
 }
 
 std::optional<QStringList> TCardService::Checked(const QByteArray &answer)
@@ -67,21 +108,35 @@ bool TCardService::Refuse()
     return false;
 }
 
-std::optional<QStringList> TCardService::Get(const QString &script)
+std::optional<QStringList> TCardService::Post(const QString &script, TFields fields, bool inAddress)
 {
+    if (!AddressAllowed()) {
+        FLastError = UnsafeAddressText();
+        return std::nullopt;
+    }
+    QString url = FBaseUrl + u'/' + script;
+    if (FToken.isEmpty() && inAddress && !fields.isEmpty()) {
+        QStringList query;
+        for (const auto &[name, value] : fields)
+            query << name + u'=' + Encoded(value);
+        url += u'?' + query.join(u'&');
+    }
+    if (!FToken.isEmpty())
+        fields.append({ kTokenKey.toLower(), FToken });
     TWinHTTP http(FTransport);
-    TBoundedBuffer answer(kMaxCardAnswer);
+    http.MaxSize = kMaxCardAnswer;
+    QByteArray answer;
     try {
-        if (!http.Connect(FBaseUrl) || !http.GetUrl(answer, FBaseUrl + u'/' + script)) {
+        if (!http.Connect(FBaseUrl) || !http.PostForm(url, fields, {}, {}, {}, answer)) {
             FLastError = http.LastError();
             return std::nullopt;
         }
     } catch (const EWinInetError &e) {
-        // A refused byte beyond the limit ends up here too.
+        // An answer beyond the limit ends up here too.
         FLastError = e.Text();
         return std::nullopt;
     }
-    return Checked(answer.Data());
+    return Checked(answer);
 }
 
 bool TCardService::PayOrder(const QString &cardOrderId, double amount)
@@ -89,38 +144,31 @@ bool TCardService::PayOrder(const QString &cardOrderId, double amount)
     if (!IsCardOrderId(cardOrderId) || !std::isfinite(amount) || amount <= 0
         || amount > kMaxCardAmount)
         return Refuse();
-    const QString script = QStringLiteral("pay.php?id=%1&amount=%2")
-                               .arg(Encoded(cardOrderId))
-                               .arg(qint64(std::llround(amount)));
-    return Get(script).has_value();
+    const TFields fields = { { QStringLiteral("id"), cardOrderId },
+        { QStringLiteral("amount"), QString::number(qint64(std::llround(amount))) } };
+    return Post(QStringLiteral("pay.php"), fields, true).has_value();
 }
 
 bool TCardService::WriteBundle(const QString &cardOrderId, const QStringList &creditLines)
 {
     if (!IsCardOrderId(cardOrderId))
         return Refuse();
-    TWinHTTP http(FTransport);
-    QByteArray answer;
-    const QList<std::pair<QString, QString>> fields = { { QStringLiteral("id"), cardOrderId },
+    const TFields fields = { { QStringLiteral("id"), cardOrderId },
         { QStringLiteral("lines"), creditLines.join(QStringLiteral("\r\n")) } };
-    if (!http.Connect(FBaseUrl)
-        || !http.PostForm(FBaseUrl + QStringLiteral("/bundle.php"), fields, {}, {}, {}, answer)) {
-        FLastError = http.LastError();
-        return false;
-    }
-    return Checked(answer).has_value();
+    return Post(QStringLiteral("bundle.php"), fields, false).has_value();
 }
 
 bool TCardService::ReleaseBundle(const QString &cardOrderId)
 {
     if (!IsCardOrderId(cardOrderId))
         return Refuse();
-    return Get(QStringLiteral("release.php?id=") + Encoded(cardOrderId)).has_value();
+    return Post(QStringLiteral("release.php"), { { QStringLiteral("id"), cardOrderId } }, true)
+        .has_value();
 }
 
 std::optional<qint64> TCardService::NextCardNumber()
 {
-    const std::optional<QStringList> lines = Get(QStringLiteral("number.php"));
+    const std::optional<QStringList> lines = Post(QStringLiteral("number.php"), {}, false);
     if (!lines)
         return std::nullopt;
     static const QRegularExpression figures(QStringLiteral("^[0-9]{1,15}$"));
@@ -132,8 +180,40 @@ std::optional<qint64> TCardService::NextCardNumber()
     return text.toLongLong();
 }
 
+bool TCardService::RegisterCard()
+{
+    if (FRegisterAsked)
+        return HasToken();
+    FRegisterAsked = true;
+    // The form names the client only: what the service keeps with the card is entered on its
+    // own page, never sent from here.
+    const std::optional<QStringList> lines = Post(QStringLiteral("register.php"),
+        { { QStringLiteral("client"), QStringLiteral("Korvatel") } }, false);
+    if (!lines)
+        return false;
+    const QString token = TKeyFile(*lines).Value(kTokenKey).trimmed();
+    if (!IsToken(token)) {
+        FLastError = QStringLiteral("カード決済サービスから登録の鍵が届きませんでした。");
+        return false;
+    }
+    if (FCardDataFile.isEmpty()
+        || !WriteSjisLines(FCardDataFile, { kUrlKey + u'=' + FBaseUrl, kTokenKey + u'=' + token },
+            TFileAccess::faPrivate)) {
+        FLastError = QStringLiteral("カード登録の鍵を保存できませんでした。");
+        return false;
+    }
+    FToken = token;
+    return true;
+}
+
 bool TCardService::OpenCardSettings()
 {
+    if (!AddressAllowed()) {
+        FLastError = UnsafeAddressText();
+        return false;
+    }
+    if (!HasToken())
+        RegisterCard(); // an older service gives no token: its page opens all the same
     const QString page = FBaseUrl + QStringLiteral("/settings.php");
     return OpenPage ? OpenPage(page) : ShellOpen(page);
 }
@@ -148,11 +228,8 @@ bool TCardService::QuerySettlements(const QStringList &cardOrderIds,
     }
     for (qsizetype first = 0; first < asked.size(); first += kIdsPerQuery) {
         const QStringList part = asked.mid(first, kIdsPerQuery);
-        QStringList encoded;
-        for (const QString &id : part)
-            encoded << Encoded(id);
-        const std::optional<QStringList> lines
-            = Get(QStringLiteral("status.php?id=") + encoded.join(u','));
+        const std::optional<QStringList> lines = Post(
+            QStringLiteral("status.php"), { { QStringLiteral("id"), part.join(u',') } }, true);
         if (!lines)
             return false;
         // Only the orders asked about, and only the two states the history knows.

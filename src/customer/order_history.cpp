@@ -555,8 +555,8 @@ TBundleResult MakeBundle(TOrderHistory &history, const QList<TOrderHistRec> &ent
         if (shopName.isEmpty())
             shopName = shop + QStringLiteral("店");
     }
-    result.cardOrderId = tel + QLatin1Char('N') + QString::number(*number) + QLatin1Char('_') + shop
-        + QLatin1Char('D') + now.toString(QStringLiteral("yyMMdd"));
+    result.cardOrderId = CardOrderNonce() + QLatin1Char('N') + QString::number(*number)
+        + QLatin1Char('_') + shop + QLatin1Char('D') + now.toString(QStringLiteral("yyMMdd"));
     const QString stamp = now.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('-')
         + now.toString(QStringLiteral("hhmmsszzz")) + QLatin1Char('-') + tel
         + QStringLiteral("9999");

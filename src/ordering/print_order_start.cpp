@@ -1,5 +1,6 @@
 #include "ordering/print_order_start.h"
 
+#include "customer/card_payment.h"
 #include "customer/order_history.h"
 #include "customer/user_record.h"
 #include "mobile/mail/mail_settings.h"
@@ -98,13 +99,12 @@ int OrderSequenceNumber(const QString &korvaDpof)
 }
 
 QString CardOrderIdOf(
-    const QString &tel, const QString &orderName, const QString &shopId, const QDate &day)
+    const QString &nonce, const QString &orderName, const QString &shopId, const QDate &day)
 {
     // The order name begins "yyyymmdd-hhnnssCCC-": the figures after the date tell the orders
     // of one day apart.
     const QString stamp = DigitsOf(orderName.section(u'-', 1, 1));
-    return DigitsOf(tel) + u'N' + stamp + u'_' + shopId + u'D'
-        + day.toString(QStringLiteral("yyMMdd"));
+    return nonce + u'N' + stamp + u'_' + shopId + u'D' + day.toString(QStringLiteral("yyMMdd"));
 }
 
 namespace
@@ -470,7 +470,7 @@ TSendResult TOrderStart::PackAndSend(TRun &run, TOrderUpload &upload, TSendProgr
     // The credit record of a card payment.
     if (run.Card()) {
         run.cardOrderId
-            = CardOrderIdOf(input.customer.tel1, run.order->name, values.shopId, input.now.date());
+            = CardOrderIdOf(CardOrderNonce(), run.order->name, values.shopId, input.now.date());
         run.creditLines = CreditLinesOf(
             input.customer, input.shop, run.order->name, run.cardOrderId, run.Amount());
     }

@@ -47,10 +47,10 @@ bool IsLocalOrderFolderName(const QString &name);
 // when it is missing.
 int OrderSequenceNumber(const QString &korvaDpof);
 
-// The card order ID of a card payment: the telephone digits, "N", the figures of the order's
-// time stamp after the date, "_", the shop and "D" with the day as "yymmdd".
+// The card order ID of a card payment: the nonce (CardOrderNonce), "N", the figures of the
+// order's time stamp after the date, "_", the shop and "D" with the day as "yymmdd".
 QString CardOrderIdOf(
-    const QString &tel, const QString &orderName, const QString &shopId, const QDate &day);
+    const QString &nonce, const QString &orderName, const QString &shopId, const QDate &day);
 
 // What the summary window is filled with.
 struct TSummaryInput {

@@ -10,6 +10,7 @@
 #include "app/ui/web_main.h"
 #include "app_session.h"
 #include "cli/sending_commands.h"
+#include "customer/card_service.h"
 #include "customer/order_history.h"
 #include "customer/ui/hist_form.h"
 #include "customer/ui/user_form.h"
@@ -33,6 +34,7 @@
 #include "support/image_builders.h"
 #include "text/sjis_file.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -299,6 +301,20 @@ TEST_F(WebMainOrderTest, WithoutACardServiceTheSummaryNeitherOffersNorPreselects
 TEST_F(WebMainOrderTest, ACardOrderIsPaidAtTheCardServiceAndTheHistoryLearnsItWasSettled)
 {
     OpenWindow();
+    // "クレジットカード登録" in "履歴と決済" registers the card: the service's token is kept
+    // with the customer's card data, and every card request below carries it (the demo service
+    // refuses one without).
+    QTimer::singleShot(0, [] {
+        auto *form = qobject_cast<TKorvatelHistForm *>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        QTest::mouseClick(form->btnCardEntry(), Qt::LeftButton);
+        form->reject();
+    });
+    window->findChild<QAction *>(QStringLiteral("miHistory"))->trigger();
+    const QString cardData
+        = QDir(session->Workspace().SysData()).filePath(QStringLiteral("CardData.ini"));
+    EXPECT_TRUE(ReadSjisText(cardData).value_or(QString()).contains(QStringLiteral("Token=")));
+
     window->Basket().OrderViewedFile(Photo(QStringLiteral("IMG_0001.JPG")));
     window->Ordering().SetGridSeenAll(true);
     prompter.Answer(TModalResult::mrYes); // payment and delivery as chosen
@@ -322,6 +338,7 @@ TEST_F(WebMainOrderTest, ACardOrderIsPaidAtTheCardServiceAndTheHistoryLearnsItWa
         = ReadSjisText(shop->State(QStringLiteral("CardLedger"))).value_or(QString());
     EXPECT_TRUE(ledger.contains(QStringLiteral("PAID ") + entries.at(0).CardOrderId()))
         << ledger.toStdString();
+    EXPECT_FALSE(entries.at(0).CardOrderId().contains(QStringLiteral("0312345678")));
 
     // "再確認" in "履歴と決済" asks the service, which has settled it.
     QTimer::singleShot(0, [] {
@@ -336,6 +353,25 @@ TEST_F(WebMainOrderTest, ACardOrderIsPaidAtTheCardServiceAndTheHistoryLearnsItWa
     entries = History();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries.at(0).payState, hpsSettled);
+}
+
+// A card service at a clear-text address off this machine is never called: the customer is
+// told why, and no token is asked for.
+TEST_F(WebMainOrderTest, ACardServiceWithoutHttpsIsRefusedWithAMessage)
+{
+    session->Servers.cardUrl = QStringLiteral("http://card.example.com/card");
+    OpenWindow();
+    prompter.Answer(TModalResult::mrOk);
+    QTimer::singleShot(0, [] {
+        auto *form = qobject_cast<TKorvatelHistForm *>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        QTest::mouseClick(form->btnCardEntry(), Qt::LeftButton);
+        form->reject();
+    });
+    window->findChild<QAction *>(QStringLiteral("miHistory"))->trigger();
+    EXPECT_EQ(prompter.Texts(), QStringList { TCardService::UnsafeAddressText() });
+    EXPECT_FALSE(QFile::exists(
+        QDir(session->Workspace().SysData()).filePath(QStringLiteral("CardData.ini"))));
 }
 
 TEST_F(WebMainOrderTest, APhonePictureToggledInTheGridReachesThePhoneServerAndIsMailed)

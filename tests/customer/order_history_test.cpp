@@ -244,10 +244,13 @@ TEST_F(TOrderHistoryTest, BundledOrdersAreListedOnlyThroughTheirBundle)
     const TBundleResult bundle = MakeBundle(history, list, card, clock);
     ASSERT_EQ(bundle.outcome, TBundleResult::brMade);
     EXPECT_EQ(bundle.sum, 3500);
-    EXPECT_EQ(bundle.cardOrderId, QStringLiteral("0312345678N77_0000000000D261209"));
+    // The nonce stands where the telephone digits stood.
+    const QString nonce = bundle.cardOrderId.left(16);
+    EXPECT_EQ(bundle.cardOrderId, nonce + QStringLiteral("N77_0000000000D261209"));
+    EXPECT_FALSE(nonce.contains(QStringLiteral("0312345678")));
     EXPECT_EQ(bundle.fileName,
-        QStringLiteral("(P)0000000000-20261209-083015250-03123456789999[cr3500](0312345678N77_"
-                       "0000000000D261209).wcp"));
+        QStringLiteral("(P)0000000000-20261209-083015250-03123456789999[cr3500](") + nonce
+            + QStringLiteral("N77_0000000000D261209).wcp"));
     EXPECT_EQ(Names(), QStringList { bundle.fileName });
     EXPECT_TRUE(card.lastBundleLines.contains(QStringLiteral(
         "pak=12=0312345678N1_12D261201;0312345678N3_12D261203,34=0312345678N2_34D261202")));

@@ -70,15 +70,20 @@ checksum again.
 
 Start-time faults: --refuse primary,secondary,service,ftp,smtp,starttls (nothing listens there).
 
-The test card-payment service (CardURL in servers.ini) charges a test card that always pays
-unless card_decline is set. Every answer starts with "OK" or "NG" and a reason:
-  GET  /card/pay.php?id=ID&amount=YEN   pays the order: "OK"
-  POST /card/bundle.php (id, lines)     registers a bundle of card orders: "OK"
-  GET  /card/release.php?id=ID          releases a registered, unpaid bundle: "OK"
-  GET  /card/number.php                 "OK" and "Number=N", a new number each time
-  GET  /card/status.php?id=ID,ID,...    "OK" and "ID=3" for each paid order it was asked about
-  GET  /card/settings.php               a page that says where the test card is kept
-Payments are written to card-ledger.txt in the root ("PAID id amount").
+The test card-payment service (CardURL in servers.ini, over HTTPS) charges a test card that
+always pays unless card_decline is set. Requests are POST forms (fields in the address are read
+too, as an older client sends them). Every answer starts with "OK" or "NG" and a reason:
+  /card/register.php              registers the test card: "OK" and "Token=HEX", a new secret
+  /card/pay.php (id, amount)      pays the order: "OK"
+  /card/bundle.php (id, lines)    registers a bundle of card orders: "OK"
+  /card/release.php (id)          releases a registered, unpaid bundle: "OK"
+  /card/number.php                "OK" and "Number=N", a new number each time
+  /card/status.php (id=ID,ID,...) "OK" and "ID=3" for each order of the token that is paid
+  /card/settings.php              a page that says where the test card is kept
+Every script but register.php and settings.php needs the field "token" of a registered card;
+without it the request is refused ("NG") and logged ("card: refused ..."). An order or bundle
+belongs to the token that paid or registered it: another token can neither pay, release nor
+ask about it. Payments are written to card-ledger.txt in the root ("PAID id amount").
 
 Run it with /usr/bin/python3 (Debian's python3-pyftpdlib and python3-aiosmtpd).
 """
@@ -92,6 +97,7 @@ import ipaddress
 import logging
 import os
 import re
+import secrets
 import shutil
 import socket
 import ssl
@@ -334,6 +340,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
             return
         if self.kind == "service" and self.shop.service_post(self, path, params, body):
+            return
+        if self.kind == "service":
+            # A plain file of the service folder answers a form as a fixed script would.
+            self.serve_file(path)
             return
         self.answer("Not Found", 404)
 
@@ -600,8 +610,9 @@ class DemoShop:
         self.mail_lock = threading.Lock()
         self.mail_count = 0
         self.card_lock = threading.Lock()
-        self.card_paid = {}
-        self.card_bundles = set()
+        self.card_paid = {}  # card order ID -> (amount, token)
+        self.card_bundles = {}  # bundle ID -> token
+        self.card_tokens = set()  # the tokens of registered cards
         self.card_number = 1000
         self.envelope_changed = False
         self.piece_lock = threading.Lock()
@@ -742,7 +753,7 @@ class DemoShop:
             "DemoFtpHomeDir=/",
             "HostedOrderServer=order.hosting.korvatel.example",
             "MemberURL=" + service,
-            "CardURL=" + service + "/card",
+            "CardURL=" + https % self.ports["service_tls"] + "/card",
             # The demo shop's FTP server needs no pause between files.
             "UploadPause5=0",
             "UploadPause10=0",
@@ -861,8 +872,7 @@ class DemoShop:
             self.member_auth(handler, params)
             return True
         if path.startswith("/card/"):
-            handler.answer(self.card_get(path[len("/card/"):], params))
-            return True
+            return self.card_request(handler, path[len("/card/"):], params)
         return False
 
     def flood(self, handler, params):
@@ -890,35 +900,63 @@ class DemoShop:
 
     # -- the test card-payment service
 
-    def card_get(self, script, params):
-        ident = params.get("id", "")
+    def card_request(self, handler, script, params, body=b""):
+        """A card script; the fields of a POST form count over those of the address."""
+        fields = dict(params)
+        if body:
+            fields.update({name: value[1].decode("cp932", "replace") for name, value in
+                           parse_multipart(handler.headers.get("Content-Type"), body).items()})
+        handler.answer(self.card_answer(script, fields))
+        return True
+
+    def card_answer(self, script, fields):
+        ident = fields.get("id", "")
+        token = fields.get("token", "")
         with self.card_lock:
+            if script == "register.php":
+                token = secrets.token_hex(16)
+                self.card_tokens.add(token)
+                self.log("card: registered a card")
+                return "OK\r\nToken=%s\r\n" % token
+            if script == "settings.php":
+                return "OK\r\nテスト用カードはデモ店に登録済みです。\r\n"
+            if token not in self.card_tokens:
+                self.log("card: refused %s %s without a registered token" % (script, ident))
+                return "NG\r\nカードの登録を確認できません。カードを登録し直してください。\r\n"
             if script == "pay.php":
-                amount = params.get("amount", "")
+                amount = fields.get("amount", "")
                 if not CARD_ID.match(ident) or not amount.isdigit() or int(amount) <= 0:
                     return "NG\r\nパラメータが正しくありません。\r\n"
+                if self.card_paid.get(ident, (0, token))[1] != token:
+                    self.log("card: refused pay %s of another card" % ident)
+                    return "NG\r\nこの注文は決済できません。\r\n"
                 if fault("card_decline"):
                     return "NG\r\nカードの利用が承認されませんでした。\r\n"
-                self.card_paid[ident] = int(amount)
+                self.card_paid[ident] = (int(amount), token)
                 with open(self.path("card-ledger.txt"), "a", encoding="utf-8") as f:
                     f.write("PAID %s %s\n" % (ident, amount))
                 self.log("card: paid %s %s" % (ident, amount))
                 return "OK\r\n"
+            if script == "bundle.php":
+                if not CARD_ID.match(ident) or not fields.get("lines") or \
+                        self.card_bundles.get(ident, token) != token:
+                    return "NG\r\nパラメータが正しくありません。\r\n"
+                self.card_bundles[ident] = token
+                return "OK\r\n"
             if script == "release.php":
                 # The history names a bundle with "(P)" in front of the ID it registered.
                 bundle = ident[3:] if ident.startswith("(P)") else ident
-                if bundle not in self.card_bundles or ("(P)" + bundle) in self.card_paid:
+                if self.card_bundles.get(bundle) != token or ("(P)" + bundle) in self.card_paid:
                     return "NG\r\nまとめ精算が見つかりません。\r\n"
-                self.card_bundles.discard(bundle)
+                del self.card_bundles[bundle]
                 return "OK\r\n"
             if script == "number.php":
                 self.card_number += 1
                 return "OK\r\nNumber=%d\r\n" % self.card_number
             if script == "status.php":
                 asked = [i for i in ident.split(",") if CARD_ID.match(i)]
-                return "OK\r\n" + "".join("%s=3\r\n" % i for i in asked if i in self.card_paid)
-            if script == "settings.php":
-                return "OK\r\nテスト用カードはデモ店に登録済みです。\r\n"
+                return "OK\r\n" + "".join("%s=3\r\n" % i for i in asked
+                                            if self.card_paid.get(i, (0, ""))[1] == token)
         return "NG\r\n不明な要求です。\r\n"
 
     def member_auth(self, handler, params):
@@ -929,18 +967,6 @@ class DemoShop:
             password = unscramble(password) or ""
         ok = shop_data.MEMBERS.get(user) == password and password != ""
         handler.answer("OK\r\n" if ok else "NG\r\n")
-
-    def card_bundle(self, handler, body):
-        fields = parse_multipart(handler.headers.get("Content-Type"), body)
-        ident = fields.get("id", (None, b""))[1].decode("cp932", "replace")
-        lines = fields.get("lines", (None, b""))[1]
-        if not CARD_ID.match(ident) or not lines:
-            handler.answer("NG\r\nパラメータが正しくありません。\r\n")
-            return True
-        with self.card_lock:
-            self.card_bundles.add(ident)
-        handler.answer("OK\r\n")
-        return True
 
     def registration(self, handler, body):
         """The start-up registration report: one line per report in registrations.txt."""
@@ -976,8 +1002,8 @@ class DemoShop:
     def service_post(self, handler, path, params, body):
         if path == "/MacUp.php":
             return self.registration(handler, body)
-        if path == "/card/bundle.php":
-            return self.card_bundle(handler, body)
+        if path.startswith("/card/"):
+            return self.card_request(handler, path[len("/card/"):], params, body)
         if path in ("/member/auth.php", "/cgi-bin/auth.cgi"):
             fields = parse_multipart(handler.headers.get("Content-Type"), body)
             self.member_auth(handler, {name: value[1].decode("cp932", "replace")

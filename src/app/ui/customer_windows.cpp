@@ -10,6 +10,7 @@
 #include "mobile/ui/send_mail_form.h"
 #include "net/server_config.h"
 #include "platform/clock.h"
+#include "platform/prompter.h"
 #include "platform/shell.h"
 #include "platform/ui/busy_box.h"
 #include "pricing/shop_pricing.h"
@@ -36,12 +37,14 @@ TCardPayment &NoCardService()
 }
 
 // The card service as the customer windows use it: each request runs on a job under a busy box
-// over the window, so the window never waits on the service; a cancelled request fails.
+// over the window, so the window never waits on the service; a cancelled request fails. A
+// service at an address that is refused is never called: the customer is told why, once.
 class TBusyCardPayment : public TCardPayment
 {
 public:
-    TBusyCardPayment(TCardService &service, QWidget *parent)
+    TBusyCardPayment(TCardService &service, TPrompter &prompter, QWidget *parent)
         : FService(service)
+        , FPrompter(prompter)
         , FParent(parent)
     {
     }
@@ -62,7 +65,14 @@ public:
     {
         return Busy([&] { return FService.NextCardNumber(); }).value_or(std::nullopt);
     }
-    bool OpenCardSettings() override { return FService.OpenCardSettings(); }
+    // The registration asks the service for the customer's token under the busy box; the page
+    // then opens in the browser, also where an older service gave no token.
+    bool OpenCardSettings() override
+    {
+        if (!FService.HasToken() && !Busy([&] { return FService.RegisterCard(); }))
+            return false; // refused address or cancelled
+        return FService.OpenCardSettings();
+    }
 
     // The states come back on the window's thread, after the answer has arrived.
     void QuerySettlements(const QStringList &ids, const TSettleCallback &report)
@@ -83,12 +93,20 @@ public:
 private:
     template <class Request> std::optional<std::invoke_result_t<Request>> Busy(Request request)
     {
+        if (!FService.AddressAllowed()) {
+            if (!FToldUnsafe)
+                FPrompter.Error(TCardService::UnsafeAddressText());
+            FToldUnsafe = true;
+            return std::nullopt;
+        }
         return RunBusyFor(FParent, QStringLiteral("カード決済サービスに接続しています…"),
             [&](TJobControl &) { return request(); });
     }
 
     TCardService &FService;
+    TPrompter &FPrompter;
     QWidget *FParent;
+    bool FToldUnsafe = false;
 };
 
 // Card payment needs both the shop's offer and a service that can take it.
@@ -113,10 +131,10 @@ int OpenSessionUserForm(TClientSession &session, bool orderMode, const TUserOrde
     context.memberServer = servers.memberUrl;
     context.transport = servers.Transport();
     context.offersCard = OffersCard(session, servers);
-    const std::unique_ptr<TCardService> card = CardPaymentService(servers);
+    const std::unique_ptr<TCardService> card = CardPaymentService(session, servers);
     std::optional<TBusyCardPayment> busyCard;
     if (card)
-        busyCard.emplace(*card, parent);
+        busyCard.emplace(*card, prompter, parent);
     context.card = busyCard ? &*busyCard : &NoCardService();
     QString memberUser;
     const int result = OpenUserForm(
@@ -127,11 +145,13 @@ int OpenSessionUserForm(TClientSession &session, bool orderMode, const TUserOrde
 
 } // namespace
 
-std::unique_ptr<TCardService> CardPaymentService(const TServerConfig &servers)
+std::unique_ptr<TCardService> CardPaymentService(
+    const TClientSession &session, const TServerConfig &servers)
 {
     if (servers.cardUrl.isEmpty())
         return nullptr;
-    return std::make_unique<TCardService>(servers.cardUrl, servers.Transport());
+    return std::make_unique<TCardService>(servers.cardUrl, servers.Transport(),
+        QDir(session.Workspace().SysData()).filePath(QStringLiteral("CardData.ini")));
 }
 
 int OpenUserWindow(TClientSession &session, TPrompter &prompter, QWidget *parent)
@@ -154,10 +174,10 @@ void OpenHistoryWindow(TClientSession &session, TPrompter &prompter, QWidget *pa
     THistFormContext context;
     context.shopId = session.ShopId();
     context.offersCard = OffersCard(session, servers);
-    const std::unique_ptr<TCardService> card = CardPaymentService(servers);
+    const std::unique_ptr<TCardService> card = CardPaymentService(session, servers);
     std::optional<TBusyCardPayment> busyCard;
     if (card)
-        busyCard.emplace(*card, parent);
+        busyCard.emplace(*card, prompter, parent);
     context.card = busyCard ? &*busyCard : &NoCardService();
     // "再確認" asks the card service which payments it has settled.
     if (busyCard) {

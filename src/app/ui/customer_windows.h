@@ -18,9 +18,11 @@ int OpenUserWindow(TClientSession &session, TPrompter &prompter, QWidget *parent
 // "注文へ"'s customer window: order mode, with the delivery the summary window chose.
 int OpenOrderUserWindow(
     TClientSession &session, const TUserOrderArgs &args, TPrompter &prompter, QWidget *parent);
-// The card-payment service at the CardURL of the server configuration; null where none is
-// configured, and card payment is then not offered.
-std::unique_ptr<TCardService> CardPaymentService(const TServerConfig &servers);
+// The card-payment service at the CardURL of the server configuration, with the customer's card
+// data of the session (CardData.ini in SysData); null where none is configured, and card payment
+// is then not offered.
+std::unique_ptr<TCardService> CardPaymentService(
+    const TClientSession &session, const TServerConfig &servers);
 // The menu's "履歴と決済": the history window of the user's history folder.
 void OpenHistoryWindow(TClientSession &session, TPrompter &prompter, QWidget *parent);
 

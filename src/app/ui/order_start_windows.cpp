@@ -115,7 +115,8 @@ TOrderStart &TOrderStartWindows::Start()
             orderName, { shop.SentDate, shop.SentAten, shop.HokanAten }, FWindow);
     };
     hooks.payByCard = [this, &start, &prompter](const QString &cardOrderId, double amount) {
-        const std::unique_ptr<TCardService> card = CardPaymentService(start.values.servers);
+        const std::unique_ptr<TCardService> card
+            = CardPaymentService(FSession, start.values.servers);
         if (!card)
             return false;
         // The payment runs on a job under a busy box; a cancelled payment did not go through.
