@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package, checks it (lintian, desktop-file-validate, appstreamcli), unpacks
-# it into a temporary root and runs the installed programs from there: korvatel-cli --version,
-# install-shop (its launcher is validated too) and the client under Xvfb, online against the
-# local demo shop, saving a screenshot. With --install (as root) it then installs the package
+# it into a temporary root and runs the installed programs from there: --version of both (the
+# package fails when it trusts the demo's update key), korvatel-cli install-shop (its launcher
+# is validated too) and the client under Xvfb, online against the local demo shop, saving a
+# screenshot. With --install (as root) it then installs the package
 # with apt-get, starts the client from the application menu's entries with gtk-launch under
 # Xvfb against the demo shop, removes the package again and checks that the user's workspace
 # was left as it was.
@@ -29,7 +30,18 @@ trap 'kill "${shop_pid:-}" 2>/dev/null || true; rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
 desktop-file-validate "$root"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
-"$root/usr/bin/korvatel-cli" --version
+# Neither program may trust the demo's update key, whose private half lies in this tree: their
+# --version names the keys they trust, and the key's text must not be in their files either.
+demo_key=$(grep -v -- ----- tools/demo-shop/demo-public-key.pem | tr -d '\r\n')
+for program in korvatel korvatel-cli; do
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/$program" --version \
+    | tee "$root/version.txt"
+  if grep -qF "$demo_key" "$root/version.txt" || grep -aqF "$demo_key" "$root/usr/bin/$program"; then
+    echo "check-package: $program trusts the demo update key; build the package without" \
+      "KORVATEL_RELEASE_KEYS or with the distributor's own key" >&2
+    exit 1
+  fi
+done
 
 home=$root/home
 mkdir -p "$home/.config/korvatel"

@@ -42,7 +42,7 @@ TProgramVersion OwnProgramVersion()
 
 bool ApplyVersionGate(const TClientSession &session, const TServerConfig &config,
     const TProgramVersion &own, const TUserFolders &folders, TPrompter &prompter,
-    const std::function<bool(const QString &)> &start)
+    const std::function<bool(const QString &)> &start, const QStringList &releaseKeys)
 {
     if (!session.Online())
         return false;
@@ -52,8 +52,8 @@ bool ApplyVersionGate(const TClientSession &session, const TServerConfig &config
         return false;
     const TOfferedProgram offered = table->OfferedProgram();
     const TProgramVersion server { offered.version, offered.build, offered.url };
-    return RunVersionGate(own, server, session.Entry().cdStart, prompter, [&] {
-        const TSignedUpdate update { config.updateUrl, ReleaseKeys(),
+    const auto download = [&] {
+        const TSignedUpdate update { config.updateUrl, releaseKeys,
             NewProgramStagingParent(folders), config.Transport() };
         const QString name = offered.url.section(u'/', -1).section(u'?', 0, 0);
         const TUpdateOutcome outcome = FetchSignedProgram(update, own, name);
@@ -63,12 +63,15 @@ bool ApplyVersionGate(const TClientSession &session, const TServerConfig &config
             return true;
         QDir(QFileInfo(outcome.program).absolutePath()).removeRecursively();
         return false;
-    });
+    };
+    // Without a release key nothing could be verified: the gate then downloads nothing.
+    return RunVersionGate(own, server, session.Entry().cdStart, prompter,
+        releaseKeys.isEmpty() ? std::function<bool()>() : download);
 }
 
 bool CheckVersionFromMenu(const TServerConfig &config, const TClientSession &session,
     const TProgramVersion &own, const TUserFolders &folders, TPrompter &prompter,
-    const std::function<bool(const QString &)> &start)
+    const std::function<bool(const QString &)> &start, const QStringList &releaseKeys)
 {
     QStringList newer;
     QString message;
@@ -79,7 +82,8 @@ bool CheckVersionFromMenu(const TServerConfig &config, const TClientSession &ses
         prompter.Inform(message);
     else
         prompter.Warn(message);
-    return state == 2 && ApplyVersionGate(session, config, own, folders, prompter, start);
+    return state == 2
+        && ApplyVersionGate(session, config, own, folders, prompter, start, releaseKeys);
 }
 
 QStringList RegistrationReportLines(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/program_update.h"
 #include "app/startup.h"
 #include "app/version_gate.h"
 #include "net/server_lookups.h"
@@ -43,11 +44,13 @@ TProgramVersion OwnProgramVersion();
 // offered in the shop's order host table and, when told to, fetches the signed new program
 // from the update folder of the configuration (FetchSignedProgram: only the name of the
 // offered program is taken from the shop data) and starts it. A program that fails any check
-// is never started, forced or not. True when the program must end.
+// is never started, forced or not; with no release keys nothing is fetched, and the customer is
+// told to get the new program from the homepage. True when the program must end.
 bool ApplyVersionGate(
     const TClientSession &session, const TServerConfig &config, const TProgramVersion &own,
     const TUserFolders &folders, TPrompter &prompter,
-    const std::function<bool(const QString &)> &start = [](const QString &) { return true; });
+    const std::function<bool(const QString &)> &start = [](const QString &) { return true; },
+    const QStringList &releaseKeys = ReleaseKeys());
 
 // "バージョンアップ" from the menu: asks the version service, tells its state with the newer
 // versions it lists, and while the service runs applies the version gate. True when the program
@@ -55,7 +58,8 @@ bool ApplyVersionGate(
 bool CheckVersionFromMenu(
     const TServerConfig &config, const TClientSession &session, const TProgramVersion &own,
     const TUserFolders &folders, TPrompter &prompter,
-    const std::function<bool(const QString &)> &start = [](const QString &) { return true; });
+    const std::function<bool(const QString &)> &start = [](const QString &) { return true; },
+    const QStringList &releaseKeys = ReleaseKeys());
 
 // The start-up registration report of the session's customer: the record of the shop, the
 // customer and this machine, when the customer record holds data; empty otherwise (nothing is

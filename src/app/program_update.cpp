@@ -56,14 +56,24 @@ TUpdateOutcome Refused(TUpdateFault fault)
 QStringList ReleaseKeys()
 {
     QStringList keys;
-    for (const char *key : kReleaseKeys)
-        keys << QString::fromLatin1(key);
+    for (const char *const *key = kReleaseKeys; *key; ++key)
+        keys << QString::fromLatin1(*key);
     return keys;
+}
+
+QString UpdateTrustLine(const QStringList &keys)
+{
+    if (keys.isEmpty())
+        return QStringLiteral("updates: off, this build trusts no release key");
+    return QStringLiteral("updates: on, signed with release key ")
+        + keys.join(QStringLiteral(" or "));
 }
 
 TUpdateOutcome FetchSignedProgram(
     const TSignedUpdate &update, const TProgramVersion &own, const QString &name)
 {
+    if (update.keys.isEmpty())
+        return Refused(TUpdateFault::ufNoReleaseKey);
     const QUrl base(update.updateUrl);
     if (!base.isValid() || base.scheme() != QLatin1String("https") || base.host().isEmpty())
         return Refused(TUpdateFault::ufNotHttps);

@@ -17,12 +17,18 @@ struct TSignedUpdate {
     TTransportSettings transport; // of the same configuration: its certificate authorities
 };
 
-// The release keys built into this program (build option KORVATEL_RELEASE_KEYS).
+// The release keys built into this program (build option KORVATEL_RELEASE_KEYS); empty when
+// the build was given none, and then no program update is ever taken.
 QStringList ReleaseKeys();
+
+// The line that --version adds about updates: "updates: off, this build trusts no release key"
+// without keys, else the keys it trusts.
+QString UpdateTrustLine(const QStringList &keys = ReleaseKeys());
 
 // Why fetching a new program failed; each refusal leaves nothing behind.
 enum class TUpdateFault {
     ufNone,
+    ufNoReleaseKey, // this build trusts no release key: it takes no updates at all
     ufNotHttps, // the update folder is not an https:// address
     ufBadName, // the program name cannot be a file name
     ufNoManifest, // the manifest or its signature could not be fetched
@@ -41,7 +47,8 @@ struct TUpdateOutcome {
     bool Ok() const { return fault == TUpdateFault::ufNone; }
 };
 
-// Fetches the new program "name" from the update folder: first "<name>.manifest" and its
+// Refuses at once when update.keys is empty. Otherwise fetches the new program "name" from the
+// update folder: first "<name>.manifest" and its
 // signature "<name>.manifest.sig", checked against the keys before the manifest is read; the
 // manifest must name this very program and a version (or, at the same version, a build stamp)
 // newer than own. Then the program itself, over HTTPS alone (redirects too), at most its signed

@@ -48,21 +48,36 @@ bool RunVersionGate(const TProgramVersion &own, const TProgramVersion &server, b
         return false;
     const QString failed
         = QStringLiteral("失敗しました。再挑戦するかホームページからダウンロードして下さい。");
+    // A build without a release key could only fail the download: it says so before asking.
+    const QString updatesOff
+        = QStringLiteral("\r\n\r\nこの注文ソフトは自動更新を受け付けません(信頼する署名鍵が"
+                         "組み込まれていません)。新しい注文ソフトはホームページからダウンロードして"
+                         "下さい。");
+    const QString newVersion = QStringLiteral("注文ソフトのVersionが変わりました。新Ver ")
+        + server.version + QStringLiteral("\r\n\r\n現Ver ") + own.version
+        + QStringLiteral(" では継続できません。");
+    const QString update = QStringLiteral("UpDate : 現 %1　⇒　新 %2").arg(own.build, server.build);
     switch (VersionGateDecision(own, server)) {
     case TVersionGate::vgNone:
         return false;
     case TVersionGate::vgForced:
-        prompter.Inform(QStringLiteral("注文ソフトのVersionが変わりました。新Ver ") + server.version
-            + QStringLiteral("\r\n\r\n現Ver ") + own.version
-            + QStringLiteral(" では継続できません。ダウンロードして再起動します。"));
+        if (!download) {
+            prompter.Warn(newVersion + updatesOff);
+            return true;
+        }
+        prompter.Inform(newVersion + QStringLiteral("ダウンロードして再起動します。"));
         if (!download())
             prompter.Error(failed);
         return true;
     case TVersionGate::vgOffer:
+        if (!download) {
+            prompter.Inform(
+                QStringLiteral("新しい注文ソフトがあります。\r\n\r\n") + update + updatesOff);
+            return false;
+        }
         if (!prompter.YesNo(
-                QStringLiteral("新しい注文ソフトがあります。ダウンロードしますか？\r\n\r\n"
-                               "UpDate : 現 %1　⇒　新 %2")
-                    .arg(own.build, server.build)))
+                QStringLiteral("新しい注文ソフトがあります。ダウンロードしますか？\r\n\r\n")
+                + update))
             return false;
         if (download())
             return true;

@@ -32,8 +32,9 @@ TVersionGate VersionGateDecision(const TProgramVersion &own, const TProgramVersi
 
 // Applies the gate at the main window's first idle moment (never in CD start mode): shows the
 // message, downloads the new program when told to and reports a failed download. download
-// fetches the server's program and returns whether it succeeded. True when the program must
-// end.
+// fetches the server's program and returns whether it succeeded; it is empty in a build that
+// takes no updates, and the gate then tells the customer to fetch the new program from the
+// homepage instead of asking. True when the program must end.
 bool RunVersionGate(const TProgramVersion &own, const TProgramVersion &server, bool cdStart,
     TPrompter &prompter, const std::function<bool()> &download);
 

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "app/program_update.h"
 #include "cli/app_commands.h"
 #include "cli/cards_commands.h"
 #include "cli/customer_commands.h"
@@ -152,7 +153,8 @@ int RunCli(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     const QString first = args.value(0);
     if (first == QLatin1String("--version")) {
-        out << "korvatel-cli " << kProgramVersion << " (build " << kBuildStamp << ")\n";
+        out << "korvatel-cli " << kProgramVersion << " (build " << kBuildStamp << ")\n"
+            << UpdateTrustLine() << '\n';
         return 0;
     }
     if (first.isEmpty() || first == QLatin1String("--help") || first == QLatin1String("-h")) {

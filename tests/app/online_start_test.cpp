@@ -162,12 +162,13 @@ TEST(OnlineStart, VersionGateAsksItsTwoQuestionsAndDownloads)
         started << program;
         return true;
     };
+    const QStringList keys = test::DemoReleaseKeys(); // what the demo's releases are signed with
 
     // An older version must download and end.
     TScriptedPrompter forced;
     EXPECT_TRUE(ApplyVersionGate(*start.session, config,
         { QStringLiteral("0.99"), QStringLiteral("2026.12.08.01"), QStringLiteral("Korvatel1234") },
-        start.home.folders, forced, starter));
+        start.home.folders, forced, starter, keys));
     EXPECT_EQ(forced.Texts(),
         QStringList {
             QStringLiteral("注文ソフトのVersionが変わりました。新Ver 1.00\r\n\r\n現Ver 0.99 "
@@ -183,7 +184,7 @@ TEST(OnlineStart, VersionGateAsksItsTwoQuestionsAndDownloads)
         QStringLiteral("Korvatel1234.AppImage") };
     TScriptedPrompter declined({ TModalResult::mrNo });
     EXPECT_FALSE(ApplyVersionGate(
-        *start.session, config, olderBuild, start.home.folders, declined, starter));
+        *start.session, config, olderBuild, start.home.folders, declined, starter, keys));
     EXPECT_EQ(declined.Texts(),
         QStringList {
             QStringLiteral("新しい注文ソフトがあります。ダウンロードしますか？\r\n\r\nUpDate : "
@@ -194,13 +195,13 @@ TEST(OnlineStart, VersionGateAsksItsTwoQuestionsAndDownloads)
     // goes on.
     TScriptedPrompter accepted({ TModalResult::mrYes });
     EXPECT_TRUE(ApplyVersionGate(
-        *start.session, config, olderBuild, start.home.folders, accepted, starter));
+        *start.session, config, olderBuild, start.home.folders, accepted, starter, keys));
     EXPECT_EQ(started.size(), 2);
 
     QFile::remove(served);
     TScriptedPrompter missing({ TModalResult::mrYes });
-    EXPECT_FALSE(
-        ApplyVersionGate(*start.session, config, olderBuild, start.home.folders, missing, starter));
+    EXPECT_FALSE(ApplyVersionGate(
+        *start.session, config, olderBuild, start.home.folders, missing, starter, keys));
     EXPECT_EQ(missing.Texts().last(),
         QStringLiteral("失敗しました。再挑戦するかホームページからダウンロードして下さい。"));
     EXPECT_EQ(started.size(), 2);
@@ -209,7 +210,7 @@ TEST(OnlineStart, VersionGateAsksItsTwoQuestionsAndDownloads)
     TScriptedPrompter other;
     EXPECT_FALSE(ApplyVersionGate(*start.session, config,
         { QStringLiteral("0.10"), QStringLiteral("2020.01.01.01"), QStringLiteral("Korvatel9999") },
-        start.home.folders, other, starter));
+        start.home.folders, other, starter, keys));
     EXPECT_TRUE(other.Shown().isEmpty());
 }
 
@@ -226,18 +227,19 @@ TEST(OnlineStart, MenuVersionCheckTellsTheServiceStateThenAppliesTheGate)
         started << program;
         return true;
     };
+    const QStringList keys = test::DemoReleaseKeys(); // what the demo's releases are signed with
 
     // Nothing newer: the state alone, and the gate stays quiet.
     TScriptedPrompter upToDate;
     EXPECT_FALSE(CheckVersionFromMenu(
-        shop.Config(), *start.session, current, start.home.folders, upToDate, starter));
+        shop.Config(), *start.session, current, start.home.folders, upToDate, starter, keys));
     EXPECT_EQ(upToDate.Texts(), QStringList { QStringLiteral("最新版サービスは稼動中です。") });
 
     // An older program hears of the newer versions, then the gate downloads and ends it.
     TScriptedPrompter older;
     EXPECT_TRUE(CheckVersionFromMenu(shop.Config(), *start.session,
         { QStringLiteral("0.95"), QStringLiteral("2025.01.01.01"), QStringLiteral("Korvatel1234") },
-        start.home.folders, older, starter));
+        start.home.folders, older, starter, keys));
     ASSERT_EQ(older.Texts().size(), 2);
     EXPECT_EQ(older.Texts()[0],
         QStringLiteral("最新版サービスは稼動中です。\r\n\r\n1.00=インターネット注文に対応"));
@@ -248,7 +250,7 @@ TEST(OnlineStart, MenuVersionCheckTellsTheServiceStateThenAppliesTheGate)
     TScriptedPrompter updating;
     EXPECT_FALSE(CheckVersionFromMenu(shop.Config(), *start.session,
         { QStringLiteral("0.95"), QStringLiteral("2025.01.01.01"), QStringLiteral("Korvatel1234") },
-        start.home.folders, updating, starter));
+        start.home.folders, updating, starter, keys));
     EXPECT_EQ(updating.Texts(),
         QStringList { QStringLiteral("現在、最新版サービスの更新(変更･修正)作業中です。"
                                      "時間を置いて再接続してください。") });

@@ -46,8 +46,8 @@ protected:
         folder
             = QDir(shop->State(QStringLiteral("ServiceDir"))).filePath(QStringLiteral("Korvatel"));
         marker = work.filePath(QStringLiteral("started"));
-        update = { config.updateUrl, ReleaseKeys(), work.filePath(QStringLiteral("downloads")),
-            config.Transport() };
+        update = { config.updateUrl, test::DemoReleaseKeys(),
+            work.filePath(QStringLiteral("downloads")), config.Transport() };
     }
     void TearDown() override
     {
@@ -133,6 +133,8 @@ TEST_F(TProgramUpdate, UnsignedOrForeignSignedReleasesAreRefused)
     ASSERT_TRUE(foreign);
     update.keys = QStringList { *foreign };
     ExpectRefused(TUpdateFault::ufBadSignature, "another distributor's key");
+    update.keys.clear();
+    ExpectRefused(TUpdateFault::ufNoReleaseKey, "no key at all");
 }
 
 TEST_F(TProgramUpdate, TamperedReleasesAreRefused)
@@ -203,12 +205,15 @@ TEST_F(TProgramUpdate, ForcedGateNeverStartsARefusedProgram)
 
     QStringList started;
     TScriptedPrompter prompter;
-    EXPECT_TRUE(ApplyVersionGate(*session, config,
+    EXPECT_TRUE(ApplyVersionGate(
+        *session, config,
         { QStringLiteral("0.99"), QStringLiteral("2026.12.08.01"), QStringLiteral("Korvatel1234") },
-        home.folders, prompter, [&](const QString &p) {
+        home.folders, prompter,
+        [&](const QString &p) {
             started << p;
             return true;
-        }));
+        },
+        update.keys));
     EXPECT_TRUE(started.isEmpty());
     EXPECT_EQ(prompter.Texts().last(),
         QStringLiteral("失敗しました。再挑戦するかホームページからダウンロードして下さい。"));
@@ -216,6 +221,54 @@ TEST_F(TProgramUpdate, ForcedGateNeverStartsARefusedProgram)
         NewProgramStagingParent(home.folders), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
         EXPECT_FALSE(QFileInfo(it.next()).isExecutable()) << it.filePath().toStdString();
+}
+
+// A build given no release key fetches nothing, whatever is offered and however well it is
+// signed, and tells the customer where the new program is to be had instead.
+TEST_F(TProgramUpdate, WithoutAReleaseKeyNoUpdateIsFetched)
+{
+    test::TAppHome home;
+    Release(QStringLiteral("1.01"), QStringLiteral("2026.12.09.01"));
+    const std::unique_ptr<TClientSession> session = test::DemoShopSession(home, *shop);
+    ASSERT_TRUE(session);
+    session->LoadAtCreation();
+    ASSERT_TRUE(session->Online());
+    const QString homepage = QStringLiteral("\r\n\r\nこの注文ソフトは自動更新を受け付けません("
+                                            "信頼する署名鍵が組み込まれていません)。新しい注文ソ"
+                                            "フトはホームページからダウンロードして下さい。");
+    QStringList started;
+    const auto start = [&](const QString &p) {
+        started << p;
+        return true;
+    };
+
+    // The demo offers 1.00, build 2026.01.01.01: forced for 0.99, offered to an older build.
+    TScriptedPrompter forced;
+    EXPECT_TRUE(ApplyVersionGate(*session, config,
+        { QStringLiteral("0.99"), QStringLiteral("2026.12.08.01"), QStringLiteral("Korvatel1234") },
+        home.folders, forced, start, {}));
+    EXPECT_EQ(forced.Texts(),
+        QStringList { QStringLiteral("注文ソフトのVersionが変わりました。新Ver 1.00\r\n\r\n現Ver "
+                                     "0.99 では継続できません。")
+            + homepage });
+    TScriptedPrompter offered;
+    EXPECT_FALSE(ApplyVersionGate(*session, config,
+        { QStringLiteral("1.00"), QStringLiteral("2025.11.30.01"), QStringLiteral("Korvatel1234") },
+        home.folders, offered, start, {}));
+    EXPECT_EQ(offered.Texts(),
+        QStringList { QStringLiteral("新しい注文ソフトがあります。\r\n\r\nUpDate : 現 "
+                                     "2025.11.30.01　⇒　新 2026.01.01.01")
+            + homepage });
+    EXPECT_TRUE(started.isEmpty());
+}
+
+// The demo's key pair lies in the source tree: no build may trust it unless told to.
+TEST(ReleaseKeys, BuildDoesNotTrustTheDemoKey)
+{
+    ASSERT_EQ(test::DemoReleaseKeys().size(), 1);
+    EXPECT_FALSE(ReleaseKeys().contains(test::DemoReleaseKeys()[0]));
+    EXPECT_EQ(
+        UpdateTrustLine({}), QStringLiteral("updates: off, this build trusts no release key"));
 }
 
 } // namespace

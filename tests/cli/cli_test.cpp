@@ -1,3 +1,4 @@
+#include "app/program_update.h"
 #include "cli/cli.h"
 #include "imaging/dib.h"
 #include "imaging/jpeg_codec.h"
@@ -38,13 +39,13 @@ TCliRun Capture(const QStringList &args)
 
 } // namespace
 
-TEST(KorvatelCli, VersionPrintsVersionAndBuildStamp)
+TEST(KorvatelCli, VersionPrintsVersionBuildStampAndUpdateTrust)
 {
     const TCliRun run = Capture({ QStringLiteral("--version") });
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
-        QStringLiteral("korvatel-cli %1 (build %2)\n")
-            .arg(QLatin1String(kProgramVersion), QLatin1String(kBuildStamp)));
+        QStringLiteral("korvatel-cli %1 (build %2)\n%3\n")
+            .arg(QLatin1String(kProgramVersion), QLatin1String(kBuildStamp), UpdateTrustLine()));
 }
 
 TEST(KorvatelCli, WrongCommandLinesExitWithTwo)

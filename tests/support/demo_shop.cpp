@@ -5,6 +5,7 @@
 #include "text/key_file.h"
 
 #include <QDir>
+#include <QFile>
 #include <QUrl>
 #include <csignal>
 #include <filesystem>
@@ -21,6 +22,18 @@ QString DemoShopScript()
 QString DemoPrivateKey()
 {
     return QStringLiteral(KORVATEL_SOURCE_DIR "/tools/demo-shop/demo-only-private-key.pem");
+}
+
+QStringList DemoReleaseKeys()
+{
+    QFile pem(QStringLiteral(KORVATEL_SOURCE_DIR "/tools/demo-shop/demo-public-key.pem"));
+    if (!pem.open(QIODevice::ReadOnly))
+        return {};
+    QString base64;
+    for (const QByteArray &line : pem.readAll().split('\n'))
+        if (!line.startsWith("-----"))
+            base64 += QString::fromLatin1(line.trimmed());
+    return { base64 };
 }
 
 std::optional<QString> RunSigningTool(const QStringList &args)

@@ -95,8 +95,10 @@ protected:
 // The demo shop script, from the source tree.
 QString DemoShopScript();
 
-// The demo's signing key (tools/demo-shop), which the test build's release key belongs to.
+// The demo's signing key (tools/demo-shop), and its public half as the update verifier takes
+// release keys (base64 DER). Tests hand that to the verifier: no build trusts it by default.
 QString DemoPrivateKey();
+QStringList DemoReleaseKeys();
 // Runs the distributor's signing tool (tools/sign-release.py) with args; its standard output,
 // trimmed, or nullopt when it failed.
 std::optional<QString> RunSigningTool(const QStringList &args);
