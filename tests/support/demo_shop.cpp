@@ -5,6 +5,7 @@
 #include "text/key_file.h"
 
 #include <QDir>
+#include <QFile>
 #include <QUrl>
 #include <csignal>
 #include <filesystem>
@@ -130,6 +131,14 @@ bool TDemoShop::WriteMailSettings(const QString &file) const
     mail.account.password = FtpPassword();
     mail.identity.fromAddress = QStringLiteral("taro@example.jp");
     return mail.Save(file);
+}
+
+QStringList TDemoShop::LogLines(const QString &text) const
+{
+    QFile file(QDir(State(QStringLiteral("Root"))).filePath(QStringLiteral("demo-shop.log")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n').filter(text);
 }
 
 bool TDemoShop::Control(const QString &query) const

@@ -91,6 +91,7 @@ TNetOptionForm::TNetOptionForm(
     BuildTransports(*layout, settings);
     BuildSmtp(*layout, settings.account);
     BuildIdentity(*layout, settings);
+    BuildReport(*layout, settings);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
@@ -190,6 +191,23 @@ void TNetOptionForm::BuildIdentity(QVBoxLayout &layout, const TMailSettings &set
     layout.addWidget(identity);
 }
 
+void TNetOptionForm::BuildReport(QVBoxLayout &layout, const TMailSettings &settings)
+{
+    auto *report = new QGroupBox(QStringLiteral("お客様情報の送信"), this);
+    auto *reportLayout = new QVBoxLayout(report);
+    FReport = new QCheckBox(
+        QStringLiteral("起動時にお客様情報（お名前・電話番号・メールアドレス・郵便番号・住所・"
+                       "識別番号）を販売店へ送る"),
+        report);
+    FReport->setObjectName(QStringLiteral("cbRegistrationReport"));
+    FReport->setChecked(settings.registrationReport.value_or(false));
+    // Until the customer answers, the start asks; a box left as it was keeps it that way.
+    FReportAnswered = settings.registrationReport.has_value();
+    connect(FReport, &QCheckBox::toggled, this, [this] { FReportAnswered = true; });
+    reportLayout->addWidget(FReport);
+    layout.addWidget(report);
+}
+
 QLabel *TNetOptionForm::RequiredMark(const QString &field) const
 {
     if (field == QLatin1String("host"))
@@ -248,6 +266,8 @@ void TNetOptionForm::accept()
     settings.identity.replyTo = FReplyTo->text().trimmed();
     settings.copies = FromCommaText(FCc->text());
     settings.pageUrl = FPageUrl->text().trimmed();
+    if (FReportAnswered)
+        settings.registrationReport = FReport->isChecked();
     if (!settings.Save(FFile)) {
         FPrompter.Error(QStringLiteral("設定を保存できませんでした。"));
         return;
