@@ -124,8 +124,8 @@ TEST(TWebMainReport, TheStartAsksOnceAndTheInternetSettingsTakeTheAnswerBack)
         if (!form)
             return false;
         EXPECT_TRUE(form->cbRegistrationReport()->isChecked());
+        // Mail is not set up, which is no reason to refuse the change.
         form->cbRegistrationReport()->setChecked(false);
-        form->edSmtpHost()->setText(QStringLiteral("127.0.0.1"));
         form->accept();
         return form->result() == QDialog::Accepted;
     };

@@ -100,6 +100,7 @@ TNetOptionForm::TNetOptionForm(
     outer->addWidget(buttons);
     ShowMarks();
     ShowSmtpPanel();
+    FMailSnapshot = MailSnapshot();
     FitToScreen(*this);
 }
 
@@ -200,7 +201,8 @@ void TNetOptionForm::BuildReport(QVBoxLayout &layout, const TMailSettings &setti
                        "識別番号）を販売店へ送る"),
         report);
     FReport->setObjectName(QStringLiteral("cbRegistrationReport"));
-    FReport->setChecked(settings.registrationReport.value_or(false));
+    FReportLoaded = settings.registrationReport.value_or(false);
+    FReport->setChecked(FReportLoaded);
     // Until the customer answers, the start asks; a box left as it was keeps it that way.
     FReportAnswered = settings.registrationReport.has_value();
     connect(FReport, &QCheckBox::toggled, this, [this] { FReportAnswered = true; });
@@ -242,9 +244,25 @@ void TNetOptionForm::ShowSmtpPanel()
     FSmtp->setVisible(FTransports[1]->isChecked());
 }
 
+QString TNetOptionForm::MailSnapshot() const
+{
+    QStringList parts;
+    const std::initializer_list<const QAbstractButton *> buttons { FTransports[0], FTransports[1],
+        FTransports[2], FAuth, FPlainAuth };
+    for (const QAbstractButton *button : buttons)
+        parts << QString::number(button->isChecked());
+    for (const QLineEdit *edit : { FHost, FPort, FAuthHost, FUser, FPassword, FFromAddress,
+             FFromName, FReplyTo, FCc, FPageUrl })
+        parts << edit->text();
+    return parts.join(u'\n');
+}
+
 void TNetOptionForm::accept()
 {
-    if (FTransports[1]->isChecked() && FHost->text().trimmed().isEmpty()) {
+    // A customer who only changes whether the customer's data is sent need not set up mail.
+    const bool reportOnly
+        = FReport->isChecked() != FReportLoaded && MailSnapshot() == FMailSnapshot;
+    if (!reportOnly && FTransports[1]->isChecked() && FHost->text().trimmed().isEmpty()) {
         FPrompter.Warn(
             QStringLiteral("[第２ ｻｰﾊﾞｰ指定]を指定する場合は、サーバー名の入力が必要です。"));
         return;

@@ -65,6 +65,8 @@ private:
     void cbAuthClick();
     void ShowMarks();
     void ShowSmtpPanel();
+    // Everything of the mail part as it stands, to see whether it was changed.
+    QString MailSnapshot() const;
 
     QString FFile;
     TPhoneUpload FUpload;
@@ -75,6 +77,8 @@ private:
     QCheckBox *FAuth, *FPlainAuth;
     QCheckBox *FReport;
     bool FReportAnswered = false; // the customer has answered, here or at a start
+    bool FReportLoaded = false;
+    QString FMailSnapshot;
     QLineEdit *FFromAddress, *FFromName, *FReplyTo, *FCc, *FPageUrl;
     QLabel *FHostMark, *FAuthHostMark, *FUserMark, *FPasswordMark;
 };
