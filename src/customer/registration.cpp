@@ -2,8 +2,6 @@
 
 #include "customer/user_record.h"
 #include "net/win_inet.h"
-#include "platform/adapter.h"
-#include "platform/clock.h"
 #include "platform/private_files.h"
 #include "platform/user_folders.h"
 #include "text/key_file.h"
@@ -13,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QUrl>
 
 namespace korvatel
@@ -118,23 +117,17 @@ bool CheckMemberAccount(const TTransportSettings &transport, const QString &serv
     return false;
 }
 
-QString MakeMachineIdentifier(const QString &adapterAddress, double serialNow)
+QString MakeMachineIdentifier()
 {
-    static const QString hex = QStringLiteral("0123456789ABCDEF");
-    QString digits;
-    for (const QChar c : adapterAddress + QStringLiteral("000000000000")) {
-        if (digits.size() == 12)
-            break;
-        if (hex.contains(c))
-            digits += c;
-    }
-    if (adapterAddress.isEmpty())
-        digits = QStringLiteral("000000000000");
-    return digits + QString::asprintf("%1.0f", serialNow * 1000000.0);
+    quint32 words[4];
+    QRandomGenerator::system()->fillRange(words);
+    QString id;
+    for (const quint32 word : words)
+        id += QStringLiteral("%1").arg(word, 8, 16, QLatin1Char('0')).toUpper();
+    return id;
 }
 
-QString MachineIdentifier(const TUserFolders &folders, const QString &sysData, const TClock &clock,
-    const QString &sysClassNet)
+QString MachineIdentifier(const TUserFolders &folders, const QString &sysData)
 {
     const QString local = AppDataKeyFile(folders);
     MakePrivateFolder(QFileInfo(local).absolutePath());
@@ -153,7 +146,7 @@ QString MachineIdentifier(const TUserFolders &folders, const QString &sysData, c
         }
     }
     if (id.isEmpty()) {
-        id = MakeMachineIdentifier(FirstAdapterAddress(sysClassNet), DateTimeToSerial(clock.Now()));
+        id = MakeMachineIdentifier();
         TKeyFile keys(Qt::CaseSensitive);
         keys.Load(local);
         keys.SetValue(kMachineKey, id);
@@ -161,6 +154,11 @@ QString MachineIdentifier(const TUserFolders &folders, const QString &sysData, c
                                                   // again next time
     }
     return id;
+}
+
+QString MachineIdentifier(const TUserFolders &folders, const QString &sysData, const TClock &)
+{
+    return MachineIdentifier(folders, sysData);
 }
 
 bool BuildRegistration(

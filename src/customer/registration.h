@@ -49,15 +49,17 @@ QList<std::pair<QString, QString>> MemberAuthFields(const TMemberAccount &accoun
 bool CheckMemberAccount(const TTransportSettings &transport, const QString &serverUrl,
     const TMemberAccount &account, QString *errorText = nullptr, QString *transportText = nullptr);
 
-// The machine identifier: 12 upper-case hexadecimal digits and a decimal number, made once per
-// machine and kept under "@MachineID" in the application-data Win32dpp.ini (see the source
-// for the order in which earlier copies are looked for). sysData is the workspace's SysData
-// folder; sysClassNet where the network adapters are listed.
-QString MachineIdentifier(const TUserFolders &folders, const QString &sysData, const TClock &clock,
-    const QString &sysClassNet = QStringLiteral("/sys/class/net"));
-// The identifier made from an adapter address (any text; empty when there is none) and the
-// system date-time value.
-QString MakeMachineIdentifier(const QString &adapterAddress, double serialNow);
+// The machine identifier: made once per installation and kept under "@MachineID" in the
+// application-data Win32dpp.ini (see the source for the order in which earlier copies are looked
+// for). An identifier made by an earlier version is kept as it is, since shops may key their
+// records on it; a new one is random (MakeMachineIdentifier). sysData is the workspace's SysData
+// folder.
+QString MachineIdentifier(const TUserFolders &folders, const QString &sysData);
+// The same; the order's sending hands in its clock, which the identifier no longer depends on.
+QString MachineIdentifier(const TUserFolders &folders, const QString &sysData, const TClock &clock);
+// A new identifier: 128 random bits as 32 upper-case hexadecimal digits. Nothing of the machine
+// (no adapter address, no time) goes into it.
+QString MakeMachineIdentifier();
 
 // The registration record that start-up reports to the shop's server: the "Id=" line, the
 // scrambled customer data that is present and the "MachineID=" line. Returns true when customer

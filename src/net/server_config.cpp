@@ -64,6 +64,7 @@ void TServerConfig::Apply(const QStringList &lines)
     take("MemberURL", memberUrl);
     take("CardURL", cardUrl);
     take("UpdateURL", updateUrl);
+    take("RegistrationURL", registrationUrl);
     take("CaFile", caFile);
     take("ShopDataKey", shopDataKey);
     take("FtpChmodMode", ftpChmodMode);

@@ -33,6 +33,9 @@ struct TFormatServer {
 //                                                              when empty (the default)
 //   UpdateURL                                                  the HTTPS folder of the signed
 //                                                              new programs
+//   RegistrationURL                                            the HTTPS address that takes
+//                                                              the registration report; none:
+//                                                              the first https:// time server
 //   CaFile                                                     certificate authorities that
 //                                                              TLS trusts instead of the system's
 //   FtpTls                                                     "TRUE": every FTP session uses
@@ -58,6 +61,7 @@ struct TServerConfig {
     QString memberUrl;
     QString cardUrl; // empty: no card-payment service, so card payment cannot be offered
     QString updateUrl; // new programs come from here and nowhere else; HTTPS only
+    QString registrationUrl; // the registration report goes here; HTTPS only
     QString caFile;
     QString shopDataKey; // empty: shop data is taken unsigned
     bool ftpTls = false;

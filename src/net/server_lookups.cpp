@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QUrl>
 #include <cmath>
 
 namespace korvatel
@@ -249,7 +250,34 @@ std::optional<QDateTime> QueryServerTime(const TServerConfig &config, QString *e
     return std::nullopt;
 }
 
-bool ReportRegistration(const TServerConfig &config, const QStringList &lines)
+namespace
+{
+
+bool IsHttpsUrl(const QString &url)
+{
+    const QUrl parsed(url);
+    return parsed.isValid() && !parsed.host().isEmpty()
+        && parsed.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+std::optional<QString> RegistrationReportUrl(const TServerConfig &config)
+{
+    if (!config.registrationUrl.isEmpty()) {
+        if (IsHttpsUrl(config.registrationUrl))
+            return config.registrationUrl;
+        return std::nullopt;
+    }
+    for (const QString &server : config.timeServers.mid(0, 4)) {
+        if (IsHttpsUrl(server))
+            return JoinUrl(server, QStringLiteral("/MacUp.php"));
+    }
+    return std::nullopt;
+}
+
+bool ReportRegistration(
+    const TTransportSettings &transport, const QString &url, const QStringList &lines)
 {
     QList<std::pair<QString, QString>> fields;
     for (const QString &line : lines) {
@@ -257,20 +285,15 @@ bool ReportRegistration(const TServerConfig &config, const QStringList &lines)
         if (eq > 0)
             fields.append({ line.left(eq), line.mid(eq + 1) });
     }
-    if (fields.isEmpty())
+    if (fields.isEmpty() || !IsHttpsUrl(url))
         return false;
-    for (const QString &server : config.timeServers.mid(0, 4)) {
-        TWinHTTP http(config.Transport());
-        QByteArray answer;
-        if (!http.Connect(server)
-            || !http.PostForm(
-                JoinUrl(server, QStringLiteral("/MacUp.php")), fields, {}, {}, {}, answer))
-            continue;
-        const std::optional<QStringList> read = SjisLines(answer);
-        if (read && !read->isEmpty() && read->first().trimmed() == QLatin1String("OK"))
-            return true;
-    }
-    return false;
+    TWinHTTP http(transport);
+    http.HttpsOnly = true;
+    QByteArray answer;
+    if (!http.Connect(url) || !http.PostForm(url, fields, {}, {}, {}, answer))
+        return false;
+    const std::optional<QStringList> read = SjisLines(answer);
+    return read && !read->isEmpty() && read->first().trimmed() == QLatin1String("OK");
 }
 
 QString CheckClock(const TServerConfig &config, TPrompter &prompter, const TClock &clock,

@@ -58,10 +58,17 @@ std::optional<QDateTime> QueryServerTime(const TServerConfig &config, QString *e
 // leading zeros, seconds optional). Invalid text gives nullopt.
 std::optional<QDateTime> ParseServerTime(const QString &text);
 
+// The address of the start-up registration report: RegistrationURL when it is an https://
+// address, otherwise "/MacUp.php" of the first https:// time server. nullopt when there is none:
+// a RegistrationURL of another scheme is refused rather than replaced, and the report never
+// travels in clear text.
+std::optional<QString> RegistrationReportUrl(const TServerConfig &config);
+
 // The start-up registration report: posts the record's "name=value" lines as the fields of a
-// form to "/MacUp.php" of the time servers in turn (the maker's service servers) and stops at the
-// first that answers "OK". Lines without "=" are left out. False when none took it.
-bool ReportRegistration(const TServerConfig &config, const QStringList &lines);
+// form to url over HTTPS alone (an http:// address or a redirect to one fails). Lines without
+// "=" are left out. True when the server answers "OK".
+bool ReportRegistration(
+    const TTransportSettings &transport, const QString &url, const QStringList &lines);
 
 // Compares the machine's clock with the time server and tells the difference: asks whether to
 // set the clock too (Yes, No, Cancel), and with Yes and a difference calls setClock with the

@@ -95,7 +95,8 @@ TEST(OnlineStart, FirstStartOfTheDayReportsTheCustomerToTheShop)
     ASSERT_EQ(lines.size(), 4); // Id, Name, Tel and MachineID
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Id=1234;")));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Name=*")));
-    EXPECT_TRUE(ReportRegistration(shop.Config(), lines));
+    const QString url = RegistrationReportUrl(shop.Config()).value_or(QString());
+    EXPECT_TRUE(ReportRegistration(shop.Config().Transport(), url, lines));
     const std::optional<QByteArray> recorded = ReadWholeFile(
         QDir(shop.State(QStringLiteral("Root"))).filePath(QStringLiteral("registrations.txt")));
     ASSERT_TRUE(recorded.has_value());
@@ -112,7 +113,7 @@ TEST(OnlineStart, FirstStartOfTheDayReportsTheCustomerToTheShop)
     // gives false.
     session.User = TUserRecord();
     EXPECT_TRUE(RegistrationReportLines(session, home.folders, clock).isEmpty());
-    EXPECT_FALSE(ReportRegistration(shop.Config(), { QStringLiteral("Name=*x") }));
+    EXPECT_FALSE(ReportRegistration(shop.Config().Transport(), url, { QStringLiteral("Name=*x") }));
 }
 
 TEST(OnlineStart, UnreachableServersOpenTheStartFailureWindow)

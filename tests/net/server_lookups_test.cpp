@@ -50,6 +50,27 @@ TEST(TServerConfig, UploadPausesKeepTheirDefaultsUnlessSetWithinBounds)
     EXPECT_EQ(config.uploadPause10, 1000);
 }
 
+TEST(RegistrationReportUrl, OnlyAnHttpsAddressIsEverTaken)
+{
+    const struct {
+        const char *registration;
+        QStringList timeServers;
+        const char *url; // empty: none
+    } cases[] = {
+        { "https://r.example/MacUp.php", { "http://t1.example" }, "https://r.example/MacUp.php" },
+        { "http://r.example/MacUp.php", { "https://t1.example" }, "" },
+        { "", { "http://t1.example", "https://t2.example/" }, "https://t2.example/MacUp.php" },
+        { "", { "http://t1.example" }, "" },
+    };
+    for (const auto &c : cases) {
+        TServerConfig config;
+        config.registrationUrl = QString::fromLatin1(c.registration);
+        config.timeServers = c.timeServers;
+        EXPECT_EQ(RegistrationReportUrl(config).value_or(QString()), QString::fromLatin1(c.url))
+            << c.registration;
+    }
+}
+
 TEST_F(TServerLookupsTest, TheDemoShopSendsWithoutPauses)
 {
     EXPECT_EQ(config.uploadPause5, 0);

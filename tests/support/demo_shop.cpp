@@ -145,6 +145,14 @@ bool TDemoShop::WriteMailSettings(const QString &file) const
     return mail.Save(file);
 }
 
+QStringList TDemoShop::LogLines(const QString &text) const
+{
+    QFile file(QDir(State(QStringLiteral("Root"))).filePath(QStringLiteral("demo-shop.log")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n').filter(text);
+}
+
 bool TDemoShop::Control(const QString &query) const
 {
     TWinHTTP http(Config().Transport());

@@ -46,6 +46,9 @@ public:
     // server, with its login and the demo customer's address as the sender.
     bool WriteMailSettings(const QString &file) const;
 
+    // The lines of the shop's log (demo-shop.log) that contain text, as they stand now.
+    QStringList LogLines(const QString &text) const;
+
     // Switches faults and fixed answers: "ftp_drop_after=50000", "time=2026/12/08 10:00:00",
     // "reset=1". True when the shop acknowledged.
     bool Control(const QString &query) const;

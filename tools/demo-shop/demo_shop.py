@@ -25,9 +25,12 @@
                                          card order's N/N.dpo is checked key by key, with its
                                          pictures
   card prices                            Plates/CardPrice.ini beside the shop's plates
-  registrations                          POST /MacUp.php on the service server: the client's
-                                         daily registration report, one line each in
-                                         <root>/registrations.txt
+  registrations                          POST /MacUp.php on the HTTPS service server
+                                         (RegistrationURL): the client's daily registration
+                                         report, one line each in <root>/registrations.txt and
+                                         "report: received <MachineID>" in the log; over plain
+                                         HTTP it is refused unread ("report: refused plain
+                                         http")
 
 The format servers and the service server also listen with TLS (a certificate for 127.0.0.1 made
 at start, in <root>/tls/cert.pem): servers.ini names the HTTPS format servers, the HTTPS update
@@ -277,6 +280,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
     docroot = ""
     kind = ""
     shop = None
+    tls = False
 
     def log_message(self, fmt, *args):
         self.shop.log("http %s %s" % (self.kind, fmt % args))
@@ -406,7 +410,7 @@ def make_certificate(folder):
 
 def start_http(shop, kind, docroot, context=None):
     handler = type("Handler_" + kind, (Handler,), {"docroot": docroot, "kind": kind,
-                                                    "shop": shop})
+                                                    "shop": shop, "tls": context is not None})
     if context is None:
         server = Server(("127.0.0.1", 0), handler)
     else:
@@ -740,6 +744,7 @@ class DemoShop:
             "SecondaryURL=" + https % self.ports["secondary_tls"],
             "SecondaryFolder=/KorvFmt",
             "UpdateURL=" + https % self.ports["service_tls"] + "/Korvatel",
+            "RegistrationURL=" + https % self.ports["service_tls"] + "/MacUp.php",
             "CaFile=" + self.cert_file,
             "ShopDataKey=" + public_key,
             "TimeServer1=" + service,
@@ -970,6 +975,10 @@ class DemoShop:
 
     def registration(self, handler, body):
         """The start-up registration report: one line per report in registrations.txt."""
+        if not handler.tls:
+            self.log("report: refused plain http")
+            handler.answer("NG\r\n", 403)
+            return True
         fields = parse_multipart(handler.headers.get("Content-Type"), body)
         record = {name: value[1].decode("cp932", "replace") for name, value in fields.items()}
         if not record.get("Id") or not record.get("MachineID"):
@@ -980,6 +989,7 @@ class DemoShop:
         with self.log_lock:
             with open(os.path.join(self.root, "registrations.txt"), "a", encoding="utf-8") as f:
                 f.write(line.replace("\n", " ") + "\n")
+        self.log("report: received %s" % record["MachineID"])
         handler.answer("OK\r\n")
         return True
 

@@ -243,15 +243,6 @@ int RunClient(QApplication &app)
         window.Basket().ShowProblems
             = [](const TConsistencyProblems &) { return TProblemAnswer::paCancel; };
     window.show();
-    // The daily report of the customer to the shop goes out on a job of its own; its failures
-    // are ignored, and a report still on its way when the window closes is stopped.
-    TBackgroundJob reporting;
-    if (startup.runRegistrationReport) {
-        const QStringList report = RegistrationReportLines(session, folders, clock);
-        if (!report.isEmpty())
-            reporting.Start(
-                [servers, report](TJobControl &) { ReportRegistration(servers, report); });
-    }
     // A downloaded new program is started on its own; this one then ends. The version checks
     // run on a job under a busy box; their questions come to the window's thread.
     const auto startNew
@@ -268,6 +259,10 @@ int RunClient(QApplication &app)
             .value_or(false);
     };
     QTimer::singleShot(0, &window, [&] {
+        // The daily report of the customer to the shop asks the customer first; an unattended
+        // run has nobody to answer for the customer, so it neither asks nor sends.
+        if (startup.runRegistrationReport && !options.unattended)
+            window.StartRegistrationReport();
         if (checkVersion(false))
             window.close();
     });

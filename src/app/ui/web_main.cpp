@@ -9,6 +9,8 @@
 #include "order/consistency.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
+#include "platform/background_job.h"
+#include "platform/clock.h"
 #include "platform/drive_watch.h"
 #include "platform/ui/menu_commands.h"
 #include "platform/ui/qt_prompter.h"
@@ -183,6 +185,19 @@ void TWebMain::closeEvent(QCloseEvent *event)
     FBasket->Stop();
     FSession.Shutdown(ShutdownHooks());
     event->accept();
+}
+
+TReportState TWebMain::StartRegistrationReport()
+{
+    const TRegistrationReport report
+        = PrepareRegistrationReport(FSession, SystemClock(), Prompter());
+    if (report.state == TReportState::rsDue) {
+        // Its failures are not shown: the next start tries again.
+        FReporting = std::make_unique<TBackgroundJob>();
+        FReporting->Start([transport = FSession.Servers.Transport(), report](
+                              TJobControl &) { SendRegistrationReport(transport, report); });
+    }
+    return report.state;
 }
 
 TClientSession::TShutdownHooks TWebMain::ShutdownHooks()

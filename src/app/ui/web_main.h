@@ -2,6 +2,7 @@
 
 #include "app/client_session.h"
 #include "app/main_tabs.h"
+#include "app/registration_report.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -14,6 +15,7 @@ class QTimer;
 namespace korvatel
 {
 
+class TBackgroundJob;
 class TBasketActions;
 class TBrowserPanel;
 class TCardPage;
@@ -109,6 +111,10 @@ public:
     // What the window adds to the saving of the shutdown (and of a workspace move): the
     // basket's order memory and the date tree's expanded nodes.
     TClientSession::TShutdownHooks ShutdownHooks();
+    // The start-up registration report: PrepareRegistrationReport on this thread (its question
+    // goes to the window's prompter), then the sending on a job of the window's own, which the
+    // window's end stops. Returns what the preparation found (rsDue: it is being sent).
+    TReportState StartRegistrationReport();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -166,6 +172,7 @@ private:
     int FMemoryCalls = 0;
     bool FIdleDone = false;
     bool FClosing = false;
+    std::unique_ptr<TBackgroundJob> FReporting; // last: it ends before anything else goes
 };
 
 } // namespace korvatel

@@ -91,6 +91,8 @@ TMailSettings TMailSettings::Load(const QString &path)
     settings.identity.replyTo = file.Value(QStringLiteral("ReplyTo"));
     settings.copies = FromCommaText(file.Value(QStringLiteral("CcAddress")));
     settings.pageUrl = file.Value(QStringLiteral("KeitaiURL"));
+    if (file.HasName(QStringLiteral("RegistrationReport")))
+        settings.registrationReport = file.Bool(QStringLiteral("RegistrationReport"));
     return settings;
 }
 
@@ -111,6 +113,8 @@ bool TMailSettings::Save(const QString &path) const
     file.SetValue(QStringLiteral("ReplyTo"), identity.replyTo);
     file.SetValue(QStringLiteral("CcAddress"), ToCommaText(copies));
     file.SetValue(QStringLiteral("KeitaiURL"), pageUrl);
+    if (registrationReport)
+        file.SetBool(QStringLiteral("RegistrationReport"), *registrationReport);
     return file.Save(path, TFileAccess::faPrivate);
 }
 

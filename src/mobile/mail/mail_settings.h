@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace korvatel
 {
@@ -29,6 +30,9 @@ struct TMailSettings {
     TMailIdentity identity;
     QStringList copies; // carbon-copy addresses
     QString pageUrl; // the address of the phone picture page
+    // "RegistrationReport": whether the customer lets the start-up report send the customer's
+    // data to the shop; nullopt while the customer has not answered.
+    std::optional<bool> registrationReport;
 
     static QString FileName() { return QStringLiteral("MailSet.ini"); }
     // Missing or unreadable: the defaults.

@@ -91,6 +91,7 @@ TNetOptionForm::TNetOptionForm(
     BuildTransports(*layout, settings);
     BuildSmtp(*layout, settings.account);
     BuildIdentity(*layout, settings);
+    BuildReport(*layout, settings);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
@@ -99,6 +100,7 @@ TNetOptionForm::TNetOptionForm(
     outer->addWidget(buttons);
     ShowMarks();
     ShowSmtpPanel();
+    FMailSnapshot = MailSnapshot();
     FitToScreen(*this);
 }
 
@@ -190,6 +192,24 @@ void TNetOptionForm::BuildIdentity(QVBoxLayout &layout, const TMailSettings &set
     layout.addWidget(identity);
 }
 
+void TNetOptionForm::BuildReport(QVBoxLayout &layout, const TMailSettings &settings)
+{
+    auto *report = new QGroupBox(QStringLiteral("お客様情報の送信"), this);
+    auto *reportLayout = new QVBoxLayout(report);
+    FReport = new QCheckBox(
+        QStringLiteral("起動時にお客様情報（お名前・電話番号・メールアドレス・郵便番号・住所・"
+                       "識別番号）を販売店へ送る"),
+        report);
+    FReport->setObjectName(QStringLiteral("cbRegistrationReport"));
+    FReportLoaded = settings.registrationReport.value_or(false);
+    FReport->setChecked(FReportLoaded);
+    // Until the customer answers, the start asks; a box left as it was keeps it that way.
+    FReportAnswered = settings.registrationReport.has_value();
+    connect(FReport, &QCheckBox::toggled, this, [this] { FReportAnswered = true; });
+    reportLayout->addWidget(FReport);
+    layout.addWidget(report);
+}
+
 QLabel *TNetOptionForm::RequiredMark(const QString &field) const
 {
     if (field == QLatin1String("host"))
@@ -224,9 +244,25 @@ void TNetOptionForm::ShowSmtpPanel()
     FSmtp->setVisible(FTransports[1]->isChecked());
 }
 
+QString TNetOptionForm::MailSnapshot() const
+{
+    QStringList parts;
+    const std::initializer_list<const QAbstractButton *> buttons { FTransports[0], FTransports[1],
+        FTransports[2], FAuth, FPlainAuth };
+    for (const QAbstractButton *button : buttons)
+        parts << QString::number(button->isChecked());
+    for (const QLineEdit *edit : { FHost, FPort, FAuthHost, FUser, FPassword, FFromAddress,
+             FFromName, FReplyTo, FCc, FPageUrl })
+        parts << edit->text();
+    return parts.join(u'\n');
+}
+
 void TNetOptionForm::accept()
 {
-    if (FTransports[1]->isChecked() && FHost->text().trimmed().isEmpty()) {
+    // A customer who only changes whether the customer's data is sent need not set up mail.
+    const bool reportOnly
+        = FReport->isChecked() != FReportLoaded && MailSnapshot() == FMailSnapshot;
+    if (!reportOnly && FTransports[1]->isChecked() && FHost->text().trimmed().isEmpty()) {
         FPrompter.Warn(
             QStringLiteral("[第２ ｻｰﾊﾞｰ指定]を指定する場合は、サーバー名の入力が必要です。"));
         return;
@@ -248,6 +284,8 @@ void TNetOptionForm::accept()
     settings.identity.replyTo = FReplyTo->text().trimmed();
     settings.copies = FromCommaText(FCc->text());
     settings.pageUrl = FPageUrl->text().trimmed();
+    if (FReportAnswered)
+        settings.registrationReport = FReport->isChecked();
     if (!settings.Save(FFile)) {
         FPrompter.Error(QStringLiteral("設定を保存できませんでした。"));
         return;

@@ -23,8 +23,9 @@ struct TPhoneUpload {
     QString homeFolder;
 };
 
-// "インターネットの設定": the mail transport, the SMTP account, the identity and the phone page
-// address, loaded from MailSet.ini and saved back on OK.
+// "インターネットの設定": the mail transport, the SMTP account, the identity, the phone page
+// address and whether the start-up report may send the customer's data to the shop, loaded
+// from MailSet.ini and saved back on OK.
 class TNetOptionForm : public QDialog
 {
     Q_OBJECT
@@ -49,6 +50,7 @@ public:
     QLineEdit *edReplyTo() const { return FReplyTo; }
     QLineEdit *edCc() const { return FCc; }
     QLineEdit *edPageUrl() const { return FPageUrl; }
+    QCheckBox *cbRegistrationReport() const { return FReport; }
     // The red "*" before a required field: "host", "authHost", "user", "password".
     QLabel *RequiredMark(const QString &field) const;
 
@@ -59,9 +61,12 @@ private:
     void BuildTransports(QVBoxLayout &layout, const TMailSettings &settings);
     void BuildSmtp(QVBoxLayout &layout, const TSmtpAccount &account);
     void BuildIdentity(QVBoxLayout &layout, const TMailSettings &settings);
+    void BuildReport(QVBoxLayout &layout, const TMailSettings &settings);
     void cbAuthClick();
     void ShowMarks();
     void ShowSmtpPanel();
+    // Everything of the mail part as it stands, to see whether it was changed.
+    QString MailSnapshot() const;
 
     QString FFile;
     TPhoneUpload FUpload;
@@ -70,6 +75,10 @@ private:
     QGroupBox *FSmtp;
     QLineEdit *FHost, *FPort, *FAuthHost, *FUser, *FPassword;
     QCheckBox *FAuth, *FPlainAuth;
+    QCheckBox *FReport;
+    bool FReportAnswered = false; // the customer has answered, here or at a start
+    bool FReportLoaded = false;
+    QString FMailSnapshot;
     QLineEdit *FFromAddress, *FFromName, *FReplyTo, *FCc, *FPageUrl;
     QLabel *FHostMark, *FAuthHostMark, *FUserMark, *FPasswordMark;
 };
