@@ -73,6 +73,9 @@ public:
     // The content checksum of the picture taken when it entered the basket (PictureChecksum of
     // order/relink.h); empty for items of older baskets, which are then never relinked.
     QString Checksum;
+    // The whole-file hash taken with it (PictureWholeHash); empty for items of older baskets,
+    // which are then relinked on the checksum and size alone.
+    QString WholeHash;
     qint32 Width = -2; // −1: read when needed; −2: not read since the item was made
     qint32 Height = -2;
     QStringList Orders; // "size=count", no line for a count of 0

@@ -209,10 +209,12 @@ bool TBasketActions::RunConsistencyCheck(int mode)
     env.refresh = [this] { Refresh(); };
     env.findMoved = [this](const QList<const TThumbNail *> &vanished) {
         // Nearest first: the date tree's pictures of the same size, the folders around the old
-        // places and the browser's last folder, then the drives of the source tree.
+        // places and the browser's last folder, then the fixed drives of the source tree (a
+        // card, a share or a disc is not walked unasked).
         QStringList drives;
         for (const TDrive &drive : FSession.Workspace().Drives().Drives())
-            drives << drive.root;
+            if (drive.type == dtFixed)
+                drives << drive.root;
         const QStringList dateData
             = ReadDateData(FSession.Workspace().Tree()).value_or(QStringList());
         return SearchMovedPictures(FOrders, vanished,
