@@ -15,6 +15,10 @@ namespace korvatel
 namespace
 {
 
+// A card's order file is a few hundred short lines; even the most lines it may have (100,000)
+// fit in this, so a larger download is not an order file.
+constexpr qint64 kMaxCardOrderFile = 4 * 1024 * 1024;
+
 // An order number names a folder: letters, figures and "-" only, so that nothing read from a
 // folder or a server leaves the history folder.
 bool PlainOrderNo(const QString &orderNo)
@@ -175,7 +179,8 @@ bool DownloadCardOrderFile(const TTransportSettings &transport, const THostRecor
     const QString folder = CardOrderFolder(postCardFolder, orderNo);
     QDir().mkpath(folder);
     QStringList lines;
-    if (!ftp.GetStrings(lines, base + orderNo + u'/' + orderNo + QStringLiteral(".dpo")))
+    if (!ftp.GetStrings(
+            lines, base + orderNo + u'/' + orderNo + QStringLiteral(".dpo"), kMaxCardOrderFile))
         return false;
     if (lines.isEmpty() || lines.size() > 100000)
         return false;

@@ -706,27 +706,43 @@ void TLayers::RotateFree(int index, double degrees)
     Changed(index);
 }
 
-int TLayers::LoadPlate(const TPlate &plate)
+TLayerLoad TLayers::LoadPlate(const TPlate &plate)
 {
-    int added = 0;
+    // Every layer is decoded before any is added, so a plate refused for its size leaves the
+    // stage as it was. JPEG layers come at the card's print size at most (the display limit:
+    // the card is drawn from the display copies).
+    std::vector<TBitmap> pictures;
+    qint64 pixels = 0;
     for (const TPlateBlock &block : plate.layers) {
         TBitmap bitmap;
         try {
-            bitmap = DecodePlateBlock(block);
+            bitmap = DecodePlateBlock(block, FDisplayLimit);
         } catch (const EPictureError &) {
             bitmap = {}; // the layer stays without a picture, as an unknown Ext leaves it
         }
+        pixels += qint64(bitmap.Width()) * bitmap.Height();
+        if (pixels > kMaxPlatePixels) {
+            TLayerLoad refused;
+            refused.plateError = plTooLarge;
+            refused.message = PlateErrorText(plTooLarge);
+            return refused;
+        }
+        pictures.push_back(std::move(bitmap));
+    }
+    TLayerLoad result;
+    for (std::size_t i = 0; i < plate.layers.size(); ++i) {
+        const TPlateBlock &block = plate.layers[i];
         auto layer = std::make_unique<TLayer>(this, Count());
         layer->FileName = block.fileName;
         layer->FImage.TransparentColor = block.mskc;
-        layer->FImage.SetPicture(std::move(bitmap), FDisplayLimit);
+        layer->FImage.SetPicture(std::move(pictures[i]), FDisplayLimit);
         layer->FImage.Rel = block.rect;
         Place(*layer);
         FLayers.push_back(std::move(layer));
-        ++added;
+        ++result.added;
         Notify(Events.layersChanged);
     }
-    return added;
+    return result;
 }
 
 TLayerLoad TLayers::LoadFile(const QString &fileName)
@@ -745,8 +761,7 @@ TLayerLoad TLayers::LoadFile(const QString &fileName)
         result.message = PlateErrorText(read.error);
         return result;
     }
-    result.added = LoadPlate(read.plate);
-    return result;
+    return LoadPlate(read.plate);
 }
 
 } // namespace korvatel

@@ -321,9 +321,9 @@ public:
     // centre. The transparency operations are cleared, as their places no longer fit.
     void RotateFree(int index, double degrees);
 
-    // Adds the plate's layer blocks at the back in file order (the first ends in front);
-    // returns the number added.
-    int LoadPlate(const TPlate &plate);
+    // Adds the plate's layer blocks at the back in file order (the first ends in front). A
+    // plate whose decoded layers exceed kMaxPlatePixels adds nothing and gives plTooLarge.
+    TLayerLoad LoadPlate(const TPlate &plate);
     // A ".ksp" plate (by its extension, ignoring case) or a single picture.
     TLayerLoad LoadFile(const QString &fileName);
 

@@ -75,7 +75,11 @@ int Render(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     TLayers layers(size);
     layers.SetDisplayLimit(std::max(size.width(), size.height()));
-    layers.LoadPlate(plate.plate);
+    const TLayerLoad load = layers.LoadPlate(plate.plate);
+    if (load.plateError != plOk) {
+        err << load.message << '\n';
+        return 1;
+    }
     const int frames = std::max(0, layers.Count() - 1);
     if (files.size() - 1 > frames) {
         err << "the plate has " << frames << " frames for " << files.size() - 1 << " pictures\n";

@@ -82,7 +82,8 @@ std::optional<QByteArray> FetchKeitaiTable(
             if (!ftp.LoginRecord(address, false))
                 continue;
             TBoundedBuffer data(TKeitaiDatas::kMaxFileSize);
-            if (ftp.GetStream(data, KeitaiTableRemote(server)) && !data.Data().isEmpty())
+            if (ftp.GetStream(data, KeitaiTableRemote(server), -1, TKeitaiDatas::kMaxFileSize)
+                && !data.Data().isEmpty())
                 return data.Data();
         }
     }

@@ -490,7 +490,8 @@ bool TWinFTP::PutText(const QString &text, const QString &remote)
     return PutStream(buffer, remote);
 }
 
-bool TWinFTP::GetStream(QIODevice &stream, const QString &remote, qint64 expectedSize)
+bool TWinFTP::GetStream(
+    QIODevice &stream, const QString &remote, qint64 expectedSize, qint64 maxSize)
 {
     if (!CheckState())
         return false;
@@ -513,6 +514,7 @@ bool TWinFTP::GetStream(QIODevice &stream, const QString &remote, qint64 expecte
     transfer.device = filtered ? static_cast<QIODevice *>(&holder) : &stream;
     transfer.total = size;
     transfer.progress = &OnDownloadProgress;
+    transfer.limit = maxSize;
 
     PrepareFtp(d->session, *this, FtpUrl(*this, target, false));
     d->session.SetDownload(transfer, long(Buffer.ChunkSize()));
@@ -536,12 +538,14 @@ bool TWinFTP::GetStream(QIODevice &stream, const QString &remote, qint64 expecte
     }
     if (transfer.cancel || TransferStopped())
         return Fail(Text(kCancelled));
+    if (transfer.tooLarge)
+        return Fail(Text(kDownloadError));
     if (result.ReadRefused())
         return Fail(Text(kCannotAccess));
     return Fail(Text(kDownloadError));
 }
 
-bool TWinFTP::GetFile(const QString &localFile, const QString &remote)
+bool TWinFTP::GetFile(const QString &localFile, const QString &remote, qint64 maxSize)
 {
     QDir().mkpath(QFileInfo(localFile).absolutePath());
     QByteArray bytes;
@@ -549,7 +553,7 @@ bool TWinFTP::GetFile(const QString &localFile, const QString &remote)
     buffer.open(QIODevice::WriteOnly);
     bool ok = false;
     try {
-        ok = GetStream(buffer, remote) && WriteFileAtomic(localFile, bytes);
+        ok = GetStream(buffer, remote, -1, maxSize) && WriteFileAtomic(localFile, bytes);
     } catch (const EWinInetError &) {
         QFile::remove(localFile);
         throw;
@@ -559,12 +563,12 @@ bool TWinFTP::GetFile(const QString &localFile, const QString &remote)
     return ok;
 }
 
-bool TWinFTP::GetStrings(QStringList &lines, const QString &remote)
+bool TWinFTP::GetStrings(QStringList &lines, const QString &remote, qint64 maxSize)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!GetStream(buffer, remote))
+    if (!GetStream(buffer, remote, -1, maxSize))
         return false;
     std::optional<QStringList> read = SjisLines(bytes);
     if (!read)

@@ -35,6 +35,8 @@ private:
 // arrives (a declared length over it is refused before the body) and the download fails.
 inline constexpr qint64 kSwitchFileCap = 64 * 1024; // the shop's switch files ("Camp.on")
 inline constexpr qint64 kTextAnswerCap = 4 * 1024 * 1024; // scripts' answers, lookups
+// The most an FTP download may bring when its caller names no cap: downloads are held in memory.
+inline constexpr qint64 kFtpDownloadCap = 64 * 1024 * 1024;
 inline constexpr qint64 kShopDataCap = 16 * 1024 * 1024; // the shop data container
 inline constexpr qint64 kProgramCap = 400 * 1024 * 1024; // a new version of the program
 
@@ -194,9 +196,12 @@ public:
     bool PutText(const QStringList &lines, const QString &remote);
     bool PutText(const QString &text, const QString &remote);
 
-    bool GetStream(QIODevice &stream, const QString &remote, qint64 expectedSize = -1);
-    bool GetFile(const QString &localFile, const QString &remote);
-    bool GetStrings(QStringList &lines, const QString &remote);
+    // Downloads take at most maxSize bytes: a file beyond it is cut off and the download fails
+    // (the text of a failed download), so a hostile server cannot fill the memory.
+    bool GetStream(QIODevice &stream, const QString &remote, qint64 expectedSize = -1,
+        qint64 maxSize = kFtpDownloadCap);
+    bool GetFile(const QString &localFile, const QString &remote, qint64 maxSize = kFtpDownloadCap);
+    bool GetStrings(QStringList &lines, const QString &remote, qint64 maxSize = kTextAnswerCap);
 
     // The absolute form of a remote path: as it is when it starts with "/", else under the
     // current directory.

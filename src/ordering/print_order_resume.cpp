@@ -90,6 +90,11 @@ void TOrderStart::RecordEnd(
         run.kindName = kind;
         run.sentRecord = TOrderHistory::RecordFileName(true, kind, cardOrderId, false, false, text);
     }
+    SettleJournal(run, sent);
+}
+
+void TOrderStart::SettleJournal(TRun &run, bool sent)
+{
     if (!run.journal)
         return;
     run.journal->startedRecord.clear();
@@ -108,29 +113,44 @@ void TOrderStart::EndUnrecorded(TRun &run)
         return;
     if (run.history)
         run.history->FinishStarted(run.journal->startedRecord);
-    run.journal->startedRecord.clear();
-    if (run.result.sendResult == TSendResult::srSent) {
-        run.journal->state = TOrderJournal::jsSent;
-        run.journal->Save(values.korvaDpof);
-    } else {
-        TOrderJournal::Remove(values.korvaDpof);
-        run.journal.reset();
-    }
+    SettleJournal(run, run.result.sendResult == TSendResult::srSent);
+}
+
+void TOrderStart::Transmit(
+    TRun &run, const std::function<TSendResult(TOrderUpload &, TSendProgress &)> &work)
+{
+    if (!values.historyFolder.isEmpty())
+        run.history.emplace(values.historyFolder);
+    TOrderUpload upload(FPrompter, values.Clock());
+    WatchUpload(run, upload);
+    run.result.sendResult
+        = RunSendWindow([&](TSendProgress &progress) { return work(upload, progress); });
+    EndUnrecorded(run);
+    if (run.result.sendResult != TSendResult::srSent)
+        run.result.error = upload.LastError();
 }
 
 TOrderStartResult TOrderStart::ResumePending()
 {
-    TOrderStartResult result;
-    result.outcome = TOrderStartOutcome::osPending;
     const std::optional<TOrderJournal> journal
         = values.online ? TOrderJournal::Load(values.korvaDpof) : std::nullopt;
-    if (!journal)
+    if (!journal) {
+        TOrderStartResult result;
+        result.outcome = TOrderStartOutcome::osPending;
         return result;
-    result.orderName = journal->name;
-    if (journal->state == TOrderJournal::jsSent) {
-        if (FPrompter.Ask(TMsgKind::mkConfirmation, SentOrderQuestion(journal->name), mbYes | mbNo)
+    }
+    return ResumePending(*journal);
+}
+
+TOrderStartResult TOrderStart::ResumePending(const TOrderJournal &journal)
+{
+    TOrderStartResult result;
+    result.outcome = TOrderStartOutcome::osPending;
+    result.orderName = journal.name;
+    if (journal.state == TOrderJournal::jsSent) {
+        if (FPrompter.Ask(TMsgKind::mkConfirmation, SentOrderQuestion(journal.name), mbYes | mbNo)
             == TModalResult::mrYes) {
-            ClearBasket(journal->items);
+            ClearBasket(journal.items);
             result.cleared = true;
         }
         TOrderJournal::Remove(values.korvaDpof);
@@ -139,10 +159,10 @@ TOrderStartResult TOrderStart::ResumePending()
         return result;
     }
     if (FPrompter.Ask(
-            TMsgKind::mkConfirmation, InterruptedOrderQuestion(journal->name), mbYes | mbNo)
+            TMsgKind::mkConfirmation, InterruptedOrderQuestion(journal.name), mbYes | mbNo)
         != TModalResult::mrYes)
         return result;
-    return ResumeSending(*journal);
+    return ResumeSending(journal);
 }
 
 TOrderStartResult TOrderStart::ResumeSending(const TOrderJournal &journal)
@@ -154,8 +174,6 @@ TOrderStartResult TOrderStart::ResumeSending(const TOrderJournal &journal)
     run.cardOrderId = journal.cardOrderId;
     run.creditLines = journal.creditLines;
     run.packedItems = journal.items;
-    if (!values.historyFolder.isEmpty())
-        run.history.emplace(values.historyFolder);
     run.order = journal.Packed();
     if (!run.order) {
         // The order's folder is gone: the record of the attempt stays as interrupted.
@@ -169,20 +187,15 @@ TOrderStartResult TOrderStart::ResumeSending(const TOrderJournal &journal)
         run.result.outcome = TOrderStartOutcome::osNoShop;
         return run.result;
     }
-    run.journal = journal;
     // The attempt that was interrupted has its record already.
-    TOrderUpload upload(FPrompter, values.Clock());
-    WatchUpload(run, upload);
-    run.result.sendResult = RunSendWindow([&](TSendProgress &progress) {
+    run.journal = journal;
+    Transmit(run, [&](TOrderUpload &upload, TSendProgress &progress) {
         SetUpUpload(run, upload);
         upload.resume = true;
         // The shop may hold the whole order already: giving up never removes it.
         upload.keepOnGiveUp = true;
         return SendPacked(run, upload, progress);
     });
-    EndUnrecorded(run);
-    if (run.result.sendResult != TSendResult::srSent)
-        run.result.error = upload.LastError();
     if (!CheckSent(run))
         return run.result;
     FinishSentOrder(run);

@@ -180,8 +180,9 @@ void TOrderStart::ClearBasket(const QStringList &sentItems)
 TOrderStartResult TOrderStart::Run(bool gridSeenAll)
 {
     // An order whose send was interrupted comes first: a new one could send it again.
-    if (values.online && TOrderJournal::Load(values.korvaDpof))
-        return ResumePending();
+    if (const std::optional<TOrderJournal> journal
+        = values.online ? TOrderJournal::Load(values.korvaDpof) : std::nullopt)
+        return ResumePending(*journal);
     TRun run;
     if (!SettleBasket(gridSeenAll, run)) // 1 to 4
         return run.result;
@@ -423,16 +424,9 @@ void TOrderStart::SendOrder(TRun &run)
     // 9 and 10. The packing and the send run under the transmission window, which keeps the
     // main window (and so the basket) out of reach until the order has gone; the history gets
     // every attempt with its "開始=" and "終了=" lines.
-    if (!values.historyFolder.isEmpty())
-        run.history.emplace(values.historyFolder);
-    TOrderUpload upload(FPrompter, values.Clock());
-    WatchUpload(run, upload);
-    const auto packAndSend
-        = [&](TSendProgress &progress) { return PackAndSend(run, upload, progress); };
-    run.result.sendResult = RunSendWindow(packAndSend);
-    EndUnrecorded(run);
-    if (run.result.sendResult != TSendResult::srSent)
-        run.result.error = upload.LastError();
+    Transmit(run, [&](TOrderUpload &upload, TSendProgress &progress) {
+        return PackAndSend(run, upload, progress);
+    });
 }
 
 void TOrderStart::WatchUpload(TRun &run, TOrderUpload &upload)

@@ -200,6 +200,13 @@ private:
         const QStringList &text);
     // An attempt whose end the upload did not report (a send replaced by a test).
     void EndUnrecorded(TRun &run);
+    // The journal at the end of an attempt: marked sent, or removed.
+    void SettleJournal(TRun &run, bool sent);
+    // One attempt under the transmission window: the history, an upload watched by the run,
+    // work, and the attempt's end recorded in the run's result.
+    void Transmit(
+        TRun &run, const std::function<TSendResult(TOrderUpload &, TSendProgress &)> &work);
+    TOrderStartResult ResumePending(const TOrderJournal &journal);
     // The transfer mode's change and the attempt's end, from the upload to the run.
     void WatchUpload(TRun &run, TOrderUpload &upload);
     // The image server, the way and the payment of the run's order.

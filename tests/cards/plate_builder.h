@@ -27,6 +27,12 @@ public:
         FBlocks.append({ ext, fileName, rect, mskc, SaveDIBToStream(bitmap) });
         return *this;
     }
+    // A layer block of data already encoded (a JPEG for "JPG").
+    PlateBuilder &layerData(const QByteArray &data, const QByteArray &rect, const QByteArray &ext)
+    {
+        FBlocks.append({ ext, "layer." + ext.toLower(), rect, -1, data });
+        return *this;
+    }
     QByteArray build() const
     {
         QByteArray bytes("KorvatelCardEitor=1.00\x01", 23);

@@ -4,6 +4,7 @@
 #include "support/image_builders.h"
 #include "support/temp_home.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace korvatel
@@ -26,7 +27,7 @@ TEST(TPlateFile, PreviewAloneAddsNoLayer)
     EXPECT_TRUE(read.plate.layers.empty());
     EXPECT_EQ(DecodePlateBlock(read.plate.preview), test::UniformBitmap(4, 3, kRed));
     TLayers layers(QSize(200, 300));
-    EXPECT_EQ(layers.LoadPlate(read.plate), 0);
+    EXPECT_EQ(layers.LoadPlate(read.plate).added, 0);
     EXPECT_EQ(layers.Count(), 0);
 }
 
@@ -48,7 +49,7 @@ TEST(TPlateFile, ThreeBlocksStackFirstInFront)
     int added = 0;
     TLayers layers(QSize(200, 400));
     layers.Events.layersChanged = [&] { ++added; };
-    EXPECT_EQ(layers.LoadPlate(read.plate), 3);
+    EXPECT_EQ(layers.LoadPlate(read.plate).added, 3);
     EXPECT_EQ(added, 3);
     EXPECT_EQ(layers.Layer(0)->FileName, QStringLiteral("a.bmp"));
     EXPECT_EQ(layers.Layer(0)->Image().Display().Pixel(0, 0), kRed);
@@ -86,7 +87,7 @@ TEST(TPlateFile, UnknownExtLeavesTheLayerWithoutPicture)
     const TPlateRead read = ReadPlate(bytes);
     ASSERT_EQ(read.plate.layers.size(), 1u);
     TLayers layers(QSize(100, 100));
-    EXPECT_EQ(layers.LoadPlate(read.plate), 1);
+    EXPECT_EQ(layers.LoadPlate(read.plate).added, 1);
     EXPECT_TRUE(layers.Layer(0)->Image().Picture().Empty());
     EXPECT_TRUE(
         RenderCard(layers, QSize(10, 10)) == test::UniformBitmap(10, 10, { 255, 255, 255 }));
@@ -125,6 +126,34 @@ TEST(TPlateFile, LoadFileTakesPlatesByExtensionAndPicturesOtherwise)
     EXPECT_EQ(layers.LoadFile(home.FilePath(QStringLiteral("broken.bmp"))).added, 0);
     EXPECT_EQ(layers.LoadFile(home.FilePath(QStringLiteral("missing.bmp"))).added, 0);
     EXPECT_EQ(layers.Count(), 2);
+}
+
+TEST(TPlateFile, LargeJpegLayersDecodeAtPrintSizeWithinThePlateCap)
+{
+    // 8000 × 6000 of one colour is a few hundred kilobytes as a JPEG but 144 MB decoded.
+    const QByteArray jpeg = test::JpegBytes(test::UniformBitmap(8000, 6000, kRed));
+    test::PlateBuilder builder;
+    for (int i = 0; i < 3; ++i)
+        builder.layerData(jpeg, "0:0:1:1", "JPG");
+    const TPlateRead read = ReadPlate(builder.build());
+    ASSERT_EQ(read.error, plOk);
+
+    TLayers layers(QSize(400, 300)); // display limit 1600: a quarter still reaches it
+    const TLayerLoad load = layers.LoadPlate(read.plate);
+    EXPECT_EQ(load.plateError, plOk);
+    ASSERT_EQ(load.added, 3);
+    EXPECT_EQ(layers.Layer(0)->Image().Picture().Width(), 2000);
+    EXPECT_EQ(layers.Layer(0)->Image().Picture().Height(), 1500);
+    const TBgr middle = RenderCard(layers, QSize(40, 30)).Pixel(20, 15);
+    EXPECT_LE(std::abs(middle.r - kRed.r) + std::abs(middle.g - kRed.g), 8);
+
+    // At half size the three layers need 36 million pixels, beyond the plate's cap.
+    TLayers larger(QSize(400, 300));
+    larger.SetDisplayLimit(4000);
+    const TLayerLoad refused = larger.LoadPlate(read.plate);
+    EXPECT_EQ(refused.plateError, plTooLarge);
+    EXPECT_EQ(refused.message, PlateErrorText(plTooLarge));
+    EXPECT_EQ(larger.Count(), 0);
 }
 
 TEST(TPlateFile, PreviewOnlyStopsAfterThePreview)

@@ -327,6 +327,26 @@ TEST_F(TWinFTPTest, ListingsDeletesAndRenames)
     EXPECT_THROW(ftp.List(dirs, files, false, true), EWinInetError);
 }
 
+TEST_F(TWinFTPTest, ADownloadBeyondItsCapIsRefused)
+{
+    const QByteArray data = Bytes(64 * 1024);
+    QBuffer source;
+    source.setData(data);
+    source.open(QIODevice::ReadOnly);
+    ASSERT_TRUE(ftp.PutStream(source, QStringLiteral("big.bin")));
+    QByteArray back;
+    QBuffer sink(&back);
+    sink.open(QIODevice::WriteOnly);
+    EXPECT_FALSE(ftp.GetStream(sink, QStringLiteral("big.bin"), -1, data.size() - 1));
+    EXPECT_EQ(ftp.LastError(), QStringLiteral("ダウンロード中にエラーが発生しました。"));
+    EXPECT_LT(back.size(), data.size());
+    QByteArray whole;
+    QBuffer exact(&whole);
+    exact.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(ftp.GetStream(exact, QStringLiteral("big.bin"), -1, data.size()));
+    EXPECT_EQ(whole, data);
+}
+
 TEST_F(TWinFTPTest, DownloadsFailCleanlyAndFilterMessages)
 {
     const QString local = QDir::temp().filePath(

@@ -186,12 +186,17 @@ bool TCardPage::OpenFile(const QString &fileName)
         FLayers->Clear();
         PlaceStage();
         FLayers->SetStage(FStage->size());
-        const int added = FLayers->LoadPlate(read.plate);
+        const TLayerLoad load = FLayers->LoadPlate(read.plate);
+        if (load.plateError != plOk) {
+            FStage->update();
+            Prompter().Error(load.message);
+            return false;
+        }
         FLayers->PlaceFromRelative();
         FStage->update();
         Changed();
         FPlateFile = fileName;
-        return added > 0;
+        return load.added > 0;
     }
     if (!RoomForPicture())
         return false;

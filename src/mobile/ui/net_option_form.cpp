@@ -88,6 +88,22 @@ TNetOptionForm::TNetOptionForm(
     layout->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(ScrollBody(body, this), 1);
 
+    BuildTransports(*layout, settings);
+    BuildSmtp(*layout, settings.account);
+    BuildIdentity(*layout, settings);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    outer->addWidget(buttons);
+    ShowMarks();
+    ShowSmtpPanel();
+    FitToScreen(*this);
+}
+
+void TNetOptionForm::BuildTransports(QVBoxLayout &layout, const TMailSettings &settings)
+{
     auto *transports = new QGroupBox(QStringLiteral("メール送信方式"), this);
     auto *transportLayout = new QVBoxLayout(transports);
     const int chosen = int(TransportOfWord(settings.transport));
@@ -101,9 +117,11 @@ TNetOptionForm::TNetOptionForm(
         transportLayout->addWidget(lines);
         connect(FTransports[i], &QRadioButton::toggled, this, [this] { ShowSmtpPanel(); });
     }
-    layout->addWidget(transports);
+    layout.addWidget(transports);
+}
 
-    const TSmtpAccount &account = settings.account;
+void TNetOptionForm::BuildSmtp(QVBoxLayout &layout, const TSmtpAccount &account)
+{
     FSmtp = new QGroupBox(QStringLiteral("SMTP設定"), this);
     FSmtp->setObjectName(QStringLiteral("gbSmtp"));
     auto *smtp = new QFormLayout(FSmtp);
@@ -142,8 +160,11 @@ TNetOptionForm::TNetOptionForm(
     smtp->addRow(new QLabel(
         QStringLiteral("<span style='color:red'><b>*</b></span>印は必須項目です。"), FSmtp));
     connect(FAuth, &QCheckBox::clicked, this, [this] { cbAuthClick(); });
-    layout->addWidget(FSmtp);
+    layout.addWidget(FSmtp);
+}
 
+void TNetOptionForm::BuildIdentity(QVBoxLayout &layout, const TMailSettings &settings)
+{
     auto *identity = new QGroupBox(QStringLiteral("送信者"), this);
     auto *identityLayout = new QFormLayout(identity);
     FFromAddress = Edit(identity, "edFromAddress", settings.identity.fromAddress);
@@ -166,16 +187,7 @@ TNetOptionForm::TNetOptionForm(
     pageRow->addWidget(FPageUrl, 1);
     pageRow->addWidget(general);
     identityLayout->addRow(QStringLiteral("携帯画像のURL"), pageRow);
-    layout->addWidget(identity);
-
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    outer->addWidget(buttons);
-    ShowMarks();
-    ShowSmtpPanel();
-    FitToScreen(*this);
+    layout.addWidget(identity);
 }
 
 QLabel *TNetOptionForm::RequiredMark(const QString &field) const

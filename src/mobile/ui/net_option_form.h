@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QGroupBox;
+class QVBoxLayout;
 
 namespace korvatel
 {
@@ -54,6 +55,10 @@ public:
     void accept() override;
 
 private:
+    // The groups of the window, top to bottom.
+    void BuildTransports(QVBoxLayout &layout, const TMailSettings &settings);
+    void BuildSmtp(QVBoxLayout &layout, const TSmtpAccount &account);
+    void BuildIdentity(QVBoxLayout &layout, const TMailSettings &settings);
     void cbAuthClick();
     void ShowMarks();
     void ShowSmtpPanel();
