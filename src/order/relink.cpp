@@ -1,6 +1,7 @@
 #include "order/relink.h"
 
 #include "order/thumb_nails.h"
+#include "platform/background_job.h"
 #include "platform/folder_listing.h"
 #include "sources/date_scan.h"
 
@@ -22,6 +23,7 @@ namespace
 {
 
 constexpr qint64 kChecksumPart = 64 * 1024;
+constexpr qint64 kWholeHashPiece = 1024 * 1024;
 
 // True when the file at the path may be taken for the item: the same checksum and, when the item
 // keeps one, the same whole-file hash (read at most once a file, into the given cache).
@@ -202,7 +204,17 @@ QString PictureWholeHash(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file) || !file.atEnd())
+    // Read a piece at a time, so a job that is stopped (the window closing) ends within one piece
+    // rather than after the whole of a large picture.
+    for (;;) {
+        if (JobStopRequested())
+            return {};
+        const QByteArray piece = file.read(kWholeHashPiece);
+        if (piece.isEmpty())
+            break;
+        hash.addData(piece);
+    }
+    if (!file.atEnd())
         return {};
     return QString::fromLatin1(hash.result().toHex());
 }

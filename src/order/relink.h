@@ -22,8 +22,10 @@ QString PictureChecksum(const QString &path);
 // whole-file hash has the same form.
 bool IsPictureChecksum(const QString &text);
 // SHA-256 over the whole file, as 64 lower-case hexadecimal figures; empty when the file cannot
-// be read. A basket item keeps it beside the checksum: the checksum finds a moved picture
-// cheaply, the whole-file hash proves that no byte between head and tail was changed.
+// be read or the job thread it runs on is stopped. A basket item keeps it beside the checksum:
+// the checksum finds a moved picture cheaply, the whole-file hash proves that no byte between
+// head and tail was changed. It reads the whole picture, so the window leaves it to
+// TWholeHashes (order/whole_hashes.h).
 QString PictureWholeHash(const QString &path);
 
 // How far a search for moved pictures may go.

@@ -287,10 +287,8 @@ TThumbNail *TThumbNails::AddPicture(
     item->OrderType = campus ? otPhoto : otDpe;
     item->DiskNo = diskNo;
     item->SetPicturePath(fullPath, FContext.works);
-    if (!campus) {
+    if (!campus)
         item->Checksum = PictureChecksum(fullPath);
-        item->WholeHash = PictureWholeHash(fullPath);
-    }
     item->DatePrint = !FContext.defDateNotPrint;
     if (withoutCorrection)
         item->Hosei.kind = 5;

@@ -41,6 +41,7 @@ struct TMovedFixture : test::TBasketFixture {
         oldPath = home.FilePath("Photos/2024/trip.jpg");
         home.Write("Photos/2024/trip.jpg", Content(150 * 1024, 1));
         item = list.AddPicture(1, oldPath, false, 3, "L");
+        item->WholeHash = PictureWholeHash(oldPath);
         item->FileSize = 150 * 1024;
         item->SetSizeCount("2L", 1);
         item->Hosei.kind = 2;
