@@ -165,6 +165,9 @@ bool AddPictures(TThumbNails &list, const TBasketArgs &a, const QString &mainFil
         }
         TThumbNail *item = list.AddPicture(a.disk, path, false, a.count, a.size);
         item->FileSize = qint32(std::min<qint64>(QFileInfo(path).size(), INT_MAX));
+        // No window waits here: the whole-file hash is taken at once.
+        if (!item->Checksum.isEmpty())
+            item->WholeHash = PictureWholeHash(path);
     }
     return SaveBasket(list, a, mainFile, campusFile, err);
 }

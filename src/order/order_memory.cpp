@@ -135,6 +135,8 @@ QStringList TThumbNails::MemoryLines(TOrderType fileType, const QDateTime &now) 
               << QStringLiteral("FileSize=%1").arg(item->FileSize);
         if (!item->Checksum.isEmpty())
             lines << QStringLiteral("Checksum=") + item->Checksum;
+        if (!item->WholeHash.isEmpty())
+            lines << QStringLiteral("WholeHash=") + item->WholeHash;
         if (item->ErrorKind != neNoError)
             lines << QStringLiteral("Error=") + ErrorKindNames().value(item->ErrorKind);
         if (item->Repeated)
@@ -224,8 +226,12 @@ int TThumbNails::ReadMemoryLines(const QStringList &lines, TOrderType fileType, 
         // Baskets written before the checksum was kept have none; a damaged one is dropped, so
         // it can never make another picture look like this one.
         const QString checksum = record.Value(QStringLiteral("Checksum"));
-        if (type == otDpe && IsPictureChecksum(checksum))
+        if (type == otDpe && IsPictureChecksum(checksum)) {
             item->Checksum = checksum;
+            const QString whole = record.Value(QStringLiteral("WholeHash"));
+            if (IsPictureChecksum(whole))
+                item->WholeHash = whole;
+        }
         item->ErrorKind = neNoError;
         item->Width = -1;
         item->Height = -1;

@@ -1,6 +1,8 @@
 #include "order/relink.h"
 
 #include "order/thumb_nails.h"
+#include "platform/background_job.h"
+#include "platform/folder_listing.h"
 #include "sources/date_scan.h"
 
 #include <QCryptographicHash>
@@ -21,6 +23,20 @@ namespace
 {
 
 constexpr qint64 kChecksumPart = 64 * 1024;
+constexpr qint64 kWholeHashPiece = 1024 * 1024;
+
+// True when the file at the path may be taken for the item: the same checksum and, when the item
+// keeps one, the same whole-file hash (read at most once a file, into the given cache).
+bool SamePicture(const TThumbNail &item, const QString &path, const QString &sum, QString &whole)
+{
+    if (item.Checksum != sum)
+        return false;
+    if (item.WholeHash.isEmpty())
+        return true; // an older basket's item: the checksum and the size are all there is
+    if (whole.isEmpty())
+        whole = PictureWholeHash(path);
+    return !whole.isEmpty() && whole == item.WholeHash;
+}
 
 std::function<void(const QString &)> &RootWatch()
 {
@@ -61,8 +77,9 @@ public:
         if (sum.isEmpty())
             return true;
         QList<const TThumbNail *> &items = it.value();
+        QString whole;
         for (qsizetype i = 0; i < items.size(); ++i) {
-            if (items[i]->Checksum != sum)
+            if (!SamePicture(*items[i], path, sum, whole))
                 continue;
             FFound.append({ items[i], path });
             FTaken.insert(path);
@@ -80,23 +97,32 @@ public:
             QString folder;
             int depth;
         };
+        // Only the root's own filesystem is walked: a mount below it (a network share, a card,
+        // a disc) is left to a search that names it.
+        const std::optional<quint64> device = DeviceOf(root);
+        if (!device)
+            return;
         QList<TLevel> stack { { root, 0 } };
         while (!stack.isEmpty() && !Done()) {
             const TLevel level = stack.takeLast();
-            // A folder reached twice (a link, or a root inside another root) is walked once.
+            // A folder reached twice (a root inside another root) is walked once.
             const QString canonical = QFileInfo(level.folder).canonicalFilePath();
             if (canonical.isEmpty() || FWalked.contains(canonical))
                 continue;
             FWalked.insert(canonical);
             if (FProgress.folder)
                 FProgress.folder(level.folder, FSeen);
+            // Links are left out, to files as to folders: a link's target is another place, found
+            // (or not) where it lies, and a link to a parent would never end a walk.
             const QFileInfoList entries
                 = QDir(level.folder)
-                      .entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                      .entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden
+                              | QDir::NoSymLinks,
                           QDir::Name);
             for (const QFileInfo &entry : entries) {
                 if (entry.isDir()) {
-                    if (level.depth < FLimits.maxDepth && !entry.isSymLink())
+                    if (level.depth < FLimits.maxDepth
+                        && DeviceOf(entry.absoluteFilePath()) == device)
                         stack.append({ entry.absoluteFilePath(), level.depth + 1 });
                 } else if (!Look(entry.absoluteFilePath(), entry.size())) {
                     return;
@@ -172,6 +198,27 @@ QString PictureChecksum(const QString &path)
     return QString::fromLatin1(hash.result().toHex());
 }
 
+QString PictureWholeHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    // Read a piece at a time, so a job that is stopped (the window closing) ends within one piece
+    // rather than after the whole of a large picture.
+    for (;;) {
+        if (JobStopRequested())
+            return {};
+        const QByteArray piece = file.read(kWholeHashPiece);
+        if (piece.isEmpty())
+            break;
+        hash.addData(piece);
+    }
+    if (!file.atEnd())
+        return {};
+    return QString::fromLatin1(hash.result().toHex());
+}
+
 bool IsPictureChecksum(const QString &text)
 {
     if (text.size() != 64)
@@ -198,7 +245,8 @@ TRelinkSearch FindMovedPictures(const TThumbNails &list, const QList<const TThum
         if (search.Done())
             break;
         const QFileInfo info(candidate);
-        if (info.isFile() && !search.Look(info.absoluteFilePath(), info.size()))
+        if (info.isFile() && !info.isSymLink()
+            && !search.Look(info.absoluteFilePath(), info.size()))
             break;
     }
     for (const QString &root : roots) {
@@ -277,7 +325,9 @@ QString UnverifiableNotice(int count)
 bool RelinkItem(TThumbNails &list, TThumbNail &item, const QString &newPath)
 {
     const QString path = QFileInfo(newPath).absoluteFilePath();
-    if (!IsPictureChecksum(item.Checksum) || PictureChecksum(path) != item.Checksum)
+    QString whole;
+    if (!IsPictureChecksum(item.Checksum) || QFileInfo(path).isSymLink()
+        || !SamePicture(item, path, PictureChecksum(path), whole))
         return false;
     for (int i = 0; i < list.Count(); ++i)
         if (list.Item(i) != &item && list.Item(i)->FullPath == path)

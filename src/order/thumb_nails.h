@@ -73,6 +73,10 @@ public:
     // The content checksum of the picture taken when it entered the basket (PictureChecksum of
     // order/relink.h); empty for items of older baskets, which are then never relinked.
     QString Checksum;
+    // The whole-file hash of the picture (PictureWholeHash), taken after the item was added,
+    // away from the window (TWholeHashes); while it is empty (not taken yet, or an older
+    // basket's item whose picture is gone) the item is relinked on the checksum and size alone.
+    QString WholeHash;
     qint32 Width = -2; // −1: read when needed; −2: not read since the item was made
     qint32 Height = -2;
     QStringList Orders; // "size=count", no line for a count of 0
@@ -166,7 +170,8 @@ public:
     int Find(int diskNo, const QString &fullPath) const;
 
     // Adds a picture (campus lists, offered sizes, project sizes as the order rules say) and
-    // returns the new item, appended at the end.
+    // returns the new item, appended at the end. It reads only the picture's checksum; the
+    // whole-file hash is left to the caller.
     TThumbNail *AddPicture(int diskNo, const QString &fullPath, bool withoutCorrection, int count,
         const QString &size);
 

@@ -91,4 +91,13 @@ std::optional<TFileStamp> TFolderReader::Stamp(const TFolderEntry &entry) const
     return stamp;
 }
 
+std::optional<quint64> DeviceOf(const QString &path)
+{
+    struct stat st {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return quint64(st.st_dev);
+}
+
 } // namespace korvatel

@@ -25,6 +25,10 @@ struct TFileStamp {
 // next walk on.
 void RefreshLocalZone();
 
+// The device (st_dev) a folder or file lies on, a final link followed; nullopt when it cannot be
+// read. A walk that compares it stays on one filesystem.
+std::optional<quint64> DeviceOf(const QString &path);
+
 // One entry of a folder, as its directory lists it.
 struct TFolderEntry {
     QString name;

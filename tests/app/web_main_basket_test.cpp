@@ -4,6 +4,7 @@
 #include "app/ui/status_bars.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
+#include "order/relink.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "sources/ui/browser_panel.h"
@@ -224,6 +225,26 @@ TEST(TWebMainBasket, ThePanelBoxesGiveNewOrdersTheirDefaultsAndDefaultIniFollows
     f.Open();
     EXPECT_EQ(f.Child<QComboBox>("cbxDefSize")->currentText(), QStringLiteral("2L"));
     EXPECT_TRUE(f.Child<QCheckBox>("cbNoHosei")->isChecked());
+}
+
+// Whole pictures are not read on the window's thread: a photo ordered from the browser and the
+// photo of the basket read at start get their whole-file hashes from the job, and the order
+// memory keeps them.
+TEST(TWebMainBasket, OrderedPhotosGetTheirWholeFileHashesInTheBackground)
+{
+    TBasketWindow f(true, 1);
+    f.ClickCell(1);
+    const TThumbNails &orders = f.window->Orders();
+    ASSERT_EQ(orders.Count(), 2);
+    EXPECT_TRUE(orders.Item(orders.Find(1, f.photos[1]))->WholeHash.isEmpty());
+    for (int i = 0; i < 2; ++i) {
+        const TThumbNail *item = orders.Item(orders.Find(1, f.photos[i]));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return item->WholeHash == PictureWholeHash(f.photos[i]); }, 10000))
+            << i;
+    }
+    f.window->Basket().SaveNow();
+    EXPECT_EQ(ReadSjisLines(f.MemoryPath()).value().filter(QStringLiteral("WholeHash=")).size(), 2);
 }
 
 TEST(TWebMainBasket, ACameraClockCorrectionRedatesThatModelsPhotosAndIsKept)

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <functional>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
@@ -40,6 +41,7 @@ struct TMovedFixture : test::TBasketFixture {
         oldPath = home.FilePath("Photos/2024/trip.jpg");
         home.Write("Photos/2024/trip.jpg", Content(150 * 1024, 1));
         item = list.AddPicture(1, oldPath, false, 3, "L");
+        item->WholeHash = PictureWholeHash(oldPath);
         item->FileSize = 150 * 1024;
         item->SetSizeCount("2L", 1);
         item->Hosei.kind = 2;
@@ -129,6 +131,7 @@ TEST(RelinkMoved, MovedPictureIsFoundAndRelinkedWithItsSettings)
     TThumbNails again(f.list.Context());
     ASSERT_EQ(again.LoadMemory(memory, {}), 1);
     EXPECT_EQ(again.Item(0)->Checksum, f.item->Checksum);
+    EXPECT_EQ(again.Item(0)->WholeHash, PictureWholeHash(newPath));
 }
 
 TEST(RelinkMoved, NoKeepsTheItemVanished)
@@ -157,6 +160,50 @@ TEST(RelinkMoved, SameNameAndSizeButOtherContentIsNeverTaken)
     // Nor can a direct relink point the item at it.
     EXPECT_FALSE(RelinkItem(f.list, *f.item, other));
     EXPECT_EQ(f.item->FullPath, f.oldPath);
+}
+
+// A file that only looks like the picture is never taken, neither found nor relinked: one of the
+// same size, head and tail whose middle differs, a link to the picture and a link to its folder.
+TEST(RelinkMoved, OnlyThePictureItselfIsTaken)
+{
+    // direct: the file is also named as a date-tree candidate and offered to RelinkItem (the
+    // date tree never lists a path through a linked folder).
+    const struct {
+        const char *name;
+        bool direct;
+        std::function<void(TMovedFixture &)> arrange;
+    } cases[] = {
+        { "changed in the middle", true,
+            [](TMovedFixture &f) {
+                QByteArray bytes = Content(150 * 1024, 1);
+                bytes[75 * 1024] = char(bytes[75 * 1024] ^ 1);
+                QFile::remove(f.oldPath);
+                f.home.Write("Photos/2025/trip.jpg", bytes);
+            } },
+        { "link to the file", true,
+            [](TMovedFixture &f) {
+                const QString aside = f.Move("Aside/trip.jpg");
+                QDir().mkpath(f.home.FilePath("Photos/2025"));
+                ASSERT_TRUE(QFile::link(aside, f.home.FilePath("Photos/2025/trip.jpg")));
+            } },
+        { "link to its folder", false,
+            [](TMovedFixture &f) {
+                f.Move("Aside/trip.jpg");
+                ASSERT_TRUE(QFile::link(f.home.FilePath("Aside"), f.home.FilePath("Photos/2025")));
+            } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TMovedFixture f;
+        c.arrange(f);
+        const QString there = f.home.FilePath("Photos/2025/trip.jpg");
+        ASSERT_EQ(PictureChecksum(there), f.item->Checksum); // the cheap checksum cannot tell
+        const QList<const TThumbNail *> vanished = FindProblems(f.list).vanished;
+        const QStringList candidates = c.direct ? QStringList { there } : QStringList();
+        EXPECT_TRUE(FindMovedPictures(f.list, vanished, { f.home.FilePath("Photos") }, candidates)
+                        .found.isEmpty());
+        EXPECT_TRUE(!c.direct || !RelinkItem(f.list, *f.item, there));
+    }
 }
 
 TEST(RelinkMoved, ItemsWithoutChecksumAreNotLookedForAndTheCustomerIsTold)

@@ -18,6 +18,7 @@
 #include "sources/ui/camera_clock_form.h"
 #include "sources/ui/film_grid.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -48,6 +49,9 @@ TBasketActions::TBasketActions(TClientSession &session, TBrowserPanel &browser,
     connect(FSave, &QTimer::timeout, this, &TBasketActions::SaveNow);
     FBrowser.MarkOrders = [this](TFilmList &film) { MarkOrdered(film, FOrders); };
     connect(&FBrowser, &TBrowserPanel::orderAllClicked, this, &TBasketActions::SelectAllClick);
+    // A modal box of the window may run work on a job that reads the basket (the moved-photo
+    // search, an order being packed and sent): a whole-file hash is written in after it closes.
+    FWholeHashes.MayTake = [] { return QApplication::activeModalWidget() == nullptr; };
 }
 
 void TBasketActions::ShutterSound(const QString &name)
@@ -115,6 +119,7 @@ void TBasketActions::FilmChanged()
     const TFilmList &film = FBrowser.Film();
     FBars.SetOrderCounts(film.OrderedCount(), film.Count(), FOrders.Count());
     FBrowser.MarksChanged();
+    HashNewPictures();
     if (Changed)
         Changed();
 }
@@ -209,10 +214,12 @@ bool TBasketActions::RunConsistencyCheck(int mode)
     env.refresh = [this] { Refresh(); };
     env.findMoved = [this](const QList<const TThumbNail *> &vanished) {
         // Nearest first: the date tree's pictures of the same size, the folders around the old
-        // places and the browser's last folder, then the drives of the source tree.
+        // places and the browser's last folder, then the fixed drives of the source tree (a
+        // card, a share or a disc is not walked unasked).
         QStringList drives;
         for (const TDrive &drive : FSession.Workspace().Drives().Drives())
-            drives << drive.root;
+            if (drive.type == dtFixed)
+                drives << drive.root;
         const QStringList dateData
             = ReadDateData(FSession.Workspace().Tree()).value_or(QStringList());
         return SearchMovedPictures(FOrders, vanished,
@@ -230,6 +237,15 @@ void TBasketActions::Refresh()
     MarkOrdered(film, FOrders);
     FBars.SetOrderCounts(film.OrderedCount(), film.Count(), FOrders.Count());
     FBrowser.MarksChanged();
+    HashNewPictures();
+}
+
+void TBasketActions::HashNewPictures()
+{
+    // Reading whole pictures would hold up the window: the hashes are taken on a job. The basket
+    // read at start counts too, so an older basket's pictures still in place get theirs.
+    if (FStarted && !FStopped)
+        FWholeHashes.HashMissing();
 }
 
 void TBasketActions::ShowTotals()

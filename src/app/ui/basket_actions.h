@@ -2,6 +2,7 @@
 
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
+#include "order/whole_hashes.h"
 #include "sources/camera_clock.h"
 
 #include <QObject>
@@ -85,6 +86,8 @@ private:
     bool RefuseOrderingOffline();
     void FilmChanged();
     void ShowTotals();
+    // The basket's pictures without a whole-file hash get one in the background.
+    void HashNewPictures();
 
     TClientSession &FSession;
     TThumbNails &FOrders;
@@ -98,6 +101,7 @@ private:
     bool FOfflineTold = false;
     bool FStarted = false;
     bool FStopped = false;
+    TWholeHashes FWholeHashes { FOrders }; // last: its worker ends before the rest goes
 };
 
 } // namespace korvatel
