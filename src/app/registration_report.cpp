@@ -80,8 +80,8 @@ TRegistrationReport PrepareRegistrationReport(
     const QString settingsFile = QDir(sysData).filePath(TMailSettings::FileName());
     TMailSettings settings = TMailSettings::Load(settingsFile);
     if (!settings.registrationReport) {
-        const TModalResult answer = prompter.Ask(
-            TMsgKind::mkConfirmation, RegistrationQuestion(report.lines, report.url), mbYes | mbNo);
+        const TModalResult answer = prompter.Ask(TMsgKind::mkConfirmation,
+            RegistrationQuestion(report.lines, report.url), mbYes | mbNo | mbSafeDefault);
         // A box closed without an answer is asked again at the next report.
         if (answer == TModalResult::mrYes || answer == TModalResult::mrNo) {
             settings.registrationReport = answer == TModalResult::mrYes;
