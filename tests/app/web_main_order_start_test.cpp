@@ -143,6 +143,17 @@ protected:
         ASSERT_NE(session, nullptr);
     }
 
+    // "クレジットカード登録" in the "履歴と決済" window that the menu opens; the window closed.
+    void RegisterCardFromTheMenu()
+    {
+        QTimer::singleShot(0, [] {
+            auto *form = qobject_cast<TKorvatelHistForm *>(QApplication::activeModalWidget());
+            ASSERT_NE(form, nullptr);
+            QTest::mouseClick(form->btnCardEntry(), Qt::LeftButton);
+            form->reject();
+        });
+        window->findChild<QAction *>(QStringLiteral("miHistory"))->trigger();
+    }
     void OpenWindow()
     {
         window = std::make_unique<TWebMain>(*session);
@@ -304,13 +315,7 @@ TEST_F(WebMainOrderTest, ACardOrderIsPaidAtTheCardServiceAndTheHistoryLearnsItWa
     // "クレジットカード登録" in "履歴と決済" registers the card: the service's token is kept
     // with the customer's card data, and every card request below carries it (the demo service
     // refuses one without).
-    QTimer::singleShot(0, [] {
-        auto *form = qobject_cast<TKorvatelHistForm *>(QApplication::activeModalWidget());
-        ASSERT_NE(form, nullptr);
-        QTest::mouseClick(form->btnCardEntry(), Qt::LeftButton);
-        form->reject();
-    });
-    window->findChild<QAction *>(QStringLiteral("miHistory"))->trigger();
+    RegisterCardFromTheMenu();
     const QString cardData
         = QDir(session->Workspace().SysData()).filePath(QStringLiteral("CardData.ini"));
     EXPECT_TRUE(ReadSjisText(cardData).value_or(QString()).contains(QStringLiteral("Token=")));
@@ -362,13 +367,7 @@ TEST_F(WebMainOrderTest, ACardServiceWithoutHttpsIsRefusedWithAMessage)
     session->Servers.cardUrl = QStringLiteral("http://card.example.com/card");
     OpenWindow();
     prompter.Answer(TModalResult::mrOk);
-    QTimer::singleShot(0, [] {
-        auto *form = qobject_cast<TKorvatelHistForm *>(QApplication::activeModalWidget());
-        ASSERT_NE(form, nullptr);
-        QTest::mouseClick(form->btnCardEntry(), Qt::LeftButton);
-        form->reject();
-    });
-    window->findChild<QAction *>(QStringLiteral("miHistory"))->trigger();
+    RegisterCardFromTheMenu();
     EXPECT_EQ(prompter.Texts(), QStringList { TCardService::UnsafeAddressText() });
     EXPECT_FALSE(QFile::exists(
         QDir(session->Workspace().SysData()).filePath(QStringLiteral("CardData.ini"))));
