@@ -21,10 +21,10 @@ namespace
 const char *const kListName = "CardPlates.ini";
 
 // Fetches the list and its plates from one server; false when the list did not come (or was
-// not the one the shop's envelope lists). A plate the envelope does not list as it came is
-// removed, so that it is never offered.
+// not the one the shop's envelope lists: then refused is set). A plate the envelope does not
+// list as it came is removed, so that it is never offered.
 bool FetchFrom(const TTransportSettings &transport, const TFormatServer &server,
-    const QString &folder, const QString &shopId, const TShopTrust &trust)
+    const QString &folder, const QString &shopId, const TShopTrust &trust, bool &refused)
 {
     TWinHTTP http(transport);
     if (server.baseUrl.isEmpty() || !http.Connect(server.baseUrl))
@@ -32,8 +32,12 @@ bool FetchFrom(const TTransportSettings &transport, const TFormatServer &server,
     const QString base = ShopPlatesUrl(server, shopId);
     http.MaxSize = kCardPlateListCap;
     const std::optional<QByteArray> list = http.GetUrlBytes(base + QString::fromLatin1(kListName));
-    if (!list || !trust.Accepts(QStringLiteral("Plates/") + QString::fromLatin1(kListName), *list))
+    if (!list)
         return false;
+    if (!trust.Accepts(QStringLiteral("Plates/") + QString::fromLatin1(kListName), *list)) {
+        refused = true;
+        return false;
+    }
     const QList<TCardPlateEntry> entries
         = ParseCardPlateList(SjisLines(*list).value_or(QStringList()));
     http.MaxSize = kCardPlateCap;
@@ -87,19 +91,30 @@ QString ShopPlatesUrl(const TFormatServer &server, const QString &shopId)
     return join(join(server.baseUrl, server.folder), shopId + QStringLiteral("/Plates/"));
 }
 
+QString UntrustedPlatesText()
+{
+    return QStringLiteral("このお店のテンプレートは署名を確かめられないため、提供できません。");
+}
+
 QString CardPlateFolder(const QString &downloadDir)
 {
     return QDir(downloadDir).filePath(QStringLiteral("Plates"));
 }
 
 QList<TCardPlateEntry> FetchCardPlates(
-    const TServerConfig &config, const QString &downloadDir, const QString &shopId)
+    const TServerConfig &config, const QString &downloadDir, const QString &shopId, bool *refused)
 {
     const QString folder = CardPlateFolder(downloadDir);
+    bool untrusted = false;
     if (IsShopIdText(shopId) && QDir().mkpath(folder)) {
         const TShopTrust trust = TShopTrust::Load(config.shopDataKey, downloadDir, shopId);
-        if (!FetchFrom(config.Transport(), config.primary, folder, shopId, trust))
-            FetchFrom(config.Transport(), config.secondary, folder, shopId, trust);
+        if (!FetchFrom(config.Transport(), config.primary, folder, shopId, trust, untrusted)
+            && !FetchFrom(config.Transport(), config.secondary, folder, shopId, trust, untrusted)
+            && untrusted) {
+            if (refused)
+                *refused = true;
+            return {};
+        }
     }
     return LocalCardPlates(folder);
 }

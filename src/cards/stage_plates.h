@@ -40,8 +40,12 @@ QString CardPlateFolder(const QString &downloadDir);
 // all figures. With a shop data key, the list and each plate must be the ones the envelope kept
 // in downloadDir lists ("Plates/<file>"); others are not taken. Returns the plates that are in
 // the plate folder afterwards; the list file is kept there for offline starts.
-QList<TCardPlateEntry> FetchCardPlates(
-    const TServerConfig &config, const QString &downloadDir, const QString &shopId);
+// What the template page says when the shop's plates were refused.
+QString UntrustedPlatesText();
+// *refused is set when a server answered with a list that the shop's envelope does not vouch
+// for (or there was no envelope to check it against); the kept plates are then not offered.
+QList<TCardPlateEntry> FetchCardPlates(const TServerConfig &config, const QString &downloadDir,
+    const QString &shopId, bool *refused = nullptr);
 
 // The plates of the list kept in the plate folder whose files are there.
 QList<TCardPlateEntry> LocalCardPlates(const QString &plateFolder);

@@ -38,7 +38,10 @@ TEST(TCardPlates, TheDemoShopsPlatesArriveAndTheirPricesTakeAPicturePerWindow)
     ASSERT_TRUE(shop.Running()) << qPrintable(shop.StartError());
     test::TTempHome home;
     // A keyed shop's plates and prices are taken only as its envelope lists them.
-    EXPECT_TRUE(FetchCardPlates(shop.Config(), home.Path(), QStringLiteral("1234")).isEmpty());
+    bool refused = false;
+    EXPECT_TRUE(
+        FetchCardPlates(shop.Config(), home.Path(), QStringLiteral("1234"), &refused).isEmpty());
+    EXPECT_TRUE(refused);
     EXPECT_FALSE(FetchCardPrices(shop.Config(), QStringLiteral("1234"), home.Path()));
     ASSERT_TRUE(FetchShopData(shop.Config(), home.Path(), QStringLiteral("1234")).ok);
     const QList<TCardPlateEntry> plates

@@ -66,10 +66,12 @@ void TWebMain::WireCardPage()
             // Fetched on a job under a busy box; a cancelled fetch shows the kept plates.
             const TServerConfig servers = FSession.Servers;
             const QString shop = FSession.ShopId();
+            bool refused = false;
             plates = RunBusyFor(
                 this, QStringLiteral("テンプレートを取得しています…"), [&](TJobControl &) {
-                    return FetchCardPlates(servers, download, shop);
+                    return FetchCardPlates(servers, download, shop, &refused);
                 }).value_or(LocalCardPlates(folder.path()));
+            templates->SetEmptyText(refused ? UntrustedPlatesText() : QString());
         } else {
             plates = LocalCardPlates(folder.path());
         }

@@ -65,6 +65,11 @@ void TTemplatePage::SetTemplates(const QList<TTemplateItem> &items)
     FEmpty->setVisible(items.isEmpty());
 }
 
+void TTemplatePage::SetEmptyText(const QString &text)
+{
+    FEmpty->setText(text.isEmpty() ? SourcePageEmptyText(smTemplate) : text);
+}
+
 void TTemplatePage::Shown()
 {
     if (FAsked)

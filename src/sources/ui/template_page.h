@@ -30,6 +30,8 @@ public:
     explicit TTemplatePage(QWidget *parent = nullptr);
 
     void SetTemplates(const QList<TTemplateItem> &items);
+    // An empty page says text instead of the usual "no templates yet".
+    void SetEmptyText(const QString &text);
     QListWidget *lvTemplate() const { return FList; }
     // The page is shown: the first time, TemplatesWanted runs (it fetches the shop's plates
     // and hands them to SetTemplates).
