@@ -142,8 +142,7 @@ public:
             == heif_error_Ok
             && FindPrimary();
     }
-    // The same on a file, which libheif reads as it needs: the boxes, then only the items asked
-    // for.
+    // The same on a file, which libheif opens and reads itself.
     bool OpenFile(const QString &fileName)
     {
         FContext = FApi.context_alloc();
