@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cmath>
 
 namespace korvatel
@@ -114,6 +115,17 @@ qint64 FindApp1(const QByteArray &data, int searchBytes)
             return pos;
     }
     return -1;
+}
+
+QByteArray ExifJpegHead(const QByteArray &tiff)
+{
+    QByteArray head("\xFF\xD8\xFF\xE1", 4);
+    // The reader goes by the TIFF header's offsets, not by the segment's length, so a block
+    // beyond the segment's 64 KiB still reads whole.
+    const int length = int(std::min<qsizetype>(tiff.size() + 8, 0xFFFF));
+    head.append(char(length >> 8)).append(char(length & 0xFF));
+    head.append("Exif\0\0", 6);
+    return head + tiff;
 }
 
 QSize JpegFrameSize(const QByteArray &data)

@@ -180,6 +180,10 @@ QDateTime ExifDateToDateTime(const QString &text);
 // after the start-of-image marker; -1 otherwise.
 qint64 FindApp1(const QByteArray &data, int searchBytes);
 
+// The head of a JPEG file holding the Exif block (a TIFF structure, as HEIF and WebP files keep
+// it) in its APP1 segment: what LoadFromData reads, for Exif blocks that come from other files.
+QByteArray ExifJpegHead(const QByteArray &tiff);
+
 // Width and height from the first start-of-frame marker; 0 × 0 when there is none.
 QSize JpegFrameSize(const QByteArray &data);
 

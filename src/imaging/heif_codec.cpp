@@ -1,5 +1,7 @@
 #include "imaging/heif_codec.h"
 
+#include <QFile>
+#include <QtEndian>
 #include <dlfcn.h>
 #include <libheif/heif.h>
 #include <memory>
@@ -17,10 +19,14 @@ struct THeifApi {
     decltype(&heif_context_alloc) context_alloc = nullptr;
     decltype(&heif_context_free) context_free = nullptr;
     decltype(&heif_context_read_from_memory_without_copy) read_from_memory = nullptr;
+    decltype(&heif_context_read_from_file) read_from_file = nullptr;
     decltype(&heif_context_get_primary_image_handle) primary_image_handle = nullptr;
     decltype(&heif_image_handle_get_width) handle_width = nullptr;
     decltype(&heif_image_handle_get_height) handle_height = nullptr;
     decltype(&heif_image_handle_release) handle_release = nullptr;
+    decltype(&heif_image_handle_get_list_of_metadata_block_IDs) metadata_ids = nullptr;
+    decltype(&heif_image_handle_get_metadata_size) metadata_size = nullptr;
+    decltype(&heif_image_handle_get_metadata) metadata = nullptr;
     decltype(&heif_decoding_options_alloc) options_alloc = nullptr;
     decltype(&heif_decoding_options_free) options_free = nullptr;
     decltype(&heif_decode_image) decode_image = nullptr;
@@ -38,6 +44,9 @@ struct THeifLibrary {
     bool usable = false;
     THeifApi api;
 };
+
+// An Exif block is far smaller than this even with a large preview in it.
+constexpr std::size_t kMaxExifBlock = 4 * 1024 * 1024;
 
 THeifLibrary &Library()
 {
@@ -62,10 +71,14 @@ bool Open(THeifLibrary &library)
     const bool found = Find(handle, "heif_context_alloc", api.context_alloc)
         && Find(handle, "heif_context_free", api.context_free)
         && Find(handle, "heif_context_read_from_memory_without_copy", api.read_from_memory)
+        && Find(handle, "heif_context_read_from_file", api.read_from_file)
         && Find(handle, "heif_context_get_primary_image_handle", api.primary_image_handle)
         && Find(handle, "heif_image_handle_get_width", api.handle_width)
         && Find(handle, "heif_image_handle_get_height", api.handle_height)
         && Find(handle, "heif_image_handle_release", api.handle_release)
+        && Find(handle, "heif_image_handle_get_list_of_metadata_block_IDs", api.metadata_ids)
+        && Find(handle, "heif_image_handle_get_metadata_size", api.metadata_size)
+        && Find(handle, "heif_image_handle_get_metadata", api.metadata)
         && Find(handle, "heif_decoding_options_alloc", api.options_alloc)
         && Find(handle, "heif_decoding_options_free", api.options_free)
         && Find(handle, "heif_decode_image", api.decode_image)
@@ -127,13 +140,27 @@ public:
             && FApi.read_from_memory(FContext, data.constData(), std::size_t(data.size()), nullptr)
                    .code
             == heif_error_Ok
-            && FApi.primary_image_handle(FContext, &FHandle).code == heif_error_Ok && FHandle;
+            && FindPrimary();
+    }
+    // The same on a file, which libheif opens and reads itself.
+    bool OpenFile(const QString &fileName)
+    {
+        FContext = FApi.context_alloc();
+        return FContext
+            && FApi.read_from_file(FContext, QFile::encodeName(fileName).constData(), nullptr).code
+            == heif_error_Ok
+            && FindPrimary();
     }
     int Width() const { return FApi.handle_width(FHandle); }
     int Height() const { return FApi.handle_height(FHandle); }
     const heif_image_handle *Handle() const { return FHandle; }
 
 private:
+    bool FindPrimary()
+    {
+        return FApi.primary_image_handle(FContext, &FHandle).code == heif_error_Ok && FHandle;
+    }
+
     const THeifApi &FApi;
     heif_context *FContext = nullptr;
     heif_image_handle *FHandle = nullptr;
@@ -175,6 +202,34 @@ std::optional<TPictureSize> ReadHeifInfo(const QByteArray &data)
     if (!file.Open(data) || file.Width() <= 0 || file.Height() <= 0)
         return std::nullopt;
     return TPictureSize { file.Width(), file.Height() };
+}
+
+std::optional<QByteArray> ReadHeifExif(const QString &fileName)
+{
+    const THeifApi *api = Api();
+    if (!api)
+        return std::nullopt;
+    THeifFile file(*api);
+    if (!file.OpenFile(fileName))
+        return std::nullopt;
+    heif_item_id id = 0;
+    if (api->metadata_ids(file.Handle(), "Exif", &id, 1) < 1)
+        return std::nullopt;
+    const std::size_t size = api->metadata_size(file.Handle(), id);
+    if (size < 4 + 8 || size > kMaxExifBlock)
+        return std::nullopt;
+    QByteArray block(qsizetype(size), Qt::Uninitialized);
+    if (api->metadata(file.Handle(), id, block.data()).code != heif_error_Ok)
+        return std::nullopt;
+    // The block starts with the count of bytes between its first four and the TIFF header
+    // (a writer may keep a JPEG's "Exif\0\0" there).
+    const quint32 skip = qFromBigEndian<quint32>(block.constData());
+    if (skip > size - 4 - 8)
+        return std::nullopt;
+    QByteArray tiff = block.mid(4 + qsizetype(skip));
+    if (!tiff.startsWith("II") && !tiff.startsWith("MM"))
+        return std::nullopt;
+    return tiff;
 }
 
 TBitmap DecodeHeif(const QByteArray &data)

@@ -25,6 +25,12 @@ QString HeifReaderMissingText();
 // not a readable HEIF or AVIF file.
 std::optional<TPictureSize> ReadHeifInfo(const QByteArray &data);
 
+// The Exif block of the file's primary picture as a TIFF structure (from its byte-order mark),
+// what a JPEG keeps after "Exif" in its APP1 segment. libheif reads the file (all of it, in the
+// versions of today) but decodes nothing. nullopt when libheif is missing, the file cannot be
+// read or is not a HEIF or AVIF file, or its primary picture has no usable Exif block.
+std::optional<QByteArray> ReadHeifExif(const QString &fileName);
+
 // Decodes the primary picture of a HEIF or AVIF file into a 24-bit bitmap. libheif applies the
 // file's crop, rotation and mirroring (its clap, irot and imir boxes), which is what stands the
 // picture upright; an Exif orientation the file also carries describes the stored picture

@@ -48,7 +48,8 @@ int ImageKindOf(const QString &fileName)
 int IsPictureFile(const QString &fileName)
 {
     const QString key = ExtensionOf(fileName).toUpper() + QLatin1Char('.');
-    if (QStringLiteral(".JPEG.JPG.BMP.ICO.EMF.WMF.GIF.PNG.CCI.").contains(key))
+    if (QStringLiteral(".JPEG.JPG.BMP.ICO.EMF.WMF.GIF.PNG.CCI.TIF.TIFF.WEBP.HEIC.HEIF.HIF.AVIF.")
+            .contains(key))
         return 1;
     if (key == QLatin1String(".AVI."))
         return 2;

@@ -29,7 +29,8 @@ QString ExtensionOf(const QString &fileName);
 int ImageKindOf(const QString &fileName);
 
 // 1 when the name is a picture (".JPEG", ".JPG", ".BMP", ".ICO", ".EMF", ".WMF", ".GIF", ".PNG",
-// ".CCI", and a name without an extension), 2 for a movie (".AVI"), otherwise 0.
+// ".CCI", ".TIF", ".TIFF", ".WEBP", ".HEIC", ".HEIF", ".HIF", ".AVIF", and a name without an
+// extension), 2 for a movie (".AVI"), otherwise 0.
 int IsPictureFile(const QString &fileName);
 
 enum PictureFormat { pfETC, pfBMP, pfPNG, pfGIF, pfJPG };

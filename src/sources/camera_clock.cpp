@@ -1,6 +1,7 @@
 #include "sources/camera_clock.h"
 
 #include "imaging/exif.h"
+#include "imaging/heif_codec.h"
 #include "imaging/picture_kinds.h"
 #include "sources/date_scan.h"
 #include "text/sjis_file.h"
@@ -120,17 +121,30 @@ qint64 ClockOffset(const QDateTime &recorded, const QDateTime &corrected)
 TCameraShot ReadCameraShot(const QString &path)
 {
     TCameraShot shot;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return shot;
     TExifInfo exif;
-    exif.LoadFromData(file.read(kExifHeadBytes));
+    const int kind = ImageKindOf(path);
+    if (kind == ikHeif || kind == ikAvif) {
+        const std::optional<QByteArray> tiff = ReadHeifExif(path);
+        if (!tiff)
+            return shot;
+        exif.LoadFromData(ExifJpegHead(*tiff));
+    } else {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return shot;
+        exif.LoadFromData(file.read(kExifHeadBytes));
+    }
     if (exif.ErrorCode() != 0)
         return shot;
     shot.make = exif.Make();
     shot.model = exif.Model();
     shot.taken = exif.DateTimeOriginal();
     return shot;
+}
+
+bool HasCameraExif(int kind)
+{
+    return kind == ikJpeg || kind == ikHeif || kind == ikAvif;
 }
 
 QStringList ShiftCameraClocks(const QStringList &lines, const TCameraClocks &clocks,
@@ -144,7 +158,7 @@ QStringList ShiftCameraClocks(const QStringList &lines, const TCameraClocks &clo
         if (abandon && abandon())
             return lines;
         const std::optional<TScanEntry> entry = DecodeScanLine(line);
-        if (!entry || ImageKindOf(entry->path) != ikJpeg)
+        if (!entry || !HasCameraExif(ImageKindOf(entry->path)))
             continue;
         const TCameraShot shot = readShot ? readShot(entry->path) : ReadCameraShot(entry->path);
         const qint64 offset = clocks.Offset(shot.make, shot.model);

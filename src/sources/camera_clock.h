@@ -51,13 +51,17 @@ private:
 qint64 ClockOffset(const QDateTime &recorded, const QDateTime &corrected);
 
 // What a picture's Exif says of its camera and shooting date; empty texts and an invalid date
-// when it has no readable Exif (reads at most the first 160 KiB).
+// when it has no readable Exif. A HEIF or AVIF file gives the Exif block of its primary picture
+// (read through libheif); any other file is read as a JPEG, at most its first 160 KiB.
 struct TCameraShot {
     QString make;
     QString model;
     QDateTime taken;
 };
 TCameraShot ReadCameraShot(const QString &path);
+// True for the picture kinds (ImageKindOf) whose files carry a camera's Exif block that
+// ReadCameraShot reads: JPEG, HEIF and AVIF.
+bool HasCameraExif(int kind);
 
 // The date tree's side: the DateData.ini lines of pictures whose camera has an offset, with
 // their time moved by it. A line is moved only when its time is the camera's own (it equals

@@ -1,5 +1,6 @@
 #include "sources/date_scan.h"
 
+#include "imaging/picture_kinds.h"
 #include "platform/folder_listing.h"
 #include "platform/user_folders.h"
 #include "sources/camera_clock.h"
@@ -197,6 +198,10 @@ QStringList PictureKindExtensions(const TOptionSettings &option)
     add(option.Gif, { ".gif" });
     add(option.Icon, { ".ico" });
     add(option.Png, { ".png" });
+    add(option.Tiff, { ".tif", ".tiff" });
+    add(option.Webp, { ".webp" });
+    add(option.Heif, { ".heic", ".heif", ".hif" });
+    add(option.Avif, { ".avif" });
     add(option.Meta, { ".emf", ".wmf" });
     add(option.Avi, { ".avi" });
     return list;
@@ -220,9 +225,7 @@ TScanRules ScanRulesFrom(
 
 QDateTime ScanDateTime(const QString &path, const QDateTime &fileTime, bool shootingDate)
 {
-    const QString lower = path.toLower();
-    if (!shootingDate
-        || !(lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg"))))
+    if (!shootingDate || !HasCameraExif(ImageKindOf(path)))
         return fileTime;
     const QDateTime taken = ReadCameraShot(path).taken;
     return taken.isValid() ? taken : fileTime;

@@ -37,8 +37,8 @@ struct TScanEntry {
 std::optional<TScanEntry> DecodeScanLine(const QString &line);
 
 // The extensions the date scan looks for, in their order, each when its kind is on in
-// Option.ini: ".jpg", ".jpeg", ".bmp", ".bid", ".gif", ".ico", ".png", ".emf" and ".wmf" (one
-// kind), ".avi".
+// Option.ini: ".jpg", ".jpeg", ".bmp", ".bid", ".gif", ".ico", ".png", ".tif" and ".tiff",
+// ".webp", ".heic", ".heif" and ".hif", ".avif", ".emf" and ".wmf" (one kind), ".avi".
 QStringList PictureKindExtensions(const TOptionSettings &option);
 
 // What the walk needs to know besides the folders.
@@ -56,7 +56,7 @@ struct TScanRules {
     // The folders that stand for "Temporary Internet Files" on this platform.
     QStringList internetCaches;
     bool dateMode = true; // report the count of lines found so far
-    // File a JPEG under its Exif DateTimeOriginal (read once, here) rather than its file time.
+    // File a photo under its Exif DateTimeOriginal (read once, here) rather than its file time.
     bool shootingDate = false;
 };
 // The rules of the options, the user's folders and the exclusion list.
@@ -64,7 +64,7 @@ TScanRules ScanRulesFrom(
     const TOptionSettings &option, const TUserFolders &folders, const QStringList &excluded);
 
 // The date-time a picture is filed under: with shootingDate, the Exif DateTimeOriginal of a
-// ".jpg" or ".jpeg" file that has a valid one; otherwise (and for every other file) its file
+// JPEG, HEIF or AVIF file that has a valid one; otherwise (and for every other file) its file
 // time.
 QDateTime ScanDateTime(const QString &path, const QDateTime &fileTime, bool shootingDate);
 

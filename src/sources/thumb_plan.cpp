@@ -29,7 +29,8 @@ TThumbPlan ThumbnailPlan(const TThumbRequest &request)
         const int factor = request.cellSize / kExifThumbCell;
         plan.exifEnlarge = mode == 6 || factor < 1 ? 0 : factor + 1;
     }
-    plan.decodable = jpeg || request.kind >= 3;
+    // Every known kind goes to the picture loader; metafiles fail there like a damaged file.
+    plan.decodable = request.kind != ikNone;
     // The Exif sizes let a large JPEG be decoded at a fraction; modes 7 and 8 decode in full.
     if (jpeg && request.exifSizes && mode != 7 && mode != 8)
         plan.jpegScale = ThumbnailScale(request.exifLongSide, ThumbnailLongSide(mode));

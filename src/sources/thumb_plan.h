@@ -9,7 +9,7 @@ namespace korvatel
 // What is known of a picture when its browser thumbnail is to be made.
 struct TThumbRequest {
     int mode = 0; // the thumbnail mode, 0..8
-    int kind = ikNone; // ImageKindOf the file name: ikJpeg, or ikBmp and above for others
+    int kind = ikNone; // ImageKindOf the file name
     // The Exif block was read with the picture's sizes, and they still count: they go after the
     // camera's own thumbnail could not be used.
     bool exifSizes = false;

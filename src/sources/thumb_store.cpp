@@ -8,6 +8,7 @@
 #include "imaging/resample.h"
 #include "imaging/thumbnail.h"
 #include "platform/file_times.h"
+#include "sources/camera_clock.h"
 #include "sources/thumb_paths.h"
 #include "sources/thumb_plan.h"
 #include "text/sjis_file.h"
@@ -297,7 +298,8 @@ void TThumbStore::CheckItem(TCellWork &work) const
 
 void TThumbStore::ReadExifOnce(TCellWork &work) const
 {
-    // 2. The Exif sizes and date of a JPEG, read once per item.
+    // 2. The Exif sizes and date of a JPEG, read once per item; of a HEIF or AVIF photo only
+    // the date, as its picture is decoded for the thumbnail anyway.
     TBrowserItem &item = work.item;
     if (work.outcome != TCellWork::Undecided || item.exifState != 0)
         return;
@@ -312,6 +314,12 @@ void TThumbStore::ReadExifOnce(TCellWork &work) const
         item.exifState = 1;
     } else {
         item.exifState = 2;
+        const QDateTime taken
+            = HasCameraExif(work.kind) ? ReadCameraShot(item.fullPath).taken : QDateTime();
+        if (taken.isValid()) {
+            const TPictureDate date = PictureDateText(taken, item.fullPath);
+            item.caption = (date.date + u' ' + date.time).trimmed();
+        }
     }
     if (work.kind == ikJpeg)
         item.orientation = ExifOrientationOf(item.fullPath);

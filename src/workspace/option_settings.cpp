@@ -37,6 +37,19 @@ const TWord kWords[] = {
     { "CloseDelTemplate", &TOptionSettings::CloseDelTemplate },
 };
 
+// The kinds that start on, written with "NO" in front when they are off, after the words above.
+const TWord kOffWords[] = {
+    { "TIFF", &TOptionSettings::Tiff },
+    { "WEBP", &TOptionSettings::Webp },
+    { "HEIF", &TOptionSettings::Heif },
+    { "AVIF", &TOptionSettings::Avif },
+};
+
+QString OffWord(const TWord &word)
+{
+    return QStringLiteral("NO") + QString::fromLatin1(word.word);
+}
+
 bool Has(const TKeyFile &file, const char *word)
 {
     return file.HasWord(QString::fromLatin1(word));
@@ -53,6 +66,8 @@ TOptionSettings::TLoadResult TOptionSettings::Load(const QString &path)
     Jpg = Has(file, "JPG");
     Jpeg = Has(file, "JPEG");
     Bmp = Has(file, "BMP");
+    for (const TWord &word : kOffWords)
+        this->*word.member = !file.HasWord(OffWord(word));
     TempOn = Has(file, "TEMPON");
     Temp = TempOn && Has(file, "TEMP");
     Lan = Has(file, "LAN");
@@ -79,6 +94,10 @@ bool *TOptionSettings::Switch(QStringView word)
         if (word == QLatin1String(known.word))
             return &(this->*known.member);
     }
+    for (const TWord &known : kOffWords) {
+        if (word == QLatin1String(known.word))
+            return &(this->*known.member);
+    }
     return nullptr;
 }
 
@@ -88,6 +107,10 @@ QStringList TOptionSettings::Words() const
     for (const TWord &word : kWords) {
         if (this->*word.member)
             words << QString::fromLatin1(word.word);
+    }
+    for (const TWord &word : kOffWords) {
+        if (!(this->*word.member))
+            words << OffWord(word);
     }
     if (MinSize > 0)
         words << QStringLiteral("MinSize=%1").arg(MinSize);

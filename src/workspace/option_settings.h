@@ -21,6 +21,13 @@ struct TOptionSettings {
     bool Meta = false;
     bool Html = false;
     bool Res = false;
+    // The photo kinds of today's cameras and phones start on, and switching one off lasts: the
+    // file keeps only those switched off ("NOTIFF", "NOWEBP", "NOHEIF", "NOAVIF"), so that a
+    // file written before they were offered shows them as well.
+    bool Tiff = true;
+    bool Webp = true;
+    bool Heif = true; // ".heic", ".heif" and ".hif"
+    bool Avif = true;
     bool Temp = false; // show pictures of the browser's download cache
     bool TempOn = false; // keep that choice across starts
     bool Lan = false; // network drives in the date scan
@@ -40,8 +47,9 @@ struct TOptionSettings {
     };
     TLoadResult Load(const QString &path);
 
-    // The switch written as a bare word ("JPG", "JPEG", "BMP", "SIZE", "CloseDelDateList", ...);
-    // nullptr for a word that names no switch.
+    // The switch written as a bare word ("JPG", "JPEG", "BMP", "SIZE", "CloseDelDateList", ...),
+    // or the kind written with "NO" in front when off ("HEIF"); nullptr for a word that names no
+    // switch.
     bool *Switch(QStringView word);
     const bool *Switch(QStringView word) const
     {

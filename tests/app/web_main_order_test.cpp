@@ -15,6 +15,7 @@
 #include "sources/ui/film_grid.h"
 #include "sources/ui/source_panel.h"
 #include "support/app_home.h"
+#include "support/codec_builders.h"
 #include "support/image_builders.h"
 
 #include <QAction>
@@ -207,6 +208,42 @@ TEST(TWebMainOrder, GridEditsWithoutARecountReachTheOrderMemory)
     EXPECT_EQ(back->CurrentSize, QStringLiteral("2L"));
     EXPECT_EQ(back->DatePrint, savedPrint);
     EXPECT_EQ(back->DateType, savedKind);
+}
+
+TEST(TWebMainOrder, AHeicPhotoOfTheBrowserGoesIntoTheBasketWithItsPicture)
+{
+    const QByteArray heic = test::HeifBytes(test::Halves(96, 64), test::HeifCodec::Hevc);
+    if (heic.isEmpty())
+        GTEST_SKIP() << "libheif here has no HEVC encoder";
+    TOrderWindowFixture f(true, false);
+    ASSERT_TRUE(f.home.Write(QStringLiteral("Photos/IMG_0001.HEIC"), heic));
+    const QString path = f.home.FilePath(QStringLiteral("Photos/IMG_0001.HEIC"));
+    f.window->Sources()->ListFolder(f.home.FilePath(QStringLiteral("Photos")));
+    TFilmGrid *browser = f.window->Browser()->lvBrowser();
+    const int at = browser->List()->IndexOf(path);
+    ASSERT_GE(at, 0);
+    browser->grab(); // the first paint asks for the cells
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return browser->State(at) != TCellState::csPending; }, 20000));
+    EXPECT_EQ(browser->State(at), TCellState::csReady);
+
+    QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, browser->CellRect(at).center());
+    ASSERT_EQ(f.grid->List()->Count(), 1);
+    EXPECT_EQ(f.grid->List()->Item(0)->FullPath, path);
+    f.ShowOrderPanel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.grid->PicturesPending() == 0; }, 20000));
+    QCoreApplication::processEvents();
+    f.grid->grab();
+    EXPECT_TRUE(f.grid->PictureShown(0));
+
+    // The order memory keeps it for the next start.
+    QTimer *save = f.window->Basket().SaveTimer();
+    save->setInterval(0);
+    save->start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !save->isActive(); }));
+    TThumbNails saved(f.session->OrderContext(nullptr));
+    EXPECT_EQ(saved.LoadMemory(f.session->OrderMemoryPath(), {}), 1);
+    EXPECT_TRUE(f.prompter.Shown().isEmpty());
 }
 
 TEST(TWebMainOrder, TheShopsCopyKindStaysUntilTheMenuChoosesAnother)

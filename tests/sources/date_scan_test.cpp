@@ -97,7 +97,10 @@ TEST(TDateScan, PictureKindsFollowTheOptionsInTheirOrder)
 {
     TOptionSettings option;
     EXPECT_EQ(PictureKindExtensions(option),
-        (QStringList { QStringLiteral(".jpg"), QStringLiteral(".jpeg") }));
+        (QStringList { QStringLiteral(".jpg"), QStringLiteral(".jpeg"), QStringLiteral(".tif"),
+            QStringLiteral(".tiff"), QStringLiteral(".webp"), QStringLiteral(".heic"),
+            QStringLiteral(".heif"), QStringLiteral(".hif"), QStringLiteral(".avif") }));
+    option.Tiff = option.Webp = option.Heif = option.Avif = false;
     option.Jpeg = false;
     option.Meta = true;
     option.Avi = true;

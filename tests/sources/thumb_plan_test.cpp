@@ -89,7 +89,9 @@ TEST(ThumbnailPlan, FittingFollowsTheModeAndModeEightShowsJpegsWhole)
     EXPECT_TRUE(other.decodable);
     EXPECT_EQ(other.longSide, 800);
     TThumbRequest tiff = Jpeg(0);
-    tiff.kind = 2;
+    tiff.kind = ikTiff;
+    EXPECT_TRUE(ThumbnailPlan(tiff).decodable);
+    tiff.kind = ikNone;
     EXPECT_FALSE(ThumbnailPlan(tiff).decodable);
 }
 

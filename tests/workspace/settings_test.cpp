@@ -163,6 +163,23 @@ TEST(TOptionSettings, GifLastsOneRunAndTempNeedsTempOn)
     EXPECT_TRUE(third.Temp);
 }
 
+TEST(TOptionSettings, TodaysPhotoKindsStartOnAndOnlyTheirSwitchingOffIsWritten)
+{
+    TTempHome home;
+    const QString path = home.FilePath(QStringLiteral("Option.ini"));
+    home.Write(QStringLiteral("Option.ini"), "BMP\r\nCloseNotDelThumb\r\nJPG\r\n");
+    TOptionSettings option;
+    option.Load(path); // a file from before these kinds were offered
+    EXPECT_TRUE(option.Tiff && option.Webp && option.Heif && option.Avif);
+    option.Heif = false;
+    ASSERT_TRUE(option.Save(path));
+    EXPECT_TRUE(FileLines(path).contains(QStringLiteral("NOHEIF")));
+    TOptionSettings next;
+    next.Load(path);
+    EXPECT_FALSE(next.Heif);
+    EXPECT_TRUE(next.Tiff && next.Webp && next.Avif);
+}
+
 TEST(TOptionSettings, CleanUpWords)
 {
     TTempHome home;

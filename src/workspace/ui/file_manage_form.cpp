@@ -48,11 +48,15 @@ TFileManageForm::TFileManageForm(
     auto *kinds = new QGroupBox(QStringLiteral("表示する画像の種類"), this);
     auto *kindGrid = new QGridLayout(kinds);
     int at = 0;
-    for (const char *word : { "JPG", "JPEG", "BMP", "GIF", "PNG", "ICON", "META", "BID", "AVI" }) {
-        const QString caption = QString::fromLatin1(word) == QLatin1String("META")
-            ? QStringLiteral("EMF/WMF")
-            : QString::fromLatin1(word);
-        kindGrid->addWidget(AddBox(word, caption), at / 5, at % 5);
+    // The words of Option.ini with the captions of those whose word is not what they show.
+    const QMap<QString, QString> captions { { QStringLiteral("META"), QStringLiteral("EMF/WMF") },
+        { QStringLiteral("WEBP"), QStringLiteral("WebP") },
+        { QStringLiteral("HEIF"), QStringLiteral("HEIF/HEIC") } };
+    // Seven to a row, the photo kinds first, so that the window still fits a netbook's screen.
+    for (const char *word : { "JPG", "JPEG", "TIFF", "WEBP", "HEIF", "AVIF", "PNG", "BMP", "GIF",
+             "ICON", "META", "BID", "AVI" }) {
+        const QString name = QString::fromLatin1(word);
+        kindGrid->addWidget(AddBox(word, captions.value(name, name)), at / 7, at % 7);
         ++at;
     }
     layout->addWidget(kinds);
