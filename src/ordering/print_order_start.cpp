@@ -3,6 +3,7 @@
 #include "customer/card_payment.h"
 #include "customer/order_history.h"
 #include "customer/user_record.h"
+#include "imaging/picture_kinds.h"
 #include "mobile/mail/mail_settings.h"
 #include "order/consistency.h"
 #include "order/thumb_nails.h"
@@ -152,6 +153,32 @@ TOrderStart::TOrderStart(
 {
 }
 
+QStringList PicturesTheLabCannotTake(const TThumbNails &orders)
+{
+    QStringList names;
+    for (int i = 0; i < orders.Count(); ++i) {
+        const TThumbNail &item = *orders.Item(i);
+        const int kind = ImageKindOf(item.FullPath);
+        const bool printed = !item.Orders.isEmpty() || item.CdOrder;
+        if (printed && (kind == ikTiff || kind == ikWebp || kind == ikHeif || kind == ikAvif))
+            names << QFileInfo(item.FullPath).fileName();
+    }
+    return names;
+}
+
+QString PicturesTheLabCannotTakeMessage(const QStringList &names)
+{
+    constexpr qsizetype kShown = 10;
+    QString list = names.mid(0, kShown).join(QStringLiteral("\r\n"));
+    if (names.size() > kShown)
+        list += QStringLiteral("\r\n…ほか%1枚").arg(names.size() - kShown);
+    return QStringLiteral(
+               "次の写真は、この形式(HEIC・AVIF・WebP・TIFF)のままではお店で印刷できないため、"
+               "まだプリントやCD-Rに注文できません。注文カゴから外してから注文して下さい。"
+               "\r\n\r\n")
+        + list;
+}
+
 bool TOrderStart::PicturesVanished() const
 {
     return !FindProblems(FOrders).vanished.isEmpty();
@@ -229,6 +256,13 @@ bool TOrderStart::SettleBasket(bool gridSeenAll, TRun &run)
     FOrders.RebuildAggregate();
     if (hooks.basketChanged)
         hooks.basketChanged();
+
+    // Photos the lab cannot print as they are never leave: the customer takes them out first.
+    if (const QStringList names = PicturesTheLabCannotTake(FOrders); !names.isEmpty()) {
+        FPrompter.Warn(PicturesTheLabCannotTakeMessage(names));
+        run.result.outcome = TOrderStartOutcome::osBrowsing;
+        return false;
+    }
 
     // 4. Vanished pictures and withdrawn sizes must be settled first.
     if (hooks.checkConsistency && hooks.checkConsistency(kCheckAfterLoad)) {

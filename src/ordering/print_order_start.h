@@ -25,6 +25,11 @@ class TThumbNails;
 QString OrderOfflineMessage();
 QString BrowseReminderQuestion();
 QString CardUnpaidQuestion();
+// The photos of the basket ordered as prints or on the CD-R whose kind the shop's printer
+// cannot take as it is (HEIF/HEIC, AVIF, WebP, TIFF): they are shown and kept, but an order
+// holding them stops with the message before anything is packed.
+QStringList PicturesTheLabCannotTake(const TThumbNails &orders);
+QString PicturesTheLabCannotTakeMessage(const QStringList &names);
 // The texts of the phone steps.
 QString PhoneStepsMissingMessage();
 QString PhoneServerMissingMessage();

@@ -1,5 +1,6 @@
 #include "app/client_session.h"
 #include "app/ui/basket_actions.h"
+#include "app/ui/order_start_windows.h"
 #include "app/ui/status_bars.h"
 #include "app/ui/web_main.h"
 #include "app_session.h"
@@ -8,6 +9,7 @@
 #include "order/ui/order_copy_form.h"
 #include "order/ui/order_panel.h"
 #include "order/ui/thumb_grid.h"
+#include "ordering/print_order_start.h"
 #include "platform/clock.h"
 #include "platform/file_times.h"
 #include "platform/prompter.h"
@@ -210,7 +212,7 @@ TEST(TWebMainOrder, GridEditsWithoutARecountReachTheOrderMemory)
     EXPECT_EQ(back->DateType, savedKind);
 }
 
-TEST(TWebMainOrder, AHeicPhotoOfTheBrowserGoesIntoTheBasketWithItsPicture)
+TEST(TWebMainOrder, AHeicPhotoGoesIntoTheBasketButIsNotSentAsItIs)
 {
     const QByteArray heic = test::HeifBytes(test::Halves(96, 64), test::HeifCodec::Hevc);
     if (heic.isEmpty())
@@ -244,6 +246,13 @@ TEST(TWebMainOrder, AHeicPhotoOfTheBrowserGoesIntoTheBasketWithItsPicture)
     TThumbNails saved(f.session->OrderContext(nullptr));
     EXPECT_EQ(saved.LoadMemory(f.session->OrderMemoryPath(), {}), 1);
     EXPECT_TRUE(f.prompter.Shown().isEmpty());
+
+    // The lab cannot print it as it is: 注文へ names it and stops before anything is packed.
+    f.window->Ordering().SetGridSeenAll(true);
+    f.window->OrderPage()->OrderClick();
+    EXPECT_EQ(f.prompter.Texts(),
+        QStringList { PicturesTheLabCannotTakeMessage({ QStringLiteral("IMG_0001.HEIC") }) });
+    EXPECT_FALSE(QFileInfo::exists(f.session->Workspace().KorvaDpof()));
 }
 
 TEST(TWebMainOrder, TheShopsCopyKindStaysUntilTheMenuChoosesAnother)
