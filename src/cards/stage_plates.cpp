@@ -45,8 +45,7 @@ bool FetchFrom(const TTransportSettings &transport, const TFormatServer &server,
         // GetUrlFile writes the file only once the whole answer arrived.
         const QString local = QDir(folder).filePath(entry.file);
         if (!http.GetUrlFile(local, base + entry.file)
-            || !trust.Accepts(QStringLiteral("Plates/") + entry.file,
-                ReadWholeFile(local, kCardPlateCap).value_or(QByteArray())))
+            || !trust.AcceptsFile(QStringLiteral("Plates/") + entry.file, local, kCardPlateCap))
             QFile::remove(local);
     }
     QStringList kept;

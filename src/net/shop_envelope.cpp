@@ -4,7 +4,7 @@
 #include "text/key_file.h"
 #include "text/sjis_file.h"
 
-#include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -116,12 +116,8 @@ QString KeptEnvelopePath(const QString &downloadDir)
 bool TShopEnvelope::Covers(const QString &name, const QByteArray &bytes) const
 {
     const auto listed = files.constFind(name);
-    if (listed == files.constEnd())
-        return false;
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    return Sha256(buffer) == *listed;
+    return listed != files.constEnd()
+        && QCryptographicHash::hash(bytes, QCryptographicHash::Sha256) == *listed;
 }
 
 std::optional<TShopEnvelope> ParseShopEnvelope(const QByteArray &text)
@@ -233,6 +229,14 @@ TShopTrust TShopTrust::Load(const QString &key, const QString &downloadDir, cons
 bool TShopTrust::Accepts(const QString &name, const QByteArray &bytes) const
 {
     return !FKeyed || (FEnvelope && FEnvelope->Covers(name, bytes));
+}
+
+bool TShopTrust::AcceptsFile(const QString &name, const QString &path, qint64 maxSize) const
+{
+    if (!FKeyed)
+        return true;
+    const std::optional<QByteArray> bytes = ReadWholeFile(path, maxSize);
+    return bytes && Accepts(name, *bytes);
 }
 
 } // namespace korvatel

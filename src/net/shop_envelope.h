@@ -83,6 +83,8 @@ public:
     static TShopTrust Load(const QString &key, const QString &downloadDir, const QString &shopId);
     static TShopTrust Unkeyed() { return {}; }
     bool Accepts(const QString &name, const QByteArray &bytes) const;
+    // The same for a downloaded file, read (up to maxSize) only when there is a key.
+    bool AcceptsFile(const QString &name, const QString &path, qint64 maxSize) const;
 
 private:
     bool FKeyed = false;
